@@ -1,0 +1,17 @@
+# System packages the build needs; scripts/install-deps.sh installs them.
+
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SQLITE3 REQUIRED IMPORTED_TARGET sqlite3)
+pkg_check_modules(NCURSESW REQUIRED IMPORTED_TARGET ncursesw)
+pkg_check_modules(XLSXWRITER REQUIRED IMPORTED_TARGET xlsxwriter)
+pkg_check_modules(LIBZIP REQUIRED IMPORTED_TARGET libzip)
+pkg_check_modules(LIBXML2 REQUIRED IMPORTED_TARGET libxml-2.0)
+find_package(fmt REQUIRED)
+find_package(nlohmann_json 3 REQUIRED)
+find_package(Threads REQUIRED)
+if(QX_BUILD_TESTS)
+  find_package(GTest REQUIRED)
+endif()
+if(QX_BUILD_BENCH)
+  find_package(benchmark REQUIRED)
+endif()

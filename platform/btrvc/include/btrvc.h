@@ -1,0 +1,272 @@
+// btrvc: the record-manager client.
+//
+// A record file is a set of fixed- (or variable-) length records, each with a
+// 4-byte position, reachable in the order of any of its keys.  A key is one or
+// more segments (offset, length, type, flags) of the record; records with equal
+// keys follow in position order.  The client keeps all the record files of one
+// folder in one SQLite database in that folder (`qxrecords.sqlite`, WAL
+// journal); a path handed to the client names a folder and a file name, and
+// file names compare without regard to case.
+//
+// Every call returns a record-manager status (RecordStatus: 0 = success).  No
+// exception leaves this library.  A handle is only used by the thread that
+// opened it (the system has one UI thread).
+//
+// Positioning follows the record manager's rules: a handle has a current key
+// (BtrvSetKey) and, after a successful read, insert or update, a current
+// record.  Get next/previous continue from the current record in the current
+// key's order, also when the current record was deleted or its key changed
+// meanwhile.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// A handle of an open record file; 0 is never a valid handle.
+using BtrvHandle = std::uint16_t;
+
+// Operation codes.
+enum RecordOp : int {
+  kOpOpen = 0,
+  kOpClose = 1,
+  kOpInsert = 2,
+  kOpUpdate = 3,
+  kOpDelete = 4,
+  kOpGetEqual = 5,
+  kOpGetNext = 6,
+  kOpGetPrevious = 7,
+  kOpGetGreater = 8,
+  kOpGetGreaterOrEqual = 9,
+  kOpGetLess = 10,
+  kOpGetLessOrEqual = 11,
+  kOpGetFirst = 12,
+  kOpGetLast = 13,
+  kOpCreate = 14,
+  kOpStat = 15,
+  kOpBeginTransaction = 19,
+  kOpEndTransaction = 20,
+  kOpAbortTransaction = 21,
+  kOpGetPosition = 22,
+  kOpGetDirect = 23,  // read the record at a stored position (see BtrvGetOp)
+  kOpVersion = 26,
+  kOpUnlock = 27,
+  kOpReset = 28,
+  kOpCreateIndex = 31,
+  kOpDropIndex = 32,
+};
+
+// Added to a read operation: lock the record read (multiple no-wait lock).
+// A record locked through another handle or process answers 84.
+constexpr int kLockBias = 400;
+
+// Statuses.
+enum RecordStatus : int {
+  kStatusOk = 0,
+  kStatusInvalidOperation = 1,
+  kStatusIoError = 2,
+  kStatusFileNotOpen = 3,
+  kStatusKeyNotFound = 4,
+  kStatusDuplicateKey = 5,
+  kStatusInvalidKeyNumber = 6,
+  kStatusInvalidPositioning = 8,  // update/delete without a current record
+  kStatusEndOfFile = 9,
+  kStatusModifiableKey = 10,       // update changed a key that may not change
+  kStatusInvalidFileName = 11,
+  kStatusFileNotFound = 12,
+  kStatusKeyBufferTooShort = 21,
+  kStatusDataBufferTooShort = 22,  // record longer than the caller's buffer
+  kStatusInvalidRecordLength = 28,
+  kStatusInvalidKeyLength = 29,
+  kStatusNotARecordFile = 30,
+  kStatusTransactionActive = 37,
+  kStatusNoTransaction = 39,       // end/abort without a begin
+  kStatusInvalidPosition = 43,     // stored position names no record
+  kStatusInconsistentKeyFlags = 45,
+  kStatusAccessDenied = 46,
+  kStatusTooManyFiles = 47,
+  kStatusInvalidCollatingSequence = 48,
+  kStatusKeyTypeError = 49,
+  kStatusFileExists = 59,
+  kStatusConflict = 80,            // changed by another user since it was read
+  kStatusRecordInUse = 84,         // locked by another handle or process
+  kStatusFileInUse = 85,           // opened exclusively elsewhere
+  kStatusPermissionError = 94,
+};
+
+// Open modes (BtrvOpen).  0 and 0x100 open for shared use; 0x400 asks for
+// exclusive use and fails with 85 while another process has the file open;
+// -2 (0xFFFE as u16) opens read-only.
+constexpr int kOpenNormal = 0;
+constexpr int kOpenShared = 0x100;
+constexpr int kOpenExclusive = 0x400;
+constexpr int kOpenReadOnly = -2;
+
+// Key segment specification, 16 bytes, little-endian:
+//   u16 position (1-based byte offset in the record) at 0
+//   u16 length at 2
+//   u16 flags at 4 (kKeyFlag...)
+//   u32 number of distinct key values at 6 (filled by BtrvStat, else 0)
+//   u8  extended type at 10 (kKeyType...)
+//   u8  null value at 11 (with kKeyFlagNullKey)
+//   u8  reserved[4] at 12
+// A key's segments follow one another; every segment but the key's last
+// carries kKeyFlagSegmented.
+constexpr std::size_t kKeySegmentSize = 16;
+enum KeyFlag : std::uint16_t {
+  kKeyFlagDuplicates = 0x0001,
+  kKeyFlagModifiable = 0x0002,
+  kKeyFlagBinary = 0x0004,
+  kKeyFlagNullKey = 0x0008,      // records whose segment is all null value are not indexed
+  kKeyFlagSegmented = 0x0010,    // another segment of the same key follows
+  kKeyFlagAltCollating = 0x0020, // compared through the alternate collating sequence
+  kKeyFlagDescending = 0x0040,
+  kKeyFlagSupplemental = 0x0080, // made by BtrvCreateIndex
+  kKeyFlagExtendedType = 0x0100, // the extended type byte is meaningful
+  kKeyFlagNoCase = 0x0400,       // string segment compared without case
+};
+enum KeyType : std::uint8_t {
+  kKeyTypeString = 0,    // blank-padded text; trailing NULs equal blanks
+  kKeyTypeInteger = 1,   // signed little-endian, 1, 2, 4 or 8 bytes (day numbers are 4)
+  kKeyTypeFloat = 2,     // IEEE double (8) or float (4)
+  kKeyTypeZString = 11,  // NUL-terminated text
+  kKeyTypeUnsigned = 14, // unsigned little-endian, 1, 2, 4 or 8 bytes
+};
+
+// File specification for BtrvCreate, 16 bytes:
+//   u16 record length at 0, u16 page size at 2, u8 number of keys at 4,
+//   u8 file-format version at 5 (0 = current, kFormatVersionCurrent),
+//   u32 record count at 6 (filled by BtrvStat), u16 file flags at 10,
+//   4 reserved bytes.  BtrvStat fills the same 16 bytes followed by the key
+//   segments.
+constexpr std::size_t kFileSpecSize = 16;
+constexpr std::uint8_t kFormatVersionCurrent = 0x70;  // 112
+enum FileFlag : std::uint16_t {
+  kFileFlagVariableLength = 0x0001,  // records may be shorter or longer than the record length
+};
+
+// The alternate collating sequence: 0xAC, an 8-character name, 256 bytes.
+constexpr std::size_t kCollatingSequenceSize = 265;
+
+// The record-manager paths block: four 144-byte folders (program, base data,
+// data dictionary, company) at 0, 144, 288, 432; zeros to 864; i32 0 at 864;
+// i32 1 at 868.
+constexpr std::size_t kPathsBlockSize = 872;
+constexpr std::size_t kPathsFolderSize = 144;
+
+// ---- Presence and session ----------------------------------------------
+
+// 0 when the record manager can be used from `programFolder`; non-zero when it
+// is not resident.
+int BtrvCheckResident(const char* programFolder);
+
+// The record manager's version.  The interface level this client offers is
+// reported as its version (7 or later).
+int BtrvGetVersion(int* major, int* minor, int* third);
+
+// Closes every handle of the process, releases every lock and aborts an open
+// transaction.  Always 0.
+int BtrvReset();
+
+// Keeps the four folders of the paths block.  A path given to BtrvOpen or
+// BtrvCreate that names no folder is taken from the company folder.
+int BtrvSetPaths(const void* block872);
+
+// ---- Files -------------------------------------------------------------
+
+// Opens `path` (folder + file name).  12 when the file does not exist, 85
+// when `mode` is exclusive and another process has it open.  `owner` is
+// reserved (pass 0).
+int BtrvOpen(BtrvHandle* handle, const char* path, int mode, int owner);
+
+// Closes a handle, releasing its locks.  Closing 0 or a closed handle gives 3.
+int BtrvClose(BtrvHandle handle);
+
+// Creates an empty record file: a 16-byte file specification, then the key
+// segments (16 bytes each, as many as the keys need), then, when a segment
+// carries kKeyFlagAltCollating, the 265-byte collating sequence.  59 when the
+// file exists (unless `replace` is true), 28/29/45/48/49 for a bad
+// specification.
+int BtrvCreate(const char* path, const void* fileSpec, const void* keySpecs, bool replace = false);
+
+// File statistics into `buffer` (capacity `length`): the 16-byte file
+// specification with the record count, then every key segment with its
+// number of distinct values.  22 when the buffer is too short.
+int BtrvStat(BtrvHandle handle, void* buffer, unsigned length);
+
+// Whether a record file exists (0) or not (12).
+int BtrvFileExists(const char* path);
+// Deletes a record file that no handle has open.  12 when there is none.
+int BtrvFileDelete(const char* path);
+// Renames a record file, replacing `to` in one step when it exists (the
+// replaced file is gone only once the rename is complete).  Both paths must
+// name the same folder.
+int BtrvFileRename(const char* from, const char* to);
+
+// ---- Keys and positions ------------------------------------------------
+
+// Chooses the key that later reads of `handle` follow.  `setting` is kept for
+// callers (−1 or 0) and does not change the behaviour.  The current record
+// stays current: get next continues from it in the new key's order.
+int BtrvSetKey(BtrvHandle handle, int keyNumber, int setting);
+// The handle's current key number, or −1 for a closed handle.
+int BtrvGetKey(BtrvHandle handle);
+
+// op 23: stores the current record's position into `position4`.
+// op 0: makes the record at that position current again (for get next and
+// update), on the handle's current key; 43 when no such record exists.
+int BtrvPosition(int op, BtrvHandle handle, void* position4);
+
+// ---- Reads and writes -----------------------------------------------------
+
+// Reads by `op` (5, 6, 7, 8, 9, 10, 11, 12, 13, 23, each optionally plus
+// kLockBias).  For 5 and 8-11 the key buffer holds the key to look for; on
+// success the key buffer receives the found record's key image on the current
+// key, and the record buffer the record.  For 23 the first 4 bytes of the
+// record buffer hold the position to read.  `length` is the capacity of the
+// record buffer; 0 means the file's record length.  `lengthRead`, when given,
+// receives the record's length (variable-length files).
+int BtrvGetOp(int op, BtrvHandle handle, void* keyBuffer, void* record, unsigned length = 0,
+              unsigned* lengthRead = nullptr);
+
+// Writes by `op`: 2 inserts `record` (the key buffer, when given, receives its
+// key), 3 updates the current record, 4 deletes the current record.  `length`
+// 0 means the file's record length.  5 for a duplicate on a unique key, 8
+// without a current record, 80/84 when another handle or process holds or has
+// changed the record.
+int BtrvWriteOp(int op, BtrvHandle handle, void* keyBuffer, const void* record, unsigned length = 0);
+
+// Releases the handle's locks: −2 every lock, −1 the current record's lock.
+int BtrvUnlock(int mode, BtrvHandle handle);
+
+// 19 begins, 20 commits, 21 aborts a transaction over every file the process
+// has open.  A committed transaction is whole after a crash; an uncommitted
+// one leaves nothing.
+int BtrvTransaction(int op);
+
+// ---- Supplementary indexes ------------------------------------------------
+
+// Adds a key to an open file from key segments (and a collating sequence when
+// a segment asks for one), `length` bytes in all.  The new key's number is
+// one past the file's last key.  The index belongs to the handle: it is
+// dropped by BtrvDropIndex, when the handle is closed, and never outlives the
+// process.
+int BtrvCreateIndex(BtrvHandle handle, unsigned length, const void* specification);
+// Drops a key that BtrvCreateIndex made.
+int BtrvDropIndex(BtrvHandle handle, int keyNumber);
+
+// The client's case-folding collating sequence (265 bytes): compares as the
+// system's one text rule (ASCII and code-page-437 letters without case).
+int BtrvGetCollatingSequence(void* buffer265);
+
+// ---- Test switches ----------------------------------------------------------
+
+// Makes the client answer as a test needs, until switched off.  `spec` is a
+// blank-separated list of settings, the same as the QX_BTRV_TEST environment
+// variable that the client reads when it first runs:
+//   resident=0            BtrvCheckResident fails
+//   version=6.1           BtrvGetVersion reports that version
+//   fail=<op>:<file>:<n>:<status>
+//                         the n-th call (from 1) of operation op on the file
+//                         named <file> answers <status> and changes nothing
+// An empty or null spec switches everything off.  0, or 1 for a bad spec.
+int BtrvTestSwitch(const char* spec);

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds the project with warnings as errors and runs every test, then builds
+# it again under AddressSanitizer + UndefinedBehaviorSanitizer and runs every
+# test once more.  QX_TEST_QUICK=1 skips the sanitizer pass.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc 2>/dev/null || echo 4)
+
+run_pass() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja -DQX_WERROR=ON "$@"
+  cmake --build "$dir" -j "$jobs"
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 600
+}
+
+run_pass build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+if [ "${QX_TEST_QUICK:-0}" != 1 ]; then
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  run_pass build/sanitize -DCMAKE_BUILD_TYPE=Debug -DQX_SANITIZE=ON -DQX_BUILD_BENCH=OFF
+fi
+echo "all tests passed"
