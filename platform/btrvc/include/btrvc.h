@@ -5,18 +5,24 @@
 // more segments (offset, length, type, flags) of the record; records with equal
 // keys follow in position order.  The client keeps all the record files of one
 // folder in one SQLite database in that folder (`qxrecords.sqlite`, WAL
-// journal); a path handed to the client names a folder and a file name, and
-// file names compare without regard to case.
+// journal); a path handed to the client names a folder and a file name (either
+// slash separates them), and file names compare without regard to ASCII case.
+// Beside the database, `qxrecords.lock` carries what the processes sharing the
+// folder tell each other: record locks and open modes are kernel byte-range
+// locks on it (so a killed process never leaves anything locked), and a
+// commit counter lets each process notice another's changes.
 //
 // Every call returns a record-manager status (RecordStatus: 0 = success).  No
 // exception leaves this library.  A handle is only used by the thread that
-// opened it (the system has one UI thread).
+// opened it (the system has one UI thread); the client serialises its calls.
+// A child made by fork starts with no handles and no transaction.
 //
 // Positioning follows the record manager's rules: a handle has a current key
 // (BtrvSetKey) and, after a successful read, insert or update, a current
 // record.  Get next/previous continue from the current record in the current
 // key's order, also when the current record was deleted or its key changed
-// meanwhile.
+// meanwhile (through any handle: the walk goes on from the record's new place).
+// A read that fails (4, 9, 22, 84, ...) leaves the handle where it was.
 #pragma once
 
 #include <cstddef>
@@ -56,7 +62,10 @@ enum RecordOp : int {
 };
 
 // Added to a read operation: lock the record read (multiple no-wait lock).
-// A record locked through another handle or process answers 84.
+// A record locked through another handle or process answers 84 to a locked
+// read, an update or a delete; a plain read of it is allowed.  A handle keeps
+// its locks (also across its own updates) until BtrvUnlock, the record's
+// delete or its close; transactions do not release them.
 constexpr int kLockBias = 400;
 
 // Statuses.
@@ -95,7 +104,8 @@ enum RecordStatus : int {
 
 // Open modes (BtrvOpen).  0 and 0x100 open for shared use; 0x400 asks for
 // exclusive use and fails with 85 while another process has the file open;
-// -2 (0xFFFE as u16) opens read-only.
+// -2 (0xFFFE as u16) opens read-only (writes answer 46).  Handles of one
+// process never exclude each other.  Any other mode answers 1.
 constexpr int kOpenNormal = 0;
 constexpr int kOpenShared = 0x100;
 constexpr int kOpenExclusive = 0x400;
@@ -110,13 +120,18 @@ constexpr int kOpenReadOnly = -2;
 //   u8  null value at 11 (with kKeyFlagNullKey)
 //   u8  reserved[4] at 12
 // A key's segments follow one another; every segment but the key's last
-// carries kKeyFlagSegmented.
+// carries kKeyFlagSegmented.  The duplicates, modifiable and null-key flags
+// of a key's segments must agree (else 45).  Without kKeyFlagExtendedType a
+// segment is a string, or with kKeyFlagBinary an unsigned little-endian
+// number of any length.  Integer and unsigned types take 1, 2, 4 or 8 bytes,
+// floats 4 or 8, a key at most 255 bytes.  Keys sort as their type (negative
+// numbers first, -0.0 equal to 0.0); a descending segment sorts backwards.
 constexpr std::size_t kKeySegmentSize = 16;
 enum KeyFlag : std::uint16_t {
   kKeyFlagDuplicates = 0x0001,
   kKeyFlagModifiable = 0x0002,
   kKeyFlagBinary = 0x0004,
-  kKeyFlagNullKey = 0x0008,      // records whose segment is all null value are not indexed
+  kKeyFlagNullKey = 0x0008,      // records whose segments are all null value are not indexed
   kKeyFlagSegmented = 0x0010,    // another segment of the same key follows
   kKeyFlagAltCollating = 0x0020, // compared through the alternate collating sequence
   kKeyFlagDescending = 0x0040,
@@ -155,12 +170,12 @@ constexpr std::size_t kPathsFolderSize = 144;
 
 // ---- Presence and session ----------------------------------------------
 
-// 0 when the record manager can be used from `programFolder`; non-zero when it
-// is not resident.
+// 0 when the record manager can be used from `programFolder`; 20 when it is
+// not resident (only the test switch makes it so).
 int BtrvCheckResident(const char* programFolder);
 
 // The record manager's version.  The interface level this client offers is
-// reported as its version (7 or later).
+// reported as its version: 7.0 (third 0), unless a test switch says otherwise.
 int BtrvGetVersion(int* major, int* minor, int* third);
 
 // Closes every handle of the process, releases every lock and aborts an open
@@ -168,14 +183,16 @@ int BtrvGetVersion(int* major, int* minor, int* third);
 int BtrvReset();
 
 // Keeps the four folders of the paths block.  A path given to BtrvOpen or
-// BtrvCreate that names no folder is taken from the company folder.
+// BtrvCreate that names no folder is taken from the company folder (the
+// current folder while none is set).
 int BtrvSetPaths(const void* block872);
 
 // ---- Files -------------------------------------------------------------
 
-// Opens `path` (folder + file name).  12 when the file does not exist, 85
-// when `mode` is exclusive and another process has it open.  `owner` is
-// reserved (pass 0).
+// Opens `path` (folder + file name).  12 when the file or its folder does not
+// exist, 85 when `mode` is exclusive and another process has it open or when
+// another process has it open exclusively, 30 when the folder's database is
+// not one of ours.  `owner` is reserved (pass 0).
 int BtrvOpen(BtrvHandle* handle, const char* path, int mode, int owner);
 
 // Closes a handle, releasing its locks.  Closing 0 or a closed handle gives 3.
@@ -184,22 +201,28 @@ int BtrvClose(BtrvHandle handle);
 // Creates an empty record file: a 16-byte file specification, then the key
 // segments (16 bytes each, as many as the keys need), then, when a segment
 // carries kKeyFlagAltCollating, the 265-byte collating sequence.  59 when the
-// file exists (unless `replace` is true), 28/29/45/48/49 for a bad
-// specification.
+// file exists (unless `replace` is true; 85 when it is open anywhere),
+// 28/29/45/48/49 for a bad specification, 12 when the folder does not exist.
+// The database is made in the folder when it has none.  Byte 5 of the file
+// specification is stored as the file's format version (0 = current); the
+// client reads and writes every version alike.  Record positions are never
+// reused while the file's last record remains.
 int BtrvCreate(const char* path, const void* fileSpec, const void* keySpecs, bool replace = false);
 
 // File statistics into `buffer` (capacity `length`): the 16-byte file
-// specification with the record count, then every key segment with its
-// number of distinct values.  22 when the buffer is too short.
+// specification with the record count, then every key segment with its key's
+// number of distinct values, then the collating sequence when the file has
+// one.  22 when the buffer is too short.  Counting reads the whole file.
 int BtrvStat(BtrvHandle handle, void* buffer, unsigned length);
 
 // Whether a record file exists (0) or not (12).
 int BtrvFileExists(const char* path);
-// Deletes a record file that no handle has open.  12 when there is none.
+// Deletes a record file that no handle has open (85 otherwise, also when
+// another process has it open).  12 when there is none.
 int BtrvFileDelete(const char* path);
 // Renames a record file, replacing `to` in one step when it exists (the
 // replaced file is gone only once the rename is complete).  Both paths must
-// name the same folder.
+// name the same folder (else 11); neither file may be open (85).
 int BtrvFileRename(const char* from, const char* to);
 
 // ---- Keys and positions ------------------------------------------------
@@ -211,7 +234,8 @@ int BtrvSetKey(BtrvHandle handle, int keyNumber, int setting);
 // The handle's current key number, or −1 for a closed handle.
 int BtrvGetKey(BtrvHandle handle);
 
-// op 23: stores the current record's position into `position4`.
+// op 23: stores the current record's position into `position4` (8 without a
+// current record).
 // op 0: makes the record at that position current again (for get next and
 // update), on the handle's current key; 43 when no such record exists.
 int BtrvPosition(int op, BtrvHandle handle, void* position4);
@@ -219,20 +243,29 @@ int BtrvPosition(int op, BtrvHandle handle, void* position4);
 // ---- Reads and writes -----------------------------------------------------
 
 // Reads by `op` (5, 6, 7, 8, 9, 10, 11, 12, 13, 23, each optionally plus
-// kLockBias).  For 5 and 8-11 the key buffer holds the key to look for; on
-// success the key buffer receives the found record's key image on the current
-// key, and the record buffer the record.  For 23 the first 4 bytes of the
-// record buffer hold the position to read.  `length` is the capacity of the
-// record buffer; 0 means the file's record length.  `lengthRead`, when given,
-// receives the record's length (variable-length files).
+// kLockBias).  For 5 and 8-11 the key buffer holds the key to look for (21
+// without one); on success the key buffer receives the found record's key
+// image on the current key, and the record buffer the record.  For 23 the
+// first 4 bytes of the record buffer hold the position to read (43 when no
+// record is there).  Among equal keys 5, 8 and 9 find the first in position
+// order, 10, 11 and 13 the last.  Not found: 4 for 5, 9 for the others; 6 and
+// 7 answer 8 before the handle has a place on the key.  `length` is the
+// capacity of the record buffer; 0 means the file's record length.  A longer
+// record answers 22 with as much as fits.  `lengthRead`, when given, receives
+// the record's length (variable-length files), also with 22.
 int BtrvGetOp(int op, BtrvHandle handle, void* keyBuffer, void* record, unsigned length = 0,
               unsigned* lengthRead = nullptr);
 
 // Writes by `op`: 2 inserts `record` (the key buffer, when given, receives its
 // key), 3 updates the current record, 4 deletes the current record.  `length`
-// 0 means the file's record length.  5 for a duplicate on a unique key, 8
-// without a current record, 80/84 when another handle or process holds or has
-// changed the record.
+// 0 means the file's record length.  A fixed-length file stores exactly its
+// record length (22 when `length` is shorter); a variable-length file stores
+// `length` bytes, which must hold every key (else 22).  5 for a duplicate on
+// a unique key, 8 without a current record (also after its delete), 10 when
+// an update changes a key without kKeyFlagModifiable, 46 on a read-only
+// handle, 84 when another handle or process locks the record, 80 when the
+// record was changed or deleted since this handle read it.  A refused write
+// changes nothing.
 int BtrvWriteOp(int op, BtrvHandle handle, void* keyBuffer, const void* record, unsigned length = 0);
 
 // Releases the handle's locks: −2 every lock, −1 the current record's lock.
@@ -240,18 +273,26 @@ int BtrvUnlock(int mode, BtrvHandle handle);
 
 // 19 begins, 20 commits, 21 aborts a transaction over every file the process
 // has open.  A committed transaction is whole after a crash; an uncommitted
-// one leaves nothing.
+// one leaves nothing.  37 for a second begin, 39 for an end or abort without
+// a begin.  A folder's database joins the transaction at its first write and
+// then keeps other processes' writes to that folder waiting (84 after 5
+// seconds); each folder commits as a unit, one after another.  Creating,
+// deleting and renaming files are part of the transaction.
 int BtrvTransaction(int op);
 
 // ---- Supplementary indexes ------------------------------------------------
 
 // Adds a key to an open file from key segments (and a collating sequence when
 // a segment asks for one), `length` bytes in all.  The new key's number is
-// one past the file's last key.  The index belongs to the handle: it is
+// one past the file's last key (and past the handle's other added keys).  The
+// index belongs to the handle: other handles answer 6 for its number; it is
 // dropped by BtrvDropIndex, when the handle is closed, and never outlives the
-// process.
+// process (it lives in the process's temporary storage).  Duplicates are
+// always allowed on it.  Writes through any handle of the process keep it
+// current; records another process adds meanwhile are not on it.
 int BtrvCreateIndex(BtrvHandle handle, unsigned length, const void* specification);
-// Drops a key that BtrvCreateIndex made.
+// Drops a key that BtrvCreateIndex made on this handle (6 for any other).
+// When it was the current key, key 0 becomes current.
 int BtrvDropIndex(BtrvHandle handle, int keyNumber);
 
 // The client's case-folding collating sequence (265 bytes): compares as the
@@ -267,6 +308,12 @@ int BtrvGetCollatingSequence(void* buffer265);
 //   version=6.1           BtrvGetVersion reports that version
 //   fail=<op>:<file>:<n>:<status>
 //                         the n-th call (from 1) of operation op on the file
-//                         named <file> answers <status> and changes nothing
-// An empty or null spec switches everything off.  0, or 1 for a bad spec.
+//                         named <file> answers <status> and changes nothing;
+//                         op is the code as the caller passes it (405 is not
+//                         5), with 0 open, 1 close, 14 create, 15 stat, 22
+//                         BtrvPosition(23), 27 unlock, 31/32 index; <file> is
+//                         the name without folder, any case, or * for every
+//                         file (and for 19/20/21, which name none)
+// An empty or null spec switches everything off.  0, or 1 for a bad spec
+// (the settings stay as they were).
 int BtrvTestSwitch(const char* spec);

@@ -1,0 +1,1627 @@
+// The record-manager client over SQLite.
+//
+// One connection per folder per process serves every handle of that folder.
+// A handle walks a key with a live statement that stays stepping along the
+// key's index for as long as nothing invalidates it (a write to the file, a
+// change of key or position, a commit by another process); it then seeks
+// again from the current record's (key, position), so get next/previous go on
+// from the right place whatever happened to the record meanwhile.
+#include "btrvc.h"
+
+#include <pthread.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "key_spec.h"
+#include "lock_file.h"
+#include "test_switch.h"
+
+namespace btrvc {
+namespace {
+
+constexpr const char* kDatabaseName = "qxrecords.sqlite";
+constexpr int kApplicationId = 0x51585243;  // "QXRC"
+constexpr int kSchemaVersion = 1;
+constexpr int kBusyMillis = 5000;
+constexpr std::int64_t kMaxPosition = 0xFFFFFFFF;
+constexpr int kVersionMajor = 7;
+constexpr int kVersionMinor = 0;
+constexpr int kStatusInactive = 20;  // the record manager is not resident
+
+// ---- SQLite helpers ---------------------------------------------------------
+
+int StatusOf(int rc, int busy = kStatusRecordInUse) {
+  switch (rc & 0xFF) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE: return kStatusOk;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return busy;
+    case SQLITE_CONSTRAINT: return kStatusDuplicateKey;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH: return kStatusPermissionError;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT: return kStatusNotARecordFile;
+    case SQLITE_CANTOPEN: return kStatusFileNotFound;
+    default: return kStatusIoError;
+  }
+}
+
+int Exec(sqlite3* db, const std::string& sql) {
+  return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+}
+
+sqlite3_stmt* Prepare(sqlite3* db, const std::string& sql) {
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v3(db, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
+                         &st, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(st);
+    return nullptr;
+  }
+  return st;
+}
+
+// Use of a kept statement: reset, with its bindings cleared, on every way out.
+class Use {
+ public:
+  explicit Use(sqlite3_stmt* st) : st_(st) {}
+  Use(const Use&) = delete;
+  Use& operator=(const Use&) = delete;
+  ~Use() {
+    if (st_ != nullptr) {
+      sqlite3_reset(st_);
+      sqlite3_clear_bindings(st_);
+    }
+  }
+  sqlite3_stmt* get() const { return st_; }
+
+ private:
+  sqlite3_stmt* st_;
+};
+
+void Finalize(sqlite3_stmt*& st) {
+  sqlite3_finalize(st);
+  st = nullptr;
+}
+
+void BindBlob(sqlite3_stmt* st, int i, const void* data, std::size_t n) {
+  sqlite3_bind_blob64(st, i, n ? data : "", n, SQLITE_STATIC);
+}
+
+void BindBlob(sqlite3_stmt* st, int i, const std::string& s) { BindBlob(st, i, s.data(), s.size()); }
+
+std::string_view ColumnBlob(sqlite3_stmt* st, int i) {
+  const void* p = sqlite3_column_blob(st, i);
+  const int n = sqlite3_column_bytes(st, i);
+  return {static_cast<const char*>(p), static_cast<std::size_t>(n)};
+}
+
+std::string FoldName(std::string_view name) {
+  std::string out(name);
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return out;
+}
+
+std::uint32_t GetU32(const void* p) {
+  const auto* b = static_cast<const unsigned char*>(p);
+  return b[0] | b[1] << 8 | b[2] << 16 | static_cast<std::uint32_t>(b[3]) << 24;
+}
+
+void PutU16(unsigned char* p, unsigned v) {
+  p[0] = static_cast<unsigned char>(v);
+  p[1] = static_cast<unsigned char>(v >> 8);
+}
+
+void PutU32(unsigned char* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+// ---- State ------------------------------------------------------------------
+
+// The statements a handle walks a key with.
+enum CursorKind {
+  kFirst,
+  kLast,
+  kGreaterOrEqual,
+  kGreater,
+  kLessOrEqual,
+  kLess,
+  kSameAfter,   // equal key, later position
+  kSameBefore,  // equal key, earlier position
+  kCursorKinds
+};
+
+// A key made by BtrvCreateIndex: a temporary table of (encoded key, position)
+// of this connection, kept current by every write of the process.
+struct SupIndex {
+  int number = 0;
+  BtrvHandle owner = 0;
+  Key key;
+  std::string table;  // name in the temp schema
+  sqlite3_stmt* insert = nullptr;
+  sqlite3_stmt* remove = nullptr;
+  sqlite3_stmt* keyAt = nullptr;
+  ~SupIndex() {
+    Finalize(insert);
+    Finalize(remove);
+    Finalize(keyAt);
+  }
+};
+
+// A record file as one connection sees it.
+struct Table {
+  std::int64_t id = 0;
+  std::string name;
+  std::string folded;
+  std::string sqlName;  // "f<id>"
+  FileLayout layout;
+  std::uint64_t changes = 0;  // writes through this connection; live walks compare it
+  int handles = 0;
+  int exclusiveHandles = 0;
+  std::vector<std::unique_ptr<SupIndex>> sups;
+  sqlite3_stmt* insert = nullptr;
+  sqlite3_stmt* update = nullptr;
+  sqlite3_stmt* remove = nullptr;
+  sqlite3_stmt* byPosition = nullptr;
+  std::vector<sqlite3_stmt*> keyAt;
+  // Scratch for the encoded keys of a write.
+  std::vector<std::string> encoded;
+  std::vector<char> present;
+
+  ~Table() {
+    Finalize(insert);
+    Finalize(update);
+    Finalize(remove);
+    Finalize(byPosition);
+    for (auto& st : keyAt) Finalize(st);
+  }
+};
+
+struct Database {
+  std::string folder;
+  sqlite3* db = nullptr;
+  LockFile lock;
+  std::map<std::int64_t, std::unique_ptr<Table>> tables;
+  bool inTransaction = false;  // BEGIN issued for the process's transaction
+  std::uint64_t seen = 0;      // the folder's commit count our snapshot reflects
+  int handles = 0;
+  std::vector<std::string> droppedInTransaction;
+
+  Database() = default;
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+  ~Database() {
+    tables.clear();
+    if (db != nullptr) sqlite3_close_v2(db);
+  }
+
+  // Ends every statement still stepping, so that the connection holds no read
+  // snapshot (before writes and after another process committed).
+  void ResetAll() {
+    for (sqlite3_stmt* st = sqlite3_next_stmt(db, nullptr); st; st = sqlite3_next_stmt(db, st)) {
+      if (sqlite3_stmt_busy(st)) sqlite3_reset(st);
+    }
+  }
+
+  // Called at the start of each operation: live walks must not go on reading
+  // a snapshot older than another process's commit.
+  void Refresh() {
+    if (inTransaction) return;
+    const std::uint64_t now = lock.Commits();
+    if (now != seen) {
+      ResetAll();
+      seen = now;
+    }
+  }
+};
+
+struct Cursor {
+  sqlite3_stmt* stmt = nullptr;
+  int key = -1;
+  bool forward = true;
+  std::uint64_t changes = 0;
+  std::int64_t position = 0;
+  // Walking the records of one key value after a seek; when they run out the
+  // walk goes on with the strictly greater (or smaller) keys.
+  bool inGroup = false;
+  std::string group;
+};
+
+struct Handle {
+  BtrvHandle number = 0;
+  Database* db = nullptr;
+  Table* table = nullptr;
+  bool readOnly = false;
+  bool exclusive = false;
+  int lockFd = -1;
+  std::set<std::int64_t> locks;
+  int key = 0;
+  bool positioned = false;  // has a place in the file to walk on from
+  bool current = false;     // that place is a record (false after its delete)
+  std::int64_t position = 0;
+  std::string image;        // the current record as this handle read or wrote it
+  Cursor cursor;
+  std::map<int, std::array<sqlite3_stmt*, kCursorKinds>> stmts;
+  std::string probe;        // scratch for an encoded search key
+};
+
+struct State {
+  std::mutex mutex;
+  std::vector<std::unique_ptr<Handle>> handles = std::vector<std::unique_ptr<Handle>>(1);  // index = handle number; 0 unused
+  std::map<std::string, std::unique_ptr<Database>> databases;
+  std::array<std::string, 4> folders;
+  bool transaction = false;
+  TestSwitches switches;
+  std::uint64_t supSerial = 0;
+};
+
+State* g_state = nullptr;
+std::atomic<bool> g_forked{false};
+
+void OnFork() { g_forked.store(true); }
+
+// A child of fork must not use its parent's connections or descriptors: it
+// closes its copies of the lock descriptors (the parent's locks stay the
+// parent's) and leaves the inherited connections untouched, then starts anew.
+void AbandonAfterFork() {
+  if (g_state == nullptr) return;
+  for (auto& [folder, d] : g_state->databases) {
+    d->lock.AbandonAfterFork();
+    (void)d.release();
+  }
+  for (auto& h : g_state->handles) {
+    if (h && h->lockFd >= 0) close(h->lockFd);
+    (void)h.release();
+  }
+  TestSwitches switches = g_state->switches;
+  std::array<std::string, 4> folders = g_state->folders;
+  g_state = new State;  // the parent's state is left behind on purpose
+  g_state->switches = switches;
+  g_state->folders = folders;
+}
+
+State& Global() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    g_state = new State;
+    if (const char* env = std::getenv("QX_BTRV_TEST")) g_state->switches.Set(env);
+    pthread_atfork(nullptr, nullptr, OnFork);
+  });
+  if (g_forked.exchange(false)) AbandonAfterFork();
+  return *g_state;
+}
+
+// Runs an operation under the client's lock; no exception leaves the client.
+template <class F>
+int Run(F&& f) {
+  try {
+    State& s = Global();
+    std::lock_guard<std::mutex> guard(s.mutex);
+    return f(s);
+  } catch (...) {
+    return kStatusIoError;
+  }
+}
+
+Handle* Find(State& s, BtrvHandle n) {
+  if (n == 0 || n >= s.handles.size()) return nullptr;
+  return s.handles[n].get();
+}
+
+// ---- Paths and databases ----------------------------------------------------
+
+struct FilePath {
+  std::string folder;  // resolved, without a trailing slash
+  std::string name;
+  std::string folded;
+};
+
+std::string TrimFolder(std::string f) {
+  for (char& c : f) {
+    if (c == '\\') c = '/';
+  }
+  while (!f.empty() && (f.back() == ' ' || f.back() == '/')) f.pop_back();
+  return f;
+}
+
+int ResolvePath(const State& s, const char* path, FilePath& out) {
+  if (path == nullptr) return kStatusInvalidFileName;
+  std::string p(path);
+  for (char& c : p) {
+    if (c == '\\') c = '/';
+  }
+  while (!p.empty() && p.back() == ' ') p.pop_back();
+  const auto slash = p.rfind('/');
+  std::string folder;
+  if (slash == std::string::npos) {
+    folder = s.folders[3].empty() ? "." : s.folders[3];
+    out.name = p;
+  } else {
+    folder = slash == 0 ? "/" : p.substr(0, slash);
+    out.name = p.substr(slash + 1);
+  }
+  if (out.name.empty()) return kStatusInvalidFileName;
+  char resolved[PATH_MAX];
+  if (realpath(folder.c_str(), resolved) == nullptr) return kStatusFileNotFound;
+  out.folder = resolved;
+  if (out.folder.size() > 1 && out.folder.back() == '/') out.folder.pop_back();
+  out.folded = FoldName(out.name);
+  return kStatusOk;
+}
+
+int QueryInt(sqlite3* db, const char* sql, int& value) {
+  sqlite3_stmt* st = nullptr;
+  int rc = sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+  if (rc == SQLITE_OK) {
+    rc = sqlite3_step(st);
+    value = rc == SQLITE_ROW ? sqlite3_column_int(st, 0) : 0;
+    rc = rc == SQLITE_ROW ? SQLITE_OK : rc;
+  }
+  sqlite3_finalize(st);
+  return rc;
+}
+
+int CreateSchema(sqlite3* db) {
+  int rc = Exec(db, "BEGIN IMMEDIATE");
+  if (rc != SQLITE_OK) return StatusOf(rc, kStatusFileInUse);
+  int appId = 0, objects = 0;
+  rc = QueryInt(db, "PRAGMA application_id", appId);
+  if (rc == SQLITE_OK) rc = QueryInt(db, "SELECT count(*) FROM sqlite_master", objects);
+  int status = StatusOf(rc);
+  if (status == 0 && appId == 0 && objects > 0) status = kStatusNotARecordFile;
+  if (status == 0 && appId != 0 && appId != kApplicationId) status = kStatusNotARecordFile;
+  if (status == 0 && appId == 0) {
+    rc = Exec(db,
+              "CREATE TABLE qx_catalog("
+              " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+              " name TEXT NOT NULL,"
+              " folded TEXT NOT NULL UNIQUE,"
+              " record_length INTEGER NOT NULL,"
+              " page_size INTEGER NOT NULL,"
+              " format_version INTEGER NOT NULL,"
+              " file_flags INTEGER NOT NULL,"
+              " key_count INTEGER NOT NULL,"
+              " key_segments BLOB NOT NULL,"
+              " collating BLOB);"
+              "PRAGMA application_id=" + std::to_string(kApplicationId) + ";"
+              "PRAGMA user_version=" + std::to_string(kSchemaVersion) + ";");
+    status = StatusOf(rc);
+  }
+  rc = Exec(db, status == 0 ? "COMMIT" : "ROLLBACK");
+  return status ? status : StatusOf(rc);
+}
+
+// The connection of `folder`, opened when the process has none.  Without
+// `create`, a folder without a record database answers 12.
+int OpenDatabase(State& s, const std::string& folder, bool create, Database*& out) {
+  if (auto it = s.databases.find(folder); it != s.databases.end()) {
+    out = it->second.get();
+    return kStatusOk;
+  }
+  const std::string file = folder + "/" + kDatabaseName;
+  if (!create && access(file.c_str(), F_OK) != 0) return kStatusFileNotFound;
+  auto d = std::make_unique<Database>();
+  d->folder = folder;
+  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+  int rc = sqlite3_open_v2(file.c_str(), &d->db, flags, nullptr);
+  if (rc != SQLITE_OK) return errno == EACCES ? kStatusPermissionError : StatusOf(rc);
+  sqlite3_extended_result_codes(d->db, 1);
+  sqlite3_busy_timeout(d->db, kBusyMillis);
+  if (create) Exec(d->db, "PRAGMA journal_mode=WAL");
+  // WAL with synchronous=NORMAL: a commit is whole or absent after any crash;
+  // after a power loss the last commits before a checkpoint may be lost.
+  Exec(d->db, "PRAGMA synchronous=NORMAL");
+  int appId = 0;
+  rc = QueryInt(d->db, "PRAGMA application_id", appId);
+  if (rc != SQLITE_OK) return StatusOf(rc, kStatusFileInUse);
+  if (appId != kApplicationId) {
+    if (!create) return appId == 0 ? kStatusFileNotFound : kStatusNotARecordFile;
+    if (int st = CreateSchema(d->db)) return st;
+  }
+  if (int err = d->lock.Open(folder))
+    return err == EACCES || err == EROFS ? kStatusPermissionError : kStatusIoError;
+  d->seen = d->lock.Commits();
+  out = d.get();
+  s.databases.emplace(folder, std::move(d));
+  return kStatusOk;
+}
+
+// Closes a connection that no handle and no transaction needs.
+void ReleaseIfIdle(State& s, Database* d) {
+  if (d != nullptr && d->handles == 0 && !d->inTransaction) s.databases.erase(d->folder);
+}
+
+// Releases an idle connection at the end of a file operation.
+class IdleRelease {
+ public:
+  IdleRelease(State& s, Database*& d) : s_(s), d_(d) {}
+  IdleRelease(const IdleRelease&) = delete;
+  IdleRelease& operator=(const IdleRelease&) = delete;
+  ~IdleRelease() { ReleaseIfIdle(s_, d_); }
+
+ private:
+  State& s_;
+  Database*& d_;
+};
+
+struct CatalogEntry {
+  std::int64_t id = 0;
+  std::string name;
+};
+
+// Looks a file up by folded name: 0 found, 12 not found, else an error.
+int FindFile(Database& d, const std::string& folded, CatalogEntry& out) {
+  sqlite3_stmt* st = nullptr;
+  int rc = sqlite3_prepare_v2(d.db, "SELECT id, name FROM qx_catalog WHERE folded = ?1", -1, &st,
+                              nullptr);
+  if (rc == SQLITE_OK) {
+    sqlite3_bind_text(st, 1, folded.c_str(), -1, SQLITE_STATIC);
+    rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) {
+      out.id = sqlite3_column_int64(st, 0);
+      out.name = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+    }
+  }
+  sqlite3_finalize(st);
+  if (rc == SQLITE_ROW) return kStatusOk;
+  if (rc == SQLITE_DONE) return kStatusFileNotFound;
+  return StatusOf(rc, kStatusFileInUse);
+}
+
+std::string KeyColumn(int n) { return "k" + std::to_string(n); }
+
+int LoadTable(Database& d, const std::string& folded, Table*& out) {
+  CatalogEntry entry;
+  if (int st = FindFile(d, folded, entry)) return st;
+  if (auto it = d.tables.find(entry.id); it != d.tables.end()) {
+    out = it->second.get();
+    return kStatusOk;
+  }
+  sqlite3_stmt* st = nullptr;
+  int rc = sqlite3_prepare_v2(d.db,
+                              "SELECT record_length, page_size, format_version, file_flags,"
+                              " key_count, key_segments, collating FROM qx_catalog WHERE id = ?1",
+                              -1, &st, nullptr);
+  auto t = std::make_unique<Table>();
+  int status = kStatusOk;
+  if (rc == SQLITE_OK) {
+    sqlite3_bind_int64(st, 1, entry.id);
+    rc = sqlite3_step(st);
+  }
+  if (rc == SQLITE_ROW) {
+    const auto segments = ColumnBlob(st, 5);
+    const auto collating = ColumnBlob(st, 6);
+    status = LoadLayout(static_cast<std::uint16_t>(sqlite3_column_int(st, 0)),
+                        static_cast<std::uint16_t>(sqlite3_column_int(st, 1)),
+                        static_cast<std::uint8_t>(sqlite3_column_int(st, 2)),
+                        static_cast<std::uint16_t>(sqlite3_column_int(st, 3)),
+                        sqlite3_column_int(st, 4), std::string(segments), std::string(collating),
+                        t->layout);
+    if (status != 0) status = kStatusNotARecordFile;
+  } else {
+    status = rc == SQLITE_DONE ? kStatusFileNotFound : StatusOf(rc, kStatusFileInUse);
+  }
+  sqlite3_finalize(st);
+  if (status != 0) return status;
+
+  t->id = entry.id;
+  t->name = entry.name;
+  t->folded = folded;
+  t->sqlName = "f" + std::to_string(entry.id);
+  const std::size_t keys = t->layout.keys.size();
+  std::string cols, params, sets;
+  for (std::size_t k = 0; k < keys; ++k) {
+    cols += ", " + KeyColumn(static_cast<int>(k));
+    params += ", ?" + std::to_string(k + 2);
+    sets += ", " + KeyColumn(static_cast<int>(k)) + " = ?" + std::to_string(k + 2);
+  }
+  const std::string n = std::to_string(keys + 2);
+  const std::string n1 = std::to_string(keys + 3);
+  t->insert = Prepare(d.db, "INSERT INTO " + t->sqlName + "(image" + cols + ") VALUES(?1" + params + ")");
+  t->update = Prepare(d.db, "UPDATE " + t->sqlName + " SET image = ?1" + sets + " WHERE pos = ?" + n +
+                                " AND image = ?" + n1);
+  t->remove = Prepare(d.db, "DELETE FROM " + t->sqlName + " WHERE pos = ?1 AND image = ?2");
+  t->byPosition = Prepare(d.db, "SELECT image FROM " + t->sqlName + " WHERE pos = ?1");
+  if (!t->insert || !t->update || !t->remove || !t->byPosition) return kStatusNotARecordFile;
+  t->keyAt.assign(keys, nullptr);
+  t->encoded.resize(keys);
+  t->present.resize(keys);
+  out = t.get();
+  d.tables.emplace(t->id, std::move(t));
+  return kStatusOk;
+}
+
+// ---- Keys and walks ----------------------------------------------------------
+
+const Key* KeyOf(const Handle& h, int n, const SupIndex** sup) {
+  *sup = nullptr;
+  const auto& keys = h.table->layout.keys;
+  if (n >= 0 && static_cast<std::size_t>(n) < keys.size()) return &keys[n];
+  for (const auto& s : h.table->sups) {
+    if (s->owner == h.number && s->number == n) {
+      *sup = s.get();
+      return &s->key;
+    }
+  }
+  return nullptr;
+}
+
+std::string CursorSql(const Table& t, int keyNumber, const SupIndex* sup, CursorKind kind) {
+  std::string from, k, p;
+  if (sup != nullptr) {
+    from = "temp." + sup->table + " AS s JOIN main." + t.sqlName + " AS f ON f.pos = s.pos";
+    k = "s.k";
+    p = "s.pos";
+  } else {
+    from = "main." + t.sqlName + " AS f";
+    k = "f." + KeyColumn(keyNumber);
+    p = "f.pos";
+  }
+  const std::string head = "SELECT " + p + ", f.image, " + k + " FROM " + from + " WHERE ";
+  const std::string up = " ORDER BY " + k + ", " + p;
+  const std::string down = " ORDER BY " + k + " DESC, " + p + " DESC";
+  switch (kind) {
+    case kFirst: return head + k + " IS NOT NULL" + up;
+    case kLast: return head + k + " IS NOT NULL" + down;
+    case kGreaterOrEqual: return head + k + " >= ?1" + up;
+    case kGreater: return head + k + " > ?1" + up;
+    case kLessOrEqual: return head + k + " <= ?1" + down;
+    case kLess: return head + k + " < ?1" + down;
+    // Row values (k, pos) > (?, ?) do not seek on the rowid; these do.
+    case kSameAfter: return head + k + " = ?1 AND " + p + " > ?2 ORDER BY " + p;
+    case kSameBefore: return head + k + " = ?1 AND " + p + " < ?2 ORDER BY " + p + " DESC";
+    case kCursorKinds: break;
+  }
+  return {};
+}
+
+sqlite3_stmt* CursorStmt(Handle& h, int keyNumber, CursorKind kind) {
+  auto& slots = h.stmts[keyNumber];  // value-initialised: all null
+  if (slots[kind] == nullptr) {
+    const SupIndex* sup = nullptr;
+    if (KeyOf(h, keyNumber, &sup) == nullptr) return nullptr;
+    slots[kind] = Prepare(h.db->db, CursorSql(*h.table, keyNumber, sup, kind));
+  }
+  return slots[kind];
+}
+
+void FinalizeKeyStmts(Handle& h, int keyNumber) {
+  auto it = h.stmts.find(keyNumber);
+  if (it == h.stmts.end()) return;
+  for (auto& st : it->second) Finalize(st);
+  h.stmts.erase(it);
+}
+
+void DropCursor(Handle& h) {
+  if (h.cursor.stmt != nullptr) sqlite3_reset(h.cursor.stmt);
+  h.cursor.stmt = nullptr;
+  h.cursor.inGroup = false;
+}
+
+bool CursorLive(const Handle& h, bool forward) {
+  const Cursor& c = h.cursor;
+  return c.stmt != nullptr && sqlite3_stmt_busy(c.stmt) && c.key == h.key &&
+         c.forward == forward && c.changes == h.table->changes && h.positioned &&
+         c.position == h.position;
+}
+
+// Starts a walk with `st` (bound by the caller afterwards).
+void StartCursor(Handle& h, sqlite3_stmt* st, bool forward, bool inGroup) {
+  DropCursor(h);
+  sqlite3_reset(st);
+  sqlite3_clear_bindings(st);
+  h.cursor.stmt = st;
+  h.cursor.key = h.key;
+  h.cursor.forward = forward;
+  h.cursor.inGroup = inGroup;
+}
+
+int StepCursor(Handle& h) {
+  int rc = sqlite3_step(h.cursor.stmt);
+  if (rc == SQLITE_DONE && h.cursor.inGroup) {
+    // The records of the current key value ran out: on to the next values.
+    sqlite3_reset(h.cursor.stmt);
+    h.cursor.inGroup = false;
+    sqlite3_stmt* next = CursorStmt(h, h.key, h.cursor.forward ? kGreater : kLess);
+    if (next == nullptr) return SQLITE_ERROR;
+    sqlite3_reset(next);
+    BindBlob(next, 1, h.cursor.group);
+    h.cursor.stmt = next;
+    rc = sqlite3_step(next);
+  }
+  return rc;
+}
+
+sqlite3_stmt* KeyAtStmt(Handle& h, int keyNumber, const SupIndex* sup) {
+  if (sup != nullptr) {
+    auto* s = const_cast<SupIndex*>(sup);
+    if (s->keyAt == nullptr)
+      s->keyAt = Prepare(h.db->db, "SELECT k FROM temp." + s->table + " WHERE pos = ?1");
+    return s->keyAt;
+  }
+  sqlite3_stmt*& st = h.table->keyAt[keyNumber];
+  if (st == nullptr)
+    st = Prepare(h.db->db, "SELECT " + KeyColumn(keyNumber) + " FROM " + h.table->sqlName +
+                               " WHERE pos = ?1");
+  return st;
+}
+
+// The current record's encoded key on the handle's key: as stored when the
+// record still exists (another handle may have changed it), else from the
+// image this handle last had.  8 when the record has no place on the key.
+int CurrentKey(Handle& h, const Key& key, const SupIndex* sup, std::string& out) {
+  out.clear();
+  sqlite3_stmt* st = KeyAtStmt(h, h.key, sup);
+  if (st == nullptr) return kStatusIoError;
+  Use use(st);
+  sqlite3_bind_int64(st, 1, h.position);
+  const int rc = sqlite3_step(st);
+  if (rc == SQLITE_ROW) {
+    if (sqlite3_column_type(st, 0) == SQLITE_NULL) return kStatusInvalidPositioning;
+    out.assign(ColumnBlob(st, 0));
+    return kStatusOk;
+  }
+  if (rc != SQLITE_DONE) return StatusOf(rc);
+  if (h.image.size() < key.Extent()) return kStatusInvalidPositioning;
+  if (!key.EncodeRecord(reinterpret_cast<const unsigned char*>(h.image.data()), out))
+    return kStatusInvalidPositioning;
+  return kStatusOk;
+}
+
+// ---- Locks ---------------------------------------------------------------------
+
+bool TryLock(Handle& h, std::int64_t position) {
+  if (h.locks.count(position)) return true;
+  if (h.lockFd < 0) {
+    h.lockFd = h.db->lock.OpenHandleDescriptor();
+    if (h.lockFd < 0) return false;
+  }
+  if (!LockFile::LockRecord(h.lockFd, h.table->id, position)) return false;
+  h.locks.insert(position);
+  return true;
+}
+
+bool LockedByOther(const Handle& h, std::int64_t position) {
+  if (h.locks.count(position)) return false;
+  return h.db->lock.RecordLocked(h.table->id, position);
+}
+
+void Unlock(Handle& h, std::int64_t position) {
+  if (h.locks.erase(position) && h.lockFd >= 0)
+    LockFile::UnlockRecord(h.lockFd, h.table->id, position);
+}
+
+// ---- Reads ------------------------------------------------------------------------
+
+void CopyKeyImage(Handle& h, unsigned char* keyBuffer) {
+  if (keyBuffer == nullptr) return;
+  const SupIndex* sup = nullptr;
+  if (const Key* key = KeyOf(h, h.key, &sup))
+    key->CopyImage(reinterpret_cast<const unsigned char*>(h.image.data()), keyBuffer);
+}
+
+// Hands a found record to the caller and makes it current.  A record longer
+// than the buffer (22) or locked elsewhere (84) leaves the handle where it was.
+int Deliver(Handle& h, bool lock, std::int64_t position, std::string_view image,
+            unsigned char* keyBuffer, unsigned char* record, unsigned capacity,
+            unsigned* lengthRead) {
+  if (lengthRead != nullptr) *lengthRead = static_cast<unsigned>(image.size());
+  if (image.size() > capacity) {
+    std::memcpy(record, image.data(), capacity);
+    DropCursor(h);
+    return kStatusDataBufferTooShort;
+  }
+  if (lock && !TryLock(h, position)) {
+    DropCursor(h);
+    return kStatusRecordInUse;
+  }
+  std::memcpy(record, image.data(), image.size());
+  h.image.assign(image);
+  h.position = position;
+  h.positioned = h.current = true;
+  CopyKeyImage(h, keyBuffer);
+  return kStatusOk;
+}
+
+int ReadAt(Handle& h, std::int64_t position, bool lock, unsigned char* keyBuffer,
+           unsigned char* record, unsigned capacity, unsigned* lengthRead) {
+  DropCursor(h);
+  sqlite3_stmt* st = h.table->byPosition;
+  Use use(st);
+  sqlite3_bind_int64(st, 1, position);
+  const int rc = sqlite3_step(st);
+  if (rc == SQLITE_DONE) return kStatusInvalidPosition;
+  if (rc != SQLITE_ROW) return StatusOf(rc);
+  return Deliver(h, lock, position, ColumnBlob(st, 0), keyBuffer, record, capacity, lengthRead);
+}
+
+int GetRecord(Handle& h, int op, bool lock, unsigned char* keyBuffer, unsigned char* record,
+              unsigned capacity, unsigned* lengthRead) {
+  if (op == kOpGetDirect) {
+    return ReadAt(h, GetU32(record), lock, keyBuffer, record, capacity, lengthRead);
+  }
+  const SupIndex* sup = nullptr;
+  const Key* key = KeyOf(h, h.key, &sup);
+  if (key == nullptr) return kStatusInvalidKeyNumber;
+
+  bool forward = true;
+  CursorKind kind = kFirst;
+  switch (op) {
+    case kOpGetFirst: kind = kFirst; break;
+    case kOpGetLast: kind = kLast; forward = false; break;
+    case kOpGetEqual:
+    case kOpGetGreaterOrEqual: kind = kGreaterOrEqual; break;
+    case kOpGetGreater: kind = kGreater; break;
+    case kOpGetLessOrEqual: kind = kLessOrEqual; forward = false; break;
+    case kOpGetLess: kind = kLess; forward = false; break;
+    case kOpGetNext: kind = kSameAfter; break;
+    case kOpGetPrevious: kind = kSameBefore; forward = false; break;
+    default: return kStatusInvalidOperation;
+  }
+
+  const bool walking = op == kOpGetNext || op == kOpGetPrevious;
+  if (walking && !h.positioned) return kStatusInvalidPositioning;
+  if (walking && CursorLive(h, forward)) {
+    // The live statement is still on the current record: just step it.
+  } else if (walking) {
+    std::string group;
+    if (int st = CurrentKey(h, *key, sup, group)) return st;
+    sqlite3_stmt* st = CursorStmt(h, h.key, kind);
+    if (st == nullptr) return kStatusIoError;
+    StartCursor(h, st, forward, true);
+    h.cursor.group = std::move(group);
+    BindBlob(st, 1, h.cursor.group);
+    sqlite3_bind_int64(st, 2, h.position);
+  } else {
+    sqlite3_stmt* st = CursorStmt(h, h.key, kind);
+    if (st == nullptr) return kStatusIoError;
+    StartCursor(h, st, forward, false);
+    if (kind != kFirst && kind != kLast) {
+      if (keyBuffer == nullptr) {
+        DropCursor(h);
+        return kStatusKeyBufferTooShort;
+      }
+      h.probe.clear();
+      key->EncodeImage(keyBuffer, h.probe);
+      BindBlob(st, 1, h.probe);
+    }
+  }
+
+  const int rc = StepCursor(h);
+  if (rc != SQLITE_ROW) {
+    DropCursor(h);
+    if (rc == SQLITE_DONE) return op == kOpGetEqual ? kStatusKeyNotFound : kStatusEndOfFile;
+    return StatusOf(rc);
+  }
+  sqlite3_stmt* st = h.cursor.stmt;
+  if (op == kOpGetEqual && ColumnBlob(st, 2) != std::string_view(h.probe)) {
+    DropCursor(h);
+    return kStatusKeyNotFound;
+  }
+  const std::int64_t position = sqlite3_column_int64(st, 0);
+  const int status =
+      Deliver(h, lock, position, ColumnBlob(st, 1), keyBuffer, record, capacity, lengthRead);
+  if (status == kStatusOk) {
+    h.cursor.changes = h.table->changes;
+    h.cursor.position = position;
+  }
+  return status;
+}
+
+// ---- Writes -------------------------------------------------------------------------
+
+// Prepares the connection for a write: inside the process's transaction the
+// first write takes the folder's write lock (BEGIN IMMEDIATE); outside it
+// every write is its own commit, made from a fresh snapshot.
+int BeginWrite(State& s, Database& d) {
+  if (s.transaction) {
+    if (!d.inTransaction) {
+      d.ResetAll();
+      const int rc = Exec(d.db, "BEGIN IMMEDIATE");
+      if (rc != SQLITE_OK) return StatusOf(rc);
+      d.inTransaction = true;
+    }
+    return kStatusOk;
+  }
+  d.ResetAll();
+  return kStatusOk;
+}
+
+void EndWrite(State& s, Database& d, Table& t) {
+  ++t.changes;
+  if (!s.transaction) d.seen = d.lock.CountCommit();
+}
+
+// The length a write stores, or 22 when the record is too short for the file.
+int WriteLength(const FileLayout& layout, unsigned length, std::size_t& n) {
+  n = length ? length : layout.recordLength;
+  if (!layout.VariableLength()) {
+    if (n < layout.recordLength) return kStatusDataBufferTooShort;
+    n = layout.recordLength;
+  } else if (n < layout.MinimumRecord()) {
+    return kStatusDataBufferTooShort;
+  }
+  return kStatusOk;
+}
+
+void EncodeKeys(Table& t, const unsigned char* record) {
+  for (std::size_t k = 0; k < t.layout.keys.size(); ++k) {
+    t.encoded[k].clear();
+    t.present[k] = t.layout.keys[k].EncodeRecord(record, t.encoded[k]);
+  }
+}
+
+void BindKeys(Table& t, sqlite3_stmt* st) {
+  for (std::size_t k = 0; k < t.layout.keys.size(); ++k) {
+    const int i = static_cast<int>(k) + 2;
+    if (t.present[k]) {
+      BindBlob(st, i, t.encoded[k]);
+    } else {
+      sqlite3_bind_null(st, i);
+    }
+  }
+}
+
+// Keeps the process's supplementary indexes of the file in step with a write:
+// removes the record's old entry and adds its new one (`record` null: none).
+void UpdateSups(Database& d, Table& t, std::int64_t position, const unsigned char* record,
+                bool existed) {
+  std::string encoded;
+  for (auto& sup : t.sups) {
+    if (existed) {
+      if (sup->remove == nullptr)
+        sup->remove = Prepare(d.db, "DELETE FROM temp." + sup->table + " WHERE pos = ?1");
+      if (sup->remove != nullptr) {
+        Use use(sup->remove);
+        sqlite3_bind_int64(sup->remove, 1, position);
+        sqlite3_step(sup->remove);
+      }
+    }
+    encoded.clear();
+    if (record == nullptr || !sup->key.EncodeRecord(record, encoded)) continue;
+    if (sup->insert == nullptr)
+      sup->insert = Prepare(d.db, "INSERT INTO temp." + sup->table + "(k, pos) VALUES(?1, ?2)");
+    if (sup->insert != nullptr) {
+      Use use(sup->insert);
+      BindBlob(sup->insert, 1, encoded);
+      sqlite3_bind_int64(sup->insert, 2, position);
+      sqlite3_step(sup->insert);
+    }
+  }
+}
+
+int Insert(State& s, Handle& h, unsigned char* keyBuffer, const unsigned char* record,
+           unsigned length) {
+  Table& t = *h.table;
+  Database& d = *h.db;
+  if (h.readOnly) return kStatusAccessDenied;
+  std::size_t n = 0;
+  if (int st = WriteLength(t.layout, length, n)) return st;
+  EncodeKeys(t, record);
+  if (int st = BeginWrite(s, d)) return st;
+  std::int64_t position = 0;
+  {
+    Use use(t.insert);
+    BindBlob(t.insert, 1, record, n);
+    BindKeys(t, t.insert);
+    const int rc = sqlite3_step(t.insert);
+    if (rc != SQLITE_DONE) return StatusOf(rc);
+    position = sqlite3_last_insert_rowid(d.db);
+  }
+  if (position > kMaxPosition) {
+    // Positions are 4 bytes: a file that ran out of them takes no more records.
+    Use use(t.remove);
+    sqlite3_bind_int64(t.remove, 1, position);
+    BindBlob(t.remove, 2, record, n);
+    sqlite3_step(t.remove);
+    return kStatusIoError;
+  }
+  UpdateSups(d, t, position, record, false);
+  EndWrite(s, d, t);
+  DropCursor(h);
+  h.image.assign(reinterpret_cast<const char*>(record), n);
+  h.position = position;
+  h.positioned = h.current = true;
+  CopyKeyImage(h, keyBuffer);
+  return kStatusOk;
+}
+
+int Update(State& s, Handle& h, unsigned char* keyBuffer, const unsigned char* record,
+           unsigned length) {
+  Table& t = *h.table;
+  Database& d = *h.db;
+  if (h.readOnly) return kStatusAccessDenied;
+  if (!h.current) return kStatusInvalidPositioning;
+  std::size_t n = 0;
+  if (int st = WriteLength(t.layout, length, n)) return st;
+  EncodeKeys(t, record);
+  const auto* old = reinterpret_cast<const unsigned char*>(h.image.data());
+  std::string before;
+  for (std::size_t k = 0; k < t.layout.keys.size(); ++k) {
+    const Key& key = t.layout.keys[k];
+    if (key.modifiable) continue;
+    before.clear();
+    const bool had = key.EncodeRecord(old, before);
+    if (had != bool(t.present[k]) || before != t.encoded[k]) return kStatusModifiableKey;
+  }
+  if (LockedByOther(h, h.position)) return kStatusRecordInUse;
+  if (int st = BeginWrite(s, d)) return st;
+  {
+    Use use(t.update);
+    const int keys = static_cast<int>(t.layout.keys.size());
+    BindBlob(t.update, 1, record, n);
+    BindKeys(t, t.update);
+    sqlite3_bind_int64(t.update, keys + 2, h.position);
+    BindBlob(t.update, keys + 3, h.image);
+    const int rc = sqlite3_step(t.update);
+    if (rc != SQLITE_DONE) return StatusOf(rc);
+    // Nothing matched: the record was changed or deleted since this handle read it.
+    if (sqlite3_changes(d.db) == 0) return kStatusConflict;
+  }
+  UpdateSups(d, t, h.position, record, true);
+  EndWrite(s, d, t);
+  DropCursor(h);
+  h.image.assign(reinterpret_cast<const char*>(record), n);
+  CopyKeyImage(h, keyBuffer);
+  return kStatusOk;
+}
+
+int Delete(State& s, Handle& h) {
+  Table& t = *h.table;
+  Database& d = *h.db;
+  if (h.readOnly) return kStatusAccessDenied;
+  if (!h.current) return kStatusInvalidPositioning;
+  if (LockedByOther(h, h.position)) return kStatusRecordInUse;
+  if (int st = BeginWrite(s, d)) return st;
+  {
+    Use use(t.remove);
+    sqlite3_bind_int64(t.remove, 1, h.position);
+    BindBlob(t.remove, 2, h.image);
+    const int rc = sqlite3_step(t.remove);
+    if (rc != SQLITE_DONE) return StatusOf(rc);
+    if (sqlite3_changes(d.db) == 0) return kStatusConflict;
+  }
+  UpdateSups(d, t, h.position, nullptr, true);
+  EndWrite(s, d, t);
+  DropCursor(h);
+  Unlock(h, h.position);
+  // The handle keeps its place: get next/previous go on from the deleted record.
+  h.current = false;
+  return kStatusOk;
+}
+
+// ---- Supplementary indexes ------------------------------------------------------------
+
+int BuildSup(Database& d, Table& t, SupIndex& sup) {
+  d.ResetAll();
+  Finalize(sup.insert);
+  Finalize(sup.remove);
+  Finalize(sup.keyAt);
+  std::string sql = "SAVEPOINT qx_index;"
+                    "DROP TABLE IF EXISTS temp." + sup.table + ";"
+                    "CREATE TEMP TABLE " + sup.table + "(k BLOB NOT NULL, pos INTEGER NOT NULL);";
+  int rc = Exec(d.db, sql);
+  if (rc == SQLITE_OK) {
+    sqlite3_stmt* scan = Prepare(d.db, "SELECT pos, image FROM main." + t.sqlName);
+    sqlite3_stmt* add = Prepare(d.db, "INSERT INTO temp." + sup.table + "(k, pos) VALUES(?1, ?2)");
+    std::string encoded;
+    rc = scan && add ? SQLITE_ROW : SQLITE_ERROR;
+    while (rc == SQLITE_ROW && (rc = sqlite3_step(scan)) == SQLITE_ROW) {
+      const auto image = ColumnBlob(scan, 1);
+      if (image.size() < sup.key.Extent()) continue;
+      encoded.clear();
+      if (!sup.key.EncodeRecord(reinterpret_cast<const unsigned char*>(image.data()), encoded))
+        continue;
+      BindBlob(add, 1, encoded);
+      sqlite3_bind_int64(add, 2, sqlite3_column_int64(scan, 0));
+      const int added = sqlite3_step(add);
+      sqlite3_reset(add);
+      if (added != SQLITE_DONE) rc = added;
+    }
+    sqlite3_finalize(scan);
+    sqlite3_finalize(add);
+    if (rc == SQLITE_DONE)
+      rc = Exec(d.db, "CREATE INDEX temp." + sup.table + "_k ON " + sup.table + "(k, pos)");
+  }
+  Exec(d.db, rc == SQLITE_OK ? "RELEASE qx_index" : "ROLLBACK TO qx_index; RELEASE qx_index");
+  return StatusOf(rc);
+}
+
+void DropSupTable(Database& d, const std::string& table) {
+  d.ResetAll();
+  Exec(d.db, "DROP TABLE IF EXISTS temp." + table);
+  if (d.inTransaction) d.droppedInTransaction.push_back(table);
+}
+
+// After a rollback the temp schema is as it was at BEGIN: indexes made inside
+// the transaction are gone and dropped ones are back.  Rebuild what the
+// handles own and drop what they gave up.
+void AfterRollback(Database& d) {
+  for (const auto& name : d.droppedInTransaction) Exec(d.db, "DROP TABLE IF EXISTS temp." + name);
+  d.droppedInTransaction.clear();
+  for (auto& [id, t] : d.tables) {
+    ++t->changes;
+    for (auto& sup : t->sups) BuildSup(d, *t, *sup);
+  }
+}
+
+// ---- Handles ------------------------------------------------------------------------------
+
+void CloseHandle(State& s, Handle& h) {
+  Database* d = h.db;
+  Table* t = h.table;
+  DropCursor(h);
+  for (auto& [key, slots] : h.stmts) {
+    for (auto& st : slots) Finalize(st);
+  }
+  h.stmts.clear();
+  for (auto it = t->sups.begin(); it != t->sups.end();) {
+    if ((*it)->owner == h.number) {
+      DropSupTable(*d, (*it)->table);
+      it = t->sups.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  if (h.lockFd >= 0) close(h.lockFd);  // releases every record lock of the handle
+  --t->handles;
+  t->exclusiveHandles -= h.exclusive;
+  --d->handles;
+  if (t->handles == 0) {
+    d->lock.SetOpenMode(t->id, 0);
+    d->tables.erase(t->id);
+  } else {
+    d->lock.SetOpenMode(t->id, t->exclusiveHandles > 0 ? 2 : 1);
+  }
+  s.handles[h.number].reset();
+  ReleaseIfIdle(s, d);
+}
+
+bool FileOpenAnywhere(Database& d, std::int64_t id) {
+  auto it = d.tables.find(id);
+  if (it != d.tables.end() && it->second->handles > 0) return true;
+  return d.lock.OpenElsewhere(id);
+}
+
+// A change of the catalogue as one unit: its own transaction outside the
+// process's transaction, a savepoint inside it.
+class CatalogChange {
+ public:
+  CatalogChange(State& s, Database& d) : s_(s), d_(d) {}
+  CatalogChange(const CatalogChange&) = delete;
+  CatalogChange& operator=(const CatalogChange&) = delete;
+  ~CatalogChange() {
+    if (open_) Exec(d_.db, s_.transaction ? "ROLLBACK TO qx_file; RELEASE qx_file" : "ROLLBACK");
+  }
+  int Begin() {
+    if (int st = BeginWrite(s_, d_)) return st;
+    const int rc = Exec(d_.db, s_.transaction ? "SAVEPOINT qx_file" : "BEGIN IMMEDIATE");
+    if (rc != SQLITE_OK) return StatusOf(rc, kStatusFileInUse);
+    open_ = true;
+    return kStatusOk;
+  }
+  int Commit() {
+    const int rc = Exec(d_.db, s_.transaction ? "RELEASE qx_file" : "COMMIT");
+    if (rc != SQLITE_OK) return StatusOf(rc);
+    open_ = false;
+    if (!s_.transaction) d_.seen = d_.lock.CountCommit();
+    return kStatusOk;
+  }
+
+ private:
+  State& s_;
+  Database& d_;
+  bool open_ = false;
+};
+
+int DropFile(Database& d, std::int64_t id) {
+  const std::string n = std::to_string(id);
+  const int rc = Exec(d.db, "DROP TABLE f" + n + "; DELETE FROM qx_catalog WHERE id = " + n);
+  return StatusOf(rc);
+}
+
+int CreateFile(Database& d, const FilePath& fp, const FileLayout& layout) {
+  sqlite3_stmt* st = nullptr;
+  int rc = sqlite3_prepare_v2(d.db,
+                              "INSERT INTO qx_catalog(name, folded, record_length, page_size,"
+                              " format_version, file_flags, key_count, key_segments, collating)"
+                              " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)",
+                              -1, &st, nullptr);
+  if (rc == SQLITE_OK) {
+    sqlite3_bind_text(st, 1, fp.name.c_str(), -1, SQLITE_STATIC);
+    sqlite3_bind_text(st, 2, fp.folded.c_str(), -1, SQLITE_STATIC);
+    sqlite3_bind_int(st, 3, layout.recordLength);
+    sqlite3_bind_int(st, 4, layout.pageSize);
+    sqlite3_bind_int(st, 5, layout.formatVersion);
+    sqlite3_bind_int(st, 6, layout.fileFlags);
+    sqlite3_bind_int(st, 7, static_cast<int>(layout.keys.size()));
+    BindBlob(st, 8, layout.segmentBytes);
+    if (layout.collating.empty()) {
+      sqlite3_bind_null(st, 9);
+    } else {
+      BindBlob(st, 9, layout.collating);
+    }
+    rc = sqlite3_step(st);
+  }
+  sqlite3_finalize(st);
+  if (rc != SQLITE_DONE) return StatusOf(rc);
+  const std::string table = "f" + std::to_string(sqlite3_last_insert_rowid(d.db));
+  // Each key's index also holds the rowid, so it orders by (key, position).
+  std::string sql = "CREATE TABLE " + table + "(pos INTEGER PRIMARY KEY, image BLOB NOT NULL";
+  for (std::size_t k = 0; k < layout.keys.size(); ++k) sql += ", " + KeyColumn(static_cast<int>(k)) + " BLOB";
+  sql += ");";
+  for (std::size_t k = 0; k < layout.keys.size(); ++k) {
+    const std::string col = KeyColumn(static_cast<int>(k));
+    sql += std::string("CREATE ") + (layout.keys[k].duplicates ? "" : "UNIQUE ") + "INDEX " +
+           table + "_" + col + " ON " + table + "(" + col + ");";
+  }
+  return StatusOf(Exec(d.db, sql));
+}
+
+}  // namespace
+}  // namespace btrvc
+
+using namespace btrvc;
+
+// ---- Presence and session -------------------------------------------------------------
+
+int BtrvCheckResident(const char* /*programFolder*/) {
+  return Run([&](State& s) -> int { return s.switches.NotResident() ? kStatusInactive : kStatusOk; });
+}
+
+int BtrvGetVersion(int* major, int* minor, int* third) {
+  return Run([&](State& s) -> int {
+    int ma = kVersionMajor, mi = kVersionMinor;
+    s.switches.Version(ma, mi);
+    if (major) *major = ma;
+    if (minor) *minor = mi;
+    if (third) *third = 0;
+    return kStatusOk;
+  });
+}
+
+int BtrvReset() {
+  return Run([&](State& s) -> int {
+    for (auto& h : s.handles) {
+      if (h) CloseHandle(s, *h);
+    }
+    for (auto& [folder, d] : s.databases) {
+      if (d->inTransaction) {
+        d->ResetAll();
+        Exec(d->db, "ROLLBACK");
+        d->inTransaction = false;
+      }
+    }
+    s.transaction = false;
+    s.databases.clear();
+    return kStatusOk;
+  });
+}
+
+int BtrvSetPaths(const void* block872) {
+  return Run([&](State& s) -> int {
+    if (block872 == nullptr) return kStatusInvalidOperation;
+    const char* p = static_cast<const char*>(block872);
+    for (std::size_t i = 0; i < s.folders.size(); ++i) {
+      const char* f = p + i * kPathsFolderSize;
+      s.folders[i] = TrimFolder(std::string(f, strnlen(f, kPathsFolderSize)));
+    }
+    return kStatusOk;
+  });
+}
+
+// ---- Files ------------------------------------------------------------------------------------
+
+int BtrvOpen(BtrvHandle* handle, const char* path, int mode, int /*owner*/) {
+  return Run([&](State& s) -> int {
+    if (handle == nullptr) return kStatusInvalidOperation;
+    if (mode == 0xFFFE) mode = kOpenReadOnly;
+    if (mode != kOpenNormal && mode != kOpenShared && mode != kOpenExclusive && mode != kOpenReadOnly)
+      return kStatusInvalidOperation;
+    FilePath fp;
+    if (int st = ResolvePath(s, path, fp)) return st;
+    if (int st = s.switches.Fail(kOpOpen, fp.folded)) return st;
+    Database* d = nullptr;
+    if (int st = OpenDatabase(s, fp.folder, false, d)) return st;
+    IdleRelease release(s, d);
+    d->Refresh();
+    std::size_t number = 1;
+    while (number < s.handles.size() && s.handles[number]) ++number;
+    if (number > 0xFFFF) return kStatusTooManyFiles;
+    Table* t = nullptr;
+    if (int st = LoadTable(*d, fp.folded, t)) return st;
+    const bool exclusive = mode == kOpenExclusive;
+    if (!d->lock.SetOpenMode(t->id, t->exclusiveHandles + exclusive > 0 ? 2 : 1)) {
+      if (t->handles == 0) d->tables.erase(t->id);
+      return kStatusFileInUse;
+    }
+    auto h = std::make_unique<Handle>();
+    h->number = static_cast<BtrvHandle>(number);
+    h->db = d;
+    h->table = t;
+    h->readOnly = mode == kOpenReadOnly;
+    h->exclusive = exclusive;
+    ++t->handles;
+    t->exclusiveHandles += exclusive;
+    ++d->handles;
+    if (number == s.handles.size()) s.handles.emplace_back();
+    s.handles[number] = std::move(h);
+    *handle = static_cast<BtrvHandle>(number);
+    return kStatusOk;
+  });
+}
+
+int BtrvClose(BtrvHandle handle) {
+  return Run([&](State& s) -> int {
+    Handle* h = Find(s, handle);
+    if (h == nullptr) return kStatusFileNotOpen;
+    if (int st = s.switches.Fail(kOpClose, h->table->folded)) return st;
+    CloseHandle(s, *h);
+    return kStatusOk;
+  });
+}
+
+int BtrvCreate(const char* path, const void* fileSpec, const void* keySpecs, bool replace) {
+  return Run([&](State& s) -> int {
+    if (fileSpec == nullptr) return kStatusInvalidRecordLength;
+    FilePath fp;
+    if (int st = ResolvePath(s, path, fp)) return st;
+    FileLayout layout;
+    if (int st = ParseFileSpec(static_cast<const unsigned char*>(fileSpec),
+                               static_cast<const unsigned char*>(keySpecs), layout))
+      return st;
+    if (int st = s.switches.Fail(kOpCreate, fp.folded)) return st;
+    Database* d = nullptr;
+    if (int st = OpenDatabase(s, fp.folder, true, d)) return st;
+    IdleRelease release(s, d);
+    d->Refresh();
+    CatalogChange change(s, *d);
+    if (int st = change.Begin()) return st;
+    CatalogEntry existing;
+    const int found = FindFile(*d, fp.folded, existing);
+    if (found == kStatusOk) {
+      if (!replace) return kStatusFileExists;
+      if (FileOpenAnywhere(*d, existing.id)) return kStatusFileInUse;
+      if (int st = DropFile(*d, existing.id)) return st;
+    } else if (found != kStatusFileNotFound) {
+      return found;
+    }
+    if (int st = CreateFile(*d, fp, layout)) return st;
+    return change.Commit();
+  });
+}
+
+int BtrvStat(BtrvHandle handle, void* buffer, unsigned length) {
+  return Run([&](State& s) -> int {
+    Handle* h = Find(s, handle);
+    if (h == nullptr) return kStatusFileNotOpen;
+    if (int st = s.switches.Fail(kOpStat, h->table->folded)) return st;
+    const FileLayout& layout = h->table->layout;
+    const std::size_t need = kFileSpecSize + layout.segmentBytes.size() + layout.collating.size();
+    if (buffer == nullptr || length < need) return kStatusDataBufferTooShort;
+    h->db->Refresh();
+    const std::string& table = h->table->sqlName;
+    std::string sql = "SELECT count(*)";
+    for (std::size_t k = 0; k < layout.keys.size(); ++k)
+      sql += ", count(DISTINCT " + KeyColumn(static_cast<int>(k)) + ")";
+    sql += " FROM " + table;
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(h->db->db, sql.c_str(), -1, &st, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_step(st);
+    if (rc != SQLITE_ROW) {
+      sqlite3_finalize(st);
+      return StatusOf(rc);
+    }
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::memset(out, 0, need);
+    PutU16(out, layout.recordLength);
+    PutU16(out + 2, layout.pageSize);
+    out[4] = static_cast<unsigned char>(layout.keys.size());
+    out[5] = layout.formatVersion;
+    PutU32(out + 6, static_cast<std::uint32_t>(sqlite3_column_int64(st, 0)));
+    PutU16(out + 10, layout.fileFlags);
+    unsigned char* seg = out + kFileSpecSize;
+    std::memcpy(seg, layout.segmentBytes.data(), layout.segmentBytes.size());
+    for (std::size_t k = 0; k < layout.keys.size(); ++k) {
+      const auto distinct = static_cast<std::uint32_t>(sqlite3_column_int64(st, static_cast<int>(k) + 1));
+      for (std::size_t i = 0; i < layout.keys[k].segments.size(); ++i, seg += kKeySegmentSize)
+        PutU32(seg + 6, distinct);
+    }
+    std::memcpy(seg, layout.collating.data(), layout.collating.size());
+    sqlite3_finalize(st);
+    return kStatusOk;
+  });
+}
+
+int BtrvFileExists(const char* path) {
+  return Run([&](State& s) -> int {
+    FilePath fp;
+    if (int st = ResolvePath(s, path, fp)) return st;
+    Database* d = nullptr;
+    if (int st = OpenDatabase(s, fp.folder, false, d)) return st;
+    IdleRelease release(s, d);
+    d->Refresh();
+    CatalogEntry entry;
+    return FindFile(*d, fp.folded, entry);
+  });
+}
+
+int BtrvFileDelete(const char* path) {
+  return Run([&](State& s) -> int {
+    FilePath fp;
+    if (int st = ResolvePath(s, path, fp)) return st;
+    Database* d = nullptr;
+    if (int st = OpenDatabase(s, fp.folder, false, d)) return st;
+    IdleRelease release(s, d);
+    d->Refresh();
+    CatalogChange change(s, *d);
+    if (int st = change.Begin()) return st;
+    CatalogEntry entry;
+    if (int st = FindFile(*d, fp.folded, entry)) return st;
+    if (FileOpenAnywhere(*d, entry.id)) return kStatusFileInUse;
+    if (int st = DropFile(*d, entry.id)) return st;
+    return change.Commit();
+  });
+}
+
+int BtrvFileRename(const char* from, const char* to) {
+  return Run([&](State& s) -> int {
+    FilePath src, dst;
+    if (int st = ResolvePath(s, from, src)) return st;
+    if (int st = ResolvePath(s, to, dst)) return st;
+    if (src.folder != dst.folder) return kStatusInvalidFileName;
+    Database* d = nullptr;
+    if (int st = OpenDatabase(s, src.folder, false, d)) return st;
+    IdleRelease release(s, d);
+    d->Refresh();
+    CatalogChange change(s, *d);
+    if (int st = change.Begin()) return st;
+    CatalogEntry source, target;
+    if (int st = FindFile(*d, src.folded, source)) return st;
+    if (FileOpenAnywhere(*d, source.id)) return kStatusFileInUse;
+    const int found = FindFile(*d, dst.folded, target);
+    if (found == kStatusOk && target.id != source.id) {
+      if (FileOpenAnywhere(*d, target.id)) return kStatusFileInUse;
+      if (int st = DropFile(*d, target.id)) return st;
+    } else if (found != kStatusOk && found != kStatusFileNotFound) {
+      return found;
+    }
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(d->db, "UPDATE qx_catalog SET name = ?1, folded = ?2 WHERE id = ?3",
+                                -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+      sqlite3_bind_text(st, 1, dst.name.c_str(), -1, SQLITE_STATIC);
+      sqlite3_bind_text(st, 2, dst.folded.c_str(), -1, SQLITE_STATIC);
+      sqlite3_bind_int64(st, 3, source.id);
+      rc = sqlite3_step(st);
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) return StatusOf(rc);
+    return change.Commit();
+  });
+}
+
+// ---- Keys and positions ----------------------------------------------------------------
+
+int BtrvSetKey(BtrvHandle handle, int keyNumber, int /*setting*/) {
+  return Run([&](State& s) -> int {
+    Handle* h = Find(s, handle);
+    if (h == nullptr) return kStatusFileNotOpen;
+    const SupIndex* sup = nullptr;
+    if (KeyOf(*h, keyNumber, &sup) == nullptr) return kStatusInvalidKeyNumber;
+    if (h->key != keyNumber) DropCursor(*h);
+    h->key = keyNumber;
+    return kStatusOk;
+  });
+}
+
+int BtrvGetKey(BtrvHandle handle) {
+  return Run([&](State& s) -> int {
+    Handle* h = Find(s, handle);
+    return h == nullptr ? -1 : h->key;
+  });
+}
+
+int BtrvPosition(int op, BtrvHandle handle, void* position4) {
+  return Run([&](State& s) -> int {
+    Handle* h = Find(s, handle);
+    if (h == nullptr) return kStatusFileNotOpen;
+    if (position4 == nullptr) return kStatusInvalidOperation;
+    if (op == kOpGetDirect) {
+      if (int st = s.switches.Fail(kOpGetPosition, h->table->folded)) return st;
+      if (!h->current) return kStatusInvalidPositioning;
+      PutU32(static_cast<unsigned char*>(position4), static_cast<std::uint32_t>(h->position));
+      return kStatusOk;
+    }
+    if (op != 0) return kStatusInvalidOperation;
+    h->db->Refresh();
+    DropCursor(*h);
+    sqlite3_stmt* st = h->table->byPosition;
+    Use use(st);
+    sqlite3_bind_int64(st, 1, GetU32(position4));
+    const int rc = sqlite3_step(st);
+    if (rc == SQLITE_DONE) return kStatusInvalidPosition;
+    if (rc != SQLITE_ROW) return StatusOf(rc);
+    h->image.assign(ColumnBlob(st, 0));
+    h->position = GetU32(position4);
+    h->positioned = h->current = true;
+    return kStatusOk;
+  });
+}
+
+// ---- Reads and writes -------------------------------------------------------------------
+
+int BtrvGetOp(int op, BtrvHandle handle, void* keyBuffer, void* record, unsigned length,
+              unsigned* lengthRead) {
+  return Run([&](State& s) -> int {
+    Handle* h = Find(s, handle);
+    if (h == nullptr) return kStatusFileNotOpen;
+    const bool lock = op >= kLockBias;
+    const int base = lock ? op - kLockBias : op;
+    if (base < kOpGetEqual || (base > kOpGetLast && base != kOpGetDirect))
+      return kStatusInvalidOperation;
+    if (record == nullptr) return kStatusDataBufferTooShort;
+    if (int st = s.switches.Fail(op, h->table->folded)) return st;
+    h->db->Refresh();
+    const unsigned capacity = length ? length : h->table->layout.recordLength;
+    return GetRecord(*h, base, lock, static_cast<unsigned char*>(keyBuffer),
+                     static_cast<unsigned char*>(record), capacity, lengthRead);
+  });
+}
+
+int BtrvWriteOp(int op, BtrvHandle handle, void* keyBuffer, const void* record, unsigned length) {
+  return Run([&](State& s) -> int {
+    Handle* h = Find(s, handle);
+    if (h == nullptr) return kStatusFileNotOpen;
+    if (op != kOpInsert && op != kOpUpdate && op != kOpDelete) return kStatusInvalidOperation;
+    if (op != kOpDelete && record == nullptr) return kStatusDataBufferTooShort;
+    if (int st = s.switches.Fail(op, h->table->folded)) return st;
+    h->db->Refresh();
+    auto* key = static_cast<unsigned char*>(keyBuffer);
+    const auto* rec = static_cast<const unsigned char*>(record);
+    switch (op) {
+      case kOpInsert: return Insert(s, *h, key, rec, length);
+      case kOpUpdate: return Update(s, *h, key, rec, length);
+      default: return Delete(s, *h);
+    }
+  });
+}
+
+int BtrvUnlock(int mode, BtrvHandle handle) {
+  return Run([&](State& s) -> int {
+    Handle* h = Find(s, handle);
+    if (h == nullptr) return kStatusFileNotOpen;
+    if (int st = s.switches.Fail(kOpUnlock, h->table->folded)) return st;
+    if (mode == -2) {
+      if (h->lockFd >= 0) LockFile::UnlockAllRecords(h->lockFd, h->table->id);
+      h->locks.clear();
+      return kStatusOk;
+    }
+    if (mode == -1) {
+      if (h->positioned) Unlock(*h, h->position);
+      return kStatusOk;
+    }
+    return kStatusInvalidOperation;
+  });
+}
+
+int BtrvTransaction(int op) {
+  return Run([&](State& s) -> int {
+    if (op != kOpBeginTransaction && op != kOpEndTransaction && op != kOpAbortTransaction)
+      return kStatusInvalidOperation;
+    if (int st = s.switches.Fail(op, "")) return st;
+    if (op == kOpBeginTransaction) {
+      if (s.transaction) return kStatusTransactionActive;
+      s.transaction = true;
+      return kStatusOk;
+    }
+    if (!s.transaction) return kStatusNoTransaction;
+    int status = kStatusOk;
+    std::vector<Database*> idle;
+    for (auto& [folder, d] : s.databases) {
+      if (!d->inTransaction) continue;
+      d->ResetAll();
+      bool rolledBack = op == kOpAbortTransaction;
+      if (!rolledBack) {
+        const int rc = Exec(d->db, "COMMIT");
+        if (rc == SQLITE_OK) {
+          d->seen = d->lock.CountCommit();
+          d->droppedInTransaction.clear();
+        } else {
+          if (status == kStatusOk) status = StatusOf(rc);
+          rolledBack = true;
+        }
+      }
+      if (rolledBack) {
+        Exec(d->db, "ROLLBACK");
+        d->inTransaction = false;
+        AfterRollback(*d);
+      }
+      d->inTransaction = false;
+      idle.push_back(d.get());
+    }
+    s.transaction = false;
+    for (Database* d : idle) ReleaseIfIdle(s, d);
+    return status;
+  });
+}
+
+// ---- Supplementary indexes ----------------------------------------------------------------
+
+int BtrvCreateIndex(BtrvHandle handle, unsigned length, const void* specification) {
+  return Run([&](State& s) -> int {
+    Handle* h = Find(s, handle);
+    if (h == nullptr) return kStatusFileNotOpen;
+    if (int st = s.switches.Fail(kOpCreateIndex, h->table->folded)) return st;
+    auto sup = std::make_unique<SupIndex>();
+    std::string segments;
+    if (int st = ParseIndexSpec(static_cast<const unsigned char*>(specification), length,
+                                h->table->layout.recordLength, sup->key, segments))
+      return st;
+    h->db->Refresh();
+    int number = static_cast<int>(h->table->layout.keys.size());
+    for (const auto& other : h->table->sups) {
+      if (other->owner == h->number) number = std::max(number, other->number + 1);
+    }
+    sup->number = number;
+    sup->owner = h->number;
+    sup->table = "qx_sx" + std::to_string(++s.supSerial);
+    if (int st = BuildSup(*h->db, *h->table, *sup)) return st;
+    h->table->sups.push_back(std::move(sup));
+    return kStatusOk;
+  });
+}
+
+int BtrvDropIndex(BtrvHandle handle, int keyNumber) {
+  return Run([&](State& s) -> int {
+    Handle* h = Find(s, handle);
+    if (h == nullptr) return kStatusFileNotOpen;
+    if (int st = s.switches.Fail(kOpDropIndex, h->table->folded)) return st;
+    auto& sups = h->table->sups;
+    for (auto it = sups.begin(); it != sups.end(); ++it) {
+      if ((*it)->owner != h->number || (*it)->number != keyNumber) continue;
+      if (h->key == keyNumber) {
+        DropCursor(*h);
+        h->key = 0;
+      }
+      FinalizeKeyStmts(*h, keyNumber);
+      DropSupTable(*h->db, (*it)->table);
+      sups.erase(it);
+      return kStatusOk;
+    }
+    return kStatusInvalidKeyNumber;
+  });
+}
+
+int BtrvGetCollatingSequence(void* buffer265) {
+  return Run([&](State&) -> int {
+    if (buffer265 == nullptr) return kStatusInvalidOperation;
+    const std::string seq = CaseFoldingSequence();
+    std::memcpy(buffer265, seq.data(), seq.size());
+    return kStatusOk;
+  });
+}
+
+int BtrvTestSwitch(const char* spec) {
+  return Run([&](State& s) -> int {
+    return s.switches.Set(spec ? spec : "") ? kStatusOk : kStatusInvalidOperation;
+  });
+}
