@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the project with warnings as errors and runs every test, then builds
 # it again under AddressSanitizer + UndefinedBehaviorSanitizer and runs every
-# test once more.  QX_TEST_QUICK=1 skips the sanitizer pass.
+# test once more, and runs the fuzz targets for a bounded time.
+# QX_TEST_QUICK=1 skips the sanitizer pass and the fuzzing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 4)
@@ -18,5 +19,6 @@ if [ "${QX_TEST_QUICK:-0}" != 1 ]; then
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   run_pass build/sanitize -DCMAKE_BUILD_TYPE=Debug -DQX_SANITIZE=ON -DQX_BUILD_BENCH=OFF
+  bash scripts/fuzz.sh "${QX_FUZZ_SECONDS:-30}"
 fi
 echo "all tests passed"
