@@ -1,0 +1,338 @@
+// The settings records of file 29 and the base library's fiscal-period work
+// record.
+//
+// File 29 holds one record per `SettingsKey`: the letter "0" and a name,
+// blank-padded to 15 characters ("0Interface     "), in bytes 0-14 of the
+// record, followed by one more byte.  The records differ in length (the file
+// is a variable-length file); each has its struct here, and the dictionary
+// (records/dictionary.h) picks the layout of a record by its key.  A command
+// that rewrites a settings record reads it with get-equal plus the lock bias
+// (405), changes the fields it names and writes the whole record back (op 3).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "records/field.h"
+#include "records/record_image.h"
+
+namespace records {
+
+// The first 16 bytes of every settings record.
+struct SettingsHeader {
+  char key[15];  // "0" and the name, blank-padded
+  QX_UNNAMED(15, 1);
+};
+
+// The settings key of `name` ("0Periods" or "Periods"): "0" and the name,
+// blank-padded to 15 characters.
+struct SettingsKey {
+  char text[15];
+};
+SettingsKey MakeSettingsKey(std::string_view name);
+
+// "0Interface": the G/L interface accounts of the company.  The account codes
+// stand one after another from offset 17, account i at 17 + 11 × i; billing
+// line posting addresses cost of goods, sales and sales returns by index
+// (kCostOfGoodsIndex, kSalesIndex, kSalesReturnsIndex).
+struct InterfaceRecord {
+  char key[15];
+  QX_UNNAMED(15, 1);
+  char glMode;  // 'C' customer segment, 'I' per item (physical inventory: per product), else plain
+  char cashAccount[11];
+  char receivablesAccount[11];
+  char payablesAccount[11];
+  char inventoryAccount[11];
+  char costOfGoodsAccount[11];   // physical inventory: the adjustment account or its stem
+  char salesAccount[11];
+  char salesReturnsAccount[11];
+  char financeChargeAccount[11];
+  char receivablesDiscountAccount[11];
+  char payablesDiscountAccount[11];
+  char closingAccount[11];       // blank: the year close asks for it
+  char serviceComponentAccount[11];
+  char freightAccount[11];
+  QX_UNNAMED(160, 22);
+
+  static constexpr int kCostOfGoodsIndex = 4;
+  static constexpr int kSalesIndex = 5;
+  static constexpr int kSalesReturnsIndex = 6;
+  static constexpr int kAccountCount = 13;
+  // The account at `index` (0 cash ... 12 freight), as stored (11 bytes).
+  const char* Account(int index) const {
+    return reinterpret_cast<const char*>(this) + 17 + 11 * index;
+  }
+};
+
+// One fiscal period of `PeriodsRecord`.
+struct PeriodEntry {
+  char status;  // 'O' open, 'C' closed
+  char kind;    // 'I' on the fresh next-year entries made by the year close
+  char label[7];
+  I32 startDate;
+  I32 endDate;
+
+  bool IsOpen() const { return status == 'O'; }
+};
+
+// "0Periods": this fiscal year and next.  A year has N = periodsPerYear
+// periods (at most 13); periods are numbered 1..N this year and N+1..2N next
+// year.  Entries 0-12 are this year's periods 1-13, entries 13-25 next year's.
+struct PeriodsRecord {
+  char key[15];
+  QX_UNNAMED(15, 1);
+  I16 periodsPerYear;
+  I16 nextOpenPeriod;  // first period not yet closed (1..2N); -1 = none
+  PeriodEntry entries[26];
+
+  static constexpr int kMaxPeriodsPerYear = 13;
+  static constexpr int kNextYearFirstEntry = 13;
+  // The entry index of period number `period` (1..2N), or -1.
+  int EntryOfPeriod(int period) const;
+  // The period number (1..2N) of entry `index`, or -1 for an entry that holds
+  // no period of the two years.
+  int PeriodOfEntry(int index) const;
+  // The entry index (0-25) of the period that holds `date`, or -1.
+  int EntryOfDate(std::int32_t date) const;
+};
+
+// The period key of a date: the first day of the fiscal period (of this year
+// or next) that holds it, or 0 when no period holds it.  Transaction headers
+// store it, and the journals' "Journal" mode selects by it; it grows with the
+// date and stays the same when the year close renumbers the periods.
+std::int32_t PeriodKeyOf(const PeriodsRecord& periods, std::int32_t date);
+
+// One 13-byte entry of "0TransInfo".  The billing journal uses entry 4, every
+// other journal entry 1.
+struct TransInfoEntry {
+  QX_UNNAMED(0, 6);
+  char keepTypedNumbers;  // 'Y', 'y' or 1: transaction numbers stay as typed
+  QX_UNNAMED(7, 6);
+
+  bool KeepsTypedNumbers() const {
+    return keepTypedNumbers == 'Y' || keepTypedNumbers == 'y' || keepTypedNumbers == 1;
+  }
+};
+
+// "0TransInfo": transaction-numbering settings and the statement settings.
+struct TransInfoRecord {
+  char key[15];
+  QX_UNNAMED(15, 121);
+  TransInfoEntry entries[6];
+  QX_UNNAMED(214, 3);
+  char statementFooterAmounts;  // 'N': footer amount lines stay blank until the items are done
+  char statementOption;         // preset of the statement options' option flag
+  QX_UNNAMED(219, 4);
+  U16 statementDetailLines;  // detail lines written per open item
+  QX_UNNAMED(225, 301);
+
+  static constexpr int kBillingJournalEntry = 4;
+  static constexpr int kOtherJournalEntry = 1;
+};
+
+// "0Company": the company's name, address and tax numbers.
+struct CompanyRecord {
+  char key[15];
+  QX_UNNAMED(15, 1);
+  char name[41];
+  QX_UNNAMED(57, 41);
+  char addressLine1[41];
+  char addressLine2[41];
+  char cityStateZip[41];
+  QX_UNNAMED(221, 31);
+  char phone[16];
+  QX_UNNAMED(268, 125);
+  char federalId[14];
+  QX_UNNAMED(407, 17);
+  char stateNumber[14];
+  QX_UNNAMED(438, 380);
+};
+
+// "0System": the folders of the sibling programs (commands 701-705).
+struct SystemRecord {
+  char key[15];
+  QX_UNNAMED(15, 1);
+  char programFolders[5][36];
+};
+
+// One aging period of "0Schedule": a label and a range of days.
+struct AgingPeriod {
+  char label[11];
+  I16 fromDays;
+  I16 toDays;
+};
+
+// "0Schedule" (`AgingSchedule`): the aging periods of customers and vendors.
+struct AgingSchedule {
+  char key[15];
+  QX_UNNAMED(15, 1);
+  AgingPeriod customerPeriods[7];
+  AgingPeriod vendorPeriods[7];
+};
+
+// "0Statements": ten 41-byte lines; lines 2-9 are four two-line statement
+// messages.
+struct StatementsRecord {
+  char key[15];
+  QX_UNNAMED(15, 1);
+  char lines[10][41];
+};
+
+// The base library's fiscal-period work record (`FiscalPeriodInfo`), filled
+// by `FiscalPeriodOfDate` for a date.  Not stored in any file.
+struct FiscalPeriodInfo {
+  QX_UNNAMED(0, 2);
+  std::uint8_t yearFlag;  // non-zero: posting updates statistics slot 4 instead of 2
+  QX_UNNAMED(3, 6);
+  I32 pendingPeriod;  // pending posting period (1 or more when there is one)
+  I32 period;         // period number of the date (1..2N)
+  I32 entryIndex;     // index (0-25) of the date's period in PeriodsRecord::entries
+  I32 journalStartDate;  // default start of the G/L journal's date range
+  QX_UNNAMED(25, 4);
+  I32 startDate;    // first day of the date's period
+  I32 endDate;      // last day of the date's period
+  QX_UNNAMED(37, 4);
+  I32 pendingDate;  // date of the pending posting period
+
+  // The statistics slot that posting updates: 4 when the year flag is set, else 2.
+  int StatisticsSlot() const { return yearFlag ? 4 : 2; }
+};
+
+static_assert(sizeof(SettingsHeader) == 16);
+static_assert(sizeof(InterfaceRecord) == 182);
+static_assert(sizeof(PeriodEntry) == 17);
+static_assert(sizeof(PeriodsRecord) == 462);
+static_assert(sizeof(TransInfoEntry) == 13);
+static_assert(sizeof(TransInfoRecord) == 526);
+static_assert(offsetof(TransInfoRecord, entries) + 13 * TransInfoRecord::kBillingJournalEntry == 188);
+static_assert(offsetof(TransInfoRecord, entries) + 13 * TransInfoRecord::kOtherJournalEntry == 149);
+static_assert(sizeof(CompanyRecord) == 818);
+static_assert(sizeof(SystemRecord) == 196);
+static_assert(sizeof(AgingPeriod) == 15);
+static_assert(sizeof(AgingSchedule) == 226);
+static_assert(sizeof(StatementsRecord) == 426);
+static_assert(sizeof(FiscalPeriodInfo) == 45);
+static_assert(offsetof(FiscalPeriodInfo, yearFlag) == 2);
+static_assert(offsetof(FiscalPeriodInfo, pendingPeriod) == 9);
+static_assert(offsetof(FiscalPeriodInfo, period) == 13);
+static_assert(offsetof(FiscalPeriodInfo, entryIndex) == 17);
+static_assert(offsetof(FiscalPeriodInfo, journalStartDate) == 21);
+static_assert(offsetof(FiscalPeriodInfo, startDate) == 29);
+static_assert(offsetof(FiscalPeriodInfo, endDate) == 33);
+static_assert(offsetof(FiscalPeriodInfo, pendingDate) == 41);
+
+// ---- Field tables ---------------------------------------------------------
+
+inline constexpr FieldDef kInterfaceFields[] = {
+    QX_PADDED(InterfaceRecord, key, 0),
+    QX_CHAR(InterfaceRecord, glMode, 16),
+    QX_TEXT(InterfaceRecord, cashAccount, 17),
+    QX_TEXT(InterfaceRecord, receivablesAccount, 28),
+    QX_TEXT(InterfaceRecord, payablesAccount, 39),
+    QX_TEXT(InterfaceRecord, inventoryAccount, 50),
+    QX_TEXT(InterfaceRecord, costOfGoodsAccount, 61),
+    QX_TEXT(InterfaceRecord, salesAccount, 72),
+    QX_TEXT(InterfaceRecord, salesReturnsAccount, 83),
+    QX_TEXT(InterfaceRecord, financeChargeAccount, 94),
+    QX_TEXT(InterfaceRecord, receivablesDiscountAccount, 105),
+    QX_TEXT(InterfaceRecord, payablesDiscountAccount, 116),
+    QX_TEXT(InterfaceRecord, closingAccount, 127),
+    QX_TEXT(InterfaceRecord, serviceComponentAccount, 138),
+    QX_TEXT(InterfaceRecord, freightAccount, 149),
+};
+inline constexpr Layout kInterfaceLayout{"InterfaceRecord", sizeof(InterfaceRecord), kInterfaceFields};
+
+inline constexpr FieldDef kPeriodEntryFields[] = {
+    QX_CHAR(PeriodEntry, status, 0),
+    QX_CHAR(PeriodEntry, kind, 1),
+    QX_TEXT(PeriodEntry, label, 2),
+    QX_DATE(PeriodEntry, startDate, 9),
+    QX_DATE(PeriodEntry, endDate, 13),
+};
+inline constexpr Layout kPeriodEntryLayout{"PeriodEntry", sizeof(PeriodEntry), kPeriodEntryFields};
+
+inline constexpr FieldDef kPeriodsFields[] = {
+    QX_PADDED(PeriodsRecord, key, 0),
+    QX_NUMBER(PeriodsRecord, periodsPerYear, 16),
+    QX_NUMBER(PeriodsRecord, nextOpenPeriod, 18),
+    QX_GROUP(PeriodsRecord, entries, 20, kPeriodEntryLayout),
+};
+inline constexpr Layout kPeriodsLayout{"PeriodsRecord", sizeof(PeriodsRecord), kPeriodsFields};
+
+inline constexpr FieldDef kTransInfoEntryFields[] = {
+    QX_CHAR(TransInfoEntry, keepTypedNumbers, 6),
+};
+inline constexpr Layout kTransInfoEntryLayout{"TransInfoEntry", sizeof(TransInfoEntry),
+                                              kTransInfoEntryFields};
+
+inline constexpr FieldDef kTransInfoFields[] = {
+    QX_PADDED(TransInfoRecord, key, 0),
+    QX_GROUP(TransInfoRecord, entries, 136, kTransInfoEntryLayout),
+    QX_CHAR(TransInfoRecord, statementFooterAmounts, 217),
+    QX_CHAR(TransInfoRecord, statementOption, 218),
+    QX_NUMBER(TransInfoRecord, statementDetailLines, 223),
+};
+inline constexpr Layout kTransInfoLayout{"TransInfoRecord", sizeof(TransInfoRecord), kTransInfoFields};
+
+inline constexpr FieldDef kCompanyFields[] = {
+    QX_PADDED(CompanyRecord, key, 0),
+    QX_TEXT(CompanyRecord, name, 16),
+    QX_TEXT(CompanyRecord, addressLine1, 98),
+    QX_TEXT(CompanyRecord, addressLine2, 139),
+    QX_TEXT(CompanyRecord, cityStateZip, 180),
+    QX_TEXT(CompanyRecord, phone, 252),
+    QX_TEXT(CompanyRecord, federalId, 393),
+    QX_TEXT(CompanyRecord, stateNumber, 424),
+};
+inline constexpr Layout kCompanyLayout{"CompanyRecord", sizeof(CompanyRecord), kCompanyFields};
+
+inline constexpr FieldDef kSystemFields[] = {
+    QX_PADDED(SystemRecord, key, 0),
+    QX_TEXT(SystemRecord, programFolders, 16),
+};
+inline constexpr Layout kSystemLayout{"SystemRecord", sizeof(SystemRecord), kSystemFields};
+
+inline constexpr FieldDef kAgingPeriodFields[] = {
+    QX_TEXT(AgingPeriod, label, 0),
+    QX_NUMBER(AgingPeriod, fromDays, 11),
+    QX_NUMBER(AgingPeriod, toDays, 13),
+};
+inline constexpr Layout kAgingPeriodLayout{"AgingPeriod", sizeof(AgingPeriod), kAgingPeriodFields};
+
+inline constexpr FieldDef kAgingScheduleFields[] = {
+    QX_PADDED(AgingSchedule, key, 0),
+    QX_GROUP(AgingSchedule, customerPeriods, 16, kAgingPeriodLayout),
+    QX_GROUP(AgingSchedule, vendorPeriods, 121, kAgingPeriodLayout),
+};
+inline constexpr Layout kAgingScheduleLayout{"AgingSchedule", sizeof(AgingSchedule),
+                                             kAgingScheduleFields};
+
+inline constexpr FieldDef kStatementsFields[] = {
+    QX_PADDED(StatementsRecord, key, 0),
+    QX_TEXT(StatementsRecord, lines, 16),
+};
+inline constexpr Layout kStatementsLayout{"StatementsRecord", sizeof(StatementsRecord),
+                                          kStatementsFields};
+
+static_assert(ValidLayout(kInterfaceLayout));
+static_assert(ValidLayout(kPeriodsLayout));
+static_assert(ValidLayout(kTransInfoLayout));
+static_assert(ValidLayout(kCompanyLayout));
+static_assert(ValidLayout(kSystemLayout));
+static_assert(ValidLayout(kAgingScheduleLayout));
+static_assert(ValidLayout(kStatementsLayout));
+
+// The settings records the system knows, by key name.
+inline constexpr RecordVariant kSettingsVariants[] = {
+    {"0Interface", &kInterfaceLayout}, {"0Periods", &kPeriodsLayout},
+    {"0TransInfo", &kTransInfoLayout}, {"0Company", &kCompanyLayout},
+    {"0System", &kSystemLayout},       {"0Schedule", &kAgingScheduleLayout},
+    {"0Statements", &kStatementsLayout},
+};
+
+// The layout of the settings record whose key (blank-padded or not) is `key`,
+// or null for a key the system does not know.
+const Layout* SettingsLayoutOf(std::string_view key);
+
+}  // namespace records

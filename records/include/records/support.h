@@ -1,0 +1,102 @@
+// Records of the supporting files: the audit trail log, the users named in
+// it, and the vendors' 1099 amounts and batches.
+//
+// Each struct is the record's byte image as stored: little-endian, exactly
+// the record's length, numbers as Unaligned<T> (records/unaligned.h).  Bytes
+// that no field names are carried through every rewrite.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "records/field.h"
+#include "records/record_image.h"
+
+namespace records {
+
+// Audit trail log entry (file 75).
+struct AuditLogEntry {
+  I32 entryNumber;
+  char userId[15];
+  I32 date;
+  I32 time;
+  I32 entityType;  // `ENTITY_TYPE`; modulo 100 the entity id
+  I16 changeType;
+  QX_UNNAMED(33, 12);
+  char reference[41];
+};
+
+// User (file 64), named by the audit trail log.
+struct UserRecord {
+  char userId[15];
+  char name[41];
+};
+
+// A vendor's 1099 amount for one tax year (`Vendor1099AmountRecord`, file 63).
+struct Vendor1099AmountRecord {
+  char vendorCode[11];
+  I32 taxYear;
+  F64 amount;
+};
+
+// A 1099 batch (`TagBatchForm1099`, file 84): one printing of the year's forms.
+struct TagBatchForm1099 {
+  char name[31];
+  QX_UNNAMED(31, 190);
+  I32 formCount;
+  QX_UNNAMED(225, 8);
+  F64 totalAmount;
+  QX_UNNAMED(241, 1);
+  char contactName[41];
+  char contactPhone[16];
+  char contactLine2[41];
+  QX_UNNAMED(340, 219);
+};
+
+static_assert(sizeof(AuditLogEntry) == 86);
+static_assert(sizeof(UserRecord) == 56);
+static_assert(sizeof(Vendor1099AmountRecord) == 23);
+static_assert(sizeof(TagBatchForm1099) == 559);
+
+inline constexpr FieldDef kAuditLogFields[] = {
+    QX_NUMBER(AuditLogEntry, entryNumber, 0),
+    QX_TEXT(AuditLogEntry, userId, 4),
+    QX_DATE(AuditLogEntry, date, 19),
+    QX_NUMBER(AuditLogEntry, time, 23),
+    QX_NUMBER(AuditLogEntry, entityType, 27),
+    QX_NUMBER(AuditLogEntry, changeType, 31),
+    QX_TEXT(AuditLogEntry, reference, 45),
+};
+inline constexpr Layout kAuditLogLayout{"AuditLogEntry", sizeof(AuditLogEntry), kAuditLogFields};
+
+inline constexpr FieldDef kUserFields[] = {
+    QX_TEXT(UserRecord, userId, 0),
+    QX_TEXT(UserRecord, name, 15),
+};
+inline constexpr Layout kUserLayout{"UserRecord", sizeof(UserRecord), kUserFields};
+
+inline constexpr FieldDef kVendor1099Fields[] = {
+    QX_TEXT(Vendor1099AmountRecord, vendorCode, 0),
+    QX_NUMBER(Vendor1099AmountRecord, taxYear, 11),
+    QX_NUMBER(Vendor1099AmountRecord, amount, 15),
+};
+inline constexpr Layout kVendor1099Layout{"Vendor1099AmountRecord", sizeof(Vendor1099AmountRecord),
+                                          kVendor1099Fields};
+
+inline constexpr FieldDef kBatch1099Fields[] = {
+    QX_TEXT(TagBatchForm1099, name, 0),
+    QX_NUMBER(TagBatchForm1099, formCount, 221),
+    QX_NUMBER(TagBatchForm1099, totalAmount, 233),
+    QX_TEXT(TagBatchForm1099, contactName, 242),
+    QX_TEXT(TagBatchForm1099, contactPhone, 283),
+    QX_TEXT(TagBatchForm1099, contactLine2, 299),
+};
+inline constexpr Layout kBatch1099Layout{"TagBatchForm1099", sizeof(TagBatchForm1099),
+                                         kBatch1099Fields};
+
+static_assert(ValidLayout(kAuditLogLayout));
+static_assert(ValidLayout(kUserLayout));
+static_assert(ValidLayout(kVendor1099Layout));
+static_assert(ValidLayout(kBatch1099Layout));
+
+}  // namespace records

@@ -1,0 +1,136 @@
+// The small operations of the record layouts: settings keys, the period
+// numbering of "0Periods", field look-up and the header conventions.
+#include <algorithm>
+#include <cstring>
+
+#include "records/field.h"
+#include "records/masters.h"
+#include "records/settings.h"
+#include "records/transactions.h"
+
+namespace records {
+
+namespace detail {
+void FieldOffsetDiffersFromStatedOffset() {}
+void FieldTypeDoesNotMatchMember() {}
+}  // namespace detail
+
+const FieldDef* FindField(const Layout& layout, const char* name) {
+  for (const FieldDef& f : layout.fields) {
+    if (std::strcmp(f.name, name) == 0) return &f;
+  }
+  return nullptr;
+}
+
+// ---- Settings -------------------------------------------------------------------
+
+SettingsKey MakeSettingsKey(std::string_view name) {
+  SettingsKey key;
+  std::memset(key.text, ' ', sizeof key.text);
+  std::size_t at = 0;
+  if (name.empty() || name.front() != '0') key.text[at++] = '0';
+  const std::size_t n = std::min(name.size(), sizeof key.text - at);
+  std::memcpy(key.text + at, name.data(), n);
+  return key;
+}
+
+const Layout* SettingsLayoutOf(std::string_view key) {
+  while (!key.empty() && (key.back() == ' ' || key.back() == '\0')) key.remove_suffix(1);
+  for (const RecordVariant& v : kSettingsVariants) {
+    if (key == v.key) return v.layout;
+  }
+  return nullptr;
+}
+
+int PeriodsRecord::EntryOfPeriod(int periodNumber) const {
+  const int n = periodsPerYear;
+  if (n < 1 || n > kMaxPeriodsPerYear || periodNumber < 1 || periodNumber > 2 * n) return -1;
+  return periodNumber <= n ? periodNumber - 1 : kNextYearFirstEntry + (periodNumber - n - 1);
+}
+
+int PeriodsRecord::PeriodOfEntry(int index) const {
+  const int n = periodsPerYear;
+  if (n < 1 || n > kMaxPeriodsPerYear) return -1;
+  if (index >= 0 && index < n) return index + 1;
+  if (index >= kNextYearFirstEntry && index < kNextYearFirstEntry + n) {
+    return n + (index - kNextYearFirstEntry) + 1;
+  }
+  return -1;
+}
+
+int PeriodsRecord::EntryOfDate(std::int32_t date) const {
+  for (int i = 0; i < 26; ++i) {
+    if (PeriodOfEntry(i) < 0) continue;
+    const PeriodEntry& e = entries[i];
+    if (date >= e.startDate && date <= e.endDate && e.startDate > 0) return i;
+  }
+  return -1;
+}
+
+std::int32_t PeriodKeyOf(const PeriodsRecord& periods, std::int32_t date) {
+  const int entry = periods.EntryOfDate(date);
+  return entry < 0 ? 0 : periods.entries[entry].startDate;
+}
+
+// ---- Transactions -----------------------------------------------------------------
+
+std::string_view BiPoLine::CodeOfKindFour() const {
+  const char* code = reinterpret_cast<const char*>(this) + 30;
+  const void* nul = std::memchr(code, 0, 5);
+  return std::string_view(code, nul ? static_cast<const char*>(nul) - code : 5);
+}
+
+const HeaderTraits* HeaderTraitsOf(int file) {
+  for (const HeaderTraits& t : kHeaderTraits) {
+    if (t.file == file) return &t;
+  }
+  return nullptr;
+}
+
+namespace {
+
+std::int32_t ReadInt32(std::span<const std::uint8_t> image, int offset) {
+  std::int32_t v = 0;
+  if (offset >= 0 && static_cast<std::size_t>(offset) + 4 <= image.size()) {
+    std::memcpy(&v, image.data() + offset, 4);
+  }
+  return v;
+}
+
+char ReadChar(std::span<const std::uint8_t> image, int offset) {
+  if (offset < 0 || static_cast<std::size_t>(offset) >= image.size()) return 0;
+  return static_cast<char>(image[static_cast<std::size_t>(offset)]);
+}
+
+}  // namespace
+
+char HeaderView::PostedFlag() const { return ReadChar(image, traits.postedFlag); }
+
+bool HeaderView::IsDeleted() const {
+  if (traits.deletedField < 0) return false;
+  const std::size_t at = static_cast<std::size_t>(traits.deletedField);
+  if (at + static_cast<std::size_t>(traits.deletedWidth) > image.size()) return false;
+  std::string_view text(reinterpret_cast<const char*>(image.data()) + at,
+                        static_cast<std::size_t>(traits.deletedWidth));
+  text = text.substr(0, std::min(text.find('\0'), text.size()));
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text == kDeletedMarker;
+}
+
+std::int32_t HeaderView::Date() const { return ReadInt32(image, traits.date); }
+
+std::optional<std::int32_t> HeaderView::PeriodKey() const {
+  if (traits.periodKey < 0) return std::nullopt;
+  return ReadInt32(image, traits.periodKey);
+}
+
+bool HeaderView::IsJournalPrinted() const {
+  switch (traits.printedMark) {
+    case PrintedMark::kDate: return ReadInt32(image, traits.journalPrinted) != 0;
+    case PrintedMark::kCharYes: return !UnpostedForPosting(ReadChar(image, traits.journalPrinted));
+    case PrintedMark::kNone: break;
+  }
+  return false;
+}
+
+}  // namespace records
