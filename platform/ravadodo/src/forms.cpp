@@ -371,6 +371,11 @@ void NextPlace(const Mask& m, int* pos, int dir) {
 // before it is right-aligned with zeros ("3/5/25" gives "03/05/25").
 bool PictureLiteral(FormImpl& f, FieldState& s, unsigned char ch) {
   const std::string& pic = s.mask.picture;
+  // The cursor already jumped past this literal because the group before it
+  // was full ("04" then "/"): the typed separator is that literal.
+  if (f.cursor > 0 && static_cast<std::size_t>(f.cursor) <= pic.size() &&
+      pic[f.cursor - 1] == static_cast<char>(ch) && !PicturePlace(s.mask, f.cursor - 1))
+    return true;
   std::size_t at = pic.find(static_cast<char>(ch), static_cast<std::size_t>(f.cursor));
   if (at == std::string::npos || PicturePlace(s.mask, at)) return false;
   std::size_t start = at;

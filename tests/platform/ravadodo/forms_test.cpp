@@ -248,6 +248,23 @@ TEST_F(FormTest, MasksShapeWhatIsTyped) {
   EXPECT_NE(std::string::npos, screen.find("Amount      1000.00")) << screen;
 }
 
+TEST_F(FormTest, DatesTypedWithTheirSeparators) {
+  struct Case {
+    const char* typed;
+    const char* shown;
+  } cases[] = {
+      {"04/30/25", "04/30/25"}, {"12/31/25", "12/31/25"}, {"4/30/25", "04/30/25"},
+      {"043025", "04/30/25"},   {"1/2/25", "01/02/25"},
+  };
+  for (const auto& c : cases) {
+    std::vector<TagFormField> t = {Field(1, 1, 20, "nn/nn/nn", "Date")};
+    std::string script = std::string("\"") + c.typed + "\" F10";
+    EXPECT_EQ(0, Run(script.c_str(), t)) << c.typed;
+    EXPECT_EQ(c.shown, FieldText(&form_, 1)) << c.typed;
+    TearDown();
+  }
+}
+
 TEST_F(FormTest, EditingKeysChangeTextInPlace) {
   std::vector<TagFormField> t = {Field(1, 1, 20, "%-20s", "Name"), Field(2, 2, 20, "%-20s", "City")};
   int r = Run(R"(Enter End "ville" Home Del "N" Up Right Right Backspace F10)", t, [](Form* f) {
