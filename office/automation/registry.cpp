@@ -3,6 +3,7 @@
 #include <new>
 
 #include "automation/spreadsheet/application.h"
+#include "automation/wordprocessor/application.h"
 
 namespace qx::automation {
 
@@ -14,7 +15,8 @@ struct ServerClass {
 };
 
 constexpr ServerClass kServers[] = {
-    {"Excel.Application", &spreadsheet::CreateApplication},
+    {"Quarlex.Spreadsheet", &spreadsheet::CreateApplication},
+    {"Quarlex.WordProcessor", [] { return wordprocessor::CreateApplication(); }},
 };
 
 bool SameName(std::string_view a, std::string_view b) {

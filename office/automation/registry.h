@@ -1,5 +1,5 @@
 // The automation servers this system provides, found by programmatic
-// identifier ("Excel.Application") as a controller asks for them.
+// identifier ("Quarlex.Spreadsheet") as a controller asks for them.
 #pragma once
 
 #include <string_view>

@@ -1,17 +1,24 @@
 /*
- * QxOffice: spreadsheet export for callers outside the system.
+ * QxOffice: spreadsheet export and mail merge for callers outside the system.
  *
- * A caller builds a workbook step by step: each call of QxExcelAutomation
- * passes one request record whose `operation` picks the step.  Operation 2
- * starts a connection with a new workbook saved at `workbookPath` and stores
- * the connection's handle in the record; operations 3..13 name the connection
- * by that handle; operation 3 saves the workbook for the last time and ends
- * the connection.  The workbook is a real .xlsx file that any spreadsheet
- * program opens.
+ * Spreadsheet export (QxExcelAutomation): a caller builds a workbook step by
+ * step: each call passes one request record whose `operation` picks the step.
+ * Operation 2 starts a connection with a new workbook saved at
+ * `workbookPath` and stores the connection's handle in the record;
+ * operations 3..13 name the connection by that handle; operation 3 saves the
+ * workbook for the last time and ends the connection.  The workbook is a real
+ * .xlsx file that any spreadsheet program opens.
  *
- * Texts in the request (path, cell text, font names) are code page 437,
- * NUL-ended or filling their whole field; they are converted to UTF-8 for the
- * file and the file system.
+ * Mail merge (QxMailMergeAutomation): each call runs one step on a main
+ * document (a .docx file) and its data source (a delimited text file): make
+ * a new main document, open one for editing, check which data source it
+ * uses, or merge it to the printer, to a new document or to e-mail.  Every
+ * call starts its own word-processor connection and ends it before it
+ * returns.
+ *
+ * Texts in the requests (paths, cell text, font names, subject) are code
+ * page 437, NUL-ended or filling their whole field; they are converted to
+ * UTF-8 for the files and the file system.
  *
  * Calls must come from one thread at a time.  No exception leaves the library;
  * every failure is the operation's failure result.
@@ -231,12 +238,119 @@ QXOFFICE_STATIC_ASSERT(offsetof(SpreadsheetRequest, operation) == 2 &&
  */
 QXOFFICE_API int QxExcelAutomation(SpreadsheetRequest* request);
 
+#pragma pack(push, 1)
+
+/* The e-mail part of a mail-merge request (325 bytes, packed). */
+typedef struct MergeMailRecord {
+  char subject[256];          /*   0  the messages' subject */
+  char addressFieldName[65];  /* 256  the data-source field holding each record's e-mail address */
+  int32_t attach;             /* 321  1: the merged document goes as a .docx attachment; else as the text */
+} MergeMailRecord;
+
 /*
- * Messages.  When an operation fails because the spreadsheet server refused
- * a step, the user is told: "source - description" (the description alone
- * when there is no source; "unknown error" for an empty description).  The
- * host receives these texts through its hook, in code page 437; without a
- * hook they are written to standard error (in UTF-8).
+ * The mail-merge request (796 bytes on 64-bit systems, packed; byte offsets
+ * at left).
+ *
+ *    0 suppressBlankLines  non-zero: a paragraph whose merge fields are all
+ *                          empty and that holds nothing else but blanks is
+ *                          left out of the merged records (operations 4..6)
+ *    4 mainDocumentPath    the main document (.docx)
+ *  264 dataSourcePath      the data source: a text file whose first line
+ *                          names the fields, values separated by commas or
+ *                          tabs (quotes as in RFC 4180), UTF-8
+ *  524 dataSourceName      out: operation 7 writes the path of the main
+ *                          document's data source here (at most 259
+ *                          characters, the rest of the field zeroed)
+ *  784 operation           1..7 (below)
+ *  788 mailRecord          the e-mail part (operation 6); not read otherwise
+ */
+typedef struct MailMergeRequest {
+  int32_t suppressBlankLines;
+  char mainDocumentPath[260];
+  char dataSourcePath[260];
+  char dataSourceName[260];
+  int32_t operation;
+  MergeMailRecord* mailRecord;
+} MailMergeRequest;
+
+#pragma pack(pop)
+
+#ifdef __cplusplus
+#define QXOFFICE_STATIC_ASSERT static_assert
+#else
+#define QXOFFICE_STATIC_ASSERT _Static_assert
+#endif
+QXOFFICE_STATIC_ASSERT(sizeof(MergeMailRecord) == 325 && offsetof(MergeMailRecord, addressFieldName) == 256 &&
+                           offsetof(MergeMailRecord, attach) == 321,
+                       "MergeMailRecord layout");
+QXOFFICE_STATIC_ASSERT(offsetof(MailMergeRequest, mainDocumentPath) == 4 &&
+                           offsetof(MailMergeRequest, dataSourcePath) == 264 &&
+                           offsetof(MailMergeRequest, dataSourceName) == 524 &&
+                           offsetof(MailMergeRequest, operation) == 784 &&
+                           offsetof(MailMergeRequest, mailRecord) == 788 &&
+                           sizeof(MailMergeRequest) == 788 + sizeof(void*),
+                       "MailMergeRequest layout");
+#undef QXOFFICE_STATIC_ASSERT
+
+/*
+ * Operations and results.
+ *
+ *  op  step
+ *   1  close the word processor
+ *   2  open the main document for editing: a document without a data source
+ *      gets dataSourcePath as its data source; one with another data source
+ *      asks whether to go on with dataSourcePath (No: -4); the document is
+ *      then handed to the user (below)
+ *   3  new main document at mainDocumentPath (replacing a file there) with
+ *      dataSourcePath as its data source and a sample text, handed to the
+ *      user
+ *   4  merge to the printer: the merged records as a PDF to the print
+ *      command; the main document is handed to the user
+ *   5  merge to a new document: "<main document>-merged.docx" beside the
+ *      main document ("-merged-2.docx", ... when taken), each record a
+ *      section starting on a new page; handed to the user
+ *   6  merge to e-mail: one message per record to the address in the field
+ *      mailRecord->addressFieldName, with mailRecord->subject, the merged
+ *      record as the text or (attach == 1) as a .docx attachment; through
+ *      the mail command, or into the outbox folder when none is set up
+ *   7  check: writes the main document's data source into dataSourceName
+ *  For 4..6, a main document without merge fields says so (-3), and one made
+ *  for another data source asks whether to go on (No: -4); the data source
+ *  always used is dataSourcePath.  A data source counts as the document's own
+ *  when the last components of the two paths are equal without regard to
+ *  case ("C:\DATA\CUST.TXT" and "/srv/cust.txt").
+ *
+ *  result  0 done; -1 the word processor could not be started; -2 operation
+ *          7: the document is not a main document with a data source; -3
+ *          the main document has no merge fields; -4 the user declined to go
+ *          on with another data source; -5 a step failed and the user was
+ *          told why (in a message), or the request was null, or operation 6
+ *          came without its mailRecord.  Operation codes outside 1..7 do
+ *          nothing and return 0.
+ *
+ * Whatever the result, the main document's file is not changed (only
+ * operation 3 writes it), and the call's word-processor connection is ended.
+ *
+ * Hand-over: the file is opened with the desktop's opener (xdg-open) when a
+ * display exists (DISPLAY or WAYLAND_DISPLAY set).
+ *
+ * Environment: QXOFFICE_LP (print command, default "lp"), QXOFFICE_PRINTER
+ * (its printer; default the command's own), QXOFFICE_SENDMAIL (mail command,
+ * run as  command -i -- address;  unset: the outbox), QXOFFICE_OUTBOX
+ * (default $XDG_DATA_HOME/Quarlex/Outbox), QXOFFICE_MAIL_FROM (the sender;
+ * default user@host).  No command runs through a shell.
+ */
+QXOFFICE_API int QxMailMergeAutomation(MailMergeRequest* request);
+
+/*
+ * Messages.  When an operation fails because a server refused a step, the
+ * user is told: "source - description" (the description alone when there is
+ * no source; "unknown error" for an empty description).  Mail merge also
+ * shows the warning that a main document has no merge fields, the question
+ * whether to go on with another data source (QXOFFICE_MB_YESNO), and notes on
+ * e-mail written to the outbox or records without an address.  The host
+ * receives these texts through its hook, in code page 437; without a hook
+ * they are written to standard error (in UTF-8).
  *
  * The hook gets the caller's context, the text, the box style (the bits
  * below) and a help context (0 for none), and returns the button chosen

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "automation/messages.h"
+#include "mail_merge_automation.h"
 #include "oemtext.h"
 #include "spreadsheet_automation.h"
 
@@ -23,6 +24,11 @@ extern "C" QXOFFICE_API int QxExcelAutomation(SpreadsheetRequest* request) {
   } catch (...) {
     return request ? qx::office::SpreadsheetFailureResult(request->operation) : 0;
   }
+}
+
+extern "C" QXOFFICE_API int QxMailMergeAutomation(MailMergeRequest* request) {
+  // Run() catches everything itself; each call has its own connection.
+  return qx::office::MailMergeAutomation().Run(request);
 }
 
 extern "C" QXOFFICE_API void QxOfficeSetMessageHook(QxOfficeMessageHook hook, void* context) {

@@ -24,7 +24,7 @@ namespace member = automation::spreadsheet::member;
 
 namespace {
 
-constexpr const char* kProgId = "Excel.Application";
+constexpr const char* kProgId = "Quarlex.Spreadsheet";
 
 // A fixed-size text field of the request as UTF-8: up to its first NUL, or
 // the whole field when it has none.

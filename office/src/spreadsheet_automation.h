@@ -22,7 +22,7 @@ class SpreadsheetAutomation {
   // failure code.
   using ServerStarter = std::function<automation::HResult(automation::DispatchPtr*)>;
 
-  // `start` defaults to the registered "Excel.Application" server.
+  // `start` defaults to the registered "Quarlex.Spreadsheet" server.
   explicit SpreadsheetAutomation(ServerStarter start = {});
 
   // Runs the operation the request names and returns its result (qxoffice.h).

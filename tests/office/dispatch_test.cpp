@@ -22,7 +22,7 @@ struct Server {
   DispatchPtr application, workbooks, workbook, worksheets, sheet, range, font, border;
 
   Server() {
-    EXPECT_EQ(CreateObject("excel.APPLICATION", &application), kOk);  // any case
+    EXPECT_EQ(CreateObject("quarlex.SPREADSHEET", &application), kOk);  // any case
     workbooks = GetObject(application, member::kWorkbooks);
     workbook = CallForObject(workbooks, member::kAdd, {Variant::Missing()});
     worksheets = GetObject(workbook, member::kWorksheets);
@@ -151,7 +151,7 @@ TEST(AutomationController, ReportsEveryFailureAsADispatchException) {
   // A null object answers nothing: the active window of an application
   // without a workbook.
   DispatchPtr fresh;
-  ASSERT_EQ(CreateObject("Excel.Application", &fresh), kOk);
+  ASSERT_EQ(CreateObject("Quarlex.Spreadsheet", &fresh), kOk);
   EXPECT_THROW(GetObject(fresh, member::kActiveWindow), DispatchException);
   try {
     PutProperty(nullptr, member::kValue, Variant::I2(1));

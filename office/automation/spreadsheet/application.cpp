@@ -5,9 +5,9 @@
 #include <system_error>
 #include <vector>
 
+#include "automation/desktop.h"
 #include "automation/messages.h"
 #include "automation/spreadsheet/cell_reference.h"
-#include "automation/spreadsheet/desktop.h"
 #include "automation/spreadsheet/objects.h"
 #include "automation/spreadsheet/xlsx_file.h"
 

@@ -1,6 +1,6 @@
 // The spreadsheet server: an automation object model over workbooks kept in
 // memory and saved as .xlsx files.  A controller starts it by its
-// programmatic identifier ("Excel.Application", see automation/registry.h)
+// programmatic identifier ("Quarlex.Spreadsheet", see automation/registry.h)
 // and drives it by the member ids of object_model.h:
 //
 //   Application  SheetsInNewWorkbook (put, 1..255), Workbooks (get),

@@ -1,0 +1,27 @@
+#include "automation/wordprocessor/printer.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "automation/wordprocessor/program.h"
+
+namespace qx::automation::wordprocessor {
+
+std::string PrintPdf(const std::string& pdf, const std::string& title) {
+  const char* command = std::getenv("QXOFFICE_LP");
+  const char* printer = std::getenv("QXOFFICE_PRINTER");
+  std::vector<std::string> argv{command && *command ? command : "lp"};
+  if (printer && *printer) {
+    argv.push_back("-d");
+    argv.push_back(printer);
+  }
+  std::string jobTitle = title;
+  for (char& c : jobTitle) {
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+  }
+  argv.push_back("-t");
+  argv.push_back(jobTitle.empty() ? "document" : jobTitle);
+  return RunProgram(argv, pdf);
+}
+
+}  // namespace qx::automation::wordprocessor
