@@ -1,0 +1,44 @@
+// QxaBase, the base library every command calls.
+//
+// Include this header; the parts are:
+//   qxabase/app_block.h     SharedAppBlock, the application state of the run
+//   qxabase/commands.h      command routing by group, the command bracket,
+//                           modules, the commands the library serves itself
+//   qxabase/access.h        access rights and the command lock
+//   qxabase/files.h         file sets, paths and table names, temporary files
+//   qxabase/settings.h      settings records, system settings, fiscal periods
+//   qxabase/messages.h      messages and texts by number, captions, the
+//                           record-manager error box, wait windows
+//   qxabase/form_helpers.h  form set-up, yes/no fields, range-field ends
+//   qxabase/status_box.h    the progress box of long runs
+//   qxabase/dictionary.h    the data dictionary of fields, temporary indexes
+//   qxabase/tables.h        table classes and active-record tables
+//   qxabase/unposted.h      unposted transactions per ledger and their list
+//   qxabase/audit_log.h     the audit trail log
+//   qxabase/accounts.h      G/L account checks
+//   qxabase/time_link.h     the time-billing link
+//   qxabase/report.h        the report writer (with qxabase/drilldown.h)
+//   qxabase/posting.h       the posting services
+//   qxabase/report_mru.h    remembered report parameters
+//   qxabase/startup.h       the main program's start-up services
+// Everything runs on the program's UI thread.
+#pragma once
+
+#include "qxabase/access.h"
+#include "qxabase/accounts.h"
+#include "qxabase/app_block.h"
+#include "qxabase/audit_log.h"
+#include "qxabase/commands.h"
+#include "qxabase/dictionary.h"
+#include "qxabase/files.h"
+#include "qxabase/form_helpers.h"
+#include "qxabase/messages.h"
+#include "qxabase/posting.h"
+#include "qxabase/report.h"
+#include "qxabase/report_mru.h"
+#include "qxabase/settings.h"
+#include "qxabase/startup.h"
+#include "qxabase/status_box.h"
+#include "qxabase/tables.h"
+#include "qxabase/time_link.h"
+#include "qxabase/unposted.h"

@@ -1,0 +1,94 @@
+// Command routing: the menu libraries' handlers by command group, the
+// command bracket around each command, and the commands the base library
+// serves itself.
+//
+// A command id names its group by id / 100: groups 1..6 belong to the menu
+// libraries, each of which registers one handler for its group at start-up
+// (slot = group − 1).  The main loop hands every command of those groups to
+// `CommandRun`, which calls the registered handler; the handler reads the
+// command id from SharedAppBlock::currentCommand.  Everything runs on the UI
+// thread.
+#pragma once
+
+#include <initializer_list>
+#include <type_traits>
+
+// A menu library's dispatcher: runs SharedAppBlock::currentCommand with an
+// optional parameter text (null or empty: an interactive run).  Returns 0
+// when the command had a case, −1 otherwise.
+using CommandHandler = int (*)(const char* parameterText);
+
+inline constexpr int kCommandGroupCount = 6;
+
+// Registers `handler` for the group of `slot` (0..5, slot = group − 1),
+// replacing a handler registered there before.  False for a bad slot or a
+// null handler.
+bool CommandHandlerAdd(CommandHandler handler, int slot);
+
+// True when `handler` is the handler registered in `slot`.
+bool CommandHandlerFind(CommandHandler handler, int slot);
+
+// The handler registered in `slot`, or null.
+CommandHandler CommandHandlerGet(int slot);
+
+// Runs command `commandId` through the handler of its group: sets
+// SharedAppBlock::currentCommand to the id and calls the handler with
+// `parameterText`.  Returns the handler's result.  A group outside 1..6, or
+// one no menu library registered, is refused with a message that names the
+// command; the result is then −1 and SharedAppBlock::currentCommand −1.
+int CommandRun(int commandId, const char* parameterText);
+
+// The command bracket.  CommandActiveSet(1) when a command starts, (0) when
+// it ends: while a command is active the main window takes no input (its menu
+// bar is dimmed).  Brackets nest; input returns when the outermost ends,
+// which also clears SharedAppBlock::fromMenu.  Returns the nesting depth
+// after the call.
+int CommandActiveSet(int active);
+
+// True while a command bracket is open.
+bool CommandIsActive();
+
+// Forgets the system settings read so far (SysFlagGet, SysCodeGet), so that
+// the next command sees what is stored now.  Both arguments are kept for the
+// callers and ignored.  Returns 0.
+int SettingsRefresh(int, int);
+
+// Clears the per-command flags: SharedAppBlock::commandFlag and
+// SharedAppBlock::messageArg.  Both arguments are kept for the callers and
+// ignored.  Returns 0.
+int CommandFlagsReset(int, int);
+
+// --- Modules -------------------------------------------------------------------
+
+// The modules of the system are numbered 1..kModuleCount (1 receivables,
+// 2 payables, 3 inventory, the others the billing, purchasing and
+// finance-charge parts).
+inline constexpr int kModuleCount = 7;
+
+// True when every module of the zero-ended list is installed.  Every module
+// of the system is part of this installation, so only a number that names no
+// module (outside 1..kModuleCount) makes it false; it then says which.  `mode` is kept
+// for the callers (0 or 1) and does not change the answer.
+bool ModulesAvailableList(int mode, const int* zeroEndedList);
+
+// ModulesAvailable(0, 1, 0): the list as the callers write it, ended by 0.
+template <class... Ids>
+bool ModulesAvailable(int mode, Ids... ids) {
+  static_assert(((std::is_integral_v<Ids> || std::is_enum_v<Ids>) && ...), "module numbers are ints");
+  const int list[] = {static_cast<int>(ids)..., 0};
+  return ModulesAvailableList(mode, list);
+}
+
+// --- Commands of the base library -----------------------------------------------
+// Commands 323, 363, 395, 396 and 397 are routed to the base library by the
+// journals-and-reports dispatcher.  Their work lies outside this system: each
+// tells the user so in a message box and returns 0.
+
+int PostCash();                      // 323
+int PromoPriceReport(int);           // 363
+int Command395Run();                 // 395
+int MailMergeCustomers(int);         // 396
+int MailMergeVendors(int);           // 397
+
+// For tests: forgets every registered handler and closes every bracket.
+void CommandsResetForTest();

@@ -1,0 +1,262 @@
+// Column values formatted by their kinds and formats.
+#include "report_format.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "ravadodo/text.h"
+
+namespace qxreport {
+
+namespace {
+
+// A text value is read up to its NUL; a precision (or this bound, for a
+// format without one) keeps a field that is not NUL-terminated from running
+// into the record behind it.
+constexpr std::size_t kMaxTextRead = 4096;
+
+bool IsConversion(char c) { return std::strchr("scdiuxXofFeEgG", c) != nullptr && c != 0; }
+
+std::string PadTo(std::string text, const FormatSpec& spec) {
+  if (spec.width > 0 && static_cast<int>(text.size()) < spec.width) {
+    const std::size_t pad = static_cast<std::size_t>(spec.width) - text.size();
+    if (spec.left) text.append(pad, ' ');
+    else text.insert(0, pad, ' ');
+  }
+  return text;
+}
+
+// A string through the spec: precision cuts, width pads.
+std::string FormatString(std::string text, const FormatSpec& spec) {
+  if (spec.precision >= 0 && static_cast<int>(text.size()) > spec.precision)
+    text.resize(static_cast<std::size_t>(spec.precision));
+  return PadTo(std::move(text), spec);
+}
+
+std::string Flags(const FormatSpec& spec) {
+  std::string f;
+  if (spec.left) f += '-';
+  if (spec.plus) f += '+';
+  if (spec.space) f += ' ';
+  if (spec.alternate) f += '#';
+  if (spec.zero && !spec.left) f += '0';
+  return f;
+}
+
+std::string WidthPrecision(const FormatSpec& spec) {
+  std::string s;
+  if (spec.width > 0) s += std::to_string(std::min(spec.width, 255));
+  if (spec.precision >= 0) s += "." + std::to_string(std::min(spec.precision, 30));
+  return s;
+}
+
+std::string FormatInteger(long long value, const FormatSpec& spec) {
+  char conv = spec.conversion;
+  if (!std::strchr("diuxXo", conv)) conv = 'd';
+  const std::string fmt = "%" + Flags(spec) + WidthPrecision(spec) + "ll" + conv;
+  char buf[320];
+  std::snprintf(buf, sizeof buf, fmt.c_str(), value);
+  return buf;
+}
+
+std::string FormatReal(double value, const FormatSpec& spec) {
+  if (!std::isfinite(value)) return PadTo("*", spec);
+  char conv = spec.conversion;
+  if (!std::strchr("fFeEgG", conv)) conv = 'f';
+  FormatSpec s = spec;
+  if (spec.conversion == 's' || spec.conversion == 'c' || spec.conversion == 0) s.precision = 2;
+  // A number too large for any report column would print hundreds of digits.
+  if (std::fabs(value) >= 1e15 && (conv == 'f' || conv == 'F')) conv = 'e';
+  const std::string fmt = "%" + Flags(s) + WidthPrecision(s) + conv;
+  char buf[400];
+  std::snprintf(buf, sizeof buf, fmt.c_str(), value);
+  return buf;
+}
+
+std::string TrimBlanks(const std::string& s) {
+  std::size_t b = s.find_first_not_of(' ');
+  if (b == std::string::npos) return "";
+  std::size_t e = s.find_last_not_of(' ');
+  return s.substr(b, e - b + 1);
+}
+
+std::string ReadText(const void* value, const FormatSpec& spec) {
+  const char* p = static_cast<const char*>(value);
+  std::size_t bound = spec.precision >= 0 ? static_cast<std::size_t>(spec.precision) : kMaxTextRead;
+  return std::string(p, strnlen(p, bound));
+}
+
+}  // namespace
+
+FormatSpec ParseFormat(const char* format) {
+  FormatSpec spec;
+  if (!format) return spec;
+  const std::size_t n = strnlen(format, sizeof(TagReportColumn::format));
+  std::size_t i = 0;
+  // Literal text up to the conversion ("%%" is a literal percent sign).
+  while (i < n) {
+    if (format[i] == '%' && i + 1 < n && format[i + 1] == '%') {
+      spec.prefix += '%';
+      i += 2;
+      continue;
+    }
+    if (format[i] == '%') break;
+    spec.prefix += format[i++];
+  }
+  if (i >= n) return spec;  // no conversion: a picture or a plain text
+  ++i;
+  for (; i < n; ++i) {
+    const char c = format[i];
+    if (c == '-') spec.left = true;
+    else if (c == '0') spec.zero = true;
+    else if (c == '+') spec.plus = true;
+    else if (c == ' ') spec.space = true;
+    else if (c == '#') spec.alternate = true;
+    else break;
+  }
+  int width = -1;
+  while (i < n && std::isdigit(static_cast<unsigned char>(format[i])))
+    width = std::min((width < 0 ? 0 : width) * 10 + (format[i++] - '0'), 1000);
+  spec.width = width;
+  if (i < n && format[i] == '.') {
+    ++i;
+    int precision = 0;
+    while (i < n && std::isdigit(static_cast<unsigned char>(format[i])))
+      precision = std::min(precision * 10 + (format[i++] - '0'), 1000);
+    spec.precision = precision;
+  }
+  while (i < n && std::strchr("hlLqjzt", format[i])) ++i;  // length modifiers
+  if (i < n && IsConversion(format[i])) spec.conversion = format[i++];
+  else spec.conversion = 's';
+  // The type letter of the screen library's masks ("%11.4fF", "%-14sC").
+  if (i < n && std::strchr("FCm", format[i])) ++i;
+  for (; i < n; ++i) {
+    if (format[i] == '%' && i + 1 < n && format[i + 1] == '%') ++i;
+    spec.suffix += format[i];
+  }
+  return spec;
+}
+
+std::string TimeText(long seconds) {
+  if (seconds < 0 || seconds >= 86400) return "";
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02ld:%02ld:%02ld", seconds / 3600, seconds / 60 % 60, seconds % 60);
+  return buf;
+}
+
+std::string FormatColumnValue(const TagReportColumn& column) {
+  if (!column.value) return "";
+  const FormatSpec spec = ParseFormat(column.format);
+  std::string body;
+  switch (column.kind) {
+    case kColumnChar: {
+      char c = *static_cast<const char*>(column.value);
+      if (c == 0) c = ' ';
+      body = FormatString(std::string(1, c), spec);
+      break;
+    }
+    case kColumnText:
+      body = spec.conversion == 0 ? ReadText(column.value, spec) : FormatString(ReadText(column.value, spec), spec);
+      break;
+    case kColumnMerge: {
+      std::string text = ReadText(column.value, spec);
+      for (char& c : text)
+        if (static_cast<unsigned char>(c) == 0xFF || static_cast<unsigned char>(c) == 0xB7) c = ' ';
+      body = spec.conversion == 0 ? text : FormatString(text, spec);
+      break;
+    }
+    case kColumnDate: {
+      std::int32_t day = 0;
+      std::memcpy(&day, column.value, sizeof day);
+      char text[16] = {};
+      if (day != 0) DateToText(text, day);
+      // A picture ("nn/nn/nn") or no format shows the date text as it is.
+      body = spec.conversion == 0 ? text : FormatString(text, spec);
+      break;
+    }
+    case kColumnTime: {
+      std::int32_t seconds = 0;
+      std::memcpy(&seconds, column.value, sizeof seconds);
+      body = spec.conversion == 0 ? TimeText(seconds) : FormatString(TimeText(seconds), spec);
+      break;
+    }
+    case kColumnLong:
+    case kColumnLongTrim: {
+      std::int32_t v = 0;
+      std::memcpy(&v, column.value, sizeof v);
+      if (spec.conversion == 's' || spec.conversion == 'c') body = FormatString(std::to_string(v), spec);
+      else if (std::strchr("fFeEgG", spec.conversion)) body = FormatReal(v, spec);
+      else body = FormatInteger(v, spec);
+      if (column.kind == kColumnLongTrim) body = TrimBlanks(body);
+      break;
+    }
+    case kColumnFloat:
+    case kColumnAmount:
+    case kColumnDouble: {
+      double v = 0;
+      if (column.kind == kColumnFloat) {
+        float f = 0;
+        std::memcpy(&f, column.value, sizeof f);
+        v = f;
+      } else {
+        std::memcpy(&v, column.value, sizeof v);
+      }
+      if (spec.conversion && std::strchr("diuxXo", spec.conversion)) {
+        body = std::isfinite(v) && std::fabs(v) < 9e18 ? FormatInteger(std::llround(v), spec) : PadTo("*", spec);
+      } else if (spec.conversion == 's' || spec.conversion == 'c') {
+        FormatSpec s = spec;
+        s.conversion = 'f';
+        s.precision = 2;
+        s.width = -1;
+        body = FormatString(FormatReal(v, s), spec);
+      } else {
+        body = FormatReal(v, spec);
+      }
+      break;
+    }
+    default:
+      return "";
+  }
+  // A format without a conversion is a picture ("nn/nn/nn") or nothing: the
+  // value shows as it is.
+  return spec.conversion ? spec.prefix + body + spec.suffix : body;
+}
+
+int ColumnFieldWidth(const TagReportColumn& column, const std::string& text) {
+  if (column.width > 0) return std::min(column.width, 1000);
+  const FormatSpec spec = ParseFormat(column.format);
+  if (spec.width > 0)
+    return spec.width + static_cast<int>(spec.prefix.size() + spec.suffix.size());
+  if (column.kind == kColumnDate && spec.conversion == 0) return 8;  // mm/dd/yy
+  if (column.kind == kColumnTime && spec.conversion == 0) return 8;  // hh:mm:ss
+  return static_cast<int>(text.size());
+}
+
+std::string ColumnCellText(const TagReportColumn& column) {
+  std::string text = FormatColumnValue(column);
+  if (column.align != kAlignLeft && column.align != kAlignRight && column.align != kAlignCentre &&
+      column.width <= 0)
+    return text;
+  const int width = ColumnFieldWidth(column, text);
+  if (column.align != kAlignLeft && column.align != kAlignRight && column.align != kAlignCentre) {
+    if (static_cast<int>(text.size()) < width) text.append(static_cast<std::size_t>(width) - text.size(), ' ');
+    return text;
+  }
+  const std::string core = TrimBlanks(text);
+  const int room = width - static_cast<int>(core.size());
+  if (room <= 0) return core;
+  switch (column.align) {
+    case kAlignRight:
+      return std::string(static_cast<std::size_t>(room), ' ') + core;
+    case kAlignCentre:
+      return std::string(static_cast<std::size_t>(room / 2), ' ') + core +
+             std::string(static_cast<std::size_t>(room - room / 2), ' ');
+    default:
+      return core + std::string(static_cast<std::size_t>(room), ' ');
+  }
+}
+
+}  // namespace qxreport

@@ -1,0 +1,183 @@
+// The page model of a report run, and the pieces of the writer that work on
+// it: the renderers (text, HTML, printer), the preview and link following.
+//
+// A run collects cells: a text at a position of a line of a page, with its
+// font and link.  Positions given by code (centred, flush right, halves) are
+// resolved only when the run is rendered, against the width of the whole
+// report, so a title is centred over the widest line.  Text is code page 437
+// throughout; the renderers convert at the edge.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "qxabase/report.h"
+
+namespace qxreport {
+
+// Where a cell's text starts.
+enum class Place : std::uint8_t {
+  kAt,         // at `x`
+  kCentre,     // centred on the report width
+  kLeftHalf,   // centred in the left half
+  kRightHalf,  // centred in the right half
+  kRight,      // ending in the last column
+};
+
+struct Cell {
+  Place place = Place::kAt;
+  int x = 0;
+  std::string text;           // code page 437; blanks never erase what lies under them
+  std::int32_t font = 0;      // ReportFontNumber
+  int link = -1;              // index into Document::links, -1 none
+};
+
+struct Line {
+  std::vector<Cell> cells;
+};
+
+// A column stop of a page's layout.
+struct ColumnStop {
+  int x = 0;
+  int width = 0;
+};
+
+struct Page {
+  std::vector<Line> lines;
+  int number = 0;                 // the number shown in the footer
+  int headingEnd = 0;             // the first line after the page heading; 0 none
+  std::vector<ColumnStop> layout; // ReportSetColumnLayout; empty: the run's
+  bool Empty() const;
+};
+
+struct Link {
+  std::uint8_t kind = 0;          // DrillDownKind
+  std::uint16_t commandId = 0;
+  std::string params;             // the target's parameter string (code page 437)
+  bool operator==(const Link&) const = default;
+};
+
+// What the renderers and the printer need of the run's settings, taken at
+// ReportClose (callers may set fields of TagRepInfo after ReportOpen).
+struct Settings {
+  bool reportPage = false;
+  bool condensed = false;
+  bool landscape = false;
+  int linesPerInch = 6;
+  int marginLeft = 0, marginTop = 0, marginRight = 0, marginBottom = 0;  // hundredths of an inch
+  int lineWidth = 0;
+  int copies = 1;
+  int firstPage = 0, lastPage = 0;
+  std::string printerName;
+  ReportAlignmentCallback alignmentCallback = nullptr;
+  void* alignmentContext = nullptr;
+  bool alignmentSample = false;
+};
+
+struct Document {
+  std::string title;
+  std::int32_t runDate = 0;                 // day number of the run
+  std::optional<Link> savedRun;
+  std::vector<Page> pages;
+  std::vector<Link> links;
+  std::vector<ColumnStop> layout;           // ReportSelectionSet
+  bool stopped = false;                     // the user stopped the run
+  Settings settings;
+
+  // The report's width in print columns: the run's line width, or the
+  // rightmost column written (at least 80).
+  int Width() const;
+  // Pages that hold anything (a last empty page is not counted).
+  int PageCount() const;
+  bool Empty() const;
+  // The index of `link` in `links`, adding it when new.
+  int AddLink(const Link& link);
+};
+
+// The text of the saved run as a reader sees it: "Selection: sortfld 'Customer
+// Code'  type '1'"; "" when there is none.
+std::string SelectionLine(const Document& doc);
+
+// One rendered line: its code-page-437 characters (trailing blanks removed)
+// and, for each character, the cell it came from (-1 a blank of no cell).
+struct RenderedLine {
+  std::string text;
+  std::vector<int> owner;
+};
+RenderedLine RenderLine(const Line& line, int width);
+
+// The numbers the footers show: for each page of the document its number
+// (0 for a page that holds nothing), and how many pages hold anything.
+// Pages count from 1; a page the report renumbered counts on from its own
+// number.
+struct PageNumbers {
+  std::vector<int> number;
+  int total = 0;
+};
+PageNumbers NumberPages(const Document& doc);
+
+// The footer of a report page ("01/31/25 ... Page 1 of 2"), code page 437.
+std::string FooterLine(const Document& doc, int number, int total, int width);
+
+// --- Renderers ----------------------------------------------------------------------
+
+// The text of each page that holds anything, in UTF-8: the selection line
+// above the first, the lines with trailing blanks removed, the footer.
+std::vector<std::string> RenderPages(const Document& doc);
+
+// The document as UTF-8 text (see ReportText): the pages joined by
+// `pageSeparator`, from `firstPage` to `lastPage` (1-based, inclusive; 0 =
+// no limit).
+std::string RenderText(const Document& doc, const char* pageSeparator, int firstPage = 0,
+                       int lastPage = 0);
+
+// The document as one self-contained HTML page (UTF-8).
+std::string RenderHtml(const Document& doc);
+
+// A `qxa:` URL for a link: qxa:<command>?kind=<kind>&p=<the parameter string,
+// percent-encoded UTF-8>.
+std::string LinkUrl(const Link& link);
+
+// Writes `content` to `path` through a temporary file in the same folder,
+// renamed into place.  Returns "" or a reason ("No such file or directory").
+std::string WriteFileAtomic(const std::string& path, const std::string& content);
+
+// Checks that a file can be created at `path` (its folder exists and is
+// writable).  Returns "" or the reason.
+std::string CheckWritable(const std::string& path);
+
+// --- Printing ---------------------------------------------------------------------------
+
+// The command line that prints the document's text (program first).
+std::vector<std::string> PrintCommand(const Document& doc);
+
+// Prints the document through `lp` (no shell).  Returns "" or what went wrong.
+std::string PrintDocument(const Document& doc);
+
+// --- Preview and links ---------------------------------------------------------------
+
+// Runs the preview of a finished document until the user closes it.
+void RunPreview(const Document& doc);
+
+// Follows a link or a saved run: runs its command with its parameter string
+// (without any "output" pair) nested inside the command that runs now, and
+// returns when it ends.  Shows a message and returns −1 when the link cannot
+// be followed.
+int FollowLink(const Link& link);
+
+// The parameter string without its "output" pairs; nullopt when the string
+// is not a well-formed parameter string.
+std::optional<std::string> WithoutOutput(const std::string& params);
+
+// Describes a link for the preview's status line: "Opens screen 121: cdno='C100'".
+std::string DescribeLink(const Link& link);
+
+// --- Text helpers ----------------------------------------------------------------------
+
+// Code page 437 to UTF-8 for the edges: control bytes become the pictures the
+// PC character set shows for them, so that no control character leaves.
+std::string ToUtf8(const std::string& cp437);
+
+}  // namespace qxreport

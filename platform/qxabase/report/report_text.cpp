@@ -1,0 +1,216 @@
+// The page model's layout of lines, and the plain-text renderer.
+#include <algorithm>
+#include <string>
+
+#include "oemtext.h"
+#include "ravadodo/text.h"
+#include "report_model.h"
+
+namespace qxreport {
+
+namespace {
+
+int TrimmedSize(const std::string& text) {
+  std::size_t e = text.find_last_not_of(' ');
+  return e == std::string::npos ? 0 : static_cast<int>(e + 1);
+}
+
+int StartOf(const Cell& cell, int width) {
+  const int len = TrimmedSize(cell.text);
+  switch (cell.place) {
+    case Place::kCentre: return std::max(0, (width - len) / 2);
+    case Place::kLeftHalf: return std::max(0, (width / 2 - len) / 2);
+    case Place::kRightHalf: return width / 2 + std::max(0, (width - width / 2 - len) / 2);
+    case Place::kRight: return std::max(0, width - len);
+    case Place::kAt: break;
+  }
+  return std::max(0, cell.x);
+}
+
+}  // namespace
+
+bool Page::Empty() const {
+  for (const Line& l : lines)
+    if (!l.cells.empty()) return false;
+  return true;
+}
+
+int Document::Width() const {
+  if (settings.lineWidth > 0) return settings.lineWidth;
+  int width = 80;
+  for (const Page& p : pages)
+    for (const Line& l : p.lines)
+      for (const Cell& c : l.cells) {
+        const int len = TrimmedSize(c.text);
+        width = std::max(width, c.place == Place::kAt ? c.x + len : len);
+      }
+  return width;
+}
+
+int Document::PageCount() const {
+  int n = 0;
+  for (const Page& p : pages) n += p.Empty() ? 0 : 1;
+  return n;
+}
+
+bool Document::Empty() const { return PageCount() == 0; }
+
+int Document::AddLink(const Link& link) {
+  // Reports rewrite one descriptor per row: most rows carry a new link, but a
+  // link repeated on several cells of a row is kept once.
+  for (int i = static_cast<int>(links.size()) - 1; i >= 0 && i >= static_cast<int>(links.size()) - 16; --i)
+    if (links[static_cast<std::size_t>(i)] == link) return i;
+  links.push_back(link);
+  return static_cast<int>(links.size()) - 1;
+}
+
+RenderedLine RenderLine(const Line& line, int width) {
+  RenderedLine out;
+  for (std::size_t i = 0; i < line.cells.size(); ++i) {
+    const Cell& cell = line.cells[i];
+    const int start = StartOf(cell, width);
+    const std::size_t end = static_cast<std::size_t>(start) + cell.text.size();
+    if (out.text.size() < end) {
+      out.text.resize(end, ' ');
+      out.owner.resize(end, -1);
+    }
+    for (std::size_t j = 0; j < cell.text.size(); ++j) {
+      const std::size_t pos = static_cast<std::size_t>(start) + j;
+      const char ch = cell.text[j];
+      if (ch == ' ' || ch == 0) {
+        // Blanks never erase what lies under them; on an empty place they
+        // belong to their cell (a link keeps the blanks between its words).
+        if (out.owner[pos] < 0) out.owner[pos] = static_cast<int>(i);
+        continue;
+      }
+      out.text[pos] = ch;
+      out.owner[pos] = static_cast<int>(i);
+    }
+  }
+  const int keep = TrimmedSize(out.text);
+  out.text.resize(static_cast<std::size_t>(keep));
+  out.owner.resize(static_cast<std::size_t>(keep));
+  return out;
+}
+
+std::string SelectionLine(const Document& doc) {
+  if (!doc.savedRun) return "";
+  // input='usersel' says only that it is a saved run; the rest is the selection.
+  std::string out = "Selection:";
+  const std::string& s = doc.savedRun->params;
+  std::size_t i = 0;
+  bool any = false;
+  while (i < s.size()) {
+    while (i < s.size() && s[i] == ' ') ++i;
+    const std::size_t eq = s.find('=', i);
+    if (eq == std::string::npos) break;
+    std::string key = s.substr(i, eq - i);
+    key.erase(key.find_last_not_of(' ') + 1);
+    std::size_t q = s.find('\'', eq);
+    if (q == std::string::npos) break;
+    std::string value;
+    std::size_t j = q + 1;
+    for (; j < s.size(); ++j) {
+      if (s[j] == '\'') {
+        if (j + 1 < s.size() && s[j + 1] == '\'') {
+          value += '\'';
+          ++j;
+          continue;
+        }
+        break;
+      }
+      value += s[j];
+    }
+    i = j + 1;
+    std::string shown = value;
+    shown.erase(shown.find_last_not_of(' ') + 1);
+    if (key == "input" || key == "output" || shown.empty()) continue;
+    out += (any ? "  " : " ") + key + " '" + shown + "'";
+    any = true;
+  }
+  return any ? out : "";
+}
+
+PageNumbers NumberPages(const Document& doc) {
+  PageNumbers n;
+  n.number.assign(doc.pages.size(), 0);
+  int last = 0;
+  for (std::size_t i = 0; i < doc.pages.size(); ++i) {
+    const Page& p = doc.pages[i];
+    if (p.Empty()) continue;
+    ++n.total;
+    last = p.number > 0 ? p.number : last + 1;
+    n.number[i] = last;
+  }
+  return n;
+}
+
+std::string FooterLine(const Document& doc, int number, int total, int width) {
+  char date[16] = {};
+  DateToText(date, doc.runDate);
+  std::string right = "Page " + std::to_string(number) + " of " + std::to_string(total);
+  std::string line = date;
+  if (doc.settings.alignmentSample) {
+    const std::string mark = "ALIGNMENT TEST";
+    const int at = std::max(static_cast<int>(line.size()) + 2, (width - static_cast<int>(mark.size())) / 2);
+    line.resize(static_cast<std::size_t>(at), ' ');
+    line += mark;
+  }
+  const int at = std::max(static_cast<int>(line.size()) + 2, width - static_cast<int>(right.size()));
+  line.resize(static_cast<std::size_t>(at), ' ');
+  return line + right;
+}
+
+std::string ToUtf8(const std::string& cp437) {
+  std::string out;
+  out.reserve(cp437.size() + 8);
+  for (unsigned char c : cp437) {
+    if (c == 0) {
+      out += ' ';
+      continue;
+    }
+    if (c < 0x80 && c >= 0x20 && c != 0x7F) {
+      out += static_cast<char>(c);
+      continue;
+    }
+    out += oem::ToUtf8(std::string_view(reinterpret_cast<const char*>(&c), 1), true);
+  }
+  return out;
+}
+
+std::vector<std::string> RenderPages(const Document& doc) {
+  const int width = doc.Width();
+  const PageNumbers numbers = NumberPages(doc);
+  std::vector<std::string> pages;
+  for (std::size_t i = 0; i < doc.pages.size(); ++i) {
+    const Page& page = doc.pages[i];
+    if (page.Empty()) continue;
+    std::string out;
+    if (pages.empty()) {
+      const std::string selection = SelectionLine(doc);
+      if (!selection.empty()) out += ToUtf8(selection) + "\n\n";
+    }
+    std::size_t used = page.lines.size();
+    while (used > 0 && page.lines[used - 1].cells.empty()) --used;
+    for (std::size_t l = 0; l < used; ++l) out += ToUtf8(RenderLine(page.lines[l], width).text) + "\n";
+    if (doc.settings.reportPage)
+      out += "\n" + ToUtf8(FooterLine(doc, numbers.number[i], numbers.total, width)) + "\n";
+    pages.push_back(std::move(out));
+  }
+  return pages;
+}
+
+std::string RenderText(const Document& doc, const char* pageSeparator, int firstPage, int lastPage) {
+  const std::string separator = pageSeparator ? pageSeparator : "\f\n";
+  const std::vector<std::string> pages = RenderPages(doc);
+  std::string out;
+  int shown = 0;
+  for (int p = 1; p <= static_cast<int>(pages.size()); ++p) {
+    if ((firstPage > 0 && p < firstPage) || (lastPage > 0 && p > lastPage)) continue;
+    if (shown++ > 0) out += separator;
+    out += pages[static_cast<std::size_t>(p - 1)];
+  }
+  return out;
+}
+
+}  // namespace qxreport

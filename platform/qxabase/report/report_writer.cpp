@@ -1,0 +1,669 @@
+// The report writer's calls: a run's page model is built line by line from
+// the report's calls, and delivered when the run is closed.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ravadodo/dialogs.h"
+#include "ravadodo/forms.h"
+#include "ravadodo/screen.h"
+#include "ravadodo/text.h"
+#include "ravadodo/window.h"
+#include "report_format.h"
+#include "report_model.h"
+
+// The writer's state of one open run.
+struct ReportRun {
+  TagRepInfo* owner = nullptr;  // the TagRepInfo that opened it
+  qxreport::Document doc;
+  int openLine = -1;  // the line that holds text not yet ended by a line feed
+  int column = 0;     // the column after the last text placed on it
+  struct Block {
+    int startLine;
+    TagRepFont fontBefore;
+  };
+  std::vector<Block> blocks;
+  bool delivering = false;  // ReportClose is showing or writing it
+  int progress = 0;         // wait window handle, 0 none
+  std::chrono::steady_clock::time_point lastStep{};
+};
+
+namespace {
+
+using qxreport::Cell;
+using qxreport::Line;
+using qxreport::Page;
+using qxreport::Place;
+
+// A line number beyond any page: a report that sets a wild line count must
+// not make the writer allocate without end.
+constexpr int kMaxLine = 20000;
+constexpr const char* kStoppedLine = "*** Report stopped by the user ***";
+
+// Runs in the order they were opened.  Calls check a run against this list,
+// so a TagRepInfo that was closed, copied or never opened is simply not open.
+std::vector<ReportRun*>& Runs() {
+  static std::vector<ReportRun*> runs;
+  return runs;
+}
+
+ReportRun* RunOf(const TagRepInfo* info) {
+  if (!info || !info->run) return nullptr;
+  for (ReportRun* r : Runs())
+    if (r == info->run) return r;
+  return nullptr;
+}
+
+// The run the user-break check without a TagRepInfo applies to: the last one
+// opened that is still being written.
+ReportRun* CurrentRun() {
+  auto& runs = Runs();
+  for (auto it = runs.rbegin(); it != runs.rend(); ++it)
+    if (!(*it)->delivering) return *it;
+  return nullptr;
+}
+
+template <class F>
+int Guarded(F&& body, int failure = -1) {
+  try {
+    return body();
+  } catch (...) {
+    return failure;
+  }
+}
+
+std::string Bounded(const char* text, std::size_t size) { return text ? std::string(text, strnlen(text, size)) : ""; }
+
+TagRepFont FontOf(int number) {
+  TagRepFont f;
+  f.number = number;
+  switch (number) {
+    case kFontTitle: f.size = 120; f.style = kFontBold; break;
+    case kFontHeading: f.size = 100; break;
+    case kFontNote: f.size = 100; f.style = kFontItalic; break;
+    case kFontSubheading: f.size = 100; f.style = kFontBold; break;
+    case kFontColumnHeading: f.size = 100; f.style = kFontBold; break;
+    case kFontFormCondensed: f.size = 85; break;
+    default: f.size = 100; break;
+  }
+  return f;
+}
+
+int PaperLines(const TagRepInfo& info) {
+  const int lpi = info.linesPerInch > 0 ? info.linesPerInch : 6;
+  const double height = info.landscape ? 8.5 : 11.0;
+  double top = info.marginTop / 100.0, bottom = info.marginBottom / 100.0;
+  if (info.marginLeft == 0 && info.marginTop == 0 && info.marginRight == 0 && info.marginBottom == 0)
+    top = bottom = info.reportPage ? 0.5 : 0.0;
+  const int lines = static_cast<int>(std::floor((height - top - bottom) * lpi + 1e-9));
+  return std::max(lines, 10);
+}
+
+// What the renderers need of the run's settings, taken when it is rendered
+// (reports set some of them after ReportOpen).
+void TakeSettings(const TagRepInfo& info, qxreport::Document& doc) {
+  qxreport::Settings& s = doc.settings;
+  s.reportPage = info.reportPage != 0;
+  s.condensed = info.condensed != 0;
+  s.landscape = info.landscape != 0;
+  s.linesPerInch = info.linesPerInch > 0 ? info.linesPerInch : 6;
+  s.marginLeft = info.marginLeft;
+  s.marginTop = info.marginTop;
+  s.marginRight = info.marginRight;
+  s.marginBottom = info.marginBottom;
+  s.lineWidth = info.lineWidth > 0 ? std::min(info.lineWidth, 1000) : 0;
+  s.copies = info.copies > 0 ? info.copies : 1;
+  s.firstPage = std::max(info.firstPage, 0);
+  s.lastPage = std::max(info.lastPage, 0);
+  s.printerName = Bounded(info.printerSettings.printerName, sizeof info.printerSettings.printerName);
+  s.alignmentCallback = info.alignmentCallback;
+  s.alignmentContext = info.alignmentContext;
+  s.alignmentSample = info.alignmentSample == kAlignmentSample;
+}
+
+Page& CurrentPage(ReportRun& run) {
+  if (run.doc.pages.empty()) run.doc.pages.emplace_back();
+  return run.doc.pages.back();
+}
+
+int LineIndex(const TagRepInfo& info) { return std::clamp(info.lineCount, 0, kMaxLine); }
+
+Line& LineAt(ReportRun& run, int index) {
+  Page& page = CurrentPage(run);
+  if (static_cast<int>(page.lines.size()) <= index) page.lines.resize(static_cast<std::size_t>(index) + 1);
+  return page.lines[static_cast<std::size_t>(index)];
+}
+
+void StartNewPage(ReportRun& run, TagRepInfo& info) {
+  if (!CurrentPage(run).Empty()) run.doc.pages.emplace_back();
+  info.lineCount = 0;
+  run.openLine = -1;
+  run.column = 0;
+}
+
+void Feed(ReportRun& run, TagRepInfo& info, int lineFeeds) {
+  if (lineFeeds <= 0) return;
+  info.lineCount = std::min(LineIndex(info) + std::min(lineFeeds, kMaxLine), kMaxLine);
+  run.openLine = -1;
+  run.column = 0;
+}
+
+// True when the run takes no more lines (the user stopped it).
+bool Stopped(const ReportRun& run) { return run.doc.stopped; }
+
+// Places a cell on the current line.
+void Put(ReportRun& run, TagRepInfo& info, Cell cell) {
+  if (Stopped(run)) return;
+  if (info.autoPageBreak && info.pageLength > 0 && LineIndex(info) >= info.pageLength && run.openLine != LineIndex(info))
+    StartNewPage(run, info);
+  const int index = LineIndex(info);
+  if (run.openLine != index) {
+    run.openLine = index;
+    run.column = 0;
+  }
+  cell.font = info.font.number;
+  if (cell.place == Place::kAt) run.column = std::max(run.column, cell.x + static_cast<int>(cell.text.size()));
+  LineAt(run, index).cells.push_back(std::move(cell));
+}
+
+int LinkIndex(ReportRun& run, const TagDrillDownInfo* link) {
+  if (!link) return -1;
+  if (link->kind != kDrillOpenScreen && link->kind != kDrillRunReport) return -1;
+  if (link->commandId == 0) return -1;
+  qxreport::Link l;
+  l.kind = link->kind;
+  l.commandId = link->commandId;
+  l.params = Bounded(link->params, sizeof link->params);
+  return run.doc.AddLink(l);
+}
+
+void MarkStopped(ReportRun& run, TagRepInfo* info) {
+  if (run.doc.stopped) return;
+  if (info) {
+    info->userBreak = 1;
+    // The notice goes on a line of its own after what was written.
+    if (run.openLine == LineIndex(*info)) Feed(run, *info, 1);
+    Cell cell;
+    cell.place = Place::kCentre;
+    cell.text = kStoppedLine;
+    const TagRepFont kept = info->font;
+    info->font = FontOf(kFontNote);
+    Put(run, *info, cell);
+    info->font = kept;
+    Feed(run, *info, 1);
+  }
+  run.doc.stopped = true;
+}
+
+void CloseProgress(ReportRun& run) {
+  if (run.progress) WaitWindowClose(run.progress);
+  run.progress = 0;
+}
+
+void StepProgress(ReportRun& run, const TagRepInfo& info) {
+  if (!info.showProgress || info.quiet) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (!run.progress) {
+    const std::string text = "Preparing the report \"" + run.doc.title + "\"...\nPress Esc to stop it.";
+    run.progress = WaitWindowOpen(text.c_str());
+    run.lastStep = now;
+    return;
+  }
+  // The turning mark redraws the screen: often enough to show that the
+  // report runs, seldom enough not to slow it.
+  if (now - run.lastStep >= std::chrono::milliseconds(100)) {
+    run.lastStep = now;
+    WaitWindowStep(run.progress);
+  }
+}
+
+// Looks at the keys the user typed, without waiting: true when Esc is among
+// them.  A closed window does not stop a report (see report.h).
+bool EscPressed() {
+  static auto lastPoll = std::chrono::steady_clock::time_point{};
+  if (!ScreenIsScripted()) {
+    // The terminal is asked at most every 20 ms: a report checks once per record.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPoll < std::chrono::milliseconds(20)) return false;
+    lastPoll = now;
+  }
+  for (int i = 0; i < 32; ++i) {
+    const KeyCode key = KeyPoll();
+    if (key == 0 || key == kKeyClose) return false;
+    if (key == kKeyEsc) return true;
+  }
+  return false;
+}
+
+int BreakCheck(ReportRun* run, TagRepInfo* info, int* key) {
+  if (run && run->doc.stopped) {
+    if (key) *key = kKeyEsc;
+    return 1;
+  }
+  if (run && info) StepProgress(*run, *info);
+  if (!EscPressed()) return 0;
+  if (key) *key = kKeyEsc;
+  if (run) MarkStopped(*run, info);
+  return 1;
+}
+
+const char* DestinationName(const TagRepInfo& info) {
+  switch (info.destination) {
+    case kDestPrinter: return "printer";
+    case kDestTextFile:
+    case kDestHtmlFile: return nullptr;
+    default: return "preview";
+  }
+}
+
+void Forget(ReportRun* run) {
+  auto& runs = Runs();
+  runs.erase(std::remove(runs.begin(), runs.end(), run), runs.end());
+  delete run;
+}
+
+}  // namespace
+
+// --- Opening and closing -----------------------------------------------------------
+
+int ReportOpen(TagRepInfo* info, const char* title) {
+  if (!info) return 0;
+  return Guarded(
+      [&]() -> int {
+        if (title) {
+          std::strncpy(info->title, title, sizeof info->title - 1);
+          info->title[sizeof info->title - 1] = 0;
+        }
+        int destination = info->destinationGiven ? static_cast<int>(info->destination) : static_cast<int>(kDestPreview);
+        if (destination < kDestPreview || destination > kDestHtmlFile) destination = kDestPreview;
+        info->destination = static_cast<std::uint8_t>(destination);
+        const bool toFile = destination == kDestTextFile || destination == kDestHtmlFile;
+        if (toFile) {
+          info->fileKind = static_cast<std::uint8_t>(destination);
+          const std::string path = Bounded(info->filePath, sizeof info->filePath);
+          const std::string problem = qxreport::CheckWritable(path);
+          if (!problem.empty()) {
+            const std::string text = "The report \"" + Bounded(info->title, sizeof info->title) +
+                                     "\" cannot be written to the file\n" + path + "\n" + problem + ".";
+            MsgBoxShowStyle(0, text.c_str(), "Report", kMsgStyleError, 0);
+            return 0;
+          }
+        }
+        if (info->linesPerInch == 0) info->linesPerInch = 6;
+        if (info->copies <= 0) info->copies = 1;
+        if (info->pageLength <= 0) info->pageLength = PaperLines(*info);
+        if (info->font.size == 0) info->font = FontOf(info->font.number);
+        info->links = destination == kDestPreview || destination == kDestHtmlFile ? 1 : 0;
+        info->markBlanksVisibly = 0;
+        info->userBreak = 0;
+        info->lineCount = 0;
+
+        auto* run = new ReportRun;
+        run->doc.title = Bounded(info->title, sizeof info->title);
+        run->doc.runDate = DateToday();
+        run->doc.pages.emplace_back();
+        run->owner = info;
+        Runs().push_back(run);
+        info->run = run;
+
+        const char* where = DestinationName(*info);
+        const std::string note = run->doc.title + " -> " + (where ? where : Bounded(info->filePath, sizeof info->filePath));
+        TranscriptNote("report", note.c_str());
+        return 1;
+      },
+      0);
+}
+
+int ReportClose(TagRepInfo* info) {
+  ReportRun* run = RunOf(info);
+  if (!run) return 0;
+  const int result = Guarded([&]() -> int {
+    CloseProgress(*run);
+    run->delivering = true;
+    TakeSettings(*info, run->doc);
+    if (info->discard) return 0;
+    const qxreport::Document& doc = run->doc;
+    switch (info->destination) {
+      case kDestTextFile:
+      case kDestHtmlFile: {
+        const std::string path = Bounded(info->filePath, sizeof info->filePath);
+        const std::string content = info->destination == kDestHtmlFile ? qxreport::RenderHtml(doc)
+                                                                         : qxreport::RenderText(doc, "\f\n");
+        const std::string problem = qxreport::WriteFileAtomic(path, content);
+        if (!problem.empty()) {
+          const std::string text = "The report \"" + doc.title + "\" could not be written to the file\n" + path +
+                                   "\n" + problem + ".";
+          MsgBoxShowStyle(0, text.c_str(), "Report", kMsgStyleError, 0);
+          return -1;
+        }
+        const int pages = doc.PageCount();
+        const std::string note =
+            "written " + path + " (" + std::to_string(pages) + (pages == 1 ? " page)" : " pages)");
+        TranscriptNote("report", note.c_str());
+        return 0;
+      }
+      case kDestPrinter: {
+        if (doc.Empty()) return 0;
+        const std::string problem = qxreport::PrintDocument(doc);
+        if (!problem.empty()) {
+          const std::string text = "The report \"" + doc.title + "\" could not be printed:\n" + problem + ".";
+          MsgBoxShowStyle(0, text.c_str(), "Report", kMsgStyleError, 0);
+          return -1;
+        }
+        TranscriptNote("report", "sent to the printer");
+        return 0;
+      }
+      default:
+        if (!doc.Empty()) qxreport::RunPreview(doc);
+        return 0;
+    }
+  });
+  Forget(run);
+  info->run = nullptr;
+  return result;
+}
+
+int ReportTestMode(const TagRepInfo* info, int mode) {
+  if (!RunOf(info)) return 0;
+  const int d = info->destination;
+  switch (mode) {
+    case 1: return d == kDestPreview ? 1 : 0;
+    case 2: return d == kDestPrinter ? 1 : 0;
+    case 4: return d == kDestPreview || d == kDestHtmlFile ? 1 : 0;
+    default: return 0;
+  }
+}
+
+int ReportTestReady(const TagRepInfo* info) {
+  const ReportRun* run = RunOf(info);
+  if (!run) return 1;
+  return run->doc.stopped ? 27 : 0;
+}
+
+namespace {
+
+int SaveRun(TagRepInfo* info, std::uint8_t kind, std::uint16_t command, const char* params, std::size_t capacity) {
+  ReportRun* run = RunOf(info);
+  if (!run) return 0;
+  return Guarded([&] {
+    if (command == 0) return 0;
+    qxreport::Link l;
+    l.kind = kind == kDrillOpenScreen ? kDrillOpenScreen : kDrillRunReport;
+    l.commandId = command;
+    l.params = Bounded(params, capacity);
+    run->doc.savedRun = l;
+    return 0;
+  });
+}
+
+}  // namespace
+
+int ReportWriteSelParams(TagRepInfo* info, const TagSavedRunInfo* savedRun) {
+  if (!savedRun) return 0;
+  return SaveRun(info, savedRun->kind, savedRun->commandId, savedRun->params, sizeof savedRun->params);
+}
+
+int ReportWriteSelParams(TagRepInfo* info, const TagDrillDownInfo* savedRun) {
+  if (!savedRun) return 0;
+  return SaveRun(info, savedRun->kind, savedRun->commandId, savedRun->params, sizeof savedRun->params);
+}
+
+// --- Pages and lines ------------------------------------------------------------------
+
+int ReportPageStart(TagRepInfo* info, int pageNumber, int /*mode*/) {
+  ReportRun* run = RunOf(info);
+  if (!run) return 0;
+  return Guarded([&] {
+    StartNewPage(*run, *info);
+    if (pageNumber > 0) CurrentPage(*run).number = pageNumber;
+    return 0;
+  });
+}
+
+int ReportNewPage(TagRepInfo* info) {
+  ReportRun* run = RunOf(info);
+  if (!run) return 0;
+  return Guarded([&] {
+    StartNewPage(*run, *info);
+    return 0;
+  });
+}
+
+int ReportSkipLines(TagRepInfo* info, int count) {
+  ReportRun* run = RunOf(info);
+  if (!run || count <= 0 || Stopped(*run)) return 0;
+  Feed(*run, *info, count);
+  return 0;
+}
+
+int ReportWriteText(TagRepInfo* info, const char* text, int x, int lineFeeds) {
+  ReportRun* run = RunOf(info);
+  if (!run) return 0;
+  return Guarded([&] {
+    if (Stopped(*run)) return 0;
+    if (text && *text) {
+      Cell cell;
+      cell.text = Bounded(text, 4096);
+      switch (x) {
+        case -1:
+          cell.x = run->openLine == LineIndex(*info) ? run->column : 0;
+          break;
+        case -2: cell.x = 0; break;
+        case -3: cell.place = Place::kRight; break;
+        case -4: cell.place = Place::kCentre; break;
+        case -5: cell.place = Place::kLeftHalf; break;
+        case -6: cell.place = Place::kRightHalf; break;
+        default: cell.x = std::clamp(x, 0, 1000); break;
+      }
+      Put(*run, *info, std::move(cell));
+    }
+    Feed(*run, *info, lineFeeds);
+    return 0;
+  });
+}
+
+int ReportWriteColumns(TagRepInfo* info, const TagReportColumn* table, int lineFeeds) {
+  ReportRun* run = RunOf(info);
+  if (!run) return 0;
+  if (!table) return -1;
+  return Guarded([&] {
+    if (Stopped(*run)) return 0;
+    for (const TagReportColumn* c = table; c->kind != kColumnEnd; ++c) {
+      if (c->hidden) continue;
+      Cell cell;
+      cell.x = c->x;
+      cell.text = qxreport::ColumnCellText(*c);
+      cell.link = LinkIndex(*run, c->link);
+      Put(*run, *info, std::move(cell));
+    }
+    Feed(*run, *info, lineFeeds);
+    return 0;
+  });
+}
+
+int ReportWriteRule(TagRepInfo* info, const TagReportColumn* table, int lineFeeds, int fill) {
+  ReportRun* run = RunOf(info);
+  if (!run) return 0;
+  if (!table) return -1;
+  return Guarded([&] {
+    if (Stopped(*run)) return 0;
+    const char ch = fill > ' ' && fill < 256 ? static_cast<char>(fill) : '-';
+    for (const TagReportColumn* c = table; c->kind != kColumnEnd; ++c) {
+      if (c->hidden) continue;
+      const int width = qxreport::ColumnFieldWidth(*c, qxreport::FormatColumnValue(*c));
+      if (width <= 0) continue;
+      Cell cell;
+      cell.x = c->x;
+      cell.text.assign(static_cast<std::size_t>(width), ch);
+      Put(*run, *info, std::move(cell));
+    }
+    Feed(*run, *info, lineFeeds);
+    return 0;
+  });
+}
+
+// --- Fonts and blocks ---------------------------------------------------------------
+
+int ReportSetFont(TagRepInfo* info, int fontNumber) {
+  if (!RunOf(info)) return 0;
+  info->font = FontOf(fontNumber);
+  return 0;
+}
+
+int ReportSetFont(TagRepInfo* info, const TagRepFont* font) {
+  if (!RunOf(info) || !font) return 0;
+  info->font = *font;
+  return 0;
+}
+
+int ReportBlockBegin(TagRepInfo* info, int kind) {
+  ReportRun* run = RunOf(info);
+  if (!run) return 0;
+  return Guarded([&] {
+    run->blocks.push_back({LineIndex(*info), info->font});
+    info->font = FontOf(kind);
+    return 0;
+  });
+}
+
+int ReportBlockEnd(TagRepInfo* info) {
+  ReportRun* run = RunOf(info);
+  if (!run || run->blocks.empty()) return 0;
+  const ReportRun::Block block = run->blocks.back();
+  run->blocks.pop_back();
+  info->font = block.fontBefore;
+  const int line = LineIndex(*info);
+  const int used = line - block.startLine + (run->openLine == line ? 1 : 0);
+  return std::max(used, 0);
+}
+
+// --- Column layouts -------------------------------------------------------------------
+
+namespace {
+
+std::vector<qxreport::ColumnStop> Stops(const TagReportColumn* table) {
+  std::vector<qxreport::ColumnStop> stops;
+  for (const TagReportColumn* c = table; c && c->kind != kColumnEnd && stops.size() < 256; ++c)
+    stops.push_back({c->x, qxreport::ColumnFieldWidth(*c, qxreport::FormatColumnValue(*c))});
+  std::sort(stops.begin(), stops.end(), [](const auto& a, const auto& b) { return a.x < b.x; });
+  return stops;
+}
+
+}  // namespace
+
+int ReportColumnsActive(const TagRepInfo* info) {
+  if (!RunOf(info)) return 0;
+  return info->destination == kDestPreview || info->destination == kDestHtmlFile ? 1 : 0;
+}
+
+int ReportSetColumnLayout(TagRepInfo* info, const TagReportColumn* table, int /*kind*/) {
+  ReportRun* run = RunOf(info);
+  if (!run) return 0;
+  return Guarded([&] {
+    CurrentPage(*run).layout = Stops(table);
+    return 0;
+  });
+}
+
+int ReportSetHeadingEnd(TagRepInfo* info, int line) {
+  ReportRun* run = RunOf(info);
+  if (!run) return 0;
+  CurrentPage(*run).headingEnd = std::clamp(line, 0, kMaxLine);
+  return 0;
+}
+
+int ReportSelectionSet(TagRepInfo* info, const TagReportColumn* table) {
+  ReportRun* run = RunOf(info);
+  if (!run) return 0;
+  return Guarded([&] {
+    run->doc.layout = Stops(table);
+    return 0;
+  });
+}
+
+int ReportSelectionSet(const TagReportColumn* table) {
+  ReportRun* run = CurrentRun();
+  if (!run) return 0;
+  return Guarded([&] {
+    run->doc.layout = Stops(table);
+    return 0;
+  });
+}
+
+// --- Mail-merge lines -----------------------------------------------------------------
+
+int MergeRecordWrite(TagRepInfo* info, const char* line) {
+  ReportRun* run = RunOf(info);
+  if (!run) return 0;
+  return Guarded([&] {
+    if (Stopped(*run)) return 0;
+    std::string text = Bounded(line, 4096);
+    for (char& c : text)
+      if (static_cast<unsigned char>(c) == 0xFF || static_cast<unsigned char>(c) == 0xB7) c = ' ';
+    if (text.find_first_not_of(' ') != std::string::npos) {
+      const int index = LineIndex(*info);
+      Line& target = LineAt(*run, index);
+      Cell cell;
+      cell.text = std::move(text);
+      cell.font = info->font.number;
+      // Under the columns already placed: they were merged into this line.
+      target.cells.insert(target.cells.begin(), std::move(cell));
+      run->openLine = index;
+    }
+    Feed(*run, *info, 1);
+    return 0;
+  });
+}
+
+int Report1096Title(TagRepInfo* info, const char* title, int copies) {
+  if (!info) return 0;
+  if (title) {
+    std::strncpy(info->title, title, sizeof info->title - 1);
+    info->title[sizeof info->title - 1] = 0;
+    std::strncpy(info->printerSettings.title, title, sizeof info->printerSettings.title - 1);
+    info->printerSettings.title[sizeof info->printerSettings.title - 1] = 0;
+  }
+  if (copies > 0) info->copies = copies;
+  return 0;
+}
+
+// --- User break ---------------------------------------------------------------------
+
+int ReportCheckUserBreak(TagRepInfo* info, int* lastKey) {
+  ReportRun* run = RunOf(info);
+  return Guarded([&] { return BreakCheck(run, run ? info : nullptr, lastKey); }, 0);
+}
+
+int CheckUserBreak(int* key) {
+  ReportRun* run = CurrentRun();
+  // The run's own TagRepInfo, unless the report has since copied another
+  // run over it.
+  TagRepInfo* info = run && run->owner && run->owner->run == run ? run->owner : nullptr;
+  return Guarded([&] { return BreakCheck(run, info, key); }, 0);
+}
+
+// --- Forms of reports -------------------------------------------------------------------
+
+int StandardReportCallback(Form* form, int event, int /*field*/) {
+  if (!form) return 0;
+  if (event == kFormEventStart || event == kFormEventFieldEnter) {
+    if (Window* w = FormWindow(form)) WinShow(w, 1);
+  }
+  return 0;
+}
+
+// --- Text of a run ---------------------------------------------------------------------
+
+std::string ReportText(const TagRepInfo* info, const char* pageSeparator) {
+  ReportRun* run = RunOf(info);
+  if (!run) return "";
+  try {
+    TakeSettings(*info, run->doc);
+    return qxreport::RenderText(run->doc, pageSeparator);
+  } catch (...) {
+    return "";
+  }
+}

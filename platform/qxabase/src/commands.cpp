@@ -1,0 +1,115 @@
+// Command routing by group, the command bracket, the per-command flags, the
+// module check and the commands the base library serves itself.
+#include "qxabase/commands.h"
+
+#include <string>
+
+#include "internal.h"
+#include "qxabase/app_block.h"
+#include "qxabase/messages.h"
+#include "ravadodo.h"
+
+namespace {
+
+struct Routing {
+  CommandHandler handlers[kCommandGroupCount] = {};
+  int depth = 0;  // command brackets open
+};
+
+Routing& State() {
+  static Routing routing;
+  return routing;
+}
+
+// Message texts of the commands whose work lies outside this system.
+constexpr int kMsgGroupNotInstalled = 1921;
+constexpr int kMsgModuleUnknown = 1923;
+constexpr int kMsgCommandOutside = 1925;
+
+int OutsideCommand(int commandId, const char* name) {
+  MsgShowArgsList(kMsgCommandOutside, 0, 0, 1,
+                  {MsgArg{MsgArg::Kind::kText, name, 0, 0}, MsgArg{MsgArg::Kind::kNumber, nullptr, commandId, 0}});
+  return 0;
+}
+
+}  // namespace
+
+namespace qxb {
+int CommandDepth() { return State().depth; }
+}  // namespace qxb
+
+bool CommandHandlerAdd(CommandHandler handler, int slot) {
+  if (handler == nullptr || slot < 0 || slot >= kCommandGroupCount) return false;
+  State().handlers[slot] = handler;
+  return true;
+}
+
+bool CommandHandlerFind(CommandHandler handler, int slot) {
+  if (handler == nullptr || slot < 0 || slot >= kCommandGroupCount) return false;
+  return State().handlers[slot] == handler;
+}
+
+CommandHandler CommandHandlerGet(int slot) {
+  if (slot < 0 || slot >= kCommandGroupCount) return nullptr;
+  return State().handlers[slot];
+}
+
+int CommandRun(int commandId, const char* parameterText) {
+  SharedAppBlock* app = SharedAppBlockGet();
+  const int group = commandId / 100;
+  CommandHandler handler = group >= 1 && group <= kCommandGroupCount ? State().handlers[group - 1] : nullptr;
+  if (handler == nullptr) {
+    app->currentCommand = -1;
+    MsgShowArgsList(kMsgGroupNotInstalled, 0, 0, 1,
+                    {MsgArg{MsgArg::Kind::kNumber, nullptr, commandId, 0},
+                     MsgArg{MsgArg::Kind::kNumber, nullptr, group, 0}});
+    return -1;
+  }
+  app->currentCommand = commandId;
+  return handler(parameterText);
+}
+
+int CommandActiveSet(int active) {
+  Routing& r = State();
+  if (active) {
+    if (++r.depth == 1) AppEnableInput(0);
+  } else if (r.depth > 0) {
+    if (--r.depth == 0) {
+      AppEnableInput(1);
+      SharedAppBlockGet()->fromMenu = 0;
+    }
+  }
+  return r.depth;
+}
+
+bool CommandIsActive() { return State().depth > 0; }
+
+int SettingsRefresh(int, int) {
+  qxb::ForgetSystemSettings();
+  return 0;
+}
+
+int CommandFlagsReset(int, int) {
+  SharedAppBlock* app = SharedAppBlockGet();
+  app->commandFlag = 0;
+  app->messageArg = 0;
+  return 0;
+}
+
+bool ModulesAvailableList(int, const int* zeroEndedList) {
+  for (const int* m = zeroEndedList; m && *m != 0; ++m) {
+    if (*m < 1 || *m > kModuleCount) {
+      MsgShowArgsList(kMsgModuleUnknown, 0, 0, 1, {MsgArg{MsgArg::Kind::kNumber, nullptr, *m, 0}});
+      return false;
+    }
+  }
+  return true;
+}
+
+int PostCash() { return OutsideCommand(323, "Cash posting"); }
+int PromoPriceReport(int) { return OutsideCommand(363, "The promotional price report"); }
+int Command395Run() { return OutsideCommand(395, "This command"); }
+int MailMergeCustomers(int) { return OutsideCommand(396, "Mail merge to customers"); }
+int MailMergeVendors(int) { return OutsideCommand(397, "Mail merge to vendors"); }
+
+void CommandsResetForTest() { State() = Routing{}; }

@@ -1,0 +1,141 @@
+// Column values as the report writer prints them: every kind and alignment
+// the reports use, through their own formats.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "qxabase/report.h"
+#include "ravadodo/text.h"
+#include "report_format.h"
+
+namespace {
+
+struct Values {
+  char code[11] = "C100";
+  char fixed[8] = {'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H'};  // no NUL: a record field
+  char letter = 'I';
+  char merged[32] = "Net\xFF"
+                    "30\xB7"
+                    "days";
+  std::int32_t day = 0;
+  std::int32_t zero = 0;
+  std::int32_t count = 42;
+  std::int32_t seconds = 13 * 3600 + 5 * 60 + 9;
+  float ratio = 2.5f;
+  double amount = -1234.5;
+  double quantity = 2.125;
+};
+
+struct Case {
+  const char* name;
+  ReportColumnKind kind;
+  const char* format;
+  int member;  // which value (below)
+  int align;
+  int width;
+  const char* expected;
+};
+
+enum Member { kCode, kFixed, kLetter, kMerged, kDay, kZeroDay, kCount, kSeconds, kRatio, kAmount, kQuantity, kNone };
+
+const void* Address(Values& v, int member) {
+  switch (member) {
+    case kCode: return v.code;
+    case kFixed: return v.fixed;
+    case kLetter: return &v.letter;
+    case kMerged: return v.merged;
+    case kDay: return &v.day;
+    case kZeroDay: return &v.zero;
+    case kCount: return &v.count;
+    case kSeconds: return &v.seconds;
+    case kRatio: return &v.ratio;
+    case kAmount: return &v.amount;
+    case kQuantity: return &v.quantity;
+    default: return nullptr;
+  }
+}
+
+// name                         kind            format       value     align          width  expected
+const Case kCases[] = {
+    {"text padded left", kColumnText, "%-8s", kCode, 0, 0, "C100    "},
+    {"text padded right", kColumnText, "%8s", kCode, 0, 0, "    C100"},
+    {"precision bounds a field without NUL", kColumnText, "%-5.5s", kFixed, 0, 0, "ABCDE"},
+    {"type letter C dropped", kColumnText, "%-6sC", kCode, 0, 0, "C100  "},
+    {"character", kColumnChar, "%c", kLetter, 0, 0, "I"},
+    {"date by width", kColumnDate, "%8s", kDay, 0, 0, "03/15/25"},
+    {"date by picture", kColumnDate, "nn/nn/nn", kDay, 0, 0, "03/15/25"},
+    {"no date is blank", kColumnDate, "%8s", kZeroDay, 0, 0, "        "},
+    {"whole number", kColumnLong, "%5d", kCount, 0, 0, "   42"},
+    {"long conversion on an int32", kColumnLong, "%-6ld", kCount, 0, 0, "42    "},
+    {"whole number trimmed", kColumnLongTrim, "%10ld", kCount, 0, 0, "42"},
+    {"float", kColumnFloat, "%6.2f", kRatio, 0, 0, "  2.50"},
+    {"amount", kColumnAmount, "%11.2f", kAmount, 0, 0, "   -1234.50"},
+    {"quantity with type letter", kColumnDouble, "%11.4fF", kQuantity, 0, 0, "     2.1250"},
+    {"amount through a text format", kColumnAmount, "%10s", kAmount, 0, 0, "  -1234.50"},
+    {"time of day", kColumnTime, "%-10s", kSeconds, 0, 0, "13:05:09  "},
+    {"merge text keeps hard blanks as blanks", kColumnMerge, "%s", kMerged, 0, 0, "Net 30 days"},
+    {"merge text centred in its field", kColumnMerge, "%s", kMerged, kAlignCentre, 15, "  Net 30 days  "},
+    {"right in a field", kColumnText, "%-8s", kCode, kAlignRight, 0, "    C100"},
+    {"left in a field", kColumnText, "%8s", kCode, kAlignLeft, 0, "C100    "},
+    {"number alignment keeps the format", kColumnText, "%-8s", kCode, kAlignNumber, 0, "C100    "},
+    {"literal text around the value", kColumnLong, "No. %d.", kCount, 0, 0, "No. 42."},
+    {"a null value prints nothing", kColumnText, "%-8s", kNone, 0, 0, ""},
+};
+
+TEST(ReportFormat, EveryKindAndAlignment) {
+  for (const Case& c : kCases) {
+    Values v;
+    v.day = DateMake(2025, 3, 15);
+    TagReportColumn col;
+    col.kind = c.kind;
+    std::snprintf(col.format, sizeof col.format, "%s", c.format);
+    col.value = Address(v, c.member);
+    col.align = c.align;
+    col.width = c.width;
+    EXPECT_EQ(qxreport::ColumnCellText(col), c.expected) << c.name;
+  }
+}
+
+TEST(ReportFormat, RuleWidthFollowsTheField) {
+  Values v;
+  TagReportColumn col;
+  col.kind = kColumnAmount;
+  std::snprintf(col.format, sizeof col.format, "%%12.2f");
+  col.value = &v.amount;
+  EXPECT_EQ(qxreport::ColumnFieldWidth(col, qxreport::FormatColumnValue(col)), 12);
+  col.kind = kColumnDate;
+  col.format[0] = 0;
+  col.value = &v.day;
+  EXPECT_EQ(qxreport::ColumnFieldWidth(col, ""), 8);  // a date without a format: mm/dd/yy
+  col.width = 20;
+  EXPECT_EQ(qxreport::ColumnFieldWidth(col, ""), 20);
+}
+
+TEST(ReportFormat, FormatsThatDoNotMatchTheirKindStaySafe) {
+  // A format meant for another type never reaches printf as it stands.
+  Values v;
+  TagReportColumn col;
+  col.kind = kColumnText;
+  std::snprintf(col.format, sizeof col.format, "%%d %%s %%n");
+  col.value = v.code;
+  EXPECT_EQ(qxreport::FormatColumnValue(col).rfind("C100", 0), 0u);
+  col.kind = kColumnAmount;
+  col.value = &v.amount;
+  std::snprintf(col.format, sizeof col.format, "%%5d");
+  EXPECT_EQ(qxreport::FormatColumnValue(col), "-1235");  // rounded half away from zero
+  const double huge = 1e300;
+  col.value = &huge;
+  std::snprintf(col.format, sizeof col.format, "%%12.2f");
+  EXPECT_LE(qxreport::FormatColumnValue(col).size(), 20u);
+}
+
+TEST(ReportFormat, TimeOutsideADayIsBlank) {
+  EXPECT_EQ(qxreport::TimeText(0), "00:00:00");
+  EXPECT_EQ(qxreport::TimeText(86399), "23:59:59");
+  EXPECT_EQ(qxreport::TimeText(86400), "");
+  EXPECT_EQ(qxreport::TimeText(-1), "");
+}
+
+}  // namespace

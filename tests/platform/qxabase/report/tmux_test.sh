@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Drives the report preview on a real terminal in tmux: the report as the
+# user sees it (UTF-8, both pages), following a link, stopping a report that
+# runs with Esc, and the terminal given back.  Exit 77 = skipped.
+set -u
+demo="$1"
+command -v tmux >/dev/null 2>&1 || { echo "tmux is not installed: skipped"; exit 77; }
+
+work=$(mktemp -d)
+session="qxreport$$"
+export TMUX_TMPDIR="$work"  # a server of our own, whatever else runs
+trap 'tmux kill-server 2>/dev/null; rm -rf "$work"' EXIT
+
+fail() { echo "FAIL: $*"; echo "--- screen ---"; tmux capture-pane -p -t "$session" 2>/dev/null; exit 1; }
+
+# Waits (up to 8 s) until the pane shows the text.
+wait_for() {
+  for _ in $(seq 80); do
+    tmux capture-pane -p -t "$session" | grep -qF -- "$1" && return 0
+    sleep 0.1
+  done
+  fail "the screen never showed \"$1\""
+}
+
+start() {
+  tmux kill-session -t "$session" 2>/dev/null
+  tmux new-session -d -s "$session" -x 100 -y 30 \
+    "env TERM=xterm-256color LANG=C.UTF-8 QX_TODAY=2025-03-15 '$demo' '$work/result.txt' $1; echo 'shell is back'; sleep 30"
+}
+
+# --- Reading and following a link ---------------------------------------------
+start ""
+wait_for "Customer Balances - Page 1 of 2"
+wait_for "O'Brien & Sons <Wholesale>"
+wait_for "Café Zürich"
+wait_for "Selection: sortfld 'Customer Code'"
+wait_for "F7 Print"
+tmux send-keys -t "$session" PageDown
+wait_for "Customer Balances - Page 2 of 2"
+wait_for "Total of all customers"
+tmux send-keys -t "$session" Tab
+wait_for "Opens screen 121: cdno='QUILL'"
+tmux send-keys -t "$session" Enter
+for _ in $(seq 50); do [ -s "$work/result.txt" ] && break; sleep 0.1; done
+[ "$(cat "$work/result.txt" 2>/dev/null)" = "121 cdno='QUILL'" ] || fail "the link ran \"$(cat "$work/result.txt" 2>/dev/null)\""
+wait_for "Customer Balances - Page 2 of 2"   # back in the preview
+tmux send-keys -t "$session" Escape
+wait_for "report closed"
+wait_for "shell is back"
+
+# --- Esc while the report runs ----------------------------------------------------
+rm -f "$work/result.txt"
+start slow
+wait_for "Press Esc to stop it."
+sleep 1
+tmux send-keys -t "$session" Escape
+wait_for "*** Report stopped by the user ***"
+screen=$(tmux capture-pane -p -t "$session")
+echo "$screen" | grep -qF "ZENITH" && fail "the report ran on after Esc"
+tmux send-keys -t "$session" Escape
+wait_for "report closed"
+wait_for "shell is back"
+echo "ok"
