@@ -1,0 +1,24 @@
+// The answer of a menu library to a command whose function lies outside
+// this system.
+#pragma once
+
+#include <cstddef>
+#include <span>
+
+#include "menulibs.h"
+
+namespace menulibs {
+
+// When `id` is in `commands`: tells the user that the command is not part of
+// this system, leaves SharedAppBlock::lastKey at 0 (the main loop goes on)
+// and returns 0.  Otherwise returns -1 and shows nothing.
+int AnswerNotInSystem(std::span<const MenuLibraryCommand> commands, int id);
+
+// Registers `handler` for group `group` unless it is registered already;
+// true when it is registered afterwards.
+bool RegisterGroupHandler(int (*handler)(const char*), int group);
+
+}  // namespace menulibs
+
+// Exports of the menu libraries; everything else stays inside each library.
+#define QX_MENU_EXPORT __attribute__((visibility("default")))
