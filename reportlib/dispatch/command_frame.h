@@ -1,0 +1,62 @@
+// The command frame: what runs around every command of group 3.
+//
+// Opening the frame hands the four folders of SharedAppBlock to the record
+// manager, opens the base library's command bracket, applies the user's
+// access rights and takes the command lock (either may turn the command into
+// none, −1), refreshes the settings and clears the per-command flags, and
+// marks the command as running (inCommand).  The command's case of the
+// command table then runs.  Closing the frame clears the marks, releases the
+// locks taken inside the bracket and closes the bracket.  A refused command
+// still passes through every step but its case.
+//
+// The frame makes its calls through a FrameServices table and reaches the
+// entries through a CommandEntries set, so that a test can record both.
+#pragma once
+
+#include "qxabase/app_block.h"
+
+namespace qxa3 {
+
+struct CommandEntries;
+
+// The calls of the frame, named as the calls of the record-manager client and
+// the base library they stand for.
+struct FrameServices {
+  int (*BtrvSetPaths)(const void* block872);
+  int (*CommandActiveSet)(int active);
+  int (*UserAccessCheckSession)(int* scratch);
+  int (*UserAccessCheckCommand)(int fromMenu);
+  int (*CommandAccess)(int take, int commandId);
+  int (*SettingsRefresh)(int, int);
+  int (*CommandFlagsReset)(int, int);
+  // Shows `text` (code page 437, lines separated by '\n') in the base
+  // library's error box.
+  void (*ShowError)(const char* text);
+};
+
+// The real calls.
+extern const FrameServices kBaseServices;
+
+// Fills the record manager's 872-byte paths block from `app`: the program,
+// base-data, data-dictionary and company folders at 0, 144, 288 and 432
+// (each cut to 143 characters and a NUL), zeros up to 864, the i32 0 at 864
+// and the i32 1 at 868.
+void FillPathsBlock(const SharedAppBlock& app, unsigned char* block872);
+
+// Runs `app.currentCommand` inside the frame, handing `parameterText` (null,
+// empty, or a report parameter string) unchanged to the entries that take it.
+//
+// Returns 0 when the id has a case, −1 when it has none (ids 300 and 400
+// included) or the frame refused it; a refused command leaves
+// `app.currentCommand` at −1.  The entry's own result is dropped: every entry
+// reports its own failures.
+//
+// Nothing is thrown.  An exception from an entry or from a call of the frame
+// is shown in an error box that names the command, and the frame still
+// closes: the flags are cleared, the locks released and the bracket closed
+// (once it was opened).  The result is then 0 when the entry had started,
+// else −1.
+int RunCommandFrame(SharedAppBlock& app, const char* parameterText, const FrameServices& services,
+                    const CommandEntries& entries) noexcept;
+
+}  // namespace qxa3

@@ -1,0 +1,35 @@
+// The exports of libQxa-3.so and what loading and unloading it does.
+#include "dispatch/exports.h"
+
+#include "dispatch/command_entries.h"
+#include "dispatch/command_frame.h"
+#include "qxabase/app_block.h"
+#include "qxabase/commands.h"
+
+namespace {
+
+// The base library's application block, kept while the library is loaded.
+SharedAppBlock* gApp = nullptr;
+
+__attribute__((constructor)) void AttachLibrary() noexcept {
+  RegisterMenuHandler();
+  gApp = SharedAppBlockGet();
+}
+
+__attribute__((destructor)) void DetachLibrary() noexcept { gApp = nullptr; }
+
+}  // namespace
+
+extern "C" QXA3_EXPORT int RunMenuCommand(const char* parameterText) {
+  SharedAppBlock* app = gApp ? gApp : SharedAppBlockGet();
+  return qxa3::RunCommandFrame(*app, parameterText, qxa3::kBaseServices, qxa3::kCommandEntries);
+}
+
+extern "C" QXA3_EXPORT bool RegisterMenuHandler() {
+  try {
+    if (!CommandHandlerFind(RunMenuCommand, kGroup3Slot)) CommandHandlerAdd(RunMenuCommand, kGroup3Slot);
+    return CommandHandlerFind(RunMenuCommand, kGroup3Slot);
+  } catch (...) {
+    return false;
+  }
+}

@@ -1,0 +1,11 @@
+// The answer of a command whose unit is not part of the library yet.
+#pragma once
+
+namespace qxa3 {
+
+// Shows "<what> is not available yet." in a message box of the base library,
+// under the running command's title.  `what` names the work in code page 437
+// ("General-ledger posting").  Returns 0, as an entry that ran.
+int NotAvailableYet(const char* what);
+
+}  // namespace qxa3

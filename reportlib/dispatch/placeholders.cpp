@@ -1,0 +1,121 @@
+// Entries whose units are not part of the library yet.  Each tells the user
+// so and returns 0.  The unit's header already declares its entry: whoever
+// lands a unit deletes its line here.
+#include "dispatch/not_available.h"
+#include "journals/arap_journal.h"
+#include "journals/assembly_journal.h"
+#include "journals/billing_purchasing_journal.h"
+#include "journals/cash_journal.h"
+#include "journals/gl_journal.h"
+#include "journals/inventory_journal.h"
+#include "journals/physical_inventory_journal.h"
+#include "periodic/account_budgets.h"
+#include "periodic/arap_end_period.h"
+#include "periodic/finance_charges.h"
+#include "periodic/gl_end_period.h"
+#include "periodic/forecast_calc.h"
+#include "periodic/forecast_reports.h"
+#include "periodic/gl_year_close.h"
+#include "periodic/global_change.h"
+#include "periodic/online_balance.h"
+#include "periodic/price_assignment.h"
+#include "periodic/purge_files.h"
+#include "periodic/year_end_roll.h"
+#include "posting/arap_posting.h"
+#include "posting/assembly_posting.h"
+#include "posting/billing_purchasing_posting.h"
+#include "posting/gl_posting.h"
+#include "posting/inventory_posting.h"
+#include "posting/physical_inventory_count.h"
+#include "posting/physical_inventory_posting.h"
+#include "reports/arap/aging.h"
+#include "reports/arap/audit_trail_log.h"
+#include "reports/arap/backorder_status.h"
+#include "reports/arap/cash_receipts_disbursements.h"
+#include "reports/arap/check_register.h"
+#include "reports/arap/checks_to_print.h"
+#include "reports/arap/directory.h"
+#include "reports/arap/form_1096.h"
+#include "reports/arap/form_1099.h"
+#include "reports/arap/letters_labels.h"
+#include "reports/arap/po_status.h"
+#include "reports/arap/purchase_history.h"
+#include "reports/arap/statements.h"
+#include "reports/arap/vendor_payments.h"
+#include "reports/inventory/assembly_component.h"
+#include "reports/inventory/count_sheets.h"
+#include "reports/inventory/price_breaks.h"
+#include "reports/inventory/price_listing.h"
+#include "reports/inventory/product_activity.h"
+#include "reports/inventory/product_activity_detail.h"
+#include "reports/inventory/product_alert.h"
+#include "reports/inventory/product_listing.h"
+#include "reports/inventory/service_listing.h"
+#include "reports/inventory/warehouse_status.h"
+
+using qxa3::NotAvailableYet;
+
+// Journals.
+int RunGLJournal(const char*) { return NotAvailableYet("The general-ledger journal"); }
+int RunArApJournal(int) { return NotAvailableYet("The receivables and payables journal"); }
+int RunPurchasingJournal(int) { return NotAvailableYet("The purchasing journal"); }
+int RunBillingJournal(int) { return NotAvailableYet("The billing journal"); }
+int RunAssemblyJournal() { return NotAvailableYet("The assembly journal"); }
+int RunPhysicalInventoryJournal() { return NotAvailableYet("The physical-inventory journal"); }
+int RunCashJournal() { return NotAvailableYet("The cash journal"); }
+int RunInventoryTransactionJournal() { return NotAvailableYet("The inventory transaction journal"); }
+
+// Posting.
+int RunGLPost() { return NotAvailableYet("General-ledger posting"); }
+int RunArApPost(int) { return NotAvailableYet("Receivables and payables posting"); }
+int RunBiPoPost(int) { return NotAvailableYet("Billing and purchase-order posting"); }
+int RunAssemblyPost() { return NotAvailableYet("Assembly posting"); }
+int RunPhysicalInventoryPost() { return NotAvailableYet("Physical-inventory posting"); }
+int RunInventoryPost() { return NotAvailableYet("Inventory posting"); }
+int RunPhysicalInventoryEntry() { return NotAvailableYet("Physical-inventory count entry"); }
+
+// Period-end and periodic processing.
+int RunGLEndPeriod() { return NotAvailableYet("General-ledger end of period"); }
+int RunOnLineBalance() { return NotAvailableYet("The on-line account balance"); }
+int RunEditAccountBudget() { return NotAvailableYet("Editing account budgets"); }
+int RunGLYearClose() { return NotAvailableYet("General-ledger year close"); }
+int RunGenerateFinanceCharges() { return NotAvailableYet("Generating finance charges"); }
+int RunArApEndPeriod(int) { return NotAvailableYet("Receivables and payables end of period"); }
+int RunCustVendForecastCalc(int) { return NotAvailableYet("The customer and vendor forecast calculation"); }
+int RunInventoryForecastCalc(int) { return NotAvailableYet("The inventory forecast calculation"); }
+int RunCustVendForecastReport(int) { return NotAvailableYet("The customer and vendor forecast report"); }
+int RunInventoryForecastReport(int) { return NotAvailableYet("The inventory forecast report"); }
+int RunCustVendYearEnd(int) { return NotAvailableYet("The customer and vendor year end"); }
+int RunInventoryYearEnd() { return NotAvailableYet("The inventory year end"); }
+int RunPriceAssignment() { return NotAvailableYet("Price assignment"); }
+int RunPurgeFiles() { return NotAvailableYet("The purge of files"); }
+int RunGlobalChange() { return NotAvailableYet("Global change"); }
+
+// Receivables, payables, cash and audit reports.
+int RunPOStatusReport() { return NotAvailableYet("The purchase-order status report"); }
+int RunCashRecDisReport(char) { return NotAvailableYet("The cash receipts and disbursements report"); }
+int RunChecksToPrint() { return NotAvailableYet("The checks-to-print listing"); }
+int RunCheckRegister() { return NotAvailableYet("The check register report"); }
+int RunCustPurchaseHistory(const char*) { return NotAvailableYet("The customer purchase history"); }
+int RunCustVendStatements(int) { return NotAvailableYet("Printing customer and vendor statements"); }
+int RunCustVendAging(int, const char*) { return NotAvailableYet("The customer and vendor aging report"); }
+int RunCustVendDirectory(int, const char*) { return NotAvailableYet("The customer and vendor directory"); }
+int RunCustVendLettersLabels(int, int) { return NotAvailableYet("Printing letters and mailing labels"); }
+int RunBackorderReport(const char*) { return NotAvailableYet("The backorder status report"); }
+int RunVendorPaymentsReport() { return NotAvailableYet("The vendor payments report"); }
+int RunPrint1099() { return NotAvailableYet("Printing 1099 forms"); }
+int RunPrint1096(const char*) { return NotAvailableYet("The 1096 summary form"); }
+int RunAuditTrailLog() { return NotAvailableYet("The audit trail log"); }
+
+// Inventory and product reports.
+int RunProductListing(const char*) { return NotAvailableYet("The product listing"); }
+int RunServiceListing() { return NotAvailableYet("The service listing"); }
+int RunProductPriceListing() { return NotAvailableYet("The product price listing"); }
+int RunPriceBreaksReport() { return NotAvailableYet("The price breaks report"); }
+int RunProductActivityReport(const char*) { return NotAvailableYet("The product activity report"); }
+int RunProductAlertReport() { return NotAvailableYet("The product alert report"); }
+int RunProductCountSheets() { return NotAvailableYet("Printing product count sheets"); }
+int RunProductAssemblyReport() { return NotAvailableYet("The assembly report"); }
+int RunProductComponentReport() { return NotAvailableYet("The component report"); }
+int RunProductActivityDetail(const char*) { return NotAvailableYet("The product activity detail report"); }
+int RunWarehouseStatusReport() { return NotAvailableYet("The warehouse status report"); }

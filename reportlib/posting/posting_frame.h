@@ -1,0 +1,65 @@
+// The posting frame: the options screen that every posting command shows
+// before it posts.  The screen holds the posting date, the fiscal period of
+// that date and the delete-after-posting choice; F9 leaves for Backup/Restore
+// (command 602) and comes back to the screen with the date kept; F10 runs the
+// unit's posting run; Esc leaves with nothing posted.
+//
+// A unit describes its screen in a PostingScreen (its form definition, its
+// files, its ledger and its run) and calls RunPostingScreen.  Its run (the
+// F10 handler) finds everything the screen holds in the PostingFrame.
+#pragma once
+
+#include <cstdint>
+
+#include "qxabase.h"
+#include "ravadodo.h"
+#include "records/settings.h"
+
+namespace posting {
+
+// ORed into a file number of a screen's file list: the file is opened with
+// the posting open mode (shared, 0x100, when the system setting says so,
+// else exclusive, 0x400).  Other modes in the list are kept as given.
+inline constexpr int kPostingMode = 0x800;
+
+struct PostingFrame;
+
+// The unit's posting run (F10).  Returns 1 to leave the screen (after the
+// run, whatever came of it), 0x20 to stay on it.
+using PostingRun = int (*)(PostingFrame* frame);
+
+struct PostingScreen {
+  int formNumber;        // form definition (data/forms/form-NNN.txt): field 1 the
+                         // posting date, field 2 the period, `deleteField` the choice
+  const char* reportId;  // "RSGLPost"
+  int ledger;            // kLedgerGeneral, ...: the ledger of the posting options
+  int deleteField;       // the delete-after-posting field ("No,Yes")
+  const int* files;      // the file set, ended by 0 (kPostingMode marks)
+  PostingRun run;
+};
+
+// What the screen holds while it runs.
+struct PostingFrame {
+  const PostingScreen* screen = nullptr;
+  Form form{};
+  Window window{};
+  FileSet files;
+  records::FiscalPeriodInfo period{};  // of the posting date shown
+  void* unit = nullptr;                // the unit's own state
+
+  // The handle of file `fileNo` of the set (0 when the set has none).
+  BtrvHandle Handle(int fileNo) const { return files.HandleOf(fileNo); }
+};
+
+// Runs the options screen of `screen` until F9, F10 or Esc leaves it.  The
+// files are open while it runs and closed on every way out.  Returns 0 (also
+// when the form, the files or the window could not be had: the cause has
+// been shown).
+int RunPostingScreen(const PostingScreen& screen, void* unit);
+
+// The posting date shown, checked again as the run starts: a valid date in
+// an open period (the period record is filled for it).  Returns the day
+// number, or 0 after the cause was shown (the cursor goes to the date).
+std::int32_t PostingDateChecked(PostingFrame* frame);
+
+}  // namespace posting

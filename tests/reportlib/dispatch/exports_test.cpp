@@ -1,0 +1,123 @@
+// The exports over the real base library on the script device: registering
+// the dispatcher, commands routed to it by the base library, the command
+// lock of a command run from inside another one, and the boxes it shows.
+#include "dispatch/exports.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "dispatch/command_frame.h"
+#include "dispatch/not_available.h"
+#include "qxabase.h"
+#include "ravadodo.h"
+
+namespace {
+
+int OtherHandler(const char*) { return 0; }
+
+class ExportsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/qxdispatchXXXXXX";
+    dir_ = mkdtemp(pattern);
+    transcript_ = dir_ + "/transcript.txt";
+    std::filesystem::create_directory(dir_ + "/company");
+    app_ = SharedAppBlockGet();
+    *app_ = SharedAppBlock{};
+    AppBlockTextSet(app_->baseDataFolder, kFolderFieldSize, (std::string(QX_SOURCE_DIR) + "/data").c_str());
+    AppBlockTextSet(app_->companyPath, kFolderFieldSize, (dir_ + "/company").c_str());
+    TextStoreReset();
+    CommandsResetForTest();
+    ScreenResetForTest("", transcript_.c_str());
+  }
+  void TearDown() override {
+    CommandAccess(0, -1);
+    CommandsResetForTest();
+    ScreenResetForTest("", nullptr);
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+
+  // The transcript so far.
+  std::string Transcript() {
+    ScreenResetForTest("", nullptr);
+    std::ifstream in(transcript_);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  SharedAppBlock* app_ = nullptr;
+  std::string dir_;
+  std::string transcript_;
+};
+
+TEST_F(ExportsTest, RegisterMenuHandlerRegistersTheDispatcherOnceForGroup3) {
+  ASSERT_EQ(CommandHandlerGet(kGroup3Slot), nullptr);
+  EXPECT_TRUE(RegisterMenuHandler());
+  EXPECT_EQ(CommandHandlerGet(kGroup3Slot), &RunMenuCommand);
+  EXPECT_TRUE(RegisterMenuHandler());
+  EXPECT_EQ(CommandHandlerGet(kGroup3Slot), &RunMenuCommand);
+  for (int slot = 0; slot < kCommandGroupCount; ++slot) {
+    if (slot != kGroup3Slot) {
+      EXPECT_EQ(CommandHandlerGet(slot), nullptr) << "slot " << slot;
+    }
+  }
+
+  // Another handler in the slot gives way to the dispatcher.
+  CommandHandlerAdd(OtherHandler, kGroup3Slot);
+  EXPECT_TRUE(RegisterMenuHandler());
+  EXPECT_EQ(CommandHandlerGet(kGroup3Slot), &RunMenuCommand);
+}
+
+TEST_F(ExportsTest, ACommandOfTheBaseLibraryRunsInsideTheFrameAndTheFrameCloses) {
+  ASSERT_TRUE(RegisterMenuHandler());
+  app_->fromMenu = 1;
+  app_->commandFlag = 9;
+  EXPECT_EQ(CommandRun(323, nullptr), 0);
+  EXPECT_FALSE(CommandIsActive());
+  EXPECT_FALSE(CommandAccessHeld(323));
+  EXPECT_EQ(app_->inCommand, 0);
+  EXPECT_EQ(app_->commandFlag, 0);
+  EXPECT_EQ(app_->fromMenu, 0);  // the base library clears it as the outermost bracket closes
+  EXPECT_NE(Transcript().find("message number: 1925"), std::string::npos);  // cash posting lies outside
+}
+
+TEST_F(ExportsTest, ACommandWithoutACaseShowsNothing) {
+  ASSERT_TRUE(RegisterMenuHandler());
+  EXPECT_EQ(CommandRun(309, "input='default'"), -1);
+  EXPECT_FALSE(CommandIsActive());
+  EXPECT_FALSE(CommandAccessHeld(309));
+  EXPECT_EQ(Transcript().find("message box"), std::string::npos);
+}
+
+TEST_F(ExportsTest, ACommandRunFromInsideItselfIsRefusedAndTheOuterRunKeepsItsLock) {
+  ASSERT_TRUE(RegisterMenuHandler());
+  // The aging report runs, and a link of its preview asks for the aging report again.
+  CommandActiveSet(1);
+  ASSERT_EQ(CommandAccess(1, 337), 1);
+  EXPECT_EQ(CommandRun(337, "input='default'"), -1);
+  EXPECT_EQ(app_->currentCommand, -1);
+  EXPECT_TRUE(CommandAccessHeld(337));
+  EXPECT_TRUE(CommandIsActive());
+  EXPECT_EQ(app_->inCommand, 0);
+  CommandAccess(0, -1);
+  CommandActiveSet(0);
+  EXPECT_NE(Transcript().find("message number: 1931"), std::string::npos);  // already running
+}
+
+TEST_F(ExportsTest, TheDispatchersOwnBoxesReachTheUser) {
+  app_->currentCommand = 320;
+  EXPECT_EQ(qxa3::NotAvailableYet("General-ledger posting"), 0);
+  qxa3::kBaseServices.ShowError("Command 320 stopped because of an unexpected error:\nthe disk is full");
+  const std::string transcript = Transcript();
+  EXPECT_NE(transcript.find("General-ledger posting is not available yet."), std::string::npos) << transcript;
+  EXPECT_NE(transcript.find("the disk is full"), std::string::npos) << transcript;
+}
+
+}  // namespace
