@@ -75,7 +75,6 @@ int RunInventoryPost() { return NotAvailableYet("Inventory posting"); }
 int RunPhysicalInventoryEntry() { return NotAvailableYet("Physical-inventory count entry"); }
 
 // Period-end and periodic processing.
-int RunGLEndPeriod() { return NotAvailableYet("General-ledger end of period"); }
 int RunOnLineBalance() { return NotAvailableYet("The on-line account balance"); }
 int RunEditAccountBudget() { return NotAvailableYet("Editing account budgets"); }
 int RunGLYearClose() { return NotAvailableYet("General-ledger year close"); }
