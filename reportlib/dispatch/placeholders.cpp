@@ -66,7 +66,6 @@ int RunCashJournal() { return NotAvailableYet("The cash journal"); }
 int RunInventoryTransactionJournal() { return NotAvailableYet("The inventory transaction journal"); }
 
 // Posting.
-int RunGLPost() { return NotAvailableYet("General-ledger posting"); }
 int RunArApPost(int) { return NotAvailableYet("Receivables and payables posting"); }
 int RunBiPoPost(int) { return NotAvailableYet("Billing and purchase-order posting"); }
 int RunAssemblyPost() { return NotAvailableYet("Assembly posting"); }

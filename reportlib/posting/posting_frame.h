@@ -28,6 +28,11 @@ struct PostingFrame;
 // run, whatever came of it), 0x20 to stay on it.
 using PostingRun = int (*)(PostingFrame* frame);
 
+// What a unit makes ready once its files are open and before the screen
+// runs (an object over its open files).  Non-zero: the screen is not shown
+// (the unit has said why); everything opened is closed again.
+using PostingPrepare = int (*)(PostingFrame* frame);
+
 struct PostingScreen {
   int formNumber;        // form definition (data/forms/form-NNN.txt): field 1 the
                          // posting date, field 2 the period, `deleteField` the choice
@@ -36,6 +41,7 @@ struct PostingScreen {
   int deleteField;       // the delete-after-posting field ("No,Yes")
   const int* files;      // the file set, ended by 0 (kPostingMode marks)
   PostingRun run;
+  PostingPrepare prepare;  // may be null
 };
 
 // What the screen holds while it runs.

@@ -49,12 +49,12 @@
 // --- The work record --------------------------------------------------------------
 
 struct TagPostWork {
-  char key[255] = {};           // the key or code looked for (NUL-ended text or key image)
-  std::int32_t fileNo = 0;      // RecordFileNo of the last failing step
-  std::int32_t operation = 0;   // its RecordOp (19/20/21 for a unit's begin, commit, abandon)
-  std::int32_t status = 0;      // its RecordStatus, or a kPostStatus... below; 0 = ok
-  std::int32_t reserved = 0;    // the base library's
-  std::int32_t result = 0;      // kPostGoOn, kPostStop, kPostSkip
+  char key[255] = {};          // the key or code looked for (NUL-ended text or key image)
+  std::int32_t fileNo = 0;     // RecordFileNo of the last failing step
+  std::int32_t operation = 0;  // its RecordOp (19/20/21 for a unit's begin, commit, abandon)
+  std::int32_t status = 0;     // its RecordStatus, or a kPostStatus... below; 0 = ok
+  std::int32_t reserved = 0;   // the base library's
+  std::int32_t result = 0;     // kPostGoOn, kPostStop, kPostSkip
 };
 
 inline constexpr int kPostGoOn = 0;
@@ -127,8 +127,8 @@ void PostUnitAbandon();
 // read, or a failed commit (operation 20, result stop), after which nothing
 // of the previous header's unit is kept.  A caller treats any status but 0
 // and 9 as a failure to show, not as the end of the walk.
-int PostTranRead(int deleteFlag, int op, BtrvHandle handle, int headerFileNo, void* key,
-                 void* header, const records::FiscalPeriodInfo* period, TagPostWork* work);
+int PostTranRead(int deleteFlag, int op, BtrvHandle handle, int headerFileNo, void* key, void* header,
+                 const records::FiscalPeriodInfo* period, TagPostWork* work);
 
 // --- Looking records up ------------------------------------------------------------
 
@@ -145,8 +145,7 @@ int PostReadAccount(int mode, BtrvHandle accounts, const char* account, void* ac
 // vendors, products, services, tax codes, ...) into `record`.  The code goes
 // into work->key.  Returns the status, also left in the work record with
 // `fileNo` and operation 5.  Nothing is shown.
-int PostReadRecordWork(BtrvHandle handle, int fileNo, const char* code, void* record,
-                       TagPostWork* work);
+int PostReadRecordWork(BtrvHandle handle, int fileNo, const char* code, void* record, TagPostWork* work);
 
 // --- General-ledger transactions -----------------------------------------------------
 
@@ -161,10 +160,8 @@ int NextTranNumber(int op, BtrvHandle sequences, const char* journal, char* numb
 // journal code, offset 0), written into `number` (normally
 // header->transactionNumber).  Returns 0, or the status with the work record
 // filled (file 23).  Both argument orders of the callers are accepted.
-int GLTranHeaderCreate(BtrvHandle sequences, records::TagGLHeader* header, char* number,
-                       TagPostWork* work);
-int GLTranHeaderCreate(BtrvHandle sequences, char* number, records::TagGLHeader* header,
-                       TagPostWork* work);
+int GLTranHeaderCreate(BtrvHandle sequences, records::TagGLHeader* header, char* number, TagPostWork* work);
+int GLTranHeaderCreate(BtrvHandle sequences, char* number, records::TagGLHeader* header, TagPostWork* work);
 
 // Inserts the G/L header into file 27.  When its number is taken already
 // (a number typed in entry), the next numbers of the sequence that
@@ -180,8 +177,8 @@ int GLTranDetailCreate(BtrvHandle headers, records::TagGLHeader* header, TagPost
 // line of the same transaction, account, side and description written in
 // mode 1 earlier in the run, else writes a new line as mode 0.  Returns 0,
 // or the status with the work record filled (file 26).
-int PostGLLine(int mode, BtrvHandle lines, int* debitCounter, int* creditCounter,
-               records::GLLine* line, TagPostWork* work);
+int PostGLLine(int mode, BtrvHandle lines, int* debitCounter, int* creditCounter, records::GLLine* line,
+               TagPostWork* work);
 
 // Posts the G/L transaction of `header` (its lines in file 26, key 0) into
 // the accounts: each line's amount goes, in the account's natural sign, to
@@ -196,24 +193,23 @@ int PostGLLine(int mode, BtrvHandle lines, int* debitCounter, int* creditCounter
 // stop (PostOutOfBalance or CommandFinish do it).  The status of the failing
 // step is left in the work record.  The handles keep their key, and the
 // header handle its place in the walk.  Returns the work status.
-int PostGLBatch(BtrvHandle headers, BtrvHandle lines, BtrvHandle accounts, double* debit,
-                double* credit, const records::FiscalPeriodInfo* period,
-                records::TagGLHeader* header, TagPostWork* work, int reserved = 0);
+int PostGLBatch(BtrvHandle headers, BtrvHandle lines, BtrvHandle accounts, double* debit, double* credit,
+                const records::FiscalPeriodInfo* period, records::TagGLHeader* header, TagPostWork* work,
+                int reserved = 0);
 
 // Reports why PostGLBatch refused a transaction (or a run's batch): out of
 // balance with its debit and credit totals, an account not on file, or the
 // record-manager error, and abandons the unit that was open.  Sets the work
 // result to stop.  Returns 1.
-int PostOutOfBalance(double debit, double credit, const records::TagGLHeader* header,
-                     TagPostWork* work);
+int PostOutOfBalance(double debit, double credit, const records::TagGLHeader* header, TagPostWork* work);
 
 // Removes a G/L transaction: its lines and its header.  `mode` 4 removes a
 // posted transaction after posting (the delete-after-posting option); 3 takes
 // back a run's batch transaction; both remove the same records.  A header that
 // the walk is on is deleted in place, so that the walk goes on after it.
 // Returns 0, or the status with the work record filled.
-int PostGLTranRemove(int mode, BtrvHandle headers, BtrvHandle lines,
-                     const records::TagGLHeader* header, TagPostWork* work);
+int PostGLTranRemove(int mode, BtrvHandle headers, BtrvHandle lines, const records::TagGLHeader* header,
+                     TagPostWork* work);
 
 // --- General-ledger posting's own steps -------------------------------------------------
 
@@ -222,8 +218,7 @@ int PostGLTranRemove(int mode, BtrvHandle headers, BtrvHandle lines,
 // problem is shown with its transaction and the user chooses: the answer is
 // the work result (1 stop, 2 skip); a record-manager error stops.  Returns
 // the work result (0 when the transaction may be posted).
-int GLPostCheck(BtrvHandle lines, BtrvHandle accounts, const records::TagGLHeader* header,
-                TagPostWork* work);
+int GLPostCheck(BtrvHandle lines, BtrvHandle accounts, const records::TagGLHeader* header, TagPostWork* work);
 
 // First step of posting a check transaction: `checkHeader` becomes the
 // check's description, a copy of `header` dated no later than `periodEnd`;
@@ -242,8 +237,8 @@ int GLPostCheckRegister(BtrvHandle headers, BtrvHandle sequences, std::int32_t p
 // (the account) and checkHeader->amount; a transaction without a credit line
 // leaves the account blank (nothing is registered).  A record-manager error
 // is shown and stops.  Returns the work result.
-int GLPostDetail(BtrvHandle lines, records::TagGLHeader* checkHeader,
-                 const records::TagGLHeader* header, TagPostWork* work);
+int GLPostDetail(BtrvHandle lines, records::TagGLHeader* checkHeader, const records::TagGLHeader* header,
+                 TagPostWork* work);
 
 // The check register (file 14), opened by the object itself on first use
 // and closed by its destructor.  Its writes belong to the posting unit that

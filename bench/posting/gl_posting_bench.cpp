@@ -1,0 +1,400 @@
+// General-ledger posting against raw SQLite doing the same reads and writes.
+//
+// A generated company (the fixture loader's WriteCompany) holds 100,000 G/L
+// transactions of three lines each in March 2025 over 50 accounts
+// (QX_BENCH_TRANSACTIONS changes the count).  "post/qxa" runs command 320
+// through its screen on the script device (F10, then the summary's Enter),
+// with the ledger's pre-check off; "post_checked/qxa" with it on.  The raw
+// side keeps the same records in tables of the same shape (position, image,
+// one encoded column per key, an index on each key with the position, WAL,
+// synchronous NORMAL) and, per transaction in date order, reads the header,
+// its lines and their accounts, updates the accounts and the header, and
+// commits; the checked variant reads the lines and accounts once more first.
+// The ratios are printed at the end.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "btrvc.h"
+#include "fixture/company.h"
+#include "posting/gl_posting.h"
+#include "qxabase.h"
+#include "qxabase/posting.h"
+#include "ravadodo.h"
+#include "records/dictionary.h"
+#include "records/masters.h"
+#include "records/settings.h"
+#include "records/transactions.h"
+
+namespace {
+
+constexpr int kAccounts = 50;
+
+int Transactions() {
+  const char* env = std::getenv("QX_BENCH_TRANSACTIONS");
+  return env ? std::atoi(env) : 100000;
+}
+
+std::string g_root;
+
+template <class Record>
+std::vector<std::uint8_t> Image(const Record& r) {
+  const auto* p = reinterpret_cast<const std::uint8_t*>(&r);
+  return std::vector<std::uint8_t>(p, p + sizeof r);
+}
+
+std::string AccountCode(int i) { return std::to_string(1000 + 10 * i); }
+bool DebitKind(int i) { return i % 3 != 1; }
+
+// The generated company: periods, accounts and `count` transactions.
+fixture::CompanyImage Company(int count, bool checkFirst) {
+  fixture::CompanyImage c;
+  records::PeriodsRecord periods{};
+  records::SetPadded(periods.key, "0Periods");
+  periods.periodsPerYear = 12;
+  periods.nextOpenPeriod = 1;
+  for (int m = 0; m < 12; ++m) {
+    records::PeriodEntry& e = periods.entries[m];
+    e.status = 'O';
+    records::SetText(e.label, "2025");
+    e.startDate = DateMake(2025, m + 1, 1);
+    e.endDate = DateAddDays(DateMake(m == 11 ? 2026 : 2025, m == 11 ? 1 : m + 2, 1), -1);
+  }
+  c.files[records::kFileSettings].push_back(Image(periods));
+  // The ledger's options: the pre-check as the run asks.
+  std::vector<std::uint8_t> options(80, 0);
+  std::memset(options.data(), ' ', 15);
+  std::memcpy(options.data(), "0PostOptions", 12);
+  options[16 + 1] = checkFirst ? 'Y' : 'N';
+  c.files[records::kFileSettings].push_back(options);
+
+  for (int i = 0; i < kAccounts; ++i) {
+    records::GLAccount a{};
+    records::SetText(a.code, AccountCode(i));
+    records::SetText(a.name, "Account " + AccountCode(i));
+    a.level = '1';
+    a.kind = DebitKind(i) ? 1 : 4;
+    a.type = 'D';
+    a.currentBalance = 100000.00;
+    c.files[records::kFileGLAccounts].push_back(Image(a));
+  }
+  auto& headers = c.files[records::kFileGLHeaders];
+  auto& lines = c.files[records::kFileGLLines];
+  headers.reserve(count);
+  lines.reserve(3 * static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    records::TagGLHeader h{};
+    records::SetPadded(h.journalCode, "GJ");
+    char number[16];
+    std::snprintf(number, sizeof number, "%10d", 100000 + i);
+    records::SetText(h.transactionNumber, number);
+    h.date = DateMake(2025, 3, 1 + static_cast<int>(static_cast<long>(i) * 31 / count));
+    records::SetText(h.reference, "Generated entry");
+    h.postedFlag = h.sourceFlag = h.checkFlag = 'N';
+    h.journalPrinted = DateMake(2025, 3, 31);
+    headers.push_back(Image(h));
+    const double x = 10.00 + i % 997, y = 0.25 * (i % 41);
+    const int accounts[3] = {i % kAccounts, (i * 7 + 1) % kAccounts, (i * 13 + 2) % kAccounts};
+    const char sides[3] = {'D', 'C', 'C'};
+    const double amounts[3] = {x + y, x, y};
+    for (int k = 0; k < 3; ++k) {
+      records::GLLine l{};
+      std::memcpy(l.journalCode, h.journalCode, 7);
+      std::memcpy(l.transactionNumber, h.transactionNumber, 11);
+      l.lineNumber = static_cast<std::uint16_t>(k == 0 ? 1 : 1000 + k);
+      records::SetText(l.account, AccountCode(accounts[k]));
+      records::SetText(l.description, "Generated line");
+      l.side = sides[k];
+      l.amount = amounts[k];
+      l.date = h.date;
+      lines.push_back(Image(l));
+    }
+  }
+  return c;
+}
+
+// ---- Command 320 -------------------------------------------------------------------------
+
+void QxaPost(benchmark::State& state, bool checkFirst) {
+  const int n = Transactions();
+  const std::string folder = g_root + (checkFirst ? "/qxa-checked" : "/qxa");
+  for (auto _ : state) {
+    state.PauseTiming();
+    fixture::Problem problem;
+    if (!fixture::WriteCompany(Company(n, checkFirst), folder, fixture::WriteOptions{true}, &problem)) {
+      state.SkipWithError(problem.Text().c_str());
+      return;
+    }
+    *SharedAppBlockGet() = SharedAppBlock{};
+    const std::string data = std::string(QX_SOURCE_DIR) + "/data";
+    AppBlockTextSet(SharedAppBlockGet()->baseDataFolder, kFolderFieldSize, data.c_str());
+    AppBlockTextSet(SharedAppBlockGet()->companyPath, kFolderFieldSize, folder.c_str());
+    AppPathsSet(nullptr, nullptr, data.c_str());
+    SettingsRefresh(0, 0);
+    ScreenResetForTest("F10 Enter", nullptr);
+    DateSetToday(DateMake(2025, 3, 15));
+    SharedAppBlockGet()->currentCommand = 320;
+    state.ResumeTiming();
+    RunGLPost();
+    state.PauseTiming();
+    // The run posted every transaction: the last one is marked.
+    BtrvHandle h = 0;
+    records::TagGLHeader last{};
+    char key[255] = {};
+    const bool ok = BtrvOpen(&h, FilePathGet(records::kFileGLHeaders), 0, 0) == 0 &&
+                    BtrvSetKey(h, 1, -1) == 0 && BtrvGetOp(kOpGetLast, h, key, &last) == 0 &&
+                    last.postedFlag == 'Y';
+    BtrvClose(h);
+    state.ResumeTiming();
+    if (!ok) state.SkipWithError("the run did not post every transaction");
+  }
+  state.SetItemsProcessed(n);
+}
+
+// ---- Raw SQLite -----------------------------------------------------------------------------
+
+void Exec(sqlite3* db, const char* sql) {
+  char* error = nullptr;
+  if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+    std::fprintf(stderr, "sqlite: %s (%s)\n", error ? error : "?", sql);
+    sqlite3_free(error);
+    std::exit(1);
+  }
+}
+
+sqlite3_stmt* Prepare(sqlite3* db, const char* sql) {
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) {
+    std::fprintf(stderr, "sqlite: %s (%s)\n", sqlite3_errmsg(db), sql);
+    std::exit(1);
+  }
+  return st;
+}
+
+// Key columns as the client encodes them: texts blank-padded (codes in
+// capitals), day numbers sign-flipped big-endian.
+std::string TextKey(const char* p, std::size_t n, bool capitals) {
+  std::string s(n, ' ');
+  for (std::size_t i = 0; i < n && p[i]; ++i)
+    s[i] = capitals ? static_cast<char>(std::toupper(static_cast<unsigned char>(p[i]))) : p[i];
+  return s;
+}
+std::string DateKey(std::int32_t day) {
+  const std::uint32_t u = static_cast<std::uint32_t>(day) ^ 0x80000000u;
+  std::string s(4, '\0');
+  for (int i = 0; i < 4; ++i) s[i] = static_cast<char>(u >> (24 - 8 * i));
+  return s;
+}
+
+void Bind(sqlite3_stmt* st, int i, const std::string& s) {
+  sqlite3_bind_blob(st, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+}
+
+void RawLoad(const std::string& path, const fixture::CompanyImage& c) {
+  std::filesystem::remove(path);
+  std::filesystem::remove(path + "-wal");
+  std::filesystem::remove(path + "-shm");
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  Exec(db,
+       "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
+       "CREATE TABLE accounts(position INTEGER PRIMARY KEY, image BLOB, k0 BLOB);"
+       "CREATE INDEX accounts_k0 ON accounts(k0, position);"
+       "CREATE TABLE headers(position INTEGER PRIMARY KEY, image BLOB, k0 BLOB, k1 BLOB);"
+       "CREATE UNIQUE INDEX headers_k0 ON headers(k0);"
+       "CREATE INDEX headers_k1 ON headers(k1, position);"
+       "CREATE TABLE lines(position INTEGER PRIMARY KEY, image BLOB, k0 BLOB, k1 BLOB, k2 BLOB);"
+       "CREATE INDEX lines_k0 ON lines(k0, position);"
+       "CREATE INDEX lines_k1 ON lines(k1, position);"
+       "CREATE INDEX lines_k2 ON lines(k2, position);"
+       "BEGIN");
+  sqlite3_stmt* a = Prepare(db, "INSERT INTO accounts(image, k0) VALUES(?, ?)");
+  for (const auto& img : c.files.at(records::kFileGLAccounts)) {
+    sqlite3_bind_blob(a, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
+    Bind(a, 2, TextKey(reinterpret_cast<const char*>(img.data()), 11, true));
+    sqlite3_step(a);
+    sqlite3_reset(a);
+  }
+  sqlite3_stmt* h = Prepare(db, "INSERT INTO headers(image, k0, k1) VALUES(?, ?, ?)");
+  for (const auto& img : c.files.at(records::kFileGLHeaders)) {
+    records::TagGLHeader r;
+    std::memcpy(&r, img.data(), sizeof r);
+    sqlite3_bind_blob(h, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
+    Bind(h, 2, TextKey(r.journalCode, 18, false));
+    Bind(h, 3, DateKey(r.date));
+    sqlite3_step(h);
+    sqlite3_reset(h);
+  }
+  sqlite3_stmt* l = Prepare(db, "INSERT INTO lines(image, k0, k1, k2) VALUES(?, ?, ?, ?)");
+  for (const auto& img : c.files.at(records::kFileGLLines)) {
+    records::GLLine r;
+    std::memcpy(&r, img.data(), sizeof r);
+    sqlite3_bind_blob(l, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
+    Bind(l, 2, TextKey(r.journalCode, 18, false));
+    Bind(l, 3,
+         TextKey(r.journalCode, 18, false) + std::string(reinterpret_cast<const char*>(&r.lineNumber), 2));
+    Bind(l, 4, TextKey(r.account, 11, false));
+    sqlite3_step(l);
+    sqlite3_reset(l);
+  }
+  sqlite3_finalize(a);
+  sqlite3_finalize(h);
+  sqlite3_finalize(l);
+  Exec(db, "COMMIT");
+  sqlite3_close(db);
+}
+
+void RawPost(benchmark::State& state, bool checkFirst) {
+  const int n = Transactions();
+  const std::string path = g_root + (checkFirst ? "/raw-checked.sqlite" : "/raw.sqlite");
+  long posted = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    RawLoad(path, Company(n, checkFirst));
+    state.ResumeTiming();
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    Exec(db, "PRAGMA synchronous=NORMAL");
+    // The walk seeks again after each write, from the last key and position:
+    // the next record of the same date, else the first of a later date.
+    sqlite3_stmt* sameDate = Prepare(db,
+                                     "SELECT position, image, k1 FROM headers WHERE k1 = ? AND position > ? "
+                                     "ORDER BY k1, position LIMIT 1");
+    sqlite3_stmt* laterDate =
+        Prepare(db, "SELECT position, image, k1 FROM headers WHERE k1 > ? ORDER BY k1, position LIMIT 1");
+    sqlite3_stmt* linesOf = Prepare(db, "SELECT image FROM lines WHERE k0 = ? ORDER BY position");
+    sqlite3_stmt* account = Prepare(db, "SELECT position, image FROM accounts WHERE k0 = ?");
+    sqlite3_stmt* accountUpdate = Prepare(db, "UPDATE accounts SET image = ? WHERE position = ?");
+    sqlite3_stmt* headerUpdate = Prepare(db, "UPDATE headers SET image = ? WHERE position = ?");
+    const std::string last = DateKey(DateMake(2025, 3, 31));
+    std::string key = DateKey(DateMake(2025, 3, 1));  // from the period's first day
+    sqlite3_int64 position = 0;
+    std::vector<records::GLLine> tranLines;
+    auto readLines = [&](const records::TagGLHeader& h) {
+      tranLines.clear();
+      Bind(linesOf, 1, TextKey(h.journalCode, 18, false));
+      while (sqlite3_step(linesOf) == SQLITE_ROW) {
+        records::GLLine l;
+        std::memcpy(&l, sqlite3_column_blob(linesOf, 0), sizeof l);
+        tranLines.push_back(l);
+      }
+      sqlite3_reset(linesOf);
+    };
+    auto readAccount = [&](const records::GLLine& l, records::GLAccount* a) -> sqlite3_int64 {
+      Bind(account, 1, TextKey(l.account, 11, true));
+      sqlite3_int64 at = 0;
+      if (sqlite3_step(account) == SQLITE_ROW) {
+        at = sqlite3_column_int64(account, 0);
+        std::memcpy(a, sqlite3_column_blob(account, 1), sizeof *a);
+      }
+      sqlite3_reset(account);
+      return at;
+    };
+    for (;;) {
+      Bind(sameDate, 1, key);
+      sqlite3_bind_int64(sameDate, 2, position);
+      sqlite3_stmt* next = sameDate;
+      if (sqlite3_step(sameDate) != SQLITE_ROW) {
+        sqlite3_reset(sameDate);
+        next = laterDate;
+        Bind(laterDate, 1, key);
+        if (sqlite3_step(laterDate) != SQLITE_ROW) {
+          sqlite3_reset(laterDate);
+          break;
+        }
+      }
+      position = sqlite3_column_int64(next, 0);
+      records::TagGLHeader h;
+      std::memcpy(&h, sqlite3_column_blob(next, 1), sizeof h);
+      key.assign(static_cast<const char*>(sqlite3_column_blob(next, 2)), 4);
+      sqlite3_reset(next);
+      if (key > last) break;
+      Exec(db, "BEGIN IMMEDIATE");
+      if (checkFirst) {
+        readLines(h);
+        records::GLAccount a;
+        for (const auto& l : tranLines) readAccount(l, &a);
+      }
+      readLines(h);
+      for (const auto& l : tranLines) {
+        records::GLAccount a;
+        const sqlite3_int64 at = readAccount(l, &a);
+        const double signed_ = (l.side == 'D') == (a.kind == 1) ? double(l.amount) : -double(l.amount);
+        a.currentBalance = NumRound(a.currentBalance + signed_, 2);
+        a.periodAmounts[2] = NumRound(a.periodAmounts[2] + signed_, 2);
+        sqlite3_bind_blob(accountUpdate, 1, &a, sizeof a, SQLITE_STATIC);
+        sqlite3_bind_int64(accountUpdate, 2, at);
+        sqlite3_step(accountUpdate);
+        sqlite3_reset(accountUpdate);
+      }
+      h.postedFlag = 'Y';
+      sqlite3_bind_blob(headerUpdate, 1, &h, sizeof h, SQLITE_STATIC);
+      sqlite3_bind_int64(headerUpdate, 2, position);
+      sqlite3_step(headerUpdate);
+      sqlite3_reset(headerUpdate);
+      Exec(db, "COMMIT");
+      ++posted;
+    }
+    for (sqlite3_stmt* st : {sameDate, laterDate, linesOf, account, accountUpdate, headerUpdate})
+      sqlite3_finalize(st);
+    sqlite3_close(db);
+  }
+  if (posted != n) state.SkipWithError("the raw walk did not post every transaction");
+  state.SetItemsProcessed(n);
+}
+
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& r : runs) seconds_[r.benchmark_name()] = r.GetAdjustedRealTime();
+    ConsoleReporter::ReportRuns(runs);
+  }
+  void PrintRatios() const {
+    std::printf("\n%-24s %12s %12s %8s\n", "work", "posting", "raw SQLite", "ratio");
+    for (const auto& [name, t] : seconds_) {
+      const auto slash = name.find("/qxa");
+      if (slash == std::string::npos) continue;
+      std::string rawName = name;
+      rawName.replace(slash, 4, "/raw");
+      const auto it = seconds_.find(rawName);
+      if (it == seconds_.end()) continue;
+      std::printf("%-24s %10.0fms %10.0fms %8.2f\n", name.substr(0, slash).c_str(), t, it->second,
+                  t / it->second);
+    }
+  }
+
+ private:
+  std::map<std::string, double> seconds_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  char tmpl[] = "/tmp/gl-posting-bench-XXXXXX";
+  g_root = mkdtemp(tmpl);
+  auto reg = [](const char* name, auto fn) {
+    benchmark::RegisterBenchmark(name, fn)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+  };
+  reg("post/qxa", [](benchmark::State& s) { QxaPost(s, false); });
+  reg("post/raw", [](benchmark::State& s) { RawPost(s, false); });
+  reg("post_checked/qxa", [](benchmark::State& s) { QxaPost(s, true); });
+  reg("post_checked/raw", [](benchmark::State& s) { RawPost(s, true); });
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintRatios();
+  BtrvReset();
+  ScreenResetForTest("", nullptr);
+  std::filesystem::remove_all(g_root);
+  return 0;
+}

@@ -1,0 +1,73 @@
+// The posting options of each ledger ("0PostOptions"), and the summary of a
+// completed run.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "posting_internal.h"
+#include "qxabase/messages.h"
+#include "qxabase/posting.h"
+#include "qxabase/settings.h"
+#include "ravadodo.h"
+
+namespace {
+
+// "0PostOptions": after the key, eight bytes per ledger.
+struct LedgerOptions {
+  char deleteAfterPosting;
+  char checkFirst;
+  char confirmUnprinted;
+  char postInDetail;
+  char askIfUnflagged;
+  char reserved[3];
+};
+struct PostOptionsRecord {
+  char key[15];
+  std::uint8_t reserved;
+  LedgerOptions ledgers[kLedgerCount];
+};
+static_assert(sizeof(LedgerOptions) == 8);
+static_assert(sizeof(PostOptionsRecord) == 80);
+static_assert(offsetof(PostOptionsRecord, ledgers) == 16);
+
+// What a company without the record (or with a zero byte) gets: problems are
+// found before anything is written; nothing is asked or deleted.
+constexpr LedgerOptions kDefaults = {'N', 'Y', 'N', 'N', 'N', {}};
+
+// The option at `member` of `ledger`: 1 set, 0 not.
+int Option(int ledger, char LedgerOptions::*member) {
+  if (ledger < 0 || ledger >= kLedgerCount) return 0;
+  // Room for a longer record of a later version: a short buffer would refuse it.
+  unsigned char bytes[512] = {};
+  char value = 0;
+  if (SettingsRecordRead(kSettingsRead, 0, sizeof bytes, "0PostOptions", bytes) == 0) {
+    PostOptionsRecord record;
+    std::memcpy(&record, bytes, sizeof record);
+    value = record.ledgers[ledger].*member;
+  }
+  if (value == 0) value = kDefaults.*member;
+  return value == 'Y' || value == 'y' || value == 1 ? 1 : 0;
+}
+
+}  // namespace
+
+int PostLedgerOption(int ledger) { return Option(ledger, &LedgerOptions::deleteAfterPosting); }
+int LedgerCheckFlag(int ledger) { return Option(ledger, &LedgerOptions::checkFirst); }
+int LedgerConfirmFlag(int ledger) { return Option(ledger, &LedgerOptions::confirmUnprinted); }
+int PostOption557(int ledger) { return Option(ledger, &LedgerOptions::postInDetail); }
+int PostOption559(int ledger) { return Option(ledger, &LedgerOptions::askIfUnflagged); }
+
+int PostSummary(int textNumber, int /*reserved*/, long count, double debit, double credit) {
+  try {
+    // The run is complete: its last unit is kept before the user is told so.
+    if (const int status = qxb::posting::UnitCommit(); status != 0) {
+      MsgRecordErrorPost(kButtonsStopOnly, 1, status, 20, 0, 0);
+      return status;
+    }
+    MsgShowArgs(textNumber, 0, 0, 1, count, NumRound(debit, 2), NumRound(credit, 2), 0);
+    return 0;
+  } catch (...) {
+    // The run is kept; only its summary could not be shown.
+    return 0;
+  }
+}
