@@ -56,7 +56,6 @@
 using qxa3::NotAvailableYet;
 
 // Journals.
-int RunGLJournal(const char*) { return NotAvailableYet("The general-ledger journal"); }
 int RunArApJournal(int) { return NotAvailableYet("The receivables and payables journal"); }
 int RunPurchasingJournal(int) { return NotAvailableYet("The purchasing journal"); }
 int RunBillingJournal(int) { return NotAvailableYet("The billing journal"); }

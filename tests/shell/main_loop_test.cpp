@@ -258,7 +258,7 @@ TEST_F(SiblingProgramTest, ProgramsStartFromTheFoldersOfTheSystemRecord) {
   ScreenResetForTest("", nullptr);
   EXPECT_NE(std::string::npos, shelltest::ReadAll(transcriptPath_).find("Permission denied"));
   // The program runs in its own folder and is not waited for.
-  for (int i = 0; i < 100 && !shelltest::fs::exists(payroll_ / "started.txt"); ++i) usleep(20000);
+  for (int i = 0; i < 1000 && !shelltest::fs::exists(payroll_ / "started.txt"); ++i) usleep(20000);
   EXPECT_EQ(payroll_.string() + "\n", shelltest::ReadAll(payroll_ / "started.txt"));
   qxa::ReapStartedPrograms();
 }
@@ -278,7 +278,7 @@ TEST_F(SiblingProgramTest, TheLoopRuns103AfterAProgramStarted) {
   AppSetStartCommand(701);
   Run("");
   EXPECT_EQ(std::vector<int>{103}, Ids());
-  for (int i = 0; i < 100 && !shelltest::fs::exists(payroll_ / "started.txt"); ++i) usleep(20000);
+  for (int i = 0; i < 1000 && !shelltest::fs::exists(payroll_ / "started.txt"); ++i) usleep(20000);
   EXPECT_TRUE(shelltest::fs::exists(payroll_ / "started.txt"));
 }
 

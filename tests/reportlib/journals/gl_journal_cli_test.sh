@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The general-ledger journal run unattended through the main program, as a
+# user or a scheduled job runs it:
+#   qxa15 <company> /only /cmd:301 /param:"output='journal.htm'"
+# on the sample company of an installed program tree.  The journal is
+# written as HTML and stamped; a reversed range is told in the transcript
+# and writes nothing.  Nothing waits for a key: the key script is empty.
+#
+#   gl_journal_cli_test.sh <build folder>
+# Exit status 0 passed, 1 failed, 77 skipped (the program is not built).
+set -uo pipefail
+build=$1
+[ -x "$build/shell/qxa15" ] && [ -x "$build/tools/qxsample" ] || { echo "qxa15 is not built: skipped"; exit 77; }
+
+work=$(mktemp -d /tmp/qxjournalcliXXXXXX)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAILED: $*"; exit 1; }
+
+cmake --install "$build" --prefix "$work/install" >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "cmake --install"; }
+program=$work/install/program
+"$program/qxsample" --date 2025-03-15 "$work/company" >/dev/null || fail "qxsample"
+: >"$work/keys"
+
+run() {  # run <transcript> <parameter text>
+  QX_TODAY=2025-03-15 QX_KEYS="$work/keys" QX_TRANSCRIPT="$1" \
+    timeout 60 "$program/qxa15" "$work/company" /only /cmd:301 "/param:$2"
+}
+
+# The period's unposted transactions, as HTML, stamped.
+run "$work/journal.txt" "output='$work/journal.htm'" || fail "qxa15 exit status $?"
+[ -s "$work/journal.htm" ] || { cat "$work/journal.txt"; fail "no HTML written"; }
+grep -q "General Ledger Journal" "$work/journal.htm" || fail "no title"
+for tran in 1001 1002 1003 1004 1005; do
+  grep -Eq "^GJ +$tran " "$work/journal.htm" || fail "transaction $tran missing"
+done
+grep -Eq "^GJ +1006 " "$work/journal.htm" && fail "the held transaction 1006 printed"
+grep -q "message box" "$work/journal.txt" && { cat "$work/journal.txt"; fail "a message box was shown"; }
+stamped=$("$program/qxdump" "$work/company" gl_headers | grep -c '"journalPrinted":"2025-03-15"')
+[ "$stamped" = 5 ] || fail "$stamped headers stamped, 5 expected"
+
+# A reversed journal-code range: told in the transcript, nothing written.
+run "$work/reversed.txt" "type='1' jrnlbeg='GJ' jrnlend='AP' output='$work/reversed.htm'" || fail "qxa15 exit status $?"
+grep -q "journal: message 205" "$work/reversed.txt" || { cat "$work/reversed.txt"; fail "no note of message 205"; }
+[ -e "$work/reversed.htm" ] && fail "a reversed range wrote a file"
+echo "passed"
