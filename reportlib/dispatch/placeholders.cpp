@@ -95,7 +95,6 @@ int RunChecksToPrint() { return NotAvailableYet("The checks-to-print listing"); 
 int RunCheckRegister() { return NotAvailableYet("The check register report"); }
 int RunCustPurchaseHistory(const char*) { return NotAvailableYet("The customer purchase history"); }
 int RunCustVendStatements(int) { return NotAvailableYet("Printing customer and vendor statements"); }
-int RunCustVendAging(int, const char*) { return NotAvailableYet("The customer and vendor aging report"); }
 int RunCustVendDirectory(int, const char*) { return NotAvailableYet("The customer and vendor directory"); }
 int RunCustVendLettersLabels(int, int) { return NotAvailableYet("Printing letters and mailing labels"); }
 int RunBackorderReport(const char*) { return NotAvailableYet("The backorder status report"); }

@@ -20,12 +20,15 @@
 //   qxabase/report.h        the report writer (with qxabase/drilldown.h)
 //   qxabase/posting.h       the posting services
 //   qxabase/report_mru.h    remembered report parameters
+//   qxabase/aging.h         open items aged, the account-aging block
+//   qxabase/pick_lists.h    pick lists of customers, vendors, salespeople
 //   qxabase/startup.h       the main program's start-up services
 // Everything runs on the program's UI thread.
 #pragma once
 
 #include "qxabase/access.h"
 #include "qxabase/accounts.h"
+#include "qxabase/aging.h"
 #include "qxabase/app_block.h"
 #include "qxabase/audit_log.h"
 #include "qxabase/commands.h"
@@ -33,6 +36,7 @@
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
+#include "qxabase/pick_lists.h"
 #include "qxabase/posting.h"
 #include "qxabase/report.h"
 #include "qxabase/report_mru.h"

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "cv_param_string.h"
 #include "gl_journal_params.h"
 #include "report_param_string.h"
 #include "tran_drill_params.h"
@@ -48,6 +49,17 @@ void ParseWithEveryClass(const char* text, int capacity) {
     auto tran = std::make_unique<TranDrillParams>();
     CTranDrillParamString tranString(text, capacity);
     tranString.ParseInto(tran.get(), mode);
+
+    for (int vendor : {0, 1}) {
+      auto cv = std::make_unique<CustVendReportParams>();
+      cv->menuId = vendor ? 344 : 337;
+      CCustVendParamString cvString(vendor, text, capacity);
+      cvString.ParseInto(cv.get(), mode);
+      Check(std::memchr(cv->input, '\0', sizeof cv->input) != nullptr);
+      Check(std::memchr(cv->sortRange.fromText, '\0', sizeof cv->sortRange.fromText) != nullptr);
+      Check(std::memchr(cv->rankRange.caption, '\0', sizeof cv->rankRange.caption) != nullptr);
+      ResolveCustVendRanges(cv.get(), nullptr);
+    }
 
     auto code = std::make_unique<char[]>(11);
     CReportParamString base(text, capacity);

@@ -1,0 +1,205 @@
+// The report run frame: the pieces every report entry of the library runs
+// its report through, around the base library's report writer.
+//
+// A report run, in order:
+//   1. the entry sets its parameter record's defaults and parses a preset
+//      (ParsePreset: presets and command lines strictly, saved runs and
+//      links leniently; a string that cannot be read is refused with a
+//      message naming the fault, and the report does not run);
+//   2. it opens its files as one set (FileSet closes itself), runs its
+//      selection screen when the input asks for one (IsScreenOutput);
+//   3. SetReportDestination, ReportOpen (ReportRunGuard closes the run on
+//      every way out: end, Esc, user break, record-manager error);
+//   4. OfferSavedRun writes the saved run at the top, so the preview and
+//      the HTML file can run the report again;
+//   5. WritePageHeading before the first line and after each new page;
+//      ReportPageFull before each line;
+//   6. ReportCheckUserBreak once per record (27 ends the run);
+//   7. message 197 when nothing was selected or printed;
+//   8. links on rows: ClearLinks, then LinkColumns, while the run takes
+//      links (TagRepInfo::links).
+// Everything the entry owns is released by destructors, so every way out
+// releases it: the report first, then a temporary index, the files and the
+// window (declare the guards in the reverse order).
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <utility>
+
+#include "qxabase/report.h"
+#include "report_param_string.h"
+
+struct Window;
+struct CustVendReportParams;
+
+// Report writer codes of ReportWriteText's x.
+inline constexpr int kReportCentred = -4;
+
+inline constexpr int kMsgNothingSelected = 197;
+// "The report's parameters cannot be used: %1" (the report is not run).
+inline constexpr int kMsgBadParameters = 2001;
+
+// --- Destination ------------------------------------------------------------------
+
+// Fills the destination of a run from an "output" text: the whole record
+// zeroed; the report page on, the progress shown; a blank output the
+// preview; a text naming an HTML file (IsHtmlOutput) that file, with links
+// (a relative name is taken in the folder the user started the program in,
+// StartFolderGet, when the program keeps one); any other text the preview.
+// Returns 0; 1 after message 2001 when the file's path is too long for the
+// run (the report then does not run).
+int SetReportDestination(const char* output, TagRepInfo* info);
+// The customer/vendor reports' twin, from params->output.
+int SetReportDestination(const CustVendReportParams* params, TagRepInfo* info);
+
+// --- Presets -----------------------------------------------------------------------
+
+// The "input" value of a parameter string (lower-cased; "" when it has none
+// or cannot be read).
+std::string ParamStringInput(const char* text);
+
+// True when a parameter string is a saved run ("input" is "usersel"): its
+// "output" is not the user's choice and is ignored.
+bool IsSavedRunInput(const char* input);
+
+// Parses a preset into `record` with the report's parameter class: saved
+// runs and links ("usersel", "default") leniently, anything else (a menu
+// preset, a command line naming the screen) strictly.  On a failure shows
+// message 2001 with the reason and returns false; pairs before the fault
+// are stored (the caller does not run the report).  A null or blank text
+// is true and changes nothing.
+template <class Record>
+bool ParsePreset(CParamStringFor<Record>* parser, const char* text, Record* record);
+
+// Shows message 2001 with `reason` (code page 437).
+void ShowBadParameters(const std::string& reason);
+
+// --- Release on every way out ---------------------------------------------------
+
+// Closes the run (ReportClose) when it is still open.
+class ReportRunGuard {
+ public:
+  explicit ReportRunGuard(TagRepInfo* info) : info_(info) {}
+  ~ReportRunGuard() { Close(); }
+  ReportRunGuard(const ReportRunGuard&) = delete;
+  ReportRunGuard& operator=(const ReportRunGuard&) = delete;
+  // Closes now; returns ReportClose's result (0 when nothing was open).
+  int Close();
+
+ private:
+  TagRepInfo* info_;
+};
+
+// Closes a window opened by the entry when it is still open.
+class WindowGuard {
+ public:
+  explicit WindowGuard(Window* window) : window_(window) {}
+  ~WindowGuard();
+  WindowGuard(const WindowGuard&) = delete;
+  WindowGuard& operator=(const WindowGuard&) = delete;
+
+ private:
+  Window* window_;
+};
+
+// Runs `f` when it goes out of scope (a temporary index to drop).
+template <class F>
+class ScopeExit {
+ public:
+  explicit ScopeExit(F f) : f_(std::move(f)) {}
+  ~ScopeExit() { f_(); }
+  ScopeExit(const ScopeExit&) = delete;
+  ScopeExit& operator=(const ScopeExit&) = delete;
+
+ private:
+  F f_;
+};
+
+// --- Saved run ----------------------------------------------------------------------
+
+// When the destination keeps a saved run (ReportTestMode 4): fills a saved
+// run of `commandId` with `write` (a callable taking CReportParamString*
+// and answering whether the whole selection was written) and hands it to
+// the writer; a selection that did not fit is not offered.  Then hides the
+// selection window when one is shown (null: none).
+template <class Write>
+void OfferSavedRun(TagRepInfo* info, int commandId, Window* selectionWindow, Write write);
+
+// Hides the selection window while the report runs (null: nothing).
+void HideSelectionWindow(Window* window);
+
+// --- Pages ---------------------------------------------------------------------------
+
+// True when `lines` more lines would reach the page length: the report then
+// starts a new page and writes its heading first.
+bool ReportPageFull(const TagRepInfo* info, int lines);
+
+// Writes a page heading: a new page is started, the heading block (font 9;
+// `heading` writes its lines) and, beside it, the title block (font 8;
+// `title` writes its lines), the line count then moved past the taller of
+// the two and one more line; then the column headings (font 13) of
+// `columnHeadings` with a rule of '-' under them (null: none).  The font in
+// use before is put back.
+template <class Heading, class Title>
+void WritePageHeading(TagRepInfo* info, Heading heading, Title title, const TagReportColumn* columnHeadings);
+
+// --- Links ------------------------------------------------------------------------------
+
+// A drill-down descriptor of `kind` to `commandId` with an empty string.
+TagDrillDownInfo MakeDrillDown(std::uint8_t kind, int commandId);
+
+// Clears the link of every column of a row layout.
+void ClearLinks(TagReportColumn* table);
+
+// Hangs `link` on the columns of `table` at the given indexes.
+void LinkColumns(TagReportColumn* table, std::initializer_list<int> columns, const TagDrillDownInfo* link);
+
+// ---- Template definitions ----------------------------------------------------------
+
+template <class Record>
+bool ParsePreset(CParamStringFor<Record>* parser, const char* text, Record* record) {
+  if (text == nullptr || *text == '\0') return true;
+  const std::string input = ParamStringInput(text);
+  const ParseMode mode = input == "usersel" || input == "default" ? ParseMode::kLenient : ParseMode::kStrict;
+  parser->Attach(text, static_cast<int>(std::char_traits<char>::length(text)) + 1);
+  if (parser->ParseInto(record, mode)) return true;
+  ShowBadParameters(parser->LastErrorText());
+  return false;
+}
+
+template <class Write>
+void OfferSavedRun(TagRepInfo* info, int commandId, Window* selectionWindow, Write write) {
+  if (ReportTestMode(info, 4)) {
+    TagSavedRunInfo savedRun{};
+    savedRun.kind = kDrillRunReport;
+    savedRun.one = 1;
+    savedRun.commandId = static_cast<std::uint16_t>(commandId);
+    CReportParamString text(savedRun.params, kSavedRunParamCapacity);
+    if (write(&text)) ReportWriteSelParams(info, &savedRun);
+  }
+  HideSelectionWindow(selectionWindow);
+}
+
+template <class Heading, class Title>
+void WritePageHeading(TagRepInfo* info, Heading heading, Title title, const TagReportColumn* columnHeadings) {
+  ReportPageStart(info, 0, 1);
+  const TagRepFont font = info->font;
+  const int kept = info->lineCount;
+  ReportBlockBegin(info, kFontHeading);
+  heading(info);
+  const int headingLines = ReportBlockEnd(info);
+  info->lineCount = kept;
+  ReportBlockBegin(info, kFontTitle);
+  title(info);
+  const int titleLines = ReportBlockEnd(info);
+  info->lineCount = kept + 1 + (headingLines > titleLines ? headingLines : titleLines);
+  if (columnHeadings) {
+    ReportBlockBegin(info, kFontColumnHeading);
+    ReportWriteColumns(info, columnHeadings, 1);
+    ReportBlockEnd(info);
+    ReportWriteRule(info, columnHeadings, 1, '-');
+  }
+  ReportSetFont(info, &font);
+}

@@ -1,0 +1,116 @@
+// The aging schedule: the settings record, the screen transfer and the
+// check that the periods follow one another.
+#include "aging_schedule.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "cv_params.h"
+#include "qxabase/files.h"
+#include "qxabase/messages.h"
+#include "ravadodo.h"
+#include "records/dictionary.h"
+
+namespace {
+
+constexpr int kMsgPeriodsNotContiguous = 251;
+constexpr int kDaysLimit = 9999;
+
+}  // namespace
+
+records::AgingPeriod* AgingPeriodsOf(records::AgingSchedule* schedule, int menuId) {
+  return menuId == kMenuCustomerAging ? schedule->customerPeriods : schedule->vendorPeriods;
+}
+
+const records::AgingPeriod* AgingPeriodsOf(const records::AgingSchedule* schedule, int menuId) {
+  return menuId == kMenuCustomerAging ? schedule->customerPeriods : schedule->vendorPeriods;
+}
+
+int AgingScheduleRecord(CustVendReportParams* params, bool write) {
+  if (params->schedule == nullptr) return kStatusOk;
+  FileSet files;
+  int status = FileSetOpen(&files, records::kFileSettings);
+  if (status != kStatusOk) return status;
+  const records::SettingsKey name = records::MakeSettingsKey("0Schedule");
+  char key[255] = {};
+  std::memcpy(key, name.text, sizeof name.text);
+  records::AgingSchedule stored{};
+  // Read with a lock when the record is to be rewritten, so that nobody
+  // changes it between the read and the write.
+  const int readOp = write ? kOpGetEqual + kLockBias : kOpGetEqual;
+  status = BtrvGetOp(readOp, files.handle[0], key, &stored, sizeof stored);
+  if (status != kStatusOk) {
+    MsgRecordError(status, 1, kOpGetEqual, records::kFileSettings, 0);
+  } else if (write) {
+    // Only the report's own set is its to store: the other set, the key and
+    // every other byte stay as stored (another user may have changed them).
+    std::memcpy(AgingPeriodsOf(&stored, params->menuId), AgingPeriodsOf(params->schedule, params->menuId),
+                sizeof stored.customerPeriods);
+    status = BtrvWriteOp(kOpUpdate, files.handle[0], key, &stored, sizeof stored);
+    if (status != kStatusOk) MsgRecordError(status, 1, kOpUpdate, records::kFileSettings, 0);
+    BtrvUnlock(-2, files.handle[0]);
+  } else {
+    *params->schedule = stored;
+  }
+  FileSetClose(&files);
+  return status;
+}
+
+int AgingPeriodsBadIndex(const records::AgingPeriod* periods) {
+  const bool ascending = periods[0].fromDays < periods[0].toDays;
+  for (int i = 0; i < kAgingPeriods; ++i) {
+    const int from = periods[i].fromDays, to = periods[i].toDays;
+    if (ascending ? !(from < to) : !(from > to)) return i;
+    if (i == 0) continue;
+    const int previousTo = periods[i - 1].toDays;
+    if (from != (ascending ? previousTo + 1 : previousTo - 1)) return i;
+  }
+  return -1;
+}
+
+void AgingScheduleToScreen(Form* form, const records::AgingSchedule* schedule, int menuId) {
+  const records::AgingPeriod* periods = AgingPeriodsOf(schedule, menuId);
+  for (int i = 0; i < kAgingPeriods; ++i) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%.*s", static_cast<int>(strnlen(periods[i].label, sizeof periods[i].label)),
+                  periods[i].label);
+    FieldSetText(form, AgingLabelField(i), text);
+    std::snprintf(text, sizeof text, "%d", static_cast<int>(periods[i].fromDays));
+    FieldSetText(form, AgingFromField(i), text);
+    std::snprintf(text, sizeof text, "%d", static_cast<int>(periods[i].toDays));
+    FieldSetText(form, AgingToField(i), text);
+  }
+}
+
+namespace {
+
+std::int16_t DaysOf(Form* form, int field) {
+  char text[32] = {};
+  FieldGetText(form, field, text, sizeof text);
+  long days = std::strtol(text, nullptr, 10);
+  if (days > kDaysLimit) days = kDaysLimit;
+  if (days < -kDaysLimit) days = -kDaysLimit;
+  return static_cast<std::int16_t>(days);
+}
+
+}  // namespace
+
+void AgingScheduleFromScreen(Form* form, records::AgingSchedule* schedule, int menuId) {
+  records::AgingPeriod* periods = AgingPeriodsOf(schedule, menuId);
+  for (int i = 0; i < kAgingPeriods; ++i) {
+    char label[64] = {};
+    FieldGetText(form, AgingLabelField(i), label, sizeof label);
+    records::SetText(periods[i].label, label);
+    periods[i].fromDays = DaysOf(form, AgingFromField(i));
+    periods[i].toDays = DaysOf(form, AgingToField(i));
+  }
+}
+
+bool ValidateAgingPeriods(Form* form, const records::AgingSchedule* schedule, int menuId) {
+  const int bad = AgingPeriodsBadIndex(AgingPeriodsOf(schedule, menuId));
+  if (bad < 0) return true;
+  MsgShow(kMsgPeriodsNotContiguous, 1);
+  FieldSetFocus(form, AgingFromField(bad));
+  return false;
+}

@@ -1,0 +1,109 @@
+// The report run frame's pieces.
+#include "report_frame.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "cv_params.h"
+#include "oemtext.h"
+#include "qxabase/messages.h"
+#include "qxabase/startup.h"
+#include "ravadodo.h"
+
+namespace {
+
+// Reads only the "input" pair of a string and accepts every other key.
+class InputPeek final : public CReportParamString {
+ public:
+  using CReportParamString::CReportParamString;
+  ParamStatus SetParam(std::string_view key, std::string_view value) override {
+    if (key == "input") input.assign(value);
+    return ParamStatus::kOk;
+  }
+  std::string input;
+};
+
+}  // namespace
+
+int SetReportDestination(const char* output, TagRepInfo* info) {
+  std::memset(static_cast<void*>(info), 0, sizeof *info);
+  info->reportPage = 1;
+  info->showProgress = 1;
+  if (output == nullptr || StrIsBlank(output)) return 0;
+  info->destinationGiven = 1;
+  info->quiet = 1;
+  if (IsHtmlOutput(output)) {
+    info->links = 1;
+    info->destination = kDestHtmlFile;
+    info->fileKind = kDestHtmlFile;
+    info->fileAppend = 0;
+    // A relative name means the folder the user started the program in
+    // (the program itself works in its own folder).
+    std::string path = output;
+    const char* start = StartFolderGet();
+    if (path[0] != '/' && start && *start) path = std::string(start) + "/" + path;
+    if (path.size() >= sizeof info->filePath) {
+      ShowBadParameters("the output file name is longer than " + std::to_string(sizeof info->filePath - 1) +
+                        " characters.");
+      return 1;
+    }
+    std::memcpy(info->filePath, path.c_str(), path.size() + 1);
+  } else {
+    info->destination = kDestPreview;
+  }
+  return 0;
+}
+
+int SetReportDestination(const CustVendReportParams* params, TagRepInfo* info) {
+  return SetReportDestination(params->output, info);
+}
+
+std::string ParamStringInput(const char* text) {
+  if (text == nullptr) return "";
+  InputPeek peek(text, static_cast<int>(std::strlen(text)) + 1);
+  peek.ParseParams(ParseMode::kLenient);
+  std::string input = peek.input;
+  for (char& c : input) c = static_cast<char>(oem::ToLower(static_cast<unsigned char>(c)));
+  return input;
+}
+
+bool IsSavedRunInput(const char* input) {
+  return input != nullptr && oem::CompareText(input, "usersel") == 0;
+}
+
+void ShowBadParameters(const std::string& reason) {
+  MsgShowArgs(kMsgBadParameters, 0x100, kButtonsStop, 1, reason.c_str(), 0);
+}
+
+int ReportRunGuard::Close() {
+  if (info_ == nullptr || info_->run == nullptr) return 0;
+  return ReportClose(info_);
+}
+
+WindowGuard::~WindowGuard() {
+  if (window_ && window_->impl) WinClose(window_, 1);
+}
+
+void HideSelectionWindow(Window* window) {
+  if (window && window->impl) WinShow(window, 0);
+}
+
+bool ReportPageFull(const TagRepInfo* info, int lines) {
+  return info->pageLength > 0 && info->lineCount + lines >= info->pageLength;
+}
+
+TagDrillDownInfo MakeDrillDown(std::uint8_t kind, int commandId) {
+  TagDrillDownInfo link{};
+  link.kind = kind;
+  link.one = 1;
+  link.commandId = static_cast<std::uint16_t>(commandId);
+  return link;
+}
+
+void ClearLinks(TagReportColumn* table) {
+  for (TagReportColumn* c = table; c && c->kind != kColumnEnd; ++c) c->link = nullptr;
+}
+
+void LinkColumns(TagReportColumn* table, std::initializer_list<int> columns, const TagDrillDownInfo* link) {
+  for (int i : columns) table[i].link = link;
+}
