@@ -444,7 +444,9 @@ void Builder::AddSettings() {
   const struct {
     const char* label;
     int from, to;
-  } kAging[] = {{"Current", 0, 30},    {"31-60", 31, 60},   {"61-90", 61, 90},     {"91-120", 91, 120},
+  } kAging[] = {// "Current" also takes the items not yet due (negative days past due),
+                // so that the period columns of a report foot to its balance.
+                {"Current", -9999, 30},    {"31-60", 31, 60},   {"61-90", 61, 90},     {"91-120", 91, 120},
                 {"121-150", 121, 150}, {"151-180", 151, 180}, {"Over 180", 181, 9999}};
   for (const auto& a : kAging) periodsOfAging.push_back(Json{{"label", a.label}, {"fromDays", a.from}, {"toDays", a.to}});
   Add(kFileSettings, Json{{"key", "0Schedule"}, {"customerPeriods", periodsOfAging}, {"vendorPeriods", periodsOfAging}});
