@@ -15,6 +15,7 @@ namespace {
 
 constexpr char kSearchPathVariable[] = "LD_LIBRARY_PATH";
 constexpr char kMainProgram[] = "qxa15";
+constexpr char kStartFolderVariable[] = "QX_START_FOLDER";
 constexpr char kCaption[] = "Quarlex Accounting";
 
 std::string WithoutTrailingSlash(std::string path) {
@@ -90,6 +91,11 @@ int LauncherMain(int argc, char** argv) {
     return 1;
   }
   const std::string path = SearchPathWith(plan.commonFolder, std::getenv(kSearchPathVariable));
+  // The main program starts in its own folder; it learns the user's folder
+  // from kStartFolderVariable, so that relative paths the user types (a
+  // company folder, a report file) keep meaning what they meant.
+  const std::string userFolder = std::filesystem::current_path(ec).string();
+  if (!ec && std::getenv(kStartFolderVariable) == nullptr) setenv(kStartFolderVariable, userFolder.c_str(), 1);
   if (setenv(kSearchPathVariable, path.c_str(), 1) != 0 || chdir(plan.workingFolder.c_str()) != 0) {
     std::fprintf(stderr, "%s: %s: %s\n", kCaption, plan.workingFolder.c_str(), std::strerror(errno));
     return 1;

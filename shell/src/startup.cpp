@@ -49,9 +49,11 @@ std::vector<std::string>& StartupFailures() {
 
 // `path` made absolute against the current folder, without "." and ".."
 // steps and trailing slashes.
-std::string Absolute(const std::string& path) {
+// `path` made absolute against `base` (the current folder when empty).
+std::string Absolute(const std::string& path, const std::string& base = std::string()) {
   std::error_code ec;
-  std::filesystem::path p = std::filesystem::absolute(path, ec);
+  std::filesystem::path p =
+      base.empty() ? std::filesystem::absolute(path, ec) : std::filesystem::path(base) / path;
   if (ec) return path;
   std::string text = p.lexically_normal().string();
   while (text.size() > 1 && text.back() == '/') text.pop_back();
@@ -232,12 +234,16 @@ bool InitApplication(int argc, const char* const* argv, int* status) {
   AppSetStartMode2(commandLine->StartMode() == 2);
   AppSetStartCommand(commandLine->StartCommand());
 
+  // The user's folder: the launcher passes it on, since it starts the
+  // program in the program's own folder.
   std::error_code ec;
-  StartFolderSet(std::filesystem::current_path(ec).c_str());
+  const char* launcherFolder = std::getenv("QX_START_FOLDER");
+  StartFolderSet(launcherFolder && *launcherFolder == '/' ? launcherFolder
+                                                          : std::filesystem::current_path(ec).c_str());
   // The folder is taken as the user meant it, before the program moves to
   // its own folder; a path the folder fields cannot hold is refused whole.
   const std::string given = Trimmed(commandLine->CompanyPath());
-  CommandLinePath() = given.empty() ? std::string() : Absolute(given);
+  CommandLinePath() = given.empty() ? std::string() : Absolute(given, StartFolderGet());
   if (CommandLinePath().size() > static_cast<std::size_t>(kMaxFolder)) {
     Refuse("The company folder on the command line is longer than " + std::to_string(kMaxFolder) +
            " characters:\n" + CommandLinePath() + "\nMove the company to a folder with a shorter path.");

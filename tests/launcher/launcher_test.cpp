@@ -99,6 +99,7 @@ class LauncherRunTest : public ::testing::Test {
         setenv("LD_LIBRARY_PATH", searchPath, 1);
       else
         unsetenv("LD_LIBRARY_PATH");
+      unsetenv("QX_START_FOLDER");
       std::freopen(err.c_str(), "w", stderr);
       std::vector<char*> argv;
       const std::string self = (root_ / "program" / "qxl15").string();
@@ -128,16 +129,16 @@ class LauncherRunTest : public ::testing::Test {
 TEST_F(LauncherRunTest, StartsTheMainProgramInItsFolderWithTheCommonFolderFirst) {
   // A main program that tells what it got, and ends with a status of its own.
   std::ofstream(root_ / "program" / "qxa15")
-      << "#!/bin/sh\n{ echo \"path=$LD_LIBRARY_PATH\"; echo \"pwd=$(pwd)\"; echo \"args=$#:$*\"; } > "
+      << "#!/bin/sh\n{ echo \"path=$LD_LIBRARY_PATH\"; echo \"pwd=$(pwd)\"; echo \"args=$#:$*\"; echo \"start=$QX_START_FOLDER\"; } > "
       << (root_ / "out.txt").string() << "\nexit 7\n";
   fs::permissions(root_ / "program" / "qxa15", fs::perms::owner_all);
   std::string errors;
   EXPECT_EQ(7, Launch({"/data/acme", "/cmd:337"}, "/usr/lib", &errors)) << errors;
   EXPECT_EQ("path=" + (root_ / "common").string() + ":/usr/lib\npwd=" + (root_ / "program").string() +
-                "\nargs=2:/data/acme /cmd:337\n",
+                "\nargs=2:/data/acme /cmd:337\nstart=" + fs::current_path().string() + "\n",
             Read(root_ / "out.txt"));
   EXPECT_EQ(7, Launch({"  "}, (root_ / "common").c_str(), &errors)) << errors;
-  EXPECT_EQ("path=" + (root_ / "common").string() + "\npwd=" + (root_ / "program").string() + "\nargs=0:\n",
+  EXPECT_EQ("path=" + (root_ / "common").string() + "\npwd=" + (root_ / "program").string() + "\nargs=0:\nstart=" + fs::current_path().string() + "\n",
             Read(root_ / "out.txt"));
 }
 
