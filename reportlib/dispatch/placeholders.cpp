@@ -12,7 +12,6 @@
 #include "periodic/account_budgets.h"
 #include "periodic/arap_end_period.h"
 #include "periodic/finance_charges.h"
-#include "periodic/gl_end_period.h"
 #include "periodic/forecast_calc.h"
 #include "periodic/forecast_reports.h"
 #include "periodic/gl_year_close.h"
@@ -104,7 +103,6 @@ int RunPrint1096(const char*) { return NotAvailableYet("The 1096 summary form");
 int RunAuditTrailLog() { return NotAvailableYet("The audit trail log"); }
 
 // Inventory and product reports.
-int RunProductListing(const char*) { return NotAvailableYet("The product listing"); }
 int RunServiceListing() { return NotAvailableYet("The service listing"); }
 int RunProductPriceListing() { return NotAvailableYet("The product price listing"); }
 int RunPriceBreaksReport() { return NotAvailableYet("The price breaks report"); }

@@ -1,0 +1,392 @@
+// The product listing (command 350): the selected products, two lines each,
+// in the order of the sort field, with a count per group under a grouping
+// sort (bin, G/L department, vendor, warehouse) and the total count.
+#include "reports/inventory/product_listing.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "btrvc.h"
+#include "qxabase/files.h"
+#include "qxabase/messages.h"
+#include "qxabase/report.h"
+#include "ravadodo.h"
+#include "records/dictionary.h"
+#include "records/masters.h"
+#include "report_frame.h"
+#include "reports/inventory/product_params.h"
+#include "reports/inventory/product_record_fields.h"
+#include "reports/inventory/product_selection.h"
+
+namespace {
+
+constexpr const char* kReportId = "RSProdReport";
+constexpr const char* kTitle = "Product Listing";
+
+// Drill-down targets: the product entry screen, the activity detail report.
+constexpr int kCommandProductScreen = 250;
+
+// The selection window: row 5, column 14, 14 rows by 66 columns.
+constexpr int kWindowTop = 5, kWindowLeft = 14, kWindowRows = 14, kWindowCols = 66;
+
+// --- Column layouts ------------------------------------------------------------------
+//
+// Every field is bounded to its width (texts by a precision, numbers by
+// FitNumber), and no field reaches the next one's x, so no printed value can
+// overwrite another.
+
+// Line 1: identity, fractions, minimum, prices and costs.
+enum Line1Column {
+  kNumber, kDescription, kDepartment, kWarehouse, kBuyFraction, kSellFraction, kMinimum, kSalePrice,
+  kPurchasePrice, kStandardCost, kAverageCost, kLine1Count
+};
+// Line 2: vendor and part number, bin, measures, reorder, dates.
+enum Line2Column { kVendor, kPartNumber, kBin, kBuyMeasure, kSellMeasure, kReorder, kLastSale, kLastPurchase, kLine2Count };
+
+constexpr int kPriceWidth = 10, kPriceDecimals = 4;
+constexpr int kQuantityWidth = 7;
+
+// The heading rows: x and the captions of both rows.
+constexpr int kHeadingX[] = {0, 17, 48, 57, 63, 73, 83, 92, 103, 115, 126};
+constexpr const char* kHeading1[] = {"Inventory", "Description", "Dept.", "", "Buy Frac", "Sell Frac",
+                                     "Min.", "Sale Price", "Pur. Price", "Standard", "Average"};
+constexpr const char* kHeading2[] = {"Number", "Vendor / Part Number", "Bin", "WHC", "Buy Msr.", "Sell Msr.",
+                                     "Reorder", "Last Sale", "Last Purch", "Cost", "Cost"};
+constexpr int kHeadingCount = static_cast<int>(std::size(kHeadingX));
+
+// The count column of the subtotal and total lines.
+constexpr int kCountX = 29;
+
+TagReportColumn Column(ReportColumnKind kind, const char* format, int x, const void* value) {
+  TagReportColumn c;
+  c.kind = kind;
+  std::snprintf(c.format, sizeof c.format, "%s", format);
+  c.x = static_cast<std::uint16_t>(x);
+  c.value = value;
+  return c;
+}
+
+std::string TrimmedText(std::string_view text) {
+  std::string s(text);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
+  return s;
+}
+
+template <std::size_t N>
+std::string TrimmedField(const char (&field)[N]) {
+  return TrimmedText(std::string_view(field, strnlen(field, N)));
+}
+
+// `value` right-aligned in `width` characters with up to `decimals`
+// decimals: fewer decimals when it is too wide, and a run of '*' when even
+// the whole number is (the width of a column is never exceeded).
+void FitNumber(char* out, std::size_t size, double value, int width, int decimals) {
+  for (int d = decimals; d >= 0; --d) {
+    const int n = std::snprintf(out, size, "%*.*f", width, d, value);
+    if (n >= 0 && n <= width) return;
+  }
+  const std::size_t n = std::min(static_cast<std::size_t>(width), size - 1);
+  std::memset(out, '*', n);
+  out[n] = '\0';
+}
+
+// --- The run ---------------------------------------------------------------------------
+
+class ListingRun {
+ public:
+  explicit ListingRun(ProductReportParams& params);
+  ListingRun(const ListingRun&) = delete;
+  ListingRun& operator=(const ListingRun&) = delete;
+
+  int Run();
+
+ private:
+  struct IndexGuard {
+    ProductReportParams* params;
+    ~IndexGuard() { ProductRunEnd(params); }
+  };
+
+  void BuildLayouts();
+  int PrintProducts();
+  void PageHeading();
+  void WriteProduct();
+  void SetLinks();
+  void WriteSubtotal(const ProductGroups& groups);
+  void WriteTotal();
+  // True when `lines` more lines do not fit the usable page, one line
+  // shorter than the writer's.
+  bool PageFull(int lines) const { return ReportPageFull(&info_, lines + 1); }
+
+  ProductReportParams& params_;
+  records::TagProduct record_{};
+  char keyBuffer_[255] = {};
+
+  // Released in the reverse order: the report, the index, the files, the window.
+  Window window_{};
+  WindowGuard windowGuard_{&window_};
+  FileSet files_;
+  IndexGuard indexGuard_{&params_};
+  TagRepInfo info_{};
+  ReportRunGuard reportGuard_{&info_};
+
+  bool pageStarted_ = false;
+
+  std::array<TagReportColumn, kHeadingCount + 1> heading1_{};
+  std::array<TagReportColumn, kHeadingCount + 1> heading2_{};
+  std::array<TagReportColumn, kLine1Count + 1> line1_{};
+  std::array<TagReportColumn, kLine2Count + 1> line2_{};
+  std::array<TagReportColumn, 3> totalLine_{};
+
+  // The values the row layouts point at.
+  char number_[15] = {}, description_[31] = {}, department_[6] = {}, warehouse_[4] = {};
+  std::int32_t buyFraction_ = 0, sellFraction_ = 0;
+  char minimum_[16] = {}, salePrice_[16] = {}, purchasePrice_[16] = {}, standardCost_[16] = {},
+       averageCost_[16] = {};
+  char vendor_[11] = {}, partNumber_[15] = {}, bin_[9] = {}, buyMeasure_[9] = {}, sellMeasure_[9] = {};
+  char reorder_[16] = {}, lastSale_[12] = {}, lastPurchase_[12] = {};
+  char totalText_[12] = {};
+  std::int32_t countValue_ = 0;
+
+  // Drill-down descriptors, rewritten before each product.
+  TagDrillDownInfo productLink_ = MakeDrillDown(kDrillOpenScreen, kCommandProductScreen);
+  TagDrillDownInfo activityLink_ = MakeDrillDown(kDrillRunReport, kMenuActivityDetail);
+};
+
+ListingRun::ListingRun(ProductReportParams& params) : params_(params) {
+  params_.keyBuffer = keyBuffer_;
+  params_.record = &record_;
+  params_.window = &window_;
+}
+
+int ListingRun::Run() {
+  if (FileSetOpen(&files_, records::kFileProducts) != kStatusOk) return 0;
+  params_.fileHandle = files_.handle[0];
+  params_.fileId = records::kFileProducts;
+
+  std::snprintf(window_.reportId, sizeof window_.reportId, "%s", kReportId);
+  if (IsScreenOutput(params_.input)) {
+    if (WinOpen(&window_, kWindowTop, kWindowLeft, kWindowRows, kWindowCols, 1, 1, ' ', kTitle) != 0) return 0;
+    if (ProductReportSelection(&params_) != 0) return 0;
+  }
+  if (ProductRunStart(&params_) != kStatusOk) return 0;
+
+  if (SetProductReportDestination(&params_, &info_) != 0) return 0;
+  if (!ReportOpen(&info_, kTitle)) return 0;
+  OfferSavedRun(&info_, kMenuProductListing, &window_,
+                [this](CReportParamString* text) { return SaveListingRun(params_, text); });
+  BuildLayouts();
+  return PrintProducts();
+}
+
+void ListingRun::BuildLayouts() {
+  for (int i = 0; i < kHeadingCount; ++i) {
+    heading1_[static_cast<std::size_t>(i)] = Column(kColumnText, "%s", kHeadingX[i], kHeading1[i]);
+    heading2_[static_cast<std::size_t>(i)] = Column(kColumnText, "%s", kHeadingX[i], kHeading2[i]);
+  }
+
+  line1_[kNumber] = Column(kColumnText, "%-14.14s", 0, number_);
+  line1_[kDescription] = Column(kColumnText, "%-30.30s", 17, description_);
+  line1_[kDepartment] = Column(kColumnText, "%8.8s", 48, department_);
+  line1_[kWarehouse] = Column(kColumnText, "%5.5s", 57, warehouse_);
+  line1_[kBuyFraction] = Column(kColumnLong, "%8d", 63, &buyFraction_);
+  line1_[kSellFraction] = Column(kColumnLong, "%9d", 72, &sellFraction_);
+  line1_[kMinimum] = Column(kColumnText, "%7.7s", 82, minimum_);
+  line1_[kSalePrice] = Column(kColumnText, "%10.10s", 91, salePrice_);
+  line1_[kPurchasePrice] = Column(kColumnText, "%10.10s", 102, purchasePrice_);
+  line1_[kStandardCost] = Column(kColumnText, "%10.10s", 114, standardCost_);
+  line1_[kAverageCost] = Column(kColumnText, "%10.10s", 125, averageCost_);
+
+  // The vendor is a code of at most 10 characters: its field ends before
+  // the part number's at 29.
+  line2_[kVendor] = Column(kColumnText, "%-10.10s", 17, vendor_);
+  line2_[kPartNumber] = Column(kColumnText, "%-14.14s", kCountX, partNumber_);
+  line2_[kBin] = Column(kColumnText, "%8.8s", 48, bin_);
+  line2_[kBuyMeasure] = Column(kColumnText, "%8.8s", 63, buyMeasure_);
+  line2_[kSellMeasure] = Column(kColumnText, "%9.9s", 72, sellMeasure_);
+  line2_[kReorder] = Column(kColumnText, "%7.7s", 82, reorder_);
+  line2_[kLastSale] = Column(kColumnText, "%10.10s", 91, lastSale_);
+  line2_[kLastPurchase] = Column(kColumnText, "%10.10s", 102, lastPurchase_);
+
+  totalLine_[0] = Column(kColumnText, "%11s", 17, totalText_);
+  totalLine_[0].hidden = 1;  // the caption is written at x 1 before the line
+  totalLine_[1] = Column(kColumnLong, "%-8d", kCountX, &countValue_);
+}
+
+// --- The walk ------------------------------------------------------------------------------
+
+int ListingRun::PrintProducts() {
+  ProductGroups groups(params_.sortRange.fieldId);
+  bool failed = false;
+  for (;;) {
+    int key = 0;
+    if (ReportCheckUserBreak(&info_, &key)) return 27;
+    int pastEnd = 0;
+    const bool selected = ProductPassesSelection(&params_, &pastEnd);
+    if (pastEnd) break;
+    if (selected) {
+      // Only printed products carry a group: a product read but not printed
+      // never merges one group's count into the next.
+      if (groups.Changes(record_)) {
+        WriteSubtotal(groups);
+        groups.Restart();
+      }
+      groups.Add(record_);
+      ++params_.productCount;
+      WriteProduct();
+    }
+    const int status = ReadNextSelectedProduct(&params_);
+    if (status == kStatusEndOfFile) break;
+    if (status != kStatusOk) {
+      failed = true;
+      break;
+    }
+  }
+  if (failed) {
+    // What was printed is shown for what it is; a file is not left looking
+    // like a finished report.
+    ReportWriteText(&info_, "*** The report is incomplete: the company's files could not be read ***", 0, 1);
+    if (info_.destination != kDestPreview) info_.discard = 1;
+    return 0;
+  }
+  if (params_.productCount == 0) {
+    MsgShow(kMsgNothingSelected, 1);
+    info_.discard = 1;
+    return 0;
+  }
+  if (groups.Grouping() && groups.Count() > 0) WriteSubtotal(groups);
+  WriteTotal();
+  ReportNewPage(&info_);
+  return 0;
+}
+
+// --- Pages -----------------------------------------------------------------------------------
+
+void ListingRun::PageHeading() {
+  if (ReportColumnsActive(&info_)) ReportSetColumnLayout(&info_, line1_.data(), 2);
+  WritePageHeading(
+      &info_,
+      [this](TagRepInfo* info) {
+        const std::string sorted = std::string("Sorted by: ") + params_.sortRange.caption;
+        const std::string ranked = std::string("Ranked by: ") + params_.rankRange.caption;
+        ReportWriteText(info, sorted.c_str(), 1, 1);
+        ReportWriteText(info, ranked.c_str(), 1, 1);
+      },
+      [](TagRepInfo* info) { ReportWriteText(info, kTitle, kReportCentred, 1); }, nullptr);
+  ReportBlockBegin(&info_, kFontColumnHeading);
+  ReportWriteColumns(&info_, heading1_.data(), 1);
+  ReportWriteColumns(&info_, heading2_.data(), 1);
+  ReportBlockEnd(&info_);
+  ReportWriteRule(&info_, line1_.data(), 1, '-');
+  ReportSetFont(&info_, kFontDetail);
+  if (ReportColumnsActive(&info_)) ReportSetHeadingEnd(&info_, info_.lineCount);
+  pageStarted_ = true;
+}
+
+// --- Lines ---------------------------------------------------------------------------------------
+
+void ListingRun::WriteProduct() {
+  const records::TagProduct& p = record_;
+  std::snprintf(number_, sizeof number_, "%s", TrimmedField(p.number).c_str());
+  std::snprintf(description_, sizeof description_, "%s", TrimmedField(p.description).c_str());
+  std::snprintf(department_, sizeof department_, "%s", TrimmedField(p.department).c_str());
+  std::snprintf(warehouse_, sizeof warehouse_, "%s", TrimmedField(p.warehouse).c_str());
+  buyFraction_ = p.purchaseUnitFactor;
+  sellFraction_ = p.salesUnitFactor;
+  FitNumber(minimum_, sizeof minimum_, product_fields::MinimumQuantity(p), kQuantityWidth, 0);
+  FitNumber(salePrice_, sizeof salePrice_, p.sellingPrice, kPriceWidth, kPriceDecimals);
+  FitNumber(purchasePrice_, sizeof purchasePrice_, product_fields::PurchasePrice(p), kPriceWidth, kPriceDecimals);
+  FitNumber(standardCost_, sizeof standardCost_, p.standardCost, kPriceWidth, kPriceDecimals);
+  FitNumber(averageCost_, sizeof averageCost_, p.averageCost, kPriceWidth, kPriceDecimals);
+
+  std::snprintf(vendor_, sizeof vendor_, "%s", TrimmedField(p.vendor).c_str());
+  std::snprintf(partNumber_, sizeof partNumber_, "%s", TrimmedText(product_fields::VendorPartNumber(p)).c_str());
+  std::snprintf(bin_, sizeof bin_, "%s", TrimmedField(p.bin).c_str());
+  std::snprintf(buyMeasure_, sizeof buyMeasure_, "%s", TrimmedText(product_fields::BuyingMeasure(p)).c_str());
+  std::snprintf(sellMeasure_, sizeof sellMeasure_, "%s", TrimmedText(product_fields::SellingMeasure(p)).c_str());
+  FitNumber(reorder_, sizeof reorder_, product_fields::ReorderQuantity(p), kQuantityWidth, 0);
+  DateToText(lastSale_, p.lastSaleDate);
+  DateToText(lastPurchase_, p.lastPurchaseDate);
+  // A date never entered is left out.
+  line2_[kLastSale].hidden = StrApplyMask(lastSale_, "nn/nn/nn") ? 1 : 0;
+  line2_[kLastPurchase].hidden = StrApplyMask(lastPurchase_, "nn/nn/nn") ? 1 : 0;
+
+  if (!pageStarted_ || PageFull(2)) PageHeading();
+  SetLinks();
+  ReportWriteColumns(&info_, line1_.data(), 1);
+  ReportWriteColumns(&info_, line2_.data(), 1);
+}
+
+void ListingRun::SetLinks() {
+  ClearLinks(line1_.data());
+  ClearLinks(line2_.data());
+  if (!info_.links) return;
+  const std::string number = TrimmedField(record_.number);
+  CReportParamString product(productLink_.params, kLinkParamCapacity);
+  if (product.WriteParam("cdno", number, true)) LinkColumns(line1_.data(), {kNumber, kDescription}, &productLink_);
+  CReportParamString activity(activityLink_.params, kLinkParamCapacity);
+  const bool ok = activity.WriteParam("input", "default", true) &&
+                  activity.WriteParam("sortfld", ProductFieldCaption(records::kFileProducts, kProdFieldNumber),
+                                      false) &&
+                  activity.WriteParam("sortfrom", number, false) && activity.WriteParam("sortto", number, false);
+  if (ok) LinkColumns(line1_.data(), {kStandardCost, kAverageCost}, &activityLink_);
+}
+
+void ListingRun::WriteSubtotal(const ProductGroups& groups) {
+  if (PageFull(5)) {
+    PageHeading();
+  } else {
+    ReportSkipLines(&info_, 1);
+  }
+  const std::string value = groups.Value().empty() ? "(none)" : groups.Value();
+  const std::string caption = "Subtotal " + value + ":";
+  ReportWriteText(&info_, caption.c_str(), 1, 0);
+  countValue_ = groups.Count();
+  ReportWriteColumns(&info_, totalLine_.data(), 2);
+}
+
+void ListingRun::WriteTotal() {
+  if (PageFull(3)) PageHeading();
+  ReportSkipLines(&info_, 1);
+  ReportWriteText(&info_, "Total Products : ", 1, 0);
+  countValue_ = params_.productCount;
+  ReportWriteColumns(&info_, totalLine_.data(), 1);
+}
+
+}  // namespace
+
+// --- Entry ------------------------------------------------------------------------------------------
+
+int RunProductListing(const char* parameterText) {
+  ProductReportParams params{};
+  InitProductRanges(kMenuProductListing, &params);
+  if (parameterText != nullptr && !StrIsBlank(parameterText)) {
+    CProductParamString parser;
+    if (!ParsePreset(&parser, parameterText, &params)) return 0;
+    // A saved run names no file to write: whatever it carries is not the
+    // user's choice.
+    if (IsSavedRunInput(params.input)) params.output[0] = '\0';
+    if (!ResolveProductRanges(&params)) return 0;
+  }
+  PrintProductListing(params);
+  return 0;
+}
+
+int PrintProductListing(ProductReportParams& params) {
+  ListingRun run(params);
+  return run.Run();
+}
+
+bool SaveListingRun(const ProductReportParams& p, CReportParamString* out) {
+  auto text = [](const char (&field)[41]) { return std::string_view(field, strnlen(field, sizeof field)); };
+  return out->WriteParam("input", "usersel", true) && out->WriteParam("sortfld", text(p.sortRange.caption), false) &&
+         out->WriteParam("sortfrom", text(p.sortRange.fromText), false) &&
+         out->WriteParam("sortto", text(p.sortRange.toText), false) &&
+         out->WriteParam("rankfld", text(p.rankRange.caption), false) &&
+         out->WriteParam("rankfrom", text(p.rankRange.fromText), false) &&
+         out->WriteParam("rankto", text(p.rankRange.toText), false);
+}
