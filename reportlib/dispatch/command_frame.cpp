@@ -14,6 +14,7 @@
 #include "qxabase/access.h"
 #include "qxabase/commands.h"
 #include "qxabase/messages.h"
+#include "qxabase/posting.h"
 
 namespace qxa3 {
 namespace {
@@ -71,6 +72,7 @@ const FrameServices kBaseServices = {
     .CommandAccess = ::CommandAccess,
     .SettingsRefresh = ::SettingsRefresh,
     .CommandFlagsReset = ::CommandFlagsReset,
+    .PostUnitAbandon = ::PostUnitAbandon,
     .ShowError = ShowErrorBox,
 };
 
@@ -89,12 +91,14 @@ int RunCommandFrame(SharedAppBlock& app, const char* parameterText, const FrameS
   const int commandId = app.currentCommand;  // for the error box: the frame may set it to −1
   int result = -1;
   bool bracketOpen = false;
+  bool outermost = false;
+  bool entryStarted = false;
   try {
     unsigned char paths[kPathsBlockSize];
     FillPathsBlock(app, paths);
     services.BtrvSetPaths(paths);
 
-    services.CommandActiveSet(1);
+    outermost = services.CommandActiveSet(1) == 1;
     bracketOpen = true;
 
     // The base library explains a refusal itself; here the command only
@@ -111,6 +115,7 @@ int RunCommandFrame(SharedAppBlock& app, const char* parameterText, const FrameS
 
     if (const CommandCase* c = FindCommandCase(app.currentCommand)) {
       result = 0;
+      entryStarted = true;
       c->run(entries, app.currentCommand, parameterText);
     }
   } catch (...) {
@@ -120,6 +125,9 @@ int RunCommandFrame(SharedAppBlock& app, const char* parameterText, const FrameS
   app.inCommand = 0;
   app.commandFlag = 0;
   if (bracketOpen) {
+    // Before the lock is released: nothing of a transaction the entry left
+    // half posted may be kept once another command can run.
+    if (entryStarted && outermost) CloseStep(services, commandId, [&] { services.PostUnitAbandon(); });
     // −1 releases what was taken inside this bracket only, so a command run
     // from inside another one leaves the outer command's lock alone.
     CloseStep(services, commandId, [&] { services.CommandAccess(0, -1); });

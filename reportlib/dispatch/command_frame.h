@@ -5,9 +5,11 @@
 // access rights and takes the command lock (either may turn the command into
 // none, −1), refreshes the settings and clears the per-command flags, and
 // marks the command as running (inCommand).  The command's case of the
-// command table then runs.  Closing the frame clears the marks, releases the
-// locks taken inside the bracket and closes the bracket.  A refused command
-// still passes through every step but its case.
+// command table then runs.  Closing the frame clears the marks, drops a
+// posting unit the command left open (so that no half-posted transaction
+// outlives its command), releases the locks taken inside the bracket and
+// closes the bracket.  A refused command still passes through every step but
+// its case and the posting unit's.
 //
 // The frame makes its calls through a FrameServices table and reaches the
 // entries through a CommandEntries set, so that a test can record both.
@@ -29,6 +31,7 @@ struct FrameServices {
   int (*CommandAccess)(int take, int commandId);
   int (*SettingsRefresh)(int, int);
   int (*CommandFlagsReset)(int, int);
+  void (*PostUnitAbandon)();
   // Shows `text` (code page 437, lines separated by '\n') in the base
   // library's error box.
   void (*ShowError)(const char* text);
@@ -51,11 +54,16 @@ void FillPathsBlock(const SharedAppBlock& app, unsigned char* block872);
 // `app.currentCommand` at −1.  The entry's own result is dropped: every entry
 // reports its own failures.
 //
+// Once the entry has started, its posting unit is abandoned on every way
+// out (PostUnitAbandon; nothing happens when none is open), except when the
+// frame runs inside another command's bracket: a command run from inside a
+// posting must not drop the unit the posting still has open.
+//
 // Nothing is thrown.  An exception from an entry or from a call of the frame
 // is shown in an error box that names the command, and the frame still
-// closes: the flags are cleared, the locks released and the bracket closed
-// (once it was opened).  The result is then 0 when the entry had started,
-// else −1.
+// closes: the flags are cleared, the posting unit dropped, the locks released
+// and the bracket closed (once it was opened).  The result is then 0 when the
+// entry had started, else −1.
 int RunCommandFrame(SharedAppBlock& app, const char* parameterText, const FrameServices& services,
                     const CommandEntries& entries) noexcept;
 

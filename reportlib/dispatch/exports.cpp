@@ -16,9 +16,16 @@ __attribute__((constructor)) void AttachLibrary() noexcept {
   gApp = SharedAppBlockGet();
 }
 
-__attribute__((destructor)) void DetachLibrary() noexcept { gApp = nullptr; }
+// The base library outlives this library when the main program unloads it:
+// its group-3 slot must not keep pointing into code that is gone.
+__attribute__((destructor)) void DetachLibrary() noexcept {
+  qxa3::UnregisterMenuHandler();
+  gApp = nullptr;
+}
 
 }  // namespace
+
+bool qxa3::UnregisterMenuHandler() noexcept { return CommandHandlerRemove(RunMenuCommand, kGroup3Slot); }
 
 extern "C" QXA3_EXPORT int RunMenuCommand(const char* parameterText) {
   SharedAppBlock* app = gApp ? gApp : SharedAppBlockGet();

@@ -3,10 +3,11 @@
 //
 // Loading the library registers its dispatcher with the base library as the
 // handler of group 3 and keeps the base library's SharedAppBlock; unloading
-// it forgets the block.  The main program also calls RegisterMenuHandler at
-// start-up; from then on the base library's CommandRun hands every command
-// of group 3 to RunMenuCommand.  Both exports are `extern "C"` under their
-// own names, and no exception leaves either.
+// it takes the dispatcher out of group 3 again and forgets the block.  The
+// main program also calls RegisterMenuHandler at start-up; from then on the
+// base library's CommandRun hands every command of group 3 to RunMenuCommand.
+// Both exports are `extern "C"` under their own names, and no exception
+// leaves either.
 #pragma once
 
 #define QXA3_EXPORT __attribute__((visibility("default")))
@@ -41,3 +42,12 @@ QXA3_EXPORT int RunMenuCommand(const char* parameterText);
 QXA3_EXPORT bool RegisterMenuHandler();
 
 }  // extern "C"
+
+namespace qxa3 {
+
+// What unloading the library does with the base library's routing: takes
+// RunMenuCommand out of group 3 when it is registered there (a handler that
+// replaced it stays).  True when it was removed.  Not an export.
+bool UnregisterMenuHandler() noexcept;
+
+}  // namespace qxa3

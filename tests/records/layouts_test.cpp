@@ -37,6 +37,8 @@ TEST(SettingsKey, PicksTheLayoutWhetherPaddedWithBlanksOrNuls) {
   EXPECT_EQ(SettingsLayoutOf("0Periods       "), &kPeriodsLayout);
   EXPECT_EQ(SettingsLayoutOf(std::string_view("0Periods\0\0\0\0\0\0\0", 15)), &kPeriodsLayout);
   EXPECT_EQ(SettingsLayoutOf("0Statements"), &kStatementsLayout);
+  EXPECT_EQ(SettingsLayoutOf("0SysPrefs      "), &kSysPrefsLayout);
+  EXPECT_EQ(SettingsLayoutOf("0PostOptions   "), &kPostOptionsLayout);
   EXPECT_EQ(SettingsLayoutOf("0Nothing"), nullptr);
   EXPECT_EQ(SettingsLayoutOf("0periods"), nullptr);  // keys are read as stored
 }

@@ -14,10 +14,14 @@
 //   qxabase/dictionary.h    the data dictionary of fields, temporary indexes
 //   qxabase/tables.h        table classes and active-record tables
 //   qxabase/unposted.h      unposted transactions per ledger and their list
+//   qxabase/journal_services.h  the journals' column dictionary, pick windows
+//                           and range bounds
+//   qxabase/tran_comments.h the comments kept with entered transactions
 //   qxabase/audit_log.h     the audit trail log
 //   qxabase/accounts.h      G/L account checks
 //   qxabase/time_link.h     the time-billing link
-//   qxabase/report.h        the report writer (with qxabase/drilldown.h)
+//   qxabase/report.h        the report writer
+//   qxabase/drilldown.h     drill-down descriptors and the saved run
 //   qxabase/posting.h       the posting services
 //   qxabase/report_mru.h    remembered report parameters
 //   qxabase/aging.h         open items aged, the account-aging block
@@ -33,8 +37,10 @@
 #include "qxabase/audit_log.h"
 #include "qxabase/commands.h"
 #include "qxabase/dictionary.h"
+#include "qxabase/drilldown.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
+#include "qxabase/journal_services.h"
 #include "qxabase/messages.h"
 #include "qxabase/pick_lists.h"
 #include "qxabase/posting.h"
@@ -45,4 +51,5 @@
 #include "qxabase/status_box.h"
 #include "qxabase/tables.h"
 #include "qxabase/time_link.h"
+#include "qxabase/tran_comments.h"
 #include "qxabase/unposted.h"

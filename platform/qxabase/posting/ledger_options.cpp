@@ -1,7 +1,5 @@
 // The posting options of each ledger ("0PostOptions"), and the summary of a
 // completed run.
-#include <cstddef>
-#include <cstdint>
 #include <cstring>
 
 #include "posting_internal.h"
@@ -9,33 +7,20 @@
 #include "qxabase/posting.h"
 #include "qxabase/settings.h"
 #include "ravadodo.h"
+#include "records/settings.h"
 
 namespace {
 
-// "0PostOptions": after the key, eight bytes per ledger.
-struct LedgerOptions {
-  char deleteAfterPosting;
-  char checkFirst;
-  char confirmUnprinted;
-  char postInDetail;
-  char askIfUnflagged;
-  char reserved[3];
-};
-struct PostOptionsRecord {
-  char key[15];
-  std::uint8_t reserved;
-  LedgerOptions ledgers[kLedgerCount];
-};
-static_assert(sizeof(LedgerOptions) == 8);
-static_assert(sizeof(PostOptionsRecord) == 80);
-static_assert(offsetof(PostOptionsRecord, ledgers) == 16);
+using records::LedgerPostOptions;
+using records::PostOptionsRecord;
+static_assert(PostOptionsRecord::kLedgerCount == kLedgerCount);
 
 // What a company without the record (or with a zero byte) gets: problems are
 // found before anything is written; nothing is asked or deleted.
-constexpr LedgerOptions kDefaults = {'N', 'Y', 'N', 'N', 'N', {}};
+constexpr LedgerPostOptions kDefaults = {'N', 'Y', 'N', 'N', 'N', {}};
 
 // The option at `member` of `ledger`: 1 set, 0 not.
-int Option(int ledger, char LedgerOptions::*member) {
+int Option(int ledger, char LedgerPostOptions::*member) {
   if (ledger < 0 || ledger >= kLedgerCount) return 0;
   // Room for a longer record of a later version: a short buffer would refuse it.
   unsigned char bytes[512] = {};
@@ -51,11 +36,11 @@ int Option(int ledger, char LedgerOptions::*member) {
 
 }  // namespace
 
-int PostLedgerOption(int ledger) { return Option(ledger, &LedgerOptions::deleteAfterPosting); }
-int LedgerCheckFlag(int ledger) { return Option(ledger, &LedgerOptions::checkFirst); }
-int LedgerConfirmFlag(int ledger) { return Option(ledger, &LedgerOptions::confirmUnprinted); }
-int PostOption557(int ledger) { return Option(ledger, &LedgerOptions::postInDetail); }
-int PostOption559(int ledger) { return Option(ledger, &LedgerOptions::askIfUnflagged); }
+int PostLedgerOption(int ledger) { return Option(ledger, &LedgerPostOptions::deleteAfterPosting); }
+int LedgerCheckFlag(int ledger) { return Option(ledger, &LedgerPostOptions::checkFirst); }
+int LedgerConfirmFlag(int ledger) { return Option(ledger, &LedgerPostOptions::confirmUnprinted); }
+int PostOption557(int ledger) { return Option(ledger, &LedgerPostOptions::postInDetail); }
+int PostOption559(int ledger) { return Option(ledger, &LedgerPostOptions::askIfUnflagged); }
 
 int PostSummary(int textNumber, int /*reserved*/, long count, double debit, double credit) {
   try {

@@ -4,9 +4,12 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
+#include "qxabase/startup.h"
 #include "ravadodo/dialogs.h"
 #include "ravadodo/forms.h"
 #include "ravadodo/screen.h"
@@ -76,6 +79,22 @@ int Guarded(F&& body, int failure = -1) {
 }
 
 std::string Bounded(const char* text, std::size_t size) { return text ? std::string(text, strnlen(text, size)) : ""; }
+
+// The file a file destination writes.  A relative name ("aging.htm") means
+// the folder the user started the program in, not the program's own folder
+// it has moved to since; before the start folder is known, the current one.
+std::string OutputPath(const TagRepInfo& info) {
+  const std::string path = Bounded(info.filePath, sizeof info.filePath);
+  if (path.empty() || path.front() == '/') return path;
+  std::string folder = StartFolderGet();
+  if (folder.empty()) {
+    std::error_code ec;
+    folder = std::filesystem::current_path(ec).string();
+    if (ec) return path;
+  }
+  if (folder.back() != '/') folder += '/';
+  return folder + path;
+}
 
 TagRepFont FontOf(int number) {
   TagRepFont f;
@@ -283,7 +302,7 @@ int ReportOpen(TagRepInfo* info, const char* title) {
         const bool toFile = destination == kDestTextFile || destination == kDestHtmlFile;
         if (toFile) {
           info->fileKind = static_cast<std::uint8_t>(destination);
-          const std::string path = Bounded(info->filePath, sizeof info->filePath);
+          const std::string path = OutputPath(*info);
           const std::string problem = qxreport::CheckWritable(path);
           if (!problem.empty()) {
             const std::string text = "The report \"" + Bounded(info->title, sizeof info->title) +
@@ -310,7 +329,7 @@ int ReportOpen(TagRepInfo* info, const char* title) {
         info->run = run;
 
         const char* where = DestinationName(*info);
-        const std::string note = run->doc.title + " -> " + (where ? where : Bounded(info->filePath, sizeof info->filePath));
+        const std::string note = run->doc.title + " -> " + (where ? where : OutputPath(*info));
         TranscriptNote("report", note.c_str());
         return 1;
       },
@@ -329,7 +348,7 @@ int ReportClose(TagRepInfo* info) {
     switch (info->destination) {
       case kDestTextFile:
       case kDestHtmlFile: {
-        const std::string path = Bounded(info->filePath, sizeof info->filePath);
+        const std::string path = OutputPath(*info);
         const std::string content = info->destination == kDestHtmlFile ? qxreport::RenderHtml(doc)
                                                                          : qxreport::RenderText(doc, "\f\n");
         const std::string problem = qxreport::WriteFileAtomic(path, content);

@@ -44,6 +44,12 @@ bool CommandHandlerAdd(CommandHandler handler, int slot) {
   return true;
 }
 
+bool CommandHandlerRemove(CommandHandler handler, int slot) {
+  if (!CommandHandlerFind(handler, slot)) return false;
+  State().handlers[slot] = nullptr;
+  return true;
+}
+
 bool CommandHandlerFind(CommandHandler handler, int slot) {
   if (handler == nullptr || slot < 0 || slot >= kCommandGroupCount) return false;
   return State().handlers[slot] == handler;

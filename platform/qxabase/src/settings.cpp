@@ -13,6 +13,7 @@
 #include "qxabase/messages.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
+#include "records/settings.h"
 
 namespace {
 
@@ -25,19 +26,18 @@ constexpr int kMsgLockedReadNoHandle = 1959;
 // The longest settings record the system reads.
 constexpr unsigned kSettingsMax = 4096;
 
-// "0SysPrefs": the system settings by number.  The layout is the base
-// library's own record of file 29.
-#pragma pack(push, 1)
-struct SysPrefsRecord {
-  char key[15];
-  std::uint8_t reserved;
-  char flags[kSysSettingCount];  // flag n: 'Y', 'y' or 1 set; 'N' clear; 0 the default
-  char codes[kSysSettingCount];  // code n; 0 the default
-};
-#pragma pack(pop)
-static_assert(sizeof(SysPrefsRecord) == 80);
-static_assert(offsetof(SysPrefsRecord, flags) == 16);
-static_assert(offsetof(SysPrefsRecord, codes) == 48);
+// "0SysPrefs" (records::SysPrefsRecord) keeps the settings by number; the
+// fields it names must be the numbered settings of qxabase/settings.h.
+using records::SysPrefsRecord;
+static_assert(SysPrefsRecord::kSettingCount == kSysSettingCount);
+static_assert(offsetof(SysPrefsRecord, sharedPosting) == SysPrefsRecord::kFlagsOffset + kSysFlagSharedPosting);
+static_assert(offsetof(SysPrefsRecord, keepBackOrders) == SysPrefsRecord::kFlagsOffset + kSysFlagKeepBackOrders);
+static_assert(offsetof(SysPrefsRecord, keepSalesHistory) ==
+              SysPrefsRecord::kFlagsOffset + kSysFlagKeepSalesHistory);
+static_assert(offsetof(SysPrefsRecord, rememberReportParams) ==
+              SysPrefsRecord::kFlagsOffset + kSysFlagRememberReportParams);
+static_assert(offsetof(SysPrefsRecord, purgeWarnings) == SysPrefsRecord::kFlagsOffset + kSysFlagPurgeWarnings);
+static_assert(offsetof(SysPrefsRecord, costingMethod) == SysPrefsRecord::kCodesOffset + kSysCodeCosting);
 
 struct Defaults {
   char flags[kSysSettingCount];
@@ -144,7 +144,7 @@ const SysCache& LoadedCache() {
 int SysFlagGet(int number) {
   if (number < 0 || number >= kSysSettingCount) return 0;
   const SysCache& c = LoadedCache();
-  const char stored = c.present ? c.record.flags[number] : 0;
+  const char stored = c.present ? c.record.Flag(number) : 0;
   const char value = stored != 0 ? stored : kDefaults.flags[number];
   return value == 'Y' || value == 'y' || value == 1 ? 1 : 0;
 }
@@ -152,7 +152,7 @@ int SysFlagGet(int number) {
 char SysCodeGet(int number) {
   if (number < 0 || number >= kSysSettingCount) return 0;
   const SysCache& c = LoadedCache();
-  const char stored = c.present ? c.record.codes[number] : 0;
+  const char stored = c.present ? c.record.Code(number) : 0;
   return stored != 0 ? stored : kDefaults.codes[number];
 }
 

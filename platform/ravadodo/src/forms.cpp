@@ -879,12 +879,16 @@ void Show(FormImpl* f, FieldState* s) {
 
 }  // namespace
 
-int FieldGetText(Form* form, int field, char* out, int size) {
+namespace {
+
+// FieldGetText and FieldGetShownText: an open end reads as "" or as the word
+// the field shows.
+int CopyFieldText(Form* form, int field, char* out, int size, bool openEndShown) {
   FormImpl* f = Impl(form);
   FieldState* s = rv::Find(f, field);
   if (!s || !out || size <= 0) return -1;
   if (f->running && rv::IndexOf(*f, field) == f->current) rv::Commit(*f);
-  std::string v = s->openEnd ? std::string() : rv::ValueText(*s);
+  std::string v = s->openEnd && !openEndShown ? std::string() : rv::ValueText(*s);
   if (s->mask.kind != rv::Mask::kPicture)
     while (!v.empty() && v.back() == ' ') v.pop_back();
   if (s->mask.kind == rv::Mask::kInteger || s->mask.kind == rv::Mask::kDecimal) {
@@ -895,6 +899,16 @@ int FieldGetText(Form* form, int field, char* out, int size) {
   std::memcpy(out, v.data(), n);
   out[n] = 0;
   return static_cast<int>(n);
+}
+
+}  // namespace
+
+int FieldGetText(Form* form, int field, char* out, int size) {
+  return CopyFieldText(form, field, out, size, false);
+}
+
+int FieldGetShownText(Form* form, int field, char* out, int size) {
+  return CopyFieldText(form, field, out, size, true);
 }
 
 std::string FieldText(Form* form, int field) {

@@ -179,6 +179,57 @@ struct StatementsRecord {
   char lines[10][41];
 };
 
+// "0SysPrefs": the system settings by number, read by the base library's
+// SysFlagGet and SysCodeGet (qxabase/settings.h, which lists the numbers and
+// their defaults).  Flag n (0-31) is byte 16 + n, code n byte 48 + n.  A flag
+// is set by 'Y', 'y' or 1 and cleared by 'N'; a zero byte, flag or code,
+// takes the default.  The settings the system uses are named; the bytes of
+// the other numbers are kept as read.
+struct SysPrefsRecord {
+  char key[15];
+  QX_UNNAMED(15, 1);
+  char sharedPosting;         // flag 0: posting opens its files shared instead of exclusive
+  QX_UNNAMED(17, 8);          // flags 1-8
+  char keepBackOrders;        // flag 9: billing posting keeps back orders
+  char keepSalesHistory;      // flag 10: billing posting keeps sales history
+  char rememberReportParams;  // flag 11: selection screens remember report parameters
+  char purgeWarnings;         // flag 12: the purge warns about unposted-looking purchasing work
+  QX_UNNAMED(29, 19);         // flags 13-31
+  QX_UNNAMED(48, 8);          // codes 0-7
+  char costingMethod;         // code 8: 'A' average, 'L' last, 'S' standard
+  QX_UNNAMED(57, 23);         // codes 9-31
+
+  static constexpr int kSettingCount = 32;
+  static constexpr int kFlagsOffset = 16;
+  static constexpr int kCodesOffset = 48;
+  // The stored byte of flag `number` / code `number` (0..kSettingCount - 1).
+  char Flag(int number) const { return reinterpret_cast<const char*>(this)[kFlagsOffset + number]; }
+  char Code(int number) const { return reinterpret_cast<const char*>(this)[kCodesOffset + number]; }
+};
+
+// The posting options of one ledger in "0PostOptions": 'Y', 'y' or 1 set,
+// 'N' clear, zero the default (the base library's PostLedgerOption and its
+// siblings, qxabase/posting.h).
+struct LedgerPostOptions {
+  char deleteAfterPosting;  // delete the transactions after posting (the screen's preset)
+  char checkFirst;          // check each transaction before posting it
+  char confirmUnprinted;    // ask before posting a transaction the journal has not printed
+  char postInDetail;        // post each line instead of one summary line per account
+  char askIfUnflagged;      // ask before posting a transaction entry has not marked ready
+  QX_UNNAMED(5, 3);
+};
+
+// "0PostOptions": the posting options of each ledger, eight bytes a ledger,
+// by the base library's ledger number (0 general, 1 receivables,
+// 2 payables, 4 billing, 5 purchasing, 6 assembly, 7 physical inventory).
+struct PostOptionsRecord {
+  char key[15];
+  QX_UNNAMED(15, 1);
+  LedgerPostOptions ledgers[8];
+
+  static constexpr int kLedgerCount = 8;
+};
+
 // The base library's fiscal-period work record (`FiscalPeriodInfo`), filled
 // by `FiscalPeriodOfDate` for a date.  Not stored in any file.
 struct FiscalPeriodInfo {
@@ -212,6 +263,15 @@ static_assert(sizeof(SystemRecord) == 196);
 static_assert(sizeof(AgingPeriod) == 15);
 static_assert(sizeof(AgingSchedule) == 226);
 static_assert(sizeof(StatementsRecord) == 426);
+static_assert(sizeof(SysPrefsRecord) == 80);
+static_assert(offsetof(SysPrefsRecord, sharedPosting) == SysPrefsRecord::kFlagsOffset + 0);
+static_assert(offsetof(SysPrefsRecord, keepBackOrders) == SysPrefsRecord::kFlagsOffset + 9);
+static_assert(offsetof(SysPrefsRecord, purgeWarnings) == SysPrefsRecord::kFlagsOffset + 12);
+static_assert(offsetof(SysPrefsRecord, costingMethod) == SysPrefsRecord::kCodesOffset + 8);
+static_assert(SysPrefsRecord::kCodesOffset + SysPrefsRecord::kSettingCount == sizeof(SysPrefsRecord));
+static_assert(sizeof(LedgerPostOptions) == 8);
+static_assert(sizeof(PostOptionsRecord) == 80);
+static_assert(offsetof(PostOptionsRecord, ledgers) == 16);
 static_assert(sizeof(FiscalPeriodInfo) == 45);
 static_assert(offsetof(FiscalPeriodInfo, yearFlag) == 2);
 static_assert(offsetof(FiscalPeriodInfo, pendingPeriod) == 9);
@@ -315,6 +375,34 @@ inline constexpr FieldDef kStatementsFields[] = {
 inline constexpr Layout kStatementsLayout{"StatementsRecord", sizeof(StatementsRecord),
                                           kStatementsFields};
 
+inline constexpr FieldDef kSysPrefsFields[] = {
+    QX_PADDED(SysPrefsRecord, key, 0),
+    QX_CHAR(SysPrefsRecord, sharedPosting, 16),
+    QX_CHAR(SysPrefsRecord, keepBackOrders, 25),
+    QX_CHAR(SysPrefsRecord, keepSalesHistory, 26),
+    QX_CHAR(SysPrefsRecord, rememberReportParams, 27),
+    QX_CHAR(SysPrefsRecord, purgeWarnings, 28),
+    QX_CHAR(SysPrefsRecord, costingMethod, 56),
+};
+inline constexpr Layout kSysPrefsLayout{"SysPrefsRecord", sizeof(SysPrefsRecord), kSysPrefsFields};
+
+inline constexpr FieldDef kLedgerPostOptionsFields[] = {
+    QX_CHAR(LedgerPostOptions, deleteAfterPosting, 0),
+    QX_CHAR(LedgerPostOptions, checkFirst, 1),
+    QX_CHAR(LedgerPostOptions, confirmUnprinted, 2),
+    QX_CHAR(LedgerPostOptions, postInDetail, 3),
+    QX_CHAR(LedgerPostOptions, askIfUnflagged, 4),
+};
+inline constexpr Layout kLedgerPostOptionsLayout{"LedgerPostOptions", sizeof(LedgerPostOptions),
+                                                 kLedgerPostOptionsFields};
+
+inline constexpr FieldDef kPostOptionsFields[] = {
+    QX_PADDED(PostOptionsRecord, key, 0),
+    QX_GROUP(PostOptionsRecord, ledgers, 16, kLedgerPostOptionsLayout),
+};
+inline constexpr Layout kPostOptionsLayout{"PostOptionsRecord", sizeof(PostOptionsRecord),
+                                           kPostOptionsFields};
+
 static_assert(ValidLayout(kInterfaceLayout));
 static_assert(ValidLayout(kPeriodsLayout));
 static_assert(ValidLayout(kTransInfoLayout));
@@ -322,13 +410,16 @@ static_assert(ValidLayout(kCompanyLayout));
 static_assert(ValidLayout(kSystemLayout));
 static_assert(ValidLayout(kAgingScheduleLayout));
 static_assert(ValidLayout(kStatementsLayout));
+static_assert(ValidLayout(kSysPrefsLayout));
+static_assert(ValidLayout(kPostOptionsLayout));
 
 // The settings records the system knows, by key name.
 inline constexpr RecordVariant kSettingsVariants[] = {
     {"0Interface", &kInterfaceLayout}, {"0Periods", &kPeriodsLayout},
     {"0TransInfo", &kTransInfoLayout}, {"0Company", &kCompanyLayout},
     {"0System", &kSystemLayout},       {"0Schedule", &kAgingScheduleLayout},
-    {"0Statements", &kStatementsLayout},
+    {"0Statements", &kStatementsLayout}, {"0SysPrefs", &kSysPrefsLayout},
+    {"0PostOptions", &kPostOptionsLayout},
 };
 
 // The layout of the settings record whose key (blank-padded or not) is `key`,

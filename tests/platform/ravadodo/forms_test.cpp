@@ -392,6 +392,40 @@ TEST_F(FormTest, FirstAndLastReadBackAsEmpty) {
   EXPECT_EQ(0, FieldGetTyped(&form_, 1, 0, nullptr));
 }
 
+TEST_F(FormTest, TheShownTextTellsAnOpenEndFromABlank) {
+  std::vector<TagFormField> t = {Field(1, 1, 20, "%-10sC", "From"), Field(2, 2, 20, "%-10sC", "To"),
+                                 Field(3, 3, 20, "%-10sC", "Blank"), Field(4, 4, 20, "%5d", "Number"),
+                                 Field(5, 5, 20, "nn/nn/nn", "Date")};
+  EXPECT_EQ(0, Run("F10", t, [](Form* f) {
+    FieldSetText(f, 1, "FIRST");
+    FieldSetText(f, 2, "LAST ");
+    FieldSetText(f, 3, "");
+    FieldSetText(f, 4, "LAST");
+    FieldSetText(f, 5, "031525");
+  }));
+  const struct {
+    int field;
+    const char* text;   // FieldGetText
+    const char* shown;  // FieldGetShownText
+  } cases[] = {
+      {1, "", "FIRST"}, {2, "", "LAST"}, {3, "", ""}, {4, "", "LAST"}, {5, "03/15/25", "03/15/25"},
+  };
+  for (const auto& c : cases) {
+    char text[64] = "x", shown[64] = "x";
+    EXPECT_EQ(static_cast<int>(std::strlen(c.text)), FieldGetText(&form_, c.field, text, sizeof text));
+    EXPECT_EQ(static_cast<int>(std::strlen(c.shown)), FieldGetShownText(&form_, c.field, shown, sizeof shown));
+    EXPECT_STREQ(c.text, text) << "field " << c.field;
+    EXPECT_STREQ(c.shown, shown) << "field " << c.field;
+  }
+  char small[3];
+  EXPECT_EQ(2, FieldGetShownText(&form_, 1, small, sizeof small)) << "cut to the buffer";
+  EXPECT_STREQ("FI", small);
+  EXPECT_EQ(-1, FieldGetShownText(&form_, 9, small, sizeof small)) << "no such field";
+  // The shown word, set again, is the same open end.
+  FieldSetText(&form_, 3, "FIRST");
+  EXPECT_EQ(1, FieldGetTyped(&form_, 3, 0, nullptr));
+}
+
 TEST_F(FormTest, TypingOverFirstMakesTheEndClosed) {
   std::vector<TagFormField> t = {Field(1, 1, 20, "%-10sC", "From")};
   EXPECT_EQ(0, Run(R"("c100" F10)", t, [](Form* f) { FieldSetText(f, 1, "FIRST"); }));

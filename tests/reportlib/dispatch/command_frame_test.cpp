@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -37,6 +38,7 @@ struct Recording {
   int sessionAnswer = 1;
   int commandAnswer = 1;
   int lockAnswer = 1;
+  int depthAnswer = 1;  // the bracket depth CommandActiveSet(1) gives: 2 inside another command
   std::string throwAt;  // the call (as recorded) that throws
   bool throwNonStandard = false;
   int detourTo = 0;  // an entry that sets the current command to this and queues itself
@@ -169,7 +171,7 @@ FrameServices RecordingServices() {
       .CommandActiveSet =
           [](int active) {
             Note("CommandActiveSet(" + std::to_string(active) + ")");
-            return active;
+            return active ? gRec->depthAnswer : gRec->depthAnswer - 1;
           },
       .UserAccessCheckSession =
           [](int* scratch) {
@@ -197,6 +199,7 @@ FrameServices RecordingServices() {
             Note("CommandFlagsReset" + Args(a, b));
             return 0;
           },
+      .PostUnitAbandon = [] { Note("PostUnitAbandon"); },
       .ShowError = [](const char* text) { gRec->errorBoxes.push_back(text); },
   };
 }
@@ -357,10 +360,10 @@ TEST_F(FrameTest, OpensRunsAndClosesInOrder) {
   EXPECT_EQ(Run(337), 0);  // the entry's own 5 is dropped
   EXPECT_EQ(rec_.calls, (Calls{"BtrvSetPaths", "CommandActiveSet(1)", "UserAccessCheckSession",
                                "UserAccessCheckCommand(1)", "CommandAccess(1, 337)", "SettingsRefresh(0, 0)",
-                               "CommandFlagsReset(0, 0)", "RunCustVendAging(337, p)", "CommandAccess(0, -1)",
-                               "CommandActiveSet(0)"}));
+                               "CommandFlagsReset(0, 0)", "RunCustVendAging(337, p)", "PostUnitAbandon",
+                               "CommandAccess(0, -1)", "CommandActiveSet(0)"}));
   // Only the entry runs with the in-command flag set.
-  EXPECT_EQ(rec_.inCommandAtCall, (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 1, 0, 0}));
+  EXPECT_EQ(rec_.inCommandAtCall, (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}));
   EXPECT_EQ(rec_.commandFlagAtEntry, 0);
   EXPECT_EQ(app_.commandFlag, 0);  // the entry left 7
   EXPECT_EQ(app_.currentCommand, 337);
@@ -416,6 +419,35 @@ TEST_F(FrameTest, ARefusedOrUnknownCommandStillPassesThroughTheWholeFrame) {
     EXPECT_EQ(app_.inCommand, 0);
     EXPECT_EQ(app_.commandFlag, 0);
     EXPECT_TRUE(rec_.errorBoxes.empty());
+  }
+}
+
+// A posting unit the entry left open is dropped before the command's lock
+// is released, however the entry ended; a command run inside another one
+// leaves the outer command's unit alone.
+TEST_F(FrameTest, APostingUnitLeftOpenIsDroppedAfterTheOutermostCommand) {
+  struct Case {
+    const char* name;
+    int depth;
+    std::string throwAt;
+    bool dropped;
+  } cases[] = {
+      {"the entry returns", 1, "", true},
+      {"the entry throws", 1, "RunGLPost()", true},
+      {"run inside another command", 2, "", false},
+      {"run inside another command, and throws", 2, "RunGLPost()", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Reset();
+    rec_.depthAnswer = c.depth;
+    rec_.throwAt = c.throwAt;
+    EXPECT_EQ(Run(320), 0);
+    const Calls closing(rec_.calls.end() - (c.dropped ? 3 : 2), rec_.calls.end());
+    const Calls expected = c.dropped ? Calls{"PostUnitAbandon", "CommandAccess(0, -1)", "CommandActiveSet(0)"}
+                                     : Calls{"CommandAccess(0, -1)", "CommandActiveSet(0)"};
+    EXPECT_EQ(closing, expected);
+    EXPECT_EQ(std::count(rec_.calls.begin(), rec_.calls.end(), "PostUnitAbandon"), c.dropped ? 1 : 0);
   }
 }
 
@@ -475,9 +507,13 @@ TEST_F(FrameTest, AnExceptionIsShownAndTheFrameStillCloses) {
   const FailureCase cases[] = {
       {"an entry throws", "RunCustVendAging(337, p)", false, 0,
        "Command 337 stopped because of an unexpected error:\nthe disk is full",
-       {"CommandAccess(0, -1)", "CommandActiveSet(0)"}},
+       {"PostUnitAbandon", "CommandAccess(0, -1)", "CommandActiveSet(0)"}},
       {"an entry throws something that is no exception", "RunCustVendAging(337, p)", true, 0,
-       "Command 337 stopped because of an unexpected error.", {"CommandAccess(0, -1)", "CommandActiveSet(0)"}},
+       "Command 337 stopped because of an unexpected error.",
+       {"PostUnitAbandon", "CommandAccess(0, -1)", "CommandActiveSet(0)"}},
+      {"dropping the posting unit throws", "PostUnitAbandon", false, 0,
+       "Command 337 stopped because of an unexpected error:\nthe disk is full",
+       {"CommandAccess(0, -1)", "CommandActiveSet(0)"}},
       {"a call of the frame throws", "SettingsRefresh(0, 0)", false, -1,
        "Command 337 stopped because of an unexpected error:\nthe disk is full",
        {"CommandAccess(0, -1)", "CommandActiveSet(0)"}},

@@ -6,15 +6,21 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "dispatch/command_entries.h"
 #include "dispatch/command_frame.h"
 #include "dispatch/not_available.h"
 #include "qxabase.h"
 #include "ravadodo.h"
+#include "records/dictionary.h"
+#include "records/settings.h"
 
 namespace {
 
@@ -109,6 +115,59 @@ TEST_F(ExportsTest, ACommandRunFromInsideItselfIsRefusedAndTheOuterRunKeepsItsLo
   CommandAccess(0, -1);
   CommandActiveSet(0);
   EXPECT_NE(Transcript().find("message number: 1931"), std::string::npos);  // already running
+}
+
+TEST_F(ExportsTest, UnloadingTakesTheDispatcherOutOfGroup3Only) {
+  ASSERT_TRUE(RegisterMenuHandler());
+  EXPECT_TRUE(qxa3::UnregisterMenuHandler());
+  EXPECT_EQ(CommandHandlerGet(kGroup3Slot), nullptr);
+  EXPECT_EQ(CommandRun(337, nullptr), -1) << "the group is refused, not routed into unloaded code";
+
+  // A handler that replaced the dispatcher is not the dispatcher's to remove.
+  CommandHandlerAdd(OtherHandler, kGroup3Slot);
+  EXPECT_FALSE(qxa3::UnregisterMenuHandler());
+  EXPECT_EQ(CommandHandlerGet(kGroup3Slot), &OtherHandler);
+}
+
+// A posting entry that stops between writing a transaction and committing
+// it: its posting unit is still open when it returns (or throws).
+BtrvHandle gSettings = 0;
+bool gThrow = false;
+int HalfPost() {
+  TagPostWork work{};
+  if (PostUnitBegin(&work) != 0) return -1;
+  records::CompanyRecord company{};
+  records::SetPadded(company.key, "0Company");
+  records::SetText(company.name, "Written by an unfinished posting");
+  char key[255] = {};
+  if (BtrvWriteOp(kOpInsert, gSettings, key, &company, sizeof company) != 0) return -1;
+  if (gThrow) throw std::runtime_error("the posting stopped");
+  return 0;
+}
+
+TEST_F(ExportsTest, APostingUnitTheCommandLeftOpenIsNotKept) {
+  const records::FileDef& settings = *records::FindFile(records::kFileSettings);
+  const std::vector<std::uint8_t> spec = records::CreateSpecification(settings);
+  const std::string path = dir_ + "/company/" + settings.name;
+  ASSERT_EQ(BtrvCreate(path.c_str(), spec.data(), spec.data() + kFileSpecSize), 0);
+  qxa3::CommandEntries entries = qxa3::kCommandEntries;
+  entries.RunGLPost = HalfPost;
+  for (bool throws : {false, true}) {
+    SCOPED_TRACE(throws ? "the entry throws" : "the entry returns");
+    gThrow = throws;
+    ASSERT_EQ(BtrvOpen(&gSettings, path.c_str(), kOpenNormal, 0), 0);
+    app_->currentCommand = 320;
+    EXPECT_EQ(qxa3::RunCommandFrame(*app_, nullptr, qxa3::kBaseServices, entries), 0);
+
+    char key[255] = {};
+    std::memcpy(key, records::MakeSettingsKey("0Company").text, 15);
+    records::CompanyRecord company{};
+    EXPECT_EQ(BtrvGetOp(kOpGetEqual, gSettings, key, &company, sizeof company), kStatusKeyNotFound);
+    BtrvClose(gSettings);
+    // No transaction is left open for the next command to write into.
+    ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+    EXPECT_EQ(BtrvTransaction(kOpAbortTransaction), 0);
+  }
 }
 
 TEST_F(ExportsTest, TheDispatchersOwnBoxesReachTheUser) {

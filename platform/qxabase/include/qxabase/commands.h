@@ -25,6 +25,12 @@ inline constexpr int kCommandGroupCount = 6;
 // null handler.
 bool CommandHandlerAdd(CommandHandler handler, int slot);
 
+// Removes `handler` from `slot` when it is the handler registered there; a
+// handler another library registered in the slot since stays.  A library
+// calls it as it unloads, so that no command reaches code that is gone.
+// True when it was removed.
+bool CommandHandlerRemove(CommandHandler handler, int slot);
+
 // True when `handler` is the handler registered in `slot`.
 bool CommandHandlerFind(CommandHandler handler, int slot);
 

@@ -291,7 +291,8 @@ int PostSummary(int textNumber, int reserved, long count, double debit, double c
 
 // --- Posting options of each ledger -------------------------------------------------------
 //
-// Kept in the settings record "0PostOptions" of file 29: after the 16-byte
+// Kept in the settings record "0PostOptions" of file 29
+// (records::PostOptionsRecord): after the 16-byte
 // key, eight bytes per ledger (0-7, kLedger...): delete after posting, check
 // first, confirm unprinted transactions, post in detail, ask about
 // transactions not marked ready; 'Y', 'y' or 1 set, 'N' clear, zero the

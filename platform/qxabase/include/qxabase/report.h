@@ -150,7 +150,9 @@ struct TagRepInfo {
   std::uint8_t fileKind = 0;          // kind of the file a file destination writes: 3 text, 4 HTML;
                                       // ReportOpen makes it the destination's
   std::uint32_t fileAppend = 0;       // 0: the file is replaced, the only mode of this writer
-  char filePath[260] = {};            // the file of a file destination, as the "output" parameter named it
+  char filePath[260] = {};            // the file of a file destination, as the "output" parameter named it;
+                                      // a relative name is taken in the folder the user started the
+                                      // program in (StartFolderGet), else in the current folder
 
   // Page.
   std::uint8_t reportPage = 0;        // 1: a report page, which the writer ends with a footer

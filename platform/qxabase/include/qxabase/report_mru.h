@@ -35,13 +35,16 @@
 //
 // What is kept for a field, by the form's field and the table's kind:
 //   a choice field          its entry number (1-based);
-//   kind 2 (date)           its day number, "" for a blank or open end;
+//   an open range end       the word it shows, "FIRST" or "LAST";
+//   kind 2 (date)           its day number, "" for a blank;
 //   any other field         its text as FieldGetText gives it.
 // A value longer than 77 characters is not remembered (the field keeps its
-// default).  A range end that reads as open ("FIRST", "LAST " or blank) is
-// kept as "" and put back as a blank, except on a field that reads as open
-// already: it keeps the "FIRST" or "LAST " the screen put there.  A remembered
-// field whose kind differs from the table's (the screen changed) is ignored.
+// default).  An open end is put back as the open end it was: the field shows
+// "FIRST" or "LAST " again (a field that cannot show the word, a date
+// picture, is left blank).  A blank end, kept as "", is put back as a blank,
+// except on a field that reads as open already: it keeps what the screen put
+// there.  A remembered field whose kind differs from the table's (the screen
+// changed) is ignored.
 //
 // Everything runs on the UI thread.  No exception leaves these classes.
 #pragma once

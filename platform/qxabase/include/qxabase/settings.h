@@ -46,8 +46,8 @@ int SystemRecordGet(int length, const char* key, void* buffer);
 //  12      flag   the purge warns before purging unposted-looking       Y
 //                 purchasing transactions
 //
-// "0SysPrefs" holds flag n at byte 16 + n ('Y', 'y' or 1 set) and code n at
-// byte 48 + n; a byte of 0 there takes the default.
+// "0SysPrefs" (records::SysPrefsRecord) holds flag n at byte 16 + n ('Y', 'y'
+// or 1 set) and code n at byte 48 + n; a byte of 0 there takes the default.
 
 inline constexpr int kSysFlagSharedPosting = 0;
 inline constexpr int kSysCodeCosting = 8;

@@ -24,7 +24,8 @@
 // Field values are code-page-437 texts.  Choice fields hold one of a list of
 // entries; their number is 1-based.  A range field showing "FIRST" or "LAST "
 // (written there by the base library for an empty end) reads back as empty:
-// `FieldGetText` gives "" and `FieldGetTyped` reports an open end.
+// `FieldGetText` gives "" and `FieldGetTyped` reports an open end;
+// `FieldGetShownText` gives the word shown.
 //
 // Callback results (exit and entry callbacks, key handlers, start hooks):
 //   0        go on (after an exit callback the cursor moves on);
@@ -199,6 +200,12 @@ inline void FormInputRelease(Form*) {}
 // most size - 1 bytes and a NUL; returns the length, or -1.
 int FieldGetText(Form* form, int field, char* out, int size);
 std::string FieldText(Form* form, int field);
+
+// The field's value as the user sees it: as FieldGetText, except that an
+// open range end gives the word it shows ("FIRST" or "LAST", without the
+// blank), so that a caller that keeps the value can put the same open end
+// back with FieldSetText.  Returns the length, or -1.
+int FieldGetShownText(Form* form, int field, char* out, int size);
 
 // Sets the value (shown at once when the form is on screen).  A text longer
 // than the field is cut; text fields with type C are put in capitals; a

@@ -24,6 +24,7 @@
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/report_mru.h"
+#include "records/settings.h"
 
 namespace {
 
@@ -156,9 +157,12 @@ int Accept(Form* f, KeyCode) {
   Accepted& a = Ctx(f)->accepted;
   a.sort = FieldGetChoice(f, 1);
   const int first = a.sort == 1 ? 2 : 4;
+  // An open end as shown: "FIRST" or "LAST", or "" when left blank.
   char from[256], to[256];
-  a.fromOpen = FieldGetTyped(f, first, 0, from) != 0;
-  a.toOpen = FieldGetTyped(f, first + 1, 0, to) != 0;
+  a.fromOpen = FieldGetTyped(f, first, 0, nullptr) != 0;
+  a.toOpen = FieldGetTyped(f, first + 1, 0, nullptr) != 0;
+  FieldGetShownText(f, first, from, sizeof from);
+  FieldGetShownText(f, first + 1, to, sizeof to);
   a.from = from;
   a.to = to;
   a.date = FieldText(f, 6);
@@ -235,7 +239,7 @@ const char* const kTypeSetY = R"(Enter "A" Enter "M" Enter "053125" Enter "A" En
 const Accepted kSetY{1, "A", "M", false, false, "05/31/25", 3, "90", "     -    "};
 
 // The screen's defaults with today fixed at 03/15/25.
-const Accepted kDefaults{1, "", "", true, true, "03/15/25", 1, "30", "     -    "};
+const Accepted kDefaults{1, "FIRST", "LAST", true, true, "03/15/25", 1, "30", "     -    "};
 
 const char* const kMessageBox = "message box: Remembered Report Settings";
 
@@ -305,11 +309,11 @@ class ReportMruTest : public ::testing::Test {
     ASSERT_EQ(0, BtrvCreate(path.c_str(), spec.data(), spec.data() + kFileSpecSize));
     BtrvHandle h = 0;
     ASSERT_EQ(0, BtrvOpen(&h, path.c_str(), kOpenNormal, 0));
-    std::uint8_t record[80] = {};
-    std::memcpy(record, "0SysPrefs      ", 15);
-    record[16 + 11] = static_cast<std::uint8_t>(flag);
+    records::SysPrefsRecord record{};
+    records::SetPadded(record.key, "0SysPrefs");
+    record.rememberReportParams = flag;
     char key[255] = {};
-    ASSERT_EQ(0, BtrvWriteOp(kOpInsert, h, key, record, sizeof record));
+    ASSERT_EQ(0, BtrvWriteOp(kOpInsert, h, key, &record, sizeof record));
     BtrvClose(h);
   }
 
@@ -512,6 +516,61 @@ TEST_F(ReportMruTest, InitializeRefusesWhatTheStoreCannotKeep) {
       EXPECT_EQ(1, mru.SaveAllFields()) << c.name;
     }
   }
+}
+
+// An open end comes back as the open end it was, whatever the screen's
+// default put in the field since.
+TEST_F(ReportMruTest, AnOpenEndComesBackOpenOverADefaultValue) {
+  struct Case {
+    const char* name;
+    const char* saved;     // what the field held when the screen was accepted
+    const char* fallback;  // the screen's default in the next run
+    const char* shown;     // what it shows once the remembered values are put back
+    bool open;
+  } cases[] = {
+      {"a from end", "FIRST", "A", "FIRST", true},
+      {"a to end", "LAST ", "M", "LAST", true},
+      {"an open end over an open default", "FIRST", "LAST ", "FIRST", true},
+      {"a blank end", "", "A", "", true},
+      {"a blank end over an open default", "", "LAST ", "LAST", true},
+      {"a value", "Baker", "A", "BAKER", false},
+  };
+  std::vector<TagFormField> table;
+  std::vector<TAG_REPORT_MRU_FIELD> fields;
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    table.push_back(Field(static_cast<int>(i) + 1, static_cast<int>(i) + 1, "%-10sC", cases[i].name));
+    fields.push_back(Remembered(static_cast<int>(i) + 1, kMruKindText));
+  }
+  table.push_back(TagFormField{});
+  fields.push_back(TAG_REPORT_MRU_FIELD{});
+  ScreenResetForTest("", nullptr);
+  Form form{};
+  FormBegin(&form);
+  ASSERT_EQ(1, FormFieldsCreate(&form, table.data(), 1));
+  for (std::size_t i = 0; i < std::size(cases); ++i) FieldSetText(&form, static_cast<int>(i) + 1, cases[i].saved);
+  AgingMruParam mru;
+  ASSERT_TRUE(mru.Initialize("ALICE", "Ranges", fields.data()));
+  ASSERT_TRUE(mru.ScreenToStruct(&form));
+  ASSERT_EQ(0, mru.SaveAllFields());
+  for (std::size_t i = 0; i < std::size(cases); ++i)
+    FieldSetText(&form, static_cast<int>(i) + 1, cases[i].fallback);
+
+  AgingMruParam again;
+  ASSERT_TRUE(again.Initialize("ALICE", "Ranges", fields.data()));
+  ASSERT_TRUE(again.LoadAllFields());
+  again.StructToScreen(&form);
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const Case& c = cases[i];
+    const int field = static_cast<int>(i) + 1;
+    char shown[64];
+    FieldGetShownText(&form, field, shown, sizeof shown);
+    EXPECT_STREQ(c.shown, shown) << c.name;
+    EXPECT_EQ(c.open, FieldGetTyped(&form, field, 0, nullptr) == 1) << c.name;
+    if (c.open) {
+      EXPECT_EQ("", FieldText(&form, field)) << c.name << ": an open end still reads as empty";
+    }
+  }
+  FormEnd(&form);
 }
 
 TEST_F(ReportMruTest, AValueTooLongToKeepIsNotRemembered) {

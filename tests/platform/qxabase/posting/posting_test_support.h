@@ -42,20 +42,20 @@ struct LedgerOptions {
   char confirmUnprinted = 0;
 };
 
-// The record "0PostOptions" as a fixture entry: a settings record the
-// dictionary names no fields of, given as its bytes.
+// The record "0PostOptions" as a fixture entry, by its field names.
 inline fixture::Json PostOptionsRecord(const std::vector<LedgerOptions>& ledgers) {
-  std::vector<std::uint8_t> bytes(80, 0);
-  const char key[] = "0PostOptions";
-  std::memset(bytes.data(), ' ', 15);
-  std::memcpy(bytes.data(), key, sizeof key - 1);
+  fixture::Json entries = fixture::Json::array();
   for (const LedgerOptions& o : ledgers) {
-    std::uint8_t* at = bytes.data() + 16 + 8 * o.ledger;
-    at[0] = static_cast<std::uint8_t>(o.deleteAfterPosting);
-    at[1] = static_cast<std::uint8_t>(o.checkFirst);
-    at[2] = static_cast<std::uint8_t>(o.confirmUnprinted);
+    while (static_cast<int>(entries.size()) <= o.ledger) entries.push_back(fixture::Json::object());
+    fixture::Json& e = entries[static_cast<std::size_t>(o.ledger)];
+    const auto set = [&e](const char* name, char value) {
+      if (value != 0) e[name] = std::string(1, value);
+    };
+    set("deleteAfterPosting", o.deleteAfterPosting);
+    set("checkFirst", o.checkFirst);
+    set("confirmUnprinted", o.confirmUnprinted);
   }
-  return fixture::Json{{"key", "0PostOptions"}, {"length", 80}, {"raw", {{"0", fixture::ToHex(bytes)}}}};
+  return fixture::Json{{"key", "0PostOptions"}, {"ledgers", entries}};
 }
 
 // Every test runs on the script device in a folder of its own, with the

@@ -17,6 +17,7 @@
 #include <libxml/xpath.h>
 
 #include "qxabase/report.h"
+#include "qxabase/startup.h"
 #include "report_test_support.h"
 #include "sample_report.h"
 
@@ -219,6 +220,55 @@ TEST_F(ReportHtmlTest, UnwritableFolderKeepsTheEarlierReport) {
   EXPECT_EQ(ReportClose(&info_), -1);
   ::chmod(folder.c_str(), 0755);
   EXPECT_EQ(ReadAll(path), "earlier report");
+}
+
+// The main program works in its own folder; a relative output name means the
+// folder the user started it in.
+TEST_F(ReportHtmlTest, ARelativeFileNameMeansTheFolderTheUserStartedIn) {
+  const std::string program = dir_.File("program"), user = dir_.File("user");
+  for (const std::string& folder : {program, user, user + "/reports", program + "/reports"})
+    std::filesystem::create_directories(folder);
+  // The folder and the start folder come back however the test ends.
+  struct Restore {
+    std::filesystem::path folder = std::filesystem::current_path();
+    ~Restore() {
+      std::error_code ec;
+      std::filesystem::current_path(folder, ec);
+      StartFolderSet("");
+    }
+  } restore;
+  std::filesystem::current_path(program);
+  struct Case {
+    const char* name;
+    std::string startFolder;
+    std::string output;
+    std::string written;  // where the file lands
+  } cases[] = {
+      {"a plain name", user, "aging.htm", user + "/aging.htm"},
+      {"a start folder given with its slash", user + "/", "aging.htm", user + "/aging.htm"},
+      {"a name below the start folder", user, "reports/aging.htm", user + "/reports/aging.htm"},
+      {"an absolute name", user, program + "/reports/aging.htm", program + "/reports/aging.htm"},
+      {"no start folder known: the current one", "", "aging.htm", program + "/aging.htm"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StartFolderSet(c.startFolder.c_str());
+    Start("");
+    ASSERT_EQ(sample::OpenCustomerBalances(&info_, kDestHtmlFile, c.output.c_str()), 1);
+    ASSERT_EQ(ReportClose(&info_), 0);
+    EXPECT_NE(ReadAll(c.written).find("</html>"), std::string::npos);
+    EXPECT_NE(Transcript().find("written " + c.written), std::string::npos) << "the note names the file written";
+    std::vector<std::string> written;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_.path()))
+      if (entry.path().extension() == ".htm") written.push_back(entry.path().string());
+    EXPECT_EQ(written, std::vector<std::string>{c.written}) << "one file, in its place only";
+    std::filesystem::remove(c.written);
+  }
+  // A start folder that is gone is told at the start of the run.
+  StartFolderSet(dir_.File("gone").c_str());
+  Start("");
+  EXPECT_EQ(sample::OpenCustomerBalances(&info_, kDestHtmlFile, "aging.htm"), 0);
+  EXPECT_NE(Transcript().find(dir_.File("gone") + "/aging.htm"), std::string::npos);
 }
 
 TEST_F(ReportHtmlTest, ReplacesAnEarlierFileWhole) {

@@ -68,6 +68,35 @@ TEST_F(CommandsTest, RegistrationIsFoundOnlyInItsSlot) {
   EXPECT_FALSE(CommandHandlerAdd(nullptr, 1));
 }
 
+TEST_F(CommandsTest, AHandlerIsRemovedOnlyFromTheSlotThatHoldsIt) {
+  const struct {
+    const char* name;
+    CommandHandler remove;
+    int slot;
+    bool removed;
+    CommandHandler left;  // what slot 2 holds afterwards
+  } cases[] = {
+      {"the handler registered there", Handler<3>, 2, true, nullptr},
+      {"another library's handler stays", Handler<4>, 2, false, Handler<3>},
+      {"the handler, named with another slot", Handler<3>, 3, false, Handler<3>},
+      {"no handler", nullptr, 2, false, Handler<3>},
+      {"a slot outside the groups", Handler<3>, 6, false, Handler<3>},
+      {"a negative slot", Handler<3>, -1, false, Handler<3>},
+  };
+  for (const auto& c : cases) {
+    CommandsResetForTest();
+    ASSERT_TRUE(CommandHandlerAdd(Handler<3>, 2));
+    EXPECT_EQ(c.removed, CommandHandlerRemove(c.remove, c.slot)) << c.name;
+    EXPECT_EQ(c.left, CommandHandlerGet(2)) << c.name;
+  }
+  // Once removed, the group is refused as an unregistered one.
+  ASSERT_TRUE(CommandHandlerRemove(Handler<3>, 2));
+  EXPECT_FALSE(CommandHandlerRemove(Handler<3>, 2)) << "already gone";
+  Calls().clear();
+  EXPECT_EQ(-1, CommandRun(337, nullptr));
+  EXPECT_TRUE(Calls().empty());
+}
+
 TEST_F(CommandsTest, BracketsNestAndTheOutermostClearsFromMenu) {
   SharedAppBlockGet()->fromMenu = 1;
   EXPECT_EQ(1, CommandActiveSet(1));

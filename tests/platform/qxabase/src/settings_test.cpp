@@ -66,12 +66,10 @@ TEST_F(SettingsTest, SystemSettingsTakeTheirDefaultsWithoutARecord) {
   EXPECT_EQ(0, SysCodeGet(40));
 }
 
-// "0SysPrefs" holds flag n at byte 16 + n and code n at byte 48 + n; the
-// values are read once per command until SettingsRefresh.
+// The values of "0SysPrefs" are read once per command until SettingsRefresh.
 TEST_F(SettingsTest, SystemSettingsComeFromTheCompanyAndRefreshPerCommand) {
   LoadCompanyText(R"({"files": {"settings": [
-      {"key": "0SysPrefs", "length": 80,
-       "raw": {"0": "305379735072656673202020202020", "16": "59", "26": "4e", "56": "4c"}}]}})");
+      {"key": "0SysPrefs", "sharedPosting": "Y", "keepSalesHistory": "N", "costingMethod": "L"}]}})");
   EXPECT_EQ(1, SysFlagGet(kSysFlagSharedPosting));
   EXPECT_EQ(0, SysFlagGet(kSysFlagKeepSalesHistory));
   EXPECT_EQ(1, SysFlagGet(kSysFlagKeepBackOrders)) << "a zero byte keeps the default";
@@ -81,10 +79,10 @@ TEST_F(SettingsTest, SystemSettingsComeFromTheCompanyAndRefreshPerCommand) {
   BtrvHandle h = 0;
   ASSERT_EQ(0, BtrvOpen(&h, FilePathGet(records::kFileSettings), 0, 0));
   char key[255] = "0SysPrefs      ";
-  unsigned char record[80] = {};
-  ASSERT_EQ(0, BtrvGetOp(kOpGetEqual, h, key, record, sizeof record));
-  record[56] = 'S';
-  ASSERT_EQ(0, BtrvWriteOp(kOpUpdate, h, key, record, sizeof record));
+  records::SysPrefsRecord record{};
+  ASSERT_EQ(0, BtrvGetOp(kOpGetEqual, h, key, &record, sizeof record));
+  record.costingMethod = 'S';
+  ASSERT_EQ(0, BtrvWriteOp(kOpUpdate, h, key, &record, sizeof record));
   BtrvClose(h);
   EXPECT_EQ('L', SysCodeGet(kSysCodeCosting));
   SettingsRefresh(0, 0);
