@@ -55,16 +55,13 @@
 using qxa3::NotAvailableYet;
 
 // Journals.
-int RunArApJournal(int) { return NotAvailableYet("The receivables and payables journal"); }
 int RunPurchasingJournal(int) { return NotAvailableYet("The purchasing journal"); }
 int RunBillingJournal(int) { return NotAvailableYet("The billing journal"); }
 int RunAssemblyJournal() { return NotAvailableYet("The assembly journal"); }
 int RunPhysicalInventoryJournal() { return NotAvailableYet("The physical-inventory journal"); }
-int RunCashJournal() { return NotAvailableYet("The cash journal"); }
 int RunInventoryTransactionJournal() { return NotAvailableYet("The inventory transaction journal"); }
 
 // Posting.
-int RunArApPost(int) { return NotAvailableYet("Receivables and payables posting"); }
 int RunBiPoPost(int) { return NotAvailableYet("Billing and purchase-order posting"); }
 int RunAssemblyPost() { return NotAvailableYet("Assembly posting"); }
 int RunPhysicalInventoryPost() { return NotAvailableYet("Physical-inventory posting"); }
@@ -94,9 +91,7 @@ int RunChecksToPrint() { return NotAvailableYet("The checks-to-print listing"); 
 int RunCheckRegister() { return NotAvailableYet("The check register report"); }
 int RunCustPurchaseHistory(const char*) { return NotAvailableYet("The customer purchase history"); }
 int RunCustVendStatements(int) { return NotAvailableYet("Printing customer and vendor statements"); }
-int RunCustVendDirectory(int, const char*) { return NotAvailableYet("The customer and vendor directory"); }
 int RunCustVendLettersLabels(int, int) { return NotAvailableYet("Printing letters and mailing labels"); }
-int RunBackorderReport(const char*) { return NotAvailableYet("The backorder status report"); }
 int RunVendorPaymentsReport() { return NotAvailableYet("The vendor payments report"); }
 int RunPrint1099() { return NotAvailableYet("Printing 1099 forms"); }
 int RunPrint1096(const char*) { return NotAvailableYet("The 1096 summary form"); }

@@ -6,22 +6,8 @@
 set -u
 make_tree="$1"
 qxsample="$2"
-command -v tmux >/dev/null 2>&1 || { echo "tmux is not installed: skipped"; exit 77; }
-
-work=$(mktemp -d)
-session="qxa$$"
-export TMUX_TMPDIR="$work"
-trap 'tmux kill-server 2>/dev/null; rm -rf "$work"' EXIT
-
-fail() { echo "FAIL: $*"; echo "--- screen ---"; tmux capture-pane -p -t "$session" 2>/dev/null; exit 1; }
-
-wait_for() {
-  for _ in $(seq 100); do
-    tmux capture-pane -p -t "$session" | grep -qF -- "$1" && return 0
-    sleep 0.1
-  done
-  fail "the screen never showed \"$1\""
-}
+. "$(dirname "$0")/../support/tmux.sh"
+tmux_begin qxa
 
 "$make_tree" "$work/inst" || fail "the program tree could not be laid out"
 "$qxsample" "$work/company" >/dev/null || fail "the sample company could not be made"

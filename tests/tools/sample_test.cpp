@@ -13,6 +13,7 @@
 
 #include "daynumber.h"
 #include "fixture/company.h"
+#include "qxabase/aging.h"
 #include "same_company.h"
 #include "records/masters.h"
 #include "records/settings.h"
@@ -213,6 +214,54 @@ TEST(SampleCompany, BooksBalanceAndAgreeWithTheLedgers) {
   Options newYear = Small();
   newYear.today = daynum::FromCivil(2026, 1, 2);
   ExpectBalancedBooks(Build(newYear));
+}
+
+// What a customer owes and what is owed to a vendor is what its posted
+// open-invoice lines add up to, each line signed as posting and aging sign
+// it (a vendor's credit raises what is owed, a debit memo lowers it); each
+// open invoice's balance is what all its lines add up to; and a purchase
+// return lowers what is owed to its vendor.
+void ExpectLinesAddUpToTheBalances(const fixture::CompanyImage& company) {
+  const struct {
+    const char* ledger;
+    int lines, parties, headers;
+  } ledgers[] = {
+      {"receivables", kFileReceivablesOpenInvoices, kFileCustomers, kFileReceivablesOpenInvoiceHeaders},
+      {"payables", kFilePayablesOpenInvoices, kFileVendors, kFilePayablesOpenInvoiceHeaders},
+  };
+  std::map<std::int32_t, double> payablesEffect;  // by line's item number
+  for (const auto& l : ledgers) {
+    SCOPED_TRACE(l.ledger);
+    std::map<std::string, double> owed, invoiceBalance;
+    for (const auto& line : RecordsOf<TagOpenInvoice>(company, l.lines)) {
+      const double effect = AgingLineEffect(l.lines, line);
+      if (AgingIsPosted(line)) owed[std::string(Text(line.code))] += effect;
+      invoiceBalance[std::string(Text(line.code)) + "/" + std::string(Text(line.invoiceNumber))] += effect;
+      if (l.lines == kFilePayablesOpenInvoices) payablesEffect[line.itemNumber] = effect;
+    }
+    for (const auto& p : RecordsOf<CustVendRecord>(company, l.parties))
+      EXPECT_TRUE(Same(p.balance, owed[std::string(Text(p.code))])) << Text(p.code) << " " << p.balance;
+    for (const auto& h : RecordsOf<OpenInvoiceHeader>(company, l.headers)) {
+      const std::string invoice = std::string(Text(h.code)) + "/" + std::string(Text(h.invoiceNumber));
+      EXPECT_TRUE(Same(h.balance, invoiceBalance[invoice])) << invoice << " " << h.balance;
+    }
+  }
+  int returns = 0;
+  for (const auto& h : RecordsOf<TagBiPoHeader>(company, kFilePurchasingHeaders)) {
+    if (h.typeLetter != 'R') continue;
+    ++returns;
+    EXPECT_LT(payablesEffect[h.firstLinkedInvoice], 0) << "return " << Text(h.transactionNumber);
+  }
+  EXPECT_GT(returns, 0);
+}
+
+TEST(SampleCompany, OpenInvoiceLinesAddUpToTheBalancesAsTheLedgersSignThem) {
+  ExpectLinesAddUpToTheBalances(Build(Small()));
+  Options scaled = Small();
+  scaled.customers = 40;
+  scaled.openItems = 300;
+  scaled.transactions = 150;
+  ExpectLinesAddUpToTheBalances(Build(scaled));
 }
 
 TEST(SampleCompany, EveryLedgerHasUnpostedTransactionsOfTheCurrentPeriod) {

@@ -23,6 +23,9 @@
 //   qxabase/report.h        the report writer
 //   qxabase/drilldown.h     drill-down descriptors and the saved run
 //   qxabase/posting.h       the posting services
+//   qxabase/recpay_posting.h  receivables and payables posting's own services
+//   qxabase/open_invoices.h open-invoice lines and headers of the postings
+//   qxabase/online_gl.h     the general ledger on line (CBaseGL)
 //   qxabase/report_mru.h    remembered report parameters
 //   qxabase/aging.h         open items aged, the account-aging block
 //   qxabase/pick_lists.h    pick lists of customers, vendors, salespeople
@@ -42,8 +45,11 @@
 #include "qxabase/form_helpers.h"
 #include "qxabase/journal_services.h"
 #include "qxabase/messages.h"
+#include "qxabase/online_gl.h"
+#include "qxabase/open_invoices.h"
 #include "qxabase/pick_lists.h"
 #include "qxabase/posting.h"
+#include "qxabase/recpay_posting.h"
 #include "qxabase/report.h"
 #include "qxabase/report_mru.h"
 #include "qxabase/settings.h"

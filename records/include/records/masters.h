@@ -100,7 +100,8 @@ struct CustVendRecord {
   char phone1[16];
   char phone2[16];
   char fax[16];
-  QX_UNNAMED(634, 73);
+  QX_UNNAMED(634, 41);
+  char contact[32];    // the person to ask for, printed under the address
   char glAccount[11];  // the customer's receivables or the vendor's payables account
   QX_UNNAMED(718, 69);
   F64 minimumFinanceCharge;  // customers
@@ -118,12 +119,13 @@ struct TagProduct {
   char description[31];
   QX_UNNAMED(46, 12);
   char bin[9];
-  char unitOfMeasure[9];
-  QX_UNNAMED(76, 9);
+  char unitOfMeasure[9];   // the buying measure: the unit the purchase-unit factor counts in
+  char sellingMeasure[9];  // the unit the sales-unit factor counts in
   char department[6];  // G/L department: the 6-character account segment, the adjustment account suffix
   QX_UNNAMED(91, 11);
   char vendor[11];
-  QX_UNNAMED(113, 133);
+  char vendorPartNumber[15];  // the vendor's own number for the product
+  QX_UNNAMED(128, 118);
   char noteFile[16];
   char assemblyFlag;   // 'Y' = an assembly (the purge keeps it)
   QX_UNNAMED(263, 5);
@@ -131,12 +133,13 @@ struct TagProduct {
   QX_UNNAMED(269, 1);
   I16 purchaseUnitFactor;  // the unit divisor: stock units per purchase unit
   I16 salesUnitFactor;     // stock units per sales unit
-  QX_UNNAMED(274, 8);
+  U32 minimumQuantity;     // whole sales units: below it the product is reordered
+  U32 reorderQuantity;     // whole purchase units to order
   I32 lastSaleDate;
   I32 lastPurchaseDate;    // the date of the last cost
   F64 sellingPrice;
   QX_UNNAMED(298, 8);
-  F64 lastCost;       // per divisor units, like every cost of the record
+  F64 lastCost;       // per divisor units, like every cost of the record; the purchase price
   F64 standardCost;
   F64 averageCost;
   F64 valueOnHand;
@@ -238,9 +241,16 @@ struct TagOpenInvoice {
   F64 amount;
   F64 secondAmount;
   F64 discount;       // taken on payments
-  QX_UNNAMED(102, 15);   // 106-116 are zero on lines made by the period end and finance charges
-  char origin;           // 'B' balance-forward line, 'F' finance-charge line
-  QX_UNNAMED(118, 4);    // zero on lines made by the period end and finance charges
+  I32 orderNumber;       // the order-entry order the line came from; 0 none
+  // The entry the line was made by: its transaction or document number, the
+  // ledger it was entered in ('A' receivables/payables, 'C' cash, 'I' and
+  // 'O' billing/purchasing, 'S' general ledger; the period end writes 'B' on
+  // a balance-forward line, finance charges 'F') and its record number.  The
+  // reference and the record number are zero on lines of the period end and
+  // finance charges.
+  char sourceReference[11];
+  char origin;
+  I32 recordNumber;
   char precedenceByte;
 
   static constexpr std::string_view kBalanceForward = "BALFORWARD";
@@ -406,6 +416,7 @@ inline constexpr FieldDef kCustVendFields[] = {
     QX_TEXT(CustVendRecord, phone1, 586),
     QX_TEXT(CustVendRecord, phone2, 602),
     QX_TEXT(CustVendRecord, fax, 618),
+    QX_TEXT(CustVendRecord, contact, 675),
     QX_TEXT(CustVendRecord, glAccount, 707),
     QX_NUMBER(CustVendRecord, minimumFinanceCharge, 787),
 };
@@ -416,13 +427,17 @@ inline constexpr FieldDef kProductFields[] = {
     QX_TEXT(TagProduct, description, 15),
     QX_TEXT(TagProduct, bin, 58),
     QX_TEXT(TagProduct, unitOfMeasure, 67),
+    QX_TEXT(TagProduct, sellingMeasure, 76),
     QX_TEXT(TagProduct, department, 85),
     QX_TEXT(TagProduct, vendor, 102),
+    QX_TEXT(TagProduct, vendorPartNumber, 113),
     QX_TEXT(TagProduct, noteFile, 246),
     QX_CHAR(TagProduct, assemblyFlag, 262),
     QX_NUMBER(TagProduct, productType, 268),
     QX_NUMBER(TagProduct, purchaseUnitFactor, 270),
     QX_NUMBER(TagProduct, salesUnitFactor, 272),
+    QX_NUMBER(TagProduct, minimumQuantity, 274),
+    QX_NUMBER(TagProduct, reorderQuantity, 278),
     QX_DATE(TagProduct, lastSaleDate, 282),
     QX_DATE(TagProduct, lastPurchaseDate, 286),
     QX_NUMBER(TagProduct, sellingPrice, 290),
@@ -502,7 +517,10 @@ inline constexpr FieldDef kOpenInvoiceFields[] = {
     QX_NUMBER(TagOpenInvoice, amount, 78),
     QX_NUMBER(TagOpenInvoice, secondAmount, 86),
     QX_NUMBER(TagOpenInvoice, discount, 94),
+    QX_NUMBER(TagOpenInvoice, orderNumber, 102),
+    QX_TEXT(TagOpenInvoice, sourceReference, 106),
     QX_CHAR(TagOpenInvoice, origin, 117),
+    QX_NUMBER(TagOpenInvoice, recordNumber, 118),
     QX_CHAR(TagOpenInvoice, precedenceByte, 122),
 };
 inline constexpr Layout kOpenInvoiceLayout{"TagOpenInvoice", sizeof(TagOpenInvoice),

@@ -194,7 +194,8 @@ struct SysPrefsRecord {
   char keepSalesHistory;      // flag 10: billing posting keeps sales history
   char rememberReportParams;  // flag 11: selection screens remember report parameters
   char purgeWarnings;         // flag 12: the purge warns about unposted-looking purchasing work
-  QX_UNNAMED(29, 19);         // flags 13-31
+  char glOnLine;              // flag 13: each posted transaction gets its own G/L transaction at once
+  QX_UNNAMED(30, 18);         // flags 14-31
   QX_UNNAMED(48, 8);          // codes 0-7
   char costingMethod;         // code 8: 'A' average, 'L' last, 'S' standard
   QX_UNNAMED(57, 23);         // codes 9-31
@@ -267,6 +268,7 @@ static_assert(sizeof(SysPrefsRecord) == 80);
 static_assert(offsetof(SysPrefsRecord, sharedPosting) == SysPrefsRecord::kFlagsOffset + 0);
 static_assert(offsetof(SysPrefsRecord, keepBackOrders) == SysPrefsRecord::kFlagsOffset + 9);
 static_assert(offsetof(SysPrefsRecord, purgeWarnings) == SysPrefsRecord::kFlagsOffset + 12);
+static_assert(offsetof(SysPrefsRecord, glOnLine) == SysPrefsRecord::kFlagsOffset + 13);
 static_assert(offsetof(SysPrefsRecord, costingMethod) == SysPrefsRecord::kCodesOffset + 8);
 static_assert(SysPrefsRecord::kCodesOffset + SysPrefsRecord::kSettingCount == sizeof(SysPrefsRecord));
 static_assert(sizeof(LedgerPostOptions) == 8);
@@ -382,6 +384,7 @@ inline constexpr FieldDef kSysPrefsFields[] = {
     QX_CHAR(SysPrefsRecord, keepSalesHistory, 26),
     QX_CHAR(SysPrefsRecord, rememberReportParams, 27),
     QX_CHAR(SysPrefsRecord, purgeWarnings, 28),
+    QX_CHAR(SysPrefsRecord, glOnLine, 29),
     QX_CHAR(SysPrefsRecord, costingMethod, 56),
 };
 inline constexpr Layout kSysPrefsLayout{"SysPrefsRecord", sizeof(SysPrefsRecord), kSysPrefsFields};

@@ -58,31 +58,6 @@ constexpr int kNoHighestDay = 9999;
 
 constexpr int kPeriods = kAgingPeriods;
 
-// --- Fields of the open-item record that records/ has not named -------------------
-// Bytes 102-116 and 118-121 of an open-item line: the order number (i32 at
-// 102), the source reference (10 characters at 106: the transaction or
-// document the line came from) and the record number (i32 at 118) of the
-// entry it was made by.  Read through the struct's own byte runs.
-
-std::int32_t OrderNumberOf(const records::TagOpenInvoice& item) {
-  std::int32_t n = 0;
-  std::memcpy(&n, item.unnamed102, sizeof n);
-  return n;
-}
-
-std::string SourceReferenceOf(const records::TagOpenInvoice& item) {
-  const char* text = reinterpret_cast<const char*>(item.unnamed102) + 4;
-  std::string s(text, strnlen(text, 11));
-  while (!s.empty() && s.back() == ' ') s.pop_back();
-  return s;
-}
-
-std::int32_t RecordNumberOf(const records::TagOpenInvoice& item) {
-  std::int32_t n = 0;
-  std::memcpy(&n, item.unnamed118, sizeof n);
-  return n;
-}
-
 template <std::size_t N>
 std::string Trimmed(const char (&field)[N]) {
   std::string s(field, strnlen(field, N));
@@ -782,7 +757,7 @@ void AgingRun::WriteItemLine(const AgingLine& line) {
 void AgingRun::SetItemLink(const AgingLine& line) {
   const records::TagOpenInvoice& item = line.item;
   const bool receivables = Receivables();
-  const std::string reference = SourceReferenceOf(item);
+  const std::string reference = Trimmed(item.sourceReference);
   CReportParamString text(itemLink_.params, kLinkParamCapacity);
   bool ok = false;
   itemLink_.kind = kDrillOpenScreen;
@@ -807,7 +782,7 @@ void AgingRun::SetItemLink(const AgingLine& line) {
       } else {
         itemLink_.commandId = static_cast<std::uint16_t>(receivables ? 230 : 221);
       }
-      ok = text.WriteParam("tranno", reference, true) && text.WriteIntParam("mrno", RecordNumberOf(item), false);
+      ok = text.WriteParam("tranno", reference, true) && text.WriteIntParam("mrno", item.recordNumber, false);
       break;
     case 'S':
       itemLink_.kind = kDrillRunReport;
@@ -826,7 +801,7 @@ void AgingRun::SetItemLink(const AgingLine& line) {
 const char* SourceText(const records::TagOpenInvoice& item, bool receivables) {
   switch (item.status) {
     case 'A': return receivables ? "A/R" : "A/P";
-    case 'B': return OrderNumberOf(item) != 0 ? "Order Entry" : receivables ? "Billing" : "PO";
+    case 'B': return item.orderNumber != 0 ? "Order Entry" : receivables ? "Billing" : "PO";
     case 'C': return "Cash";
     case 'O': return "P.O.S";
     case 'F':
@@ -848,7 +823,7 @@ void AgingRun::WriteAuditLine(const AgingLine& line) {
   const std::string person = Receivables() ? Trimmed(record_.salesperson) : Trimmed(record_.vendorType);
   std::snprintf(salesperson_, sizeof salesperson_, "%s", person.c_str());
   std::snprintf(status_, sizeof status_, "%s", SourceText(item, Receivables()));
-  const std::int32_t order = OrderNumberOf(item);
+  const std::int32_t order = item.orderNumber;
   if (order != 0) {
     std::snprintf(orderText_, sizeof orderText_, "%10ld", static_cast<long>(order));
   } else {

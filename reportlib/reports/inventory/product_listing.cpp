@@ -20,7 +20,6 @@
 #include "records/masters.h"
 #include "report_frame.h"
 #include "reports/inventory/product_params.h"
-#include "reports/inventory/product_record_fields.h"
 #include "reports/inventory/product_selection.h"
 
 namespace {
@@ -297,18 +296,18 @@ void ListingRun::WriteProduct() {
   std::snprintf(warehouse_, sizeof warehouse_, "%s", TrimmedField(p.warehouse).c_str());
   buyFraction_ = p.purchaseUnitFactor;
   sellFraction_ = p.salesUnitFactor;
-  FitNumber(minimum_, sizeof minimum_, product_fields::MinimumQuantity(p), kQuantityWidth, 0);
+  FitNumber(minimum_, sizeof minimum_, p.minimumQuantity, kQuantityWidth, 0);
   FitNumber(salePrice_, sizeof salePrice_, p.sellingPrice, kPriceWidth, kPriceDecimals);
-  FitNumber(purchasePrice_, sizeof purchasePrice_, product_fields::PurchasePrice(p), kPriceWidth, kPriceDecimals);
+  FitNumber(purchasePrice_, sizeof purchasePrice_, p.lastCost, kPriceWidth, kPriceDecimals);
   FitNumber(standardCost_, sizeof standardCost_, p.standardCost, kPriceWidth, kPriceDecimals);
   FitNumber(averageCost_, sizeof averageCost_, p.averageCost, kPriceWidth, kPriceDecimals);
 
   std::snprintf(vendor_, sizeof vendor_, "%s", TrimmedField(p.vendor).c_str());
-  std::snprintf(partNumber_, sizeof partNumber_, "%s", TrimmedText(product_fields::VendorPartNumber(p)).c_str());
+  std::snprintf(partNumber_, sizeof partNumber_, "%s", TrimmedField(p.vendorPartNumber).c_str());
   std::snprintf(bin_, sizeof bin_, "%s", TrimmedField(p.bin).c_str());
-  std::snprintf(buyMeasure_, sizeof buyMeasure_, "%s", TrimmedText(product_fields::BuyingMeasure(p)).c_str());
-  std::snprintf(sellMeasure_, sizeof sellMeasure_, "%s", TrimmedText(product_fields::SellingMeasure(p)).c_str());
-  FitNumber(reorder_, sizeof reorder_, product_fields::ReorderQuantity(p), kQuantityWidth, 0);
+  std::snprintf(buyMeasure_, sizeof buyMeasure_, "%s", TrimmedField(p.unitOfMeasure).c_str());
+  std::snprintf(sellMeasure_, sizeof sellMeasure_, "%s", TrimmedField(p.sellingMeasure).c_str());
+  FitNumber(reorder_, sizeof reorder_, p.reorderQuantity, kQuantityWidth, 0);
   DateToText(lastSale_, p.lastSaleDate);
   DateToText(lastPurchase_, p.lastPurchaseDate);
   // A date never entered is left out.

@@ -14,6 +14,9 @@
 #include "menulibs.h"
 #include "qxabase/app_block.h"
 #include "qxabase/commands.h"
+#include "qxtest/files.h"
+#include "qxtest/scripted_screen.h"
+#include "qxtest/transcript.h"
 #include "ravadodo.h"
 
 namespace {
@@ -23,8 +26,6 @@ namespace fs = std::filesystem;
 class MenuLibraryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/qxmenulibXXXXXX";
-    root_ = mkdtemp(tmpl);
     CommandsResetForTest();
     for (auto init : {Qxa1Initialize, Qxa2Initialize, Qxa4Initialize, Qxa5Initialize, Qxa6Initialize})
       ASSERT_TRUE(init());
@@ -34,28 +35,18 @@ class MenuLibraryTest : public ::testing::Test {
     AppSetCommandOnly(false);
     AppGetSettings()->SetCompanyPath("");
   }
-  void TearDown() override {
-    fs::remove_all(root_);
-    CommandsResetForTest();
-  }
-  void Keys(const std::string& keys) { ScreenResetForTest(keys, (root_ / "transcript.txt").c_str()); }
+  void TearDown() override { CommandsResetForTest(); }
+  void Keys(const std::string& keys) { screen_.Start(keys); }
   // The transcript, its lines joined (message boxes wrap long lines).
-  std::string Transcript() {
-    ScreenResetForTest("", nullptr);
-    std::ifstream in(root_ / "transcript.txt");
-    std::stringstream s;
-    s << in.rdbuf();
-    std::string text = s.str();
-    for (char& c : text)
-      if (c == '\n') c = ' ';
-    return text;
-  }
+  std::string Transcript() { return qxtest::Flat(screen_.Finish()); }
   fs::path MakeCompany(const fs::path& folder) {
     fixture::Problem problem;
     EXPECT_TRUE(fixture::WriteCompany({}, folder, {}, &problem)) << problem.Text();
     return folder;
   }
-  fs::path root_;
+  qxtest::TempDir folder_{"qxmenulib"};
+  const fs::path& root_ = folder_.path();
+  qxtest::ScriptedScreen screen_{root_.string(), 0};
 };
 
 TEST_F(MenuLibraryTest, EachLibraryRegistersItsGroupOnce) {

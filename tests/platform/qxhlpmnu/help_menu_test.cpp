@@ -10,6 +10,8 @@
 
 #include "qxabase/app_block.h"
 #include "qxhlpmnu.h"
+#include "qxtest/files.h"
+#include "qxtest/scripted_screen.h"
 #include "ravadodo.h"
 
 namespace {
@@ -19,22 +21,15 @@ namespace fs = std::filesystem;
 class HelpMenuTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/qxhelpXXXXXX";
-    root_ = mkdtemp(tmpl);
     SharedAppBlock* app = SharedAppBlockGet();
     AppBlockTextSet(app->helpBuffer, sizeof app->helpBuffer, QX_SOURCE_DIR "/data/help");
     AppSetTitle("Quarlex Accounting (Single-User)");
   }
-  void TearDown() override { fs::remove_all(root_); }
-  void Keys(const std::string& keys) { ScreenResetForTest(keys, (root_ / "transcript.txt").c_str()); }
-  std::string Transcript() {
-    ScreenResetForTest("", nullptr);
-    std::ifstream in(root_ / "transcript.txt");
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  fs::path root_;
+  void Keys(const std::string& keys) { screen_.Start(keys); }
+  std::string Transcript() { return screen_.Finish(); }
+  qxtest::TempDir folder_{"qxhelp"};
+  const fs::path& root_ = folder_.path();
+  qxtest::ScriptedScreen screen_{root_.string(), 0};
 };
 
 TEST_F(HelpMenuTest, ServesItsOwnIdsAndTheKeyCommands) {

@@ -4,23 +4,8 @@
 # that the terminal is given back when the program ends.  Exit 77 = skipped.
 set -u
 demo="$1"
-command -v tmux >/dev/null 2>&1 || { echo "tmux is not installed: skipped"; exit 77; }
-
-work=$(mktemp -d)
-session="rvdemo$$"
-export TMUX_TMPDIR="$work"  # a server of our own, whatever else runs
-trap 'tmux kill-server 2>/dev/null; rm -rf "$work"' EXIT
-
-fail() { echo "FAIL: $*"; echo "--- screen ---"; tmux capture-pane -p -t "$session" 2>/dev/null; exit 1; }
-
-# Waits (up to 5 s) until the pane shows the text.
-wait_for() {
-  for _ in $(seq 50); do
-    tmux capture-pane -p -t "$session" | grep -qF -- "$1" && return 0
-    sleep 0.1
-  done
-  fail "the screen never showed \"$1\""
-}
+. "$(dirname "$0")/../../support/tmux.sh"
+tmux_begin rvdemo
 
 tmux new-session -d -s "$session" -x 100 -y 30 \
   "env TERM=xterm-256color LANG=C.UTF-8 QX_TODAY=2025-03-15 '$demo' '$work/result.txt'; echo 'shell is back'; sleep 30"

@@ -18,6 +18,7 @@
 #include "dispatch/command_frame.h"
 #include "dispatch/not_available.h"
 #include "qxabase.h"
+#include "qxtest/company_test.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/settings.h"
@@ -26,41 +27,26 @@ namespace {
 
 int OtherHandler(const char*) { return 0; }
 
-class ExportsTest : public ::testing::Test {
+// An empty company folder of the test's own, no handler registered, the
+// script device started without keys.
+class ExportsTest : public qxtest::CompanyTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/qxdispatchXXXXXX";
-    dir_ = mkdtemp(pattern);
-    transcript_ = dir_ + "/transcript.txt";
-    std::filesystem::create_directory(dir_ + "/company");
-    app_ = SharedAppBlockGet();
-    *app_ = SharedAppBlock{};
-    AppBlockTextSet(app_->baseDataFolder, kFolderFieldSize, (std::string(QX_SOURCE_DIR) + "/data").c_str());
-    AppBlockTextSet(app_->companyPath, kFolderFieldSize, (dir_ + "/company").c_str());
-    TextStoreReset();
+    CompanyTest::SetUp();
+    std::filesystem::create_directory(company_);
     CommandsResetForTest();
-    ScreenResetForTest("", transcript_.c_str());
+    Start("");
   }
   void TearDown() override {
     CommandAccess(0, -1);
     CommandsResetForTest();
-    ScreenResetForTest("", nullptr);
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
+    CompanyTest::TearDown();
   }
 
   // The transcript so far.
-  std::string Transcript() {
-    ScreenResetForTest("", nullptr);
-    std::ifstream in(transcript_);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  std::string Transcript() { return Finish(); }
 
-  SharedAppBlock* app_ = nullptr;
-  std::string dir_;
-  std::string transcript_;
+  SharedAppBlock* app_ = SharedAppBlockGet();
 };
 
 TEST_F(ExportsTest, RegisterMenuHandlerRegistersTheDispatcherOnceForGroup3) {

@@ -9,22 +9,10 @@
 #   gl_journal_cli_test.sh <build folder>
 # Exit status 0 passed, 1 failed, 77 skipped (the program is not built).
 set -uo pipefail
-build=$1
-[ -x "$build/shell/qxa15" ] && [ -x "$build/tools/qxsample" ] || { echo "qxa15 is not built: skipped"; exit 77; }
+. "$(dirname "$0")/../../support/installed_tree.sh"
+installed_tree_begin "$1" qxjournalcli
 
-work=$(mktemp -d /tmp/qxjournalcliXXXXXX)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAILED: $*"; exit 1; }
-
-cmake --install "$build" --prefix "$work/install" >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "cmake --install"; }
-program=$work/install/program
-"$program/qxsample" --date 2025-03-15 "$work/company" >/dev/null || fail "qxsample"
-: >"$work/keys"
-
-run() {  # run <transcript> <parameter text>
-  QX_TODAY=2025-03-15 QX_KEYS="$work/keys" QX_TRANSCRIPT="$1" \
-    timeout 60 "$program/qxa15" "$work/company" /only /cmd:301 "/param:$2"
-}
+run() { run_unattended "$1" 301 "$2"; }  # run <transcript> <parameter text>
 
 # The period's unposted transactions, as HTML, stamped.
 run "$work/journal.txt" "output='$work/journal.htm'" || fail "qxa15 exit status $?"

@@ -28,6 +28,9 @@
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
 #include "qxabase/settings.h"
+#include "qxtest/company_test.h"
+#include "qxtest/files.h"
+#include "qxtest/transcript.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/settings.h"
@@ -36,22 +39,8 @@ namespace {
 
 using fixture::Json;
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-// The message numbers shown, in order.
-std::vector<int> MessageNumbers(const std::string& transcript) {
-  std::vector<int> numbers;
-  const std::string tag = "message number: ";
-  for (std::size_t at = transcript.find(tag); at != std::string::npos; at = transcript.find(tag, at + 1)) {
-    numbers.push_back(std::stoi(transcript.substr(at + tag.size())));
-  }
-  return numbers;
-}
+using qxtest::MessageNumbers;
+using qxtest::ReadAll;
 
 std::string Statuses(const records::PeriodsRecord& periods) {
   std::string s;
@@ -122,44 +111,20 @@ Json Unposted(const std::string& file, const std::string& date, const Json& chan
   return r;
 }
 
-class GLEndPeriodTest : public ::testing::Test {
+class GLEndPeriodTest : public qxtest::CompanyTest {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/qxglperiodXXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    company_ = dir_ + "/company";
-    SharedAppBlock* app = SharedAppBlockGet();
-    *app = SharedAppBlock{};
-    AppBlockTextSet(app->baseDataFolder, kFolderFieldSize, (std::string(QX_SOURCE_DIR) + "/data").c_str());
-    AppBlockTextSet(app->companyPath, kFolderFieldSize, company_.c_str());
-    app->currentCommand = 360;
-    TextStoreReset();
-    BtrvTestSwitch("");
+    qxtest::CompanyTest::SetUp();
+    SharedAppBlockGet()->currentCommand = 360;
     UseCalendar("twelve_periods.json");
   }
-  void TearDown() override {
-    BtrvTestSwitch("");
-    BtrvReset();
-    ScreenResetForTest("", nullptr);
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
 
-  void UseCalendar(const std::string& name) {
-    std::ifstream in(std::string(QX_PERIODIC_FIXTURES) + "/" + name);
-    fixture_ = Json::parse(in);
-    written_ = false;
-  }
-  void Add(const std::string& file, Json record) { fixture_["files"][file].push_back(std::move(record)); }
+  void UseCalendar(const std::string& name) { UseFixtureFile(std::string(QX_PERIODIC_FIXTURES) + "/" + name); }
   Json& PeriodsFixture() { return fixture_["files"]["settings"][0]; }
 
+  // Writes the company and keeps "0Periods" as written.
   void WriteCompany() {
-    fixture::CompanyImage image;
-    fixture::Problem problem;
-    ASSERT_TRUE(fixture::ParseFixture(fixture_, &image, &problem)) << problem.Text();
-    ASSERT_TRUE(fixture::WriteCompany(image, company_, fixture::WriteOptions{true}, &problem)) << problem.Text();
-    written_ = true;
+    qxtest::CompanyTest::WriteCompany();
     before_ = ReadPeriods();
   }
 
@@ -182,14 +147,11 @@ class GLEndPeriodTest : public ::testing::Test {
   // command, however it ended.
   Run RunCommand(const std::string& keys) {
     if (!written_) WriteCompany();
-    const std::string transcript = dir_ + "/transcript-" + std::to_string(++runs_) + ".txt";
-    ScreenResetForTest(keys, transcript.c_str());
-    DateSetToday(DateMake(2025, 3, 15));
+    Start(keys);
     SettingsRefresh(0, 0);
     EXPECT_EQ(RunGLEndPeriod(), 0);
-    ScreenResetForTest("", nullptr);
     Run run;
-    run.transcript = ReadAll(transcript);
+    run.transcript = Finish();
     run.messages = MessageNumbers(run.transcript);
     run.periods = ReadPeriods();
     SettingsHandle second;
@@ -212,12 +174,7 @@ class GLEndPeriodTest : public ::testing::Test {
     EXPECT_EQ(std::memcmp(&run.periods, &before_, sizeof before_), 0) << "the periods record changed";
   }
 
-  std::string dir_;
-  std::string company_;
-  Json fixture_;
-  bool written_ = false;
   records::PeriodsRecord before_{};
-  int runs_ = 0;
 };
 
 constexpr const char* kTwelveAsLoaded = "CCOOOOOOOOOOO OOOOOOOOOOOO.";
@@ -493,12 +450,9 @@ TEST_F(GLEndPeriodTest, PeriodsLockedByAnotherUserAreNotClosed) {
     SettingsHandle other;
     records::PeriodsRecord held{};
     ASSERT_EQ(other.Read(kOpGetEqual + kLockBias, &held), kStatusOk);
-    const std::string transcript = dir_ + "/locked.txt";
-    ScreenResetForTest("Enter F10 Enter", transcript.c_str());
-    DateSetToday(DateMake(2025, 3, 15));
+    Start("Enter F10 Enter");
     RunGLEndPeriod();
-    ScreenResetForTest("", nullptr);
-    const std::string t = ReadAll(transcript);
+    const std::string t = Finish();
     EXPECT_NE(t.find("Error 84:"), std::string::npos) << t;
     EXPECT_EQ(t.find("form start"), std::string::npos) << "the screen ran without the lock:\n" << t;
     const records::PeriodsRecord after = ReadPeriods();

@@ -4,23 +4,27 @@
 // screen for Backup/Restore (602); the main loop brings the screen back with
 // the date typed before the detour, and F10 posts that date's period.
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "btrvc.h"
 #include "fixture/company.h"
+#include "qxtest/files.h"
+#include "qxtest/programs.h"
 #include "records/dictionary.h"
 #include "records/transactions.h"
-#include "shell_test_support.h"
 
 namespace {
 
-using shelltest::fs::path;
+using std::filesystem::path;
 
 TEST(GLPostingProgramTest, F9DetoursThroughBackupRestoreAndComesBackWithTheDate) {
-  shelltest::TempDir dir;
-  shelltest::ProgramTree tree(dir / "inst");  // with this build's Qxa-3
+  qxtest::TempDir dir;
+  qxtest::ProgramTree tree(dir / "inst", qxtest::BuiltProgramFiles());  // with this build's Qxa-3
   const path company = dir / "company";
   fixture::Problem problem;
   ASSERT_TRUE(fixture::LoadFixture(std::string(QX_GL_POSTING_FIXTURES) + "/gl_post_company.json", company,
@@ -30,7 +34,7 @@ TEST(GLPostingProgramTest, F9DetoursThroughBackupRestoreAndComesBackWithTheDate)
   // The company opened; the date 04/10/25 typed, F9; 602's message read;
   // back on the screen, F10 posts April; the summary read.  The script then
   // runs out and the program ends as if its window were closed.
-  const shelltest::Run run = shelltest::RunProgram(
+  const qxtest::Run run = qxtest::RunProgram(
       {tree.Qxa15(), company.string(), "/cmd:320"}, "Enter \"041025\" F9 Enter F10 Enter",
       {"XDG_CONFIG_HOME=" + (dir / "config").string(), "QX_TODAY=2025-03-15"}, dir.path());
   EXPECT_EQ(0, run.status) << run.errors << run.transcript;

@@ -120,6 +120,9 @@ struct Party {
 
 struct Product {
   std::string number, description, unit, department, bin, vendor, warehouse = "MAI";
+  std::string sellingMeasure, vendorPartNumber;
+  int minimum = 0;  // whole sales units: at or below it the product is reordered
+  int reorder = 0;  // whole purchase units to order
   int type = 1;
   int purchaseFactor = 1;  // stock units per purchase unit: costs are per this many units
   int salesFactor = 1;     // stock units per sales unit: prices are per this many units
@@ -146,6 +149,15 @@ struct BomLine {
   std::string assembly, component;
   double units = 0;
 };
+
+// Whether an open-invoice line raises what the customer owes (receivables)
+// or what is owed to the vendor (payables), as posting and aging take it:
+// invoices raise both; a debit raises a customer's and lowers a vendor's;
+// a credit lowers a customer's and raises a vendor's; payments lower both.
+bool RaisesBalance(bool receivables, char lineType);
+// A line's effect on that balance: its amount when it raises it, else its
+// amount and its discount taken off.
+double LineEffect(bool receivables, char lineType, double amount, double discount);
 
 // An open invoice of a customer or vendor, as the transactions see it.
 struct OpenItem {

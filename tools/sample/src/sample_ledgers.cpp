@@ -169,14 +169,14 @@ std::int32_t Builder::AddEnteredOpenItem(bool receivables, const Party& party, c
            {"invoiceDate", DateText(date)},
            {"amount", amount},
            {"precedenceByte", std::string(1, precedence)}});
-  const double balance = lineType == 'C' ? -amount : amount;
+  const bool raises = RaisesBalance(receivables, lineType);
   Add(receivables ? records::kFileReceivablesOpenInvoiceHeaders : records::kFilePayablesOpenInvoiceHeaders,
       Json{{"code", party.code},
            {"invoiceNumber", invoice},
            {"invoiceDate", DateText(date)},
            {"dueDate", DateText(date + terms.dueDays)},
-           {"amount", lineType == 'C' ? 0.0 : amount},
-           {"balance", balance}});
+           {"amount", raises ? amount : 0.0},
+           {"balance", LineEffect(receivables, lineType, amount, 0)}});
   return item;
 }
 
@@ -615,7 +615,8 @@ void Builder::AddPurchasingTransaction(int index) {
   for (const DocLine& l : lines) gross += l.amount;
   gross = Cents(gross);
   const std::string invoice = fmt::format("{}-{}", vendor->code.substr(0, 3), number);
-  const std::int32_t linked = AddEnteredOpenItem(false, *vendor, invoice, type == 'R' ? 'C' : 'I', gross, date);
+  // A return is a debit memo: posting it debits payables, lowering what is owed.
+  const std::int32_t linked = AddEnteredOpenItem(false, *vendor, invoice, type == 'R' ? 'D' : 'I', gross, date);
 
   Add(records::kFilePurchasingHeaders, Json{{"typeLetter", std::string(1, type)},
                                             {"transactionNumber", TranNo(number)},

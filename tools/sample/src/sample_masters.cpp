@@ -44,6 +44,19 @@ std::string DateText(std::int32_t day) {
 
 std::string TranNo(long number) { return fmt::format("{:>10}", number); }
 
+bool RaisesBalance(bool receivables, char lineType) {
+  switch (lineType) {
+    case 'P': return false;
+    case 'C': return !receivables;
+    case 'D': return receivables;
+    default: return true;  // invoices, finance charges
+  }
+}
+
+double LineEffect(bool receivables, char lineType, double amount, double discount) {
+  return RaisesBalance(receivables, lineType) ? amount : -(amount + discount);
+}
+
 std::int32_t Today() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -193,6 +206,17 @@ struct ProductLine {
   bool assembly;
 };
 
+// What a product is sold and reordered by: the selling measure, the vendor's
+// own number, the minimum (whole sales units) and the reorder quantity
+// (whole purchase units), beside kProducts line for line.  The toner and the
+// drill stand below their minimum.
+struct ProductOrdering {
+  const char* sellingMeasure;
+  const char* vendorPartNumber;
+  int minimum;
+  int reorder;
+};
+
 constexpr ProductLine kProducts[] = {
     {"PAP-A4-500", "Copy paper A4, 500 sheets", "REAM", "OF", "A-01", 1, 5, 1, 19.75, 6.49, 240, "PAPERMILL", "MAI", false},
     {"PAP-LTR-500", "Copy paper letter, 500 sheets", "REAM", "OF", "A-02", 1, 5, 1, 18.50, 5.99, 180, "PAPERMILL", "MAI", false},
@@ -217,6 +241,32 @@ constexpr ProductLine kProducts[] = {
     {"KIT-DESK", "Desk starter kit", "KIT", "OF", "K-01", 1, 1, 1, 0, 59.00, 4, "", "MAI", true},
     {"KIT-CLEAN", "Cleaning starter kit", "KIT", "JN", "K-02", 1, 1, 1, 0, 39.00, 3, "", "MAI", true},
 };
+
+constexpr ProductOrdering kProductOrdering[] = {
+    {"REAM", "PM-A4-80-500", 100, 40},   // PAP-A4-500
+    {"REAM", "PM-LTR-80-500", 80, 30},   // PAP-LTR-500
+    {"REAM", "PM-A4-80-500", 40, 12},    // PAP-A4-WST
+    {"BOX", "IW-BP-BLK12", 48, 6},       // PEN-BLK-12
+    {"BOX", "IW-BP-BLU12", 36, 4},       // PEN-BLU-12
+    {"PACK", "IW-WBM-4PK", 24, 6},       // MRK-WB-4
+    {"EACH", "HL-STP-HD60", 6, 12},      // STAPLER-HD
+    {"BOX", "HL-STPL-5000", 40, 10},     // STAPLES-5M
+    {"PACK", "IW-SN33-12", 30, 6},       // NOTE-3X3
+    {"BOX", "PM-MF-100LTR", 20, 8},      // FLD-MAN-100
+    {"EACH", "IW-TNR-85A", 15, 20},      // TNR-LJ-85A
+    {"GAL", "CP-APC-128", 12, 6},        // CLN-ALL-1G
+    {"EACH", "CP-GC-32OZ", 24, 3},       // CLN-GLS-32
+    {"CASE", "CP-PT-12R", 10, 15},       // TWL-PPR-CS
+    {"BOX", "CP-NG-100L", 20, 5},        // GLV-NIT-100
+    {"EACH", "HL-CD18V-2B", 10, 6},      // DRL-18V
+    {"BOX", "HL-SA-200", 12, 4},         // SCR-ASST-200
+    {"ROLL", "HL-MT-24X55", 48, 4},      // TAPE-MSK-24
+    {"PACK/6", "HL-PT-48X100", 6, 2},    // TAPE-PKG-6
+    {"EACH", "", 0, 0},                  // GIFTWRAP
+    {"KIT", "", 2, 0},                   // KIT-DESK: assembled here, not bought
+    {"KIT", "", 2, 0},                   // KIT-CLEAN
+};
+static_assert(std::size(kProductOrdering) == std::size(kProducts));
 
 struct ServiceLine {
   const char* code;
@@ -625,6 +675,11 @@ void Builder::MakeProducts() {
       p.vendor = line.vendor;
       p.warehouse = line.warehouse;
       p.assembly = line.assembly;
+      const ProductOrdering& ordering = kProductOrdering[i];
+      p.sellingMeasure = ordering.sellingMeasure;
+      p.vendorPartNumber = ordering.vendorPartNumber;
+      p.minimum = ordering.minimum;
+      p.reorder = ordering.reorder;
     } else {
       p.number = fmt::format("P{:06}", i + 1);
       p.description = fmt::format("{} {} #{}", random_.Pick(kItems), random_.Pick(kItemKinds), i + 1);
@@ -636,6 +691,12 @@ void Builder::MakeProducts() {
       p.price = Cents(p.cost / p.purchaseFactor * 1.6 + 0.49);
       p.quantity = random_.Between(0, 40) * p.purchaseFactor;
       p.vendor = random_.Pick(vendors_).code;
+      // Ordering figures follow from the product's number, so that the
+      // generator's other figures stay those of the same seed.
+      p.sellingMeasure = p.unit;
+      p.vendorPartNumber = fmt::format("{}-{:06}", p.vendor.substr(0, 3), i + 1);
+      p.minimum = p.purchaseFactor * (2 + i % 3);
+      p.reorder = 3 + i % 5;
     }
     // The average cost has drifted a little from the last cost.
     p.averageCost = std::round(p.cost * random_.Between(970, 1030) / 1000.0 * 10000.0) / 10000.0;
@@ -716,16 +777,17 @@ void Builder::AddOpenInvoices() {
         r["dueDate"] = r["secondDate"] = r["invoiceDate"];
       }
       b.Add(receivables ? records::kFileReceivablesOpenInvoices : records::kFilePayablesOpenInvoices, r);
-      const double effect = type == 'I' || type == 'D' ? amount : -(amount + discount);
+      const bool raises = RaisesBalance(receivables, type);
+      const double effect = LineEffect(receivables, type, amount, discount);
       auto& [total, balance] = headers[invoice];
-      if (type == 'I' || type == 'D') total += amount;
+      if (raises) total += amount;
       balance = Cents(balance + effect);
       dates.try_emplace(invoice, date);
       party.balance = Cents(party.balance + effect);
       const bool thisPeriod = date >= b.periodStart_;
       const bool thisYear = daynum::ToCivil(date).year == b.year_;
-      // A customer's invoices are debits; a vendor's are credits.
-      if (type == 'I' || type == 'D') {
+      // What raises a customer's balance is a debit; a vendor's, a credit.
+      if (raises) {
         if (thisPeriod) (receivables ? party.periodDebits : party.periodCredits) += amount;
         if (type == 'I' && date >= party.lastInvoiceDate) {
           party.lastInvoiceDate = date;
@@ -783,7 +845,10 @@ void Builder::AddOpenInvoices() {
           ++made;
         }
         if (made < lines && random_.Chance(8)) {
-          add(invoice, 'C', random_.Amount(10, 60), std::min(today_, date + 3), 0, "Credit");
+          // An allowance for damaged goods: a credit memo to a customer, a
+          // debit memo to a vendor; either lowers the balance.
+          add(invoice, receivables ? 'C' : 'D', random_.Amount(10, 60), std::min(today_, date + 3), 0,
+              receivables ? "Credit" : "Debit memo");
           ++made;
         }
       }
@@ -1184,12 +1249,16 @@ void Builder::AddProducts() {
     Json r{{"number", p.number}, {"description", p.description}};
     if (!p.bin.empty()) r["bin"] = p.bin;
     r["unitOfMeasure"] = p.unit;
+    r["sellingMeasure"] = p.sellingMeasure;
     r["department"] = p.department;
     if (!p.vendor.empty()) r["vendor"] = p.vendor;
+    if (!p.vendorPartNumber.empty()) r["vendorPartNumber"] = p.vendorPartNumber;
     if (p.assembly) r["assemblyFlag"] = "Y";
     r["productType"] = p.type;
     r["purchaseUnitFactor"] = p.purchaseFactor;
     r["salesUnitFactor"] = p.salesFactor;
+    r["minimumQuantity"] = p.minimum;
+    r["reorderQuantity"] = p.reorder;
     if (p.lastSale) r["lastSaleDate"] = DateText(p.lastSale);
     if (p.lastPurchase) r["lastPurchaseDate"] = DateText(p.lastPurchase);
     r["sellingPrice"] = p.price;

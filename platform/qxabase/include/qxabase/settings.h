@@ -45,6 +45,9 @@ int SystemRecordGet(int length, const char* key, void* buffer);
 //  11      flag   selection screens remember report parameters         Y
 //  12      flag   the purge warns before purging unposted-looking       Y
 //                 purchasing transactions
+//  13      flag   the general ledger runs on line: receivables and       N
+//                 payables posting give each transaction its own G/L
+//                 transaction at once (qxabase/online_gl.h)
 //
 // "0SysPrefs" (records::SysPrefsRecord) holds flag n at byte 16 + n ('Y', 'y'
 // or 1 set) and code n at byte 48 + n; a byte of 0 there takes the default.

@@ -21,6 +21,8 @@
 #include "qxabase/app_block.h"
 #include "qxabase/commands.h"
 #include "qxabase/report_mru.h"
+#include "qxtest/files.h"
+#include "qxtest/scripted_screen.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/report_mru.h"
@@ -214,13 +216,6 @@ int RunAgingScreen(Screen* screen) {
   return result;
 }
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 int CountOf(const std::string& text, const std::string& what) {
   int n = 0;
   for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
@@ -246,9 +241,6 @@ const char* const kMessageBox = "message box: Remembered Report Settings";
 class ReportMruTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/qxmruXXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    company_ = tmpl;
     ASSERT_TRUE(AppBlockTextSet(SharedAppBlockGet()->companyPath, kFolderFieldSize, company_.c_str()));
     SetUser("ALICE");
     BtrvTestSwitch("");
@@ -258,8 +250,6 @@ class ReportMruTest : public ::testing::Test {
     ReportMruSaveStepHookForTest(nullptr);
     ScreenResetForTest("", nullptr);
     AppBlockTextSet(SharedAppBlockGet()->companyPath, kFolderFieldSize, "");
-    std::error_code ec;
-    std::filesystem::remove_all(company_, ec);
   }
 
   static void SetUser(const char* user) {
@@ -278,17 +268,14 @@ class ReportMruTest : public ::testing::Test {
   Run RunScreen(const char* user, int menuId, const std::string& keys) {
     SetUser(user);
     SettingsRefresh(0, 0);
-    const std::string transcript = company_ + "/transcript-" + std::to_string(++runs_) + ".txt";
-    ScreenResetForTest(keys, transcript.c_str());
-    DateSetToday(DateMake(2025, 3, 15));
+    screen_.Start(keys);
     Screen screen;
     screen.menuId = menuId;
     Run run;
     run.result = RunAgingScreen(&screen);
-    ScreenResetForTest("", nullptr);
+    run.transcript = screen_.Finish();
     run.accepted = screen.wasAccepted;
     run.values = screen.accepted;
-    run.transcript = ReadAll(transcript);
     return run;
   }
 
@@ -317,8 +304,9 @@ class ReportMruTest : public ::testing::Test {
     BtrvClose(h);
   }
 
-  std::string company_;
-  int runs_ = 0;
+  qxtest::TempDir folder_{"qxmru"};
+  std::string company_ = folder_.path().string();
+  qxtest::ScriptedScreen screen_{company_, qxtest::TestToday()};
 };
 
 // --- Remembering ------------------------------------------------------------------------

@@ -1,6 +1,6 @@
 // Helpers of the posting tests: a company built by the fixture loader in a
-// folder of the test's own, the scripted screen with its transcript, the
-// ledger posting options, and the records read back.
+// folder of the test's own (qxtest::CompanyTest), the ledger posting
+// options, and the records read back.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -19,6 +19,8 @@
 #include "fixture/company.h"
 #include "qxabase.h"
 #include "qxabase/posting.h"
+#include "qxtest/company_test.h"
+#include "qxtest/files.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
@@ -26,12 +28,7 @@
 
 namespace posttest {
 
-inline std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using qxtest::ReadAll;
 
 // The posting options of one ledger as the settings record "0PostOptions"
 // stores them ('Y', 'N', or 0 for the default).
@@ -58,48 +55,29 @@ inline fixture::Json PostOptionsRecord(const std::vector<LedgerOptions>& ledgers
   return fixture::Json{{"key", "0PostOptions"}, {"ledgers", entries}};
 }
 
-// Every test runs on the script device in a folder of its own, with the
-// company in <folder>/company, the base data of the source tree, and today
-// fixed at 2025-03-15.
-class PostingTest : public ::testing::Test {
+// Every test runs on the script device (started without keys) in a folder
+// of its own, with the company in <folder>/company, the base data of the
+// source tree, no command routed or locked, and today fixed at 2025-03-15.
+class PostingTest : public qxtest::CompanyTest {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/qxpostingtestXXXXXX";
-    dir_ = mkdtemp(tmpl);
-    transcript_ = dir_ + "/transcript.txt";
-    company_ = dir_ + "/company";
-    const std::string data = std::string(QX_SOURCE_DIR) + "/data";
-    *SharedAppBlockGet() = SharedAppBlock{};
-    AppBlockTextSet(SharedAppBlockGet()->baseDataFolder, kFolderFieldSize, data.c_str());
-    AppBlockTextSet(SharedAppBlockGet()->companyPath, kFolderFieldSize, company_.c_str());
-    AppPathsSet(nullptr, nullptr, data.c_str());
-    TextStoreReset();
+    CompanyTest::SetUp();
+    AppPathsSet(nullptr, nullptr, qxtest::SourceDataFolder().c_str());
     SettingsRefresh(0, 0);
     CommandsResetForTest();
-    BtrvTestSwitch("");
     Start("");
   }
   void TearDown() override {
     BtrvTestSwitch("");
     CommandFinish();
     CommandAccess(0, -1);
-    BtrvReset();
-    ScreenResetForTest("", nullptr);
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
+    CompanyTest::TearDown();
   }
 
-  // Starts the key script `keys` (and a new transcript).
-  void Start(const std::string& keys) {
-    ScreenResetForTest(keys, transcript_.c_str());
-    DateSetToday(DateMake(2025, 3, 15));
-  }
   // The transcript so far; the script device starts again without keys.
   std::string Transcript() {
-    ScreenResetForTest("", nullptr);
-    std::string t = ReadAll(transcript_);
-    ScreenResetForTest("", (dir_ + "/after.txt").c_str());
-    DateSetToday(DateMake(2025, 3, 15));
+    std::string t = Finish();
+    Start("");
     return t;
   }
 
@@ -111,24 +89,14 @@ class PostingTest : public ::testing::Test {
   // of `options` added to its settings.
   void LoadCompany(fixture::Json json, const std::vector<LedgerOptions>& options = {}) {
     if (!options.empty()) json["files"]["settings"].push_back(PostOptionsRecord(options));
-    fixture::CompanyImage image;
-    fixture::Problem problem;
-    ASSERT_TRUE(fixture::ParseFixture(json, &image, &problem)) << problem.Text();
-    ASSERT_TRUE(fixture::WriteCompany(image, company_, fixture::WriteOptions{true}, &problem))
-        << problem.Text();
+    LoadFixture(std::move(json));
     SettingsRefresh(0, 0);
   }
 
   // The byte images of file `fileNo`'s records, in the order they were
   // written.  Read through this process's connection: call it when no
   // posting unit is open, to see what is stored.
-  std::vector<std::vector<std::uint8_t>> Records(int fileNo) {
-    fixture::CompanyImage image;
-    fixture::Problem problem;
-    const int files[] = {fileNo};
-    EXPECT_TRUE(fixture::ReadCompany(company_, files, &image, &problem)) << problem.Text();
-    return image.files[fileNo];
-  }
+  std::vector<std::vector<std::uint8_t>> Records(int fileNo) { return Snapshot({fileNo}).files[fileNo]; }
   template <class Record>
   std::vector<Record> All(int fileNo) {
     std::vector<Record> out;
@@ -168,10 +136,6 @@ class PostingTest : public ::testing::Test {
     s.erase(0, s.find_first_not_of(' '));
     return s;
   }
-
-  std::string dir_;
-  std::string transcript_;
-  std::string company_;
 };
 
 }  // namespace posttest

@@ -18,6 +18,7 @@
 
 #include "qxabase/report.h"
 #include "qxabase/startup.h"
+#include "qxtest/report_html.h"
 #include "report_test_support.h"
 #include "sample_report.h"
 
@@ -29,19 +30,6 @@ std::vector<std::string> gParseErrors;
 
 void CollectError(void*, const xmlError* error) {
   if (error && error->level >= XML_ERR_ERROR) gParseErrors.push_back(error->message ? error->message : "?");
-}
-
-std::string UrlDecode(const std::string& s) {
-  std::string out;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '%' && i + 2 < s.size()) {
-      out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
-      i += 2;
-    } else {
-      out += s[i];
-    }
-  }
-  return out;
 }
 
 struct Anchor {
@@ -180,7 +168,7 @@ TEST_F(ReportHtmlTest, LinksCarryTheirCommandKindAndParameters) {
     ASSERT_EQ(href.rfind(c.prefix, 0), 0u) << href;
     const std::string encoded = href.substr(std::string(c.prefix).size());
     EXPECT_EQ(encoded.find_first_of(" '=&"), std::string::npos) << "the parameters are URL-encoded: " << encoded;
-    EXPECT_EQ(UrlDecode(encoded), c.params) << c.text;
+    EXPECT_EQ(qxtest::PercentDecode(encoded), c.params) << c.text;
   }
   EXPECT_EQ(byText["OBRIEN"], "qxa:121?kind=1&p=cdno%3D%27OBRIEN%27");
   // One code, one name and one balance link per customer, and the saved run.

@@ -4,23 +4,8 @@
 # runs with Esc, and the terminal given back.  Exit 77 = skipped.
 set -u
 demo="$1"
-command -v tmux >/dev/null 2>&1 || { echo "tmux is not installed: skipped"; exit 77; }
-
-work=$(mktemp -d)
-session="qxreport$$"
-export TMUX_TMPDIR="$work"  # a server of our own, whatever else runs
-trap 'tmux kill-server 2>/dev/null; rm -rf "$work"' EXIT
-
-fail() { echo "FAIL: $*"; echo "--- screen ---"; tmux capture-pane -p -t "$session" 2>/dev/null; exit 1; }
-
-# Waits (up to 8 s) until the pane shows the text.
-wait_for() {
-  for _ in $(seq 80); do
-    tmux capture-pane -p -t "$session" | grep -qF -- "$1" && return 0
-    sleep 0.1
-  done
-  fail "the screen never showed \"$1\""
-}
+. "$(dirname "$0")/../../../support/tmux.sh"
+tmux_begin qxreport
 
 start() {
   tmux kill-session -t "$session" 2>/dev/null

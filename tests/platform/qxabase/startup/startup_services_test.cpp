@@ -15,6 +15,7 @@
 #include "qxabase/app_block.h"
 #include "qxabase/commands.h"
 #include "qxabase/startup.h"
+#include "qxtest/files.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 
@@ -25,8 +26,6 @@ namespace fs = std::filesystem;
 class StartupServicesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/qxstartupXXXXXX";
-    root_ = mkdtemp(tmpl);
     ScreenResetForTest("", nullptr);
     SharedAppBlock* app = SharedAppBlockGet();
     *app = SharedAppBlock{};
@@ -35,7 +34,6 @@ class StartupServicesTest : public ::testing::Test {
     BaseFilesClosePair();
     BaseFilesCloseTriple();
     BtrvReset();
-    fs::remove_all(root_);
   }
   // A company folder: every file of the dictionary, all empty.
   fs::path MakeCompany(const std::string& name) {
@@ -44,7 +42,8 @@ class StartupServicesTest : public ::testing::Test {
     EXPECT_TRUE(fixture::WriteCompany({}, folder, {}, &problem)) << problem.Text();
     return folder;
   }
-  fs::path root_;
+  qxtest::TempDir folder_{"qxstartup"};
+  const fs::path& root_ = folder_.path();
 };
 
 TEST_F(StartupServicesTest, CompanyFolderCheck) {

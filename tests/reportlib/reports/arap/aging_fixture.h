@@ -6,6 +6,7 @@
 // older.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "aging_test_support.h"
@@ -77,27 +78,14 @@ inline Json ItemOn(const std::string& code, const std::string& invoice, char typ
   return r;
 }
 
-// The bytes of an open-item line that records/ leaves unnamed: the order
-// number (102), the source reference (106) and the record number (118).
-inline std::string Hex32(std::int32_t v) {
-  char text[9];
-  std::snprintf(text, sizeof text, "%02x%02x%02x%02x", v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF,
-                (v >> 24) & 0xFF);
-  return text;
-}
-inline std::string HexText(const std::string& s) {
-  std::string out;
-  char b[3];
-  for (unsigned char c : s) {
-    std::snprintf(b, sizeof b, "%02x", c);
-    out += b;
-  }
-  return out;
-}
+// The entry an open-item line was made by: the source of the entry, its
+// reference and record number, and the order it came from.
 inline Json EntrySource(char origin, const std::string& reference, std::int32_t recordNumber,
                         std::int32_t orderNumber = 0) {
   return Json{{"origin", std::string(1, origin)},
-              {"raw", Json{{"102", Hex32(orderNumber) + HexText(reference)}, {"118", Hex32(recordNumber)}}}};
+              {"sourceReference", reference},
+              {"recordNumber", recordNumber},
+              {"orderNumber", orderNumber}};
 }
 
 }  // namespace agingtest

@@ -10,23 +10,11 @@
 #   product_listing_cli_test.sh <build folder>
 # Exit status 0 passed, 1 failed, 77 skipped (the program is not built).
 set -uo pipefail
-build=$1
-[ -x "$build/shell/qxa15" ] && [ -x "$build/tools/qxsample" ] || { echo "qxa15 is not built: skipped"; exit 77; }
-
-work=$(mktemp -d /tmp/qxproductcliXXXXXX)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAILED: $*"; exit 1; }
-
-cmake --install "$build" --prefix "$work/install" >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "cmake --install"; }
-program=$work/install/program
-"$program/qxsample" --date 2025-03-15 "$work/company" >/dev/null || fail "qxsample"
-: >"$work/keys"
+. "$(dirname "$0")/../../../support/installed_tree.sh"
+installed_tree_begin "$1" qxproductcli
 mkdir -p "$work/run"
 
-run() {  # run <transcript> <parameter text>, started in $work/run
-  (cd "$work/run" && QX_TODAY=2025-03-15 QX_KEYS="$work/keys" QX_TRANSCRIPT="$1" XDG_CONFIG_HOME="$work/config" \
-    timeout 60 "$program/qxa15" "$work/company" /only /cmd:350 "/param:$2")
-}
+run() { (cd "$work/run" && run_unattended "$1" 350 "$2"); }  # run <transcript> <parameter text>, in $work/run
 
 # Every product, in product-number order, with the total.
 run "$work/listing.txt" "input='default' output='products.htm'" || fail "qxa15 exit status $?"

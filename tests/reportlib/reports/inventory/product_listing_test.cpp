@@ -301,7 +301,10 @@ TEST_F(ListingTest, EveryValueStandsWholeInItsOwnColumn) {
                     {"averageCost", -0.25},
                     {"lastSaleDate", Date(2025, 3, 1)},
                     {"lastPurchaseDate", Date(2024, 12, 31)},
-                    {"raw", ProductExtras("SELLMEA8", "PART-NUMBER-14", 9999999, 4294967295u)}};
+                    {"sellingMeasure", "SELLMEA8"},
+                    {"vendorPartNumber", "PART-NUMBER-14"},
+                    {"minimumQuantity", 9999999},
+                    {"reorderQuantity", 4294967295u}};
   Add("products", Product("NUMBER-1234567", "Description of thirty chars xx", extra));
   Run run;
   const Report r = RunReport("input='default'", &run);

@@ -1,0 +1,34 @@
+# Helpers of the tests that run the installed programs unattended, as a user
+# or a scheduled job runs them.  Sourced by the tests:
+#   . "$(dirname "$0")/<...>/support/installed_tree.sh"
+#   installed_tree_begin <build folder> <name>
+# which exits 77 (skipped) when the main program is not built, and otherwise
+# makes $work (a folder of the test's own, removed at the end), installs the
+# build in $work/install ($program is its program folder), makes the sample
+# company of 03/15/25 in $work/company and an empty key script $work/keys;
+#   run_unattended <transcript> <command id> <parameter text>
+# then runs one command of the main program on that company, from the
+# current folder.
+
+# fail <reason>: the test fails.
+fail() { echo "FAILED: $*"; exit 1; }
+
+installed_tree_begin() {
+  local build=$1 name=$2
+  [ -x "$build/shell/qxa15" ] && [ -x "$build/tools/qxsample" ] || { echo "qxa15 is not built: skipped"; exit 77; }
+  work=$(mktemp -d "/tmp/${name}XXXXXX")
+  trap 'rm -rf "$work"' EXIT
+  cmake --install "$build" --prefix "$work/install" >"$work/install.log" 2>&1 \
+    || { cat "$work/install.log"; fail "cmake --install"; }
+  program=$work/install/program
+  "$program/qxsample" --date 2025-03-15 "$work/company" >/dev/null || fail "qxsample"
+  : >"$work/keys"
+}
+
+# run_unattended <transcript> <command id> <parameter text>: the main program
+# in command-only mode on the sample company, today 03/15/25, the empty key
+# script, the registry values in $work/config; its exit status.
+run_unattended() {
+  QX_TODAY=2025-03-15 QX_KEYS="$work/keys" QX_TRANSCRIPT="$1" XDG_CONFIG_HOME="$work/config" \
+    timeout 60 "$program/qxa15" "$work/company" /only "/cmd:$2" "/param:$3"
+}

@@ -1,0 +1,36 @@
+# Helpers of the tests that drive a program in a terminal, in tmux: a tmux
+# server of the test's own, and waiting for what the pane shows.  Sourced by
+# the tmux tests:
+#   . "$(dirname "$0")/<...>/support/tmux.sh"
+#   tmux_begin <session name>       # exits 77 (skipped) when tmux is missing
+#   tmux new-session -d -s "$session" -x 100 -y 30 "<command>"
+#   wait_for "text"                 # fails the test when it never shows
+# $work is a folder of the test's own; it and the server go at the end.
+
+# tmux_begin <name>: sets $session and $work, starts nothing yet.
+tmux_begin() {
+  command -v tmux >/dev/null 2>&1 || { echo "tmux is not installed: skipped"; exit 77; }
+  work=$(mktemp -d)
+  session="$1$$"
+  export TMUX_TMPDIR="$work"  # a server of our own, whatever else runs
+  trap 'tmux kill-server 2>/dev/null; rm -rf "$work"' EXIT
+}
+
+# fail <reason>: the test fails, showing the reason and the screen.
+fail() {
+  echo "FAIL: $*"
+  echo "--- screen ---"
+  tmux capture-pane -p -t "$session" 2>/dev/null
+  exit 1
+}
+
+# wait_for <text>: waits (up to QX_TMUX_WAIT seconds, 10 unless set) until
+# the pane shows the text.
+wait_for() {
+  local tenths=$(( ${QX_TMUX_WAIT:-10} * 10 ))
+  for _ in $(seq "$tenths"); do
+    tmux capture-pane -p -t "$session" | grep -qF -- "$1" && return 0
+    sleep 0.1
+  done
+  fail "the screen never showed \"$1\""
+}
