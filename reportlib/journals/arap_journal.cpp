@@ -18,8 +18,10 @@
 // carry to the general ledger.  "Listing" mode prints the transactions the
 // selection window's criteria choose and writes nothing.
 //
-// The selection window, the readers and the "Select:" lines are the journal
-// frame's (journal_frame.h).
+// The selection window, the readers, the "Select:" lines and the print walk
+// are the journal frame's (journal_frame.h); the column builders, the page
+// heading and the comments are shared with the other journals
+// (journal_print.h).
 #include "journals/arap_journal.h"
 
 #include <algorithm>
@@ -31,6 +33,7 @@
 #include <string_view>
 
 #include "journals/journal_frame.h"
+#include "journals/journal_print.h"
 #include "qxabase.h"
 #include "qxabase/tran_comments.h"
 #include "ravadodo.h"
@@ -44,6 +47,16 @@ using records::CustVendRecord;
 using records::GLAccount;
 using records::RecPayDetail;
 using records::TagRecPayHeader;
+
+using journals::Amount;
+using journals::AmountHeading;
+using journals::Column;
+using journals::CopyField;
+using journals::Filled;
+using journals::Heading;
+using journals::RoundCents;
+using journals::ShowAllColumns;
+using journals::Trim;
 
 // Screen texts (block 214).
 constexpr int kTextBlock = 214;
@@ -62,8 +75,6 @@ enum TextNumber : int {
   kTextSummaryTotals = 21,
 };
 
-constexpr int kMsgNothingPrinted = 197;
-constexpr int kMsgInUse = 551;
 constexpr int kMsgCustomerMissing = 1343;  // %1 code, %2 ledger, %3 transaction
 constexpr int kMsgVendorMissing = 1345;
 constexpr int kMsgAccountMissing = 1377;   // %1 account, %2 ledger, %3 transaction
@@ -97,27 +108,6 @@ constexpr Ledger kPayables{303, records::kFilePayablesHeaders, records::kFilePay
                            kMsgVendorMissing, "Accounts Payable", kTextPayablesDistribution};
 
 // ---- Report columns ----------------------------------------------------------------------
-
-constexpr TagReportColumn Column(ReportColumnKind kind, const char* format, std::uint16_t x,
-                                 const char* caption = nullptr, std::int32_t align = kAlignAsFormatted) {
-  TagReportColumn c{};
-  c.kind = kind;
-  for (int i = 0; format[i] != '\0' && i < 19; ++i) c.format[i] = format[i];
-  c.x = x;
-  c.value = caption;
-  c.align = align;
-  return c;
-}
-constexpr TagReportColumn Heading(const char* caption, const char* format, std::uint16_t x) {
-  return Column(kColumnText, format, x, caption, kAlignLeft);
-}
-// The heading of an amount column stands over the right of its field.
-constexpr TagReportColumn AmountHeading(const char* caption, const char* format, std::uint16_t x) {
-  return Column(kColumnText, format, x, caption, kAlignRight);
-}
-constexpr TagReportColumn Amount(const char* format, std::uint16_t x) {
-  return Column(kColumnAmount, format, x, nullptr, kAlignRight);
-}
 
 // Heading rows; the party's captions are put in per ledger.
 enum HeadingColumn : int { kHeadParty1 = 1, kHeadPartyName2 = 2 };
@@ -204,15 +194,6 @@ constexpr TagReportColumn kSummaryRow[] = {
     {},
 };
 
-// Comments: a rule over the page's width, their heading, and one row a line.
-constexpr TagReportColumn kCommentRule[] = {Column(kColumnText, "%-132s", 1, ""), {}};
-constexpr TagReportColumn kCommentHeading[] = {
-    Column(kColumnText, "%-23s", 1, "Transaction Comments: "),
-    Column(kColumnText, "%-20s", 24),  // the transaction number
-    {},
-};
-constexpr TagReportColumn kCommentRow[] = {Column(kColumnText, "%-132.132s", 1), {}};
-
 // ---- The run -----------------------------------------------------------------------------
 
 struct HeaderValues {
@@ -267,14 +248,11 @@ struct ArApJournalRun {
   TagReportColumn detailRow[kDetailColumns + 1] = {};
   TagReportColumn totalsRow[kTotalsColumns + 1] = {};
   TagReportColumn summaryRow[kSummaryColumns + 1] = {};
-  TagReportColumn commentHeading[std::size(kCommentHeading)] = {};
-  TagReportColumn commentRow[std::size(kCommentRow)] = {};
   HeaderValues headerValues;
   DetailValues detailValues;
   Sums totalValues;
   SummaryValues summaryValues;
-  char commentTitle[16] = {};
-  char commentLine[256] = {};
+  journals::JournalCommentRows commentRows;
 
   BtrvHandle headers() const { return files.handle[0]; }
   BtrvHandle details() const { return files.handle[1]; }
@@ -286,38 +264,9 @@ struct ArApJournalRun {
 
 // ---- Small helpers ------------------------------------------------------------------------
 
-// A stored field as a NUL-ended text of at most `n` of its characters.
-template <std::size_t N, std::size_t M>
-void CopyField(char (&out)[N], const char (&field)[M], std::size_t n = M) {
-  const std::size_t length = std::min({strnlen(field, M), n, N - 1});
-  std::memcpy(out, field, length);
-  out[length] = '\0';
-}
-
-std::string Trim(std::string_view t) {
-  while (!t.empty() && (t.back() == ' ' || t.back() == '\0')) t.remove_suffix(1);
-  while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
-  return std::string(t);
-}
-
-template <std::size_t N>
-std::string Trim(const char (&field)[N]) {
-  return Trim(std::string_view(field, strnlen(field, N)));
-}
-
-std::string Filled(const char* format, const char* value) {
-  char text[160];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
-}
-
-double Round(double amount) { return NumRound(amount, 2); }
-
 // Reads G/L account `code` into *account.  Returns the status.
 int ReadAccount(ArApJournalRun& run, const std::string& code, GLAccount* account) {
-  char key[255] = {};
-  std::memcpy(key, code.data(), std::min<std::size_t>(code.size(), sizeof account->code));
-  return BtrvGetOp(kOpGetEqual, run.accounts(), key, account, sizeof *account);
+  return journals::ReadGLAccount(run.accounts(), code, account);
 }
 
 // ---- Binding the rows ---------------------------------------------------------------------
@@ -365,35 +314,12 @@ void BindColumns(ArApJournalRun& run) {
   r[kSumDescription].value = s.description;
   r[kSumDebit].value = &s.debit;
   r[kSumCredit].value = &s.credit;
-
-  std::copy(std::begin(kCommentHeading), std::end(kCommentHeading), run.commentHeading);
-  run.commentHeading[1].value = run.commentTitle;
-  std::copy(std::begin(kCommentRow), std::end(kCommentRow), run.commentRow);
-  run.commentRow[0].value = run.commentLine;
-}
-
-void ShowAll(TagReportColumn* row) {
-  for (; row->kind != kColumnEnd; ++row) row->hidden = 0;
 }
 
 // ---- Pages ------------------------------------------------------------------------------------
 
 void PageHeading(ArApJournalRun& run) {
-  TagRepInfo* report = &run.report;
-  const TagRepFont kept = report->font;
-  if (ReportColumnsActive(report)) ReportSetColumnLayout(report, run.headingRow2, 2);
-  ReportPageStart(report, 0, 1);
-  ReportBlockBegin(report, kFontTitle);
-  ReportWriteText(report, run.title.c_str(), -4, 1);
-  ReportBlockEnd(report);
-  journals::PrintJournalSelectionHeader(&run.context, report);
-  ReportBlockBegin(report, kFontColumnHeading);
-  ReportWriteColumns(report, run.headingRow1, 1);
-  ReportWriteColumns(report, run.headingRow2, 1);
-  ReportWriteRule(report, run.headingRow2, 1, '-');
-  ReportBlockEnd(report);
-  ReportSetFont(report, &kept);
-  if (ReportColumnsActive(report)) ReportSetHeadingEnd(report, report->lineCount + 1);
+  journals::WriteJournalPageHeading(&run.report, &run.context, run.title.c_str(), run.headingRow1, run.headingRow2);
 }
 
 // A new page with its heading when the page is full.
@@ -458,7 +384,7 @@ Sums PrintDetailLines(ArApJournalRun& run, const TagRecPayHeader& h) {
   while (status == kStatusOk && std::memcmp(d.ledgerCode, code, 7) == 0 &&
          std::memcmp(d.transactionNumber, h.transactionNumber, sizeof h.transactionNumber) == 0) {
     ++sums.count;
-    ShowAll(row);
+    ShowAllColumns(row);
     CopyField(v.account, d.account);
     CopyField(v.description, d.description);
     v.name[0] = '\0';
@@ -468,11 +394,11 @@ Sums PrintDetailLines(ArApJournalRun& run, const TagRecPayHeader& h) {
       if (d.IsDebit()) {
         v.debit = d.amount;
         row[kDetCredit].hidden = 1;
-        sums.debit = Round(sums.debit + d.amount);
+        sums.debit = RoundCents(sums.debit + d.amount);
       } else {
         v.credit = d.amount;
         row[kDetDebit].hidden = 1;
-        sums.credit = Round(sums.credit + d.amount);
+        sums.credit = RoundCents(sums.credit + d.amount);
       }
       GLAccount account{};
       const int found = ReadAccount(run, Trim(d.account), &account);
@@ -505,20 +431,8 @@ void PrintTotals(ArApJournalRun& run, const Sums& sums, const TagRecPayHeader* h
     run.comments.FormRPNoteName(h->transactionNumber);
     if (run.context.printComments && run.comments.NoteExist()) {
       ReportSkipLines(&run.report, 1);
-      ReportWriteRule(&run.report, kCommentRule, 1, '-');
-      if (run.comments.NoteOpen()) {
-        std::snprintf(run.commentTitle, sizeof run.commentTitle, "%s", Trim(h->transactionNumber).c_str());
-        ReportWriteColumns(&run.report, run.commentHeading, 2);
-        for (bool more = run.comments.NoteReadFirst(); more; more = run.comments.NoteReadNext()) {
-          std::snprintf(run.commentLine, sizeof run.commentLine, "%s", run.comments.NoteLine());
-          ReportWriteColumns(&run.report, run.commentRow, 1);
-          PageCheck(run);
-        }
-        run.comments.NoteClose();
-      } else {
-        ReportWriteText(&run.report, "Cannot open comment file", 10, 1);
-      }
-      ReportWriteRule(&run.report, kCommentRule, 1, '-');
+      journals::PrintJournalComments(&run.report, &run.comments, &run.commentRows, Trim(h->transactionNumber),
+                                     [&run] { PageCheck(run); });
       return;
     }
   }
@@ -608,8 +522,8 @@ int SumAccountRun(ArApJournalRun& run, PeriodTransactions& period, AccountSums* 
   int status = kStatusOk;
   while (status == kStatusOk && std::string(d.account, sizeof d.account) == account) {
     if (period.Counts(d)) {
-      if (d.IsDebit()) sums->debit = Round(sums->debit + d.amount);
-      else sums->credit = Round(sums->credit + d.amount);
+      if (d.IsDebit()) sums->debit = RoundCents(sums->debit + d.amount);
+      else sums->credit = RoundCents(sums->credit + d.amount);
     }
     status = BtrvGetOp(kOpGetNext, run.details(), key, &d, sizeof d);
   }
@@ -625,13 +539,13 @@ void PrintSummaryLine(ArApJournalRun& run, const std::string& account, const Acc
                       Sums* totals) {
   SummaryValues& v = run.summaryValues;
   TagReportColumn* row = run.summaryRow;
-  ShowAll(row);
+  ShowAllColumns(row);
   v.debit = v.credit = 0;
   if (sums.debit <= sums.credit) {
-    v.credit = Round(sums.credit - sums.debit);
+    v.credit = RoundCents(sums.credit - sums.debit);
     row[kSumDebit].hidden = 1;
   } else {
-    v.debit = Round(sums.debit - sums.credit);
+    v.debit = RoundCents(sums.debit - sums.credit);
     row[kSumCredit].hidden = 1;
   }
   if (!always && NumIsZero(v.debit) && NumIsZero(v.credit)) return;
@@ -645,8 +559,8 @@ void PrintSummaryLine(ArApJournalRun& run, const std::string& account, const Acc
   v.description = run.Text(run.ledger.distributionText);
   row[kSumDescription].value = v.description;
   ReportWriteColumns(&run.report, row, 1);
-  totals->debit = Round(totals->debit + v.debit);
-  totals->credit = Round(totals->credit + v.credit);
+  totals->debit = RoundCents(totals->debit + v.debit);
+  totals->credit = RoundCents(totals->credit + v.credit);
 }
 
 // The period's unposted distribution netted per account, in account order,
@@ -703,56 +617,25 @@ void PrintGLSummary(ArApJournalRun& run) {
   SummaryValues& v = run.summaryValues;
   v.debit = totals.debit;
   v.credit = totals.credit;
-  ShowAll(run.summaryRow);
+  ShowAllColumns(run.summaryRow);
   for (const int c : {kSumAccount, kSumName, kSumDescription}) run.summaryRow[c].hidden = 1;
   ReportWriteColumns(&run.report, run.summaryRow, 1);
 }
 
 // ---- The print walk ----------------------------------------------------------------------------
 
-// Closes the report on every way out.
-class ReportCloser {
+// The receivables or payables journal in the frame's print walk.
+class ArApPrinter final : public journals::JournalPrinter {
  public:
-  explicit ReportCloser(TagRepInfo* report) : report_(report) {}
-  ~ReportCloser() { Close(); }
-  ReportCloser(const ReportCloser&) = delete;
-  ReportCloser& operator=(const ReportCloser&) = delete;
-  void Discard() { report_->discard = 1; }
-  void Close() {
-    if (report_->run) ReportClose(report_);
-  }
+  explicit ArApPrinter(ArApJournalRun& run) : run_(run) {}
 
- private:
-  TagRepInfo* report_;
-};
+  void PageHeading() override { ::PageHeading(run_); }
 
-bool ReadHeader(ArApJournalRun& run, int op) {
-  return run.Listing() ? journals::ReadSelectedJournalRecord(&run.context, op, &run.header)
-                       : journals::ReadJournalRecord(&run.context, op, &run.header);
-}
-
-void PrintArApJournal(ArApJournalRun& run) {
-  const bool listing = run.Listing();
-  run.title = Filled(run.Text(run.ledger.titleText), run.Text(listing ? kTextListing : kTextJournal));
-  run.report = TagRepInfo{};
-  run.report.reportPage = 1;
-  run.report.showProgress = 1;
-  run.report.landscape = 1;
-  if (!ReportOpen(&run.report, run.ledger.reportTitle)) return;
-  ReportCloser closer(&run.report);
-  ReportSelectionSet(&run.report, run.detailRow);
-
-  bool printedAny = false, inUse = false;
-  Sums grand;
-  int userKey = 0;
-  for (bool got = ReadHeader(run, kOpGetFirst); got; got = ReadHeader(run, kOpGetNext)) {
-    if (ReportCheckUserBreak(&run.report, &userKey)) return;
-    if (!printedAny) PageHeading(run);
-    else PageCheck(run);
-    printedAny = true;
+  void PrintHeader() override {
+    ArApJournalRun& run = run_;
     const TagRecPayHeader& h = run.header;
     FillHeaderLine(run, h);
-    ShowAll(run.headerRow);
+    ShowAllColumns(run.headerRow);
     if (h.IsDeleted()) {
       std::snprintf(run.headerValues.code, sizeof run.headerValues.code, "%s", "DELETED");
       for (int c = kHdrName; c < kHeaderColumns; ++c) run.headerRow[c].hidden = 1;
@@ -761,54 +644,36 @@ void PrintArApJournal(ArApJournalRun& run) {
       LookUpParty(run, h);
       ReportWriteColumns(&run.report, run.headerRow, 1);
       const Sums sums = PrintDetailLines(run, h);
-      if (!listing && !NumEqual(sums.debit, sums.credit))
+      if (!run.Listing() && !NumEqual(sums.debit, sums.credit))
         MsgShowArgs(kMsgOutOfBalance, 275, 0, 1, sums.debit, sums.credit, run.ledger.messageLabel,
                     Trim(h.transactionNumber).c_str(), 0);
       PageCheck(run);
       PrintTotals(run, sums, &h);
-      grand.count += sums.count;
-      grand.debit = Round(grand.debit + sums.debit);
-      grand.credit = Round(grand.credit + sums.credit);
+      grand_.count += sums.count;
+      grand_.debit = RoundCents(grand_.debit + sums.debit);
+      grand_.credit = RoundCents(grand_.credit + sums.credit);
     }
     ReportSkipLines(&run.report, 1);
-    if (!listing) {
-      const int status = StampHeader(run);
-      if (status == kStatusConflict || status == kStatusRecordInUse) {
-        // Another user has the header: it stays unstamped; told once at the end.
-        inUse = true;
-      } else if (status != kStatusOk) {
-        MsgRecordError(status, 1, kOpUpdate, run.ledger.headerFile, 0);
-        return;
-      }
-    }
   }
 
-  if (!printedAny) {
-    MsgShow(kMsgNothingPrinted, 1);
-    closer.Discard();
-    return;
-  }
-  PageCheck(run);
-  PrintTotals(run, grand, nullptr);
-  if (!listing) PrintGLSummary(run);
-  closer.Close();
-  if (inUse) MsgShow(kMsgInUse, 1);
-}
+  int StampHeader() override { return ::StampHeader(run_); }
 
-// Releases what the run holds on every way out, in the order the journal
-// took it.
-struct RunResources {
-  ArApJournalRun& run;
-  bool textsLoaded = false;
-  bool formBegun = false;
-  ~RunResources() {
-    journals::CloseJournalFiles(&run.context);
-    if (textsLoaded) ScreenTextFree(run.texts);
-    FileSetClose(&run.files);
-    if (formBegun) FormEnd(&run.form);
-    CommandFinish();
+  void PrintEnd() override {
+    PageCheck(run_);
+    PrintTotals(run_, grand_, nullptr);
+    if (!run_.Listing()) PrintGLSummary(run_);
   }
+
+ private:
+  ArApJournalRun& run_;
+  Sums grand_;
 };
+
+void PrintArApJournal(ArApJournalRun& run) {
+  run.title = Filled(run.Text(run.ledger.titleText), run.Text(run.Listing() ? kTextListing : kTextJournal));
+  ArApPrinter printer(run);
+  journals::PrintJournalWalk(&run.context, &run.report, run.ledger.reportTitle, run.detailRow, &printer);
+}
 
 }  // namespace
 
@@ -816,7 +681,7 @@ int RunArApJournal(int commandId) {
   auto run = std::make_unique<ArApJournalRun>(commandId == kPayables.commandId ? kPayables : kReceivables);
   const Ledger& ledger = run->ledger;
   BindColumns(*run);
-  RunResources resources{*run};
+  journals::JournalRunResources resources(&run->context, run->texts, &run->files, &run->form);
   if (ScreenTextLoad(kTextBlock, run->texts, kTextCount) != 0) return 27;
   resources.textsLoaded = true;
   FormBegin(&run->form);

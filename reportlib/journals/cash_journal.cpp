@@ -11,8 +11,10 @@
 // account.  "Listing" mode prints the transactions the selection window's
 // criteria choose and writes nothing.
 //
-// The selection window, the readers and the "Select:" lines are the journal
-// frame's (journal_frame.h).
+// The selection window, the readers, the "Select:" lines and the print walk
+// are the journal frame's (journal_frame.h); the column builders, the page
+// heading and the comments are shared with the other journals
+// (journal_print.h).
 #include "journals/cash_journal.h"
 
 #include <algorithm>
@@ -26,6 +28,7 @@
 #include <vector>
 
 #include "journals/journal_frame.h"
+#include "journals/journal_print.h"
 #include "qxabase.h"
 #include "qxabase/cash_services.h"
 #include "qxabase/tran_comments.h"
@@ -39,6 +42,15 @@ namespace {
 using records::CashHeader;
 using records::CashLine;
 using records::GLAccount;
+
+using journals::Amount;
+using journals::AmountHeading;
+using journals::Column;
+using journals::CopyField;
+using journals::Heading;
+using journals::RoundCents;
+using journals::ShowAllColumns;
+using journals::Trim;
 
 constexpr const char* kReportId = "RSJrnlCash";
 constexpr const char* kReportTitle = "Cash Journal";
@@ -68,34 +80,11 @@ enum TextNumber : int {
   kTextCheckToPrint = 26,    // CashTranTest
 };
 
-constexpr int kMsgNothingPrinted = 197;
-constexpr int kMsgInUse = 551;
 constexpr int kMsgAccountNotOnFile = 1361;  // %1 account
 constexpr int kMsgAccountMissing = 1385;    // %1 account, %2 side, %3 transaction
 constexpr int kMsgLinesDiffer = 1425;       // %1 lines, %2 amount, %3 side, %4 transaction
 
 // ---- Report columns ----------------------------------------------------------------------
-
-constexpr TagReportColumn Column(ReportColumnKind kind, const char* format, std::uint16_t x,
-                                 const char* caption = nullptr, std::int32_t align = kAlignAsFormatted) {
-  TagReportColumn c{};
-  c.kind = kind;
-  for (int i = 0; format[i] != '\0' && i < 19; ++i) c.format[i] = format[i];
-  c.x = x;
-  c.value = caption;
-  c.align = align;
-  return c;
-}
-constexpr TagReportColumn Heading(const char* caption, const char* format, std::uint16_t x) {
-  return Column(kColumnText, format, x, caption, kAlignLeft);
-}
-// The heading of an amount column stands over the right of its field.
-constexpr TagReportColumn AmountHeading(const char* caption, const char* format, std::uint16_t x) {
-  return Column(kColumnText, format, x, caption, kAlignRight);
-}
-constexpr TagReportColumn Amount(const char* format, std::uint16_t x) {
-  return Column(kColumnAmount, format, x, nullptr, kAlignRight);
-}
 
 // The header block: two heading rows and the transaction's row.
 //   caption          format   x
@@ -199,15 +188,6 @@ constexpr TagReportColumn kSummaryRow[] = {
     {},
 };
 
-// Comments: a rule over the page's width, their title, and one row a line.
-constexpr TagReportColumn kCommentRule[] = {Column(kColumnText, "%-132s", 1, ""), {}};
-constexpr TagReportColumn kCommentTitle[] = {
-    Column(kColumnText, "%-23s", 1, "Transaction Comments: "),
-    Column(kColumnText, "%-20s", 24),  // the transaction number
-    {},
-};
-constexpr TagReportColumn kCommentRow[] = {Column(kColumnText, "%-132.132s", 1), {}};
-
 // ---- The run -----------------------------------------------------------------------------
 
 struct HeaderValues {
@@ -261,13 +241,10 @@ struct CashJournalRun {
   TagReportColumn lineRow[kLineColumns + 1] = {};
   TagReportColumn commentLineRow[std::size(kCommentLineRow)] = {};
   TagReportColumn summaryRow[kSummaryColumns + 1] = {};
-  TagReportColumn commentTitle[std::size(kCommentTitle)] = {};
-  TagReportColumn commentRow[std::size(kCommentRow)] = {};
   HeaderValues headerValues;
   LineValues lineValues;
   SummaryValues summaryValues;
-  char commentTran[16] = {};
-  char commentLine[256] = {};
+  journals::JournalCommentRows commentRows;
   double debitTotal = 0, creditTotal = 0;  // of the summary
 
   BtrvHandle headers() const { return files.handle[0]; }
@@ -281,26 +258,6 @@ struct CashJournalRun {
 
 // ---- Small helpers ------------------------------------------------------------------------
 
-template <std::size_t N, std::size_t M>
-void CopyField(char (&out)[N], const char (&field)[M]) {
-  const std::size_t length = std::min(strnlen(field, M), N - 1);
-  std::memcpy(out, field, length);
-  out[length] = '\0';
-}
-
-std::string Trim(std::string_view t) {
-  while (!t.empty() && (t.back() == ' ' || t.back() == '\0')) t.remove_suffix(1);
-  while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
-  return std::string(t);
-}
-
-template <std::size_t N>
-std::string Trim(const char (&field)[N]) {
-  return Trim(std::string_view(field, strnlen(field, N)));
-}
-
-double Round(double amount) { return NumRound(amount, 2); }
-
 bool InPeriod(const CashJournalRun& run, std::int32_t date) {
   return date >= run.context.period.startDate && date <= run.context.period.endDate;
 }
@@ -312,9 +269,7 @@ const char* SideCaption(const CashJournalRun& run, char side) {
 
 // Reads G/L account `code` into *account.  Returns the status.
 int ReadAccount(CashJournalRun& run, const std::string& code, GLAccount* account) {
-  char key[255] = {};
-  std::memcpy(key, code.data(), std::min<std::size_t>(code.size(), sizeof account->code));
-  return BtrvGetOp(kOpGetEqual, run.accounts(), key, account, sizeof *account);
+  return journals::ReadGLAccount(run.accounts(), code, account);
 }
 
 // The name of account `code` into `name` (text 22 when it cannot be read).
@@ -379,35 +334,14 @@ void BindColumns(CashJournalRun& run) {
   run.summaryRow[kSumName].value = s.name;
   run.summaryRow[kSumDebit].value = &s.debit;
   run.summaryRow[kSumCredit].value = &s.credit;
-
-  std::copy(std::begin(kCommentTitle), std::end(kCommentTitle), run.commentTitle);
-  run.commentTitle[1].value = run.commentTran;
-  std::copy(std::begin(kCommentRow), std::end(kCommentRow), run.commentRow);
-  run.commentRow[0].value = run.commentLine;
-}
-
-void ShowAll(TagReportColumn* row) {
-  for (; row->kind != kColumnEnd; ++row) row->hidden = 0;
 }
 
 // ---- Pages ------------------------------------------------------------------------------------
 
 void PageHead(CashJournalRun& run) {
-  TagRepInfo* report = &run.report;
-  const TagRepFont kept = report->font;
-  if (ReportColumnsActive(report)) ReportSetColumnLayout(report, kHeadingRow2, 2);
-  ReportPageStart(report, 0, 1);
-  ReportBlockBegin(report, kFontTitle);
-  ReportWriteText(report, run.Text(run.Listing() ? kTextListingTitle : kTextJournalTitle), -4, 1);
-  ReportBlockEnd(report);
-  journals::PrintJournalSelectionHeader(&run.context, report);
-  ReportBlockBegin(report, kFontColumnHeading);
-  ReportWriteColumns(report, kHeadingRow1, 1);
-  ReportWriteColumns(report, kHeadingRow2, 1);
-  ReportWriteRule(report, kHeadingRow2, 1, '-');
-  ReportBlockEnd(report);
-  ReportSetFont(report, &kept);
-  if (ReportColumnsActive(report)) ReportSetHeadingEnd(report, report->lineCount + 1);
+  journals::WriteJournalPageHeading(&run.report, &run.context,
+                                    run.Text(run.Listing() ? kTextListingTitle : kTextJournalTitle), kHeadingRow1,
+                                    kHeadingRow2);
 }
 
 void NewPage(CashJournalRun& run) {
@@ -464,7 +398,7 @@ void FillHeaderRow(CashJournalRun& run, const CashHeader& h) {
   v.posted = h.postedFlag == 'Y' ? "Yes" : "No";
 
   TagReportColumn* r = run.headerRow;
-  ShowAll(r);
+  ShowAllColumns(r);
   r[kHdrType].value = v.type;
   r[kHdrPaidToType].value = v.paidToType;
   r[kHdrDistribution].value = v.distribution;
@@ -490,7 +424,7 @@ void PrintCashDetailLines(CashJournalRun& run, const CashHeader& h) {
   LineValues& v = run.lineValues;
   TagReportColumn* row = run.lineRow;
   const bool glLines = h.distribution == 'G';
-  ShowAll(row);
+  ShowAllColumns(row);
   row[kLineReference].hidden = glLines ? 1 : 0;
   std::string control;
   char controlName[42] = {};
@@ -530,7 +464,7 @@ void PrintCashDetailLines(CashJournalRun& run, const CashHeader& h) {
       std::snprintf(v.account, sizeof v.account, "%s", control.c_str());
       std::snprintf(v.name, sizeof v.name, "%s", controlName);
     }
-    sum = Round(sum + l.amount);
+    sum = RoundCents(sum + l.amount);
     ReportWriteColumns(&run.report, row, 1);
     op = kOpGetNext;
     status = BtrvGetOp(op, run.lines(), key, &l, sizeof l);
@@ -549,20 +483,9 @@ void PrintCashTranComments(CashJournalRun& run, const CashHeader& h) {
   if (!run.context.printComments) return;
   run.comments.FormCashNoteName(h.transactionNumber);
   if (!run.comments.NoteExist()) return;
-  ReportWriteRule(&run.report, kCommentRule, 1, '-');
-  if (run.comments.NoteOpen()) {
-    std::snprintf(run.commentTran, sizeof run.commentTran, "%s", Trim(h.transactionNumber).c_str());
-    ReportWriteColumns(&run.report, run.commentTitle, 2);
-    for (bool more = run.comments.NoteReadFirst(); more; more = run.comments.NoteReadNext()) {
-      std::snprintf(run.commentLine, sizeof run.commentLine, "%s", run.comments.NoteLine());
-      ReportWriteColumns(&run.report, run.commentRow, 1);
-      if (run.report.lineCount >= run.report.pageLength) NewPage(run);
-    }
-    run.comments.NoteClose();
-  } else {
-    ReportWriteText(&run.report, "Cannot open comment file", 10, 1);
-  }
-  ReportWriteRule(&run.report, kCommentRule, 1, '-');
+  journals::PrintJournalComments(&run.report, &run.comments, &run.commentRows, Trim(h.transactionNumber), [&run] {
+    if (run.report.lineCount >= run.report.pageLength) NewPage(run);
+  });
 }
 
 // Stamps a printed header with the journal date.  Returns the status.
@@ -595,21 +518,21 @@ void SummaryHeading(CashJournalRun& run) {
 // and transaction of `context` when there is one.
 void PrintCashSummaryLine(CashJournalRun& run, char side, const std::string& account, double amount,
                           const MessageContext* context = nullptr) {
-  amount = Round(amount);
+  amount = RoundCents(amount);
   if (NumIsZero(amount)) return;
   const bool debit = (side == 'D') == (amount >= 0);
   SummaryValues& v = run.summaryValues;
   v = SummaryValues{};
   TagReportColumn* row = run.summaryRow;
-  ShowAll(row);
+  ShowAllColumns(row);
   if (debit) {
     v.debit = std::fabs(amount);
     row[kSumCredit].hidden = 1;
-    run.debitTotal = Round(run.debitTotal + v.debit);
+    run.debitTotal = RoundCents(run.debitTotal + v.debit);
   } else {
     v.credit = std::fabs(amount);
     row[kSumDebit].hidden = 1;
-    run.creditTotal = Round(run.creditTotal + v.credit);
+    run.creditTotal = RoundCents(run.creditTotal + v.credit);
   }
   if (account.empty()) {
     std::snprintf(v.account, sizeof v.account, "%s", run.Text(kTextBlankAccount));
@@ -640,11 +563,11 @@ struct AccountAmount {
 void AddTo(std::vector<AccountAmount>* list, const std::string& account, double amount) {
   for (AccountAmount& a : *list) {
     if (a.account == account) {
-      a.amount = Round(a.amount + amount);
+      a.amount = RoundCents(a.amount + amount);
       return;
     }
   }
-  list->push_back({account, Round(amount)});
+  list->push_back({account, RoundCents(amount)});
 }
 
 // What the period's transactions do to each bank account (the bank lines, per
@@ -678,12 +601,12 @@ void PrintBankSummary(CashJournalRun& run) {
     if (records::UnpostedForPosting(h.postedFlag) && InPeriod(run, h.date) && !h.IsDeleted()) {
       const double amount = h.amount, discount = h.discount;
       const bool deposit = h.typeLetter == 'D';
-      bankTotal = Round(bankTotal + (deposit ? amount : -amount));
+      bankTotal = RoundCents(bankTotal + (deposit ? amount : -amount));
       if (h.distribution == 'R') {
-        receivablesDiscount = Round(receivablesDiscount + (deposit ? discount : -discount));
+        receivablesDiscount = RoundCents(receivablesDiscount + (deposit ? discount : -discount));
         AddTo(&receivables, ControlAccount(run, h), deposit ? -(amount + discount) : amount + discount);
       } else if (h.distribution == 'P') {
-        payablesDiscount = Round(payablesDiscount + (deposit ? -discount : discount));
+        payablesDiscount = RoundCents(payablesDiscount + (deposit ? -discount : discount));
         AddTo(&payables, ControlAccount(run, h), deposit ? amount + discount : -(amount + discount));
       }
     }
@@ -761,8 +684,8 @@ void PrintGLLineSummary(CashJournalRun& run) {
     const LineTransaction t = TransactionOf(run, l, &known);
     if (t.counts && !journals::AccountCodeMissing(lineAccount.c_str(), run.accounts())) {
       const double amount = l.amount;
-      if ((amount >= 0) == t.deposit) credits = Round(credits + std::fabs(amount));
-      else debits = Round(debits + std::fabs(amount));
+      if ((amount >= 0) == t.deposit) credits = RoundCents(credits + std::fabs(amount));
+      else debits = RoundCents(debits + std::fabs(amount));
       context.side = l.side;
       context.transaction = Trim(l.transactionNumber);
     }
@@ -780,7 +703,7 @@ void PrintSummary(CashJournalRun& run) {
   PrintBankSummary(run);
   PrintGLLineSummary(run);
   TagReportColumn* row = run.summaryRow;
-  ShowAll(row);
+  ShowAllColumns(row);
   row[kSumAccount].hidden = row[kSumName].hidden = 1;
   ReportWriteRule(&run.report, row, 1, '-');
   run.summaryValues.debit = run.debitTotal;
@@ -790,98 +713,47 @@ void PrintSummary(CashJournalRun& run) {
 
 // ---- The print loop ------------------------------------------------------------------------------
 
-// Closes the report on every way out.
-class ReportCloser {
+// The cash journal in the frame's print walk.
+class CashPrinter final : public journals::JournalPrinter {
  public:
-  explicit ReportCloser(TagRepInfo* report) : report_(report) {}
-  ~ReportCloser() { Close(); }
-  ReportCloser(const ReportCloser&) = delete;
-  ReportCloser& operator=(const ReportCloser&) = delete;
-  void Discard() { report_->discard = 1; }
-  void Close() {
-    if (report_->run) ReportClose(report_);
-  }
+  explicit CashPrinter(CashJournalRun& run) : run_(run) {}
 
- private:
-  TagRepInfo* report_;
-};
+  void PageHeading() override { PageHead(run_); }
 
-bool ReadHeader(CashJournalRun& run, int op) {
-  return run.Listing() ? journals::ReadSelectedJournalRecord(&run.context, op, &run.header)
-                       : journals::ReadJournalRecord(&run.context, op, &run.header);
-}
-
-int PrintCashJournal(CashJournalRun& run) {
-  const bool listing = run.Listing();
-  run.report = TagRepInfo{};
-  run.report.reportPage = 1;
-  run.report.showProgress = 1;
-  run.report.landscape = 1;
-  if (!ReportOpen(&run.report, kReportTitle)) return 1;
-  ReportCloser closer(&run.report);
-  ReportSelectionSet(&run.report, run.headerRow);
-
-  bool printedAny = false, inUse = false;
-  int userKey = 0;
-  for (bool got = ReadHeader(run, kOpGetFirst); got; got = ReadHeader(run, kOpGetNext)) {
-    if (ReportCheckUserBreak(&run.report, &userKey)) return 1;
-    if (!printedAny) PageHead(run);
-    else if (run.report.lineCount >= run.report.pageLength) NewPage(run);
-    printedAny = true;
+  void PrintHeader() override {
+    CashJournalRun& run = run_;
     const CashHeader& h = run.header;
     FillHeaderRow(run, h);
     ReportWriteColumns(&run.report, run.headerRow, 1);
-    if (!h.IsDeleted()) {
-      ReportSkipLines(&run.report, 1);
-      if (run.report.lineCount >= run.report.pageLength - 2) NewPage(run);
-      LineHeading(run);
-      PrintCashDetailLines(run, h);
-      PrintCashTranComments(run, h);
-    }
-    if (!listing) {
-      const int status = StampHeader(run);
-      if (status == kStatusConflict || status == kStatusRecordInUse) {
-        // Another user has the header: it stays unstamped; told once at the end.
-        inUse = true;
-      } else if (status != kStatusOk) {
-        MsgRecordError(status, 1, kOpUpdate, records::kFileCashHeaders, 0);
-        return 1;
-      }
-    }
+    if (h.IsDeleted()) return;
+    ReportSkipLines(&run.report, 1);
+    if (run.report.lineCount >= run.report.pageLength - 2) NewPage(run);
+    LineHeading(run);
+    PrintCashDetailLines(run, h);
+    PrintCashTranComments(run, h);
   }
 
-  if (!printedAny) {
-    MsgShow(kMsgNothingPrinted, 1);
-    closer.Discard();
-    return 1;
-  }
-  if (!listing) PrintSummary(run);
-  closer.Close();
-  if (inUse) MsgShow(kMsgInUse, 1);
-  return 1;
-}
+  int StampHeader() override { return ::StampHeader(run_); }
 
-// Releases what the run holds on every way out, in the order the journal
-// took it.
-struct RunResources {
-  CashJournalRun& run;
-  bool textsLoaded = false;
-  bool formBegun = false;
-  ~RunResources() {
-    journals::CloseJournalFiles(&run.context);
-    if (textsLoaded) ScreenTextFree(run.texts);
-    FileSetClose(&run.files);
-    if (formBegun) FormEnd(&run.form);
-    CommandFinish();
+  void PrintEnd() override {
+    if (!run_.Listing()) PrintSummary(run_);
   }
+
+ private:
+  CashJournalRun& run_;
 };
+
+void PrintCashJournal(CashJournalRun& run) {
+  CashPrinter printer(run);
+  journals::PrintJournalWalk(&run.context, &run.report, kReportTitle, run.headerRow, &printer);
+}
 
 }  // namespace
 
 int RunCashJournal() {
   auto run = std::make_unique<CashJournalRun>();
   BindColumns(*run);
-  RunResources resources{*run};
+  journals::JournalRunResources resources(&run->context, run->texts, &run->files, &run->form);
   if (ScreenTextLoad(kTextBlock, run->texts, kTextCount) != 0) return 0;
   resources.textsLoaded = true;
   FormBegin(&run->form);

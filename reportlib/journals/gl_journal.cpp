@@ -29,6 +29,7 @@
 
 #include "gl_journal_params.h"
 #include "journals/journal_frame.h"
+#include "journals/journal_print.h"
 #include "oemtext.h"
 #include "qxabase.h"
 #include "qxabase/tran_comments.h"
@@ -36,12 +37,19 @@
 #include "records/dictionary.h"
 #include "records/masters.h"
 #include "records/transactions.h"
+#include "report_frame.h"
 
 namespace {
 
 using records::GLAccount;
 using records::GLLine;
 using records::TagGLHeader;
+
+using journals::Column;
+using journals::CopyField;
+using journals::Filled;
+using journals::Heading;
+using journals::Trim;
 
 constexpr const char* kReportId = "RSJrnlGL";
 constexpr const char* kReportTitle = "General Ledger Journal/Listing";
@@ -113,20 +121,6 @@ constexpr int kFormFieldCount = static_cast<int>(std::size(kFormFields));
 
 // ---- Report columns ----------------------------------------------------------------------
 
-constexpr TagReportColumn Column(ReportColumnKind kind, const char* format, std::uint16_t x,
-                                 const char* caption = nullptr, std::int32_t align = kAlignAsFormatted) {
-  TagReportColumn c{};
-  c.kind = kind;
-  for (int i = 0; format[i] != '\0' && i < 19; ++i) c.format[i] = format[i];
-  c.x = x;
-  c.value = caption;
-  c.align = align;
-  return c;
-}
-constexpr TagReportColumn Heading(const char* caption, const char* format, std::uint16_t x) {
-  return Column(kColumnText, format, x, caption, kAlignLeft);
-}
-
 //   caption           format   x
 constexpr TagReportColumn kHeadingRow1[] = {
     Heading("Journal", "%-8s", 0),
@@ -176,8 +170,8 @@ constexpr TagReportColumn kTotalsRow[] = {
     {},
 };
 
-// Comments: a rule over the page's width, and the heading of a transaction's comments.
-constexpr TagReportColumn kCommentRule[] = {Column(kColumnText, "%-132s", 1, ""), {}};
+// The heading of a transaction's comments (journals::kCommentRule above and below them).
+using journals::kCommentRule;
 constexpr TagReportColumn kCommentHeading[] = {
     Column(kColumnText, "%-23s", 1, "Transaction Comments: "),
     Column(kColumnText, "%-20s", 24),  // journal code / transaction number
@@ -306,21 +300,6 @@ void ShowAccountMissing(const GLJournalRun& run, const char* account, const char
 
 // ---- Small helpers ----------------------------------------------------------------------------
 
-// A stored field as a NUL-ended text of the same characters.
-template <std::size_t N, std::size_t M>
-void CopyField(char (&out)[N], const char (&field)[M]) {
-  static_assert(N > M);
-  const std::size_t n = strnlen(field, M);
-  std::memcpy(out, field, n);
-  out[n] = '\0';
-}
-
-std::string Trim(std::string_view t) {
-  while (!t.empty() && (t.back() == ' ' || t.back() == '\0')) t.remove_suffix(1);
-  while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
-  return std::string(t);
-}
-
 // A journal-code bound is open when it is blank, or the all-codes end (six
 // 0xFF bytes) the run's defaults give.
 bool IsOpenCode(const char* code) {
@@ -416,25 +395,13 @@ void ShowAllColumns(GLJournalRun& run) {
 // ---- Printing ---------------------------------------------------------------------------------
 
 void PageHeading(GLJournalRun& run) {
-  TagRepInfo* report = &run.report;
-  const TagRepFont kept = report->font;
-  if (ReportColumnsActive(report)) ReportSetColumnLayout(report, kHeadingRow2, 2);
-  ReportPageStart(report, 0, 1);
-  ReportBlockBegin(report, kFontTitle);
-  ReportWriteText(report, run.title.c_str(), -4, 1);
-  ReportBlockEnd(report);
-  ReportSetFont(report, kFontHeading);
-  ReportWriteText(report, run.dateLine.c_str(), -4, 1);
-  if (!run.codeLine.empty()) ReportWriteText(report, run.codeLine.c_str(), -4, 1);
-  ReportSkipLines(report, 1);
-  ReportBlockBegin(report, kFontColumnHeading);
-  ReportWriteColumns(report, kHeadingRow1, 1);
-  ReportWriteColumns(report, kHeadingRow2, 1);
-  ReportWriteRule(report, kHeadingRow2, 1, '-');
-  ReportBlockEnd(report);
-  ReportSetFont(report, &kept);
+  journals::WriteJournalPageHeading(&run.report, run.title.c_str(), kHeadingRow1, kHeadingRow2, [&run](TagRepInfo* report) {
+    ReportSetFont(report, kFontHeading);
+    ReportWriteText(report, run.dateLine.c_str(), -4, 1);
+    if (!run.codeLine.empty()) ReportWriteText(report, run.codeLine.c_str(), -4, 1);
+    ReportSkipLines(report, 1);
+  });
   ShowAllColumns(run);
-  if (ReportColumnsActive(report)) ReportSetHeadingEnd(report, report->lineCount + 1);
 }
 
 void PageCheck(GLJournalRun& run) {
@@ -572,12 +539,6 @@ bool PastLastCode(const Selection& s, const TagGLHeader& h) {
   return s.listing && !IsOpenCode(s.codeTo) && CompareBytes(h.journalCode, s.codeTo, 7) > 0;
 }
 
-std::string Filled(const char* format, const char* value) {
-  char text[160];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
-}
-
 std::string DateOrOpen(std::int32_t day, const char* open) {
   char text[16] = {};
   return day ? DateToText(text, day) : open;
@@ -592,23 +553,6 @@ int StampHeader(GLJournalRun& run, TagGLHeader* h) {
   if (own) BtrvTransaction(status == kStatusOk ? kOpEndTransaction : kOpAbortTransaction);
   return status;
 }
-
-// Closes the report on every way out.
-class ReportCloser {
- public:
-  explicit ReportCloser(TagRepInfo* report) : report_(report) {}
-  ~ReportCloser() { Close(); }
-  ReportCloser(const ReportCloser&) = delete;
-  ReportCloser& operator=(const ReportCloser&) = delete;
-  // Drops the run: nothing worth showing was written.
-  void Discard() { report_->discard = 1; }
-  void Close() {
-    if (report_->run) ReportClose(report_);
-  }
-
- private:
-  TagRepInfo* report_;
-};
 
 void FocusField(GLJournalRun& run, int field) {
   if (run.formRunning) FieldSetFocus(&run.form, field);
@@ -663,7 +607,7 @@ int PrintGLJournal(GLJournalRun& run) {
   run.report.copies = p.reportNumber;
   CBaseGLTranComments comments;
   if (!ReportOpen(&run.report, kReportTitle)) return 1;
-  ReportCloser closer(&run.report);
+  ReportRunGuard closer(&run.report);
   ReportSelectionSet(&run.report, run.detail);
 
   // A listing from a journal code starts there; every other walk at the first header.

@@ -19,12 +19,14 @@
 #include "records/dictionary.h"
 #include "records/masters.h"
 #include "records/transactions.h"
+#include "report_frame.h"
 
 namespace journals {
 namespace {
 
 constexpr int kMsgInvalidDate = 13;
 constexpr int kMsgFromAfterTo = 205;
+constexpr int kMsgHeaderInUse = 551;
 constexpr int kMsgClosedOrder = 1455;
 constexpr int kMsgColumnNotAllowed = 1461;
 constexpr int kColumnDictionaryFile = 94;
@@ -585,6 +587,58 @@ bool ReadSelectedJournalRecord(JournalContext* context, int op, void* record) {
     }
   }
   return true;
+}
+
+bool ReadJournalHeader(JournalContext* context, int op) {
+  return context->Listing() ? ReadSelectedJournalRecord(context, op, context->record)
+                            : ReadJournalRecord(context, op, context->record);
+}
+
+// ---- The print walk ----------------------------------------------------------------------------
+
+void PrintJournalWalk(JournalContext* context, TagRepInfo* report, const char* reportTitle,
+                      const TagReportColumn* selectionRow, JournalPrinter* printer) {
+  const bool listing = context->Listing();
+  *report = TagRepInfo{};
+  report->reportPage = 1;
+  report->showProgress = 1;
+  report->landscape = 1;
+  if (!ReportOpen(report, reportTitle)) return;
+  ReportRunGuard guard(report);
+  ReportSelectionSet(report, selectionRow);
+
+  bool printedAny = false, inUse = false;
+  int userKey = 0;
+  for (bool got = ReadJournalHeader(context, kOpGetFirst); got; got = ReadJournalHeader(context, kOpGetNext)) {
+    if (ReportCheckUserBreak(report, &userKey)) return;
+    if (!printedAny) {
+      printer->PageHeading();
+    } else if (report->lineCount >= report->pageLength) {
+      ReportNewPage(report);
+      printer->PageHeading();
+    }
+    printedAny = true;
+    printer->PrintHeader();
+    if (!listing) {
+      const int status = printer->StampHeader();
+      if (status == kStatusConflict || status == kStatusRecordInUse) {
+        // Another user has the header: it stays unstamped; told once at the end.
+        inUse = true;
+      } else if (status != kStatusOk) {
+        MsgRecordError(status, 1, kOpUpdate, context->headerFileNo, 0);
+        return;
+      }
+    }
+  }
+
+  if (!printedAny) {
+    MsgShow(kMsgNothingSelected, 1);
+    guard.Discard();
+    return;
+  }
+  printer->PrintEnd();
+  guard.Close();
+  if (inUse) MsgShow(kMsgHeaderInUse, 1);
 }
 
 // ---- The "Select:" lines -----------------------------------------------------------------------

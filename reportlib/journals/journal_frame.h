@@ -16,10 +16,11 @@
 //                         and the settings file, reads the settings, sets up
 //                         the criteria and opens the selection window;
 //   ShowJournalForm       runs the selection window (F10 prints, Esc leaves);
-//   its own print walk    ReadJournalRecord ("Journal" mode) or
-//                         ReadSelectedJournalRecord ("Listing" mode) for each
-//                         header, PrintJournalSelectionHeader on each page,
-//                         AccountCodeMissing for each detail line;
+//   the print walk        PrintJournalWalk with the journal's JournalPrinter
+//                         (or a walk of its own): ReadJournalRecord ("Journal"
+//                         mode) or ReadSelectedJournalRecord ("Listing" mode)
+//                         for each header, PrintJournalSelectionHeader on each
+//                         page, AccountCodeMissing for each detail line;
 //   CloseJournalFiles     closes what BuildJournalContext opened (the
 //                         destructor does it too, on every way out).
 //
@@ -152,6 +153,43 @@ bool ReadJournalRecord(JournalContext* context, int op, void* record);
 // True when a header that passes the three criteria stands in `record`;
 // false at the end of the file and after the error box (the end flag set).
 bool ReadSelectedJournalRecord(JournalContext* context, int op, void* record);
+
+// The reader of the context's mode (ReadSelectedJournalRecord in "Listing"
+// mode, ReadJournalRecord in "Journal" mode), into the context's record.
+bool ReadJournalHeader(JournalContext* context, int op);
+
+// What one journal prints in the shared print walk (PrintJournalWalk).
+// Each call writes on the walk's open report.
+class JournalPrinter {
+ public:
+  virtual ~JournalPrinter() = default;
+  // The page heading, on a new page (title, "Select:" lines, column headings).
+  virtual void PageHeading() = 0;
+  // The header that stands in the context's record: a deleted one as a
+  // deleted line, any other with its lines and its totals or comments.
+  virtual void PrintHeader() = 0;
+  // "Journal" mode: marks the header in the record printed and rewrites it
+  // (op 3).  Returns the record-manager status; no message is shown.
+  virtual int StampHeader() = 0;
+  // After the last header, when any was printed: the grand totals and, in
+  // "Journal" mode, the journal's G/L summary.
+  virtual void PrintEnd() = 0;
+};
+
+// The print walk of a journal of the frame, as the contract above says:
+// opens `report` (landscape, page numbers and progress on) titled
+// `reportTitle` with `selectionRow` as the row the user may select by, then
+// reads the headers with ReadJournalHeader.  Before the first header and
+// whenever the page is full the printer writes its page heading; then it
+// prints the header, and in "Journal" mode stamps it: status 80 or 84 (in
+// use) is remembered and the walk goes on; any other failure shows the
+// record-manager error box and ends the run.  A user break ends it too.
+// With no header printed message 197 is shown and the run is dropped;
+// otherwise the printer ends the report, the report is closed (delivered)
+// and message 551 follows when a header was in use.  The report is closed on
+// every way out.
+void PrintJournalWalk(JournalContext* context, TagRepInfo* report, const char* reportTitle,
+                      const TagReportColumn* selectionRow, JournalPrinter* printer);
 
 // True when `record` is an unposted header of the journal's period key (and,
 // in the purchasing file, not a closed order 'O').  Sets the end flag when

@@ -54,6 +54,15 @@ class CCustVendParamString final : public CParamStringFor<CustVendReportParams> 
 // no field of the report (*which then names the range: "sort" or "rank").
 int ResolveCustVendRanges(CustVendReportParams* params, const char** which);
 
+// Prepares the parameters of a customer/vendor report run: the defaults of
+// `menuId` (InitCustVendParams), then the preset `text` over them
+// (ApplyReportPreset; `vendor` as for CCustVendParamString), then the ranges
+// it names (ResolveCustVendRanges).  True when the report may run; false
+// after the message that says why not: 205 for a range whose from lies after
+// its to, 2001 for a range value that is neither a date nor a number or a
+// field the report does not have, and a refused preset's own.
+bool PrepareCustVendParams(int menuId, int vendor, const char* text, CustVendReportParams* params);
+
 // Writes the saved run of a customer/vendor report into `out` (cleared
 // first): input='usersel', then both ranges as entered (caption, from, to),
 // and, when `aging`, the aging date, type, basis, options and the

@@ -158,3 +158,9 @@ int CustVendReadNext(CustVendReportParams* params);
 
 // Drops the temporary index when one was made.  Safe to call twice.
 void CustVendRunEnd(CustVendReportParams* params);
+
+// Drops the run's temporary index (CustVendRunEnd) on every way out.
+struct CustVendIndexGuard {
+  CustVendReportParams* params;
+  ~CustVendIndexGuard() { CustVendRunEnd(params); }
+};

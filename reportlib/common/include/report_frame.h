@@ -23,12 +23,16 @@
 // window (declare the guards in the reverse order).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "qxabase/report.h"
+#include "ravadodo/text.h"
 #include "report_param_string.h"
 
 struct Window;
@@ -73,6 +77,14 @@ bool IsSavedRunInput(const char* input);
 template <class Record>
 bool ParsePreset(CParamStringFor<Record>* parser, const char* text, Record* record);
 
+// Applies the preset `text` to `record` when it is not null or blank
+// (ParsePreset); a saved run's output is then cleared, since what a saved
+// run carries there is not the user's choice of a file to write.  False when
+// the preset was refused (message 2001 shown; the report does not run).
+// `Record` has the NUL-ended texts `input` and `output`.
+template <class Record>
+bool ApplyReportPreset(CParamStringFor<Record>* parser, const char* text, Record* record);
+
 // Shows message 2001 with `reason` (code page 437).
 void ShowBadParameters(const std::string& reason);
 
@@ -87,6 +99,9 @@ class ReportRunGuard {
   ReportRunGuard& operator=(const ReportRunGuard&) = delete;
   // Closes now; returns ReportClose's result (0 when nothing was open).
   int Close();
+  // Drops the run when it is closed: nothing worth keeping was written (no
+  // preview is shown, no file is left).
+  void Discard();
 
  private:
   TagRepInfo* info_;
@@ -117,6 +132,25 @@ class ScopeExit {
   F f_;
 };
 
+// --- Rows ------------------------------------------------------------------------------
+
+// A column of a row layout: its kind, its format (cut to what the column
+// holds), its x, the value it points at (a heading's caption), its
+// alignment and its width (0: the format's).
+TagReportColumn MakeColumn(ReportColumnKind kind, const char* format, int x, const void* value,
+                           std::int32_t align = kAlignAsFormatted, std::int32_t width = 0);
+
+// --- Text of stored fields ---------------------------------------------------------------
+
+// `text` without its leading blanks and its trailing blanks and NULs.
+std::string TrimText(std::string_view text);
+
+// A stored field's characters up to its first NUL, trimmed as TrimText.
+template <std::size_t N>
+std::string TrimField(const char (&field)[N]) {
+  return TrimText(std::string_view(field, strnlen(field, N)));
+}
+
 // --- Saved run ----------------------------------------------------------------------
 
 // When the destination keeps a saved run (ReportTestMode 4): fills a saved
@@ -124,6 +158,14 @@ class ScopeExit {
 // and answering whether the whole selection was written) and hands it to
 // the writer; a selection that did not fit is not offered.  Then hides the
 // selection window when one is shown (null: none).
+template <class Record>
+bool ApplyReportPreset(CParamStringFor<Record>* parser, const char* text, Record* record) {
+  if (text == nullptr || StrIsBlank(text)) return true;
+  if (!ParsePreset(parser, text, record)) return false;
+  if (IsSavedRunInput(record->input)) record->output[0] = '\0';
+  return true;
+}
+
 template <class Write>
 void OfferSavedRun(TagRepInfo* info, int commandId, Window* selectionWindow, Write write);
 
@@ -144,6 +186,14 @@ bool ReportPageFull(const TagRepInfo* info, int lines);
 // use before is put back.
 template <class Heading, class Title>
 void WritePageHeading(TagRepInfo* info, Heading heading, Title title, const TagReportColumn* columnHeadings);
+
+// --- Ending ----------------------------------------------------------------------------
+
+// Ends a run whose company files could not be read to the end: a line says
+// the report is incomplete, so that what was printed is shown for what it
+// is, and a run written to a file is dropped (never left looking like a
+// finished report); the preview keeps what was printed.
+void EndIncompleteReport(TagRepInfo* info);
 
 // --- Links ------------------------------------------------------------------------------
 

@@ -2,8 +2,12 @@
 #include "cv_param_string.h"
 
 #include <cstring>
+#include <string>
+#include <string_view>
 
+#include "qxabase/messages.h"
 #include "ravadodo/text.h"
+#include "report_frame.h"
 
 namespace {
 
@@ -120,4 +124,25 @@ bool WriteCustVendSavedRun(const CustVendReportParams* p, bool aging, CReportPar
          out->WriteIntParam("dpdto", p->dpdto, false);
   }
   return ok;
+}
+
+bool PrepareCustVendParams(int menuId, int vendor, const char* text, CustVendReportParams* params) {
+  InitCustVendParams(menuId, params);
+  CCustVendParamString parser(vendor);
+  if (!ApplyReportPreset(&parser, text, params)) return false;
+  const char* which = "sort";
+  const int ranges = ResolveCustVendRanges(params, &which);
+  if (ranges == kRangeOk) return true;
+  if (ranges == kRangeFromAfterTo) {
+    MsgShow(205, 1);
+  } else if (ranges == kRangeBadValue) {
+    ShowBadParameters(std::string("the ") + which + " range holds a value that is not a date or a number.");
+  } else {
+    const RangeCriterion& r = std::string_view(which) == "sort" ? params->sortRange : params->rankRange;
+    // The caption as typed, leading blanks and all: they may be why it names no field.
+    std::string caption(r.caption, strnlen(r.caption, sizeof r.caption));
+    while (!caption.empty() && caption.back() == ' ') caption.pop_back();
+    ShowBadParameters(std::string("the ") + which + " field \"" + caption + "\" is not a field of this report.");
+  }
+  return false;
 }

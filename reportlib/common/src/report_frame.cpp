@@ -80,8 +80,35 @@ int ReportRunGuard::Close() {
   return ReportClose(info_);
 }
 
+void ReportRunGuard::Discard() {
+  if (info_ != nullptr) info_->discard = 1;
+}
+
 WindowGuard::~WindowGuard() {
   if (window_ && window_->impl) WinClose(window_, 1);
+}
+
+TagReportColumn MakeColumn(ReportColumnKind kind, const char* format, int x, const void* value, std::int32_t align,
+                           std::int32_t width) {
+  TagReportColumn c;
+  c.kind = kind;
+  std::snprintf(c.format, sizeof c.format, "%s", format);
+  c.x = static_cast<std::uint16_t>(x);
+  c.value = value;
+  c.align = align;
+  c.width = width;
+  return c;
+}
+
+std::string TrimText(std::string_view text) {
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.remove_suffix(1);
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  return std::string(text);
+}
+
+void EndIncompleteReport(TagRepInfo* info) {
+  ReportWriteText(info, "*** The report is incomplete: the company's files could not be read ***", 0, 1);
+  if (info->destination != kDestPreview) info->discard = 1;
 }
 
 void HideSelectionWindow(Window* window) {

@@ -67,17 +67,6 @@ constexpr int kLineWidth = 136;
 
 constexpr const char* kQuantityFormat = "%11.4fF";
 
-std::string TrimmedText(std::string_view text) {
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.remove_suffix(1);
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  return std::string(text);
-}
-
-template <std::size_t N>
-std::string Trimmed(const char (&field)[N]) {
-  return TrimmedText(std::string_view(field, strnlen(field, N)));
-}
-
 // --- Column layouts ---------------------------------------------------------------------
 
 enum LineColumn {
@@ -87,18 +76,6 @@ constexpr int kLineX[kLineCount] = {5, 22, 37, 53, 70, 85, 100, 115};
 constexpr const char* kHeadings[kLineCount] = {"Invoice #",   "Inv. Date", "Cust. Code",  "Item #",
                                                "Qty Ordered", "Shipped",   "Qty Bak Ord", "Qty On Hand"};
 constexpr int kQuantityWidth = 11;
-
-TagReportColumn Column(ReportColumnKind kind, const char* format, int x, const void* value,
-                       std::int32_t align = kAlignAsFormatted, std::int32_t width = 0) {
-  TagReportColumn c;
-  c.kind = kind;
-  std::snprintf(c.format, sizeof c.format, "%s", format);
-  c.x = static_cast<std::uint16_t>(x);
-  c.value = value;
-  c.align = align;
-  c.width = width;
-  return c;
-}
 
 // A quantity as the report shows it.
 void FormatQuantity(char (&out)[64], double value) {
@@ -134,8 +111,8 @@ int FillScreen(ScreenCtx* ctx, bool start) {
   FieldSetChoice(form, kFieldSortBy, customer ? kBackorderByCustomer : kBackorderByProduct);
   for (int f = kFieldProductFrom; f <= kFieldCustomerTo; ++f) FieldSetText(form, f, "");
   const int from = customer ? kFieldCustomerFrom : kFieldProductFrom;
-  FieldSetText(form, from, TrimmedText(p.firstCode).c_str());
-  FieldSetText(form, from + 1, TrimmedText(p.lastCode).c_str());
+  FieldSetText(form, from, TrimText(p.firstCode).c_str());
+  FieldSetText(form, from + 1, TrimText(p.lastCode).c_str());
   // Open ends show as such.
   for (int f : {kFieldProductFrom, kFieldCustomerFrom}) FieldFillDefault(form, kRangeFirst, f);
   for (int f : {kFieldProductTo, kFieldCustomerTo}) FieldFillDefault(form, kRangeLast, f);
@@ -160,9 +137,9 @@ void RangeTexts(Form* form, std::string* from, std::string* to) {
   const int first = ByCustomer(form) ? kFieldCustomerFrom : kFieldProductFrom;
   char text[64] = {};
   FieldGetText(form, first, text, sizeof text);
-  *from = TrimmedText(RangeBoundConvert(text));
+  *from = TrimText(RangeBoundConvert(text));
   FieldGetText(form, first + 1, text, sizeof text);
-  *to = TrimmedText(RangeBoundConvert(text));
+  *to = TrimText(RangeBoundConvert(text));
 }
 
 bool FromAfterTo(const std::string& from, const std::string& to) {
@@ -188,11 +165,11 @@ int LookupKey(Form* form, KeyCode) {
   if (field == kFieldProductFrom || field == kFieldProductTo) {
     records::TagProduct product{};
     if (!PickProduct(text, 0, ctx->products, &product, 4, 9, 13, 60)) return 0x20;
-    code = Trimmed(product.number);
+    code = TrimField(product.number);
   } else if (field == kFieldCustomerFrom || field == kFieldCustomerTo) {
     records::CustVendRecord customer{};
     if (!PickCustomer(text, 0, ctx->customers, &customer, 4, 5, 13, 68)) return 0x20;
-    code = Trimmed(customer.code);
+    code = TrimField(customer.code);
   } else {
     return 0;
   }
@@ -332,14 +309,8 @@ int BackorderRun::Run(const char* parameterText) {
 }
 
 bool BackorderRun::Prepare(const char* parameterText) {
-  if (parameterText != nullptr && !StrIsBlank(parameterText)) {
-    CBackorderParamString parser;
-    if (!ParsePreset(&parser, parameterText, &params_)) return false;
-    // A saved run names no file to write; whatever it carries is not the
-    // user's choice.
-    if (IsSavedRunInput(params_.input)) params_.output[0] = '\0';
-  }
-  return true;
+  CBackorderParamString parser;
+  return ApplyReportPreset(&parser, parameterText, &params_);
 }
 
 void BackorderRun::Body() {
@@ -353,8 +324,8 @@ void BackorderRun::Body() {
     if (WinOpen(&window_, kWindowTop, kWindowLeft, kWindowRows, kWindowCols, 1, 1, ' ', kWindowTitle) != 0) return;
     if (BackorderScreen(&params_, &window_, products_, files_.handle[2]) != 0) return;
   }
-  first_ = TrimmedText(params_.firstCode);
-  last_ = TrimmedText(params_.lastCode);
+  first_ = TrimText(params_.firstCode);
+  last_ = TrimText(params_.lastCode);
   if (!BackorderCodesFit(params_)) {
     ShowBadParameters("a customer code holds at most 10 characters.");
     return;
@@ -417,17 +388,14 @@ void BackorderRun::Print() {
     if (status != kStatusOk && status != kStatusEndOfFile) failed = true;
   }
   if (failed) {
-    // What was printed is shown for what it is; a file is not left looking
-    // like a finished report.
-    ReportWriteText(&info_, "*** The report is incomplete: the company's files could not be read ***", 0, 1);
-    if (info_.destination != kDestPreview) info_.discard = 1;
+    EndIncompleteReport(&info_);
     return;
   }
   ReportNewPage(&info_);
 }
 
 std::string BackorderRun::SortCode() const {
-  return ByCustomer() ? Trimmed(record_.customerCode) : Trimmed(record_.productCode);
+  return ByCustomer() ? TrimField(record_.customerCode) : TrimField(record_.productCode);
 }
 
 int BackorderRun::FindRecord(int op) {
@@ -452,18 +420,18 @@ int BackorderRun::FindRecord(int op) {
 void BackorderRun::BuildLayouts() {
   for (int i = 0; i < kLineCount; ++i) {
     const bool quantity = i >= kOrdered;
-    headings_[static_cast<std::size_t>(i)] = Column(kColumnText, "%s", kLineX[i], kHeadings[i],
+    headings_[static_cast<std::size_t>(i)] = MakeColumn(kColumnText, "%s", kLineX[i], kHeadings[i],
                                                     quantity ? kAlignRight : kAlignLeft,
                                                     quantity ? kQuantityWidth : 0);
   }
-  line_[kInvoice] = Column(kColumnText, "%-10.10s", kLineX[kInvoice], invoice_);
-  line_[kInvoiceDate] = Column(kColumnDate, "%-8s", kLineX[kInvoiceDate], &invoiceDate_);
-  line_[kCustomer] = Column(kColumnText, "%-10.10s", kLineX[kCustomer], customer_);
-  line_[kProduct] = Column(kColumnText, "%-14.14s", kLineX[kProduct], product_);
-  line_[kOrdered] = Column(kColumnText, "%11.11s", kLineX[kOrdered], ordered_);
-  line_[kShipped] = Column(kColumnText, "%11.11s", kLineX[kShipped], shipped_);
-  line_[kBackOrdered] = Column(kColumnText, "%11.11s", kLineX[kBackOrdered], backOrdered_);
-  line_[kOnHand] = Column(kColumnText, "%11.11s", kLineX[kOnHand], onHand_);
+  line_[kInvoice] = MakeColumn(kColumnText, "%-10.10s", kLineX[kInvoice], invoice_);
+  line_[kInvoiceDate] = MakeColumn(kColumnDate, "%-8s", kLineX[kInvoiceDate], &invoiceDate_);
+  line_[kCustomer] = MakeColumn(kColumnText, "%-10.10s", kLineX[kCustomer], customer_);
+  line_[kProduct] = MakeColumn(kColumnText, "%-14.14s", kLineX[kProduct], product_);
+  line_[kOrdered] = MakeColumn(kColumnText, "%11.11s", kLineX[kOrdered], ordered_);
+  line_[kShipped] = MakeColumn(kColumnText, "%11.11s", kLineX[kShipped], shipped_);
+  line_[kBackOrdered] = MakeColumn(kColumnText, "%11.11s", kLineX[kBackOrdered], backOrdered_);
+  line_[kOnHand] = MakeColumn(kColumnText, "%11.11s", kLineX[kOnHand], onHand_);
 }
 
 void BackorderRun::PageHeading() {
@@ -496,9 +464,9 @@ int BackorderRun::WriteLine() {
     MsgRecordError(status, 1, kOpGetEqual, records::kFileProducts, 0);
     return status;
   }
-  std::snprintf(invoice_, sizeof invoice_, "%s", Trimmed(b.transactionNumber).c_str());
-  std::snprintf(customer_, sizeof customer_, "%s", Trimmed(b.customerCode).c_str());
-  std::snprintf(product_, sizeof product_, "%s", Trimmed(b.productCode).c_str());
+  std::snprintf(invoice_, sizeof invoice_, "%s", TrimField(b.transactionNumber).c_str());
+  std::snprintf(customer_, sizeof customer_, "%s", TrimField(b.customerCode).c_str());
+  std::snprintf(product_, sizeof product_, "%s", TrimField(b.productCode).c_str());
   invoiceDate_ = b.date;
   FormatQuantity(ordered_, b.secondQuantity);
   FormatQuantity(shipped_, b.secondQuantity - b.backOrderedQuantity);
@@ -512,12 +480,12 @@ int BackorderRun::WriteLine() {
   ClearLinks(line_.data());
   if (info_.links) {
     CReportParamString invoice(invoiceLink_.params, kLinkParamCapacity);
-    if (invoice.WriteParam("tranno", Trimmed(b.transactionNumber), true))
+    if (invoice.WriteParam("tranno", TrimField(b.transactionNumber), true))
       LinkColumns(line_.data(), {kInvoice}, &invoiceLink_);
     CReportParamString customer(customerLink_.params, kLinkParamCapacity);
-    if (customer.WriteParam("cdno", Trimmed(b.customerCode), true)) LinkColumns(line_.data(), {kCustomer}, &customerLink_);
+    if (customer.WriteParam("cdno", TrimField(b.customerCode), true)) LinkColumns(line_.data(), {kCustomer}, &customerLink_);
     CReportParamString item(productLink_.params, kLinkParamCapacity);
-    if (item.WriteParam("cdno", Trimmed(b.productCode), true)) LinkColumns(line_.data(), {kProduct}, &productLink_);
+    if (item.WriteParam("cdno", TrimField(b.productCode), true)) LinkColumns(line_.data(), {kProduct}, &productLink_);
   }
   ReportWriteColumns(&info_, line_.data(), 1);
   return kStatusOk;

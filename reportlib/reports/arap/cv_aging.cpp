@@ -106,21 +106,11 @@ struct AgingLine {
 
 // --- Column layouts -------------------------------------------------------------------------
 
-TagReportColumn Column(ReportColumnKind kind, const char* format, int x, std::int32_t align = kAlignAsFormatted,
-                       std::int32_t width = 0) {
-  TagReportColumn c;
-  c.kind = kind;
-  std::snprintf(c.format, sizeof c.format, "%s", format);
-  c.x = static_cast<std::uint16_t>(x);
-  c.align = align;
-  c.width = width;
-  return c;
-}
+// A column whose value is bound when the layout is built.
+TagReportColumn Column(ReportColumnKind kind, const char* format, int x) { return MakeColumn(kind, format, x, nullptr); }
 
 TagReportColumn Heading(const char* caption, int x, std::int32_t align = kAlignLeft, std::int32_t width = 0) {
-  TagReportColumn c = Column(kColumnText, "%s", x, align, width);
-  c.value = caption;
-  return c;
+  return MakeColumn(kColumnText, "%s", x, caption, align, width);
 }
 
 // The item line: item number, date, due date, kind, mark, amount, then the
@@ -156,11 +146,6 @@ class AgingRun {
   int Run(const char* parameterText);
 
  private:
-  struct IndexGuard {
-    CustVendReportParams* params;
-    ~IndexGuard() { CustVendRunEnd(params); }
-  };
-
   bool Receivables() const { return menuId_ == kMenuCustomerAging; }
   int OpenItemFile() const {
     return Receivables() ? records::kFileReceivablesOpenInvoices : records::kFilePayablesOpenInvoices;
@@ -204,7 +189,7 @@ class AgingRun {
   WindowGuard windowGuard_{&window_};
   FileSet files_;
   BtrvHandle openItems_ = 0;
-  IndexGuard indexGuard_{&params_};
+  CustVendIndexGuard indexGuard_{&params_};
   TagRepInfo info_{};
   ReportRunGuard reportGuard_{&info_};
 
@@ -262,27 +247,7 @@ int AgingRun::Run(const char* parameterText) {
 
 // Defaults, the preset over them, and the ranges it names.
 bool AgingRun::Prepare(const char* parameterText) {
-  InitCustVendParams(menuId_, &params_);
-  if (parameterText != nullptr && !StrIsBlank(parameterText)) {
-    CCustVendParamString parser(Receivables() ? 0 : 1);
-    if (!ParsePreset(&parser, parameterText, &params_)) return false;
-    // A saved run names no file to write; whatever it carries is not the
-    // user's choice.
-    if (IsSavedRunInput(params_.input)) params_.output[0] = '\0';
-  }
-  const char* which = "sort";
-  const int ranges = ResolveCustVendRanges(&params_, &which);
-  if (ranges == kRangeOk) return true;
-  if (ranges == kRangeFromAfterTo) {
-    MsgShow(205, 1);
-  } else if (ranges == kRangeBadValue) {
-    ShowBadParameters(std::string("the ") + which + " range holds a value that is not a date or a number.");
-  } else {
-    const RangeCriterion& r = std::string_view(which) == "sort" ? params_.sortRange : params_.rankRange;
-    ShowBadParameters(std::string("the ") + which + " field \"" + Trimmed(r.caption) +
-                      "\" is not a field of this report.");
-  }
-  return false;
+  return PrepareCustVendParams(menuId_, Receivables() ? 0 : 1, parameterText, &params_);
 }
 
 int AgingRun::Body() {
@@ -349,10 +314,7 @@ int AgingRun::PrintAccounts() {
     if (status != kStatusOk && status != kStatusEndOfFile) failed = true;
   }
   if (failed) {
-    // What was printed is shown for what it is; a file is not left looking
-    // like a finished report.
-    ReportWriteText(&info_, "*** The report is incomplete: the company's files could not be read ***", 0, 1);
-    if (info_.destination != kDestPreview) info_.discard = 1;
+    EndIncompleteReport(&info_);
     return 0;
   }
   if (groupOpen_) EndGroup();

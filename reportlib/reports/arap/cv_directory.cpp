@@ -55,15 +55,6 @@ constexpr int kLastDayCount = 99;
 constexpr const char* kPhonePicture = "(nnn) nnnnnnnn";
 
 template <std::size_t N>
-std::string Trimmed(const char (&field)[N]) {
-  std::string s(field, strnlen(field, N));
-  while (!s.empty() && s.back() == ' ') s.pop_back();
-  std::size_t b = 0;
-  while (b < s.size() && s[b] == ' ') ++b;
-  return s.substr(b);
-}
-
-template <std::size_t N>
 void SetText(char (&out)[N], std::string_view text) {
   std::snprintf(out, N, "%.*s", static_cast<int>(text.size()), text.data());
 }
@@ -74,7 +65,7 @@ std::int64_t Cents(double amount) { return std::llround(NumRound(amount, 2) * 10
 // A phone as stored, or "" when nothing was entered into it.
 template <std::size_t N>
 std::string PhoneOf(const char (&field)[N]) {
-  const std::string phone = Trimmed(field);
+  const std::string phone = TrimField(field);
   return StrApplyMask(phone.c_str(), kPhonePicture) ? std::string() : phone;
 }
 
@@ -106,12 +97,12 @@ bool IsDirectoryGroupField(int fieldId) {
 // The account's value of a group field; "" for any other field.
 std::string DirectoryGroupText(const records::CustVendRecord& r, int fieldId) {
   switch (fieldId) {
-    case kCvFieldDepartment: return Trimmed(r.department);
-    case kCvFieldSalesperson: return Trimmed(r.salesperson);
-    case kCvFieldTerritory: return Trimmed(r.territory);
-    case kCvFieldVendorType: return Trimmed(r.vendorType);
-    case kCvFieldZipCode: return Trimmed(r.zipCode);
-    case kCvFieldAccount: return Trimmed(r.glAccount);
+    case kCvFieldDepartment: return TrimField(r.department);
+    case kCvFieldSalesperson: return TrimField(r.salesperson);
+    case kCvFieldTerritory: return TrimField(r.territory);
+    case kCvFieldVendorType: return TrimField(r.vendorType);
+    case kCvFieldZipCode: return TrimField(r.zipCode);
+    case kCvFieldAccount: return TrimField(r.glAccount);
     default: return {};
   }
 }
@@ -143,20 +134,8 @@ enum MoreColumn { kMoreCode, kMoreText, kMorePhone, kMoreCount };
 // The subtotal and total lines: caption, count, balance.
 enum TotalColumn { kTotalCaption, kTotalCount, kTotalBalance, kTotalColumns };
 
-TagReportColumn Column(ReportColumnKind kind, const char* format, int x, const void* value,
-                       std::int32_t align = kAlignAsFormatted, std::int32_t width = 0) {
-  TagReportColumn c;
-  c.kind = kind;
-  std::snprintf(c.format, sizeof c.format, "%s", format);
-  c.x = static_cast<std::uint16_t>(x);
-  c.value = value;
-  c.align = align;
-  c.width = width;
-  return c;
-}
-
 TagReportColumn Heading(const char* caption, int x, std::int32_t align = kAlignLeft, std::int32_t width = 0) {
-  return Column(kColumnText, "%s", x, caption, align, width);
+  return MakeColumn(kColumnText, "%s", x, caption, align, width);
 }
 
 // One heading row: the captions over the account line's columns ("" none).
@@ -188,11 +167,6 @@ class DirectoryRun {
   int Run(const char* parameterText);
 
  private:
-  struct IndexGuard {
-    CustVendReportParams* params;
-    ~IndexGuard() { CustVendRunEnd(params); }
-  };
-
   bool Customers() const { return menuId_ == kMenuCustomerDirectory; }
   int AccountFile() const { return Customers() ? records::kFileCustomers : records::kFileVendors; }
   int AddressFile() const { return Customers() ? records::kFileCustomerAddresses : records::kFileVendorAddresses; }
@@ -228,7 +202,7 @@ class DirectoryRun {
   WindowGuard windowGuard_{&window_};
   FileSet files_;
   BtrvHandle addresses_ = 0, terms_ = 0;
-  IndexGuard indexGuard_{&params_};
+  CustVendIndexGuard indexGuard_{&params_};
   TagRepInfo info_{};
   ReportRunGuard reportGuard_{&info_};
 
@@ -283,27 +257,7 @@ int DirectoryRun::Run(const char* parameterText) {
 
 // Defaults, the preset over them, and the ranges it names.
 bool DirectoryRun::Prepare(const char* parameterText) {
-  InitCustVendParams(menuId_, &params_);
-  if (parameterText != nullptr && !StrIsBlank(parameterText)) {
-    CCustVendParamString parser(Customers() ? 0 : 1);
-    if (!ParsePreset(&parser, parameterText, &params_)) return false;
-    // A saved run names no file to write; whatever it carries is not the
-    // user's choice.
-    if (IsSavedRunInput(params_.input)) params_.output[0] = '\0';
-  }
-  const char* which = "sort";
-  const int ranges = ResolveCustVendRanges(&params_, &which);
-  if (ranges == kRangeOk) return true;
-  if (ranges == kRangeFromAfterTo) {
-    MsgShow(205, 1);
-  } else if (ranges == kRangeBadValue) {
-    ShowBadParameters(std::string("the ") + which + " range holds a value that is not a date or a number.");
-  } else {
-    const RangeCriterion& r = std::string_view(which) == "sort" ? params_.sortRange : params_.rankRange;
-    ShowBadParameters(std::string("the ") + which + " field \"" + Trimmed(r.caption) +
-                      "\" is not a field of this report.");
-  }
-  return false;
+  return PrepareCustVendParams(menuId_, Customers() ? 0 : 1, parameterText, &params_);
 }
 
 void DirectoryRun::Body() {
@@ -348,25 +302,25 @@ void DirectoryRun::BuildLayouts() {
   // "Terms" stands over the three columns of the terms.
   heading1_[kTermsText].width = 0;
 
-  account_[kCode] = Column(kColumnText, "%-10.10s", kAccountX[kCode], code_);
-  account_[kName] = Column(kColumnText, "%-40.40s", kAccountX[kName], name_);
-  account_[kPhone] = Column(kColumnText, "%-14.14s", kAccountX[kPhone], phone_);
-  account_[kDepartment] = Column(kColumnText, "%-5.5s", kAccountX[kDepartment], department_);
-  account_[kSales] = Column(kColumnText, "%-5.5s", kAccountX[kSales], sales_);
-  account_[kTermsText] = Column(kColumnText, "%-4.4s", kAccountX[kTermsText], termsText_);
-  account_[kDiscountDays] = Column(kColumnText, "%4.4s", kAccountX[kDiscountDays], discountDays_);
-  account_[kDueDays] = Column(kColumnText, "%8.8s", kAccountX[kDueDays], dueDays_);
-  account_[kAccountType] = Column(kColumnText, "%-7.7s", kAccountX[kAccountType], accountType_);
-  account_[kCreditLimit] = Column(kColumnAmount, "%11.2f", kAccountX[kCreditLimit], &creditLimit_);
-  account_[kBalance] = Column(kColumnAmount, "%12.2f", kAccountX[kBalance], &balance_);
+  account_[kCode] = MakeColumn(kColumnText, "%-10.10s", kAccountX[kCode], code_);
+  account_[kName] = MakeColumn(kColumnText, "%-40.40s", kAccountX[kName], name_);
+  account_[kPhone] = MakeColumn(kColumnText, "%-14.14s", kAccountX[kPhone], phone_);
+  account_[kDepartment] = MakeColumn(kColumnText, "%-5.5s", kAccountX[kDepartment], department_);
+  account_[kSales] = MakeColumn(kColumnText, "%-5.5s", kAccountX[kSales], sales_);
+  account_[kTermsText] = MakeColumn(kColumnText, "%-4.4s", kAccountX[kTermsText], termsText_);
+  account_[kDiscountDays] = MakeColumn(kColumnText, "%4.4s", kAccountX[kDiscountDays], discountDays_);
+  account_[kDueDays] = MakeColumn(kColumnText, "%8.8s", kAccountX[kDueDays], dueDays_);
+  account_[kAccountType] = MakeColumn(kColumnText, "%-7.7s", kAccountX[kAccountType], accountType_);
+  account_[kCreditLimit] = MakeColumn(kColumnAmount, "%11.2f", kAccountX[kCreditLimit], &creditLimit_);
+  account_[kBalance] = MakeColumn(kColumnAmount, "%12.2f", kAccountX[kBalance], &balance_);
 
-  more_[kMoreCode] = Column(kColumnText, "%-10.10s", kAccountX[kCode], moreCode_);
-  more_[kMoreText] = Column(kColumnText, "%-40.40s", kAccountX[kName], moreText_);
-  more_[kMorePhone] = Column(kColumnText, "%-14.14s", kAccountX[kPhone], morePhone_);
+  more_[kMoreCode] = MakeColumn(kColumnText, "%-10.10s", kAccountX[kCode], moreCode_);
+  more_[kMoreText] = MakeColumn(kColumnText, "%-40.40s", kAccountX[kName], moreText_);
+  more_[kMorePhone] = MakeColumn(kColumnText, "%-14.14s", kAccountX[kPhone], morePhone_);
 
-  total_[kTotalCaption] = Column(kColumnText, "%-30.30s", 1, totalCaption_);
-  total_[kTotalCount] = Column(kColumnLong, "%6d", 32, &totalCount_);
-  total_[kTotalBalance] = Column(kColumnAmount, "%12.2f", kAccountX[kBalance], &totalBalance_);
+  total_[kTotalCaption] = MakeColumn(kColumnText, "%-30.30s", 1, totalCaption_);
+  total_[kTotalCount] = MakeColumn(kColumnLong, "%6d", 32, &totalCount_);
+  total_[kTotalBalance] = MakeColumn(kColumnAmount, "%12.2f", kAccountX[kBalance], &totalBalance_);
 }
 
 // --- The walk ------------------------------------------------------------------------------
@@ -416,10 +370,7 @@ void DirectoryRun::PrintAccounts() {
     if (status != kStatusOk && status != kStatusEndOfFile) failed = true;
   }
   if (failed) {
-    // What was printed is shown for what it is; a file is not left looking
-    // like a finished report.
-    ReportWriteText(&info_, "*** The report is incomplete: the company's files could not be read ***", 0, 1);
-    if (info_.destination != kDestPreview) info_.discard = 1;
+    EndIncompleteReport(&info_);
     return;
   }
   if (stopped) {
@@ -439,7 +390,7 @@ void DirectoryRun::PrintAccounts() {
 // The account's terms: false when it names none, or none is on file (and
 // after the error box, shown once a run, when the terms cannot be read).
 bool DirectoryRun::ReadTerms(records::TermsRecord* terms) {
-  const std::string code = Trimmed(record_.termsCode);
+  const std::string code = TrimField(record_.termsCode);
   if (code.empty()) return false;
   char key[255] = {};
   std::memcpy(key, code.data(), code.size());
@@ -454,17 +405,17 @@ bool DirectoryRun::ReadTerms(records::TermsRecord* terms) {
 
 void DirectoryRun::SetAccountColumns(const records::TermsRecord* terms) {
   const records::CustVendRecord& r = record_;
-  SetText(code_, Trimmed(r.code));
-  SetText(name_, Trimmed(r.name));
+  SetText(code_, TrimField(r.code));
+  SetText(name_, TrimField(r.name));
   SetText(phone_, PhoneOf(r.phone1));
-  SetText(department_, Customers() ? Trimmed(r.department) : Trimmed(r.territory));
-  SetText(sales_, Customers() ? Trimmed(r.salesperson) : Trimmed(r.vendorType));
+  SetText(department_, Customers() ? TrimField(r.department) : TrimField(r.territory));
+  SetText(sales_, Customers() ? TrimField(r.salesperson) : TrimField(r.vendorType));
   SetText(accountType_, AccountTypeText(r));
   creditLimit_ = r.creditLimit;
   balance_ = r.balance;
   termsText_[0] = discountDays_[0] = dueDays_[0] = '\0';
   if (terms != nullptr) {
-    SetText(termsText_, Trimmed(terms->termsText));
+    SetText(termsText_, TrimField(terms->termsText));
     // Under terms of type 'D' a count of 99 is the last day of the month.
     auto days = [&](int count, char* out, std::size_t size) {
       if (count == kLastDayCount && terms->type == 'D') {
@@ -485,16 +436,16 @@ std::vector<std::array<std::string, kMoreCount>> DirectoryRun::MoreRows() const 
   const records::CustVendRecord& r = record_;
   std::vector<std::string> lines;
   for (const auto& line : r.addressLines) {
-    std::string text = Trimmed(line);
+    std::string text = TrimField(line);
     if (!text.empty()) lines.push_back(std::move(text));
   }
   std::vector<std::array<std::string, kMoreCount>> rows;
   std::size_t next = 0;
   auto nextLine = [&]() { return next < lines.size() ? lines[next++] : std::string(); };
-  rows.push_back({Trimmed(r.glAccount), nextLine(), PhoneOf(r.phone2)});
+  rows.push_back({TrimField(r.glAccount), nextLine(), PhoneOf(r.phone2)});
   rows.push_back({std::string(), nextLine(), PhoneOf(r.fax)});
   while (next < lines.size()) rows.push_back({std::string(), nextLine(), std::string()});
-  const std::string contact = Trimmed(r.contact);
+  const std::string contact = TrimField(r.contact);
   if (!contact.empty()) rows.push_back({std::string(), contact, std::string()});
   std::vector<std::array<std::string, kMoreCount>> kept;
   for (auto& row : rows)
@@ -505,7 +456,7 @@ std::vector<std::array<std::string, kMoreCount>> DirectoryRun::MoreRows() const 
 void DirectoryRun::SetAccountLinks() {
   ClearLinks(account_.data());
   if (!info_.links) return;
-  const std::string code = Trimmed(record_.code);
+  const std::string code = TrimField(record_.code);
   CReportParamString account(accountLink_.params, kLinkParamCapacity);
   const bool accountLinked = account.WriteParam("cdno", code, true);
   if (accountLinked) LinkColumns(account_.data(), {kCode}, &accountLink_);
@@ -522,7 +473,7 @@ void DirectoryRun::SetAccountLinks() {
       aging.WriteParam("cvend", code, false))
     LinkColumns(account_.data(), {kBalance}, &agingLink_);
   CReportParamString gl(glLink_.params, kLinkParamCapacity);
-  if (!gl.WriteParam("cdno", Trimmed(record_.glAccount), true)) glLink_.params[0] = '\0';
+  if (!gl.WriteParam("cdno", TrimField(record_.glAccount), true)) glLink_.params[0] = '\0';
 }
 
 void DirectoryRun::WriteAccount() {
@@ -550,7 +501,7 @@ void DirectoryRun::WriteMoreRow(const std::array<std::string, kMoreCount>& row, 
 }
 
 int DirectoryRun::WriteAlternateAddresses() {
-  const std::string code = Trimmed(record_.code);
+  const std::string code = TrimField(record_.code);
   char key[255] = {};
   std::memcpy(key, record_.code, sizeof record_.code);
   records::AlternateAddress address{};
@@ -560,14 +511,14 @@ int DirectoryRun::WriteAlternateAddresses() {
     if (status == kStatusEndOfFile || status == kStatusKeyNotFound) return kStatusOk;
     if (status != kStatusOk) return MsgRecordError(status, 1, op, AddressFile(), 0);
     // The first address of another account ends this one's.
-    if (oem::CompareText(Trimmed(address.code), code) != 0) return kStatusOk;
+    if (oem::CompareText(TrimField(address.code), code) != 0) return kStatusOk;
     int lastKey = 0;
     if (ReportCheckUserBreak(&info_, &lastKey)) return 27;
 
     std::vector<std::array<std::string, kMoreCount>> rows;
     for (int i = 0; i < 4; ++i) {
       std::string phone = i < 3 ? PhoneOf(address.phones[i]) : std::string();
-      std::string line = Trimmed(address.addressLines[i]);
+      std::string line = TrimField(address.addressLines[i]);
       if (!line.empty() || !phone.empty()) rows.push_back({std::string(), std::move(line), std::move(phone)});
     }
     if (rows.empty()) continue;

@@ -26,42 +26,8 @@ using records::TagRecPayHeader;
 constexpr int kReceivables = 302;
 constexpr int kPayables = 303;
 
-std::string Number(const TagRecPayHeader& h) {
-  return Trimmed(std::string(h.transactionNumber, strnlen(h.transactionNumber, sizeof h.transactionNumber)));
-}
-
-// The transactions a journal page shows: the number of each line that begins
-// with one (right-justified in the first ten columns), in the order printed.
-std::vector<std::string> TransactionsShown(const std::string& text) {
-  std::vector<std::string> out;
-  for (const std::string& line : Lines(text)) {
-    if (line.size() < 12 || line[0] != ' ' || line[9] == ' ' || line[10] != ' ') continue;
-    const std::string number = Trimmed(line.substr(0, 10));
-    if (!number.empty() && number.find_first_not_of("0123456789") == std::string::npos) out.push_back(number);
-  }
-  return out;
-}
-
-// The G/L summary page: each account's line as "account name: Dr x" or
-// "... Cr x", then its totals as "totals: x / y".
-std::vector<std::string> SummaryLines(const std::string& page) {
-  std::vector<std::string> out;
-  bool inTable = false;
-  for (const std::string& line : Lines(page)) {
-    if (line.find("Acct#") != std::string::npos) {
-      inTable = true;
-      continue;
-    }
-    if (!inTable || line.find("---") != std::string::npos || Trimmed(line).empty()) continue;
-    if (line.find("Summary totals") != std::string::npos) {
-      out.push_back("totals: " + Cell(line, 63, 11) + " / " + Cell(line, 77, 11));
-      break;
-    }
-    const std::string debit = Cell(line, 63, 11), credit = Cell(line, 77, 11);
-    out.push_back(Cell(line, 1, 10) + " " + Cell(line, 12, 25) + ": " + (debit.empty() ? "Cr " + credit : "Dr " + debit));
-  }
-  return out;
-}
+// The G/L summary page's table: its debits and credits, its totals line.
+const SummaryLayout kSummary = {"Acct#", 63, 77, "Summary totals"};
 
 class ArApJournalTest : public LedgerJournalTest {
  protected:
@@ -97,7 +63,7 @@ TEST_F(ArApJournalTest, JournalModePrintsThePeriodsUnpostedTransactionsAndStamps
   ASSERT_GE(pages.size(), 2u) << transcript;
   std::string journal;
   for (std::size_t i = 0; i + 1 < pages.size(); ++i) journal += pages[i];
-  EXPECT_EQ(TransactionsShown(journal), kMarchReceivables) << journal;
+  EXPECT_EQ(TransactionsShown(journal, 0), kMarchReceivables) << journal;
   EXPECT_NE(journal.find("Receivables Journal"), std::string::npos);
   EXPECT_NE(journal.find("Select: Date From: 03/01/25 To: 03/31/25"), std::string::npos) << journal;
 
@@ -167,7 +133,7 @@ TEST_F(ArApJournalTest, TheGLSummaryNetsThePeriodsDistributionPerAccountControlF
   EXPECT_NE(summary.find("Receivables distribution"), std::string::npos) << summary;
   // 107 is deleted, 108 posted, 109 and 110 of other periods: none counts;
   // the comment line of 103 carries nothing.  105's 10.00 shows in the totals.
-  EXPECT_EQ(SummaryLines(summary), (std::vector<std::string>{
+  EXPECT_EQ(SummaryLines(summary, kSummary), (std::vector<std::string>{
                                        "1200 Accounts Receivable: Dr 980.00",
                                        "1010 Cash - Operating: Dr 50.00",
                                        "4000 Sales: Cr 960.00",
@@ -186,13 +152,13 @@ TEST_F(ArApJournalTest, ThePayablesJournalPrintsItsControlAccountEvenAtZero) {
   ASSERT_GE(pages.size(), 2u) << transcript;
   EXPECT_NE(pages[0].find("Payables Journal"), std::string::npos);
   EXPECT_NE(pages[0].find("Vendor Name"), std::string::npos);
-  EXPECT_EQ(TransactionsShown(pages[0]), (std::vector<std::string>{"202", "203", "204"})) << pages[0];
+  EXPECT_EQ(TransactionsShown(pages[0], 0), (std::vector<std::string>{"202", "203", "204"})) << pages[0];
   EXPECT_EQ(MessageNumbers(transcript), std::vector<int>{1345}) << transcript;
   EXPECT_NE(transcript.find("Vendor V999 is not on file.\nAccounts Payable transaction 204."), std::string::npos)
       << transcript;
   // 202 and 203 cancel each other: the control account 2000 still prints
   // (at zero, as a credit); 6300 does not.
-  EXPECT_EQ(SummaryLines(pages.back()), (std::vector<std::string>{
+  EXPECT_EQ(SummaryLines(pages.back(), kSummary), (std::vector<std::string>{
                                             "2000 Accounts Payable: Cr 0.00",
                                             "6100 Rent: Dr 50.00",
                                             "6800 Bank Charges: Cr 50.00",
@@ -239,7 +205,7 @@ TEST_F(ArApJournalTest, AHeaderInUseStaysUnstampedAndIsToldOnceAfterTheReport) {
   const std::string transcript = RunJournal(kReceivables, "F10");
   BtrvClose(other);
 
-  EXPECT_EQ(TransactionsShown(PreviewText(transcript)), kMarchReceivables) << "the walk goes on";
+  EXPECT_EQ(TransactionsShown(PreviewText(transcript), 0), kMarchReceivables) << "the walk goes on";
   std::set<std::string> stamped(kMarchReceivables.begin(), kMarchReceivables.end());
   stamped.erase("103");
   EXPECT_EQ(Stamped(records::kFileReceivablesHeaders), stamped);
@@ -283,7 +249,7 @@ TEST_F(ArApJournalTest, ListingOverARangePrintsItAndChangesNoByte) {
     SCOPED_TRACE(c.name);
     const std::string transcript = RunJournal(kReceivables, c.keys);
     const std::string report = PreviewText(transcript);
-    EXPECT_EQ(TransactionsShown(report), c.shown) << report;
+    EXPECT_EQ(TransactionsShown(report, 0), c.shown) << report;
     EXPECT_NE(report.find("Receivables Listing"), std::string::npos);
     EXPECT_EQ(report.find("General Ledger Summary"), std::string::npos) << "no summary in a listing";
     EXPECT_EQ(MessageNumbers(transcript), std::vector<int>{}) << transcript;
@@ -365,14 +331,14 @@ TEST_F(ArApJournalTest, OnTheSampleCompanyEachJournalListsItsPeriodAndItsSummary
     ASSERT_GE(pages.size(), 2u) << transcript;
     std::string journal;
     for (std::size_t i = 0; i + 1 < pages.size(); ++i) journal += pages[i];
-    const std::vector<std::string> shown = TransactionsShown(journal);
+    const std::vector<std::string> shown = TransactionsShown(journal, 0);
     EXPECT_EQ(std::set<std::string>(shown.begin(), shown.end()), unposted);
     EXPECT_EQ(Stamped(headerFile), unposted);
     EXPECT_EQ(MessageNumbers(transcript), std::vector<int>{}) << transcript;
     // Balanced transactions: the journal's totals and the summary's foot.
     const std::string totals = LineWith(journal, "Journal totals");
     EXPECT_EQ(Cell(totals, 104, 11), Cell(totals, 116, 11)) << totals;
-    const std::vector<std::string> summary = SummaryLines(pages.back());
+    const std::vector<std::string> summary = SummaryLines(pages.back(), kSummary);
     ASSERT_FALSE(summary.empty()) << pages.back();
     const std::string foot = summary.back();
     EXPECT_EQ(foot.substr(0, foot.find(" / ")), "totals: " + foot.substr(foot.find(" / ") + 3)) << foot;

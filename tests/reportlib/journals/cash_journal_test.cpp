@@ -24,42 +24,9 @@ using records::CashHeader;
 
 constexpr int kCashJournal = 310;
 
-std::string Number(const CashHeader& h) {
-  return Trimmed(std::string(h.transactionNumber, strnlen(h.transactionNumber, sizeof h.transactionNumber)));
-}
-
-// The transactions a journal page shows: the number of each header row (in
-// print columns 1-10), in the order printed.
-std::vector<std::string> TransactionsShown(const std::string& text) {
-  std::vector<std::string> out;
-  for (const std::string& line : Lines(text)) {
-    if (line.size() < 13 || line[0] != ' ' || line[10] == ' ' || line[11] != ' ') continue;
-    const std::string number = Trimmed(line.substr(1, 10));
-    if (!number.empty() && number.find_first_not_of("0123456789") == std::string::npos) out.push_back(number);
-  }
-  return out;
-}
-
-// The G/L distribution summary: each line as "account name: Dr x" or "...:
-// Cr x", then the totals as "totals: x / y".
-std::vector<std::string> SummaryLines(const std::string& page) {
-  std::vector<std::string> out;
-  bool inTable = false;
-  for (const std::string& line : Lines(page)) {
-    if (line.find("Acct. No.") != std::string::npos) {
-      inTable = true;
-      continue;
-    }
-    if (!inTable || line.find("---") != std::string::npos || Trimmed(line).empty()) continue;
-    const std::string debit = Cell(line, 38, 11), credit = Cell(line, 50, 11);
-    if (Cell(line, 1, 36).empty()) {
-      out.push_back("totals: " + debit + " / " + credit);
-      break;
-    }
-    out.push_back(Cell(line, 1, 10) + " " + Cell(line, 12, 25) + ": " + (debit.empty() ? "Cr " + credit : "Dr " + debit));
-  }
-  return out;
-}
+// The G/L distribution summary's table: its debits and credits; the totals
+// line holds no account.
+const SummaryLayout kSummary = {"Acct. No.", 38, 50, nullptr};
 
 Json Header(const char* journal, const char* number, char type, char side, char distribution, const char* paidTo,
             double amount, double discount = 0, const char* bank = "1010") {
@@ -112,7 +79,7 @@ TEST_F(CashJournalTest, JournalModePrintsThePeriodsTransactionsWithTheirLinesAnd
   const std::vector<std::string> pages = ReportPages(transcript);
   ASSERT_GE(pages.size(), 2u) << transcript;
   const std::string& journal = pages[0];
-  EXPECT_EQ(TransactionsShown(journal), kMarchCash) << journal;
+  EXPECT_EQ(TransactionsShown(journal, 1), kMarchCash) << journal;
   EXPECT_NE(journal.find("Cash Journal"), std::string::npos);
   EXPECT_NE(journal.find("Select: Date From: 03/01/25 To: 03/31/25"), std::string::npos) << journal;
 
@@ -186,7 +153,7 @@ TEST_F(CashJournalTest, TheSummaryShowsWhatPostingWillDebitAndCredit) {
   // and the G/L lines netted per account.  The deleted CR 1003 and CD 2003,
   // the posted CR 1004, February's CR 1005 and the comment line carry
   // nothing.
-  EXPECT_EQ(SummaryLines(pages.back()), (std::vector<std::string>{
+  EXPECT_EQ(SummaryLines(pages.back(), kSummary), (std::vector<std::string>{
                                             "1010 Cash - Operating: Cr 150.00",
                                             "1020 Cash - Payroll: Cr 75.50",
                                             "1200 Accounts Receivable: Cr 102.00",
@@ -236,7 +203,7 @@ TEST_F(CashJournalTest, EachKindOfTransactionPostsItsOwnSides) {
     const std::string transcript = RunJournal("F10");
     const std::vector<std::string> pages = ReportPages(transcript);
     ASSERT_EQ(pages.size(), 2u) << transcript;
-    EXPECT_EQ(SummaryLines(pages.back()), c.summary) << pages.back();
+    EXPECT_EQ(SummaryLines(pages.back(), kSummary), c.summary) << pages.back();
     EXPECT_EQ(MessageNumbers(transcript), std::vector<int>{}) << transcript;
   }
 }
@@ -313,7 +280,7 @@ TEST_F(CashJournalTest, AHeaderInUseStaysUnstampedAndIsToldOnceAfterTheReport) {
   const std::string transcript = RunJournal("F10");
   BtrvClose(other);
 
-  EXPECT_EQ(TransactionsShown(PreviewText(transcript)), kMarchCash) << "the walk goes on";
+  EXPECT_EQ(TransactionsShown(PreviewText(transcript), 1), kMarchCash) << "the walk goes on";
   EXPECT_EQ(Stamped(), (std::multiset<std::string>{"1001", "1002", "2002", "1003"}));
   EXPECT_EQ(MessageNumbers(transcript), std::vector<int>{551}) << transcript;
   EXPECT_LT(transcript.find("preview: closed"), transcript.rfind("message number: 551"));
@@ -329,7 +296,7 @@ TEST_F(CashJournalTest, ListingOverATransactionRangePrintsItAndChangesNoByte) {
   const std::string transcript = RunJournal(R"(Space Enter Enter Enter Enter "1001" Enter "2001" F10)");
   const std::string report = PreviewText(transcript);
   // Posted or not, in any period, in journal and number order.
-  EXPECT_EQ(TransactionsShown(report), (std::vector<std::string>{"2001", "1001", "1002", "1003", "1004", "1005"}))
+  EXPECT_EQ(TransactionsShown(report, 1), (std::vector<std::string>{"2001", "1001", "1002", "1003", "1004", "1005"}))
       << report;
   EXPECT_NE(report.find("Cash Listing"), std::string::npos);
   EXPECT_NE(Squeezed(report).find("Select: Transaction No. From: 1001 To: 2001"), std::string::npos) << report;
@@ -338,7 +305,7 @@ TEST_F(CashJournalTest, ListingOverATransactionRangePrintsItAndChangesNoByte) {
   EXPECT_EQ(MessageNumbers(transcript), std::vector<int>{}) << transcript;
   // Out of balance, but outside the range: a listing warns of nothing anyway.
   const std::string all = RunJournal(R"(Space Enter Enter Enter Enter "2005" Enter "2005" F10)");
-  EXPECT_EQ(TransactionsShown(PreviewText(all)), std::vector<std::string>{"2005"});
+  EXPECT_EQ(TransactionsShown(PreviewText(all), 1), std::vector<std::string>{"2005"});
   EXPECT_EQ(MessageNumbers(all), std::vector<int>{}) << all;
   EXPECT_EQ(Snapshot().files, before.files);
 }
@@ -397,11 +364,11 @@ TEST_F(CashJournalTest, OnTheSampleCompanyTheJournalListsThePeriodAndItsSummaryB
   ASSERT_GE(pages.size(), 2u) << transcript;
   std::string journal;
   for (std::size_t i = 0; i + 1 < pages.size(); ++i) journal += pages[i];
-  const std::vector<std::string> shown = TransactionsShown(journal);
+  const std::vector<std::string> shown = TransactionsShown(journal, 1);
   EXPECT_EQ(std::multiset<std::string>(shown.begin(), shown.end()), unposted);
   EXPECT_EQ(Stamped(), unposted);
   EXPECT_EQ(MessageNumbers(transcript), std::vector<int>{}) << transcript;
-  const std::vector<std::string> summary = SummaryLines(pages.back());
+  const std::vector<std::string> summary = SummaryLines(pages.back(), kSummary);
   ASSERT_FALSE(summary.empty()) << pages.back();
   const std::string foot = summary.back();
   EXPECT_EQ(foot.substr(0, foot.find(" / ")), "totals: " + foot.substr(foot.find(" / ") + 3)) << foot;

@@ -91,20 +91,6 @@ std::vector<std::string> HtmlPages(const std::string& path) {
   return pages;
 }
 
-// The pages of the preview's text in the transcript.
-std::vector<std::string> PreviewPages(const std::string& transcript) {
-  std::vector<std::string> pages;
-  const std::string text = PreviewText(transcript);
-  std::size_t at = 0;
-  while ((at = text.find("--- page ", at)) != std::string::npos) {
-    const std::size_t start = text.find('\n', at) + 1;
-    const std::size_t next = text.find("--- page ", start);
-    pages.push_back(text.substr(start, next == std::string::npos ? std::string::npos : next - start));
-    at = start;
-  }
-  return pages;
-}
-
 class GLJournalTest : public JournalTest {
  protected:
   void LoadFixture() { LoadCompany("gl_company.json"); }
@@ -273,7 +259,7 @@ TEST_F(GLJournalTest, AnUnattendedRunWritesTheHtmlThePreviewShows) {
   LoadFixture();
   const std::string listing = "type='1' jrnlbeg='AP' jrnlend='GJ' datebeg='03/01/25' dateend='03/31/25'";
   // At the window, preset by the same string, printed to the preview.
-  const std::vector<std::string> shown = PreviewPages(RunWindow("F10 Esc", (listing + " output='screen'").c_str()));
+  const std::vector<std::string> shown = ReportPages(RunWindow("F10 Esc", (listing + " output='screen'").c_str()));
   // Unattended, as command 301 with a parameter string.
   const std::string transcript = RunUnattended(listing + " output='" + HtmlPath() + "'");
   EXPECT_EQ(transcript.find("form start"), std::string::npos) << "no window: " << transcript;

@@ -41,6 +41,21 @@ inline std::string PreviewText(const std::string& transcript) {
   return transcript.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
+// The report's pages as the preview showed them (each from its first line to
+// its footer).
+inline std::vector<std::string> ReportPages(const std::string& transcript) {
+  std::vector<std::string> pages;
+  const std::string text = PreviewText(transcript);
+  std::size_t at = 0;
+  while ((at = text.find("--- page ", at)) != std::string::npos) {
+    const std::size_t start = text.find('\n', at) + 1;
+    const std::size_t next = text.find("--- page ", start);
+    pages.push_back(text.substr(start, next == std::string::npos ? std::string::npos : next - start));
+    at = start;
+  }
+  return pages;
+}
+
 class JournalTest : public qxtest::CompanyTest {
  protected:
   void SetUp() override {

@@ -1,10 +1,12 @@
 // Helpers of the receivables, payables and cash journal tests: the books of
 // fixtures/ledger_books.json with the transactions of a second fixture file,
-// the records of a file, and the report as the preview showed it, by page
-// and by line.
+// the records of a file, and the report as the preview showed it, by line,
+// by transaction and by summary line.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -12,21 +14,6 @@
 #include "journal_test_support.h"
 
 namespace journaltest {
-
-// The report's pages as the preview showed them (each from its first line to
-// its footer).
-inline std::vector<std::string> ReportPages(const std::string& transcript) {
-  std::vector<std::string> pages;
-  const std::string text = PreviewText(transcript);
-  std::size_t at = 0;
-  while ((at = text.find("--- page ", at)) != std::string::npos) {
-    const std::size_t start = text.find('\n', at) + 1;
-    const std::size_t next = text.find("--- page ", start);
-    pages.push_back(text.substr(start, next == std::string::npos ? std::string::npos : next - start));
-    at = start;
-  }
-  return pages;
-}
 
 inline std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -70,6 +57,56 @@ inline std::string Cell(const std::string& line, std::size_t x, std::size_t widt
 // A transaction number as headers store it: right-justified in 10.
 inline std::string TranNo(const std::string& number) {
   return std::string(10 - number.size(), ' ') + number;
+}
+
+// A header's transaction number, trimmed.
+template <class Header>
+std::string Number(const Header& h) {
+  return Trimmed(std::string(h.transactionNumber, strnlen(h.transactionNumber, sizeof h.transactionNumber)));
+}
+
+// The transactions a journal page shows, in the order printed: the number
+// of each line whose print columns [x, x + 10) hold digits right-justified,
+// with a blank in column 0 and after the number.
+inline std::vector<std::string> TransactionsShown(const std::string& text, std::size_t x) {
+  std::vector<std::string> out;
+  for (const std::string& line : Lines(text)) {
+    if (line.size() < x + 12 || line[0] != ' ' || line[x + 9] == ' ' || line[x + 10] != ' ') continue;
+    const std::string number = Trimmed(line.substr(x, 10));
+    if (!number.empty() && number.find_first_not_of("0123456789") == std::string::npos) out.push_back(number);
+  }
+  return out;
+}
+
+// Where a journal's G/L summary table stands on its page.
+struct SummaryLayout {
+  const char* heading;         // a text of the column headings' line; the table follows it
+  std::size_t debitX, creditX;  // print columns of the debit and credit amounts (11 wide)
+  const char* totalsCaption;   // a text of the totals line; null: the first line without an account or name
+};
+
+// A journal's G/L summary: each account's line as "account name: Dr x" or
+// "account name: Cr x" (account in print columns 1-10, name in 12-36), then
+// the totals as "totals: x / y".
+inline std::vector<std::string> SummaryLines(const std::string& page, const SummaryLayout& layout) {
+  std::vector<std::string> out;
+  bool inTable = false;
+  for (const std::string& line : Lines(page)) {
+    if (line.find(layout.heading) != std::string::npos) {
+      inTable = true;
+      continue;
+    }
+    if (!inTable || line.find("---") != std::string::npos || Trimmed(line).empty()) continue;
+    const std::string debit = Cell(line, layout.debitX, 11), credit = Cell(line, layout.creditX, 11);
+    const bool totals = layout.totalsCaption ? line.find(layout.totalsCaption) != std::string::npos
+                                             : Cell(line, 1, 36).empty();
+    if (totals) {
+      out.push_back("totals: " + debit + " / " + credit);
+      break;
+    }
+    out.push_back(Cell(line, 1, 10) + " " + Cell(line, 12, 25) + ": " + (debit.empty() ? "Cr " + credit : "Dr " + debit));
+  }
+  return out;
 }
 
 class LedgerJournalTest : public JournalTest {

@@ -6,20 +6,15 @@
 // after a run stopped by a conflict or killed at any moment.
 #include "posting/arap_posting.h"
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <map>
 #include <random>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "killed_run_support.h"
 #include "posting_test_support.h"
 #include "qxabase/online_gl.h"
 #include "qxabase/time_link.h"
@@ -717,44 +712,15 @@ TEST_F(ArApPostingTest, AKilledRunLeavesNothingHalfPostedAndARerunCompletesIt) {
     moves[d["transactionNumber"]][account] += debit == debitKind ? d["amount"].get<double>() : -d["amount"].get<double>();
   }
 
-  struct Ended {
-    long micros;
-    bool killed;
-  };
-  auto runChild = [&](long killAfter) -> Ended {
-    BtrvReset();
-    int ready[2];
-    if (pipe(ready) != 0) return {0, false};
-    const pid_t child = fork();
-    if (child == 0) {
-      close(ready[0]);
-      ScreenResetForTest("F10 Enter", (dir_ + "/child.txt").c_str());
-      DateSetToday(DateMake(2025, 3, 15));
-      SharedAppBlockGet()->currentCommand = 321;
-      const char go = 1;
-      if (write(ready[1], &go, 1) != 1) _exit(2);
-      RunArApPost(1);
-      _exit(0);
-    }
-    close(ready[1]);
-    char go = 0;
-    const bool started = read(ready[0], &go, 1) == 1;
-    close(ready[0]);
-    const auto start = std::chrono::steady_clock::now();
-    if (started && killAfter >= 0) {
-      std::this_thread::sleep_for(std::chrono::microseconds(killAfter));
-      kill(child, SIGKILL);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    const auto ran = std::chrono::steady_clock::now() - start;
-    return {static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(ran).count()),
-            WIFSIGNALED(status)};
+  // The command in a child process, killed `killAfter` microseconds after
+  // it starts (never when negative).
+  auto runChild = [&](long killAfter) {
+    return posttest::RunPostingChild(321, "F10 Enter", dir_ + "/child.txt", killAfter, [] { RunArApPost(1); });
   };
 
   LoadCompany(company);
   const auto initial = Balances();
-  const Ended whole = runChild(-1);
+  const posttest::ChildRun whole = runChild(-1);
   ASSERT_FALSE(whole.killed);
   const auto expected = Balances();
   const auto expectedParties = Parties(kReceivables);

@@ -4,19 +4,14 @@
 // stopped by a conflict or killed at any moment.
 #include "posting/gl_posting.h"
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <map>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "killed_run_support.h"
 #include "posting_test_support.h"
 
 namespace {
@@ -388,48 +383,16 @@ TEST_F(GLPostingTest, AKilledRunLeavesNothingHalfPostedAndARerunCompletesIt) {
   const fixture::Json company = ManyTransactions(Company(), kTransactions);
   const auto moves = MovesOf(company);
 
-  // Runs the command in a child process, killed `killAfter` microseconds
-  // after the command starts (never when negative).  The time the command
-  // ran, and whether the kill ended it.
-  struct Ended {
-    long micros;
-    bool killed;
-  };
-  auto runChild = [&](long killAfter) -> Ended {
-    BtrvReset();
-    int ready[2];
-    if (pipe(ready) != 0) return {0, false};
-    const pid_t child = fork();
-    if (child == 0) {
-      close(ready[0]);
-      ScreenResetForTest("F10 Enter", (dir_ + "/child.txt").c_str());
-      DateSetToday(DateMake(2025, 3, 15));
-      SharedAppBlockGet()->currentCommand = 320;
-      const char go = 1;
-      if (write(ready[1], &go, 1) != 1) _exit(2);
-      RunGLPost();
-      _exit(0);
-    }
-    close(ready[1]);
-    char go = 0;
-    const bool started = read(ready[0], &go, 1) == 1;
-    close(ready[0]);
-    const auto start = std::chrono::steady_clock::now();
-    if (started && killAfter >= 0) {
-      std::this_thread::sleep_for(std::chrono::microseconds(killAfter));
-      kill(child, SIGKILL);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    const auto ran = std::chrono::steady_clock::now() - start;
-    return {static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(ran).count()),
-            WIFSIGNALED(status)};
+  // The command in a child process, killed `killAfter` microseconds after
+  // it starts (never when negative).
+  auto runChild = [&](long killAfter) {
+    return posttest::RunPostingChild(320, "F10 Enter", dir_ + "/child.txt", killAfter, [] { RunGLPost(); });
   };
 
   // The figures of one run without a kill, and how long it takes.
   LoadCompany(company);
   const auto initial = Balances();
-  const Ended whole = runChild(-1);
+  const posttest::ChildRun whole = runChild(-1);
   ASSERT_FALSE(whole.killed);
   const auto expected = Balances();
   ASSERT_NE(expected.at("1010").current, 10000.00);

@@ -330,5 +330,17 @@ TEST_F(BackorderTest, ARecordManagerErrorEndsTheRunCleanly) {
   }
 }
 
+TEST_F(BackorderTest, ARecordManagerErrorInThePreviewShowsWhatWasPrintedAsIncomplete) {
+  AddBackOrders();
+  ASSERT_EQ(0, BtrvTestSwitch("fail=6:back_orders:2:2"));
+  const Run run = RunScripted("Esc", [] { return RunBackorderReport("input='default'"); });
+  BtrvTestSwitch("");
+  const std::vector<std::string> reports = PreviewedReports(run.transcript, "Backorder");
+  ASSERT_EQ(1u, reports.size()) << run.transcript;
+  EXPECT_NE(std::string::npos, reports[0].find("I-1002")) << "what was printed is shown";
+  EXPECT_NE(std::string::npos, reports[0].find("*** The report is incomplete")) << reports[0];
+  ExpectBackorderFilesClosed();
+}
+
 }  // namespace
 }  // namespace listingtest

@@ -553,6 +553,18 @@ TEST_F(DirectoryTest, ARecordManagerErrorEndsTheRunCleanly) {
   }
 }
 
+TEST_F(DirectoryTest, ARecordManagerErrorInThePreviewShowsWhatWasPrintedAsIncomplete) {
+  AddNamedCustomers(this);
+  ASSERT_EQ(0, BtrvTestSwitch("fail=6:customers:4:2"));
+  const Run run = RunScripted("Esc", [] { return RunCustVendDirectory(338, "input='default' sortfld='Salesperson'"); });
+  BtrvTestSwitch("");
+  const std::vector<std::string> reports = PreviewedReports(run.transcript, "Customer/Vendor Directory");
+  ASSERT_EQ(1u, reports.size()) << run.transcript;
+  EXPECT_NE(std::string::npos, reports[0].find("*** The report is incomplete")) << reports[0];
+  EXPECT_EQ(std::string::npos, reports[0].find("Total Customers:")) << "no total of a walk cut short";
+  ExpectEverythingReleased();
+}
+
 TEST_F(DirectoryTest, AParameterStringThatCannotBeReadRunsNothing) {
   AddNamedCustomers(this);
   const struct {
