@@ -69,17 +69,11 @@ int RunInventoryPost() { return NotAvailableYet("Inventory posting"); }
 int RunPhysicalInventoryEntry() { return NotAvailableYet("Physical-inventory count entry"); }
 
 // Period-end and periodic processing.
-int RunOnLineBalance() { return NotAvailableYet("The on-line account balance"); }
-int RunEditAccountBudget() { return NotAvailableYet("Editing account budgets"); }
-int RunGLYearClose() { return NotAvailableYet("General-ledger year close"); }
 int RunGenerateFinanceCharges() { return NotAvailableYet("Generating finance charges"); }
-int RunArApEndPeriod(int) { return NotAvailableYet("Receivables and payables end of period"); }
 int RunCustVendForecastCalc(int) { return NotAvailableYet("The customer and vendor forecast calculation"); }
 int RunInventoryForecastCalc(int) { return NotAvailableYet("The inventory forecast calculation"); }
 int RunCustVendForecastReport(int) { return NotAvailableYet("The customer and vendor forecast report"); }
 int RunInventoryForecastReport(int) { return NotAvailableYet("The inventory forecast report"); }
-int RunCustVendYearEnd(int) { return NotAvailableYet("The customer and vendor year end"); }
-int RunInventoryYearEnd() { return NotAvailableYet("The inventory year end"); }
 int RunPriceAssignment() { return NotAvailableYet("Price assignment"); }
 int RunPurgeFiles() { return NotAvailableYet("The purge of files"); }
 int RunGlobalChange() { return NotAvailableYet("Global change"); }

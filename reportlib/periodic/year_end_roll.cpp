@@ -1,0 +1,272 @@
+// Year-end roll: every statistics group of every customer, vendor, product
+// and service moves one year on (the base library's roll of a group), the
+// rest of each record written back as it was read.
+//
+// A command's whole roll is one record-manager transaction.  Nothing records
+// that a year was rolled, so a roll left half done could not be finished: a
+// rerun would roll the records already rolled a second time.  A failure, a
+// crash or a kill therefore leaves every record as it was, and the roll can
+// simply be run again.
+#include "periodic/year_end_roll.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <vector>
+
+#include "btrvc.h"
+#include "qxabase/files.h"
+#include "qxabase/messages.h"
+#include "qxabase/settings.h"
+#include "qxabase/status_box.h"
+#include "qxabase/tables.h"
+#include "ravadodo.h"
+#include "records/dictionary.h"
+#include "records/masters.h"
+
+namespace {
+
+constexpr int kMsgRollYear = 1503;    // roll the year's statistics?
+constexpr int kMsgYearEndDone = 1267;
+constexpr int kStatusTitle = 530;     // "Year-End Statistics"
+constexpr int kHelpCustVend = 381;
+constexpr int kHelpInventory = 392;
+
+// --- The statistics groups of each master file ---------------------------------------
+//
+// Byte offsets of the five-slot groups in the records, in the order they are
+// rolled.
+
+struct StatisticsGroups {
+  int fileNo;
+  unsigned recordLength;
+  std::size_t codeLength;  // the code at the start of the record
+  std::span<const std::size_t> int32Groups;
+  std::span<const std::size_t> doubleGroups;
+};
+
+constexpr std::size_t kCustVendInt32Groups[] = {
+    offsetof(records::CustVendRecord, invoiceCounts),  // 190
+    offsetof(records::CustVendRecord, otherCounts),    // 210
+};
+constexpr std::size_t kCustVendDoubleGroups[] = {
+    offsetof(records::CustVendRecord, grossAmounts),  // 230
+    offsetof(records::CustVendRecord, costOfGoods),   // 270
+    offsetof(records::CustVendRecord, payments),      // 310
+};
+constexpr std::size_t kProductDoubleGroups[] = {
+    offsetof(records::TagProduct, purchaseUnits),    // 370
+    offsetof(records::TagProduct, salesUnits),       // 410
+    offsetof(records::TagProduct, purchaseDollars),  // 450
+    offsetof(records::TagProduct, salesDollars),     // 490
+    offsetof(records::TagProduct, costOfSales),      // 530
+    offsetof(records::TagProduct, grossProfit),      // 570
+};
+constexpr std::size_t kServiceDoubleGroups[] = {
+    offsetof(records::ServiceRecord, salesDollars),  // 115
+    offsetof(records::ServiceRecord, salesUnits),    // 155
+};
+
+static_assert(kCustVendInt32Groups[0] == 190 && kCustVendDoubleGroups[0] == 230);
+static_assert(kProductDoubleGroups[0] == 370 && kProductDoubleGroups[5] == 570);
+static_assert(kServiceDoubleGroups[0] == 115 && kServiceDoubleGroups[1] == 155);
+
+StatisticsGroups CustVendGroups(int fileNo) {
+  return {fileNo, sizeof(records::CustVendRecord), sizeof(records::CustVendRecord::code), kCustVendInt32Groups, kCustVendDoubleGroups};
+}
+constexpr StatisticsGroups kProductGroups{records::kFileProducts, sizeof(records::TagProduct),
+                                          sizeof(records::TagProduct::number), {},
+                                          kProductDoubleGroups};
+constexpr StatisticsGroups kServiceGroups{records::kFileServices, sizeof(records::ServiceRecord),
+                                          sizeof(records::ServiceRecord::code), {},
+                                          kServiceDoubleGroups};
+
+// The status box: one line, the code of the record being rolled.
+constexpr TagFormField kStatusLines[] = {
+    {.number = 1, .row = 1, .column = 2, .mask = "%-15s"},
+    {},
+};
+
+// A failing step: its record-manager status, operation and file.
+struct Failure {
+  int status = kStatusOk;
+  int operation = 0;
+  int fileNo = 0;
+  bool Failed() const { return status != kStatusOk; }
+  void Show() const { MsgRecordError(status, 1, operation, fileNo, 0); }
+};
+
+// The command's one transaction: aborted unless committed.
+class RollTransaction {
+ public:
+  RollTransaction() = default;
+  RollTransaction(const RollTransaction&) = delete;
+  RollTransaction& operator=(const RollTransaction&) = delete;
+  ~RollTransaction() {
+    if (open_) BtrvTransaction(kOpAbortTransaction);
+  }
+  int Begin() {
+    const int status = BtrvTransaction(kOpBeginTransaction);
+    open_ = status == kStatusOk;
+    return status;
+  }
+  // A failed commit leaves the transaction to be aborted.
+  int Commit() {
+    const int status = BtrvTransaction(kOpEndTransaction);
+    if (status == kStatusOk) open_ = false;
+    return status;
+  }
+
+ private:
+  bool open_ = false;
+};
+
+// The status box, closed on every way out.
+class RollStatusBox {
+ public:
+  RollStatusBox() {
+    StatusBoxOpen(5, -1, -1, 3, 50, 0);
+    StatusBoxTitle(kStatusTitle);
+    StatusBoxFields(kStatusLines, sizeof kStatusLines);
+    StatusBoxShow(0);
+  }
+  ~RollStatusBox() { Close(); }
+  RollStatusBox(const RollStatusBox&) = delete;
+  RollStatusBox& operator=(const RollStatusBox&) = delete;
+  void Close() {
+    if (open_) StatusBoxClose();
+    open_ = false;
+  }
+
+ private:
+  bool open_ = true;
+};
+
+bool AskToRoll(int helpId) { return MsgAsk(kMsgRollYear, helpId, nullptr, nullptr, kCaptionQuestion) == 1; }
+
+void ShowDone() { MsgAsk(kMsgYearEndDone, 0, nullptr, " Continue,F1 Help", kCaptionQuestion); }
+
+Failure RollFile(CDbTable* table, const StatisticsGroups& groups);
+void RollRecord(unsigned char* record, const StatisticsGroups& groups);
+
+}  // namespace
+
+int RunCustVendYearEnd(int fileNo) {
+  if (fileNo != records::kFileCustomers && fileNo != records::kFileVendors) return 0;
+  if (!AskToRoll(kHelpCustVend)) return 0;
+
+  CDbTblActiveCustVend table;
+  if (const int status = table.Open(fileNo, 0, 0); status != kStatusOk) {
+    Failure{status, kErrorOpOpen, fileNo}.Show();
+    return 0;
+  }
+  RollStatusBox box;
+  RollTransaction transaction;
+  Failure failure;
+  if (const int status = transaction.Begin(); status != kStatusOk) {
+    failure = {status, kOpBeginTransaction, fileNo};
+  } else {
+    failure = RollFile(&table, CustVendGroups(fileNo));
+    if (!failure.Failed()) {
+      if (const int status = transaction.Commit(); status != kStatusOk)
+        failure = {status, kOpEndTransaction, fileNo};
+    }
+  }
+  box.Close();
+  if (failure.Failed()) {
+    failure.Show();
+  } else {
+    ShowDone();
+  }
+  table.Close();
+  return 0;
+}
+
+int RunInventoryYearEnd() {
+  if (!AskToRoll(kHelpInventory)) return 0;
+
+  FileSet files;
+  if (FileSetOpen(&files, records::kFileProducts) != 0) return 0;
+  CDbTblActiveProd products(files.HandleOf(records::kFileProducts), records::kFileProducts);
+  RollStatusBox box;
+  RollTransaction transaction;
+  if (const int status = transaction.Begin(); status != kStatusOk) {
+    box.Close();
+    Failure{status, kOpBeginTransaction, records::kFileProducts}.Show();
+    return status;
+  }
+
+  // Services are rolled only after every product was: a failure among the
+  // products leaves the services alone (and the transaction, the products).
+  Failure failure = RollFile(&products, kProductGroups);
+  if (failure.Failed()) {
+    box.Close();
+    failure.Show();
+    return failure.status;
+  }
+
+  const int mode = SysFlagGet(kSysFlagSharedPosting) ? kFileModeShared : kFileModeExclusive;
+  CDbTblActiveServ services;
+  if (const int status = services.Open(records::kFileServices, mode, 0); status != kStatusOk) {
+    failure = {status, kErrorOpOpen, records::kFileServices};
+  } else {
+    failure = RollFile(&services, kServiceGroups);
+    services.Close();
+  }
+  if (!failure.Failed()) {
+    if (const int status = transaction.Commit(); status != kStatusOk)
+      failure = {status, kOpEndTransaction, records::kFileServices};
+  }
+  box.Close();
+  if (failure.Failed()) {
+    failure.Show();
+    return 0;
+  }
+  ShowDone();
+  return 0;
+}
+
+namespace {
+
+// Rolls and rewrites every record of `table`, first to last.  Returns the
+// failing step (none at the end of the file).
+Failure RollFile(CDbTable* table, const StatisticsGroups& groups) {
+  std::vector<unsigned char> record(groups.recordLength);
+  char key[255] = {};
+  int op = kOpGetFirst;
+  int status = table->Read(op, key, record.data(), groups.recordLength);
+  while (status == kStatusOk) {
+    // The record's code starts it (NUL-ended when shorter than its field).
+    char code[16] = {};
+    std::memcpy(code, record.data(), groups.codeLength);
+    StatusBoxRecord(0, code);
+    RollRecord(record.data(), groups);
+    status = table->Modify(kOpUpdate, record.data(), groups.recordLength);
+    if (status != kStatusOk) return {status, kOpUpdate, groups.fileNo};
+    AppIdle();
+    op = kOpGetNext;
+    status = table->Read(op, key, record.data(), groups.recordLength);
+  }
+  if (status != kStatusEndOfFile) return {status, op, groups.fileNo};
+  return {};
+}
+
+// Rolls each group of the record in place.  The groups stand at odd offsets
+// of a packed record, so each is rolled in an aligned copy.
+void RollRecord(unsigned char* record, const StatisticsGroups& groups) {
+  for (std::size_t offset : groups.int32Groups) {
+    std::int32_t group[records::kStatisticsSlots];
+    std::memcpy(group, record + offset, sizeof group);
+    YearEndPairClose(group);
+    std::memcpy(record + offset, group, sizeof group);
+  }
+  for (std::size_t offset : groups.doubleGroups) {
+    double group[records::kStatisticsSlots];
+    std::memcpy(group, record + offset, sizeof group);
+    YearEndBlockClose(group);
+    std::memcpy(record + offset, group, sizeof group);
+  }
+}
+
+}  // namespace
