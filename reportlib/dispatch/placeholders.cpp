@@ -92,13 +92,6 @@ int RunPrint1096(const char*) { return NotAvailableYet("The 1096 summary form");
 int RunAuditTrailLog() { return NotAvailableYet("The audit trail log"); }
 
 // Inventory and product reports.
-int RunServiceListing() { return NotAvailableYet("The service listing"); }
-int RunProductPriceListing() { return NotAvailableYet("The product price listing"); }
-int RunPriceBreaksReport() { return NotAvailableYet("The price breaks report"); }
 int RunProductActivityReport(const char*) { return NotAvailableYet("The product activity report"); }
-int RunProductAlertReport() { return NotAvailableYet("The product alert report"); }
-int RunProductCountSheets() { return NotAvailableYet("Printing product count sheets"); }
-int RunProductAssemblyReport() { return NotAvailableYet("The assembly report"); }
-int RunProductComponentReport() { return NotAvailableYet("The component report"); }
 int RunProductActivityDetail(const char*) { return NotAvailableYet("The product activity detail report"); }
 int RunWarehouseStatusReport() { return NotAvailableYet("The warehouse status report"); }

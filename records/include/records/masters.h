@@ -125,7 +125,16 @@ struct TagProduct {
   QX_UNNAMED(91, 11);
   char vendor[11];
   char vendorPartNumber[15];  // the vendor's own number for the product
-  QX_UNNAMED(128, 118);
+  // The price-break tables (file 42) of price levels A to F: a table code each.
+  char priceTableA[6];
+  char priceTableB[6];
+  char priceTableC[6];
+  char priceTableD[6];
+  char priceTableE[6];
+  char priceTableF[6];
+  char taxCode;            // the sales-tax code letter; 0 or blank = none
+  F64 quantityOnOrder;     // ordered from the vendor and not yet received, in stock units
+  QX_UNNAMED(173, 73);
   char noteFile[16];
   char assemblyFlag;   // 'Y' = an assembly (the purge keeps it)
   QX_UNNAMED(263, 5);
@@ -180,7 +189,8 @@ struct ServiceRecord {
   QX_UNNAMED(89, 4);
   I16 unitFactor;
   I32 lastSaleDate;
-  QX_UNNAMED(99, 16);
+  F64 price;           // the selling price per unit of measure
+  QX_UNNAMED(107, 8);
   F64 salesDollars[5];
   F64 salesUnits[5];
   QX_UNNAMED(195, 1);
@@ -431,6 +441,14 @@ inline constexpr FieldDef kProductFields[] = {
     QX_TEXT(TagProduct, department, 85),
     QX_TEXT(TagProduct, vendor, 102),
     QX_TEXT(TagProduct, vendorPartNumber, 113),
+    QX_TEXT(TagProduct, priceTableA, 128),
+    QX_TEXT(TagProduct, priceTableB, 134),
+    QX_TEXT(TagProduct, priceTableC, 140),
+    QX_TEXT(TagProduct, priceTableD, 146),
+    QX_TEXT(TagProduct, priceTableE, 152),
+    QX_TEXT(TagProduct, priceTableF, 158),
+    QX_CHAR(TagProduct, taxCode, 164),
+    QX_NUMBER(TagProduct, quantityOnOrder, 165),
     QX_TEXT(TagProduct, noteFile, 246),
     QX_CHAR(TagProduct, assemblyFlag, 262),
     QX_NUMBER(TagProduct, productType, 268),
@@ -469,6 +487,7 @@ inline constexpr FieldDef kServiceFields[] = {
     QX_TEXT(ServiceRecord, noteFile, 73),
     QX_NUMBER(ServiceRecord, unitFactor, 93),
     QX_DATE(ServiceRecord, lastSaleDate, 95),
+    QX_NUMBER(ServiceRecord, price, 99),
     QX_NUMBER(ServiceRecord, salesDollars, 115),
     QX_NUMBER(ServiceRecord, salesUnits, 155),
 };

@@ -268,6 +268,28 @@ constexpr ProductOrdering kProductOrdering[] = {
 };
 static_assert(std::size(kProductOrdering) == std::size(kProducts));
 
+// What is promised and ordered of some products (stock units), their tax
+// letter and the price-break tables of their price levels A to F.  The
+// toner, the drill, the screws and the gloves stand at or under their
+// minimum once what is committed is taken off.
+struct ProductStockLine {
+  const char* number;
+  double committed;
+  double onOrder;
+  char taxCode;
+  const char* priceTables[6];
+};
+constexpr ProductStockLine kProductStock[] = {
+    {"PAP-A4-500", 20, 0, 'T', {"QTY10", "PREF5", "BULK", "", "CASE", ""}},
+    {"PAP-LTR-500", 0, 0, 'T', {"QTY10", "PREF5", "", "", "", ""}},
+    {"PEN-BLK-12", 12, 0, 'T', {"QTY10", "", "", "DLR1", "", "FLAT2"}},
+    {"TNR-LJ-85A", 2, 8, 'T', {"PREF5", "", "", "", "", ""}},
+    {"DRL-18V", 0, 0, 'T', {"", "", "", "", "", ""}},
+    {"SCR-ASST-200", 24, 30, 'T', {"BULK", "", "", "", "", ""}},
+    {"GLV-NIT-100", 45, 25, 'T', {"CASE", "", "", "", "", ""}},
+    {"GIFTWRAP", 0, 0, 'N', {"", "", "", "", "", ""}},
+};
+
 struct ServiceLine {
   const char* code;
   const char* description;
@@ -283,6 +305,18 @@ constexpr ServiceLine kServices[] = {
     {"CONSULT", "Office layout consulting", "HOUR", "OF", 90.00, 0},
     {"TRAINING", "Equipment training", "HOUR", "OF", 55.00, 0},
     {"ASSEMBLY", "Kit assembly labour", "HOUR", "OF", 40.00, 22.00},
+};
+
+// This year's sales of each service (hours or trips) and how many days ago
+// it was last sold; a service never sold has no date.
+struct ServiceSalesLine {
+  const char* code;
+  double units;
+  int daysSinceLastSale;  // -1: never sold
+};
+constexpr ServiceSalesLine kServiceSales[] = {
+    {"INSTALL", 46.5, 3}, {"REPAIR", 18, 9},     {"DELIVERY", 64, 1},
+    {"CONSULT", 12.5, 21}, {"TRAINING", 0, -1}, {"ASSEMBLY", 7.5, 12},
 };
 
 struct BomEntry {
@@ -602,6 +636,28 @@ void Builder::AddReferenceFiles() {
                                       {"rounding", "N"},
                                       {"type", "P"},
                                       {"amount", 5.0}});
+  Add(records::kFilePriceBreaks,
+      Json{{"tableCode", "BULK"},
+           {"description", "Bulk buyer ladder"},
+           {"rounding", "D"},
+           {"levels", Json::array({Json{{"limit", 12}, {"percent", 2.5}}, Json{{"limit", 24}, {"percent", 5}},
+                                   Json{{"limit", 48}, {"percent", 7.5}}, Json{{"limit", 96}, {"percent", 10}},
+                                   Json{{"limit", 500}, {"percent", 12.5}}})},
+           {"type", "Q"}});
+  Add(records::kFilePriceBreaks, Json{{"tableCode", "CASE"},
+                                      {"description", "Full case discount"},
+                                      {"rounding", "$"},
+                                      {"levels", Json::array({Json{{"limit", 24}, {"percent", 4}}})},
+                                      {"type", "Q"}});
+  Add(records::kFilePriceBreaks, Json{{"tableCode", "DLR1"},
+                                      {"description", "One dollar off"},
+                                      {"type", "D"},
+                                      {"amount", 1.0}});
+  Add(records::kFilePriceBreaks, Json{{"tableCode", "FLAT2"},
+                                      {"description", "Contract flat price"},
+                                      {"rounding", "P"},
+                                      {"type", "F"},
+                                      {"amount", 27.5}});
 }
 
 // ---- Customers and vendors ----------------------------------------------------------
@@ -1283,14 +1339,35 @@ void Builder::AddProducts() {
     r["purgedQuantity"] = p.quantity - p.historyQuantity;
     r["purgedAmount"] = Cents(p.Value() - p.historyValue);
     r["warehouse"] = p.warehouse;
+    for (const ProductStockLine& stock : kProductStock) {
+      if (p.number != stock.number) continue;
+      if (stock.committed != 0) {
+        r["secondQuantityOnHand"] = stock.committed;
+        r["quantityAvailable"] = p.quantity - stock.committed;
+      }
+      if (stock.onOrder != 0) r["quantityOnOrder"] = stock.onOrder;
+      r["taxCode"] = std::string(1, stock.taxCode);
+      static constexpr const char* kTableFields[6] = {"priceTableA", "priceTableB", "priceTableC",
+                                                      "priceTableD", "priceTableE", "priceTableF"};
+      for (int t = 0; t < 6; ++t)
+        if (*stock.priceTables[t] != '\0') r[kTableFields[t]] = stock.priceTables[t];
+    }
     Add(records::kFileProducts, r);
   }
   for (const Service& s : services_) {
-    Add(records::kFileServices, Json{{"code", s.code},
-                                     {"description", s.description},
-                                     {"department", s.department},
-                                     {"unitOfMeasure", s.unit},
-                                     {"unitFactor", 1}});
+    Json r{{"code", s.code},
+           {"description", s.description},
+           {"department", s.department},
+           {"unitOfMeasure", s.unit},
+           {"unitFactor", 1},
+           {"price", s.rate}};
+    for (const ServiceSalesLine& sales : kServiceSales) {
+      if (s.code != sales.code) continue;
+      if (sales.daysSinceLastSale >= 0) r["lastSaleDate"] = DateText(Day(sales.daysSinceLastSale));
+      r["salesUnits"] = Json::array({0.0, 0.0, sales.units});
+      r["salesDollars"] = Json::array({0.0, 0.0, Cents(sales.units * s.rate)});
+    }
+    Add(records::kFileServices, r);
   }
   for (const BomLine& b : bom_) {
     Add(records::kFileBillsOfMaterials,

@@ -1,0 +1,171 @@
+// The shared run of the one-screen product reports: screen, walk, groups,
+// totals and the close on every way out.
+#include "reports/inventory/product_report_run.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "btrvc.h"
+#include "qxabase/messages.h"
+#include "records/dictionary.h"
+
+namespace {
+
+constexpr const char* kReportId = "RSProdReport";
+
+// The selection window: row 5, column 14, 14 rows by 66 columns.
+constexpr int kWindowTop = 5, kWindowLeft = 14, kWindowRows = 14, kWindowCols = 66;
+
+constexpr int kAmountWidth = 10;
+
+enum TotalColumn { kTotalCaption, kTotalCount, kTotalAmount };
+
+}  // namespace
+
+void FitProductNumber(char* out, std::size_t size, double value, int width, int decimals) {
+  for (int d = decimals; d >= 0; --d) {
+    const int n = std::snprintf(out, size, "%*.*f", width, d, value);
+    if (n >= 0 && n <= width) return;
+  }
+  const std::size_t n = std::min(static_cast<std::size_t>(width), size - 1);
+  std::memset(out, '*', n);
+  out[n] = '\0';
+}
+
+std::string ProductQuantityText(double stockUnits, int fraction) {
+  const int divisor = fraction > 0 ? fraction : 1;
+  char text[64] = {};
+  if (StrFormatQuantity(text, "%11.4fF", 0, divisor, NumDivide(stockUnits, divisor)) < 0) return "";
+  return TrimText(text);
+}
+
+ProductReportRun::ProductReportRun(const ProductReportKind& kind) : kind_(kind) {
+  params_.keyBuffer = keyBuffer_;
+  params_.record = &record_;
+  params_.window = &window_;
+  InitProductRanges(kind_.menuId, &params_);
+}
+
+int ProductReportRun::Run() {
+  if (FileSetOpen(&files_, records::kFileProducts) != kStatusOk) return 0;
+  params_.fileHandle = files_.handle[0];
+  params_.fileId = records::kFileProducts;
+
+  std::snprintf(window_.reportId, sizeof window_.reportId, "%s", kReportId);
+  if (WinOpen(&window_, kWindowTop, kWindowLeft, kWindowRows, kWindowCols, 1, 1, ' ', kind_.windowTitle) != 0)
+    return 0;
+  const int screen = ProductReportSelection(&params_);
+  if (screen != 0) return screen == 27 ? 27 : 0;
+  if (ProductRunStart(&params_) != kStatusOk) return 0;
+
+  if (SetProductReportDestination(&params_, &info_) != 0) return 0;
+  info_.lineWidth = kind_.lineWidth;
+  if (!ReportOpen(&info_, kind_.runTitle)) return 0;
+  HideSelectionWindow(&window_);
+
+  totalLine_[kTotalCaption] = MakeColumn(kColumnText, "%11s", kind_.countX - 12, totalText_);
+  totalLine_[kTotalCaption].hidden = 1;  // the caption is written at x 1 before the line
+  totalLine_[kTotalCount] = MakeColumn(kColumnLong, "%-8d", kind_.countX, &countValue_);
+  totalLine_[kTotalAmount] = MakeColumn(kColumnText, "%10.10s", std::max(kind_.amountX, 0), amountText_);
+  totalLine_[kTotalAmount].hidden = kind_.amountX < 0 ? 1 : 0;
+  BuildLayouts();
+  const int result = PrintProducts();
+  // The report is delivered before the index, the file and the window go.
+  reportGuard_.Close();
+  return result;
+}
+
+// --- The walk ------------------------------------------------------------------------------
+
+int ProductReportRun::PrintProducts() {
+  ProductGroups groups(params_.sortRange.fieldId);
+  double groupAmount = 0;
+  for (;;) {
+    int key = 0;
+    if (ReportCheckUserBreak(&info_, &key)) return 27;
+    int pastEnd = 0;
+    const bool selected = ProductPassesSelection(&params_, &pastEnd);
+    if (pastEnd) break;
+    double amount = 0;
+    if (selected && Lists(&amount)) {
+      // Only printed products carry a group: a group none of whose
+      // products is printed gets no subtotal.
+      if (groups.Changes(record_)) {
+        WriteSubtotal(groups, groupAmount);
+        groups.Restart();
+        groupAmount = 0;
+      }
+      groups.Add(record_);
+      groupAmount += amount;
+      totalAmount_ += amount;
+      ++params_.productCount;
+      if (!pageStarted_ || ReportPageFull(&info_, LinesOf() + 1)) PageHeading();
+      WriteProduct();
+    }
+    const int status = ReadNextSelectedProduct(&params_);
+    if (status == kStatusEndOfFile) break;
+    if (status != kStatusOk) {
+      // The error box has been shown; what was printed is marked incomplete
+      // and carries no total.
+      EndIncompleteReport(&info_);
+      return 0;
+    }
+  }
+  if (params_.productCount == 0) {
+    MsgShow(kMsgNothingSelected, 1);
+    reportGuard_.Discard();
+    return 0;
+  }
+  if (groups.Grouping() && groups.Count() > 0) WriteSubtotal(groups, groupAmount);
+  WriteTotal();
+  ReportNewPage(&info_);
+  return 0;
+}
+
+// --- Pages -----------------------------------------------------------------------------------
+
+void ProductReportRun::PageHeading() {
+  if (ReportColumnsActive(&info_)) ReportSetColumnLayout(&info_, RuleLayout(), 2);
+  WritePageHeading(
+      &info_,
+      [this](TagRepInfo* info) {
+        const std::string sorted = std::string("Sorted by: ") + params_.sortRange.caption;
+        const std::string ranked = std::string("Ranked by: ") + params_.rankRange.caption;
+        ReportWriteText(info, sorted.c_str(), 1, 1);
+        ReportWriteText(info, ranked.c_str(), 1, 1);
+      },
+      [this](TagRepInfo* info) { ReportWriteText(info, kind_.pageTitle, kReportCentred, 1); }, nullptr);
+  ReportBlockBegin(&info_, kFontColumnHeading);
+  WriteColumnHeadings();
+  ReportBlockEnd(&info_);
+  ReportWriteRule(&info_, RuleLayout(), 1, '-');
+  ReportSetFont(&info_, kFontDetail);
+  if (ReportColumnsActive(&info_)) ReportSetHeadingEnd(&info_, info_.lineCount);
+  pageStarted_ = true;
+}
+
+// --- Subtotals and totals ----------------------------------------------------------------------
+
+void ProductReportRun::WriteSubtotal(const ProductGroups& groups, double amount) {
+  const std::string value = groups.Value().empty() ? "(none)" : groups.Value();
+  const std::string caption = "Subtotal " + value + ":";
+  WriteTotalLine(caption.c_str(), groups.Count(), amount, kind_.subtotalSkip);
+}
+
+void ProductReportRun::WriteTotal() { WriteTotalLine("Total Products : ", params_.productCount, totalAmount_, 1); }
+
+void ProductReportRun::WriteTotalLine(const char* caption, int count, double amount, int skip) {
+  // A total is never the first line of a page: the page's heading comes
+  // first, and the line is not split from the skip before it.
+  if (!pageStarted_ || ReportPageFull(&info_, 5)) {
+    PageHeading();
+  } else if (skip > 0) {
+    ReportSkipLines(&info_, skip);
+  }
+  ReportWriteText(&info_, caption, 1, 0);
+  countValue_ = count;
+  FitProductNumber(amountText_, sizeof amountText_, amount, kAmountWidth, 2);
+  ReportWriteColumns(&info_, totalLine_.data(), 2);
+}
