@@ -55,11 +55,6 @@
 using qxa3::NotAvailableYet;
 
 // Journals.
-int RunPurchasingJournal(int) { return NotAvailableYet("The purchasing journal"); }
-int RunBillingJournal(int) { return NotAvailableYet("The billing journal"); }
-int RunAssemblyJournal() { return NotAvailableYet("The assembly journal"); }
-int RunPhysicalInventoryJournal() { return NotAvailableYet("The physical-inventory journal"); }
-int RunInventoryTransactionJournal() { return NotAvailableYet("The inventory transaction journal"); }
 
 // Posting.
 int RunBiPoPost(int) { return NotAvailableYet("Billing and purchase-order posting"); }
