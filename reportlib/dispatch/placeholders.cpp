@@ -76,8 +76,6 @@ int RunGlobalChange() { return NotAvailableYet("Global change"); }
 // Receivables, payables, cash and audit reports.
 int RunPOStatusReport() { return NotAvailableYet("The purchase-order status report"); }
 int RunCashRecDisReport(char) { return NotAvailableYet("The cash receipts and disbursements report"); }
-int RunChecksToPrint() { return NotAvailableYet("The checks-to-print listing"); }
-int RunCheckRegister() { return NotAvailableYet("The check register report"); }
 int RunCustPurchaseHistory(const char*) { return NotAvailableYet("The customer purchase history"); }
 int RunCustVendStatements(int) { return NotAvailableYet("Printing customer and vendor statements"); }
 int RunCustVendLettersLabels(int, int) { return NotAvailableYet("Printing letters and mailing labels"); }

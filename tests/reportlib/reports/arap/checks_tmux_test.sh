@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The check register (314) and the checks-to-print listing (313) in a
+# terminal, as a user runs them from an installed program tree on the
+# sample company: the register's screen with its F5 account list, a date
+# range typed over the defaults, F10 to the preview with the section totals,
+# Esc back; then the listing of the checks waiting to be printed, straight
+# to the preview.  The terminal is given back with status 0 each time.
+#
+#   checks_tmux_test.sh <build folder>
+# Exit status 0 passed, 1 failed, 77 skipped (no tmux, or not built).
+set -u
+build=$1
+[ -x "$build/shell/qxa15" ] && [ -x "$build/tools/qxsample" ] || { echo "qxa15 is not built: skipped"; exit 77; }
+. "$(dirname "$0")/../../../support/tmux.sh"
+tmux_begin qxchecks
+
+cmake --install "$build" --prefix "$work/install" >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "cmake --install"; }
+program=$work/install/program
+"$program/qxsample" --date 2025-03-31 "$work/company" >/dev/null || fail "qxsample"
+
+start() {  # start <command id>: the main program on the sample company, in the terminal
+  tmux kill-session -t "$session" 2>/dev/null
+  tmux new-session -d -s "$session" -x 140 -y 40 \
+    "env TERM=xterm-256color LANG=C.UTF-8 QX_TODAY=2025-03-31 XDG_CONFIG_HOME='$work/config' '$program/qxa15' '$work/company' /only /cmd:$1; echo \"shell is back, status \$?\"; sleep 30"
+}
+
+start 314
+wait_for "Bank account"
+wait_for "03/01/25"
+tmux send-keys -t "$session" F5
+wait_for "Accounts"
+tmux send-keys -t "$session" Escape
+sleep 0.3
+# The sample's register entries lie in January and February.
+tmux send-keys -t "$session" Enter "01/01/25" Enter "03/31/25" F10
+wait_for "Total number of register entries: 4"
+screen=$(tmux capture-pane -p -t "$session")
+echo "$screen" | grep -qF "Checks" || fail "no checks section"
+echo "$screen" | grep -qF "* Not Posted" || fail "no legend of the posted mark"
+tmux send-keys -t "$session" PageDown
+wait_for "Total number of register entries: 1"
+tmux send-keys -t "$session" Escape
+wait_for "shell is back, status 0"
+
+start 313
+wait_for "Checks to Print"
+wait_for "Amt. to Pay"
+wait_for "Total(s) for Check"
+wait_for "Grand Total(s)"
+tmux send-keys -t "$session" Escape
+wait_for "shell is back, status 0"
+echo "PASS"
+exit 0
