@@ -72,6 +72,17 @@ const Look kLooks[] = {
     /* kError        */ {COLOR_WHITE, COLOR_RED, A_BOLD, A_BOLD},
 };
 
+// The forms of Home and End that terminals send (vt220, xterm normal and
+// application modes, rxvt).
+struct KeyForm {
+  const char* sequence;
+  int code;
+};
+const KeyForm kHomeEndForms[] = {
+    {"\033[1~", KEY_HOME}, {"\033[H", KEY_HOME}, {"\033OH", KEY_HOME}, {"\033[7~", KEY_HOME},
+    {"\033[4~", KEY_END},  {"\033[F", KEY_END},  {"\033OF", KEY_END},  {"\033[8~", KEY_END},
+};
+
 class TerminalDevice : public Device {
  public:
   TerminalDevice() {
@@ -83,6 +94,10 @@ class TerminalDevice : public Device {
     noecho();
     nonl();
     keypad(stdscr, TRUE);
+    // Terminals send Home and End in several forms, and not always the one
+    // TERM names (inside tmux they come as \E[1~ and \E[4~ whatever TERM
+    // says): every common form is taken.
+    for (const auto& [sequence, code] : kHomeEndForms) define_key(sequence, code);
     set_escdelay(25);
     colors_ = has_colors();
     if (colors_) {
@@ -171,6 +186,14 @@ class TerminalDevice : public Device {
       int k2 = get_wch(&next);
       if (k2 == OK && next < 128 && std::isalnum(static_cast<int>(next)))
         return KeyAltOf(static_cast<char>(next));
+      // A control sequence of a key the terminal description does not know:
+      // read to its final byte and drop it, rather than take it for Esc
+      // (which cancels) followed by typed characters.
+      if (k2 == OK && next == '[') {
+        while (get_wch(&next) == OK && !(next >= 0x40 && next <= 0x7E)) {
+        }
+        return 0;
+      }
       if (k2 != ERR) unget_wch(next);
       return kKeyEsc;
     }

@@ -25,6 +25,15 @@ tmux send-keys -t "$session" "zzz" Enter
 wait_for "From ZZZ"
 tmux send-keys -t "$session" S-F9   # the defaults again, the cursor back on the first field
 wait_for "From FIRST"
+# Home and End come as \E[1~ and \E[4~ inside tmux whatever TERM names:
+# they move in the field, and neither cancels the screen nor types the rest
+# of its sequence.
+tmux send-keys -t "$session" End "y" Home "z"
+wait_for "From ZFIRSTY"
+screen=$(tmux capture-pane -p -t "$session")
+echo "$screen" | grep -qE "[14]~" && fail "Home or End typed the rest of its sequence"
+tmux send-keys -t "$session" S-F9
+wait_for "From FIRST"
 tmux send-keys -t "$session" "b100" Enter "c200" Enter "02/30/25" Enter
 wait_for "The date is not valid."
 tmux send-keys -t "$session" Enter
