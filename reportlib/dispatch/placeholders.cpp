@@ -58,8 +58,6 @@ using qxa3::NotAvailableYet;
 
 // Posting.
 int RunBiPoPost(int) { return NotAvailableYet("Billing and purchase-order posting"); }
-int RunAssemblyPost() { return NotAvailableYet("Assembly posting"); }
-int RunPhysicalInventoryPost() { return NotAvailableYet("Physical-inventory posting"); }
 int RunInventoryPost() { return NotAvailableYet("Inventory posting"); }
 int RunPhysicalInventoryEntry() { return NotAvailableYet("Physical-inventory count entry"); }
 
@@ -69,20 +67,14 @@ int RunCustVendForecastCalc(int) { return NotAvailableYet("The customer and vend
 int RunInventoryForecastCalc(int) { return NotAvailableYet("The inventory forecast calculation"); }
 int RunCustVendForecastReport(int) { return NotAvailableYet("The customer and vendor forecast report"); }
 int RunInventoryForecastReport(int) { return NotAvailableYet("The inventory forecast report"); }
-int RunPriceAssignment() { return NotAvailableYet("Price assignment"); }
 int RunPurgeFiles() { return NotAvailableYet("The purge of files"); }
-int RunGlobalChange() { return NotAvailableYet("Global change"); }
 
 // Receivables, payables, cash and audit reports.
-int RunPOStatusReport() { return NotAvailableYet("The purchase-order status report"); }
 int RunCashRecDisReport(char) { return NotAvailableYet("The cash receipts and disbursements report"); }
-int RunCustPurchaseHistory(const char*) { return NotAvailableYet("The customer purchase history"); }
 int RunCustVendStatements(int) { return NotAvailableYet("Printing customer and vendor statements"); }
 int RunCustVendLettersLabels(int, int) { return NotAvailableYet("Printing letters and mailing labels"); }
-int RunVendorPaymentsReport() { return NotAvailableYet("The vendor payments report"); }
 int RunPrint1099() { return NotAvailableYet("Printing 1099 forms"); }
 int RunPrint1096(const char*) { return NotAvailableYet("The 1096 summary form"); }
-int RunAuditTrailLog() { return NotAvailableYet("The audit trail log"); }
 
 // Inventory and product reports.
 int RunProductActivityReport(const char*) { return NotAvailableYet("The product activity report"); }

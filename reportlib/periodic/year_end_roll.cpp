@@ -97,31 +97,6 @@ struct Failure {
   void Show() const { MsgRecordError(status, 1, operation, fileNo, 0); }
 };
 
-// The command's one transaction: aborted unless committed.
-class RollTransaction {
- public:
-  RollTransaction() = default;
-  RollTransaction(const RollTransaction&) = delete;
-  RollTransaction& operator=(const RollTransaction&) = delete;
-  ~RollTransaction() {
-    if (open_) BtrvTransaction(kOpAbortTransaction);
-  }
-  int Begin() {
-    const int status = BtrvTransaction(kOpBeginTransaction);
-    open_ = status == kStatusOk;
-    return status;
-  }
-  // A failed commit leaves the transaction to be aborted.
-  int Commit() {
-    const int status = BtrvTransaction(kOpEndTransaction);
-    if (status == kStatusOk) open_ = false;
-    return status;
-  }
-
- private:
-  bool open_ = false;
-};
-
 // The status box, closed on every way out.
 class RollStatusBox {
  public:
@@ -162,7 +137,7 @@ int RunCustVendYearEnd(int fileNo) {
     return 0;
   }
   RollStatusBox box;
-  RollTransaction transaction;
+  BtrvTransactionScope transaction;
   Failure failure;
   if (const int status = transaction.Begin(); status != kStatusOk) {
     failure = {status, kOpBeginTransaction, fileNo};
@@ -190,7 +165,7 @@ int RunInventoryYearEnd() {
   if (FileSetOpen(&files, records::kFileProducts) != 0) return 0;
   CDbTblActiveProd products(files.HandleOf(records::kFileProducts), records::kFileProducts);
   RollStatusBox box;
-  RollTransaction transaction;
+  BtrvTransactionScope transaction;
   if (const int status = transaction.Begin(); status != kStatusOk) {
     box.Close();
     Failure{status, kOpBeginTransaction, records::kFileProducts}.Show();

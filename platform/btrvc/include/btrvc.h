@@ -280,6 +280,34 @@ int BtrvUnlock(int mode, BtrvHandle handle);
 // deleting and renaming files are part of the transaction.
 int BtrvTransaction(int op);
 
+// The process's transaction for one scope: Begin starts it, Commit ends it,
+// and it is aborted on every other way out (a failed commit included).
+class BtrvTransactionScope {
+ public:
+  BtrvTransactionScope() = default;
+  BtrvTransactionScope(const BtrvTransactionScope&) = delete;
+  BtrvTransactionScope& operator=(const BtrvTransactionScope&) = delete;
+  ~BtrvTransactionScope() {
+    if (open_) BtrvTransaction(kOpAbortTransaction);
+  }
+  // The record manager's status of the begin.
+  int Begin() {
+    const int status = BtrvTransaction(kOpBeginTransaction);
+    open_ = status == kStatusOk;
+    return status;
+  }
+  // The record manager's status of the end; on a failure the transaction
+  // is still aborted when the scope ends.
+  int Commit() {
+    const int status = BtrvTransaction(kOpEndTransaction);
+    if (status == kStatusOk) open_ = false;
+    return status;
+  }
+
+ private:
+  bool open_ = false;
+};
+
 // ---- Supplementary indexes ------------------------------------------------
 
 // Adds a key to an open file from key segments (and a collating sequence when

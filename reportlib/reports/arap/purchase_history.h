@@ -2,7 +2,9 @@
 // bought in a date range.
 #pragma once
 
-// Entry of command 329.  A null or empty `parameterText` runs the selection
-// screen; a report parameter string presets it or runs the report
-// unattended.  Returns 0.
+// Entry of command 329.  `parameterText` (a drill-down link, a saved run or
+// a command line; see purchase_history_params.h) names the customer and the
+// dates; when it gives neither date, a screen asks for them, opening on
+// today's fiscal period.  Without a parameter string no customer is named
+// and the run tells that nothing was selected.  Returns 0.
 int RunCustPurchaseHistory(const char* parameterText);

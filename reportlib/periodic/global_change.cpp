@@ -1,0 +1,781 @@
+// Global change: one field set to one value in every customer, vendor or
+// product whose second field lies in a range.  A table describes each
+// changeable field and the condition fields offered with it; the record
+// offsets come from the data dictionary.
+//
+// A run is one record-manager transaction.  A run stopped half way would
+// leave some matching records changed and others not, with nothing telling
+// which; so a failure leaves every record as it was, and the run can simply
+// be made again.
+#include "periodic/global_change.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdio>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "btrvc.h"
+#include "qxabase/dictionary.h"
+#include "qxabase/files.h"
+#include "qxabase/form_helpers.h"
+#include "qxabase/messages.h"
+#include "qxabase/status_box.h"
+#include "ravadodo.h"
+#include "records/dictionary.h"
+#include "records/masters.h"
+
+namespace {
+
+constexpr int kMsgEmpty = 21;
+constexpr int kMsgAccountMissing = 69;
+constexpr int kMsgSummaryAccount = 145;
+constexpr int kMsgNothingChanged = 197;
+constexpr int kMsgNegativeAmount = 487;
+constexpr int kMsgCodeMissing = 1549;
+constexpr int kMsgChangeMade = 1551;
+constexpr int kMsgNegativeRate = 1553;
+constexpr int kMsgAreaCodeRequired = 1563;
+constexpr int kMsgChangeToEmpty = 1565;
+constexpr int kMsgNotANumber = 1567;
+constexpr int kMsgAmountTooLarge = 1807;
+
+constexpr double kLargestAmount = 999999999999.0;
+
+// --- The changeable fields ------------------------------------------------------------
+
+enum class Check {
+  kNone,
+  kNotNegative,    // message 1553
+  kAmountLimits,   // messages 487 and 1807
+  kCodeFile,       // must be on file `codeFile`
+  kDetailAccount,  // a G/L detail account
+  kAreaCode,       // may not be empty (1563)
+};
+
+struct ConditionField {
+  const char* name;
+  int fieldNo;
+  int compareLength;  // 0 = the whole text
+  bool group;
+};
+
+struct ChangeField {
+  const char* name;
+  int fieldNo;
+  int valueKind;        // GlobalValueKind
+  const char* choices;  // choice values: the entries; null for a typed value
+  const char* codes;    // a choice's stored letters; null: the entry's number is stored
+  Check check;
+  int codeFile;
+  int copyBytes;
+  bool group;
+  std::span<const ConditionField> conditions;
+};
+
+struct Entity {
+  const char* name;
+  int fileNo;
+  const char* reportId;  // the screen's id while the entity is chosen
+  std::span<const ChangeField> fields;
+};
+
+constexpr ConditionField kCustomerCode{"Customer Code", 1, 0, false};
+constexpr ConditionField kVendorCode{"Vendor Code", 1, 0, false};
+constexpr ConditionField kProductCode{"Product Code", 1, 0, false};
+constexpr ConditionField kZipCode{"Zip Code", 60, 0, false};
+constexpr ConditionField kAreaCode{"Area Code", 61, 5, true};
+
+constexpr ConditionField kCondCustomer[] = {kCustomerCode};
+constexpr ConditionField kCondFinance[] = {kCustomerCode, {"Finance Charge", 18, 0, false}};
+constexpr ConditionField kCondMinimum[] = {
+    kCustomerCode, {"Finance Charge Rate", 18, 0, false}, {"Minimum Finance Charge", 72, 0, false}};
+constexpr ConditionField kCondCustArea[] = {kZipCode, kAreaCode};
+constexpr ConditionField kCondSalesperson[] = {kZipCode, kAreaCode, kCustomerCode, {"Salesperson Code", 7, 0, false}};
+constexpr ConditionField kCondTerms[] = {kCustomerCode, {"Term Code", 3, 0, false}};
+constexpr ConditionField kCondReceivables[] = {kCustomerCode, {"A/R Account", 67, 0, false}};
+constexpr ConditionField kCondCredit[] = {kCustomerCode, {"Credit Limit", 21, 0, false}};
+constexpr ConditionField kCondVendor[] = {kVendorCode};
+constexpr ConditionField kCondVendArea[] = {kVendorCode, kZipCode, kAreaCode};
+constexpr ConditionField kCondPayables[] = {kVendorCode, {"A/P Account", 67, 0, false}};
+constexpr ConditionField kCondProduct[] = {kProductCode};
+
+constexpr const char* kAccountTypes = "Open,Balance Forward,Cash";
+
+constexpr ChangeField kCustomerFields[] = {
+    {"Account Type", 14, kGlobalCode, kAccountTypes, "OBC", Check::kNone, 0, 0, false, kCondCustomer},
+    {"Finance Charge", 18, kGlobalNumber, nullptr, nullptr, Check::kNotNegative, 0, 0, false, kCondFinance},
+    {"Minimum Finance Charge", 72, kGlobalNumber, nullptr, nullptr, Check::kAmountLimits, 0, 0, false,
+     kCondMinimum},
+    {"Area Code", 61, kGlobalText, nullptr, nullptr, Check::kAreaCode, 0, 5, true, kCondCustArea},
+    {"Salesperson", 7, kGlobalText, nullptr, nullptr, Check::kCodeFile, records::kFileSalespersons, 0, false,
+     kCondSalesperson},
+    {"Term Code", 3, kGlobalText, nullptr, nullptr, Check::kCodeFile, records::kFileTerms, 0, false, kCondTerms},
+    {"A/R Account", 67, kGlobalText, nullptr, nullptr, Check::kDetailAccount, records::kFileGLAccounts, 0, false,
+     kCondReceivables},
+    {"Credit Limit", 21, kGlobalNumber, nullptr, nullptr, Check::kNone, 0, 0, false, kCondCredit},
+};
+constexpr ChangeField kVendorFields[] = {
+    {"Account Type", 14, kGlobalCode, kAccountTypes, "OBC", Check::kNone, 0, 0, false, kCondVendor},
+    {"Area Code", 61, kGlobalText, nullptr, nullptr, Check::kAreaCode, 0, 5, true, kCondVendArea},
+    {"A/P Account", 67, kGlobalText, nullptr, nullptr, Check::kDetailAccount, records::kFileGLAccounts, 0, false,
+     kCondPayables},
+};
+constexpr ChangeField kProductFields[] = {
+    {"Inventory Type", 31, kGlobalCode, "Normal,Non-Inventory,Negative", nullptr, Check::kNone, 0, 0, false,
+     kCondProduct},
+};
+
+constexpr Entity kEntities[] = {
+    {"Customer", records::kFileCustomers, "RSGLOBALCHANGECUST", kCustomerFields},
+    {"Vendor", records::kFileVendors, "RSGLOBALCHANGEVEND", kVendorFields},
+    {"Product", records::kFileProducts, "RSGLOBALCHANGEPROD", kProductFields},
+};
+
+// Members of the phone group of customers and vendors, changed pairwise.
+constexpr int kPhoneGroup[] = {61, 62, 63};
+
+// --- Record tests and changes ------------------------------------------------------------
+
+struct Place {
+  int offset = 0;
+  int length = 0;
+  int type = 0;  // DictValueType
+  int decimals = 0;
+};
+
+std::string_view TextAt(const unsigned char* record, const Place& p, int limit) {
+  const char* text = reinterpret_cast<const char*>(record + p.offset);
+  std::size_t n = 0;
+  const std::size_t width = static_cast<std::size_t>(p.length);
+  while (n < width && text[n] != '\0') ++n;
+  std::string_view v(text, n);
+  if (limit > 0 && v.size() > static_cast<std::size_t>(limit)) v = v.substr(0, static_cast<std::size_t>(limit));
+  while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+  return v;
+}
+
+double NumberAt(const unsigned char* record, const Place& p) {
+  if (p.type == kDictFloat) {
+    float f = 0;
+    std::memcpy(&f, record + p.offset, sizeof f);
+    return f;
+  }
+  double d = 0;
+  std::memcpy(&d, record + p.offset, sizeof d);
+  return d;
+}
+
+double RoundTo(double v, int decimals) {
+  const double scale = std::pow(10.0, decimals);
+  return std::round(v * scale) / scale;
+}
+
+std::string_view Cut(std::string_view v, int limit) {
+  if (limit > 0 && v.size() > static_cast<std::size_t>(limit)) v = v.substr(0, static_cast<std::size_t>(limit));
+  while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+  return v;
+}
+
+bool Passes(const GlobalChangeRequest& r, const unsigned char* record, const Place& p) {
+  if (r.conditionKind == kGlobalText) {
+    const std::string_view field = TextAt(record, p, r.compareLength);
+    if (!r.fromOpen && field < Cut(r.fromText, r.compareLength)) return false;
+    if (!r.toOpen && field > Cut(r.toText, r.compareLength)) return false;
+    return true;
+  }
+  double v = NumberAt(record, p), from = r.fromNumber, to = r.toNumber;
+  if (p.type == kDictFloat) {
+    v = RoundTo(v, p.decimals);
+    from = RoundTo(from, p.decimals);
+    to = RoundTo(to, p.decimals);
+  }
+  return (r.fromOpen || from <= v) && (r.toOpen || v <= to);
+}
+
+void Store(const GlobalChangeRequest& r, unsigned char* record, const Place& p) {
+  if (r.valueKind == kGlobalCode) {
+    record[p.offset] = static_cast<unsigned char>(r.newText.empty() ? 0 : r.newText[0]);
+  } else if (r.valueKind == kGlobalNumber) {
+    if (p.type == kDictFloat) {
+      const float f = static_cast<float>(r.newNumber);
+      std::memcpy(record + p.offset, &f, sizeof f);
+    } else {
+      std::memcpy(record + p.offset, &r.newNumber, sizeof r.newNumber);
+    }
+  } else if (r.copyBytes > 0) {
+    // A part of the field (the area code of a phone number): the rest stands.
+    const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(r.copyBytes), static_cast<std::size_t>(p.length));
+    std::memset(record + p.offset, ' ', n);
+    std::memcpy(record + p.offset, r.newText.data(), std::min(n, r.newText.size()));
+  } else {
+    // The whole field, NUL-ended.
+    std::memset(record + p.offset, 0, static_cast<std::size_t>(p.length));
+    std::memcpy(record + p.offset, r.newText.data(),
+                std::min(r.newText.size(), static_cast<std::size_t>(p.length - 1)));
+  }
+}
+
+bool Blank(const unsigned char* record, int offset) { return record[offset] == 0 || record[offset] == ' '; }
+
+// True when file `fileNo` holds a record whose key 0 begins with the
+// `length` bytes at `code`; *status is set to a read failure (4 and 9 are
+// none).
+bool HasKeyPrefix(BtrvHandle handle, const unsigned char* code, std::size_t length, int* status) {
+  char key[255] = {};
+  std::memcpy(key, code, length);
+  std::vector<unsigned char> buffer(4096);
+  BtrvSetKey(handle, 0, -1);
+  const int s = BtrvGetOp(kOpGetGreaterOrEqual, handle, key, buffer.data(), static_cast<unsigned>(buffer.size()));
+  if (s == kStatusKeyNotFound || s == kStatusEndOfFile) return false;
+  if (s != kStatusOk) {
+    *status = s;
+    return false;
+  }
+  const std::string_view want = TextAt(code, {0, static_cast<int>(length), kDictText, 0}, 0);
+  const std::string_view got = TextAt(buffer.data(), {0, static_cast<int>(length), kDictText, 0}, 0);
+  return want == got;
+}
+
+struct Failure {
+  int status = kStatusOk;
+  int operation = 0;
+  int fileNo = 0;
+  bool Failed() const { return status != kStatusOk; }
+  void Show() const { MsgRecordError(status, 1, operation, fileNo, 0); }
+};
+
+// Whether the rules let record `record` take the change.  *failure is set
+// when a look-up fails.
+bool MayChange(const GlobalChangeRequest& r, const unsigned char* record, const FileSet& files, Failure* failure) {
+  const bool custVend = r.fileNo == records::kFileCustomers || r.fileNo == records::kFileVendors;
+  if (custVend && r.fieldNo == 14) {
+    // Cash needs nothing more; an account that carries a balance needs its
+    // terms and the texts behind them.
+    if (r.newText == "C") return true;
+    return !Blank(record, 11) && !Blank(record, 17);
+  }
+  if (custVend && r.fieldNo == 67) {
+    // The open items were posted to the account they name: the account of a
+    // customer or vendor with open items stays.
+    const int linesFile = r.fileNo == records::kFileCustomers ? records::kFileReceivablesOpenInvoices
+                                                              : records::kFilePayablesOpenInvoices;
+    int status = kStatusOk;
+    const bool hasLines =
+        HasKeyPrefix(files.HandleOf(linesFile), record, sizeof(records::CustVendRecord::code), &status);
+    if (status != kStatusOk) *failure = {status, kOpGetGreaterOrEqual, linesFile};
+    return !hasLines && status == kStatusOk;
+  }
+  if (r.fileNo == records::kFileProducts && r.fieldNo == 31) {
+    records::TagProduct p{};
+    std::memcpy(&p, record, sizeof p);
+    const int type = r.newText.empty() ? 0 : static_cast<unsigned char>(r.newText[0]);
+    if (type == records::TagProduct::kNonInventory) {
+      if (p.quantityOnHand != 0.0) return false;
+      int status = kStatusOk;
+      const bool inBill = HasKeyPrefix(files.HandleOf(records::kFileBillsOfMaterials), record,
+                                       sizeof(records::TagProduct::number), &status);
+      if (status != kStatusOk) *failure = {status, kOpGetGreaterOrEqual, records::kFileBillsOfMaterials};
+      return !inBill && status == kStatusOk;
+    }
+    if (p.productType == 3 && (type == 1 || type == 2))
+      return p.quantityOnHand >= 0.0 && !(p.secondQuantityOnHand > p.quantityOnHand);
+    return true;
+  }
+  return true;
+}
+
+void AfterChange(const GlobalChangeRequest& r, unsigned char* record) {
+  if (r.fileNo == records::kFileProducts && r.fieldNo == 31 && !r.newText.empty() &&
+      static_cast<unsigned char>(r.newText[0]) == records::TagProduct::kNonInventory) {
+    // A product without stock has no cost.
+    const double zero = 0.0;
+    for (std::size_t offset : {offsetof(records::TagProduct, lastCost), offsetof(records::TagProduct, standardCost),
+                               offsetof(records::TagProduct, averageCost)})
+      std::memcpy(record + offset, &zero, sizeof zero);
+  }
+}
+
+bool PlaceOf(int fileNo, int fieldNo, Place* place) {
+  const DictFieldDef* def = DictFieldFind(DictTableOf(fileNo), fieldNo);
+  if (!def) return false;
+  *place = {def->offset, def->length, def->valueType, def->decimals};
+  // A float's decimals are those its print format shows ("%6.2f").
+  if (const char* dot = std::strchr(def->format, '.'); dot && def->valueType == kDictFloat)
+    place->decimals = std::atoi(dot + 1);
+  return true;
+}
+
+// The progress box: the record being read, the counts read and changed.
+constexpr TagFormField kProgressLines[] = {
+    {.number = 1, .row = 1, .column = 2, .mask = "%-40s"},
+    {.number = 2, .row = 2, .column = 2, .mask = "%-15s"},
+    {.number = 3, .row = 3, .column = 2, .mask = "%-30s"},
+    {},
+};
+
+class ProgressBox {
+ public:
+  explicit ProgressBox(const GlobalChangeRequest& r) {
+    StatusBoxOpen(4, 14, -1, 3, 66, 0);
+    StatusBoxTitleText("Global Change");
+    StatusBoxFields(kProgressLines, sizeof kProgressLines);
+    StatusBoxShow(0);
+    title_ = r.entityName + ": " + r.fieldName;
+  }
+  ~ProgressBox() { Close(); }
+  ProgressBox(const ProgressBox&) = delete;
+  ProgressBox& operator=(const ProgressBox&) = delete;
+  void Show(std::string_view key, int read, int changed) {
+    const std::string code(key);
+    const std::string counts = std::to_string(read) + " read, " + std::to_string(changed) + " changed";
+    StatusBoxRecordList(0, {title_.c_str(), code.c_str(), counts.c_str()});
+  }
+  void Close() {
+    if (open_) StatusBoxClose();
+    open_ = false;
+  }
+
+ private:
+  std::string title_;
+  bool open_ = true;
+};
+
+// Every record of the request's file, first to last: tested, changed and
+// rewritten.  Returns the failing step; *changed counts the rewrites.
+// A pass: the file walked, the places of the field (or its group) and of
+// the condition.  `owners`, when set, stands for the condition: a record
+// passes when its code (at 0) is among them.  `passed`, when set, collects
+// the codes of the records that met the condition.
+struct Pass {
+  int fileNo = 0;
+  unsigned recordLength = 0;
+  std::vector<Place> fieldPlaces, conditionPlaces;
+  const std::set<std::string>* owners = nullptr;
+  std::set<std::string>* passed = nullptr;
+};
+
+Failure Walk(const GlobalChangeRequest& request, const Pass& pass, const FileSet& files, ProgressBox* box,
+             int* changed) {
+  GlobalChangeRequest r = request;
+  r.fileNo = pass.fileNo;
+  const std::vector<Place>& fieldPlaces = pass.fieldPlaces;
+  const std::vector<Place>& conditionPlaces = pass.conditionPlaces;
+  const BtrvHandle handle = files.HandleOf(r.fileNo);
+  std::vector<unsigned char> record(pass.recordLength);
+  const unsigned length = static_cast<unsigned>(record.size());
+  char key[255] = {};
+  int read = 0;
+  BtrvSetKey(handle, 0, -1);
+  int op = kOpGetFirst;
+  for (int status = BtrvGetOp(op, handle, key, record.data(), length); status != kStatusEndOfFile;
+       status = BtrvGetOp(op, handle, key, record.data(), length)) {
+    if (status != kStatusOk) return {status, op, r.fileNo};
+    op = kOpGetNext;
+    ++read;
+    bool any = false;
+    for (std::size_t i = 0; i < fieldPlaces.size(); ++i) {
+      const std::string code(TextAt(record.data(), {0, 11, kDictText, 0}, 0));
+      if (pass.owners) {
+        if (!pass.owners->contains(code)) continue;
+      } else {
+        const Place& condition = conditionPlaces[conditionPlaces.size() == 1 ? 0 : i];
+        if (!Passes(r, record.data(), condition)) continue;
+      }
+      if (pass.passed) pass.passed->insert(code);
+      Failure failure;
+      if (!MayChange(r, record.data(), files, &failure)) {
+        if (failure.Failed()) return failure;
+        continue;
+      }
+      // A phone that is not there has no area code to change.
+      if (r.valueKind == kGlobalText && r.copyBytes > 0 && TextAt(record.data(), fieldPlaces[i], 0).empty()) continue;
+      Store(r, record.data(), fieldPlaces[i]);
+      AfterChange(r, record.data());
+      any = true;
+    }
+    if (any) {
+      if (const int s = BtrvWriteOp(kOpUpdate, handle, nullptr, record.data(), length); s != kStatusOk)
+        return {s, kOpUpdate, r.fileNo};
+      ++*changed;
+    }
+    box->Show(TextAt(record.data(), {0, 15, kDictText, 0}, 0), read, *changed);
+    AppIdle();
+  }
+  return {};
+}
+
+}  // namespace
+
+int ApplyGlobalChange(const GlobalChangeRequest& r) {
+  const bool custVend = r.fileNo == records::kFileCustomers || r.fileNo == records::kFileVendors;
+  const bool phoneGroup = r.fieldGroup && custVend;
+  Pass first;
+  first.fileNo = r.fileNo;
+  const std::span<const int> single(&r.fieldNo, 1);
+  for (int number : phoneGroup ? std::span<const int>(kPhoneGroup) : single) {
+    Place p;
+    if (!PlaceOf(r.fileNo, number, &p)) return 0;
+    first.fieldPlaces.push_back(p);
+  }
+  const std::span<const int> singleCondition(&r.conditionNo, 1);
+  for (int number : (r.conditionGroup && phoneGroup) ? std::span<const int>(kPhoneGroup) : singleCondition) {
+    Place p;
+    if (!PlaceOf(r.fileNo, number, &p)) return 0;
+    first.conditionPlaces.push_back(p);
+  }
+
+  // The phone group is kept in the alternate addresses too: a second pass
+  // over them with the same condition.  They hold no zip code: under a zip
+  // condition an address follows its customer or vendor.
+  const int companion = r.fileNo == records::kFileCustomers ? records::kFileCustomerAddresses
+                                                            : records::kFileVendorAddresses;
+  std::set<std::string> owners;
+  Pass second;
+  if (phoneGroup) {
+    second.fileNo = companion;
+    constexpr int kPhone = sizeof(records::AlternateAddress::phones[0]);
+    for (int i = 0; i < 3; ++i)
+      second.fieldPlaces.push_back(
+          {static_cast<int>(offsetof(records::AlternateAddress, phones)) + i * kPhone, kPhone, kDictText, 0});
+    if (r.conditionNo == 61) {
+      second.conditionPlaces = second.fieldPlaces;
+    } else if (r.conditionNo == 1) {
+      second.conditionPlaces.push_back({0, sizeof(records::AlternateAddress::code), kDictText, 0});
+    } else {
+      first.passed = &owners;
+      second.owners = &owners;
+    }
+  }
+
+  FileSet files;
+  const int status = phoneGroup ? FileSetOpen(&files, r.fileNo, records::kFileBillsOfMaterials,
+                                              records::kFileReceivablesOpenInvoices,
+                                              records::kFilePayablesOpenInvoices, companion)
+                                : FileSetOpen(&files, r.fileNo, records::kFileBillsOfMaterials,
+                                              records::kFileReceivablesOpenInvoices,
+                                              records::kFilePayablesOpenInvoices);
+  if (status != 0) return 0;
+  first.recordLength = files.recordLength[0];
+  if (phoneGroup) second.recordLength = files.recordLength[4];
+  ProgressBox box(r);
+  BtrvTransactionScope transaction;
+  int changed = 0;
+  Failure failure;
+  if (const int status = transaction.Begin(); status != kStatusOk) {
+    failure = {status, kOpBeginTransaction, r.fileNo};
+  } else {
+    failure = Walk(r, first, files, &box, &changed);
+    if (!failure.Failed() && phoneGroup) failure = Walk(r, second, files, &box, &changed);
+    if (!failure.Failed()) {
+      if (const int status = transaction.Commit(); status != kStatusOk) failure = {status, kOpEndTransaction, r.fileNo};
+    }
+  }
+  box.Close();
+  if (failure.Failed()) {
+    failure.Show();
+    return 1;
+  }
+  if (changed == 0) {
+    MsgShow(kMsgNothingChanged, 1);
+  } else {
+    MsgAsk(kMsgChangeMade, 0, nullptr, " Continue", kCaptionNotice);
+  }
+  return 1;
+}
+
+// --- The selection screen ---------------------------------------------------------------
+
+namespace {
+
+constexpr int kFieldEntity = 1;
+constexpr int kFieldChange = 2;
+constexpr int kFieldValue = 3;        // a typed value
+constexpr int kFieldValueChoice = 4;  // a choice value
+constexpr int kFieldCondition = 5;
+constexpr int kFieldFrom = 6;
+constexpr int kFieldTo = 7;
+
+struct ScreenRun {
+  FileSet codes;  // the files the codes are looked up in
+  GlobalChangeRequest request;
+};
+
+ScreenRun& RunOf(Form* form) { return *static_cast<ScreenRun*>(form->context); }
+
+std::string ChoiceList(std::string_view entries) { return "\x01" + std::string(entries); }
+
+const Entity& EntityOf(Form* form) {
+  const int choice = FieldGetChoice(form, kFieldEntity);
+  return kEntities[(choice >= 1 && choice <= static_cast<int>(std::size(kEntities))) ? choice - 1 : 0];
+}
+
+const ChangeField& ChangeOf(Form* form) {
+  const Entity& e = EntityOf(form);
+  const int choice = FieldGetChoice(form, kFieldChange);
+  return e.fields[(choice >= 1 && choice <= static_cast<int>(e.fields.size())) ? choice - 1 : 0];
+}
+
+const ConditionField& ConditionOf(Form* form) {
+  const ChangeField& c = ChangeOf(form);
+  const int choice = FieldGetChoice(form, kFieldCondition);
+  return c.conditions[(choice >= 1 && choice <= static_cast<int>(c.conditions.size())) ? choice - 1 : 0];
+}
+
+// The value field and the condition list that follow the field to change.
+void ShowChangeField(Form* form) {
+  const ChangeField& c = ChangeOf(form);
+  FieldSetAccess(form, kFieldValue, c.choices ? 2 : 0);
+  FieldSetAccess(form, kFieldValueChoice, c.choices ? 0 : 2);
+  if (c.choices) FieldSetChoices(form, kFieldValueChoice, ChoiceList(c.choices).c_str());
+  std::string conditions;
+  for (const ConditionField& f : c.conditions) conditions += (conditions.empty() ? "" : ",") + std::string(f.name);
+  FieldSetChoices(form, kFieldCondition, ChoiceList(conditions).c_str());
+}
+
+void ShowEntity(Form* form) {
+  std::snprintf(form->reportId, sizeof form->reportId, "%s", EntityOf(form).reportId);
+  std::string fields;
+  for (const ChangeField& f : EntityOf(form).fields) fields += (fields.empty() ? "" : ",") + std::string(f.name);
+  FieldSetChoices(form, kFieldChange, ChoiceList(fields).c_str());
+  ShowChangeField(form);
+}
+
+int EntityExit(Form* form, int) {
+  ShowEntity(form);
+  return 0x40;
+}
+
+int ChangeExit(Form* form, int) {
+  ShowChangeField(form);
+  return 0x40;
+}
+
+std::string Trim(std::string text) {
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  while (!text.empty() && text.front() == ' ') text.erase(text.begin());
+  return text;
+}
+
+// The number in `text`: false when there is something else.
+bool NumberOf(const std::string& text, double* value) {
+  const std::string t = Trim(text);
+  if (t.empty()) {
+    *value = 0;
+    return true;
+  }
+  char* end = nullptr;
+  const double v = std::strtod(t.c_str(), &end);
+  if (end != t.c_str() + t.size() || !std::isfinite(v)) return false;
+  *value = v;
+  return true;
+}
+
+// Reads `code` from file `fileNo` by key 0 into `record` (at least 4096 bytes).
+int ReadCode(const FileSet& files, int fileNo, const std::string& code, std::vector<unsigned char>* record) {
+  char key[255] = {};
+  std::memcpy(key, code.data(), std::min(code.size(), sizeof key - 1));
+  const BtrvHandle handle = files.HandleOf(fileNo);
+  BtrvSetKey(handle, 0, -1);
+  return BtrvGetOp(kOpGetEqual, handle, key, record->data(), static_cast<unsigned>(record->size()));
+}
+
+// The G/L account check: true for a detail account on file; otherwise the
+// message has been shown.
+bool CheckAccount(const FileSet& files, const std::string& code) {
+  std::vector<unsigned char> record(4096);
+  const int status = ReadCode(files, records::kFileGLAccounts, code, &record);
+  if (status == kStatusKeyNotFound || status == kStatusEndOfFile) {
+    MsgShow(kMsgAccountMissing, 1);
+    return false;
+  }
+  if (status != kStatusOk) {
+    MsgRecordError(status, 1, kOpGetEqual, records::kFileGLAccounts, 0);
+    return false;
+  }
+  if (record[offsetof(records::GLAccount, type)] == 'G') {
+    MsgShow(kMsgSummaryAccount, 1);
+    return false;
+  }
+  return true;
+}
+
+int ValueExit(Form* form, int field) {
+  const ChangeField& c = ChangeOf(form);
+  const std::string text = Trim(FieldText(form, field));
+  if (c.check == Check::kDetailAccount && !text.empty() && !CheckAccount(RunOf(form).codes, text)) return 0x20;
+  if (c.check == Check::kAmountLimits) {
+    double v = 0;
+    if (!NumberOf(text, &v)) {
+      MsgShow(kMsgNotANumber, 1);
+      return 0x20;
+    }
+    if (v < 0) {
+      MsgShow(kMsgNegativeAmount, 1);
+      return 0x20;
+    }
+    if (v > kLargestAmount) {
+      MsgShow(kMsgAmountTooLarge, 1);
+      return 0x20;
+    }
+  }
+  return 0;
+}
+
+// The value from the screen into the request; false after a message, the
+// cursor on the field to mend.
+bool TakeValue(Form* form, GlobalChangeRequest* r) {
+  const Entity& e = EntityOf(form);
+  const ChangeField& c = ChangeOf(form);
+  r->fileNo = e.fileNo;
+  r->entityName = e.name;
+  r->fieldName = c.name;
+  r->fieldNo = c.fieldNo;
+  r->valueKind = c.valueKind;
+  r->copyBytes = c.copyBytes;
+  r->fieldGroup = c.group;
+  if (c.choices) {
+    const int choice = FieldGetChoice(form, kFieldValueChoice);
+    // A letter of the code string, or the entry's number.
+    r->newText = c.codes ? std::string(1, c.codes[choice - 1]) : std::string(1, static_cast<char>(choice));
+    return true;
+  }
+  const std::string text = Trim(FieldText(form, kFieldValue));
+  auto back = [&](int message) {
+    MsgShow(message, 1);
+    FieldSetFocus(form, kFieldValue);
+    return false;
+  };
+  if (c.check == Check::kCodeFile || c.check == Check::kDetailAccount) {
+    if (text.empty()) return back(kMsgEmpty);
+    std::vector<unsigned char> record(4096);
+    const int status = ReadCode(RunOf(form).codes, c.codeFile, text, &record);
+    if (status == kStatusKeyNotFound || status == kStatusEndOfFile) return back(kMsgCodeMissing);
+    if (status != kStatusOk) {
+      MsgRecordError(status, 1, kOpGetEqual, c.codeFile, 0);
+      FieldSetFocus(form, kFieldValue);
+      return false;
+    }
+    if (c.check == Check::kDetailAccount && !CheckAccount(RunOf(form).codes, text)) {
+      FieldSetFocus(form, kFieldValue);
+      return false;
+    }
+    r->newText = text;
+    return true;
+  }
+  if (c.valueKind == kGlobalNumber) {
+    double v = 0;
+    if (!NumberOf(text, &v)) return back(kMsgNotANumber);
+    if (c.check == Check::kNotNegative && v < 0) return back(kMsgNegativeRate);
+    if (c.check == Check::kAmountLimits && v < 0) return back(kMsgNegativeAmount);
+    if (c.check == Check::kAmountLimits && v > kLargestAmount) return back(kMsgAmountTooLarge);
+    r->newNumber = v;
+  } else {
+    r->newText = text;
+  }
+  const bool empty = c.valueKind == kGlobalNumber ? r->newNumber == 0.0 : text.empty();
+  if (!empty) return true;
+  if (c.check == Check::kAreaCode) return back(kMsgAreaCodeRequired);
+  int choice = 1;
+  if (MsgAsk(kMsgChangeToEmpty, 0, &choice, "\x01No,Yes", kCaptionQuestion) == 2) return true;
+  FieldSetFocus(form, kFieldValue);
+  return false;
+}
+
+// The condition from the screen into the request; false after a message.
+bool TakeCondition(Form* form, GlobalChangeRequest* r) {
+  const ConditionField& cf = ConditionOf(form);
+  Place p;
+  if (!PlaceOf(r->fileNo, cf.fieldNo, &p)) return false;
+  r->conditionNo = cf.fieldNo;
+  r->conditionGroup = cf.group;
+  r->compareLength = cf.compareLength;
+  const bool number = p.type == kDictFloat || p.type == kDictAmount || p.type == kDictDouble;
+  r->conditionKind = number ? kGlobalNumber : kGlobalText;
+  const std::string from = Trim(FieldText(form, kFieldFrom));
+  const std::string to = Trim(FieldText(form, kFieldTo));
+  if (!number) {
+    r->fromText = from;
+    r->toText = to;
+    r->fromOpen = from.empty();
+    r->toOpen = to.empty();
+    return true;
+  }
+  struct Bound {
+    const std::string* text;
+    double* value;
+    int field;
+  };
+  for (const Bound& b : {Bound{&from, &r->fromNumber, kFieldFrom}, Bound{&to, &r->toNumber, kFieldTo}}) {
+    if (!NumberOf(*b.text, b.value)) {
+      MsgShow(kMsgNotANumber, 1);
+      FieldSetFocus(form, b.field);
+      return false;
+    }
+  }
+  // A zero bound is an open one.
+  r->fromOpen = r->fromNumber == 0.0;
+  r->toOpen = r->toNumber == 0.0;
+  return true;
+}
+
+int AcceptKey(Form* form, KeyCode) {
+  GlobalChangeRequest request;
+  if (!TakeValue(form, &request) || !TakeCondition(form, &request)) return 0x20;
+  RunOf(form).request = request;
+  return 1;
+}
+
+constexpr TagFormField kScreenFields[] = {
+    {.number = kFieldEntity, .row = 1, .column = 24, .mask = "%-12sm", .choices = "\x01" "Customer,Vendor,Product",
+     .exitCallback = EntityExit, .label = "Change records of", .labelColumn = 2},
+    {.number = kFieldChange, .row = 3, .column = 24, .mask = "%-24sm", .choices = "\x01-",
+     .exitCallback = ChangeExit, .label = "Field to change", .labelColumn = 2},
+    {.number = kFieldValue, .row = 5, .column = 24, .mask = "%-15sC", .exitCallback = ValueExit,
+     .label = "New value", .labelColumn = 2},
+    {.number = kFieldValueChoice, .row = 5, .column = 24, .mask = "%-16sm", .choices = "\x01-",
+     .label = "New value", .labelColumn = 2},
+    {.number = kFieldCondition, .row = 7, .column = 24, .mask = "%-24sm", .choices = "\x01-",
+     .label = "Where", .labelColumn = 2},
+    {.number = kFieldFrom, .row = 9, .column = 24, .mask = "%-15sC", .label = "From", .labelColumn = 2},
+    {.number = kFieldTo, .row = 10, .column = 24, .mask = "%-15sC", .label = "To", .labelColumn = 2},
+    {},
+};
+
+int StartScreen(Form* form, int) {
+  ShowEntity(form);
+  FormRedraw(form);
+  return 0;
+}
+
+}  // namespace
+
+int RunGlobalChange() {
+  ScreenRun run;
+  if (FileSetOpen(&run.codes, records::kFileSalespersons, records::kFileTerms, records::kFileGLAccounts) != 0)
+    return 0;
+  std::vector<TagFormField> fields(std::begin(kScreenFields), std::end(kScreenFields));
+  Form form{};
+  Window window{};
+  FormBegin(&form);
+  int result = 27;
+  if (FormFieldsCreate(&form, fields.data(), 1) && WinOpen(&window, 4, 9, 17, 71, 1, 1, ' ', "Global Change") == 0) {
+    FormAttachWindow(&window, &form, 1);
+    form.context = &run;
+    FormSetup(&form, 0, 0);
+    FormOnKey(&form, kKeyF10, AcceptKey, "Change");
+    form.startHook = StartScreen;
+    result = FormRun(&form, 0);
+    WinClose(&window, 1);
+  }
+  FormEnd(&form);
+  if (result != 0) return 0;
+  return ApplyGlobalChange(run.request);
+}

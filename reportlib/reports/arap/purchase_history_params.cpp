@@ -1,0 +1,23 @@
+// The customer purchase history's parameter string and saved run.
+#include "reports/arap/purchase_history_params.h"
+
+#include <cstring>
+#include <string_view>
+
+ParamStatus CPurchaseHistParamString::SetParam(std::string_view key, std::string_view value) {
+  PurchaseHistParams* r = record();
+  if (r == nullptr) return ParamStatus::kNoRecord;
+  if (key == "input") return StoreKeyword(r->input, value);
+  if (key == "output") return StoreText(r->output, value);
+  if (key == "cdno") return StoreText(r->customerCode, value);
+  if (key == "datebeg") return ParseDate(value, r->dateFrom);
+  if (key == "dateend") return ParseDate(value, r->dateTo);
+  return ParamStatus::kUnknownKey;
+}
+
+bool PurchaseHistWriteParams(const PurchaseHistParams& params, CReportParamString* out) {
+  const std::string_view code(params.customerCode, strnlen(params.customerCode, sizeof params.customerCode));
+  return out->WriteParam("input", "usersel", true) && out->WriteParam("cdno", code, false) &&
+         out->WriteDateParam("datebeg", params.dateFrom, false) &&
+         out->WriteDateParam("dateend", params.dateTo, false);
+}

@@ -1,0 +1,356 @@
+// Assembly posting (command 326) on the company of
+// fixtures/assembly_post_company.json: what a run does to the products, the
+// activity records and the general ledger, how it is stopped, and the books
+// after a run stopped by a conflict or killed at any moment.
+#include "posting/assembly_posting.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <tuple>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "killed_run_support.h"
+#include "posting_test_support.h"
+
+namespace {
+
+using records::AssemblyHeader;
+using records::InventoryTransaction;
+using records::TagProduct;
+
+// What a product holds after a run.
+struct Stock {
+  double quantity, second, value, average, lastCost;
+  std::int32_t lastCostDate;
+};
+
+class AssemblyPostingTest : public posttest::PostingTest {
+ protected:
+  fixture::Json Company() {
+    return ReadFixture(std::string(QX_GL_POSTING_FIXTURES) + "/assembly_post_company.json");
+  }
+
+  // Runs command 326 with the key script `keys`; the transcript of the run.
+  std::string Post(const std::string& keys) {
+    Start(keys);
+    SharedAppBlockGet()->currentCommand = 326;
+    EXPECT_EQ(0, RunAssemblyPost());
+    return Transcript();
+  }
+
+  std::map<std::string, Stock> Products() {
+    std::map<std::string, Stock> out;
+    for (const TagProduct& p : All<TagProduct>(records::kFileProducts))
+      out[std::string(records::Trimmed(p.number))] = {p.quantityOnHand, p.secondQuantityOnHand, p.valueOnHand,
+                                         p.averageCost,    p.lastCost,             p.lastPurchaseDate};
+    return out;
+  }
+  // The posted flag of each assembly transaction on file, by number.
+  std::map<std::string, char> Marks() {
+    std::map<std::string, char> out;
+    for (const AssemblyHeader& h : All<AssemblyHeader>(records::kFileAssemblyHeaders))
+      out[Trimmed(h.transactionNumber)] = h.postedFlag;
+    return out;
+  }
+  double Balance(const char* code) { return Account(code).currentBalance; }
+
+  // The "AS" G/L transactions: their debit and credit totals, and whether
+  // each is posted.
+  struct Batch {
+    double debit = 0, credit = 0;
+    char posted = 0;
+  };
+  std::vector<Batch> Batches() {
+    std::map<std::string, Batch> byNumber;
+    for (const auto& h : All<records::TagGLHeader>(records::kFileGLHeaders))
+      if (records::Trimmed(h.journalCode) == std::string("AS")) byNumber[h.transactionNumber].posted = h.postedFlag;
+    for (const auto& l : All<records::GLLine>(records::kFileGLLines)) {
+      if (records::Trimmed(l.journalCode) != std::string("AS")) continue;
+      Batch& b = byNumber[l.transactionNumber];
+      (l.IsDebit() ? b.debit : b.credit) += l.amount;
+    }
+    std::vector<Batch> out;
+    for (const auto& [n, b] : byNumber) out.push_back(b);
+    return out;
+  }
+};
+
+void ExpectStock(const std::map<std::string, Stock>& expected, const std::map<std::string, Stock>& actual) {
+  for (const auto& [code, e] : expected) {
+    SCOPED_TRACE(code);
+    const Stock& a = actual.at(code);
+    EXPECT_NEAR(e.quantity, a.quantity, 0.0001);
+    EXPECT_NEAR(e.second, a.second, 0.0001);
+    EXPECT_NEAR(e.value, a.value, 0.001);
+    EXPECT_NEAR(e.average, a.average, 0.0001);
+    EXPECT_NEAR(e.lastCost, a.lastCost, 0.0001);
+    EXPECT_EQ(e.lastCostDate, a.lastCostDate);
+  }
+}
+
+// After posting 301 (assembly of 2 tables with labour), 302 (disassembly of
+// a kit: its parts return to stock) and 303 (2 packs of 12 hinges).
+const std::map<std::string, Stock> kPosted = {
+    {"TABLE", {2, 0, 150.00, 75.0, 75.0, DateMake(2025, 3, 10)}},
+    {"LEG", {14, 10, 70.00, 5.0, 0, DateMake(2025, 1, 15)}},
+    {"TOP", {4, 3, 110.00, 27.5, 0, DateMake(2025, 1, 15)}},
+    {"KIT", {2, 2, 80.00, 40.0, 0, DateMake(2025, 1, 15)}},
+    // 24 hinges worth 50.00 more; the last cost is that of one pack.
+    {"CASE12", {36, 12, 80.00, 26.6667, 25.0, DateMake(2025, 3, 12)}},
+};
+
+TEST_F(AssemblyPostingTest, PostingMovesStockValueAndLedgerOnce) {
+  LoadCompany(Company());
+  const std::string t = Post("F10");
+
+  ExpectStock(kPosted, Products());
+  EXPECT_NE(std::string::npos, t.find("3 transactions posted.\nDebits 160.00, credits 160.00.")) << t;
+  EXPECT_EQ((std::map<std::string, char>{
+                {"301", 'Y'}, {"302", 'Y'}, {"303", 'Y'}, {"304", 'Y'}, {"305", 'Y'}, {"306", 'N'}}),
+            Marks());
+  // Labour (90.00 of service cost) is taken into inventory.
+  EXPECT_NEAR(5090.00, Balance("1300"), 0.001);
+  EXPECT_NEAR(90.00, Balance("4900"), 0.001);
+  const auto batches = Batches();
+  ASSERT_EQ(1u, batches.size());
+  EXPECT_EQ('Y', batches[0].posted);
+  EXPECT_NEAR(batches[0].debit, batches[0].credit, 0.001);
+
+  // One activity record for every product touched, signed by direction.
+  struct Activity {
+    std::string product, transaction;
+    char kind;
+    double quantity, value, unitCost;
+  };
+  const std::vector<Activity> expected = {
+      {"CASE12", "303", '1', 24, 50.00, 25.0},  {"KIT", "302", '5', -1, -40.00, 40.0},
+      {"LEG", "301", '5', -8, -40.00, 5.0},     {"LEG", "302", '1', 4, 20.00, 5.0},
+      {"LEG", "303", '5', -2, -10.00, 5.0},     {"TABLE", "301", '1', 2, 150.00, 75.0},
+      {"TOP", "301", '5', -2, -60.00, 30.0},    {"TOP", "302", '1', 1, 20.00, 20.0},
+  };
+  std::vector<Activity> written;
+  for (const InventoryTransaction& a : All<InventoryTransaction>(records::kFileInventoryTransactions)) {
+    std::string n(a.sourceTransaction, strnlen(a.sourceTransaction, sizeof a.sourceTransaction));
+    n.erase(0, n.find_first_not_of(' '));
+    n.erase(n.find_last_not_of(' ') + 1);
+    EXPECT_EQ('A', a.source);
+    EXPECT_EQ(45716, a.periodKey);
+    written.push_back({std::string(records::Trimmed(a.productCode)), n, a.kind, a.quantity, a.extendedAmount, a.unitCost});
+  }
+  std::sort(written.begin(), written.end(), [](const Activity& x, const Activity& y) {
+    return std::tie(x.product, x.transaction) < std::tie(y.product, y.transaction);
+  });
+  ASSERT_EQ(expected.size(), written.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE(expected[i].product + " " + expected[i].transaction);
+    EXPECT_EQ(expected[i].transaction, written[i].transaction);
+    EXPECT_EQ(expected[i].kind, written[i].kind);
+    EXPECT_NEAR(expected[i].quantity, written[i].quantity, 0.0001);
+    EXPECT_NEAR(expected[i].value, written[i].value, 0.001);
+    EXPECT_NEAR(expected[i].unitCost, written[i].unitCost, 0.0001);
+  }
+
+  // A rerun finds nothing to post and changes nothing.
+  const std::string again = Post("F10 Enter");
+  EXPECT_NE(std::string::npos, again.find("Nothing was selected")) << again;
+  ExpectStock(kPosted, Products());
+  EXPECT_NEAR(5090.00, Balance("1300"), 0.001);
+  EXPECT_EQ(1u, Batches().size());
+  EXPECT_EQ(expected.size(), All<InventoryTransaction>(records::kFileInventoryTransactions).size());
+}
+
+TEST_F(AssemblyPostingTest, DeleteAfterPostingRemovesTransactionsAndTheirLines) {
+  LoadCompany(Company());
+  Post("Tab Tab \"Y\" F10");
+  ExpectStock(kPosted, Products());
+  EXPECT_EQ((std::map<std::string, char>{{"306", 'N'}}), Marks());
+  for (const auto& c : All<records::AssemblyComponent>(records::kFileAssemblyComponents))
+    EXPECT_EQ("306", Trimmed(c.transactionNumber)) << "only April's lines are left";
+}
+
+TEST_F(AssemblyPostingTest, NothingToPost) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> kept;  // the transactions of the company
+    const char* keys;
+    std::map<std::string, char> marks;  // afterwards
+  };
+  const Case cases[] = {
+      {"an empty period", {"301", "306"}, "\"061525\" F10 Enter", {{"301", 'N'}, {"306", 'N'}}},
+      // Posted or deleted in entry only: nothing to post, yet both are marked.
+      {"only posted or deleted transactions",
+       {"304", "305", "306"},
+       "F10 Enter",
+       {{"304", 'Y'}, {"305", 'Y'}, {"306", 'N'}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fixture::Json company = Company();
+    fixture::Json kept = fixture::Json::array();
+    for (const auto& h : company["files"]["assembly_headers"]) {
+      std::string n = h["transactionNumber"].get<std::string>();
+      n.erase(0, n.find_first_not_of(' '));
+      if (std::find(c.kept.begin(), c.kept.end(), n) != c.kept.end()) kept.push_back(h);
+    }
+    company["files"]["assembly_headers"] = kept;
+    LoadCompany(company);
+    const auto before = Products();
+    const std::string t = Post(c.keys);
+    EXPECT_NE(std::string::npos, t.find("Nothing was selected")) << t;
+    EXPECT_EQ(c.marks, Marks());
+    EXPECT_TRUE(Batches().empty());
+    EXPECT_NEAR(5000.00, Balance("1300"), 0.001);
+    EXPECT_NEAR(before.at("LEG").quantity, Products().at("LEG").quantity, 0.0001);
+  }
+}
+
+// A component short of stock without an override: the check asks first
+// (skip posts the rest, stop posts nothing more); without the check the
+// posting itself refuses it and stops.
+TEST_F(AssemblyPostingTest, AShortComponentIsRefused) {
+  struct Case {
+    const char* name;
+    char checkFirst;
+    const char* keys;
+    std::map<std::string, char> marks;
+  };
+  const Case cases[] = {
+      {"checked and skipped", 'Y', "F10 Right Enter",
+       {{"301", 'N'}, {"302", 'Y'}, {"303", 'Y'}, {"304", 'Y'}, {"305", 'Y'}, {"306", 'N'}}},
+      {"checked and stopped", 'Y', "F10 Enter",
+       {{"301", 'N'}, {"302", 'N'}, {"303", 'N'}, {"304", 'N'}, {"305", 'Y'}, {"306", 'N'}}},
+      {"found while posting", 'N', "F10 Enter",
+       {{"301", 'N'}, {"302", 'N'}, {"303", 'N'}, {"304", 'N'}, {"305", 'Y'}, {"306", 'N'}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fixture::Json company = Company();
+    company["files"]["assembly_components"][1]["quantityShort"] = 1;  // TOP of 301
+    LoadCompany(company, {{.ledger = kLedgerAssembly, .checkFirst = c.checkFirst}});
+    const auto before = Products();
+    const std::string t = Post(c.keys);
+    EXPECT_NE(std::string::npos, t.find("Component TOP of assembly 301 is short")) << t;
+    EXPECT_EQ(c.marks, Marks());
+    // 301 moved nothing: its legs are where they were (or moved by 302/303 only).
+    const double legs = c.marks.at("302") == 'Y' ? 20 + 4 - 2 : 20;
+    EXPECT_NEAR(legs, Products().at("LEG").quantity, 0.0001);
+    // The ledger carries exactly what was posted.
+    const double service = c.marks.at("303") == 'Y' ? 40.00 : 0.0;
+    EXPECT_NEAR(5000.00 + service, Balance("1300"), 0.001);
+    for (const auto& b : Batches()) {
+      EXPECT_EQ('Y', b.posted);
+      EXPECT_NEAR(b.debit, b.credit, 0.001);
+    }
+  }
+}
+
+// A conflict on any product rewrite stops the run in the middle of a
+// transaction; that transaction is left whole, what came before stays
+// posted with its ledger entry, and a rerun completes the books to the
+// figures of one uninterrupted run.
+TEST_F(AssemblyPostingTest, AConflictStopsTheRunAndARerunCompletesIt) {
+  // 301 rewrites three products, 302 three, 303 two.
+  for (int n = 1; n <= 8; ++n) {
+    SCOPED_TRACE("product rewrite " + std::to_string(n) + " conflicts");
+    LoadCompany(Company());
+    ASSERT_EQ(0, BtrvTestSwitch(("fail=3:products:" + std::to_string(n) + ":84").c_str()));
+    const std::string stopped = Post("F10 Enter");
+    BtrvTestSwitch("");
+    EXPECT_NE(std::string::npos, stopped.find("84")) << stopped;
+    EXPECT_EQ(std::string::npos, stopped.find("transactions posted")) << stopped;
+    double service = 0;
+    const auto marks = Marks();
+    if (marks.at("301") == 'Y') service += 50;
+    if (marks.at("303") == 'Y') service += 40;
+    EXPECT_NEAR(5000.00 + service, Balance("1300"), 0.001) << "the ledger matches what was posted";
+    Post("F10");
+    ExpectStock(kPosted, Products());
+    EXPECT_NEAR(5090.00, Balance("1300"), 0.001);
+    EXPECT_NEAR(90.00, Balance("4900"), 0.001);
+    EXPECT_EQ(8u, All<InventoryTransaction>(records::kFileInventoryTransactions).size());
+  }
+}
+
+// A larger company: `count` assemblies of a table from 4 legs and a top and
+// 10.00 of labour, each dated in March.
+fixture::Json ManyAssemblies(fixture::Json company, int count) {
+  auto& headers = company["files"]["assembly_headers"];
+  auto& lines = company["files"]["assembly_components"];
+  headers = fixture::Json::array();
+  lines = fixture::Json::array();
+  auto& products = company["files"]["products"];
+  products[1]["quantityOnHand"] = 4.0 * count;
+  products[1]["valueOnHand"] = 20.0 * count;
+  products[2]["quantityOnHand"] = 1.0 * count;
+  products[2]["valueOnHand"] = 30.0 * count;
+  for (int i = 0; i < count; ++i) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%10d", 5000 + i);
+    const int day = i * 28 / count + 1;
+    const std::string date = "2025-03-" + std::string(day < 10 ? "0" : "") + std::to_string(day);
+    headers.push_back({{"transactionNumber", number}, {"productCode", "TABLE"}, {"reference", "Run"},
+                       {"date", date}, {"journalPrinted", "2025-03-14"}, {"postedFlag", "N"},
+                       {"quantity", 1}, {"value", 60.0}, {"assemblyLetter", "A"}});
+    lines.push_back({{"transactionNumber", number}, {"componentCode", "LEG"}, {"overrideFlag", "N"},
+                     {"consumeLetter", "A"}, {"quantityNeeded", 4}, {"cost", 20.0}});
+    lines.push_back({{"transactionNumber", number}, {"componentCode", "TOP"}, {"overrideFlag", "N"},
+                     {"consumeLetter", "A"}, {"quantityNeeded", 1}, {"cost", 30.0}});
+    lines.push_back({{"transactionNumber", number}, {"componentCode", "LABOR"}, {"overrideFlag", "N"},
+                     {"consumeLetter", "A"}, {"quantityNeeded", 1}, {"cost", 10.0}});
+  }
+  return company;
+}
+
+// The process is killed at random moments of a run; each time every
+// transaction is posted whole or not at all, products and ledger agree with
+// the transactions marked posted, and a rerun completes the books.
+TEST_F(AssemblyPostingTest, AKilledRunLeavesEachTransactionWhole) {
+  constexpr int kTransactions = 200;
+  const fixture::Json company = ManyAssemblies(Company(), kTransactions);
+  auto runChild = [&](long killAfter) {
+    return posttest::RunPostingChild(326, "F10", dir_ + "/child.txt", killAfter, [] { RunAssemblyPost(); });
+  };
+  LoadCompany(company);
+  const posttest::ChildRun whole = runChild(-1);
+  ASSERT_FALSE(whole.killed);
+  ASSERT_NEAR(kTransactions, Products().at("TABLE").quantity, 0.0001);
+
+  std::mt19937 random(20250315);
+  for (int round = 0; round < 8; ++round) {
+    LoadCompany(company);
+    const long killAfter = std::uniform_int_distribution<long>(0, whole.micros)(random);
+    SCOPED_TRACE("killed after " + std::to_string(killAfter) + " us");
+    runChild(killAfter);
+    long posted = 0;
+    for (const auto& [n, flag] : Marks()) posted += flag == 'Y';
+    const auto stock = Products();
+    EXPECT_NEAR(posted, stock.at("TABLE").quantity, 0.0001);
+    EXPECT_NEAR(60.0 * posted, stock.at("TABLE").value, 0.001);
+    EXPECT_NEAR(4.0 * (kTransactions - posted), stock.at("LEG").quantity, 0.0001);
+    EXPECT_NEAR(30.0 * (kTransactions - posted), stock.at("TOP").value, 0.001);
+    EXPECT_EQ(3 * posted, static_cast<long>(All<InventoryTransaction>(records::kFileInventoryTransactions).size()));
+    // The ledger entry of the posted ones is on file (posted or left for
+    // the general-ledger posting), balanced.
+    double service = 0;
+    for (const auto& b : Batches()) {
+      EXPECT_NEAR(b.debit, b.credit, 0.001);
+      if (b.posted == 'Y') service = Balance("4900");
+    }
+    if (!Batches().empty() && Batches()[0].posted == 'Y') {
+      EXPECT_NEAR(10.0 * posted, service, 0.001);
+    }
+
+    runChild(-1);
+    const auto done = Products();
+    EXPECT_NEAR(kTransactions, done.at("TABLE").quantity, 0.0001);
+    EXPECT_NEAR(0, done.at("LEG").quantity, 0.0001);
+    EXPECT_EQ(3 * kTransactions,
+              static_cast<long>(All<InventoryTransaction>(records::kFileInventoryTransactions).size()));
+  }
+}
+
+}  // namespace
