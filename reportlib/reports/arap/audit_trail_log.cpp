@@ -357,7 +357,7 @@ void LoadEntities(const AuditLog& log, PickRows* rows) {
     char idText[41] = {}, name[41] = {};
     log.GetEntityStringNames(id, idText, name);
     if (std::strncmp(name, "Entity ", 7) == 0) continue;
-    char line[80] = {};
+    char line[96] = {};  // an id and a name of up to 40 characters each
     std::snprintf(line, sizeof line, "%3s  %s", idText, name);
     rows->codes.push_back(idText);
     rows->lines.push_back(line);
