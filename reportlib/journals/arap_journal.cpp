@@ -227,18 +227,13 @@ struct SummaryValues {
   double debit = 0, credit = 0;
 };
 
-struct ArApJournalRun {
+struct ArApJournalRun : journals::FrameJournalRun<kTextCount> {
   explicit ArApJournalRun(const Ledger& l) : ledger(l), comments(l.detailFile) {}
 
   const Ledger& ledger;
-  const char* texts[kTextCount] = {};
-  FileSet files;
-  Form form{};
-  journals::JournalContext context;
   TagRecPayHeader header{};  // the frame's readers read into it
   RecPayDetail detail{};
   CustVendRecord party{};
-  TagRepInfo report{};
   CBaseRPTranComments comments;
   std::string title;
 
@@ -258,8 +253,6 @@ struct ArApJournalRun {
   BtrvHandle details() const { return files.handle[1]; }
   BtrvHandle parties() const { return files.handle[3]; }
   BtrvHandle accounts() const { return files.handle[4]; }
-  const char* Text(int n) const { return texts[n] ? texts[n] : ""; }
-  bool Listing() const { return context.Listing(); }
 };
 
 // ---- Small helpers ------------------------------------------------------------------------
@@ -681,15 +674,13 @@ int RunArApJournal(int commandId) {
   auto run = std::make_unique<ArApJournalRun>(commandId == kPayables.commandId ? kPayables : kReceivables);
   const Ledger& ledger = run->ledger;
   BindColumns(*run);
-  journals::JournalRunResources resources(&run->context, run->texts, &run->files, &run->form);
-  if (ScreenTextLoad(kTextBlock, run->texts, kTextCount) != 0) return 27;
-  resources.textsLoaded = true;
-  FormBegin(&run->form);
-  resources.formBegun = true;
-  if (FileSetOpen(&run->files, ledger.headerFile, ledger.detailFile, ledger.openInvoiceFile, ledger.partyFile,
-                  records::kFileGLAccounts) != 0)
-    return 27;
-  if (journals::BuildJournalContext(&run->context, &run->header, ledger.commandId, run->headers()) != 0) return 27;
-  if (journals::ShowJournalForm(&run->context, &run->form, ledger.reportId) != 27) PrintArApJournal(*run);
+  journals::JournalRunResources resources(*run);
+  const journals::JournalStart start = journals::StartJournalRun(
+      &resources, kTextBlock,
+      {ledger.headerFile, ledger.detailFile, ledger.openInvoiceFile, ledger.partyFile, records::kFileGLAccounts},
+      ledger.commandId, &run->header, ledger.reportId);
+  if (start == journals::JournalStart::kLeft) return 0;
+  if (start != journals::JournalStart::kAccepted) return 27;
+  PrintArApJournal(*run);
   return 0;
 }

@@ -174,16 +174,11 @@ struct RunTotals {
   double dollars = 0;
 };
 
-struct AssemblyJournalRun {
-  const char* texts[kTextCount] = {};
-  FileSet files;
-  Form form{};
-  journals::JournalContext context;
+struct AssemblyJournalRun : journals::FrameJournalRun<kTextCount> {
   AssemblyHeader header{};  // the frame's readers read into it
   AssemblyComponent component{};
   TagProduct product{};
   ServiceRecord service{};
-  TagRepInfo report{};
   std::string title;
   bool stopped = false;  // the user stopped the run
   bool inUse = false;    // a header was in use and stayed unstamped
@@ -199,8 +194,6 @@ struct AssemblyJournalRun {
   BtrvHandle components() const { return files.handle[1]; }
   BtrvHandle products() const { return files.handle[2]; }
   BtrvHandle services() const { return files.handle[3]; }
-  const char* Text(int n) const { return texts[n] ? texts[n] : ""; }
-  bool Listing() const { return context.Listing(); }
 };
 
 void BindColumns(AssemblyJournalRun& run) {
@@ -484,18 +477,14 @@ void PrintAssemblyJournal(AssemblyJournalRun& run) {
 int RunAssemblyJournal() {
   auto run = std::make_unique<AssemblyJournalRun>();
   BindColumns(*run);
-  journals::JournalRunResources resources(&run->context, run->texts, &run->files, &run->form);
-  if (ScreenTextLoad(kTextBlock, run->texts, kTextCount) != 0) return 27;
-  resources.textsLoaded = true;
-  FormBegin(&run->form);
-  resources.formBegun = true;
-  if (FileSetOpen(&run->files, records::kFileAssemblyHeaders, records::kFileAssemblyComponents,
-                  records::kFileProducts, records::kFileServices) != 0)
-    return 27;
-  if (journals::BuildJournalContext(&run->context, &run->header, 306, run->headers()) != 0) return 27;
-  if (journals::ShowJournalForm(&run->context, &run->form, kReportId) != 27) {
-    PrintAssemblyJournal(*run);
-    if (run->inUse) MsgShow(kMsgInUse, 1);
-  }
+  journals::JournalRunResources resources(*run);
+  const journals::JournalStart start = journals::StartJournalRun(
+      &resources, kTextBlock,
+      {records::kFileAssemblyHeaders, records::kFileAssemblyComponents, records::kFileProducts, records::kFileServices},
+      306, &run->header, kReportId);
+  if (start == journals::JournalStart::kLeft) return 0;
+  if (start != journals::JournalStart::kAccepted) return 27;
+  PrintAssemblyJournal(*run);
+  if (run->inUse) MsgShow(kMsgInUse, 1);
   return 0;
 }

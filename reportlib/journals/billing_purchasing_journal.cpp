@@ -290,18 +290,13 @@ struct ItemGroup {
   double amount = 0, quantity = 0;
 };
 
-struct BiPoJournalRun {
+struct BiPoJournalRun : journals::FrameJournalRun<kHeaderTextCount> {
   BiPoJournalRun(const Ledger& l, const Layout& layout) : ledger(l), layout(layout) {}
 
   const Ledger& ledger;
   const Layout& layout;
-  const char* texts[kHeaderTextCount] = {};
   const char* itemTexts[kItemTextCount] = {};
-  FileSet files;
-  Form form{};
-  journals::JournalContext context;
   TagBiPoHeader header{};  // the frame's readers read into it
-  TagRepInfo report{};
   std::string title;
 
   TagReportColumn heading1[kHeading1Columns + 1] = {};
@@ -319,13 +314,11 @@ struct BiPoJournalRun {
   double itemTotalAmount = 0;
 
   bool Billing() const { return ledger.commandId == kBilling; }
-  bool Listing() const { return context.Listing(); }
   BtrvHandle headers() const { return files.handle[0]; }
   BtrvHandle lines() const { return files.handle[1]; }
   BtrvHandle codes() const { return files.handle[2]; }
   BtrvHandle products() const { return files.handle[4]; }
   BtrvHandle services() const { return files.handle[5]; }
-  const char* Text(int n) const { return texts[n] ? texts[n] : ""; }
   const char* ItemText(int n) const { return itemTexts[n] ? itemTexts[n] : ""; }
 };
 
@@ -852,17 +845,14 @@ int RunBiPoJournal(int commandId, const Layout& layout) {
   const Ledger& ledger = commandId == kBilling ? kBillingLedger : kPurchasingLedger;
   auto run = std::make_unique<BiPoJournalRun>(ledger, layout);
   BindColumns(*run);
-  journals::JournalRunResources resources(&run->context, run->texts, &run->files, &run->form);
-  if (ScreenTextLoad(kHeaderTextBlock, run->texts, kHeaderTextCount) != 0) return 27;
-  resources.textsLoaded = true;
-  FormBegin(&run->form);
-  resources.formBegun = true;
+  journals::JournalRunResources resources(*run);
   // The vendor file is part of the set but not read here.
-  if (FileSetOpen(&run->files, ledger.headerFile, ledger.lineFile, ledger.codeFile, records::kFileVendors,
-                  records::kFileProducts, records::kFileServices) != 0)
-    return 27;
-  if (journals::BuildJournalContext(&run->context, &run->header, ledger.commandId, run->headers()) != 0) return 27;
-  if (journals::ShowJournalForm(&run->context, &run->form, ledger.reportId) == 27) return 27;
+  const journals::JournalStart start = journals::StartJournalRun(
+      &resources, kHeaderTextBlock,
+      {ledger.headerFile, ledger.lineFile, ledger.codeFile, records::kFileVendors, records::kFileProducts,
+       records::kFileServices},
+      ledger.commandId, &run->header, ledger.reportId);
+  if (start != journals::JournalStart::kAccepted) return 27;
   PrintBiPoJournal(*run);
   return 0;
 }

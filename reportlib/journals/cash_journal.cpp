@@ -227,14 +227,9 @@ struct MessageContext {
   std::string transaction;
 };
 
-struct CashJournalRun {
-  const char* texts[kTextCount] = {};
-  FileSet files;
-  Form form{};
-  journals::JournalContext context;
+struct CashJournalRun : journals::FrameJournalRun<kTextCount> {
   CashHeader header{};  // the frame's readers read into it
   CashLine line{};
-  TagRepInfo report{};
   CBaseCashTranComments comments;
 
   TagReportColumn headerRow[kHeaderColumns + 1] = {};
@@ -252,8 +247,6 @@ struct CashJournalRun {
   BtrvHandle accounts() const { return files.handle[2]; }
   BtrvHandle customers() const { return files.handle[3]; }
   BtrvHandle vendors() const { return files.handle[4]; }
-  const char* Text(int n) const { return texts[n] ? texts[n] : ""; }
-  bool Listing() const { return context.Listing(); }
 };
 
 // ---- Small helpers ------------------------------------------------------------------------
@@ -753,15 +746,13 @@ void PrintCashJournal(CashJournalRun& run) {
 int RunCashJournal() {
   auto run = std::make_unique<CashJournalRun>();
   BindColumns(*run);
-  journals::JournalRunResources resources(&run->context, run->texts, &run->files, &run->form);
-  if (ScreenTextLoad(kTextBlock, run->texts, kTextCount) != 0) return 0;
-  resources.textsLoaded = true;
-  FormBegin(&run->form);
-  resources.formBegun = true;
-  if (FileSetOpen(&run->files, records::kFileCashHeaders, records::kFileCashLines, records::kFileGLAccounts,
-                  records::kFileCustomers, records::kFileVendors) != 0)
-    return 0;
-  if (journals::BuildJournalContext(&run->context, &run->header, 310, run->headers()) != 0) return 27;
-  if (journals::ShowJournalForm(&run->context, &run->form, kReportId) != 27) PrintCashJournal(*run);
+  journals::JournalRunResources resources(*run);
+  const journals::JournalStart start = journals::StartJournalRun(
+      &resources, kTextBlock,
+      {records::kFileCashHeaders, records::kFileCashLines, records::kFileGLAccounts, records::kFileCustomers,
+       records::kFileVendors},
+      310, &run->header, kReportId);
+  if (start == journals::JournalStart::kNoContext) return 27;
+  if (start == journals::JournalStart::kAccepted) PrintCashJournal(*run);
   return 0;
 }

@@ -2,6 +2,7 @@
 #include "journals/journal_print.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "journals/journal_frame.h"
 #include "qxabase/posting.h"
@@ -39,6 +40,21 @@ JournalCommentRows::JournalCommentRows()
       row{Column(kColumnText, "%-132.132s", 1), {}} {
   heading[1].value = title;
   row[0].value = line;
+}
+
+JournalStart StartJournalRun(JournalRunResources* resources, int textBlock, std::initializer_list<int> fileNumbers,
+                             int commandId, void* header, const char* reportId) {
+  if (ScreenTextLoad(textBlock, resources->texts, resources->textCount) != 0) return JournalStart::kNoTexts;
+  resources->textsLoaded = true;
+  FormBegin(resources->form);
+  resources->formBegun = true;
+  std::vector<int> list(fileNumbers);
+  list.push_back(0);
+  if (FileSetOpenList(resources->files, list.data()) != 0) return JournalStart::kNoFiles;
+  if (BuildJournalContext(resources->context, header, commandId, resources->files->handle[0]) != 0)
+    return JournalStart::kNoContext;
+  if (ShowJournalForm(resources->context, resources->form, reportId) == 27) return JournalStart::kLeft;
+  return JournalStart::kAccepted;
 }
 
 JournalRunResources::~JournalRunResources() {

@@ -1,7 +1,8 @@
 // The printing pieces the journals share: the builders of their column
 // tables, the helpers that turn stored fields into printable text, the page
 // heading of a journal page, a transaction's comments between two rules, and
-// the release of a journal run's resources.
+// what a journal run of the frame holds, how it starts and how its
+// resources are released.
 //
 // Everything here writes through the base library's report writer on the
 // caller's open report; nothing throws.
@@ -12,10 +13,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
 #include "btrvc.h"
+#include "journals/journal_frame.h"
 #include "qxabase/files.h"
 #include "qxabase/report.h"
 #include "qxabase/tran_comments.h"
@@ -24,8 +27,6 @@
 #include "report_frame.h"
 
 namespace journals {
-
-struct JournalContext;
 
 // ---- Column tables ----------------------------------------------------------------------
 
@@ -164,23 +165,61 @@ void PrintJournalComments(TagRepInfo* report, CBaseTranComments* comments, Journ
 
 // ---- Resources ---------------------------------------------------------------------------------
 
+// What every journal run of the frame holds besides its own rows and
+// records: its `TextCount` screen texts, its files (the header file first),
+// its selection form, the frame's context and the report it writes.  A
+// journal's run derives from it and adds its header record and its rows.
+template <int TextCount>
+struct FrameJournalRun {
+  const char* texts[TextCount] = {};
+  FileSet files;
+  Form form{};
+  JournalContext context;
+  TagRepInfo report{};
+
+  // Screen text `n`, or "" when the block has none.
+  const char* Text(int n) const { return texts[n] ? texts[n] : ""; }
+  bool Listing() const { return context.Listing(); }
+};
+
 // Releases what a journal run of the frame holds, on every way out, in the
 // order the journal took it: the frame's files and window, the screen texts
 // (when loaded), the journal's files, the form (when begun); then the
 // command is finished.
 struct JournalRunResources {
-  JournalRunResources(JournalContext* context, const char** texts, FileSet* files, Form* form)
-      : context(context), texts(texts), files(files), form(form) {}
+  template <int TextCount>
+  explicit JournalRunResources(FrameJournalRun<TextCount>& run)
+      : context(&run.context), texts(run.texts), textCount(TextCount), files(&run.files), form(&run.form) {}
   JournalRunResources(const JournalRunResources&) = delete;
   JournalRunResources& operator=(const JournalRunResources&) = delete;
   ~JournalRunResources();
 
   JournalContext* context;
   const char** texts;
+  int textCount;
   FileSet* files;
   Form* form;
   bool textsLoaded = false;
   bool formBegun = false;
 };
+
+// How the start of a journal run of the frame ended.
+enum class JournalStart {
+  kAccepted,   // the selection window was accepted with F10: the journal prints
+  kLeft,       // the window was left with Esc (or could not be built)
+  kNoTexts,    // the screen texts could not be loaded
+  kNoFiles,    // a file could not be opened (the error box named it)
+  kNoContext,  // the frame's context could not be built (the cause was shown)
+};
+
+// Starts the run `resources` holds, in the order the frame needs: loads the
+// screen texts of block `textBlock`, begins the form, opens `fileNumbers`
+// (the journal's header file first) into the run's files, builds the
+// context of journal `commandId` over the header record buffer `header`, and
+// runs the selection window with the journal's `reportId`.  Stops at the
+// first step that fails; what was taken is marked in `resources`, which
+// releases it on every way out.
+JournalStart StartJournalRun(JournalRunResources* resources, int textBlock, std::initializer_list<int> fileNumbers,
+                             int commandId, void* header, const char* reportId);
 
 }  // namespace journals

@@ -7,11 +7,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <numeric>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "btrvc.h"
+#include "periodic/periodic_frame.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -21,6 +22,7 @@
 #include "records/dictionary.h"
 #include "records/masters.h"
 #include "records/settings.h"
+#include "report_frame.h"
 
 namespace {
 
@@ -46,25 +48,6 @@ constexpr double kLargestAmount = 999999999.99;
 constexpr int kDeepestTree = 32;
 
 double Cents(double value) { return NumRound(value, 2); }
-
-template <std::size_t N>
-std::string CodeOf(const char (&field)[N]) {
-  std::string_view t = records::Trimmed(field);
-  while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
-  return std::string(t);
-}
-
-template <class Release>
-class Finally {
- public:
-  explicit Finally(Release release) : release_(release) {}
-  Finally(const Finally&) = delete;
-  Finally& operator=(const Finally&) = delete;
-  ~Finally() { release_(); }
-
- private:
-  Release release_;
-};
 
 struct BudgetRun {
   BtrvHandle accounts = 0;
@@ -189,7 +172,7 @@ int FillForwardKey(Form* form, KeyCode) {
 // Reads account `code` (get equal, with a lock when `locked`) into `a`.
 int ReadAccount(BtrvHandle accounts, const char (&code)[11], bool locked, records::GLAccount* a) {
   char key[255] = {};
-  const std::string c = CodeOf(code);
+  const std::string c = TrimField(code);
   std::memcpy(key, c.data(), c.size());
   BtrvSetKey(accounts, 0, -1);
   return BtrvGetOp(kOpGetEqual + (locked ? kLockBias : 0), accounts, key, a, sizeof *a);
@@ -258,7 +241,7 @@ int SaveKey(Form* form, KeyCode) {
     MsgRecordError(status, 1, kOpGetDirect, records::kFileGLAccounts, 0);
     return 0x20;
   }
-  Finally release([&] {
+  ScopeExit release([&] {
     const int s = BtrvUnlock(-2, run.accounts);
     if (s != kStatusOk) MsgRecordError(s, 1, kErrorOpUnlock, records::kFileGLAccounts, 0);
   });
@@ -301,8 +284,8 @@ int SaveKey(Form* form, KeyCode) {
 // the budgets; a summary account is offered for viewing only.
 int StartBudgetForm(Form* form, int) {
   BudgetRun& run = RunOf(form);
-  FieldSetText(form, kFieldCode, CodeOf(run.account.code).c_str());
-  FieldSetText(form, kFieldName, CodeOf(run.account.name).c_str());
+  FieldSetText(form, kFieldCode, TrimField(run.account.code).c_str());
+  FieldSetText(form, kFieldName, TrimField(run.account.name).c_str());
   for (int p = 1; p <= kPeriods; ++p) {
     if (p > run.n) {
       // No period of this year: its fields are out of use, its budget stays.
@@ -332,32 +315,19 @@ void EditBudget(BudgetRun* run) {
   FormDef definition;
   if (FormDefLoad(&definition, kFormDefinition) != 0) return;
   std::vector<TagFormField> fields = definition.fields;
-  bool present[kFieldFirstCaption + kPeriods] = {};
+  std::vector<int> required(kFieldFirstCaption + kPeriods - 1);
+  std::iota(required.begin(), required.end(), 1);  // every field of the form
+  if (!periodic::FormHasFields(kFormDefinition, fields, required)) return;
   for (TagFormField& f : fields) {
-    if (f.number == 0 || f.number >= kFieldFirstCaption + kPeriods) continue;
-    present[f.number] = true;
     if (f.number >= kFieldFirstBudget && f.number < kFieldFirstBudget + kPeriods) f.exitCallback = BudgetExit;
   }
-  for (int number = 1; number < kFieldFirstCaption + kPeriods; ++number) {
-    if (present[number]) continue;
-    const std::string text = "The form definition " + std::to_string(kFormDefinition) + " has no field " +
-                             std::to_string(number) + ".\nPlease re-install the application.";
-    MsgBoxShowStyle(0, text.c_str(), nullptr, kMsgStyleError, 0);
-    return;
-  }
   Form form{};
-  Finally endForm([&] { FormEnd(&form); });
+  ScopeExit endForm([&] { FormEnd(&form); });
   Window window{};
-  Finally closeWindow([&] { WinClose(&window, 1); });
+  ScopeExit closeWindow([&] { WinClose(&window, 1); });
   FormBegin(&form);
-  if (!FormFieldsCreate(&form, fields.data(), 1)) return;
   const char* title = definition.title.empty() ? GetCaption(kCaptionWindow) : definition.title.c_str();
-  if (WinOpen(&window, 2, 18, 21, 61, 1, 1, ' ', title) != 0) return;
-  FormAttachWindow(&window, &form, 1);
-  FormDefUse(&form, &definition);
-  std::snprintf(form.reportId, sizeof form.reportId, "%s", kReportId);
-  form.context = run;
-  FormSetup(&form, 0, 0);
+  if (!periodic::OpenScreen(&form, &window, &fields, definition, {2, 18, 21, 61}, title, kReportId, run)) return;
   for (int field : {kFieldCode, kFieldName, kFieldTotal}) FieldSetProtect(&form, field, 1);
   for (int p = 1; p <= kPeriods; ++p) {
     FieldSetProtect(&form, kFieldFirstLabel + p - 1, 1);
@@ -382,7 +352,7 @@ int RunEditAccountBudget() {
     MsgRecordError(status, 1, kErrorOpOpen, records::kFileGLAccounts, 0);
     return 1;
   }
-  Finally close([&] { BtrvClose(accounts); });
+  ScopeExit close([&] { BtrvClose(accounts); });
 
   BudgetRun run;
   run.accounts = accounts;
@@ -390,7 +360,7 @@ int RunEditAccountBudget() {
   for (;;) {
     records::GLAccount chosen{};
     if (!PickCode1050(start.c_str(), 0, accounts, &chosen, 2, 2, 18, 76, 0, 1)) return 0;
-    start = CodeOf(chosen.code);
+    start = TrimField(chosen.code);
     // The periods as they stand now: a failure ends the form before it opens.
     if (const int status = SettingsRecordRead(kSettingsRead, 0, sizeof run.periods, "0Periods", &run.periods);
         status != kStatusOk) {

@@ -12,7 +12,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -20,6 +19,7 @@
 
 #include "btrvc.h"
 #include "oemtext.h"
+#include "periodic/periodic_frame.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -32,7 +32,9 @@
 #include "records/dictionary.h"
 #include "records/masters.h"
 #include "records/settings.h"
+#include "report_frame.h"
 
+using periodic::Failure;
 using records::CustVendRecord;
 using records::TagOpenInvoice;
 
@@ -44,10 +46,6 @@ constexpr int kReceivablesCommand = 365;
 // ("nn/nn/nn"), field 2 its period ("%2u", shown only), in a window at row 5,
 // column 14, 13 rows by 65 columns.
 constexpr int kFormDefinition = 365;
-constexpr int kFieldDate = 1;
-constexpr int kFieldPeriod = 2;
-
-constexpr int kMsgInvalidDate = 13;
 
 // What differs between the two ledgers.
 struct Ledger {
@@ -137,14 +135,6 @@ struct EndPeriodRun {
   bool dateAccepted = false;
 };
 
-// The failing step of a close: shown once, where the walk stops.
-struct Failure {
-  int status = kStatusOk;
-  int operation = 0;
-  int fileNo = 0;
-  bool Failed() const { return status != kStatusOk; }
-};
-
 // The period being closed: D the date entered, S and E its period's first
 // and last day.
 struct Period {
@@ -191,22 +181,8 @@ class AccountClose {
 // The steps of the command, in the order it takes them (defined below the
 // entry).
 int CheckDate(Form* form, int field);
-void ShowPeriod(Form* form, int period);
 int CloseAccounts(Form* form, KeyCode key);
 Failure CloseAccount(const EndPeriodRun& run, const Period& period, CustVendRecord* account);
-
-// Runs `release` when it goes out of scope.
-template <class Release>
-class Finally {
- public:
-  explicit Finally(Release release) : release_(release) {}
-  Finally(const Finally&) = delete;
-  Finally& operator=(const Finally&) = delete;
-  ~Finally() { release_(); }
-
- private:
-  Release release_;
-};
 
 }  // namespace
 
@@ -226,11 +202,11 @@ int RunArApEndPeriod(int commandId) {
   if (FormDefLoad(&definition, kFormDefinition) != 0) return 0;
   std::vector<TagFormField> fields = definition.fields;  // the form reads it until FormEnd
   Form form{};
-  Finally endForm([&] { FormEnd(&form); });
+  ScopeExit endForm([&] { FormEnd(&form); });
 
   // Nobody may post or enter open items while the period is being closed.
   FileSet files;
-  const int mode = SysFlagGet(kSysFlagSharedPosting) ? kFileModeShared : kFileModeExclusive;
+  const int mode = periodic::PostingOpenMode();
   if (FileSetOpen(&files, ledger.lineFile | mode, ledger.accountFile | mode, records::kFileSettings,
                   ledger.headerFile | mode) != 0) {
     return 0;
@@ -247,41 +223,22 @@ int RunArApEndPeriod(int commandId) {
   run.oiHeader = &oiHeader;
 
   Window window{};
-  Finally closeWindow([&] { WinClose(&window, 1); });
+  ScopeExit closeWindow([&] { WinClose(&window, 1); });
   FormBegin(&form);
-  bool hasFields[2] = {false, false};
+  if (!periodic::FormHasFields(kFormDefinition, fields, {periodic::kDateField, periodic::kPeriodField})) return 0;
   for (TagFormField& f : fields) {
-    if (f.number == kFieldDate) {
-      f.exitCallback = CheckDate;
-      hasFields[0] = true;
-    }
-    if (f.number == kFieldPeriod) hasFields[1] = true;
+    if (f.number == periodic::kDateField) f.exitCallback = CheckDate;
   }
-  if (!hasFields[0] || !hasFields[1]) {
-    const std::string text = "The form definition " + std::to_string(kFormDefinition) +
-                             " lacks the date or the period field.\nPlease re-install the application.";
-    MsgBoxShowStyle(0, text.c_str(), nullptr, kMsgStyleError, 0);
+  if (!periodic::OpenScreen(&form, &window, &fields, definition, {5, 14, 13, 65}, GetCaption(kCaptionWindow),
+                            ledger.reportId, &run)) {
     return 0;
   }
-  if (!FormFieldsCreate(&form, fields.data(), 1)) return 0;
-  if (WinOpen(&window, 5, 14, 13, 65, 1, 1, ' ', GetCaption(kCaptionWindow)) != 0) return 0;
-  FormAttachWindow(&window, &form, 1);
-  FormDefUse(&form, &definition);
-  std::snprintf(form.reportId, sizeof form.reportId, "%s", ledger.reportId);
-  form.context = &run;
-  FormSetup(&form, 0, 0);
-  FieldSetProtect(&form, kFieldPeriod, 1);
+  FieldSetProtect(&form, periodic::kPeriodField, 1);
   FormOnKey(&form, kKeyF10, CloseAccounts, "Close period");
 
   // Today is a suggestion, checked when the user leaves the field or
   // presses F10.
-  const int today = DateToday();
-  char todayText[16] = "";
-  FieldSetText(&form, kFieldDate, DateToText(todayText, today));
-  records::FiscalPeriodInfo todayInfo{};
-  FiscalPeriodOfDateIn(run.periods, kPeriodFillOnly, today, &todayInfo);
-  ShowPeriod(&form, todayInfo.period);
-  FormRedraw(&form);
+  periodic::SuggestToday(&form, run.periods);
 
   FormRun(&form, 0);
   return 0;
@@ -289,30 +246,12 @@ int RunArApEndPeriod(int commandId) {
 
 namespace {
 
-void ShowPeriod(Form* form, int period) {
-  char text[16] = "";
-  if (period > 0) std::snprintf(text, sizeof text, "%d", period);
-  FieldSetText(form, kFieldPeriod, text);
-  FieldRedraw(form, kFieldPeriod);
-}
-
 // Exit of field 1: the date must be valid and lie in an open period of this
 // year or next; field 2 then shows its period.
 int CheckDate(Form* form, int) {
   EndPeriodRun& run = *static_cast<EndPeriodRun*>(form->context);
-  run.dateAccepted = false;
-  char text[32] = "";
-  FieldGetText(form, kFieldDate, text, sizeof text);
-  if (!DateIsValid(text)) {
-    MsgShow(kMsgInvalidDate, 1);
-    return 0x20;
-  }
-  const std::int32_t date = DateFromText(text);
-  if (FiscalPeriodOfDateIn(run.periods, kPeriodCheckOpen, date, &run.info) != 0) return 0x20;
-  ShowPeriod(form, run.info.period);
-  run.date = date;
-  run.dateAccepted = true;
-  return 0;
+  run.dateAccepted = periodic::TakeDate(form, run.periods, kPeriodCheckOpen, &run.info, &run.date);
+  return run.dateAccepted ? 0 : 0x20;
 }
 
 // F10: closes every account for the accepted date's period.  The form ends
@@ -325,15 +264,8 @@ int CloseAccounts(Form* form, KeyCode) {
   const Ledger& ledger = *run.ledger;
   const Period period{run.date, run.info.startDate, run.info.endDate};
 
-  StatusBoxOpen(5, -1, -1, 3, 56, 0);
-  bool boxOpen = true;
-  Finally closeBox([&] {
-    if (boxOpen) StatusBoxClose();
-  });
-  StatusBoxTitle(ledger.statusTitle);
-  ProgressFormSet(ledger.reportId);
-  StatusBoxFields(kStatusLines, sizeof kStatusLines);
-  StatusBoxShow(0);
+  periodic::StatusBoxGuard box(
+      {.width = 56, .title = ledger.statusTitle, .reportId = ledger.reportId, .fields = kStatusLines});
 
   Failure failure;
   BtrvSetKey(run.accounts, 0, -1);
@@ -354,10 +286,9 @@ int CloseAccounts(Form* form, KeyCode) {
   }
   if (!failure.Failed() && status != kStatusEndOfFile) failure = {status, op, ledger.accountFile};
 
-  StatusBoxClose();
-  boxOpen = false;
+  box.Close();
   if (failure.Failed()) {
-    MsgRecordError(failure.status, 1, failure.operation, failure.fileNo, 0);
+    failure.Show();
   } else {
     MsgAsk(ledger.doneMessage, 0, nullptr, " Continue", kCaptionQuestion);
   }

@@ -3,14 +3,13 @@
 #include "periodic/gl_end_period.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "btrvc.h"
+#include "periodic/periodic_frame.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -21,6 +20,7 @@
 #include "records/dictionary.h"
 #include "records/settings.h"
 #include "records/transactions.h"
+#include "report_frame.h"
 
 namespace {
 
@@ -30,8 +30,6 @@ constexpr const char* kReportId = "RSGLEndPeriod";
 // ("nn/nn/nn"), field 2 its period ("%2u", shown only), in a window at row 5,
 // column 12, 14 rows by 67 columns.
 constexpr int kFormDefinition = 360;
-constexpr int kFieldDate = 1;
-constexpr int kFieldPeriod = 2;
 
 // Text block 515: the ledgers' labels (entries 0-6, by status-box line) and
 // the status box's title (entry 7).
@@ -39,7 +37,6 @@ constexpr int kTextBlock = 515;
 constexpr int kTextStatusTitle = 7;
 constexpr int kTextCount = 8;
 
-constexpr int kMsgInvalidDate = 13;
 constexpr int kMsgCloseSeveral = 1275;  // more than one open period would be closed: go on?
 constexpr int kMsgClosed = 1277;        // the periods were closed
 constexpr int kMsgUnposted = 1901;      // unposted transactions stand in the way (the list follows)
@@ -51,51 +48,16 @@ constexpr int kClosingDateKind = kPeriodCheckOpen | kPeriodAcceptClosed;
 
 // --- The ledgers ---------------------------------------------------------------------
 //
-// What the end of period reads of each ledger's headers: the date, whether
-// the transaction is unposted by that ledger's rule, and what the status box
-// shows while it is read.  In the first five ledgers only an exact 'N' is
-// unposted; a transaction deleted in entry ("DELETED") never is.
+// What the status box shows while a ledger's headers are read (whether a
+// header is unposted is periodic::IsUnposted).
 
-template <std::size_t N>
-std::string FieldString(const char (&field)[N]) {
-  std::string_view t = records::Trimmed(field);
-  while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
-  return std::string(t);
-}
-
-std::int32_t DateOf(const records::TagGLHeader& h) { return h.date; }
-bool IsUnposted(const records::TagGLHeader& h) {
-  return records::UnpostedForPeriodEnd(h.postedFlag) && !h.IsDeleted();
-}
 std::string ShownText(const records::TagGLHeader& h) {
-  return FieldString(h.journalCode) + " " + FieldString(h.transactionNumber);
+  return TrimField(h.journalCode) + " " + TrimField(h.transactionNumber);
 }
-
-std::int32_t DateOf(const records::TagRecPayHeader& h) { return h.date; }
-bool IsUnposted(const records::TagRecPayHeader& h) {
-  return records::UnpostedForPeriodEnd(h.postedFlag) && !h.IsDeleted();
+template <class Header>
+std::string ShownText(const Header& h) {
+  return TrimField(h.transactionNumber);
 }
-std::string ShownText(const records::TagRecPayHeader& h) { return FieldString(h.transactionNumber); }
-
-std::int32_t DateOf(const records::CashHeader& h) { return h.date; }
-bool IsUnposted(const records::CashHeader& h) {
-  return records::UnpostedForPeriodEnd(h.postedFlag) && !h.IsDeleted();
-}
-std::string ShownText(const records::CashHeader& h) { return FieldString(h.transactionNumber); }
-
-std::int32_t DateOf(const records::AssemblyHeader& h) { return h.date; }
-bool IsUnposted(const records::AssemblyHeader& h) {
-  return records::UnpostedForPeriodEnd(h.postedFlag) && !h.IsDeleted();
-}
-std::string ShownText(const records::AssemblyHeader& h) { return FieldString(h.transactionNumber); }
-
-// Billing and purchasing: neither posted nor closed ('Y'), and not an 'O'
-// document, whose lines stand under its 'I' document.
-std::int32_t DateOf(const records::TagBiPoHeader& h) { return h.date; }
-bool IsUnposted(const records::TagBiPoHeader& h) {
-  return h.postedFlag != 'Y' && h.closedFlag != 'Y' && h.typeLetter != 'O';
-}
-std::string ShownText(const records::TagBiPoHeader& h) { return FieldString(h.transactionNumber); }
 
 // The first and last day of the stretch of periods being closed.
 struct DateRange {
@@ -167,45 +129,30 @@ struct Stretch {
 
 // The steps of the command, in the order it takes them (defined below the
 // entry).
-bool HasScreenFields(const std::vector<TagFormField>& fields);
 int ReadPeriodsLocked(EndPeriodRun* run);
-void ShowPeriod(Form* form, int period);
 int CheckClosingDate(Form* form, int field);
 int CloseThroughDate(Form* form, KeyCode key);
 Stretch StretchToClose(const records::PeriodsRecord& periods, const records::FiscalPeriodInfo& info);
 int CountUnposted(const EndPeriodRun& run, DateRange range, std::vector<CUnpostTransCount>* counters);
 int WriteClosedPeriods(EndPeriodRun* run, const Stretch& stretch);
 
-// Runs `release` when it goes out of scope.
-template <class Release>
-class Finally {
- public:
-  explicit Finally(Release release) : release_(release) {}
-  Finally(const Finally&) = delete;
-  Finally& operator=(const Finally&) = delete;
-  ~Finally() { release_(); }
-
- private:
-  Release release_;
-};
-
 }  // namespace
 
 int RunGLEndPeriod() {
   const char* texts[kTextCount] = {};
   if (ScreenTextLoad(kTextBlock, texts, kTextCount) != 0) return 0;
-  Finally freeTexts([&] { ScreenTextFree(texts); });
+  ScopeExit freeTexts([&] { ScreenTextFree(texts); });
 
   FormDef definition;
   if (FormDefLoad(&definition, kFormDefinition) != 0) return 0;
   std::vector<TagFormField> fields = definition.fields;  // the form reads it until FormEnd
   Form form{};
-  Finally endForm([&] { FormEnd(&form); });
+  ScopeExit endForm([&] { FormEnd(&form); });
 
   // Files in the order of this list; the transaction files are opened for
   // exclusive use so that no transaction is entered or posted meanwhile.
   FileSet files;
-  const int glMode = SysFlagGet(kSysFlagSharedPosting) ? kFileModeShared : kFileModeExclusive;
+  const int glMode = periodic::PostingOpenMode();
   if (FileSetOpen(&files, records::kFileGLHeaders | glMode,
                   records::kFileReceivablesHeaders | kFileModeExclusive,
                   records::kFilePayablesHeaders | kFileModeExclusive,
@@ -221,60 +168,35 @@ int RunGLEndPeriod() {
   run.settings = files.HandleOf(records::kFileSettings);
 
   Window window{};
-  Finally closeWindow([&] { WinClose(&window, 1); });
+  ScopeExit closeWindow([&] { WinClose(&window, 1); });
   // Runs first: every lock on the settings file goes, however the screen ended.
-  Finally unlock([&] {
+  ScopeExit unlock([&] {
     const int status = BtrvUnlock(-2, run.settings);
     if (status != kStatusOk) MsgRecordError(status, 1, kErrorOpUnlock, records::kFileSettings, 0);
   });
 
   FormBegin(&form);
-  if (!HasScreenFields(fields)) return 0;
+  if (!periodic::FormHasFields(kFormDefinition, fields, {periodic::kDateField, periodic::kPeriodField})) return 0;
   for (TagFormField& f : fields) {
-    if (f.number == kFieldDate) f.exitCallback = CheckClosingDate;
+    if (f.number == periodic::kDateField) f.exitCallback = CheckClosingDate;
   }
-  if (!FormFieldsCreate(&form, fields.data(), 1)) return 0;
-  if (WinOpen(&window, 5, 12, 14, 67, 1, 1, ' ', GetCaption(kCaptionWindow)) != 0) return 0;
-  FormAttachWindow(&window, &form, 1);
-  FormDefUse(&form, &definition);
-  std::snprintf(form.reportId, sizeof form.reportId, "%s", kReportId);
-  form.context = &run;
-  FormSetup(&form, 0, 0);
-  FieldSetProtect(&form, kFieldPeriod, 1);
+  if (!periodic::OpenScreen(&form, &window, &fields, definition, {5, 12, 14, 67}, GetCaption(kCaptionWindow),
+                            kReportId, &run)) {
+    return 0;
+  }
+  FieldSetProtect(&form, periodic::kPeriodField, 1);
   FormOnKey(&form, kKeyF10, CloseThroughDate, "Close periods");
 
   if (ReadPeriodsLocked(&run) != kStatusOk) return 0;
   // Today is only a suggestion: it is checked when the user leaves the field
   // or presses F10, so nothing is shown here when it lies in no period.
-  const int today = DateToday();
-  char todayText[16] = "";
-  FieldSetText(&form, kFieldDate, DateToText(todayText, today));
-  records::FiscalPeriodInfo todayInfo{};
-  FiscalPeriodOfDateIn(run.periods, kPeriodFillOnly, today, &todayInfo);
-  ShowPeriod(&form, todayInfo.period);
-  FormRedraw(&form);
+  periodic::SuggestToday(&form, run.periods);
 
   FormRun(&form, 0);
   return 0;
 }
 
 namespace {
-
-// True when the form definition holds the two fields the command reads and
-// writes; otherwise says so.
-bool HasScreenFields(const std::vector<TagFormField>& fields) {
-  for (int number : {kFieldDate, kFieldPeriod}) {
-    bool found = false;
-    for (const TagFormField& f : fields) found = found || f.number == number;
-    if (!found) {
-      const std::string text = "The form definition " + std::to_string(kFormDefinition) + " has no field " +
-                               std::to_string(number) + ".\nPlease re-install the application.";
-      MsgBoxShowStyle(0, text.c_str(), nullptr, kMsgStyleError, 0);
-      return false;
-    }
-  }
-  return true;
-}
 
 // Reads "0Periods" with its lock, for the rewrite that a successful close
 // makes.  Returns the record-manager status, the failure already shown.
@@ -288,28 +210,13 @@ int ReadPeriodsLocked(EndPeriodRun* run) {
   return status;
 }
 
-void ShowPeriod(Form* form, int period) {
-  char text[16] = "";
-  if (period > 0) std::snprintf(text, sizeof text, "%d", period);
-  FieldSetText(form, kFieldPeriod, text);
-  FieldRedraw(form, kFieldPeriod);
-}
-
 // Exit of field 1: the date must be valid and lie in a period of this year
 // or next; field 2 then shows its period.
 int CheckClosingDate(Form* form, int) {
   EndPeriodRun& run = *static_cast<EndPeriodRun*>(form->context);
-  run.dateAccepted = false;
-  char text[32] = "";
-  FieldGetText(form, kFieldDate, text, sizeof text);
-  if (!DateIsValid(text)) {
-    MsgShow(kMsgInvalidDate, 1);
-    return 0x20;
-  }
-  if (FiscalPeriodOfDateIn(run.periods, kClosingDateKind, DateFromText(text), &run.info) != 0) return 0x20;
-  ShowPeriod(form, run.info.period);
-  run.dateAccepted = true;
-  return 0;
+  std::int32_t date = 0;
+  run.dateAccepted = periodic::TakeDate(form, run.periods, kClosingDateKind, &run.info, &date);
+  return run.dateAccepted ? 0 : 0x20;
 }
 
 // F10: closes the periods up to the accepted date.  The form ends after it
@@ -367,12 +274,11 @@ Stretch StretchToClose(const records::PeriodsRecord& periods, const records::Fis
 // order of kLedgers) under one status box.  Returns 0, or the first
 // record-manager failure, already shown.
 int CountUnposted(const EndPeriodRun& run, DateRange range, std::vector<CUnpostTransCount>* counters) {
-  StatusBoxOpen(5, -1, -1, kStatusLineCount, 58, 0);
-  Finally closeBox([] { StatusBoxClose(); });
-  StatusBoxTitleText(run.texts[kTextStatusTitle]);
-  ProgressFormSet(kReportId);
-  StatusBoxFields(kStatusLines, sizeof kStatusLines);
-  StatusBoxShow(0);
+  const periodic::StatusBoxGuard box({.lines = kStatusLineCount,
+                                      .width = 58,
+                                      .titleText = run.texts[kTextStatusTitle],
+                                      .reportId = kReportId,
+                                      .fields = kStatusLines});
   for (const Ledger& ledger : kLedgers) StatusBoxLabel(ledger.line + 1, run.texts[ledger.line]);
   for (int i = 0; i < kLedgerCount; ++i) {
     const Ledger& ledger = kLedgers[i];
@@ -399,10 +305,10 @@ int ScanLedger(const Ledger& ledger, BtrvHandle handle, DateRange range, CUnpost
   Header header{};
   int op = kOpGetGreaterOrEqual;
   for (status = BtrvGetOp(op, handle, key, &header, sizeof header);
-       status == kStatusOk && DateOf(header) <= range.to;
+       status == kStatusOk && header.date <= range.to;
        status = BtrvGetOp(op, handle, key, &header, sizeof header)) {
     StatusBoxRecord(ledger.line, ShownText(header).c_str());
-    if (IsUnposted(header)) counter->AddUnpostTrans(DateOf(header));
+    if (periodic::IsUnposted(header)) counter->AddUnpostTrans(header.date);
     op = kOpGetNext;
   }
   if (status != kStatusOk && status != kStatusEndOfFile) {

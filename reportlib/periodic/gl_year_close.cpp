@@ -11,13 +11,12 @@
 #include "periodic/gl_year_close.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "btrvc.h"
+#include "periodic/periodic_frame.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/gl_year.h"
@@ -33,6 +32,9 @@
 #include "records/masters.h"
 #include "records/settings.h"
 #include "records/transactions.h"
+#include "report_frame.h"
+
+using periodic::Failure;
 
 namespace {
 
@@ -65,25 +67,6 @@ constexpr int kNextYear = records::PeriodsRecord::kNextYearFirstEntry;
 
 double Cents(double value) { return NumRound(value, 2); }
 
-std::string CodeText(std::string_view code) {
-  while (!code.empty() && code.front() == ' ') code.remove_prefix(1);
-  while (!code.empty() && (code.back() == ' ' || code.back() == '\0')) code.remove_suffix(1);
-  return std::string(code);
-}
-
-// Runs `release` when it goes out of scope.
-template <class Release>
-class Finally {
- public:
-  explicit Finally(Release release) : release_(release) {}
-  Finally(const Finally&) = delete;
-  Finally& operator=(const Finally&) = delete;
-  ~Finally() { release_(); }
-
- private:
-  Release release_;
-};
-
 struct YearCloseRun {
   const FileSet* files = nullptr;
   BtrvHandle accounts = 0;
@@ -101,30 +84,14 @@ struct YearCloseRun {
 // A transaction of the closed year left unposted could never be posted after
 // the close (its date would lie in no period), so the close is refused while
 // any ledger holds one dated up to the year's last day.  The rules are those
-// of the end of period.
-
-bool IsUnposted(const records::TagGLHeader& h) {
-  return records::UnpostedForPeriodEnd(h.postedFlag) && !h.IsDeleted();
-}
-bool IsUnposted(const records::TagRecPayHeader& h) {
-  return records::UnpostedForPeriodEnd(h.postedFlag) && !h.IsDeleted();
-}
-bool IsUnposted(const records::CashHeader& h) {
-  return records::UnpostedForPeriodEnd(h.postedFlag) && !h.IsDeleted();
-}
-bool IsUnposted(const records::AssemblyHeader& h) {
-  return records::UnpostedForPeriodEnd(h.postedFlag) && !h.IsDeleted();
-}
-bool IsUnposted(const records::TagBiPoHeader& h) {
-  return h.postedFlag != 'Y' && h.closedFlag != 'Y' && h.typeLetter != 'O';
-}
+// of the end of period (periodic::IsUnposted).
 
 // Counts the unposted headers of one ledger dated up to `last`, read in date
 // order by `dateKey`.  Returns 0 or the record-manager status (shown).
 template <class Header>
 int CountLedger(BtrvHandle handle, int fileNo, int dateKey, std::int32_t last, CUnpostTransCount* counter) {
   const int savedKey = BtrvGetKey(handle);
-  Finally restore([&] {
+  ScopeExit restore([&] {
     if (savedKey >= 0) BtrvSetKey(handle, savedKey, -1);
   });
   int status = BtrvSetKey(handle, dateKey, -1);
@@ -137,7 +104,7 @@ int CountLedger(BtrvHandle handle, int fileNo, int dateKey, std::int32_t last, C
   int op = kOpGetFirst;
   for (status = BtrvGetOp(op, handle, key, &h, sizeof h); status == kStatusOk && h.date <= last;
        status = BtrvGetOp(op, handle, key, &h, sizeof h)) {
-    if (IsUnposted(h)) counter->AddUnpostTrans(h.date);
+    if (periodic::IsUnposted(h)) counter->AddUnpostTrans(h.date);
     op = kOpGetNext;
   }
   if (status != kStatusOk && status != kStatusEndOfFile) {
@@ -171,7 +138,7 @@ bool NoUnpostedInYear(const YearCloseRun& run) {
   std::vector<CUnpostTransCount> counters;
   counters.reserve(std::size(kLedgers));
   int wait = MsgWaitOpen(kWaitKey);
-  Finally closeWait([&] { MsgWaitClose(wait); });
+  ScopeExit closeWait([&] { MsgWaitClose(wait); });
   for (const Ledger& l : kLedgers) {
     counters.emplace_back(l.file);
     if (l.count(run.files->HandleOf(l.file), l.file, l.dateKey, last, &counters.back()) != kStatusOk) {
@@ -252,14 +219,6 @@ bool CheckClosingAccount(YearCloseRun* run, const std::string& code) {
   return true;
 }
 
-// A failed step: its status and operation, and the file it failed on.
-struct Failure {
-  int status = kStatusOk;
-  int op = 0;
-  int file = 0;
-  bool failed() const { return status != kStatusOk; }
-};
-
 Failure Fail(int status, int op, int file) { return {status, op, file}; }
 
 // Posts the year's net income (income less expenses) to the closing account
@@ -267,7 +226,7 @@ Failure Fail(int status, int op, int file) { return {status, op, file}; }
 // zero), a debit of the loss otherwise.
 Failure PostNetIncome(const YearCloseRun& run, const std::string& code) {
   const int wait = MsgWaitOpen(kWaitKey);
-  Finally closeWait([&] { MsgWaitClose(wait); });
+  ScopeExit closeWait([&] { MsgWaitClose(wait); });
   const int n = run.periodsPerYear;
   double income = 0, expenses = 0;
   int status = GLKindYearTotal(kIncomeKind, run.accounts, n - 1, n, &income, nullptr);
@@ -315,25 +274,9 @@ void RollAccount(records::GLAccount* a, int n) {
 }
 
 // The status box of a roll: a title and one line showing the record's code.
-class RollBox {
- public:
-  explicit RollBox(int title) {
-    StatusBoxOpen(5, -1, -1, 3, 50, 0);
-    StatusBoxTitle(title);
-    ProgressFormSet(kReportId);
-    StatusBoxFields(kLine, sizeof kLine);
-    StatusBoxShow(0);
-  }
-  ~RollBox() { StatusBoxClose(); }
-  RollBox(const RollBox&) = delete;
-  RollBox& operator=(const RollBox&) = delete;
-  void Show(const std::string& code) { StatusBoxRecord(0, code.c_str()); }
-
- private:
-  static constexpr TagFormField kLine[] = {
-      {.number = 1, .row = 1, .column = 18, .mask = "%-15s", .label = "Record"},
-      {},
-  };
+constexpr TagFormField kRollLine[] = {
+    {.number = 1, .row = 1, .column = 18, .mask = "%-15s", .label = "Record"},
+    {},
 };
 
 // Walks every record of `handle` from the first (key 0), hands each to
@@ -341,7 +284,7 @@ class RollBox {
 // whose figures must move with the year like any other's.
 template <class Record, class Roll, class Code>
 Failure RollFile(BtrvHandle handle, int fileNo, int title, Roll roll, Code code) {
-  RollBox box(title);
+  const periodic::StatusBoxGuard box({.title = title, .reportId = kReportId, .fields = kRollLine});
   int status = BtrvSetKey(handle, 0, -1);
   if (status != kStatusOk) return Fail(status, kOpGetFirst, fileNo);
   char key[255] = {};
@@ -350,7 +293,7 @@ Failure RollFile(BtrvHandle handle, int fileNo, int title, Roll roll, Code code)
   for (status = BtrvGetOp(op, handle, key, &r, sizeof r); status == kStatusOk;
        status = BtrvGetOp(op, handle, key, &r, sizeof r)) {
     op = kOpGetNext;
-    box.Show(code(r));
+    StatusBoxRecord(0, code(r).c_str());
     roll(&r);
     status = BtrvWriteOp(kOpUpdate, handle, key, &r, sizeof r);
     if (status != kStatusOk) return Fail(status, kOpUpdate, fileNo);
@@ -407,20 +350,20 @@ void RollSalesperson(records::Salesperson* s) {
 Failure CloseSteps(YearCloseRun* run, const std::string& code) {
   const int n = run->periodsPerYear;
   Failure f = PostNetIncome(*run, code);
-  if (f.failed()) return f;
+  if (f.Failed()) return f;
   f = RollFile<records::GLAccount>(
       run->accounts, records::kFileGLAccounts, kTitleAccounts, [n](records::GLAccount* a) { RollAccount(a, n); },
-      [](const records::GLAccount& a) { return CodeText(records::Trimmed(a.code)); });
-  if (f.failed()) return f;
+      [](const records::GLAccount& a) { return TrimField(a.code); });
+  if (f.Failed()) return f;
   f = RollPeriods(run);
-  if (f.failed()) return f;
+  if (f.Failed()) return f;
   f = RollFile<records::TaxCode>(
       run->taxCodes, records::kFileTaxCodes, kTitleTaxCodes, [n](records::TaxCode* t) { RollTaxCode(t, n); },
-      [](const records::TaxCode& t) { return CodeText(records::Trimmed(t.code)); });
-  if (f.failed()) return f;
+      [](const records::TaxCode& t) { return TrimField(t.code); });
+  if (f.Failed()) return f;
   return RollFile<records::Salesperson>(
       run->salespersons, records::kFileSalespersons, kTitleSalespersons, RollSalesperson,
-      [](const records::Salesperson& s) { return CodeText(records::Trimmed(s.code)); });
+      [](const records::Salesperson& s) { return TrimField(s.code); });
 }
 
 // The close into account `code`.  False when the account or the ledgers
@@ -437,9 +380,9 @@ bool CloseYear(YearCloseRun* run, const std::string& code) {
     return true;
   }
   const Failure f = CloseSteps(run, code);
-  if (f.failed()) {
+  if (f.Failed()) {
     BtrvTransaction(kOpAbortTransaction);
-    MsgRecordError(f.status, 1, f.op, f.file, 0);
+    f.Show();
     MsgShow(kMsgStopped, 1);
     return true;
   }
@@ -463,7 +406,7 @@ int CloseFromField(Form* form, int) {
   if (run.done) return 1;
   char text[32] = "";
   FieldGetText(form, kFieldAccount, text, sizeof text);
-  return CloseYear(&run, CodeText(text)) ? 1 : 0x20;
+  return CloseYear(&run, TrimText(text)) ? 1 : 0x20;
 }
 
 int CloseFromKey(Form* form, KeyCode) {
@@ -494,23 +437,13 @@ int PickClosingAccount(Form* form, KeyCode) {
   return 0x20;
 }
 
-bool HasAccountField(const std::vector<TagFormField>& fields) {
-  for (const TagFormField& f : fields) {
-    if (f.number == kFieldAccount) return true;
-  }
-  const std::string text = "The form definition " + std::to_string(kFormDefinition) + " has no field " +
-                           std::to_string(kFieldAccount) + ".\nPlease re-install the application.";
-  MsgBoxShowStyle(0, text.c_str(), nullptr, kMsgStyleError, 0);
-  return false;
-}
-
 }  // namespace
 
 int RunGLYearClose() {
   if (MsgAsk(kMsgCloseYear, kMenuId, nullptr, nullptr, kCaptionQuestion) != 1) return 0;
 
   YearCloseRun run;
-  const int mode = SysFlagGet(kSysFlagSharedPosting) ? kFileModeShared : kFileModeExclusive;
+  const int mode = periodic::PostingOpenMode();
   // Zero-filled when the company has none: the close then asks for the account.
   SettingsRecordRead(kSettingsRead, 0, sizeof run.iface, "0Interface", &run.iface);
 
@@ -518,7 +451,7 @@ int RunGLYearClose() {
   if (FormDefLoad(&definition, kFormDefinition) != 0) return 0;
   std::vector<TagFormField> fields = definition.fields;  // the form reads it until FormEnd
   Form form{};
-  Finally endForm([&] { FormEnd(&form); });
+  ScopeExit endForm([&] { FormEnd(&form); });
 
   // The ledgers are opened for exclusive use, so that nothing is entered or
   // posted into the year while it closes.
@@ -540,10 +473,10 @@ int RunGLYearClose() {
   run.salespersons = files.HandleOf(records::kFileSalespersons);
 
   Window window{};
-  Finally closeWindow([&] { WinClose(&window, 1); });
+  ScopeExit closeWindow([&] { WinClose(&window, 1); });
   // Runs first: every lock on the settings and account files goes, however
   // the command ended.
-  Finally unlock([&] {
+  ScopeExit unlock([&] {
     int status = BtrvUnlock(-2, run.settings);
     if (status != kStatusOk) MsgRecordError(status, 1, kErrorOpUnlock, records::kFileSettings, 0);
     status = BtrvUnlock(-2, run.accounts);
@@ -551,23 +484,20 @@ int RunGLYearClose() {
   });
 
   FormBegin(&form);
-  if (!HasAccountField(fields)) return 0;
+  if (!periodic::FormHasFields(kFormDefinition, fields, {kFieldAccount})) return 0;
   for (TagFormField& f : fields) {
     if (f.number == kFieldAccount) f.exitCallback = CloseFromField;
   }
-  if (!FormFieldsCreate(&form, fields.data(), 1)) return 0;
-  if (WinOpen(&window, 5, 24, 8, 55, 1, 1, ' ', GetCaption(kCaptionWindow)) != 0) return 0;
-  FormAttachWindow(&window, &form, 1);
-  FormDefUse(&form, &definition);
-  std::snprintf(form.reportId, sizeof form.reportId, "%s", kReportId);
-  form.context = &run;
-  FormSetup(&form, 0, 0);
+  if (!periodic::OpenScreen(&form, &window, &fields, definition, {5, 24, 8, 55}, GetCaption(kCaptionWindow),
+                            kReportId, &run)) {
+    return 0;
+  }
   FormOnKey(&form, kKeyF5, PickClosingAccount, "Look up");
   FormOnKey(&form, kKeyF10, CloseFromKey, "Close year");
   FormKeyRemove(&form, kKeyF2);
 
   if (!CheckPeriods(&run)) return 0;
-  const std::string closing = CodeText(records::Trimmed(run.iface.closingAccount));
+  const std::string closing = TrimField(run.iface.closingAccount);
   FieldSetText(&form, kFieldAccount, closing.c_str());
   FormRedraw(&form);
   if (closing.empty()) {

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "btrvc.h"
+#include "periodic/periodic_frame.h"
 #include "qxabase/dictionary.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
@@ -31,6 +32,8 @@
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
+
+using periodic::Failure;
 
 namespace {
 
@@ -244,14 +247,6 @@ bool HasKeyPrefix(BtrvHandle handle, const unsigned char* code, std::size_t leng
   return want == got;
 }
 
-struct Failure {
-  int status = kStatusOk;
-  int operation = 0;
-  int fileNo = 0;
-  bool Failed() const { return status != kStatusOk; }
-  void Show() const { MsgRecordError(status, 1, operation, fileNo, 0); }
-};
-
 // Whether the rules let record `record` take the change.  *failure is set
 // when a look-up fails.
 bool MayChange(const GlobalChangeRequest& r, const unsigned char* record, const FileSet& files, Failure* failure) {
@@ -323,29 +318,19 @@ constexpr TagFormField kProgressLines[] = {
 
 class ProgressBox {
  public:
-  explicit ProgressBox(const GlobalChangeRequest& r) {
-    StatusBoxOpen(4, 14, -1, 3, 66, 0);
-    StatusBoxTitleText("Global Change");
-    StatusBoxFields(kProgressLines, sizeof kProgressLines);
-    StatusBoxShow(0);
-    title_ = r.entityName + ": " + r.fieldName;
-  }
-  ~ProgressBox() { Close(); }
-  ProgressBox(const ProgressBox&) = delete;
-  ProgressBox& operator=(const ProgressBox&) = delete;
+  explicit ProgressBox(const GlobalChangeRequest& r)
+      : box_({.top = 4, .left = 14, .width = 66, .titleText = "Global Change", .fields = kProgressLines}),
+        title_(r.entityName + ": " + r.fieldName) {}
   void Show(std::string_view key, int read, int changed) {
     const std::string code(key);
     const std::string counts = std::to_string(read) + " read, " + std::to_string(changed) + " changed";
     StatusBoxRecordList(0, {title_.c_str(), code.c_str(), counts.c_str()});
   }
-  void Close() {
-    if (open_) StatusBoxClose();
-    open_ = false;
-  }
+  void Close() { box_.Close(); }
 
  private:
+  periodic::StatusBoxGuard box_;
   std::string title_;
-  bool open_ = true;
 };
 
 // Every record of the request's file, first to last: tested, changed and

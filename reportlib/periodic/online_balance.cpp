@@ -8,10 +8,10 @@
 #include <cstring>
 #include <map>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "btrvc.h"
+#include "periodic/periodic_frame.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -77,21 +77,6 @@ struct Waiting {
 
 double Cents(double value) { return NumRound(value, 2); }
 
-// An account code as the records hold it: the text without blanks at its
-// ends.
-template <std::size_t N>
-std::string CodeOf(const char (&field)[N]) {
-  std::string_view t = records::Trimmed(field);
-  while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
-  return std::string(t);
-}
-
-std::string Trim(std::string s) {
-  while (!s.empty() && s.front() == ' ') s.erase(0, 1);
-  while (!s.empty() && s.back() == ' ') s.pop_back();
-  return s;
-}
-
 struct BalanceRun {
   const FileSet* files = nullptr;
   const char** texts = nullptr;
@@ -100,19 +85,6 @@ struct BalanceRun {
   std::string code;              // its code ("" before one was accepted)
 
   BtrvHandle Handle(int fileNo) const { return files->HandleOf(fileNo); }
-};
-
-// Runs `release` when it goes out of scope.
-template <class Release>
-class Finally {
- public:
-  explicit Finally(Release release) : release_(release) {}
-  Finally(const Finally&) = delete;
-  Finally& operator=(const Finally&) = delete;
-  ~Finally() { release_(); }
-
- private:
-  Release release_;
 };
 
 // --- The scans ---------------------------------------------------------------------
@@ -157,15 +129,15 @@ int ScanCash(const BalanceRun& run, Waiting* w) {
   const BtrvHandle lines = run.Handle(records::kFileCashLines);
   int lineStatus = BtrvSetKey(lines, 0, -1);
   if (lineStatus != kStatusOk) return Failed(lineStatus, kOpGetEqual, records::kFileCashLines);
-  const std::string receivablesDiscount = CodeOf(run.iface.receivablesDiscountAccount);
-  const std::string payablesDiscount = CodeOf(run.iface.payablesDiscountAccount);
+  const std::string receivablesDiscount = TrimField(run.iface.receivablesDiscountAccount);
+  const std::string payablesDiscount = TrimField(run.iface.payablesDiscountAccount);
   const int status = WalkUnposted<records::CashHeader>(
       run.Handle(records::kFileCashHeaders), records::kFileCashHeaders, 7, &records::CashHeader::postedFlag,
       [&](const records::CashHeader& h) {
         if (h.IsDeleted() || lineStatus != kStatusOk) return;
         const bool receipt = h.side == 'R';
         if (!receipt && h.side != 'P') return;
-        if (CodeOf(h.bankAccount) == run.code) {
+        if (TrimField(h.bankAccount) == run.code) {
           w->Add(kCash, receipt, h.amount);
           return;
         }
@@ -179,7 +151,7 @@ int ScanCash(const BalanceRun& run, Waiting* w) {
                lineStatus == kStatusOk && std::memcmp(&l, &h, 18) == 0;
                lineStatus = BtrvGetOp(op, lines, key, &l, sizeof l)) {
             op = kOpGetNext;
-            if (CodeOf(l.glAccount) == run.code) w->Add(kCash, !receipt, l.amount);
+            if (TrimField(l.glAccount) == run.code) w->Add(kCash, !receipt, l.amount);
           }
           if (lineStatus == kStatusEndOfFile || lineStatus == kStatusOk) {
             lineStatus = kStatusOk;
@@ -200,13 +172,13 @@ int ScanCash(const BalanceRun& run, Waiting* w) {
 // Billing: what an unposted invoice took in payment debits the account it
 // was paid into (blank: the company's cash account, as posting takes it).
 int ScanBilling(const BalanceRun& run, Waiting* w) {
-  const std::string cash = CodeOf(run.iface.cashAccount);
+  const std::string cash = TrimField(run.iface.cashAccount);
   return WalkUnposted<records::TagBiPoHeader>(
       run.Handle(records::kFileBillingHeaders), records::kFileBillingHeaders, 4, &records::TagBiPoHeader::postedFlag,
       [&](const records::TagBiPoHeader& h) {
         // An 'O' document's lines stand under its 'I' document.
         if (!h.IsUnposted() || h.typeLetter == 'O') return;
-        std::string account = CodeOf(h.paymentAccount);
+        std::string account = TrimField(h.paymentAccount);
         if (account.empty()) account = cash;
         if (account == run.code) w->Add(kBilling, true, h.amountPaid);
       });
@@ -226,7 +198,7 @@ int ScanDetails(const BalanceRun& run, int detailFile, int accountKey, Place pla
   std::map<std::string, bool> known;
   Line l{};
   int op = kOpGetGreaterOrEqual;
-  for (status = BtrvGetOp(op, details, key, &l, sizeof l); status == kStatusOk && CodeOf(l.account) == run.code;
+  for (status = BtrvGetOp(op, details, key, &l, sizeof l); status == kStatusOk && TrimField(l.account) == run.code;
        status = BtrvGetOp(op, details, key, &l, sizeof l)) {
     op = kOpGetNext;
     const std::string header = headerKey(l);
@@ -301,7 +273,7 @@ int ScanCheckRegister(const BalanceRun& run, Waiting* w) {
   std::memcpy(key, run.code.data(), run.code.size());
   records::TagCheckRegister c{};
   int op = kOpGetGreaterOrEqual;
-  for (status = BtrvGetOp(op, handle, key, &c, sizeof c); status == kStatusOk && CodeOf(c.bankAccount) == run.code;
+  for (status = BtrvGetOp(op, handle, key, &c, sizeof c); status == kStatusOk && TrimField(c.bankAccount) == run.code;
        status = BtrvGetOp(op, handle, key, &c, sizeof c)) {
     op = kOpGetNext;
     if (!c.IsOpen() || c.entrySide == 'V') continue;
@@ -359,7 +331,7 @@ void PrintBalance(const BalanceRun& run, const Waiting& w) {
   ReportPageStart(&info, 0, 1);
   ReportWriteText(&info, kReportTitle, kReportCentred, 1);
   const std::string heading =
-      std::string(t[kTextAccount]) + " " + run.code + "  " + CodeOf(run.account.name);
+      std::string(t[kTextAccount]) + " " + run.code + "  " + TrimField(run.account.name);
   ReportWriteText(&info, heading.c_str(), kReportCentred, 2);
 
   WriteAt(&info, 0, t[kTextWaitingIn]);
@@ -439,7 +411,7 @@ bool ReadAccount(const BalanceRun& run, const std::string& code, records::GLAcco
 // otherwise the code accepted before goes back into the field.
 bool AcceptAccount(Form* form) {
   BalanceRun& run = RunOf(form);
-  const std::string code = Trim(FieldText(form, kFieldAccount));
+  const std::string code = TrimText(FieldText(form, kFieldAccount));
   records::GLAccount account{};
   if (!ReadAccount(run, code, &account)) {
     FieldSetText(form, kFieldAccount, run.code.c_str());
@@ -447,9 +419,9 @@ bool AcceptAccount(Form* form) {
     return false;
   }
   run.account = account;
-  run.code = CodeOf(account.code);
+  run.code = TrimField(account.code);
   FieldSetText(form, kFieldAccount, run.code.c_str());
-  FieldSetText(form, kFieldName, CodeOf(account.name).c_str());
+  FieldSetText(form, kFieldName, TrimField(account.name).c_str());
   FieldRedraw(form, kFieldAccount);
   FieldRedraw(form, kFieldName);
   return true;
@@ -493,13 +465,13 @@ int PrintForAccount(Form* form, KeyCode) {
 int RunOnLineBalance() {
   const char* texts[kTextCount] = {};
   if (ScreenTextLoad(kTextBlock, texts, kTextCount) != 0) return 1;
-  Finally freeTexts([&] { ScreenTextFree(texts); });
+  ScopeExit freeTexts([&] { ScreenTextFree(texts); });
 
   FormDef definition;
   if (FormDefLoad(&definition, kFormDefinition) != 0) return 1;
   std::vector<TagFormField> fields = definition.fields;
   Form form{};
-  Finally endForm([&] { FormEnd(&form); });
+  ScopeExit endForm([&] { FormEnd(&form); });
 
   // Read only: the balance changes nothing, and others may keep working.
   FileSet files;
@@ -515,33 +487,23 @@ int RunOnLineBalance() {
   SettingsRecordRead(kSettingsRead, 0, sizeof run.iface, "0Interface", &run.iface);
 
   Window window{};
-  Finally closeWindow([&] { WinClose(&window, 1); });
+  ScopeExit closeWindow([&] { WinClose(&window, 1); });
   FormBegin(&form);
-  bool hasFields[3] = {};
+  if (!periodic::FormHasFields(kFormDefinition, fields, {kFieldAccount, kFieldName})) return 1;
   for (TagFormField& f : fields) {
-    if (f.number == kFieldAccount || f.number == kFieldName) hasFields[f.number] = true;
     if (f.number == kFieldAccount) f.exitCallback = CheckAccount;
   }
-  if (!hasFields[kFieldAccount] || !hasFields[kFieldName]) {
-    const std::string text = "The form definition " + std::to_string(kFormDefinition) +
-                             " lacks the account fields.\nPlease re-install the application.";
-    MsgBoxShowStyle(0, text.c_str(), nullptr, kMsgStyleError, 0);
+  if (!periodic::OpenScreen(&form, &window, &fields, definition, {10, 15, 12, 66}, GetCaption(kCaptionWindow),
+                            kReportId, &run)) {
     return 1;
   }
-  if (!FormFieldsCreate(&form, fields.data(), 1)) return 1;
-  if (WinOpen(&window, 10, 15, 12, 66, 1, 1, ' ', GetCaption(kCaptionWindow)) != 0) return 1;
-  FormAttachWindow(&window, &form, 1);
-  FormDefUse(&form, &definition);
-  std::snprintf(form.reportId, sizeof form.reportId, "%s", kReportId);
-  form.context = &run;
-  FormSetup(&form, 0, 0);
   FieldSetProtect(&form, kFieldName, 1);
   FormOnKey(&form, kKeyF5, PickBalanceAccount, "Look up");
   FormOnKey(&form, kKeyF10, PrintForAccount, "Print");
   FormKeyRemove(&form, kKeyF2);
 
   // The company's cash account to start with, when it has one.
-  const std::string cash = CodeOf(run.iface.cashAccount);
+  const std::string cash = TrimField(run.iface.cashAccount);
   if (!cash.empty()) {
     FieldSetText(&form, kFieldAccount, cash.c_str());
     AcceptAccount(&form);

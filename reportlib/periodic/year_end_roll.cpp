@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "btrvc.h"
+#include "periodic/periodic_frame.h"
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
 #include "qxabase/settings.h"
@@ -24,6 +25,8 @@
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
+
+using periodic::Failure;
 
 namespace {
 
@@ -87,36 +90,7 @@ constexpr TagFormField kStatusLines[] = {
     {.number = 1, .row = 1, .column = 2, .mask = "%-15s"},
     {},
 };
-
-// A failing step: its record-manager status, operation and file.
-struct Failure {
-  int status = kStatusOk;
-  int operation = 0;
-  int fileNo = 0;
-  bool Failed() const { return status != kStatusOk; }
-  void Show() const { MsgRecordError(status, 1, operation, fileNo, 0); }
-};
-
-// The status box, closed on every way out.
-class RollStatusBox {
- public:
-  RollStatusBox() {
-    StatusBoxOpen(5, -1, -1, 3, 50, 0);
-    StatusBoxTitle(kStatusTitle);
-    StatusBoxFields(kStatusLines, sizeof kStatusLines);
-    StatusBoxShow(0);
-  }
-  ~RollStatusBox() { Close(); }
-  RollStatusBox(const RollStatusBox&) = delete;
-  RollStatusBox& operator=(const RollStatusBox&) = delete;
-  void Close() {
-    if (open_) StatusBoxClose();
-    open_ = false;
-  }
-
- private:
-  bool open_ = true;
-};
+constexpr periodic::StatusBoxLayout kStatusBox{.title = kStatusTitle, .fields = kStatusLines};
 
 bool AskToRoll(int helpId) { return MsgAsk(kMsgRollYear, helpId, nullptr, nullptr, kCaptionQuestion) == 1; }
 
@@ -136,7 +110,7 @@ int RunCustVendYearEnd(int fileNo) {
     Failure{status, kErrorOpOpen, fileNo}.Show();
     return 0;
   }
-  RollStatusBox box;
+  periodic::StatusBoxGuard box(kStatusBox);
   BtrvTransactionScope transaction;
   Failure failure;
   if (const int status = transaction.Begin(); status != kStatusOk) {
@@ -164,7 +138,7 @@ int RunInventoryYearEnd() {
   FileSet files;
   if (FileSetOpen(&files, records::kFileProducts) != 0) return 0;
   CDbTblActiveProd products(files.HandleOf(records::kFileProducts), records::kFileProducts);
-  RollStatusBox box;
+  periodic::StatusBoxGuard box(kStatusBox);
   BtrvTransactionScope transaction;
   if (const int status = transaction.Begin(); status != kStatusOk) {
     box.Close();
@@ -181,7 +155,7 @@ int RunInventoryYearEnd() {
     return failure.status;
   }
 
-  const int mode = SysFlagGet(kSysFlagSharedPosting) ? kFileModeShared : kFileModeExclusive;
+  const int mode = periodic::PostingOpenMode();
   CDbTblActiveServ services;
   if (const int status = services.Open(records::kFileServices, mode, 0); status != kStatusOk) {
     failure = {status, kErrorOpOpen, records::kFileServices};

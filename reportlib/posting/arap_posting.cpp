@@ -378,24 +378,17 @@ int Walk(Run& r) {
     const bool postable = records::UnpostedForPosting(r.header.postedFlag) && !r.header.IsDeleted();
     if (postable) {
       ++r.considered;
-      if (r.confirmUnprinted && r.header.journalPrinted == 0) {
-        if (MsgShowArgs(kMsgNotPrinted, 0x110, kButtonsStopSkip, 1, l.label, r.tran, 0) == kPostStop) {
-          stopped = true;
-          break;
-        }
+      const int before = posting::CheckBeforePosting(
+          r.confirmUnprinted, r.header.journalPrinted,
+          [&] { return MsgShowArgs(kMsgNotPrinted, 0x110, kButtonsStopSkip, 1, l.label, r.tran, 0); },
+          r.checkFirst, [&] { return CheckRecPayTran(r); });
+      if (before == kPostStop) {
+        stopped = true;
+        break;
+      }
+      if (before == kPostSkip) {
         next();
         continue;
-      }
-      if (r.checkFirst) {
-        const int result = CheckRecPayTran(r);
-        if (result == kPostStop) {
-          stopped = true;
-          break;
-        }
-        if (result == kPostSkip) {
-          next();
-          continue;
-        }
       }
       const Step step = r.onLine ? PostOnLineTransaction(r) : PostBatchTransaction(r);
       if (step == Step::kStop) {

@@ -126,25 +126,17 @@ int PostGLTransactionLoop(PostingFrame* frame) {
     const bool postable = records::UnpostedForPosting(header.postedFlag) && !header.IsDeleted();
     if (postable) {
       ++considered;
-      if (confirmUnprinted && header.journalPrinted == 0) {
-        if (MsgShowArgs(kMsgNotPrinted, 0x100, kButtonsStopSkip, 1, shown.journal, shown.number, 0) ==
-            kPostStop) {
-          stopped = true;
-          break;
-        }
+      const int before = posting::CheckBeforePosting(
+          confirmUnprinted, header.journalPrinted,
+          [&] { return MsgShowArgs(kMsgNotPrinted, 0x100, kButtonsStopSkip, 1, shown.journal, shown.number, 0); },
+          checkFirst, [&] { return GLPostCheck(f.lines, f.accounts, &header, &work); });
+      if (before == kPostStop) {
+        stopped = true;
+        break;
+      }
+      if (before == kPostSkip) {
         next();
         continue;
-      }
-      if (checkFirst) {
-        const int result = GLPostCheck(f.lines, f.accounts, &header, &work);
-        if (result == kPostStop) {
-          stopped = true;
-          break;
-        }
-        if (result == kPostSkip) {
-          next();
-          continue;
-        }
       }
       double debit = 0, credit = 0;
       PostGLBatch(f.headers, f.lines, f.accounts, &debit, &credit, &period, &header, &work, 0);

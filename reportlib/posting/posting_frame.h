@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "qxabase.h"
+#include "qxabase/posting.h"
 #include "ravadodo.h"
 #include "records/settings.h"
 
@@ -67,5 +68,22 @@ int RunPostingScreen(const PostingScreen& screen, void* unit);
 // an open period (the period record is filled for it).  Returns the day
 // number, or 0 after the cause was shown (the cursor goes to the date).
 std::int32_t PostingDateChecked(PostingFrame* frame);
+
+// What a posting walk asks of a postable transaction before it posts it,
+// as the ledger's options say.  When unprinted journals are to be confirmed
+// (`confirmUnprinted`) and the transaction's journal was never printed
+// (`journalPrinted` 0), `askUnprinted()` shows the question and returns the
+// answer: kPostStop stops the run, any other answer leaves the transaction
+// unposted, and no check is made.  Otherwise, when transactions are checked
+// first (`checkFirst`), `check()` returns kPostStop, kPostSkip or anything
+// else to post.  Returns kPostStop, kPostSkip or kPostGoOn.
+template <class AskUnprinted, class Check>
+int CheckBeforePosting(bool confirmUnprinted, std::int32_t journalPrinted, AskUnprinted askUnprinted,
+                       bool checkFirst, Check check) {
+  if (confirmUnprinted && journalPrinted == 0) return askUnprinted() == kPostStop ? kPostStop : kPostSkip;
+  if (!checkFirst) return kPostGoOn;
+  const int result = check();
+  return result == kPostStop || result == kPostSkip ? result : kPostGoOn;
+}
 
 }  // namespace posting

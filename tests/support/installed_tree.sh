@@ -8,7 +8,9 @@
 # company of 03/15/25 in $work/company and an empty key script $work/keys;
 #   run_unattended <transcript> <command id> <parameter text>
 # then runs one command of the main program on that company, from the
-# current folder.
+# current folder, and
+#   run_keys <command id> <transcript> <key>...
+# runs one on a key script, as a user at the keyboard.
 
 # fail <reason>: the test fails.
 fail() { echo "FAILED: $*"; exit 1; }
@@ -31,4 +33,16 @@ installed_tree_begin() {
 run_unattended() {
   QX_TODAY=2025-03-15 QX_KEYS="$work/keys" QX_TRANSCRIPT="$1" XDG_CONFIG_HOME="$work/config" \
     timeout 60 "$program/qxa15" "$work/company" /only "/cmd:$2" "/param:$3"
+}
+
+# run_keys <command id> <transcript> <key>...: the main program in
+# command-only mode on the sample company, the keys given (one a line) as its
+# key script $work/keys, today 03/15/25, the registry values in $work/config;
+# its exit status.
+run_keys() {
+  local command=$1 transcript=$2
+  shift 2
+  printf '%s\n' "$@" >"$work/keys"
+  QX_TODAY=2025-03-15 QX_KEYS="$work/keys" QX_TRANSCRIPT="$transcript" XDG_CONFIG_HOME="$work/config" \
+    timeout 60 "$program/qxa15" "$work/company" /only "/cmd:$command"
 }

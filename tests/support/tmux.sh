@@ -3,6 +3,7 @@
 # the tmux tests:
 #   . "$(dirname "$0")/<...>/support/tmux.sh"
 #   tmux_begin <session name>       # exits 77 (skipped) when tmux is missing
+#   (or tmux_use_work <session name> in a test that has its $work already)
 #   tmux new-session -d -s "$session" -x 100 -y 30 "<command>"
 #   wait_for "text"                 # fails the test when it never shows
 # $work is a folder of the test's own; it and the server go at the end.
@@ -11,6 +12,14 @@
 tmux_begin() {
   command -v tmux >/dev/null 2>&1 || { echo "tmux is not installed: skipped"; exit 77; }
   work=$(mktemp -d)
+  tmux_use_work "$1"
+}
+
+# tmux_use_work <name>: for a test that already has its folder $work (made
+# by installed_tree_begin, say) and comes to the terminal after other steps:
+# sets $session, keeps the server in $work; the server and $work go at the
+# end.
+tmux_use_work() {
   session="$1$$"
   export TMUX_TMPDIR="$work"  # a server of our own, whatever else runs
   trap 'tmux kill-server 2>/dev/null; rm -rf "$work"' EXIT

@@ -280,6 +280,22 @@ int BtrvUnlock(int mode, BtrvHandle handle);
 // deleting and renaming files are part of the transaction.
 int BtrvTransaction(int op);
 
+// Puts a handle's key of reference back when the scope ends, however it
+// ends (the handle's position is not kept).
+class BtrvKeyScope {
+ public:
+  explicit BtrvKeyScope(BtrvHandle handle) : handle_(handle), key_(BtrvGetKey(handle)) {}
+  ~BtrvKeyScope() {
+    if (key_ >= 0) BtrvSetKey(handle_, key_, -1);
+  }
+  BtrvKeyScope(const BtrvKeyScope&) = delete;
+  BtrvKeyScope& operator=(const BtrvKeyScope&) = delete;
+
+ private:
+  BtrvHandle handle_;
+  int key_;
+};
+
 // The process's transaction for one scope: Begin starts it, Commit ends it,
 // and it is aborted on every other way out (a failed commit included).
 class BtrvTransactionScope {

@@ -11,21 +11,6 @@
 
 namespace {
 
-// Puts the handle's key back however the service ends.
-class KeyKeeper {
- public:
-  explicit KeyKeeper(BtrvHandle handle) : handle_(handle), key_(BtrvGetKey(handle)) {}
-  ~KeyKeeper() {
-    if (key_ >= 0) BtrvSetKey(handle_, key_, -1);
-  }
-  KeyKeeper(const KeyKeeper&) = delete;
-  KeyKeeper& operator=(const KeyKeeper&) = delete;
-
- private:
-  BtrvHandle handle_;
-  int key_;
-};
-
 double Cents(double value) { return NumRound(value, 2); }
 
 }  // namespace
@@ -34,7 +19,7 @@ int GLKindYearTotal(int kind, BtrvHandle accounts, int lastEntry, int periods, d
   if (total) *total = 0;
   if (second) *second = 0;
   const int entries = std::clamp(std::min(lastEntry + 1, periods), 0, records::PeriodsRecord::kMaxPeriodsPerYear);
-  KeyKeeper keeper(accounts);
+  BtrvKeyScope keeper(accounts);
   int status = BtrvSetKey(accounts, 0, -1);
   if (status != kStatusOk) return status;
   double year = 0, next = 0;
@@ -58,7 +43,7 @@ int GLKindYearTotal(int kind, BtrvHandle accounts, int lastEntry, int periods, d
 
 int GLPostToPeriod(BtrvHandle accounts, const char* code, char side, int, int entry, double amount) {
   if (entry < 0 || entry >= 26) return 1;
-  KeyKeeper keeper(accounts);
+  BtrvKeyScope keeper(accounts);
   int status = BtrvSetKey(accounts, 0, -1);
   if (status != kStatusOk) return status;
   char key[255] = {};

@@ -31,21 +31,6 @@ std::string DateText(std::int32_t day) {
   return day ? DateToText(text, day) : "";
 }
 
-// Puts a handle's key back however the pick window ends.
-class KeyKeeper {
- public:
-  explicit KeyKeeper(BtrvHandle handle) : handle_(handle), key_(BtrvGetKey(handle)) {}
-  ~KeyKeeper() {
-    if (key_ >= 0) BtrvSetKey(handle_, key_, -1);
-  }
-  KeyKeeper(const KeyKeeper&) = delete;
-  KeyKeeper& operator=(const KeyKeeper&) = delete;
-
- private:
-  BtrvHandle handle_;
-  int key_;
-};
-
 // Re-reads the record at a bookmark (a record position) on the current key,
 // so that get next and get previous go on from it.
 int ReadAt(BtrvHandle handle, std::int64_t bookmark, void* record, unsigned length) {
@@ -245,7 +230,7 @@ int FetchHeader(SearchList* list, int op, std::int64_t* bookmark, const char* te
 int PickHeader(HeaderKind kind, const char* text, BtrvHandle header, void* record, bool purchasing, int top,
                int left, int rows, int cols) {
   if (header == 0 || record == nullptr) return 0;
-  KeyKeeper keeper(header);
+  BtrvKeyScope keeper(header);
   BtrvSetKey(header, 0, -1);
   HeaderList h{kind, header, record, purchasing};
   SearchList list;
@@ -287,7 +272,7 @@ char* JournalHeadingText(char* out, const JournalColumnRecord* column) {
 int JournalColumnPick(const char* table, JournalColumnRecord* out, BtrvHandle columnFile,
                       const JournalColumnRecord* current, int top, int left, int rows, int cols) {
   if (out == nullptr || columnFile == 0) return 0;
-  KeyKeeper keeper(columnFile);
+  BtrvKeyScope keeper(columnFile);
   BtrvSetKey(columnFile, 0, -1);
   ColumnList c;
   c.handle = columnFile;
@@ -336,7 +321,7 @@ bool JournalSelectRun(BtrvHandle header, int, int billing, long* count, std::int
   if (count) *count = 0;
   const int fileNo = billing ? records::kFileBillingHeaders : records::kFilePurchasingHeaders;
   constexpr int kDateKey = 2;
-  KeyKeeper keeper(header);
+  BtrvKeyScope keeper(header);
   int status = BtrvSetKey(header, kDateKey, -1);
   if (status != kStatusOk) {
     MsgRecordError(status, 1, kOpGetGreaterOrEqual, fileNo, 0);

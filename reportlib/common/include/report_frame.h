@@ -25,6 +25,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <string>
@@ -151,6 +152,19 @@ std::string TrimField(const char (&field)[N]) {
   return TrimText(std::string_view(field, strnlen(field, N)));
 }
 
+// --- Values a row points at -----------------------------------------------------------
+
+// Writes `text` into a row's value buffer, cut to the N - 1 characters it
+// holds.
+template <std::size_t N>
+void SetRowText(char (&out)[N], std::string_view text) {
+  std::snprintf(out, N, "%.*s", static_cast<int>(text.size()), text.data());
+}
+
+// An amount in whole cents, rounded to two decimals as the system rounds
+// money: totals kept in cents foot to the amounts printed.
+std::int64_t AmountCents(double amount);
+
 // --- Saved run ----------------------------------------------------------------------
 
 // When the destination keeps a saved run (ReportTestMode 4): fills a saved
@@ -177,6 +191,11 @@ void HideSelectionWindow(Window* window);
 // True when `lines` more lines would reach the page length: the report then
 // starts a new page and writes its heading first.
 bool ReportPageFull(const TagRepInfo* info, int lines);
+
+// Writes the selection lines of a page heading, "Sorted by: " and the sort
+// field's caption, then "Ranked by: " and the rank field's, at x
+// (kReportCentred: centred) in the font in use.
+void WriteSortRankLines(TagRepInfo* info, const char* sortCaption, const char* rankCaption, int x);
 
 // Writes a page heading: a new page is started, the heading block (font 9;
 // `heading` writes its lines) and, beside it, the title block (font 8;

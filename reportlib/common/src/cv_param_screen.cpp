@@ -18,6 +18,7 @@
 #include "qxabase/report.h"
 #include "qxabase/report_mru.h"
 #include "ravadodo.h"
+#include "selection_fields.h"
 
 namespace {
 
@@ -66,18 +67,7 @@ std::uint32_t MruKindOf(int field) {
   }
 }
 
-struct MruTable {
-  TAG_REPORT_MRU_FIELD fields[kRecords] = {};
-  MruTable() {
-    for (int f = 1; f <= kFieldLast; ++f) {
-      TAG_REPORT_MRU_FIELD& r = fields[f - 1];
-      r.fieldNumber = static_cast<std::uint8_t>(f);
-      r.valueCode = static_cast<std::uint32_t>(20 * f);
-      r.kind = MruKindOf(f);
-    }
-  }
-};
-const MruTable kMruTable;
+const MruFieldTable<kRecords> kMruTable(MruKindOf);
 
 const char* MruKeyOf(int menuId) {
   switch (menuId) {
@@ -271,15 +261,6 @@ int CustVendOnRankFieldChosen(Form* form, int) {
   ctx->rankId = OptionTableValue(form, ctx->rankTable, kFieldRank);
   EnableRangeFieldsByRank(ctx);
   return 0x40;
-}
-
-int CustVendDateRangeExit(Form* form, int field) {
-  if (FieldFillDefault(form, "", field)) return 0;
-  char text[32] = {};
-  FieldGetText(form, field, text, sizeof text);
-  if (DateIsValid(text)) return 0;
-  MsgShow(kMsgInvalidDate, 1);
-  return 0x20;
 }
 
 int OnDaysPastDueChosen(Form* form, int) {
@@ -496,7 +477,7 @@ int CustVendParamScreen(CustVendReportParams* params) {
     if (IsRangeFrom(n)) f.exitCallback = RangeFieldEnter;
     if (IsRangeTo(n)) f.exitCallback = RangeFieldExit;
     if (IsRangeFrom(n) || IsRangeTo(n)) f.entryCallback = RangeFieldFocus;
-    if (n == 21 || n == 22) f.exitCallback = CustVendDateRangeExit;
+    if (n == 21 || n == 22) f.exitCallback = OpenDateFieldExit;
     if (n == kFieldType) f.choices = kChoicesType;
     if (n == kFieldAgedBy) f.choices = kChoicesAgedBy;
     if (n == kFieldFullyPaid) f.choices = kChoicesNoYes;

@@ -1,6 +1,7 @@
 // The report run frame's pieces.
 #include "report_frame.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -106,6 +107,8 @@ std::string TrimText(std::string_view text) {
   return std::string(text);
 }
 
+std::int64_t AmountCents(double amount) { return std::llround(NumRound(amount, 2) * 100.0); }
+
 void EndIncompleteReport(TagRepInfo* info) {
   ReportWriteText(info, "*** The report is incomplete: the company's files could not be read ***", 0, 1);
   if (info->destination != kDestPreview) info->discard = 1;
@@ -117,6 +120,13 @@ void HideSelectionWindow(Window* window) {
 
 bool ReportPageFull(const TagRepInfo* info, int lines) {
   return info->pageLength > 0 && info->lineCount + lines >= info->pageLength;
+}
+
+void WriteSortRankLines(TagRepInfo* info, const char* sortCaption, const char* rankCaption, int x) {
+  const std::string sorted = std::string("Sorted by: ") + sortCaption;
+  const std::string ranked = std::string("Ranked by: ") + rankCaption;
+  ReportWriteText(info, sorted.c_str(), x, 1);
+  ReportWriteText(info, ranked.c_str(), x, 1);
 }
 
 TagDrillDownInfo MakeDrillDown(std::uint8_t kind, int commandId) {

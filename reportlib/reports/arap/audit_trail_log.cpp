@@ -34,6 +34,7 @@
 #include "records/dictionary.h"
 #include "records/support.h"
 #include "report_frame.h"
+#include "selection_fields.h"
 
 namespace {
 
@@ -105,18 +106,7 @@ std::uint32_t MruKindOf(int field) {
   return kMruKindText;
 }
 
-struct MruTable {
-  TAG_REPORT_MRU_FIELD fields[kMruRecords] = {};
-  MruTable() {
-    for (int f = 1; f <= kFieldLast; ++f) {
-      TAG_REPORT_MRU_FIELD& r = fields[f - 1];
-      r.fieldNumber = static_cast<std::uint8_t>(f);
-      r.valueCode = static_cast<std::uint32_t>(20 * f);
-      r.kind = MruKindOf(f);
-    }
-  }
-};
-const MruTable kMruTable;
+const MruFieldTable<kMruRecords> kMruTable(MruKindOf);
 
 class AuditMruParam final : public CQxRepMRUParam {};
 
@@ -236,17 +226,6 @@ int AuditChoiceChosen(Form* form, int field) {
   const KeyCode key = FormLastKey(form);
   if (key == kKeyUp || key == kKeyShiftTab) return 0;
   return ApplyChoice(form, field);
-}
-
-// An empty date is an open end; the date mask cannot show "FIRST"/"LAST ",
-// so it stays empty.
-int AuditCheckDate(Form* form, int field) {
-  if (FieldFillDefault(form, "", field)) return 0;
-  char text[32] = {};
-  FieldGetText(form, field, text, sizeof text);
-  if (DateIsValid(text)) return 0;
-  MsgShow(kMsgInvalidDate, 1);
-  return kStay;
 }
 
 int AuditEntityExit(Form* form, int field) {
@@ -465,7 +444,7 @@ int AuditLogScreen(AuditLogSelection* selection, Window* window) {
       f.exitCallback = AuditChoiceChosen;
     }
     if (IsDateField(n)) {
-      f.exitCallback = AuditCheckDate;
+      f.exitCallback = OpenDateFieldExit;
       f.entryCallback = FieldEntryDateHook;
     }
     if (IsUserFrom(n)) f.exitCallback = RangeFieldEnter;
@@ -649,10 +628,7 @@ void AuditTrailRun::PrintHeading() {
   ReportWriteText(&info_, kReportTitle, kReportCentred, 1);
   ReportBlockEnd(&info_);
   ReportBlockBegin(&info_, kFontHeading);
-  const std::string sorted = std::string("Sorted by: ") + selection_.sort.caption;
-  const std::string ranked = std::string("Ranked by: ") + selection_.rank.caption;
-  ReportWriteText(&info_, sorted.c_str(), kReportCentred, 1);
-  ReportWriteText(&info_, ranked.c_str(), kReportCentred, 1);
+  WriteSortRankLines(&info_, selection_.sort.caption, selection_.rank.caption, kReportCentred);
   ReportBlockEnd(&info_);
   ReportSkipLines(&info_, 1);
   ReportBlockBegin(&info_, kFontColumnHeading);

@@ -11,13 +11,11 @@
 #include "reports/arap/check_register.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "btrvc.h"
@@ -91,12 +89,6 @@ std::string Trimmed(const char (&field)[N]) {
   return std::string(records::Trimmed(field));
 }
 
-template <std::size_t N>
-void SetText(char (&out)[N], std::string_view text) {
-  std::snprintf(out, N, "%.*s", static_cast<int>(text.size()), text.data());
-}
-
-std::int64_t Cents(double amount) { return std::llround(NumRound(amount, 2) * 100.0); }
 
 std::string TypedText(Form* form, int field) {
   char text[64] = {};
@@ -130,18 +122,6 @@ enum TotalColumn { kCountLabel, kCountValue, kSumLabel, kSumValue, kTotalCount }
 constexpr const char* kCountCaption = "Total number of register entries: ";
 constexpr const char* kSumCaption = "Total amount: ";
 constexpr int kCountX = 68;
-
-TagReportColumn Column(ReportColumnKind kind, const char* format, int x, const void* value,
-                       std::int32_t align = kAlignAsFormatted, std::int32_t width = 0) {
-  TagReportColumn c;
-  c.kind = kind;
-  std::snprintf(c.format, sizeof c.format, "%s", format);
-  c.x = static_cast<std::uint16_t>(x);
-  c.value = value;
-  c.align = align;
-  c.width = width;
-  return c;
-}
 
 // --- The run -------------------------------------------------------------------------------
 
@@ -328,7 +308,7 @@ int CheckRegisterRun::LookUp(Form* form, KeyCode) {
   CheckRegisterRun* run = Of(form);
   if (FormCurrentField(form) != kFieldAccount) return 0;
   char code[64] = {};
-  SetText(code, TypedText(form, kFieldAccount));
+  SetRowText(code, TypedText(form, kFieldAccount));
   records::GLAccount account{};
   if (!PickAccount(code, run->accounts_, &account, kPickTop, kPickLeft, kPickRows, kPickCols, 0)) return kStay;
   FieldSetText(form, kFieldAccount, Trimmed(account.code).c_str());
@@ -386,8 +366,7 @@ int CheckRegisterRun::Print() {
     if (!PrintPass(pass)) break;
 
   if (failed_) {
-    // What was printed is shown for what it is.
-    ReportWriteText(&info_, "*** The report is incomplete: the company's files could not be read ***", 0, 1);
+    EndIncompleteReport(&info_);
   } else if (stopped_) {
     ReportNewPage(&info_);
   } else if (!anyPrinted_) {
@@ -403,7 +382,7 @@ void CheckRegisterRun::BuildLayouts() {
     std::vector<TagReportColumn> row;
     for (int i = 0; i < kDetailCount; ++i) {
       const std::int32_t align = i == kAmount ? kAlignRight : kAlignLeft;
-      row.push_back(Column(kColumnText, "%s", kDetailX[i], captions[i], align, kDetailWidth[i]));
+      row.push_back(MakeColumn(kColumnText, "%s", kDetailX[i], captions[i], align, kDetailWidth[i]));
     }
     row.emplace_back();
     return row;
@@ -413,25 +392,25 @@ void CheckRegisterRun::BuildLayouts() {
   heading2_ = heading(kHeading2);
 
   detail_.assign(kDetailCount + 1, TagReportColumn{});
-  detail_[kBank] = Column(kColumnText, "%-10.10s", kDetailX[kBank], bankText_);
-  detail_[kNumber] = Column(kColumnText, "%-10.10s", kDetailX[kNumber], number_);
-  detail_[kCode] = Column(kColumnText, "%-14.14s", kDetailX[kCode], code_);
-  detail_[kName] = Column(kColumnText, "%-30.30s", kDetailX[kName], name_);
-  detail_[kTran] = Column(kColumnText, "%-12.12s", kDetailX[kTran], tran_);
-  detail_[kReference] = Column(kColumnText, "%-12.12s", kDetailX[kReference], reference_);
-  detail_[kDate] = Column(kColumnDate, "%-9s", kDetailX[kDate], &date_);
-  detail_[kAmount] = Column(kColumnAmount, "%12.2f", kDetailX[kAmount], &amount_);
-  detail_[kStatus] = Column(kColumnText, "%-7.7s", kDetailX[kStatus], status_);
-  detail_[kSource] = Column(kColumnText, "%-2.2s", kDetailX[kSource], source_);
-  detail_[kPosted] = Column(kColumnText, "%-1.1s", kDetailX[kPosted], posted_);
+  detail_[kBank] = MakeColumn(kColumnText, "%-10.10s", kDetailX[kBank], bankText_);
+  detail_[kNumber] = MakeColumn(kColumnText, "%-10.10s", kDetailX[kNumber], number_);
+  detail_[kCode] = MakeColumn(kColumnText, "%-14.14s", kDetailX[kCode], code_);
+  detail_[kName] = MakeColumn(kColumnText, "%-30.30s", kDetailX[kName], name_);
+  detail_[kTran] = MakeColumn(kColumnText, "%-12.12s", kDetailX[kTran], tran_);
+  detail_[kReference] = MakeColumn(kColumnText, "%-12.12s", kDetailX[kReference], reference_);
+  detail_[kDate] = MakeColumn(kColumnDate, "%-9s", kDetailX[kDate], &date_);
+  detail_[kAmount] = MakeColumn(kColumnAmount, "%12.2f", kDetailX[kAmount], &amount_);
+  detail_[kStatus] = MakeColumn(kColumnText, "%-7.7s", kDetailX[kStatus], status_);
+  detail_[kSource] = MakeColumn(kColumnText, "%-2.2s", kDetailX[kSource], source_);
+  detail_[kPosted] = MakeColumn(kColumnText, "%-1.1s", kDetailX[kPosted], posted_);
 
   const int countLabelX = kCountX - static_cast<int>(std::strlen(kCountCaption));
   const int sumLabelX = kDetailX[kAmount] - static_cast<int>(std::strlen(kSumCaption));
   totals_.assign(kTotalCount + 1, TagReportColumn{});
-  totals_[kCountLabel] = Column(kColumnText, "%s", countLabelX, kCountCaption);
-  totals_[kCountValue] = Column(kColumnLong, "%-5d", kCountX, &totalCountValue_);
-  totals_[kSumLabel] = Column(kColumnText, "%s", sumLabelX, kSumCaption);
-  totals_[kSumValue] = Column(kColumnAmount, "%12.2f", kDetailX[kAmount], &totalSumValue_);
+  totals_[kCountLabel] = MakeColumn(kColumnText, "%s", countLabelX, kCountCaption);
+  totals_[kCountValue] = MakeColumn(kColumnLong, "%-5d", kCountX, &totalCountValue_);
+  totals_[kSumLabel] = MakeColumn(kColumnText, "%s", sumLabelX, kSumCaption);
+  totals_[kSumValue] = MakeColumn(kColumnAmount, "%12.2f", kDetailX[kAmount], &totalSumValue_);
 }
 
 bool CheckRegisterRun::PrintPass(int pass) {
@@ -454,7 +433,7 @@ bool CheckRegisterRun::PrintPass(int pass) {
       return false;
     }
     ++count_;
-    cents_ += Cents(entry_.amount);
+    cents_ += AmountCents(entry_.amount);
     SetDetail();
     ReportWriteColumns(&info_, detail_.data(), 1);
     PageCheck(pass);
@@ -490,18 +469,18 @@ int CheckRegisterRun::ReadEntry(int pass, bool first) {
 
 void CheckRegisterRun::SetDetail() {
   const records::TagCheckRegister& e = entry_;
-  SetText(bankText_, Trimmed(e.bankAccount));
-  SetText(number_, Trimmed(e.checkNumber));
-  SetText(code_, Trimmed(e.code));
-  SetText(name_, e.entrySide == 'V' ? std::string(texts_[kTextVoidName]) : Trimmed(e.name));
-  SetText(tran_, Trimmed(e.transactionNumber));
-  SetText(reference_, Trimmed(e.reference));
+  SetRowText(bankText_, Trimmed(e.bankAccount));
+  SetRowText(number_, Trimmed(e.checkNumber));
+  SetRowText(code_, Trimmed(e.code));
+  SetRowText(name_, e.entrySide == 'V' ? std::string(texts_[kTextVoidName]) : Trimmed(e.name));
+  SetRowText(tran_, Trimmed(e.transactionNumber));
+  SetRowText(reference_, Trimmed(e.reference));
   date_ = e.date;
   amount_ = NumRound(e.amount, 2);
   // The status letter stands in the fourth place of six.
   std::snprintf(status_, sizeof status_, "   %c  ", e.status ? e.status : ' ');
-  SetText(source_, SourceCode(e.kind));
-  SetText(posted_, e.IsOpen() ? "*" : "");
+  SetRowText(source_, SourceCode(e.kind));
+  SetRowText(posted_, e.IsOpen() ? "*" : "");
 }
 
 void CheckRegisterRun::PageHeading(int pass) {

@@ -10,13 +10,11 @@
 #include "reports/arap/checks_to_print.h"
 
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
-#include <string_view>
 
 #include "btrvc.h"
 #include "oemtext.h"
@@ -46,12 +44,6 @@ std::string Trimmed(const char (&field)[N]) {
   return std::string(records::Trimmed(field));
 }
 
-template <std::size_t N>
-void SetText(char (&out)[N], std::string_view text) {
-  std::snprintf(out, N, "%.*s", static_cast<int>(text.size()), text.data());
-}
-
-std::int64_t Cents(double amount) { return std::llround(NumRound(amount, 2) * 100.0); }
 double Amount(std::int64_t cents) { return static_cast<double>(cents) / 100.0; }
 
 bool IsWaitingCheck(const records::CashHeader& h) {
@@ -84,18 +76,6 @@ constexpr int kFirstAmount = kInvoiceAmount;
 // A total line: a label, a right-aligned text, then the three amounts.
 enum TotalColumn { kLabel, kSecond, kTotalInvoice, kTotalDiscount, kTotalToPay, kTotalCount };
 constexpr int kLabelX = 5, kSecondX = 45;
-
-TagReportColumn Column(ReportColumnKind kind, const char* format, int x, const void* value,
-                       std::int32_t align = kAlignAsFormatted, std::int32_t width = 0) {
-  TagReportColumn c;
-  c.kind = kind;
-  std::snprintf(c.format, sizeof c.format, "%s", format);
-  c.x = static_cast<std::uint16_t>(x);
-  c.value = value;
-  c.align = align;
-  c.width = width;
-  return c;
-}
 
 // --- The run -------------------------------------------------------------------------------
 
@@ -219,34 +199,34 @@ int ChecksToPrintRun::FindFirst() {
 void ChecksToPrintRun::BuildLayouts() {
   for (int i = 0; i < kDetailCount; ++i) {
     const bool amount = i >= kFirstAmount;
-    heading_[static_cast<std::size_t>(i)] =
-        amount ? Column(kColumnText, "%s", kHeadingX[i], kHeadings[i], kAlignRight, kAmountWidth)
-               : Column(kColumnText, "%s", kHeadingX[i], kHeadings[i], kAlignLeft, kDetailX[i + 1] - kDetailX[i] - 1);
+    const std::int32_t align = amount ? kAlignRight : kAlignLeft;
+    const std::int32_t width = amount ? kAmountWidth : kDetailX[i + 1] - kDetailX[i] - 1;
+    heading_[static_cast<std::size_t>(i)] = MakeColumn(kColumnText, "%s", kHeadingX[i], kHeadings[i], align, width);
   }
-  detail_[kBank] = Column(kColumnText, "%-10.10s", kDetailX[kBank], bankText_);
-  detail_[kTran] = Column(kColumnText, "%-10.10s", kDetailX[kTran], tran_);
-  detail_[kCode] = Column(kColumnText, "%-10.10s", kDetailX[kCode], code_);
-  detail_[kPaidTo] = Column(kColumnText, "%-37.36s", kDetailX[kPaidTo], paidTo_);
-  detail_[kInvoice] = Column(kColumnText, "%-10.10s", kDetailX[kInvoice], invoice_);
-  detail_[kInvoiceAmount] = Column(kColumnAmount, "%12.2f", kDetailX[kInvoiceAmount], &invoiceAmount_);
-  detail_[kDiscount] = Column(kColumnAmount, "%12.2f", kDetailX[kDiscount], &discount_);
-  detail_[kToPay] = Column(kColumnAmount, "%12.2f", kDetailX[kToPay], &toPay_);
+  detail_[kBank] = MakeColumn(kColumnText, "%-10.10s", kDetailX[kBank], bankText_);
+  detail_[kTran] = MakeColumn(kColumnText, "%-10.10s", kDetailX[kTran], tran_);
+  detail_[kCode] = MakeColumn(kColumnText, "%-10.10s", kDetailX[kCode], code_);
+  detail_[kPaidTo] = MakeColumn(kColumnText, "%-37.36s", kDetailX[kPaidTo], paidTo_);
+  detail_[kInvoice] = MakeColumn(kColumnText, "%-10.10s", kDetailX[kInvoice], invoice_);
+  detail_[kInvoiceAmount] = MakeColumn(kColumnAmount, "%12.2f", kDetailX[kInvoiceAmount], &invoiceAmount_);
+  detail_[kDiscount] = MakeColumn(kColumnAmount, "%12.2f", kDetailX[kDiscount], &discount_);
+  detail_[kToPay] = MakeColumn(kColumnAmount, "%12.2f", kDetailX[kToPay], &toPay_);
   // The rule above a check's total: under the amounts only.
   amountRule_ = detail_;
   for (int i = 0; i < kFirstAmount; ++i) amountRule_[static_cast<std::size_t>(i)].hidden = 1;
 
-  total_[kLabel] = Column(kColumnText, "%-40.40s", kLabelX, label_);
-  total_[kSecond] = Column(kColumnText, "%22s", kSecondX, second_);
-  total_[kTotalInvoice] = Column(kColumnAmount, "%12.2f", kDetailX[kInvoiceAmount], &totalInvoice_);
-  total_[kTotalDiscount] = Column(kColumnAmount, "%12.2f", kDetailX[kDiscount], &totalDiscount_);
-  total_[kTotalToPay] = Column(kColumnAmount, "%12.2f", kDetailX[kToPay], &totalToPay_);
+  total_[kLabel] = MakeColumn(kColumnText, "%-40.40s", kLabelX, label_);
+  total_[kSecond] = MakeColumn(kColumnText, "%22s", kSecondX, second_);
+  total_[kTotalInvoice] = MakeColumn(kColumnAmount, "%12.2f", kDetailX[kInvoiceAmount], &totalInvoice_);
+  total_[kTotalDiscount] = MakeColumn(kColumnAmount, "%12.2f", kDetailX[kDiscount], &totalDiscount_);
+  total_[kTotalToPay] = MakeColumn(kColumnAmount, "%12.2f", kDetailX[kToPay], &totalToPay_);
 }
 
 void ChecksToPrintRun::SetHeaderColumns() {
-  SetText(bankText_, Trimmed(header_.bankAccount));
-  SetText(tran_, Trimmed(header_.transactionNumber));
-  SetText(code_, Trimmed(header_.paidToCode));
-  SetText(paidTo_, Trimmed(header_.payeeName));
+  SetRowText(bankText_, Trimmed(header_.bankAccount));
+  SetRowText(tran_, Trimmed(header_.transactionNumber));
+  SetRowText(code_, Trimmed(header_.paidToCode));
+  SetRowText(paidTo_, Trimmed(header_.payeeName));
 }
 
 bool ChecksToPrintRun::PrintCheck() {
@@ -273,7 +253,7 @@ bool ChecksToPrintRun::PrintCheck() {
       stopped_ = true;
       return false;
     }
-    const Sums sums{Cents(line_.invoiceAmount), Cents(line_.discount), Cents(line_.amount)};
+    const Sums sums{AmountCents(line_.invoiceAmount), AmountCents(line_.discount), AmountCents(line_.amount)};
     PageCheck();
     // The check's bank, transaction and code stand on its first line, and
     // again at the top of a new page.
@@ -281,7 +261,7 @@ bool ChecksToPrintRun::PrintCheck() {
     for (int c : {kBank, kTran, kCode}) detail_[static_cast<std::size_t>(c)].hidden = repeat ? 1 : 0;
     detail_[kPaidTo].hidden = 0;
     for (int c = kInvoice; c < kDetailCount; ++c) detail_[static_cast<std::size_t>(c)].hidden = 0;
-    SetText(invoice_, Trimmed(line_.invoiceNumber));
+    SetRowText(invoice_, Trimmed(line_.invoiceNumber));
     invoiceAmount_ = Amount(sums.invoice);
     discount_ = Amount(sums.discount);
     toPay_ = Amount(sums.toPay);
@@ -305,8 +285,8 @@ bool ChecksToPrintRun::PrintCheck() {
 }
 
 void ChecksToPrintRun::WriteTotal(const std::string& label, const std::string& second, const Sums& sums) {
-  SetText(label_, label);
-  SetText(second_, second);
+  SetRowText(label_, label);
+  SetRowText(second_, second);
   totalInvoice_ = Amount(sums.invoice);
   totalDiscount_ = Amount(sums.discount);
   totalToPay_ = Amount(sums.toPay);

@@ -12,7 +12,6 @@
 
 #include <array>
 #include <cctype>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -53,14 +52,6 @@ constexpr int kWindowTop = 5, kWindowLeft = 14, kWindowRows = 13, kWindowCols = 
 constexpr int kLastDayCount = 99;
 
 constexpr const char* kPhonePicture = "(nnn) nnnnnnnn";
-
-template <std::size_t N>
-void SetText(char (&out)[N], std::string_view text) {
-  std::snprintf(out, N, "%.*s", static_cast<int>(text.size()), text.data());
-}
-
-// An amount in cents, rounded as the system rounds money.
-std::int64_t Cents(double amount) { return std::llround(NumRound(amount, 2) * 100.0); }
 
 // A phone as stored, or "" when nothing was entered into it.
 template <std::size_t N>
@@ -343,7 +334,7 @@ void DirectoryRun::PrintAccounts() {
       records::TermsRecord terms{};
       const bool hasTerms = ReadTerms(&terms);
       SetAccountColumns(hasTerms ? &terms : nullptr);
-      const std::int64_t cents = Cents(record_.balance);
+      const std::int64_t cents = AmountCents(record_.balance);
       ++accounts_;
       balanceCents_ += cents;
       if (grouped) {
@@ -405,17 +396,17 @@ bool DirectoryRun::ReadTerms(records::TermsRecord* terms) {
 
 void DirectoryRun::SetAccountColumns(const records::TermsRecord* terms) {
   const records::CustVendRecord& r = record_;
-  SetText(code_, TrimField(r.code));
-  SetText(name_, TrimField(r.name));
-  SetText(phone_, PhoneOf(r.phone1));
-  SetText(department_, Customers() ? TrimField(r.department) : TrimField(r.territory));
-  SetText(sales_, Customers() ? TrimField(r.salesperson) : TrimField(r.vendorType));
-  SetText(accountType_, AccountTypeText(r));
+  SetRowText(code_, TrimField(r.code));
+  SetRowText(name_, TrimField(r.name));
+  SetRowText(phone_, PhoneOf(r.phone1));
+  SetRowText(department_, Customers() ? TrimField(r.department) : TrimField(r.territory));
+  SetRowText(sales_, Customers() ? TrimField(r.salesperson) : TrimField(r.vendorType));
+  SetRowText(accountType_, AccountTypeText(r));
   creditLimit_ = r.creditLimit;
   balance_ = r.balance;
   termsText_[0] = discountDays_[0] = dueDays_[0] = '\0';
   if (terms != nullptr) {
-    SetText(termsText_, TrimField(terms->termsText));
+    SetRowText(termsText_, TrimField(terms->termsText));
     // Under terms of type 'D' a count of 99 is the last day of the month.
     auto days = [&](int count, char* out, std::size_t size) {
       if (count == kLastDayCount && terms->type == 'D') {
@@ -492,9 +483,9 @@ void DirectoryRun::WriteAccount() {
 }
 
 void DirectoryRun::WriteMoreRow(const std::array<std::string, kMoreCount>& row, const TagDrillDownInfo* codeLink) {
-  SetText(moreCode_, row[kMoreCode]);
-  SetText(moreText_, row[kMoreText]);
-  SetText(morePhone_, row[kMorePhone]);
+  SetRowText(moreCode_, row[kMoreCode]);
+  SetRowText(moreText_, row[kMoreText]);
+  SetRowText(morePhone_, row[kMorePhone]);
   ClearLinks(more_.data());
   if (codeLink) LinkColumns(more_.data(), {kMoreCode}, codeLink);
   ReportWriteColumns(&info_, more_.data(), 1);
@@ -565,10 +556,7 @@ void DirectoryRun::PageHeading() {
   ReportWriteText(&info_, Customers() ? "Customer Directory" : "Vendor Directory", kReportCentred, 1);
   ReportBlockEnd(&info_);
   ReportBlockBegin(&info_, kFontHeading);
-  const std::string sorted = std::string("Sorted by: ") + params_.sortRange.caption;
-  const std::string ranked = std::string("Ranked by: ") + params_.rankRange.caption;
-  ReportWriteText(&info_, sorted.c_str(), kReportCentred, 1);
-  ReportWriteText(&info_, ranked.c_str(), kReportCentred, 1);
+  WriteSortRankLines(&info_, params_.sortRange.caption, params_.rankRange.caption, kReportCentred);
   ReportBlockEnd(&info_);
   ReportSkipLines(&info_, 1);
   ReportBlockBegin(&info_, kFontColumnHeading);

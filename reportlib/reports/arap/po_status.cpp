@@ -103,11 +103,6 @@ constexpr const char* kHeading2[kColumnCount] = {"Number",     "MR#", "Number", 
 
 bool IsQuantity(int column) { return column >= kOrdered; }
 
-template <std::size_t N>
-void SetText(char (&out)[N], const std::string& text) {
-  std::snprintf(out, N, "%s", text.c_str());
-}
-
 void FormatQuantity(char (&out)[64], double value, int decimals) {
   if (StrFormatValue(out, kQuantityFormat, decimals > 0 ? decimals : 0, value) < 0) out[0] = '\0';
 }
@@ -377,9 +372,9 @@ int POStatusRun::PrintOrder() {
 
     const int decimals = line_.quantityDecimals;
     const double backordered = std::max(0.0, ordered - received);
-    SetText(number_, TrimField(header_.transactionNumber));
-    SetText(item_, TrimField(line_.item));
-    SetText(vendor_, TrimField(header_.custVendCode));
+    SetRowText(number_, TrimField(header_.transactionNumber));
+    SetRowText(item_, TrimField(line_.item));
+    SetRowText(vendor_, TrimField(header_.custVendCode));
     date_ = header_.date;
     mr_[0] = '\0';
     FormatQuantity(ordered_, ordered, decimals);
@@ -393,9 +388,9 @@ int POStatusRun::PrintOrder() {
     double remainder = ordered;
     for (const ReceiptRow& r : receipts) {
       remainder -= r.quantity;
-      SetText(number_, r.number);
-      SetText(item_, r.item);
-      SetText(vendor_, r.vendor);
+      SetRowText(number_, r.number);
+      SetRowText(item_, r.item);
+      SetRowText(vendor_, r.vendor);
       std::snprintf(mr_, sizeof mr_, "%3ld", static_cast<long>(r.mr));
       date_ = r.date;
       FormatQuantity(received_, r.quantity, decimals);

@@ -32,6 +32,7 @@
 #include "records/dictionary.h"
 #include "records/masters.h"
 #include "report_frame.h"
+#include "selection_fields.h"
 
 namespace {
 
@@ -102,17 +103,8 @@ DateEnd ReadDateEnd(Form* form, int field) {
 
 // --- Remembered fields ------------------------------------------------------------------------
 
-struct MruTable {
-  TAG_REPORT_MRU_FIELD fields[kMruRecords] = {};
-  MruTable() {
-    for (int f = kFieldSort; f <= kFieldTo; ++f) {
-      fields[f - 1].fieldNumber = static_cast<std::uint8_t>(f);
-      fields[f - 1].valueCode = static_cast<std::uint32_t>(20 * f);
-      fields[f - 1].kind = f == kFieldSort ? kMruKindChoice : kMruKindDate;
-    }
-  }
-};
-const MruTable kMruTable;
+std::uint32_t MruKindOf(int field) { return field == kFieldSort ? kMruKindChoice : kMruKindDate; }
+const MruFieldTable<kMruRecords> kMruTable(MruKindOf);
 
 class VendPmtMruParam final : public CQxRepMRUParam {};
 

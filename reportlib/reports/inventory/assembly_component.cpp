@@ -29,6 +29,7 @@
 #include "records/dictionary.h"
 #include "records/masters.h"
 #include "report_frame.h"
+#include "selection_fields.h"
 
 namespace {
 
@@ -66,32 +67,12 @@ constexpr const char* kQuantityFormat = "%11.4fF";
 
 constexpr int kMsgFromAfterTo = 205;
 
-std::string TrimmedText(std::string_view text) {
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.remove_suffix(1);
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  return std::string(text);
-}
-
-template <std::size_t N>
-std::string Trimmed(const char (&field)[N]) {
-  return TrimmedText(std::string_view(field, strnlen(field, N)));
-}
-
-TagReportColumn Column(const char* format, int x, const void* value) {
-  TagReportColumn c;
-  c.kind = kColumnText;
-  std::snprintf(c.format, sizeof c.format, "%s", format);
-  c.x = static_cast<std::uint16_t>(x);
-  c.value = value;
-  return c;
-}
-
 // A quantity in the fraction form of the item's unit divisor ("2 6/12"), or
 // in four decimals when the item counts in whole units; blanks trimmed.
 std::string QuantityText(double value, int divisor) {
   char text[64] = {};
   if (StrFormatQuantity(text, kQuantityFormat, 0, divisor, value) < 0) return "";
-  return TrimmedText(text);
+  return TrimText(text);
 }
 
 // --- Items -------------------------------------------------------------------------------
@@ -117,10 +98,10 @@ int LookUpItem(BtrvHandle products, BtrvHandle services, const char (&code)[15],
   records::TagProduct product{};
   const int status = BtrvGetOp(kOpGetEqual, products, key, &product, sizeof product);
   if (status == kStatusOk) {
-    item->description = Trimmed(product.description);
+    item->description = TrimField(product.description);
     item->divisor = product.purchaseUnitFactor;
     item->onHand = product.quantityOnHand;
-    item->warehouse = Trimmed(product.warehouse);
+    item->warehouse = TrimField(product.warehouse);
     item->isAssembly = product.assemblyFlag == 'Y';
     return kStatusOk;
   }
@@ -134,7 +115,7 @@ int LookUpItem(BtrvHandle products, BtrvHandle services, const char (&code)[15],
   const int serviceStatus = BtrvGetOp(kOpGetEqual, services, key, &service, sizeof service);
   if (serviceStatus == kStatusOk) {
     // A service carries no stock and is never an assembly.
-    item->description = Trimmed(service.description);
+    item->description = TrimField(service.description);
     item->divisor = service.unitFactor;
     return kStatusOk;
   }
@@ -148,17 +129,7 @@ int LookUpItem(BtrvHandle products, BtrvHandle services, const char (&code)[15],
 
 // --- The selection screen --------------------------------------------------------------------
 
-struct MruTable {
-  TAG_REPORT_MRU_FIELD fields[kMruRecords] = {};
-  MruTable() {
-    for (int f = kFieldFrom; f <= kFieldTo; ++f) {
-      fields[f - 1].fieldNumber = static_cast<std::uint8_t>(f);
-      fields[f - 1].valueCode = static_cast<std::uint32_t>(20 * f);
-      fields[f - 1].kind = kMruKindText;
-    }
-  }
-};
-const MruTable kMruTable;
+const MruFieldTable<kMruRecords> kMruTable;
 
 class BillMruParam final : public CQxRepMRUParam {};
 
@@ -199,7 +170,7 @@ int RestoreDefaults(Form* form, KeyCode) {
 std::string RangeEndText(Form* form, int field) {
   char text[64] = {};
   FieldGetText(form, field, text, sizeof text);
-  return TrimmedText(text);
+  return TrimText(text);
 }
 
 // F10: the range is taken when from does not lie after to.
@@ -375,7 +346,7 @@ void BillRun::Print() {
   while (status == kStatusOk) {
     int lastKey = 0;
     if (ReportCheckUserBreak(&info_, &lastKey)) return;
-    const std::string group = kind_.byAssembly ? Trimmed(bill_.assemblyNumber) : Trimmed(bill_.componentNumber);
+    const std::string group = kind_.byAssembly ? TrimField(bill_.assemblyNumber) : TrimField(bill_.componentNumber);
     const bool changed = first || oem::CompareText(group, previous) != 0;
     first = false;
     previous = group;
@@ -387,8 +358,7 @@ void BillRun::Print() {
     if (status != kStatusOk && status != kStatusEndOfFile) failed = true;
   }
   if (failed) {
-    // What was printed is shown for what it is.
-    ReportWriteText(&info_, "*** The report is incomplete: the company's files could not be read ***", 0, 1);
+    EndIncompleteReport(&info_);
     return;
   }
   ReportNewPage(&info_);
@@ -403,7 +373,7 @@ int BillRun::ReadBill(int op) {
   }
   // The file is read in the order of the range's code: past the to end
   // nothing more lies in the range.  Codes compare as the key orders them.
-  const std::string code = kind_.byAssembly ? Trimmed(bill_.assemblyNumber) : Trimmed(bill_.componentNumber);
+  const std::string code = kind_.byAssembly ? TrimField(bill_.assemblyNumber) : TrimField(bill_.componentNumber);
   if (!to_.empty() && oem::CompareText(code, to_) > 0) return kStatusEndOfFile;
   return kStatusOk;
 }
@@ -418,28 +388,29 @@ void BillRun::BuildLayouts() {
     constexpr const char* headingFormats[kAsmCount] = {"%-14s", "%-5s",  "%-30s",   "%11.11s",
                                                        "%-14s", "%-30s", "%11.11s", "%-8s"};
     for (int i = 0; i < kAsmCount; ++i)
-      headings_[static_cast<std::size_t>(i)] = Column(headingFormats[i], x[i], captions[i]);
-    line_[kAsmNumber] = Column("%-14.14s", x[kAsmNumber], groupNumber_);
-    line_[kAsmWarehouse] = Column("%-5.5s", x[kAsmWarehouse], warehouse_);
-    line_[kAsmDescription] = Column("%-30.30s", x[kAsmDescription], groupDescription_);
-    line_[kAsmOnHand] = Column("%11.11s", x[kAsmOnHand], groupUnits_);
-    line_[kAsmComponent] = Column("%-14.14s", x[kAsmComponent], otherNumber_);
-    line_[kAsmComponentDescription] = Column("%-30.30s", x[kAsmComponentDescription], otherDescription_);
-    line_[kAsmUnits] = Column("%11.11s", x[kAsmUnits], units_);
-    line_[kAsmIsAssembly] = Column("%-8.8s", x[kAsmIsAssembly], isAssembly_);
+      headings_[static_cast<std::size_t>(i)] = MakeColumn(kColumnText, headingFormats[i], x[i], captions[i]);
+    line_[kAsmNumber] = MakeColumn(kColumnText, "%-14.14s", x[kAsmNumber], groupNumber_);
+    line_[kAsmWarehouse] = MakeColumn(kColumnText, "%-5.5s", x[kAsmWarehouse], warehouse_);
+    line_[kAsmDescription] = MakeColumn(kColumnText, "%-30.30s", x[kAsmDescription], groupDescription_);
+    line_[kAsmOnHand] = MakeColumn(kColumnText, "%11.11s", x[kAsmOnHand], groupUnits_);
+    line_[kAsmComponent] = MakeColumn(kColumnText, "%-14.14s", x[kAsmComponent], otherNumber_);
+    line_[kAsmComponentDescription] =
+        MakeColumn(kColumnText, "%-30.30s", x[kAsmComponentDescription], otherDescription_);
+    line_[kAsmUnits] = MakeColumn(kColumnText, "%11.11s", x[kAsmUnits], units_);
+    line_[kAsmIsAssembly] = MakeColumn(kColumnText, "%-8.8s", x[kAsmIsAssembly], isAssembly_);
   } else {
     constexpr int x[kCmpCount] = {1, 19, 56, 71, 92, 128};
     constexpr const char* captions[kCmpCount] = {"Components", "Description", "Units Req.",
                                                  "Product",    "Description", "WHC"};
     constexpr const char* headingFormats[kCmpCount] = {"%-17s", "%-36s", "%13.13s", "%-20s", "%-35s", "%-5s"};
     for (int i = 0; i < kCmpCount; ++i)
-      headings_[static_cast<std::size_t>(i)] = Column(headingFormats[i], x[i], captions[i]);
-    line_[kCmpNumber] = Column("%-14.14s", x[kCmpNumber], groupNumber_);
-    line_[kCmpDescription] = Column("%-30.30s", x[kCmpDescription], groupDescription_);
-    line_[kCmpUnits] = Column("%13.13s", x[kCmpUnits], units_);
-    line_[kCmpAssembly] = Column("%-14.14s", x[kCmpAssembly], otherNumber_);
-    line_[kCmpAssemblyDescription] = Column("%-30.30s", x[kCmpAssemblyDescription], otherDescription_);
-    line_[kCmpWarehouse] = Column("%-5.5s", x[kCmpWarehouse], warehouse_);
+      headings_[static_cast<std::size_t>(i)] = MakeColumn(kColumnText, headingFormats[i], x[i], captions[i]);
+    line_[kCmpNumber] = MakeColumn(kColumnText, "%-14.14s", x[kCmpNumber], groupNumber_);
+    line_[kCmpDescription] = MakeColumn(kColumnText, "%-30.30s", x[kCmpDescription], groupDescription_);
+    line_[kCmpUnits] = MakeColumn(kColumnText, "%13.13s", x[kCmpUnits], units_);
+    line_[kCmpAssembly] = MakeColumn(kColumnText, "%-14.14s", x[kCmpAssembly], otherNumber_);
+    line_[kCmpAssemblyDescription] = MakeColumn(kColumnText, "%-30.30s", x[kCmpAssemblyDescription], otherDescription_);
+    line_[kCmpWarehouse] = MakeColumn(kColumnText, "%-5.5s", x[kCmpWarehouse], warehouse_);
   }
 }
 
@@ -473,8 +444,8 @@ int BillRun::WriteLine(bool groupChanged) {
   newPage_ = false;
   const Item& group = kind_.byAssembly ? assembly : component;
   const Item& other = kind_.byAssembly ? component : assembly;
-  const std::string groupNumber = kind_.byAssembly ? Trimmed(bill_.assemblyNumber) : Trimmed(bill_.componentNumber);
-  const std::string otherNumber = kind_.byAssembly ? Trimmed(bill_.componentNumber) : Trimmed(bill_.assemblyNumber);
+  const std::string groupNumber = kind_.byAssembly ? TrimField(bill_.assemblyNumber) : TrimField(bill_.componentNumber);
+  const std::string otherNumber = kind_.byAssembly ? TrimField(bill_.componentNumber) : TrimField(bill_.assemblyNumber);
   std::snprintf(groupNumber_, sizeof groupNumber_, "%s", nameGroup ? groupNumber.c_str() : "");
   std::snprintf(groupDescription_, sizeof groupDescription_, "%s", nameGroup ? group.description.c_str() : "");
   std::snprintf(groupUnits_, sizeof groupUnits_, "%s",

@@ -25,6 +25,7 @@
 #include "records/dictionary.h"
 #include "records/masters.h"
 #include "report_frame.h"
+#include "selection_fields.h"
 
 namespace {
 
@@ -48,17 +49,7 @@ constexpr int kLevels = 5;
 
 // --- The selection screen -----------------------------------------------------------------
 
-struct MruTable {
-  TAG_REPORT_MRU_FIELD fields[kMruRecords] = {};
-  MruTable() {
-    for (int f = kFieldFrom; f <= kFieldTo; ++f) {
-      fields[f - 1].fieldNumber = static_cast<std::uint8_t>(f);
-      fields[f - 1].valueCode = static_cast<std::uint32_t>(20 * f);
-      fields[f - 1].kind = kMruKindText;
-    }
-  }
-};
-const MruTable kMruTable;
+const MruFieldTable<kMruRecords> kMruTable;
 
 class PriceBreakMruParam final : public CQxRepMRUParam {};
 

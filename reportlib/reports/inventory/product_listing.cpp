@@ -20,6 +20,7 @@
 #include "records/masters.h"
 #include "report_frame.h"
 #include "reports/inventory/product_params.h"
+#include "reports/inventory/product_report_run.h"
 #include "reports/inventory/product_selection.h"
 
 namespace {
@@ -36,8 +37,8 @@ constexpr int kWindowTop = 5, kWindowLeft = 14, kWindowRows = 14, kWindowCols = 
 // --- Column layouts ------------------------------------------------------------------
 //
 // Every field is bounded to its width (texts by a precision, numbers by
-// FitNumber), and no field reaches the next one's x, so no printed value can
-// overwrite another.
+// FitProductNumber), and no field reaches the next one's x, so no printed
+// value can overwrite another.
 
 // Line 1: identity, fractions, minimum, prices and costs.
 enum Line1Column {
@@ -61,37 +62,10 @@ constexpr int kHeadingCount = static_cast<int>(std::size(kHeadingX));
 // The count column of the subtotal and total lines.
 constexpr int kCountX = 29;
 
-TagReportColumn Column(ReportColumnKind kind, const char* format, int x, const void* value) {
-  TagReportColumn c;
-  c.kind = kind;
-  std::snprintf(c.format, sizeof c.format, "%s", format);
-  c.x = static_cast<std::uint16_t>(x);
-  c.value = value;
-  return c;
-}
-
-std::string TrimmedText(std::string_view text) {
-  std::string s(text);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
-  return s;
-}
-
+// A stored field's text up to its first NUL, trailing blanks dropped.
 template <std::size_t N>
 std::string TrimmedField(const char (&field)[N]) {
-  return TrimmedText(std::string_view(field, strnlen(field, N)));
-}
-
-// `value` right-aligned in `width` characters with up to `decimals`
-// decimals: fewer decimals when it is too wide, and a run of '*' when even
-// the whole number is (the width of a column is never exceeded).
-void FitNumber(char* out, std::size_t size, double value, int width, int decimals) {
-  for (int d = decimals; d >= 0; --d) {
-    const int n = std::snprintf(out, size, "%*.*f", width, d, value);
-    if (n >= 0 && n <= width) return;
-  }
-  const std::size_t n = std::min(static_cast<std::size_t>(width), size - 1);
-  std::memset(out, '*', n);
-  out[n] = '\0';
+  return std::string(records::Trimmed(field));
 }
 
 // --- The run ---------------------------------------------------------------------------
@@ -184,36 +158,36 @@ int ListingRun::Run() {
 
 void ListingRun::BuildLayouts() {
   for (int i = 0; i < kHeadingCount; ++i) {
-    heading1_[static_cast<std::size_t>(i)] = Column(kColumnText, "%s", kHeadingX[i], kHeading1[i]);
-    heading2_[static_cast<std::size_t>(i)] = Column(kColumnText, "%s", kHeadingX[i], kHeading2[i]);
+    heading1_[static_cast<std::size_t>(i)] = MakeColumn(kColumnText, "%s", kHeadingX[i], kHeading1[i]);
+    heading2_[static_cast<std::size_t>(i)] = MakeColumn(kColumnText, "%s", kHeadingX[i], kHeading2[i]);
   }
 
-  line1_[kNumber] = Column(kColumnText, "%-14.14s", 0, number_);
-  line1_[kDescription] = Column(kColumnText, "%-30.30s", 17, description_);
-  line1_[kDepartment] = Column(kColumnText, "%8.8s", 48, department_);
-  line1_[kWarehouse] = Column(kColumnText, "%5.5s", 57, warehouse_);
-  line1_[kBuyFraction] = Column(kColumnLong, "%8d", 63, &buyFraction_);
-  line1_[kSellFraction] = Column(kColumnLong, "%9d", 72, &sellFraction_);
-  line1_[kMinimum] = Column(kColumnText, "%7.7s", 82, minimum_);
-  line1_[kSalePrice] = Column(kColumnText, "%10.10s", 91, salePrice_);
-  line1_[kPurchasePrice] = Column(kColumnText, "%10.10s", 102, purchasePrice_);
-  line1_[kStandardCost] = Column(kColumnText, "%10.10s", 114, standardCost_);
-  line1_[kAverageCost] = Column(kColumnText, "%10.10s", 125, averageCost_);
+  line1_[kNumber] = MakeColumn(kColumnText, "%-14.14s", 0, number_);
+  line1_[kDescription] = MakeColumn(kColumnText, "%-30.30s", 17, description_);
+  line1_[kDepartment] = MakeColumn(kColumnText, "%8.8s", 48, department_);
+  line1_[kWarehouse] = MakeColumn(kColumnText, "%5.5s", 57, warehouse_);
+  line1_[kBuyFraction] = MakeColumn(kColumnLong, "%8d", 63, &buyFraction_);
+  line1_[kSellFraction] = MakeColumn(kColumnLong, "%9d", 72, &sellFraction_);
+  line1_[kMinimum] = MakeColumn(kColumnText, "%7.7s", 82, minimum_);
+  line1_[kSalePrice] = MakeColumn(kColumnText, "%10.10s", 91, salePrice_);
+  line1_[kPurchasePrice] = MakeColumn(kColumnText, "%10.10s", 102, purchasePrice_);
+  line1_[kStandardCost] = MakeColumn(kColumnText, "%10.10s", 114, standardCost_);
+  line1_[kAverageCost] = MakeColumn(kColumnText, "%10.10s", 125, averageCost_);
 
   // The vendor is a code of at most 10 characters: its field ends before
   // the part number's at 29.
-  line2_[kVendor] = Column(kColumnText, "%-10.10s", 17, vendor_);
-  line2_[kPartNumber] = Column(kColumnText, "%-14.14s", kCountX, partNumber_);
-  line2_[kBin] = Column(kColumnText, "%8.8s", 48, bin_);
-  line2_[kBuyMeasure] = Column(kColumnText, "%8.8s", 63, buyMeasure_);
-  line2_[kSellMeasure] = Column(kColumnText, "%9.9s", 72, sellMeasure_);
-  line2_[kReorder] = Column(kColumnText, "%7.7s", 82, reorder_);
-  line2_[kLastSale] = Column(kColumnText, "%10.10s", 91, lastSale_);
-  line2_[kLastPurchase] = Column(kColumnText, "%10.10s", 102, lastPurchase_);
+  line2_[kVendor] = MakeColumn(kColumnText, "%-10.10s", 17, vendor_);
+  line2_[kPartNumber] = MakeColumn(kColumnText, "%-14.14s", kCountX, partNumber_);
+  line2_[kBin] = MakeColumn(kColumnText, "%8.8s", 48, bin_);
+  line2_[kBuyMeasure] = MakeColumn(kColumnText, "%8.8s", 63, buyMeasure_);
+  line2_[kSellMeasure] = MakeColumn(kColumnText, "%9.9s", 72, sellMeasure_);
+  line2_[kReorder] = MakeColumn(kColumnText, "%7.7s", 82, reorder_);
+  line2_[kLastSale] = MakeColumn(kColumnText, "%10.10s", 91, lastSale_);
+  line2_[kLastPurchase] = MakeColumn(kColumnText, "%10.10s", 102, lastPurchase_);
 
-  totalLine_[0] = Column(kColumnText, "%11s", 17, totalText_);
+  totalLine_[0] = MakeColumn(kColumnText, "%11s", 17, totalText_);
   totalLine_[0].hidden = 1;  // the caption is written at x 1 before the line
-  totalLine_[1] = Column(kColumnLong, "%-8d", kCountX, &countValue_);
+  totalLine_[1] = MakeColumn(kColumnLong, "%-8d", kCountX, &countValue_);
 }
 
 // --- The walk ------------------------------------------------------------------------------
@@ -246,10 +220,7 @@ int ListingRun::PrintProducts() {
     }
   }
   if (failed) {
-    // What was printed is shown for what it is; a file is not left looking
-    // like a finished report.
-    ReportWriteText(&info_, "*** The report is incomplete: the company's files could not be read ***", 0, 1);
-    if (info_.destination != kDestPreview) info_.discard = 1;
+    EndIncompleteReport(&info_);
     return 0;
   }
   if (params_.productCount == 0) {
@@ -270,10 +241,7 @@ void ListingRun::PageHeading() {
   WritePageHeading(
       &info_,
       [this](TagRepInfo* info) {
-        const std::string sorted = std::string("Sorted by: ") + params_.sortRange.caption;
-        const std::string ranked = std::string("Ranked by: ") + params_.rankRange.caption;
-        ReportWriteText(info, sorted.c_str(), 1, 1);
-        ReportWriteText(info, ranked.c_str(), 1, 1);
+        WriteSortRankLines(info, params_.sortRange.caption, params_.rankRange.caption, 1);
       },
       [](TagRepInfo* info) { ReportWriteText(info, kTitle, kReportCentred, 1); }, nullptr);
   ReportBlockBegin(&info_, kFontColumnHeading);
@@ -296,18 +264,18 @@ void ListingRun::WriteProduct() {
   std::snprintf(warehouse_, sizeof warehouse_, "%s", TrimmedField(p.warehouse).c_str());
   buyFraction_ = p.purchaseUnitFactor;
   sellFraction_ = p.salesUnitFactor;
-  FitNumber(minimum_, sizeof minimum_, p.minimumQuantity, kQuantityWidth, 0);
-  FitNumber(salePrice_, sizeof salePrice_, p.sellingPrice, kPriceWidth, kPriceDecimals);
-  FitNumber(purchasePrice_, sizeof purchasePrice_, p.lastCost, kPriceWidth, kPriceDecimals);
-  FitNumber(standardCost_, sizeof standardCost_, p.standardCost, kPriceWidth, kPriceDecimals);
-  FitNumber(averageCost_, sizeof averageCost_, p.averageCost, kPriceWidth, kPriceDecimals);
+  FitProductNumber(minimum_, sizeof minimum_, p.minimumQuantity, kQuantityWidth, 0);
+  FitProductNumber(salePrice_, sizeof salePrice_, p.sellingPrice, kPriceWidth, kPriceDecimals);
+  FitProductNumber(purchasePrice_, sizeof purchasePrice_, p.lastCost, kPriceWidth, kPriceDecimals);
+  FitProductNumber(standardCost_, sizeof standardCost_, p.standardCost, kPriceWidth, kPriceDecimals);
+  FitProductNumber(averageCost_, sizeof averageCost_, p.averageCost, kPriceWidth, kPriceDecimals);
 
   std::snprintf(vendor_, sizeof vendor_, "%s", TrimmedField(p.vendor).c_str());
   std::snprintf(partNumber_, sizeof partNumber_, "%s", TrimmedField(p.vendorPartNumber).c_str());
   std::snprintf(bin_, sizeof bin_, "%s", TrimmedField(p.bin).c_str());
   std::snprintf(buyMeasure_, sizeof buyMeasure_, "%s", TrimmedField(p.unitOfMeasure).c_str());
   std::snprintf(sellMeasure_, sizeof sellMeasure_, "%s", TrimmedField(p.sellingMeasure).c_str());
-  FitNumber(reorder_, sizeof reorder_, p.reorderQuantity, kQuantityWidth, 0);
+  FitProductNumber(reorder_, sizeof reorder_, p.reorderQuantity, kQuantityWidth, 0);
   DateToText(lastSale_, p.lastSaleDate);
   DateToText(lastPurchase_, p.lastPurchaseDate);
   // A date never entered is left out.

@@ -131,10 +131,7 @@ void ProductReportRun::PageHeading() {
   WritePageHeading(
       &info_,
       [this](TagRepInfo* info) {
-        const std::string sorted = std::string("Sorted by: ") + params_.sortRange.caption;
-        const std::string ranked = std::string("Ranked by: ") + params_.rankRange.caption;
-        ReportWriteText(info, sorted.c_str(), 1, 1);
-        ReportWriteText(info, ranked.c_str(), 1, 1);
+        WriteSortRankLines(info, params_.sortRange.caption, params_.rankRange.caption, 1);
       },
       [this](TagRepInfo* info) { ReportWriteText(info, kind_.pageTitle, kReportCentred, 1); }, nullptr);
   ReportBlockBegin(&info_, kFontColumnHeading);

@@ -17,6 +17,7 @@
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "reports/inventory/product_selection.h"
+#include "selection_fields.h"
 
 namespace {
 
@@ -99,18 +100,7 @@ std::uint32_t MruKindOf(int field) {
   }
 }
 
-struct MruTable {
-  TAG_REPORT_MRU_FIELD fields[kRecords] = {};
-  MruTable() {
-    for (int f = 1; f <= kFieldLast; ++f) {
-      TAG_REPORT_MRU_FIELD& r = fields[f - 1];
-      r.fieldNumber = static_cast<std::uint8_t>(f);
-      r.valueCode = static_cast<std::uint32_t>(20 * f);
-      r.kind = MruKindOf(f);
-    }
-  }
-};
-const MruTable kMruTable;
+const MruFieldTable<kRecords> kMruTable(MruKindOf);
 
 const char* MruKeyOf(int menuId) {
   switch (menuId) {
@@ -273,16 +263,6 @@ int ProductOnRankFieldChosen(Form* form, int) {
   EnableRangeFieldsByRank(ctx);
   ShowOpenEnds(ctx);
   return 0x40;
-}
-
-// Fields 21 and 22: empty (an open end) or a valid date.
-int ProductDateRangeExit(Form* form, int field) {
-  if (FieldFillDefault(form, "", field)) return 0;
-  char text[32] = {};
-  FieldGetText(form, field, text, sizeof text);
-  if (DateIsValid(text)) return 0;
-  MsgShow(kMsgInvalidDate, 1);
-  return 0x20;
 }
 
 int ProductCostCodeExit(Form* form, int field) {
@@ -478,7 +458,7 @@ int ProductReportSelection(ProductReportParams* params, RangeCriterion* sortOut,
       SetChoiceMask(f, s.rankChoices);
       f.exitCallback = ProductOnRankFieldChosen;
     } else if (IsDateField(n)) {
-      f.exitCallback = ProductDateRangeExit;
+      f.exitCallback = OpenDateFieldExit;
       f.entryCallback = FieldEntryDateHook;
     } else if (IsPictureField(n)) {
       f.entryCallback = RangeFieldFocus;

@@ -32,6 +32,7 @@
 #include "records/dictionary.h"
 #include "records/masters.h"
 #include "report_frame.h"
+#include "selection_fields.h"
 
 namespace {
 
@@ -107,17 +108,6 @@ int RankPairOf(int id) {
 bool IsDateField(int f) { return f == kFieldDateFrom || f == kFieldDateTo; }
 bool IsPictureField(int f) { return f >= kFieldAmountFrom && f <= kFieldDateTo; }
 
-std::string TrimmedText(std::string_view text) {
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.remove_suffix(1);
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  return std::string(text);
-}
-
-template <std::size_t N>
-std::string Trimmed(const char (&field)[N]) {
-  return TrimmedText(std::string_view(field, strnlen(field, N)));
-}
-
 // --- Parameters and selection ------------------------------------------------------------
 
 // The parameters of one run, owned by the entry.
@@ -136,9 +126,9 @@ struct ServiceListingParams {
 // its to end (a text or a date; never an amount).
 bool ServiceMatches(const records::ServiceRecord& s, const RangeCriterion& criterion, int* pastEnd) {
   switch (criterion.fieldId) {
-    case kServFieldCode: return RangeMatchText(criterion, Trimmed(s.code), pastEnd);
-    case kServFieldDescription: return RangeMatchText(criterion, Trimmed(s.description), pastEnd);
-    case kServFieldDepartment: return RangeMatchText(criterion, Trimmed(s.department), pastEnd);
+    case kServFieldCode: return RangeMatchText(criterion, TrimField(s.code), pastEnd);
+    case kServFieldDescription: return RangeMatchText(criterion, TrimField(s.description), pastEnd);
+    case kServFieldDepartment: return RangeMatchText(criterion, TrimField(s.department), pastEnd);
     case kServFieldLastSaleDate: return RangeMatchDate(criterion, s.lastSaleDate, pastEnd);
     case kServFieldSalesDollars: return RangeMatchAmount(criterion, s.salesDollars[kCurrentYear], pastEnd);
     case kServFieldSalesUnits: return RangeMatchAmount(criterion, s.salesUnits[kCurrentYear], pastEnd);
@@ -213,17 +203,7 @@ std::uint32_t MruKindOf(int field) {
   }
 }
 
-struct MruTable {
-  TAG_REPORT_MRU_FIELD fields[kMruRecords] = {};
-  MruTable() {
-    for (int f = 1; f < kMruRecords; ++f) {
-      fields[f - 1].fieldNumber = static_cast<std::uint8_t>(f);
-      fields[f - 1].valueCode = static_cast<std::uint32_t>(20 * f);
-      fields[f - 1].kind = MruKindOf(f);
-    }
-  }
-};
-const MruTable kMruTable;
+const MruFieldTable<kMruRecords> kMruTable(MruKindOf);
 
 class ServiceMruParam final : public CQxRepMRUParam {};
 
@@ -321,16 +301,6 @@ int OnRankChosen(Form* form, int) {
   return 0x40;
 }
 
-// Fields 15 and 16: empty (an open end) or a valid date.
-int DateExit(Form* form, int field) {
-  if (FieldFillDefault(form, "", field)) return 0;
-  char text[32] = {};
-  FieldGetText(form, field, text, sizeof text);
-  if (DateIsValid(text)) return 0;
-  MsgShow(kMsgInvalidDate, 1);
-  return 0x20;
-}
-
 // Fills the current field from the picked service.
 int LookupKey(Form* form, KeyCode) {
   ScreenCtx* ctx = CtxOf(form);
@@ -344,12 +314,12 @@ int LookupKey(Form* form, KeyCode) {
   std::string value;
   char buffer[64] = {};
   switch (field) {
-    case 2: case 3: case 9: case 10: value = Trimmed(s.code); break;
+    case 2: case 3: case 9: case 10: value = TrimField(s.code); break;
     case 4: case 5: case 11: case 12:
-      value = Trimmed(s.description);
+      value = TrimField(s.description);
       if (value.empty()) return 0x20;
       break;
-    case 6: case 7: value = Trimmed(s.department); break;
+    case 6: case 7: value = TrimField(s.department); break;
     case kFieldAmountFrom: case kFieldAmountTo: {
       // The field takes digits only: the whole part, and no sign.
       const double amount = ctx->rankId == kServFieldSalesUnits ? s.salesUnits[kCurrentYear]
@@ -377,8 +347,8 @@ int ReadPair(ScreenCtx* ctx, RangeCriterion* range, int id, const char* caption,
   const bool toOpen = FieldGetTyped(form, pair + 1, 0, to) == 1;
   if (!fromOpen) FieldGetText(form, pair, from, sizeof from);
   if (!toOpen) FieldGetText(form, pair + 1, to, sizeof to);
-  const int result = RangeCriterionSet(range, id, caption, KindOf(id), fromOpen ? nullptr : TrimmedText(from).c_str(),
-                                       toOpen ? nullptr : TrimmedText(to).c_str());
+  const int result = RangeCriterionSet(range, id, caption, KindOf(id), fromOpen ? nullptr : TrimText(from).c_str(),
+                                       toOpen ? nullptr : TrimText(to).c_str());
   if (result == kRangeOk) return 0;
   MsgShow(result == kRangeBadValue && KindOf(id) == RangeKind::kDate ? kMsgInvalidDate : kMsgFromAfterTo, 1);
   FieldSetFocus(form, pair);
@@ -400,9 +370,9 @@ int Accept(Form* form, KeyCode) {
   }
   char caption[64] = {};
   FieldGetChoiceText(form, kFieldSort, caption, sizeof caption);
-  if (const int r = ReadPair(ctx, &p->sortRange, ctx->sortId, TrimmedText(caption).c_str(), ctx->sortPair)) return r;
+  if (const int r = ReadPair(ctx, &p->sortRange, ctx->sortId, TrimText(caption).c_str(), ctx->sortPair)) return r;
   FieldGetChoiceText(form, kFieldRank, caption, sizeof caption);
-  if (const int r = ReadPair(ctx, &p->rankRange, ctx->rankId, TrimmedText(caption).c_str(), ctx->rankPair)) return r;
+  if (const int r = ReadPair(ctx, &p->rankRange, ctx->rankId, TrimText(caption).c_str(), ctx->rankPair)) return r;
   p->printSales = FieldGetChoice(form, kFieldPrintSales) == 1;
 
   p->result = CreateServiceSortIndex(p);
@@ -465,7 +435,7 @@ int ServiceListingSelection(ServiceListingParams* params, Window* window) {
       f.choices = choices;
       f.exitCallback = n == kFieldSort ? OnSortChosen : OnRankChosen;
     } else if (IsDateField(n)) {
-      f.exitCallback = DateExit;
+      f.exitCallback = OpenDateFieldExit;
       f.entryCallback = FieldEntryDateHook;
     } else if (IsPictureField(n)) {
       f.entryCallback = RangeFieldFocus;
@@ -513,15 +483,6 @@ void FitNumber(char* out, std::size_t size, double value, int width, int decimal
   const std::size_t n = std::min(static_cast<std::size_t>(width), size - 1);
   std::memset(out, '*', n);
   out[n] = '\0';
-}
-
-TagReportColumn Column(ReportColumnKind kind, const char* format, int x, const void* value) {
-  TagReportColumn c;
-  c.kind = kind;
-  std::snprintf(c.format, sizeof c.format, "%s", format);
-  c.x = static_cast<std::uint16_t>(x);
-  c.value = value;
-  return c;
 }
 
 class ListingRun {
@@ -599,27 +560,27 @@ void ListingRun::BuildLayouts() {
     // Numbers' captions stand over the right end of their column.
     const bool number = i >= kFraction && i != kDepartment;
     TagReportColumn& h = headings_[static_cast<std::size_t>(i)];
-    h = Column(kColumnText, "%s", x[i], captions[i]);
+    h = MakeColumn(kColumnText, "%s", x[i], captions[i]);
     h.align = number ? kAlignRight : kAlignLeft;
     h.width = widths[i];
   }
-  line_[kCode] = Column(kColumnText, "%-14.14s", x[kCode], code_);
-  line_[kDescription] = Column(kColumnText, "%-30.30s", x[kDescription], description_);
-  line_[kMeasure] = Column(kColumnText, "%-8.8s", x[kMeasure], measure_);
-  line_[kFraction] = Column(kColumnLong, "%8d", x[kFraction], &fraction_);
-  line_[kDepartment] = Column(kColumnText, "%5.5s", x[kDepartment], department_);
-  line_[kPrice] = Column(kColumnText, "%10.10s", x[kPrice], price_);
-  line_[kSaleUnits] = Column(kColumnText, "%10.10s", x[kSaleUnits], saleUnits_);
-  line_[kSaleDollars] = Column(kColumnText, "%12.12s", x[kSaleDollars], saleDollars_);
+  line_[kCode] = MakeColumn(kColumnText, "%-14.14s", x[kCode], code_);
+  line_[kDescription] = MakeColumn(kColumnText, "%-30.30s", x[kDescription], description_);
+  line_[kMeasure] = MakeColumn(kColumnText, "%-8.8s", x[kMeasure], measure_);
+  line_[kFraction] = MakeColumn(kColumnLong, "%8d", x[kFraction], &fraction_);
+  line_[kDepartment] = MakeColumn(kColumnText, "%5.5s", x[kDepartment], department_);
+  line_[kPrice] = MakeColumn(kColumnText, "%10.10s", x[kPrice], price_);
+  line_[kSaleUnits] = MakeColumn(kColumnText, "%10.10s", x[kSaleUnits], saleUnits_);
+  line_[kSaleDollars] = MakeColumn(kColumnText, "%12.12s", x[kSaleDollars], saleDollars_);
   // Without the sales columns their headings and values are left out.
   const std::uint8_t hide = params_.printSales ? 0 : 1;
   for (int i : {kSaleUnits, kSaleDollars}) {
     headings_[static_cast<std::size_t>(i)].hidden = hide;
     line_[static_cast<std::size_t>(i)].hidden = hide;
   }
-  countLine_[0] = Column(kColumnText, "%6.6s", 15, countText_);
+  countLine_[0] = MakeColumn(kColumnText, "%6.6s", 15, countText_);
   countLine_[0].hidden = 1;  // the caption is written at x 1 before the line
-  countLine_[1] = Column(kColumnLong, "%-8d", 21, &count_);
+  countLine_[1] = MakeColumn(kColumnLong, "%-8d", 21, &count_);
 }
 
 void ListingRun::Print() {
@@ -635,7 +596,7 @@ void ListingRun::Print() {
     const bool selected = ServicePassesSelection(params_, &pastEnd);
     if (pastEnd) break;
     if (selected) {
-      const std::string current = Trimmed(params_.record.department);
+      const std::string current = TrimField(params_.record.department);
       // The count of the department before, ahead of the first service of
       // the next one.
       if (byDepartment && groupCount > 0 && oem::CompareText(current, department) != 0) {
@@ -656,8 +617,7 @@ void ListingRun::Print() {
     }
   }
   if (failed) {
-    // What was printed is shown for what it is.
-    ReportWriteText(&info_, "*** The report is incomplete: the company's files could not be read ***", 0, 1);
+    EndIncompleteReport(&info_);
     return;
   }
   if (total_ == 0) {
@@ -679,10 +639,7 @@ void ListingRun::PageHeading() {
   ReportWriteText(&info_, kTitle, kReportCentred, 1);
   ReportBlockEnd(&info_);
   ReportBlockBegin(&info_, kFontHeading);
-  const std::string sorted = std::string("Sorted by: ") + params_.sortRange.caption;
-  const std::string ranked = std::string("Ranked by: ") + params_.rankRange.caption;
-  ReportWriteText(&info_, sorted.c_str(), kReportCentred, 1);
-  ReportWriteText(&info_, ranked.c_str(), kReportCentred, 1);
+  WriteSortRankLines(&info_, params_.sortRange.caption, params_.rankRange.caption, kReportCentred);
   ReportBlockEnd(&info_);
   ReportSkipLines(&info_, 1);
   ReportBlockBegin(&info_, kFontColumnHeading);
@@ -696,17 +653,17 @@ void ListingRun::PageHeading() {
 
 void ListingRun::WriteService() {
   const records::ServiceRecord& s = params_.record;
-  std::snprintf(code_, sizeof code_, "%s", Trimmed(s.code).c_str());
-  std::snprintf(description_, sizeof description_, "%s", Trimmed(s.description).c_str());
-  std::snprintf(measure_, sizeof measure_, "%s", Trimmed(s.unitOfMeasure).c_str());
-  std::snprintf(department_, sizeof department_, "%s", Trimmed(s.department).c_str());
+  std::snprintf(code_, sizeof code_, "%s", TrimField(s.code).c_str());
+  std::snprintf(description_, sizeof description_, "%s", TrimField(s.description).c_str());
+  std::snprintf(measure_, sizeof measure_, "%s", TrimField(s.unitOfMeasure).c_str());
+  std::snprintf(department_, sizeof department_, "%s", TrimField(s.department).c_str());
   fraction_ = s.unitFactor;
   FitNumber(price_, sizeof price_, s.price, 10, 4);
   // Units in the fraction form of the service's divisor; a text too wide
   // for the column is given in as many decimals as fit.
   char units[64] = {};
   if (StrFormatQuantity(units, "%11.4fF", 0, s.unitFactor, s.salesUnits[kCurrentYear]) < 0) units[0] = '\0';
-  const std::string trimmed = TrimmedText(units);
+  const std::string trimmed = TrimText(units);
   if (trimmed.size() <= 10) {
     std::snprintf(saleUnits_, sizeof saleUnits_, "%s", trimmed.c_str());
   } else {

@@ -303,9 +303,7 @@ TEST_F(ArApJournalTest, ARecordManagerErrorNamesTheOperationThatFailedAndTheRunE
   for (const RecordErrorCase& c : kRecordErrors) {
     SCOPED_TRACE(c.name);
     LoadFixture();
-    BtrvTestSwitch(c.failure);
-    const std::string transcript = RunJournal(kReceivables, "F10");
-    BtrvTestSwitch("");
+    const std::string transcript = RunWithRecordFault(c.failure, [&] { return RunJournal(kReceivables, "F10"); });
     EXPECT_NE(transcript.find(RecordErrorText(2, c.op, c.fileNo)), std::string::npos) << transcript;
     EXPECT_NE(transcript.find("preview: closed"), std::string::npos) << "the report is closed";
     EXPECT_EQ(PreviewText(transcript).find("General Ledger Summary") != std::string::npos, c.summary);

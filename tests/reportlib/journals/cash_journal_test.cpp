@@ -341,9 +341,7 @@ TEST_F(CashJournalTest, ARecordManagerErrorNamesTheOperationThatFailedAndTheRunE
   for (const RecordErrorCase& c : kRecordErrors) {
     SCOPED_TRACE(c.name);
     LoadFixture();
-    BtrvTestSwitch(c.failure);
-    const std::string transcript = RunJournal("F10");
-    BtrvTestSwitch("");
+    const std::string transcript = RunWithRecordFault(c.failure, [&] { return RunJournal("F10"); });
     EXPECT_NE(transcript.find(RecordErrorText(2, c.op, c.fileNo)), std::string::npos) << transcript;
     EXPECT_NE(transcript.find("preview: closed"), std::string::npos) << "the report is closed";
     EXPECT_EQ(PreviewText(transcript).find("G/L Distribution Summary") != std::string::npos, c.summary);

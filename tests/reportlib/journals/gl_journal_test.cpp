@@ -364,9 +364,7 @@ TEST_F(GLJournalTest, ARecordManagerErrorNamesTheOperationThatFailed) {
   for (const RecordErrorCase& c : kRecordErrors) {
     SCOPED_TRACE(c.name);
     LoadFixture();
-    BtrvTestSwitch(c.failure);
-    const std::string transcript = RunWindow("F10 Esc");
-    BtrvTestSwitch("");
+    const std::string transcript = RunWithRecordFault(c.failure, [&] { return RunWindow("F10 Esc"); });
     EXPECT_NE(transcript.find(RecordErrorText(2, c.op, records::kFileGLHeaders)), std::string::npos) << transcript;
   }
 }

@@ -15,14 +15,6 @@ set -uo pipefail
 . "$(dirname "$0")/../../support/installed_tree.sh"
 installed_tree_begin "$1" qxinvjournals
 
-run() {  # run <command> <transcript> <key>...
-  local command=$1 transcript=$2
-  shift 2
-  printf '%s\n' "$@" >"$work/keys"
-  QX_TODAY=2025-03-15 QX_KEYS="$work/keys" QX_TRANSCRIPT="$transcript" XDG_CONFIG_HOME="$work/config" \
-    timeout 60 "$program/qxa15" "$work/company" /only "/cmd:$command"
-}
-
 # A summary of a file's records by a small Python expression over `records`.
 summary() {  # summary <file> <expression>
   "$program/qxdump" "$work/company" "$1" | python3 -c '
@@ -35,7 +27,7 @@ print(eval(sys.argv[2]))' "$1" "$2"
 counts=$(summary physical_counts 'len(records)')
 [ "$counts" -gt 0 ] || fail "the sample company has no counts"
 transcript=$work/journal-307.txt
-run 307 "$transcript" || { cat "$transcript"; fail "307: exit status $?"; }
+run_keys 307 "$transcript" || { cat "$transcript"; fail "307: exit status $?"; }
 grep -qF "preview: Journal" "$transcript" || { cat "$transcript"; fail "307: no report"; }
 grep -qF "General Ledger Summary" "$transcript" || fail "307: no G/L entry"
 python3 - "$transcript" <<'PY' || fail "307: the G/L entry does not balance"
@@ -60,7 +52,7 @@ march='[r for r in records if r.get("postedFlag") != "Y" and r.get("date", "").s
 unposted=$(summary assembly_headers "len($march)")
 [ "$unposted" -gt 0 ] || fail "the sample company has no unposted assembly"
 transcript=$work/journal-306.txt
-run 306 "$transcript" F10 || { cat "$transcript"; fail "306: exit status $?"; }
+run_keys 306 "$transcript" F10 || { cat "$transcript"; fail "306: exit status $?"; }
 grep -qF "Transactions printed: $unposted " "$transcript" || { cat "$transcript"; fail "306: not $unposted printed"; }
 [ "$(summary assembly_headers 'sum(1 for r in records if r.get("journalPrinted") == "2025-03-15")')" = "$unposted" ] \
   || fail "306: not exactly the unposted transactions were stamped"
@@ -68,7 +60,7 @@ grep -qF "Transactions printed: $unposted " "$transcript" || { cat "$transcript"
 # Inventory transactions: listed, nothing written but remembered parameters.
 "$program/qxdump" "$work/company" | python3 -c 'import json,sys; d=json.load(sys.stdin); d["files"].pop("report_mru", None); print(json.dumps(d, sort_keys=True))' >"$work/before.json"
 transcript=$work/journal-399.txt
-run 399 "$transcript" F10 Esc || { cat "$transcript"; fail "399: exit status $?"; }
+run_keys 399 "$transcript" F10 Esc || { cat "$transcript"; fail "399: exit status $?"; }
 grep -qF "INVENTORY ADJUSTMENTS LISTING" "$transcript" || { cat "$transcript"; fail "399: no listing"; }
 "$program/qxdump" "$work/company" | python3 -c 'import json,sys; d=json.load(sys.stdin); d["files"].pop("report_mru", None); print(json.dumps(d, sort_keys=True))' >"$work/after.json"
 cmp -s "$work/before.json" "$work/after.json" || fail "399: the listing changed the company"

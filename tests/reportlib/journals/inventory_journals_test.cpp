@@ -230,9 +230,7 @@ TEST_F(InventoryJournalsTest, PhysicalInventoryEndsWithoutAReportWhenItCannotRun
 TEST_F(InventoryJournalsTest, PhysicalInventoryStopsCleanlyOnABreakOrARecordError) {
   // A failing rewrite ends the walk; the entry still shows for what was read.
   LoadBooks();
-  BtrvTestSwitch("fail=3:physical_counts:3:2");
-  std::string transcript = PhysicalInventory();
-  BtrvTestSwitch("");
+  std::string transcript = RunWithRecordFault("fail=3:physical_counts:3:2", [&] { return PhysicalInventory(); });
   EXPECT_NE(transcript.find(RecordErrorText(2, kOpUpdate, records::kFilePhysicalCounts)), std::string::npos)
       << transcript;
   EXPECT_NE(PreviewText(transcript).find("General Ledger Summary"), std::string::npos);
@@ -346,9 +344,7 @@ TEST_F(InventoryJournalsTest, AssemblyJournalEndsCleanlyOnRecordErrorsInUseAndAB
   for (const AssemblyFailureCase& c : kCases) {
     SCOPED_TRACE(c.name);
     LoadBooks();
-    BtrvTestSwitch(c.failure);
-    const std::string transcript = Assembly("F10");
-    BtrvTestSwitch("");
+    const std::string transcript = RunWithRecordFault(c.failure, [&] { return Assembly("F10"); });
     const std::size_t told = transcript.find(c.text);
     EXPECT_NE(told, std::string::npos) << transcript;
     EXPECT_NE(transcript.find("preview: closed"), std::string::npos);
@@ -466,9 +462,8 @@ TEST_F(InventoryJournalsTest, InventoryJournalRemembersWhatItPrintedFromAndShift
 
 TEST_F(InventoryJournalsTest, InventoryJournalEndsARunCleanlyOnARecordErrorOrABreak) {
   LoadBooks();
-  BtrvTestSwitch("fail=6:inventory_transactions:2:2");
-  std::string transcript = Transactions("F10 Esc");
-  BtrvTestSwitch("");
+  std::string transcript =
+      RunWithRecordFault("fail=6:inventory_transactions:2:2", [&] { return Transactions("F10 Esc"); });
   EXPECT_NE(transcript.find(RecordErrorText(2, kOpGetNext, records::kFileInventoryTransactions)), std::string::npos)
       << transcript;
   EXPECT_EQ(Listed(PreviewText(transcript)), std::vector<std::string>{"301"});

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "btrvc.h"
 #include "qxabase/app_block.h"
 #include "qxabase/commands.h"
 #include "qxabase/files.h"
@@ -54,6 +55,17 @@ inline std::vector<std::string> ReportPages(const std::string& transcript) {
     at = start;
   }
   return pages;
+}
+
+// The transcript of `run()` (a journal run on a key script) made with the
+// record manager's fault switch set to `failure` (BtrvTestSwitch); the
+// switch is cleared again before it returns.
+template <class JournalRun>
+std::string RunWithRecordFault(const char* failure, JournalRun run) {
+  BtrvTestSwitch(failure);
+  std::string transcript = run();
+  BtrvTestSwitch("");
+  return transcript;
 }
 
 class JournalTest : public qxtest::CompanyTest {

@@ -11,26 +11,8 @@
 #   ledger_journals_cli_test.sh <build folder>
 # Exit status 0 passed, 1 failed, 77 skipped (the program is not built).
 set -uo pipefail
-build=$1
-[ -x "$build/shell/qxa15" ] && [ -x "$build/tools/qxsample" ] || { echo "qxa15 is not built: skipped"; exit 77; }
-
-work=$(mktemp -d /tmp/qxledgerjournalsXXXXXX)
-session="qxlj$$"
-export TMUX_TMPDIR="$work"
-trap 'tmux kill-server 2>/dev/null; rm -rf "$work"' EXIT
-fail() { echo "FAILED: $*"; exit 1; }
-
-cmake --install "$build" --prefix "$work/install" >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "cmake --install"; }
-program=$work/install/program
-"$program/qxsample" --date 2025-03-15 "$work/company" >/dev/null || fail "qxsample"
-
-run() {  # run <command> <transcript> <key>...
-  local command=$1 transcript=$2
-  shift 2
-  printf '%s\n' "$@" >"$work/keys"
-  QX_TODAY=2025-03-15 QX_KEYS="$work/keys" QX_TRANSCRIPT="$transcript" \
-    timeout 60 "$program/qxa15" "$work/company" /only "/cmd:$command"
-}
+. "$(dirname "$0")/../../support/installed_tree.sh"
+installed_tree_begin "$1" qxledgerjournals
 
 # The headers of a file: "<unposted in March> <stamped with 03/15/25>".
 headers() {
@@ -48,7 +30,7 @@ for spec in "302:ar_headers:Receivables Journal:General Ledger Summary" \
   read -r unposted stamped < <(headers "$file")
   [ "$unposted" -gt 0 ] && [ "$stamped" = 0 ] || fail "$file: $unposted unposted, $stamped stamped before the run"
   transcript=$work/journal-$command.txt
-  run "$command" "$transcript" F10 || { cat "$transcript"; fail "$title: qxa15 exit status $?"; }
+  run_keys "$command" "$transcript" F10 || { cat "$transcript"; fail "$title: qxa15 exit status $?"; }
   grep -qF "preview: $title" "$transcript" || { cat "$transcript"; fail "$title: no report"; }
   grep -qF "$summary" "$transcript" || fail "$title: no summary"
   grep -qF "message box" "$transcript" && { cat "$transcript"; fail "$title: a message box was shown"; }
@@ -58,7 +40,7 @@ done
 
 # A listing of two receivables transactions writes nothing.
 "$program/qxdump" "$work/company" >"$work/before.json"
-run 302 "$work/listing.txt" Space Enter Enter Enter Enter '"1001"' Enter '"1002"' F10 || fail "listing: exit status $?"
+run_keys 302 "$work/listing.txt" Space Enter Enter Enter Enter '"1001"' Enter '"1002"' F10 || fail "listing: exit status $?"
 grep -qF "Receivables Listing" "$work/listing.txt" || { cat "$work/listing.txt"; fail "no listing"; }
 "$program/qxdump" "$work/company" >"$work/after.json"
 cmp -s "$work/before.json" "$work/after.json" || fail "a listing changed the company"
@@ -68,16 +50,8 @@ if ! command -v tmux >/dev/null 2>&1; then
   echo "passed (tmux is not installed: the terminal run was skipped)"
   exit 0
 fi
-screen() { tmux capture-pane -p -t "$session"; }
-wait_for() {
-  for _ in $(seq 100); do
-    screen | grep -qF -- "$1" && return 0
-    sleep 0.1
-  done
-  echo "--- screen ---"
-  screen
-  fail "the screen never showed \"$1\""
-}
+. "$(dirname "$0")/../../support/tmux.sh"
+tmux_use_work qxlj
 tmux new-session -d -s "$session" -x 140 -y 40 \
   "env TERM=xterm-256color LANG=C.UTF-8 QX_TODAY=2025-03-15 XDG_CONFIG_HOME='$work/config' \
    '$program/qxa15' '$work/company' /only /cmd:310; echo \"shell is back, status \$?\"; sleep 30"

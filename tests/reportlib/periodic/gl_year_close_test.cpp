@@ -4,11 +4,6 @@
 // accounts carried, the trial balance in balance before and after, the
 // calendar moved a year on), the refusals that leave the books untouched,
 // and a close stopped by a failure or killed mid-run.
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -16,7 +11,6 @@
 #include <map>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -27,6 +21,7 @@
 #include "qxabase/app_block.h"
 #include "qxabase/files.h"
 #include "qxtest/company_test.h"
+#include "qxtest/killed_run.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
@@ -416,42 +411,12 @@ TEST_F(GLYearCloseTest, AKilledCloseLeavesTheBooksWholeAndARerunClosesOnce) {
   WriteCompany();
   const auto before = Snapshot();
 
-  struct Ended {
-    long micros;
-    bool killed;
-  };
-  auto runChild = [&](long killAfter) -> Ended {
-    BtrvReset();
-    int ready[2];
-    if (pipe(ready) != 0) return {0, false};
-    const pid_t child = fork();
-    if (child == 0) {
-      close(ready[0]);
-      ScreenResetForTest("Enter Enter", (dir_ + "/child.txt").c_str());
-      DateSetToday(Today());
-      SharedAppBlockGet()->currentCommand = 362;
-      const char go = 1;
-      if (write(ready[1], &go, 1) != 1) _exit(2);
-      RunGLYearClose();
-      _exit(0);
-    }
-    close(ready[1]);
-    char go = 0;
-    const bool started = read(ready[0], &go, 1) == 1;
-    close(ready[0]);
-    const auto start = std::chrono::steady_clock::now();
-    if (started && killAfter >= 0) {
-      std::this_thread::sleep_for(std::chrono::microseconds(killAfter));
-      kill(child, SIGKILL);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    const auto ran = std::chrono::steady_clock::now() - start;
-    return {static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(ran).count()),
-            WIFSIGNALED(status)};
+  auto runChild = [&](long killAfter) {
+    return qxtest::RunKilledChild(362, "Enter Enter", dir_ + "/child.txt", killAfter, [] { RunGLYearClose(); },
+                                  Today());
   };
 
-  const Ended whole = runChild(-1);
+  const qxtest::ChildRun whole = runChild(-1);
   ASSERT_FALSE(whole.killed);
   const auto after = Snapshot();
   ASSERT_NE(after.files, before.files);

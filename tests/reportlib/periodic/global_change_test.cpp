@@ -60,6 +60,14 @@ void SetText(char (&field)[N], const char* text) {
   std::strncpy(field, text, N - 1);
 }
 
+// A customer's whole phone group (both phones and the fax) moved to area
+// code (646).
+void PhoneGroupTo646(records::CustVendRecord& r) {
+  std::memcpy(r.phone1, "(646)", 5);
+  std::memcpy(r.phone2, "(646)", 5);
+  std::memcpy(r.fax, "(646)", 5);
+}
+
 class GlobalChangeTest : public qxtest::CompanyTest {
  protected:
   void SetUp() override {
@@ -133,21 +141,11 @@ TEST_F(GlobalChangeTest, EachKindOfChangeReachesExactlyTheRecordsInRange) {
        {Customer("CRAG", [](auto& r) { SetText(r.termsCode, "N60"); })}},
       {"area code of the whole phone group, matched pairwise", Keys(0, 3, "\"(646)\"", 1, "(212)", "(212)"),
        records::kFileCustomers,
-       {Customer("ACME",
-                 [](auto& r) {
-                   std::memcpy(r.phone1, "(646)", 5);
-                   std::memcpy(r.phone2, "(646)", 5);
-                   std::memcpy(r.fax, "(646)", 5);
-                 })},
+       {Customer("ACME", PhoneGroupTo646)},
        {Address("ACME", [](auto& r) { std::memcpy(r.phones[0], "(646)", 5); })}},
       {"area code by zip code: the customer's addresses follow it", Keys(0, 3, "\"(646)\"", 0, "10001", "10001"),
        records::kFileCustomers,
-       {Customer("ACME",
-                 [](auto& r) {
-                   std::memcpy(r.phone1, "(646)", 5);
-                   std::memcpy(r.phone2, "(646)", 5);
-                   std::memcpy(r.fax, "(646)", 5);
-                 })},
+       {Customer("ACME", PhoneGroupTo646)},
        {Address("ACME",
                 [](auto& r) {
                   std::memcpy(r.phones[0], "(646)", 5);

@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "killed_run_support.h"
 #include "posting_test_support.h"
 #include "qxabase/online_gl.h"
 #include "qxabase/time_link.h"
+#include "qxtest/killed_run.h"
 #include "qxtest/transcript.h"
 
 namespace {
@@ -715,12 +715,12 @@ TEST_F(ArApPostingTest, AKilledRunLeavesNothingHalfPostedAndARerunCompletesIt) {
   // The command in a child process, killed `killAfter` microseconds after
   // it starts (never when negative).
   auto runChild = [&](long killAfter) {
-    return posttest::RunPostingChild(321, "F10 Enter", dir_ + "/child.txt", killAfter, [] { RunArApPost(1); });
+    return qxtest::RunKilledChild(321, "F10 Enter", dir_ + "/child.txt", killAfter, [] { RunArApPost(1); });
   };
 
   LoadCompany(company);
   const auto initial = Balances();
-  const posttest::ChildRun whole = runChild(-1);
+  const qxtest::ChildRun whole = runChild(-1);
   ASSERT_FALSE(whole.killed);
   const auto expected = Balances();
   const auto expectedParties = Parties(kReceivables);

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "killed_run_support.h"
 #include "posting_test_support.h"
+#include "qxtest/killed_run.h"
 
 namespace {
 
@@ -312,10 +312,10 @@ TEST_F(AssemblyPostingTest, AKilledRunLeavesEachTransactionWhole) {
   constexpr int kTransactions = 200;
   const fixture::Json company = ManyAssemblies(Company(), kTransactions);
   auto runChild = [&](long killAfter) {
-    return posttest::RunPostingChild(326, "F10", dir_ + "/child.txt", killAfter, [] { RunAssemblyPost(); });
+    return qxtest::RunKilledChild(326, "F10", dir_ + "/child.txt", killAfter, [] { RunAssemblyPost(); });
   };
   LoadCompany(company);
-  const posttest::ChildRun whole = runChild(-1);
+  const qxtest::ChildRun whole = runChild(-1);
   ASSERT_FALSE(whole.killed);
   ASSERT_NEAR(kTransactions, Products().at("TABLE").quantity, 0.0001);
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "killed_run_support.h"
 #include "posting_test_support.h"
+#include "qxtest/killed_run.h"
 
 namespace {
 
@@ -386,13 +386,13 @@ TEST_F(GLPostingTest, AKilledRunLeavesNothingHalfPostedAndARerunCompletesIt) {
   // The command in a child process, killed `killAfter` microseconds after
   // it starts (never when negative).
   auto runChild = [&](long killAfter) {
-    return posttest::RunPostingChild(320, "F10 Enter", dir_ + "/child.txt", killAfter, [] { RunGLPost(); });
+    return qxtest::RunKilledChild(320, "F10 Enter", dir_ + "/child.txt", killAfter, [] { RunGLPost(); });
   };
 
   // The figures of one run without a kill, and how long it takes.
   LoadCompany(company);
   const auto initial = Balances();
-  const posttest::ChildRun whole = runChild(-1);
+  const qxtest::ChildRun whole = runChild(-1);
   ASSERT_FALSE(whole.killed);
   const auto expected = Balances();
   ASSERT_NE(expected.at("1010").current, 10000.00);

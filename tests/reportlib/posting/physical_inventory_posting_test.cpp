@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "killed_run_support.h"
 #include "posting_test_support.h"
 #include "qxabase/audit_log.h"
+#include "qxtest/killed_run.h"
 #include "qxtest/transcript.h"
 #include "records/support.h"
 
@@ -215,12 +215,12 @@ TEST_F(PhysicalInventoryPostingTest, ARecordManagerErrorLeavesTheBooksWhole) {
 // either as before the run or as after it, and a rerun completes them.
 TEST_F(PhysicalInventoryPostingTest, AKilledRunLeavesTheBooksWhole) {
   auto runChild = [&](long killAfter) {
-    return posttest::RunPostingChild(kCommand, "Tab \"COUNT-MAR\" F10 Enter", dir_ + "/child.txt", killAfter,
-                                     [] { RunPhysicalInventoryPost(); });
+    return qxtest::RunKilledChild(kCommand, "Tab \"COUNT-MAR\" F10 Enter", dir_ + "/child.txt", killAfter,
+                                  [] { RunPhysicalInventoryPost(); });
   };
   LoadCompany(Company('I'));
   const auto initial = Books();
-  const posttest::ChildRun whole = runChild(-1);
+  const qxtest::ChildRun whole = runChild(-1);
   ASSERT_FALSE(whole.killed);
   const auto complete = Books();
   ASSERT_NE(initial.files, complete.files);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
+#include <utility>
 
 #include "qxtest/files.h"
 #include "qxtest/transcript.h"
@@ -72,6 +73,18 @@ Run RunProgram(const std::vector<std::string>& argv, const std::string& keys, co
   run.transcript = Flat(ReadAll(transcript));
   run.errors = ReadAll(errors);
   return run;
+}
+
+ProgramUser::ProgramUser(const fs::path& folder, const ProgramFiles& files, std::string today)
+    : tree_(folder / "inst", files), user_(folder / "user"), config_(folder / "config"), today_(std::move(today)) {
+  fs::create_directories(user_);
+}
+
+Run ProgramUser::Command(const std::string& company, int command, const std::string& keys,
+                         const std::vector<std::string>& arguments) const {
+  std::vector<std::string> argv = {tree_.Qxa15(), company, "/only", "/cmd:" + std::to_string(command)};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return RunProgram(argv, keys, {"QX_TODAY=" + today_, "XDG_CONFIG_HOME=" + config_.string()}, user_);
 }
 
 }  // namespace qxtest

@@ -13,8 +13,6 @@
 namespace agingtest {
 namespace {
 
-namespace fs = std::filesystem;
-
 class AgingProgramTest : public CompanyTest {};
 
 TEST_F(AgingProgramTest, AnUnattendedRunWritesTheReportInTheUsersFolder) {
@@ -26,9 +24,7 @@ TEST_F(AgingProgramTest, AnUnattendedRunWritesTheReportInTheUsersFolder) {
   Add("vendors", Account("V100", "Cedar Mills"));
   Add("ap_open_invoices", Item("V100", "V-95", 'I', 950, 95));
   WriteCompany();
-  const fs::path user = File("user"), config = File("config");
-  const qxtest::ProgramTree tree(File("inst"), qxtest::BuiltProgramFiles());
-  fs::create_directories(user);
+  const qxtest::ProgramUser user(dir_, qxtest::BuiltProgramFiles(), "2025-03-31");
 
   const struct {
     int command;
@@ -37,12 +33,9 @@ TEST_F(AgingProgramTest, AnUnattendedRunWritesTheReportInTheUsersFolder) {
   } cases[] = {{337, "Acme Supply", "31-60"}, {344, "Cedar Mills", "V 91-120"}};
   for (const auto& c : cases) {
     const std::string name = "aging-" + std::to_string(c.command) + ".htm";
-    const qxtest::Run run = qxtest::RunProgram(
-        {tree.Qxa15(), company_, "/only", "/cmd:" + std::to_string(c.command),
-         "/param:input='default' output='" + name + "'"},
-        "", {"QX_TODAY=2025-03-31", "XDG_CONFIG_HOME=" + config.string()}, user);
+    const qxtest::Run run = user.Command(company_, c.command, "", {"/param:input='default' output='" + name + "'"});
     EXPECT_EQ(0, run.status) << run.transcript;
-    const Report r = ReadReport((user / name).string());
+    const Report r = ReadReport((user.Folder() / name).string());
     ASSERT_FALSE(r.Empty()) << name << " was not written in the user's folder:\n" << run.transcript;
     EXPECT_TRUE(r.Contains(c.account)) << name;
     const int heading = r.Find("Invoice No.");

@@ -2,7 +2,6 @@
 // the installation lays it out, as its one command (qxa15 <company> /only
 // /cmd:394), on a key script as a user at the keyboard: the selected entries
 // show in the preview and the program ends with status 0.
-#include <filesystem>
 #include <string>
 
 #include "checks_test_support.h"
@@ -10,8 +9,6 @@
 
 namespace checkstest {
 namespace {
-
-namespace fs = std::filesystem;
 
 class AuditProgramTest : public listingtest::ListingTest {
  protected:
@@ -24,14 +21,10 @@ TEST_F(AuditProgramTest, TheCommandShowsTheSelectedEntriesThroughTheMainProgram)
   Add("audit_log", Json{{"entryNumber", 2}, {"userId", "BOB"}, {"date", Date(2025, 3, 4)}, {"time", 7200},
                         {"entityType", 66}, {"changeType", 3}, {"reference", "V200"}});
   WriteCompany();
-  const fs::path user = File("user"), config = File("config");
-  const qxtest::ProgramTree tree(File("inst"), qxtest::BuiltProgramFiles());
-  fs::create_directories(user);
+  const qxtest::ProgramUser user(dir_, qxtest::BuiltProgramFiles(), "2025-03-31");
 
   // Sorted by user id, BOB only.
-  const qxtest::Run run =
-      qxtest::RunProgram({tree.Qxa15(), company_, "/only", "/cmd:394"}, "Space Enter \"BOB\" Enter \"BOB\" F10 Esc",
-                         {"QX_TODAY=2025-03-31", "XDG_CONFIG_HOME=" + config.string()}, user);
+  const qxtest::Run run = user.Command(company_, 394, "Space Enter \"BOB\" Enter \"BOB\" F10 Esc");
   EXPECT_EQ(0, run.status) << run.transcript << run.errors;
   const std::size_t preview = run.transcript.find("preview: Audit Trail Log");
   ASSERT_NE(std::string::npos, preview) << run.transcript;

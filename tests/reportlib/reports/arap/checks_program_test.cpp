@@ -3,7 +3,6 @@
 // as its one command (qxa15 <company> /only /cmd:314), on a key script as a
 // user at the keyboard: the report shows in the preview and the program
 // ends with status 0.
-#include <filesystem>
 #include <string>
 
 #include "checks_test_support.h"
@@ -11,8 +10,6 @@
 
 namespace checkstest {
 namespace {
-
-namespace fs = std::filesystem;
 
 class ChecksProgramTest : public listingtest::ListingTest {
  protected:
@@ -30,9 +27,7 @@ TEST_F(ChecksProgramTest, EachCommandShowsItsReportThroughTheMainProgram) {
   Add("cash_lines", Json{{"journalCode", "CD"}, {"transactionNumber", "      2001"}, {"invoiceNumber", "INV-7"},
                          {"amount", 392.0}, {"discount", 8.0}, {"invoiceAmount", 400.0}});
   WriteCompany();
-  const fs::path user = File("user"), config = File("config");
-  const qxtest::ProgramTree tree(File("inst"), qxtest::BuiltProgramFiles());
-  fs::create_directories(user);
+  const qxtest::ProgramUser user(dir_, qxtest::BuiltProgramFiles(), "2025-03-31");
 
   const struct {
     int command;
@@ -44,9 +39,7 @@ TEST_F(ChecksProgramTest, EachCommandShowsItsReportThroughTheMainProgram) {
       {313, "Esc", "Checks to Print", "1 Grand Total(s)    :"},
   };
   for (const auto& c : cases) {
-    const qxtest::Run run = qxtest::RunProgram({tree.Qxa15(), company_, "/only", "/cmd:" + std::to_string(c.command)},
-                                               c.keys,
-                                               {"QX_TODAY=2025-03-31", "XDG_CONFIG_HOME=" + config.string()}, user);
+    const qxtest::Run run = user.Command(company_, c.command, c.keys);
     EXPECT_EQ(0, run.status) << c.command << "\n" << run.transcript << run.errors;
     EXPECT_NE(std::string::npos, run.transcript.find(std::string("preview: ") + c.title)) << run.transcript;
     EXPECT_NE(std::string::npos, run.transcript.find(c.line)) << run.transcript;

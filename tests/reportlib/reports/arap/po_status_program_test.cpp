@@ -2,7 +2,6 @@
 // tree laid out as the installation lays it out, as its one command
 // (qxa15 <company> /only /cmd:308), on a key script as a user at the
 // keyboard: the report shows in the preview and the program ends with 0.
-#include <filesystem>
 #include <string>
 
 #include "checks_test_support.h"
@@ -10,8 +9,6 @@
 
 namespace checkstest {
 namespace {
-
-namespace fs = std::filesystem;
 
 class POStatusProgramTest : public listingtest::ListingTest {
  protected:
@@ -25,12 +22,9 @@ TEST_F(POStatusProgramTest, TheCommandShowsItsReportThroughTheMainProgram) {
   Add("order_lines", Json{{"typeLetter", "O"}, {"transactionNumber", "PO-2001"}, {"sequence", 1}, {"lineKind", 1},
                           {"item", "DRL-18V"}, {"quantityDecimals", 2}, {"secondQuantity", 9.0}, {"quantity", 2.5}});
   WriteCompany();
-  const fs::path user = File("user"), config = File("config");
-  const qxtest::ProgramTree tree(File("inst"), qxtest::BuiltProgramFiles());
-  fs::create_directories(user);
+  const qxtest::ProgramUser user(dir_, qxtest::BuiltProgramFiles(), "2025-03-31");
 
-  const qxtest::Run run = qxtest::RunProgram({tree.Qxa15(), company_, "/only", "/cmd:308"}, "F10 Esc",
-                                             {"QX_TODAY=2025-03-31", "XDG_CONFIG_HOME=" + config.string()}, user);
+  const qxtest::Run run = user.Command(company_, 308, "F10 Esc");
   EXPECT_EQ(0, run.status) << run.transcript << run.errors;
   EXPECT_NE(std::string::npos, run.transcript.find("preview: Purchase Orders Status")) << run.transcript;
   // The program's transcript runs the report's lines together: the order

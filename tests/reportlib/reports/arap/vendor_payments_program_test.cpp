@@ -3,7 +3,6 @@
 // /only /cmd:347), on a key script as a user at the keyboard: the report
 // shows in the preview with totals that foot, and the program ends with
 // status 0.
-#include <filesystem>
 #include <string>
 
 #include "checks_test_support.h"
@@ -11,8 +10,6 @@
 
 namespace vendpaytest {
 namespace {
-
-namespace fs = std::filesystem;
 
 class VendorPaymentsProgramTest : public listingtest::ListingTest {
  protected:
@@ -22,14 +19,10 @@ class VendorPaymentsProgramTest : public listingtest::ListingTest {
 TEST_F(VendorPaymentsProgramTest, TheCommandShowsTheReportThroughTheMainProgram) {
   UseFixtureFile(qxtest::SourceDir() + "/tests/reportlib/reports/arap/fixtures/vendor_payments.json");
   WriteCompany();
-  const fs::path user = File("user"), config = File("config");
-  const qxtest::ProgramTree tree(File("inst"), qxtest::BuiltProgramFiles());
-  fs::create_directories(user);
+  const qxtest::ProgramUser user(dir_, qxtest::BuiltProgramFiles(), "2025-03-31");
 
   // Sorted by due date, the items due from 04/10/25 on.
-  const qxtest::Run run =
-      qxtest::RunProgram({tree.Qxa15(), company_, "/only", "/cmd:347"}, "Space Enter \"04/10/25\" Enter F10 Esc",
-                         {"QX_TODAY=2025-03-31", "XDG_CONFIG_HOME=" + config.string()}, user);
+  const qxtest::Run run = user.Command(company_, 347, "Space Enter \"04/10/25\" Enter F10 Esc");
   EXPECT_EQ(0, run.status) << run.transcript << run.errors;
   EXPECT_NE(std::string::npos, run.transcript.find("preview: Vendor Payments")) << run.transcript;
   EXPECT_NE(std::string::npos, run.transcript.find("Items due from 04/10/25 to LAST")) << run.transcript;

@@ -27,42 +27,17 @@ class CountSheetsTest : public StockReportTest {
   Run Sheets(const std::string& keys) { return Scripted(keys, [] { return RunProductCountSheets(); }); }
 };
 
-// The sheets as printed: each product's cells, the subtotals with the
-// products above each, the total.
-struct SheetLines {
-  std::vector<std::vector<std::string>> rows;  // number, description, unit, fraction, WHC, dept, bin, vendor, blanks
-  struct Group {
-    std::string caption;
-    int count = 0;
-    std::vector<std::string> members;
-  };
-  std::vector<Group> subtotals;
-  int total = -1;
-  std::vector<std::string> Numbers() const {
-    std::vector<std::string> out;
-    for (const auto& r : rows) out.push_back(r[0]);
-    return out;
-  }
-};
+// The sheets as printed: each product's cells (number, description, unit,
+// fraction, WHC, dept, bin, vendor, blanks), the subtotals with the products
+// above each, the total.
+using SheetLines = GroupedListing;
 
 SheetLines SheetsOf(const PreviewReport& r) {
-  SheetLines s;
-  std::vector<std::string> members;
-  const int rule = r.Find("------");
-  for (int i = rule + 1; rule >= 0 && i < static_cast<int>(r.lines.size()); ++i) {
-    const std::string caption = r.Cell(i, 0, kCountX);
-    if (caption.rfind("Subtotal ", 0) == 0) {
-      s.subtotals.push_back({caption, std::stoi(r.Cell(i, kCountX, 8)), members});
-      members.clear();
-    } else if (caption.rfind("Total Products", 0) == 0) {
-      s.total = std::stoi(r.Cell(i, kCountX, 8));
-    } else if (r.Cell(i, 100, 36).find("__________") != std::string::npos) {
-      s.rows.push_back({r.Cell(i, 0, 14), r.Cell(i, 18, 30), r.Cell(i, 49, 8), r.Cell(i, 58, 8), r.Cell(i, 67, 5),
-                        r.Cell(i, 73, 5), r.Cell(i, 79, 8), r.Cell(i, 88, 11), r.Cell(i, 100, 36)});
-      members.push_back(r.Cell(i, 0, 14));
-    }
-  }
-  return s;
+  return ReadGroupedListing(r, kCountX, "Total Products", [&r](int i) -> std::vector<std::string> {
+    if (r.Cell(i, 100, 36).find("__________") == std::string::npos) return {};
+    return {r.Cell(i, 0, 14), r.Cell(i, 18, 30), r.Cell(i, 49, 8), r.Cell(i, 58, 8), r.Cell(i, 67, 5),
+            r.Cell(i, 73, 5), r.Cell(i, 79, 8), r.Cell(i, 88, 11), r.Cell(i, 100, 36)};
+  });
 }
 
 TEST_F(CountSheetsTest, EveryProductGetsALineWithTheBlanksToFillIn) {
@@ -76,7 +51,7 @@ TEST_F(CountSheetsTest, EveryProductGetsALineWithTheBlanksToFillIn) {
   ASSERT_EQ(22u, s.rows.size()) << run.transcript;
   EXPECT_EQ(22, s.total);
   EXPECT_TRUE(s.subtotals.empty()) << "no subtotals by product number";
-  const std::vector<std::string> numbers = s.Numbers();
+  const std::vector<std::string> numbers = s.Items();
   EXPECT_NE(numbers.end(), std::find(numbers.begin(), numbers.end(), "GIFTWRAP"));
   EXPECT_TRUE(std::is_sorted(numbers.begin(), numbers.end())) << run.transcript;
   // Counted in buying units: the gloves come in boxes of ten.
@@ -111,7 +86,7 @@ TEST_F(CountSheetsTest, EachSortAndRangeSelectsAndOrdersItsProducts) {
   for (const auto& c : cases) {
     const Run run = Sheets(c.keys);
     const SheetLines s = SheetsOf(ReadPreview(run.transcript, "Product Count Sheets"));
-    EXPECT_EQ(c.numbers, s.Numbers()) << c.name << "\n" << run.transcript;
+    EXPECT_EQ(c.numbers, s.Items()) << c.name << "\n" << run.transcript;
     std::vector<std::pair<std::string, int>> subtotals;
     for (const auto& g : s.subtotals) subtotals.emplace_back(g.caption, g.count);
     EXPECT_EQ(c.subtotals, subtotals) << c.name;

@@ -32,16 +32,6 @@ std::string CostCodeKeys(const std::string& code) { return "Down Down Down Down 
 class PriceListingTest : public StockReportTest {
  protected:
   Run Listing(const std::string& keys) { return Scripted(keys, [] { return RunProductPriceListing(); }); }
-
-  std::vector<records::TagProduct> SampleProducts() const {
-    std::vector<records::TagProduct> out;
-    for (const auto& bytes : sample_.files.at(records::kFileProducts)) {
-      records::TagProduct p{};
-      std::memcpy(&p, bytes.data(), sizeof p);
-      out.push_back(p);
-    }
-    return out;
-  }
 };
 
 // A cost written in `code` read back as digits: the letter at place n is

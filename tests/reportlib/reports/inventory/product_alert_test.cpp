@@ -91,9 +91,7 @@ TEST_F(AlertTest, TheSampleListsExactlyTheProductsAtOrUnderTheirMinimum) {
   // hand less committed, in selling units) at or under the minimum, a
   // minimum or a reorder quantity, not a non-inventory product.
   std::vector<std::string> byRule;
-  for (const auto& bytes : sample_.files.at(records::kFileProducts)) {
-    records::TagProduct p{};
-    std::memcpy(&p, bytes.data(), sizeof p);
+  for (const records::TagProduct& p : SampleProducts()) {
     const double available = (p.quantityOnHand - p.secondQuantityOnHand) / p.salesUnitFactor;
     if (available <= p.minimumQuantity && (p.minimumQuantity != 0 || p.reorderQuantity != 0) &&
         p.productType != 2)

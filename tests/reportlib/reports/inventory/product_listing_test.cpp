@@ -34,16 +34,6 @@ class ListingTest : public CompanyTest {
     if (run) *run = r;
     return ReadReport(out);
   }
-
-  std::vector<records::TagProduct> SampleProducts() const {
-    std::vector<records::TagProduct> out;
-    for (const auto& bytes : sample_.files.at(records::kFileProducts)) {
-      records::TagProduct p{};
-      std::memcpy(&p, bytes.data(), sizeof p);
-      out.push_back(p);
-    }
-    return out;
-  }
 };
 
 // What a listing shows: its products in order, its subtotals with the

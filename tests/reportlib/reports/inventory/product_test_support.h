@@ -1,11 +1,14 @@
 // Helpers of the product report tests: a company folder built by the
 // fixture loader from readable product records, or the sample company
-// (qxtest::CompanyTest), and a report read back from its HTML file as the
-// lines of its pages, its links and its saved run.
+// (qxtest::CompanyTest), runs on key scripts each as a user of its own, and
+// a report read back from its HTML file as the lines of its pages, its links
+// and its saved run.
 #pragma once
 
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +23,8 @@
 #include "qxtest/sample_company.h"
 #include "qxtest/transcript.h"
 #include "ravadodo.h"
+#include "records/dictionary.h"
+#include "records/masters.h"
 #include "sample/sample_company.h"
 
 namespace producttest {
@@ -62,6 +67,27 @@ class CompanyTest : public qxtest::CompanyTest {
   void LoadSampleCompany() {
     sample_ = qxtest::SampleCompany(Today());
     WriteImage(sample_);
+  }
+
+  // Runs `entry` on `keys` as a user never seen before, so that no run
+  // starts from the selection the one before remembered.
+  template <class Entry>
+  Run Scripted(const std::string& keys, Entry entry) {
+    const std::string user = "USER" + std::to_string(runs_ + 1);
+    AppBlockTextSet(SharedAppBlockGet()->userName, sizeof SharedAppBlockGet()->userName, user.c_str());
+    return RunScripted(keys, entry);
+  }
+
+  // The product records of the sample company LoadSampleCompany wrote, in
+  // the order of its image.
+  std::vector<records::TagProduct> SampleProducts() const {
+    std::vector<records::TagProduct> out;
+    for (const auto& bytes : sample_.files.at(records::kFileProducts)) {
+      records::TagProduct p{};
+      std::memcpy(&p, bytes.data(), sizeof p);
+      out.push_back(p);
+    }
+    return out;
   }
 
   fixture::CompanyImage sample_;

@@ -37,50 +37,20 @@ class ServiceListingTest : public CompanyTest {
 
   // Each run a user of its own, so that no run starts from the selection
   // the one before remembered.
-  Run RunListing(const std::string& keys) {
-    const std::string user = "USER" + std::to_string(runs_ + 1);
-    AppBlockTextSet(SharedAppBlockGet()->userName, sizeof SharedAppBlockGet()->userName, user.c_str());
-    return RunScripted(keys, [] { return RunServiceListing(); });
-  }
+  Run RunListing(const std::string& keys) { return Scripted(keys, [] { return RunServiceListing(); }); }
 };
 
-// What a listing shows: its services in order (code and the other cells),
-// its subtotals with the services of each group, and its total.
-struct Listing {
-  std::vector<std::vector<std::string>> rows;  // code, description, measure, fraction, dept, price, units, dollars
-  struct Group {
-    std::string caption;
-    int count = 0;
-    std::vector<std::string> members;
-  };
-  std::vector<Group> subtotals;
-  int total = -1;
-};
+// What a listing shows: its services in order (code, description, measure,
+// fraction, dept, price, units, dollars), its subtotals with the services of
+// each group, and its total.
+using Listing = GroupedListing;
 
 Listing ListingOf(const PreviewReport& r) {
-  Listing l;
-  std::vector<std::string> members;
-  const int rule = r.Find("------");
-  for (int i = rule + 1; rule >= 0 && i < static_cast<int>(r.lines.size()); ++i) {
-    const std::string caption = r.Cell(i, 0, kCountX);
-    if (caption.rfind("Subtotal ", 0) == 0) {
-      l.subtotals.push_back({caption, std::stoi(r.Cell(i, kCountX, 8)), members});
-      members.clear();
-    } else if (caption.rfind("Total Services", 0) == 0) {
-      l.total = std::stoi(r.Cell(i, kCountX, 8));
-    } else if (!r.Cell(i, 22, 30).empty() && r.Cell(i, 0, 1).empty()) {
-      l.rows.push_back({r.Cell(i, 1, 14), r.Cell(i, 22, 30), r.Cell(i, 56, 8), r.Cell(i, 69, 8), r.Cell(i, 82, 5),
-                        r.Cell(i, 95, 10), r.Cell(i, 108, 10), r.Cell(i, 121, 12)});
-      members.push_back(r.Cell(i, 1, 14));
-    }
-  }
-  return l;
-}
-
-std::vector<std::string> Codes(const Listing& l) {
-  std::vector<std::string> codes;
-  for (const auto& row : l.rows) codes.push_back(row[0]);
-  return codes;
+  return ReadGroupedListing(r, kCountX, "Total Services", [&r](int i) -> std::vector<std::string> {
+    if (r.Cell(i, 22, 30).empty() || !r.Cell(i, 0, 1).empty()) return {};
+    return {r.Cell(i, 1, 14), r.Cell(i, 22, 30), r.Cell(i, 56, 8), r.Cell(i, 69, 8),
+            r.Cell(i, 82, 5), r.Cell(i, 95, 10), r.Cell(i, 108, 10), r.Cell(i, 121, 12)};
+  });
 }
 
 TEST_F(ServiceListingTest, TheDefaultsListEveryServiceInCodeOrderWithTheTotal) {
@@ -133,7 +103,7 @@ TEST_F(ServiceListingTest, EachSortAndRankGivesItsOrderAndRange) {
   for (const auto& c : cases) {
     const Run run = RunListing(c.keys);
     const Listing l = ListingOf(ReadPreview(run.transcript, "Service Listing"));
-    EXPECT_EQ(c.codes, Codes(l)) << c.name << "\n" << run.transcript;
+    EXPECT_EQ(c.codes, l.Items()) << c.name << "\n" << run.transcript;
     EXPECT_EQ(c.total, l.total) << c.name;
     EXPECT_TRUE(run.messages.empty()) << c.name << "\n" << run.transcript;
   }
@@ -145,7 +115,7 @@ TEST_F(ServiceListingTest, ByDepartmentEachGroupHasItsSubtotalAndTheyFootToTheTo
   const PreviewReport r = ReadPreview(run.transcript, "Service Listing");
   EXPECT_TRUE(r.Contains("Sorted by: G/L Department")) << run.transcript;
   const Listing l = ListingOf(r);
-  EXPECT_EQ((std::vector<std::string>{"ASSEMBLY", "CONSULT", "DELIVERY", "TRAINING", "INSTALL", "REPAIR"}), Codes(l))
+  EXPECT_EQ((std::vector<std::string>{"ASSEMBLY", "CONSULT", "DELIVERY", "TRAINING", "INSTALL", "REPAIR"}), l.Items())
       << run.transcript;
   ASSERT_EQ(2u, l.subtotals.size()) << run.transcript;
   // Each subtotal counts the services printed above it since the one before.

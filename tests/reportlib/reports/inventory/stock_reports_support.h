@@ -1,7 +1,7 @@
 // Helpers of the tests of the price listing, count sheets, alert and price
-// breaks reports: each run on a key script as a user of its own (so that no
-// run starts from what the one before remembered), the preview read back by
-// page, and the checks that a run left nothing open behind it.
+// breaks reports: the preview read back by page, and the checks that a run
+// left nothing open behind it.  Each run is on a key script as a user of its
+// own (CompanyTest::Scripted).
 #pragma once
 
 #include <sstream>
@@ -44,14 +44,6 @@ inline std::string CellOf(const std::string& line, int x, int width) {
 
 class StockReportTest : public CompanyTest {
  protected:
-  // Runs `entry` on `keys` as a user never seen before.
-  template <class Entry>
-  Run Scripted(const std::string& keys, Entry entry) {
-    const std::string user = "USER" + std::to_string(runs_ + 1);
-    AppBlockTextSet(SharedAppBlockGet()->userName, sizeof SharedAppBlockGet()->userName, user.c_str());
-    return RunScripted(keys, entry);
-  }
-
   // No temporary index is left on any handle, and the file of `fileNo` is
   // closed (an open file cannot be renamed).
   static void ExpectReleased(int fileNo) {

@@ -63,4 +63,28 @@ struct Run {
 Run RunProgram(const std::vector<std::string>& argv, const std::string& keys, const std::vector<std::string>& env,
                const std::filesystem::path& work);
 
+// A user of the main program of a program tree, each run one command on a
+// company (qxa15 <company> /only /cmd:<id>), started in the user's folder,
+// with the registry values in a folder of their own and today fixed.
+class ProgramUser {
+ public:
+  // Lays out the program tree in `folder`/inst and makes the user's folder
+  // `folder`/user; the registry values go in `folder`/config.  `today`
+  // ("2025-03-31") is the date every run takes as today.
+  ProgramUser(const std::filesystem::path& folder, const ProgramFiles& files, std::string today);
+
+  // Runs command `command` on the company folder `company` on the key script
+  // `keys`, with the further `arguments` ("/param:..."), as RunProgram does.
+  Run Command(const std::string& company, int command, const std::string& keys,
+              const std::vector<std::string>& arguments = {}) const;
+
+  // The user's folder, where each run starts and writes its files.
+  const std::filesystem::path& Folder() const { return user_; }
+
+ private:
+  ProgramTree tree_;
+  std::filesystem::path user_, config_;
+  std::string today_;
+};
+
 }  // namespace qxtest

@@ -1,6 +1,9 @@
-// Helper of the posting tests that kill a run: a posting command run in a
-// child process on a key script, killed at a chosen moment.  Header only; it
-// needs the libraries the posting tests link.
+// A unit run in a child process on a key script and killed at a chosen
+// moment: the tests that show a run killed midway leaves the company either
+// as it was or as the whole run leaves it.
+//
+// Header only: a test that includes it links the base library (QxaBase), the
+// screen library (ravadodo) and the record-manager client (btrvc).
 #pragma once
 
 #include <signal.h>
@@ -8,14 +11,16 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <thread>
 
 #include "btrvc.h"
 #include "qxabase.h"
+#include "qxtest/scripted_screen.h"
 #include "ravadodo.h"
 
-namespace posttest {
+namespace qxtest {
 
 // How a run in a child process ended: how long it ran (microseconds from
 // its start to its end), and whether the kill ended it.
@@ -24,14 +29,14 @@ struct ChildRun {
   bool killed;
 };
 
-// Runs `post()` as command `commandId` in a child process on the key script
-// `keys` (its transcript written to `transcriptPath`), with today 03/15/25,
-// and kills the child `killAfter` microseconds after the command starts
-// (never when negative).  The child shares no record-manager connection with
-// this process.  {0, false} when the child could not be started.
-template <class Post>
-ChildRun RunPostingChild(int commandId, const std::string& keys, const std::string& transcriptPath, long killAfter,
-                         Post post) {
+// Runs `run()` as command `commandId` in a child process on the key script
+// `keys` (its transcript written to `transcriptPath`), today `today`, and
+// kills the child `killAfter` microseconds after the command starts (never
+// when negative).  The child shares no record-manager connection with this
+// process.  {0, false} when the child could not be started.
+template <class Unit>
+ChildRun RunKilledChild(int commandId, const std::string& keys, const std::string& transcriptPath, long killAfter,
+                        Unit run, std::int32_t today = TestToday()) {
   BtrvReset();
   int ready[2];
   if (pipe(ready) != 0) return {0, false};
@@ -39,11 +44,11 @@ ChildRun RunPostingChild(int commandId, const std::string& keys, const std::stri
   if (child == 0) {
     close(ready[0]);
     ScreenResetForTest(keys.c_str(), transcriptPath.c_str());
-    DateSetToday(DateMake(2025, 3, 15));
+    DateSetToday(today);
     SharedAppBlockGet()->currentCommand = commandId;
     const char go = 1;
     if (write(ready[1], &go, 1) != 1) _exit(2);
-    post();
+    run();
     _exit(0);
   }
   close(ready[1]);
@@ -61,4 +66,4 @@ ChildRun RunPostingChild(int commandId, const std::string& keys, const std::stri
   return {static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(ran).count()), WIFSIGNALED(status)};
 }
 
-}  // namespace posttest
+}  // namespace qxtest

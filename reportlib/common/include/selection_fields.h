@@ -1,0 +1,37 @@
+// Pieces the report selection screens share: the remembered-field table a
+// screen hands CQxRepMRUParam::Initialize, so that the user's last
+// selection comes back next time, and the exit check of a date field that
+// may be left open.
+#pragma once
+
+#include <cstdint>
+
+#include "qxabase/report_mru.h"
+#include "ravadodo.h"
+
+// --- Remembered fields -------------------------------------------------------------
+//
+// Every screen remembers its fields 1 to the last one, each under the value
+// code 20 × its number; only the kind of each field (text, date, choice,
+// number) differs between screens.
+
+// Fills records 0 .. lastField − 1 of `fields` for form fields 1 ..
+// `lastField`: field f under value code 20 × f, of the kind kindOf(f) gives
+// (null: every field a text).  The records past them are left as they are.
+void FillMruFields(TAG_REPORT_MRU_FIELD* fields, int lastField, std::uint32_t (*kindOf)(int field));
+
+// A screen's table: its fields 1 .. Records − 1 and the closing record
+// (zero).  `Records` is the count ReportDefAndMRUInit takes.
+template <int Records>
+struct MruFieldTable {
+  static_assert(Records >= 2, "a table holds at least one field and the closing record");
+  explicit MruFieldTable(std::uint32_t (*kindOf)(int field) = nullptr) { FillMruFields(fields, Records - 1, kindOf); }
+  TAG_REPORT_MRU_FIELD fields[Records] = {};
+};
+
+// --- Field checks ---------------------------------------------------------------------
+
+// Exit callback of a date field that bounds a range: left empty it is an
+// open end and stays empty (a date mask cannot show "FIRST"/"LAST "), 0;
+// otherwise 0 for a valid date, or 0x20 (the cursor stays) after message 13.
+int OpenDateFieldExit(Form* form, int field);

@@ -1,0 +1,97 @@
+// The pieces the period-end and periodic units share.
+#include "periodic/periodic_frame.h"
+
+#include <cstdio>
+#include <string>
+
+#include "qxabase/files.h"
+#include "qxabase/form_helpers.h"
+#include "qxabase/settings.h"
+
+namespace periodic {
+
+namespace {
+
+constexpr int kMsgInvalidDate = 13;
+
+}  // namespace
+
+int PostingOpenMode() { return SysFlagGet(kSysFlagSharedPosting) ? kFileModeShared : kFileModeExclusive; }
+
+StatusBoxGuard::StatusBoxGuard(const StatusBoxLayout& layout) {
+  StatusBoxOpen(layout.top, layout.left, -1, layout.lines, layout.width, 0);
+  if (layout.title != 0) {
+    StatusBoxTitle(layout.title);
+  } else {
+    StatusBoxTitleText(layout.titleText);
+  }
+  if (layout.reportId != nullptr) ProgressFormSet(layout.reportId);
+  StatusBoxFields(layout.fields, 0);
+  StatusBoxShow(0);
+}
+
+void StatusBoxGuard::Close() {
+  if (open_) StatusBoxClose();
+  open_ = false;
+}
+
+bool FormHasFields(int definition, const std::vector<TagFormField>& fields, const std::vector<int>& numbers) {
+  for (int number : numbers) {
+    bool found = false;
+    for (const TagFormField& f : fields) found = found || f.number == number;
+    if (!found) {
+      const std::string text = "The form definition " + std::to_string(definition) + " has no field " +
+                               std::to_string(number) + ".\nPlease re-install the application.";
+      MsgBoxShowStyle(0, text.c_str(), nullptr, kMsgStyleError, 0);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool OpenScreen(Form* form, Window* window, std::vector<TagFormField>* fields, const FormDef& definition,
+                ScreenPlace place, const char* title, const char* reportId, void* context) {
+  if (!FormFieldsCreate(form, fields->data(), 1)) return false;
+  if (WinOpen(window, place.top, place.left, place.rows, place.columns, 1, 1, ' ', title) != 0) return false;
+  FormAttachWindow(window, form, 1);
+  FormDefUse(form, &definition);
+  std::snprintf(form->reportId, sizeof form->reportId, "%s", reportId);
+  form->context = context;
+  FormSetup(form, 0, 0);
+  return true;
+}
+
+void ShowPeriod(Form* form, int period) {
+  char text[16] = "";
+  if (period > 0) std::snprintf(text, sizeof text, "%d", period);
+  FieldSetText(form, kPeriodField, text);
+  FieldRedraw(form, kPeriodField);
+}
+
+bool TakeDate(Form* form, const records::PeriodsRecord& periods, int kind, records::FiscalPeriodInfo* info,
+              std::int32_t* date) {
+  char text[32] = "";
+  FieldGetText(form, kDateField, text, sizeof text);
+  if (!DateIsValid(text)) {
+    MsgShow(kMsgInvalidDate, 1);
+    return false;
+  }
+  const std::int32_t day = DateFromText(text);
+  // FiscalPeriodOfDateIn says why it refuses a date.
+  if (FiscalPeriodOfDateIn(periods, kind, day, info) != 0) return false;
+  ShowPeriod(form, info->period);
+  *date = day;
+  return true;
+}
+
+void SuggestToday(Form* form, const records::PeriodsRecord& periods) {
+  const int today = DateToday();
+  char text[16] = "";
+  FieldSetText(form, kDateField, DateToText(text, today));
+  records::FiscalPeriodInfo info{};
+  FiscalPeriodOfDateIn(periods, kPeriodFillOnly, today, &info);
+  ShowPeriod(form, info.period);
+  FormRedraw(form);
+}
+
+}  // namespace periodic
