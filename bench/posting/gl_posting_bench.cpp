@@ -1,27 +1,42 @@
-// General-ledger posting against raw SQLite doing the same reads and writes.
+// General-ledger posting at 10,000, 100,000 and 1,000,000 transactions,
+// beside raw SQLite doing the same books' work.
 //
-// A generated company (the fixture loader's WriteCompany) holds 100,000 G/L
+// A generated company (the fixture loader's WriteCompany) holds n G/L
 // transactions of three lines each in March 2025 over 50 accounts
-// (QX_BENCH_TRANSACTIONS changes the count).  "post/qxa" runs command 320
-// through its screen on the script device (F10, then the summary's Enter),
-// with the ledger's pre-check off; "post_checked/qxa" with it on.  The raw
-// side keeps the same records in tables of the same shape (position, image,
-// one encoded column per key, an index on each key with the position, WAL,
-// synchronous NORMAL) and, per transaction in date order, reads the header,
-// its lines and their accounts, updates the accounts and the header, and
-// commits; the checked variant reads the lines and accounts once more first.
-// The ratios are printed at the end.
+// (QX_BENCH_TRANSACTIONS="10000,100000,1000000" chooses the sizes).  For each
+// size:
+//   - "qxa": command 320 through its screen on the script device (F10, then
+//     the summary's Enter), with the ledger's pre-check off; "qxa_checked"
+//     (100,000 only) with it on;
+//   - "nav": raw SQLite walking the same records as the posting does (tables
+//     of the same shape: position, image, one encoded column per key, an
+//     index on each key with the position; WAL, synchronous NORMAL): per
+//     transaction in date order the header, its lines and their accounts are
+//     read and the accounts and the header updated, each transaction a
+//     savepoint, committed in groups of 1000 as the posting commits;
+//   - "floor": raw SQLite posting the same books set-based, the fewest steps
+//     SQLite can take: one UPDATE of the accounts from the lines' sums and
+//     one of the headers, in one transaction, over tables of plain columns.
+// Each run is a child process of a parent that holds no company, so that
+// the child's peak resident memory (wait4) is the run's own.  The table at
+// the end gives, per size, the time per transaction and the peak memory of
+// each, and the posting's ratio to the floor and to the navigational walk.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -38,11 +53,20 @@
 
 namespace {
 
-constexpr int kAccounts = 50;
+namespace fs = std::filesystem;
 
-int Transactions() {
+constexpr int kAccounts = 50;
+constexpr int kCheckedSize = 100000;  // the pre-checked run is measured at this size only
+constexpr int kNavGroup = 1000;       // transactions per commit of the navigational walk
+
+std::vector<int> Sizes() {
   const char* env = std::getenv("QX_BENCH_TRANSACTIONS");
-  return env ? std::atoi(env) : 100000;
+  std::vector<int> sizes;
+  std::istringstream in(env ? env : "10000,100000,1000000");
+  for (std::string item; std::getline(in, item, ',');) {
+    if (const int n = std::atoi(item.c_str()); n > 0) sizes.push_back(n);
+  }
+  return sizes;
 }
 
 std::string g_root;
@@ -96,7 +120,7 @@ fixture::CompanyImage Company(int count, bool checkFirst) {
     records::TagGLHeader h{};
     records::SetPadded(h.journalCode, "GJ");
     char number[16];
-    std::snprintf(number, sizeof number, "%10d", 100000 + i);
+    std::snprintf(number, sizeof number, "%10d", 1000000 + i);
     records::SetText(h.transactionNumber, number);
     h.date = DateMake(2025, 3, 1 + static_cast<int>(static_cast<long>(i) * 31 / count));
     records::SetText(h.reference, "Generated entry");
@@ -123,45 +147,46 @@ fixture::CompanyImage Company(int count, bool checkFirst) {
   return c;
 }
 
-// ---- Command 320 -------------------------------------------------------------------------
+// ---- Runs in child processes ---------------------------------------------------------------
 
-void QxaPost(benchmark::State& state, bool checkFirst) {
-  const int n = Transactions();
-  const std::string folder = g_root + (checkFirst ? "/qxa-checked" : "/qxa");
-  for (auto _ : state) {
-    state.PauseTiming();
-    fixture::Problem problem;
-    if (!fixture::WriteCompany(Company(n, checkFirst), folder, fixture::WriteOptions{true}, &problem)) {
-      state.SkipWithError(problem.Text().c_str());
-      return;
-    }
-    *SharedAppBlockGet() = SharedAppBlock{};
-    const std::string data = std::string(QX_SOURCE_DIR) + "/data";
-    AppBlockTextSet(SharedAppBlockGet()->baseDataFolder, kFolderFieldSize, data.c_str());
-    AppBlockTextSet(SharedAppBlockGet()->companyPath, kFolderFieldSize, folder.c_str());
-    AppPathsSet(nullptr, nullptr, data.c_str());
-    SettingsRefresh(0, 0);
-    ScreenResetForTest("F10 Enter", nullptr);
-    DateSetToday(DateMake(2025, 3, 15));
-    SharedAppBlockGet()->currentCommand = 320;
-    state.ResumeTiming();
-    RunGLPost();
-    state.PauseTiming();
-    // The run posted every transaction: the last one is marked.
-    BtrvHandle h = 0;
-    records::TagGLHeader last{};
-    char key[255] = {};
-    const bool ok = BtrvOpen(&h, FilePathGet(records::kFileGLHeaders), 0, 0) == 0 &&
-                    BtrvSetKey(h, 1, -1) == 0 && BtrvGetOp(kOpGetLast, h, key, &last) == 0 &&
-                    last.postedFlag == 'Y';
-    BtrvClose(h);
-    state.ResumeTiming();
-    if (!ok) state.SkipWithError("the run did not post every transaction");
+struct ChildResult {
+  bool ok = false;
+  double seconds = 0;    // as the child measured its work
+  double peakMiB = 0;    // the child's peak resident memory
+};
+
+// Runs `work` (returning its seconds, negative on a failure) in a child
+// process, which shares no record-manager connection with this one.
+ChildResult InChild(const std::function<double()>& work) {
+  BtrvReset();
+  int fds[2];
+  if (pipe(fds) != 0) return {};
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    const double seconds = work();
+    const ssize_t written = write(fds[1], &seconds, sizeof seconds);
+    _exit(written == sizeof seconds && seconds >= 0 ? 0 : 1);
   }
-  state.SetItemsProcessed(n);
+  close(fds[1]);
+  ChildResult r;
+  double seconds = -1;
+  const bool got = read(fds[0], &seconds, sizeof seconds) == sizeof seconds;
+  close(fds[0]);
+  int status = 0;
+  struct rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  r.ok = got && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  r.seconds = seconds;
+  r.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;  // KiB on Linux
+  return r;
 }
 
-// ---- Raw SQLite -----------------------------------------------------------------------------
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// ---- Raw SQLite ---------------------------------------------------------------------------
 
 void Exec(sqlite3* db, const char* sql) {
   char* error = nullptr;
@@ -200,14 +225,30 @@ void Bind(sqlite3_stmt* st, int i, const std::string& s) {
   sqlite3_bind_blob(st, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
 }
 
-void RawLoad(const std::string& path, const fixture::CompanyImage& c) {
-  std::filesystem::remove(path);
-  std::filesystem::remove(path + "-wal");
-  std::filesystem::remove(path + "-shm");
+void StepAndReset(sqlite3_stmt* st) {
+  sqlite3_step(st);
+  sqlite3_reset(st);
+}
+
+sqlite3* OpenFresh(const std::string& path) {
+  for (const char* suffix : {"", "-wal", "-shm"}) fs::remove(path + suffix);
   sqlite3* db = nullptr;
   sqlite3_open(path.c_str(), &db);
+  Exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
+  return db;
+}
+
+template <class Record>
+Record As(const std::vector<std::uint8_t>& image) {
+  Record r;
+  std::memcpy(&r, image.data(), sizeof r);
+  return r;
+}
+
+// The navigational walk's tables: the client's shape.
+void LoadNavigational(const std::string& path, const fixture::CompanyImage& c) {
+  sqlite3* db = OpenFresh(path);
   Exec(db,
-       "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
        "CREATE TABLE accounts(position INTEGER PRIMARY KEY, image BLOB, k0 BLOB);"
        "CREATE INDEX accounts_k0 ON accounts(k0, position);"
        "CREATE TABLE headers(position INTEGER PRIMARY KEY, image BLOB, k0 BLOB, k1 BLOB);"
@@ -222,179 +263,331 @@ void RawLoad(const std::string& path, const fixture::CompanyImage& c) {
   for (const auto& img : c.files.at(records::kFileGLAccounts)) {
     sqlite3_bind_blob(a, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
     Bind(a, 2, TextKey(reinterpret_cast<const char*>(img.data()), 11, true));
-    sqlite3_step(a);
-    sqlite3_reset(a);
+    StepAndReset(a);
   }
   sqlite3_stmt* h = Prepare(db, "INSERT INTO headers(image, k0, k1) VALUES(?, ?, ?)");
   for (const auto& img : c.files.at(records::kFileGLHeaders)) {
-    records::TagGLHeader r;
-    std::memcpy(&r, img.data(), sizeof r);
+    const auto r = As<records::TagGLHeader>(img);
     sqlite3_bind_blob(h, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
     Bind(h, 2, TextKey(r.journalCode, 18, false));
     Bind(h, 3, DateKey(r.date));
-    sqlite3_step(h);
-    sqlite3_reset(h);
+    StepAndReset(h);
   }
   sqlite3_stmt* l = Prepare(db, "INSERT INTO lines(image, k0, k1, k2) VALUES(?, ?, ?, ?)");
   for (const auto& img : c.files.at(records::kFileGLLines)) {
-    records::GLLine r;
-    std::memcpy(&r, img.data(), sizeof r);
+    const auto r = As<records::GLLine>(img);
     sqlite3_bind_blob(l, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
     Bind(l, 2, TextKey(r.journalCode, 18, false));
     Bind(l, 3,
          TextKey(r.journalCode, 18, false) + std::string(reinterpret_cast<const char*>(&r.lineNumber), 2));
     Bind(l, 4, TextKey(r.account, 11, false));
-    sqlite3_step(l);
-    sqlite3_reset(l);
+    StepAndReset(l);
   }
-  sqlite3_finalize(a);
-  sqlite3_finalize(h);
-  sqlite3_finalize(l);
+  for (sqlite3_stmt* st : {a, h, l}) sqlite3_finalize(st);
   Exec(db, "COMMIT");
   sqlite3_close(db);
 }
 
-void RawPost(benchmark::State& state, bool checkFirst) {
-  const int n = Transactions();
-  const std::string path = g_root + (checkFirst ? "/raw-checked.sqlite" : "/raw.sqlite");
-  long posted = 0;
-  for (auto _ : state) {
-    state.PauseTiming();
-    RawLoad(path, Company(n, checkFirst));
-    state.ResumeTiming();
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    Exec(db, "PRAGMA synchronous=NORMAL");
-    // The walk seeks again after each write, from the last key and position:
-    // the next record of the same date, else the first of a later date.
-    sqlite3_stmt* sameDate = Prepare(db,
-                                     "SELECT position, image, k1 FROM headers WHERE k1 = ? AND position > ? "
-                                     "ORDER BY k1, position LIMIT 1");
-    sqlite3_stmt* laterDate =
-        Prepare(db, "SELECT position, image, k1 FROM headers WHERE k1 > ? ORDER BY k1, position LIMIT 1");
-    sqlite3_stmt* linesOf = Prepare(db, "SELECT image FROM lines WHERE k0 = ? ORDER BY position");
-    sqlite3_stmt* account = Prepare(db, "SELECT position, image FROM accounts WHERE k0 = ?");
-    sqlite3_stmt* accountUpdate = Prepare(db, "UPDATE accounts SET image = ? WHERE position = ?");
-    sqlite3_stmt* headerUpdate = Prepare(db, "UPDATE headers SET image = ? WHERE position = ?");
-    const std::string last = DateKey(DateMake(2025, 3, 31));
-    std::string key = DateKey(DateMake(2025, 3, 1));  // from the period's first day
-    sqlite3_int64 position = 0;
-    std::vector<records::GLLine> tranLines;
-    auto readLines = [&](const records::TagGLHeader& h) {
-      tranLines.clear();
-      Bind(linesOf, 1, TextKey(h.journalCode, 18, false));
-      while (sqlite3_step(linesOf) == SQLITE_ROW) {
-        records::GLLine l;
-        std::memcpy(&l, sqlite3_column_blob(linesOf, 0), sizeof l);
-        tranLines.push_back(l);
-      }
-      sqlite3_reset(linesOf);
-    };
-    auto readAccount = [&](const records::GLLine& l, records::GLAccount* a) -> sqlite3_int64 {
-      Bind(account, 1, TextKey(l.account, 11, true));
-      sqlite3_int64 at = 0;
-      if (sqlite3_step(account) == SQLITE_ROW) {
-        at = sqlite3_column_int64(account, 0);
-        std::memcpy(a, sqlite3_column_blob(account, 1), sizeof *a);
-      }
-      sqlite3_reset(account);
-      return at;
-    };
-    for (;;) {
-      Bind(sameDate, 1, key);
-      sqlite3_bind_int64(sameDate, 2, position);
-      sqlite3_stmt* next = sameDate;
-      if (sqlite3_step(sameDate) != SQLITE_ROW) {
-        sqlite3_reset(sameDate);
-        next = laterDate;
-        Bind(laterDate, 1, key);
-        if (sqlite3_step(laterDate) != SQLITE_ROW) {
-          sqlite3_reset(laterDate);
-          break;
-        }
-      }
-      position = sqlite3_column_int64(next, 0);
-      records::TagGLHeader h;
-      std::memcpy(&h, sqlite3_column_blob(next, 1), sizeof h);
-      key.assign(static_cast<const char*>(sqlite3_column_blob(next, 2)), 4);
-      sqlite3_reset(next);
-      if (key > last) break;
-      Exec(db, "BEGIN IMMEDIATE");
-      if (checkFirst) {
-        readLines(h);
-        records::GLAccount a;
-        for (const auto& l : tranLines) readAccount(l, &a);
-      }
-      readLines(h);
-      for (const auto& l : tranLines) {
-        records::GLAccount a;
-        const sqlite3_int64 at = readAccount(l, &a);
-        const double signed_ = (l.side == 'D') == (a.kind == 1) ? double(l.amount) : -double(l.amount);
-        a.currentBalance = NumRound(a.currentBalance + signed_, 2);
-        a.periodAmounts[2] = NumRound(a.periodAmounts[2] + signed_, 2);
-        sqlite3_bind_blob(accountUpdate, 1, &a, sizeof a, SQLITE_STATIC);
-        sqlite3_bind_int64(accountUpdate, 2, at);
-        sqlite3_step(accountUpdate);
-        sqlite3_reset(accountUpdate);
-      }
-      h.postedFlag = 'Y';
-      sqlite3_bind_blob(headerUpdate, 1, &h, sizeof h, SQLITE_STATIC);
-      sqlite3_bind_int64(headerUpdate, 2, position);
-      sqlite3_step(headerUpdate);
-      sqlite3_reset(headerUpdate);
-      Exec(db, "COMMIT");
-      ++posted;
-    }
-    for (sqlite3_stmt* st : {sameDate, laterDate, linesOf, account, accountUpdate, headerUpdate})
-      sqlite3_finalize(st);
-    sqlite3_close(db);
+// The set-based floor's tables: plain columns.
+void LoadFloor(const std::string& path, const fixture::CompanyImage& c) {
+  sqlite3* db = OpenFresh(path);
+  Exec(db,
+       "CREATE TABLE accounts(code TEXT PRIMARY KEY, kind INTEGER, balance REAL, march REAL);"
+       "CREATE TABLE headers(number TEXT PRIMARY KEY, date INTEGER, posted TEXT);"
+       "CREATE INDEX headers_date ON headers(date);"
+       "CREATE TABLE lines(number TEXT, account TEXT, side TEXT, amount REAL);"
+       "CREATE INDEX lines_number ON lines(number);"
+       "BEGIN");
+  sqlite3_stmt* a = Prepare(db, "INSERT INTO accounts VALUES(?, ?, ?, 0)");
+  for (const auto& img : c.files.at(records::kFileGLAccounts)) {
+    const auto r = As<records::GLAccount>(img);
+    Bind(a, 1, TextKey(r.code, 11, true));
+    sqlite3_bind_int(a, 2, r.kind);
+    sqlite3_bind_double(a, 3, r.currentBalance);
+    StepAndReset(a);
   }
-  if (posted != n) state.SkipWithError("the raw walk did not post every transaction");
+  sqlite3_stmt* h = Prepare(db, "INSERT INTO headers VALUES(?, ?, 'N')");
+  for (const auto& img : c.files.at(records::kFileGLHeaders)) {
+    const auto r = As<records::TagGLHeader>(img);
+    Bind(h, 1, TextKey(r.journalCode, 18, false));
+    sqlite3_bind_int(h, 2, r.date);
+    StepAndReset(h);
+  }
+  sqlite3_stmt* l = Prepare(db, "INSERT INTO lines VALUES(?, ?, ?, ?)");
+  for (const auto& img : c.files.at(records::kFileGLLines)) {
+    const auto r = As<records::GLLine>(img);
+    Bind(l, 1, TextKey(r.journalCode, 18, false));
+    Bind(l, 2, TextKey(r.account, 11, true));
+    sqlite3_bind_text(l, 3, &r.side, 1, SQLITE_TRANSIENT);
+    sqlite3_bind_double(l, 4, r.amount);
+    StepAndReset(l);
+  }
+  for (sqlite3_stmt* st : {a, h, l}) sqlite3_finalize(st);
+  Exec(db, "COMMIT");
+  sqlite3_close(db);
+}
+
+double FloorPost(const std::string& path, int n) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  Exec(db, "PRAGMA synchronous=NORMAL");
+  const auto start = std::chrono::steady_clock::now();
+  const std::string from = std::to_string(DateMake(2025, 3, 1));
+  const std::string to = std::to_string(DateMake(2025, 3, 31));
+  const std::string sql =
+      "BEGIN IMMEDIATE;"
+      "UPDATE accounts SET balance = round(balance + d.delta, 2), march = round(march + d.delta, 2)"
+      " FROM (SELECT l.account AS account,"
+      "              total(CASE WHEN (l.side = 'D') = (a.kind = 1) THEN l.amount ELSE -l.amount END) AS delta"
+      "       FROM headers h JOIN lines l ON l.number = h.number JOIN accounts a ON a.code = l.account"
+      "       WHERE h.date BETWEEN " + from + " AND " + to + " AND h.posted = 'N'"
+      "       GROUP BY l.account) AS d"
+      " WHERE accounts.code = d.account;"
+      "UPDATE headers SET posted = 'Y' WHERE date BETWEEN " + from + " AND " + to + " AND posted = 'N';";
+  Exec(db, sql.c_str());
+  const int marked = sqlite3_changes(db);
+  Exec(db, "COMMIT");
+  const double seconds = SecondsSince(start);
+  sqlite3_close(db);
+  return marked == n ? seconds : -1;
+}
+
+double NavigationalPost(const std::string& path, int n) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  Exec(db, "PRAGMA synchronous=NORMAL");
+  const auto start = std::chrono::steady_clock::now();
+  // The walk seeks again after each write, from the last key and position:
+  // the next record of the same date, else the first of a later date.
+  sqlite3_stmt* sameDate = Prepare(db,
+                                   "SELECT position, image, k1 FROM headers WHERE k1 = ? AND position > ? "
+                                   "ORDER BY k1, position LIMIT 1");
+  sqlite3_stmt* laterDate =
+      Prepare(db, "SELECT position, image, k1 FROM headers WHERE k1 > ? ORDER BY k1, position LIMIT 1");
+  sqlite3_stmt* linesOf = Prepare(db, "SELECT image FROM lines WHERE k0 = ? ORDER BY position");
+  sqlite3_stmt* account = Prepare(db, "SELECT position, image FROM accounts WHERE k0 = ?");
+  sqlite3_stmt* accountUpdate = Prepare(db, "UPDATE accounts SET image = ? WHERE position = ?");
+  sqlite3_stmt* headerUpdate = Prepare(db, "UPDATE headers SET image = ? WHERE position = ?");
+  sqlite3_stmt* begin = Prepare(db, "BEGIN IMMEDIATE");
+  sqlite3_stmt* commit = Prepare(db, "COMMIT");
+  sqlite3_stmt* savepoint = Prepare(db, "SAVEPOINT unit");
+  sqlite3_stmt* release = Prepare(db, "RELEASE unit");
+  const std::string last = DateKey(DateMake(2025, 3, 31));
+  std::string key = DateKey(DateMake(2025, 3, 1));  // from the period's first day
+  sqlite3_int64 position = 0;
+  long posted = 0;
+  int inGroup = 0;
+  std::vector<records::GLLine> tranLines;
+  for (;;) {
+    Bind(sameDate, 1, key);
+    sqlite3_bind_int64(sameDate, 2, position);
+    sqlite3_stmt* next = sameDate;
+    if (sqlite3_step(sameDate) != SQLITE_ROW) {
+      sqlite3_reset(sameDate);
+      next = laterDate;
+      Bind(laterDate, 1, key);
+      if (sqlite3_step(laterDate) != SQLITE_ROW) {
+        sqlite3_reset(laterDate);
+        break;
+      }
+    }
+    position = sqlite3_column_int64(next, 0);
+    records::TagGLHeader h;
+    std::memcpy(&h, sqlite3_column_blob(next, 1), sizeof h);
+    key.assign(static_cast<const char*>(sqlite3_column_blob(next, 2)), 4);
+    sqlite3_reset(next);
+    if (key > last) break;
+    if (inGroup == 0) StepAndReset(begin);
+    StepAndReset(savepoint);
+    tranLines.clear();
+    Bind(linesOf, 1, TextKey(h.journalCode, 18, false));
+    while (sqlite3_step(linesOf) == SQLITE_ROW) {
+      records::GLLine l;
+      std::memcpy(&l, sqlite3_column_blob(linesOf, 0), sizeof l);
+      tranLines.push_back(l);
+    }
+    sqlite3_reset(linesOf);
+    for (const auto& l : tranLines) {
+      Bind(account, 1, TextKey(l.account, 11, true));
+      if (sqlite3_step(account) != SQLITE_ROW) return -1;
+      const sqlite3_int64 at = sqlite3_column_int64(account, 0);
+      records::GLAccount a;
+      std::memcpy(&a, sqlite3_column_blob(account, 1), sizeof a);
+      sqlite3_reset(account);
+      const double signed_ = (l.side == 'D') == (a.kind == 1) ? double(l.amount) : -double(l.amount);
+      a.currentBalance = NumRound(a.currentBalance + signed_, 2);
+      a.periodAmounts[2] = NumRound(a.periodAmounts[2] + signed_, 2);
+      sqlite3_bind_blob(accountUpdate, 1, &a, sizeof a, SQLITE_STATIC);
+      sqlite3_bind_int64(accountUpdate, 2, at);
+      StepAndReset(accountUpdate);
+    }
+    h.postedFlag = 'Y';
+    sqlite3_bind_blob(headerUpdate, 1, &h, sizeof h, SQLITE_STATIC);
+    sqlite3_bind_int64(headerUpdate, 2, position);
+    StepAndReset(headerUpdate);
+    StepAndReset(release);
+    if (++inGroup == kNavGroup) {
+      StepAndReset(commit);
+      inGroup = 0;
+    }
+    ++posted;
+  }
+  if (inGroup > 0) StepAndReset(commit);
+  const double seconds = SecondsSince(start);
+  for (sqlite3_stmt* st :
+       {sameDate, laterDate, linesOf, account, accountUpdate, headerUpdate, begin, commit, savepoint, release})
+    sqlite3_finalize(st);
+  sqlite3_close(db);
+  return posted == n ? seconds : -1;
+}
+
+// ---- Command 320 -------------------------------------------------------------------------
+
+double QxaPost(const std::string& folder) {
+  *SharedAppBlockGet() = SharedAppBlock{};
+  const std::string data = std::string(QX_SOURCE_DIR) + "/data";
+  AppBlockTextSet(SharedAppBlockGet()->baseDataFolder, kFolderFieldSize, data.c_str());
+  AppBlockTextSet(SharedAppBlockGet()->companyPath, kFolderFieldSize, folder.c_str());
+  AppPathsSet(nullptr, nullptr, data.c_str());
+  SettingsRefresh(0, 0);
+  ScreenResetForTest("F10 Enter", nullptr);
+  DateSetToday(DateMake(2025, 3, 15));
+  SharedAppBlockGet()->currentCommand = 320;
+  const auto start = std::chrono::steady_clock::now();
+  RunGLPost();
+  const double seconds = SecondsSince(start);
+  // The run posted every transaction: the last one is marked.
+  BtrvHandle h = 0;
+  records::TagGLHeader last{};
+  char key[255] = {};
+  const bool ok = BtrvOpen(&h, FilePathGet(records::kFileGLHeaders), 0, 0) == 0 && BtrvSetKey(h, 1, -1) == 0 &&
+                  BtrvGetOp(kOpGetLast, h, key, &last) == 0 && last.postedFlag == 'Y';
+  BtrvClose(h);
+  return ok ? seconds : -1;
+}
+
+// ---- The sizes -----------------------------------------------------------------------------
+
+struct Figures {
+  ChildResult qxa, checked, nav, floor;
+};
+std::map<int, Figures> g_figures;
+
+std::string Folder(int n, const char* what) { return g_root + "/" + std::to_string(n) + "-" + what; }
+
+const char* const kParts[] = {"qxa", "qxa-checked", "nav.sqlite", "floor.sqlite"};
+
+void Remove(int n) {
+  std::error_code ec;
+  for (const char* part : kParts) {
+    fs::remove_all(Folder(n, part), ec);
+    for (const char* suffix : {"-wal", "-shm"}) fs::remove(Folder(n, part) + suffix, ec);
+  }
+}
+
+// Writes the companies and raw databases of size `n` (removing those of the
+// size before), in a child so that this process never holds them.
+bool Generate(int n) {
+  static int generated = 0;
+  if (generated == n) return true;
+  if (generated != 0) Remove(generated);
+  generated = 0;
+  const bool ok = InChild([n]() -> double {
+                    fixture::Problem problem;
+                    {
+                      const fixture::CompanyImage c = Company(n, false);
+                      if (!fixture::WriteCompany(c, Folder(n, "qxa"), fixture::WriteOptions{true}, &problem)) {
+                        std::fprintf(stderr, "%s\n", problem.Text().c_str());
+                        return -1;
+                      }
+                      LoadNavigational(Folder(n, "nav.sqlite"), c);
+                      LoadFloor(Folder(n, "floor.sqlite"), c);
+                    }
+                    if (n == kCheckedSize && !fixture::WriteCompany(Company(n, true), Folder(n, "qxa-checked"),
+                                                                    fixture::WriteOptions{true}, &problem)) {
+                      std::fprintf(stderr, "%s\n", problem.Text().c_str());
+                      return -1;
+                    }
+                    return 0;
+                  }).ok;
+  if (ok) generated = n;
+  return ok;
+}
+
+void Report(benchmark::State& state, const ChildResult& r, int n) {
+  if (!r.ok) {
+    state.SkipWithError("the run did not post every transaction");
+    return;
+  }
+  state.SetIterationTime(r.seconds);
+  state.counters["us_per_txn"] = r.seconds * 1e6 / n;
+  state.counters["peak_MiB"] = r.peakMiB;
   state.SetItemsProcessed(n);
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) seconds_[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatios() const {
-    std::printf("\n%-24s %12s %12s %8s\n", "work", "posting", "raw SQLite", "ratio");
-    for (const auto& [name, t] : seconds_) {
-      const auto slash = name.find("/qxa");
-      if (slash == std::string::npos) continue;
-      std::string rawName = name;
-      rawName.replace(slash, 4, "/raw");
-      const auto it = seconds_.find(rawName);
-      if (it == seconds_.end()) continue;
-      std::printf("%-24s %10.0fms %10.0fms %8.2f\n", name.substr(0, slash).c_str(), t, it->second,
-                  t / it->second);
+// One run of one size (the size generated first when it is not yet).
+void RunSize(benchmark::State& state, int n, const std::string& what) {
+  for (auto _ : state) {
+    if (!Generate(n)) {
+      state.SkipWithError("the company could not be generated");
+      return;
     }
+    Figures& f = g_figures[n];
+    ChildResult r;
+    if (what == "qxa") {
+      r = f.qxa = InChild([n] { return QxaPost(Folder(n, "qxa")); });
+    } else if (what == "qxa_checked") {
+      r = f.checked = InChild([n] { return QxaPost(Folder(n, "qxa-checked")); });
+    } else if (what == "nav") {
+      r = f.nav = InChild([n] { return NavigationalPost(Folder(n, "nav.sqlite"), n); });
+    } else {
+      r = f.floor = InChild([n] { return FloorPost(Folder(n, "floor.sqlite"), n); });
+    }
+    Report(state, r, n);
   }
+}
 
- private:
-  std::map<std::string, double> seconds_;
-};
+void PrintTable() {
+  std::printf("\n%12s %14s %10s %14s %10s %14s %10s %8s %8s\n", "transactions", "posting us/tx", "peak MiB",
+              "nav us/tx", "peak MiB", "floor us/tx", "peak MiB", "/floor", "/nav");
+  for (const auto& [n, f] : g_figures) {
+    auto per = [n](const ChildResult& r) { return r.ok ? r.seconds * 1e6 / n : 0.0; };
+    std::printf("%12d %14.2f %10.1f %14.2f %10.1f %14.2f %10.1f %8.1f %8.2f\n", n, per(f.qxa), f.qxa.peakMiB,
+                per(f.nav), f.nav.peakMiB, per(f.floor), f.floor.peakMiB,
+                f.floor.ok && f.floor.seconds > 0 ? f.qxa.seconds / f.floor.seconds : 0.0,
+                f.nav.ok && f.nav.seconds > 0 ? f.qxa.seconds / f.nav.seconds : 0.0);
+    if (f.checked.ok)
+      std::printf("%12s %14.2f %10.1f   (the ledger's pre-check on)\n", "", per(f.checked), f.checked.peakMiB);
+  }
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // QX_BENCH_KEEP=<folder>: the companies are made there and left (to run
+  // the program on them by hand).
+  const char* keep = std::getenv("QX_BENCH_KEEP");
   char tmpl[] = "/tmp/gl-posting-bench-XXXXXX";
-  g_root = mkdtemp(tmpl);
-  auto reg = [](const char* name, auto fn) {
-    benchmark::RegisterBenchmark(name, fn)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
-  };
-  reg("post/qxa", [](benchmark::State& s) { QxaPost(s, false); });
-  reg("post/raw", [](benchmark::State& s) { RawPost(s, false); });
-  reg("post_checked/qxa", [](benchmark::State& s) { QxaPost(s, true); });
-  reg("post_checked/raw", [](benchmark::State& s) { RawPost(s, true); });
+  g_root = keep ? keep : mkdtemp(tmpl);
+  for (const int n : Sizes()) {
+    auto reg = [n](const char* what) {
+      const std::string name = std::string("post/") + what + "/" + std::to_string(n);
+      benchmark::RegisterBenchmark(name.c_str(), [n, w = std::string(what)](benchmark::State& s) { RunSize(s, n, w); })
+          ->Iterations(1)
+          ->UseManualTime()
+          ->Unit(benchmark::kMillisecond);
+    };
+    reg("qxa");
+    if (n == kCheckedSize) reg("qxa_checked");
+    reg("nav");
+    reg("floor");
+  }
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
-  BtrvReset();
-  ScreenResetForTest("", nullptr);
-  std::filesystem::remove_all(g_root);
+  benchmark::RunSpecifiedBenchmarks();
+  PrintTable();
+  if (!keep) {
+    std::error_code ec;
+    fs::remove_all(g_root, ec);
+  }
   return 0;
 }

@@ -411,14 +411,18 @@ int Walk(Run& r) {
       stopped = true;
       break;
     }
-    // The transaction is complete: it is kept before the time-billing link
-    // hears of it, so that the link never takes a transaction the books lost.
-    if (const int committed = PostUnitCommit(&r.work); committed != kStatusOk) {
+    // The transaction is complete: it is on disk before the time-billing
+    // link hears of it, so that the link never takes a transaction the books
+    // lost.
+    const bool tellLink = postable && r.unit.linkInUse && TimeLinkPost() == 0;
+    int committed = PostUnitCommit(&r.work);
+    if (committed == kStatusOk && tellLink) committed = PostGroupCommit(&r.work);
+    if (committed != kStatusOk) {
       MsgRecordErrorPost(kButtonsStopOnly, 1, committed, r.work.operation, l.headerFile, 0);
       stopped = true;
       break;
     }
-    if (postable && r.unit.linkInUse && TimeLinkPost() == 0) TimeLinkWriteRecord(l.ledger, &r.header);
+    if (tellLink) TimeLinkWriteRecord(l.ledger, &r.header);
     next();
   }
   // A read that failed in the middle of the walk (or the commit of the unit
