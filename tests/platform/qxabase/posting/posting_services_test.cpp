@@ -2,6 +2,9 @@
 // walk and the units it draws, G/L transactions posted, refused, written,
 // numbered and removed, the check register, the pre-check, the ledger
 // options and the summary.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -130,6 +133,107 @@ TEST_F(PostingServicesTest, TheSummaryKeepsTheLastUnitAndShowsTheTotals) {
   const std::string t = Transcript();
   EXPECT_NE(std::string::npos, t.find("3 transactions posted.")) << t;
   EXPECT_NE(std::string::npos, t.find("Debits 1775.25, credits 1775.25.")) << t;
+}
+
+// A run's units reach the disk in groups: before the user is waited for,
+// at the summary, and at the end of the command at the latest.  What another
+// program sees meanwhile is what is on disk.
+bool ReferenceOnDisk(const std::string& number, const std::string& reference) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    BtrvHandle h = 0;
+    char key[255] = {};
+    std::memset(key, ' ', 18);
+    std::memcpy(key, "GJ", 2);
+    std::memcpy(key + 17 - number.size(), number.data(), number.size());
+    TagGLHeader stored{};
+    const bool same = BtrvOpen(&h, FilePathGet(27), 0, 0) == 0 && BtrvGetOp(kOpGetEqual, h, key, &stored) == 0 &&
+                      records::Trimmed(stored.reference) == reference;
+    _exit(same ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST_F(PostingServicesTest, WhatARunPostedIsOnDiskBeforeTheUserIsAsked) {
+  Open();
+  TagPostWork work{};
+  PostRunStart();
+  TagGLHeader h = Read("GJ", "1001");
+  ASSERT_EQ(0, PostUnitBegin(&work));
+  records::SetText(h.reference, "kept");
+  ASSERT_EQ(0, BtrvWriteOp(kOpUpdate, H(27), nullptr, &h));
+  ASSERT_EQ(0, PostUnitCommit(&work));
+  EXPECT_TRUE(ReferenceOnDisk("1001", "Cash sale")) << "a unit alone is not committed yet";
+  Start("Enter");
+  MsgShowArgs(1349, 0x100, kButtonsStopSkip, 1, "GJ", "1002", 0);
+  EXPECT_TRUE(ReferenceOnDisk("1001", "kept")) << "committed before the question waited";
+  CommandFinish();
+}
+
+TEST_F(PostingServicesTest, AFailedGroupCommitIsToldAndNothingOfTheGroupIsKept) {
+  struct Case {
+    const char* name;
+    bool goOn;  // the run goes on after the question (else it ends there)
+  } cases[] = {{"answered by the next commit", true}, {"shown as the command ends", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoadCompany(ReadFixture(std::string(QX_POSTING_FIXTURES) + "/ledger.json"));
+    Open();
+    TagPostWork work{};
+    PostRunStart();
+    TagGLHeader h = Read("GJ", "1001");
+    ASSERT_EQ(0, PostUnitBegin(&work));
+    records::SetText(h.reference, "lost");
+    ASSERT_EQ(0, BtrvWriteOp(kOpUpdate, H(27), nullptr, &h));
+    ASSERT_EQ(0, PostUnitCommit(&work));
+    ASSERT_EQ(0, BtrvTestSwitch("commit=1:2"));
+    Start("Enter Enter");
+    MsgShowArgs(1349, 0x100, kButtonsStopSkip, 1, "GJ", "1002", 0);
+    if (c.goOn) {
+      h = Read("GJ", "1002");
+      ASSERT_EQ(0, PostUnitBegin(&work));
+      records::SetText(h.reference, "not kept either");
+      ASSERT_EQ(0, BtrvWriteOp(kOpUpdate, H(27), nullptr, &h));
+      EXPECT_EQ(kStatusIoError, PostUnitCommit(&work));
+      EXPECT_EQ(kOpEndTransaction, work.operation);
+    }
+    CommandFinish();
+    const std::string t = Transcript();
+    // Told once: by the caller of the commit that answered it, or here.
+    EXPECT_EQ(t.find("Error 2:") != std::string::npos, !c.goOn) << t;
+    FileSetClose(&files_);
+    EXPECT_STREQ("Cash sale", Header("GJ", "1001").reference);
+    EXPECT_STREQ("March rent", Header("GJ", "1002").reference);
+    BtrvTestSwitch("");
+  }
+}
+
+TEST_F(PostingServicesTest, TheSummaryIsNeverShownOverAFailedCommit) {
+  Open();
+  BtrvSetKey(H(27), 1, -1);
+  TagPostWork work{};
+  TagGLHeader h{};
+  char key[255] = {};
+  PostRunStart();
+  ASSERT_EQ(0, PostTranRead('N', kOpGetGreaterOrEqual, H(27), 27, key, &h, &period_, &work));
+  h.postedFlag = 'Y';
+  ASSERT_EQ(0, BtrvWriteOp(kOpUpdate, H(27), nullptr, &h));
+  ASSERT_EQ(0, PostTranRead('N', kOpGetNext, H(27), 27, key, &h, &period_, &work));
+  h.postedFlag = 'Y';
+  ASSERT_EQ(0, BtrvWriteOp(kOpUpdate, H(27), nullptr, &h));
+  ASSERT_EQ(0, BtrvTestSwitch("commit=1:2"));
+  Start("Enter");
+  EXPECT_EQ(kStatusIoError, PostSummary(511, 0, 2, 100, 100));
+  CommandFinish();
+  BtrvTestSwitch("");
+  FileSetClose(&files_);
+  EXPECT_EQ('N', Header("GJ", "1001").postedFlag);
+  EXPECT_EQ('N', Header("GJ", "1002").postedFlag);
+  const std::string t = Transcript();
+  EXPECT_EQ(std::string::npos, t.find("transactions posted")) << t;
+  EXPECT_NE(std::string::npos, t.find("Error 2:")) << t;
 }
 
 TEST_F(PostingServicesTest, PostingMovesEachAccountInItsNaturalSign) {
