@@ -238,11 +238,28 @@ sqlite3* OpenFresh(const std::string& path) {
   return db;
 }
 
+using Bytes = std::vector<std::uint8_t>;
+
 template <class Record>
-Record As(const std::vector<std::uint8_t>& image) {
+Record As(const Bytes& image) {
   Record r;
   std::memcpy(&r, image.data(), sizeof r);
   return r;
+}
+
+void BindImage(sqlite3_stmt* st, const Bytes& image) {
+  sqlite3_bind_blob(st, 1, image.data(), static_cast<int>(image.size()), SQLITE_STATIC);
+}
+
+// Inserts a row through `sql` for each image, its columns bound by `bind`.
+template <class BindRow>
+void InsertEach(sqlite3* db, const char* sql, const std::vector<Bytes>& images, BindRow bind) {
+  sqlite3_stmt* st = Prepare(db, sql);
+  for (const Bytes& image : images) {
+    bind(st, image);
+    StepAndReset(st);
+  }
+  sqlite3_finalize(st);
 }
 
 // The navigational walk's tables: the client's shape.
@@ -259,31 +276,28 @@ void LoadNavigational(const std::string& path, const fixture::CompanyImage& c) {
        "CREATE INDEX lines_k1 ON lines(k1, position);"
        "CREATE INDEX lines_k2 ON lines(k2, position);"
        "BEGIN");
-  sqlite3_stmt* a = Prepare(db, "INSERT INTO accounts(image, k0) VALUES(?, ?)");
-  for (const auto& img : c.files.at(records::kFileGLAccounts)) {
-    sqlite3_bind_blob(a, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
-    Bind(a, 2, TextKey(reinterpret_cast<const char*>(img.data()), 11, true));
-    StepAndReset(a);
-  }
-  sqlite3_stmt* h = Prepare(db, "INSERT INTO headers(image, k0, k1) VALUES(?, ?, ?)");
-  for (const auto& img : c.files.at(records::kFileGLHeaders)) {
-    const auto r = As<records::TagGLHeader>(img);
-    sqlite3_bind_blob(h, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
-    Bind(h, 2, TextKey(r.journalCode, 18, false));
-    Bind(h, 3, DateKey(r.date));
-    StepAndReset(h);
-  }
-  sqlite3_stmt* l = Prepare(db, "INSERT INTO lines(image, k0, k1, k2) VALUES(?, ?, ?, ?)");
-  for (const auto& img : c.files.at(records::kFileGLLines)) {
-    const auto r = As<records::GLLine>(img);
-    sqlite3_bind_blob(l, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
-    Bind(l, 2, TextKey(r.journalCode, 18, false));
-    Bind(l, 3,
-         TextKey(r.journalCode, 18, false) + std::string(reinterpret_cast<const char*>(&r.lineNumber), 2));
-    Bind(l, 4, TextKey(r.account, 11, false));
-    StepAndReset(l);
-  }
-  for (sqlite3_stmt* st : {a, h, l}) sqlite3_finalize(st);
+  const auto& files = c.files;
+  InsertEach(db, "INSERT INTO accounts(image, k0) VALUES(?, ?)", files.at(records::kFileGLAccounts),
+             [](sqlite3_stmt* st, const Bytes& img) {
+               BindImage(st, img);
+               Bind(st, 2, TextKey(reinterpret_cast<const char*>(img.data()), 11, true));
+             });
+  InsertEach(db, "INSERT INTO headers(image, k0, k1) VALUES(?, ?, ?)", files.at(records::kFileGLHeaders),
+             [](sqlite3_stmt* st, const Bytes& img) {
+               const auto r = As<records::TagGLHeader>(img);
+               BindImage(st, img);
+               Bind(st, 2, TextKey(r.journalCode, 18, false));
+               Bind(st, 3, DateKey(r.date));
+             });
+  InsertEach(db, "INSERT INTO lines(image, k0, k1, k2) VALUES(?, ?, ?, ?)", files.at(records::kFileGLLines),
+             [](sqlite3_stmt* st, const Bytes& img) {
+               const auto r = As<records::GLLine>(img);
+               BindImage(st, img);
+               Bind(st, 2, TextKey(r.journalCode, 18, false));
+               Bind(st, 3, TextKey(r.journalCode, 18, false) +
+                               std::string(reinterpret_cast<const char*>(&r.lineNumber), 2));
+               Bind(st, 4, TextKey(r.account, 11, false));
+             });
   Exec(db, "COMMIT");
   sqlite3_close(db);
 }
@@ -298,31 +312,28 @@ void LoadFloor(const std::string& path, const fixture::CompanyImage& c) {
        "CREATE TABLE lines(number TEXT, account TEXT, side TEXT, amount REAL);"
        "CREATE INDEX lines_number ON lines(number);"
        "BEGIN");
-  sqlite3_stmt* a = Prepare(db, "INSERT INTO accounts VALUES(?, ?, ?, 0)");
-  for (const auto& img : c.files.at(records::kFileGLAccounts)) {
-    const auto r = As<records::GLAccount>(img);
-    Bind(a, 1, TextKey(r.code, 11, true));
-    sqlite3_bind_int(a, 2, r.kind);
-    sqlite3_bind_double(a, 3, r.currentBalance);
-    StepAndReset(a);
-  }
-  sqlite3_stmt* h = Prepare(db, "INSERT INTO headers VALUES(?, ?, 'N')");
-  for (const auto& img : c.files.at(records::kFileGLHeaders)) {
-    const auto r = As<records::TagGLHeader>(img);
-    Bind(h, 1, TextKey(r.journalCode, 18, false));
-    sqlite3_bind_int(h, 2, r.date);
-    StepAndReset(h);
-  }
-  sqlite3_stmt* l = Prepare(db, "INSERT INTO lines VALUES(?, ?, ?, ?)");
-  for (const auto& img : c.files.at(records::kFileGLLines)) {
-    const auto r = As<records::GLLine>(img);
-    Bind(l, 1, TextKey(r.journalCode, 18, false));
-    Bind(l, 2, TextKey(r.account, 11, true));
-    sqlite3_bind_text(l, 3, &r.side, 1, SQLITE_TRANSIENT);
-    sqlite3_bind_double(l, 4, r.amount);
-    StepAndReset(l);
-  }
-  for (sqlite3_stmt* st : {a, h, l}) sqlite3_finalize(st);
+  const auto& files = c.files;
+  InsertEach(db, "INSERT INTO accounts VALUES(?, ?, ?, 0)", files.at(records::kFileGLAccounts),
+             [](sqlite3_stmt* st, const Bytes& img) {
+               const auto r = As<records::GLAccount>(img);
+               Bind(st, 1, TextKey(r.code, 11, true));
+               sqlite3_bind_int(st, 2, r.kind);
+               sqlite3_bind_double(st, 3, r.currentBalance);
+             });
+  InsertEach(db, "INSERT INTO headers VALUES(?, ?, 'N')", files.at(records::kFileGLHeaders),
+             [](sqlite3_stmt* st, const Bytes& img) {
+               const auto r = As<records::TagGLHeader>(img);
+               Bind(st, 1, TextKey(r.journalCode, 18, false));
+               sqlite3_bind_int(st, 2, r.date);
+             });
+  InsertEach(db, "INSERT INTO lines VALUES(?, ?, ?, ?)", files.at(records::kFileGLLines),
+             [](sqlite3_stmt* st, const Bytes& img) {
+               const auto r = As<records::GLLine>(img);
+               Bind(st, 1, TextKey(r.journalCode, 18, false));
+               Bind(st, 2, TextKey(r.account, 11, true));
+               sqlite3_bind_text(st, 3, &r.side, 1, SQLITE_TRANSIENT);
+               sqlite3_bind_double(st, 4, r.amount);
+             });
   Exec(db, "COMMIT");
   sqlite3_close(db);
 }

@@ -407,6 +407,18 @@ bool PostGLTransaction(Run& r) {
   return false;
 }
 
+// True when the run's G/L transaction is on file: a commit that failed
+// takes it back with the units of its group.
+bool GLTransactionOnFile(Run& r) {
+  BtrvKeyScope keep(r.glHeaders);
+  BtrvSetKey(r.glHeaders, 0, -1);
+  std::string key(255, '\0');
+  std::memcpy(key.data(), r.gl.journalCode, sizeof r.gl.journalCode);
+  std::memcpy(key.data() + sizeof r.gl.journalCode, r.gl.transactionNumber, sizeof r.gl.transactionNumber);
+  records::TagGLHeader stored{};
+  return BtrvGetOp(kOpGetEqual, r.glHeaders, key.data(), &stored) == kStatusOk;
+}
+
 // Ends the run's command work on every way out.
 struct RunEnd {
   ~RunEnd() { CommandFinish(); }
@@ -518,7 +530,7 @@ int PostAssemblyRun(PostingFrame* frame) {
     // it keeps its G/L entry, which is posted so that the ledger matches the
     // products.
     PostUnitAbandon();
-    if (r.glCommitted) PostGLTransaction(r);
+    if (r.glCommitted && GLTransactionOnFile(r)) PostGLTransaction(r);
     StatusBoxClose();
     return 1;
   }
