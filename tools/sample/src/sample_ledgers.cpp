@@ -63,6 +63,12 @@ void Builder::AddUnpostedTransactions() {
   for (int i = 0; i < inventory; ++i) AddInventoryAdjustment(i);
   for (int i = 0; i < assembly; ++i) AddAssembly(i);
   AddPhysicalCounts();
+  // The small company's last adjustments come after everything else, so that
+  // the records made before them keep their dates and amounts.
+  if (!options_.transactions) {
+    AddInventoryAdjustment(4);
+    AddInventoryAdjustment(5);
+  }
 }
 
 // ---- General ledger ---------------------------------------------------------------------
@@ -667,15 +673,20 @@ void Builder::AddInventoryAdjustment(int index) {
     double amount;      // kind '8': the value change
     const char* account;
     const char* reference;
+    char secondSource = 0;  // 'D': entered twice, marked posted without posting
   };
   static const Template kTemplates[] = {
       {"PAP-A4-500", '1', 10, 0, acct::kAdjustments, "Found"},
       {"CLN-GLS-32", '5', -3, 0, acct::kAdjustments, "Damaged"},
       {"TNR-LJ-85A", '5', -1, 0, acct::kOfficeSupplies, "Own use"},
       {"NOTE-3X3", '8', 0, -12.00, acct::kAdjustments, "Faded"},
+      // Half a box of twelve given away: priced at half the box's cost.
+      {"PEN-BLK-12", '5', -6, 0, acct::kOfficeSupplies, "Samples"},
+      {"PAP-A4-500", '1', 10, 0, acct::kAdjustments, "Found", 'D'},
   };
+  constexpr int kTemplateCount = static_cast<int>(sizeof kTemplates / sizeof kTemplates[0]);
   Template generic{nullptr, '1', 0, 0, acct::kAdjustments, "Recount"};
-  const Template* t = index < 4 ? &kTemplates[index] : &generic;
+  const Template* t = index < kTemplateCount ? &kTemplates[index] : &generic;
   const Product* p = t->product ? FindProduct(t->product) : nullptr;
   if (!p) {
     std::vector<const Product*> stocked;
@@ -711,6 +722,7 @@ void Builder::AddInventoryAdjustment(int index) {
   if (t->quantity != 0) r["formattedQuantity"] = t->quantity;
   r["warehouse"] = p->warehouse;
   r["glAccount"] = t->account;
+  if (t->secondSource) r["secondSource"] = std::string(1, t->secondSource);
   r["postedFlag"] = "N";
   Add(records::kFileInventoryTransactions, r);
 }
