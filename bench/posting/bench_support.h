@@ -8,6 +8,7 @@
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cstdint>
@@ -19,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "btrvc.h"
 #include "fixture/company.h"
 #include "qxabase.h"
 #include "ravadodo.h"
@@ -132,6 +134,49 @@ inline void StepReset(sqlite3_stmt* st) {
   sqlite3_reset(st);
 }
 
+// Opens the database of a raw run, synchronous NORMAL as the client keeps it.
+inline sqlite3* OpenForRun(const std::string& path) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  Exec(db, "PRAGMA synchronous=NORMAL");
+  return db;
+}
+
+// Inserts each record image of `images` with `sql`: the image, then the key
+// columns that `keys(image bytes)` gives, in their order.
+template <class Keys>
+void InsertImages(sqlite3* db, const char* sql, const std::vector<std::vector<std::uint8_t>>& images, Keys keys) {
+  sqlite3_stmt* st = Prepare(db, sql);
+  for (const auto& img : images) {
+    sqlite3_bind_blob(st, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
+    int column = 2;
+    for (const std::string& key : keys(reinterpret_cast<const char*>(img.data()))) Bind(st, column++, key);
+    StepReset(st);
+  }
+  sqlite3_finalize(st);
+}
+
+// Reads the record `key` finds with `st` (SELECT position, image ... WHERE
+// k = ?) into `out`.  Returns its position, 0 when there is none.
+inline sqlite3_int64 ReadByKey(sqlite3_stmt* st, const std::string& key, void* out, std::size_t size) {
+  Bind(st, 1, key);
+  sqlite3_int64 at = 0;
+  if (sqlite3_step(st) == SQLITE_ROW) {
+    at = sqlite3_column_int64(st, 0);
+    std::memcpy(out, sqlite3_column_blob(st, 1), size);
+  }
+  sqlite3_reset(st);
+  return at;
+}
+
+// Rewrites the image of the record at `at` with `st` (UPDATE ... SET image
+// = ? WHERE position = ?).
+inline void UpdateImage(sqlite3_stmt* st, const void* image, std::size_t size, sqlite3_int64 at) {
+  sqlite3_bind_blob(st, 1, image, static_cast<int>(size), SQLITE_STATIC);
+  sqlite3_bind_int64(st, 2, at);
+  StepReset(st);
+}
+
 // ---- Reporting --------------------------------------------------------------------------------
 
 // Prints, after the usual table, each "<work>/qxa" figure beside its
@@ -174,6 +219,22 @@ inline void RunAndReport(int* argc, char** argv, const char* what = "posting") {
   RatioReporter reporter(what);
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.PrintRatios();
+}
+
+// The program of a posting benchmark: a temporary folder for its companies
+// (its path in *root), the benchmarks that `registerAll()` registers, the
+// ratios, then the client and the screen reset and the folder removed.
+// Returns 0.
+template <class RegisterAll>
+int BenchMain(int argc, char** argv, const char* name, const char* what, std::string* root, RegisterAll registerAll) {
+  std::string pattern = std::filesystem::temp_directory_path().string() + "/" + name + "-XXXXXX";
+  *root = mkdtemp(pattern.data());
+  registerAll();
+  RunAndReport(&argc, argv, what);
+  BtrvReset();
+  ScreenResetForTest("", nullptr);
+  std::filesystem::remove_all(*root);
+  return 0;
 }
 
 }  // namespace benchsupport

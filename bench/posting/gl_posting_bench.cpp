@@ -146,38 +146,25 @@ void RawLoad(const std::string& path, const fixture::CompanyImage& c) {
        "CREATE INDEX lines_k1 ON lines(k1, position);"
        "CREATE INDEX lines_k2 ON lines(k2, position);"
        "BEGIN");
-  sqlite3_stmt* a = Prepare(db, "INSERT INTO accounts(image, k0) VALUES(?, ?)");
-  for (const auto& img : c.files.at(records::kFileGLAccounts)) {
-    sqlite3_bind_blob(a, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
-    Bind(a, 2, TextKey(reinterpret_cast<const char*>(img.data()), 11, true));
-    sqlite3_step(a);
-    sqlite3_reset(a);
-  }
-  sqlite3_stmt* h = Prepare(db, "INSERT INTO headers(image, k0, k1) VALUES(?, ?, ?)");
-  for (const auto& img : c.files.at(records::kFileGLHeaders)) {
-    records::TagGLHeader r;
-    std::memcpy(&r, img.data(), sizeof r);
-    sqlite3_bind_blob(h, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
-    Bind(h, 2, TextKey(r.journalCode, 18, false));
-    Bind(h, 3, DateKey(r.date));
-    sqlite3_step(h);
-    sqlite3_reset(h);
-  }
-  sqlite3_stmt* l = Prepare(db, "INSERT INTO lines(image, k0, k1, k2) VALUES(?, ?, ?, ?)");
-  for (const auto& img : c.files.at(records::kFileGLLines)) {
-    records::GLLine r;
-    std::memcpy(&r, img.data(), sizeof r);
-    sqlite3_bind_blob(l, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
-    Bind(l, 2, TextKey(r.journalCode, 18, false));
-    Bind(l, 3,
-         TextKey(r.journalCode, 18, false) + std::string(reinterpret_cast<const char*>(&r.lineNumber), 2));
-    Bind(l, 4, TextKey(r.account, 11, false));
-    sqlite3_step(l);
-    sqlite3_reset(l);
-  }
-  sqlite3_finalize(a);
-  sqlite3_finalize(h);
-  sqlite3_finalize(l);
+  using records::GLLine;
+  using records::TagGLHeader;
+  InsertImages(db, "INSERT INTO accounts(image, k0) VALUES(?, ?)", c.files.at(records::kFileGLAccounts),
+               [](const char* img) { return std::vector<std::string>{TextKey(img, 11, true)}; });
+  InsertImages(db, "INSERT INTO headers(image, k0, k1) VALUES(?, ?, ?)", c.files.at(records::kFileGLHeaders),
+               [](const char* img) {
+                 TagGLHeader r;
+                 std::memcpy(&r, img, sizeof r);
+                 return std::vector<std::string>{TextKey(r.journalCode, 18, false), DateKey(r.date)};
+               });
+  InsertImages(db, "INSERT INTO lines(image, k0, k1, k2) VALUES(?, ?, ?, ?)", c.files.at(records::kFileGLLines),
+               [](const char* img) {
+                 GLLine r;
+                 std::memcpy(&r, img, sizeof r);
+                 const std::string tran = TextKey(r.journalCode, 18, false);
+                 return std::vector<std::string>{
+                     tran, tran + std::string(reinterpret_cast<const char*>(&r.lineNumber), 2),
+                     TextKey(r.account, 11, false)};
+               });
   Exec(db, "COMMIT");
   sqlite3_close(db);
 }
@@ -190,9 +177,7 @@ void RawPost(benchmark::State& state, bool checkFirst) {
     state.PauseTiming();
     RawLoad(path, Company(n, checkFirst));
     state.ResumeTiming();
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    Exec(db, "PRAGMA synchronous=NORMAL");
+    sqlite3* db = OpenForRun(path);
     // The walk seeks again after each write, from the last key and position:
     // the next record of the same date, else the first of a later date.
     sqlite3_stmt* sameDate = Prepare(db,
@@ -218,15 +203,8 @@ void RawPost(benchmark::State& state, bool checkFirst) {
       }
       sqlite3_reset(linesOf);
     };
-    auto readAccount = [&](const records::GLLine& l, records::GLAccount* a) -> sqlite3_int64 {
-      Bind(account, 1, TextKey(l.account, 11, true));
-      sqlite3_int64 at = 0;
-      if (sqlite3_step(account) == SQLITE_ROW) {
-        at = sqlite3_column_int64(account, 0);
-        std::memcpy(a, sqlite3_column_blob(account, 1), sizeof *a);
-      }
-      sqlite3_reset(account);
-      return at;
+    auto readAccount = [&](const records::GLLine& l, records::GLAccount* a) {
+      return ReadByKey(account, TextKey(l.account, 11, true), a, sizeof *a);
     };
     for (;;) {
       Bind(sameDate, 1, key);
@@ -260,16 +238,10 @@ void RawPost(benchmark::State& state, bool checkFirst) {
         const double signed_ = (l.side == 'D') == (a.kind == 1) ? double(l.amount) : -double(l.amount);
         a.currentBalance = NumRound(a.currentBalance + signed_, 2);
         a.periodAmounts[2] = NumRound(a.periodAmounts[2] + signed_, 2);
-        sqlite3_bind_blob(accountUpdate, 1, &a, sizeof a, SQLITE_STATIC);
-        sqlite3_bind_int64(accountUpdate, 2, at);
-        sqlite3_step(accountUpdate);
-        sqlite3_reset(accountUpdate);
+        UpdateImage(accountUpdate, &a, sizeof a, at);
       }
       h.postedFlag = 'Y';
-      sqlite3_bind_blob(headerUpdate, 1, &h, sizeof h, SQLITE_STATIC);
-      sqlite3_bind_int64(headerUpdate, 2, position);
-      sqlite3_step(headerUpdate);
-      sqlite3_reset(headerUpdate);
+      UpdateImage(headerUpdate, &h, sizeof h, position);
       Exec(db, "COMMIT");
       ++posted;
     }
@@ -283,16 +255,13 @@ void RawPost(benchmark::State& state, bool checkFirst) {
 
 }  // namespace
 
+using benchsupport::BenchMain;
+
 int main(int argc, char** argv) {
-  char tmpl[] = "/tmp/gl-posting-bench-XXXXXX";
-  g_root = mkdtemp(tmpl);
-  Register("post/qxa", [](benchmark::State& s) { QxaPost(s, false); });
-  Register("post/raw", [](benchmark::State& s) { RawPost(s, false); });
-  Register("post_checked/qxa", [](benchmark::State& s) { QxaPost(s, true); });
-  Register("post_checked/raw", [](benchmark::State& s) { RawPost(s, true); });
-  RunAndReport(&argc, argv);
-  BtrvReset();
-  ScreenResetForTest("", nullptr);
-  std::filesystem::remove_all(g_root);
-  return 0;
+  return BenchMain(argc, argv, "gl-posting-bench", "posting", &g_root, [] {
+    Register("post/qxa", [](benchmark::State& s) { QxaPost(s, false); });
+    Register("post/raw", [](benchmark::State& s) { RawPost(s, false); });
+    Register("post_checked/qxa", [](benchmark::State& s) { QxaPost(s, true); });
+    Register("post_checked/raw", [](benchmark::State& s) { RawPost(s, true); });
+  });
 }

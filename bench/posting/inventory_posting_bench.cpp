@@ -168,30 +168,18 @@ void RawLoad(const std::string& path, const fixture::CompanyImage& c) {
        "CREATE TABLE sequences(position INTEGER PRIMARY KEY, image BLOB, k0 BLOB);"
        "CREATE UNIQUE INDEX sequences_k0 ON sequences(k0);"
        "BEGIN");
-  sqlite3_stmt* a = Prepare(db, "INSERT INTO accounts(image, k0) VALUES(?, ?)");
-  for (const auto& img : c.files.at(records::kFileGLAccounts)) {
-    sqlite3_bind_blob(a, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
-    Bind(a, 2, TextKey(reinterpret_cast<const char*>(img.data()), 11, true));
-    StepReset(a);
-  }
-  sqlite3_stmt* p = Prepare(db, "INSERT INTO products(image, k0) VALUES(?, ?)");
-  for (const auto& img : c.files.at(records::kFileProducts)) {
-    sqlite3_bind_blob(p, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
-    Bind(p, 2, TextKey(reinterpret_cast<const char*>(img.data()), 15, true));
-    StepReset(p);
-  }
-  sqlite3_stmt* t = Prepare(db, "INSERT INTO adjustments(image, k0, k1, k2, k3) VALUES(?, ?, ?, ?, ?)");
-  for (const auto& img : c.files.at(records::kFileInventoryTransactions)) {
-    InventoryTransaction r;
-    std::memcpy(&r, img.data(), sizeof r);
-    sqlite3_bind_blob(t, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
-    Bind(t, 2, TextKey(r.productCode, 15, true) + TextKey(r.transactionNumber, 11, false));
-    Bind(t, 3, TextKey(r.productCode, 15, true) + DateKey(r.date));
-    Bind(t, 4, AdjustmentKey2(r));
-    Bind(t, 5, TextKey(r.transactionNumber, 11, false));
-    StepReset(t);
-  }
-  for (sqlite3_stmt* st : {a, p, t}) sqlite3_finalize(st);
+  InsertImages(db, "INSERT INTO accounts(image, k0) VALUES(?, ?)", c.files.at(records::kFileGLAccounts),
+               [](const char* img) { return std::vector<std::string>{TextKey(img, 11, true)}; });
+  InsertImages(db, "INSERT INTO products(image, k0) VALUES(?, ?)", c.files.at(records::kFileProducts),
+               [](const char* img) { return std::vector<std::string>{TextKey(img, 15, true)}; });
+  InsertImages(db, "INSERT INTO adjustments(image, k0, k1, k2, k3) VALUES(?, ?, ?, ?, ?)",
+               c.files.at(records::kFileInventoryTransactions), [](const char* img) {
+                 InventoryTransaction r;
+                 std::memcpy(&r, img, sizeof r);
+                 return std::vector<std::string>{TextKey(r.productCode, 15, true) + TextKey(r.transactionNumber, 11, false),
+                                                 TextKey(r.productCode, 15, true) + DateKey(r.date), AdjustmentKey2(r),
+                                                 TextKey(r.transactionNumber, 11, false)};
+               });
   Exec(db, "COMMIT");
   sqlite3_close(db);
 }
@@ -213,9 +201,7 @@ void RawPost(benchmark::State& state) {
     state.PauseTiming();
     RawLoad(path, Company(n));
     state.ResumeTiming();
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    Exec(db, "PRAGMA synchronous=NORMAL");
+    sqlite3* db = OpenForRun(path);
     sqlite3_stmt* walk = Prepare(db, "SELECT position, image FROM adjustments WHERE k2 >= ? ORDER BY k2, position");
     sqlite3_stmt* account = Prepare(db, "SELECT position, image FROM accounts WHERE k0 = ?");
     sqlite3_stmt* accountUpdate = Prepare(db, "UPDATE accounts SET image = ? WHERE position = ?");
@@ -234,22 +220,6 @@ void RawPost(benchmark::State& state) {
     sqlite3_stmt* lineUpdate = Prepare(db, "UPDATE lines SET image = ? WHERE position = ?");
     const std::int32_t endDate = DateMake(2025, 12, 31);
 
-    auto readByKey = [](sqlite3_stmt* st, const std::string& key, void* out, std::size_t size) -> sqlite3_int64 {
-      Bind(st, 1, key);
-      sqlite3_int64 at = 0;
-      if (sqlite3_step(st) == SQLITE_ROW) {
-        at = sqlite3_column_int64(st, 0);
-        std::memcpy(out, sqlite3_column_blob(st, 1), size);
-      }
-      sqlite3_reset(st);
-      return at;
-    };
-    auto update = [](sqlite3_stmt* st, const void* image, std::size_t size, sqlite3_int64 at) {
-      sqlite3_bind_blob(st, 1, image, static_cast<int>(size), SQLITE_STATIC);
-      sqlite3_bind_int64(st, 2, at);
-      StepReset(st);
-    };
-
     // The check pass.
     std::vector<sqlite3_int64> candidates;
     Bind(walk, 1, std::string("N"));
@@ -259,8 +229,8 @@ void RawPost(benchmark::State& state) {
       if (t.postedFlag != 'N' || t.date > endDate) break;
       GLAccount a;
       TagProduct p;
-      readByKey(account, TextKey(t.glAccount, 11, true), &a, sizeof a);
-      readByKey(product, TextKey(t.productCode, 15, true), &p, sizeof p);
+      ReadByKey(account, TextKey(t.glAccount, 11, true), &a, sizeof a);
+      ReadByKey(product, TextKey(t.productCode, 15, true), &p, sizeof p);
       candidates.push_back(sqlite3_column_int64(walk, 0));
     }
     sqlite3_reset(walk);
@@ -276,7 +246,7 @@ void RawPost(benchmark::State& state) {
         std::memcpy(&l, sqlite3_column_blob(line, 0), sizeof l);
         sqlite3_reset(line);
         l.amount = NumRound(l.amount + amount, 2);
-        update(lineUpdate, &l, sizeof l, found->second);
+        UpdateImage(lineUpdate, &l, sizeof l, found->second);
       } else {
         std::memcpy(l.journalCode, period.image.journalCode, sizeof l.journalCode);
         std::memcpy(l.transactionNumber, period.image.transactionNumber, sizeof l.transactionNumber);
@@ -295,10 +265,10 @@ void RawPost(benchmark::State& state) {
         period.lines[{code, side}] = sqlite3_last_insert_rowid(db);
       }
       GLAccount a;
-      const sqlite3_int64 at = readByKey(account, TextKey(code.c_str(), 11, true), &a, sizeof a);
+      const sqlite3_int64 at = ReadByKey(account, TextKey(code.c_str(), 11, true), &a, sizeof a);
       const double signed_ = (side == 'D') == (a.kind == 1) ? amount : -amount;
       a.currentBalance = NumRound(a.currentBalance + signed_, 2);
-      update(accountUpdate, &a, sizeof a, at);
+      UpdateImage(accountUpdate, &a, sizeof a, at);
     };
     for (const sqlite3_int64 at : candidates) {
       Exec(db, "BEGIN IMMEDIATE");
@@ -308,7 +278,7 @@ void RawPost(benchmark::State& state) {
       std::memcpy(&t, sqlite3_column_blob(adjustment, 0), sizeof t);
       sqlite3_reset(adjustment);
       TagProduct p;
-      const sqlite3_int64 productAt = readByKey(product, TextKey(t.productCode, 15, true), &p, sizeof p);
+      const sqlite3_int64 productAt = ReadByKey(product, TextKey(t.productCode, 15, true), &p, sizeof p);
       double value = t.extendedAmount;
       if (t.kind == '5') {
         t.unitCost = p.averageCost;
@@ -318,7 +288,7 @@ void RawPost(benchmark::State& state) {
       p.quantityOnHand += t.quantity;
       p.secondQuantityOnHand += t.quantity;
       p.averageCost = NumRound(p.valueOnHand / p.quantityOnHand, 4);
-      update(productUpdate, &p, sizeof p, productAt);
+      UpdateImage(productUpdate, &p, sizeof p, productAt);
 
       int year = 0, month = 0, day = 0;
       DateSplit(t.date, &year, &month, &day);
@@ -328,7 +298,7 @@ void RawPost(benchmark::State& state) {
       if (period.header == 0) {
         records::TranSequence s{};
         const std::string seqKey = TextKey("IA", 7, false);
-        const sqlite3_int64 seqAt = readByKey(sequence, seqKey, &s, sizeof s);
+        const sqlite3_int64 seqAt = ReadByKey(sequence, seqKey, &s, sizeof s);
         ++s.lastNumber;
         if (seqAt == 0) {
           records::SetPadded(s.journalCode, "IA");
@@ -336,7 +306,7 @@ void RawPost(benchmark::State& state) {
           Bind(sequenceInsert, 2, seqKey);
           StepReset(sequenceInsert);
         } else {
-          update(sequenceUpdate, &s, sizeof s, seqAt);
+          UpdateImage(sequenceUpdate, &s, sizeof s, seqAt);
         }
         TagGLHeader& h = period.image;
         records::SetPadded(h.journalCode, "IA");
@@ -353,10 +323,10 @@ void RawPost(benchmark::State& state) {
         period.header = sqlite3_last_insert_rowid(db);
       } else if (in) {
         TagGLHeader stored;
-        const sqlite3_int64 headerAt = readByKey(header, TextKey(period.image.journalCode, 18, false), &stored,
+        const sqlite3_int64 headerAt = ReadByKey(header, TextKey(period.image.journalCode, 18, false), &stored,
                                                  sizeof stored);
         stored.amount = NumRound(stored.amount + amount, 2);
-        update(headerUpdate, &stored, sizeof stored, headerAt);
+        UpdateImage(headerUpdate, &stored, sizeof stored, headerAt);
       }
       postLine(period, "1300", in ? 'D' : 'C', amount);
       postLine(period, std::string(records::Trimmed(t.glAccount)), in ? 'C' : 'D', amount);
@@ -381,14 +351,11 @@ void RawPost(benchmark::State& state) {
 
 }  // namespace
 
+using benchsupport::BenchMain;
+
 int main(int argc, char** argv) {
-  char tmpl[] = "/tmp/inventory-posting-bench-XXXXXX";
-  g_root = mkdtemp(tmpl);
-  Register("post/qxa", QxaPost);
-  Register("post/raw", RawPost);
-  RunAndReport(&argc, argv);
-  BtrvReset();
-  ScreenResetForTest("", nullptr);
-  std::filesystem::remove_all(g_root);
-  return 0;
+  return BenchMain(argc, argv, "inventory-posting-bench", "posting", &g_root, [] {
+    Register("post/qxa", QxaPost);
+    Register("post/raw", RawPost);
+  });
 }

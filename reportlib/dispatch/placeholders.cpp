@@ -58,7 +58,6 @@ using qxa3::NotAvailableYet;
 
 // Posting.
 int RunBiPoPost(int) { return NotAvailableYet("Billing and purchase-order posting"); }
-int RunPhysicalInventoryEntry() { return NotAvailableYet("Physical-inventory count entry"); }
 
 // Period-end and periodic processing.
 int RunGenerateFinanceCharges() { return NotAvailableYet("Generating finance charges"); }

@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "periodic/periodic_frame.h"
 #include "posting/posting_frame.h"
 #include "qxabase.h"
 #include "qxabase/posting.h"
@@ -46,6 +47,7 @@ namespace {
 
 using posting::kPostingMode;
 using posting::PostingFrame;
+using posting::ShownText;
 using records::GLLine;
 using records::InventoryTransaction;
 using records::TagGLHeader;
@@ -100,42 +102,6 @@ int RunInventoryPost() {
 
 namespace {
 
-std::string Trimmed(const char* field, std::size_t n) {
-  std::string s(field, strnlen(field, n));
-  while (!s.empty() && s.back() == ' ') s.pop_back();
-  s.erase(0, s.find_first_not_of(' '));
-  return s;
-}
-template <std::size_t N>
-std::string Trimmed(const char (&field)[N]) {
-  return Trimmed(field, N);
-}
-
-template <std::size_t N>
-void Put(char (&field)[N], const std::string& text) {
-  std::memset(field, 0, N);
-  std::memcpy(field, text.data(), std::min(text.size(), N - 1));
-}
-
-// Ends the run's command work on every way out: a unit still open is
-// abandoned, so the transaction in hand is left as it was.
-struct RunEnd {
-  ~RunEnd() { CommandFinish(); }
-};
-
-struct StatusBox {
-  StatusBox() {
-    StatusBoxOpen(5, -1, -1, 3, 54, 0);
-    StatusBoxTitle(kTitleInventoryPost);
-    StatusBoxFields(kStatusLines, sizeof kStatusLines);
-    StatusBoxShow(0);
-    StatusBoxLabel(1, "Transaction");
-  }
-  ~StatusBox() { StatusBoxClose(); }
-  StatusBox(const StatusBox&) = delete;
-  StatusBox& operator=(const StatusBox&) = delete;
-};
-
 // Stock units per cost unit: costs are per this many units; below 1 counts as 1.
 int Divisor(const TagProduct& p) { return p.purchaseUnitFactor < 1 ? 1 : p.purchaseUnitFactor; }
 
@@ -161,11 +127,11 @@ class InventoryRun {
         sequences_(frame->Handle(records::kFileTranSequences)),
         accounts_(frame->Handle(records::kFileGLAccounts)),
         endDate_(endDate),
-        inventory_(Trimmed(iface.inventoryAccount)),
+        inventory_(ShownText(iface.inventoryAccount)),
         costing_(SysCodeGet(kSysCodeCosting)) {
     char text[32] = "";
     FieldGetText(&frame->form, kReferenceField, text, sizeof text);
-    reference_ = Trimmed(text, sizeof text);
+    reference_ = ShownText(text, sizeof text);
   }
 
   void Run();
@@ -184,7 +150,7 @@ class InventoryRun {
   int ReadNext() { return BtrvGetOp(kOpGetNext, adjustments_, key_, &tran_, sizeof tran_); }
   // True while the record read is an unposted one dated up to the posting date.
   bool InRange() const { return tran_.postedFlag == 'N' && tran_.date <= endDate_; }
-  std::string Number() const { return Trimmed(tran_.transactionNumber); }
+  std::string Number() const { return ShownText(tran_.transactionNumber); }
 
   bool CheckPass();
   bool CheckInventoryAccount();
@@ -213,7 +179,7 @@ class InventoryRun {
   records::FiscalPeriodInfo period_{};  // of the transaction in hand
   bool periodKnown_ = false;
   bool inventoryChecked_ = false;
-  std::optional<StatusBox> box_;  // from the first transaction on
+  std::optional<periodic::StatusBoxGuard> box_;  // from the first transaction on
   std::vector<Candidate> candidates_;
   std::map<std::int32_t, PeriodTransaction> periods_;  // by the period's last day
   long postable_ = 0, posted_ = 0;
@@ -241,7 +207,10 @@ bool InventoryRun::CheckPass() {
   for (; status == kStatusOk && InRange(); op = kOpGetNext, status = ReadNext()) {
     // Activity that other postings wrote is theirs, whatever it holds.
     if (!tran_.IsEntered()) continue;
-    if (!box_) box_.emplace();
+    if (!box_) {
+      box_.emplace(periodic::StatusBoxLayout{.width = 54, .title = kTitleInventoryPost, .fields = kStatusLines});
+      StatusBoxLabel(1, "Transaction");
+    }
     const std::string number = Number();
     StatusBoxRecord(-1, number.c_str(), 0);
     if (tran_.secondSource != 'D') {
@@ -293,7 +262,7 @@ InventoryRun::Check InventoryRun::CheckTransaction() {
   records::GLAccount account{};
   int status = PostReadAccount(1, accounts_, tran_.glAccount, &account, &work_);
   if (status == kStatusKeyNotFound || status == kStatusEndOfFile) {
-    const std::string code = Trimmed(tran_.glAccount);
+    const std::string code = ShownText(tran_.glAccount);
     if (MsgShowArgs(kMsgAccountMissing, 403, kButtonsStopSkip, 1, code.c_str(), number.c_str(), 0) == kPostStop)
       return Check::kStop;
     skip = true;
@@ -302,7 +271,7 @@ InventoryRun::Check InventoryRun::CheckTransaction() {
     return Check::kStop;
   }
   TagProduct product{};
-  const std::string code = Trimmed(tran_.productCode);
+  const std::string code = ShownText(tran_.productCode);
   status = PostReadRecordWork(products_, records::kFileProducts, code.c_str(), &product, &work_);
   if (status == kStatusKeyNotFound || status == kStatusEndOfFile) {
     if (MsgShowArgs(kMsgProductMissing, 404, kButtonsStopSkip, 1, code.c_str(), number.c_str(), 0) == kPostStop)
@@ -353,7 +322,7 @@ bool InventoryRun::PostingPass() {
 bool InventoryRun::PostTransaction() {
   if (!PeriodOf(tran_.date)) return false;
   TagProduct product{};
-  const std::string code = Trimmed(tran_.productCode);
+  const std::string code = ShownText(tran_.productCode);
   const int status = PostReadRecordWork(products_, records::kFileProducts, code.c_str(), &product, &work_);
   if (status == kStatusKeyNotFound || status == kStatusEndOfFile) {
     MsgShowArgs(kMsgProductMissing, 404, kButtonsStop, 1, code.c_str(), Number().c_str(), 0);
@@ -406,7 +375,7 @@ bool InventoryRun::PostLines(double amount) {
     h = TagGLHeader{};
     records::SetPadded(h.journalCode, kJournal);
     h.date = period_.endDate;
-    Put(h.reference, reference_);
+    records::SetText(h.reference, reference_);
     // Each unit posts its own lines into the accounts: nothing is left for
     // the general-ledger posting.
     h.postedFlag = 'Y';
@@ -430,7 +399,7 @@ bool InventoryRun::PostLines(double amount) {
   }
   // The header is on file from here on, in this unit.
   t.written = true;
-  const std::string account = Trimmed(tran_.glAccount);
+  const std::string account = ShownText(tran_.glAccount);
   if (!PostLine(t, inventory_, stockIn ? 'D' : 'C', amount)) return false;
   if (!PostLine(t, account, stockIn ? 'C' : 'D', amount)) return false;
   (stockIn ? totalKind1_ : totalOther_) = NumRound((stockIn ? totalKind1_ : totalOther_) + amount, 2);
@@ -441,8 +410,8 @@ bool InventoryRun::PostLine(PeriodTransaction& t, const std::string& account, ch
   GLLine line{};
   std::memcpy(line.journalCode, t.header.journalCode, sizeof line.journalCode);
   std::memcpy(line.transactionNumber, t.header.transactionNumber, sizeof line.transactionNumber);
-  Put(line.account, account);
-  Put(line.description, kLineDescription);
+  records::SetText(line.account, account);
+  records::SetText(line.description, kLineDescription);
   line.side = side;
   line.amount = amount;
   line.date = t.header.date;
@@ -463,7 +432,7 @@ int PostInventory(PostingFrame* frame) {
     return 1;
   }
   PostRunStart();
-  RunEnd runEnd;
+  posting::RunEnd runEnd;
   InventoryRun run(frame, unit.iface, date);
   run.Run();
   return 1;
