@@ -117,9 +117,12 @@ struct PeriodTransaction {
   int debitLine = 1, creditLine = 10000;
 };
 
-class InventoryRun {
+// One F10: the files of the screen, the candidates the check pass let
+// through, the "IA" transaction of each period the posting pass wrote, and
+// the run's totals (stock-ins, and the other kinds).
+class CInventoryPost {
  public:
-  InventoryRun(PostingFrame* frame, const records::InterfaceRecord& iface, std::int32_t endDate)
+  CInventoryPost(PostingFrame* frame, const records::InterfaceRecord& iface, std::int32_t endDate)
       : adjustments_(frame->Handle(records::kFileInventoryTransactions)),
         products_(frame->Handle(records::kFileProducts)),
         headers_(frame->Handle(records::kFileGLHeaders)),
@@ -182,26 +185,26 @@ class InventoryRun {
   std::optional<periodic::StatusBoxGuard> box_;  // from the first transaction on
   std::vector<Candidate> candidates_;
   std::map<std::int32_t, PeriodTransaction> periods_;  // by the period's last day
-  long postable_ = 0, posted_ = 0;
-  double totalKind1_ = 0, totalOther_ = 0;
+  long postedCount_ = 0;
+  double runTotalKind1_ = 0, runTotalOther_ = 0;
 };
 
-void InventoryRun::Run() {
+void CInventoryPost::Run() {
   if (!CheckPass()) return;
   if (candidates_.empty()) {
     MsgShow(kMsgNothingToPost, 1);
     return;
   }
   if (!PostingPass()) return;
-  if (posted_ == 0)
+  if (postedCount_ == 0)
     MsgShow(kMsgNothingToPost, 1);
   else
-    PostSummary(kMsgSummary, 0, posted_, totalKind1_, totalOther_);
+    PostSummary(kMsgSummary, 0, postedCount_, runTotalKind1_, runTotalOther_);
 }
 
 // Reads every candidate and keeps those to post.  False when the run stops
 // (the user has been told why); nothing is written.
-bool InventoryRun::CheckPass() {
+bool CInventoryPost::CheckPass() {
   int op = kOpGetGreaterOrEqual;
   int status = ReadFirst();
   for (; status == kStatusOk && InRange(); op = kOpGetNext, status = ReadNext()) {
@@ -217,7 +220,6 @@ bool InventoryRun::CheckPass() {
       const Check check = CheckTransaction();
       if (check == Check::kStop) return false;
       if (check == Check::kSkip) continue;
-      ++postable_;
     }
     Candidate c{};
     if (const int s = BtrvPosition(kOpGetDirect, adjustments_, c.position); s != kStatusOk)
@@ -230,7 +232,7 @@ bool InventoryRun::CheckPass() {
 }
 
 // The inventory account must be a detail account of the chart.  Asked once.
-bool InventoryRun::CheckInventoryAccount() {
+bool CInventoryPost::CheckInventoryAccount() {
   if (inventoryChecked_) return true;
   if (inventory_.empty()) {
     MsgShow(kMsgNoInventoryAccount, 1);
@@ -253,7 +255,7 @@ bool InventoryRun::CheckInventoryAccount() {
 
 // The check of one transaction: the inventory account, an open period for
 // its date, its account and its product.
-InventoryRun::Check InventoryRun::CheckTransaction() {
+CInventoryPost::Check CInventoryPost::CheckTransaction() {
   if (!CheckInventoryAccount()) return Check::kStop;
   // The base library names the date and the period it refuses.
   if (!PeriodOf(tran_.date)) return Check::kStop;
@@ -286,7 +288,7 @@ InventoryRun::Check InventoryRun::CheckTransaction() {
 
 // The fiscal period of `date` into period_, checked open (the cause of a
 // refusal is shown).  The period of the last date asked is kept.
-bool InventoryRun::PeriodOf(std::int32_t date) {
+bool CInventoryPost::PeriodOf(std::int32_t date) {
   if (periodKnown_ && date >= period_.startDate && date <= period_.endDate) return true;
   periodKnown_ = false;
   if (FiscalPeriodOfDate(kPeriodCheckOpen, date, &period_) != 0) return false;
@@ -295,7 +297,7 @@ bool InventoryRun::PeriodOf(std::int32_t date) {
 }
 
 // Posts each candidate in a unit of its own.  False when the run stops.
-bool InventoryRun::PostingPass() {
+bool CInventoryPost::PostingPass() {
   for (const Candidate& c : candidates_) {
     if (PostUnitBegin(&work_) != kStatusOk) return FailWork();
     std::memcpy(&tran_, c.position, sizeof c.position);
@@ -313,13 +315,13 @@ bool InventoryRun::PostingPass() {
     if (const int s = BtrvWriteOp(kOpUpdate, adjustments_, nullptr, &tran_, sizeof tran_); s != kStatusOk)
       return Fail(s, kOpUpdate, records::kFileInventoryTransactions);
     if (PostUnitCommit(&work_) != kStatusOk) return FailWork();
-    if (post) ++posted_;
+    if (post) ++postedCount_;
   }
   return true;
 }
 
 // The transaction in hand: its product and its general-ledger lines.
-bool InventoryRun::PostTransaction() {
+bool CInventoryPost::PostTransaction() {
   if (!PeriodOf(tran_.date)) return false;
   TagProduct product{};
   const std::string code = ShownText(tran_.productCode);
@@ -338,7 +340,7 @@ bool InventoryRun::PostTransaction() {
 // transaction: its quantity (both quantities on hand) and its value, and the
 // average cost that follows from them.  `amount` receives the amount to
 // post (never negative).
-bool InventoryRun::PriceAndMove(TagProduct* product, double* amount) {
+bool CInventoryPost::PriceAndMove(TagProduct* product, double* amount) {
   const int divisor = Divisor(*product);
   double value = 0;  // what the product's value moves by
   if (tran_.kind == '5') {
@@ -367,7 +369,7 @@ bool InventoryRun::PriceAndMove(TagProduct* product, double* amount) {
 // The transaction's two lines in its period's "IA" transaction, each posted
 // into its account; the header is made with the period's first transaction
 // and its amount (the kind '1' total) kept current.
-bool InventoryRun::PostLines(double amount) {
+bool CInventoryPost::PostLines(double amount) {
   PeriodTransaction& t = periods_[period_.endDate];
   TagGLHeader& h = t.header;
   const bool stockIn = tran_.kind == '1';
@@ -402,11 +404,12 @@ bool InventoryRun::PostLines(double amount) {
   const std::string account = ShownText(tran_.glAccount);
   if (!PostLine(t, inventory_, stockIn ? 'D' : 'C', amount)) return false;
   if (!PostLine(t, account, stockIn ? 'C' : 'D', amount)) return false;
-  (stockIn ? totalKind1_ : totalOther_) = NumRound((stockIn ? totalKind1_ : totalOther_) + amount, 2);
+  double& total = stockIn ? runTotalKind1_ : runTotalOther_;
+  total = NumRound(total + amount, 2);
   return true;
 }
 
-bool InventoryRun::PostLine(PeriodTransaction& t, const std::string& account, char side, double amount) {
+bool CInventoryPost::PostLine(PeriodTransaction& t, const std::string& account, char side, double amount) {
   GLLine line{};
   std::memcpy(line.journalCode, t.header.journalCode, sizeof line.journalCode);
   std::memcpy(line.transactionNumber, t.header.transactionNumber, sizeof line.transactionNumber);
@@ -433,7 +436,7 @@ int PostInventory(PostingFrame* frame) {
   }
   PostRunStart();
   posting::RunEnd runEnd;
-  InventoryRun run(frame, unit.iface, date);
+  CInventoryPost run(frame, unit.iface, date);
   run.Run();
   return 1;
 }
