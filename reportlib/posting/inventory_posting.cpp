@@ -161,8 +161,8 @@ class CInventoryPost {
   bool PostingPass();
   bool PostTransaction();
   bool PeriodOf(std::int32_t date);
-  bool PriceAndMove(TagProduct* product, double* amount);
-  bool PostLines(double amount);
+  bool PriceAndMove(TagProduct* product, double* value);
+  bool PostLines(double value);
   bool PostLine(PeriodTransaction& t, const std::string& account, char side, double amount);
   bool Fail(int status, int op, int fileNo) {
     MsgRecordErrorPost(kButtonsStopOnly, 1, status, op, fileNo, 0);
@@ -331,16 +331,16 @@ bool CInventoryPost::PostTransaction() {
     return false;
   }
   if (status != kStatusOk) return FailWork();
-  double amount = 0;
-  if (!PriceAndMove(&product, &amount)) return false;
-  return PostLines(amount);
+  double value = 0;
+  if (!PriceAndMove(&product, &value)) return false;
+  return PostLines(value);
 }
 
 // Prices a stock-out from the product and moves the product by the
 // transaction: its quantity (both quantities on hand) and its value, and the
-// average cost that follows from them.  `amount` receives the amount to
-// post (never negative).
-bool CInventoryPost::PriceAndMove(TagProduct* product, double* amount) {
+// average cost that follows from them.  `moved` receives what the product's
+// value moved by.
+bool CInventoryPost::PriceAndMove(TagProduct* product, double* moved) {
   const int divisor = Divisor(*product);
   double value = 0;  // what the product's value moves by
   if (tran_.kind == '5') {
@@ -352,7 +352,7 @@ bool CInventoryPost::PriceAndMove(TagProduct* product, double* amount) {
     const double stored = NumRound(tran_.extendedAmount, 2);
     value = tran_.kind == '1' ? (stored < 0 ? -stored : stored) : (stored < 0 ? stored : -stored);
   }
-  *amount = value < 0 ? -value : value;
+  *moved = value;
   product->valueOnHand = NumRound(product->valueOnHand + value, 2);
   product->quantityOnHand += tran_.quantity;
   product->secondQuantityOnHand += tran_.quantity;
@@ -368,11 +368,14 @@ bool CInventoryPost::PriceAndMove(TagProduct* product, double* amount) {
 
 // The transaction's two lines in its period's "IA" transaction, each posted
 // into its account; the header is made with the period's first transaction
-// and its amount (the kind '1' total) kept current.
-bool CInventoryPost::PostLines(double amount) {
+// and its amount (what the period's stock-ins added) kept current.
+bool CInventoryPost::PostLines(double value) {
   PeriodTransaction& t = periods_[period_.endDate];
   TagGLHeader& h = t.header;
-  const bool stockIn = tran_.kind == '1';
+  // The inventory account moves as the product's value did, so that the
+  // two always agree (a stock-out entered with a positive quantity too).
+  const bool stockIn = value > 0 || (value == 0 && tran_.kind == '1');
+  const double amount = value < 0 ? -value : value;
   if (!t.written) {
     h = TagGLHeader{};
     records::SetPadded(h.journalCode, kJournal);

@@ -261,6 +261,19 @@ TEST_F(InventoryPostingTest, OtherActivityNeitherStopsNorJoinsTheRun) {
   ExpectBooksAgree();
 }
 
+// A stock-out entered with a positive quantity raises its product's value:
+// the inventory account is debited with it, so the two still agree.
+TEST_F(InventoryPostingTest, TheInventoryAccountFollowsTheProductsValue) {
+  fixture::Json company = Company();
+  company["files"]["inventory_transactions"][3]["quantity"] = 1;  // T3
+  LoadCompany(company);
+  const std::string t = Post(std::string(kPostApril) + " Enter");
+  EXPECT_NE(std::string::npos, t.find("4 transactions posted.\nDebits 80.00, credits 30.00.")) << t;
+  EXPECT_NEAR(18, Products().at("P1").quantity, 0.0001);
+  EXPECT_NEAR(180.00, Products().at("P1").value, 0.001);
+  ExpectBooksAgree();
+}
+
 // A failure of any write stops the run in the middle of a transaction; that
 // transaction is left whole, those before it stay posted with their ledger
 // entry, and a rerun completes the books to the figures of one run.
