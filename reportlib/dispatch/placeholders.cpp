@@ -70,7 +70,6 @@ int RunInventoryForecastReport(int) { return NotAvailableYet("The inventory fore
 int RunPurgeFiles() { return NotAvailableYet("The purge of files"); }
 
 // Receivables, payables, cash and audit reports.
-int RunCashRecDisReport(char) { return NotAvailableYet("The cash receipts and disbursements report"); }
 int RunCustVendStatements(int) { return NotAvailableYet("Printing customer and vendor statements"); }
 int RunCustVendLettersLabels(int, int) { return NotAvailableYet("Printing letters and mailing labels"); }
 int RunPrint1099() { return NotAvailableYet("Printing 1099 forms"); }

@@ -35,3 +35,9 @@ struct MruFieldTable {
 // open end and stays empty (a date mask cannot show "FIRST"/"LAST "), 0;
 // otherwise 0 for a valid date, or 0x20 (the cursor stays) after message 13.
 int OpenDateFieldExit(Form* form, int field);
+
+// The check of a date of a from/to pair that may not be left open (field
+// `field`, the pair's from field `fromField`): 0 for a valid date that,
+// on the to field, does not come before a valid from date; otherwise 0x20
+// (the cursor stays) after message 13 or 205.
+int CheckRangeDate(Form* form, int field, int fromField, int toField);

@@ -338,14 +338,7 @@ void VendorPaymentsRun::Print() {
   }
   if (status != kStatusOk && status != kStatusEndOfFile) failed_ = true;
 
-  if (failed_) {
-    EndIncompleteReport(&info_);
-  } else if (stopped_) {
-    ReportNewPage(&info_);
-  } else if (!printed_) {
-    MsgShow(kMsgNothingSelected, 1);
-    guard.Discard();
-  } else {
+  if (EndReportRun(&info_, failed_, stopped_, printed_)) {
     PrintTotal(texts_[sort_ == kSortVendor ? kTextVendorTotal : kTextDateTotal], groupDiscount_, groupNet_,
                groupGross_, false);
     PrintTotal(texts_[kTextGrandTotal], totalDiscount_, totalNet_, totalGross_, true);
@@ -355,14 +348,8 @@ void VendorPaymentsRun::Print() {
 }
 
 void VendorPaymentsRun::BuildLayouts() {
-  auto heading = [](const char* const (&captions)[kColumns]) {
-    std::vector<TagReportColumn> row;
-    for (int i = 0; i < kColumns; ++i) row.push_back(MakeColumn(kColumnText, "%s", kX[i], captions[i], kAlignLeft, kWidth[i]));
-    row.emplace_back();
-    return row;
-  };
-  heading1_ = heading(kHeading1);
-  heading2_ = heading(kHeading2);
+  heading1_ = HeadingRow(kHeading1, kX, kWidth, kColumns);
+  heading2_ = HeadingRow(kHeading2, kX, kWidth, kColumns);
 
   detail_.assign(kColumns + 1, TagReportColumn{});
   detail_[kCode] = MakeColumn(kColumnText, "%-10.10s", kX[kCode], code_);

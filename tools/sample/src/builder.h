@@ -194,6 +194,7 @@ class Builder {
   void AddGLTransaction(int index);
   void AddRecPayTransaction(bool receivables, int index);
   void AddCashTransaction(int index);
+  void AddPayrollBankAndUnnumberedReceipt();
   void AddBillingTransaction(int index);
   void AddPurchasingTransaction(int index);
   void AddPurchaseOrders();
