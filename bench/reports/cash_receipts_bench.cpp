@@ -26,17 +26,6 @@ reportbench::BenchFolder g;
 int g_receipts = 0;
 std::int32_t g_today = 0;
 
-template <class Record>
-std::vector<std::uint8_t> Bytes(const Record& r) {
-  const auto* p = reinterpret_cast<const std::uint8_t*>(&r);
-  return std::vector<std::uint8_t>(p, p + sizeof r);
-}
-
-template <std::size_t N>
-void Text(char (&field)[N], const std::string& text) {
-  std::memcpy(field, text.data(), std::min(text.size(), N - 1));
-}
-
 // The receipts, numbered from 500000 so that none meets the sample's own.
 void AddReceipts(fixture::CompanyImage* image, int count, std::int32_t firstDay) {
   static const char* const kBanks[] = {"1010", "1020", "1030", "1040"};
@@ -44,33 +33,33 @@ void AddReceipts(fixture::CompanyImage* image, int count, std::int32_t firstDay)
   auto& lines = image->files[records::kFileCashLines];
   for (int n = 0; n < count; ++n) {
     records::CashHeader h{};
-    Text(h.journalCode, "CR");
-    Text(h.transactionNumber, std::to_string(500000 + n));
-    Text(h.bankAccount, kBanks[n % 4]);
-    Text(h.depositNumber, "D" + std::to_string(n / 40));
-    Text(h.reference, "Deposit");
-    Text(h.paidToCode, "C" + std::to_string(100 + n % 900));
+    reportbench::SetText(h.journalCode, "CR");
+    reportbench::SetText(h.transactionNumber, std::to_string(500000 + n));
+    reportbench::SetText(h.bankAccount, kBanks[n % 4]);
+    reportbench::SetText(h.depositNumber, "D" + std::to_string(n / 40));
+    reportbench::SetText(h.reference, "Deposit");
+    reportbench::SetText(h.paidToCode, "C" + std::to_string(100 + n % 900));
     h.side = 'R';
     h.typeLetter = 'D';
     h.paidToType = 'C';
     h.distribution = 'R';
     h.postedFlag = 'N';
     h.date = firstDay + n % 28;
-    Text(h.payeeName, "Customer " + std::to_string(100 + n % 900));
+    reportbench::SetText(h.payeeName, "Customer " + std::to_string(100 + n % 900));
     double total = 0;
     for (int l = 0; l <= n % 3; ++l) {
       records::CashLine line{};
       std::memcpy(line.journalCode, h.journalCode, sizeof line.journalCode);
       std::memcpy(line.transactionNumber, h.transactionNumber, sizeof line.transactionNumber);
-      Text(line.invoiceNumber, "INV-" + std::to_string(n) + "-" + std::to_string(l));
+      reportbench::SetText(line.invoiceNumber, "INV-" + std::to_string(n) + "-" + std::to_string(l));
       line.side = 'R';
       line.amount = 10.0 + (n % 97) + l * 0.25;
       line.invoiceAmount = static_cast<double>(line.amount);
       total += line.amount;
-      lines.push_back(Bytes(line));
+      lines.push_back(reportbench::Bytes(line));
     }
     h.amount = total;
-    headers.push_back(Bytes(h));
+    headers.push_back(reportbench::Bytes(h));
   }
 }
 
@@ -101,13 +90,7 @@ void BM_CashReceiptsReportToText(benchmark::State& state) {
   }
   ScreenResetForTest("", nullptr);
   state.SetItemsProcessed(state.iterations() * g_receipts);
-  std::FILE* f = std::fopen(transcript.c_str(), "rb");
-  long size = 0;
-  if (f) {
-    std::fseek(f, 0, SEEK_END);
-    size = std::ftell(f);
-    std::fclose(f);
-  }
+  const long size = reportbench::FileSize(transcript);
   if (size < g_receipts * 100L) state.SkipWithError("the report's text was not written");
   state.counters["text_MB"] = static_cast<double>(size) / 1e6;
 }

@@ -8,8 +8,11 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -63,6 +66,26 @@ inline bool UseCompany(const fixture::CompanyImage& image, const BenchFolder& fo
   ScreenResetForTest("", nullptr);
   DateSetToday(today);
   return true;
+}
+
+// A record's byte image, for a company image.
+template <class Record>
+std::vector<std::uint8_t> Bytes(const Record& r) {
+  const auto* p = reinterpret_cast<const std::uint8_t*>(&r);
+  return std::vector<std::uint8_t>(p, p + sizeof r);
+}
+
+// Writes `text` into a record's text field, cut to the N - 1 it holds.
+template <std::size_t N>
+void SetText(char (&field)[N], const std::string& text) {
+  std::memcpy(field, text.data(), std::min(text.size(), N - 1));
+}
+
+// The size of the file at `path` in bytes; 0 when there is none.
+inline long FileSize(const std::string& path) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(path, ec);
+  return ec ? 0 : static_cast<long>(size);
 }
 
 // The table that holds the record file `file` ("customers") in a company's

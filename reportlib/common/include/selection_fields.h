@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 
+#include "qxabase/app_block.h"
 #include "qxabase/report_mru.h"
 #include "ravadodo.h"
 
@@ -28,6 +30,23 @@ struct MruFieldTable {
   explicit MruFieldTable(std::uint32_t (*kindOf)(int field) = nullptr) { FillMruFields(fields, Records - 1, kindOf); }
   TAG_REPORT_MRU_FIELD fields[Records] = {};
 };
+
+// The remembered values of a screen as its start hook shows them: the
+// defaults on the screen are backed up first (Shift+F9 brings them back
+// with collection->RestoreAll), then, when the system preference keeps
+// remembered values and no object is made yet, a `Param` is made into *mru
+// for the user of SharedAppBlock and `key`, and its values, when any are
+// remembered, replace the defaults.  Any pointer may be null.
+template <class Param>
+void ShowRememberedValues(Form* form, CQxDataCopyCollection* collection, CQxRepMRUParam** mru, const char* key,
+                          const TAG_REPORT_MRU_FIELD* table) {
+  if (collection) collection->BackupAll();
+  if (*mru != nullptr || !CQxRepMRUParam::IsSysPrefsSaveRepMRUParams()) return;
+  *mru = new (std::nothrow) Param;
+  if (*mru == nullptr) return;
+  (*mru)->Initialize(SharedAppBlockGet()->userName, key, table);
+  if ((*mru)->LoadAllFields()) (*mru)->StructToScreen(form);
+}
 
 // --- Field checks ---------------------------------------------------------------------
 

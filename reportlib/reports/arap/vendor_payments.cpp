@@ -235,14 +235,7 @@ int VendorPaymentsRun::Defaults(Form* form, int start) {
     FieldSetChoice(form, kFieldSort, kSortVendor);
     FieldSetText(form, kFieldFrom, "");
     FieldSetText(form, kFieldTo, "");
-    if (run->collection_) run->collection_->BackupAll();
-    if (run->mru_ == nullptr && CQxRepMRUParam::IsSysPrefsSaveRepMRUParams()) {
-      run->mru_ = new (std::nothrow) VendPmtMruParam;
-      if (run->mru_) {
-        run->mru_->Initialize(SharedAppBlockGet()->userName, kMruKey, kMruTable.fields);
-        if (run->mru_->LoadAllFields()) run->mru_->StructToScreen(form);
-      }
-    }
+    ShowRememberedValues<VendPmtMruParam>(form, run->collection_, &run->mru_, kMruKey, kMruTable.fields);
   } else {
     FieldSetFocus(form, kFieldSort);
     if (run->collection_) run->collection_->RestoreAll();

@@ -183,6 +183,7 @@ class Builder {
   void AddOpenInvoices();
   void AddInventoryHistory();
   void AddCheckRegisterAndLogs();
+  void Add1099Cases(int lastYearForms, double lastYearTotal);
   void MakeLedgerHistory();
   void AddAccounts();
   void AddParties();
