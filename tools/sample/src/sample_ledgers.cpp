@@ -57,6 +57,8 @@ void Builder::AddUnpostedTransactions() {
   for (int i = 0; i < receivables; ++i) AddRecPayTransaction(true, i);
   for (int i = 0; i < payables; ++i) AddRecPayTransaction(false, i);
   for (int i = 0; i < cash; ++i) AddCashTransaction(i);
+  // A scaled company keeps to the number of transactions asked.
+  if (!options_.transactions) AddPayrollBankAndUnnumberedReceipt();
   AddPurchaseOrders();
   for (int i = 0; i < billing; ++i) AddBillingTransaction(i);
   for (int i = 0; i < purchasing; ++i) AddPurchasingTransaction(i);
@@ -374,6 +376,48 @@ void Builder::AddCashTransaction(int index) {
   if (discountTotal != 0) header["discount"] = Cents(discountTotal);
   Add(records::kFileCashHeaders, header);
   for (const Json& l : lines) Add(records::kFileCashLines, l);
+}
+
+// The cash of the payroll bank account, and a receipt not yet put on a
+// deposit slip (no deposit number): a transfer in from the operating
+// account, the wages paid from it by a hand-written check, and a refund
+// received into the operating account.  Fixed amounts and dates, so that
+// the transactions drawn at random before stay as they were.
+void Builder::AddPayrollBankAndUnnumberedReceipt() {
+  struct Cash {
+    const char* journal;
+    const char* bank;
+    const char* number;  // deposit or check number; "" none yet
+    char side, type;
+    const char* reference;
+    const char* payee;
+    const char* account;  // the G/L account of its one line
+    const char* text;
+    double amount;
+    int daysBack;
+  };
+  const Cash kCash[] = {
+      {"CR", acct::kPayrollCash, "T-0301", 'R', 'D', "Transfer", "Transfer from operating", acct::kCash,
+       "Transfer from operating", 6400.00, 12},
+      {"CD", acct::kPayrollCash, "9001", 'P', 'M', "Payroll", "Payroll for the first half", acct::kWages,
+       "Wages, first half", 6125.40, 11},
+      {"CR", acct::kCash, "", 'R', 'D', "Refund", "Harbor Mutual Insurance", acct::kInsurance,
+       "Premium refund", 84.50, 3},
+  };
+  for (const Cash& c : kCash) {
+    const long number = NextNumber(c.journal);
+    const std::int32_t date = Day(c.daysBack);
+    Json header{{"journalCode", c.journal}, {"transactionNumber", TranNo(number)}, {"bankAccount", c.bank},
+                {"reference", c.reference}, {"paidToCode", c.account}, {"side", std::string(1, c.side)},
+                {"typeLetter", std::string(1, c.type)}, {"paidToType", "G"}, {"distribution", "G"},
+                {"payeeName", c.payee}, {"postedFlag", "N"}, {"date", DateText(date)},
+                {"periodKey", PeriodKey(date)}, {"amount", c.amount}};
+    if (*c.number) header["depositNumber"] = c.number;
+    Add(records::kFileCashHeaders, header);
+    Add(records::kFileCashLines, Json{{"journalCode", c.journal}, {"transactionNumber", TranNo(number)},
+                                      {"text", c.text}, {"glAccount", c.account},
+                                      {"side", std::string(1, c.side)}, {"amount", c.amount}});
+  }
 }
 
 // ---- Billing and purchasing ---------------------------------------------------------------
