@@ -40,6 +40,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "btrvc.h"
 #include "fixture/company.h"
 #include "posting/gl_posting.h"
@@ -54,6 +55,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace benchsupport;
 
 constexpr int kAccounts = 50;
 constexpr int kCheckedSize = 100000;  // the pre-checked run is measured at this size only
@@ -71,30 +73,13 @@ std::vector<int> Sizes() {
 
 std::string g_root;
 
-template <class Record>
-std::vector<std::uint8_t> Image(const Record& r) {
-  const auto* p = reinterpret_cast<const std::uint8_t*>(&r);
-  return std::vector<std::uint8_t>(p, p + sizeof r);
-}
-
 std::string AccountCode(int i) { return std::to_string(1000 + 10 * i); }
 bool DebitKind(int i) { return i % 3 != 1; }
 
 // The generated company: periods, accounts and `count` transactions.
 fixture::CompanyImage Company(int count, bool checkFirst) {
   fixture::CompanyImage c;
-  records::PeriodsRecord periods{};
-  records::SetPadded(periods.key, "0Periods");
-  periods.periodsPerYear = 12;
-  periods.nextOpenPeriod = 1;
-  for (int m = 0; m < 12; ++m) {
-    records::PeriodEntry& e = periods.entries[m];
-    e.status = 'O';
-    records::SetText(e.label, "2025");
-    e.startDate = DateMake(2025, m + 1, 1);
-    e.endDate = DateAddDays(DateMake(m == 11 ? 2026 : 2025, m == 11 ? 1 : m + 2, 1), -1);
-  }
-  c.files[records::kFileSettings].push_back(Image(periods));
+  c.files[records::kFileSettings].push_back(Image(OpenYear2025()));
   // The ledger's options: the pre-check as the run asks.
   std::vector<std::uint8_t> options(80, 0);
   std::memset(options.data(), ' ', 15);
@@ -188,56 +173,6 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
 
 // ---- Raw SQLite ---------------------------------------------------------------------------
 
-void Exec(sqlite3* db, const char* sql) {
-  char* error = nullptr;
-  if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-    std::fprintf(stderr, "sqlite: %s (%s)\n", error ? error : "?", sql);
-    sqlite3_free(error);
-    std::exit(1);
-  }
-}
-
-sqlite3_stmt* Prepare(sqlite3* db, const char* sql) {
-  sqlite3_stmt* st = nullptr;
-  if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) {
-    std::fprintf(stderr, "sqlite: %s (%s)\n", sqlite3_errmsg(db), sql);
-    std::exit(1);
-  }
-  return st;
-}
-
-// Key columns as the client encodes them: texts blank-padded (codes in
-// capitals), day numbers sign-flipped big-endian.
-std::string TextKey(const char* p, std::size_t n, bool capitals) {
-  std::string s(n, ' ');
-  for (std::size_t i = 0; i < n && p[i]; ++i)
-    s[i] = capitals ? static_cast<char>(std::toupper(static_cast<unsigned char>(p[i]))) : p[i];
-  return s;
-}
-std::string DateKey(std::int32_t day) {
-  const std::uint32_t u = static_cast<std::uint32_t>(day) ^ 0x80000000u;
-  std::string s(4, '\0');
-  for (int i = 0; i < 4; ++i) s[i] = static_cast<char>(u >> (24 - 8 * i));
-  return s;
-}
-
-void Bind(sqlite3_stmt* st, int i, const std::string& s) {
-  sqlite3_bind_blob(st, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
-}
-
-void StepAndReset(sqlite3_stmt* st) {
-  sqlite3_step(st);
-  sqlite3_reset(st);
-}
-
-sqlite3* OpenFresh(const std::string& path) {
-  for (const char* suffix : {"", "-wal", "-shm"}) fs::remove(path + suffix);
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  Exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
-  return db;
-}
-
 using Bytes = std::vector<std::uint8_t>;
 
 template <class Record>
@@ -247,17 +182,13 @@ Record As(const Bytes& image) {
   return r;
 }
 
-void BindImage(sqlite3_stmt* st, const Bytes& image) {
-  sqlite3_bind_blob(st, 1, image.data(), static_cast<int>(image.size()), SQLITE_STATIC);
-}
-
 // Inserts a row through `sql` for each image, its columns bound by `bind`.
 template <class BindRow>
 void InsertEach(sqlite3* db, const char* sql, const std::vector<Bytes>& images, BindRow bind) {
   sqlite3_stmt* st = Prepare(db, sql);
   for (const Bytes& image : images) {
     bind(st, image);
-    StepAndReset(st);
+    StepReset(st);
   }
   sqlite3_finalize(st);
 }
@@ -277,27 +208,23 @@ void LoadNavigational(const std::string& path, const fixture::CompanyImage& c) {
        "CREATE INDEX lines_k2 ON lines(k2, position);"
        "BEGIN");
   const auto& files = c.files;
-  InsertEach(db, "INSERT INTO accounts(image, k0) VALUES(?, ?)", files.at(records::kFileGLAccounts),
-             [](sqlite3_stmt* st, const Bytes& img) {
-               BindImage(st, img);
-               Bind(st, 2, TextKey(reinterpret_cast<const char*>(img.data()), 11, true));
-             });
-  InsertEach(db, "INSERT INTO headers(image, k0, k1) VALUES(?, ?, ?)", files.at(records::kFileGLHeaders),
-             [](sqlite3_stmt* st, const Bytes& img) {
-               const auto r = As<records::TagGLHeader>(img);
-               BindImage(st, img);
-               Bind(st, 2, TextKey(r.journalCode, 18, false));
-               Bind(st, 3, DateKey(r.date));
-             });
-  InsertEach(db, "INSERT INTO lines(image, k0, k1, k2) VALUES(?, ?, ?, ?)", files.at(records::kFileGLLines),
-             [](sqlite3_stmt* st, const Bytes& img) {
-               const auto r = As<records::GLLine>(img);
-               BindImage(st, img);
-               Bind(st, 2, TextKey(r.journalCode, 18, false));
-               Bind(st, 3, TextKey(r.journalCode, 18, false) +
-                               std::string(reinterpret_cast<const char*>(&r.lineNumber), 2));
-               Bind(st, 4, TextKey(r.account, 11, false));
-             });
+  InsertImages(db, "INSERT INTO accounts(image, k0) VALUES(?, ?)", files.at(records::kFileGLAccounts),
+               [](const char* p) { return std::vector<std::string>{TextKey(p, 11, true)}; });
+  InsertImages(db, "INSERT INTO headers(image, k0, k1) VALUES(?, ?, ?)", files.at(records::kFileGLHeaders),
+               [](const char* p) {
+                 records::TagGLHeader r;
+                 std::memcpy(&r, p, sizeof r);
+                 return std::vector<std::string>{TextKey(r.journalCode, 18, false), DateKey(r.date)};
+               });
+  InsertImages(db, "INSERT INTO lines(image, k0, k1, k2) VALUES(?, ?, ?, ?)", files.at(records::kFileGLLines),
+               [](const char* p) {
+                 records::GLLine r;
+                 std::memcpy(&r, p, sizeof r);
+                 const std::string tran = TextKey(r.journalCode, 18, false);
+                 return std::vector<std::string>{
+                     tran, tran + std::string(reinterpret_cast<const char*>(&r.lineNumber), 2),
+                     TextKey(r.account, 11, false)};
+               });
   Exec(db, "COMMIT");
   sqlite3_close(db);
 }
@@ -339,9 +266,7 @@ void LoadFloor(const std::string& path, const fixture::CompanyImage& c) {
 }
 
 double FloorPost(const std::string& path, int n) {
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  Exec(db, "PRAGMA synchronous=NORMAL");
+  sqlite3* db = OpenForRun(path);
   const auto start = std::chrono::steady_clock::now();
   const std::string from = std::to_string(DateMake(2025, 3, 1));
   const std::string to = std::to_string(DateMake(2025, 3, 31));
@@ -364,9 +289,7 @@ double FloorPost(const std::string& path, int n) {
 }
 
 double NavigationalPost(const std::string& path, int n) {
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  Exec(db, "PRAGMA synchronous=NORMAL");
+  sqlite3* db = OpenForRun(path);
   const auto start = std::chrono::steady_clock::now();
   // The walk seeks again after each write, from the last key and position:
   // the next record of the same date, else the first of a later date.
@@ -408,8 +331,8 @@ double NavigationalPost(const std::string& path, int n) {
     key.assign(static_cast<const char*>(sqlite3_column_blob(next, 2)), 4);
     sqlite3_reset(next);
     if (key > last) break;
-    if (inGroup == 0) StepAndReset(begin);
-    StepAndReset(savepoint);
+    if (inGroup == 0) StepReset(begin);
+    StepReset(savepoint);
     tranLines.clear();
     Bind(linesOf, 1, TextKey(h.journalCode, 18, false));
     while (sqlite3_step(linesOf) == SQLITE_ROW) {
@@ -430,20 +353,20 @@ double NavigationalPost(const std::string& path, int n) {
       a.periodAmounts[2] = NumRound(a.periodAmounts[2] + signed_, 2);
       sqlite3_bind_blob(accountUpdate, 1, &a, sizeof a, SQLITE_STATIC);
       sqlite3_bind_int64(accountUpdate, 2, at);
-      StepAndReset(accountUpdate);
+      StepReset(accountUpdate);
     }
     h.postedFlag = 'Y';
     sqlite3_bind_blob(headerUpdate, 1, &h, sizeof h, SQLITE_STATIC);
     sqlite3_bind_int64(headerUpdate, 2, position);
-    StepAndReset(headerUpdate);
-    StepAndReset(release);
+    StepReset(headerUpdate);
+    StepReset(release);
     if (++inGroup == kNavGroup) {
-      StepAndReset(commit);
+      StepReset(commit);
       inGroup = 0;
     }
     ++posted;
   }
-  if (inGroup > 0) StepAndReset(commit);
+  if (inGroup > 0) StepReset(commit);
   const double seconds = SecondsSince(start);
   for (sqlite3_stmt* st :
        {sameDate, laterDate, linesOf, account, accountUpdate, headerUpdate, begin, commit, savepoint, release})
@@ -455,15 +378,7 @@ double NavigationalPost(const std::string& path, int n) {
 // ---- Command 320 -------------------------------------------------------------------------
 
 double QxaPost(const std::string& folder) {
-  *SharedAppBlockGet() = SharedAppBlock{};
-  const std::string data = std::string(QX_SOURCE_DIR) + "/data";
-  AppBlockTextSet(SharedAppBlockGet()->baseDataFolder, kFolderFieldSize, data.c_str());
-  AppBlockTextSet(SharedAppBlockGet()->companyPath, kFolderFieldSize, folder.c_str());
-  AppPathsSet(nullptr, nullptr, data.c_str());
-  SettingsRefresh(0, 0);
-  ScreenResetForTest("F10 Enter", nullptr);
-  DateSetToday(DateMake(2025, 3, 15));
-  SharedAppBlockGet()->currentCommand = 320;
+  SetUpCommand(folder, "F10 Enter", DateMake(2025, 3, 15), 320);
   const auto start = std::chrono::steady_clock::now();
   RunGLPost();
   const double seconds = SecondsSince(start);

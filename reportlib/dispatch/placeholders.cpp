@@ -58,8 +58,6 @@ using qxa3::NotAvailableYet;
 
 // Posting.
 int RunBiPoPost(int) { return NotAvailableYet("Billing and purchase-order posting"); }
-int RunInventoryPost() { return NotAvailableYet("Inventory posting"); }
-int RunPhysicalInventoryEntry() { return NotAvailableYet("Physical-inventory count entry"); }
 
 // Period-end and periodic processing.
 int RunGenerateFinanceCharges() { return NotAvailableYet("Generating finance charges"); }
@@ -70,11 +68,8 @@ int RunInventoryForecastReport(int) { return NotAvailableYet("The inventory fore
 int RunPurgeFiles() { return NotAvailableYet("The purge of files"); }
 
 // Receivables, payables, cash and audit reports.
-int RunCashRecDisReport(char) { return NotAvailableYet("The cash receipts and disbursements report"); }
 int RunCustVendStatements(int) { return NotAvailableYet("Printing customer and vendor statements"); }
 int RunCustVendLettersLabels(int, int) { return NotAvailableYet("Printing letters and mailing labels"); }
-int RunPrint1099() { return NotAvailableYet("Printing 1099 forms"); }
-int RunPrint1096(const char*) { return NotAvailableYet("The 1096 summary form"); }
 
 // Inventory and product reports.
 int RunProductActivityReport(const char*) { return NotAvailableYet("The product activity report"); }
