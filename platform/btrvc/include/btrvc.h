@@ -301,8 +301,8 @@ int BtrvTransaction(int op);
 // between two groups.  A write outside a transaction commits the folder's
 // group first, so that it is kept as surely as without grouping.
 
-// Turns grouping on with these bounds (a test switch may put its own in
-// their place), clamped to 1..100000 transactions and 1..1000 ms.  Returns 0.
+// Turns grouping on with these bounds, clamped to 1..100000 transactions
+// and 1..1000 ms (a test switch may put its own in their place).  Returns 0.
 int BtrvGroupBegin(int units, int millis);
 // Commits the group of every folder.  A folder that the transaction in hand
 // has written keeps its group open, and commits it as that transaction ends
@@ -393,7 +393,7 @@ int BtrvGetCollatingSequence(void* buffer265);
 //                         (from 1) fails with <status>: its writes are rolled
 //                         back as a full disk would leave them
 //   group=<units>:<ms>    the bounds of every group, whatever BtrvGroupBegin
-//                         asks
+//                         asks (not clamped)
 // An empty or null spec switches everything off.  0, or 1 for a bad spec
 // (the settings stay as they were).
 int BtrvTestSwitch(const char* spec);

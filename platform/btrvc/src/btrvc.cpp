@@ -1925,10 +1925,13 @@ int BtrvTransaction(int op) {
 
 int BtrvGroupBegin(int units, int millis) {
   return Run([&](State& s) -> int {
+    units = std::clamp(units, 1, kGroupMaxUnits);
+    millis = std::clamp(millis, 1, kGroupMaxMillis);
+    // A test may take the group's age out of play.
     s.switches.GroupBounds(units, millis);
     s.grouping = true;
-    s.groupUnits = std::clamp(units, 1, kGroupMaxUnits);
-    s.groupTime = std::chrono::milliseconds(std::clamp(millis, 1, kGroupMaxMillis));
+    s.groupUnits = units;
+    s.groupTime = std::chrono::milliseconds(millis);
     return kStatusOk;
   });
 }

@@ -63,7 +63,10 @@ double AmountOf(std::int32_t txn, int line) { return txn * (line + 1) * (line ==
 int WriteForever(const std::string& lines, const std::string& balances, int reportFd, int group) {
   BtrvHandle l = 0, b = 0;
   if (BtrvOpen(&l, lines.c_str(), 0, 0) || BtrvOpen(&b, balances.c_str(), 0, 0)) return 90;
-  if (group > 0) BtrvGroupBegin(group, 60000);
+  // Groups end by their size only.
+  if (group > 0 && (BtrvTestSwitch(("group=" + std::to_string(group) + ":600000").c_str()) != 0 ||
+                    BtrvGroupBegin(group, 1000) != 0))
+    return 93;
   std::string key(255, '\0'), rec(kLength, '\0');
   std::memcpy(key.data(), &kControl, 4);
   if (BtrvGetOp(kOpGetEqual, b, key.data(), rec.data(), kLength)) return 91;

@@ -281,7 +281,7 @@ TEST_F(AssemblyPostingTest, AConflictStopsTheRunAndARerunCompletesIt) {
 TEST_F(AssemblyPostingTest, AFailedCommitTakesItsGroupBackAndTheLedgerStillMatches) {
   LoadCompany(Company());
   const auto marks = Marks();
-  ASSERT_EQ(0, BtrvTestSwitch("group=3:1000 commit=1:2"));
+  ASSERT_EQ(0, BtrvTestSwitch("group=3:600000 commit=1:2"));
   const std::string stopped = Post("F10 Enter Enter");
   BtrvTestSwitch("");
   std::size_t boxes = 0;

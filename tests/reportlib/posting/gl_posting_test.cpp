@@ -442,7 +442,7 @@ TEST_F(GLPostingTest, AKilledRunLeavesNothingHalfPostedAndARerunCompletesIt) {
 // posted are the first groups of the walk, and the rerun posts the rest once.
 TEST_F(GLPostingTest, AKillInsideAGroupLeavesWholeGroupsOnly) {
   constexpr int kTransactions = 400, kGroup = 7;
-  ASSERT_EQ(0, BtrvTestSwitch("group=7:1000"));
+  ASSERT_EQ(0, BtrvTestSwitch("group=7:600000"));
   int inside = 0;
   for (const auto& posted : KillRunsAtRandom(ManyTransactions(Company(), kTransactions))) {
     const int n = static_cast<int>(posted.size());
