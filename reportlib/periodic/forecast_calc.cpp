@@ -16,6 +16,7 @@
 #include "periodic/forecast_calc.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -164,34 +165,53 @@ int OnMethodLeft(Form* form, int field) {
   return 0;
 }
 
-// Forecasts every record of the range from the first, already read into
-// `record`, and commits them together.  Failures are shown.
-void CalculateRange(forecast::ForecastRange* range, BtrvHandle handle, const periodic::StatisticsFile& file,
-                    int method, double percent, std::vector<unsigned char>* record) {
+// The record positions of the range, from the first record, already read
+// into `record`.  Empty after a read error (shown by the walk) or when a
+// position cannot be had (shown here).
+std::vector<std::array<std::uint8_t, 4>> RangePositions(forecast::ForecastRange* range, BtrvHandle handle,
+                                                       std::vector<unsigned char>* record) {
+  std::vector<std::array<std::uint8_t, 4>> positions;
+  do {
+    std::array<std::uint8_t, 4>& at = positions.emplace_back();
+    if (const int status = BtrvPosition(kOpGetDirect, handle, at.data()); status != kStatusOk) {
+      Failure{status, kOpGetDirect, range->fileNo()}.Show();
+      return {};
+    }
+  } while (forecast::NextRecordInRange(range, record->data()));
+  if (range->Failed()) return {};
+  return positions;
+}
+
+// Forecasts every record at `positions` that still lies in `range` and
+// commits them together.  Failures are shown.
+void CalculateRecords(const forecast::ForecastRange& range, BtrvHandle handle, const periodic::StatisticsFile& file,
+                      int method, double percent, const std::vector<std::array<std::uint8_t, 4>>& positions) {
   const std::string title = GetCaption(kCaptionWindow);
   periodic::StatusBoxGuard box({.top = 4, .left = 5, .lines = 3, .width = 73, .titleText = title.c_str(),
                                 .reportId = "RSCALCFORCAST", .fields = kProgressLines});
+  std::vector<unsigned char> record(file.recordLength);
   BtrvTransactionScope transaction;
   Failure failure;
-  if (const int status = transaction.Begin(); status != kStatusOk) {
-    failure = {status, kOpBeginTransaction, file.fileNo};
-  } else {
-    do {
-      char code[32] = {};
-      std::memcpy(code, record->data(), std::min(file.codeLength, sizeof code - 1));
-      StatusBoxRecord(0, code);
-      ForecastRecord(method, percent, file, record->data());
-      if (const int status = BtrvWriteOp(kOpUpdate, handle, nullptr, record->data()); status != kStatusOk) {
-        failure = {status, kOpUpdate, file.fileNo};
-        break;
-      }
-      AppIdle();
-    } while (forecast::NextRecordInRange(range, record->data()));
-    // A read error was shown by the walk; the transaction then goes unmade.
-    if (!failure.Failed() && !range->Failed()) {
-      if (const int status = transaction.Commit(); status != kStatusOk)
-        failure = {status, kOpEndTransaction, file.fileNo};
+  if (const int status = transaction.Begin(); status != kStatusOk) failure = {status, kOpBeginTransaction, file.fileNo};
+  for (std::size_t i = 0; i < positions.size() && !failure.Failed(); ++i) {
+    std::memcpy(record.data(), positions[i].data(), positions[i].size());
+    char key[255] = {};
+    if (const int status = BtrvGetOp(kOpGetDirect, handle, key, record.data()); status != kStatusOk) {
+      failure = {status, kOpGetDirect, file.fileNo};
+      break;
     }
+    // Another user may have moved the record out of the range meanwhile.
+    if (!range.Contains(record.data())) continue;
+    char code[32] = {};
+    std::memcpy(code, record.data(), std::min(file.codeLength, sizeof code - 1));
+    StatusBoxRecord(0, code);
+    ForecastRecord(method, percent, file, record.data());
+    if (const int status = BtrvWriteOp(kOpUpdate, handle, nullptr, record.data()); status != kStatusOk)
+      failure = {status, kOpUpdate, file.fileNo};
+    AppIdle();
+  }
+  if (!failure.Failed()) {
+    if (const int status = transaction.Commit(); status != kStatusOk) failure = {status, kOpEndTransaction, file.fileNo};
   }
   box.Close();
   if (failure.Failed()) failure.Show();
@@ -214,7 +234,12 @@ int OnCalculate(Form* form, KeyCode) {
   forecast::ForecastRange range(fileNo, handle, run->screen.Order(form), run->screen.From(form),
                                 run->screen.To(form));
   if (const int refused = forecast::StartOrRefuse(&range, record.data())) return refused;
-  CalculateRange(&range, handle, file, method, percent, &record);
+  // The range is read first and written afterwards, with its index gone: a
+  // write keeps every temporary index of the file in step, so writing while
+  // it stands would make each write cost a look through the whole index.
+  const auto positions = RangePositions(&range, handle, &record);
+  range.DropIndex();
+  if (!positions.empty()) CalculateRecords(range, handle, file, method, percent, positions);
   return 1;
 }
 

@@ -112,6 +112,10 @@ bool ForecastRange::Step(int op, void* record) {
     failed_ = true;
     return false;
   }
+  return Contains(record);
+}
+
+bool ForecastRange::Contains(const void* record) const {
   const char* field = static_cast<const char*>(record) + order_->offset;
   int pastEnd = 0;
   return RangeMatchText(range_, std::string_view(field, strnlen(field, order_->length)), &pastEnd);

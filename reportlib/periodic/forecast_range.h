@@ -82,6 +82,10 @@ class ForecastRange {
   // Failed() then tells).
   bool Next(void* record);
 
+  // True when `record`'s order field lies in the range (a record read
+  // again after the walk may have moved out of it).
+  bool Contains(const void* record) const;
+
   bool Failed() const { return failed_; }
   int fileNo() const { return fileNo_; }
   const ForecastOrder& order() const { return *order_; }

@@ -326,8 +326,9 @@ TEST_F(ForecastCalcTest, RefusalsWriteNothing) {
   }
 }
 
-// A read or a write failing anywhere in the run, or the commit, leaves
-// every record as it was.
+// A read or a write failing anywhere in the run (the walk reads the range,
+// then each record is read again by its position and rewritten), or the
+// commit, leaves every record as it was.
 TEST_F(ForecastCalcTest, AFailureInTheRunLeavesEveryRecord) {
   const std::vector<Image> before = Records(kProducts);
   const struct {
@@ -337,6 +338,8 @@ TEST_F(ForecastCalcTest, AFailureInTheRunLeavesEveryRecord) {
   } cases[] = {
       {"updating the third product", "fail=3:products:3:84", "Error 84:"},
       {"reading the next product", "fail=6:products:3:2", "Error 2:"},
+      {"taking a product's position", "fail=22:products:2:2", "Error 2:"},
+      {"reading a product again to rewrite it", "fail=23:products:4:2", "Error 2:"},
       {"committing", "fail=20:*:1:2", "Error 2:"},
   };
   for (const auto& c : cases) {
