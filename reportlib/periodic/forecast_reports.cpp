@@ -159,10 +159,11 @@ const ReportCommand* CommandOf(int commandId) {
 // Slots 0-3 of every group of a record as the report prints them, or their
 // totals over the records printed.
 struct GroupSlots {
-  double value[8][kSlots] = {};
+  static constexpr int kMaxGroups = 6;  // a product's
+  double value[kMaxGroups][kSlots] = {};
 
   void Add(const GroupSlots& other) {
-    for (int g = 0; g < 8; ++g)
+    for (int g = 0; g < kMaxGroups; ++g)
       for (int s = 0; s < kSlots; ++s) value[g][s] += other.value[g][s];
   }
 };
@@ -171,6 +172,7 @@ GroupSlots SlotsOf(const periodic::StatisticsFile& file, const unsigned char* re
   GroupSlots slots;
   int g = 0;
   for (const periodic::StatisticsGroup& group : file.groups) {
+    if (g == GroupSlots::kMaxGroups) break;
     if (group.IsCount()) {
       std::int32_t v[kSlots];
       std::memcpy(v, record + group.offset, sizeof v);
@@ -195,9 +197,9 @@ class ReportRun {
   ReportRun(const ReportCommand& command, int fileNo, int order)
       : command_(command), file_(ReportFileOf(fileNo)), stats_(*periodic::StatisticsFileOf(fileNo)), order_(order) {}
 
-  // Prints the range from its first record, in `record`.  False when the
-  // report could not be opened or its texts read (the run ends unwritten).
-  bool Print(forecast::ForecastRange* range, std::vector<unsigned char>* record, Window* selection);
+  // Prints the range from its first record, in `record`.  Nothing is
+  // printed when the report's texts cannot be read (the reason was shown).
+  void Print(forecast::ForecastRange* range, std::vector<unsigned char>* record, Window* selection);
 
  private:
   void BuildLayouts();
@@ -221,8 +223,8 @@ class ReportRun {
   double percent_ = 0;
 };
 
-bool ReportRun::Print(forecast::ForecastRange* range, std::vector<unsigned char>* record, Window* selection) {
-  if (ScreenTextLoad(kTextBlock, texts_, kTextCount) != 0) return false;
+void ReportRun::Print(forecast::ForecastRange* range, std::vector<unsigned char>* record, Window* selection) {
+  if (ScreenTextLoad(kTextBlock, texts_, kTextCount) != 0) return;
   struct TextsGuard {
     const char** texts;
     ~TextsGuard() { ScreenTextFree(texts); }
@@ -231,7 +233,7 @@ bool ReportRun::Print(forecast::ForecastRange* range, std::vector<unsigned char>
   SetReportDestination("", &info_);
   info_.lineWidth = kLineWidth;
   ReportRunGuard guard(&info_);
-  if (!ReportOpen(&info_, command_.title)) return false;
+  if (!ReportOpen(&info_, command_.title)) return;
   HideSelectionWindow(selection);
   BuildLayouts();
   PageHeading();
@@ -267,7 +269,6 @@ bool ReportRun::Print(forecast::ForecastRange* range, std::vector<unsigned char>
     WriteBlock(totals, "", texts_[kTextTotals], true);
   }
   guard.Close();
-  return true;
 }
 
 void ReportRun::BuildLayouts() {
