@@ -12,8 +12,6 @@
 #include "periodic/account_budgets.h"
 #include "periodic/arap_end_period.h"
 #include "periodic/finance_charges.h"
-#include "periodic/forecast_calc.h"
-#include "periodic/forecast_reports.h"
 #include "periodic/gl_year_close.h"
 #include "periodic/global_change.h"
 #include "periodic/online_balance.h"
@@ -61,10 +59,6 @@ int RunBiPoPost(int) { return NotAvailableYet("Billing and purchase-order postin
 
 // Period-end and periodic processing.
 int RunGenerateFinanceCharges() { return NotAvailableYet("Generating finance charges"); }
-int RunCustVendForecastCalc(int) { return NotAvailableYet("The customer and vendor forecast calculation"); }
-int RunInventoryForecastCalc(int) { return NotAvailableYet("The inventory forecast calculation"); }
-int RunCustVendForecastReport(int) { return NotAvailableYet("The customer and vendor forecast report"); }
-int RunInventoryForecastReport(int) { return NotAvailableYet("The inventory forecast report"); }
 int RunPurgeFiles() { return NotAvailableYet("The purge of files"); }
 
 // Receivables, payables, cash and audit reports.
