@@ -293,8 +293,11 @@ int ReportWriteText(TagRepInfo* info, const char* text, int x, int lineFeeds);
 // (when the run takes links) and the current font; then `lineFeeds` line
 // feeds (0 stays on the line: a row written in parts; 1 a detail or heading
 // line; 2 a totals line followed by an empty line).  Blanks of a field never
-// erase text already on the line; its other characters replace it.
-// Returns 0, or −1 for a null table.
+// erase text already on the line; its other characters replace it.  A
+// number never grows out of its field (the format's width): one too wide
+// drops decimals until it fits, and one that does not fit even as a whole
+// number fills its field with '*' (1000000000.00 in "%11.2f" prints
+// " 1000000000").  Returns 0, or −1 for a null table.
 int ReportWriteColumns(TagRepInfo* info, const TagReportColumn* table, int lineFeeds);
 
 // Draws a rule of `fill` ('-', '=', '_') under each column of `table` that is

@@ -187,6 +187,35 @@ TEST_F(ReportWriterTest, FooterNumbersPagesOfReportPages) {
             "one\n\n03/15/25                     Page 1 of 2\n|two\n\n03/15/25                     Page 7 of 2\n");
 }
 
+TEST_F(ReportWriterTest, AmountsTooWideForTheirColumnNeverRunIntoTheNext) {
+  // A grand total beside the next period's total, both 11 wide with a blank
+  // between, as the aging report's totals stand.
+  struct Case {
+    const char* name;
+    double amount;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"an amount that fits stays as it is", 99999999.99, "99999999.99"},
+      {"a billion drops its decimals", 1000000000.00, " 1000000000"},
+      {"one decimal less is enough", 213792635.75, "213792635.8"},
+      {"a negative billion", -999999999.99, "-1000000000"},
+      {"too wide even as a whole number", 123456789012.00, "***********"},
+  };
+  for (const Case& c : cases) {
+    OpenBare(40);
+    double amount = c.amount, next = 12.5;
+    TagReportColumn totals[] = {
+        Column(kColumnAmount, "%11.2f", 0, &amount),
+        Column(kColumnAmount, "%11.2f", 12, &next),
+        TagReportColumn{},
+    };
+    ReportWriteColumns(&info_, totals, 1);
+    EXPECT_EQ(Lines()[0], std::string(c.shown) + "       12.50") << c.name;
+    ReportClose(&info_);
+  }
+}
+
 TEST_F(ReportWriterTest, EarlierPagesFollowTheWidthAndPageCountOfTheWholeReport) {
   // The pages before the last are kept aside as they are finished; when the
   // run is rendered, a title centred on the first page stands over the
