@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 #include <utility>
 #include <sys/stat.h>
@@ -323,14 +324,22 @@ AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {}
 AtomicFile::~AtomicFile() {
   if (fd_ >= 0) {
     ::close(fd_);
-    ::unlink(temp_.c_str());
+    if (!unnamed_) ::unlink(temp_.c_str());
   }
 }
 
 std::string AtomicFile::Open() {
   const std::string problem = CheckWritable(path_);
   if (!problem.empty()) return problem;
-  // The new file is written beside the old one and renamed over it.
+  // The new file is written beside the old one and renamed over it.  It
+  // gets no name in the folder until it is complete, so a program killed
+  // while it writes a long report leaves nothing there; a file system that
+  // has no unnamed files gets a named one at once.
+  fd_ = ::open(FolderOf(path_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd_ >= 0) {
+    unnamed_ = true;
+    return "";
+  }
   temp_ = path_ + ".XXXXXX";
   fd_ = ::mkostemp(temp_.data(), O_CLOEXEC);
   if (fd_ < 0) return std::strerror(errno);
@@ -365,15 +374,34 @@ bool AtomicFile::Flush() {
 std::string AtomicFile::Commit() {
   if (fd_ < 0) return std::strerror(EBADF);
   if (Flush() && ::fsync(fd_) != 0) error_ = errno;
+  if (error_ == 0 && unnamed_) Name();
   const int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0 && error_ == 0) error_ = errno;
   if (error_ == 0 && ::rename(temp_.c_str(), path_.c_str()) != 0) error_ = errno;
   if (error_ != 0) {
-    ::unlink(temp_.c_str());
+    if (!temp_.empty()) ::unlink(temp_.c_str());
     return std::strerror(error_);
   }
   return "";
+}
+
+// Gives the finished unnamed file a name of its own beside the report, for
+// the rename over it.
+void AtomicFile::Name() {
+  static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device dice;
+  const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+  for (int attempt = 0; attempt < 32; ++attempt) {
+    std::string name = path_ + ".";
+    for (int i = 0; i < 6; ++i) name += kLetters[dice() % (sizeof kLetters - 1)];
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      temp_ = name;
+      return;
+    }
+    if (errno != EEXIST) break;
+  }
+  error_ = errno;
 }
 
 }  // namespace qxreport

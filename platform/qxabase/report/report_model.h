@@ -237,8 +237,10 @@ class AtomicFile {
 
  private:
   bool Flush();
+  void Name();
   std::string path_, temp_;
   int fd_ = -1;
+  bool unnamed_ = false;  // written as an unnamed file of the folder, named only when complete
   int error_ = 0;
   std::string buffer_;
 };
