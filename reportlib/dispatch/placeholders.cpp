@@ -77,6 +77,4 @@ int RunPrint1099() { return NotAvailableYet("Printing 1099 forms"); }
 int RunPrint1096(const char*) { return NotAvailableYet("The 1096 summary form"); }
 
 // Inventory and product reports.
-int RunProductActivityReport(const char*) { return NotAvailableYet("The product activity report"); }
-int RunProductActivityDetail(const char*) { return NotAvailableYet("The product activity detail report"); }
 int RunWarehouseStatusReport() { return NotAvailableYet("The warehouse status report"); }

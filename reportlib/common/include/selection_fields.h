@@ -6,7 +6,9 @@
 
 #include <cstdint>
 
+#include "qxabase/form_helpers.h"
 #include "qxabase/report_mru.h"
+#include "range_criteria.h"
 #include "ravadodo.h"
 
 // --- Remembered fields -------------------------------------------------------------
@@ -28,6 +30,33 @@ struct MruFieldTable {
   explicit MruFieldTable(std::uint32_t (*kindOf)(int field) = nullptr) { FillMruFields(fields, Records - 1, kindOf); }
   TAG_REPORT_MRU_FIELD fields[Records] = {};
 };
+
+// --- Range pairs ------------------------------------------------------------------------
+//
+// A screen offers a from/to pair per field a range can be on, one pair of a
+// group in use at a time.
+
+// Puts fields `first` .. `last` out of use and opens the pair starting at
+// `open` (0: none).
+void OpenOnePair(Form* form, int first, int last, int open);
+
+// A criterion's end as the screen shows it: an open end is empty (the exit
+// callbacks then show "FIRST"/"LAST "); field 0 does nothing.
+void PutRangeEnd(Form* form, int field, const RangeCriterion& range, bool from);
+
+// Shows "FIRST" / "LAST " in the open ends of the pair starting at `pair`
+// (0: none).
+void ShowOpenEnds(Form* form, int pair);
+
+// --- Choice fields ---------------------------------------------------------------------
+
+// Makes `field` a choice field showing `choices` (the byte 1, then the
+// entries separated by ","), as wide as its longest entry.
+void SetChoiceFieldMask(TagFormField& field, const char* choices);
+
+// The entry (1-based) of option table `table` whose value is `id`; 1 when
+// none is.
+int OptionEntryOf(const OptionTableEntry* table, int id);
 
 // --- Field checks ---------------------------------------------------------------------
 

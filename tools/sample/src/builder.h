@@ -189,6 +189,13 @@ class Builder {
   void AddProducts();
   void AddSequences();
 
+  // sample_stock.cpp
+  void AddActivityHistory();
+  // A posted activity record of `p` (file 62), added into its history.
+  void AddPostedActivity(Product& p, long number, std::int32_t date, char kind, char source, char second,
+                         double quantity, double unitCost, double extended, const Json& document,
+                         const std::string& reference);
+
   // sample_ledgers.cpp
   void AddUnpostedTransactions();
   void AddGLTransaction(int index);

@@ -432,6 +432,7 @@ bool Builder::Build(std::string* error) {
   MakeProducts();
   AddOpenInvoices();
   AddInventoryHistory();
+  AddActivityHistory();
   AddCheckRegisterAndLogs();
   AddUnpostedTransactions();
   MakeLedgerHistory();
@@ -956,30 +957,8 @@ void Builder::AddInventoryHistory() {
     if (p.type == 2) continue;
     auto activity = [&](std::int32_t date, char kind, char source, char second, double quantity,
                         double unitCost, const std::string& document, const std::string& reference) {
-      const double extended = Cents(quantity / p.purchaseFactor * unitCost);
-      Json r{{"productCode", p.number},
-             {"transactionNumber", TranNo(source == 'M' ? purchaseNumber : invoiceNumber)},
-             {"activityFlag", "P"},
-             {"periodKey", PeriodKey(date)},
-             {"date", DateText(date)},
-             {"kind", std::string(1, kind)},
-             {"source", std::string(1, source)},
-             {"secondSource", std::string(1, second)},
-             {"sourceTransaction", document},
-             {"reference", reference},
-             {"department", p.department},
-             {"quantity", quantity},
-             {"unitCost", unitCost},
-             {"extendedAmount", extended},
-             {"salesUnitFactor", p.salesFactor},
-             {"unitDivisor", p.purchaseFactor},
-             {"formattedQuantity", quantity},
-             {"warehouse", p.warehouse},
-             {"glAccount", acct::kInventory},
-             {"postedFlag", "Y"}};
-      Add(records::kFileInventoryTransactions, r);
-      p.historyQuantity += quantity;
-      p.historyValue = Cents(p.historyValue + extended);
+      AddPostedActivity(p, source == 'M' ? purchaseNumber : invoiceNumber, date, kind, source, second, quantity,
+                        unitCost, Cents(quantity / p.purchaseFactor * unitCost), document, reference);
     };
     if (p.quantity <= 0) continue;
     if (p.assembly) {
