@@ -77,4 +77,3 @@ int RunPrint1099() { return NotAvailableYet("Printing 1099 forms"); }
 int RunPrint1096(const char*) { return NotAvailableYet("The 1096 summary form"); }
 
 // Inventory and product reports.
-int RunWarehouseStatusReport() { return NotAvailableYet("The warehouse status report"); }

@@ -54,6 +54,13 @@ void ShowOpenEnds(Form* form, int pair);
 // entries separated by ","), as wide as its longest entry.
 void SetChoiceFieldMask(TagFormField& field, const char* choices);
 
+// True when the field being left was left backwards (Up or Shift+Tab): a
+// choice field then keeps the pair it opened.
+inline bool LeftBackwards(Form* form) {
+  const KeyCode key = FormLastKey(form);
+  return key == kKeyUp || key == kKeyShiftTab;
+}
+
 // The entry (1-based) of option table `table` whose value is `id`; 1 when
 // none is.
 int OptionEntryOf(const OptionTableEntry* table, int id);

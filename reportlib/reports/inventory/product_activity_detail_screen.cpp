@@ -120,8 +120,7 @@ int FormStart(Form* form, int) { return FillScreen(CtxOf(form), true); }
 int RestoreDefaults(Form* form, KeyCode) { return FillScreen(CtxOf(form), false); }
 
 int SortChosen(Form* form, int) {
-  const KeyCode key = FormLastKey(form);
-  if (key == kKeyUp || key == kKeyShiftTab) return 0;
+  if (LeftBackwards(form)) return 0;
   ApplySortChoice(CtxOf(form));
   return 0x40;
 }

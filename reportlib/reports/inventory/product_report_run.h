@@ -45,6 +45,32 @@ struct ProductRunSetup {
   int secondFile;           // a file opened with the products (its handle SecondFile()); 0: none
 };
 
+// The column headings of a page: `rows` writes them (font 13 is set), a
+// rule of '-' goes under the columns of `rule`, the detail font is set,
+// and a destination that keeps columns learns where the page's heading
+// ends.
+template <class Rows>
+void WriteColumnHeadingBlock(TagRepInfo* info, Rows rows, const TagReportColumn* rule) {
+  ReportBlockBegin(info, kFontColumnHeading);
+  rows();
+  ReportBlockEnd(info);
+  ReportWriteRule(info, rule, 1, '-');
+  ReportSetFont(info, kFontDetail);
+  if (ReportColumnsActive(info)) ReportSetHeadingEnd(info, info->lineCount);
+}
+
+// The same with the two heading rows laid out by `row1` and `row2`.
+inline void WriteHeadingRows(TagRepInfo* info, const TagReportColumn* row1, const TagReportColumn* row2,
+                             const TagReportColumn* rule) {
+  WriteColumnHeadingBlock(
+      info,
+      [&] {
+        ReportWriteColumns(info, row1, 1);
+        ReportWriteColumns(info, row2, 1);
+      },
+      rule);
+}
+
 class ProductRunFrame {
  public:
   ProductRunFrame(const ProductRunFrame&) = delete;
@@ -72,12 +98,7 @@ class ProductRunFrame {
   void HeadingRows(Rows rows, const TagReportColumn* rule);
   // The same with two heading rows laid out by `row1` and `row2`.
   void HeadingRows(const TagReportColumn* row1, const TagReportColumn* row2, const TagReportColumn* rule) {
-    HeadingRows(
-        [&] {
-          ReportWriteColumns(&info_, row1, 1);
-          ReportWriteColumns(&info_, row2, 1);
-        },
-        rule);
+    WriteHeadingRows(&info_, row1, row2, rule);
   }
 
   // What the selection screen answered (0 when none ran).
@@ -118,12 +139,7 @@ bool ProductRunFrame::Start(const ProductRunSetup& setup, Save save) {
 
 template <class Rows>
 void ProductRunFrame::HeadingRows(Rows rows, const TagReportColumn* rule) {
-  ReportBlockBegin(&info_, kFontColumnHeading);
-  rows();
-  ReportBlockEnd(&info_);
-  ReportWriteRule(&info_, rule, 1, '-');
-  ReportSetFont(&info_, kFontDetail);
-  if (ReportColumnsActive(&info_)) ReportSetHeadingEnd(&info_, info_.lineCount);
+  WriteColumnHeadingBlock(&info_, rows, rule);
 }
 
 // The parameters a run owns, constructed before the frame that works on

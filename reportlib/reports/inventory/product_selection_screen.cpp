@@ -199,8 +199,7 @@ int ProductFormStart(Form* form, int) { return ProductFillScreen(CtxOf(form), tr
 int ProductRestoreDefaults(Form* form, KeyCode) { return ProductFillScreen(CtxOf(form), false); }
 
 int ProductOnSortFieldChosen(Form* form, int) {
-  const KeyCode key = FormLastKey(form);
-  if (key == kKeyUp || key == kKeyShiftTab) return 0;
+  if (LeftBackwards(form)) return 0;
   ProductScreenCtx* ctx = CtxOf(form);
   ctx->sortId = OptionTableValue(form, kProductSortFields, kFieldSort);
   EnableRangeFieldsBySort(ctx);
@@ -209,8 +208,7 @@ int ProductOnSortFieldChosen(Form* form, int) {
 }
 
 int ProductOnRankFieldChosen(Form* form, int) {
-  const KeyCode key = FormLastKey(form);
-  if (key == kKeyUp || key == kKeyShiftTab) return 0;
+  if (LeftBackwards(form)) return 0;
   ProductScreenCtx* ctx = CtxOf(form);
   ctx->rankId = OptionTableValue(form, kProductRankFields, kFieldRank);
   EnableRangeFieldsByRank(ctx);

@@ -106,3 +106,64 @@ void Builder::AddActivityHistory() {
 }
 
 }  // namespace sample
+
+namespace sample {
+namespace {
+
+// A master item and the products that stand for it: the A4 paper of the
+// main and the west store, the pens of the main store by colour, the
+// markers of one store; the desk lamp has none yet.
+struct MasterItemLine {
+  const char* code;
+  const char* description;
+  const char* bin;
+  const char* department;
+  const char* vendor;
+  const char* products[2];
+};
+constexpr MasterItemLine kMasterItems[] = {
+    {"LAMP-DESK", "Desk lamp, LED", "E-09", "OF", "HARDLINE", {nullptr, nullptr}},
+    {"PAPER-A4", "Copy paper A4, 500 sheets", "A-01", "OF", "PAPERMILL", {"PAP-A4-500", "PAP-A4-WST"}},
+    {"PENS-12", "Ballpoint pens, box 12", "B-03", "OF", "INKWELL", {"PEN-BLK-12", "PEN-BLU-12"}},
+    {"WB-MARKERS", "Whiteboard markers", "B-04", "OF", "INKWELL", {"MRK-WB-4", nullptr}},
+};
+
+}  // namespace
+
+void Builder::AddMasterItems() {
+  for (const MasterItemLine& m : kMasterItems) {
+    bool any = m.products[0] == nullptr;
+    for (const char* number : m.products) any = any || (number && FindProduct(number));
+    if (!any) continue;
+    Add(records::kFileMasterItems, Json{{"code", m.code},
+                                        {"description", m.description},
+                                        {"bin", m.bin},
+                                        {"department", m.department},
+                                        {"vendor", m.vendor}});
+    for (const char* number : m.products)
+      if (number && FindProduct(number))
+        Add(records::kFileMasterItemMembers, Json{{"masterItem", m.code}, {"productNumber", number}});
+  }
+}
+
+void Builder::AddBillingCodes(Json* record, const Party& party, bool customer, int index) {
+  // Most accounts are billed the state tax; every fifth is exempt, the
+  // walk-in trade pays the city's.
+  (*record)["taxCode"] = party.accountType == 'C' ? "CT" : index % 5 == 4 ? "EX" : "ST";
+  if (customer) (*record)["messageCode"] = party.accountType == 'B' ? "PAST" : "THANK";
+}
+
+void Builder::AddSaleFlags(Json* record, const Product& product) {
+  (*record)["commissionable"] = product.type == 2 ? "N" : "Y";
+  // Tools carry serial numbers; what the vendor numbers is recalled by both.
+  (*record)["serialized"] = product.department == "WS" && product.purchaseFactor == 1 ? "Y" : "N";
+  (*record)["recallBy"] = product.vendorPartNumber.empty() ? "Y" : "B";
+}
+
+void Builder::AddCommission(Json* record, int index) {
+  static constexpr double kRates[] = {5.0, 4.5, 6.0, 5.5};
+  (*record)["rate"] = kRates[static_cast<std::size_t>(index) % std::size(kRates)];
+  (*record)["amount"] = index % 2 == 0 ? 25.0 : 0.0;
+}
+
+}  // namespace sample

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The product activity report (354) and its detail (359) run through the
-# main program of an installed tree on the sample company, as a user or a
-# scheduled job runs them:
+# The product activity report (354), its detail (359), the warehouse status
+# reports (398) and a global change (393) run through the main program of an
+# installed tree on the sample company, as a user or a scheduled job runs
+# them:
 #   qxa15 <company> /only /cmd:359 /param:"input='default' output='detail.htm'"
 # Each report's saved run, taken from its HTML file and run again in
 # command-only mode, gives the same pages (in the preview of the
@@ -63,4 +64,43 @@ done
   "input='default' rankfrom='' output='failed.htm'") || fail "qxa15 exit status $? (failed)"
 grep -q "message box" "$work/failed.txt" || { cat "$work/failed.txt"; fail "no error box"; }
 [ -e "$work/run/failed.htm" ] && fail "an incomplete report was written"
+# The warehouse status summary from its screen: the A4 paper of both stores
+# on one line, the master item without sub-items left out.
+printf '%s\n' Space F10 >"$work/keys"
+(cd "$work/run" && QX_TODAY=2025-03-15 QX_KEYS="$work/keys" QX_TRANSCRIPT="$work/warehouse.txt" \
+  XDG_CONFIG_HOME="$work/config" timeout 60 "$program/qxa15" "$work/company" /only /cmd:398) \
+  || fail "qxa15 exit status $? (398)"
+: >"$work/keys"
+grep -q "preview: Warehouse Status Summary" "$work/warehouse.txt" || { cat "$work/warehouse.txt"; fail "no summary"; }
+grep -Eq '^ PAPER-A4 +Copy paper A4.* 1201\.35$' "$work/warehouse.txt" || { cat "$work/warehouse.txt"; fail "no A4 paper line"; }
+grep -q "LAMP-DESK" "$work/warehouse.txt" && fail "a master item without sub-items is listed"
+# Global change (393) from its screen: the area code of the customers of zip
+# code 98370, typed as its three digits, written into their phones as the
+# phones hold it; the dump of the others is as it was.
+phones() { "$program/qxdump" "$work/company" customers | python3 -c '
+import json, sys
+for c in json.load(sys.stdin)["files"]["customers"]:
+    print(c["code"], c.get("zipCode", ""), c.get("phone1", ""))'; }
+phones >"$work/before.txt" || fail "qxdump"
+printf '%s\n' Enter Right Right Right Enter '"646"' Enter Enter '"98370"' Enter '"98370"' F10 Enter >"$work/keys"
+(cd "$work/run" && QX_TODAY=2025-03-15 QX_KEYS="$work/keys" QX_TRANSCRIPT="$work/change.txt" \
+  XDG_CONFIG_HOME="$work/config" timeout 60 "$program/qxa15" "$work/company" /only /cmd:393) \
+  || fail "qxa15 exit status $? (393)"
+: >"$work/keys"
+grep -q "message number: 1551" "$work/change.txt" || { cat "$work/change.txt"; fail "no change made"; }
+phones >"$work/after.txt" || fail "qxdump"
+python3 - "$work/before.txt" "$work/after.txt" <<'CHECK' || fail "the area codes"
+import sys
+before = [l.split(" ", 2) for l in open(sys.argv[1]).read().splitlines()]
+after = [l.split(" ", 2) for l in open(sys.argv[2]).read().splitlines()]
+assert len(before) == len(after)
+changed = 0
+for (code, zip_, phone), (_, _, now) in zip(before, after):
+    if zip_ == "98370" and phone:
+        assert now == "(646)" + phone[5:], (code, phone, now)
+        changed += 1
+    else:
+        assert now == phone, (code, phone, now)
+assert changed > 0
+CHECK
 echo "passed"
