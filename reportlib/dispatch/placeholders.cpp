@@ -66,6 +66,3 @@ int RunCustVendStatements(int) { return NotAvailableYet("Printing customer and v
 int RunCustVendLettersLabels(int, int) { return NotAvailableYet("Printing letters and mailing labels"); }
 
 // Inventory and product reports.
-int RunProductActivityReport(const char*) { return NotAvailableYet("The product activity report"); }
-int RunProductActivityDetail(const char*) { return NotAvailableYet("The product activity detail report"); }
-int RunWarehouseStatusReport() { return NotAvailableYet("The warehouse status report"); }
