@@ -57,7 +57,6 @@ using qxa3::NotAvailableYet;
 // Journals.
 
 // Posting.
-int RunBiPoPost(int) { return NotAvailableYet("Billing and purchase-order posting"); }
 int RunInventoryPost() { return NotAvailableYet("Inventory posting"); }
 int RunPhysicalInventoryEntry() { return NotAvailableYet("Physical-inventory count entry"); }
 

@@ -43,6 +43,13 @@ struct PostingScreen {
   const int* files;      // the file set, ended by 0 (kPostingMode marks)
   PostingRun run;
   PostingPrepare prepare;  // may be null
+  // How the posting date is checked (FiscalPeriodOfDate's kind): a date in
+  // an open period, unless the unit says otherwise.
+  int dateKind = kPeriodCheckOpen;
+  // The screen starts on the pending posting period of billing and
+  // purchasing (FiscalPeriodInfo::pendingDate) when there is one and
+  // today lies in another period.
+  bool startsOnPendingPeriod = false;
 };
 
 // What the screen holds while it runs.
@@ -65,7 +72,8 @@ struct PostingFrame {
 int RunPostingScreen(const PostingScreen& screen, void* unit);
 
 // The posting date shown, checked again as the run starts: a valid date in
-// an open period (the period record is filled for it).  Returns the day
+// a period the screen's dateKind accepts (the period record is filled for
+// it).  Returns the day
 // number, or 0 after the cause was shown (the cursor goes to the date).
 std::int32_t PostingDateChecked(PostingFrame* frame);
 

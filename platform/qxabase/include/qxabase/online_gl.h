@@ -16,6 +16,15 @@
 // that is open (qxabase/posting.h), so that a transaction that is not posted
 // after all leaves nothing behind.
 //
+// For a billing or purchasing transaction (UpdateFromBiTran,
+// UpdateFromPoTran) the G/L transaction (journal "BI" or "PO") takes the
+// lines the batch posting books for it (qxabase/bipo_posting.h,
+// BiPoLedgerLines): its customer or vendor side, payment, freight,
+// inventory, cost of goods, sales, returns, tax and priced codes, and in
+// distribution mode 'I' each product and service line.  The transaction's
+// lines are read as posting left them: a billing product line's cost is its
+// extended cost, which the posting of its lines wrote.
+//
 // The object opens the files it needs itself, on first use, and closes them
 // when it is destroyed.  Everything runs on the UI thread; nothing throws.
 #pragma once
@@ -48,6 +57,13 @@ class CBaseGL {
   bool UpdateFromArTran(const records::TagRecPayHeader* header);
   bool UpdateFromApTran(const records::TagRecPayHeader* header);
 
+  // Writes the G/L transaction of a billing (file 32) or purchasing (file
+  // 41) transaction, as above.  False on failure (GetResult tells the
+  // status: 4 when a record the lines name is not on file; 1 for a kind that
+  // is never posted); what was written is the open unit's to abandon.
+  bool UpdateFromBiTran(const records::TagBiPoHeader* header);
+  bool UpdateFromPoTran(const records::TagBiPoHeader* header);
+
   // The key of the G/L transaction written last: its journal code and
   // number, the 18 bytes of key 0 as stored (the number may end in a NUL);
   // "" before the first.
@@ -62,13 +78,19 @@ class CBaseGL {
 
  private:
   bool UpdateFromTran(int ledger, const records::TagRecPayHeader* header);
+  bool UpdateFromBiPoTran(bool purchasing, const records::TagBiPoHeader* header);
   int Open();
+  int OpenBiPo(bool purchasing);
 
   BtrvHandle glHeaders_ = 0;
   BtrvHandle glLines_ = 0;
   BtrvHandle sequences_ = 0;
   BtrvHandle accounts_ = 0;
   BtrvHandle details_[2] = {};  // receivables (6), payables (3)
+  // Billing [0] and purchasing [1]: lines (31, 40), priced codes (12, 37),
+  // customers or vendors (22, 66); products (43), services (52), tax codes (58).
+  BtrvHandle biPoLines_[2] = {}, codes_[2] = {}, parties_[2] = {};
+  BtrvHandle products_ = 0, services_ = 0, taxCodes_ = 0;
   char reference_[11] = {};
   std::string key_;
   int result_ = 0;
