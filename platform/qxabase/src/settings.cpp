@@ -268,6 +268,9 @@ int PeriodStep441(BtrvHandle settings, int /*reserved*/, int entryIndex) {
   int status = ReadQuiet(kOpGetEqual, settings, sizeof periods, "0Periods", &periods);
   if (status != kStatusOk) return status;
   if (entryIndex < 0 || entryIndex >= 26 || periods.PeriodOfEntry(entryIndex) < 0) return kStatusInvalidOperation;
+  // A period is done only once it is over: transactions of its remaining
+  // days may still come, and they must find it pending.
+  if (DateToday() <= periods.entries[entryIndex].endDate) return kStatusOk;
   const std::int32_t next = periods.entries[entryIndex].endDate + 1;
   records::PendingPeriodRecord pending{};
   status = ReadQuiet(kOpGetEqual + kLockBias, settings, sizeof pending, kPendingPeriodKey, &pending);

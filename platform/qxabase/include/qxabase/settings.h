@@ -120,8 +120,10 @@ int FiscalPeriodOfDateIn(const records::PeriodsRecord& periods, int kind, int da
 
 // Moves the pending posting period of billing and purchasing on to the
 // period after the one of entry `entryIndex` (0-25) of "0Periods": a
-// complete run of that period is done.  It never moves back: a run of an
-// earlier period leaves it alone.  `settings` is the caller's open settings
+// complete run of that period is done.  It moves only once the period is
+// over (today after its last day), so that transactions of its remaining
+// days still find it pending, and never back: a run of an earlier period
+// leaves it alone.  `settings` is the caller's open settings
 // file (required); `reserved` is kept for the callers (4).  Returns 0, or
 // the record-manager status (nothing shown; the record is then as it was).
 int PeriodStep441(BtrvHandle settings, int reserved, int entryIndex);

@@ -37,6 +37,7 @@ struct LedgerOptions {
   char deleteAfterPosting = 0;
   char checkFirst = 0;
   char confirmUnprinted = 0;
+  char askIfUnflagged = 0;
 };
 
 // The record "0PostOptions" as a fixture entry, by its field names.
@@ -51,6 +52,7 @@ inline fixture::Json PostOptionsRecord(const std::vector<LedgerOptions>& ledgers
     set("deleteAfterPosting", o.deleteAfterPosting);
     set("checkFirst", o.checkFirst);
     set("confirmUnprinted", o.confirmUnprinted);
+    set("askIfUnflagged", o.askIfUnflagged);
   }
   return fixture::Json{{"key", "0PostOptions"}, {"ledgers", entries}};
 }
