@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "btrvc.h"
+#include "raw_sqlite.h"
 #include "fixture/company.h"
 #include "posting/gl_posting.h"
 #include "qxabase.h"
@@ -38,6 +39,13 @@
 
 namespace {
 
+using rawbench::Bind;
+using rawbench::DateKey;
+using rawbench::Exec;
+using rawbench::Image;
+using rawbench::Prepare;
+using rawbench::TextKey;
+
 constexpr int kAccounts = 50;
 
 int Transactions() {
@@ -47,30 +55,13 @@ int Transactions() {
 
 std::string g_root;
 
-template <class Record>
-std::vector<std::uint8_t> Image(const Record& r) {
-  const auto* p = reinterpret_cast<const std::uint8_t*>(&r);
-  return std::vector<std::uint8_t>(p, p + sizeof r);
-}
-
 std::string AccountCode(int i) { return std::to_string(1000 + 10 * i); }
 bool DebitKind(int i) { return i % 3 != 1; }
 
 // The generated company: periods, accounts and `count` transactions.
 fixture::CompanyImage Company(int count, bool checkFirst) {
   fixture::CompanyImage c;
-  records::PeriodsRecord periods{};
-  records::SetPadded(periods.key, "0Periods");
-  periods.periodsPerYear = 12;
-  periods.nextOpenPeriod = 1;
-  for (int m = 0; m < 12; ++m) {
-    records::PeriodEntry& e = periods.entries[m];
-    e.status = 'O';
-    records::SetText(e.label, "2025");
-    e.startDate = DateMake(2025, m + 1, 1);
-    e.endDate = DateAddDays(DateMake(m == 11 ? 2026 : 2025, m == 11 ? 1 : m + 2, 1), -1);
-  }
-  c.files[records::kFileSettings].push_back(Image(periods));
+  c.files[records::kFileSettings].push_back(Image(rawbench::Periods2025()));
   // The ledger's options: the pre-check as the run asks.
   std::vector<std::uint8_t> options(80, 0);
   std::memset(options.data(), ' ', 15);
@@ -162,43 +153,6 @@ void QxaPost(benchmark::State& state, bool checkFirst) {
 }
 
 // ---- Raw SQLite -----------------------------------------------------------------------------
-
-void Exec(sqlite3* db, const char* sql) {
-  char* error = nullptr;
-  if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-    std::fprintf(stderr, "sqlite: %s (%s)\n", error ? error : "?", sql);
-    sqlite3_free(error);
-    std::exit(1);
-  }
-}
-
-sqlite3_stmt* Prepare(sqlite3* db, const char* sql) {
-  sqlite3_stmt* st = nullptr;
-  if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) {
-    std::fprintf(stderr, "sqlite: %s (%s)\n", sqlite3_errmsg(db), sql);
-    std::exit(1);
-  }
-  return st;
-}
-
-// Key columns as the client encodes them: texts blank-padded (codes in
-// capitals), day numbers sign-flipped big-endian.
-std::string TextKey(const char* p, std::size_t n, bool capitals) {
-  std::string s(n, ' ');
-  for (std::size_t i = 0; i < n && p[i]; ++i)
-    s[i] = capitals ? static_cast<char>(std::toupper(static_cast<unsigned char>(p[i]))) : p[i];
-  return s;
-}
-std::string DateKey(std::int32_t day) {
-  const std::uint32_t u = static_cast<std::uint32_t>(day) ^ 0x80000000u;
-  std::string s(4, '\0');
-  for (int i = 0; i < 4; ++i) s[i] = static_cast<char>(u >> (24 - 8 * i));
-  return s;
-}
-
-void Bind(sqlite3_stmt* st, int i, const std::string& s) {
-  sqlite3_bind_blob(st, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
-}
 
 void RawLoad(const std::string& path, const fixture::CompanyImage& c) {
   std::filesystem::remove(path);
@@ -353,30 +307,6 @@ void RawPost(benchmark::State& state, bool checkFirst) {
   state.SetItemsProcessed(n);
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) seconds_[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatios() const {
-    std::printf("\n%-24s %12s %12s %8s\n", "work", "posting", "raw SQLite", "ratio");
-    for (const auto& [name, t] : seconds_) {
-      const auto slash = name.find("/qxa");
-      if (slash == std::string::npos) continue;
-      std::string rawName = name;
-      rawName.replace(slash, 4, "/raw");
-      const auto it = seconds_.find(rawName);
-      if (it == seconds_.end()) continue;
-      std::printf("%-24s %10.0fms %10.0fms %8.2f\n", name.substr(0, slash).c_str(), t, it->second,
-                  t / it->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> seconds_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -390,7 +320,7 @@ int main(int argc, char** argv) {
   reg("post_checked/qxa", [](benchmark::State& s) { QxaPost(s, true); });
   reg("post_checked/raw", [](benchmark::State& s) { RawPost(s, true); });
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  rawbench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.PrintRatios();
   BtrvReset();
