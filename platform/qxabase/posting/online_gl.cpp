@@ -60,7 +60,7 @@ CBaseGL::~CBaseGL() {
 bool CBaseGL::IsOnLine() const { return SysFlagGet(kSysFlagGLOnLine) != 0; }
 
 void CBaseGL::SetPostRef(const char* reference) {
-  records::SetText(reference_, reference ? std::string_view(reference, strnlen(reference, 10)) : "");
+  records::SetText(reference_, reference ? std::string_view(reference, strnlen(reference, sizeof reference_ - 1)) : "");
 }
 
 int CBaseGL::Open() {

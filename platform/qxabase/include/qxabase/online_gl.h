@@ -48,7 +48,8 @@ class CBaseGL {
   // kSysFlagGLOnLine).
   bool IsOnLine() const;
 
-  // The reference (at most 10 characters) the next G/L transactions carry.
+  // The reference the next G/L transactions carry: at most 26 characters
+  // (a G/L header's reference), a longer one cut.
   void SetPostRef(const char* reference);
 
   // Writes the G/L transaction of a receivables (file 7) or payables (file 4)
@@ -91,7 +92,7 @@ class CBaseGL {
   // customers or vendors (22, 66); products (43), services (52), tax codes (58).
   BtrvHandle biPoLines_[2] = {}, codes_[2] = {}, parties_[2] = {};
   BtrvHandle products_ = 0, services_ = 0, taxCodes_ = 0;
-  char reference_[11] = {};
+  char reference_[27] = {};  // as long as a G/L header's reference
   std::string key_;
   int result_ = 0;
 };
