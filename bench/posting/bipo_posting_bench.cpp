@@ -37,7 +37,7 @@
 #include "qxabase.h"
 #include "qxabase/posting.h"
 #include "ravadodo.h"
-#include "raw_sqlite.h"
+#include "posting_bench.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
 #include "records/settings.h"
@@ -46,7 +46,6 @@
 namespace {
 
 using rawbench::Bind;
-using rawbench::DateKey;
 using rawbench::Exec;
 using rawbench::Image;
 using rawbench::Prepare;
@@ -60,8 +59,6 @@ int Invoices() {
   const char* env = std::getenv("QX_BENCH_INVOICES");
   return env ? std::atoi(env) : 20000;
 }
-
-std::string g_root;
 
 std::string Code(const char* prefix, int i) { return prefix + std::to_string(1000 + i); }
 
@@ -183,7 +180,7 @@ fixture::CompanyImage Company(int count) {
 
 void QxaPost(benchmark::State& state) {
   const int n = Invoices();
-  const std::string folder = g_root + "/qxa";
+  const std::string folder = rawbench::Root() + "/qxa";
   for (auto _ : state) {
     state.PauseTiming();
     fixture::Problem problem;
@@ -191,15 +188,7 @@ void QxaPost(benchmark::State& state) {
       state.SkipWithError(problem.Text().c_str());
       return;
     }
-    *SharedAppBlockGet() = SharedAppBlock{};
-    const std::string data = std::string(QX_SOURCE_DIR) + "/data";
-    AppBlockTextSet(SharedAppBlockGet()->baseDataFolder, kFolderFieldSize, data.c_str());
-    AppBlockTextSet(SharedAppBlockGet()->companyPath, kFolderFieldSize, folder.c_str());
-    AppPathsSet(nullptr, nullptr, data.c_str());
-    SettingsRefresh(0, 0);
-    ScreenResetForTest("F10 Enter", nullptr);
-    DateSetToday(DateMake(2025, 3, 31));
-    SharedAppBlockGet()->currentCommand = 325;
+    rawbench::PrepareCommand(folder, QX_SOURCE_DIR, "F10 Enter", DateMake(2025, 3, 31), 325);
     state.ResumeTiming();
     RunBiPoPost(0);
     state.PauseTiming();
@@ -242,7 +231,7 @@ void RawLoad(const std::string& path, const fixture::CompanyImage& c) {
 
 void RawPost(benchmark::State& state) {
   const int n = Invoices();
-  const std::string path = g_root + "/raw.sqlite";
+  const std::string path = rawbench::Root() + "/raw.sqlite";
   long posted = 0;
   for (auto _ : state) {
     state.PauseTiming();
@@ -260,19 +249,11 @@ void RawPost(benchmark::State& state) {
             &sequences = *t[records::kFileTranSequences], &activity = *t[records::kFileInventoryTransactions],
             &history = *t[records::kFileSalesHistory], &glHeaders = *t[records::kFileGLHeaders],
             &glLines = *t[records::kFileGLLines], &accounts = *t[records::kFileGLAccounts];
-      // The walk seeks again after each write, from the last key and
-      // position: the next header of the same date, else the first of a later
-      // date (key 2, the date).
-      sqlite3_stmt* sameDate = Prepare(
-          db, ("SELECT position, image, k2 FROM " + headers.name() + " WHERE k2 = ? AND position > ? ORDER BY k2, position LIMIT 1").c_str());
-      sqlite3_stmt* laterDate = Prepare(
-          db, ("SELECT position, image, k2 FROM " + headers.name() + " WHERE k2 > ? ORDER BY k2, position LIMIT 1").c_str());
+      // The invoices of March in date order (key 2).
+      rawbench::DateWalk walk(db, headers.name(), "k2", DateMake(2025, 3, 1), DateMake(2025, 3, 31));
       sqlite3_stmt* linesOf = Prepare(db, ("SELECT position, image FROM " + lines.name() +
                                            " WHERE k0 >= ? AND k0 < ? ORDER BY k0, position")
                                               .c_str());
-      const std::string last = DateKey(DateMake(2025, 3, 31));
-      std::string key = DateKey(DateMake(2025, 3, 1));
-      sqlite3_int64 position = 0;
       bool glMade = false;
       std::map<std::pair<std::string, char>, sqlite3_int64> summary;
       struct LineAt {
@@ -318,25 +299,9 @@ void RawPost(benchmark::State& state) {
         accounts.Update(where, &a);
       };
 
-      for (;;) {
-        Bind(sameDate, 1, key);
-        sqlite3_bind_int64(sameDate, 2, position);
-        sqlite3_stmt* next = sameDate;
-        if (sqlite3_step(sameDate) != SQLITE_ROW) {
-          sqlite3_reset(sameDate);
-          next = laterDate;
-          Bind(laterDate, 1, key);
-          if (sqlite3_step(laterDate) != SQLITE_ROW) {
-            sqlite3_reset(laterDate);
-            break;
-          }
-        }
-        position = sqlite3_column_int64(next, 0);
-        records::TagBiPoHeader h;
-        std::memcpy(&h, sqlite3_column_blob(next, 1), sizeof h);
-        key.assign(static_cast<const char*>(sqlite3_column_blob(next, 2)), 4);
-        sqlite3_reset(next);
-        if (key > last) break;
+      records::TagBiPoHeader h;
+      while (walk.Next(&h, sizeof h)) {
+        const sqlite3_int64 position = walk.position();
         Exec(db, "BEGIN IMMEDIATE");
         records::CustVendRecord customer{};
         const sqlite3_int64 customerAt = customers.Equal(0, TextKey(h.custVendCode, 11, true), &customer);
@@ -416,7 +381,7 @@ void RawPost(benchmark::State& state) {
         Exec(db, "COMMIT");
         ++posted;
       }
-      for (sqlite3_stmt* st : {sameDate, laterDate, linesOf}) sqlite3_finalize(st);
+      sqlite3_finalize(linesOf);
     }
     sqlite3_close(db);
   }
@@ -427,19 +392,5 @@ void RawPost(benchmark::State& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  char tmpl[] = "/tmp/bipo-posting-bench-XXXXXX";
-  g_root = mkdtemp(tmpl);
-  auto reg = [](const char* name, auto fn) {
-    benchmark::RegisterBenchmark(name, fn)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
-  };
-  reg("post/qxa", [](benchmark::State& s) { QxaPost(s); });
-  reg("post/raw", [](benchmark::State& s) { RawPost(s); });
-  benchmark::Initialize(&argc, argv);
-  rawbench::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
-  BtrvReset();
-  ScreenResetForTest("", nullptr);
-  std::filesystem::remove_all(g_root);
-  return 0;
+  return rawbench::Main(argc, argv, "bipo-posting-bench", {{"post/qxa", QxaPost}, {"post/raw", RawPost}});
 }

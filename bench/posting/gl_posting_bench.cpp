@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "btrvc.h"
-#include "raw_sqlite.h"
+#include "posting_bench.h"
 #include "fixture/company.h"
 #include "posting/gl_posting.h"
 #include "qxabase.h"
@@ -52,8 +52,6 @@ int Transactions() {
   const char* env = std::getenv("QX_BENCH_TRANSACTIONS");
   return env ? std::atoi(env) : 100000;
 }
-
-std::string g_root;
 
 std::string AccountCode(int i) { return std::to_string(1000 + 10 * i); }
 bool DebitKind(int i) { return i % 3 != 1; }
@@ -118,7 +116,7 @@ fixture::CompanyImage Company(int count, bool checkFirst) {
 
 void QxaPost(benchmark::State& state, bool checkFirst) {
   const int n = Transactions();
-  const std::string folder = g_root + (checkFirst ? "/qxa-checked" : "/qxa");
+  const std::string folder = rawbench::Root() + (checkFirst ? "/qxa-checked" : "/qxa");
   for (auto _ : state) {
     state.PauseTiming();
     fixture::Problem problem;
@@ -126,15 +124,7 @@ void QxaPost(benchmark::State& state, bool checkFirst) {
       state.SkipWithError(problem.Text().c_str());
       return;
     }
-    *SharedAppBlockGet() = SharedAppBlock{};
-    const std::string data = std::string(QX_SOURCE_DIR) + "/data";
-    AppBlockTextSet(SharedAppBlockGet()->baseDataFolder, kFolderFieldSize, data.c_str());
-    AppBlockTextSet(SharedAppBlockGet()->companyPath, kFolderFieldSize, folder.c_str());
-    AppPathsSet(nullptr, nullptr, data.c_str());
-    SettingsRefresh(0, 0);
-    ScreenResetForTest("F10 Enter", nullptr);
-    DateSetToday(DateMake(2025, 3, 15));
-    SharedAppBlockGet()->currentCommand = 320;
+    rawbench::PrepareCommand(folder, QX_SOURCE_DIR, "F10 Enter", DateMake(2025, 3, 15), 320);
     state.ResumeTiming();
     RunGLPost();
     state.PauseTiming();
@@ -210,7 +200,7 @@ void RawLoad(const std::string& path, const fixture::CompanyImage& c) {
 
 void RawPost(benchmark::State& state, bool checkFirst) {
   const int n = Transactions();
-  const std::string path = g_root + (checkFirst ? "/raw-checked.sqlite" : "/raw.sqlite");
+  const std::string path = rawbench::Root() + (checkFirst ? "/raw-checked.sqlite" : "/raw.sqlite");
   long posted = 0;
   for (auto _ : state) {
     state.PauseTiming();
@@ -219,20 +209,12 @@ void RawPost(benchmark::State& state, bool checkFirst) {
     sqlite3* db = nullptr;
     sqlite3_open(path.c_str(), &db);
     Exec(db, "PRAGMA synchronous=NORMAL");
-    // The walk seeks again after each write, from the last key and position:
-    // the next record of the same date, else the first of a later date.
-    sqlite3_stmt* sameDate = Prepare(db,
-                                     "SELECT position, image, k1 FROM headers WHERE k1 = ? AND position > ? "
-                                     "ORDER BY k1, position LIMIT 1");
-    sqlite3_stmt* laterDate =
-        Prepare(db, "SELECT position, image, k1 FROM headers WHERE k1 > ? ORDER BY k1, position LIMIT 1");
+    // The headers of March in date order (key 1).
+    rawbench::DateWalk walk(db, "headers", "k1", DateMake(2025, 3, 1), DateMake(2025, 3, 31));
     sqlite3_stmt* linesOf = Prepare(db, "SELECT image FROM lines WHERE k0 = ? ORDER BY position");
     sqlite3_stmt* account = Prepare(db, "SELECT position, image FROM accounts WHERE k0 = ?");
     sqlite3_stmt* accountUpdate = Prepare(db, "UPDATE accounts SET image = ? WHERE position = ?");
     sqlite3_stmt* headerUpdate = Prepare(db, "UPDATE headers SET image = ? WHERE position = ?");
-    const std::string last = DateKey(DateMake(2025, 3, 31));
-    std::string key = DateKey(DateMake(2025, 3, 1));  // from the period's first day
-    sqlite3_int64 position = 0;
     std::vector<records::GLLine> tranLines;
     auto readLines = [&](const records::TagGLHeader& h) {
       tranLines.clear();
@@ -254,25 +236,9 @@ void RawPost(benchmark::State& state, bool checkFirst) {
       sqlite3_reset(account);
       return at;
     };
-    for (;;) {
-      Bind(sameDate, 1, key);
-      sqlite3_bind_int64(sameDate, 2, position);
-      sqlite3_stmt* next = sameDate;
-      if (sqlite3_step(sameDate) != SQLITE_ROW) {
-        sqlite3_reset(sameDate);
-        next = laterDate;
-        Bind(laterDate, 1, key);
-        if (sqlite3_step(laterDate) != SQLITE_ROW) {
-          sqlite3_reset(laterDate);
-          break;
-        }
-      }
-      position = sqlite3_column_int64(next, 0);
-      records::TagGLHeader h;
-      std::memcpy(&h, sqlite3_column_blob(next, 1), sizeof h);
-      key.assign(static_cast<const char*>(sqlite3_column_blob(next, 2)), 4);
-      sqlite3_reset(next);
-      if (key > last) break;
+    records::TagGLHeader h;
+    while (walk.Next(&h, sizeof h)) {
+      const sqlite3_int64 position = walk.position();
       Exec(db, "BEGIN IMMEDIATE");
       if (checkFirst) {
         readLines(h);
@@ -299,7 +265,7 @@ void RawPost(benchmark::State& state, bool checkFirst) {
       Exec(db, "COMMIT");
       ++posted;
     }
-    for (sqlite3_stmt* st : {sameDate, laterDate, linesOf, account, accountUpdate, headerUpdate})
+    for (sqlite3_stmt* st : {linesOf, account, accountUpdate, headerUpdate})
       sqlite3_finalize(st);
     sqlite3_close(db);
   }
@@ -310,21 +276,8 @@ void RawPost(benchmark::State& state, bool checkFirst) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  char tmpl[] = "/tmp/gl-posting-bench-XXXXXX";
-  g_root = mkdtemp(tmpl);
-  auto reg = [](const char* name, auto fn) {
-    benchmark::RegisterBenchmark(name, fn)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
-  };
-  reg("post/qxa", [](benchmark::State& s) { QxaPost(s, false); });
-  reg("post/raw", [](benchmark::State& s) { RawPost(s, false); });
-  reg("post_checked/qxa", [](benchmark::State& s) { QxaPost(s, true); });
-  reg("post_checked/raw", [](benchmark::State& s) { RawPost(s, true); });
-  benchmark::Initialize(&argc, argv);
-  rawbench::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
-  BtrvReset();
-  ScreenResetForTest("", nullptr);
-  std::filesystem::remove_all(g_root);
-  return 0;
+  return rawbench::Main(argc, argv, "gl-posting-bench", {{"post/qxa", [](benchmark::State& s) { QxaPost(s, false); }},
+                                                   {"post/raw", [](benchmark::State& s) { RawPost(s, false); }},
+                                                   {"post_checked/qxa", [](benchmark::State& s) { QxaPost(s, true); }},
+                                                   {"post_checked/raw", [](benchmark::State& s) { RawPost(s, true); }}});
 }

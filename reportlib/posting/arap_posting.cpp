@@ -46,6 +46,8 @@ namespace {
 
 using posting::kPostingMode;
 using posting::PostingFrame;
+using posting::RunEnd;
+using posting::ShownText;
 using records::CustVendRecord;
 using records::GLLine;
 using records::RecPayDetail;
@@ -294,11 +296,6 @@ int UpdateCustVendFromTran(BtrvHandle handle, int fileNo, const records::FiscalP
 void BuildRecPayGLHeader(const char* reference, int ledger, std::int32_t date, TagGLHeader* glHeader);
 int TimeLinkWriteRecord(int ledger, const TagRecPayHeader* header);
 
-// Ends the run's command work on every way out (an open unit is abandoned).
-struct RunEnd {
-  ~RunEnd() { CommandFinish(); }
-};
-
 // F10: the posting run.  Returns 1 (the screen is left), or 0x20 when the
 // posting date is refused.
 int PostRecPayOnLine(PostingFrame* frame, std::int32_t postingDate, CBaseGL& gl) {
@@ -313,15 +310,6 @@ int PostRecPayBatch(PostingFrame* frame) {
   if (gl.IsOnLine()) return PostRecPayOnLine(frame, postingDate, gl);
   Run r(frame, postingDate, nullptr);
   return Walk(r);
-}
-
-// Copies a code of a fixed field into NUL-ended text without its blanks.
-template <std::size_t N, std::size_t M>
-void ShownText(char (&out)[M], const char (&field)[N]) {
-  static_assert(M > N);
-  std::memset(out, 0, M);
-  std::memcpy(out, field, N);
-  StrTrim(5, out);
 }
 
 int Walk(Run& r) {
@@ -352,19 +340,9 @@ int Walk(Run& r) {
   char key[255] = {};
   int status = PostTranRead(deleteFlag, kOpGetGreaterOrEqual, r.headers, l.headerFile, key, &r.header, &r.period,
                             &r.work);
-  if (status != kStatusOk) {
-    if (status == kStatusEndOfFile || status == kStatusKeyNotFound)
-      MsgShow(kMsgNothingToPost, 1);
-    else  // a conflict or an I/O error: the user is told, not left guessing
-      MsgRecordErrorPost(kButtonsStopOnly, 1, status, r.work.operation, l.headerFile, 0);
-    return 1;
-  }
+  if (posting::FirstHeaderRead(status, r.work, l.headerFile) != kStatusOk) return 1;
 
-  StatusBoxOpen(5, -1, -1, 3, 50, 0);
-  StatusBoxTitle(l.statusTitle);
-  StatusBoxFields(kStatusLines, sizeof kStatusLines);
-  StatusBoxShow(0);
-  StatusBoxLabel(1, "Transaction");
+  posting::PostingStatusBox box(l.statusTitle, 50, kStatusLines, sizeof kStatusLines, "Transaction");
   bool stopped = false, outOfBalance = false;
   auto next = [&] {
     status = PostTranRead(deleteFlag, kOpGetNext, r.headers, l.headerFile, key, &r.header, &r.period, &r.work);
@@ -407,26 +385,16 @@ int Walk(Run& r) {
         break;
       }
     }
-    if (Mark(r) == Step::kStop) {
-      stopped = true;
-      break;
-    }
     // The transaction is complete: it is kept before the time-billing link
     // hears of it, so that the link never takes a transaction the books lost.
-    if (const int committed = PostUnitCommit(&r.work); committed != kStatusOk) {
-      MsgRecordErrorPost(kButtonsStopOnly, 1, committed, r.work.operation, l.headerFile, 0);
+    if (!posting::MarkAndCommit([&] { return Mark(r) != Step::kStop; }, &r.work, l.headerFile)) {
       stopped = true;
       break;
     }
     if (postable && r.unit.linkInUse && TimeLinkPost() == 0) TimeLinkWriteRecord(l.ledger, &r.header);
     next();
   }
-  // A read that failed in the middle of the walk (or the commit of the unit
-  // before it) ends the run as a stop, not as its end.
-  if (!stopped && !outOfBalance && status != kStatusOk && status != kStatusEndOfFile) {
-    MsgRecordErrorPost(kButtonsStopOnly, 1, status, r.work.operation, r.work.fileNo, 0);
-    stopped = true;
-  }
+  if (!stopped && !outOfBalance && posting::WalkReadFailed(status, r.work)) stopped = true;
   if (!stopped) {
     if (r.considered == 0)
       MsgShow(kMsgNothingToPost, 1);
@@ -435,7 +403,6 @@ int Walk(Run& r) {
     else if (r.posted != 0)
       PostSummary(kMsgSummary, 0, r.posted, r.debitTotal, r.creditTotal);
   }
-  StatusBoxClose();
   return 1;
 }
 

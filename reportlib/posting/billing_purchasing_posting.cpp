@@ -56,6 +56,8 @@ namespace {
 
 using posting::kPostingMode;
 using posting::PostingFrame;
+using posting::RunEnd;
+using posting::ShownText;
 using records::BiPoLine;
 using records::CustVendRecord;
 using records::GLLine;
@@ -274,15 +276,6 @@ Step Answer(int answer) { return answer == kPostStop ? Step::kStop : Step::kSkip
 
 bool Unflagged(char flag) { return records::UnpostedForPosting(flag); }
 
-// Copies a code of a fixed field into NUL-ended text without its blanks.
-template <std::size_t N, std::size_t M>
-void ShownText(char (&out)[M], const char (&field)[N]) {
-  static_assert(M > N);
-  std::memset(out, 0, M);
-  std::memcpy(out, field, N);
-  StrTrim(5, out);
-}
-
 // One run of F10: the screen's options, the files and the running totals.
 struct Run {
   Run(PostingFrame* f, std::int32_t date, CBaseGL* gl)
@@ -346,25 +339,6 @@ Step UpdateLinkedInvoices(Run& r);
 Step Mark(Run& r);
 void EndStep(Run& r);
 bool PurgeWarningAccepted();
-
-// Ends the run's command work on every way out (an open unit is abandoned).
-struct RunEnd {
-  ~RunEnd() { CommandFinish(); }
-};
-
-// The status box, closed on every way out.
-struct StatusBox {
-  explicit StatusBox(int title) {
-    StatusBoxOpen(5, -1, -1, 3, 63, 0);
-    StatusBoxTitle(title);
-    StatusBoxFields(kStatusLines, sizeof kStatusLines);
-    StatusBoxShow(0);
-    StatusBoxLabel(1, "Transaction");
-  }
-  ~StatusBox() { StatusBoxClose(); }
-  StatusBox(const StatusBox&) = delete;
-  StatusBox& operator=(const StatusBox&) = delete;
-};
 
 // F10: the posting run.  Returns 1 (the screen is left), or 0x20 when the
 // posting date is refused or the purge warning declined.
@@ -439,13 +413,8 @@ int Walk(Run& r) {
   char key[255] = {};
   int status = PostTranRead(deleteFlag, kOpGetGreaterOrEqual, r.headers, l.headerFile, key, &r.header, &r.period,
                             &r.work);
-  if (status != kStatusOk) {
-    if (status == kStatusEndOfFile || status == kStatusKeyNotFound) {
-      MsgShow(kMsgNothingToPost, 1);
-      EndStep(r);
-    } else {  // a conflict or an I/O error: the user is told, not left guessing
-      MsgRecordErrorPost(kButtonsStopOnly, 1, status, r.work.operation, l.headerFile, 0);
-    }
+  if (posting::FirstHeaderRead(status, r.work, l.headerFile) != kStatusOk) {
+    if (posting::NothingToPost(status)) EndStep(r);
     return 1;
   }
   records::GLAccount account{};
@@ -454,7 +423,7 @@ int Walk(Run& r) {
     return 1;
   if (l.purchasing && r.deleteAfter && !PurgeWarningAccepted()) return 0x20;
 
-  StatusBox box(l.statusTitle);
+  posting::PostingStatusBox box(l.statusTitle, 63, kStatusLines, sizeof kStatusLines, "Transaction");
   bool stopped = false;
   auto next = [&] {
     status = PostTranRead(deleteFlag, kOpGetNext, r.headers, l.headerFile, key, &r.header, &r.period, &r.work);
@@ -486,24 +455,13 @@ int Walk(Run& r) {
       }
       ++r.posted;
     }
-    if (Mark(r) == Step::kStop) {
-      stopped = true;
-      break;
-    }
-    if (const int committed = PostUnitCommit(&r.work); committed != kStatusOk) {
-      MsgRecordErrorPost(kButtonsStopOnly, 1, committed, r.work.operation, l.headerFile, 0);
+    if (!posting::MarkAndCommit([&] { return Mark(r) != Step::kStop; }, &r.work, l.headerFile)) {
       stopped = true;
       break;
     }
     next();
   }
-  // A read that failed in the middle of the walk (or the commit of the unit
-  // before it) ends the run as a stop, not as its end.
-  if (!stopped && status != kStatusOk && status != kStatusEndOfFile) {
-    MsgRecordErrorPost(kButtonsStopOnly, 1, status, r.work.operation, r.work.fileNo, 0);
-    stopped = true;
-  }
-  if (stopped) return 1;
+  if (stopped || posting::WalkReadFailed(status, r.work)) return 1;
   if (r.candidates == 0)
     MsgShow(kMsgNothingToPost, 1);
   else if (r.posted != 0)

@@ -9,7 +9,9 @@
 // F10 handler) finds everything the screen holds in the PostingFrame.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "qxabase.h"
 #include "qxabase/posting.h"
@@ -93,5 +95,85 @@ int CheckBeforePosting(bool confirmUnprinted, std::int32_t journalPrinted, AskUn
   const int result = check();
   return result == kPostStop || result == kPostSkip ? result : kPostGoOn;
 }
+
+// --- The walk of a posting run ----------------------------------------------------------
+//
+// A run that walks its headers with PostTranRead shares these steps of the
+// walk; its own work on each transaction lies between them.
+
+inline constexpr int kMsgNothingToPost = 197;  // "Nothing was selected or printed."
+
+// The first read of the walk: 0 when a header is in hand.  Otherwise
+// "nothing to post" (message 197) is shown when the walk is empty (9 or 4),
+// the record-manager error for any other status (a conflict, an I/O error:
+// the user is told, not left guessing); the status is returned.
+inline int FirstHeaderRead(int status, const TagPostWork& work, int headerFileNo) {
+  if (status == kStatusOk) return status;
+  if (status == kStatusEndOfFile || status == kStatusKeyNotFound)
+    MsgShow(kMsgNothingToPost, 1);
+  else
+    MsgRecordErrorPost(kButtonsStopOnly, 1, status, work.operation, headerFileNo, 0);
+  return status;
+}
+inline bool NothingToPost(int status) { return status == kStatusEndOfFile || status == kStatusKeyNotFound; }
+
+// The end of a transaction the run has handled: `mark()` marks it posted or
+// deletes it (false after telling why it could not), and its unit is
+// committed (a failed commit is told: nothing of the unit is kept).  False:
+// the run stops.
+template <class Mark>
+bool MarkAndCommit(Mark mark, TagPostWork* work, int headerFileNo) {
+  if (!mark()) return false;
+  if (const int committed = PostUnitCommit(work); committed != kStatusOk) {
+    MsgRecordErrorPost(kButtonsStopOnly, 1, committed, work->operation, headerFileNo, 0);
+    return false;
+  }
+  return true;
+}
+
+// After the walk: a read that failed in the middle of it (or the commit of
+// the unit before it) ends the run as a stop, not as its end.  True after
+// telling it.
+inline bool WalkReadFailed(int status, const TagPostWork& work) {
+  if (status == kStatusOk || status == kStatusEndOfFile) return false;
+  MsgRecordErrorPost(kButtonsStopOnly, 1, status, work.operation, work.fileNo, 0);
+  return true;
+}
+
+// Copies a code of a fixed field (a transaction number, a customer code)
+// into NUL-ended text without its blanks, for the status box and messages.
+template <std::size_t N, std::size_t M>
+void ShownText(char (&out)[M], const char (&field)[N]) {
+  static_assert(M > N);
+  std::memset(out, 0, M);
+  std::memcpy(out, field, N);
+  StrTrim(5, out);
+}
+
+// Ends a posting run's command work on every way out: CommandFinish, so
+// that a unit still open (the transaction the run stopped in) is abandoned.
+struct RunEnd {
+  RunEnd() = default;
+  RunEnd(const RunEnd&) = delete;
+  RunEnd& operator=(const RunEnd&) = delete;
+  ~RunEnd() { CommandFinish(); }
+};
+
+// The progress box of a posting run: text `title`, `width` columns, the
+// unit's status lines (`lines`, `size` bytes) under the label `label`;
+// closed on every way out.
+class PostingStatusBox {
+ public:
+  PostingStatusBox(int title, int width, const TagFormField* lines, int size, const char* label) {
+    StatusBoxOpen(5, -1, -1, 3, width, 0);
+    StatusBoxTitle(title);
+    StatusBoxFields(lines, size);
+    StatusBoxShow(0);
+    StatusBoxLabel(1, label);
+  }
+  ~PostingStatusBox() { StatusBoxClose(); }
+  PostingStatusBox(const PostingStatusBox&) = delete;
+  PostingStatusBox& operator=(const PostingStatusBox&) = delete;
+};
 
 }  // namespace posting

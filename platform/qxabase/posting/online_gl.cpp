@@ -73,6 +73,22 @@ int CBaseGL::Open() {
   return kStatusOk;
 }
 
+int CBaseGL::WriteHeader(const char* journal, std::int32_t date, TagGLHeader* gl, TagPostWork* work) {
+  *gl = TagGLHeader{};
+  records::SetPadded(gl->journalCode, journal);
+  if (const int status = GLTranHeaderCreate(sequences_, gl->transactionNumber, gl, work); status != kStatusOk)
+    return status;
+  gl->date = date;
+  std::memcpy(gl->reference, reference_, sizeof reference_);
+  gl->postedFlag = 'N';
+  gl->sourceFlag = 'N';
+  gl->checkFlag = 'N';
+  gl->journalPrinted = date;
+  if (const int status = GLTranDetailCreate(glHeaders_, gl, work); status != kStatusOk) return status;
+  key_ = TransactionKey(*gl);
+  return kStatusOk;
+}
+
 bool CBaseGL::UpdateFromArTran(const TagRecPayHeader* header) { return UpdateFromTran(kReceivables, header); }
 bool CBaseGL::UpdateFromApTran(const TagRecPayHeader* header) { return UpdateFromTran(2, header); }
 
@@ -90,17 +106,7 @@ bool CBaseGL::UpdateFromTran(int ledger, const TagRecPayHeader* header) {
     const char* journal = receivables ? "AR" : "AP";
     TagPostWork work{};
     TagGLHeader gl{};
-    records::SetPadded(gl.journalCode, journal);
-    if (GLTranHeaderCreate(sequences_, gl.transactionNumber, &gl, &work) != kStatusOk)
-      return (result_ = work.status) == kStatusOk;
-    gl.date = header->date;
-    std::memcpy(gl.reference, reference_, sizeof reference_);
-    gl.postedFlag = 'N';
-    gl.sourceFlag = 'N';
-    gl.checkFlag = 'N';
-    gl.journalPrinted = header->date;
-    if (GLTranDetailCreate(glHeaders_, &gl, &work) != kStatusOk) return (result_ = work.status) == kStatusOk;
-    key_ = TransactionKey(gl);
+    if (WriteHeader(journal, header->date, &gl, &work) != kStatusOk) return (result_ = work.status) == kStatusOk;
 
     // The detail lines of the transaction follow each other in key 0: the
     // ledger code blank-padded to 7 and the transaction number.
@@ -238,16 +244,7 @@ bool CBaseGL::UpdateFromBiPoTran(bool purchasing, const TagBiPoHeader* header) {
     ledger.Summary();
 
     TagGLHeader gl{};
-    records::SetPadded(gl.journalCode, purchasing ? "PO" : "BI");
-    if (GLTranHeaderCreate(sequences_, gl.transactionNumber, &gl, &work) != kStatusOk) return fail(work.status);
-    gl.date = header->date;
-    std::memcpy(gl.reference, reference_, sizeof reference_);
-    gl.postedFlag = 'N';
-    gl.sourceFlag = 'N';
-    gl.checkFlag = 'N';
-    gl.journalPrinted = header->date;
-    if (GLTranDetailCreate(glHeaders_, &gl, &work) != kStatusOk) return fail(work.status);
-    key_ = TransactionKey(gl);
+    if (WriteHeader(purchasing ? "PO" : "BI", header->date, &gl, &work) != kStatusOk) return fail(work.status);
     int debitCounter = 1, creditCounter = 1000;
     for (GLLine l : ledger.Lines()) {
       std::memcpy(l.journalCode, gl.journalCode, sizeof l.journalCode);

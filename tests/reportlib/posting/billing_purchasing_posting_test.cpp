@@ -12,7 +12,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -604,13 +603,7 @@ TEST_F(BiPoPostingTest, AKilledRunLeavesNothingHalfPostedAndARerunCompletesIt) {
   const auto expectedProducts = Products();
   for (const auto& [number, mark] : Marks(32)) ASSERT_EQ('Y', mark) << number;
 
-  std::mt19937 random(20250315);
-  int killedInTheRun = 0;
-  for (int round = 0; round < 8; ++round) {
-    SCOPED_TRACE("round " + std::to_string(round));
-    LoadCompany(company);
-    const long wait = std::uniform_int_distribution<long>(0, whole.micros)(random);
-    if (runChild(wait).killed) ++killedInTheRun;
+  const int killedInTheRun = qxtest::KillAtRandomMoments(8, whole.micros, [&] { LoadCompany(company); }, runChild, [&] {
     // Nothing half posted: each marked transaction's lines are marked, each
     // unmarked one's are not, and the books agree with themselves.
     std::map<std::string, char> marks = Marks(32);
@@ -619,11 +612,12 @@ TEST_F(BiPoPostingTest, AKilledRunLeavesNothingHalfPostedAndARerunCompletesIt) {
     for (const auto& [number, mark] : marks) marked += mark == 'Y';
     EXPECT_EQ(static_cast<std::size_t>(2 * marked), All<InventoryTransaction>(62).size());
     ExpectInvariants();
+    // The rerun completes the books, posting nothing twice.
     Post(kBilling, "F10 Enter");
     const auto after = Balances();
     for (const auto& [code, b] : expected) EXPECT_NEAR(b, after.at(code), 0.001) << code;
     for (const auto& [code, p] : expectedProducts) EXPECT_NEAR(p.valueOnHand, Products().at(code).valueOnHand, 0.001);
-  }
+  });
   EXPECT_GT(killedInTheRun, 0) << "at least one kill fell inside a run";
 }
 

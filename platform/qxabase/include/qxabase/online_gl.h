@@ -29,10 +29,13 @@
 // when it is destroyed.  Everything runs on the UI thread; nothing throws.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "btrvc.h"
 #include "records/transactions.h"
+
+struct TagPostWork;
 
 // The system setting (SysFlagGet) that makes the general ledger run on line.
 inline constexpr int kSysFlagGLOnLine = 13;
@@ -82,6 +85,10 @@ class CBaseGL {
   bool UpdateFromBiPoTran(bool purchasing, const records::TagBiPoHeader* header);
   int Open();
   int OpenBiPo(bool purchasing);
+  // Writes the header of a new G/L transaction of `journal`, dated `date`,
+  // not yet posted; its key becomes GetTranKey.  0, or the status with the
+  // work record filled.
+  int WriteHeader(const char* journal, std::int32_t date, records::TagGLHeader* gl, TagPostWork* work);
 
   BtrvHandle glHeaders_ = 0;
   BtrvHandle glLines_ = 0;

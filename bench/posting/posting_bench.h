@@ -1,29 +1,79 @@
-// What the posting benchmarks share: the raw-SQLite side's statements and key
-// encoding, record files kept as the record manager keeps them (position,
-// image, one encoded column per key, an index on each key with the
-// position), the fiscal year 2025 of the generated companies, and the
-// reporter that prints each posting's time beside the raw figure.
+// What the posting benchmarks share: the command run on the script device,
+// the program of each benchmark (its folder, its runs and the ratios), the
+// raw-SQLite side's statements and key encoding, record files kept as the
+// record manager keeps them (position, image, one encoded column per key,
+// an index on each key with the position), the walk of a header file in
+// date order, and the fiscal year 2025 of the generated companies.
 //
-// Header only; the benchmarks link SQLite and the records library.
+// Header only; the benchmarks link SQLite, the base library and the
+// records library.
 #pragma once
 
-#include <benchmark/benchmark.h>
 #include <sqlite3.h>
+
+#include <unistd.h>
 
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "btrvc.h"
+#include "qxabase.h"
+#include "ratio_reporter.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/settings.h"
 
 namespace rawbench {
+
+// The folder the benchmark's companies are written in (made by Main).
+inline std::string& Root() {
+  static std::string root;
+  return root;
+}
+
+// Makes ready command `command` on company `folder`: the application block
+// and the base data of the source tree `sourceDir`, the system settings
+// read afresh, the script device on the key script `keys`, today `today`.
+inline void PrepareCommand(const std::string& folder, const std::string& sourceDir, const char* keys,
+                           std::int32_t today, int command) {
+  *SharedAppBlockGet() = SharedAppBlock{};
+  const std::string data = sourceDir + "/data";
+  AppBlockTextSet(SharedAppBlockGet()->baseDataFolder, kFolderFieldSize, data.c_str());
+  AppBlockTextSet(SharedAppBlockGet()->companyPath, kFolderFieldSize, folder.c_str());
+  AppPathsSet(nullptr, nullptr, data.c_str());
+  SettingsRefresh(0, 0);
+  ScreenResetForTest(keys, nullptr);
+  DateSetToday(today);
+  SharedAppBlockGet()->currentCommand = command;
+}
+
+// The program of a posting benchmark: the folder Root() under /tmp, each
+// run (name, body) once in real time, the ratios of the "/qxa" runs to the
+// "/raw" ones, and everything dropped at the end.  Returns main's status.
+inline int Main(int argc, char** argv, const char* name,
+                const std::vector<std::pair<const char*, std::function<void(benchmark::State&)>>>& runs) {
+  std::string pattern = std::string("/tmp/") + name + "-XXXXXX";
+  Root() = mkdtemp(pattern.data());
+  for (const auto& [run, body] : runs)
+    benchmark::RegisterBenchmark(run, body)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+  benchmark::Initialize(&argc, argv);
+  bench::RatioReporter reporter("qxa");
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintRatios();
+  BtrvReset();
+  ScreenResetForTest("", nullptr);
+  std::filesystem::remove_all(Root());
+  return 0;
+}
 
 template <class Record>
 std::vector<std::uint8_t> Image(const Record& r) {
@@ -191,29 +241,55 @@ class Table {
   std::map<int, sqlite3_stmt*> equal_;
 };
 
-// Prints the usual table, then each "<work>/qxa" run beside its "<work>/raw" run.
-class RatioReporter : public benchmark::ConsoleReporter {
+// Walks the records of `table` in the order of its date column `column`
+// (a key's encoded day number) from `firstDay` to `lastDay`, seeking again
+// after each record as the record manager does after a write: from the last
+// key and position, the next record of the same date, else the first of a
+// later date.
+class DateWalk {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) seconds_[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
+  DateWalk(sqlite3* db, const std::string& table, const std::string& column, std::int32_t firstDay,
+           std::int32_t lastDay)
+      : key_(DateKey(firstDay)), last_(DateKey(lastDay)) {
+    const std::string select = "SELECT position, image, " + column + " FROM " + table + " WHERE ";
+    const std::string order = " ORDER BY " + column + ", position LIMIT 1";
+    sameDate_ = Prepare(db, (select + column + " = ? AND position > ?" + order).c_str());
+    laterDate_ = Prepare(db, (select + column + " > ?" + order).c_str());
   }
-  void PrintRatios() const {
-    std::printf("\n%-24s %12s %12s %8s\n", "work", "posting", "raw SQLite", "ratio");
-    for (const auto& [name, t] : seconds_) {
-      const auto slash = name.find("/qxa");
-      if (slash == std::string::npos) continue;
-      std::string rawName = name;
-      rawName.replace(slash, 4, "/raw");
-      const auto it = seconds_.find(rawName);
-      if (it == seconds_.end()) continue;
-      std::printf("%-24s %10.0fms %10.0fms %8.2f\n", name.substr(0, slash).c_str(), t, it->second,
-                  t / it->second);
+  ~DateWalk() {
+    sqlite3_finalize(sameDate_);
+    sqlite3_finalize(laterDate_);
+  }
+  DateWalk(const DateWalk&) = delete;
+  DateWalk& operator=(const DateWalk&) = delete;
+
+  // The next record into `image` (`length` bytes); false after the last day.
+  bool Next(void* image, std::size_t length) {
+    Bind(sameDate_, 1, key_);
+    sqlite3_bind_int64(sameDate_, 2, position_);
+    sqlite3_stmt* next = sameDate_;
+    if (sqlite3_step(sameDate_) != SQLITE_ROW) {
+      sqlite3_reset(sameDate_);
+      next = laterDate_;
+      Bind(laterDate_, 1, key_);
+      if (sqlite3_step(laterDate_) != SQLITE_ROW) {
+        sqlite3_reset(laterDate_);
+        return false;
+      }
     }
+    position_ = sqlite3_column_int64(next, 0);
+    std::memcpy(image, sqlite3_column_blob(next, 1), length);
+    key_.assign(static_cast<const char*>(sqlite3_column_blob(next, 2)), 4);
+    sqlite3_reset(next);
+    return key_ <= last_;
   }
+  // The position of the record Next read last.
+  sqlite3_int64 position() const { return position_; }
 
  private:
-  std::map<std::string, double> seconds_;
+  std::string key_, last_;
+  sqlite3_int64 position_ = 0;
+  sqlite3_stmt *sameDate_ = nullptr, *laterDate_ = nullptr;
 };
 
 }  // namespace rawbench
