@@ -14,11 +14,14 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "posting_test_support.h"
 #include "qxabase/online_gl.h"
+#include "qxabase/aging.h"
 #include "qxtest/killed_run.h"
+#include "qxtest/sample_company.h"
 #include "qxtest/transcript.h"
 #include "qxwreg.h"
 
@@ -144,22 +147,35 @@ class BiPoPostingTest : public posttest::PostingTest {
   fixture::CompanyImage Books() { return Snapshot(kBooks); }
 
   // The accountant's invariants: every G/L transaction balances; the
-  // receivables, payables and inventory control accounts hold what the
-  // customers, vendors and products hold.
+  // receivables, payables and inventory control accounts of the account
+  // interface hold what the customers, vendors and products hold; and what
+  // each customer owes and each vendor is owed is what its posted open
+  // invoices add up to.
   void ExpectInvariants() {
     std::map<std::string, double> net;  // per transaction, debits less credits
     for (const GLLine& l : All<GLLine>(records::kFileGLLines))
       net[Text(l.journalCode) + " " + Text(l.transactionNumber)] += l.IsDebit() ? l.amount : -l.amount;
     for (const auto& [tran, n] : net) EXPECT_NEAR(0, n, 0.001) << "G/L transaction " << tran << " balances";
+    records::InterfaceRecord iface{};
+    ASSERT_EQ(0, SettingsRecordRead(kSettingsRead, 0, sizeof iface, "0Interface", &iface));
     const auto balances = Balances();
-    double owed = 0, owing = 0, stock = 0;
-    for (const auto& [code, c] : Parties(records::kFileCustomers)) owed += c.balance;
-    for (const auto& [code, v] : Parties(records::kFileVendors)) owing += v.balance;
+    double stock = 0;
     for (const auto& [code, p] : Products())
       if (p.CarriesStock()) stock += p.valueOnHand;
-    EXPECT_NEAR(owed, balances.at("1100"), 0.001) << "receivables";
-    EXPECT_NEAR(owing, balances.at("2000"), 0.001) << "payables";
-    EXPECT_NEAR(stock, balances.at("1300"), 0.001) << "inventory";
+    EXPECT_NEAR(stock, balances.at(Text(iface.inventoryAccount)), 0.001) << "inventory";
+    for (const auto& [parties, items, control] :
+         {std::tuple{records::kFileCustomers, records::kFileReceivablesOpenInvoices, Text(iface.receivablesAccount)},
+          std::tuple{records::kFileVendors, records::kFilePayablesOpenInvoices, Text(iface.payablesAccount)}}) {
+      std::map<std::string, double> open;
+      for (const auto& [item, o] : OpenItems(items))
+        if (AgingIsPosted(o)) open[Text(o.code)] += AgingLineEffect(items, o);
+      double total = 0;
+      for (const auto& [code, p] : Parties(parties)) {
+        total += p.balance;
+        EXPECT_NEAR(open[code], p.balance, 0.001) << code << ": its posted open invoices";
+      }
+      EXPECT_NEAR(total, balances.at(control), 0.001) << "control account " << control;
+    }
   }
 };
 
@@ -214,16 +230,19 @@ const PostCase kPostCases[] = {
      0,
      'P',
      "1 transactions posted. Debits 48.80, credits 48.80."},
+    // Paid at entry, a sale leaves the customer nothing open: entry links it
+    // to no open invoice.
     {"a billing invoice paid at entry",
      kBilling,
-     {{"amountPaid", 42.80}, {"netToPay", 0.0}, {"checkNumberText", "5521"}, {"paymentReference", "Check"}},
+     {{"amountPaid", 42.80}, {"netToPay", 0.0}, {"checkNumberText", "5521"}, {"paymentReference", "Check"},
+      {"firstLinkedInvoice", 0}},
      {{"1000 D", 42.80}, {"4000 C", 35.00}, {"5000 D", 6.00}, {"1300 C", 6.00}, {"2300 C", 1.75}, {"2310 C", 1.05},
       {"4200 C", 5.00}},
      {8, 24.00, 3.00},
      "C1",
      {100.00, 42.80, 42.80, 1, 35.00, 6.00, 42.80},
      'D',
-     'P',
+     'N',
      "Debits 48.80, credits 48.80."},
     {"a purchase",
      kPurchasing,
@@ -237,13 +256,13 @@ const PostCase kPostCases[] = {
      "1 transactions posted. Debits 25.00, credits 25.00."},
     {"a purchase paid at entry",
      kPurchasing,
-     {{"amountPaid", 25.0}, {"paymentAccount", "1010"}, {"checkNumberText", "3107"}},
+     {{"amountPaid", 25.0}, {"paymentAccount", "1010"}, {"checkNumberText", "3107"}, {"firstLinkedInvoice", 0}},
      {{"1300 D", 25.00}, {"1010 C", 25.00}},
      {20, 55.00, 2.75},
      "V1",
      {500.00, 25.00, 25.00, 1, 25.00, 0, 25.00},
      'C',
-     'P',
+     'N',
      "Debits 25.00, credits 25.00."},
     {"a purchase not on the vendor's account",
      kPurchasing,
@@ -314,7 +333,7 @@ TEST_F(BiPoPostingTest, TheAccountantsCheck) {
     const auto items = OpenItems(c.purchasing ? records::kFilePayablesOpenInvoices : records::kFileReceivablesOpenInvoices);
     const TagOpenInvoice& linked = items.at(c.purchasing ? 601 : 501);
     EXPECT_EQ(c.openItemMark, linked.status);
-    if (!c.purchasing) {
+    if (!c.purchasing && c.openItemMark == 'P') {
       EXPECT_NEAR(6.00, linked.costOfGoods, 0.001);
     }
 
@@ -363,7 +382,7 @@ struct Item {
 };
 
 // Adds billing invoice `number` of customer `customer` with `items`, of tax
-// code EX (no tax), to `company`.
+// code EX (no tax), to `company`, with the open invoice entry made for it.
 void AddInvoice(fixture::Json& company, const std::string& number, const char* customer, const std::vector<Item>& items,
                 const std::string& date = "2025-03-11") {
   double gross = 0;
@@ -375,10 +394,19 @@ void AddInvoice(fixture::Json& company, const std::string& number, const char* c
                                                  {"description", "Item"}, {"department", "01"}, {"salesFraction", 1},
                                                  {"quantity", i.quantity}, {"amount", i.amount}, {"postedFlag", "N"}});
   }
+  const int item = 100000 + std::stoi(number);
+  company["files"]["ar_open_invoices"].push_back(
+      {{"code", customer}, {"invoiceNumber", number}, {"precedence", "1"}, {"reference", "Entered"},
+       {"lineType", "I"}, {"status", "N"}, {"precedenceCode", "1"}, {"itemNumber", item}, {"dueDate", date},
+       {"invoiceDate", date}, {"amount", gross}, {"precedenceByte", "1"}});
+  company["files"]["ar_open_invoice_headers"].push_back({{"code", customer}, {"invoiceNumber", number},
+                                                          {"invoiceDate", date}, {"dueDate", date},
+                                                          {"amount", gross}, {"balance", gross}});
   company["files"]["billing_headers"].push_back(
       {{"typeLetter", "I"}, {"transactionNumber", number}, {"custVendCode", customer}, {"closedFlag", "N"},
        {"entryFlag", "Y"}, {"journalPrinted", "Y"}, {"postedFlag", "N"}, {"date", date}, {"taxCode", "EX"},
-       {"grossAmount", gross}, {"total", gross}, {"netToPay", gross}, {"name", "Customer"}});
+       {"firstLinkedInvoice", item}, {"grossAmount", gross}, {"total", gross}, {"netToPay", gross},
+       {"name", "Customer"}});
 }
 
 TEST_F(BiPoPostingTest, WhatIsRefusedIsToldAndNothingIsWritten) {
@@ -579,7 +607,7 @@ fixture::Json ManyInvoices(fixture::Json company, int count) {
     if (a["code"] == "1300") a["currentBalance"] = 55000.0;
   for (int i = 0; i < count; ++i) {
     const double paper = 1 + i % 7, pens = 12 * (1 + i % 3);
-    char date[16];
+    char date[32];
     std::snprintf(date, sizeof date, "2025-03-%02d", 1 + i * 28 / count);
     AddInvoice(company, std::to_string(5000 + i), i % 2 ? "C2" : "C1",
                {{1, "P1", paper, paper * 4.50}, {1, "P2", pens, pens * 3.25}, {6, "S1", 1, 12.00}}, date);
@@ -756,5 +784,25 @@ TEST_F(BiPoPostingTest, ThePeriodsArePostedOneAfterTheOther) {
   records::FiscalPeriodInfo info{};
   ASSERT_EQ(0, FiscalPeriodOfDate(kPeriodFillOnly, DateMake(2025, 3, 15), &info));
   EXPECT_EQ(0, info.pendingPeriod);
+}
+
+// ---- The sample company ----------------------------------------------------------------------
+
+// The sample company's billing and purchasing transactions of March post
+// cleanly: every one is posted, the invariants hold, and a rerun posts
+// nothing.
+TEST_F(BiPoPostingTest, TheSampleCompanyPostsCleanly) {
+  WriteImage(qxtest::SampleCompany(Today()));
+  SettingsRefresh(0, 0);
+  ExpectInvariants();
+  EXPECT_NE(std::string::npos, Post(kPurchasing, "F10 Enter").find("4 transactions posted.")) << "purchasing";
+  EXPECT_NE(std::string::npos, Post(kBilling, "F10 Enter").find("5 transactions posted.")) << "billing";
+  ExpectInvariants();
+  for (int file : {records::kFileBillingHeaders, records::kFilePurchasingHeaders})
+    for (const TagBiPoHeader& h : All<TagBiPoHeader>(file)) EXPECT_EQ('Y', h.postedFlag) << Text(h.transactionNumber);
+  const auto books = Books();
+  for (int purchasing : {kPurchasing, kBilling})
+    EXPECT_NE(std::string::npos, Post(purchasing, "F10 Enter").find("Nothing was selected"));
+  EXPECT_TRUE(books.files == Books().files) << "a rerun changes nothing";
 }
 }  // namespace
