@@ -423,7 +423,9 @@ int Walk(Run& r) {
     return 1;
   if (l.purchasing && r.deleteAfter && !PurgeWarningAccepted()) return 0x20;
 
-  posting::PostingStatusBox box(l.statusTitle, 63, kStatusLines, sizeof kStatusLines, "Transaction");
+  // The purchasing journal numbers a purchase's parts: the box shows which.
+  posting::PostingStatusBox box(l.statusTitle, 63, kStatusLines, sizeof kStatusLines, "Transaction",
+                                l.purchasing ? "Part" : nullptr);
   bool stopped = false;
   auto next = [&] {
     status = PostTranRead(deleteFlag, kOpGetNext, r.headers, l.headerFile, key, &r.header, &r.period, &r.work);

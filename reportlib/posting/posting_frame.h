@@ -160,16 +160,18 @@ struct RunEnd {
 };
 
 // The progress box of a posting run: text `title`, `width` columns, the
-// unit's status lines (`lines`, `size` bytes) under the label `label`;
-// closed on every way out.
+// unit's status lines (`lines`, `size` bytes) labelled `label` (and
+// `secondLabel` on the second row, when given); closed on every way out.
 class PostingStatusBox {
  public:
-  PostingStatusBox(int title, int width, const TagFormField* lines, int size, const char* label) {
+  PostingStatusBox(int title, int width, const TagFormField* lines, int size, const char* label,
+                   const char* secondLabel = nullptr) {
     StatusBoxOpen(5, -1, -1, 3, width, 0);
     StatusBoxTitle(title);
     StatusBoxFields(lines, size);
     StatusBoxShow(0);
     StatusBoxLabel(1, label);
+    if (secondLabel != nullptr) StatusBoxLabel(2, secondLabel);
   }
   ~PostingStatusBox() { StatusBoxClose(); }
   PostingStatusBox(const PostingStatusBox&) = delete;
