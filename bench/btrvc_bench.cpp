@@ -21,7 +21,6 @@
 #include <vector>
 
 #include "btrvc.h"
-#include "ratio_reporter.h"
 
 namespace {
 
@@ -232,6 +231,31 @@ void RawLookup(benchmark::State& state) {
   sqlite3_close(db);
 }
 
+// Keeps each run's time to print the btrvc/raw ratios after the table.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& r : runs) seconds_[r.benchmark_name()] = r.GetAdjustedRealTime();
+    ConsoleReporter::ReportRuns(runs);
+  }
+  void PrintRatios() const {
+    std::printf("\n%-32s %12s %12s %8s\n", "work", "btrvc", "raw SQLite", "ratio");
+    for (const auto& [name, t] : seconds_) {
+      const auto slash = name.find("/btrvc");
+      if (slash == std::string::npos) continue;
+      const std::string work = name.substr(0, slash);
+      std::string rawName = name;
+      rawName.replace(slash, 6, "/raw");
+      auto it = seconds_.find(rawName);
+      if (it == seconds_.end()) continue;
+      std::printf("%-32s %10.0fms %10.0fms %8.2f\n", work.c_str(), t, it->second, t / it->second);
+    }
+  }
+
+ private:
+  std::map<std::string, double> seconds_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -258,7 +282,7 @@ int main(int argc, char** argv) {
   reg("random_get_equal/raw", [](benchmark::State& s) { RawLookup(s); });
 
   benchmark::Initialize(&argc, argv);
-  bench::RatioReporter reporter("btrvc");
+  RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.PrintRatios();
   BtrvReset();

@@ -31,13 +31,13 @@
 #include <utility>
 #include <vector>
 
+#include "bench_support.h"
 #include "btrvc.h"
 #include "fixture/company.h"
 #include "posting/billing_purchasing_posting.h"
 #include "qxabase.h"
 #include "qxabase/posting.h"
 #include "ravadodo.h"
-#include "posting_bench.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
 #include "records/settings.h"
@@ -45,20 +45,19 @@
 
 namespace {
 
-using rawbench::Bind;
-using rawbench::Exec;
-using rawbench::Image;
-using rawbench::Prepare;
-using rawbench::Table;
-using rawbench::TextKey;
+using benchsupport::Bind;
+using benchsupport::Exec;
+using benchsupport::Image;
+using benchsupport::Prepare;
+using benchsupport::Table;
+using benchsupport::TextKey;
 
 constexpr int kCustomers = 100, kProducts = 200, kServices = 5, kProductLines = 4;
 constexpr double kTaxRate = 6.5;
 
-int Invoices() {
-  const char* env = std::getenv("QX_BENCH_INVOICES");
-  return env ? std::atoi(env) : 20000;
-}
+int Invoices() { return benchsupport::CountFromEnv("QX_BENCH_INVOICES", 20000); }
+
+std::string g_root;
 
 std::string Code(const char* prefix, int i) { return prefix + std::to_string(1000 + i); }
 
@@ -78,7 +77,7 @@ records::GLAccount Account(const char* code, int kind, double balance) {
 fixture::CompanyImage Company(int count) {
   fixture::CompanyImage c;
   auto& settings = c.files[records::kFileSettings];
-  settings.push_back(Image(rawbench::Periods2025()));
+  settings.push_back(Image(benchsupport::OpenYear2025()));
   records::InterfaceRecord iface{};
   records::SetPadded(iface.key, "0Interface");
   iface.glMode = ' ';
@@ -180,15 +179,10 @@ fixture::CompanyImage Company(int count) {
 
 void QxaPost(benchmark::State& state) {
   const int n = Invoices();
-  const std::string folder = rawbench::Root() + "/qxa";
+  const std::string folder = g_root + "/qxa";
   for (auto _ : state) {
     state.PauseTiming();
-    fixture::Problem problem;
-    if (!fixture::WriteCompany(Company(n), folder, fixture::WriteOptions{true}, &problem)) {
-      state.SkipWithError(problem.Text().c_str());
-      return;
-    }
-    rawbench::PrepareCommand(folder, QX_SOURCE_DIR, "F10 Enter", DateMake(2025, 3, 31), 325);
+    if (!benchsupport::PrepareCommand(state, Company(n), folder, "F10 Enter", DateMake(2025, 3, 31), 325)) return;
     state.ResumeTiming();
     RunBiPoPost(0);
     state.PauseTiming();
@@ -215,10 +209,8 @@ constexpr int kRawFiles[] = {records::kFileBillingHeaders, records::kFileBilling
                              records::kFileGLAccounts};
 
 void RawLoad(const std::string& path, const fixture::CompanyImage& c) {
-  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  Exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; BEGIN");
+  sqlite3* db = benchsupport::OpenFresh(path);
+  Exec(db, "BEGIN");
   for (int f : kRawFiles) {
     Table table(db, f, true);
     const auto it = c.files.find(f);
@@ -231,15 +223,13 @@ void RawLoad(const std::string& path, const fixture::CompanyImage& c) {
 
 void RawPost(benchmark::State& state) {
   const int n = Invoices();
-  const std::string path = rawbench::Root() + "/raw.sqlite";
+  const std::string path = g_root + "/raw.sqlite";
   long posted = 0;
   for (auto _ : state) {
     state.PauseTiming();
     RawLoad(path, Company(n));
     state.ResumeTiming();
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    Exec(db, "PRAGMA synchronous=NORMAL");
+    sqlite3* db = benchsupport::OpenForRun(path);
     {
       std::map<int, std::unique_ptr<Table>> t;
       for (int f : kRawFiles) t[f] = std::make_unique<Table>(db, f, false);
@@ -250,7 +240,7 @@ void RawPost(benchmark::State& state) {
             &history = *t[records::kFileSalesHistory], &glHeaders = *t[records::kFileGLHeaders],
             &glLines = *t[records::kFileGLLines], &accounts = *t[records::kFileGLAccounts];
       // The invoices of March in date order (key 2).
-      rawbench::DateWalk walk(db, headers.name(), "k2", DateMake(2025, 3, 1), DateMake(2025, 3, 31));
+      benchsupport::DateWalk walk(db, headers.name(), "k2", DateMake(2025, 3, 1), DateMake(2025, 3, 31));
       sqlite3_stmt* linesOf = Prepare(db, ("SELECT position, image FROM " + lines.name() +
                                            " WHERE k0 >= ? AND k0 < ? ORDER BY k0, position")
                                               .c_str());
@@ -308,10 +298,10 @@ void RawPost(benchmark::State& state) {
 
         records::BiPoLine bound{};
         std::memcpy(&bound, &h, 16);
-        const std::string from = rawbench::EncodeKey(lines.file().keys[0], reinterpret_cast<const std::uint8_t*>(&bound));
+        const std::string from = benchsupport::EncodeKey(lines.file().keys[0], reinterpret_cast<const std::uint8_t*>(&bound));
         bound.sequence = 0xFFFF;
         const std::string to =
-            rawbench::EncodeKey(lines.file().keys[0], reinterpret_cast<const std::uint8_t*>(&bound)) + "\xff";
+            benchsupport::EncodeKey(lines.file().keys[0], reinterpret_cast<const std::uint8_t*>(&bound)) + "\xff";
         Bind(linesOf, 1, from);
         Bind(linesOf, 2, to);
         tranLines.clear();
@@ -392,5 +382,8 @@ void RawPost(benchmark::State& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return rawbench::Main(argc, argv, "bipo-posting-bench", {{"post/qxa", QxaPost}, {"post/raw", RawPost}});
+  return benchsupport::BenchMain(argc, argv, "bipo-posting-bench", "posting", &g_root, [] {
+    benchsupport::Register("post/qxa", QxaPost);
+    benchsupport::Register("post/raw", RawPost);
+  });
 }

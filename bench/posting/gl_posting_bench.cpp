@@ -25,8 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "btrvc.h"
-#include "posting_bench.h"
 #include "fixture/company.h"
 #include "posting/gl_posting.h"
 #include "qxabase.h"
@@ -39,19 +39,13 @@
 
 namespace {
 
-using rawbench::Bind;
-using rawbench::DateKey;
-using rawbench::Exec;
-using rawbench::Image;
-using rawbench::Prepare;
-using rawbench::TextKey;
+using namespace benchsupport;
 
 constexpr int kAccounts = 50;
 
-int Transactions() {
-  const char* env = std::getenv("QX_BENCH_TRANSACTIONS");
-  return env ? std::atoi(env) : 100000;
-}
+int Transactions() { return CountFromEnv("QX_BENCH_TRANSACTIONS", 100000); }
+
+std::string g_root;
 
 std::string AccountCode(int i) { return std::to_string(1000 + 10 * i); }
 bool DebitKind(int i) { return i % 3 != 1; }
@@ -59,7 +53,7 @@ bool DebitKind(int i) { return i % 3 != 1; }
 // The generated company: periods, accounts and `count` transactions.
 fixture::CompanyImage Company(int count, bool checkFirst) {
   fixture::CompanyImage c;
-  c.files[records::kFileSettings].push_back(Image(rawbench::Periods2025()));
+  c.files[records::kFileSettings].push_back(Image(OpenYear2025()));
   // The ledger's options: the pre-check as the run asks.
   std::vector<std::uint8_t> options(80, 0);
   std::memset(options.data(), ' ', 15);
@@ -116,15 +110,10 @@ fixture::CompanyImage Company(int count, bool checkFirst) {
 
 void QxaPost(benchmark::State& state, bool checkFirst) {
   const int n = Transactions();
-  const std::string folder = rawbench::Root() + (checkFirst ? "/qxa-checked" : "/qxa");
+  const std::string folder = g_root + (checkFirst ? "/qxa-checked" : "/qxa");
   for (auto _ : state) {
     state.PauseTiming();
-    fixture::Problem problem;
-    if (!fixture::WriteCompany(Company(n, checkFirst), folder, fixture::WriteOptions{true}, &problem)) {
-      state.SkipWithError(problem.Text().c_str());
-      return;
-    }
-    rawbench::PrepareCommand(folder, QX_SOURCE_DIR, "F10 Enter", DateMake(2025, 3, 15), 320);
+    if (!PrepareCommand(state, Company(n, checkFirst), folder, "F10 Enter", DateMake(2025, 3, 15), 320)) return;
     state.ResumeTiming();
     RunGLPost();
     state.PauseTiming();
@@ -145,13 +134,8 @@ void QxaPost(benchmark::State& state, bool checkFirst) {
 // ---- Raw SQLite -----------------------------------------------------------------------------
 
 void RawLoad(const std::string& path, const fixture::CompanyImage& c) {
-  std::filesystem::remove(path);
-  std::filesystem::remove(path + "-wal");
-  std::filesystem::remove(path + "-shm");
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
+  sqlite3* db = OpenFresh(path);
   Exec(db,
-       "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
        "CREATE TABLE accounts(position INTEGER PRIMARY KEY, image BLOB, k0 BLOB);"
        "CREATE INDEX accounts_k0 ON accounts(k0, position);"
        "CREATE TABLE headers(position INTEGER PRIMARY KEY, image BLOB, k0 BLOB, k1 BLOB);"
@@ -162,55 +146,40 @@ void RawLoad(const std::string& path, const fixture::CompanyImage& c) {
        "CREATE INDEX lines_k1 ON lines(k1, position);"
        "CREATE INDEX lines_k2 ON lines(k2, position);"
        "BEGIN");
-  sqlite3_stmt* a = Prepare(db, "INSERT INTO accounts(image, k0) VALUES(?, ?)");
-  for (const auto& img : c.files.at(records::kFileGLAccounts)) {
-    sqlite3_bind_blob(a, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
-    Bind(a, 2, TextKey(reinterpret_cast<const char*>(img.data()), 11, true));
-    sqlite3_step(a);
-    sqlite3_reset(a);
-  }
-  sqlite3_stmt* h = Prepare(db, "INSERT INTO headers(image, k0, k1) VALUES(?, ?, ?)");
-  for (const auto& img : c.files.at(records::kFileGLHeaders)) {
-    records::TagGLHeader r;
-    std::memcpy(&r, img.data(), sizeof r);
-    sqlite3_bind_blob(h, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
-    Bind(h, 2, TextKey(r.journalCode, 18, false));
-    Bind(h, 3, DateKey(r.date));
-    sqlite3_step(h);
-    sqlite3_reset(h);
-  }
-  sqlite3_stmt* l = Prepare(db, "INSERT INTO lines(image, k0, k1, k2) VALUES(?, ?, ?, ?)");
-  for (const auto& img : c.files.at(records::kFileGLLines)) {
-    records::GLLine r;
-    std::memcpy(&r, img.data(), sizeof r);
-    sqlite3_bind_blob(l, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
-    Bind(l, 2, TextKey(r.journalCode, 18, false));
-    Bind(l, 3,
-         TextKey(r.journalCode, 18, false) + std::string(reinterpret_cast<const char*>(&r.lineNumber), 2));
-    Bind(l, 4, TextKey(r.account, 11, false));
-    sqlite3_step(l);
-    sqlite3_reset(l);
-  }
-  sqlite3_finalize(a);
-  sqlite3_finalize(h);
-  sqlite3_finalize(l);
+  using records::GLLine;
+  using records::TagGLHeader;
+  InsertImages(db, "INSERT INTO accounts(image, k0) VALUES(?, ?)", c.files.at(records::kFileGLAccounts),
+               [](const char* img) { return std::vector<std::string>{TextKey(img, 11, true)}; });
+  InsertImages(db, "INSERT INTO headers(image, k0, k1) VALUES(?, ?, ?)", c.files.at(records::kFileGLHeaders),
+               [](const char* img) {
+                 TagGLHeader r;
+                 std::memcpy(&r, img, sizeof r);
+                 return std::vector<std::string>{TextKey(r.journalCode, 18, false), DateKey(r.date)};
+               });
+  InsertImages(db, "INSERT INTO lines(image, k0, k1, k2) VALUES(?, ?, ?, ?)", c.files.at(records::kFileGLLines),
+               [](const char* img) {
+                 GLLine r;
+                 std::memcpy(&r, img, sizeof r);
+                 const std::string tran = TextKey(r.journalCode, 18, false);
+                 return std::vector<std::string>{
+                     tran, tran + std::string(reinterpret_cast<const char*>(&r.lineNumber), 2),
+                     TextKey(r.account, 11, false)};
+               });
   Exec(db, "COMMIT");
   sqlite3_close(db);
 }
 
 void RawPost(benchmark::State& state, bool checkFirst) {
   const int n = Transactions();
-  const std::string path = rawbench::Root() + (checkFirst ? "/raw-checked.sqlite" : "/raw.sqlite");
+  const std::string path = g_root + (checkFirst ? "/raw-checked.sqlite" : "/raw.sqlite");
   long posted = 0;
   for (auto _ : state) {
     state.PauseTiming();
     RawLoad(path, Company(n, checkFirst));
     state.ResumeTiming();
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    Exec(db, "PRAGMA synchronous=NORMAL");
+    sqlite3* db = OpenForRun(path);
     // The headers of March in date order (key 1).
-    rawbench::DateWalk walk(db, "headers", "k1", DateMake(2025, 3, 1), DateMake(2025, 3, 31));
+    DateWalk walk(db, "headers", "k1", DateMake(2025, 3, 1), DateMake(2025, 3, 31));
     sqlite3_stmt* linesOf = Prepare(db, "SELECT image FROM lines WHERE k0 = ? ORDER BY position");
     sqlite3_stmt* account = Prepare(db, "SELECT position, image FROM accounts WHERE k0 = ?");
     sqlite3_stmt* accountUpdate = Prepare(db, "UPDATE accounts SET image = ? WHERE position = ?");
@@ -226,15 +195,8 @@ void RawPost(benchmark::State& state, bool checkFirst) {
       }
       sqlite3_reset(linesOf);
     };
-    auto readAccount = [&](const records::GLLine& l, records::GLAccount* a) -> sqlite3_int64 {
-      Bind(account, 1, TextKey(l.account, 11, true));
-      sqlite3_int64 at = 0;
-      if (sqlite3_step(account) == SQLITE_ROW) {
-        at = sqlite3_column_int64(account, 0);
-        std::memcpy(a, sqlite3_column_blob(account, 1), sizeof *a);
-      }
-      sqlite3_reset(account);
-      return at;
+    auto readAccount = [&](const records::GLLine& l, records::GLAccount* a) {
+      return ReadByKey(account, TextKey(l.account, 11, true), a, sizeof *a);
     };
     records::TagGLHeader h;
     while (walk.Next(&h, sizeof h)) {
@@ -252,16 +214,10 @@ void RawPost(benchmark::State& state, bool checkFirst) {
         const double signed_ = (l.side == 'D') == (a.kind == 1) ? double(l.amount) : -double(l.amount);
         a.currentBalance = NumRound(a.currentBalance + signed_, 2);
         a.periodAmounts[2] = NumRound(a.periodAmounts[2] + signed_, 2);
-        sqlite3_bind_blob(accountUpdate, 1, &a, sizeof a, SQLITE_STATIC);
-        sqlite3_bind_int64(accountUpdate, 2, at);
-        sqlite3_step(accountUpdate);
-        sqlite3_reset(accountUpdate);
+        UpdateImage(accountUpdate, &a, sizeof a, at);
       }
       h.postedFlag = 'Y';
-      sqlite3_bind_blob(headerUpdate, 1, &h, sizeof h, SQLITE_STATIC);
-      sqlite3_bind_int64(headerUpdate, 2, position);
-      sqlite3_step(headerUpdate);
-      sqlite3_reset(headerUpdate);
+      UpdateImage(headerUpdate, &h, sizeof h, position);
       Exec(db, "COMMIT");
       ++posted;
     }
@@ -275,9 +231,13 @@ void RawPost(benchmark::State& state, bool checkFirst) {
 
 }  // namespace
 
+using benchsupport::BenchMain;
+
 int main(int argc, char** argv) {
-  return rawbench::Main(argc, argv, "gl-posting-bench", {{"post/qxa", [](benchmark::State& s) { QxaPost(s, false); }},
-                                                   {"post/raw", [](benchmark::State& s) { RawPost(s, false); }},
-                                                   {"post_checked/qxa", [](benchmark::State& s) { QxaPost(s, true); }},
-                                                   {"post_checked/raw", [](benchmark::State& s) { RawPost(s, true); }}});
+  return BenchMain(argc, argv, "gl-posting-bench", "posting", &g_root, [] {
+    Register("post/qxa", [](benchmark::State& s) { QxaPost(s, false); });
+    Register("post/raw", [](benchmark::State& s) { RawPost(s, false); });
+    Register("post_checked/qxa", [](benchmark::State& s) { QxaPost(s, true); });
+    Register("post_checked/raw", [](benchmark::State& s) { RawPost(s, true); });
+  });
 }

@@ -279,8 +279,8 @@ struct Run {
   double debitTotal = 0, creditTotal = 0;
   double refusedDebit = 0, refusedCredit = 0;  // on line: the G/L transaction refused
   long considered = 0, posted = 0;
-  char tran[12] = {};      // the transaction number as shown
-  char custVendCode[12] = {};
+  std::string tran;  // the transaction number as shown
+  std::string custVendCode;
 };
 
 int Walk(Run& r);
@@ -348,9 +348,9 @@ int Walk(Run& r) {
     status = PostTranRead(deleteFlag, kOpGetNext, r.headers, l.headerFile, key, &r.header, &r.period, &r.work);
   };
   while (status == kStatusOk) {
-    ShownText(r.tran, r.header.transactionNumber);
-    ShownText(r.custVendCode, r.header.custVendCode);
-    StatusBoxRecord(-1, r.tran, 0);
+    r.tran = ShownText(r.header.transactionNumber);
+    r.custVendCode = ShownText(r.header.custVendCode);
+    StatusBoxRecord(-1, r.tran.c_str(), 0);
     if (r.header.date < r.period.startDate || r.header.date > r.period.endDate) break;
     // Posted already, or deleted in entry: marked (or removed) again, not counted.
     const bool postable = records::UnpostedForPosting(r.header.postedFlag) && !r.header.IsDeleted();
@@ -358,7 +358,7 @@ int Walk(Run& r) {
       ++r.considered;
       const int before = posting::CheckBeforePosting(
           r.confirmUnprinted, r.header.journalPrinted,
-          [&] { return MsgShowArgs(kMsgNotPrinted, 0x110, kButtonsStopSkip, 1, l.label, r.tran, 0); },
+          [&] { return MsgShowArgs(kMsgNotPrinted, 0x110, kButtonsStopSkip, 1, l.label, r.tran.c_str(), 0); },
           r.checkFirst, [&] { return CheckRecPayTran(r); });
       if (before == kPostStop) {
         stopped = true;
@@ -438,7 +438,7 @@ Step PostOnLineTransaction(Run& r) {
   else if (!gl.ReadGLHeader(gl.GetTranKey(), &r.glHeader))
     failed = kMsgNotReadBack;
   if (failed != 0)
-    return MsgShowArgs(failed, 0x12A, kButtonsStopSkip, 1, r.l.label, r.tran, 0) == kPostStop ? Step::kStop
+    return MsgShowArgs(failed, 0x12A, kButtonsStopSkip, 1, r.l.label, r.tran.c_str(), 0) == kPostStop ? Step::kStop
                                                                                                 : Step::kSkip;
   if (UpdateOpenInvoice(r) == Step::kStop) return Step::kStop;
   if (UpdateCustVend(r) == Step::kStop) return Step::kStop;
@@ -465,7 +465,7 @@ Step UpdateOpenInvoice(Run& r) {
     status = OpenInvoiceUpdate(r.openInvoices, l.openInvoiceFile, &r.openInvoice, &r.work, &*r.unit.oiHeader, 1);
   if (status == kStatusOk) return Step::kGoOn;
   if (status == kStatusEndOfFile || status == kStatusKeyNotFound)
-    MsgShowArgs(l.msgOpenInvoiceMissing, 0x114, kButtonsStop, 1, l.label, r.tran, 0);
+    MsgShowArgs(l.msgOpenInvoiceMissing, 0x114, kButtonsStop, 1, l.label, r.tran.c_str(), 0);
   else
     MsgRecordErrorPost(kButtonsStopOnly, 1, status, r.work.operation, r.work.fileNo, 0);
   return Step::kStop;
@@ -475,13 +475,13 @@ Step UpdateOpenInvoice(Run& r) {
 // stops the run.
 Step UpdateCustVend(Run& r) {
   const Ledger& l = r.l;
-  int status = PostReadRecordWork(r.custVend, l.custVendFile, r.custVendCode, &r.custVendRecord, &r.work);
+  int status = PostReadRecordWork(r.custVend, l.custVendFile, r.custVendCode.c_str(), &r.custVendRecord, &r.work);
   if (status == kStatusOk)
     status = UpdateCustVendFromTran(r.custVend, l.custVendFile, &r.period, &r.openInvoice, &r.custVendRecord,
                                     &r.work);
   if (status == kStatusOk) return Step::kGoOn;
   if (status == kStatusEndOfFile || status == kStatusKeyNotFound)
-    MsgShowArgs(l.msgCustVendMissing, 0x111, kButtonsStop, 1, r.custVendCode, l.label, r.tran, 0);
+    MsgShowArgs(l.msgCustVendMissing, 0x111, kButtonsStop, 1, r.custVendCode.c_str(), l.label, r.tran.c_str(), 0);
   else
     MsgRecordErrorPost(kButtonsStopOnly, 1, status, r.work.operation, r.work.fileNo, 0);
   return Step::kStop;
@@ -544,12 +544,12 @@ int CheckRecPayTran(Run& r) {
   };
 
   CustVendRecord custVend{};
-  int status = PostReadRecordWork(r.custVend, l.custVendFile, r.custVendCode, &custVend, &work);
+  int status = PostReadRecordWork(r.custVend, l.custVendFile, r.custVendCode.c_str(), &custVend, &work);
   if (status != kStatusOk) {
     problem = true;
     const int answer =
         status == kStatusKeyNotFound || status == kStatusEndOfFile
-            ? MsgShowArgs(l.msgCustVendMissing, 0x111, kButtonsStopSkip, 1, r.custVendCode, l.label, r.tran, 0)
+            ? MsgShowArgs(l.msgCustVendMissing, 0x111, kButtonsStopSkip, 1, r.custVendCode.c_str(), l.label, r.tran.c_str(), 0)
             : MsgRecordErrorPost(kButtonsStopOnly, 1, status, work.operation, l.custVendFile, 0);
     if (answer == kPostStop) return stop();
   }
@@ -558,7 +558,7 @@ int CheckRecPayTran(Run& r) {
   if (status != kStatusOk) {
     problem = true;
     const int answer = status == kStatusKeyNotFound || status == kStatusEndOfFile
-                           ? MsgShowArgs(l.msgOpenInvoiceMissing, 0x114, kButtonsStopSkip, 1, l.label, r.tran, 0)
+                           ? MsgShowArgs(l.msgOpenInvoiceMissing, 0x114, kButtonsStopSkip, 1, l.label, r.tran.c_str(), 0)
                            : MsgRecordErrorPost(kButtonsStopOnly, 1, status, work.operation, l.openInvoiceFile, 0);
     if (answer == kPostStop) return stop();
   }
@@ -576,10 +576,9 @@ int CheckRecPayTran(Run& r) {
       status = PostReadAccount(1, r.accounts, detail.account, &account, &work);
       if (status != kStatusOk) {
         problem = true;
-        char code[12] = {};
-        ShownText(code, detail.account);
+        const std::string code = ShownText(detail.account);
         const int answer = status == kStatusKeyNotFound || status == kStatusEndOfFile
-                               ? MsgShowArgs(kMsgAccountMissing, 0x112, kButtonsStopSkip, 1, code, l.label, r.tran, 0)
+                               ? MsgShowArgs(kMsgAccountMissing, 0x112, kButtonsStopSkip, 1, code.c_str(), l.label, r.tran.c_str(), 0)
                                : MsgRecordErrorPost(kButtonsStopOnly, 1, status, kOpGetEqual,
                                                     records::kFileGLAccounts, 0);
         if (answer == kPostStop) return stop();
@@ -597,7 +596,7 @@ int CheckRecPayTran(Run& r) {
     credit = NumRound(credit, 2);
     if (!NumEqual(debit, credit)) {
       problem = true;
-      if (MsgShowArgs(kMsgOutOfBalance, 0x113, kButtonsStopSkip, 1, debit, credit, l.label, r.tran, 0) ==
+      if (MsgShowArgs(kMsgOutOfBalance, 0x113, kButtonsStopSkip, 1, debit, credit, l.label, r.tran.c_str(), 0) ==
           kPostStop)
         return stop();
     }
@@ -637,10 +636,9 @@ int PostRecPayDistribution(Run& r) {
       records::GLAccount account{};
       status = PostReadAccount(0, r.accounts, detail.account, &account, &work);
       if (status != kStatusOk) {
-        char code[12] = {};
-        ShownText(code, detail.account);
+        const std::string code = ShownText(detail.account);
         if (status == kStatusKeyNotFound || status == kStatusEndOfFile)
-          MsgShowArgs(kMsgAccountMissing, 0x112, kButtonsStop, 1, code, l.label, r.tran, 0);
+          MsgShowArgs(kMsgAccountMissing, 0x112, kButtonsStop, 1, code.c_str(), l.label, r.tran.c_str(), 0);
         else
           MsgRecordErrorPost(kButtonsStopOnly, 1, status, kOpGetEqual, records::kFileGLAccounts, 0);
         return stop();
@@ -684,7 +682,7 @@ int PostRecPayDistribution(Run& r) {
   if (!NumEqual(r.debitTotal, r.creditTotal)) {
     // The run was in balance before this transaction: it is told with its own figures.
     MsgShowArgs(kMsgOutOfBalance, 0x113, kButtonsStop, 1, NumRound(debit, 2), NumRound(credit, 2), l.label,
-                r.tran, 0);
+                r.tran.c_str(), 0);
     return stop();
   }
   work.result = lineSeen ? kPostGoOn : kPostSkip;

@@ -312,16 +312,16 @@ struct Run {
   int debitCounter = 1, creditCounter = 1000;
   double debitTotal = 0, creditTotal = 0;
   long candidates = 0, posted = 0;
-  char tran[12] = {};  // the transaction number as shown
-  char partyCode[12] = {};
+  std::string tran;  // the transaction number as shown
+  std::string partyCode;
 
   const char* KindName() const {
     static constexpr int kEntry[] = {0, 4, 5, 6, 1, 2};  // by kind
     return kind >= 1 && kind <= 5 ? unit.kindNames[kEntry[kind]] : "";
   }
   int Ask(int message, int format, const char* code) {
-    return code ? MsgShowArgs(message, format, kButtonsStopSkip, 1, code, KindName(), tran, 0)
-                : MsgShowArgs(message, format, kButtonsStopSkip, 1, KindName(), tran, 0);
+    return code ? MsgShowArgs(message, format, kButtonsStopSkip, 1, code, KindName(), tran.c_str(), 0)
+                : MsgShowArgs(message, format, kButtonsStopSkip, 1, KindName(), tran.c_str(), 0);
   }
 };
 
@@ -431,10 +431,10 @@ int Walk(Run& r) {
     status = PostTranRead(deleteFlag, kOpGetNext, r.headers, l.headerFile, key, &r.header, &r.period, &r.work);
   };
   while (status == kStatusOk) {
-    ShownText(r.tran, r.header.transactionNumber);
-    ShownText(r.partyCode, r.header.custVendCode);
+    r.tran = ShownText(r.header.transactionNumber);
+    r.partyCode = ShownText(r.header.custVendCode);
     const std::int32_t part = r.header.keyPart;
-    StatusBoxRecord(-1, r.tran, l.purchasing ? &part : nullptr, 0);
+    StatusBoxRecord(-1, r.tran.c_str(), l.purchasing ? &part : nullptr, 0);
     if (r.header.date < p.startDate || r.header.date > p.endDate) break;
     r.kind = BiPoKindOf(l.purchasing, r.header.typeLetter);
     if (r.kind == kBiPoNotPosted) {  // an order: neither posted nor marked
@@ -570,7 +570,7 @@ Step ReadAccount(Run& r, const char* account, int message, int format, bool deta
 }
 
 Step ReadBiPoCustVend(Run& r, bool /*checkMode*/) {
-  const Step s = ReadMaster(r, r.parties, r.l.partyFile, r.partyCode, &r.party, r.l.msgPartyMissing, 304);
+  const Step s = ReadMaster(r, r.parties, r.l.partyFile, r.partyCode.c_str(), &r.party, r.l.msgPartyMissing, 304);
   r.partyFound = s == Step::kGoOn;
   return s;
 }
@@ -742,9 +742,7 @@ double UpdateProductForLine(Run& r, BiPoLine& line, TagProduct& product, Invento
   a.kind = intoStock ? '1' : '5';
   a.source = r.l.purchasing ? (r.kind == kBiPoPurchase ? 'M' : 'R') : (r.kind == kBiPoInvoice ? 'B' : 'S');
   a.secondSource = h.typeLetter;
-  char number[12] = {};
-  ShownText(number, h.transactionNumber);
-  std::string source(number + std::strspn(number, " "));
+  std::string source = ShownText(h.transactionNumber);
   if (h.keyPart > 0) {
     char part[16];
     std::snprintf(part, sizeof part, "-%-3ld", static_cast<long>(h.keyPart));
@@ -1134,7 +1132,7 @@ Step UpdateLinkedInvoices(Run& r) {
       status = OpenInvoiceUpdate(r.openInvoices, l.openInvoiceFile, &invoice, &r.work, &*r.unit.oiHeader, 1);
     if (status == kStatusOk) continue;
     if (Missing(status))
-      MsgShowArgs(l.msgOpenInvoiceMissing, 305, kButtonsStop, 1, r.KindName(), r.tran, 0);
+      MsgShowArgs(l.msgOpenInvoiceMissing, 305, kButtonsStop, 1, r.KindName(), r.tran.c_str(), 0);
     else
       MsgRecordErrorPost(kButtonsStopOnly, 1, status, r.work.operation, r.work.fileNo, 0);
     return Step::kStop;

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "qxabase.h"
 #include "qxabase/posting.h"
@@ -140,24 +141,28 @@ inline bool WalkReadFailed(int status, const TagPostWork& work) {
   return true;
 }
 
-// Copies a code of a fixed field (a transaction number, a customer code)
-// into NUL-ended text without its blanks, for the status box and messages.
-template <std::size_t N, std::size_t M>
-void ShownText(char (&out)[M], const char (&field)[N]) {
-  static_assert(M > N);
-  std::memset(out, 0, M);
-  std::memcpy(out, field, N);
-  StrTrim(5, out);
-}
-
-// Ends a posting run's command work on every way out: CommandFinish, so
-// that a unit still open (the transaction the run stopped in) is abandoned.
+// Ends a posting run's command work on every way out (CommandFinish): a
+// posting unit still open is abandoned, so the transaction in hand is left
+// as it was.
 struct RunEnd {
   RunEnd() = default;
   RunEnd(const RunEnd&) = delete;
   RunEnd& operator=(const RunEnd&) = delete;
   ~RunEnd() { CommandFinish(); }
 };
+
+// A stored code or number as messages and status boxes show it: up to its
+// NUL, without the blanks around it (numbers are stored right-aligned).
+inline std::string ShownText(const char* field, std::size_t width) {
+  std::string s(field, strnlen(field, width));
+  s.erase(0, s.find_first_not_of(' '));
+  s.erase(s.find_last_not_of(' ') + 1);
+  return s;
+}
+template <std::size_t N>
+std::string ShownText(const char (&field)[N]) {
+  return ShownText(field, N);
+}
 
 // The progress box of a posting run: text `title`, `width` columns, the
 // unit's status lines (`lines`, `size` bytes) labelled `label` (and

@@ -2,14 +2,20 @@
 //
 // Every report page is a <pre> block, one text line per report line, so that
 // columns line up exactly as on paper; fonts change weight and colour only.
+// A form page (preprinted stock) is instead a block of the paper's size in
+// inches, each run of characters placed at its line and column as the
+// printer places it, so that a browser printing at 100 % fills the boxes
+// of the stock as `lp` does.
 // Cells with a drill-down link are <a> elements whose qxa: URL carries the
 // target command, the link kind and the parameter string.  The output is
 // well-formed XML as well as HTML (every element closed, attributes quoted,
 // no named entity but the XML ones), so strict parsers read it too.
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -124,6 +130,83 @@ std::string LineHtml(const Document& doc, const Line& line, int width) {
   return out;
 }
 
+// --- Form pages ----------------------------------------------------------------
+
+// How a form page is laid out on the paper, in inches.
+struct FormGeometry {
+  double paperWidth = 8.5, paperHeight = 11.0;
+  double left = 0, top = 0;  // the margins the printer leaves
+  double column = 0.1;       // one character: 1 / pitch
+  double line = 1.0 / 6;     // one line: 1 / lines per inch
+};
+
+FormGeometry GeometryOf(const Document& doc) {
+  FormGeometry g;
+  if (doc.settings.landscape) std::swap(g.paperWidth, g.paperHeight);
+  int left = 0, top = 0, right = 0, bottom = 0;
+  Margins(doc.settings, &left, &top, &right, &bottom);
+  g.left = left / 100.0;
+  g.top = top / 100.0;
+  g.column = 1.0 / CharactersPerInch(doc);
+  g.line = 1.0 / (doc.settings.linesPerInch > 0 ? doc.settings.linesPerInch : 6);
+  return g;
+}
+
+std::string Inches(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.4fin", value);
+  return text;
+}
+
+// The style of a form's characters: a monospaced font whose advance (0.6 of
+// its size in the fonts named) is one column, in a line box of one line.
+std::string FormStyle(const FormGeometry& g) {
+  char text[512];
+  std::snprintf(text, sizeof text,
+                ".form { position: relative; width: %.4fin; height: %.4fin; padding: 0; overflow: hidden; }\n"
+                ".form .c { position: absolute; white-space: pre; font-size: %.3fpt; line-height: %.3fpt;\n"
+                "  font-family: \"DejaVu Sans Mono\", \"Liberation Mono\", \"Courier New\", monospace; }\n",
+                g.paperWidth, g.paperHeight, g.column * 72 / 0.6, g.line * 72);
+  return std::string(text) +
+         "@media print {\n  .run { display: none; }\n  .page.form { padding: 0; }\n}\n"
+         "@page { margin: 0; }\n";
+}
+
+// One form page: every run of characters of one cell that holds no blank,
+// placed at its line and column.
+std::string FormPageHtml(const Document& doc, const Page& page, int width, const FormGeometry& g) {
+  std::string out;
+  for (std::size_t l = 0; l < page.lines.size(); ++l) {
+    const Line& line = page.lines[l];
+    if (line.cells.empty()) continue;
+    const RenderedLine r = RenderLine(line, width);
+    std::size_t i = 0;
+    while (i < r.text.size()) {
+      if (r.text[i] == ' ') {
+        ++i;
+        continue;
+      }
+      const int owner = r.owner[i];
+      std::size_t j = i + 1;
+      while (j < r.text.size() && r.text[j] != ' ' && r.owner[j] == owner) ++j;
+      const Cell* cell = owner >= 0 ? &line.cells[static_cast<std::size_t>(owner)] : nullptr;
+      const char* cls = cell ? FontClass(cell->font) : nullptr;
+      const std::string place = "left:" + Inches(g.left + static_cast<double>(i) * g.column) +
+                                ";top:" + Inches(g.top + static_cast<double>(l) * g.line);
+      const std::string text = EscapeCp437(r.text.substr(i, j - i));
+      const std::string classes = std::string("c") + (cls ? std::string(" ") + cls : std::string());
+      const int link = cell ? cell->link : -1;
+      if (link >= 0 && link < static_cast<int>(doc.links.size()))
+        out += "<a class=\"" + classes + "\" style=\"" + place + "\" href=\"" +
+               Escape(LinkUrl(doc.links[static_cast<std::size_t>(link)])) + "\">" + text + "</a>\n";
+      else
+        out += "<span class=\"" + classes + "\" style=\"" + place + "\">" + text + "</span>\n";
+      i = j;
+    }
+  }
+  return out;
+}
+
 std::string PercentEncode(const std::string& utf8) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
@@ -161,6 +244,9 @@ std::string RenderHtml(const Document& doc) {
   out += "<style>" + std::string(kStyle);
   if (doc.settings.landscape) out += "@page { size: letter landscape; }\n";
   else out += "@page { size: letter portrait; }\n";
+  const bool form = !doc.settings.reportPage;
+  const FormGeometry geometry = GeometryOf(doc);
+  if (form) out += FormStyle(geometry);
   out += "</style>\n</head>\n<body>\n";
 
   out += "<div class=\"run\">\n<div class=\"title\">" + EscapeCp437(doc.title) + "</div>\n";
@@ -183,6 +269,11 @@ std::string RenderHtml(const Document& doc) {
     const Page& page = doc.pages[i];
     if (page.Empty()) continue;
     ++number;
+    if (form) {
+      out += "<div class=\"page form\" id=\"page-" + std::to_string(number) + "\">\n" +
+             FormPageHtml(doc, page, width, geometry) + "</div>\n";
+      continue;
+    }
     out += "<div class=\"page\" id=\"page-" + std::to_string(number) + "\">\n<pre>\n";
     std::size_t used = page.lines.size();
     while (used > 0 && page.lines[used - 1].cells.empty()) --used;

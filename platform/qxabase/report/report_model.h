@@ -150,6 +150,16 @@ std::string CheckWritable(const std::string& path);
 
 // --- Printing ---------------------------------------------------------------------------
 
+// The margins the document prints with, in hundredths of an inch: the
+// run's own, or, when all four are 0, half an inch on report pages and none
+// on forms.
+void Margins(const Settings& s, int* left, int* top, int* right, int* bottom);
+
+// The pitch the document prints at, in characters an inch: the first of 10,
+// 12, 15, 17 and 20 (17 and 20 when condensed) at which its width fits the
+// paper between the margins.
+int CharactersPerInch(const Document& doc);
+
 // The command line that prints the document's text (program first).
 std::vector<std::string> PrintCommand(const Document& doc);
 

@@ -23,6 +23,8 @@ namespace {
 // Inches → points, for lp's page-left/right/top/bottom options.
 std::string Points(int hundredths) { return std::to_string(static_cast<int>(std::lround(hundredths * 0.72))); }
 
+}  // namespace
+
 // The run's margins: the caller's, or half an inch on report pages and none
 // on forms when all four are 0.
 void Margins(const Settings& s, int* left, int* top, int* right, int* bottom) {
@@ -51,6 +53,8 @@ int CharactersPerInch(const Document& doc) {
   }
   return 20;
 }
+
+namespace {
 
 std::string TempPath() {
   const char* dir = std::getenv("TMPDIR");
