@@ -198,15 +198,10 @@ class ArApPostingTest : public posttest::PostingTest {
 
   // Changes `company`: the transaction `number` of `file` takes the fields of `patch`.
   static void Patch(fixture::Json& company, const char* file, const std::string& number, const fixture::Json& patch) {
-    for (auto& r : company["files"][file])
-      if (r["transactionNumber"] == number) r.update(patch);
+    posttest::PatchTransaction(company, file, number, patch);
   }
   static void Drop(fixture::Json& company, const char* file, const std::string& number) {
-    auto& records = company["files"][file];
-    fixture::Json kept = fixture::Json::array();
-    for (const auto& r : records)
-      if (r["transactionNumber"] != number) kept.push_back(r);
-    records = kept;
+    posttest::DropTransaction(company, file, number);
   }
 };
 

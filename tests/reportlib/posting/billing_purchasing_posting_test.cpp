@@ -17,9 +17,10 @@
 #include <tuple>
 #include <vector>
 
+#include "posting/posting_frame.h"
 #include "posting_test_support.h"
-#include "qxabase/online_gl.h"
 #include "qxabase/aging.h"
+#include "qxabase/online_gl.h"
 #include "qxtest/killed_run.h"
 #include "qxtest/sample_company.h"
 #include "qxtest/transcript.h"
@@ -54,15 +55,11 @@ constexpr std::initializer_list<int> kBooks = {
     records::kFileInventoryTransactions, records::kFileSalesHistory, records::kFileBackOrders,
     records::kFileSettings};
 
-std::string Text(const char* field, std::size_t n) {
-  std::string s(field, strnlen(field, n));
-  s.erase(0, s.find_first_not_of(' '));
-  s.erase(s.find_last_not_of(' ') + 1);
-  return s;
-}
+// A stored code or number without the blanks around it.
+using posting::ShownText;
 template <std::size_t N>
 std::string Text(const char (&field)[N]) {
-  return Text(field, N);
+  return ShownText(field, N);
 }
 
 class BiPoPostingTest : public posttest::PostingTest {
@@ -88,23 +85,16 @@ class BiPoPostingTest : public posttest::PostingTest {
     return qxtest::Flat(Transcript());
   }
 
-  // Changes `company`: the records of `file` numbered `number` take the fields of `patch`.
   static void Patch(fixture::Json& company, const char* file, const std::string& number, const fixture::Json& patch) {
-    for (auto& r : company["files"][file])
-      if (r["transactionNumber"] == number) r.update(patch);
+    posttest::PatchTransaction(company, file, number, patch);
   }
   static void PatchCode(fixture::Json& company, const char* file, const std::string& field, const std::string& code,
                         const fixture::Json& patch) {
     for (auto& r : company["files"][file])
       if (r[field] == code) r.update(patch);
   }
-  // Drops the records of `file` numbered `number`.
   static void Drop(fixture::Json& company, const char* file, const std::string& number) {
-    auto& records = company["files"][file];
-    fixture::Json kept = fixture::Json::array();
-    for (const auto& r : records)
-      if (r["transactionNumber"] != number) kept.push_back(r);
-    records = kept;
+    posttest::DropTransaction(company, file, number);
   }
   static void SetInterface(fixture::Json& company, const fixture::Json& patch) {
     for (auto& s : company["files"]["settings"])

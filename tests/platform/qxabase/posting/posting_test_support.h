@@ -57,6 +57,23 @@ inline fixture::Json PostOptionsRecord(const std::vector<LedgerOptions>& ledgers
   return fixture::Json{{"key", "0PostOptions"}, {"ledgers", entries}};
 }
 
+// Changes `company`: the records of `file` whose transaction number is
+// `number` take the fields of `patch`.
+inline void PatchTransaction(fixture::Json& company, const char* file, const std::string& number,
+                             const fixture::Json& patch) {
+  for (auto& r : company["files"][file])
+    if (r["transactionNumber"] == number) r.update(patch);
+}
+
+// Drops the records of `file` whose transaction number is `number`.
+inline void DropTransaction(fixture::Json& company, const char* file, const std::string& number) {
+  auto& records = company["files"][file];
+  fixture::Json kept = fixture::Json::array();
+  for (const auto& r : records)
+    if (r["transactionNumber"] != number) kept.push_back(r);
+  records = kept;
+}
+
 // Every test runs on the script device (started without keys) in a folder
 // of its own, with the company in <folder>/company, the base data of the
 // source tree, no command routed or locked, and today fixed at 2025-03-15.
