@@ -55,7 +55,6 @@ using qxa3::NotAvailableYet;
 // Journals.
 
 // Posting.
-int RunBiPoPost(int) { return NotAvailableYet("Billing and purchase-order posting"); }
 
 // Period-end and periodic processing.
 int RunGenerateFinanceCharges() { return NotAvailableYet("Generating finance charges"); }
