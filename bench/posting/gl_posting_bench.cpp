@@ -291,13 +291,8 @@ double FloorPost(const std::string& path, int n) {
 double NavigationalPost(const std::string& path, int n) {
   sqlite3* db = OpenForRun(path);
   const auto start = std::chrono::steady_clock::now();
-  // The walk seeks again after each write, from the last key and position:
-  // the next record of the same date, else the first of a later date.
-  sqlite3_stmt* sameDate = Prepare(db,
-                                   "SELECT position, image, k1 FROM headers WHERE k1 = ? AND position > ? "
-                                   "ORDER BY k1, position LIMIT 1");
-  sqlite3_stmt* laterDate =
-      Prepare(db, "SELECT position, image, k1 FROM headers WHERE k1 > ? ORDER BY k1, position LIMIT 1");
+  // The headers of March in date order (key 1).
+  DateWalk walk(db, "headers", "k1", DateMake(2025, 3, 1), DateMake(2025, 3, 31));
   sqlite3_stmt* linesOf = Prepare(db, "SELECT image FROM lines WHERE k0 = ? ORDER BY position");
   sqlite3_stmt* account = Prepare(db, "SELECT position, image FROM accounts WHERE k0 = ?");
   sqlite3_stmt* accountUpdate = Prepare(db, "UPDATE accounts SET image = ? WHERE position = ?");
@@ -306,31 +301,11 @@ double NavigationalPost(const std::string& path, int n) {
   sqlite3_stmt* commit = Prepare(db, "COMMIT");
   sqlite3_stmt* savepoint = Prepare(db, "SAVEPOINT unit");
   sqlite3_stmt* release = Prepare(db, "RELEASE unit");
-  const std::string last = DateKey(DateMake(2025, 3, 31));
-  std::string key = DateKey(DateMake(2025, 3, 1));  // from the period's first day
-  sqlite3_int64 position = 0;
   long posted = 0;
   int inGroup = 0;
   std::vector<records::GLLine> tranLines;
-  for (;;) {
-    Bind(sameDate, 1, key);
-    sqlite3_bind_int64(sameDate, 2, position);
-    sqlite3_stmt* next = sameDate;
-    if (sqlite3_step(sameDate) != SQLITE_ROW) {
-      sqlite3_reset(sameDate);
-      next = laterDate;
-      Bind(laterDate, 1, key);
-      if (sqlite3_step(laterDate) != SQLITE_ROW) {
-        sqlite3_reset(laterDate);
-        break;
-      }
-    }
-    position = sqlite3_column_int64(next, 0);
-    records::TagGLHeader h;
-    std::memcpy(&h, sqlite3_column_blob(next, 1), sizeof h);
-    key.assign(static_cast<const char*>(sqlite3_column_blob(next, 2)), 4);
-    sqlite3_reset(next);
-    if (key > last) break;
+  records::TagGLHeader h;
+  while (walk.Next(&h, sizeof h)) {
     if (inGroup == 0) StepReset(begin);
     StepReset(savepoint);
     tranLines.clear();
@@ -342,23 +317,16 @@ double NavigationalPost(const std::string& path, int n) {
     }
     sqlite3_reset(linesOf);
     for (const auto& l : tranLines) {
-      Bind(account, 1, TextKey(l.account, 11, true));
-      if (sqlite3_step(account) != SQLITE_ROW) return -1;
-      const sqlite3_int64 at = sqlite3_column_int64(account, 0);
       records::GLAccount a;
-      std::memcpy(&a, sqlite3_column_blob(account, 1), sizeof a);
-      sqlite3_reset(account);
+      const sqlite3_int64 at = ReadByKey(account, TextKey(l.account, 11, true), &a, sizeof a);
+      if (at == 0) return -1;
       const double signed_ = (l.side == 'D') == (a.kind == 1) ? double(l.amount) : -double(l.amount);
       a.currentBalance = NumRound(a.currentBalance + signed_, 2);
       a.periodAmounts[2] = NumRound(a.periodAmounts[2] + signed_, 2);
-      sqlite3_bind_blob(accountUpdate, 1, &a, sizeof a, SQLITE_STATIC);
-      sqlite3_bind_int64(accountUpdate, 2, at);
-      StepReset(accountUpdate);
+      UpdateImage(accountUpdate, &a, sizeof a, at);
     }
     h.postedFlag = 'Y';
-    sqlite3_bind_blob(headerUpdate, 1, &h, sizeof h, SQLITE_STATIC);
-    sqlite3_bind_int64(headerUpdate, 2, position);
-    StepReset(headerUpdate);
+    UpdateImage(headerUpdate, &h, sizeof h, walk.position());
     StepReset(release);
     if (++inGroup == kNavGroup) {
       StepReset(commit);
@@ -368,8 +336,7 @@ double NavigationalPost(const std::string& path, int n) {
   }
   if (inGroup > 0) StepReset(commit);
   const double seconds = SecondsSince(start);
-  for (sqlite3_stmt* st :
-       {sameDate, laterDate, linesOf, account, accountUpdate, headerUpdate, begin, commit, savepoint, release})
+  for (sqlite3_stmt* st : {linesOf, account, accountUpdate, headerUpdate, begin, commit, savepoint, release})
     sqlite3_finalize(st);
   sqlite3_close(db);
   return posted == n ? seconds : -1;

@@ -6,6 +6,8 @@
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -48,24 +50,54 @@ struct BenchFolder {
   }
 };
 
-// Writes `image` as the company of `folder` and points the application block
-// at it and at the source tree's base data; `command` becomes the command
-// running, `today` today, and the script device takes no keys.  False after
-// a message on standard error.
-inline bool UseCompany(const fixture::CompanyImage& image, const BenchFolder& folder, int command, int today) {
-  fixture::Problem problem;
-  if (!fixture::WriteCompany(image, folder.company, fixture::WriteOptions{true}, &problem)) {
-    std::fprintf(stderr, "company: %s\n", problem.Text().c_str());
-    return false;
-  }
+// Points the application block at the company in `company` and at the
+// source tree's base data; `command` becomes the command running, `today`
+// today, and the script device takes no keys.
+inline void PointAt(const std::string& company, int command, int today) {
   SharedAppBlock* app = SharedAppBlockGet();
   AppBlockTextSet(app->baseDataFolder, kFolderFieldSize, QX_SOURCE_DIR "/data");
-  AppBlockTextSet(app->companyPath, kFolderFieldSize, folder.company.c_str());
+  AppBlockTextSet(app->companyPath, kFolderFieldSize, company.c_str());
   app->currentCommand = command;
   // The script device with nothing to type: no terminal is touched.
   ScreenResetForTest("", nullptr);
   DateSetToday(today);
+}
+
+// Writes `image` as the company in `company`; false after a message on
+// standard error.
+inline bool WriteImage(const fixture::CompanyImage& image, const std::string& company) {
+  fixture::Problem problem;
+  if (!fixture::WriteCompany(image, company, fixture::WriteOptions{true}, &problem)) {
+    std::fprintf(stderr, "company: %s\n", problem.Text().c_str());
+    return false;
+  }
   return true;
+}
+
+// Writes `image` as the company of `folder` and points the application block
+// at it (PointAt).  False after a message on standard error.
+inline bool UseCompany(const fixture::CompanyImage& image, const BenchFolder& folder, int command, int today) {
+  if (!WriteImage(image, folder.company)) return false;
+  PointAt(folder.company, command, today);
+  return true;
+}
+
+// Runs `body` (returning true when it did its work) in a child process of
+// its own, so that what it allocates is measured apart from the benchmark
+// and from whatever ran before it.  Returns the child's exit status (0 when
+// the body returned true; −1 when it could not be run or died) and its peak
+// resident memory in KiB.
+template <class Body>
+int InChild(Body body, long* peakKiB = nullptr) {
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid < 0) return -1;
+  if (pid == 0) _exit(body() ? 0 : 1);
+  int status = 0;
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid) return -1;
+  if (peakKiB) *peakKiB = usage.ru_maxrss;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // A record's byte image, for a company image.
@@ -163,13 +195,16 @@ class RatioReporter : public benchmark::ConsoleReporter {
   std::map<std::string, double> times_;
 };
 
-// The main program of a report benchmark: makes its company (`make`), runs
-// the benchmarks with a RatioReporter over the raw read named `rawName`, and
+// The main program of a report benchmark: runs `before` (figures printed
+// ahead of the timed runs, or null), makes its company (`make`), runs the
+// benchmarks with a RatioReporter over the raw read named `rawName`, and
 // removes the folder.
 inline int RunReportBenchmarks(int argc, char** argv, bool (*make)(), const BenchFolder& folder,
-                               const char* rawName = "BM_RawSqliteReadSameRecords/real_time") {
+                               const char* rawName = "BM_RawSqliteReadSameRecords/real_time",
+                               void (*before)() = nullptr) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  if (before) before();
   if (!make()) return 1;
   RatioReporter reporter(rawName);
   benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -24,6 +24,8 @@
 //   qxabase/drilldown.h     drill-down descriptors and the saved run
 //   qxabase/posting.h       the posting services
 //   qxabase/recpay_posting.h  receivables and payables posting's own services
+//   qxabase/bipo_posting.h  billing and purchasing posting's own services
+//   qxabase/prompt_answers.h  warnings the user asked not to be shown again
 //   qxabase/open_invoices.h open-invoice lines and headers of the postings
 //   qxabase/online_gl.h     the general ledger on line (CBaseGL)
 //   qxabase/report_mru.h    remembered report parameters
@@ -38,6 +40,7 @@
 #include "qxabase/aging.h"
 #include "qxabase/app_block.h"
 #include "qxabase/audit_log.h"
+#include "qxabase/bipo_posting.h"
 #include "qxabase/commands.h"
 #include "qxabase/dictionary.h"
 #include "qxabase/drilldown.h"
@@ -49,6 +52,7 @@
 #include "qxabase/open_invoices.h"
 #include "qxabase/pick_lists.h"
 #include "qxabase/posting.h"
+#include "qxabase/prompt_answers.h"
 #include "qxabase/recpay_posting.h"
 #include "qxabase/report.h"
 #include "qxabase/report_mru.h"

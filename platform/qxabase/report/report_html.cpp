@@ -10,10 +10,13 @@
 // target command, the link kind and the parameter string.  The output is
 // well-formed XML as well as HTML (every element closed, attributes quoted,
 // no named entity but the XML ones), so strict parsers read it too.
+#include <fcntl.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 #include <utility>
 #include <sys/stat.h>
@@ -88,7 +91,7 @@ a:hover { text-decoration: underline; background: #e4eefb; }
 
 // One line as HTML: runs of characters of one cell kind (font, link) in one
 // element; a link's blanks at its ends stay outside its anchor.
-std::string LineHtml(const Document& doc, const Line& line, int width) {
+std::string LineHtml(const Page& page, const Line& line, int width) {
   const RenderedLine r = RenderLine(line, width);
   std::string out;
   std::size_t i = 0;
@@ -108,14 +111,14 @@ std::string LineHtml(const Document& doc, const Line& line, int width) {
       ++j;
     }
     std::string run = r.text.substr(i, j - i);
-    if (link >= 0 && link < static_cast<int>(doc.links.size())) {
+    if (link >= 0 && link < static_cast<int>(page.links.size())) {
       const std::size_t b = run.find_first_not_of(' ');
       if (b == std::string::npos) {
         out += run;
       } else {
         const std::size_t e = run.find_last_not_of(' ');
         out += run.substr(0, b);
-        out += "<a href=\"" + Escape(LinkUrl(doc.links[static_cast<std::size_t>(link)])) + "\"";
+        out += "<a href=\"" + Escape(LinkUrl(page.links[static_cast<std::size_t>(link)])) + "\"";
         if (cls) out += std::string(" class=\"") + cls + "\"";
         out += ">" + EscapeCp437(run.substr(b, e - b + 1)) + "</a>";
         out += run.substr(e + 1);
@@ -174,7 +177,7 @@ std::string FormStyle(const FormGeometry& g) {
 
 // One form page: every run of characters of one cell that holds no blank,
 // placed at its line and column.
-std::string FormPageHtml(const Document& doc, const Page& page, int width, const FormGeometry& g) {
+std::string FormPageHtml(const Page& page, int width, const FormGeometry& g) {
   std::string out;
   for (std::size_t l = 0; l < page.lines.size(); ++l) {
     const Line& line = page.lines[l];
@@ -196,9 +199,9 @@ std::string FormPageHtml(const Document& doc, const Page& page, int width, const
       const std::string text = EscapeCp437(r.text.substr(i, j - i));
       const std::string classes = std::string("c") + (cls ? std::string(" ") + cls : std::string());
       const int link = cell ? cell->link : -1;
-      if (link >= 0 && link < static_cast<int>(doc.links.size()))
+      if (link >= 0 && link < static_cast<int>(page.links.size()))
         out += "<a class=\"" + classes + "\" style=\"" + place + "\" href=\"" +
-               Escape(LinkUrl(doc.links[static_cast<std::size_t>(link)])) + "\">" + text + "</a>\n";
+               Escape(LinkUrl(page.links[static_cast<std::size_t>(link)])) + "\">" + text + "</a>\n";
       else
         out += "<span class=\"" + classes + "\" style=\"" + place + "\">" + text + "</span>\n";
       i = j;
@@ -230,7 +233,7 @@ std::string LinkUrl(const Link& link) {
          "&p=" + PercentEncode(ToUtf8(link.params));
 }
 
-std::string RenderHtml(const Document& doc) {
+void RenderHtml(const Document& doc, const Sink& sink) {
   const int width = doc.Width();
   const PageNumbers numbers = NumberPages(doc);
   const int pageCount = numbers.total;
@@ -264,26 +267,31 @@ std::string RenderHtml(const Document& doc) {
   out += "</div>\n";
 
   if (pageCount == 0) out += "<div class=\"page\"><pre>\nNothing was printed.\n</pre></div>\n";
+  sink(out);
   int number = 0;
-  for (std::size_t i = 0; i < doc.pages.size(); ++i) {
-    const Page& page = doc.pages[i];
-    if (page.Empty()) continue;
+  ForEachPage(doc, [&](std::size_t i, const Page& page) {
     ++number;
     if (form) {
-      out += "<div class=\"page form\" id=\"page-" + std::to_string(number) + "\">\n" +
-             FormPageHtml(doc, page, width, geometry) + "</div>\n";
-      continue;
+      sink("<div class=\"page form\" id=\"page-" + std::to_string(number) + "\">\n" +
+           FormPageHtml(page, width, geometry) + "</div>\n");
+      return;
     }
-    out += "<div class=\"page\" id=\"page-" + std::to_string(number) + "\">\n<pre>\n";
+    out = "<div class=\"page\" id=\"page-" + std::to_string(number) + "\">\n<pre>\n";
     std::size_t used = page.lines.size();
     while (used > 0 && page.lines[used - 1].cells.empty()) --used;
-    for (std::size_t l = 0; l < used; ++l) out += LineHtml(doc, page.lines[l], width) + "\n";
+    for (std::size_t l = 0; l < used; ++l) out += LineHtml(page, page.lines[l], width) + "\n";
     if (doc.settings.reportPage)
       out += "\n<span class=\"foot\">" +
              EscapeCp437(FooterLine(doc, numbers.number[i], numbers.total, width)) + "</span>\n";
     out += "</pre>\n</div>\n";
-  }
-  out += "</body>\n</html>\n";
+    sink(out);
+  });
+  sink("</body>\n</html>\n");
+}
+
+std::string RenderHtml(const Document& doc) {
+  std::string out;
+  RenderHtml(doc, [&](std::string_view s) { out += s; });
   return out;
 }
 
@@ -311,43 +319,89 @@ std::string CheckWritable(const std::string& path) {
   return "";
 }
 
-std::string WriteFileAtomic(const std::string& path, const std::string& content) {
-  const std::string problem = CheckWritable(path);
+AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {}
+
+AtomicFile::~AtomicFile() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    if (!unnamed_) ::unlink(temp_.c_str());
+  }
+}
+
+std::string AtomicFile::Open() {
+  const std::string problem = CheckWritable(path_);
   if (!problem.empty()) return problem;
-  // The new file is written beside the old one and renamed over it, so a
-  // failure never leaves a half-written report where the old one was.
-  std::string temp = path + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return std::strerror(errno);
-  auto fail = [&](int error) {
-    ::close(fd);
-    ::unlink(temp.c_str());
-    return std::string(std::strerror(error));
-  };
+  // The new file is written beside the old one and renamed over it.  It
+  // gets no name in the folder until it is complete, so a program killed
+  // while it writes a long report leaves nothing there; a file system that
+  // has no unnamed files gets a named one at once.
+  fd_ = ::open(FolderOf(path_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd_ >= 0) {
+    unnamed_ = true;
+    return "";
+  }
+  temp_ = path_ + ".XXXXXX";
+  fd_ = ::mkostemp(temp_.data(), O_CLOEXEC);
+  if (fd_ < 0) return std::strerror(errno);
   const mode_t mask = ::umask(0);
   ::umask(mask);
-  if (::fchmod(fd, 0666 & ~mask) != 0) return fail(errno);
+  if (::fchmod(fd_, 0666 & ~mask) != 0) error_ = errno;
+  return "";
+}
+
+void AtomicFile::Write(std::string_view data) {
+  if (fd_ < 0 || error_ != 0) return;
+  buffer_ += data;
+  // Written in pieces of about a megabyte: a report of any length never
+  // holds more of its file than that.
+  if (buffer_.size() >= (1u << 20)) Flush();
+}
+
+bool AtomicFile::Flush() {
   std::size_t done = 0;
-  while (done < content.size()) {
-    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+  while (done < buffer_.size() && error_ == 0) {
+    const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
     if (n < 0) {
-      if (errno == EINTR) continue;
-      return fail(errno);
+      if (errno != EINTR) error_ = errno;
+      continue;
     }
     done += static_cast<std::size_t>(n);
   }
-  if (::fsync(fd) != 0) return fail(errno);
-  if (::close(fd) != 0) {
-    const int error = errno;
-    ::unlink(temp.c_str());
-    return std::strerror(error);
-  }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(temp.c_str());
-    return std::strerror(error);
+  buffer_.clear();
+  return error_ == 0;
+}
+
+std::string AtomicFile::Commit() {
+  if (fd_ < 0) return std::strerror(EBADF);
+  if (Flush() && ::fsync(fd_) != 0) error_ = errno;
+  if (error_ == 0 && unnamed_) Name();
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0 && error_ == 0) error_ = errno;
+  if (error_ == 0 && ::rename(temp_.c_str(), path_.c_str()) != 0) error_ = errno;
+  if (error_ != 0) {
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+    return std::strerror(error_);
   }
   return "";
+}
+
+// Gives the finished unnamed file a name of its own beside the report, for
+// the rename over it.
+void AtomicFile::Name() {
+  static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device dice;
+  const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+  for (int attempt = 0; attempt < 32; ++attempt) {
+    std::string name = path_ + ".";
+    for (int i = 0; i < 6; ++i) name += kLetters[dice() % (sizeof kLetters - 1)];
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      temp_ = name;
+      return;
+    }
+    if (errno != EEXIST) break;
+  }
+  error_ = errno;
 }
 
 }  // namespace qxreport

@@ -99,6 +99,22 @@ std::string DateText(int day) {
 
 MsgArg Text(const std::string& s) { return MsgArg{MsgArg::Kind::kText, s.c_str(), 0, 0}; }
 
+constexpr char kPendingPeriodKey[] = "0BiPoPeriod";
+
+// The pending posting period of billing and purchasing: its number and its
+// last day, when the company keeps one that lies in this year or next.
+void FillPendingPeriod(const records::PeriodsRecord& periods, records::FiscalPeriodInfo* info) {
+  info->pendingPeriod = 0;
+  info->pendingDate = 0;
+  records::PendingPeriodRecord pending{};
+  if (ReadQuiet(kOpGetEqual, 0, sizeof pending, kPendingPeriodKey, &pending) != kStatusOk) return;
+  if (pending.firstDay <= 0) return;
+  const int entry = periods.EntryOfDate(pending.firstDay);
+  if (entry < 0) return;
+  info->pendingPeriod = periods.PeriodOfEntry(entry);
+  info->pendingDate = periods.entries[entry].endDate;
+}
+
 }  // namespace
 
 namespace qxb {
@@ -241,7 +257,40 @@ int FiscalPeriodOfDate(int kind, int day, records::FiscalPeriodInfo* info) {
     }
     return status;
   }
-  return FiscalPeriodOfDateIn(periods, kind, day, info);
+  const int result = FiscalPeriodOfDateIn(periods, kind, day, info);
+  if (info) FillPendingPeriod(periods, info);
+  return result;
+}
+
+int PeriodStep441(BtrvHandle settings, int /*reserved*/, int entryIndex) {
+  if (settings == 0) return kStatusInvalidOperation;
+  records::PeriodsRecord periods{};
+  int status = ReadQuiet(kOpGetEqual, settings, sizeof periods, "0Periods", &periods);
+  if (status != kStatusOk) return status;
+  if (entryIndex < 0 || entryIndex >= 26 || periods.PeriodOfEntry(entryIndex) < 0) return kStatusInvalidOperation;
+  // A period is done only once it is over: transactions of its remaining
+  // days may still come, and they must find it pending.
+  if (DateToday() <= periods.entries[entryIndex].endDate) return kStatusOk;
+  const std::int32_t next = periods.entries[entryIndex].endDate + 1;
+  records::PendingPeriodRecord pending{};
+  status = ReadQuiet(kOpGetEqual + kLockBias, settings, sizeof pending, kPendingPeriodKey, &pending);
+  if (status == kStatusKeyNotFound) {
+    const records::SettingsKey k = records::MakeSettingsKey(kPendingPeriodKey);
+    std::memcpy(pending.key, k.text, sizeof k.text);
+    pending.firstDay = next;
+    return BtrvWriteOp(kOpInsert, settings, nullptr, &pending, sizeof pending);
+  }
+  if (status != kStatusOk) return status;
+  // The pending period only moves on: a run of a period before it (the
+  // first run of a company) leaves it alone.
+  if (pending.firstDay >= next) {
+    BtrvUnlock(-2, settings);
+    return kStatusOk;
+  }
+  pending.firstDay = next;
+  status = BtrvWriteOp(kOpUpdate, settings, nullptr, &pending, sizeof pending);
+  BtrvUnlock(-2, settings);
+  return status;
 }
 
 std::int32_t RecordStep446(int day, const records::PeriodsRecord* periods) {

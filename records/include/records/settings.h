@@ -235,6 +235,20 @@ struct PostOptionsRecord {
   static constexpr int kLedgerCount = 8;
 };
 
+// "0BiPoPeriod": the pending posting period of billing and purchasing, by
+// its first day (a day number; 0 none).  A complete billing run (or a
+// purchasing run that leaves no billing of its period unposted) moves it to
+// the period after the one it posted; while it is set, the two postings take
+// only dates of that period (qxabase/settings.h, FiscalPeriodOfDate).  Kept
+// by its first day, so that the year close's renumbering of the periods
+// leaves it where it is.
+struct PendingPeriodRecord {
+  char key[15];
+  QX_UNNAMED(15, 1);
+  I32 firstDay;
+  QX_UNNAMED(20, 12);
+};
+
 // The base library's fiscal-period work record (`FiscalPeriodInfo`), filled
 // by `FiscalPeriodOfDate` for a date.  Not stored in any file.
 struct FiscalPeriodInfo {
@@ -278,6 +292,8 @@ static_assert(SysPrefsRecord::kCodesOffset + SysPrefsRecord::kSettingCount == si
 static_assert(sizeof(LedgerPostOptions) == 8);
 static_assert(sizeof(PostOptionsRecord) == 80);
 static_assert(offsetof(PostOptionsRecord, ledgers) == 16);
+static_assert(sizeof(PendingPeriodRecord) == 32);
+static_assert(offsetof(PendingPeriodRecord, firstDay) == 16);
 static_assert(sizeof(FiscalPeriodInfo) == 45);
 static_assert(offsetof(FiscalPeriodInfo, yearFlag) == 2);
 static_assert(offsetof(FiscalPeriodInfo, pendingPeriod) == 9);
@@ -410,7 +426,15 @@ inline constexpr FieldDef kPostOptionsFields[] = {
 inline constexpr Layout kPostOptionsLayout{"PostOptionsRecord", sizeof(PostOptionsRecord),
                                            kPostOptionsFields};
 
+inline constexpr FieldDef kPendingPeriodFields[] = {
+    QX_PADDED(PendingPeriodRecord, key, 0),
+    QX_DATE(PendingPeriodRecord, firstDay, 16),
+};
+inline constexpr Layout kPendingPeriodLayout{"PendingPeriodRecord", sizeof(PendingPeriodRecord),
+                                             kPendingPeriodFields};
+
 static_assert(ValidLayout(kInterfaceLayout));
+static_assert(ValidLayout(kPendingPeriodLayout));
 static_assert(ValidLayout(kPeriodsLayout));
 static_assert(ValidLayout(kTransInfoLayout));
 static_assert(ValidLayout(kCompanyLayout));
@@ -426,7 +450,7 @@ inline constexpr RecordVariant kSettingsVariants[] = {
     {"0TransInfo", &kTransInfoLayout}, {"0Company", &kCompanyLayout},
     {"0System", &kSystemLayout},       {"0Schedule", &kAgingScheduleLayout},
     {"0Statements", &kStatementsLayout}, {"0SysPrefs", &kSysPrefsLayout},
-    {"0PostOptions", &kPostOptionsLayout},
+    {"0PostOptions", &kPostOptionsLayout}, {"0BiPoPeriod", &kPendingPeriodLayout},
 };
 
 // The layout of the settings record whose key (blank-padded or not) is `key`,

@@ -432,6 +432,7 @@ bool Builder::Build(std::string* error) {
   MakeProducts();
   AddOpenInvoices();
   AddInventoryHistory();
+  AddActivityHistory();
   AddCheckRegisterAndLogs();
   AddUnpostedTransactions();
   MakeLedgerHistory();
@@ -577,6 +578,7 @@ void Builder::AddReferenceFiles() {
 
   const std::pair<const char*, const char*> kSalespeople[] = {
       {"JM", "Jordan Mills"}, {"AR", "Ana Reyes"}, {"KT", "Kenji Tanaka"}, {"PL", "Priya Laghari"}};
+  int salespersonIndex = 0;
   for (const auto& [code, name] : kSalespeople) {
     Json sales = Json::array(), lastYear = Json::array(), commissions = Json::array();
     for (int m = 0; m < 12; ++m) {
@@ -585,11 +587,13 @@ void Builder::AddReferenceFiles() {
       commissions.push_back(Cents(s * 0.05));
       lastYear.push_back(random_.Amount(5500, 13000));
     }
-    Add(records::kFileSalespersons, Json{{"code", code},
-                                         {"name", name},
-                                         {"lastYearSales", lastYear},
-                                         {"sales", sales},
-                                         {"commissions", commissions}});
+    Json salesperson{{"code", code},
+                     {"name", name},
+                     {"lastYearSales", lastYear},
+                     {"sales", sales},
+                     {"commissions", commissions}};
+    AddCommission(&salesperson, salespersonIndex++);
+    Add(records::kFileSalespersons, salesperson);
   }
 
   // The state tax's period amounts follow the billing tax the ledger books
@@ -956,30 +960,8 @@ void Builder::AddInventoryHistory() {
     if (p.type == 2) continue;
     auto activity = [&](std::int32_t date, char kind, char source, char second, double quantity,
                         double unitCost, const std::string& document, const std::string& reference) {
-      const double extended = Cents(quantity / p.purchaseFactor * unitCost);
-      Json r{{"productCode", p.number},
-             {"transactionNumber", TranNo(source == 'M' ? purchaseNumber : invoiceNumber)},
-             {"activityFlag", "P"},
-             {"periodKey", PeriodKey(date)},
-             {"date", DateText(date)},
-             {"kind", std::string(1, kind)},
-             {"source", std::string(1, source)},
-             {"secondSource", std::string(1, second)},
-             {"sourceTransaction", document},
-             {"reference", reference},
-             {"department", p.department},
-             {"quantity", quantity},
-             {"unitCost", unitCost},
-             {"extendedAmount", extended},
-             {"salesUnitFactor", p.salesFactor},
-             {"unitDivisor", p.purchaseFactor},
-             {"formattedQuantity", quantity},
-             {"warehouse", p.warehouse},
-             {"glAccount", acct::kInventory},
-             {"postedFlag", "Y"}};
-      Add(records::kFileInventoryTransactions, r);
-      p.historyQuantity += quantity;
-      p.historyValue = Cents(p.historyValue + extended);
+      AddPostedActivity(p, source == 'M' ? purchaseNumber : invoiceNumber, date, kind, source, second, quantity,
+                        unitCost, Cents(quantity / p.purchaseFactor * unitCost), document, reference);
     };
     if (p.quantity <= 0) continue;
     if (p.assembly) {
@@ -1297,8 +1279,10 @@ void Builder::AddAccounts() {
 }
 
 void Builder::AddParties() {
+  int partyIndex = 0;
   auto add = [&](const Party& p, bool customer) {
     Json r{{"code", p.code}, {"termsCode", p.terms}};
+    AddBillingCodes(&r, p, customer, partyIndex++);
     if (customer) r["salesperson"] = p.salesperson;
     if (!customer) r["vendorType"] = p.form1099 ? "SERV" : "GOODS";
     if (p.form1099) r["idNumber"] = fmt::format("{:02}-{:07}", random_.Between(10, 99), random_.Between(0, 9999999));
@@ -1348,6 +1332,7 @@ void Builder::AddProducts() {
     if (!p.vendor.empty()) r["vendor"] = p.vendor;
     if (!p.vendorPartNumber.empty()) r["vendorPartNumber"] = p.vendorPartNumber;
     if (p.assembly) r["assemblyFlag"] = "Y";
+    AddSaleFlags(&r, p);
     r["productType"] = p.type;
     r["purchaseUnitFactor"] = p.purchaseFactor;
     r["salesUnitFactor"] = p.salesFactor;
@@ -1411,12 +1396,7 @@ void Builder::AddProducts() {
     Add(records::kFileBillsOfMaterials,
         Json{{"assemblyNumber", b.assembly}, {"componentNumber", b.component}, {"unitsRequired", b.units}});
   }
-  // The A4 paper kept in two warehouses is one master item.
-  if (FindProduct("PAP-A4-500") && FindProduct("PAP-A4-WST")) {
-    Add(records::kFileMasterItems, Json{{"code", "PAPER-A4"}, {"description", "Copy paper A4, 500 sheets"}});
-    Add(records::kFileMasterItemMembers, Json{{"masterItem", "PAPER-A4"}, {"productNumber", "PAP-A4-500"}});
-    Add(records::kFileMasterItemMembers, Json{{"masterItem", "PAPER-A4"}, {"productNumber", "PAP-A4-WST"}});
-  }
+  AddMasterItems();
 }
 
 void Builder::AddSequences() {
