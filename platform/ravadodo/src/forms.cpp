@@ -889,7 +889,7 @@ int CopyFieldText(Form* form, int field, char* out, int size, bool openEndShown)
   if (!s || !out || size <= 0) return -1;
   if (f->running && rv::IndexOf(*f, field) == f->current) rv::Commit(*f);
   std::string v = s->openEnd && !openEndShown ? std::string() : rv::ValueText(*s);
-  if (s->mask.kind != rv::Mask::kPicture)
+  if (s->mask.kind != rv::Mask::kPicture || s->openEnd)
     while (!v.empty() && v.back() == ' ') v.pop_back();
   if (s->mask.kind == rv::Mask::kInteger || s->mask.kind == rv::Mask::kDecimal) {
     std::size_t b = v.find_first_not_of(' ');
@@ -944,6 +944,9 @@ int FieldSetText(Form* form, int field, const char* text) {
     if (s->mask.upper)
       for (std::size_t i = 0; i < out.size(); ++i)
         if (s->mask.picture[i] == 'C') out[i] = static_cast<char>(oem::ToUpper(static_cast<unsigned char>(out[i])));
+    // A picture field shows an open range end as a text field does.
+    const std::string shown = rv::Trimmed(t);
+    s->openEnd = shown == "FIRST" || shown == "LAST";
     s->value = out;
   } else {
     if (s->mask.kind == rv::Mask::kDecimal && !s->mask.quantity) {

@@ -29,6 +29,12 @@ struct MruFieldTable {
   TAG_REPORT_MRU_FIELD fields[Records] = {};
 };
 
+// --- Choice fields ---------------------------------------------------------------------
+
+// Makes `field` a choice field of `choices` (the byte 1, then the entries
+// separated by ","), as wide as its longest entry.
+void SetChoiceField(TagFormField& field, const char* choices);
+
 // --- Field checks ---------------------------------------------------------------------
 
 // Exit callback of a date field that bounds a range: left empty it is an

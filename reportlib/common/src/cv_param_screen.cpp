@@ -435,20 +435,6 @@ bool IsRangeTo(int f) {
          f == 26;
 }
 
-void SetMask(TagFormField& field, const char* choices) {
-  // A choice field as wide as its longest entry.
-  int widest = 0, current = 0;
-  for (const char* c = choices + 1; *c; ++c) {
-    if (*c == ',') {
-      current = 0;
-    } else if (++current > widest) {
-      widest = current;
-    }
-  }
-  std::snprintf(field.mask, sizeof field.mask, "%%-%dsm", widest);
-  field.choices = choices;
-}
-
 }  // namespace
 
 int CustVendParamScreen(CustVendReportParams* params) {
@@ -470,8 +456,8 @@ int CustVendParamScreen(CustVendReportParams* params) {
   for (TagFormField& f : s.fields) {
     const int n = f.number;
     if (n == 0) break;
-    if (n == kFieldSort) SetMask(f, s.sortChoices);
-    if (n == kFieldRank) SetMask(f, s.rankChoices);
+    if (n == kFieldSort) SetChoiceField(f, s.sortChoices);
+    if (n == kFieldRank) SetChoiceField(f, s.rankChoices);
     if (n == kFieldSort) f.exitCallback = CustVendOnSortFieldChosen;
     if (n == kFieldRank) f.exitCallback = CustVendOnRankFieldChosen;
     if (IsRangeFrom(n)) f.exitCallback = RangeFieldEnter;

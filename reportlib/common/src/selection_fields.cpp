@@ -1,6 +1,8 @@
 // The pieces the report selection screens share.
 #include "selection_fields.h"
 
+#include <cstdio>
+
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
 
@@ -27,4 +29,17 @@ int OpenDateFieldExit(Form* form, int field) {
   if (DateIsValid(text)) return 0;
   MsgShow(kMsgInvalidDate, 1);
   return kStay;
+}
+
+void SetChoiceField(TagFormField& field, const char* choices) {
+  int widest = 0, current = 0;
+  for (const char* c = choices + 1; *c; ++c) {
+    if (*c == ',') {
+      current = 0;
+    } else if (++current > widest) {
+      widest = current;
+    }
+  }
+  std::snprintf(field.mask, sizeof field.mask, "%%-%dsm", widest);
+  field.choices = choices;
 }

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "address_format.h"
 #include "btrvc.h"
 #include "cv_param_screen.h"
 #include "cv_param_string.h"
@@ -425,11 +426,7 @@ void DirectoryRun::SetAccountColumns(const records::TermsRecord* terms) {
 // contact.  Rows without any text are left out.
 std::vector<std::array<std::string, kMoreCount>> DirectoryRun::MoreRows() const {
   const records::CustVendRecord& r = record_;
-  std::vector<std::string> lines;
-  for (const auto& line : r.addressLines) {
-    std::string text = TrimField(line);
-    if (!text.empty()) lines.push_back(std::move(text));
-  }
+  const std::vector<std::string> lines = AddressLines(r);
   std::vector<std::array<std::string, kMoreCount>> rows;
   std::size_t next = 0;
   auto nextLine = [&]() { return next < lines.size() ? lines[next++] : std::string(); };

@@ -395,13 +395,14 @@ TEST_F(FormTest, FirstAndLastReadBackAsEmpty) {
 TEST_F(FormTest, TheShownTextTellsAnOpenEndFromABlank) {
   std::vector<TagFormField> t = {Field(1, 1, 20, "%-10sC", "From"), Field(2, 2, 20, "%-10sC", "To"),
                                  Field(3, 3, 20, "%-10sC", "Blank"), Field(4, 4, 20, "%5d", "Number"),
-                                 Field(5, 5, 20, "nn/nn/nn", "Date")};
+                                 Field(5, 5, 20, "nn/nn/nn", "Date"), Field(6, 6, 20, "nnnnnnnnnn", "Amount")};
   EXPECT_EQ(0, Run("F10", t, [](Form* f) {
     FieldSetText(f, 1, "FIRST");
     FieldSetText(f, 2, "LAST ");
     FieldSetText(f, 3, "");
     FieldSetText(f, 4, "LAST");
     FieldSetText(f, 5, "031525");
+    FieldSetText(f, 6, "FIRST");
   }));
   const struct {
     int field;
@@ -409,6 +410,8 @@ TEST_F(FormTest, TheShownTextTellsAnOpenEndFromABlank) {
     const char* shown;  // FieldGetShownText
   } cases[] = {
       {1, "", "FIRST"}, {2, "", "LAST"}, {3, "", ""}, {4, "", "LAST"}, {5, "03/15/25", "03/15/25"},
+      // A picture of digits shows an open end too (amount ranges).
+      {6, "", "FIRST"},
   };
   for (const auto& c : cases) {
     char text[64] = "x", shown[64] = "x";
