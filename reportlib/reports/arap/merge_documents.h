@@ -1,0 +1,44 @@
+// What the statements and the letters and labels share: the run's report
+// destination, the texts they open, the files and window of their options
+// screen, and the run's copy of each account's address.
+#pragma once
+
+#include <string>
+
+#include "cv_output.h"
+#include "qxabase/files.h"
+#include "qxabase/report.h"
+#include "qxabase/text_merge.h"
+#include "ravadodo.h"
+
+namespace merge_documents {
+
+// The run's report goes to the preview (null or blank `output`), an HTML
+// file (a name ending in .htm or .html) or a text file (any other name).
+// Returns 0; 1 after a message when the name is too long.
+int SetDestination(const char* output, TagRepInfo* info);
+
+// Opens text `name` (lines of 512 bytes); with `merge`, also its merge run
+// over the kinds of the −1-ended list `kinds`.  A text that cannot be read
+// shows message 1 (out of memory) or 827; a merge that cannot start message
+// 1.  False when the text is not open (nothing is left open).
+bool OpenText(const char* name, TextFileBlock* text, MergeRun* merge, const int* kinds);
+
+// Closes the text and its merge run.
+void CloseText(TextFileBlock* text, MergeRun* merge);
+
+// The files of the options screen: the customers (22) or vendors (66),
+// their open items (5 or 2), the settings (29) and the salespeople (56),
+// their handles and numbers copied into the parameters.  0, or the status
+// of the open that failed (after its message).
+int OpenFiles(FileSet* files, CustVendOutputParams* params, bool customers);
+
+// The run's copy of the current account (params->recordArea) as the
+// document prints it: the closing line built when `closingLine`; with
+// params->optionFlag 'Y' the blank address lines closed up (`apart`: the
+// closing line's own line taken out first) and, with `bottom`, moved to
+// the end of the block.
+void PrepareAccount(const CustVendOutputParams& params, bool closingLine, bool apart, bool bottom,
+                    MergeAccount* account);
+
+}  // namespace merge_documents
