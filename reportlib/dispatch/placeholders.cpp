@@ -36,7 +36,6 @@
 #include "reports/arap/directory.h"
 #include "reports/arap/form_1096.h"
 #include "reports/arap/form_1099.h"
-#include "reports/arap/letters_labels.h"
 #include "reports/arap/po_status.h"
 #include "reports/arap/purchase_history.h"
 #include "reports/arap/vendor_payments.h"
@@ -70,7 +69,6 @@ int RunPurgeFiles() { return NotAvailableYet("The purge of files"); }
 
 // Receivables, payables, cash and audit reports.
 int RunCashRecDisReport(char) { return NotAvailableYet("The cash receipts and disbursements report"); }
-int RunCustVendLettersLabels(int, int) { return NotAvailableYet("Printing letters and mailing labels"); }
 int RunPrint1099() { return NotAvailableYet("Printing 1099 forms"); }
 int RunPrint1096(const char*) { return NotAvailableYet("The 1096 summary form"); }
 
