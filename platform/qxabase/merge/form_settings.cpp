@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "../src/internal.h"
+#include "merge_internal.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/letters.h"
 #include "qxabase/messages.h"
@@ -38,30 +38,14 @@ void CopyName(char (&out)[33], const std::string& name) { std::snprintf(out, siz
 
 // The installation's defaults (merge/forms.txt).  False after a message.
 bool ReadDefaults(FormSettings* out) {
-  const std::string path = qxb::DataFile("merge", "forms.txt");
-  std::string text;
-  auto refuse = [&](int line, const char* why) {
-    MsgShowArgs(kMsgSettingsBad, 0, 0, 1, path.c_str(), line, why, 0);
-    return false;
-  };
-  if (!qxb::ReadTextFile(path, &text)) return refuse(0, "it cannot be read");
-  int lineNumber = 0;
-  std::size_t at = 0;
-  while (at <= text.size()) {
-    std::size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(at, end - at);
-    at = end + 1;
-    ++lineNumber;
-    std::vector<qxb::Token> tokens;
-    std::string error;
-    if (!qxb::Tokenize(line, &tokens, &error)) return refuse(lineNumber, error.c_str());
-    if (tokens.empty()) continue;
+  return qxmerge::ReadDataFile("merge", "forms.txt", kMsgSettingsBad, [&](int, const auto& tokens) {
     if (tokens[0].value == "text" && tokens.size() == 3) {
       const int index = IndexOfKind(std::atoi(tokens[1].value.c_str()));
-      if (index < 0 || !TextNameValid(tokens[2].value.c_str())) return refuse(lineNumber, "not a text kind and name");
+      if (index < 0 || !TextNameValid(tokens[2].value.c_str())) return std::string("not a text kind and name");
       CopyName(out->texts[index], tokens[2].value);
-    } else if (tokens[0].value == "switches") {
+      return std::string();
+    }
+    if (tokens[0].value == "switches") {
       for (std::size_t i = 1; i < tokens.size(); ++i) {
         const qxb::Token& t = tokens[i];
         const std::uint8_t on = t.value == "Y" ? 1 : 0;
@@ -69,13 +53,12 @@ bool ReadDefaults(FormSettings* out) {
         else if (t.key == "address-bottom") out->addressBottom = on;
         else if (t.key == "address-apart") out->addressApart = on;
         else if (t.key == "letters-same-page") out->lettersSamePage = on;
-        else return refuse(lineNumber, "not a switch");
+        else return std::string("not a switch");
       }
-    } else {
-      return refuse(lineNumber, "a line must be: text KIND \"name\", or switches ...");
+      return std::string();
     }
-  }
-  return true;
+    return std::string("a line must be: text KIND \"name\", or switches ...");
+  });
 }
 
 // The record over the defaults: what the company set.
@@ -196,36 +179,22 @@ int SettingsAccept(Form* form, KeyCode) {
 
 int CustVendKeyStep830(int top, int left, FormSettings* settings, BtrvHandle settingsHandle) {
   if (settings == nullptr) return 1;
-  FormDef def;
-  if (FormDefLoad(&def, kFormSettingsForm) != 0) return 1;
-  std::vector<TagFormField> fields = def.fields;
-  for (TagFormField& f : fields)
-    if (f.number >= kFieldClosingLine && f.number <= kFieldSamePage) f.choices = kYesNo;
   SettingsWindow w;
   w.settings = settings;
   w.handle = settingsHandle;
-  Form form{};
-  Window window{};
-  FormBegin(&form);
-  struct End {
-    Form* form;
-    Window* window;
-    ~End() {
-      WinClose(window, 1);
-      FormEnd(form);
-    }
-  } end{&form, &window};
-  if (!FormFieldsCreate(&form, fields.data(), 1)) return 1;
-  const int rows = def.rows > 0 ? def.rows : 13, cols = def.cols > 0 ? def.cols : 60;
-  if (WinOpen(&window, top, left, rows, cols, 1, 1, ' ', def.title.c_str()) != 0) return 1;
-  FormAttachWindow(&window, &form, 1);
-  FormDefUse(&form, &def);
-  std::snprintf(form.reportId, sizeof form.reportId, "%s", "RSFormSettings");
+  qxmerge::SmallForm form;
+  form.number = kFormSettingsForm;
+  form.top = top;
+  form.left = left;
+  form.reportId = "RSFormSettings";
   form.context = &w;
-  form.startHook = SettingsStart;
-  FormSetup(&form, 0, 0);
-  FormOnKey(&form, kKeyF10, SettingsAccept, "Save");
-  FormRun(&form, 0);
-  if (FormWasCancelled(&form)) return w.stored > 0 ? w.stored : 27;
-  return 0;
+  form.start = SettingsStart;
+  form.accept = SettingsAccept;
+  form.patch = [](std::vector<TagFormField>& fields) {
+    for (TagFormField& f : fields)
+      if (f.number >= kFieldClosingLine && f.number <= kFieldSamePage) f.choices = kYesNo;
+  };
+  const int result = qxmerge::RunSmallForm(form);
+  if (result == 27 && w.stored > 0) return w.stored;
+  return result;
 }

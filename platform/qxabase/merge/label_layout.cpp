@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "../src/internal.h"
+#include "merge_internal.h"
 #include "oemtext.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/letters.h"
@@ -80,28 +80,10 @@ std::string LayoutProblem(const LabelStockEntry& e) {
 }
 
 bool ReadStocks(LabelLayoutBlock* block) {
-  const std::string path = qxb::DataFile("merge", "label-stocks.txt");
-  std::string text;
-  auto refuse = [&](int line, const std::string& why) {
-    MsgShowArgs(kMsgStocksBad, 0, 0, 1, path.c_str(), line, why.c_str(), 0);
-    return false;
-  };
-  if (!qxb::ReadTextFile(path, &text)) return refuse(0, "it cannot be read");
-  int lineNumber = 0;
-  std::size_t at = 0;
-  while (at <= text.size()) {
-    std::size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(at, end - at);
-    at = end + 1;
-    ++lineNumber;
-    std::vector<qxb::Token> tokens;
-    std::string error;
-    if (!qxb::Tokenize(line, &tokens, &error)) return refuse(lineNumber, error);
-    if (tokens.empty()) continue;
-    if (tokens[0].value != "stock" || tokens.size() < 2) return refuse(lineNumber, "a line must begin: stock N");
+  const bool read = qxmerge::ReadDataFile("merge", "label-stocks.txt", kMsgStocksBad, [&](int, const auto& tokens) {
+    if (tokens[0].value != "stock" || tokens.size() < 2) return std::string("a line must begin: stock N");
     const int n = std::atoi(tokens[1].value.c_str());
-    if (n != block->count || n >= kLabelStockCount) return refuse(lineNumber, "stocks are numbered 0-6 in order");
+    if (n != block->count || n >= kLabelStockCount) return std::string("stocks are numbered 0-6 in order");
     records::LabelLayout l{};
     for (std::size_t i = 2; i < tokens.size(); ++i) {
       const qxb::Token& t = tokens[i];
@@ -126,13 +108,19 @@ bool ReadStocks(LabelLayoutBlock* block) {
         else if (t.key == "left") l.left = v;
         else good = false;
       }
-      if (!good) return refuse(lineNumber, "the value of " + (t.key.empty() ? t.value : t.key) + " is not valid");
+      if (!good) return "the value of " + (t.key.empty() ? t.value : t.key) + " is not valid";
     }
-    if (l.across < 1 || !block->names[n][0]) return refuse(lineNumber, "a stock needs its name and labels across");
+    if (l.across < 1 || !block->names[n][0]) return std::string("a stock needs its name and labels across");
     block->published[n] = l;
     ++block->count;
+    return std::string();
+  });
+  if (!read) return false;
+  if (block->count != kLabelStockCount) {
+    MsgShowArgs(kMsgStocksBad, 0, 0, 1, qxb::DataFile("merge", "label-stocks.txt").c_str(), 0,
+                "the file must describe the seven stocks", 0);
+    return false;
   }
-  if (block->count != kLabelStockCount) return refuse(lineNumber, "the file must describe the seven stocks");
   std::string choices = "\x01";
   for (int i = 0; i < block->count; ++i) {
     if (i) choices += ',';
@@ -291,38 +279,24 @@ int LayoutAccept(Form* form, KeyCode) {
 
 int CustVendKeyStep1420(BtrvHandle settings, LabelStockEntry* entry, LabelLayoutBlock* block) {
   if (entry == nullptr || block == nullptr || entry->stock < 0 || entry->stock >= block->count) return 1;
-  FormDef def;
-  if (FormDefLoad(&def, kLayoutForm) != 0) return 1;
-  std::vector<TagFormField> fields = def.fields;
   LayoutWindow w;
   w.entry = entry;
   w.block = block;
   w.handle = settings;
-  Form form{};
-  Window window{};
-  FormBegin(&form);
-  struct End {
-    Form* form;
-    Window* window;
-    ~End() {
-      WinClose(window, 1);
-      FormEnd(form);
-    }
-  } end{&form, &window};
-  if (!FormFieldsCreate(&form, fields.data(), 1)) return 1;
-  const int rows = def.rows > 0 ? def.rows : 15, cols = def.cols > 0 ? def.cols : 54;
-  if (WinOpen(&window, 4, 13, rows, cols, 1, 1, ' ', def.title.c_str()) != 0) return 1;
-  FormAttachWindow(&window, &form, 1);
-  FormDefUse(&form, &def);
-  std::snprintf(form.reportId, sizeof form.reportId, "%s", "RSLabelLayout");
+  qxmerge::SmallForm form;
+  form.number = kLayoutForm;
+  form.rows = 15;
+  form.cols = 54;
+  form.reportId = "RSLabelLayout";
   form.context = &w;
-  form.startHook = LayoutStart;
-  FormSetup(&form, 0, 0);
-  FormOnKey(&form, kKeyF10, LayoutAccept, "Save");
-  FormOnKey(&form, kKeyShiftF9, LayoutPublished, "Published sizes");
-  FormRun(&form, 0);
-  if (FormWasCancelled(&form)) return w.stored > 0 ? w.stored : 27;
-  return 0;
+  form.start = LayoutStart;
+  form.accept = LayoutAccept;
+  form.extraKey = kKeyShiftF9;
+  form.extra = LayoutPublished;
+  form.extraLabel = "Published sizes";
+  const int result = qxmerge::RunSmallForm(form);
+  if (result == 27 && w.stored > 0) return w.stored;
+  return result;
 }
 
 // --- Label pages ----------------------------------------------------------------------------

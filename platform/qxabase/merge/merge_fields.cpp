@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "../src/internal.h"
+#include "merge_internal.h"
 #include "oemtext.h"
 #include "qxabase/messages.h"
 #include "qxabase/text_merge.h"
@@ -60,29 +60,10 @@ bool ToNumber(const std::string& text, int* out) {
 bool LoadTable() {
   FieldTable& table = Table();
   if (table.loaded) return true;
-  const std::string path = qxb::DataFile("merge", "fields.txt");
-  std::string text;
-  auto refuse = [&](int line, const std::string& why) {
-    MsgShowArgs(kMsgFieldTableBad, 0, 0, 1, path.c_str(), line, why.c_str(), 0);
-    table.fields.clear();
-    return false;
-  };
-  if (!qxb::ReadTextFile(path, &text)) return refuse(0, "it cannot be read");
   std::vector<FieldName> fields;
-  int lineNumber = 0;
-  std::size_t at = 0;
-  while (at <= text.size()) {
-    std::size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(at, end - at);
-    at = end + 1;
-    ++lineNumber;
-    std::vector<qxb::Token> tokens;
-    std::string error;
-    if (!qxb::Tokenize(line, &tokens, &error)) return refuse(lineNumber, error);
-    if (tokens.empty()) continue;
+  const bool read = qxmerge::ReadDataFile("merge", "fields.txt", kMsgFieldTableBad, [&](int, const auto& tokens) {
     if (tokens[0].value != "field" || tokens.size() < 2 || !tokens[1].key.empty())
-      return refuse(lineNumber, "a line must be: field NAME kind=K id=N width=W align=A format=F");
+      return std::string("a line must be: field NAME kind=K id=N width=W align=A format=F");
     FieldName f;
     for (char c : tokens[1].value) f.name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     bool hasKind = false, hasId = false;
@@ -107,11 +88,13 @@ bool LoadTable() {
       } else {
         good = false;
       }
-      if (!good) return refuse(lineNumber, "the value of " + (t.key.empty() ? t.value : t.key) + " is not valid");
+      if (!good) return "the value of " + (t.key.empty() ? t.value : t.key) + " is not valid";
     }
-    if (!hasKind || !hasId) return refuse(lineNumber, "a field needs its kind and id");
+    if (!hasKind || !hasId) return std::string("a field needs its kind and id");
     fields.push_back(std::move(f));
-  }
+    return std::string();
+  });
+  if (!read) return false;
   table.fields = std::move(fields);
   table.loaded = true;
   return true;

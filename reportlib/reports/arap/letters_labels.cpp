@@ -33,7 +33,6 @@
 
 namespace {
 
-constexpr int kMsgNoMemory = 1;
 constexpr int kLayoutRefused = 32;
 constexpr int kRecordHide = 9;
 constexpr int kLineSize = 512;
@@ -316,13 +315,7 @@ void LettersLabelsRun::LetterLineOut(const std::string& tpl, int lineNumber) {
 }  // namespace
 
 int RunCustVendLettersLabelsTo(int commandId, const char* output) {
-  try {
-    auto run = std::make_unique<LettersLabelsRun>(commandId);
-    return run->Run(output);
-  } catch (const std::bad_alloc&) {
-    MsgShow(kMsgNoMemory, 1);
-    return 0;
-  }
+  return merge_documents::RunDocument<LettersLabelsRun>(commandId, output);
 }
 
 int RunCustVendLettersLabels(int commandId, int) { return RunCustVendLettersLabelsTo(commandId, nullptr); }

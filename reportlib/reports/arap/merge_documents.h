@@ -3,10 +3,13 @@
 // screen, and the run's copy of each account's address.
 #pragma once
 
+#include <memory>
+#include <new>
 #include <string>
 
 #include "cv_output.h"
 #include "qxabase/files.h"
+#include "qxabase/messages.h"
 #include "qxabase/report.h"
 #include "qxabase/text_merge.h"
 #include "ravadodo.h"
@@ -40,5 +43,19 @@ int OpenFiles(FileSet* files, CustVendOutputParams* params, bool customers);
 // the end of the block.
 void PrepareAccount(const CustVendOutputParams& params, bool closingLine, bool apart, bool bottom,
                     MergeAccount* account);
+
+// Runs a document run (a class with Run(output)) for `commandId`; out of
+// memory shows message 1.  Returns the run's result, 0 when it could not
+// be made.
+template <class DocumentRun>
+int RunDocument(int commandId, const char* output) {
+  try {
+    auto run = std::make_unique<DocumentRun>(commandId);
+    return run->Run(output);
+  } catch (const std::bad_alloc&) {
+    MsgShow(1, 1);
+    return 0;
+  }
+}
 
 }  // namespace merge_documents

@@ -36,7 +36,6 @@
 
 namespace {
 
-constexpr int kMsgNoMemory = 1;
 constexpr int kMsgNoDetailLines = 2625;  // %1 the text
 
 // Merge fields the run handles itself.
@@ -575,13 +574,7 @@ void StatementRun::WriteTemplateLine(const std::string& tpl, int lineNumber, con
 }  // namespace
 
 int RunCustVendStatementsTo(int commandId, const char* output) {
-  try {
-    auto run = std::make_unique<StatementRun>(commandId);
-    return run->Run(output);
-  } catch (const std::bad_alloc&) {
-    MsgShow(kMsgNoMemory, 1);
-    return 0;
-  }
+  return merge_documents::RunDocument<StatementRun>(commandId, output);
 }
 
 int RunCustVendStatements(int commandId) { return RunCustVendStatementsTo(commandId, nullptr); }

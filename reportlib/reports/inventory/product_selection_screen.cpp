@@ -406,20 +406,6 @@ int ProductAccept(Form* form, KeyCode) {
   return 1;
 }
 
-// A choice field as wide as its longest entry.
-void SetChoiceMask(TagFormField& field, const char* choices) {
-  int widest = 0, current = 0;
-  for (const char* c = choices + 1; *c; ++c) {
-    if (*c == ',') {
-      current = 0;
-    } else if (++current > widest) {
-      widest = current;
-    }
-  }
-  std::snprintf(field.mask, sizeof field.mask, "%%-%dsm", widest);
-  field.choices = choices;
-}
-
 // Everything one screen run holds, released on every way out.
 struct ScreenRun {
   Form form{};
@@ -452,10 +438,10 @@ int ProductReportSelection(ProductReportParams* params, RangeCriterion* sortOut,
     const int n = f.number;
     if (n == 0) break;
     if (n == kFieldSort) {
-      SetChoiceMask(f, s.sortChoices);
+      SetChoiceField(f, s.sortChoices);
       f.exitCallback = ProductOnSortFieldChosen;
     } else if (n == kFieldRank) {
-      SetChoiceMask(f, s.rankChoices);
+      SetChoiceField(f, s.rankChoices);
       f.exitCallback = ProductOnRankFieldChosen;
     } else if (IsDateField(n)) {
       f.exitCallback = OpenDateFieldExit;
