@@ -180,24 +180,15 @@ int LettersLabelsRun::Print(const char* output) {
 // The values of a line's fields, in their order.
 LetterLine LettersLabelsRun::MergeFields(const std::string& tpl, int lineNumber) {
   LetterLine out;
-  std::vector<char> line(tpl.begin(), tpl.end());
-  line.push_back('\0');
-  MergeField f;
-  while (MergeFieldNext(&merge_, kMergeFill, line.data(), &f)) {
-    if (f.error) {
-      MergeLineEnd(&merge_, 1, f.error, lineNumber, f.place, f.text);
-      out.failed = true;
-      return out;
-    }
-    std::vector<char> value(static_cast<std::size_t>(std::max(f.length, 1)) + 1, '\0');
+  out.failed = !merge_documents::ForEachField(&merge_, tpl, lineNumber, nullptr, [&](const MergeField& f, char* value) {
     if (f.kind == kMergeRecord) {
       if (f.id == kRecordHide) out.suppressed = true;
-      if (!MergeFieldFromRecord(&merge_, value.data(), f.length, &f)) out.missing = true;
+      if (!MergeFieldFromRecord(&merge_, value, f.length, &f)) out.missing = true;
     } else if (f.kind == kMergeComputed) {
-      MergeFieldCompute(value.data(), f.length, &account_, &params_.recordArea.block, &f);
+      MergeFieldCompute(value, f.length, &account_, &params_.recordArea.block, &f);
     }
-    out.values.push_back({f.position, f.tokenLength, value.data()});
-  }
+    out.values.push_back({f.position, f.tokenLength, value});
+  });
   return out;
 }
 

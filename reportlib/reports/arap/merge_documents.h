@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "cv_output.h"
 #include "qxabase/files.h"
@@ -43,6 +44,30 @@ int OpenFiles(FileSet* files, CustVendOutputParams* params, bool customers);
 // the end of the block.
 void PrepareAccount(const CustVendOutputParams& params, bool closingLine, bool apart, bool bottom,
                     MergeAccount* account);
+
+// Walks the fields of the text line `tpl` (line `lineNumber` of its text,
+// for messages): `take(field, value)` gets each field and a zeroed buffer
+// of field.length + 1 bytes for its value.  *blanked (may be null) receives
+// the line with its tokens blanked.  False after MergeLineEnd when a field
+// cannot be merged (the walk stops there).
+template <class Take>
+bool ForEachField(MergeRun* merge, const std::string& tpl, int lineNumber, std::string* blanked, Take take) {
+  std::vector<char> line(tpl.begin(), tpl.end());
+  line.push_back('\0');
+  MergeField f;
+  bool good = true;
+  while (MergeFieldNext(merge, kMergeFill, line.data(), &f)) {
+    if (f.error) {
+      MergeLineEnd(merge, 1, f.error, lineNumber, f.place, f.text);
+      good = false;
+      break;
+    }
+    std::vector<char> value(static_cast<std::size_t>(f.length > 0 ? f.length : 1) + 1, '\0');
+    take(f, value.data());
+  }
+  if (blanked) blanked->assign(line.data());
+  return good;
+}
 
 // Runs a document run (a class with Run(output)) for `commandId`; out of
 // memory shows message 1.  Returns the run's result, 0 when it could not

@@ -473,29 +473,20 @@ void StatementRun::WriteDetail(int templateLine, const Slot& slot) {
 
 MergedLine StatementRun::MergeLine(const std::string& tpl, int lineNumber, const LineContext& ctx) {
   MergedLine m;
-  std::vector<char> line(tpl.begin(), tpl.end());
-  line.push_back('\0');
-  MergeField f;
-  while (MergeFieldNext(&merge_, kMergeFill, line.data(), &f)) {
-    if (f.error) {
-      MergeLineEnd(&merge_, 1, f.error, lineNumber, f.place, f.text);
-      m.failed = true;
-      break;
-    }
+  const bool merged = merge_documents::ForEachField(&merge_, tpl, lineNumber, &m.text, [&](const MergeField& f, char* text) {
     int kind = f.kind;
     const bool total = kind == kMergeComputed && f.id >= kComputedFirstTotal && f.id <= kComputedLastTotal;
     // The totals are the summary's amounts until the items are done.
     if (total && !ctx.done) kind = kMergeAmount;
     if (m.firstKind == 0) m.firstKind = kind;
-    std::vector<char> value(static_cast<std::size_t>(std::max(f.length, 1)) + 1, '\0');
-    char* text = value.data();
+    const std::size_t size = static_cast<std::size_t>(std::max(f.length, 1)) + 1;
     switch (kind) {
       case kMergeRecord:
         switch (f.id) {
           case kRecordLastPage: m.endLine = true; break;
           case kRecordSameLine: m.sameLine = true; break;
           case kRecordHide: m.suppressed = true; break;
-          case kRecordContinued: std::snprintf(text, value.size(), "%s", ctx.done ? "" : kContinued); break;
+          case kRecordContinued: std::snprintf(text, size, "%s", ctx.done ? "" : kContinued); break;
           case kRecordNoFooter: break;
           default:
             if (MergeFieldFromRecord(&merge_, text, f.length, &f)) m.recordValue = true;
@@ -522,13 +513,13 @@ MergedLine StatementRun::MergeLine(const std::string& tpl, int lineNumber, const
         break;
       default: break;
     }
-    if (*text == '\0' || f.length <= 0) continue;
+    if (*text == '\0' || f.length <= 0) return;
     m.values.emplace_back(text);
     m.columns.push_back(MakeColumn(f.format == kColumnMerge ? kColumnMerge : kColumnText, "%s", f.position,
                                    m.values.back().c_str(), AlignOf(f), f.length));
-  }
-  m.text.assign(line.data());
-  if (m.failed) {
+  });
+  if (!merged) {
+    m.failed = true;
     m.columns.clear();
     m.text.clear();
   }

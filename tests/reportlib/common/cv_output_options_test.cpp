@@ -174,6 +174,19 @@ TEST_F(OutputOptionsTest, ABlankFromOnAPastDueBalanceMeansAboveZero) {
   EXPECT_EQ("A100", first_) << "only A100 has an amount over 60 days past due";
 }
 
+TEST_F(OutputOptionsTest, F5LooksUpAnAccountAndShiftF9PutsTheDefaultsBack) {
+  // F5 in the from field: the second customer of the list, B200.
+  Run run = Options(kMenuCustomerLetters, "Down Down Down F5 Down Enter F10");
+  EXPECT_EQ(0, run.result) << run.transcript;
+  EXPECT_EQ("B200", first_);
+  EXPECT_STREQ("B200", params_.range1.fromText);
+  // The range typed, then Shift+F9: every customer again.
+  run = Options(kMenuCustomerLetters, "Down Down Down \"D\" Shift+F9 F10");
+  EXPECT_EQ(0, run.result) << run.transcript;
+  EXPECT_EQ("A100", first_);
+  EXPECT_EQ(1, params_.range1.fromEmpty);
+}
+
 TEST_F(OutputOptionsTest, VendorsAreNeverOfferedTheCustomersFields) {
   // "B" chooses the billing group, "G" the department: customers have them.
   struct Case {
