@@ -4,35 +4,56 @@
 // statement text and written to a text file, beside raw SQLite reading the
 // same records (every customer in code order, every open item in the order
 // the statements read them) from the company's database.
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "report_bench.h"
 #include "reports/arap/statements.h"
+#include "sample/sample_company.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using reportbench::Size;
 
-reportbench::Company g;
-std::string output;
+reportbench::BenchFolder g;
+std::string g_output;
+int g_items = 0;
 
-void BM_StatementsToText(benchmark::State& state, const char* keys) {
-  for (auto _ : state) {
-    fs::remove(output);
-    // The options screen takes its defaults: every customer, as of today.
-    ScreenResetForTest(keys, nullptr);
-    RunCustVendStatementsTo(336, output.c_str());
-    if (!fs::exists(output)) state.SkipWithError("no statements were written");
+bool MakeCompany() {
+  if (!g.Make("qxstatementsbench")) return false;
+  g_output = g.root + "/statements.txt";
+  sample::Options options;
+  options.today = DateMake(2025, 3, 31);
+  options.customers = Size("QX_BENCH_CUSTOMERS", 10000);
+  options.openItems = g_items = Size("QX_BENCH_OPEN_ITEMS", 200000);
+  fixture::CompanyImage image;
+  std::string error;
+  if (!sample::BuildSampleCompany(options, &image, &error)) {
+    std::fprintf(stderr, "sample company: %s\n", error.c_str());
+    return false;
   }
-  state.SetItemsProcessed(state.iterations() * g.items);
-  state.counters["text_MB"] = static_cast<double>(fs::exists(output) ? fs::file_size(output) : 0) / 1e6;
+  return reportbench::UseCompany(image, g, 336, options.today);
 }
 
-void BM_RawSqliteReadSameRecords(benchmark::State& state) { reportbench::RawSqliteReadCustomersAndItems(state, g); }
+// `keys` answer the options screen: its defaults (every customer, as of
+// today), or the balances above zero through the selection file.
+void BM_StatementsToText(benchmark::State& state, const char* keys) {
+  for (auto _ : state) {
+    fs::remove(g_output);
+    ScreenResetForTest(keys, nullptr);
+    RunCustVendStatementsTo(336, g_output.c_str());
+    if (!fs::exists(g_output)) state.SkipWithError("no statements were written");
+  }
+  state.SetItemsProcessed(state.iterations() * g_items);
+  state.counters["text_MB"] = static_cast<double>(reportbench::FileSize(g_output)) / 1e6;
+}
 
-// Range mode, and the selection file of a computed value (balances above
-// zero).
+void BM_RawSqliteReadSameRecords(benchmark::State& state) {
+  reportbench::RawRead(state, g.company, {{"customers", "k0, pos"}, {"ar_open_invoices", "k1, pos"}}, g_items);
+}
+
 BENCHMARK_CAPTURE(BM_StatementsToText, every_customer, "F10")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_StatementsToText, balance_above_zero, "Down Down \"O\" F10")
     ->Unit(benchmark::kMillisecond)
@@ -41,14 +62,4 @@ BENCHMARK(BM_RawSqliteReadSameRecords)->Unit(benchmark::kMillisecond)->UseRealTi
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  if (!reportbench::MakeCompany("qxstatementsbench", 336, &g)) return 1;
-  output = g.root + "/statements.txt";
-  reportbench::RatioReporter reporter("BM_RawSqliteReadSameRecords/real_time");
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  reportbench::RemoveCompany(g);
-  return 0;
-}
+int main(int argc, char** argv) { return reportbench::RunReportBenchmarks(argc, argv, MakeCompany, g); }

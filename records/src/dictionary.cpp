@@ -271,7 +271,7 @@ constexpr KeyDef kAuditLogKeys[] = {
 };
 
 constexpr KeyDef kBatch1099Keys[] = {
-    Unique(Code(0, 31)),  // the batch name, typed by the user
+    Unique(Code(0, 12)),  // the batch name, typed by the user
 };
 
 constexpr KeyDef kMasterItemKeys[] = {

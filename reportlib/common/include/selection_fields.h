@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 
+#include "qxabase/app_block.h"
 #include "qxabase/report_mru.h"
 #include "ravadodo.h"
 
@@ -29,6 +31,23 @@ struct MruFieldTable {
   TAG_REPORT_MRU_FIELD fields[Records] = {};
 };
 
+// The remembered values of a screen as its start hook shows them: the
+// defaults on the screen are backed up first (Shift+F9 brings them back
+// with collection->RestoreAll), then, when the system preference keeps
+// remembered values and no object is made yet, a `Param` is made into *mru
+// for the user of SharedAppBlock and `key`, and its values, when any are
+// remembered, replace the defaults.  Any pointer may be null.
+template <class Param>
+void ShowRememberedValues(Form* form, CQxDataCopyCollection* collection, CQxRepMRUParam** mru, const char* key,
+                          const TAG_REPORT_MRU_FIELD* table) {
+  if (collection) collection->BackupAll();
+  if (*mru != nullptr || !CQxRepMRUParam::IsSysPrefsSaveRepMRUParams()) return;
+  *mru = new (std::nothrow) Param;
+  if (*mru == nullptr) return;
+  (*mru)->Initialize(SharedAppBlockGet()->userName, key, table);
+  if ((*mru)->LoadAllFields()) (*mru)->StructToScreen(form);
+}
+
 // --- Choice fields ---------------------------------------------------------------------
 
 // Makes `field` a choice field of `choices` (the byte 1, then the entries
@@ -41,3 +60,9 @@ void SetChoiceField(TagFormField& field, const char* choices);
 // open end and stays empty (a date mask cannot show "FIRST"/"LAST "), 0;
 // otherwise 0 for a valid date, or 0x20 (the cursor stays) after message 13.
 int OpenDateFieldExit(Form* form, int field);
+
+// The check of a date of a from/to pair that may not be left open (field
+// `field`, the pair's from field `fromField`): 0 for a valid date that,
+// on the to field, does not come before a valid from date; otherwise 0x20
+// (the cursor stays) after message 13 or 205.
+int CheckRangeDate(Form* form, int field, int fromField, int toField);

@@ -282,15 +282,7 @@ int FillScreen(OptionsScreen* s, bool start) {
     if (f != kFieldRange2) FieldSetText(form, f, "");
 
   if (start) {
-    if (s->collection) s->collection->BackupAll();
-    s->mru = nullptr;
-    if (CQxRepMRUParam::IsSysPrefsSaveRepMRUParams()) {
-      s->mru = new (std::nothrow) OptionsMru;
-      if (s->mru) {
-        s->mru->Initialize(SharedAppBlockGet()->userName, MruKeyOf(p->menuId), kMruTable.fields);
-        if (s->mru->LoadAllFields()) s->mru->StructToScreen(form);
-      }
-    }
+    ShowRememberedValues<OptionsMru>(form, s->collection, &s->mru, MruKeyOf(p->menuId), kMruTable.fields);
   } else if (s->collection) {
     s->collection->RestoreAll();
     if (statementMessages) MessagesToScreen(s);

@@ -9,6 +9,7 @@
 namespace {
 
 constexpr int kMsgInvalidDate = 13;
+constexpr int kMsgFromAfterTo = 205;
 constexpr int kStay = 0x20;
 
 }  // namespace
@@ -29,6 +30,24 @@ int OpenDateFieldExit(Form* form, int field) {
   if (DateIsValid(text)) return 0;
   MsgShow(kMsgInvalidDate, 1);
   return kStay;
+}
+
+int CheckRangeDate(Form* form, int field, int fromField, int toField) {
+  char text[32] = {};
+  FieldGetText(form, field, text, sizeof text);
+  if (!DateIsValid(text)) {
+    MsgShow(kMsgInvalidDate, 1);
+    return kStay;
+  }
+  if (field == toField) {
+    char from[32] = {};
+    FieldGetText(form, fromField, from, sizeof from);
+    if (DateIsValid(from) && DateFromText(from) > DateFromText(text)) {
+      MsgShow(kMsgFromAfterTo, 1);
+      return kStay;
+    }
+  }
+  return 0;
 }
 
 void SetChoiceField(TagFormField& field, const char* choices) {

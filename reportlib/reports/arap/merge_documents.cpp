@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "address_format.h"
+#include "address_lines.h"
 #include "qxabase/messages.h"
 #include "records/dictionary.h"
 #include "report_frame.h"

@@ -183,6 +183,7 @@ class Builder {
   void AddOpenInvoices();
   void AddInventoryHistory();
   void AddCheckRegisterAndLogs();
+  void Add1099Cases(int lastYearForms, double lastYearTotal);
   void MakeLedgerHistory();
   void AddAccounts();
   void AddParties();
@@ -194,6 +195,7 @@ class Builder {
   void AddGLTransaction(int index);
   void AddRecPayTransaction(bool receivables, int index);
   void AddCashTransaction(int index);
+  void AddPayrollBankAndUnnumberedReceipt();
   void AddBillingTransaction(int index);
   void AddPurchasingTransaction(int index);
   void AddPurchaseOrders();

@@ -1050,6 +1050,39 @@ void Builder::AddInventoryHistory() {
 
 // ---- Check register, 1099 amounts, audit log, addresses --------------------------------
 
+// The cases of the 1099 run beside the two 1099 vendors paid every month:
+// a 1099 vendor paid less than the 600.00 a form needs, one with no 1099
+// amount recorded, and a vendor that is not a 1099 vendor although an
+// amount was recorded for it; and the batch of last year's forms, its 1096
+// transmitted.  Fixed values, so that what is drawn at random stays as it was.
+void Builder::Add1099Cases(int lastYearForms, double lastYearTotal) {
+  const struct {
+    const char* code;
+    const char* name;
+    const char* street;
+    const char* city;
+    const char* zip;
+    const char* id;
+  } kVendors1099[] = {
+      {"GREENWAY", "Greenway Lawn Care", "7 Meadow Lane", "Port Alden, WA 98370", "98370", "91-2345678"},
+      {"SIGNPOST", "Signpost Sign Painting", "55 Harbor Street", "Kingsport, WA 98346", "98346", "92-3456789"},
+  };
+  for (const auto& v : kVendors1099)
+    Add(records::kFileVendors, Json{{"code", v.code}, {"termsCode", "N30"}, {"vendorType", "SERV"},
+                                    {"idNumber", v.id}, {"accountType", "O"}, {"form1099", "Y"}, {"name", v.name},
+                                    {"addressLines", Json::array({v.street, v.city})}, {"zipCode", v.zip},
+                                    {"creditLimit", 1000.0}});
+  Add(records::kFileVendor1099Amounts, Json{{"vendorCode", "GREENWAY"}, {"taxYear", year_ - 1}, {"amount", 480.00}});
+  Add(records::kFileVendor1099Amounts, Json{{"vendorCode", "CITYUTIL"}, {"taxYear", year_ - 1}, {"amount", 1850.00}});
+  Add(records::kFile1099Batches, Json{{"name", fmt::format("B{}", year_ - 2)},
+                                      {"formCount", lastYearForms},
+                                      {"totalAmount", Cents(lastYearTotal * 0.9)},
+                                      {"form1096", "Y"},
+                                      {"contactName", "Dana Whitfield"},
+                                      {"contactPhone", "(360) 5550123"},
+                                      {"contactLine2", "Accounts payable"}});
+}
+
 void Builder::AddCheckRegisterAndLogs() {
   int check = 3120;
   for (int i = 0; i < 4; ++i) {
@@ -1080,12 +1113,17 @@ void Builder::AddCheckRegisterAndLogs() {
                                         {"kind", "S"},
                                         {"state", "Y"}});
 
+  double lastYear1099 = 0;
+  int lastYearForms = 0;
   for (const Party& v : vendors_) {
     if (!v.form1099) continue;
     const double monthly = v.code == "RIVERPROP" ? 2500.0 : random_.Amount(300, 900);
     Add(records::kFileVendor1099Amounts, Json{{"vendorCode", v.code}, {"taxYear", year_ - 1}, {"amount", Cents(monthly * 12)}});
     Add(records::kFileVendor1099Amounts, Json{{"vendorCode", v.code}, {"taxYear", year_}, {"amount", Cents(monthly * (month_ - 1))}});
+    lastYear1099 += Cents(monthly * 12);
+    ++lastYearForms;
   }
+  Add1099Cases(lastYearForms, lastYear1099);
 
   const struct {
     const char* user;

@@ -4,7 +4,9 @@
 // company's own texts.
 #pragma once
 
+#include <cmath>
 #include <filesystem>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -69,6 +71,37 @@ class DocumentTest : public qxtest::CompanyTest {
     for (Page& p : pages)
       while (!p.empty() && p.back().find_first_not_of(' ') == std::string::npos) p.pop_back();
     while (!pages.empty() && pages.back().empty()) pages.pop_back();
+    return pages;
+  }
+
+  // The pages of an HTML file of form pages, each as its text lines: every
+  // run of characters put back at its line and column from the inches it
+  // is placed at (the column from the font's size, the line from the line
+  // height of the page's style).
+  static std::vector<Page> FormPages(const std::string& html) {
+    const std::regex style(R"(font-size: ([0-9.]+)pt; line-height: ([0-9.]+)pt)");
+    std::smatch m;
+    if (!std::regex_search(html, m, style)) return {};
+    const double column = std::stod(m[1]) * 0.6 / 72, line = std::stod(m[2]) / 72;
+    const std::regex run(R"(<(?:span|a) class="c[^"]*" style="left:([0-9.]+)in;top:([0-9.]+)in"[^>]*>([^<]*)</)");
+    std::vector<Page> pages;
+    std::size_t at = 0;
+    while ((at = html.find("<div class=\"page form\"", at)) != std::string::npos) {
+      const std::size_t end = html.find("</div>", at);
+      const std::string body = html.substr(at, end - at);
+      Page page;
+      for (auto it = std::sregex_iterator(body.begin(), body.end(), run); it != std::sregex_iterator(); ++it) {
+        const auto x = static_cast<std::size_t>(std::lround(std::stod((*it)[1]) / column));
+        const auto y = static_cast<std::size_t>(std::lround(std::stod((*it)[2]) / line));
+        const std::string text = qxtest::HtmlUnescape((*it)[3]);
+        if (page.size() <= y) page.resize(y + 1);
+        std::string& l = page[y];
+        if (l.size() < x + text.size()) l.resize(x + text.size(), ' ');
+        l.replace(x, text.size(), text);
+      }
+      pages.push_back(page);
+      at = end;
+    }
     return pages;
   }
 

@@ -85,10 +85,9 @@ TEST_F(LettersLabelsTest, LabelsGoAcrossThenDownAtTheStocksPlaces) {
 }
 
 TEST_F(LettersLabelsTest, TheHtmlFileAndThePrinterGetTheSamePlaces) {
-  Labels(kLabels5160, ".htm");
-  const qxtest::HtmlReport r = qxtest::ReadHtmlReport(File("report-1.htm"));
-  ASSERT_FALSE(r.Empty());
-  auto htmlLine = [&](int i) { return i < static_cast<int>(r.lines.size()) ? r.lines[static_cast<std::size_t>(i)] : ""; };
+  const std::vector<Page> html = FormPages(Labels(kLabels5160, ".htm").text);
+  ASSERT_EQ(1u, html.size());
+  auto htmlLine = [&](int i) { return i < static_cast<int>(html[0].size()) ? html[0][static_cast<std::size_t>(i)] : ""; };
   EXPECT_EQ(kRows, Rows(htmlLine, 3));
 
   // The preview prints through lp: a stand-in first on PATH keeps the job.

@@ -150,15 +150,14 @@ TEST_F(StatementsTest, AVendorStatementShowsADebitMemoNegated) {
   EXPECT_EQ("", LineWith(o.pages[0], "Past due")) << "vendors get no messages";
 }
 
-TEST_F(StatementsTest, TheHtmlFileHoldsTheSameStatement) {
-  const Output o = Statements("F10", 0, ".htm");
-  const qxtest::HtmlReport r = qxtest::ReadHtmlReport(File("report-1.htm"));
-  ASSERT_FALSE(r.Empty()) << o.run.transcript;
-  EXPECT_TRUE(r.Contains("Balance of invoice INV2"));
-  EXPECT_TRUE(r.Contains("Lake  View Farms")) << "both blanks of the name";
-  const int totals = r.Find("Balance Due");
-  ASSERT_GE(totals, 0);
-  EXPECT_EQ("218.00", r.Cell(totals + 1, 66, 12));
+TEST_F(StatementsTest, TheHtmlFileHoldsTheSameStatementAtItsPlaces) {
+  const Output text = Statements("F10");
+  const Output html = Statements("F10", 0, ".htm");
+  const std::vector<Page> pages = FormPages(html.text);
+  ASSERT_EQ(1u, pages.size()) << html.run.transcript;
+  Page page = pages[0];
+  while (!page.empty() && page.back().empty()) page.pop_back();
+  EXPECT_EQ(text.pages[0], page) << "the same lines in the same columns";
 }
 
 TEST_F(StatementsTest, RunsThatPrintNothing) {

@@ -1,13 +1,13 @@
 // The address of a customer or vendor as documents print it: its lines
 // without the blank ones, the closing line with the zip code, and the run's
-// copy closed up to the top or the bottom.
+// copy of a letter or label closed up to the top or the bottom.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "address_format.h"
+#include "address_lines.h"
 
 namespace {
 
@@ -37,12 +37,12 @@ TEST(AddressFormatTest, TheClosingLineIsTheLastLineWithTheZipCode) {
       {{"12 Harbour Road", "", "Lakeside, WA"}, "98370", "Lakeside, WA  98370"},
       {{"PO Box 7", "Kingsport, WA", ""}, "983461234", "Kingsport, WA  98346-1234"},
       {{"PO Box 7", "Kingsport, WA 98346-1234", ""}, "983461234", "Kingsport, WA 98346-1234"},
-      {{"", "", ""}, "98370", ""},
+      {{"", "", ""}, "98370", "98370"},
       {{"Main Street", "", ""}, "", "Main Street"},
   };
   for (const Case& c : cases) {
     const records::CustVendRecord r = Address(c.lines, c.zip);
-    EXPECT_EQ(c.closing, ClosingAddressLine(r)) << c.lines[0];
+    EXPECT_EQ(c.closing, FormatAddressLine(r)) << c.lines[0];
     char buffer[61];
     FormatAddressLine(&r, buffer);
     EXPECT_EQ(c.closing, std::string(buffer));
