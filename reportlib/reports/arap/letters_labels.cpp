@@ -107,13 +107,7 @@ int LettersLabelsRun::Run(const char* output) {
 bool LettersLabelsRun::Prepare() {
   LettersKindSet(kLettersKindLetters);
   TextFileInit();
-  params_.optionFlag = 'Y';
-  params_.selectionMode = 'R';
-  params_.copies = 1;
-  params_.menuId = menuId_;
-  params_.runDate = DateToday();
-  params_.window = &window_;
-  params_.stockEntryIndex = kLabelStockEntryIndex;
+  merge_documents::Preset(&params_, menuId_, 'Y', &window_);
   if (merge_documents::OpenFiles(&files_, &params_, Customers()) != kStatusOk) return false;
   if (LettersLayoutStep(params_.settingsHandle, &params_.layoutBlock) == 1) return false;
   if (Labels()) {

@@ -60,6 +60,16 @@ void CloseText(TextFileBlock* text, MergeRun* merge) {
   if (text) TextFileClose(text);
 }
 
+void Preset(CustVendOutputParams* p, int menuId, char optionFlag, Window* window) {
+  p->optionFlag = optionFlag;
+  p->selectionMode = 'R';
+  p->copies = 1;
+  p->menuId = menuId;
+  p->runDate = DateToday();
+  p->window = window;
+  p->stockEntryIndex = kLabelStockEntryIndex;
+}
+
 int OpenFiles(FileSet* files, CustVendOutputParams* p, bool customers) {
   const int accounts = customers ? records::kFileCustomers : records::kFileVendors;
   const int items = customers ? records::kFileReceivablesOpenInvoices : records::kFilePayablesOpenInvoices;

@@ -31,6 +31,10 @@ bool OpenText(const char* name, TextFileBlock* text, MergeRun* merge, const int*
 // Closes the text and its merge run.
 void CloseText(TextFileBlock* text, MergeRun* merge);
 
+// The presets of a run of `menuId`: the option flag, range mode, one copy,
+// today's date, the run's window and the label stock entry.
+void Preset(CustVendOutputParams* params, int menuId, char optionFlag, Window* window);
+
 // The files of the options screen: the customers (22) or vendors (66),
 // their open items (5 or 2), the settings (29) and the salespeople (56),
 // their handles and numbers copied into the parameters.  0, or the status

@@ -192,13 +192,7 @@ bool StatementRun::Prepare() {
   if (SettingsRecordRead(kSettingsRead, 0, sizeof transInfo_, "0TransInfo", &transInfo_) != kStatusOk) return false;
   if (SettingsRecordRead(kSettingsRead, 0, sizeof company_, "0Company", &company_) != kStatusOk) return false;
   detailLines_ = StatementDetailLines(&transInfo_);
-  params_.optionFlag = transInfo_.statementOption == 'Y' ? 'Y' : 'N';
-  params_.selectionMode = 'R';
-  params_.copies = 1;
-  params_.menuId = menuId_;
-  params_.runDate = DateToday();
-  params_.window = &window_;
-  params_.stockEntryIndex = kLabelStockEntryIndex;
+  merge_documents::Preset(&params_, menuId_, transInfo_.statementOption == 'Y' ? 'Y' : 'N', &window_);
   if (merge_documents::OpenFiles(&files_, &params_, Customers()) != kStatusOk) return false;
   // The open items in the order of their invoices.
   BtrvSetKey(params_.openItemHandle, 1, -1);
