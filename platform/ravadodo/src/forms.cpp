@@ -213,6 +213,9 @@ void DrawField(FormImpl& f, FieldState& s, bool focus) {
   int labelCol = LabelColumn(s, label);
   int promptCol = std::max(1, s.col - 5);
   if (s.access == 2) {
+    // A field out of use below the window (a form definition for a taller
+    // window) leaves the frame as it is.
+    if (row < 1 || row > g.rows - 2) return;
     g.Fill(row, s.col, std::min(s.mask.width, limit - s.col + 1), ' ', CellAttr::kNormal);
     if (!label.empty() && f.lineRow < 0) g.Fill(row, labelCol, static_cast<int>(label.size()), ' ', CellAttr::kNormal);
     if (!s.prompt.empty() && f.lineRow < 0) g.Fill(row, promptCol, 4, ' ', CellAttr::kNormal);

@@ -463,6 +463,18 @@ TEST_F(FormTest, AFormDefinitionWiderThanItsWindowGrows) {
   EXPECT_NE(std::string::npos, ScreenSnapshot().find("Far"));
 }
 
+TEST_F(FormTest, AFieldOutOfUseBelowTheWindowLeavesItsFrame) {
+  // The window is 12 rows high: row 11 is its bottom frame line.
+  std::vector<TagFormField> t = {Field(1, 1, 10, "%-10s", "A"), Field(2, 11, 20, "%-40s", "Message")};
+  EXPECT_EQ(0, Run("F10", t, [](Form* f) { FieldSetAccess(f, 2, 2); }));
+  EXPECT_EQ(12, WinRows(&window_)) << "the window does not grow for a field out of use";
+  const std::string screen = ScreenSnapshot();
+  const std::size_t bottom = screen.find("\xe2\x94\x94");  // the frame's lower left corner
+  ASSERT_NE(std::string::npos, bottom) << screen;
+  const std::string line = screen.substr(bottom, screen.find('\n', bottom) - bottom);
+  EXPECT_EQ(std::string::npos, line.find("     ")) << "the bottom frame line is whole: " << line;
+}
+
 TEST_F(FormTest, BadMaskIsRefusedWithAMessage) {
   Start("Enter");
   std::vector<TagFormField> t = {Field(1, 1, 20, "%-5q"), TagFormField{}};
