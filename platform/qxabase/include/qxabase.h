@@ -32,6 +32,8 @@
 //   qxabase/aging.h         open items aged, the account-aging block
 //   qxabase/pick_lists.h    pick lists of customers, vendors, salespeople
 //   qxabase/startup.h       the main program's start-up services
+//   qxabase/text_merge.h    texts of statements, letters and labels; their merge
+//   qxabase/letters.h       their form settings, label stocks and label pages
 // Everything runs on the program's UI thread.
 #pragma once
 
@@ -47,6 +49,7 @@
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/journal_services.h"
+#include "qxabase/letters.h"
 #include "qxabase/messages.h"
 #include "qxabase/online_gl.h"
 #include "qxabase/open_invoices.h"
@@ -60,6 +63,7 @@
 #include "qxabase/startup.h"
 #include "qxabase/status_box.h"
 #include "qxabase/tables.h"
+#include "qxabase/text_merge.h"
 #include "qxabase/time_link.h"
 #include "qxabase/tran_comments.h"
 #include "qxabase/unposted.h"

@@ -2,6 +2,7 @@
 // a date.
 #include "qxabase/settings.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -137,6 +138,39 @@ int SettingsRecordRead(int mode, BtrvHandle handle, int length, const char* key,
     MsgRecordError(status, 1, handle == 0 && status == kStatusFileNotFound ? kErrorOpOpen : op,
                    records::kFileSettings, 0);
   }
+  return status;
+}
+
+int SettingsRecordRewrite(BtrvHandle handle, const char* key, int length, void (*change)(void* image, void* context),
+                          void* context) {
+  if (handle == 0 || change == nullptr || length <= 0 || static_cast<unsigned>(length) > kSettingsMax) {
+    MsgShow(kMsgLockedReadNoHandle, 1);
+    return kStatusInvalidOperation;
+  }
+  const records::SettingsKey k = records::MakeSettingsKey(key ? std::string_view(key) : std::string_view());
+  char keyBuffer[255] = {};
+  std::memcpy(keyBuffer, k.text, sizeof k.text);
+  std::vector<std::uint8_t> image(kSettingsMax);
+  unsigned read = 0;
+  const int op = kOpGetEqual + kLockBias;
+  int status = BtrvGetOp(op, handle, keyBuffer, image.data(), kSettingsMax, &read);
+  const bool present = status == kStatusOk;
+  if (status != kStatusOk && status != kStatusKeyNotFound) {
+    MsgRecordError(status, 1, op, records::kFileSettings, 0);
+    return status;
+  }
+  if (!present) {
+    std::fill(image.begin(), image.end(), 0);
+    std::memcpy(image.data(), k.text, sizeof k.text);
+    read = 0;
+  }
+  change(image.data(), context);
+  std::memcpy(image.data(), k.text, sizeof k.text);
+  const unsigned written = std::max(read, static_cast<unsigned>(length));
+  const int writeOp = present ? kOpUpdate : kOpInsert;
+  status = BtrvWriteOp(writeOp, handle, keyBuffer, image.data(), written);
+  if (present) BtrvUnlock(-1, handle);
+  if (status != kStatusOk) MsgRecordError(status, 1, writeOp, records::kFileSettings, 0);
   return status;
 }
 

@@ -30,6 +30,17 @@ inline constexpr int kSettingsReadLocked = 400;  // get-equal + lock bias (405),
 // error box.  On failure the buffer is all zero.
 int SettingsRecordRead(int mode, BtrvHandle handle, int length, const char* key, void* buffer);
 
+// Rewrites the settings record `key` through the open settings file
+// `handle`: reads it with a lock (a company without the record gets a new
+// one, its key set and the rest zero), lets `change(image, context)` change
+// the first `length` bytes of it (every byte it does not change is written
+// back as read, also those past `length`), writes it back and releases the
+// lock on every way out.  Returns 0, or the record-manager status after the
+// error box (80 or 84: another user holds or changed the record; nothing
+// was written).
+int SettingsRecordRewrite(BtrvHandle handle, const char* key, int length, void (*change)(void* image, void* context),
+                          void* context);
+
 // SettingsRecordRead(0, 0, length, key, buffer): a settings record of the
 // company read without a handle of the caller's.
 int SystemRecordGet(int length, const char* key, void* buffer);
