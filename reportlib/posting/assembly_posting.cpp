@@ -313,7 +313,7 @@ Step PostAssembled(Run& r, const AssemblyHeader& header) {
 // Makes the run's G/L transaction (in the unit of its first transaction).
 Step MakeGLTransaction(Run& r) {
   r.gl = {};
-  std::snprintf(r.gl.journalCode, sizeof r.gl.journalCode, "%-6s", kJournal);
+  records::SetPadded(r.gl.journalCode, kJournal);
   r.gl.date = r.postingDate;
   std::memcpy(r.gl.reference, r.reference, sizeof r.gl.reference);
   r.gl.postedFlag = 'N';
