@@ -14,9 +14,9 @@ here=$(dirname "$0")
 . "$here/../support/installed_tree.sh"
 installed_tree_begin "$1" qxposted
 
-# Receivables, payables, assemblies, physical counts, inventory
+# Purchasing, billing, receivables, payables, assemblies, physical counts, inventory
 # adjustments, then the general ledger: every posting that writes a journal.
-for command in 321 322 326 327 328 320; do
+for command in 324 325 321 322 326 327 328 320; do
   transcript=$work/post-$command.txt
   run_keys "$command" "$transcript" F10 Enter || { cat "$transcript"; fail "$command: exit status $?"; }
   grep -qE "[0-9]+ transactions? posted\." "$transcript" || { cat "$transcript"; fail "$command posted nothing"; }
