@@ -5,6 +5,8 @@
 # dumped (qxdump), loaded into a second folder (qxload) and dumped again.
 #   - every journal code a posting wrote reads as its text (a code written
 #     with NULs has no text form and dumps as hex);
+#   - after each posting every posted G/L transaction balances and the
+#     receivables, payables and inventory accounts equal their subledgers;
 #   - the reloaded company dumps exactly as the posted one.
 #
 #   posted_round_trip_test.sh <build folder>
@@ -20,6 +22,10 @@ for command in 324 325 321 322 326 327 328 320; do
   transcript=$work/post-$command.txt
   run_keys "$command" "$transcript" F10 Enter || { cat "$transcript"; fail "$command: exit status $?"; }
   grep -qE "[0-9]+ transactions? posted\." "$transcript" || { cat "$transcript"; fail "$command posted nothing"; }
+  # After every posting the books hold together.
+  "$program/qxdump" "$work/company" >"$work/after-$command.json" || fail "qxdump after $command"
+  python3 "$here/../support/books_invariants.py" "$work/after-$command.json" >"$work/invariants-$command.txt" \
+    || { cat "$work/invariants-$command.txt"; fail "$command broke the books"; }
 done
 
 "$program/qxdump" "$work/company" >"$work/posted.json" || fail "qxdump of the posted company"
