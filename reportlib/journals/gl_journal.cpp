@@ -274,6 +274,14 @@ void ShowMessage(const GLJournalRun& run, int number) {
 void ShowRecordError(const GLJournalRun& run, int status, int op, int fileNo) {
   if (run.unattended) Note(RecordErrorText(status, op, fileNo));
   else MsgRecordError(status, 1, op, fileNo, 0);
+  CommandNotDone();
+}
+
+// A range whose from lies after its to: the window lets the user correct
+// it; an unattended run ends on it without printing.
+void ShowRangeRefused(const GLJournalRun& run) {
+  ShowMessage(run, kMsgFromAfterTo);
+  if (run.unattended) CommandNotDone();
 }
 
 std::string AmountText(double amount) {
@@ -578,12 +586,12 @@ int PrintGLJournal(GLJournalRun& run) {
     std::memcpy(s.codeTo, p.journalCodeTo, 7);
     const bool openFrom = IsOpenCode(s.codeFrom), openTo = IsOpenCode(s.codeTo);
     if (!openFrom && !openTo && CompareBytes(s.codeFrom, s.codeTo, 7) > 0) {
-      ShowMessage(run, kMsgFromAfterTo);
+      ShowRangeRefused(run);
       FocusField(run, kFieldCodeTo);
       return 0x80;
     }
     if (p.dateFrom != 0 && p.dateTo != 0 && p.dateFrom > p.dateTo) {
-      ShowMessage(run, kMsgFromAfterTo);
+      ShowRangeRefused(run);
       FocusField(run, kFieldDateTo);
       return 0x80;
     }
@@ -592,7 +600,7 @@ int PrintGLJournal(GLJournalRun& run) {
     TranKey(s.tranFrom, std::string_view(p.tranNoFrom, strnlen(p.tranNoFrom, sizeof p.tranNoFrom)));
     TranKey(s.tranTo, std::string_view(p.tranNoTo, strnlen(p.tranNoTo, sizeof p.tranNoTo)));
     if (!StrIsBlank(s.tranFrom) && !StrIsBlank(s.tranTo) && CompareBytes(s.tranFrom, s.tranTo, 11) > 0) {
-      ShowMessage(run, kMsgFromAfterTo);
+      ShowRangeRefused(run);
       return 0x80;
     }
     run.title = Filled(run.Text(kTextTitleFormat), run.Text(kTextListing));
@@ -695,7 +703,12 @@ int PrintGLJournal(GLJournalRun& run) {
   run.totals[kTotCaption].value = run.totalValues.caption;
   ReportWriteColumns(&run.report, run.totals, 1);
   closer.Close();
-  if (inUse) ShowMessage(run, kMsgInUse);
+  if (inUse) {
+    // What another user holds was printed but not stamped: the journal is
+    // not done.
+    ShowMessage(run, kMsgInUse);
+    CommandNotDone();
+  }
   return 1;
 }
 
@@ -858,6 +871,7 @@ bool ApplyParameters(GLJournalRun& run, const char* text) {
   std::string text13;
   if (parameters.LastStatus() == ParamStatus::kBadValue) text13 = FilledText(kMsgInvalidDate, {}) + " ";
   const std::string message = text13 + "The parameters of the " + kReportTitle + " cannot be used: " + why + ".";
+  CommandNotDone();
   if (run.unattended) {
     Note(message);
   } else {

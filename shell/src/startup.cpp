@@ -138,16 +138,21 @@ int StartUp(Toolbar* toolbar) {
   if (!CommandLinePath().empty()) {
     int error = 0, status = 0;
     if (!CompanyPathOpen(records::kFileSettings, CommandLinePath().c_str(), &error, &status)) {
+      // A folder that holds no company is a wrong path; a company the
+      // record manager cannot use (damaged, held by another program) is a
+      // command that could not run.
+      int exitStatus = kExitNotStarted;
       if (error == kCompanyPathRecordError) {
         MsgRecordError(status, 1, kErrorOpOpen, records::kFileSettings, 0);
         NoteStartupFailure(RecordErrorText(status, kErrorOpOpen, records::kFileSettings));
+        if (AppIsCommandOnly()) exitStatus = kExitCommandFailed;
       } else {
         MsgBoxShowStyle(0, "The path is invalid. Please try again.", nullptr, kMsgStyleError, 1);
         NoteStartupFailure("The path is invalid. Please try again.\n" + CommandLinePath());
       }
       StopRecordManager(nullptr);
       CloseFramework();
-      return kExitNotStarted;
+      return exitStatus;
     }
   }
 

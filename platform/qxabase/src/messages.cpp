@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "btrvc.h"
 #include "internal.h"
 #include "oemtext.h"
 #include "qxabase/app_block.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "ravadodo.h"
 
@@ -246,7 +248,7 @@ const char* StatusMeaning(int status) {
     case kStatusDataBufferTooShort: return "the record is longer than expected";
     case kStatusInvalidRecordLength: return "the record length is not valid";
     case kStatusInvalidKeyLength: return "the key length is not valid";
-    case kStatusNotARecordFile: return "the folder's database is not a company database";
+    case kStatusNotARecordFile: return "the company's database is damaged or is not a company database";
     case kStatusTransactionActive: return "a transaction is already running";
     case kStatusNoTransaction: return "no transaction is running";
     case kStatusInvalidPosition: return "no record is stored at that position";
@@ -308,8 +310,9 @@ const char* StatusAdvice(int status) {
     case kStatusRecordInUse:
     case kStatusFileInUse: return "Wait until the other user is done, then try again.";
     case kStatusFileNotFound:
-    case kStatusNotARecordFile:
     case -6: return "Check that the company folder is the right one and complete.";
+    case kStatusNotARecordFile:
+      return "Check that the company folder is the right one; a damaged company is restored from its backup.";
     case kStatusIoError:
     case kStatusPermissionError: return "Check the disk and the rights on the company folder.";
     default: return nullptr;
@@ -434,24 +437,36 @@ std::string RecordErrorText(int status, int operation, int fileNo) {
   std::string file = "file " + std::to_string(fileNo);
   const char* name = FileTableName(fileNo);
   if (name && *name) file += std::string(" (") + name + ")";
-  return qxb::RecordErrorTextFor(status, operation, file);
+  // A damaged database is one file for all the record files of a folder:
+  // the user is told which.
+  std::string database;
+  const std::string path = FilePathGet(fileNo);
+  const std::size_t slash = path.rfind('/');
+  if (status == kStatusNotARecordFile && slash != std::string::npos)
+    database = "The database: " + qxb::JoinPath(path.substr(0, slash), kRecordDatabaseName);
+  return qxb::RecordErrorTextFor(status, operation, file, database);
 }
 
 namespace qxb {
-std::string RecordErrorTextFor(int status, int operation, const std::string& file) {
+std::string RecordErrorTextFor(int status, int operation, const std::string& file, const std::string& detail) {
   std::string text = "Error " + std::to_string(status) + ": " + StatusMeaning(status) + ",\nwhile " +
                      OperationText(operation) + " of " + file + ".";
+  if (!detail.empty()) text += "\n" + detail;
   if (const char* advice = StatusAdvice(status)) text += std::string("\n") + advice;
   return text;
 }
 }  // namespace qxb
 
 int MsgRecordError(int status, int, int operation, int fileNo, int) {
+  // A record the command needs could not be read or written: whatever it
+  // does next, it has not done all its work.
+  CommandNotDone();
   qxb::ShowBox(RecordErrorText(status, operation, fileNo), kCaptionError, nullptr, 1, 0);
   return status;
 }
 
 int MsgRecordErrorPost(int buttonSet, int defaultButton, int status, int operation, int fileNo, int) {
+  CommandNotDone();
   return AskWithSet(RecordErrorText(status, operation, fileNo), kCaptionError, buttonSet, defaultButton, 0);
 }
 

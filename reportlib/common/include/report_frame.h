@@ -86,8 +86,15 @@ bool ParsePreset(CParamStringFor<Record>* parser, const char* text, Record* reco
 template <class Record>
 bool ApplyReportPreset(CParamStringFor<Record>* parser, const char* text, Record* record);
 
-// Shows message 2001 with `reason` (code page 437).
+// Shows message 2001 with `reason` (code page 437); the command did not do
+// its work (CommandNotDone).
 void ShowBadParameters(const std::string& reason);
+
+// Shows message `number` (205 a range from after its to, 13 a date that is
+// not one) for a run that ends on it: the command did not do its work
+// (CommandNotDone).  A screen that lets the user correct the field shows the
+// message itself and goes on.
+void RefuseReportRun(int number);
 
 // --- Release on every way out ---------------------------------------------------
 
@@ -211,7 +218,8 @@ void WritePageHeading(TagRepInfo* info, Heading heading, Title title, const TagR
 // Ends a run whose company files could not be read to the end: a line says
 // the report is incomplete, so that what was printed is shown for what it
 // is, and a run written to a file is dropped (never left looking like a
-// finished report); the preview keeps what was printed.
+// finished report); the preview keeps what was printed.  The command did not
+// do its work (CommandNotDone).
 void EndIncompleteReport(TagRepInfo* info);
 
 // --- Links ------------------------------------------------------------------------------

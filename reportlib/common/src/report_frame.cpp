@@ -7,6 +7,7 @@
 
 #include "cv_params.h"
 #include "oemtext.h"
+#include "qxabase/commands.h"
 #include "qxabase/messages.h"
 #include "qxabase/startup.h"
 #include "ravadodo.h"
@@ -72,8 +73,14 @@ bool IsSavedRunInput(const char* input) {
   return input != nullptr && oem::CompareText(input, "usersel") == 0;
 }
 
+void RefuseReportRun(int number) {
+  MsgShow(number, 1);
+  CommandNotDone();
+}
+
 void ShowBadParameters(const std::string& reason) {
   MsgShowArgs(kMsgBadParameters, 0x100, kButtonsStop, 1, reason.c_str(), 0);
+  CommandNotDone();
 }
 
 int ReportRunGuard::Close() {
@@ -110,6 +117,7 @@ std::string TrimText(std::string_view text) {
 std::int64_t AmountCents(double amount) { return std::llround(NumRound(amount, 2) * 100.0); }
 
 void EndIncompleteReport(TagRepInfo* info) {
+  CommandNotDone();
   ReportWriteText(info, "*** The report is incomplete: the company's files could not be read ***", 0, 1);
   if (info->destination != kDestPreview) info->discard = 1;
 }

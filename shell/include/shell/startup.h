@@ -22,8 +22,11 @@ enum ExitStatus : int {
   kExitStartupFailed = 1,   // an installation or start-up check failed
   kExitCommandLine = 2,     // the command line was refused
   kExitNotStarted = 3,      // the start-up was left: the opening command or the start-up
-                            // chain left with Esc, or the command line's company refused
-  kExitCommandFailed = 4,   // a command-only start's command did not run
+                            // chain left with Esc, or the command line's folder holds
+                            // no company
+  kExitCommandFailed = 4,   // a command-only start whose command did not do its work: it
+                            // said so (CommandNotDone), no unit serves it, or the company
+                            // cannot be used (damaged, held by another program)
 };
 
 // The program: argc/argv as main gets them.  Returns an ExitStatus.

@@ -118,11 +118,13 @@ inline constexpr int kErrorOpUnlock = -2;   // releasing its locks
 
 // Shows the record-manager error box: what the status means, the operation
 // and the file (number and name).  `style` is kept for the callers (1).
+// The command running is marked as not done (CommandNotDone, commands.h).
 // Returns `status`.
 int MsgRecordError(int status, int style, int operation, int fileNo, int = 0);
 
 // The posting form of the error box: the same text, with the buttons of
-// `buttonSet` (5: " Stop ").  Returns the button pressed (1 = stop).
+// `buttonSet` (5: " Stop "), and the same mark.  Returns the button pressed
+// (1 = stop).
 int MsgRecordErrorPost(int buttonSet, int defaultButton, int status, int operation, int fileNo,
                        int = 0);
 
