@@ -431,7 +431,13 @@ int OpenDatabase(State& s, const std::string& folder, bool create, Database*& ou
   Exec(d->db, "PRAGMA synchronous=NORMAL");
   int appId = 0;
   rc = QueryInt(d->db, "PRAGMA application_id", appId);
-  if (rc != SQLITE_OK) return StatusOf(rc, kStatusFileInUse);
+  if (rc != SQLITE_OK) {
+    // The file is there: a database that cannot be opened (its journal
+    // files cannot be made in a read-only folder) is a refusal, not "no file".
+    const int status = StatusOf(rc, kStatusFileInUse);
+    if (status != kStatusFileNotFound) return status;
+    return access(folder.c_str(), W_OK) != 0 ? kStatusPermissionError : kStatusIoError;
+  }
   if (appId != kApplicationId) {
     // The folder has a database file, and it is not one of ours: damaged
     // (cut short, overwritten) or another program's.  Never "no file": a

@@ -48,13 +48,23 @@ inline constexpr int kMsgBadParameters = 2001;
 
 // --- Destination ------------------------------------------------------------------
 
+// The file an "output" text names, as a run writes it: a relative name is
+// taken in the folder the user started the program in (StartFolderGet, when
+// the program keeps one) and may not leave it ("../x.htm", "a/../../x.htm");
+// an absolute name is the user's own choice.  False, with `why` (English, a
+// phrase for message 2001), for a name that leaves the folder, holds a
+// control character or is longer than the run's file path holds.
+bool ResolveReportOutput(const char* output, std::string* path, std::string* why);
+
 // Fills the destination of a run from an "output" text: the whole record
 // zeroed; the report page on, the progress shown; a blank output the
-// preview; a text naming an HTML file (IsHtmlOutput) that file, with links
-// (a relative name is taken in the folder the user started the program in,
-// StartFolderGet, when the program keeps one); any other text the preview.
-// Returns 0; 1 after message 2001 when the file's path is too long for the
-// run (the report then does not run).
+// preview; a text naming an HTML file (IsHtmlOutput) that file
+// (ResolveReportOutput), with links; any other text the preview.  False,
+// with `why` and nothing shown, when the file cannot be used.
+bool FillReportDestination(const char* output, TagRepInfo* info, std::string* why);
+
+// FillReportDestination.  Returns 0; 1 after message 2001 when the file
+// cannot be used (the report then does not run).
 int SetReportDestination(const char* output, TagRepInfo* info);
 // The customer/vendor reports' twin, from params->output.
 int SetReportDestination(const CustVendReportParams* params, TagRepInfo* info);
@@ -80,9 +90,11 @@ bool ParsePreset(CParamStringFor<Record>* parser, const char* text, Record* reco
 
 // Applies the preset `text` to `record` when it is not null or blank
 // (ParsePreset); a saved run's output is then cleared, since what a saved
-// run carries there is not the user's choice of a file to write.  False when
-// the preset was refused (message 2001 shown; the report does not run).
-// `Record` has the NUL-ended texts `input` and `output`.
+// run carries there is not the user's choice of a file to write, and any
+// other output must name a file the run may write (ResolveReportOutput), so
+// that a bad one is refused before anything is read, whatever the run
+// finds.  False when the preset was refused (message 2001 shown; the report
+// does not run).  `Record` has the NUL-ended texts `input` and `output`.
 template <class Record>
 bool ApplyReportPreset(CParamStringFor<Record>* parser, const char* text, Record* record);
 
@@ -184,6 +196,11 @@ bool ApplyReportPreset(CParamStringFor<Record>* parser, const char* text, Record
   if (text == nullptr || StrIsBlank(text)) return true;
   if (!ParsePreset(parser, text, record)) return false;
   if (IsSavedRunInput(record->input)) record->output[0] = '\0';
+  std::string path, why;
+  if (IsHtmlOutput(record->output) && !ResolveReportOutput(record->output, &path, &why)) {
+    ShowBadParameters(why);
+    return false;
+  }
   return true;
 }
 
