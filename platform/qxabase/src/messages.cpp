@@ -2,6 +2,7 @@
 // wait windows, over the text store in the base-data folder.
 #include "qxabase/messages.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -15,6 +16,8 @@
 #include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "ravadodo.h"
+#include "records/amounts.h"
+#include "records/dictionary.h"
 
 namespace {
 
@@ -263,6 +266,7 @@ const char* StatusMeaning(int status) {
     case kStatusFileInUse: return "another user has the file open";
     case kStatusPermissionError: return "the operating system refused access to the file";
     case -6: return "the company folder cannot be opened";
+    case kStatusDamagedRecord: return "a record holds an amount that cannot be right: the record is damaged";
     default: return "the record manager reported an error";
   }
 }
@@ -313,10 +317,45 @@ const char* StatusAdvice(int status) {
     case -6: return "Check that the company folder is the right one and complete.";
     case kStatusNotARecordFile:
       return "Check that the company folder is the right one; a damaged company is restored from its backup.";
+    case kStatusDamagedRecord: return "Correct the record, or restore the company from its backup.";
     case kStatusIoError:
     case kStatusPermissionError: return "Check the disk and the rights on the company folder.";
     default: return nullptr;
   }
+}
+
+// The last damaged record RecordAmountsCheck met, for the error box that
+// follows.
+struct DamagedRecordText {
+  std::string text;
+};
+DamagedRecordText& DamagedRecord() {
+  static DamagedRecordText last;
+  return last;
+}
+
+// A record as a user finds it: its key 0, each segment's text (numbers in
+// decimal), blanks trimmed.
+std::string KeyText(const records::FileDef& file, std::span<const std::uint8_t> image) {
+  if (file.keys.empty()) return "(no key)";
+  std::string out;
+  for (const records::KeySegment& s : file.keys[0].Segments()) {
+    if (s.offset + s.length > image.size()) break;
+    std::string part;
+    if (s.type == kKeyTypeString) {
+      part.assign(reinterpret_cast<const char*>(image.data()) + s.offset, s.length);
+      part.resize(strnlen(part.c_str(), part.size()));
+      while (!part.empty() && part.back() == ' ') part.pop_back();
+      part.erase(0, std::min(part.size(), part.find_first_not_of(' ')));
+    } else if (s.type == kKeyTypeInteger && s.length <= 8) {
+      std::uint64_t raw = 0;
+      std::memcpy(&raw, image.data() + s.offset, s.length);
+      const unsigned shift = 64 - 8 * s.length;  // sign-extended from its length
+      part = std::to_string(static_cast<std::int64_t>(raw << shift) >> shift);
+    }
+    if (!part.empty()) out += (out.empty() ? "" : " ") + part;
+  }
+  return out.empty() ? "(a blank key)" : out;
 }
 
 // --- Wait windows ------------------------------------------------------------------
@@ -439,12 +478,25 @@ std::string RecordErrorText(int status, int operation, int fileNo) {
   if (name && *name) file += std::string(" (") + name + ")";
   // A damaged database is one file for all the record files of a folder:
   // the user is told which.
-  std::string database;
+  std::string detail;
   const std::string path = FilePathGet(fileNo);
   const std::size_t slash = path.rfind('/');
   if (status == kStatusNotARecordFile && slash != std::string::npos)
-    database = "The database: " + qxb::JoinPath(path.substr(0, slash), kRecordDatabaseName);
-  return qxb::RecordErrorTextFor(status, operation, file, database);
+    detail = "The database: " + qxb::JoinPath(path.substr(0, slash), kRecordDatabaseName);
+  if (status == kStatusDamagedRecord) detail = DamagedRecord().text;
+  return qxb::RecordErrorTextFor(status, operation, file, detail);
+}
+
+int RecordAmountsCheck(int fileNo, const void* image, unsigned length) {
+  const records::FileDef* file = records::FindFile(fileNo & ~kFileModeMask);
+  if (file == nullptr || image == nullptr) return kStatusOk;
+  const std::span<const std::uint8_t> bytes(static_cast<const std::uint8_t*>(image), length);
+  records::UnsoundNumber unsound;
+  if (!records::FindUnsoundNumber(*file, bytes, &unsound)) return kStatusOk;
+  char value[48];
+  std::snprintf(value, sizeof value, "%.6g", unsound.value);
+  DamagedRecord().text = "The record: " + KeyText(*file, bytes) + ", its " + unsound.field + " " + value + ".";
+  return kStatusDamagedRecord;
 }
 
 namespace qxb {

@@ -181,7 +181,9 @@ void SetRowText(char (&out)[N], std::string_view text) {
 }
 
 // An amount in whole cents, rounded to two decimals as the system rounds
-// money: totals kept in cents foot to the amounts printed.
+// money: totals kept in cents foot to the amounts printed.  0 for an amount
+// that is not sound (records/amounts.h), which a record read through
+// RecordRead (tables.h) never carries.
 std::int64_t AmountCents(double amount);
 
 // --- Saved run ----------------------------------------------------------------------

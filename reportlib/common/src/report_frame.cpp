@@ -12,6 +12,7 @@
 #include "qxabase/messages.h"
 #include "qxabase/startup.h"
 #include "ravadodo.h"
+#include "records/amounts.h"
 
 namespace {
 
@@ -143,7 +144,9 @@ std::string TrimText(std::string_view text) {
   return std::string(text);
 }
 
-std::int64_t AmountCents(double amount) { return std::llround(NumRound(amount, 2) * 100.0); }
+std::int64_t AmountCents(double amount) {
+  return records::IsSoundAmount(amount) ? std::llround(NumRound(amount, 2) * 100.0) : 0;
+}
 
 void EndIncompleteReport(TagRepInfo* info) {
   CommandNotDone();

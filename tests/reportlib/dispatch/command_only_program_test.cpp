@@ -22,6 +22,7 @@
 #include "qxabase/app_block.h"
 #include "qxtest/files.h"
 #include "qxtest/programs.h"
+#include "records/dictionary.h"
 
 namespace {
 
@@ -194,6 +195,45 @@ TEST_F(CommandOnlyTest, ADamagedCompanyIsToldAsDamagedAndNothingIsWritten) {
     EXPECT_EQ(before, ReadBytes(database)) << "the damaged company was written to";
     EXPECT_EQ(std::vector<std::string>{}, HtmlFilesUnder(dir_.path()));
   }
+}
+
+TEST_F(CommandOnlyTest, AnAmountNoReportCanHoldStopsTheRunWithoutTotals) {
+  // Bytes no entry makes: a number far beyond any amount, as overwritten
+  // bytes leave it.
+  double huge = 1e300;
+  const std::string hex = fixture::ToHex({reinterpret_cast<const std::uint8_t*>(&huge), sizeof huge});
+  std::ifstream in(kFixture);
+  fixture::Json damaged = fixture::Json::parse(in);
+  damaged["files"]["ar_open_invoices"][0]["amount"] = fixture::Json{{"hex", hex}};
+  damaged["files"]["gl_lines"][2]["amount"] = fixture::Json{{"hex", hex}};
+  fixture::CompanyImage image;
+  fixture::Problem problem;
+  ASSERT_TRUE(fixture::ParseFixture(damaged, &image, &problem)) << problem.Text();
+  ASSERT_TRUE(fixture::WriteCompany(image, company_, fixture::WriteOptions{true}, &problem)) << problem.Text();
+
+  const struct {
+    int command;
+    std::string param, keys;
+    std::vector<std::string> told;
+  } cases[] = {
+      {337, "input='default' output='aging.htm'", "", {"ar_open_invoices", "C100 A-40", "amount 1e+300"}},
+      {320, "", "F10 Enter", {"gl_lines", "GJ 1002", "amount 1e+300"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command);
+    const qxtest::Run run = Command(c.command, c.param, c.keys);
+    EXPECT_EQ(4, run.status) << run.transcript;
+    EXPECT_NE(std::string::npos, run.transcript.find("a record holds an amount that cannot be right")) << run.transcript;
+    for (const std::string& told : c.told) EXPECT_NE(std::string::npos, run.transcript.find(told)) << told;
+    EXPECT_EQ(std::string::npos, run.transcript.find("transactions posted")) << run.transcript;
+  }
+  EXPECT_EQ(std::vector<std::string>{}, HtmlFilesUnder(dir_.path()));
+  // Nothing was posted.
+  fixture::CompanyImage after;
+  ASSERT_TRUE(fixture::ReadCompany(company_, {}, &after, &problem)) << problem.Text();
+  EXPECT_EQ(image.files[records::kFileGLHeaders], after.files[records::kFileGLHeaders]);
+  EXPECT_EQ(image.files[records::kFileGLAccounts], after.files[records::kFileGLAccounts]);
+  EXPECT_EQ(image.files[records::kFileGLLines], after.files[records::kFileGLLines]);
 }
 
 TEST_F(CommandOnlyTest, ACompanyWithoutItsLockFileGetsItBackAndRuns) {

@@ -131,6 +131,19 @@ int MsgRecordErrorPost(int buttonSet, int defaultButton, int status, int operati
 // The error box's text for a status, an operation and a file (code page 437).
 std::string RecordErrorText(int status, int operation, int fileNo);
 
+// The status of a record that holds an amount or quantity that cannot be
+// right (not finite, or beyond records::kLargestAmount, records/amounts.h):
+// the record is damaged.
+inline constexpr int kStatusDamagedRecord = -7;
+
+// 0 when every amount and quantity of the record `image` (`length` bytes)
+// of file `fileNo` is one the system can hold; kStatusDamagedRecord when one
+// is not.  The caller takes that status the way it takes a record-manager
+// error (MsgRecordError then names the record, the field and its value; a
+// report ends without totals, a posting stops): no total or balance is ever
+// made of such a number.  Read what you turn into cents through this check.
+int RecordAmountsCheck(int fileNo, const void* image, unsigned length);
+
 // --- Wait windows ----------------------------------------------------------------------
 
 // Opens a wait window showing the text of `key` (waits.txt; an unknown key
