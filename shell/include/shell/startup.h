@@ -64,13 +64,15 @@ void CloseFramework();
 void InitFormPaths();
 
 // Reads QxAcArgs.ini (`path`, read-only, its first 4096 bytes) for the
-// company folder ("/FILES:"): see ParseArgsText.
+// company folder ("/FILES:"): see ParseArgsText.  Start-up reads the one in
+// the program's folder.
 void ReadArgsIni(const char* path);
 
 // Takes the company folder from the text of QxAcArgs.ini: the value after
 // the first "/FILES:" (letter case ignored) to the end of its line, blanks
 // around it removed, letter case kept (paths are case-sensitive), made
-// absolute against the current folder.  It is used only when no company
+// absolute against the program's folder (where the file lies; the current
+// folder while no program folder is known).  It is used only when no company
 // folder is known yet, and refused with a message when it is longer than
 // 143 characters.
 void ParseArgsText(const char* text, std::size_t length);
