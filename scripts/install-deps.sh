@@ -7,6 +7,9 @@ packages=(
   libfmt-dev nlohmann-json3-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   tmux python3 python3-openpyxl poppler-utils zip unzip
+  # The placement check of form pages: the printer's job rendered by
+  # cupsfilter, the HTML printed by headless Chromium, in DejaVu Sans Mono.
+  cups cups-client cups-filters chromium fonts-dejavu-core
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "btrvc.h"
 #include "fixture/company.h"
 #include "posting/gl_posting.h"
@@ -38,20 +39,13 @@
 
 namespace {
 
+using namespace benchsupport;
+
 constexpr int kAccounts = 50;
 
-int Transactions() {
-  const char* env = std::getenv("QX_BENCH_TRANSACTIONS");
-  return env ? std::atoi(env) : 100000;
-}
+int Transactions() { return CountFromEnv("QX_BENCH_TRANSACTIONS", 100000); }
 
 std::string g_root;
-
-template <class Record>
-std::vector<std::uint8_t> Image(const Record& r) {
-  const auto* p = reinterpret_cast<const std::uint8_t*>(&r);
-  return std::vector<std::uint8_t>(p, p + sizeof r);
-}
 
 std::string AccountCode(int i) { return std::to_string(1000 + 10 * i); }
 bool DebitKind(int i) { return i % 3 != 1; }
@@ -59,18 +53,7 @@ bool DebitKind(int i) { return i % 3 != 1; }
 // The generated company: periods, accounts and `count` transactions.
 fixture::CompanyImage Company(int count, bool checkFirst) {
   fixture::CompanyImage c;
-  records::PeriodsRecord periods{};
-  records::SetPadded(periods.key, "0Periods");
-  periods.periodsPerYear = 12;
-  periods.nextOpenPeriod = 1;
-  for (int m = 0; m < 12; ++m) {
-    records::PeriodEntry& e = periods.entries[m];
-    e.status = 'O';
-    records::SetText(e.label, "2025");
-    e.startDate = DateMake(2025, m + 1, 1);
-    e.endDate = DateAddDays(DateMake(m == 11 ? 2026 : 2025, m == 11 ? 1 : m + 2, 1), -1);
-  }
-  c.files[records::kFileSettings].push_back(Image(periods));
+  c.files[records::kFileSettings].push_back(Image(OpenYear2025()));
   // The ledger's options: the pre-check as the run asks.
   std::vector<std::uint8_t> options(80, 0);
   std::memset(options.data(), ' ', 15);
@@ -130,20 +113,7 @@ void QxaPost(benchmark::State& state, bool checkFirst) {
   const std::string folder = g_root + (checkFirst ? "/qxa-checked" : "/qxa");
   for (auto _ : state) {
     state.PauseTiming();
-    fixture::Problem problem;
-    if (!fixture::WriteCompany(Company(n, checkFirst), folder, fixture::WriteOptions{true}, &problem)) {
-      state.SkipWithError(problem.Text().c_str());
-      return;
-    }
-    *SharedAppBlockGet() = SharedAppBlock{};
-    const std::string data = std::string(QX_SOURCE_DIR) + "/data";
-    AppBlockTextSet(SharedAppBlockGet()->baseDataFolder, kFolderFieldSize, data.c_str());
-    AppBlockTextSet(SharedAppBlockGet()->companyPath, kFolderFieldSize, folder.c_str());
-    AppPathsSet(nullptr, nullptr, data.c_str());
-    SettingsRefresh(0, 0);
-    ScreenResetForTest("F10 Enter", nullptr);
-    DateSetToday(DateMake(2025, 3, 15));
-    SharedAppBlockGet()->currentCommand = 320;
+    if (!PrepareCommand(state, Company(n, checkFirst), folder, "F10 Enter", DateMake(2025, 3, 15), 320)) return;
     state.ResumeTiming();
     RunGLPost();
     state.PauseTiming();
@@ -163,51 +133,9 @@ void QxaPost(benchmark::State& state, bool checkFirst) {
 
 // ---- Raw SQLite -----------------------------------------------------------------------------
 
-void Exec(sqlite3* db, const char* sql) {
-  char* error = nullptr;
-  if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-    std::fprintf(stderr, "sqlite: %s (%s)\n", error ? error : "?", sql);
-    sqlite3_free(error);
-    std::exit(1);
-  }
-}
-
-sqlite3_stmt* Prepare(sqlite3* db, const char* sql) {
-  sqlite3_stmt* st = nullptr;
-  if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) {
-    std::fprintf(stderr, "sqlite: %s (%s)\n", sqlite3_errmsg(db), sql);
-    std::exit(1);
-  }
-  return st;
-}
-
-// Key columns as the client encodes them: texts blank-padded (codes in
-// capitals), day numbers sign-flipped big-endian.
-std::string TextKey(const char* p, std::size_t n, bool capitals) {
-  std::string s(n, ' ');
-  for (std::size_t i = 0; i < n && p[i]; ++i)
-    s[i] = capitals ? static_cast<char>(std::toupper(static_cast<unsigned char>(p[i]))) : p[i];
-  return s;
-}
-std::string DateKey(std::int32_t day) {
-  const std::uint32_t u = static_cast<std::uint32_t>(day) ^ 0x80000000u;
-  std::string s(4, '\0');
-  for (int i = 0; i < 4; ++i) s[i] = static_cast<char>(u >> (24 - 8 * i));
-  return s;
-}
-
-void Bind(sqlite3_stmt* st, int i, const std::string& s) {
-  sqlite3_bind_blob(st, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
-}
-
 void RawLoad(const std::string& path, const fixture::CompanyImage& c) {
-  std::filesystem::remove(path);
-  std::filesystem::remove(path + "-wal");
-  std::filesystem::remove(path + "-shm");
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
+  sqlite3* db = OpenFresh(path);
   Exec(db,
-       "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
        "CREATE TABLE accounts(position INTEGER PRIMARY KEY, image BLOB, k0 BLOB);"
        "CREATE INDEX accounts_k0 ON accounts(k0, position);"
        "CREATE TABLE headers(position INTEGER PRIMARY KEY, image BLOB, k0 BLOB, k1 BLOB);"
@@ -218,38 +146,25 @@ void RawLoad(const std::string& path, const fixture::CompanyImage& c) {
        "CREATE INDEX lines_k1 ON lines(k1, position);"
        "CREATE INDEX lines_k2 ON lines(k2, position);"
        "BEGIN");
-  sqlite3_stmt* a = Prepare(db, "INSERT INTO accounts(image, k0) VALUES(?, ?)");
-  for (const auto& img : c.files.at(records::kFileGLAccounts)) {
-    sqlite3_bind_blob(a, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
-    Bind(a, 2, TextKey(reinterpret_cast<const char*>(img.data()), 11, true));
-    sqlite3_step(a);
-    sqlite3_reset(a);
-  }
-  sqlite3_stmt* h = Prepare(db, "INSERT INTO headers(image, k0, k1) VALUES(?, ?, ?)");
-  for (const auto& img : c.files.at(records::kFileGLHeaders)) {
-    records::TagGLHeader r;
-    std::memcpy(&r, img.data(), sizeof r);
-    sqlite3_bind_blob(h, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
-    Bind(h, 2, TextKey(r.journalCode, 18, false));
-    Bind(h, 3, DateKey(r.date));
-    sqlite3_step(h);
-    sqlite3_reset(h);
-  }
-  sqlite3_stmt* l = Prepare(db, "INSERT INTO lines(image, k0, k1, k2) VALUES(?, ?, ?, ?)");
-  for (const auto& img : c.files.at(records::kFileGLLines)) {
-    records::GLLine r;
-    std::memcpy(&r, img.data(), sizeof r);
-    sqlite3_bind_blob(l, 1, img.data(), static_cast<int>(img.size()), SQLITE_STATIC);
-    Bind(l, 2, TextKey(r.journalCode, 18, false));
-    Bind(l, 3,
-         TextKey(r.journalCode, 18, false) + std::string(reinterpret_cast<const char*>(&r.lineNumber), 2));
-    Bind(l, 4, TextKey(r.account, 11, false));
-    sqlite3_step(l);
-    sqlite3_reset(l);
-  }
-  sqlite3_finalize(a);
-  sqlite3_finalize(h);
-  sqlite3_finalize(l);
+  using records::GLLine;
+  using records::TagGLHeader;
+  InsertImages(db, "INSERT INTO accounts(image, k0) VALUES(?, ?)", c.files.at(records::kFileGLAccounts),
+               [](const char* img) { return std::vector<std::string>{TextKey(img, 11, true)}; });
+  InsertImages(db, "INSERT INTO headers(image, k0, k1) VALUES(?, ?, ?)", c.files.at(records::kFileGLHeaders),
+               [](const char* img) {
+                 TagGLHeader r;
+                 std::memcpy(&r, img, sizeof r);
+                 return std::vector<std::string>{TextKey(r.journalCode, 18, false), DateKey(r.date)};
+               });
+  InsertImages(db, "INSERT INTO lines(image, k0, k1, k2) VALUES(?, ?, ?, ?)", c.files.at(records::kFileGLLines),
+               [](const char* img) {
+                 GLLine r;
+                 std::memcpy(&r, img, sizeof r);
+                 const std::string tran = TextKey(r.journalCode, 18, false);
+                 return std::vector<std::string>{
+                     tran, tran + std::string(reinterpret_cast<const char*>(&r.lineNumber), 2),
+                     TextKey(r.account, 11, false)};
+               });
   Exec(db, "COMMIT");
   sqlite3_close(db);
 }
@@ -262,9 +177,7 @@ void RawPost(benchmark::State& state, bool checkFirst) {
     state.PauseTiming();
     RawLoad(path, Company(n, checkFirst));
     state.ResumeTiming();
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    Exec(db, "PRAGMA synchronous=NORMAL");
+    sqlite3* db = OpenForRun(path);
     // The walk seeks again after each write, from the last key and position:
     // the next record of the same date, else the first of a later date.
     sqlite3_stmt* sameDate = Prepare(db,
@@ -290,15 +203,8 @@ void RawPost(benchmark::State& state, bool checkFirst) {
       }
       sqlite3_reset(linesOf);
     };
-    auto readAccount = [&](const records::GLLine& l, records::GLAccount* a) -> sqlite3_int64 {
-      Bind(account, 1, TextKey(l.account, 11, true));
-      sqlite3_int64 at = 0;
-      if (sqlite3_step(account) == SQLITE_ROW) {
-        at = sqlite3_column_int64(account, 0);
-        std::memcpy(a, sqlite3_column_blob(account, 1), sizeof *a);
-      }
-      sqlite3_reset(account);
-      return at;
+    auto readAccount = [&](const records::GLLine& l, records::GLAccount* a) {
+      return ReadByKey(account, TextKey(l.account, 11, true), a, sizeof *a);
     };
     for (;;) {
       Bind(sameDate, 1, key);
@@ -332,16 +238,10 @@ void RawPost(benchmark::State& state, bool checkFirst) {
         const double signed_ = (l.side == 'D') == (a.kind == 1) ? double(l.amount) : -double(l.amount);
         a.currentBalance = NumRound(a.currentBalance + signed_, 2);
         a.periodAmounts[2] = NumRound(a.periodAmounts[2] + signed_, 2);
-        sqlite3_bind_blob(accountUpdate, 1, &a, sizeof a, SQLITE_STATIC);
-        sqlite3_bind_int64(accountUpdate, 2, at);
-        sqlite3_step(accountUpdate);
-        sqlite3_reset(accountUpdate);
+        UpdateImage(accountUpdate, &a, sizeof a, at);
       }
       h.postedFlag = 'Y';
-      sqlite3_bind_blob(headerUpdate, 1, &h, sizeof h, SQLITE_STATIC);
-      sqlite3_bind_int64(headerUpdate, 2, position);
-      sqlite3_step(headerUpdate);
-      sqlite3_reset(headerUpdate);
+      UpdateImage(headerUpdate, &h, sizeof h, position);
       Exec(db, "COMMIT");
       ++posted;
     }
@@ -353,48 +253,15 @@ void RawPost(benchmark::State& state, bool checkFirst) {
   state.SetItemsProcessed(n);
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) seconds_[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatios() const {
-    std::printf("\n%-24s %12s %12s %8s\n", "work", "posting", "raw SQLite", "ratio");
-    for (const auto& [name, t] : seconds_) {
-      const auto slash = name.find("/qxa");
-      if (slash == std::string::npos) continue;
-      std::string rawName = name;
-      rawName.replace(slash, 4, "/raw");
-      const auto it = seconds_.find(rawName);
-      if (it == seconds_.end()) continue;
-      std::printf("%-24s %10.0fms %10.0fms %8.2f\n", name.substr(0, slash).c_str(), t, it->second,
-                  t / it->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> seconds_;
-};
-
 }  // namespace
 
+using benchsupport::BenchMain;
+
 int main(int argc, char** argv) {
-  char tmpl[] = "/tmp/gl-posting-bench-XXXXXX";
-  g_root = mkdtemp(tmpl);
-  auto reg = [](const char* name, auto fn) {
-    benchmark::RegisterBenchmark(name, fn)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
-  };
-  reg("post/qxa", [](benchmark::State& s) { QxaPost(s, false); });
-  reg("post/raw", [](benchmark::State& s) { RawPost(s, false); });
-  reg("post_checked/qxa", [](benchmark::State& s) { QxaPost(s, true); });
-  reg("post_checked/raw", [](benchmark::State& s) { RawPost(s, true); });
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
-  BtrvReset();
-  ScreenResetForTest("", nullptr);
-  std::filesystem::remove_all(g_root);
-  return 0;
+  return BenchMain(argc, argv, "gl-posting-bench", "posting", &g_root, [] {
+    Register("post/qxa", [](benchmark::State& s) { QxaPost(s, false); });
+    Register("post/raw", [](benchmark::State& s) { RawPost(s, false); });
+    Register("post_checked/qxa", [](benchmark::State& s) { QxaPost(s, true); });
+    Register("post_checked/raw", [](benchmark::State& s) { RawPost(s, true); });
+  });
 }

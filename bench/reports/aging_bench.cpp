@@ -3,162 +3,161 @@
 // change the sizes) -- written to an HTML file, beside raw SQLite reading
 // the same records (every customer in code order, every open item in the
 // order the report reads them) from the company's database.
-#include <benchmark/benchmark.h>
-#include <sqlite3.h>
-#include <unistd.h>
-
+//
+// Before the timed runs, the growth of the books: for 200,000 and 1,000,000
+// open items (QX_BENCH_MEMORY_ITEMS, a comma-separated list, changes them;
+// "0" leaves it out) each kind of the report -- summary, detail, audit -- is
+// written to HTML once in a process of its own, and its time and peak memory
+// (the process's maximum resident set) are printed, so that whether memory
+// stays flat as the books grow reads off one run.
+#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <string>
+#include <vector>
 
-#include "btrvc.h"
-#include "fixture/company.h"
-#include "qxabase/app_block.h"
-#include "qxabase/commands.h"
-#include "qxabase/messages.h"
-#include "ravadodo.h"
+#include "report_bench.h"
 #include "reports/arap/aging.h"
 #include "sample/sample_company.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using reportbench::Size;
 
-int Size(const char* name, int fallback) {
-  const char* env = std::getenv(name);
-  return env ? std::atoi(env) : fallback;
-}
+reportbench::BenchFolder g;
+std::string g_output;
+int g_items = 0;
 
-struct Company {
-  std::string root, folder, output;
-  int items = 0;
-};
-Company g;
+int Today() { return DateMake(2025, 3, 31); }
 
-// Builds the company once, before the benchmarks run.
-bool MakeCompany() {
-  char tmpl[] = "/tmp/qxagingbenchXXXXXX";
-  if (!mkdtemp(tmpl)) return false;
-  g.root = tmpl;
-  g.folder = g.root + "/company";
-  g.output = g.root + "/aging.htm";
+// The scaled sample company of `customers` and `openItems`.
+bool BuildImage(int customers, int openItems, fixture::CompanyImage* image) {
   sample::Options options;
-  options.today = DateMake(2025, 3, 31);
-  options.customers = Size("QX_BENCH_CUSTOMERS", 10000);
-  options.openItems = Size("QX_BENCH_OPEN_ITEMS", 200000);
-  g.items = options.openItems;
-  fixture::CompanyImage image;
+  options.today = Today();
+  options.customers = customers;
+  options.openItems = openItems;
   std::string error;
-  if (!sample::BuildSampleCompany(options, &image, &error)) {
+  if (!sample::BuildSampleCompany(options, image, &error)) {
     std::fprintf(stderr, "sample company: %s\n", error.c_str());
     return false;
   }
-  fixture::Problem problem;
-  if (!fixture::WriteCompany(image, g.folder, fixture::WriteOptions{true}, &problem)) {
-    std::fprintf(stderr, "sample company: %s\n", problem.Text().c_str());
-    return false;
-  }
-  SharedAppBlock* app = SharedAppBlockGet();
-  AppBlockTextSet(app->baseDataFolder, kFolderFieldSize, QX_SOURCE_DIR "/data");
-  AppBlockTextSet(app->companyPath, kFolderFieldSize, g.folder.c_str());
-  app->currentCommand = 337;
-  // The script device with nothing to type: no terminal is touched.
-  ScreenResetForTest("", nullptr);
-  DateSetToday(options.today);
   return true;
 }
 
-void BM_AgingReportToHtml(benchmark::State& state, const char* type) {
-  const std::string params = std::string("input='default' type='") + type + "' output='" + g.output + "'";
-  for (auto _ : state) {
-    fs::remove(g.output);
-    RunCustVendAging(337, params.c_str());
-    if (!fs::exists(g.output)) state.SkipWithError("no report was written");
+// Builds the company once, before the benchmarks run.
+bool MakeCompany() {
+  if (!g.Make("qxagingbench")) return false;
+  g_output = g.root + "/aging.htm";
+  g_items = Size("QX_BENCH_OPEN_ITEMS", 200000);
+  fixture::CompanyImage image;
+  return BuildImage(Size("QX_BENCH_CUSTOMERS", 10000), g_items, &image) &&
+         reportbench::UseCompany(image, g, 337, Today());
+}
+
+// --- Growth of the books: time and peak memory, each run in a process of its own ---
+
+std::vector<int> GrowthSizes() {
+  const char* env = std::getenv("QX_BENCH_MEMORY_ITEMS");
+  const std::string list = env ? env : "200000,1000000";
+  std::vector<int> sizes;
+  for (std::size_t at = 0; at < list.size();) {
+    const std::size_t comma = list.find(',', at);
+    const int n = std::atoi(list.substr(at, comma - at).c_str());
+    if (n > 0) sizes.push_back(n);
+    if (comma == std::string::npos) break;
+    at = comma + 1;
   }
-  state.SetItemsProcessed(state.iterations() * g.items);
-  state.counters["html_MB"] = static_cast<double>(fs::exists(g.output) ? fs::file_size(g.output) : 0) / 1e6;
+  return sizes;
+}
+
+// One report run in a child: its time goes back through `timing`.
+bool TimedRun(const std::string& company, const std::string& params, const std::string& output,
+              const std::string& timing) {
+  reportbench::PointAt(company, 337, Today());
+  const auto start = std::chrono::steady_clock::now();
+  RunCustVendAging(337, params.c_str());
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+  BtrvReset();
+  std::FILE* f = std::fopen(timing.c_str(), "w");
+  if (!f) return false;
+  std::fprintf(f, "%.3f\n", took.count());
+  std::fclose(f);
+  return fs::exists(output);
+}
+
+void PrintGrowth() {
+  const std::vector<int> sizes = GrowthSizes();
+  if (sizes.empty()) return;
+  reportbench::BenchFolder folder;
+  if (!folder.Make("qxaginggrowth")) return;
+  const int customers = Size("QX_BENCH_CUSTOMERS", 10000);
+  std::printf("Aging report to HTML as the books grow (%d customers; each run in a process of its own)\n", customers);
+  std::printf("%-8s %12s %10s %14s %10s\n", "type", "open items", "time (s)", "peak (MiB)", "HTML (MB)");
+  const std::string timing = folder.root + "/seconds";
+  for (const int items : sizes) {
+    // The company is built in a child too, so that its image never adds
+    // to the memory of the runs that follow.
+    const int built = reportbench::InChild([&] {
+      fixture::CompanyImage image;
+      return BuildImage(customers, items, &image) && reportbench::WriteImage(image, folder.company);
+    });
+    if (built != 0) {
+      std::printf("%d open items: the company could not be built\n", items);
+      continue;
+    }
+    const struct {
+      const char* name;
+      const char* type;
+    } kinds[] = {{"summary", "0"}, {"detail", "1"}, {"audit", "2"}};
+    for (const auto& kind : kinds) {
+      const std::string output = folder.root + "/aging-" + kind.type + ".htm";
+      const std::string params = std::string("input='default' type='") + kind.type + "' output='" + output + "'";
+      long peak = 0;
+      const int status = reportbench::InChild([&] { return TimedRun(folder.company, params, output, timing); }, &peak);
+      double seconds = 0;
+      if (std::FILE* f = std::fopen(timing.c_str(), "r")) {
+        if (std::fscanf(f, "%lf", &seconds) != 1) seconds = 0;
+        std::fclose(f);
+      }
+      if (status != 0) std::printf("%-8s %12d   no report was written\n", kind.name, items);
+      else
+        std::printf("%-8s %12d %10.2f %14.1f %10.1f\n", kind.name, items, seconds, peak / 1024.0,
+                    static_cast<double>(reportbench::FileSize(output)) / 1e6);
+      std::error_code ec;
+      fs::remove(output, ec);
+    }
+    std::error_code ec;
+    fs::remove_all(folder.company, ec);
+  }
+  std::printf("\n");
+  folder.Remove();
+}
+
+void BM_AgingReportToHtml(benchmark::State& state, const char* type) {
+  const std::string params = std::string("input='default' type='") + type + "' output='" + g_output + "'";
+  for (auto _ : state) {
+    fs::remove(g_output);
+    RunCustVendAging(337, params.c_str());
+    if (!fs::exists(g_output)) state.SkipWithError("no report was written");
+  }
+  state.SetItemsProcessed(state.iterations() * g_items);
+  state.counters["html_MB"] = static_cast<double>(fs::exists(g_output) ? fs::file_size(g_output) : 0) / 1e6;
 }
 
 // The same records straight from SQLite: the customers by their code key,
 // the open items by the key the report reads them in.
-std::string TableOf(sqlite3* db, const char* file) {
-  sqlite3_stmt* st = nullptr;
-  std::string table;
-  sqlite3_prepare_v2(db, "SELECT id FROM qx_catalog WHERE name = ?1", -1, &st, nullptr);
-  sqlite3_bind_text(st, 1, file, -1, SQLITE_STATIC);
-  if (sqlite3_step(st) == SQLITE_ROW) table = "f" + std::to_string(sqlite3_column_int(st, 0));
-  sqlite3_finalize(st);
-  return table;
-}
-
-long long ReadAll(sqlite3* db, const std::string& sql) {
-  sqlite3_stmt* st = nullptr;
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) return -1;
-  long long bytes = 0;
-  while (sqlite3_step(st) == SQLITE_ROW) bytes += sqlite3_column_bytes(st, 0);
-  sqlite3_finalize(st);
-  return bytes;
-}
-
 void BM_RawSqliteReadSameRecords(benchmark::State& state) {
-  sqlite3* db = nullptr;
-  if (sqlite3_open_v2((g.folder + "/qxrecords.sqlite").c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-    state.SkipWithError("cannot open the company database");
-    return;
-  }
-  const std::string customers = TableOf(db, "customers"), items = TableOf(db, "ar_open_invoices");
-  if (customers.empty() || items.empty()) {
-    state.SkipWithError("the company database holds no customer or open-item table");
-    sqlite3_close(db);
-    return;
-  }
-  for (auto _ : state) {
-    const long long bytes = ReadAll(db, "SELECT image FROM " + customers + " ORDER BY k0, pos") +
-                            ReadAll(db, "SELECT image FROM " + items + " ORDER BY k1, pos");
-    if (bytes <= 0) state.SkipWithError("the raw read failed");
-    benchmark::DoNotOptimize(bytes);
-  }
-  state.SetItemsProcessed(state.iterations() * g.items);
-  sqlite3_close(db);
+  reportbench::RawRead(state, g.company, {{"customers", "k0, pos"}, {"ar_open_invoices", "k1, pos"}}, g_items);
 }
 
 BENCHMARK_CAPTURE(BM_AgingReportToHtml, detail, "1")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_AgingReportToHtml, summary, "0")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RawSqliteReadSameRecords)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Prints the usual table, then each report's time over the raw read.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs)
-      if (!run.error_occurred && run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const auto raw = times_.find("BM_RawSqliteReadSameRecords/real_time");
-    if (raw == times_.end() || raw->second <= 0) return;
-    for (const auto& [name, time] : times_)
-      if (name != raw->first) std::printf("%s / raw SQLite read: %.1f\n", name.c_str(), time / raw->second);
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  if (!MakeCompany()) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  BtrvReset();
-  std::error_code ec;
-  fs::remove_all(g.root, ec);
-  return 0;
+  return reportbench::RunReportBenchmarks(argc, argv, MakeCompany, g, "BM_RawSqliteReadSameRecords/real_time",
+                                          PrintGrowth);
 }

@@ -271,7 +271,7 @@ constexpr KeyDef kAuditLogKeys[] = {
 };
 
 constexpr KeyDef kBatch1099Keys[] = {
-    Unique(Code(0, 31)),  // the batch name, typed by the user
+    Unique(Code(0, 12)),  // the batch name, typed by the user
 };
 
 constexpr KeyDef kMasterItemKeys[] = {
@@ -411,7 +411,8 @@ constexpr FileDef kFiles[] = {
     // Layout of the base library: a master item and one of its products.
     {kFileMasterItemMembers, "master_item_members", LengthOf<MasterItemMember>(), false,
      kMasterItemMemberKeys, &kMasterItemMemberLayout, {}},
-    // Length not stated: the description ends the fields at 42.
+    // Length not stated: the description ended the fields at 42; the bin,
+    // department and vendor the warehouse reports select by follow it.
     {kFileMasterItems, "master_items", LengthOf<TagMasterItem>(), false, kMasterItemKeys,
      &kMasterItemLayout, {}},
     // Layout of the base library: one remembered value of a report's selection screen.

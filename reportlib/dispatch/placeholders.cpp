@@ -12,8 +12,6 @@
 #include "periodic/account_budgets.h"
 #include "periodic/arap_end_period.h"
 #include "periodic/finance_charges.h"
-#include "periodic/forecast_calc.h"
-#include "periodic/forecast_reports.h"
 #include "periodic/gl_year_close.h"
 #include "periodic/global_change.h"
 #include "periodic/online_balance.h"
@@ -58,25 +56,13 @@ using qxa3::NotAvailableYet;
 
 // Posting.
 int RunBiPoPost(int) { return NotAvailableYet("Billing and purchase-order posting"); }
-int RunInventoryPost() { return NotAvailableYet("Inventory posting"); }
-int RunPhysicalInventoryEntry() { return NotAvailableYet("Physical-inventory count entry"); }
 
 // Period-end and periodic processing.
 int RunGenerateFinanceCharges() { return NotAvailableYet("Generating finance charges"); }
-int RunCustVendForecastCalc(int) { return NotAvailableYet("The customer and vendor forecast calculation"); }
-int RunInventoryForecastCalc(int) { return NotAvailableYet("The inventory forecast calculation"); }
-int RunCustVendForecastReport(int) { return NotAvailableYet("The customer and vendor forecast report"); }
-int RunInventoryForecastReport(int) { return NotAvailableYet("The inventory forecast report"); }
 int RunPurgeFiles() { return NotAvailableYet("The purge of files"); }
 
 // Receivables, payables, cash and audit reports.
-int RunCashRecDisReport(char) { return NotAvailableYet("The cash receipts and disbursements report"); }
 int RunCustVendStatements(int) { return NotAvailableYet("Printing customer and vendor statements"); }
 int RunCustVendLettersLabels(int, int) { return NotAvailableYet("Printing letters and mailing labels"); }
-int RunPrint1099() { return NotAvailableYet("Printing 1099 forms"); }
-int RunPrint1096(const char*) { return NotAvailableYet("The 1096 summary form"); }
 
 // Inventory and product reports.
-int RunProductActivityReport(const char*) { return NotAvailableYet("The product activity report"); }
-int RunProductActivityDetail(const char*) { return NotAvailableYet("The product activity detail report"); }
-int RunWarehouseStatusReport() { return NotAvailableYet("The warehouse status report"); }

@@ -12,11 +12,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <span>
 #include <vector>
 
 #include "btrvc.h"
 #include "periodic/periodic_frame.h"
+#include "periodic/statistics_groups.h"
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
 #include "qxabase/settings.h"
@@ -36,55 +36,6 @@ constexpr int kStatusTitle = 530;     // "Year-End Statistics"
 constexpr int kHelpCustVend = 381;
 constexpr int kHelpInventory = 392;
 
-// --- The statistics groups of each master file ---------------------------------------
-//
-// Byte offsets of the five-slot groups in the records, in the order they are
-// rolled.
-
-struct StatisticsGroups {
-  int fileNo;
-  unsigned recordLength;
-  std::size_t codeLength;  // the code at the start of the record
-  std::span<const std::size_t> int32Groups;
-  std::span<const std::size_t> doubleGroups;
-};
-
-constexpr std::size_t kCustVendInt32Groups[] = {
-    offsetof(records::CustVendRecord, invoiceCounts),  // 190
-    offsetof(records::CustVendRecord, otherCounts),    // 210
-};
-constexpr std::size_t kCustVendDoubleGroups[] = {
-    offsetof(records::CustVendRecord, grossAmounts),  // 230
-    offsetof(records::CustVendRecord, costOfGoods),   // 270
-    offsetof(records::CustVendRecord, payments),      // 310
-};
-constexpr std::size_t kProductDoubleGroups[] = {
-    offsetof(records::TagProduct, purchaseUnits),    // 370
-    offsetof(records::TagProduct, salesUnits),       // 410
-    offsetof(records::TagProduct, purchaseDollars),  // 450
-    offsetof(records::TagProduct, salesDollars),     // 490
-    offsetof(records::TagProduct, costOfSales),      // 530
-    offsetof(records::TagProduct, grossProfit),      // 570
-};
-constexpr std::size_t kServiceDoubleGroups[] = {
-    offsetof(records::ServiceRecord, salesDollars),  // 115
-    offsetof(records::ServiceRecord, salesUnits),    // 155
-};
-
-static_assert(kCustVendInt32Groups[0] == 190 && kCustVendDoubleGroups[0] == 230);
-static_assert(kProductDoubleGroups[0] == 370 && kProductDoubleGroups[5] == 570);
-static_assert(kServiceDoubleGroups[0] == 115 && kServiceDoubleGroups[1] == 155);
-
-StatisticsGroups CustVendGroups(int fileNo) {
-  return {fileNo, sizeof(records::CustVendRecord), sizeof(records::CustVendRecord::code), kCustVendInt32Groups, kCustVendDoubleGroups};
-}
-constexpr StatisticsGroups kProductGroups{records::kFileProducts, sizeof(records::TagProduct),
-                                          sizeof(records::TagProduct::number), {},
-                                          kProductDoubleGroups};
-constexpr StatisticsGroups kServiceGroups{records::kFileServices, sizeof(records::ServiceRecord),
-                                          sizeof(records::ServiceRecord::code), {},
-                                          kServiceDoubleGroups};
-
 // The status box: one line, the code of the record being rolled.
 constexpr TagFormField kStatusLines[] = {
     {.number = 1, .row = 1, .column = 2, .mask = "%-15s"},
@@ -96,8 +47,8 @@ bool AskToRoll(int helpId) { return MsgAsk(kMsgRollYear, helpId, nullptr, nullpt
 
 void ShowDone() { MsgAsk(kMsgYearEndDone, 0, nullptr, " Continue,F1 Help", kCaptionQuestion); }
 
-Failure RollFile(CDbTable* table, const StatisticsGroups& groups);
-void RollRecord(unsigned char* record, const StatisticsGroups& groups);
+Failure RollFile(CDbTable* table, const periodic::StatisticsFile& groups);
+void RollRecord(unsigned char* record, const periodic::StatisticsFile& groups);
 
 }  // namespace
 
@@ -116,7 +67,7 @@ int RunCustVendYearEnd(int fileNo) {
   if (const int status = transaction.Begin(); status != kStatusOk) {
     failure = {status, kOpBeginTransaction, fileNo};
   } else {
-    failure = RollFile(&table, CustVendGroups(fileNo));
+    failure = RollFile(&table, *periodic::StatisticsFileOf(fileNo));
     if (!failure.Failed()) {
       if (const int status = transaction.Commit(); status != kStatusOk)
         failure = {status, kOpEndTransaction, fileNo};
@@ -148,7 +99,7 @@ int RunInventoryYearEnd() {
 
   // Services are rolled only after every product was: a failure among the
   // products leaves the services alone (and the transaction, the products).
-  Failure failure = RollFile(&products, kProductGroups);
+  Failure failure = RollFile(&products, *periodic::StatisticsFileOf(records::kFileProducts));
   if (failure.Failed()) {
     box.Close();
     failure.Show();
@@ -160,7 +111,7 @@ int RunInventoryYearEnd() {
   if (const int status = services.Open(records::kFileServices, mode, 0); status != kStatusOk) {
     failure = {status, kErrorOpOpen, records::kFileServices};
   } else {
-    failure = RollFile(&services, kServiceGroups);
+    failure = RollFile(&services, *periodic::StatisticsFileOf(records::kFileServices));
     services.Close();
   }
   if (!failure.Failed()) {
@@ -180,7 +131,7 @@ namespace {
 
 // Rolls and rewrites every record of `table`, first to last.  Returns the
 // failing step (none at the end of the file).
-Failure RollFile(CDbTable* table, const StatisticsGroups& groups) {
+Failure RollFile(CDbTable* table, const periodic::StatisticsFile& groups) {
   std::vector<unsigned char> record(groups.recordLength);
   char key[255] = {};
   int op = kOpGetFirst;
@@ -203,18 +154,19 @@ Failure RollFile(CDbTable* table, const StatisticsGroups& groups) {
 
 // Rolls each group of the record in place.  The groups stand at odd offsets
 // of a packed record, so each is rolled in an aligned copy.
-void RollRecord(unsigned char* record, const StatisticsGroups& groups) {
-  for (std::size_t offset : groups.int32Groups) {
-    std::int32_t group[records::kStatisticsSlots];
-    std::memcpy(group, record + offset, sizeof group);
-    YearEndPairClose(group);
-    std::memcpy(record + offset, group, sizeof group);
-  }
-  for (std::size_t offset : groups.doubleGroups) {
-    double group[records::kStatisticsSlots];
-    std::memcpy(group, record + offset, sizeof group);
-    YearEndBlockClose(group);
-    std::memcpy(record + offset, group, sizeof group);
+void RollRecord(unsigned char* record, const periodic::StatisticsFile& groups) {
+  for (const periodic::StatisticsGroup& g : groups.groups) {
+    if (g.IsCount()) {
+      std::int32_t group[records::kStatisticsSlots];
+      std::memcpy(group, record + g.offset, sizeof group);
+      YearEndPairClose(group);
+      std::memcpy(record + g.offset, group, sizeof group);
+    } else {
+      double group[records::kStatisticsSlots];
+      std::memcpy(group, record + g.offset, sizeof group);
+      YearEndBlockClose(group);
+      std::memcpy(record + g.offset, group, sizeof group);
+    }
   }
 }
 

@@ -10,6 +10,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <string>
 
 #include "qxabase.h"
 #include "qxabase/posting.h"
@@ -84,6 +86,29 @@ int CheckBeforePosting(bool confirmUnprinted, std::int32_t journalPrinted, AskUn
   if (!checkFirst) return kPostGoOn;
   const int result = check();
   return result == kPostStop || result == kPostSkip ? result : kPostGoOn;
+}
+
+// Ends a posting run's command work on every way out (CommandFinish): a
+// posting unit still open is abandoned, so the transaction in hand is left
+// as it was.
+struct RunEnd {
+  RunEnd() = default;
+  RunEnd(const RunEnd&) = delete;
+  RunEnd& operator=(const RunEnd&) = delete;
+  ~RunEnd() { CommandFinish(); }
+};
+
+// A stored code or number as messages and status boxes show it: up to its
+// NUL, without the blanks around it (numbers are stored right-aligned).
+inline std::string ShownText(const char* field, std::size_t width) {
+  std::string s(field, strnlen(field, width));
+  s.erase(0, s.find_first_not_of(' '));
+  s.erase(s.find_last_not_of(' ') + 1);
+  return s;
+}
+template <std::size_t N>
+std::string ShownText(const char (&field)[N]) {
+  return ShownText(field, N);
 }
 
 }  // namespace posting

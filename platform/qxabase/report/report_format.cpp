@@ -62,18 +62,42 @@ std::string FormatInteger(long long value, const FormatSpec& spec) {
   return buf;
 }
 
+std::string PrintReal(double value, const FormatSpec& spec, char conv) {
+  const std::string fmt = "%" + Flags(spec) + WidthPrecision(spec) + conv;
+  char buf[400];
+  std::snprintf(buf, sizeof buf, fmt.c_str(), value);
+  return buf;
+}
+
+// A number never runs into the column beside it: one wider than `width`
+// (when there is one) drops decimals until it fits, each time rounded
+// again, and one that does not fit even as a whole number fills its field
+// with '*'.
+std::string FitNumber(std::string text, double value, const FormatSpec& spec, char conv, int width) {
+  if (width <= 0 || static_cast<int>(text.size()) <= width) return text;
+  if ((conv == 'f' || conv == 'F') && std::fabs(value) < 1e30) {
+    FormatSpec fewer = spec;
+    for (int d = (spec.precision >= 0 ? spec.precision : 6) - 1; d >= 0; --d) {
+      fewer.precision = d;
+      text = PrintReal(NumRound(value, d), fewer, conv);
+      if (static_cast<int>(text.size()) <= width) return text;
+    }
+  }
+  return std::string(static_cast<std::size_t>(width), '*');
+}
+
 std::string FormatReal(double value, const FormatSpec& spec) {
   if (!std::isfinite(value)) return PadTo("*", spec);
   char conv = spec.conversion;
   if (!std::strchr("fFeEgG", conv)) conv = 'f';
   FormatSpec s = spec;
   if (spec.conversion == 's' || spec.conversion == 'c' || spec.conversion == 0) s.precision = 2;
-  // A number too large for any report column would print hundreds of digits.
-  if (std::fabs(value) >= 1e15 && (conv == 'f' || conv == 'F')) conv = 'e';
-  const std::string fmt = "%" + Flags(s) + WidthPrecision(s) + conv;
-  char buf[400];
-  std::snprintf(buf, sizeof buf, fmt.c_str(), value);
-  return buf;
+  const bool fixed = conv == 'f' || conv == 'F';
+  // A number too large for any report column would print hundreds of
+  // digits; in a field of its own width it is cut down as any other.
+  if (fixed && s.width > 0 && std::fabs(value) >= 1e30) return std::string(static_cast<std::size_t>(s.width), '*');
+  if (fixed && s.width <= 0 && std::fabs(value) >= 1e15) conv = 'e';
+  return FitNumber(PrintReal(value, s, conv), value, s, conv, s.width);
 }
 
 std::string TrimBlanks(const std::string& s) {
@@ -205,13 +229,14 @@ std::string FormatColumnValue(const TagReportColumn& column) {
         std::memcpy(&v, column.value, sizeof v);
       }
       if (spec.conversion && std::strchr("diuxXo", spec.conversion)) {
-        body = std::isfinite(v) && std::fabs(v) < 9e18 ? FormatInteger(std::llround(v), spec) : PadTo("*", spec);
+        body = std::isfinite(v) && std::fabs(v) < 9e18 ? FitNumber(FormatInteger(std::llround(v), spec), v, spec, 'd', spec.width)
+                                                       : PadTo("*", spec);
       } else if (spec.conversion == 's' || spec.conversion == 'c') {
         FormatSpec s = spec;
         s.conversion = 'f';
         s.precision = 2;
         s.width = -1;
-        body = FormatString(FormatReal(v, s), spec);
+        body = FormatString(FitNumber(FormatReal(v, s), v, s, 'f', spec.width), spec);
       } else {
         body = FormatReal(v, spec);
       }

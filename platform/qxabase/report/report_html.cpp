@@ -2,14 +2,23 @@
 //
 // Every report page is a <pre> block, one text line per report line, so that
 // columns line up exactly as on paper; fonts change weight and colour only.
+// A form page (preprinted stock) is instead a block of the paper's size in
+// inches, each run of characters placed at its line and column as the
+// printer places it, so that a browser printing at 100 % fills the boxes
+// of the stock as `lp` does.
 // Cells with a drill-down link are <a> elements whose qxa: URL carries the
 // target command, the link kind and the parameter string.  The output is
 // well-formed XML as well as HTML (every element closed, attributes quoted,
 // no named entity but the XML ones), so strict parsers read it too.
+#include <fcntl.h>
+
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -82,7 +91,7 @@ a:hover { text-decoration: underline; background: #e4eefb; }
 
 // One line as HTML: runs of characters of one cell kind (font, link) in one
 // element; a link's blanks at its ends stay outside its anchor.
-std::string LineHtml(const Document& doc, const Line& line, int width) {
+std::string LineHtml(const Page& page, const Line& line, int width) {
   const RenderedLine r = RenderLine(line, width);
   std::string out;
   std::size_t i = 0;
@@ -102,14 +111,14 @@ std::string LineHtml(const Document& doc, const Line& line, int width) {
       ++j;
     }
     std::string run = r.text.substr(i, j - i);
-    if (link >= 0 && link < static_cast<int>(doc.links.size())) {
+    if (link >= 0 && link < static_cast<int>(page.links.size())) {
       const std::size_t b = run.find_first_not_of(' ');
       if (b == std::string::npos) {
         out += run;
       } else {
         const std::size_t e = run.find_last_not_of(' ');
         out += run.substr(0, b);
-        out += "<a href=\"" + Escape(LinkUrl(doc.links[static_cast<std::size_t>(link)])) + "\"";
+        out += "<a href=\"" + Escape(LinkUrl(page.links[static_cast<std::size_t>(link)])) + "\"";
         if (cls) out += std::string(" class=\"") + cls + "\"";
         out += ">" + EscapeCp437(run.substr(b, e - b + 1)) + "</a>";
         out += run.substr(e + 1);
@@ -120,6 +129,83 @@ std::string LineHtml(const Document& doc, const Line& line, int width) {
       out += EscapeCp437(run);
     }
     i = j;
+  }
+  return out;
+}
+
+// --- Form pages ----------------------------------------------------------------
+
+// How a form page is laid out on the paper, in inches.
+struct FormGeometry {
+  double paperWidth = 8.5, paperHeight = 11.0;
+  double left = 0, top = 0;  // the margins the printer leaves
+  double column = 0.1;       // one character: 1 / pitch
+  double line = 1.0 / 6;     // one line: 1 / lines per inch
+};
+
+FormGeometry GeometryOf(const Document& doc) {
+  FormGeometry g;
+  if (doc.settings.landscape) std::swap(g.paperWidth, g.paperHeight);
+  int left = 0, top = 0, right = 0, bottom = 0;
+  Margins(doc.settings, &left, &top, &right, &bottom);
+  g.left = left / 100.0;
+  g.top = top / 100.0;
+  g.column = 1.0 / CharactersPerInch(doc);
+  g.line = 1.0 / (doc.settings.linesPerInch > 0 ? doc.settings.linesPerInch : 6);
+  return g;
+}
+
+std::string Inches(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.4fin", value);
+  return text;
+}
+
+// The style of a form's characters: a monospaced font whose advance (0.6 of
+// its size in the fonts named) is one column, in a line box of one line.
+std::string FormStyle(const FormGeometry& g) {
+  char text[512];
+  std::snprintf(text, sizeof text,
+                ".form { position: relative; width: %.4fin; height: %.4fin; padding: 0; overflow: hidden; }\n"
+                ".form .c { position: absolute; white-space: pre; font-size: %.3fpt; line-height: %.3fpt;\n"
+                "  font-family: \"DejaVu Sans Mono\", \"Liberation Mono\", \"Courier New\", monospace; }\n",
+                g.paperWidth, g.paperHeight, g.column * 72 / 0.6, g.line * 72);
+  return std::string(text) +
+         "@media print {\n  .run { display: none; }\n  .page.form { padding: 0; }\n}\n"
+         "@page { margin: 0; }\n";
+}
+
+// One form page: every run of characters of one cell that holds no blank,
+// placed at its line and column.
+std::string FormPageHtml(const Page& page, int width, const FormGeometry& g) {
+  std::string out;
+  for (std::size_t l = 0; l < page.lines.size(); ++l) {
+    const Line& line = page.lines[l];
+    if (line.cells.empty()) continue;
+    const RenderedLine r = RenderLine(line, width);
+    std::size_t i = 0;
+    while (i < r.text.size()) {
+      if (r.text[i] == ' ') {
+        ++i;
+        continue;
+      }
+      const int owner = r.owner[i];
+      std::size_t j = i + 1;
+      while (j < r.text.size() && r.text[j] != ' ' && r.owner[j] == owner) ++j;
+      const Cell* cell = owner >= 0 ? &line.cells[static_cast<std::size_t>(owner)] : nullptr;
+      const char* cls = cell ? FontClass(cell->font) : nullptr;
+      const std::string place = "left:" + Inches(g.left + static_cast<double>(i) * g.column) +
+                                ";top:" + Inches(g.top + static_cast<double>(l) * g.line);
+      const std::string text = EscapeCp437(r.text.substr(i, j - i));
+      const std::string classes = std::string("c") + (cls ? std::string(" ") + cls : std::string());
+      const int link = cell ? cell->link : -1;
+      if (link >= 0 && link < static_cast<int>(page.links.size()))
+        out += "<a class=\"" + classes + "\" style=\"" + place + "\" href=\"" +
+               Escape(LinkUrl(page.links[static_cast<std::size_t>(link)])) + "\">" + text + "</a>\n";
+      else
+        out += "<span class=\"" + classes + "\" style=\"" + place + "\">" + text + "</span>\n";
+      i = j;
+    }
   }
   return out;
 }
@@ -147,7 +233,7 @@ std::string LinkUrl(const Link& link) {
          "&p=" + PercentEncode(ToUtf8(link.params));
 }
 
-std::string RenderHtml(const Document& doc) {
+void RenderHtml(const Document& doc, const Sink& sink) {
   const int width = doc.Width();
   const PageNumbers numbers = NumberPages(doc);
   const int pageCount = numbers.total;
@@ -161,6 +247,9 @@ std::string RenderHtml(const Document& doc) {
   out += "<style>" + std::string(kStyle);
   if (doc.settings.landscape) out += "@page { size: letter landscape; }\n";
   else out += "@page { size: letter portrait; }\n";
+  const bool form = !doc.settings.reportPage;
+  const FormGeometry geometry = GeometryOf(doc);
+  if (form) out += FormStyle(geometry);
   out += "</style>\n</head>\n<body>\n";
 
   out += "<div class=\"run\">\n<div class=\"title\">" + EscapeCp437(doc.title) + "</div>\n";
@@ -178,21 +267,31 @@ std::string RenderHtml(const Document& doc) {
   out += "</div>\n";
 
   if (pageCount == 0) out += "<div class=\"page\"><pre>\nNothing was printed.\n</pre></div>\n";
+  sink(out);
   int number = 0;
-  for (std::size_t i = 0; i < doc.pages.size(); ++i) {
-    const Page& page = doc.pages[i];
-    if (page.Empty()) continue;
+  ForEachPage(doc, [&](std::size_t i, const Page& page) {
     ++number;
-    out += "<div class=\"page\" id=\"page-" + std::to_string(number) + "\">\n<pre>\n";
+    if (form) {
+      sink("<div class=\"page form\" id=\"page-" + std::to_string(number) + "\">\n" +
+           FormPageHtml(page, width, geometry) + "</div>\n");
+      return;
+    }
+    out = "<div class=\"page\" id=\"page-" + std::to_string(number) + "\">\n<pre>\n";
     std::size_t used = page.lines.size();
     while (used > 0 && page.lines[used - 1].cells.empty()) --used;
-    for (std::size_t l = 0; l < used; ++l) out += LineHtml(doc, page.lines[l], width) + "\n";
+    for (std::size_t l = 0; l < used; ++l) out += LineHtml(page, page.lines[l], width) + "\n";
     if (doc.settings.reportPage)
       out += "\n<span class=\"foot\">" +
              EscapeCp437(FooterLine(doc, numbers.number[i], numbers.total, width)) + "</span>\n";
     out += "</pre>\n</div>\n";
-  }
-  out += "</body>\n</html>\n";
+    sink(out);
+  });
+  sink("</body>\n</html>\n");
+}
+
+std::string RenderHtml(const Document& doc) {
+  std::string out;
+  RenderHtml(doc, [&](std::string_view s) { out += s; });
   return out;
 }
 
@@ -220,43 +319,89 @@ std::string CheckWritable(const std::string& path) {
   return "";
 }
 
-std::string WriteFileAtomic(const std::string& path, const std::string& content) {
-  const std::string problem = CheckWritable(path);
+AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {}
+
+AtomicFile::~AtomicFile() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    if (!unnamed_) ::unlink(temp_.c_str());
+  }
+}
+
+std::string AtomicFile::Open() {
+  const std::string problem = CheckWritable(path_);
   if (!problem.empty()) return problem;
-  // The new file is written beside the old one and renamed over it, so a
-  // failure never leaves a half-written report where the old one was.
-  std::string temp = path + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return std::strerror(errno);
-  auto fail = [&](int error) {
-    ::close(fd);
-    ::unlink(temp.c_str());
-    return std::string(std::strerror(error));
-  };
+  // The new file is written beside the old one and renamed over it.  It
+  // gets no name in the folder until it is complete, so a program killed
+  // while it writes a long report leaves nothing there; a file system that
+  // has no unnamed files gets a named one at once.
+  fd_ = ::open(FolderOf(path_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd_ >= 0) {
+    unnamed_ = true;
+    return "";
+  }
+  temp_ = path_ + ".XXXXXX";
+  fd_ = ::mkostemp(temp_.data(), O_CLOEXEC);
+  if (fd_ < 0) return std::strerror(errno);
   const mode_t mask = ::umask(0);
   ::umask(mask);
-  if (::fchmod(fd, 0666 & ~mask) != 0) return fail(errno);
+  if (::fchmod(fd_, 0666 & ~mask) != 0) error_ = errno;
+  return "";
+}
+
+void AtomicFile::Write(std::string_view data) {
+  if (fd_ < 0 || error_ != 0) return;
+  buffer_ += data;
+  // Written in pieces of about a megabyte: a report of any length never
+  // holds more of its file than that.
+  if (buffer_.size() >= (1u << 20)) Flush();
+}
+
+bool AtomicFile::Flush() {
   std::size_t done = 0;
-  while (done < content.size()) {
-    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+  while (done < buffer_.size() && error_ == 0) {
+    const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
     if (n < 0) {
-      if (errno == EINTR) continue;
-      return fail(errno);
+      if (errno != EINTR) error_ = errno;
+      continue;
     }
     done += static_cast<std::size_t>(n);
   }
-  if (::fsync(fd) != 0) return fail(errno);
-  if (::close(fd) != 0) {
-    const int error = errno;
-    ::unlink(temp.c_str());
-    return std::strerror(error);
-  }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(temp.c_str());
-    return std::strerror(error);
+  buffer_.clear();
+  return error_ == 0;
+}
+
+std::string AtomicFile::Commit() {
+  if (fd_ < 0) return std::strerror(EBADF);
+  if (Flush() && ::fsync(fd_) != 0) error_ = errno;
+  if (error_ == 0 && unnamed_) Name();
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0 && error_ == 0) error_ = errno;
+  if (error_ == 0 && ::rename(temp_.c_str(), path_.c_str()) != 0) error_ = errno;
+  if (error_ != 0) {
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+    return std::strerror(error_);
   }
   return "";
+}
+
+// Gives the finished unnamed file a name of its own beside the report, for
+// the rename over it.
+void AtomicFile::Name() {
+  static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device dice;
+  const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+  for (int attempt = 0; attempt < 32; ++attempt) {
+    std::string name = path_ + ".";
+    for (int i = 0; i < 6; ++i) name += kLetters[dice() % (sizeof kLetters - 1)];
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      temp_ = name;
+      return;
+    }
+    if (errno != EEXIST) break;
+  }
+  error_ = errno;
 }
 
 }  // namespace qxreport

@@ -4,13 +4,18 @@
 // A run collects cells: a text at a position of a line of a page, with its
 // font and link.  Positions given by code (centred, flush right, halves) are
 // resolved only when the run is rendered, against the width of the whole
-// report, so a title is centred over the widest line.  Text is code page 437
-// throughout; the renderers convert at the edge.
+// report, so a title is centred over the widest line.  That is why a page is
+// not rendered when it is complete: it goes to the run's temporary page file
+// (PageStore), and the renderers read the pages back one at a time when the
+// run is delivered, knowing the width and the page count.  Text is code page
+// 437 throughout; the renderers convert at the edge.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "qxabase/report.h"
@@ -31,7 +36,7 @@ struct Cell {
   int x = 0;
   std::string text;           // code page 437; blanks never erase what lies under them
   std::int32_t font = 0;      // ReportFontNumber
-  int link = -1;              // index into Document::links, -1 none
+  int link = -1;              // index into its page's links, -1 none
 };
 
 struct Line {
@@ -44,19 +49,74 @@ struct ColumnStop {
   int width = 0;
 };
 
-struct Page {
-  std::vector<Line> lines;
-  int number = 0;                 // the number shown in the footer
-  int headingEnd = 0;             // the first line after the page heading; 0 none
-  std::vector<ColumnStop> layout; // ReportSetColumnLayout; empty: the run's
-  bool Empty() const;
-};
-
 struct Link {
   std::uint8_t kind = 0;          // DrillDownKind
   std::uint16_t commandId = 0;
   std::string params;             // the target's parameter string (code page 437)
   bool operator==(const Link&) const = default;
+};
+
+struct Page {
+  std::vector<Line> lines;
+  int number = 0;                 // the number shown in the footer
+  int headingEnd = 0;             // the first line after the page heading; 0 none
+  std::vector<ColumnStop> layout; // ReportSetColumnLayout; empty: the run's
+  std::vector<Link> links;        // the links of the page's cells (Cell::link)
+  bool Empty() const;
+  // The rightmost print column the page's text reaches (a text placed by
+  // code counts its length); 0 for an empty page.
+  int Width() const;
+  // The index of `link` in `links`, adding it when new.
+  int AddLink(const Link& link);
+};
+
+// The pages of a run.  Only the page being written is kept in memory: each
+// page before it went to a temporary file of the run's own (in $TMPDIR, else
+// /tmp; removed from its folder as soon as it is made, so that nothing is
+// left behind however the program ends) when the next page began, so a
+// report of any length takes the memory of about one page.  Pages are read
+// back one at a time, as often as a renderer or the preview asks.  A
+// temporary file that cannot be made, written or read throws
+// std::runtime_error with the reason.
+class PageStore {
+ public:
+  PageStore();
+  ~PageStore();
+  PageStore(const PageStore&) = delete;
+  PageStore& operator=(const PageStore&) = delete;
+
+  // The page being written; there is always one.
+  Page& Last() { return last_; }
+  const Page& Last() const { return last_; }
+  // Keeps the last page and begins a new, empty one.
+  void Next();
+  // The pages, the last one included (at least 1).
+  std::size_t Size() const { return kept_.size() + 1; }
+  // What is known of page `i` without reading it: whether it holds
+  // anything, the number the report gave it (0 none), whether a cell with
+  // text carries a link.
+  bool Holds(std::size_t i) const;
+  int Number(std::size_t i) const;
+  bool HasLinks(std::size_t i) const;
+  // Page `i` as it was written.
+  Page Read(std::size_t i) const;
+  // The rightmost print column any page reaches.
+  int Widest() const;
+
+ private:
+  struct Kept {
+    std::uint64_t offset = 0;
+    std::uint32_t size = 0;
+    int number = 0;
+    bool holds = false;
+    bool links = false;
+  };
+  std::vector<Kept> kept_;
+  Page last_;
+  int fd_ = -1;
+  std::uint64_t end_ = 0;
+  int widest_ = 0;
+  std::string buffer_;  // the serialized page on its way to the file
 };
 
 // What the renderers and the printer need of the run's settings, taken at
@@ -80,8 +140,7 @@ struct Document {
   std::string title;
   std::int32_t runDate = 0;                 // day number of the run
   std::optional<Link> savedRun;
-  std::vector<Page> pages;
-  std::vector<Link> links;
+  PageStore pages;
   std::vector<ColumnStop> layout;           // ReportSelectionSet
   bool stopped = false;                     // the user stopped the run
   Settings settings;
@@ -92,9 +151,21 @@ struct Document {
   // Pages that hold anything (a last empty page is not counted).
   int PageCount() const;
   bool Empty() const;
-  // The index of `link` in `links`, adding it when new.
-  int AddLink(const Link& link);
 };
+
+// Calls `visit(index, page)` for each page of the document that holds
+// anything, in order, reading one page at a time.
+template <class Visit>
+void ForEachPage(const Document& doc, Visit&& visit) {
+  for (std::size_t i = 0; i < doc.pages.Size(); ++i) {
+    if (!doc.pages.Holds(i)) continue;
+    const Page page = doc.pages.Read(i);
+    visit(i, page);
+  }
+}
+
+// Where a renderer's output goes, piece by piece.
+using Sink = std::function<void(std::string_view)>;
 
 // The text of the saved run as a reader sees it: "Selection: sortfld 'Customer
 // Code'  type '1'"; "" when there is none.
@@ -123,32 +194,72 @@ std::string FooterLine(const Document& doc, int number, int total, int width);
 
 // --- Renderers ----------------------------------------------------------------------
 
-// The text of each page that holds anything, in UTF-8: the selection line
-// above the first, the lines with trailing blanks removed, the footer.
-std::vector<std::string> RenderPages(const Document& doc);
+// The text of one page as the printer gets it, in UTF-8: the selection line
+// above the first page (`first`), the lines with trailing blanks removed, the
+// footer of a report page with its number and the total.
+std::string PageText(const Document& doc, const Page& page, bool first, int number, int total, int width);
+
+// Hands the text of each page that holds anything to `page` (its number
+// among them, from 1, and its text), one page at a time.
+void RenderPages(const Document& doc, const std::function<void(int, const std::string&)>& page);
 
 // The document as UTF-8 text (see ReportText): the pages joined by
 // `pageSeparator`, from `firstPage` to `lastPage` (1-based, inclusive; 0 =
-// no limit).
+// no limit), to `out` page by page, or as one string.
+void RenderText(const Document& doc, const char* pageSeparator, int firstPage, int lastPage, const Sink& out);
 std::string RenderText(const Document& doc, const char* pageSeparator, int firstPage = 0,
                        int lastPage = 0);
 
-// The document as one self-contained HTML page (UTF-8).
+// The document as one self-contained HTML page (UTF-8), to `out` page by
+// page, or as one string.
+void RenderHtml(const Document& doc, const Sink& out);
 std::string RenderHtml(const Document& doc);
 
 // A `qxa:` URL for a link: qxa:<command>?kind=<kind>&p=<the parameter string,
 // percent-encoded UTF-8>.
 std::string LinkUrl(const Link& link);
 
-// Writes `content` to `path` through a temporary file in the same folder,
-// renamed into place.  Returns "" or a reason ("No such file or directory").
-std::string WriteFileAtomic(const std::string& path, const std::string& content);
+// A file written whole or not at all: what is written goes to a temporary
+// file beside `path`, which Commit renames into place; a file that was not
+// committed is removed when the object goes, so a failure never leaves a
+// half-written report where an earlier one was.  Open and Commit return ""
+// or the reason ("No such file or directory"); a failed Write is reported
+// by Commit.
+class AtomicFile {
+ public:
+  explicit AtomicFile(std::string path);
+  ~AtomicFile();
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+  std::string Open();
+  void Write(std::string_view data);
+  std::string Commit();
+
+ private:
+  bool Flush();
+  void Name();
+  std::string path_, temp_;
+  int fd_ = -1;
+  bool unnamed_ = false;  // written as an unnamed file of the folder, named only when complete
+  int error_ = 0;
+  std::string buffer_;
+};
 
 // Checks that a file can be created at `path` (its folder exists and is
 // writable).  Returns "" or the reason.
 std::string CheckWritable(const std::string& path);
 
 // --- Printing ---------------------------------------------------------------------------
+
+// The margins the document prints with, in hundredths of an inch: the
+// run's own, or, when all four are 0, half an inch on report pages and none
+// on forms.
+void Margins(const Settings& s, int* left, int* top, int* right, int* bottom);
+
+// The pitch the document prints at, in characters an inch: the first of 10,
+// 12, 15, 17 and 20 (17 and 20 when condensed) at which its width fits the
+// paper between the margins.
+int CharactersPerInch(const Document& doc);
 
 // The command line that prints the document's text (program first).
 std::vector<std::string> PrintCommand(const Document& doc);

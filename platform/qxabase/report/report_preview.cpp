@@ -8,6 +8,7 @@
 // like any other loop.
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -26,16 +27,20 @@ namespace {
 constexpr unsigned char kMarkLink = 0x10;    // ► beside the line of the chosen link
 constexpr unsigned char kMarkFound = 0xAF;   // » beside the line found by a search
 
-struct ViewPage {
-  std::vector<RenderedLine> lines;
-  std::vector<const Line*> source;  // null for lines the viewer adds (selection, footer)
-  int headingEnd = 0;               // in view lines
-  const std::vector<ColumnStop>* layout = nullptr;
-};
-
 // A link as it sits on the screen: a run of characters of one link.
 struct LinkSpot {
-  int page, line, start, end, link;  // end is one past the last character
+  int line, start, end, link;  // end is one past the last character; link indexes the page's links
+};
+
+// A page as the viewer shows it: its lines rendered, the selection above
+// the first page and the footer of a report page added, and the links on it.
+struct ViewPage {
+  Page page;
+  std::vector<RenderedLine> lines;
+  std::vector<int> source;  // the page's line of each view line; -1 for lines the viewer adds
+  int headingEnd = 0;       // in view lines
+  std::vector<ColumnStop> layout;
+  std::vector<LinkSpot> spots;
 };
 
 int AcceptText(Form*, KeyCode) { return 1; }
@@ -77,81 +82,102 @@ std::string Upper(std::string s) {
 
 class Viewer {
  public:
-  explicit Viewer(const Document& doc) : doc_(doc) { Build(); }
+  // Only the page on the screen is kept; the others stay in the run's page
+  // file and are read again when the user goes to them (or a search or a
+  // link passes through them).
+  explicit Viewer(const Document& doc) : doc_(doc) {
+    width_ = doc_.Width();
+    numbers_ = NumberPages(doc_);
+    for (std::size_t i = 0; i < doc_.pages.Size(); ++i) {
+      if (!doc_.pages.Holds(i)) continue;
+      order_.push_back(i);
+      anyLinks_ = anyLinks_ || doc_.pages.HasLinks(i);
+    }
+  }
 
   void Run() {
-    if (pages_.empty()) return;
+    if (order_.empty()) return;
     if (WinOpen(&window_, 0, 0, ScreenRows(), ScreenCols(), 1, 0, ' ', doc_.title.c_str()) != 0) return;
-    status_ = links_.empty() ? "" : "Tab chooses a link, Enter follows it";
-    for (;;) {
-      Draw();
-      const KeyCode key = KeyRead();
-      if (key == kKeyEsc || key == kKeyClose) break;
-      Handle(key);
+    std::string problem;
+    try {
+      view_ = Build(0);
+      status_ = anyLinks_ ? "Tab chooses a link, Enter follows it" : "";
+      for (;;) {
+        Draw();
+        const KeyCode key = KeyRead();
+        if (key == kKeyEsc || key == kKeyClose) break;
+        Handle(key);
+      }
+    } catch (const std::exception& e) {
+      problem = e.what();
     }
     WinClose(&window_, 1);
+    if (!problem.empty()) {
+      const std::string text = "The report \"" + doc_.title + "\" cannot be shown any further:\n" + problem + ".";
+      MsgBoxShowStyle(0, text.c_str(), "Report", kMsgStyleError, 0);
+    }
     TranscriptNote("preview", "closed");
   }
 
  private:
   // --- Layout ---------------------------------------------------------------
 
-  void Build() {
-    width_ = doc_.Width();
-    const PageNumbers numbers = NumberPages(doc_);
-    for (std::size_t i = 0; i < doc_.pages.size(); ++i) {
-      const Page& page = doc_.pages[i];
-      if (page.Empty()) continue;
-      ViewPage view;
-      int offset = 0;
-      if (pages_.empty()) {
-        const std::string selection = SelectionLine(doc_);
-        if (!selection.empty()) {
-          view.lines.push_back({selection, std::vector<int>(selection.size(), -1)});
-          view.lines.push_back({});
-          view.source.push_back(nullptr);
-          view.source.push_back(nullptr);
-          offset = 2;
-        }
-      }
-      std::size_t used = page.lines.size();
-      while (used > 0 && page.lines[used - 1].cells.empty()) --used;
-      for (std::size_t l = 0; l < used; ++l) {
-        view.lines.push_back(RenderLine(page.lines[l], width_));
-        view.source.push_back(&page.lines[l]);
-      }
-      if (doc_.settings.reportPage) {
-        const std::string footer = FooterLine(doc_, numbers.number[i], numbers.total, width_);
+  int PageTotal() const { return static_cast<int>(order_.size()); }
+
+  // The view of the p-th page shown (from 0).
+  ViewPage Build(int p) const {
+    const std::size_t index = order_[static_cast<std::size_t>(p)];
+    ViewPage view;
+    view.page = doc_.pages.Read(index);
+    const Page& page = view.page;
+    int offset = 0;
+    if (p == 0) {
+      const std::string selection = SelectionLine(doc_);
+      if (!selection.empty()) {
+        view.lines.push_back({selection, std::vector<int>(selection.size(), -1)});
         view.lines.push_back({});
-        view.lines.push_back({footer, std::vector<int>(footer.size(), -1)});
-        view.source.push_back(nullptr);
-        view.source.push_back(nullptr);
+        view.source.push_back(-1);
+        view.source.push_back(-1);
+        offset = 2;
       }
-      view.headingEnd = page.headingEnd > 0 ? page.headingEnd + offset : 0;
-      view.layout = !page.layout.empty() ? &page.layout : &doc_.layout;
-      pages_.push_back(std::move(view));
     }
-    for (int p = 0; p < static_cast<int>(pages_.size()); ++p) FindSpots(p);
+    std::size_t used = page.lines.size();
+    while (used > 0 && page.lines[used - 1].cells.empty()) --used;
+    for (std::size_t l = 0; l < used; ++l) {
+      view.lines.push_back(RenderLine(page.lines[l], width_));
+      view.source.push_back(static_cast<int>(l));
+    }
+    if (doc_.settings.reportPage) {
+      const std::string footer = FooterLine(doc_, numbers_.number[index], numbers_.total, width_);
+      view.lines.push_back({});
+      view.lines.push_back({footer, std::vector<int>(footer.size(), -1)});
+      view.source.push_back(-1);
+      view.source.push_back(-1);
+    }
+    view.headingEnd = page.headingEnd > 0 ? page.headingEnd + offset : 0;
+    view.layout = !page.layout.empty() ? page.layout : doc_.layout;
+    FindSpots(view);
+    return view;
   }
 
-  void FindSpots(int p) {
-    const ViewPage& view = pages_[static_cast<std::size_t>(p)];
+  static void FindSpots(ViewPage& view) {
     for (int l = 0; l < static_cast<int>(view.lines.size()); ++l) {
-      const Line* src = view.source[static_cast<std::size_t>(l)];
-      if (!src) continue;
+      const int src = view.source[static_cast<std::size_t>(l)];
+      if (src < 0) continue;
+      const Line& line = view.page.lines[static_cast<std::size_t>(src)];
       const RenderedLine& r = view.lines[static_cast<std::size_t>(l)];
       int start = -1, link = -1;
       auto flush = [&](int end) {
         if (link < 0) return;
         while (end > start && r.text[static_cast<std::size_t>(end - 1)] == ' ') --end;
-        if (end > start) links_.push_back({p, l, start, end, link});
+        if (end > start) view.spots.push_back({l, start, end, link});
         link = -1;
       };
       for (int c = 0; c <= static_cast<int>(r.text.size()); ++c) {
         int here = -1;
         if (c < static_cast<int>(r.text.size())) {
           const int owner = r.owner[static_cast<std::size_t>(c)];
-          if (owner >= 0) here = src->cells[static_cast<std::size_t>(owner)].link;
+          if (owner >= 0) here = line.cells[static_cast<std::size_t>(owner)].link;
         }
         if (here == link) continue;
         flush(c);
@@ -168,18 +194,17 @@ class Viewer {
 
   int BodyRows() const { return std::max(1, WinRows(&window_) - 3); }
   int TextCols() const { return std::max(1, WinCols(&window_) - 4); }
-  const ViewPage& View() const { return pages_[static_cast<std::size_t>(page_)]; }
-  int LineCount() const { return static_cast<int>(View().lines.size()); }
+  int LineCount() const { return static_cast<int>(view_.lines.size()); }
   int Frozen() const {
     if (top_ == 0) return 0;
-    return std::min(View().headingEnd, BodyRows() / 2);
+    return std::min(view_.headingEnd, BodyRows() / 2);
   }
   int MaxTop() const { return std::max(0, LineCount() - BodyRows()); }
   int LineOfRow(int row) const { return row < Frozen() ? row : top_ + row; }
 
   void ShowLine(int line) {
     const int rows = BodyRows();
-    const int heading = std::min(View().headingEnd, rows / 2);
+    const int heading = std::min(view_.headingEnd, rows / 2);
     if (line < rows && top_ == 0) return;
     if (line - top_ >= heading && line - top_ < rows && top_ > 0) return;
     top_ = std::clamp(line - std::max(heading, rows / 2), 0, MaxTop());
@@ -196,16 +221,16 @@ class Viewer {
 
   void Draw() {
     const int rows = BodyRows(), cols = WinCols(&window_) - 2, textCols = TextCols();
-    std::string title = doc_.title + " - Page " + std::to_string(page_ + 1) + " of " + std::to_string(pages_.size());
+    std::string title = doc_.title + " - Page " + std::to_string(page_ + 1) + " of " + std::to_string(PageTotal());
     WinSetTitle(&window_, title.c_str());
-    const LinkSpot* chosen = chosen_ >= 0 ? &links_[static_cast<std::size_t>(chosen_)] : nullptr;
+    const LinkSpot* chosen = chosen_ >= 0 ? &view_.spots[static_cast<std::size_t>(chosen_)] : nullptr;
     for (int row = 0; row < rows; ++row) {
       std::string text(static_cast<std::size_t>(cols), ' ');
       const int line = LineOfRow(row);
       if (line >= 0 && line < LineCount()) {
-        if (chosen && chosen->page == page_ && chosen->line == line) text[0] = static_cast<char>(kMarkLink);
+        if (chosen && chosen->line == line) text[0] = static_cast<char>(kMarkLink);
         else if (foundPage_ == page_ && foundLine_ == line) text[0] = static_cast<char>(kMarkFound);
-        const std::string& s = View().lines[static_cast<std::size_t>(line)].text;
+        const std::string& s = view_.lines[static_cast<std::size_t>(line)].text;
         if (left_ < static_cast<int>(s.size()))
           text.replace(2, static_cast<std::size_t>(std::min(textCols, static_cast<int>(s.size()) - left_)),
                        s, static_cast<std::size_t>(left_), static_cast<std::size_t>(textCols));
@@ -215,7 +240,7 @@ class Viewer {
     const std::string legend = Legend(cols);
     WinWriteAt(&window_, rows + 1, 1, legend.c_str());
     std::string status = status_;
-    if (chosen) status = DescribeLink(doc_.links[static_cast<std::size_t>(chosen->link)]);
+    if (chosen) status = DescribeLink(view_.page.links[static_cast<std::size_t>(chosen->link)]);
     WinStatusText(&window_, status.c_str());
   }
 
@@ -230,7 +255,7 @@ class Viewer {
                                   {"Enter Follow", 2},   {"F3 Find", 6},        {"F6 Run again", 5},
                                   {"F7 Print", 4},       {"F1 Keys", 1},        {"Esc Close", 0}};
     if (!doc_.savedRun) entries.erase(entries.begin() + 5);
-    if (links_.empty()) entries.erase(entries.begin() + 2, entries.begin() + 4);
+    if (!anyLinks_) entries.erase(entries.begin() + 2, entries.begin() + 4);
     auto join = [&](int maxRank) {
       std::string s;
       for (const Entry& e : entries)
@@ -258,7 +283,7 @@ class Viewer {
       case kKeyHome: top_ = 0; left_ = 0; break;
       case kKeyEnd: top_ = MaxTop(); break;
       case kKeyCtrlHome: GoPage(0); break;
-      case kKeyCtrlEnd: GoPage(static_cast<int>(pages_.size()) - 1); break;
+      case kKeyCtrlEnd: GoPage(PageTotal() - 1); break;
       case kKeyRight: Sideways(1); break;
       case kKeyLeft: Sideways(-1); break;
       case kKeyTab: NextLink(1); break;
@@ -274,14 +299,18 @@ class Viewer {
     }
   }
 
-  void GoPage(int page) {
-    page = std::clamp(page, 0, static_cast<int>(pages_.size()) - 1);
-    if (page != page_) top_ = 0;
+  // Shows the p-th page; `view` is its view when the caller has built it.
+  void GoPage(int page, ViewPage* view = nullptr) {
+    page = std::clamp(page, 0, PageTotal() - 1);
+    if (page == page_) return;
+    view_ = view ? std::move(*view) : Build(page);
     page_ = page;
+    top_ = 0;
+    chosen_ = -1;  // a chosen link belongs to the page it is on
   }
 
   void Sideways(int direction) {
-    const std::vector<ColumnStop>& stops = *View().layout;
+    const std::vector<ColumnStop>& stops = view_.layout;
     const int maxLeft = std::max(0, width_ - TextCols());
     int target = left_ + 8 * direction;
     if (direction > 0) {
@@ -302,44 +331,55 @@ class Viewer {
 
   void Choose(int index) {
     chosen_ = index;
-    const LinkSpot& s = links_[static_cast<std::size_t>(index)];
-    GoPage(s.page);
+    const LinkSpot& s = view_.spots[static_cast<std::size_t>(index)];
     ShowLine(s.line);
     ShowColumns(s.start, s.end);
   }
 
+  // Tab and Shift+Tab: the next link in the report's order, wrapping round
+  // at its ends.  With none chosen, the first one from what is on the screen.
   void NextLink(int direction) {
-    if (links_.empty()) {
-      status_ = "This report holds no links";
-      return;
-    }
-    const int n = static_cast<int>(links_.size());
-    if (chosen_ < 0 || links_[static_cast<std::size_t>(chosen_)].page != page_) {
-      // Start from what is on the screen.
-      const int firstLine = LineOfRow(0);
-      int index = direction > 0 ? 0 : n - 1;
-      for (int i = 0; i < n; ++i) {
+    const int n = static_cast<int>(view_.spots.size());
+    int index = -1;
+    if (chosen_ >= 0) {
+      index = chosen_ + direction;
+    } else {
+      const int firstLine = LineOfRow(0), lastLine = LineOfRow(BodyRows() - 1);
+      for (int i = 0; i < n && index < 0; ++i) {
         const int j = direction > 0 ? i : n - 1 - i;
-        const LinkSpot& s = links_[static_cast<std::size_t>(j)];
-        const bool after = s.page > page_ || (s.page == page_ && s.line >= firstLine);
-        const bool before = s.page < page_ || (s.page == page_ && s.line < LineOfRow(BodyRows() - 1) + 1);
-        if (direction > 0 ? after : before) {
-          index = j;
-          break;
-        }
+        const int line = view_.spots[static_cast<std::size_t>(j)].line;
+        if (direction > 0 ? line >= firstLine : line < lastLine + 1) index = j;
       }
+    }
+    if (index >= 0 && index < n) {
       Choose(index);
       return;
     }
-    Choose(((chosen_ + direction) % n + n) % n);
+    // On to the pages that follow (or come before), and round to this one.
+    for (int step = 1; anyLinks_ && step <= PageTotal(); ++step) {
+      const int p = ((page_ + step * direction) % PageTotal() + PageTotal()) % PageTotal();
+      if (!doc_.pages.HasLinks(order_[static_cast<std::size_t>(p)])) continue;
+      if (p == page_) {
+        if (view_.spots.empty()) continue;
+        Choose(direction > 0 ? 0 : static_cast<int>(view_.spots.size()) - 1);
+        return;
+      }
+      ViewPage view = Build(p);
+      if (view.spots.empty()) continue;
+      const int first = direction > 0 ? 0 : static_cast<int>(view.spots.size()) - 1;
+      GoPage(p, &view);
+      Choose(first);
+      return;
+    }
+    status_ = "This report holds no links";
   }
 
   void Follow() {
     if (chosen_ < 0) {
-      status_ = links_.empty() ? "This report holds no links" : "Tab chooses a link, Enter follows it";
+      status_ = anyLinks_ ? "Tab chooses a link, Enter follows it" : "This report holds no links";
       return;
     }
-    const Link& link = doc_.links[static_cast<std::size_t>(links_[static_cast<std::size_t>(chosen_)].link)];
+    const Link link = view_.page.links[static_cast<std::size_t>(view_.spots[static_cast<std::size_t>(chosen_)].link)];
     TranscriptNote("preview", ("follows " + DescribeLink(link)).c_str());
     FollowLink(link);
   }
@@ -351,9 +391,9 @@ class Viewer {
     const int bodyRow = row - 1, textCol = col - 3 + left_;
     if (bodyRow < 0 || bodyRow >= BodyRows()) return;
     const int line = LineOfRow(bodyRow);
-    for (int i = 0; i < static_cast<int>(links_.size()); ++i) {
-      const LinkSpot& s = links_[static_cast<std::size_t>(i)];
-      if (s.page == page_ && s.line == line && textCol >= s.start && textCol < s.end) {
+    for (int i = 0; i < static_cast<int>(view_.spots.size()); ++i) {
+      const LinkSpot& s = view_.spots[static_cast<std::size_t>(i)];
+      if (s.line == line && textCol >= s.start && textCol < s.end) {
         chosen_ = i;
         Follow();
         return;
@@ -368,24 +408,28 @@ class Viewer {
       search_ = text;
     }
     const std::string needle = Upper(search_);
-    // From the line after the last one found (or the top of the screen).
-    int p = page_, l = foundPage_ == page_ && foundLine_ >= 0 ? foundLine_ + 1 : LineOfRow(0);
-    const int total = static_cast<int>(pages_.size());
+    // From the line after the last one found (or the top of the screen),
+    // page after page, round to the start of this one.
+    int l = foundPage_ == page_ && foundLine_ >= 0 ? foundLine_ + 1 : LineOfRow(0);
+    const int total = PageTotal();
     for (int step = 0; step <= total; ++step) {
-      const ViewPage& view = pages_[static_cast<std::size_t>(p)];
+      const int p = (page_ + step) % total;
+      ViewPage other;
+      if (p != page_) other = Build(p);
+      const ViewPage& view = p == page_ ? view_ : other;
       for (; l < static_cast<int>(view.lines.size()); ++l) {
         const std::string& text = view.lines[static_cast<std::size_t>(l)].text;
         const std::size_t at = Upper(text).find(needle);
         if (at == std::string::npos) continue;
+        const int line = l;
+        if (p != page_) GoPage(p, &other);
         foundPage_ = p;
-        foundLine_ = l;
-        GoPage(p);
-        ShowLine(l);
+        foundLine_ = line;
+        ShowLine(line);
         ShowColumns(static_cast<int>(at), static_cast<int>(at + needle.size()));
         status_ = "Found on page " + std::to_string(p + 1) + "  (Shift+F3 finds the next)";
         return;
       }
-      p = (p + 1) % total;
       l = 0;
     }
     foundPage_ = foundLine_ = -1;
@@ -404,7 +448,7 @@ class Viewer {
   void Print() {
     const Settings& s = doc_.settings;
     const std::string where = s.printerName.empty() ? "the default printer" : "the printer " + s.printerName;
-    const int count = doc_.PageCount();
+    const int count = PageTotal();
     const std::string question = "Print \"" + doc_.title + "\" (" + std::to_string(count) +
                                  (count == 1 ? " page" : " pages") + ") on " + where + "?";
     for (;;) {
@@ -447,12 +491,14 @@ class Viewer {
   }
 
   const Document& doc_;
-  std::vector<ViewPage> pages_;
-  std::vector<LinkSpot> links_;
+  std::vector<std::size_t> order_;  // the pages shown: the document's pages that hold anything
+  PageNumbers numbers_;
+  bool anyLinks_ = false;
+  ViewPage view_;  // the page on the screen
   Window window_{};
   int width_ = 80;
   int page_ = 0, top_ = 0, left_ = 0;
-  int chosen_ = -1;
+  int chosen_ = -1;  // the chosen link among view_.spots
   int foundPage_ = -1, foundLine_ = -1;
   std::string search_;
   std::string status_;
@@ -460,11 +506,12 @@ class Viewer {
 
 // The report's text in the transcript, page by page.
 void Transcribe(const Document& doc) {
-  const std::vector<std::string> pages = RenderPages(doc);
-  const std::string count = std::to_string(pages.size());
-  std::string text = doc.title + " (" + count + (pages.size() == 1 ? " page)\n" : " pages)\n");
-  for (std::size_t p = 0; p < pages.size(); ++p)
-    text += "--- page " + std::to_string(p + 1) + " of " + count + " ---\n" + pages[p];
+  const int total = doc.PageCount();
+  const std::string count = std::to_string(total);
+  std::string text = doc.title + " (" + count + (total == 1 ? " page)\n" : " pages)\n");
+  RenderPages(doc, [&](int p, const std::string& page) {
+    text += "--- page " + std::to_string(p) + " of " + count + " ---\n" + page;
+  });
   text += "--- end of report ---";
   // TranscriptNote takes code page 437: the text goes back from UTF-8.
   TranscriptNote("preview", oem::FromUtf8(text).c_str());

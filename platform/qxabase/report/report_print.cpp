@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <spawn.h>
 #include <string>
@@ -22,6 +23,8 @@ namespace {
 
 // Inches → points, for lp's page-left/right/top/bottom options.
 std::string Points(int hundredths) { return std::to_string(static_cast<int>(std::lround(hundredths * 0.72))); }
+
+}  // namespace
 
 // The run's margins: the caller's, or half an inch on report pages and none
 // on forms when all four are 0.
@@ -51,6 +54,8 @@ int CharactersPerInch(const Document& doc) {
   }
   return 20;
 }
+
+namespace {
 
 std::string TempPath() {
   const char* dir = std::getenv("TMPDIR");
@@ -105,15 +110,12 @@ std::vector<std::string> PrintCommand(const Document& doc) {
 }
 
 std::string PrintDocument(const Document& doc) {
-  const std::string text = RenderText(doc, "\f", doc.settings.firstPage, doc.settings.lastPage);
-  if (text.empty()) return "no page lies in the range to print";
-
   // lp reads the text from a file on its standard input: no pipe to keep
   // fed, and nothing of the text on a command line.
   std::string input = TempPath(), errors = TempPath();
-  const int in = ::mkstemp(input.data());
+  const int in = ::mkostemp(input.data(), O_CLOEXEC);
   if (in < 0) return std::string("cannot make a temporary file: ") + std::strerror(errno);
-  const int err = ::mkstemp(errors.data());
+  const int err = ::mkostemp(errors.data(), O_CLOEXEC);
   if (err < 0) {
     ::close(in);
     ::unlink(input.c_str());
@@ -127,16 +129,31 @@ std::string PrintDocument(const Document& doc) {
     }
   } cleanup{input, errors};
 
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(in, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ::close(in);
-      ::close(err);
-      return std::string("cannot write a temporary file: ") + std::strerror(errno);
+  // The pages go to the file as they are rendered.
+  bool any = false;
+  int error = 0;
+  auto write = [&](std::string_view text) {
+    any = any || !text.empty();
+    std::size_t done = 0;
+    while (done < text.size() && error == 0) {
+      const ssize_t n = ::write(in, text.data() + done, text.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) error = n < 0 ? errno : ENOSPC;
+      else done += static_cast<std::size_t>(n);
     }
-    done += static_cast<std::size_t>(n);
+  };
+  std::string problem;
+  try {
+    RenderText(doc, "\f", doc.settings.firstPage, doc.settings.lastPage, write);
+  } catch (const std::exception& e) {
+    problem = e.what();
+  }
+  if (problem.empty() && error != 0) problem = std::string("cannot write a temporary file: ") + std::strerror(error);
+  if (problem.empty() && !any) problem = "no page lies in the range to print";
+  if (!problem.empty()) {
+    ::close(in);
+    ::close(err);
+    return problem;
   }
   ::lseek(in, 0, SEEK_SET);
 

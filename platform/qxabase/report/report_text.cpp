@@ -29,41 +29,6 @@ int StartOf(const Cell& cell, int width) {
 
 }  // namespace
 
-bool Page::Empty() const {
-  for (const Line& l : lines)
-    if (!l.cells.empty()) return false;
-  return true;
-}
-
-int Document::Width() const {
-  if (settings.lineWidth > 0) return settings.lineWidth;
-  int width = 80;
-  for (const Page& p : pages)
-    for (const Line& l : p.lines)
-      for (const Cell& c : l.cells) {
-        const int len = TrimmedSize(c.text);
-        width = std::max(width, c.place == Place::kAt ? c.x + len : len);
-      }
-  return width;
-}
-
-int Document::PageCount() const {
-  int n = 0;
-  for (const Page& p : pages) n += p.Empty() ? 0 : 1;
-  return n;
-}
-
-bool Document::Empty() const { return PageCount() == 0; }
-
-int Document::AddLink(const Link& link) {
-  // Reports rewrite one descriptor per row: most rows carry a new link, but a
-  // link repeated on several cells of a row is kept once.
-  for (int i = static_cast<int>(links.size()) - 1; i >= 0 && i >= static_cast<int>(links.size()) - 16; --i)
-    if (links[static_cast<std::size_t>(i)] == link) return i;
-  links.push_back(link);
-  return static_cast<int>(links.size()) - 1;
-}
-
 RenderedLine RenderLine(const Line& line, int width) {
   RenderedLine out;
   for (std::size_t i = 0; i < line.cells.size(); ++i) {
@@ -133,13 +98,13 @@ std::string SelectionLine(const Document& doc) {
 
 PageNumbers NumberPages(const Document& doc) {
   PageNumbers n;
-  n.number.assign(doc.pages.size(), 0);
+  n.number.assign(doc.pages.Size(), 0);
   int last = 0;
-  for (std::size_t i = 0; i < doc.pages.size(); ++i) {
-    const Page& p = doc.pages[i];
-    if (p.Empty()) continue;
+  for (std::size_t i = 0; i < doc.pages.Size(); ++i) {
+    if (!doc.pages.Holds(i)) continue;
     ++n.total;
-    last = p.number > 0 ? p.number : last + 1;
+    const int number = doc.pages.Number(i);
+    last = number > 0 ? number : last + 1;
     n.number[i] = last;
   }
   return n;
@@ -178,38 +143,45 @@ std::string ToUtf8(const std::string& cp437) {
   return out;
 }
 
-std::vector<std::string> RenderPages(const Document& doc) {
+std::string PageText(const Document& doc, const Page& page, bool first, int number, int total, int width) {
+  std::string out;
+  if (first) {
+    const std::string selection = SelectionLine(doc);
+    if (!selection.empty()) out += ToUtf8(selection) + "\n\n";
+  }
+  std::size_t used = page.lines.size();
+  while (used > 0 && page.lines[used - 1].cells.empty()) --used;
+  for (std::size_t l = 0; l < used; ++l) out += ToUtf8(RenderLine(page.lines[l], width).text) + "\n";
+  if (doc.settings.reportPage) out += "\n" + ToUtf8(FooterLine(doc, number, total, width)) + "\n";
+  return out;
+}
+
+void RenderPages(const Document& doc, const std::function<void(int, const std::string&)>& page) {
   const int width = doc.Width();
   const PageNumbers numbers = NumberPages(doc);
-  std::vector<std::string> pages;
-  for (std::size_t i = 0; i < doc.pages.size(); ++i) {
-    const Page& page = doc.pages[i];
-    if (page.Empty()) continue;
-    std::string out;
-    if (pages.empty()) {
-      const std::string selection = SelectionLine(doc);
-      if (!selection.empty()) out += ToUtf8(selection) + "\n\n";
-    }
-    std::size_t used = page.lines.size();
-    while (used > 0 && page.lines[used - 1].cells.empty()) --used;
-    for (std::size_t l = 0; l < used; ++l) out += ToUtf8(RenderLine(page.lines[l], width).text) + "\n";
-    if (doc.settings.reportPage)
-      out += "\n" + ToUtf8(FooterLine(doc, numbers.number[i], numbers.total, width)) + "\n";
-    pages.push_back(std::move(out));
-  }
-  return pages;
+  int shown = 0;
+  ForEachPage(doc, [&](std::size_t i, const Page& p) {
+    ++shown;
+    page(shown, PageText(doc, p, shown == 1, numbers.number[i], numbers.total, width));
+  });
+}
+
+void RenderText(const Document& doc, const char* pageSeparator, int firstPage, int lastPage, const Sink& out) {
+  const std::string separator = pageSeparator ? pageSeparator : "\f\n";
+  const int width = doc.Width();
+  const PageNumbers numbers = NumberPages(doc);
+  int p = 0, shown = 0;
+  ForEachPage(doc, [&](std::size_t i, const Page& page) {
+    ++p;
+    if ((firstPage > 0 && p < firstPage) || (lastPage > 0 && p > lastPage)) return;
+    if (shown++ > 0) out(separator);
+    out(PageText(doc, page, p == 1, numbers.number[i], numbers.total, width));
+  });
 }
 
 std::string RenderText(const Document& doc, const char* pageSeparator, int firstPage, int lastPage) {
-  const std::string separator = pageSeparator ? pageSeparator : "\f\n";
-  const std::vector<std::string> pages = RenderPages(doc);
   std::string out;
-  int shown = 0;
-  for (int p = 1; p <= static_cast<int>(pages.size()); ++p) {
-    if ((firstPage > 0 && p < firstPage) || (lastPage > 0 && p > lastPage)) continue;
-    if (shown++ > 0) out += separator;
-    out += pages[static_cast<std::size_t>(p - 1)];
-  }
+  RenderText(doc, pageSeparator, firstPage, lastPage, [&](std::string_view s) { out += s; });
   return out;
 }
 

@@ -1,11 +1,14 @@
 // The report writer's calls: a run's page model is built line by line from
-// the report's calls, and delivered when the run is closed.
+// the report's calls, each page kept in the run's page file once the next
+// one begins, and delivered when the run is closed.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -30,6 +33,9 @@ struct ReportRun {
   };
   std::vector<Block> blocks;
   bool delivering = false;  // ReportClose is showing or writing it
+  // Why the pages could not be kept (the temporary page file failed); the
+  // run then takes no more lines and delivers nothing.
+  std::string problem;
   int progress = 0;         // wait window handle, 0 none
   std::chrono::steady_clock::time_point lastStep{};
 };
@@ -143,10 +149,7 @@ void TakeSettings(const TagRepInfo& info, qxreport::Document& doc) {
   s.alignmentSample = info.alignmentSample == kAlignmentSample;
 }
 
-Page& CurrentPage(ReportRun& run) {
-  if (run.doc.pages.empty()) run.doc.pages.emplace_back();
-  return run.doc.pages.back();
-}
+Page& CurrentPage(ReportRun& run) { return run.doc.pages.Last(); }
 
 int LineIndex(const TagRepInfo& info) { return std::clamp(info.lineCount, 0, kMaxLine); }
 
@@ -157,7 +160,13 @@ Line& LineAt(ReportRun& run, int index) {
 }
 
 void StartNewPage(ReportRun& run, TagRepInfo& info) {
-  if (!CurrentPage(run).Empty()) run.doc.pages.emplace_back();
+  if (!CurrentPage(run).Empty() && run.problem.empty()) {
+    try {
+      run.doc.pages.Next();
+    } catch (const std::exception& e) {
+      run.problem = e.what();
+    }
+  }
   info.lineCount = 0;
   run.openLine = -1;
   run.column = 0;
@@ -170,8 +179,9 @@ void Feed(ReportRun& run, TagRepInfo& info, int lineFeeds) {
   run.column = 0;
 }
 
-// True when the run takes no more lines (the user stopped it).
-bool Stopped(const ReportRun& run) { return run.doc.stopped; }
+// True when the run takes no more lines (the user stopped it, or its pages
+// could not be kept).
+bool Stopped(const ReportRun& run) { return run.doc.stopped || !run.problem.empty(); }
 
 // Places a cell on the current line.
 void Put(ReportRun& run, TagRepInfo& info, Cell cell) {
@@ -196,7 +206,7 @@ int LinkIndex(ReportRun& run, const TagDrillDownInfo* link) {
   l.kind = link->kind;
   l.commandId = link->commandId;
   l.params = Bounded(link->params, sizeof link->params);
-  return run.doc.AddLink(l);
+  return CurrentPage(run).AddLink(l);
 }
 
 void MarkStopped(ReportRun& run, TagRepInfo* info) {
@@ -258,7 +268,9 @@ bool EscPressed() {
 }
 
 int BreakCheck(ReportRun* run, TagRepInfo* info, int* key) {
-  if (run && run->doc.stopped) {
+  // A run whose pages cannot be kept is ended like a stopped one: the
+  // report need not read on for nothing.
+  if (run && Stopped(*run)) {
     if (key) *key = kKeyEsc;
     return 1;
   }
@@ -323,7 +335,6 @@ int ReportOpen(TagRepInfo* info, const char* title) {
         auto* run = new ReportRun;
         run->doc.title = Bounded(info->title, sizeof info->title);
         run->doc.runDate = DateToday();
-        run->doc.pages.emplace_back();
         run->owner = info;
         Runs().push_back(run);
         info->run = run;
@@ -345,13 +356,27 @@ int ReportClose(TagRepInfo* info) {
     TakeSettings(*info, run->doc);
     if (info->discard) return 0;
     const qxreport::Document& doc = run->doc;
+    if (!run->problem.empty()) {
+      const std::string text = "The report \"" + doc.title + "\" could not be prepared:\n" + run->problem + ".";
+      MsgBoxShowStyle(0, text.c_str(), "Report", kMsgStyleError, 0);
+      return -1;
+    }
     switch (info->destination) {
       case kDestTextFile:
       case kDestHtmlFile: {
         const std::string path = OutputPath(*info);
-        const std::string content = info->destination == kDestHtmlFile ? qxreport::RenderHtml(doc)
-                                                                         : qxreport::RenderText(doc, "\f\n");
-        const std::string problem = qxreport::WriteFileAtomic(path, content);
+        qxreport::AtomicFile file(path);
+        std::string problem = file.Open();
+        if (problem.empty()) {
+          const qxreport::Sink out = [&](std::string_view text) { file.Write(text); };
+          try {
+            if (info->destination == kDestHtmlFile) qxreport::RenderHtml(doc, out);
+            else qxreport::RenderText(doc, "\f\n", 0, 0, out);
+            problem = file.Commit();
+          } catch (const std::exception& e) {
+            problem = e.what();
+          }
+        }
         if (!problem.empty()) {
           const std::string text = "The report \"" + doc.title + "\" could not be written to the file\n" + path +
                                    "\n" + problem + ".";
@@ -399,7 +424,7 @@ int ReportTestMode(const TagRepInfo* info, int mode) {
 int ReportTestReady(const TagRepInfo* info) {
   const ReportRun* run = RunOf(info);
   if (!run) return 1;
-  return run->doc.stopped ? 27 : 0;
+  return Stopped(*run) ? 27 : 0;
 }
 
 namespace {

@@ -191,6 +191,11 @@ std::string Padded(const FieldState& s, const std::string& text, bool editing) {
   return right ? std::string(pad, ' ') + t : t + std::string(pad, ' ');
 }
 
+// The first character shown of a field being edited that is wider than the
+// `room` left to the window's frame: the text scrolls so that the cursor
+// stays in view.
+int ScrollStart(int cursor, int room) { return room > 0 ? std::max(0, cursor - room + 1) : 0; }
+
 int LabelColumn(const FieldState& s, const std::string& label) {
   if (s.def && s.def->labelColumn) return s.def->labelColumn;
   int promptWidth = s.prompt.empty() ? 0 : 5;
@@ -223,7 +228,9 @@ void DrawField(FormImpl& f, FieldState& s, bool focus) {
                            s.mask.kind == Mask::kDecimal || s.mask.kind == Mask::kPicture);
   std::string text = editing ? f.edit : ValueText(s);
   CellAttr attr = focus ? CellAttr::kFieldFocus : (s.protect ? CellAttr::kFieldShown : CellAttr::kField);
-  g.Put(row, s.col, Padded(s, text, editing), attr, limit);
+  std::string shown = Padded(s, text, editing);
+  if (editing) shown.erase(0, std::min(shown.size(), static_cast<std::size_t>(ScrollStart(f.cursor, limit - s.col + 1))));
+  g.Put(row, s.col, shown, attr, limit);
 }
 
 void ClearHidden(FormImpl& f) {
@@ -281,20 +288,22 @@ void ShowLegend(FormImpl& f) {
 
 // Grows the window so that every field in use, its label and the frame fit
 // (a form definition may have more fields than the caller's window holds).
+// A field wider than the screen could show scrolls within the window as it
+// is (ScrollStart) and grows nothing.
 void FitWindow(FormImpl& f) {
   WindowImpl* w = WinOf(f);
   if (!w) return;
+  Ui& ui = State();
   int needRows = w->grid.rows, needCols = w->grid.cols;
   for (FieldState& s : f.fields) {
     if (s.access == 2) continue;
     needRows = std::max(needRows, s.row + 2);
-    needCols = std::max(needCols, s.col + s.mask.width + 1);
+    if (s.col + s.mask.width + 1 <= ui.screen.cols) needCols = std::max(needCols, s.col + s.mask.width + 1);
   }
   if (f.grid && f.grid->impl) {
     GridState& g = f.grid->impl->g;
     needRows = std::max(needRows, g.top + g.rows + 1);
   }
-  Ui& ui = State();
   needRows = std::min(needRows, ui.screen.rows);
   needCols = std::min(needCols, ui.screen.cols);
   if (needRows == w->grid.rows && needCols == w->grid.cols) return;
@@ -1336,6 +1345,7 @@ void PlaceCursor(FormImpl& f) {
   FieldState& s = a.fields[a.current];
   int row = RowOf(a, s);
   int offset = s.mask.kind == Mask::kChoice ? 0 : std::min(a.cursor, s.mask.width - 1);
+  if (s.mask.kind != Mask::kChoice) offset -= ScrollStart(a.cursor, w->grid.cols - 2 - s.col + 1);
   SetCursor(w->top + row, w->left + s.col + std::max(offset, 0));
 }
 

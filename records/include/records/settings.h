@@ -140,7 +140,11 @@ struct CompanyRecord {
   char addressLine1[41];
   char addressLine2[41];
   char cityStateZip[41];
-  QX_UNNAMED(221, 31);
+  // The city, state and ZIP of the payer as the 1096 prints them: filled
+  // from the city/state/ZIP line on the 1096 screen, never stored.
+  char city[16];
+  char state[4];
+  char zip[11];
   char phone[16];
   QX_UNNAMED(268, 125);
   char federalId[14];

@@ -39,18 +39,26 @@ struct Vendor1099AmountRecord {
   F64 amount;
 };
 
-// A 1099 batch (`TagBatchForm1099`, file 84): one printing of the year's forms.
+// A 1099 batch (`TagBatchForm1099`, file 84): one printing of the year's
+// forms, which the 1096 summary transmits.  The name keeps 11 characters
+// (byte 11 is always 0).  The payer block is kept empty: the 1096 takes the
+// payer from the company record.
 struct TagBatchForm1099 {
-  char name[31];
-  QX_UNNAMED(31, 190);
-  I32 formCount;
-  QX_UNNAMED(225, 8);
-  F64 totalAmount;
-  QX_UNNAMED(241, 1);
+  char name[12];
+  char payerName[51];
+  char payerAddress1[52];
+  char payerAddress2[51];
+  char payerAddress3[51];
+  U32 createdStamp;   // seconds since 1970 (DateTimeStamp) when the batch was made
+  I32 formCount;      // the forms the 1099 run printed
+  U32 reserved1;
+  U32 reserved2;
+  F64 totalAmount;    // the sum of their 1099 amounts
+  char form1096;      // 'Y' once the batch's 1096 was asked for, else 'N'
   char contactName[41];
   char contactPhone[16];
-  char contactLine2[41];
-  QX_UNNAMED(340, 219);
+  char contactLine2[151];
+  QX_UNNAMED(450, 109);
 };
 
 static_assert(sizeof(AuditLogEntry) == 86);
@@ -85,8 +93,14 @@ inline constexpr Layout kVendor1099Layout{"Vendor1099AmountRecord", sizeof(Vendo
 
 inline constexpr FieldDef kBatch1099Fields[] = {
     QX_TEXT(TagBatchForm1099, name, 0),
+    QX_TEXT(TagBatchForm1099, payerName, 12),
+    QX_TEXT(TagBatchForm1099, payerAddress1, 63),
+    QX_TEXT(TagBatchForm1099, payerAddress2, 115),
+    QX_TEXT(TagBatchForm1099, payerAddress3, 166),
+    QX_NUMBER(TagBatchForm1099, createdStamp, 217),
     QX_NUMBER(TagBatchForm1099, formCount, 221),
     QX_NUMBER(TagBatchForm1099, totalAmount, 233),
+    QX_CHAR(TagBatchForm1099, form1096, 241),
     QX_TEXT(TagBatchForm1099, contactName, 242),
     QX_TEXT(TagBatchForm1099, contactPhone, 283),
     QX_TEXT(TagBatchForm1099, contactLine2, 299),

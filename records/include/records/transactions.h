@@ -22,6 +22,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -309,6 +310,9 @@ struct InventoryTransaction {
   char kind;          // '1' stock in ... '8'; '5' stock out priced from the product
   char source;        // 'T' entered; 'A' assembly; 'I' physical inventory; 'B', 'S' billing; 'M', 'R' purchasing
   char secondSource;  // 'A', 'P', the header's type letter; 'D' on an entered one: marked without posting
+  // The source document: its number (10 characters, NUL-ended, at the
+  // start) and, for a purchase receipt, the receipt's number as a text in
+  // the last 4 bytes (DocumentNumber, ReceiptNumber).
   char sourceTransaction[15];
   char reference[11];
   char department[6];
@@ -326,6 +330,31 @@ struct InventoryTransaction {
   QX_UNNAMED(174, 1);
 
   bool IsEntered() const { return source == 'T'; }
+
+  // The source document as shown: the text of sourceTransaction up to its
+  // first NUL, trailing blanks dropped.
+  std::string_view SourceDocument() const {
+    std::string_view v(sourceTransaction, strnlen(sourceTransaction, sizeof sourceTransaction));
+    while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+    return v;
+  }
+  // The document number: at most the first 10 characters of it, as an
+  // entry screen takes it.
+  std::string_view DocumentNumber() const { return SourceDocument().substr(0, kDocumentNumberChars); }
+  // The receipt number: the text of the last 4 bytes read as a whole
+  // number (leading blanks skipped, the digits up to the first other
+  // character); 0 when it holds none.
+  int ReceiptNumber() const {
+    int n = 0;
+    std::size_t i = kReceiptNumberOffset;
+    while (i < sizeof sourceTransaction && sourceTransaction[i] == ' ') ++i;
+    for (; i < sizeof sourceTransaction && sourceTransaction[i] >= '0' && sourceTransaction[i] <= '9'; ++i)
+      n = n * 10 + (sourceTransaction[i] - '0');
+    return n;
+  }
+
+  static constexpr std::size_t kDocumentNumberChars = 10;
+  static constexpr std::size_t kReceiptNumberOffset = 11;  // within sourceTransaction
 };
 
 // Physical count (file 36), one per product.

@@ -31,6 +31,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "qxabase/report.h"
 #include "ravadodo/text.h"
@@ -160,6 +161,13 @@ class ScopeExit {
 TagReportColumn MakeColumn(ReportColumnKind kind, const char* format, int x, const void* value,
                            std::int32_t align = kAlignAsFormatted, std::int32_t width = 0);
 
+// A heading row: the `count` captions at the print columns `x`, each in a
+// field of `width` characters, left-aligned, or right-aligned for a column
+// whose bit is set in `rightAligned` (bit i: column i), ended by the closing
+// entry.  The captions must outlive the row.
+std::vector<TagReportColumn> HeadingRow(const char* const* captions, const int* x, const int* width, int count,
+                                        std::uint32_t rightAligned = 0);
+
 // --- Text of stored fields ---------------------------------------------------------------
 
 // `text` without its leading blanks and its trailing blanks and NULs.
@@ -240,6 +248,13 @@ void WritePageHeading(TagRepInfo* info, Heading heading, Title title, const TagR
 // finished report); the preview keeps what was printed.  The command did not
 // do its work (CommandNotDone).
 void EndIncompleteReport(TagRepInfo* info);
+
+// Ends a run after its last record by how the walk ended: `failed` (a
+// record-manager error, shown already) ends it incomplete
+// (EndIncompleteReport); `stopped` by the user ends its page; a run that
+// printed nothing shows message 197 and is dropped.  True when the walk
+// came to its end and printed something: the caller then writes its totals.
+bool EndReportRun(TagRepInfo* info, bool failed, bool stopped, bool printed);
 
 // --- Links ------------------------------------------------------------------------------
 

@@ -5,8 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 
+#include "qxabase/app_block.h"
+#include "qxabase/form_helpers.h"
 #include "qxabase/report_mru.h"
+#include "range_criteria.h"
 #include "ravadodo.h"
 
 // --- Remembered fields -------------------------------------------------------------
@@ -29,9 +33,66 @@ struct MruFieldTable {
   TAG_REPORT_MRU_FIELD fields[Records] = {};
 };
 
+// The remembered values of a screen as its start hook shows them: the
+// defaults on the screen are backed up first (Shift+F9 brings them back
+// with collection->RestoreAll), then, when the system preference keeps
+// remembered values and no object is made yet, a `Param` is made into *mru
+// for the user of SharedAppBlock and `key`, and its values, when any are
+// remembered, replace the defaults.  Any pointer may be null.
+template <class Param>
+void ShowRememberedValues(Form* form, CQxDataCopyCollection* collection, CQxRepMRUParam** mru, const char* key,
+                          const TAG_REPORT_MRU_FIELD* table) {
+  if (collection) collection->BackupAll();
+  if (*mru != nullptr || !CQxRepMRUParam::IsSysPrefsSaveRepMRUParams()) return;
+  *mru = new (std::nothrow) Param;
+  if (*mru == nullptr) return;
+  (*mru)->Initialize(SharedAppBlockGet()->userName, key, table);
+  if ((*mru)->LoadAllFields()) (*mru)->StructToScreen(form);
+}
+
+// --- Range pairs ------------------------------------------------------------------------
+//
+// A screen offers a from/to pair per field a range can be on, one pair of a
+// group in use at a time.
+
+// Puts fields `first` .. `last` out of use and opens the pair starting at
+// `open` (0: none).
+void OpenOnePair(Form* form, int first, int last, int open);
+
+// A criterion's end as the screen shows it: an open end is empty (the exit
+// callbacks then show "FIRST"/"LAST "); field 0 does nothing.
+void PutRangeEnd(Form* form, int field, const RangeCriterion& range, bool from);
+
+// Shows "FIRST" / "LAST " in the open ends of the pair starting at `pair`
+// (0: none).
+void ShowOpenEnds(Form* form, int pair);
+
+// --- Choice fields ---------------------------------------------------------------------
+
+// Makes `field` a choice field showing `choices` (the byte 1, then the
+// entries separated by ","), as wide as its longest entry.
+void SetChoiceFieldMask(TagFormField& field, const char* choices);
+
+// True when the field being left was left backwards (Up or Shift+Tab): a
+// choice field then keeps the pair it opened.
+inline bool LeftBackwards(Form* form) {
+  const KeyCode key = FormLastKey(form);
+  return key == kKeyUp || key == kKeyShiftTab;
+}
+
+// The entry (1-based) of option table `table` whose value is `id`; 1 when
+// none is.
+int OptionEntryOf(const OptionTableEntry* table, int id);
+
 // --- Field checks ---------------------------------------------------------------------
 
 // Exit callback of a date field that bounds a range: left empty it is an
 // open end and stays empty (a date mask cannot show "FIRST"/"LAST "), 0;
 // otherwise 0 for a valid date, or 0x20 (the cursor stays) after message 13.
 int OpenDateFieldExit(Form* form, int field);
+
+// The check of a date of a from/to pair that may not be left open (field
+// `field`, the pair's from field `fromField`): 0 for a valid date that,
+// on the to field, does not come before a valid from date; otherwise 0x20
+// (the cursor stays) after message 13 or 205.
+int CheckRangeDate(Form* form, int field, int fromField, int toField);

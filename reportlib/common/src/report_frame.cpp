@@ -154,6 +154,31 @@ void EndIncompleteReport(TagRepInfo* info) {
   if (info->destination != kDestPreview) info->discard = 1;
 }
 
+std::vector<TagReportColumn> HeadingRow(const char* const* captions, const int* x, const int* width, int count,
+                                        std::uint32_t rightAligned) {
+  std::vector<TagReportColumn> row;
+  for (int i = 0; i < count; ++i) {
+    const std::int32_t align = (rightAligned >> i) & 1u ? kAlignRight : kAlignLeft;
+    row.push_back(MakeColumn(kColumnText, "%s", x[i], captions[i], align, width[i]));
+  }
+  row.emplace_back();
+  return row;
+}
+
+bool EndReportRun(TagRepInfo* info, bool failed, bool stopped, bool printed) {
+  if (failed) {
+    EndIncompleteReport(info);
+  } else if (stopped) {
+    ReportNewPage(info);
+  } else if (!printed) {
+    MsgShow(kMsgNothingSelected, 1);
+    info->discard = 1;
+  } else {
+    return true;
+  }
+  return false;
+}
+
 void HideSelectionWindow(Window* window) {
   if (window && window->impl) WinShow(window, 0);
 }

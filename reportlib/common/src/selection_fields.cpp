@@ -1,13 +1,20 @@
 // The pieces the report selection screens share.
 #include "selection_fields.h"
 
+#include <cstdio>
+#include <cstring>
+#include <string>
+
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
 
 namespace {
 
 constexpr int kMsgInvalidDate = 13;
+constexpr int kMsgFromAfterTo = 205;
 constexpr int kStay = 0x20;
+constexpr int kStateNormal = 0;
+constexpr int kStateOutOfUse = 2;
 
 }  // namespace
 
@@ -20,6 +27,49 @@ void FillMruFields(TAG_REPORT_MRU_FIELD* fields, int lastField, std::uint32_t (*
   }
 }
 
+void OpenOnePair(Form* form, int first, int last, int open) {
+  for (int f = first; f <= last; ++f) FieldSetAccess(form, f, kStateOutOfUse);
+  if (open) {
+    FieldSetAccess(form, open, kStateNormal);
+    FieldSetAccess(form, open + 1, kStateNormal);
+  }
+}
+
+int OptionEntryOf(const OptionTableEntry* table, int id) {
+  int index = 1;
+  for (const OptionTableEntry* e = table; e->caption; ++e, ++index)
+    if (e->value == id) return index;
+  return 1;
+}
+
+void PutRangeEnd(Form* form, int field, const RangeCriterion& range, bool from) {
+  if (field == 0) return;
+  const bool open = from ? range.fromEmpty : range.toEmpty;
+  const char* text = from ? range.fromText : range.toText;
+  std::string value = open ? "" : std::string(text, strnlen(text, sizeof range.fromText));
+  while (!value.empty() && value.back() == ' ') value.pop_back();
+  FieldSetText(form, field, value.c_str());
+}
+
+void ShowOpenEnds(Form* form, int pair) {
+  if (pair == 0) return;
+  RangeFieldEnter(form, pair);
+  RangeFieldExit(form, pair + 1);
+}
+
+void SetChoiceFieldMask(TagFormField& field, const char* choices) {
+  int widest = 0, current = 0;
+  for (const char* c = choices + 1; *c; ++c) {
+    if (*c == ',') {
+      current = 0;
+    } else if (++current > widest) {
+      widest = current;
+    }
+  }
+  std::snprintf(field.mask, sizeof field.mask, "%%-%dsm", widest);
+  field.choices = choices;
+}
+
 int OpenDateFieldExit(Form* form, int field) {
   if (FieldFillDefault(form, "", field)) return 0;
   char text[32] = {};
@@ -27,4 +77,22 @@ int OpenDateFieldExit(Form* form, int field) {
   if (DateIsValid(text)) return 0;
   MsgShow(kMsgInvalidDate, 1);
   return kStay;
+}
+
+int CheckRangeDate(Form* form, int field, int fromField, int toField) {
+  char text[32] = {};
+  FieldGetText(form, field, text, sizeof text);
+  if (!DateIsValid(text)) {
+    MsgShow(kMsgInvalidDate, 1);
+    return kStay;
+  }
+  if (field == toField) {
+    char from[32] = {};
+    FieldGetText(form, fromField, from, sizeof from);
+    if (DateIsValid(from) && DateFromText(from) > DateFromText(text)) {
+      MsgShow(kMsgFromAfterTo, 1);
+      return kStay;
+    }
+  }
+  return 0;
 }

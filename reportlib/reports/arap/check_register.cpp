@@ -33,6 +33,7 @@
 #include "records/settings.h"
 #include "records/transactions.h"
 #include "report_frame.h"
+#include "selection_fields.h"
 
 namespace {
 
@@ -53,8 +54,6 @@ constexpr int kTextCount = 9;
 
 constexpr int kMsgFieldEmpty = 21;
 constexpr int kMsgAccountNotOnFile = 89;
-constexpr int kMsgInvalidDate = 13;
-constexpr int kMsgFromAfterTo = 205;
 
 constexpr int kStay = 0x20;
 constexpr int kRedisplay = 0x40;
@@ -283,23 +282,7 @@ int CheckRegisterRun::CheckAccount(std::string* code) {
   return 0;
 }
 
-int CheckRegisterRun::CheckDate(int field) {
-  char text[32] = {};
-  FieldGetText(&form_, field, text, sizeof text);
-  if (!DateIsValid(text)) {
-    MsgShow(kMsgInvalidDate, 1);
-    return kStay;
-  }
-  if (field == kFieldTo) {
-    char from[32] = {};
-    FieldGetText(&form_, kFieldFrom, from, sizeof from);
-    if (DateIsValid(from) && DateFromText(from) > DateFromText(text)) {
-      MsgShow(kMsgFromAfterTo, 1);
-      return kStay;
-    }
-  }
-  return 0;
-}
+int CheckRegisterRun::CheckDate(int field) { return CheckRangeDate(&form_, field, kFieldFrom, kFieldTo); }
 
 int CheckRegisterRun::AccountExit(Form* form, int) { return Of(form)->CheckAccount(nullptr); }
 
@@ -379,18 +362,9 @@ int CheckRegisterRun::Print() {
 }
 
 void CheckRegisterRun::BuildLayouts() {
-  auto heading = [](const char* const (&captions)[kDetailCount]) {
-    std::vector<TagReportColumn> row;
-    for (int i = 0; i < kDetailCount; ++i) {
-      const std::int32_t align = i == kAmount ? kAlignRight : kAlignLeft;
-      row.push_back(MakeColumn(kColumnText, "%s", kDetailX[i], captions[i], align, kDetailWidth[i]));
-    }
-    row.emplace_back();
-    return row;
-  };
-  checkHeading1_ = heading(kCheckHeading1);
-  depositHeading1_ = heading(kDepositHeading1);
-  heading2_ = heading(kHeading2);
+  checkHeading1_ = HeadingRow(kCheckHeading1, kDetailX, kDetailWidth, kDetailCount, 1u << kAmount);
+  depositHeading1_ = HeadingRow(kDepositHeading1, kDetailX, kDetailWidth, kDetailCount, 1u << kAmount);
+  heading2_ = HeadingRow(kHeading2, kDetailX, kDetailWidth, kDetailCount, 1u << kAmount);
 
   detail_.assign(kDetailCount + 1, TagReportColumn{});
   detail_[kBank] = MakeColumn(kColumnText, "%-10.10s", kDetailX[kBank], bankText_);

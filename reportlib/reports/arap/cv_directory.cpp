@@ -31,6 +31,7 @@
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
+#include "address_lines.h"
 #include "report_frame.h"
 
 namespace {
@@ -58,16 +59,6 @@ template <std::size_t N>
 std::string PhoneOf(const char (&field)[N]) {
   const std::string phone = TrimField(field);
   return StrApplyMask(phone.c_str(), kPhonePicture) ? std::string() : phone;
-}
-
-// A zip code of nine digits shows as "ccccc-cccc"; any other as stored.
-std::string ZipText(const std::string& zip) {
-  if (zip.size() != 9) return zip;
-  for (char c : zip)
-    if (!std::isdigit(static_cast<unsigned char>(c))) return zip;
-  char out[16] = {};
-  StrMaskFormat(out, zip.c_str(), "ccccc-cccc");
-  return out;
 }
 
 // The sort fields that put accounts into groups with a subtotal each.
@@ -425,11 +416,7 @@ void DirectoryRun::SetAccountColumns(const records::TermsRecord* terms) {
 // contact.  Rows without any text are left out.
 std::vector<std::array<std::string, kMoreCount>> DirectoryRun::MoreRows() const {
   const records::CustVendRecord& r = record_;
-  std::vector<std::string> lines;
-  for (const auto& line : r.addressLines) {
-    std::string text = TrimField(line);
-    if (!text.empty()) lines.push_back(std::move(text));
-  }
+  const std::vector<std::string> lines = AddressLines(r);
   std::vector<std::array<std::string, kMoreCount>> rows;
   std::size_t next = 0;
   auto nextLine = [&]() { return next < lines.size() ? lines[next++] : std::string(); };
@@ -523,7 +510,7 @@ int DirectoryRun::WriteAlternateAddresses() {
 void DirectoryRun::WriteSubtotal() {
   MakeRoom(2);
   std::string group = groupText_;
-  if (params_.sortRange.fieldId == kCvFieldZipCode) group = ZipText(group);
+  if (params_.sortRange.fieldId == kCvFieldZipCode) group = ZipCodeText(group);
   // The accounts that hold no value of the field form a group too.
   if (group.empty()) group = "(none)";
   std::snprintf(totalCaption_, sizeof totalCaption_, "%s %s:", "Subtotal", group.c_str());

@@ -237,14 +237,7 @@ int VendorPaymentsRun::Defaults(Form* form, int start) {
     FieldSetChoice(form, kFieldSort, kSortVendor);
     FieldSetText(form, kFieldFrom, "");
     FieldSetText(form, kFieldTo, "");
-    if (run->collection_) run->collection_->BackupAll();
-    if (run->mru_ == nullptr && CQxRepMRUParam::IsSysPrefsSaveRepMRUParams()) {
-      run->mru_ = new (std::nothrow) VendPmtMruParam;
-      if (run->mru_) {
-        run->mru_->Initialize(SharedAppBlockGet()->userName, kMruKey, kMruTable.fields);
-        if (run->mru_->LoadAllFields()) run->mru_->StructToScreen(form);
-      }
-    }
+    ShowRememberedValues<VendPmtMruParam>(form, run->collection_, &run->mru_, kMruKey, kMruTable.fields);
   } else {
     FieldSetFocus(form, kFieldSort);
     if (run->collection_) run->collection_->RestoreAll();
@@ -340,14 +333,7 @@ void VendorPaymentsRun::Print() {
   }
   if (status != kStatusOk && status != kStatusEndOfFile) failed_ = true;
 
-  if (failed_) {
-    EndIncompleteReport(&info_);
-  } else if (stopped_) {
-    ReportNewPage(&info_);
-  } else if (!printed_) {
-    MsgShow(kMsgNothingSelected, 1);
-    guard.Discard();
-  } else {
+  if (EndReportRun(&info_, failed_, stopped_, printed_)) {
     PrintTotal(texts_[sort_ == kSortVendor ? kTextVendorTotal : kTextDateTotal], groupDiscount_, groupNet_,
                groupGross_, false);
     PrintTotal(texts_[kTextGrandTotal], totalDiscount_, totalNet_, totalGross_, true);
@@ -357,14 +343,8 @@ void VendorPaymentsRun::Print() {
 }
 
 void VendorPaymentsRun::BuildLayouts() {
-  auto heading = [](const char* const (&captions)[kColumns]) {
-    std::vector<TagReportColumn> row;
-    for (int i = 0; i < kColumns; ++i) row.push_back(MakeColumn(kColumnText, "%s", kX[i], captions[i], kAlignLeft, kWidth[i]));
-    row.emplace_back();
-    return row;
-  };
-  heading1_ = heading(kHeading1);
-  heading2_ = heading(kHeading2);
+  heading1_ = HeadingRow(kHeading1, kX, kWidth, kColumns);
+  heading2_ = HeadingRow(kHeading2, kX, kWidth, kColumns);
 
   detail_.assign(kColumns + 1, TagReportColumn{});
   detail_[kCode] = MakeColumn(kColumnText, "%-10.10s", kX[kCode], code_);

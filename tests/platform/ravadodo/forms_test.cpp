@@ -1,6 +1,7 @@
 // Forms driven by key scripts: the range screen of a report, masks, choice
 // fields, callbacks and grids.
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -274,6 +275,25 @@ TEST_F(FormTest, EditingKeysChangeTextInPlace) {
   EXPECT_EQ(0, r);
   EXPECT_EQ("Sith", FieldText(&form_, 1));
   EXPECT_EQ("Noston" "ville", FieldText(&form_, 2));
+}
+
+TEST_F(FormTest, AFieldWiderThanTheScreenScrollsInTheWindowAsItIs) {
+  // 150 characters from column 20 of a window of 70: the window keeps its
+  // width, and the whole text typed is kept.
+  std::vector<TagFormField> t = {Field(1, 1, 20, "%-150s", "Note"), Field(2, 2, 20, "%-10s", "Code")};
+  const std::string typed(120, 'a');
+  std::string seen;
+  int r = Run("\"" + typed + "bcd\" F10", t);
+  EXPECT_EQ(0, r);
+  EXPECT_EQ(typed + "bcd", FieldText(&form_, 1));
+  const std::string screen = ScreenSnapshot();
+  std::istringstream lines(screen);
+  for (std::string line; std::getline(lines, line);)
+    if (line.find("Note") != std::string::npos) seen = line;
+  EXPECT_NE(std::string::npos, seen.find("Note")) << screen;
+  // The frame still stands at the window's right edge, column 5 + 70 - 1.
+  EXPECT_EQ(std::string::npos, seen.find("bcd")) << "the value shows from its start once left\n" << screen;
+  EXPECT_EQ(70u + 5u, oem::FromUtf8(seen).find_last_not_of(' ') + 1) << screen;
 }
 
 TEST_F(FormTest, ChoiceFieldsByKeyAndLetter) {

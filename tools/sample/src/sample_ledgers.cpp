@@ -57,12 +57,20 @@ void Builder::AddUnpostedTransactions() {
   for (int i = 0; i < receivables; ++i) AddRecPayTransaction(true, i);
   for (int i = 0; i < payables; ++i) AddRecPayTransaction(false, i);
   for (int i = 0; i < cash; ++i) AddCashTransaction(i);
+  // A scaled company keeps to the number of transactions asked.
+  if (!options_.transactions) AddPayrollBankAndUnnumberedReceipt();
   AddPurchaseOrders();
   for (int i = 0; i < billing; ++i) AddBillingTransaction(i);
   for (int i = 0; i < purchasing; ++i) AddPurchasingTransaction(i);
   for (int i = 0; i < inventory; ++i) AddInventoryAdjustment(i);
   for (int i = 0; i < assembly; ++i) AddAssembly(i);
   AddPhysicalCounts();
+  // The small company's last adjustments come after everything else, so that
+  // the records made before them keep their dates and amounts.
+  if (!options_.transactions) {
+    AddInventoryAdjustment(4);
+    AddInventoryAdjustment(5);
+  }
 }
 
 // ---- General ledger ---------------------------------------------------------------------
@@ -370,6 +378,48 @@ void Builder::AddCashTransaction(int index) {
   for (const Json& l : lines) Add(records::kFileCashLines, l);
 }
 
+// The cash of the payroll bank account, and a receipt not yet put on a
+// deposit slip (no deposit number): a transfer in from the operating
+// account, the wages paid from it by a hand-written check, and a refund
+// received into the operating account.  Fixed amounts and dates, so that
+// the transactions drawn at random before stay as they were.
+void Builder::AddPayrollBankAndUnnumberedReceipt() {
+  struct Cash {
+    const char* journal;
+    const char* bank;
+    const char* number;  // deposit or check number; "" none yet
+    char side, type;
+    const char* reference;
+    const char* payee;
+    const char* account;  // the G/L account of its one line
+    const char* text;
+    double amount;
+    int daysBack;
+  };
+  const Cash kCash[] = {
+      {"CR", acct::kPayrollCash, "T-0301", 'R', 'D', "Transfer", "Transfer from operating", acct::kCash,
+       "Transfer from operating", 6400.00, 12},
+      {"CD", acct::kPayrollCash, "9001", 'P', 'M', "Payroll", "Payroll for the first half", acct::kWages,
+       "Wages, first half", 6125.40, 11},
+      {"CR", acct::kCash, "", 'R', 'D', "Refund", "Harbor Mutual Insurance", acct::kInsurance,
+       "Premium refund", 84.50, 3},
+  };
+  for (const Cash& c : kCash) {
+    const long number = NextNumber(c.journal);
+    const std::int32_t date = Day(c.daysBack);
+    Json header{{"journalCode", c.journal}, {"transactionNumber", TranNo(number)}, {"bankAccount", c.bank},
+                {"reference", c.reference}, {"paidToCode", c.account}, {"side", std::string(1, c.side)},
+                {"typeLetter", std::string(1, c.type)}, {"paidToType", "G"}, {"distribution", "G"},
+                {"payeeName", c.payee}, {"postedFlag", "N"}, {"date", DateText(date)},
+                {"periodKey", PeriodKey(date)}, {"amount", c.amount}};
+    if (*c.number) header["depositNumber"] = c.number;
+    Add(records::kFileCashHeaders, header);
+    Add(records::kFileCashLines, Json{{"journalCode", c.journal}, {"transactionNumber", TranNo(number)},
+                                      {"text", c.text}, {"glAccount", c.account},
+                                      {"side", std::string(1, c.side)}, {"amount", c.amount}});
+  }
+}
+
 // ---- Billing and purchasing ---------------------------------------------------------------
 
 void Builder::AddPurchaseOrders() {
@@ -667,15 +717,20 @@ void Builder::AddInventoryAdjustment(int index) {
     double amount;      // kind '8': the value change
     const char* account;
     const char* reference;
+    char secondSource = 0;  // 'D': entered twice, marked posted without posting
   };
   static const Template kTemplates[] = {
       {"PAP-A4-500", '1', 10, 0, acct::kAdjustments, "Found"},
       {"CLN-GLS-32", '5', -3, 0, acct::kAdjustments, "Damaged"},
       {"TNR-LJ-85A", '5', -1, 0, acct::kOfficeSupplies, "Own use"},
       {"NOTE-3X3", '8', 0, -12.00, acct::kAdjustments, "Faded"},
+      // Half a box of twelve given away: priced at half the box's cost.
+      {"PEN-BLK-12", '5', -6, 0, acct::kOfficeSupplies, "Samples"},
+      {"PAP-A4-500", '1', 10, 0, acct::kAdjustments, "Found", 'D'},
   };
+  constexpr int kTemplateCount = static_cast<int>(sizeof kTemplates / sizeof kTemplates[0]);
   Template generic{nullptr, '1', 0, 0, acct::kAdjustments, "Recount"};
-  const Template* t = index < 4 ? &kTemplates[index] : &generic;
+  const Template* t = index < kTemplateCount ? &kTemplates[index] : &generic;
   const Product* p = t->product ? FindProduct(t->product) : nullptr;
   if (!p) {
     std::vector<const Product*> stocked;
@@ -711,6 +766,7 @@ void Builder::AddInventoryAdjustment(int index) {
   if (t->quantity != 0) r["formattedQuantity"] = t->quantity;
   r["warehouse"] = p->warehouse;
   r["glAccount"] = t->account;
+  if (t->secondSource) r["secondSource"] = std::string(1, t->secondSource);
   r["postedFlag"] = "N";
   Add(records::kFileInventoryTransactions, r);
 }

@@ -432,6 +432,7 @@ bool Builder::Build(std::string* error) {
   MakeProducts();
   AddOpenInvoices();
   AddInventoryHistory();
+  AddActivityHistory();
   AddCheckRegisterAndLogs();
   AddUnpostedTransactions();
   MakeLedgerHistory();
@@ -577,6 +578,7 @@ void Builder::AddReferenceFiles() {
 
   const std::pair<const char*, const char*> kSalespeople[] = {
       {"JM", "Jordan Mills"}, {"AR", "Ana Reyes"}, {"KT", "Kenji Tanaka"}, {"PL", "Priya Laghari"}};
+  int salespersonIndex = 0;
   for (const auto& [code, name] : kSalespeople) {
     Json sales = Json::array(), lastYear = Json::array(), commissions = Json::array();
     for (int m = 0; m < 12; ++m) {
@@ -585,11 +587,13 @@ void Builder::AddReferenceFiles() {
       commissions.push_back(Cents(s * 0.05));
       lastYear.push_back(random_.Amount(5500, 13000));
     }
-    Add(records::kFileSalespersons, Json{{"code", code},
-                                         {"name", name},
-                                         {"lastYearSales", lastYear},
-                                         {"sales", sales},
-                                         {"commissions", commissions}});
+    Json salesperson{{"code", code},
+                     {"name", name},
+                     {"lastYearSales", lastYear},
+                     {"sales", sales},
+                     {"commissions", commissions}};
+    AddCommission(&salesperson, salespersonIndex++);
+    Add(records::kFileSalespersons, salesperson);
   }
 
   // The state tax's period amounts follow the billing tax the ledger books
@@ -956,30 +960,8 @@ void Builder::AddInventoryHistory() {
     if (p.type == 2) continue;
     auto activity = [&](std::int32_t date, char kind, char source, char second, double quantity,
                         double unitCost, const std::string& document, const std::string& reference) {
-      const double extended = Cents(quantity / p.purchaseFactor * unitCost);
-      Json r{{"productCode", p.number},
-             {"transactionNumber", TranNo(source == 'M' ? purchaseNumber : invoiceNumber)},
-             {"activityFlag", "P"},
-             {"periodKey", PeriodKey(date)},
-             {"date", DateText(date)},
-             {"kind", std::string(1, kind)},
-             {"source", std::string(1, source)},
-             {"secondSource", std::string(1, second)},
-             {"sourceTransaction", document},
-             {"reference", reference},
-             {"department", p.department},
-             {"quantity", quantity},
-             {"unitCost", unitCost},
-             {"extendedAmount", extended},
-             {"salesUnitFactor", p.salesFactor},
-             {"unitDivisor", p.purchaseFactor},
-             {"formattedQuantity", quantity},
-             {"warehouse", p.warehouse},
-             {"glAccount", acct::kInventory},
-             {"postedFlag", "Y"}};
-      Add(records::kFileInventoryTransactions, r);
-      p.historyQuantity += quantity;
-      p.historyValue = Cents(p.historyValue + extended);
+      AddPostedActivity(p, source == 'M' ? purchaseNumber : invoiceNumber, date, kind, source, second, quantity,
+                        unitCost, Cents(quantity / p.purchaseFactor * unitCost), document, reference);
     };
     if (p.quantity <= 0) continue;
     if (p.assembly) {
@@ -1017,6 +999,39 @@ void Builder::AddInventoryHistory() {
 
 // ---- Check register, 1099 amounts, audit log, addresses --------------------------------
 
+// The cases of the 1099 run beside the two 1099 vendors paid every month:
+// a 1099 vendor paid less than the 600.00 a form needs, one with no 1099
+// amount recorded, and a vendor that is not a 1099 vendor although an
+// amount was recorded for it; and the batch of last year's forms, its 1096
+// transmitted.  Fixed values, so that what is drawn at random stays as it was.
+void Builder::Add1099Cases(int lastYearForms, double lastYearTotal) {
+  const struct {
+    const char* code;
+    const char* name;
+    const char* street;
+    const char* city;
+    const char* zip;
+    const char* id;
+  } kVendors1099[] = {
+      {"GREENWAY", "Greenway Lawn Care", "7 Meadow Lane", "Port Alden, WA 98370", "98370", "91-2345678"},
+      {"SIGNPOST", "Signpost Sign Painting", "55 Harbor Street", "Kingsport, WA 98346", "98346", "92-3456789"},
+  };
+  for (const auto& v : kVendors1099)
+    Add(records::kFileVendors, Json{{"code", v.code}, {"termsCode", "N30"}, {"vendorType", "SERV"},
+                                    {"idNumber", v.id}, {"accountType", "O"}, {"form1099", "Y"}, {"name", v.name},
+                                    {"addressLines", Json::array({v.street, v.city})}, {"zipCode", v.zip},
+                                    {"creditLimit", 1000.0}});
+  Add(records::kFileVendor1099Amounts, Json{{"vendorCode", "GREENWAY"}, {"taxYear", year_ - 1}, {"amount", 480.00}});
+  Add(records::kFileVendor1099Amounts, Json{{"vendorCode", "CITYUTIL"}, {"taxYear", year_ - 1}, {"amount", 1850.00}});
+  Add(records::kFile1099Batches, Json{{"name", fmt::format("B{}", year_ - 2)},
+                                      {"formCount", lastYearForms},
+                                      {"totalAmount", Cents(lastYearTotal * 0.9)},
+                                      {"form1096", "Y"},
+                                      {"contactName", "Dana Whitfield"},
+                                      {"contactPhone", "(360) 5550123"},
+                                      {"contactLine2", "Accounts payable"}});
+}
+
 void Builder::AddCheckRegisterAndLogs() {
   int check = 3120;
   for (int i = 0; i < 4; ++i) {
@@ -1047,12 +1062,17 @@ void Builder::AddCheckRegisterAndLogs() {
                                         {"kind", "S"},
                                         {"state", "Y"}});
 
+  double lastYear1099 = 0;
+  int lastYearForms = 0;
   for (const Party& v : vendors_) {
     if (!v.form1099) continue;
     const double monthly = v.code == "RIVERPROP" ? 2500.0 : random_.Amount(300, 900);
     Add(records::kFileVendor1099Amounts, Json{{"vendorCode", v.code}, {"taxYear", year_ - 1}, {"amount", Cents(monthly * 12)}});
     Add(records::kFileVendor1099Amounts, Json{{"vendorCode", v.code}, {"taxYear", year_}, {"amount", Cents(monthly * (month_ - 1))}});
+    lastYear1099 += Cents(monthly * 12);
+    ++lastYearForms;
   }
+  Add1099Cases(lastYearForms, lastYear1099);
 
   const struct {
     const char* user;
@@ -1259,8 +1279,10 @@ void Builder::AddAccounts() {
 }
 
 void Builder::AddParties() {
+  int partyIndex = 0;
   auto add = [&](const Party& p, bool customer) {
     Json r{{"code", p.code}, {"termsCode", p.terms}};
+    AddBillingCodes(&r, p, customer, partyIndex++);
     if (customer) r["salesperson"] = p.salesperson;
     if (!customer) r["vendorType"] = p.form1099 ? "SERV" : "GOODS";
     if (p.form1099) r["idNumber"] = fmt::format("{:02}-{:07}", random_.Between(10, 99), random_.Between(0, 9999999));
@@ -1310,6 +1332,7 @@ void Builder::AddProducts() {
     if (!p.vendor.empty()) r["vendor"] = p.vendor;
     if (!p.vendorPartNumber.empty()) r["vendorPartNumber"] = p.vendorPartNumber;
     if (p.assembly) r["assemblyFlag"] = "Y";
+    AddSaleFlags(&r, p);
     r["productType"] = p.type;
     r["purchaseUnitFactor"] = p.purchaseFactor;
     r["salesUnitFactor"] = p.salesFactor;
@@ -1373,12 +1396,7 @@ void Builder::AddProducts() {
     Add(records::kFileBillsOfMaterials,
         Json{{"assemblyNumber", b.assembly}, {"componentNumber", b.component}, {"unitsRequired", b.units}});
   }
-  // The A4 paper kept in two warehouses is one master item.
-  if (FindProduct("PAP-A4-500") && FindProduct("PAP-A4-WST")) {
-    Add(records::kFileMasterItems, Json{{"code", "PAPER-A4"}, {"description", "Copy paper A4, 500 sheets"}});
-    Add(records::kFileMasterItemMembers, Json{{"masterItem", "PAPER-A4"}, {"productNumber", "PAP-A4-500"}});
-    Add(records::kFileMasterItemMembers, Json{{"masterItem", "PAPER-A4"}, {"productNumber", "PAP-A4-WST"}});
-  }
+  AddMasterItems();
 }
 
 void Builder::AddSequences() {

@@ -12,7 +12,11 @@
 // `ReportNewPage`; both are plain fields the report may read and set.
 //
 // The writer keeps the run as a page model and renders it when the run is
-// closed, to the destination the run names:
+// closed, to the destination the run names.  Only the page being written is
+// held in memory: each page before it is kept in a temporary file of the
+// run's own (under $TMPDIR), and the renderers and the preview read the
+// pages back one at a time, so a report of any length takes about the
+// memory of one page.  The destinations:
 //   - the preview, a viewer on the screen (scroll, page, search, follow a
 //     cell's drill-down link, run the report again from its saved run,
 //     print); under a key script its text goes to the transcript;
@@ -232,7 +236,8 @@ int ReportOpen(TagRepInfo* info, const char* title);
 // failure shows a message and leaves any earlier file as it was), or the
 // pages go to the printer.  A run with no line at all opens no preview; a
 // file destination still gets its file.  Returns 0, or −1 when the output
-// could not be delivered (after a message).
+// could not be delivered (after a message), among them a run whose pages
+// could not be kept in their temporary file (see ReportTestReady).
 int ReportClose(TagRepInfo* info);
 
 // True (non-zero) for the properties asked by `mode`: 1 the run goes to the
@@ -241,7 +246,10 @@ int ReportClose(TagRepInfo* info);
 int ReportTestMode(const TagRepInfo* info, int mode);
 
 // 0 when the run is open and takes lines; 1 when it is not open; 27 when the
-// user has stopped it (a page heading is then left out).
+// user has stopped it (a page heading is then left out), or when its pages
+// could not be kept in their temporary file (a full disk): the run then
+// takes no more lines, ReportCheckUserBreak answers as after a break, so
+// that the report ends, and ReportClose says why nothing was delivered.
 int ReportTestReady(const TagRepInfo* info);
 
 // The saved run of the report: shown above the first page ("Selection: ..."),
@@ -292,8 +300,11 @@ int ReportWriteText(TagRepInfo* info, const char* text, int x, int lineFeeds);
 // (when the run takes links) and the current font; then `lineFeeds` line
 // feeds (0 stays on the line: a row written in parts; 1 a detail or heading
 // line; 2 a totals line followed by an empty line).  Blanks of a field never
-// erase text already on the line; its other characters replace it.
-// Returns 0, or −1 for a null table.
+// erase text already on the line; its other characters replace it.  A
+// number never grows out of its field (the format's width): one too wide
+// drops decimals until it fits, and one that does not fit even as a whole
+// number fills its field with '*' (1000000000.00 in "%11.2f" prints
+// " 1000000000").  Returns 0, or −1 for a null table.
 int ReportWriteColumns(TagRepInfo* info, const TagReportColumn* table, int lineFeeds);
 
 // Draws a rule of `fill` ('-', '=', '_') under each column of `table` that is

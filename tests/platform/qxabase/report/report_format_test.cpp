@@ -131,6 +131,37 @@ TEST(ReportFormat, FormatsThatDoNotMatchTheirKindStaySafe) {
   EXPECT_LE(qxreport::FormatColumnValue(col).size(), 20u);
 }
 
+TEST(ReportFormat, NumbersNeverOutgrowTheirField) {
+  // Every kind of number column, through the formats the reports use: too
+  // wide, it drops decimals (rounded again each time), then fills with '*'.
+  struct NumberCase {
+    const char* name;
+    ReportColumnKind kind;
+    const char* format;
+    double value;
+    const char* expected;
+  };
+  const NumberCase cases[] = {
+      {"amount that fits", kColumnAmount, "%11.2f", 12345678.91, "12345678.91"},
+      {"amount left in its field", kColumnAmount, "%-11.2f", 1000000000.0, "1000000000 "},
+      {"amount rounds half away from zero", kColumnAmount, "%11.2f", 999999999.95, " 1000000000"},
+      {"quantity keeps what decimals it can", kColumnDouble, "%11.4f", 1234567.125, "1234567.125"},
+      {"float", kColumnFloat, "%6.2f", 12345.5, " 12346"},
+      {"amount through a text format", kColumnAmount, "%10s", 12345678.91, "12345678.9"},
+      {"amount as a whole number", kColumnAmount, "%5d", 123456.0, "*****"},
+      {"beyond any column", kColumnAmount, "%12.2f", 1e300, "************"},
+  };
+  for (const NumberCase& c : cases) {
+    double amount = c.value;
+    float ratio = static_cast<float>(c.value);
+    TagReportColumn col;
+    col.kind = c.kind;
+    std::snprintf(col.format, sizeof col.format, "%s", c.format);
+    col.value = c.kind == kColumnFloat ? static_cast<const void*>(&ratio) : &amount;
+    EXPECT_EQ(qxreport::ColumnCellText(col), c.expected) << c.name;
+  }
+}
+
 TEST(ReportFormat, TimeOutsideADayIsBlank) {
   EXPECT_EQ(qxreport::TimeText(0), "00:00:00");
   EXPECT_EQ(qxreport::TimeText(86399), "23:59:59");

@@ -131,6 +131,15 @@ TEST_F(ReportPreviewTest, FollowingLinksRunsTheirCommandsNested) {
       {"Click(8,3) Esc", sample::kCustomerScreen, "cdno='ACME'"},
       // A search moves to the page of what it found: the next link is there.
       {"F3 \"zenith\" Enter Tab Enter Esc", sample::kCustomerScreen, "cdno='QUILL'"},
+      // Tab goes on from the last link of a page to the first of the next,
+      // and round from either end of the report to the other.
+      {"Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Enter Esc",
+       sample::kCustomerScreen, "cdno='QUILL'"},
+      {"Tab Shift+Tab Enter Esc", sample::kAgingReport, "input='default' cvbeg='ZENITH' cvend='ZENITH'"},
+      {"Ctrl+End Tab Tab Tab Tab Tab Tab Tab Enter Esc", sample::kCustomerScreen, "cdno='ACME'"},
+      // A search from the last page goes round to the first (where Tab then
+      // starts from the top of the screen).
+      {"Ctrl+End F3 \"baker\" Enter Tab Enter Esc", sample::kCustomerScreen, "cdno='ACME'"},
       // The saved run without its output: the nested run shows in the preview.
       {"F6 Esc", sample::kAgingReport, "input='usersel' sortfld='Customer Code' closedate='03/15/25' type='0'"},
   };

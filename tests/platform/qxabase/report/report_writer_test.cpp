@@ -1,7 +1,9 @@
 // The page model: what the report's calls put on which line of which page,
 // checked through the run's plain text.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -183,6 +185,128 @@ TEST_F(ReportWriterTest, FooterNumbersPagesOfReportPages) {
   ReportWriteText(&info_, "two", 0, 1);
   EXPECT_EQ(ReportText(&info_, "|"),
             "one\n\n03/15/25                     Page 1 of 2\n|two\n\n03/15/25                     Page 7 of 2\n");
+}
+
+TEST_F(ReportWriterTest, AmountsTooWideForTheirColumnNeverRunIntoTheNext) {
+  // A grand total beside the next period's total, both 11 wide with a blank
+  // between, as the aging report's totals stand.
+  struct Case {
+    const char* name;
+    double amount;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"an amount that fits stays as it is", 99999999.99, "99999999.99"},
+      {"a billion drops its decimals", 1000000000.00, " 1000000000"},
+      {"one decimal less is enough", 213792635.75, "213792635.8"},
+      {"a negative billion", -999999999.99, "-1000000000"},
+      {"too wide even as a whole number", 123456789012.00, "***********"},
+  };
+  for (const Case& c : cases) {
+    OpenBare(40);
+    double amount = c.amount, next = 12.5;
+    TagReportColumn totals[] = {
+        Column(kColumnAmount, "%11.2f", 0, &amount),
+        Column(kColumnAmount, "%11.2f", 12, &next),
+        TagReportColumn{},
+    };
+    ReportWriteColumns(&info_, totals, 1);
+    EXPECT_EQ(Lines()[0], std::string(c.shown) + "       12.50") << c.name;
+    ReportClose(&info_);
+  }
+}
+
+TEST_F(ReportWriterTest, EarlierPagesFollowTheWidthAndPageCountOfTheWholeReport) {
+  // The pages before the last are kept aside as they are finished; when the
+  // run is rendered, a title centred on the first page stands over the
+  // widest line of the report (written on the last page), and every footer
+  // counts every page.
+  OpenBare(0);
+  info_.reportPage = 1;
+  for (int page = 1; page <= 3; ++page) {
+    ReportPageStart(&info_, 0, 1);
+    ReportWriteText(&info_, "TITLE", -4, 1);
+    ReportWriteText(&info_, ("page " + std::to_string(page)).c_str(), 0, 1);
+  }
+  ReportWriteText(&info_, std::string(120, '=').c_str(), 0, 1);
+  const auto lines = Lines();
+  const std::string footer = "03/15/25" + std::string(101, ' ') + "Page 1 of 3";
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[0], std::string(57, ' ') + "TITLE");
+  EXPECT_EQ(lines[1], "page 1");
+  EXPECT_EQ(lines[3], footer);
+  const std::string text = ReportText(&info_, "|");
+  EXPECT_NE(text.find("Page 2 of 3"), std::string::npos) << text;
+  EXPECT_NE(text.find("Page 3 of 3"), std::string::npos) << text;
+}
+
+// The descriptors of this process that name deleted files in `folder`.
+int DeletedFilesIn(const std::string& folder) {
+  int n = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code ec;
+    const std::string target = std::filesystem::read_symlink(entry.path(), ec).string();
+    if (!ec && target.rfind(folder + "/", 0) == 0 && target.find("(deleted)") != std::string::npos) ++n;
+  }
+  return n;
+}
+
+// $TMPDIR set for one test, and put back however it ends.
+class TempFolderSetting {
+ public:
+  explicit TempFolderSetting(const std::string& folder) {
+    const char* old = std::getenv("TMPDIR");
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    setenv("TMPDIR", folder.c_str(), 1);
+  }
+  ~TempFolderSetting() {
+    if (had_) setenv("TMPDIR", old_.c_str(), 1);
+    else unsetenv("TMPDIR");
+  }
+
+ private:
+  bool had_ = false;
+  std::string old_;
+};
+
+TEST_F(ReportWriterTest, FinishedPagesWaitInATemporaryFileThatLeavesNoTrace) {
+  const std::string folder = dir_.File("tmp");
+  std::filesystem::create_directory(folder);
+  TempFolderSetting tmp(folder);
+  const std::string path = dir_.File("pages.txt");
+  info_ = TagRepInfo{};
+  info_.destinationGiven = 1;
+  info_.destination = kDestTextFile;
+  std::snprintf(info_.filePath, sizeof info_.filePath, "%s", path.c_str());
+  ASSERT_EQ(ReportOpen(&info_, "Pages"), 1);
+  std::string expected;
+  for (int page = 1; page <= 3; ++page) {
+    ReportNewPage(&info_);
+    const std::string line = "line of page " + std::to_string(page);
+    ReportWriteText(&info_, line.c_str(), 0, 1);
+    expected += (page > 1 ? "\f\n" : "") + line + "\n";
+  }
+  EXPECT_EQ(DeletedFilesIn(folder), 1) << "the finished pages are in one file of $TMPDIR, with no name left";
+  EXPECT_TRUE(std::filesystem::is_empty(folder));
+  EXPECT_EQ(ReportClose(&info_), 0);
+  EXPECT_EQ(ReadAll(path), expected);
+  EXPECT_EQ(DeletedFilesIn(folder), 0) << "closing the run lets the file go";
+}
+
+TEST_F(ReportWriterTest, PagesThatCannotBeKeptDeliverNothingAndSaySo) {
+  TempFolderSetting tmp(dir_.File("no such folder"));
+  const std::string path = dir_.File("balances.htm");
+  reporttest::WriteAll(path, "earlier report");
+  ASSERT_EQ(sample::OpenCustomerBalances(&info_, kDestHtmlFile, path.c_str()), 1);
+  EXPECT_EQ(ReportTestReady(&info_), 27) << "the report is told to end";
+  int key = 0;
+  EXPECT_EQ(ReportCheckUserBreak(&info_, &key), 1);
+  EXPECT_EQ(ReportClose(&info_), -1);
+  EXPECT_EQ(ReadAll(path), "earlier report");
+  const std::string transcript = Transcript();
+  EXPECT_NE(transcript.find("\"Customer Balances\" could not be prepared"), std::string::npos) << transcript;
+  EXPECT_NE(transcript.find("no such folder"), std::string::npos) << transcript;
 }
 
 TEST_F(ReportWriterTest, BlockEndCountsALineNotYetEnded) {
