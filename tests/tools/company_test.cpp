@@ -135,6 +135,8 @@ TEST(Loader, RefusesTextThatIsNotAFixtureNamingTheLineAndColumn) {
   } cases[] = {
       {"cut short", R"({"files": {"customers": [ )", 1, 27, "unexpected end of input"},
       {"a comma too many", "{\"files\": {\n  \"customers\": [{\"code\": \"A\",, }]}}", 2, 30, "unexpected ','"},
+      {"a number too large for any number", "{\"files\": {\"customers\": [\n {\"code\": \"A\", \"balance\": 1e999}]}}", 2,
+       27, "number overflow parsing '1e999'"},
       {"a text not in UTF-8", "{\"files\": {\"customers\": [{\"code\": \"\xFF\"}]}}", 1, 36, "UTF-8"},
       // Far beyond what a record can nest: refused before anything deeper is looked at.
       {"arrays nested 100,000 deep", deep, 1, 38, "nested deeper than a fixture can mean"},
