@@ -178,20 +178,12 @@ void RawPost(benchmark::State& state, bool checkFirst) {
     RawLoad(path, Company(n, checkFirst));
     state.ResumeTiming();
     sqlite3* db = OpenForRun(path);
-    // The walk seeks again after each write, from the last key and position:
-    // the next record of the same date, else the first of a later date.
-    sqlite3_stmt* sameDate = Prepare(db,
-                                     "SELECT position, image, k1 FROM headers WHERE k1 = ? AND position > ? "
-                                     "ORDER BY k1, position LIMIT 1");
-    sqlite3_stmt* laterDate =
-        Prepare(db, "SELECT position, image, k1 FROM headers WHERE k1 > ? ORDER BY k1, position LIMIT 1");
+    // The headers of March in date order (key 1).
+    DateWalk walk(db, "headers", "k1", DateMake(2025, 3, 1), DateMake(2025, 3, 31));
     sqlite3_stmt* linesOf = Prepare(db, "SELECT image FROM lines WHERE k0 = ? ORDER BY position");
     sqlite3_stmt* account = Prepare(db, "SELECT position, image FROM accounts WHERE k0 = ?");
     sqlite3_stmt* accountUpdate = Prepare(db, "UPDATE accounts SET image = ? WHERE position = ?");
     sqlite3_stmt* headerUpdate = Prepare(db, "UPDATE headers SET image = ? WHERE position = ?");
-    const std::string last = DateKey(DateMake(2025, 3, 31));
-    std::string key = DateKey(DateMake(2025, 3, 1));  // from the period's first day
-    sqlite3_int64 position = 0;
     std::vector<records::GLLine> tranLines;
     auto readLines = [&](const records::TagGLHeader& h) {
       tranLines.clear();
@@ -206,25 +198,9 @@ void RawPost(benchmark::State& state, bool checkFirst) {
     auto readAccount = [&](const records::GLLine& l, records::GLAccount* a) {
       return ReadByKey(account, TextKey(l.account, 11, true), a, sizeof *a);
     };
-    for (;;) {
-      Bind(sameDate, 1, key);
-      sqlite3_bind_int64(sameDate, 2, position);
-      sqlite3_stmt* next = sameDate;
-      if (sqlite3_step(sameDate) != SQLITE_ROW) {
-        sqlite3_reset(sameDate);
-        next = laterDate;
-        Bind(laterDate, 1, key);
-        if (sqlite3_step(laterDate) != SQLITE_ROW) {
-          sqlite3_reset(laterDate);
-          break;
-        }
-      }
-      position = sqlite3_column_int64(next, 0);
-      records::TagGLHeader h;
-      std::memcpy(&h, sqlite3_column_blob(next, 1), sizeof h);
-      key.assign(static_cast<const char*>(sqlite3_column_blob(next, 2)), 4);
-      sqlite3_reset(next);
-      if (key > last) break;
+    records::TagGLHeader h;
+    while (walk.Next(&h, sizeof h)) {
+      const sqlite3_int64 position = walk.position();
       Exec(db, "BEGIN IMMEDIATE");
       if (checkFirst) {
         readLines(h);
@@ -245,7 +221,7 @@ void RawPost(benchmark::State& state, bool checkFirst) {
       Exec(db, "COMMIT");
       ++posted;
     }
-    for (sqlite3_stmt* st : {sameDate, laterDate, linesOf, account, accountUpdate, headerUpdate})
+    for (sqlite3_stmt* st : {linesOf, account, accountUpdate, headerUpdate})
       sqlite3_finalize(st);
     sqlite3_close(db);
   }

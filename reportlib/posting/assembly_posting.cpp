@@ -215,9 +215,8 @@ Step WriteActivity(Run& r, const AssemblyHeader& header, const TagProduct& produ
   char shown[64] = "";
   StrFormatQuantity(shown, "%11.4fF", 1, divisor, quantity);
   a.formattedQuantity = std::strtod(shown, nullptr);
-  a.postedFlag = 'Y';
-  const int status = BtrvWriteOp(kOpInsert, r.activity, nullptr, &a, sizeof a);
-  if (status != kStatusOk) return RecordError(status, kOpInsert, records::kFileInventoryTransactions);
+  if (PostAmountLine(r.activity, nullptr, 0, &a, &r.work) != kStatusOk)
+    return RecordError(r.work.status, r.work.operation, r.work.fileNo);
   return Step::kGoOn;
 }
 

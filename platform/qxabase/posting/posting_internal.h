@@ -44,6 +44,13 @@ struct RunState {
   // The sequence GLTranHeaderCreate drew a journal's numbers from, for
   // GLTranDetailCreate's retry after a number taken in entry.
   std::map<std::string, BtrvHandle> sequenceOf;  // journal code (7 bytes) -> handle of file 23
+  // The open-invoice line OpenInvoiceRead read last: the handle and file it
+  // read it through (RecordWriteOp writes through them).
+  BtrvHandle openInvoiceHandle = 0;
+  int openInvoiceFileNo = 0;
+  // The transaction sequences (file 23) PostAmountLine numbers activity
+  // from: opened on first use, closed when the run is forgotten.
+  BtrvHandle activitySequences = 0;
 };
 
 RunState& Run();
@@ -145,5 +152,9 @@ class KeyLookup {
 // True when `handle`'s current record is the header PostTranRead handed out
 // last (so that it may be rewritten or deleted in place).
 bool IsWalkedHeader(BtrvHandle handle, const records::TagGLHeader& header);
+// The same for a header of any file by its place alone: `handle` is the one
+// the walk read file `fileNo` through, and its current record stands where
+// the header handed out last stood.
+bool IsWalkedPlace(BtrvHandle handle, int fileNo);
 
 }  // namespace qxb::posting

@@ -167,6 +167,16 @@ bool IsWalkedHeader(BtrvHandle handle, const records::TagGLHeader& header) {
   return position == w.position;
 }
 
+bool IsWalkedPlace(BtrvHandle handle, int fileNo) {
+  const WalkedHeader& w = Run().walked;
+  if (!w.valid || w.handle != handle || w.fileNo != fileNo) return false;
+  unsigned char place[4];
+  if (BtrvPosition(kOpGetDirect, handle, place) != kStatusOk) return false;
+  std::uint32_t position = 0;
+  std::memcpy(&position, place, 4);
+  return position == w.position;
+}
+
 }  // namespace qxb::posting
 
 using namespace qxb::posting;
@@ -174,6 +184,10 @@ using namespace qxb::posting;
 void PostRunStart() {
   UnitAbandon();
   RunState& r = Run();
+  if (r.activitySequences != 0) BtrvClose(r.activitySequences);
+  r.activitySequences = 0;
+  r.openInvoiceHandle = 0;
+  r.openInvoiceFileNo = 0;
   r.nextAsked = false;
   r.walked = WalkedHeader{};
   r.summaryLines.clear();

@@ -522,7 +522,7 @@ void Builder::AddSettings() {
   Add(kFileSettings, Json{{"key", "0TransInfo"},
                           {"statementFooterAmounts", "Y"},
                           {"statementOption", "Y"},
-                          {"statementDetailLines", 3}});
+                          {"statementDetailLines", 1}});
   Add(kFileSettings, Json{{"key", "0System"}});
 
   Json periodsOfAging = Json::array();
@@ -536,12 +536,22 @@ void Builder::AddSettings() {
   for (const auto& a : kAging) periodsOfAging.push_back(Json{{"label", a.label}, {"fromDays", a.from}, {"toDays", a.to}});
   Add(kFileSettings, Json{{"key", "0Schedule"}, {"customerPeriods", periodsOfAging}, {"vendorPeriods", periodsOfAging}});
 
+  // The texts of statements, letters and labels: the installation's (a
+  // user's F3 edit makes the company's own); letters and labels print the
+  // address lines as they are.
+  Add(kFileSettings, Json{{"key", "0MergeForms"},
+                          {"closingLine", "N"},
+                          {"addressBottom", "N"},
+                          {"addressApart", "N"},
+                          {"lettersSamePage", "N"},
+                          {"texts", Json::array({"statement.txt", "statement-invoice.txt", "customer-letter.txt",
+                                                 "vendor-letter.txt", "labels.txt"})}});
   Add(kFileSettings, Json{{"key", "0Statements"},
                           {"lines", Json::array({"", "", "Thank you for your business.",
                                                  "We appreciate your prompt payment.",
                                                  "Your account has an amount past due.",
                                                  "Please send the past-due amount today.",
-                                                 "Your account is more than 60 days late.",
+                                                 "Your account is more than 30 days late.",
                                                  "Please call us to arrange payment.",
                                                  "Your account is seriously past due.",
                                                  "New orders are held until it is paid."})}});
@@ -950,6 +960,29 @@ void Builder::AddOpenInvoices() {
     addFor(true, c, lines);
   }
   for (Party& v : vendors_) addFor(false, v, random_.Between(1, 4));
+
+  // Statements: every third customer that keeps open items has an invoice
+  // paid in full a month ago, which a statement leaves out unless asked to
+  // show it.  Amounts and dates follow from the customer's place, so the
+  // rest of the company stays as the seed makes it.
+  int place = 0;
+  for (Party& c : customers_) {
+    if (c.accountType != 'O' || place++ % 3 != 0) continue;
+    std::map<std::string, std::pair<double, double>> headers;
+    std::map<std::string, std::int32_t> dates;
+    LineAdder add{*this, true, c, headers, dates};
+    const std::string invoice = fmt::format("PD{:04d}", place);
+    const double amount = 150 + 25 * (place % 7);
+    add(invoice, 'I', amount, Day(65), 0, "Invoice");
+    add(invoice, 'P', amount, Day(35), 0, "Payment");
+    Add(records::kFileReceivablesOpenInvoiceHeaders,
+        Json{{"code", c.code},
+             {"invoiceNumber", invoice},
+             {"invoiceDate", DateText(Day(65))},
+             {"dueDate", DateText(Day(65) + TermsOf(c.terms).dueDays)},
+             {"amount", amount},
+             {"balance", 0.0}});
+  }
 }
 
 // ---- Posted inventory activity ---------------------------------------------------------
