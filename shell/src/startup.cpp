@@ -107,7 +107,10 @@ int StartUp(Toolbar* toolbar) {
   MenuDisable(TopLevelMenu());
   AppEnableInput(0);
 
-  ReadArgsIni(kArgsFile);
+  // The args file lies in the program's folder: start-up has moved there
+  // before it reads the file (SetWorkingFolder), so its name alone means
+  // that folder, whatever folder the user started the program in.
+  ReadArgsIni(Join(app->programFolder, kArgsFile).c_str());
 
   app->lastKey = kKeyEsc;
   app->currentCommand = kCommandOpenCompany;
@@ -138,16 +141,21 @@ int StartUp(Toolbar* toolbar) {
   if (!CommandLinePath().empty()) {
     int error = 0, status = 0;
     if (!CompanyPathOpen(records::kFileSettings, CommandLinePath().c_str(), &error, &status)) {
+      // A folder that holds no company is a wrong path; a company the
+      // record manager cannot use (damaged, held by another program) is a
+      // command that could not run.
+      int exitStatus = kExitNotStarted;
       if (error == kCompanyPathRecordError) {
         MsgRecordError(status, 1, kErrorOpOpen, records::kFileSettings, 0);
         NoteStartupFailure(RecordErrorText(status, kErrorOpOpen, records::kFileSettings));
+        if (AppIsCommandOnly()) exitStatus = kExitCommandFailed;
       } else {
         MsgBoxShowStyle(0, "The path is invalid. Please try again.", nullptr, kMsgStyleError, 1);
         NoteStartupFailure("The path is invalid. Please try again.\n" + CommandLinePath());
       }
       StopRecordManager(nullptr);
       CloseFramework();
-      return kExitNotStarted;
+      return exitStatus;
     }
   }
 
@@ -359,7 +367,8 @@ void ParseArgsText(const char* text, std::size_t length) {
   const std::size_t from = value.find_first_not_of(" \t");
   if (from == std::string_view::npos) return;
   value = value.substr(from, value.find_last_not_of(" \t") - from + 1);
-  const std::string folder = Absolute(std::string(value));
+  // A relative folder is taken from the program's folder, where the file is.
+  const std::string folder = Absolute(std::string(value), SharedAppBlockGet()->programFolder);
   if (folder.size() > static_cast<std::size_t>(kMaxFolder)) {
     Refuse(std::string(kArgsFile) + " names a company folder longer than " + std::to_string(kMaxFolder) +
                " characters; it is not used:\n" + folder,

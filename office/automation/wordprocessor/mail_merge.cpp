@@ -301,9 +301,9 @@ class MailMergeObject final : public WordProcessorObject {
       throw Fault::Refused("No record has a valid e-mail address in the field \"" + fieldName +
                            "\": no message was made.");
     }
-    // A merge field the data source lacks stops the merge before anything
-    // is sent.
-    Merged(data, recipients.front().record, recipients.front().record);
+    // A merge field the data source lacks, or a record that makes more text
+    // than a letter holds, stops the merge before anything is sent.
+    Merged(data, first, last);
 
     const MailSettings settings = MailSettings::FromEnvironment();
     std::size_t sent = 0;

@@ -77,18 +77,25 @@ struct Style {
   bool operator==(const Style&) const = default;
 };
 
-double Width(const std::string& codes, const Style& style) {
+// The width of one character in thousandths of the font size.
+int CharWidth(unsigned char c, const Style& style) {
   const short* widths = style.bold ? kBoldWidths : kRegularWidths;
+  return c >= 32 ? widths[c - 32] : 0;
+}
+
+double Width(const std::string& codes, const Style& style) {
   double total = 0;
-  for (unsigned char c : codes) total += c >= 32 ? widths[c - 32] : 0;
+  for (unsigned char c : codes) total += CharWidth(c, style);
   return total * style.size / 1000;
 }
 
-// A piece of a line: text in one style at a position from the left margin.
+// A piece of a line: text in one style at a position from the left margin,
+// and its width (kept, so that a piece grows by its new text alone).
 struct Segment {
   double x;
   std::string codes;
   Style style;
+  double width;
 };
 
 struct Line {
@@ -190,24 +197,31 @@ class Typesetter {
       Place(codes, style, true);
       return;
     }
-    // A word longer than a line is broken where the line ends.
-    std::string rest = codes;
-    while (!rest.empty()) {
-      std::size_t n = 1;
-      while (n < rest.size() && Width(rest.substr(0, n + 1), style) <= lineWidth_ - x_) ++n;
-      Place(rest.substr(0, n), style, true);
-      rest.erase(0, n);
-      if (!rest.empty()) EndLine();
+    // A word longer than a line is broken where the line ends: each piece
+    // takes characters while they fit, at least one, measured as they are
+    // taken.
+    for (std::size_t from = 0; from < codes.size();) {
+      std::size_t to = from + 1;
+      double taken = CharWidth(static_cast<unsigned char>(codes[from]), style);
+      while (to < codes.size() &&
+             (taken + CharWidth(static_cast<unsigned char>(codes[to]), style)) * style.size / 1000 <= lineWidth_ - x_) {
+        taken += CharWidth(static_cast<unsigned char>(codes[to]), style);
+        ++to;
+      }
+      Place(codes.substr(from, to - from), style, true);
+      from = to;
+      if (from < codes.size()) EndLine();
     }
   }
 
   void Place(const std::string& codes, const Style& style, bool visible) {
     const double width = Width(codes, style);
     if (!line_.segments.empty() && line_.segments.back().style == style &&
-        std::abs(line_.segments.back().x + Width(line_.segments.back().codes, style) - x_) < 0.001) {
+        std::abs(line_.segments.back().x + line_.segments.back().width - x_) < 0.001) {
       line_.segments.back().codes += codes;
+      line_.segments.back().width += width;
     } else {
-      line_.segments.push_back({x_, codes, style});
+      line_.segments.push_back({x_, codes, style, width});
     }
     x_ += width;
     if (visible) line_.width = x_;

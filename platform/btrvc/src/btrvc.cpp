@@ -42,7 +42,7 @@
 namespace btrvc {
 namespace {
 
-constexpr const char* kDatabaseName = "qxrecords.sqlite";
+constexpr const char* kDatabaseName = kRecordDatabaseName;
 constexpr int kApplicationId = 0x51585243;  // "QXRC"
 constexpr int kSchemaVersion = 1;
 constexpr int kBusyMillis = 5000;
@@ -540,9 +540,18 @@ int OpenDatabase(State& s, const std::string& folder, bool create, Database*& ou
   Exec(d->db, "PRAGMA synchronous=NORMAL");
   int appId = 0;
   rc = QueryInt(d->db, "PRAGMA application_id", appId);
-  if (rc != SQLITE_OK) return StatusOf(rc, kStatusFileInUse);
+  if (rc != SQLITE_OK) {
+    // The file is there: a database that cannot be opened (its journal
+    // files cannot be made in a read-only folder) is a refusal, not "no file".
+    const int status = StatusOf(rc, kStatusFileInUse);
+    if (status != kStatusFileNotFound) return status;
+    return access(folder.c_str(), W_OK) != 0 ? kStatusPermissionError : kStatusIoError;
+  }
   if (appId != kApplicationId) {
-    if (!create) return appId == 0 ? kStatusFileNotFound : kStatusNotARecordFile;
+    // The folder has a database file, and it is not one of ours: damaged
+    // (cut short, overwritten) or another program's.  Never "no file": a
+    // damaged company must not pass for a folder that holds none.
+    if (!create) return kStatusNotARecordFile;
     if (int st = CreateSchema(d->db)) return st;
   }
   if (int err = d->lock.Open(folder))

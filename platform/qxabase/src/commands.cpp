@@ -13,7 +13,8 @@ namespace {
 
 struct Routing {
   CommandHandler handlers[kCommandGroupCount] = {};
-  int depth = 0;  // command brackets open
+  int depth = 0;        // command brackets open
+  bool notDone = false;  // the running command said it did not do its work
 };
 
 Routing& State() {
@@ -27,6 +28,7 @@ constexpr int kMsgModuleUnknown = 1923;
 constexpr int kMsgCommandOutside = 1925;
 
 int OutsideCommand(int commandId, const char* name) {
+  CommandNotDone();
   MsgShowArgsList(kMsgCommandOutside, 0, 0, 1,
                   {MsgArg{MsgArg::Kind::kText, name, 0, 0}, MsgArg{MsgArg::Kind::kNumber, nullptr, commandId, 0}});
   return 0;
@@ -72,8 +74,20 @@ int CommandRun(int commandId, const char* parameterText) {
     return -1;
   }
   app->currentCommand = commandId;
-  return handler(parameterText);
+  // The mark belongs to this command alone: an outer command's is kept
+  // aside while it runs and put back after.
+  Routing& r = State();
+  const bool outer = r.notDone;
+  r.notDone = false;
+  int result = handler(parameterText);
+  if (r.notDone) result = -1;
+  r.notDone = outer;
+  return result;
 }
+
+void CommandNotDone() { State().notDone = true; }
+
+bool CommandIsNotDone() { return State().notDone; }
 
 int CommandActiveSet(int active) {
   Routing& r = State();

@@ -134,7 +134,7 @@ bool PrepareCustVendParams(int menuId, int vendor, const char* text, CustVendRep
   const int ranges = ResolveCustVendRanges(params, &which);
   if (ranges == kRangeOk) return true;
   if (ranges == kRangeFromAfterTo) {
-    MsgShow(205, 1);
+    RefuseReportRun(205);
   } else if (ranges == kRangeBadValue) {
     ShowBadParameters(std::string("the ") + which + " range holds a value that is not a date or a number.");
   } else {

@@ -331,7 +331,7 @@ void BackorderRun::Body() {
     return;
   }
   if (FromAfterTo(first_, last_)) {
-    MsgShow(kMsgFromAfterTo, 1);
+    RefuseReportRun(kMsgFromAfterTo);
     return;
   }
   Print();

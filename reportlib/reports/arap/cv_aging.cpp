@@ -29,6 +29,7 @@
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
+#include "qxabase/tables.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
@@ -343,7 +344,7 @@ int AgingRun::ReadItems(std::vector<records::TagOpenInvoice>* items) {
   records::TagOpenInvoice item{};
   int op = kOpGetGreaterOrEqual;
   for (;; op = kOpGetNext) {
-    const int status = BtrvGetOp(op, openItems_, key, &item, sizeof item);
+    const int status = RecordRead(OpenItemFile(), op, openItems_, key, &item, sizeof item);
     if (status == kStatusEndOfFile) return kStatusOk;
     if (status != kStatusOk) return MsgRecordError(status, 1, op, OpenItemFile(), 0);
     // The first item of another account ends this one's.

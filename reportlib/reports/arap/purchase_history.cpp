@@ -242,7 +242,7 @@ bool PurchaseHistoryRun::Prepare(const char* parameterText) {
     if (PurchaseHistDateScreen(&params_.dateFrom, &params_.dateTo) != 0) return false;
   }
   if (params_.dateTo != 0 && params_.dateTo < params_.dateFrom) {
-    MsgShow(kMsgToBeforeFrom, 1);
+    RefuseReportRun(kMsgToBeforeFrom);
     return false;
   }
   return true;

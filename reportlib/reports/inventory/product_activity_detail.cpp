@@ -26,6 +26,7 @@
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
+#include "qxabase/tables.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
@@ -232,7 +233,8 @@ int DetailRun::PrintProducts() {
 // Reads the transaction file by `op`: 0 a record of this product read, 9 none
 // (the end, or past the product); another status after the error box.
 int DetailRun::ReadTransaction(int op) {
-  const int status = BtrvGetOp(op, transactions_, transactionKey_, &transaction_, sizeof transaction_);
+  const int status = RecordRead(records::kFileInventoryTransactions, op, transactions_, transactionKey_,
+                                &transaction_, sizeof transaction_);
   if (status == kStatusOk) return OfThisProduct() ? kStatusOk : kStatusEndOfFile;
   if (status == kStatusEndOfFile || status == kStatusKeyNotFound) return kStatusEndOfFile;
   MsgRecordError(status, 1, op, records::kFileInventoryTransactions, 0);

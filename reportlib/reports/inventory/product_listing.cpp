@@ -286,10 +286,7 @@ int RunProductListing(const char* parameterText) {
   InitProductRanges(kMenuProductListing, &params);
   if (parameterText != nullptr && !StrIsBlank(parameterText)) {
     CProductParamString parser;
-    if (!ParsePreset(&parser, parameterText, &params)) return 0;
-    // A saved run names no file to write: whatever it carries is not the
-    // user's choice.
-    if (IsSavedRunInput(params.input)) params.output[0] = '\0';
+    if (!ApplyReportPreset(&parser, parameterText, &params)) return 0;
     if (!ResolveProductRanges(&params)) return 0;
   }
   PrintProductListing(params);

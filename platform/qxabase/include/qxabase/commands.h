@@ -39,10 +39,31 @@ CommandHandler CommandHandlerGet(int slot);
 
 // Runs command `commandId` through the handler of its group: sets
 // SharedAppBlock::currentCommand to the id and calls the handler with
-// `parameterText`.  Returns the handler's result.  A group outside 1..6, or
-// one no menu library registered, is refused with a message that names the
-// command; the result is then −1 and SharedAppBlock::currentCommand −1.
+// `parameterText`.  Returns the handler's result, or −1 when the command said
+// it did not do its work (CommandNotDone).  A group outside 1..6, or one no
+// menu library registered, is refused with a message that names the command;
+// the result is then −1 and SharedAppBlock::currentCommand −1.  A command run
+// from inside another (a report's link) keeps its mark to itself: the outer
+// command's mark is as it was when the inner one ends.
 int CommandRun(int commandId, const char* parameterText);
+
+// --- A command that did not do its work -------------------------------------------
+// A command that ends without doing its work says so, once it has told the
+// user why, by calling CommandNotDone: its parameter string, a range or a
+// date refused; a file it needs held by another program, missing or damaged;
+// a record it needs unreadable or damaged; the command not available.  The
+// mark makes CommandRun answer −1, which a command-only start ends with as
+// its exit status 4.  A command that ran and found nothing to do (message
+// 197, nothing to post) did its work and says nothing.
+//
+// The base library marks its own refusals, so that a unit need not: every
+// record-manager error box (MsgRecordError, MsgRecordErrorPost), a file set
+// that cannot be opened, and the commands whose work lies outside this
+// system.  Outside a command the call does nothing that lasts.
+void CommandNotDone();
+
+// True when the command running now has called CommandNotDone.
+bool CommandIsNotDone();
 
 // The command bracket.  CommandActiveSet(1) when a command starts, (0) when
 // it ends: while a command is active the main window takes no input (its menu

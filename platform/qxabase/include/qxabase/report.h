@@ -33,6 +33,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <type_traits>
 
@@ -256,6 +257,12 @@ int ReportTestReady(const TagRepInfo* info);
 // "Run again" link.  The descriptor's content is copied.  Returns 0.
 int ReportWriteSelParams(TagRepInfo* info, const TagSavedRunInfo* savedRun);
 int ReportWriteSelParams(TagRepInfo* info, const TagDrillDownInfo* savedRun);
+
+// A report parameter string without its "output" pairs, the other pairs as
+// they stand: what a link or a saved run hands its command, since what such
+// a string says there is not the user's choice of a file to write.  Nullopt
+// when the text is not a well-formed parameter string.
+std::optional<std::string> ParamTextWithoutOutput(const std::string& params);
 
 // --- Pages and lines ------------------------------------------------------------------
 

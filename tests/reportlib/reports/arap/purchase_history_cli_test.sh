@@ -51,8 +51,11 @@ run "$work/none.txt" "cdno='C200' datebeg='04/01/25' dateend='' output='none.htm
 grep -q "message number: 197" "$work/none.txt" || { cat "$work/none.txt"; fail "no message 197"; }
 [ -e "$work/run/none.htm" ] && fail "an empty run wrote a file"
 
-# A parameter the report does not have: message 2001, no file.
-run "$work/refused.txt" "cdno='C100' datebeg='03/01/25' sortby='2' output='refused.htm'" || fail "refused: exit status $?"
+# A parameter the report does not have: message 2001, no file, and the
+# command did not run (status 4).
+run "$work/refused.txt" "cdno='C100' datebeg='03/01/25' sortby='2' output='refused.htm'"
+status=$?
+[ "$status" = 4 ] || fail "refused: exit status $status, 4 expected"
 grep -q "message number: 2001" "$work/refused.txt" || { cat "$work/refused.txt"; fail "no message 2001"; }
 [ -e "$work/run/refused.htm" ] && fail "a refused parameter string wrote a file"
 echo "passed"

@@ -287,7 +287,7 @@ TEST_F(ListingTest, EveryValueStandsWholeInItsOwnColumn) {
                     {"salesUnitFactor", -32000},
                     {"sellingPrice", 123456.1234},
                     {"lastCost", 98765432.5},
-                    {"standardCost", 1e15},
+                    {"standardCost", 9999999999.99},  // the largest amount the system holds
                     {"averageCost", -0.25},
                     {"lastSaleDate", Date(2025, 3, 1)},
                     {"lastPurchaseDate", Date(2024, 12, 31)},
