@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "qxsys/user_folders.h"
 #include "report_model.h"
 
 namespace qxreport {
@@ -30,10 +31,7 @@ int TrimmedSize(const std::string& text) {
   return e == std::string::npos ? 0 : static_cast<int>(e + 1);
 }
 
-std::string TempFolder() {
-  const char* dir = std::getenv("TMPDIR");
-  return dir && *dir ? dir : "/tmp";
-}
+std::string TempFolder() { return qxsys::TemporaryFolder(); }
 
 [[noreturn]] void Fail(const std::string& what, int error) {
   throw std::runtime_error("the temporary file of its pages in " + TempFolder() + " could not be " + what +

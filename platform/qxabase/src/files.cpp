@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "internal.h"
+#include "qxsys/user_folders.h"
 #include "qxabase/app_block.h"
 #include "qxabase/messages.h"
 #include "records/dictionary.h"
@@ -205,8 +206,7 @@ const char* TempFolderGet() {
   TempFolder& t = Temp();
   if (!t.path.empty() && t.owner == ::getpid()) return t.path.c_str();
   if (t.failed) return "";
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = qxb::JoinPath(base && *base ? base : "/tmp", "qxa-work-XXXXXX");
+  std::string pattern = qxb::JoinPath(qxsys::TemporaryFolder(), "qxa-work-XXXXXX");
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
   if (::mkdtemp(buffer.data()) == nullptr) {
