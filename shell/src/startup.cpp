@@ -17,6 +17,7 @@
 #include "qxabase/messages.h"
 #include "qxabase/startup.h"
 #include "qxhlpmnu.h"
+#include "qxsys/user_folders.h"
 #include "qxwreg.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
@@ -386,16 +387,23 @@ bool CheckRecordManagerVersion() {
 
 void LoadToolbar(Toolbar* toolbar) {
   const SharedAppBlock* app = SharedAppBlockGet();
-  const std::string file = Join(app->baseDataFolder, "qxastb.ini");
+  // The installation's qxastb.ini holds the toolbars it comes with; a
+  // user's own is kept in the user's configuration folder, read first and
+  // written back there, so the installation is never written.
+  const std::string installed = Join(app->baseDataFolder, "qxastb.ini");
+  const std::string users = qxsys::UserConfigFolder() + "/qxastb.ini";
   const std::string own = Trimmed(app->toolbarSection);
   std::snprintf(toolbar->section, sizeof toolbar->section, "%s", own.c_str());
-  if (ToolbarLoad(toolbar, file.c_str()) <= 0) {
-    std::snprintf(toolbar->section, sizeof toolbar->section, "%s", "Default");
-    // Loaded from "Default", the toolbar is saved under the user's own
-    // section; a user without one keeps "Default".
-    if (ToolbarLoad(toolbar, file.c_str()) > 0 && !own.empty())
-      std::snprintf(toolbar->section, sizeof toolbar->section, "%s", own.c_str());
+  if (own.empty() || ToolbarLoad(toolbar, users.c_str()) <= 0) {
+    if (ToolbarLoad(toolbar, installed.c_str()) <= 0) {
+      std::snprintf(toolbar->section, sizeof toolbar->section, "%s", "Default");
+      // Loaded from "Default", the toolbar is saved under the user's own
+      // section; a user without one keeps "Default".
+      if (ToolbarLoad(toolbar, installed.c_str()) > 0 && !own.empty())
+        std::snprintf(toolbar->section, sizeof toolbar->section, "%s", own.c_str());
+    }
   }
+  std::snprintf(toolbar->file, sizeof toolbar->file, "%s", users.c_str());
   if (toolbar->count > 0) ToolbarShow(toolbar);
 }
 

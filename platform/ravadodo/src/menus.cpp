@@ -10,6 +10,7 @@
 #include <strings.h>
 
 #include "internal.h"
+#include "qxsys/user_folders.h"
 
 namespace rv {
 namespace {
@@ -505,7 +506,12 @@ int ToolbarSave(const Toolbar* toolbar) {
     out.insert(out.end(), mine.begin(), mine.end());
   }
   // Written beside and moved into place: a failed write leaves the old file.
-  std::string temp = std::string(toolbar->file) + ".new";
+  const std::string file = toolbar->file;
+  if (const std::size_t slash = file.rfind('/'); slash != std::string::npos && slash > 0 &&
+                                                  !qxsys::MakeFolders(file.substr(0, slash)).empty()) {
+    return -1;
+  }
+  std::string temp = file + ".new";
   {
     std::ofstream o(temp, std::ios::trunc);
     for (const std::string& line : out) o << line << "\n";

@@ -28,7 +28,7 @@ program=$work/install/program
 mkdir -p "$work/run"
 
 run() {  # run <company> <command> <transcript> <parameter text>, started in $work/run
-  (cd "$work/run" && QX_TODAY=2025-03-31 QX_KEYS="$work/keys" QX_TRANSCRIPT="$3" XDG_CONFIG_HOME="$work/config" \
+  (cd "$work/run" && QX_TODAY=2025-03-31 QX_KEYS="$work/keys" QX_TRANSCRIPT="$3" XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" \
     timeout 60 "$program/qxa15" "$1" /only "/cmd:$2" "/param:$4")
 }
 
