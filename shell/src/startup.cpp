@@ -15,6 +15,7 @@
 #include "qxabase/app_block.h"
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
+#include "qxabase/report.h"
 #include "qxabase/startup.h"
 #include "qxhlpmnu.h"
 #include "qxsys/user_folders.h"
@@ -192,6 +193,19 @@ int StartUp(Toolbar* toolbar) {
 void NoteStartupFailure(const std::string& text) { StartupFailures().push_back(text); }
 
 int QxaMain(int argc, char** argv) {
+  // --help and --version answer on standard output before anything starts.
+  {
+    AppCommandLine line;
+    if (line.Parse(argc > 0 ? argc - 1 : 0, argc > 0 ? argv + 1 : argv) == 0) {
+      switch (line.InformationAsked()) {
+        case AppCommandLine::Information::kUsage: std::printf("%s\n", AppCommandLine::Usage()); return kExitOk;
+        case AppCommandLine::Information::kVersion:
+          std::printf("%s\n", AppCommandLine::VersionText().c_str());
+          return kExitOk;
+        case AppCommandLine::Information::kNone: break;
+      }
+    }
+  }
   SharedAppBlockGet();
   int status = kExitOk;
   if (InitApplication(argc, argv, &status)) {
@@ -208,6 +222,10 @@ int QxaMain(int argc, char** argv) {
   }
   AppShutdown(1);
   for (const std::string& text : StartupFailures()) std::fprintf(stderr, "qxa15: %s\n", text.c_str());
+  // A job that ran one command learns what it wrote: one line per file.
+  if (AppIsCommandOnly()) {
+    for (const std::string& path : ReportFilesWritten()) std::printf("%s\n", path.c_str());
+  }
   return status;
 }
 

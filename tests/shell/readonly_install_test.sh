@@ -47,10 +47,30 @@ user() {
 
 user "$home/sample.txt" "" "$program/qxsample" --date 2025-03-15 "$home/company" >/dev/null || fail "qxsample as the user"
 
+# The command line as users expect it: --help and --version on standard
+# output, status 0, nothing on standard error; the manual page installed.
+for option in --help -h --version; do
+  user "$home/none.txt" "" "$program/qxa15" "$option" >"$home/out.txt" 2>"$home/err.txt" || fail "qxa15 $option: status $?"
+  [ -s "$home/err.txt" ] && fail "qxa15 $option wrote to standard error: $(cat "$home/err.txt")"
+done
+grep -q "^qxa15 (Quarlex Accounting) [0-9]" "$home/out.txt" || fail "--version printed: $(cat "$home/out.txt")"
+user "$home/none.txt" "" "$program/qxa15" --help | grep -q "^Usage: qxa15 " || fail "--help printed no usage"
+user "$home/none.txt" "" "$program/qxa15" /cmd:x >"$home/out.txt" 2>"$home/err.txt"
+[ $? -eq 2 ] && [ ! -s "$home/out.txt" ] && grep -q "/cmd" "$home/err.txt" || fail "a refused command line is not told on standard error"
+manual=$work/install/share/man/man1/qxa15.1
+[ -s "$manual" ] || fail "no manual page installed"
+if command -v groff >/dev/null; then
+  warnings=$(groff -man -ww -z "$manual" 2>&1)
+  [ -z "$warnings" ] || fail "the manual page has faults: $warnings"
+  groff -man -Tutf8 -P-cbou "$manual" 2>/dev/null | grep -q "EXIT STATUS" || fail "the manual page does not render"
+fi
+
 # Reports to files, as a scheduled job runs them.
 user "$home/aging.txt" "" "$program/qxa15" "$home/company" /only /cmd:337 "/param:input='default' output='aging.htm'" \
   >"$home/aging.out" || { cat "$home/aging.txt"; fail "337: exit status $?"; }
 grep -q "Aging" "$home/run/aging.htm" || fail "no aging report written"
+# The job is told what it got: the file's path, one line on standard output.
+[ "$(cat "$home/aging.out")" = "$home/run/aging.htm" ] || fail "337 printed \"$(cat "$home/aging.out")\", not the file's path"
 user "$home/products.txt" "" "$program/qxa15" "$home/company" /only /cmd:350 "/param:input='default' output='products.htm'" \
   >/dev/null || { cat "$home/products.txt"; fail "350: exit status $?"; }
 grep -q "Product Listing" "$home/run/products.htm" || fail "no product listing written"

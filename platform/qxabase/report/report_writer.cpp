@@ -84,6 +84,11 @@ int Guarded(F&& body, int failure = -1) {
   }
 }
 
+std::vector<std::string>& WrittenFiles() {
+  static std::vector<std::string> files;
+  return files;
+}
+
 std::string Bounded(const char* text, std::size_t size) { return text ? std::string(text, strnlen(text, size)) : ""; }
 
 // The file a file destination writes.  A relative name ("aging.htm") means
@@ -347,6 +352,8 @@ int ReportOpen(TagRepInfo* info, const char* title) {
       0);
 }
 
+const std::vector<std::string>& ReportFilesWritten() { return WrittenFiles(); }
+
 int ReportClose(TagRepInfo* info) {
   ReportRun* run = RunOf(info);
   if (!run) return 0;
@@ -383,6 +390,7 @@ int ReportClose(TagRepInfo* info) {
           MsgBoxShowStyle(0, text.c_str(), "Report", kMsgStyleError, 0);
           return -1;
         }
+        WrittenFiles().push_back(path);
         const int pages = doc.PageCount();
         const std::string note =
             "written " + path + " (" + std::to_string(pages) + (pages == 1 ? " page)" : " pages)");
