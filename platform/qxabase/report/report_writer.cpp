@@ -12,6 +12,7 @@
 #include <system_error>
 #include <vector>
 
+#include "qxabase/commands.h"
 #include "qxabase/startup.h"
 #include "ravadodo/dialogs.h"
 #include "ravadodo/forms.h"
@@ -206,11 +207,14 @@ void Put(ReportRun& run, TagRepInfo& info, Cell cell) {
 int LinkIndex(ReportRun& run, const TagDrillDownInfo* link) {
   if (!link) return -1;
   if (link->kind != kDrillOpenScreen && link->kind != kDrillRunReport) return -1;
-  if (link->commandId == 0) return -1;
+  // A link to a screen that is not part of this system would only say so:
+  // its cell is printed as plain text.
+  if (link->commandId == 0 || CommandIsOutsideSystem(link->commandId)) return -1;
   qxreport::Link l;
   l.kind = link->kind;
   l.commandId = link->commandId;
   l.params = Bounded(link->params, sizeof link->params);
+  l.title = Bounded(reinterpret_cast<const char*>(link->writerData), sizeof link->writerData);
   return CurrentPage(run).AddLink(l);
 }
 
@@ -437,7 +441,8 @@ int ReportTestReady(const TagRepInfo* info) {
 
 namespace {
 
-int SaveRun(TagRepInfo* info, std::uint8_t kind, std::uint16_t command, const char* params, std::size_t capacity) {
+int SaveRun(TagRepInfo* info, std::uint8_t kind, std::uint16_t command, const char* params, std::size_t capacity,
+            const char* words, std::size_t wordsCapacity) {
   ReportRun* run = RunOf(info);
   if (!run) return 0;
   return Guarded([&] {
@@ -446,6 +451,7 @@ int SaveRun(TagRepInfo* info, std::uint8_t kind, std::uint16_t command, const ch
     l.kind = kind == kDrillOpenScreen ? kDrillOpenScreen : kDrillRunReport;
     l.commandId = command;
     l.params = Bounded(params, capacity);
+    l.title = Bounded(words, wordsCapacity);
     run->doc.savedRun = l;
     return 0;
   });
@@ -455,12 +461,14 @@ int SaveRun(TagRepInfo* info, std::uint8_t kind, std::uint16_t command, const ch
 
 int ReportWriteSelParams(TagRepInfo* info, const TagSavedRunInfo* savedRun) {
   if (!savedRun) return 0;
-  return SaveRun(info, savedRun->kind, savedRun->commandId, savedRun->params, sizeof savedRun->params);
+  return SaveRun(info, savedRun->kind, savedRun->commandId, savedRun->params, sizeof savedRun->params,
+                 savedRun->words, sizeof savedRun->words);
 }
 
 int ReportWriteSelParams(TagRepInfo* info, const TagDrillDownInfo* savedRun) {
   if (!savedRun) return 0;
-  return SaveRun(info, savedRun->kind, savedRun->commandId, savedRun->params, sizeof savedRun->params);
+  return SaveRun(info, savedRun->kind, savedRun->commandId, savedRun->params, sizeof savedRun->params,
+                 reinterpret_cast<const char*>(savedRun->writerData), sizeof savedRun->writerData);
 }
 
 // --- Pages and lines ------------------------------------------------------------------

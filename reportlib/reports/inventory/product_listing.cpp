@@ -19,6 +19,7 @@
 #include "records/dictionary.h"
 #include "records/masters.h"
 #include "report_frame.h"
+#include "selection_words.h"
 #include "reports/inventory/product_params.h"
 #include "reports/inventory/product_report_run.h"
 #include "reports/inventory/product_selection.h"
@@ -151,7 +152,8 @@ int ListingRun::Run() {
   if (SetProductReportDestination(&params_, &info_) != 0) return 0;
   if (!ReportOpen(&info_, kTitle)) return 0;
   OfferSavedRun(&info_, kMenuProductListing, &window_,
-                [this](CReportParamString* text) { return SaveListingRun(params_, text); });
+                [this](CReportParamString* text) { return SaveListingRun(params_, text); },
+                [this] { return ListingSelectionWords(params_); });
   BuildLayouts();
   return PrintProducts();
 }
@@ -300,6 +302,7 @@ void ListingRun::SetLinks() {
                   activity.WriteParam("sortfld", ProductFieldCaption(records::kFileProducts, kProdFieldNumber),
                                       false) &&
                   activity.WriteParam("sortfrom", number, false) && activity.WriteParam("sortto", number, false);
+  DrillDownSetTitle(&activityLink_, ("Activity detail of product " + number).c_str());
   if (ok) LinkColumns(line1_.data(), {kStandardCost, kAverageCost}, &activityLink_);
 }
 
@@ -346,6 +349,11 @@ int RunProductListing(const char* parameterText) {
 int PrintProductListing(ProductReportParams& params) {
   ListingRun run(params);
   return run.Run();
+}
+
+std::string ListingSelectionWords(const ProductReportParams& p) {
+  // The product selection screen, form 350: field 1 the sort, 14 the rank.
+  return SelectionWords(350).Range(1, p.sortRange).Range(14, p.rankRange).Text();
 }
 
 bool SaveListingRun(const ProductReportParams& p, CReportParamString* out) {
