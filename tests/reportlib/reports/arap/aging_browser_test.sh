@@ -93,4 +93,25 @@ assert command(customer[0]["href"]) == 337 and "cvbeg%3D%27" + code + "%27" in c
 assert code in "".join(detail.text), code
 assert not any(l["text"].strip() == code for l in detail.links), "the customer code is still a link"
 PY
+href=$(python3 - "$work/dom-0.html" <<'PY'
+import re, sys, html
+for m in re.finditer(r'<a href="([^"]*)" title="Aging detail of customer ([A-Z0-9]+)"', open(sys.argv[1]).read()):
+    print(html.unescape(m.group(1)), m.group(2)); break
+PY
+)
+read -r url code <<<"$href"
+[ -n "$url" ] || fail "no customer link to follow"
+
+# The link followed as a browser hands it over: the installation's desktop
+# entry names the handler, which opens the program at the link's command on
+# the report's company, for that one command: the preview of the detail,
+# whose closing ends the program (the key script is empty).
+entry=$work/install/share/applications/quarlex-qxa.desktop
+grep -qx "MimeType=x-scheme-handler/qxa;" "$entry" && grep -qx "Terminal=true" "$entry" || fail "no qxa: handler entry"
+handler=$(sed -n 's/^Exec=\(.*\) %u$/\1/p' "$entry")
+[ "$handler" = "$program/qxaurl" ] || fail "the entry runs \"$handler\""
+QX_TODAY=2025-03-15 QX_KEYS="$work/keys" QX_TRANSCRIPT="$work/followed.txt" XDG_CONFIG_HOME="$work/config" \
+  XDG_STATE_HOME="$work/state" timeout 60 "$handler" "$url" || { cat "$work/followed.txt"; fail "the handler: exit status $?"; }
+grep -q "report: Customer/Vendor Aging" "$work/followed.txt" || { cat "$work/followed.txt"; fail "the link opened no aging"; }
+grep -q "$code" "$work/followed.txt" || fail "the aging opened is not $code's"
 echo "passed"
