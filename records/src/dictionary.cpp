@@ -411,7 +411,8 @@ constexpr FileDef kFiles[] = {
     // Layout of the base library: a master item and one of its products.
     {kFileMasterItemMembers, "master_item_members", LengthOf<MasterItemMember>(), false,
      kMasterItemMemberKeys, &kMasterItemMemberLayout, {}},
-    // Length not stated: the description ends the fields at 42.
+    // Length not stated: the description ended the fields at 42; the bin,
+    // department and vendor the warehouse reports select by follow it.
     {kFileMasterItems, "master_items", LengthOf<TagMasterItem>(), false, kMasterItemKeys,
      &kMasterItemLayout, {}},
     // Layout of the base library: one remembered value of a report's selection screen.

@@ -72,7 +72,7 @@ const FrameServices kBaseServices = {
     .CommandAccess = ::CommandAccess,
     .SettingsRefresh = ::SettingsRefresh,
     .CommandFlagsReset = ::CommandFlagsReset,
-    .PostUnitAbandon = ::PostUnitAbandon,
+    .PostingLeave = ::PostingLeave,
     .ShowError = ShowErrorBox,
 };
 
@@ -126,8 +126,9 @@ int RunCommandFrame(SharedAppBlock& app, const char* parameterText, const FrameS
   app.commandFlag = 0;
   if (bracketOpen) {
     // Before the lock is released: nothing of a transaction the entry left
-    // half posted may be kept once another command can run.
-    if (entryStarted && outermost) CloseStep(services, commandId, [&] { services.PostUnitAbandon(); });
+    // half posted may be kept, and what it posted is committed, once
+    // another command can run.
+    if (entryStarted && outermost) CloseStep(services, commandId, [&] { services.PostingLeave(); });
     // −1 releases what was taken inside this bracket only, so a command run
     // from inside another one leaves the outer command's lock alone.
     CloseStep(services, commandId, [&] { services.CommandAccess(0, -1); });

@@ -34,10 +34,8 @@
 #include "reports/arap/directory.h"
 #include "reports/arap/form_1096.h"
 #include "reports/arap/form_1099.h"
-#include "reports/arap/letters_labels.h"
 #include "reports/arap/po_status.h"
 #include "reports/arap/purchase_history.h"
-#include "reports/arap/statements.h"
 #include "reports/arap/vendor_payments.h"
 #include "reports/inventory/assembly_component.h"
 #include "reports/inventory/count_sheets.h"
@@ -55,17 +53,11 @@ using qxa3::NotAvailableYet;
 // Journals.
 
 // Posting.
-int RunBiPoPost(int) { return NotAvailableYet("Billing and purchase-order posting"); }
 
 // Period-end and periodic processing.
 int RunGenerateFinanceCharges() { return NotAvailableYet("Generating finance charges"); }
 int RunPurgeFiles() { return NotAvailableYet("The purge of files"); }
 
 // Receivables, payables, cash and audit reports.
-int RunCustVendStatements(int) { return NotAvailableYet("Printing customer and vendor statements"); }
-int RunCustVendLettersLabels(int, int) { return NotAvailableYet("Printing letters and mailing labels"); }
 
 // Inventory and product reports.
-int RunProductActivityReport(const char*) { return NotAvailableYet("The product activity report"); }
-int RunProductActivityDetail(const char*) { return NotAvailableYet("The product activity detail report"); }
-int RunWarehouseStatusReport() { return NotAvailableYet("The warehouse status report"); }

@@ -19,10 +19,13 @@
 #include <new>
 #include <string>
 
+#include "adjustment_kinds.h"
 #include "journals/journal_print.h"
 #include "oemtext.h"
 #include "qxabase.h"
+#include "qxabase/file_list.h"
 #include "qxabase/form_helpers.h"
+#include "qxabase/pick_inventory.h"
 #include "qxabase/pick_product.h"
 #include "qxabase/report_mru.h"
 #include "ravadodo.h"
@@ -184,17 +187,6 @@ struct RowValues {
   char extended[32] = {};
 };
 
-const char* TypeText(char kind) {
-  switch (kind) {
-    case '1': return "IA-IncQty.";
-    case '2': case '6': return "IA-Trans.";
-    case '5': return "IA-DecQty.";
-    case '7': return "IA-IncVal.";
-    case '8': return "IA-DecVal.";
-    default: return "Inventory";
-  }
-}
-
 // ---- The run ---------------------------------------------------------------------------------
 
 // A from/to range on one field: the bounds as typed (for the page head) and
@@ -354,98 +346,7 @@ int ResetKey(Form* form, KeyCode) { return Reset(form, false); }
 
 // ---- Look-ups -----------------------------------------------------------------------------------
 
-// A search list over an open file in one of its keys: each row one record
-// of `length` bytes, shown by `line`; typing seeks from the text as the
-// key's first field.
-struct FileList {
-  BtrvHandle handle = 0;
-  void* record = nullptr;
-  unsigned length = 0;
-  int keys[2] = {0, 0};   // the key in use and the one Shift+F9 switches to
-  std::string (*line)(const void* record) = nullptr;
-  void (*seekKey)(int key, const char* text, char* keyBuffer) = nullptr;
-};
-
-int ReadAt(const FileList& f, std::int64_t bookmark) {
-  const auto position = static_cast<std::uint32_t>(bookmark);
-  std::memcpy(f.record, &position, sizeof position);
-  char key[255] = {};
-  return BtrvGetOp(kOpGetDirect, f.handle, key, f.record, f.length);
-}
-
-int FetchRow(SearchList* list, int op, std::int64_t* bookmark, const char* text, char* line, int lineSize) {
-  auto* f = static_cast<FileList*>(list->context);
-  char key[255] = {};
-  int status = kStatusOk;
-  switch (op) {
-    case kSearchFirst: status = BtrvGetOp(kOpGetFirst, f->handle, key, f->record, f->length); break;
-    case kSearchLast: status = BtrvGetOp(kOpGetLast, f->handle, key, f->record, f->length); break;
-    case kSearchNext:
-    case kSearchPrev:
-      status = ReadAt(*f, *bookmark);
-      if (status == kStatusOk)
-        status = BtrvGetOp(op == kSearchNext ? kOpGetNext : kOpGetPrevious, f->handle, key, f->record, f->length);
-      break;
-    case kSearchSeek:
-      f->seekKey(f->keys[0], text, key);
-      status = BtrvGetOp(kOpGetGreaterOrEqual, f->handle, key, f->record, f->length);
-      break;
-    case kSearchFetch: status = ReadAt(*f, *bookmark); break;
-    default: return 1;
-  }
-  if (status != kStatusOk) return 1;
-  std::uint32_t position = 0;
-  if (BtrvPosition(kOpGetDirect, f->handle, &position) != kStatusOk) return 1;
-  *bookmark = position;
-  std::snprintf(line, static_cast<std::size_t>(lineSize), "%s", f->line(f->record).c_str());
-  return 0;
-}
-
-// Shift+F9 switches the list between its two orders.
-int SwitchOrder(SearchList* list, KeyCode key, std::int64_t) {
-  auto* f = static_cast<FileList*>(list->context);
-  if (key != kKeyShiftF9 || f->keys[0] == f->keys[1]) return 0;
-  std::swap(f->keys[0], f->keys[1]);
-  BtrvSetKey(f->handle, f->keys[0], -1);
-  return 2;
-}
-
-// Runs the list; true when a record was chosen (it stands in f.record).
-// The file's key path is put back.
-bool RunFileList(FileList& f, const char* title, const char* heading, const char* start) {
-  const int kept = BtrvGetKey(f.handle);
-  BtrvSetKey(f.handle, f.keys[0], -1);
-  SearchList list;
-  list.top = 4;
-  list.left = 9;
-  list.rows = 13;
-  list.cols = 60;
-  list.title = title;
-  list.prompt = "Search:";
-  list.heading = heading;
-  list.legend = f.keys[0] != f.keys[1] ? "Shift+F9 Order" : nullptr;
-  list.fetch = FetchRow;
-  list.onKey = SwitchOrder;
-  list.context = &f;
-  std::string text = start ? start : "";
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  list.initialText = text.c_str();
-  const bool chosen = SearchListRun(&list) == 0 && ReadAt(f, list.chosen) == kStatusOk;
-  BtrvSetKey(f.handle, kept, -1);
-  return chosen;
-}
-
 std::string Text(const char* field, std::size_t n) { return Trim(std::string_view(field, strnlen(field, n))); }
-
-std::string TransactionLine(const void* record) {
-  const auto* r = static_cast<const InventoryTransaction*>(record);
-  char date[16] = {};
-  char line[120];
-  std::snprintf(line, sizeof line, "%-10.10s %-8s %-14.14s %-10.10s", Text(r->transactionNumber, 11).c_str(),
-                r->date ? DateToText(date, r->date) : "", Text(r->productCode, 15).c_str(),
-                Text(r->reference, 11).c_str());
-  return line;
-}
 
 std::string DepartmentLine(const void* record) {
   const auto* r = static_cast<const InventoryTransaction*>(record);
@@ -454,37 +355,6 @@ std::string DepartmentLine(const void* record) {
                 Text(r->department, 6).c_str(), Text(r->glAccount, 11).c_str(), Text(r->warehouse, 4).c_str(),
                 Text(r->productCode, 15).c_str());
   return line;
-}
-
-std::string MasterItemLine(const void* record) {
-  const auto* r = static_cast<const records::TagMasterItem*>(record);
-  char line[80];
-  std::snprintf(line, sizeof line, "%-10.10s %-30.30s", Text(r->code, 11).c_str(), Text(r->description, 31).c_str());
-  return line;
-}
-
-// Key 3 of file 62 is the transaction number, key 1 the item then the date.
-void TransactionSeekKey(int key, const char* text, char* buffer) {
-  char typed[64] = {};
-  std::snprintf(typed, sizeof typed, "%s", text ? text : "");
-  if (key == 3) {
-    StrTrim(5, typed);
-    StrJustify(typed, 10);
-    StrPad(typed, 11);
-    std::memcpy(buffer, typed, 11);
-  } else {
-    StrPad(typed, 15);
-    std::memcpy(buffer, typed, 15);
-    const std::int32_t lowest = INT32_MIN;
-    std::memcpy(buffer + 15, &lowest, sizeof lowest);
-  }
-}
-
-void CodeSeekKey(int, const char* text, char* buffer) {
-  char typed[64] = {};
-  std::snprintf(typed, sizeof typed, "%s", text ? text : "");
-  StrPad(typed, 11);
-  std::memcpy(buffer, typed, 11);
 }
 
 // The value field `field` takes from a record of file 62.
@@ -519,9 +389,9 @@ int LookUpKey(Form* form, KeyCode) {
     case kSortDate:
     case kSortReference: {
       InventoryTransaction r{};
-      FileList list{run->transactions(), &r, sizeof r, {3, 1}, TransactionLine, TransactionSeekKey};
+      FileList list{run->transactions(), &r, sizeof r, {3, 1}, InventoryTransactionRow, InventoryTransactionSeekKey};
       const bool byNumber = ChoiceOfField(field) == kSortTransaction;
-      if (!RunFileList(list, "Inventory Transactions - JrnlTran", "Tran. No.  Date     Item           Reference",
+      if (!RunFileList(list, "Inventory Transactions - JrnlTran", kInventoryTransactionHeading,
                        byNumber ? text : nullptr))
         return 0x20;
       value = TransactionValue(r, field);
@@ -531,7 +401,7 @@ int LookUpKey(Form* form, KeyCode) {
     case kSortAccount:
     case kSortWarehouse: {
       InventoryTransaction r{};
-      FileList list{run->transactions(), &r, sizeof r, {3, 1}, DepartmentLine, TransactionSeekKey};
+      FileList list{run->transactions(), &r, sizeof r, {3, 1}, DepartmentLine, InventoryTransactionSeekKey};
       if (!RunFileList(list, "Departments and Accounts - JrnlDept", "Tran. No.  Dept.  GL Acct.   WHC  Item",
                        nullptr))
         return 0x20;
@@ -540,8 +410,7 @@ int LookUpKey(Form* form, KeyCode) {
     }
     case kSortMasterItem: {
       records::TagMasterItem r{};
-      FileList list{run->masterItems(), &r, sizeof r, {0, 0}, MasterItemLine, CodeSeekKey};
-      if (!RunFileList(list, "Master Items", "Code       Description", text)) return 0x20;
+      if (!PickMasterItem(text, 0, run->masterItems(), &r, 4, 9, 13, 60)) return 0x20;
       value = Text(r.code, sizeof r.code);
       break;
     }
@@ -663,7 +532,7 @@ void FillRow(InventoryJournalRun& run) {
   v = RowValues{};
   CopyField(v.transaction, r.transactionNumber);
   if (r.date) DateToText(v.date, r.date);
-  std::snprintf(v.type, sizeof v.type, "%s", TypeText(r.kind));
+  std::snprintf(v.type, sizeof v.type, "%s", AdjustmentKindName(r.kind));
   CopyField(v.warehouse, r.warehouse);
   CopyField(v.item, r.productCode);
   CopyField(v.reference, r.reference);

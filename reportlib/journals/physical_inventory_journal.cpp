@@ -332,15 +332,6 @@ void WriteSummaryLine(PhysicalInventoryRun& run, const std::string& account, dou
   ReportWriteColumns(&run.report, row, 1);
 }
 
-// The account a product's difference goes to: the adjustment account joined
-// with the product's department.  A join of 12 characters or more is cut to
-// its first 10; one shorter than 10 is padded with blanks to 11.
-std::string ProductAccount(const PhysicalInventoryRun& run) {
-  std::string joined = Trim(run.iface.costOfGoodsAccount) + Trim(run.product.department);
-  if (joined.size() >= 12) joined.resize(10);
-  else if (joined.size() < 10) joined.resize(11, ' ');
-  return joined;
-}
 
 // The per-product lines of one side: losses (counted below on hand) as
 // debits, then gains as credits.  False when the user stopped the run.
@@ -356,7 +347,11 @@ bool ProductPass(PhysicalInventoryRun& run, bool debits) {
     const double amount = run.ValueOf(debits ? difference : -difference);
     char product[16] = {};
     CopyField(product, run.count.productCode);
-    WriteSummaryLine(run, ProductAccount(run), amount, debits, product, kMsgProductAccountMissing);
+    // The account a product's difference goes to: the adjustment account
+    // joined with the product's department.
+    char account[11];
+    WriteSummaryLine(run, GLAccountWithSegment(account, run.iface.costOfGoodsAccount, run.product.department),
+                     amount, debits, product, kMsgProductAccountMissing);
   }
   return true;
 }

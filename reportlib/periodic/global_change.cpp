@@ -1,5 +1,5 @@
-// Global change: one field set to one value in every customer, vendor or
-// product whose second field lies in a range.  A table describes each
+// Global change: one field set to one value in every customer, vendor,
+// product or salesperson whose second field lies in a range.  A table describes each
 // changeable field and the condition fields offered with it; the record
 // offsets come from the data dictionary.
 //
@@ -28,6 +28,10 @@
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
+#include "qxabase/pick_account.h"
+#include "qxabase/pick_codes.h"
+#include "qxabase/pick_lists.h"
+#include "qxabase/pick_product.h"
 #include "qxabase/status_box.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
@@ -48,6 +52,7 @@ constexpr int kMsgNegativeRate = 1553;
 constexpr int kMsgAreaCodeRequired = 1563;
 constexpr int kMsgChangeToEmpty = 1565;
 constexpr int kMsgNotANumber = 1567;
+constexpr int kMsgAreaCodeDigits = 1569;
 constexpr int kMsgAmountTooLarge = 1807;
 
 constexpr double kLargestAmount = 999999999999.0;
@@ -93,14 +98,19 @@ struct Entity {
 constexpr ConditionField kCustomerCode{"Customer Code", 1, 0, false};
 constexpr ConditionField kVendorCode{"Vendor Code", 1, 0, false};
 constexpr ConditionField kProductCode{"Product Code", 1, 0, false};
+constexpr ConditionField kSalespersonCode{"Salesperson Code", 1, 0, false};
 constexpr ConditionField kZipCode{"Zip Code", 60, 0, false};
 constexpr ConditionField kAreaCode{"Area Code", 61, 5, true};
+constexpr ConditionField kTaxCode{"Tax Code", 2, 0, false};
+constexpr ConditionField kMessageCode{"Message Code", 4, 0, false};
 
 constexpr ConditionField kCondCustomer[] = {kCustomerCode};
 constexpr ConditionField kCondFinance[] = {kCustomerCode, {"Finance Charge", 18, 0, false}};
 constexpr ConditionField kCondMinimum[] = {
     kCustomerCode, {"Finance Charge Rate", 18, 0, false}, {"Minimum Finance Charge", 72, 0, false}};
 constexpr ConditionField kCondCustArea[] = {kZipCode, kAreaCode};
+constexpr ConditionField kCondTax[] = {kZipCode, kCustomerCode, kTaxCode};
+constexpr ConditionField kCondCustMessage[] = {kCustomerCode, kMessageCode};
 constexpr ConditionField kCondSalesperson[] = {kZipCode, kAreaCode, kCustomerCode, {"Salesperson Code", 7, 0, false}};
 constexpr ConditionField kCondTerms[] = {kCustomerCode, {"Term Code", 3, 0, false}};
 constexpr ConditionField kCondReceivables[] = {kCustomerCode, {"A/R Account", 67, 0, false}};
@@ -108,7 +118,10 @@ constexpr ConditionField kCondCredit[] = {kCustomerCode, {"Credit Limit", 21, 0,
 constexpr ConditionField kCondVendor[] = {kVendorCode};
 constexpr ConditionField kCondVendArea[] = {kVendorCode, kZipCode, kAreaCode};
 constexpr ConditionField kCondPayables[] = {kVendorCode, {"A/P Account", 67, 0, false}};
+constexpr ConditionField kCondVendMessage[] = {kVendorCode, kMessageCode};
 constexpr ConditionField kCondProduct[] = {kProductCode};
+constexpr ConditionField kCondRate[] = {kSalespersonCode, {"Rate", 10, 0, false}};
+constexpr ConditionField kCondAmount[] = {kSalespersonCode, {"Amount", 11, 0, false}};
 
 constexpr const char* kAccountTypes = "Open,Balance Forward,Cash";
 
@@ -118,11 +131,14 @@ constexpr ChangeField kCustomerFields[] = {
     {"Minimum Finance Charge", 72, kGlobalNumber, nullptr, nullptr, Check::kAmountLimits, 0, 0, false,
      kCondMinimum},
     {"Area Code", 61, kGlobalText, nullptr, nullptr, Check::kAreaCode, 0, 5, true, kCondCustArea},
+    {"Tax Code", 2, kGlobalText, nullptr, nullptr, Check::kCodeFile, records::kFileTaxCodes, 0, false, kCondTax},
     {"Salesperson", 7, kGlobalText, nullptr, nullptr, Check::kCodeFile, records::kFileSalespersons, 0, false,
      kCondSalesperson},
     {"Term Code", 3, kGlobalText, nullptr, nullptr, Check::kCodeFile, records::kFileTerms, 0, false, kCondTerms},
     {"A/R Account", 67, kGlobalText, nullptr, nullptr, Check::kDetailAccount, records::kFileGLAccounts, 0, false,
      kCondReceivables},
+    {"Message Code", 4, kGlobalText, nullptr, nullptr, Check::kCodeFile, records::kFileMessageCodes, 0, false,
+     kCondCustMessage},
     {"Credit Limit", 21, kGlobalNumber, nullptr, nullptr, Check::kNone, 0, 0, false, kCondCredit},
 };
 constexpr ChangeField kVendorFields[] = {
@@ -130,16 +146,27 @@ constexpr ChangeField kVendorFields[] = {
     {"Area Code", 61, kGlobalText, nullptr, nullptr, Check::kAreaCode, 0, 5, true, kCondVendArea},
     {"A/P Account", 67, kGlobalText, nullptr, nullptr, Check::kDetailAccount, records::kFileGLAccounts, 0, false,
      kCondPayables},
+    {"Message Code", 4, kGlobalText, nullptr, nullptr, Check::kCodeFile, records::kFileMessageCodes, 0, false,
+     kCondVendMessage},
 };
+constexpr const char* kYesNo = "Yes,No";
 constexpr ChangeField kProductFields[] = {
     {"Inventory Type", 31, kGlobalCode, "Normal,Non-Inventory,Negative", nullptr, Check::kNone, 0, 0, false,
      kCondProduct},
+    {"Recall By", 32, kGlobalCode, "Your code,Vendor's code,Both", "YVB", Check::kNone, 0, 0, false, kCondProduct},
+    {"Commissionable", 27, kGlobalCode, kYesNo, "YN", Check::kNone, 0, 0, false, kCondProduct},
+    {"Serialized", 29, kGlobalCode, kYesNo, "YN", Check::kNone, 0, 0, false, kCondProduct},
+};
+constexpr ChangeField kSalespersonFields[] = {
+    {"Rate", 10, kGlobalNumber, nullptr, nullptr, Check::kNotNegative, 0, 0, false, kCondRate},
+    {"Amount", 11, kGlobalNumber, nullptr, nullptr, Check::kNone, 0, 0, false, kCondAmount},
 };
 
 constexpr Entity kEntities[] = {
     {"Customer", records::kFileCustomers, "RSGLOBALCHANGECUST", kCustomerFields},
     {"Vendor", records::kFileVendors, "RSGLOBALCHANGEVEND", kVendorFields},
     {"Product", records::kFileProducts, "RSGLOBALCHANGEPROD", kProductFields},
+    {"Salesperson", records::kFileSalespersons, "RSGLOBALCHANGESALP", kSalespersonFields},
 };
 
 // Members of the phone group of customers and vendors, changed pairwise.
@@ -484,9 +511,13 @@ constexpr int kFieldEntity = 1;
 constexpr int kFieldChange = 2;
 constexpr int kFieldValue = 3;        // a typed value
 constexpr int kFieldValueChoice = 4;  // a choice value
-constexpr int kFieldCondition = 5;
-constexpr int kFieldFrom = 6;
-constexpr int kFieldTo = 7;
+constexpr int kFieldAreaCode = 5;     // an area code: three digits
+constexpr int kFieldCondition = 6;
+constexpr int kFieldFrom = 7;
+constexpr int kFieldTo = 8;
+
+// The pick lists' window.
+constexpr int kPickTop = 4, kPickLeft = 9, kPickRows = 13, kPickCols = 60;
 
 struct ScreenRun {
   FileSet codes;  // the files the codes are looked up in
@@ -514,15 +545,31 @@ const ConditionField& ConditionOf(Form* form) {
   return c.conditions[(choice >= 1 && choice <= static_cast<int>(c.conditions.size())) ? choice - 1 : 0];
 }
 
+// True when the condition field holds a number (its bounds are numbers).
+bool NumberCondition(const Entity& e, const ConditionField& c) {
+  Place p;
+  return PlaceOf(e.fileNo, c.fieldNo, &p) &&
+         (p.type == kDictFloat || p.type == kDictAmount || p.type == kDictDouble);
+}
+
+// The bounds' labels: a number bound of 0 is open, and the screen says so,
+// since a number field shows 0 where a text field shows nothing.
+void ShowConditionBounds(Form* form) {
+  const bool number = NumberCondition(EntityOf(form), ConditionOf(form));
+  FieldSetLabel(form, kFieldFrom, number ? "From (0: no limit)" : "From");
+  FieldSetLabel(form, kFieldTo, number ? "To (0: no limit)" : "To");
+}
+
 // The value field and the condition list that follow the field to change.
 void ShowChangeField(Form* form) {
   const ChangeField& c = ChangeOf(form);
-  FieldSetAccess(form, kFieldValue, c.choices ? 2 : 0);
-  FieldSetAccess(form, kFieldValueChoice, c.choices ? 0 : 2);
+  const int valueField = c.choices ? kFieldValueChoice : c.check == Check::kAreaCode ? kFieldAreaCode : kFieldValue;
+  for (int f : {kFieldValue, kFieldValueChoice, kFieldAreaCode}) FieldSetAccess(form, f, f == valueField ? 0 : 2);
   if (c.choices) FieldSetChoices(form, kFieldValueChoice, ChoiceList(c.choices).c_str());
   std::string conditions;
   for (const ConditionField& f : c.conditions) conditions += (conditions.empty() ? "" : ",") + std::string(f.name);
   FieldSetChoices(form, kFieldCondition, ChoiceList(conditions).c_str());
+  ShowConditionBounds(form);
 }
 
 void ShowEntity(Form* form) {
@@ -540,6 +587,11 @@ int EntityExit(Form* form, int) {
 
 int ChangeExit(Form* form, int) {
   ShowChangeField(form);
+  return 0x40;
+}
+
+int ConditionExit(Form* form, int) {
+  ShowConditionBounds(form);
   return 0x40;
 }
 
@@ -561,6 +613,31 @@ bool NumberOf(const std::string& text, double* value) {
   if (end != t.c_str() + t.size() || !std::isfinite(v)) return false;
   *value = v;
   return true;
+}
+
+// An area code as typed: three digits, alone or in parentheses; written
+// back as phones hold it, "(646)".  False for anything else.
+bool AreaCodeOf(const std::string& typed, std::string* code) {
+  std::string digits = Trim(typed);
+  if (digits.size() == 5 && digits.front() == '(' && digits.back() == ')') digits = digits.substr(1, 3);
+  if (digits.size() != 3 || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return false;
+  *code = "(" + digits + ")";
+  return true;
+}
+
+// Exit of the area code field: an area code shows as the phones hold it;
+// anything else but an empty field is refused at once.
+int AreaCodeExit(Form* form, int field) {
+  const std::string typed = Trim(FieldText(form, field));
+  if (typed.empty()) return 0;
+  std::string code;
+  if (!AreaCodeOf(typed, &code)) {
+    MsgShow(kMsgAreaCodeDigits, 1);
+    return 0x20;
+  }
+  FieldSetText(form, field, code.c_str());
+  return 0x40;
 }
 
 // Reads `code` from file `fileNo` by key 0 into `record` (at least 4096 bytes).
@@ -632,12 +709,18 @@ bool TakeValue(Form* form, GlobalChangeRequest* r) {
     r->newText = c.codes ? std::string(1, c.codes[choice - 1]) : std::string(1, static_cast<char>(choice));
     return true;
   }
-  const std::string text = Trim(FieldText(form, kFieldValue));
+  const int valueField = c.check == Check::kAreaCode ? kFieldAreaCode : kFieldValue;
+  const std::string text = Trim(FieldText(form, valueField));
   auto back = [&](int message) {
     MsgShow(message, 1);
-    FieldSetFocus(form, kFieldValue);
+    FieldSetFocus(form, valueField);
     return false;
   };
+  if (c.check == Check::kAreaCode) {
+    if (text.empty()) return back(kMsgAreaCodeRequired);
+    if (!AreaCodeOf(text, &r->newText)) return back(kMsgAreaCodeDigits);
+    return true;
+  }
   if (c.check == Check::kCodeFile || c.check == Check::kDetailAccount) {
     if (text.empty()) return back(kMsgEmpty);
     std::vector<unsigned char> record(4096);
@@ -667,7 +750,6 @@ bool TakeValue(Form* form, GlobalChangeRequest* r) {
   }
   const bool empty = c.valueKind == kGlobalNumber ? r->newNumber == 0.0 : text.empty();
   if (!empty) return true;
-  if (c.check == Check::kAreaCode) return back(kMsgAreaCodeRequired);
   int choice = 1;
   if (MsgAsk(kMsgChangeToEmpty, 0, &choice, "\x01No,Yes", kCaptionQuestion) == 2) return true;
   FieldSetFocus(form, kFieldValue);
@@ -711,6 +793,74 @@ bool TakeCondition(Form* form, GlobalChangeRequest* r) {
   return true;
 }
 
+// F5: the pick list of the code file behind the field under the cursor --
+// the value of a code field, or the bounds of a code condition.
+int LookUpKey(Form* form, KeyCode) {
+  const FileSet& files = RunOf(form).codes;
+  const int field = FormCurrentField(form);
+  int fileNo = 0;
+  if (field == kFieldValue) {
+    const ChangeField& c = ChangeOf(form);
+    if (c.check == Check::kCodeFile || c.check == Check::kDetailAccount) fileNo = c.codeFile;
+  } else if (field == kFieldFrom || field == kFieldTo) {
+    const Entity& e = EntityOf(form);
+    switch (ConditionOf(form).fieldNo) {
+      case 1: fileNo = e.fileNo; break;  // the entity's own code
+      case 2: fileNo = records::kFileTaxCodes; break;
+      case 3: fileNo = records::kFileTerms; break;
+      case 4: fileNo = records::kFileMessageCodes; break;
+      case 7: fileNo = records::kFileSalespersons; break;
+      case 67: fileNo = records::kFileGLAccounts; break;
+      default: break;
+    }
+  }
+  if (fileNo == 0) return 0x20;
+  const std::string text = Trim(FieldText(form, field));
+  const BtrvHandle handle = files.HandleOf(fileNo);
+  std::vector<unsigned char> record(4096);
+  std::string code;
+  int picked = 0;
+  switch (fileNo) {
+    case records::kFileCustomers:
+    case records::kFileVendors: {
+      auto pick = fileNo == records::kFileCustomers ? PickCustomer : PickVendor;
+      picked = pick(text.c_str(), 0, handle, record.data(), kPickTop, kPickLeft, kPickRows, kPickCols, 0, 1);
+      break;
+    }
+    case records::kFileProducts:
+      picked = PickProduct(text.c_str(), 0, handle, record.data(), kPickTop, kPickLeft, kPickRows, kPickCols);
+      break;
+    case records::kFileSalespersons: {
+      // The salesperson list fills the salesperson field of a customer.
+      records::CustVendRecord customer{};
+      picked = PickCustomerByKey(text.c_str(), 0, handle, &customer, kPickTop, kPickLeft, kPickRows, kPickCols, 0);
+      if (picked) code = std::string(records::Trimmed(customer.salesperson));
+      break;
+    }
+    case records::kFileTaxCodes:
+      picked = PickCode1200(text.c_str(), 0, handle, record.data(), kPickTop, kPickLeft, kPickRows, kPickCols);
+      break;
+    case records::kFileTerms:
+      picked = PickCode1210(text.c_str(), 0, handle, record.data(), kPickTop, kPickLeft, kPickRows, kPickCols);
+      break;
+    case records::kFileMessageCodes:
+      picked = PickCode1130(text.c_str(), 0, handle, record.data(), kPickTop, kPickLeft, kPickRows, kPickCols);
+      break;
+    case records::kFileGLAccounts:
+      picked = PickCode1050(text.c_str(), 0, handle, record.data(), kPickTop, kPickLeft, kPickRows, kPickCols, 0, 1);
+      break;
+    default: return 0x20;
+  }
+  if (!picked) return 0x20;
+  // Every code stands at the start of its record, NUL-ended.
+  if (code.empty()) code = TextAt(record.data(), {0, 15, kDictText, 0}, 0);
+  FieldSetText(form, field, code.c_str());
+  FieldRedraw(form, field);
+  // A picked account is checked at once, as when it is typed.
+  if (field == kFieldValue && fileNo == records::kFileGLAccounts && !CheckAccount(files, code)) return 0x20;
+  return 0x40;
+}
+
 int AcceptKey(Form* form, KeyCode) {
   GlobalChangeRequest request;
   if (!TakeValue(form, &request) || !TakeCondition(form, &request)) return 0x20;
@@ -719,7 +869,8 @@ int AcceptKey(Form* form, KeyCode) {
 }
 
 constexpr TagFormField kScreenFields[] = {
-    {.number = kFieldEntity, .row = 1, .column = 24, .mask = "%-12sm", .choices = "\x01" "Customer,Vendor,Product",
+    {.number = kFieldEntity, .row = 1, .column = 24, .mask = "%-12sm",
+     .choices = "\x01" "Customer,Vendor,Product,Salesperson",
      .exitCallback = EntityExit, .label = "Change records of", .labelColumn = 2},
     {.number = kFieldChange, .row = 3, .column = 24, .mask = "%-24sm", .choices = "\x01-",
      .exitCallback = ChangeExit, .label = "Field to change", .labelColumn = 2},
@@ -727,8 +878,10 @@ constexpr TagFormField kScreenFields[] = {
      .label = "New value", .labelColumn = 2},
     {.number = kFieldValueChoice, .row = 5, .column = 24, .mask = "%-16sm", .choices = "\x01-",
      .label = "New value", .labelColumn = 2},
+    {.number = kFieldAreaCode, .row = 5, .column = 24, .mask = "%-5s", .exitCallback = AreaCodeExit,
+     .label = "New area code", .labelColumn = 2},
     {.number = kFieldCondition, .row = 7, .column = 24, .mask = "%-24sm", .choices = "\x01-",
-     .label = "Where", .labelColumn = 2},
+     .exitCallback = ConditionExit, .label = "Where", .labelColumn = 2},
     {.number = kFieldFrom, .row = 9, .column = 24, .mask = "%-15sC", .label = "From", .labelColumn = 2},
     {.number = kFieldTo, .row = 10, .column = 24, .mask = "%-15sC", .label = "To", .labelColumn = 2},
     {},
@@ -744,7 +897,9 @@ int StartScreen(Form* form, int) {
 
 int RunGlobalChange() {
   ScreenRun run;
-  if (FileSetOpen(&run.codes, records::kFileSalespersons, records::kFileTerms, records::kFileGLAccounts) != 0)
+  if (FileSetOpen(&run.codes, records::kFileCustomers, records::kFileVendors, records::kFileProducts,
+                  records::kFileSalespersons, records::kFileTaxCodes, records::kFileTerms, records::kFileGLAccounts,
+                  records::kFileMessageCodes) != 0)
     return 0;
   std::vector<TagFormField> fields(std::begin(kScreenFields), std::end(kScreenFields));
   Form form{};
@@ -755,6 +910,7 @@ int RunGlobalChange() {
     FormAttachWindow(&window, &form, 1);
     form.context = &run;
     FormSetup(&form, 0, 0);
+    FormOnKey(&form, kKeyF5, LookUpKey, "Look up");
     FormOnKey(&form, kKeyF10, AcceptKey, "Change");
     form.startHook = StartScreen;
     result = FormRun(&form, 0);

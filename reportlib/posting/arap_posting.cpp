@@ -46,6 +46,8 @@ namespace {
 
 using posting::kPostingMode;
 using posting::PostingFrame;
+using posting::RunEnd;
+using posting::ShownText;
 using records::CustVendRecord;
 using records::GLLine;
 using records::RecPayDetail;
@@ -277,8 +279,8 @@ struct Run {
   double debitTotal = 0, creditTotal = 0;
   double refusedDebit = 0, refusedCredit = 0;  // on line: the G/L transaction refused
   long considered = 0, posted = 0;
-  char tran[12] = {};      // the transaction number as shown
-  char custVendCode[12] = {};
+  std::string tran;  // the transaction number as shown
+  std::string custVendCode;
 };
 
 int Walk(Run& r);
@@ -294,11 +296,6 @@ int UpdateCustVendFromTran(BtrvHandle handle, int fileNo, const records::FiscalP
 void BuildRecPayGLHeader(const char* reference, int ledger, std::int32_t date, TagGLHeader* glHeader);
 int TimeLinkWriteRecord(int ledger, const TagRecPayHeader* header);
 
-// Ends the run's command work on every way out (an open unit is abandoned).
-struct RunEnd {
-  ~RunEnd() { CommandFinish(); }
-};
-
 // F10: the posting run.  Returns 1 (the screen is left), or 0x20 when the
 // posting date is refused.
 int PostRecPayOnLine(PostingFrame* frame, std::int32_t postingDate, CBaseGL& gl) {
@@ -313,15 +310,6 @@ int PostRecPayBatch(PostingFrame* frame) {
   if (gl.IsOnLine()) return PostRecPayOnLine(frame, postingDate, gl);
   Run r(frame, postingDate, nullptr);
   return Walk(r);
-}
-
-// Copies a code of a fixed field into NUL-ended text without its blanks.
-template <std::size_t N, std::size_t M>
-void ShownText(char (&out)[M], const char (&field)[N]) {
-  static_assert(M > N);
-  std::memset(out, 0, M);
-  std::memcpy(out, field, N);
-  StrTrim(5, out);
 }
 
 int Walk(Run& r) {
@@ -352,27 +340,17 @@ int Walk(Run& r) {
   char key[255] = {};
   int status = PostTranRead(deleteFlag, kOpGetGreaterOrEqual, r.headers, l.headerFile, key, &r.header, &r.period,
                             &r.work);
-  if (status != kStatusOk) {
-    if (status == kStatusEndOfFile || status == kStatusKeyNotFound)
-      MsgShow(kMsgNothingToPost, 1);
-    else  // a conflict or an I/O error: the user is told, not left guessing
-      MsgRecordErrorPost(kButtonsStopOnly, 1, status, r.work.operation, l.headerFile, 0);
-    return 1;
-  }
+  if (posting::FirstHeaderRead(status, r.work, l.headerFile) != kStatusOk) return 1;
 
-  StatusBoxOpen(5, -1, -1, 3, 50, 0);
-  StatusBoxTitle(l.statusTitle);
-  StatusBoxFields(kStatusLines, sizeof kStatusLines);
-  StatusBoxShow(0);
-  StatusBoxLabel(1, "Transaction");
+  posting::PostingStatusBox box(l.statusTitle, 50, kStatusLines, sizeof kStatusLines, "Transaction");
   bool stopped = false, outOfBalance = false;
   auto next = [&] {
     status = PostTranRead(deleteFlag, kOpGetNext, r.headers, l.headerFile, key, &r.header, &r.period, &r.work);
   };
   while (status == kStatusOk) {
-    ShownText(r.tran, r.header.transactionNumber);
-    ShownText(r.custVendCode, r.header.custVendCode);
-    StatusBoxRecord(-1, r.tran, 0);
+    r.tran = ShownText(r.header.transactionNumber);
+    r.custVendCode = ShownText(r.header.custVendCode);
+    StatusBoxRecord(-1, r.tran.c_str(), 0);
     if (r.header.date < r.period.startDate || r.header.date > r.period.endDate) break;
     // Posted already, or deleted in entry: marked (or removed) again, not counted.
     const bool postable = records::UnpostedForPosting(r.header.postedFlag) && !r.header.IsDeleted();
@@ -380,7 +358,7 @@ int Walk(Run& r) {
       ++r.considered;
       const int before = posting::CheckBeforePosting(
           r.confirmUnprinted, r.header.journalPrinted,
-          [&] { return MsgShowArgs(kMsgNotPrinted, 0x110, kButtonsStopSkip, 1, l.label, r.tran, 0); },
+          [&] { return MsgShowArgs(kMsgNotPrinted, 0x110, kButtonsStopSkip, 1, l.label, r.tran.c_str(), 0); },
           r.checkFirst, [&] { return CheckRecPayTran(r); });
       if (before == kPostStop) {
         stopped = true;
@@ -407,26 +385,18 @@ int Walk(Run& r) {
         break;
       }
     }
-    if (Mark(r) == Step::kStop) {
+    // The transaction is complete: it is on disk before the time-billing
+    // link hears of it, so that the link never takes a transaction the books
+    // lost.
+    const bool tellLink = postable && r.unit.linkInUse && TimeLinkPost() == 0;
+    if (!posting::MarkAndCommit([&] { return Mark(r) != Step::kStop; }, &r.work, l.headerFile, tellLink)) {
       stopped = true;
       break;
     }
-    // The transaction is complete: it is kept before the time-billing link
-    // hears of it, so that the link never takes a transaction the books lost.
-    if (const int committed = PostUnitCommit(&r.work); committed != kStatusOk) {
-      MsgRecordErrorPost(kButtonsStopOnly, 1, committed, r.work.operation, l.headerFile, 0);
-      stopped = true;
-      break;
-    }
-    if (postable && r.unit.linkInUse && TimeLinkPost() == 0) TimeLinkWriteRecord(l.ledger, &r.header);
+    if (tellLink) TimeLinkWriteRecord(l.ledger, &r.header);
     next();
   }
-  // A read that failed in the middle of the walk (or the commit of the unit
-  // before it) ends the run as a stop, not as its end.
-  if (!stopped && !outOfBalance && status != kStatusOk && status != kStatusEndOfFile) {
-    MsgRecordErrorPost(kButtonsStopOnly, 1, status, r.work.operation, r.work.fileNo, 0);
-    stopped = true;
-  }
+  if (!stopped && !outOfBalance && posting::WalkReadFailed(status, r.work)) stopped = true;
   if (!stopped) {
     if (r.considered == 0)
       MsgShow(kMsgNothingToPost, 1);
@@ -435,7 +405,6 @@ int Walk(Run& r) {
     else if (r.posted != 0)
       PostSummary(kMsgSummary, 0, r.posted, r.debitTotal, r.creditTotal);
   }
-  StatusBoxClose();
   return 1;
 }
 
@@ -471,7 +440,7 @@ Step PostOnLineTransaction(Run& r) {
   else if (!gl.ReadGLHeader(gl.GetTranKey(), &r.glHeader))
     failed = kMsgNotReadBack;
   if (failed != 0)
-    return MsgShowArgs(failed, 0x12A, kButtonsStopSkip, 1, r.l.label, r.tran, 0) == kPostStop ? Step::kStop
+    return MsgShowArgs(failed, 0x12A, kButtonsStopSkip, 1, r.l.label, r.tran.c_str(), 0) == kPostStop ? Step::kStop
                                                                                                 : Step::kSkip;
   if (UpdateOpenInvoice(r) == Step::kStop) return Step::kStop;
   if (UpdateCustVend(r) == Step::kStop) return Step::kStop;
@@ -498,7 +467,7 @@ Step UpdateOpenInvoice(Run& r) {
     status = OpenInvoiceUpdate(r.openInvoices, l.openInvoiceFile, &r.openInvoice, &r.work, &*r.unit.oiHeader, 1);
   if (status == kStatusOk) return Step::kGoOn;
   if (status == kStatusEndOfFile || status == kStatusKeyNotFound)
-    MsgShowArgs(l.msgOpenInvoiceMissing, 0x114, kButtonsStop, 1, l.label, r.tran, 0);
+    MsgShowArgs(l.msgOpenInvoiceMissing, 0x114, kButtonsStop, 1, l.label, r.tran.c_str(), 0);
   else
     MsgRecordErrorPost(kButtonsStopOnly, 1, status, r.work.operation, r.work.fileNo, 0);
   return Step::kStop;
@@ -508,13 +477,13 @@ Step UpdateOpenInvoice(Run& r) {
 // stops the run.
 Step UpdateCustVend(Run& r) {
   const Ledger& l = r.l;
-  int status = PostReadRecordWork(r.custVend, l.custVendFile, r.custVendCode, &r.custVendRecord, &r.work);
+  int status = PostReadRecordWork(r.custVend, l.custVendFile, r.custVendCode.c_str(), &r.custVendRecord, &r.work);
   if (status == kStatusOk)
     status = UpdateCustVendFromTran(r.custVend, l.custVendFile, &r.period, &r.openInvoice, &r.custVendRecord,
                                     &r.work);
   if (status == kStatusOk) return Step::kGoOn;
   if (status == kStatusEndOfFile || status == kStatusKeyNotFound)
-    MsgShowArgs(l.msgCustVendMissing, 0x111, kButtonsStop, 1, r.custVendCode, l.label, r.tran, 0);
+    MsgShowArgs(l.msgCustVendMissing, 0x111, kButtonsStop, 1, r.custVendCode.c_str(), l.label, r.tran.c_str(), 0);
   else
     MsgRecordErrorPost(kButtonsStopOnly, 1, status, r.work.operation, r.work.fileNo, 0);
   return Step::kStop;
@@ -577,12 +546,12 @@ int CheckRecPayTran(Run& r) {
   };
 
   CustVendRecord custVend{};
-  int status = PostReadRecordWork(r.custVend, l.custVendFile, r.custVendCode, &custVend, &work);
+  int status = PostReadRecordWork(r.custVend, l.custVendFile, r.custVendCode.c_str(), &custVend, &work);
   if (status != kStatusOk) {
     problem = true;
     const int answer =
         status == kStatusKeyNotFound || status == kStatusEndOfFile
-            ? MsgShowArgs(l.msgCustVendMissing, 0x111, kButtonsStopSkip, 1, r.custVendCode, l.label, r.tran, 0)
+            ? MsgShowArgs(l.msgCustVendMissing, 0x111, kButtonsStopSkip, 1, r.custVendCode.c_str(), l.label, r.tran.c_str(), 0)
             : MsgRecordErrorPost(kButtonsStopOnly, 1, status, work.operation, l.custVendFile, 0);
     if (answer == kPostStop) return stop();
   }
@@ -591,7 +560,7 @@ int CheckRecPayTran(Run& r) {
   if (status != kStatusOk) {
     problem = true;
     const int answer = status == kStatusKeyNotFound || status == kStatusEndOfFile
-                           ? MsgShowArgs(l.msgOpenInvoiceMissing, 0x114, kButtonsStopSkip, 1, l.label, r.tran, 0)
+                           ? MsgShowArgs(l.msgOpenInvoiceMissing, 0x114, kButtonsStopSkip, 1, l.label, r.tran.c_str(), 0)
                            : MsgRecordErrorPost(kButtonsStopOnly, 1, status, work.operation, l.openInvoiceFile, 0);
     if (answer == kPostStop) return stop();
   }
@@ -609,10 +578,9 @@ int CheckRecPayTran(Run& r) {
       status = PostReadAccount(1, r.accounts, detail.account, &account, &work);
       if (status != kStatusOk) {
         problem = true;
-        char code[12] = {};
-        ShownText(code, detail.account);
+        const std::string code = ShownText(detail.account);
         const int answer = status == kStatusKeyNotFound || status == kStatusEndOfFile
-                               ? MsgShowArgs(kMsgAccountMissing, 0x112, kButtonsStopSkip, 1, code, l.label, r.tran, 0)
+                               ? MsgShowArgs(kMsgAccountMissing, 0x112, kButtonsStopSkip, 1, code.c_str(), l.label, r.tran.c_str(), 0)
                                : MsgRecordErrorPost(kButtonsStopOnly, 1, status, kOpGetEqual,
                                                     records::kFileGLAccounts, 0);
         if (answer == kPostStop) return stop();
@@ -630,7 +598,7 @@ int CheckRecPayTran(Run& r) {
     credit = NumRound(credit, 2);
     if (!NumEqual(debit, credit)) {
       problem = true;
-      if (MsgShowArgs(kMsgOutOfBalance, 0x113, kButtonsStopSkip, 1, debit, credit, l.label, r.tran, 0) ==
+      if (MsgShowArgs(kMsgOutOfBalance, 0x113, kButtonsStopSkip, 1, debit, credit, l.label, r.tran.c_str(), 0) ==
           kPostStop)
         return stop();
     }
@@ -670,10 +638,9 @@ int PostRecPayDistribution(Run& r) {
       records::GLAccount account{};
       status = PostReadAccount(0, r.accounts, detail.account, &account, &work);
       if (status != kStatusOk) {
-        char code[12] = {};
-        ShownText(code, detail.account);
+        const std::string code = ShownText(detail.account);
         if (status == kStatusKeyNotFound || status == kStatusEndOfFile)
-          MsgShowArgs(kMsgAccountMissing, 0x112, kButtonsStop, 1, code, l.label, r.tran, 0);
+          MsgShowArgs(kMsgAccountMissing, 0x112, kButtonsStop, 1, code.c_str(), l.label, r.tran.c_str(), 0);
         else
           MsgRecordErrorPost(kButtonsStopOnly, 1, status, kOpGetEqual, records::kFileGLAccounts, 0);
         return stop();
@@ -717,7 +684,7 @@ int PostRecPayDistribution(Run& r) {
   if (!NumEqual(r.debitTotal, r.creditTotal)) {
     // The run was in balance before this transaction: it is told with its own figures.
     MsgShowArgs(kMsgOutOfBalance, 0x113, kButtonsStop, 1, NumRound(debit, 2), NumRound(credit, 2), l.label,
-                r.tran, 0);
+                r.tran.c_str(), 0);
     return stop();
   }
   work.result = lineSeen ? kPostGoOn : kPostSkip;

@@ -143,13 +143,6 @@ struct StatusBox {
 
 bool NotPrinted(const PhysicalCount& c) { return c.printedFlag == 'N' || c.printedFlag == 'n' || c.printedFlag == 0; }
 
-// The account a product's difference goes to: the adjustment account joined
-// with the product's department, as long as an account code may be.
-std::string ProductAccount(const records::InterfaceRecord& iface, const TagProduct& product) {
-  std::string joined = Trimmed(iface.costOfGoodsAccount) + Trimmed(product.department);
-  if (joined.size() > 10) joined.resize(10);
-  return joined;
-}
 
 class PhysicalInventoryRun {
  public:
@@ -265,7 +258,9 @@ bool PhysicalInventoryRun::CheckPass() {
       if (MsgShowArgs(kMsgBelowCommitted, 264, kButtonsStopSkipContinue, 3, code.c_str(), 0) == kPostStop) return false;
     }
     if (PerProduct()) {
-      const std::string account = ProductAccount(unit_.iface, product_);
+      // The adjustment account joined with the product's department.
+      char joined[11];
+      const std::string account = GLAccountWithSegment(joined, unit_.iface.costOfGoodsAccount, product_.department);
       records::GLAccount record{};
       const int read = PostReadAccount(1, f_.accounts, account.c_str(), &record, &work_);
       if (read == kStatusKeyNotFound) {
@@ -341,7 +336,8 @@ bool PhysicalInventoryRun::PostCount() {
   if (loss) debit_ += amount;
   else credit_ += amount;
   if (PerProduct() && amount != 0) {
-    const std::string account = ProductAccount(unit_.iface, product_);
+    char joined[11];
+    const std::string account = GLAccountWithSegment(joined, unit_.iface.costOfGoodsAccount, product_.department);
     records::GLAccount record{};
     const int read = PostReadAccount(0, f_.accounts, account.c_str(), &record, &work_);
     if (read == kStatusKeyNotFound) {
@@ -377,7 +373,7 @@ void PhysicalInventoryRun::Run() {
     FailWork();
     return;
   }
-  std::memcpy(header_.journalCode, kJournal, sizeof kJournal);
+  records::SetPadded(header_.journalCode, kJournal);
   header_.date = date_;
   Put(header_.reference, reference_);
   header_.postedFlag = header_.sourceFlag = header_.checkFlag = 'N';

@@ -54,8 +54,14 @@ int FormStart(Form* form, int) {
     app->carriedPostDate = 0;
     if (date == 0) date = DateToday();
     char text[16];
-    FieldSetText(form, kDateField, DateToText(text, date));
     FiscalPeriodOfDate(kPeriodFillOnly, date, &f->period);
+    const records::FiscalPeriodInfo& p = f->period;
+    if (f->screen->startsOnPendingPeriod && p.pendingPeriod > 0 && p.pendingDate != 0 &&
+        p.pendingPeriod != p.period) {
+      date = p.pendingDate;
+      FiscalPeriodOfDate(kPeriodFillOnly, date, &f->period);
+    }
+    FieldSetText(form, kDateField, DateToText(text, date));
     ShowPeriod(f);
     FieldSetChoice(form, f->screen->deleteField, PostLedgerOption(f->screen->ledger) ? 2 : 1);
     FormRedraw(form);
@@ -73,7 +79,7 @@ int DateExit(Form* form, int) {
       return 0x20;
     }
     // The base library tells why a date in no open period is refused.
-    if (FiscalPeriodOfDate(kPeriodCheckOpen, DateFromText(text), &f->period) != 0) return 0x20;
+    if (FiscalPeriodOfDate(f->screen->dateKind, DateFromText(text), &f->period) != 0) return 0x20;
     ShowPeriod(f);
     FormRedraw(form);
     return 0;
@@ -167,7 +173,7 @@ std::int32_t PostingDateChecked(PostingFrame* frame) {
     return 0;
   }
   const std::int32_t date = DateFromText(text);
-  if (FiscalPeriodOfDate(kPeriodCheckOpen, date, &frame->period) != 0) {
+  if (FiscalPeriodOfDate(frame->screen->dateKind, date, &frame->period) != 0) {
     FieldSetFocus(&frame->form, kDateField);
     return 0;
   }

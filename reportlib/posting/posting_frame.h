@@ -9,6 +9,7 @@
 // F10 handler) finds everything the screen holds in the PostingFrame.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -45,6 +46,13 @@ struct PostingScreen {
   const int* files;      // the file set, ended by 0 (kPostingMode marks)
   PostingRun run;
   PostingPrepare prepare;  // may be null
+  // How the posting date is checked (FiscalPeriodOfDate's kind): a date in
+  // an open period, unless the unit says otherwise.
+  int dateKind = kPeriodCheckOpen;
+  // The screen starts on the pending posting period of billing and
+  // purchasing (FiscalPeriodInfo::pendingDate) when there is one and
+  // today lies in another period.
+  bool startsOnPendingPeriod = false;
 };
 
 // What the screen holds while it runs.
@@ -67,7 +75,8 @@ struct PostingFrame {
 int RunPostingScreen(const PostingScreen& screen, void* unit);
 
 // The posting date shown, checked again as the run starts: a valid date in
-// an open period (the period record is filled for it).  Returns the day
+// a period the screen's dateKind accepts (the period record is filled for
+// it).  Returns the day
 // number, or 0 after the cause was shown (the cursor goes to the date).
 std::int32_t PostingDateChecked(PostingFrame* frame);
 
@@ -86,6 +95,53 @@ int CheckBeforePosting(bool confirmUnprinted, std::int32_t journalPrinted, AskUn
   if (!checkFirst) return kPostGoOn;
   const int result = check();
   return result == kPostStop || result == kPostSkip ? result : kPostGoOn;
+}
+
+// --- The walk of a posting run ----------------------------------------------------------
+//
+// A run that walks its headers with PostTranRead shares these steps of the
+// walk; its own work on each transaction lies between them.
+
+inline constexpr int kMsgNothingToPost = 197;  // "Nothing was selected or printed."
+
+// The first read of the walk: 0 when a header is in hand.  Otherwise
+// "nothing to post" (message 197) is shown when the walk is empty (9 or 4),
+// the record-manager error for any other status (a conflict, an I/O error:
+// the user is told, not left guessing); the status is returned.
+inline int FirstHeaderRead(int status, const TagPostWork& work, int headerFileNo) {
+  if (status == kStatusOk) return status;
+  if (status == kStatusEndOfFile || status == kStatusKeyNotFound)
+    MsgShow(kMsgNothingToPost, 1);
+  else
+    MsgRecordErrorPost(kButtonsStopOnly, 1, status, work.operation, headerFileNo, 0);
+  return status;
+}
+inline bool NothingToPost(int status) { return status == kStatusEndOfFile || status == kStatusKeyNotFound; }
+
+// The end of a transaction the run has handled: `mark()` marks it posted or
+// deletes it (false after telling why it could not), and its unit is
+// committed (a failed commit is told: nothing of the unit is kept), and with
+// `onDisk` its group too, for a run that tells something outside the books
+// next.  False: the run stops.
+template <class Mark>
+bool MarkAndCommit(Mark mark, TagPostWork* work, int headerFileNo, bool onDisk = false) {
+  if (!mark()) return false;
+  int committed = PostUnitCommit(work);
+  if (committed == kStatusOk && onDisk) committed = PostGroupCommit(work);
+  if (committed != kStatusOk) {
+    MsgRecordErrorPost(kButtonsStopOnly, 1, committed, work->operation, headerFileNo, 0);
+    return false;
+  }
+  return true;
+}
+
+// After the walk: a read that failed in the middle of it (or the commit of
+// the unit before it) ends the run as a stop, not as its end.  True after
+// telling it.
+inline bool WalkReadFailed(int status, const TagPostWork& work) {
+  if (status == kStatusOk || status == kStatusEndOfFile) return false;
+  MsgRecordErrorPost(kButtonsStopOnly, 1, status, work.operation, work.fileNo, 0);
+  return true;
 }
 
 // Ends a posting run's command work on every way out (CommandFinish): a
@@ -110,5 +166,24 @@ template <std::size_t N>
 std::string ShownText(const char (&field)[N]) {
   return ShownText(field, N);
 }
+
+// The progress box of a posting run: text `title`, `width` columns, the
+// unit's status lines (`lines`, `size` bytes) labelled `label` (and
+// `secondLabel` on the second row, when given); closed on every way out.
+class PostingStatusBox {
+ public:
+  PostingStatusBox(int title, int width, const TagFormField* lines, int size, const char* label,
+                   const char* secondLabel = nullptr) {
+    StatusBoxOpen(5, -1, -1, 3, width, 0);
+    StatusBoxTitle(title);
+    StatusBoxFields(lines, size);
+    StatusBoxShow(0);
+    StatusBoxLabel(1, label);
+    if (secondLabel != nullptr) StatusBoxLabel(2, secondLabel);
+  }
+  ~PostingStatusBox() { StatusBoxClose(); }
+  PostingStatusBox(const PostingStatusBox&) = delete;
+  PostingStatusBox& operator=(const PostingStatusBox&) = delete;
+};
 
 }  // namespace posting

@@ -2,14 +2,17 @@
 // payables transaction, written as the transaction is posted.
 #include "qxabase/online_gl.h"
 
+
 #include <cstring>
 #include <string>
 #include <utility>
 
 #include "posting_internal.h"
+#include "qxabase/bipo_posting.h"
 #include "qxabase/files.h"
 #include "qxabase/posting.h"
 #include "qxabase/settings.h"
+#include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
 #include "records/settings.h"
@@ -17,6 +20,7 @@
 using namespace qxb::posting;
 using records::GLLine;
 using records::RecPayDetail;
+using records::TagBiPoHeader;
 using records::TagGLHeader;
 using records::TagRecPayHeader;
 
@@ -47,14 +51,16 @@ bool IsCommentCode(BtrvHandle accounts, const char* code) {
 }  // namespace
 
 CBaseGL::~CBaseGL() {
-  for (BtrvHandle h : {glHeaders_, glLines_, sequences_, accounts_, details_[0], details_[1]})
+  for (BtrvHandle h : {glHeaders_, glLines_, sequences_, accounts_, details_[0], details_[1], biPoLines_[0],
+                       biPoLines_[1], codes_[0], codes_[1], parties_[0], parties_[1], products_, services_,
+                       taxCodes_})
     if (h != 0) BtrvClose(h);
 }
 
 bool CBaseGL::IsOnLine() const { return SysFlagGet(kSysFlagGLOnLine) != 0; }
 
 void CBaseGL::SetPostRef(const char* reference) {
-  records::SetText(reference_, reference ? std::string_view(reference, strnlen(reference, 10)) : "");
+  records::SetText(reference_, reference ? std::string_view(reference, strnlen(reference, sizeof reference_ - 1)) : "");
 }
 
 int CBaseGL::Open() {
@@ -64,6 +70,22 @@ int CBaseGL::Open() {
                                 std::pair{records::kFileGLAccounts, &accounts_}}) {
     if (const int status = OpenOwn(fileNo, handle); status != kStatusOk) return status;
   }
+  return kStatusOk;
+}
+
+int CBaseGL::WriteHeader(const char* journal, std::int32_t date, TagGLHeader* gl, TagPostWork* work) {
+  *gl = TagGLHeader{};
+  records::SetPadded(gl->journalCode, journal);
+  if (const int status = GLTranHeaderCreate(sequences_, gl->transactionNumber, gl, work); status != kStatusOk)
+    return status;
+  gl->date = date;
+  std::memcpy(gl->reference, reference_, sizeof reference_);
+  gl->postedFlag = 'N';
+  gl->sourceFlag = 'N';
+  gl->checkFlag = 'N';
+  gl->journalPrinted = date;
+  if (const int status = GLTranDetailCreate(glHeaders_, gl, work); status != kStatusOk) return status;
+  key_ = TransactionKey(*gl);
   return kStatusOk;
 }
 
@@ -84,17 +106,7 @@ bool CBaseGL::UpdateFromTran(int ledger, const TagRecPayHeader* header) {
     const char* journal = receivables ? "AR" : "AP";
     TagPostWork work{};
     TagGLHeader gl{};
-    records::SetPadded(gl.journalCode, journal);
-    if (GLTranHeaderCreate(sequences_, gl.transactionNumber, &gl, &work) != kStatusOk)
-      return (result_ = work.status) == kStatusOk;
-    gl.date = header->date;
-    std::memcpy(gl.reference, reference_, sizeof reference_);
-    gl.postedFlag = 'N';
-    gl.sourceFlag = 'N';
-    gl.checkFlag = 'N';
-    gl.journalPrinted = header->date;
-    if (GLTranDetailCreate(glHeaders_, &gl, &work) != kStatusOk) return (result_ = work.status) == kStatusOk;
-    key_ = TransactionKey(gl);
+    if (WriteHeader(journal, header->date, &gl, &work) != kStatusOk) return (result_ = work.status) == kStatusOk;
 
     // The detail lines of the transaction follow each other in key 0: the
     // ledger code blank-padded to 7 and the transaction number.
@@ -142,6 +154,105 @@ bool CBaseGL::ReadGLHeader(const char* key, TagGLHeader* header) {
     KeyLookup lookup(glHeaders_);
     result_ = lookup.Find(std::string(key, 18), header);
     return result_ == kStatusOk;
+  } catch (...) {
+    result_ = kStatusIoError;
+    return false;
+  }
+}
+
+// --- Billing and purchasing ------------------------------------------------------------------
+
+int CBaseGL::OpenBiPo(bool purchasing) {
+  const int i = purchasing ? 1 : 0;
+  for (auto [fileNo, handle] :
+       {std::pair{purchasing ? records::kFilePurchasingLines : records::kFileBillingLines, &biPoLines_[i]},
+        std::pair{purchasing ? records::kFilePurchasingCodes : records::kFileBillingCodes, &codes_[i]},
+        std::pair{purchasing ? records::kFileVendors : records::kFileCustomers, &parties_[i]},
+        std::pair{records::kFileProducts, &products_}, std::pair{records::kFileServices, &services_},
+        std::pair{records::kFileTaxCodes, &taxCodes_}}) {
+    if (const int status = OpenOwn(fileNo, handle); status != kStatusOk) return status;
+  }
+  return Open();
+}
+
+bool CBaseGL::UpdateFromBiTran(const TagBiPoHeader* header) { return UpdateFromBiPoTran(false, header); }
+bool CBaseGL::UpdateFromPoTran(const TagBiPoHeader* header) { return UpdateFromBiPoTran(true, header); }
+
+bool CBaseGL::UpdateFromBiPoTran(bool purchasing, const TagBiPoHeader* header) {
+  try {
+    result_ = kStatusOk;
+    if (header == nullptr) return (result_ = kStatusInvalidOperation) == kStatusOk;
+    const int kind = BiPoKindOf(purchasing, header->typeLetter);
+    if (kind == kBiPoNotPosted) return (result_ = kStatusInvalidOperation) == kStatusOk;
+    if (const int status = OpenBiPo(purchasing); status != kStatusOk) return (result_ = status) == kStatusOk;
+    const int i = purchasing ? 1 : 0;
+    auto fail = [this](int status) { return (result_ = status) == kStatusOk; };
+
+    records::InterfaceRecord iface{};
+    if (const int status = SettingsRecordRead(kSettingsRead, 0, sizeof iface, "0Interface", &iface);
+        status != kStatusOk)
+      return fail(status);
+    TagPostWork work{};
+    const std::string partyCode(Trim(header->custVendCode));
+    records::CustVendRecord party{};
+    const int partyFile = purchasing ? records::kFileVendors : records::kFileCustomers;
+    int status = PostReadRecordWork(parties_[i], partyFile, partyCode.c_str(), &party, &work);
+    if (status != kStatusOk && status != kStatusKeyNotFound) return fail(status);
+    BiPoLedgerLines ledger(purchasing, iface);
+    ledger.Begin(kind, *header, status == kStatusOk ? &party : nullptr);
+
+    // The transaction's lines follow each other in key 0: its line letter,
+    // number and third key part.
+    char key[255] = {};
+    key[0] = header->LineTypeLetter();
+    std::memcpy(key + 1, header->transactionNumber, sizeof header->transactionNumber);
+    const std::int32_t part = header->keyPart;
+    std::memcpy(key + 12, &part, sizeof part);
+    if (BtrvGetKey(biPoLines_[i]) != 0) BtrvSetKey(biPoLines_[i], 0, -1);
+    records::BiPoLine line{};
+    status = BtrvGetOp(kOpGetGreaterOrEqual, biPoLines_[i], key, &line, sizeof line);
+    while (status == kStatusOk && line.typeLetter == key[0] &&
+           std::memcmp(line.transactionNumber, header->transactionNumber, sizeof line.transactionNumber) == 0 &&
+           line.keyPart == part) {
+      const std::string item(Trim(line.item));
+      if (line.IsProductLine()) {
+        records::TagProduct product{};
+        if (int s = PostReadRecordWork(products_, records::kFileProducts, item.c_str(), &product, &work)) return fail(s);
+        ledger.ProductLine(line, purchasing ? 0.0 : static_cast<double>(line.extendedCost),
+                           product.AccountSegment().data());
+      } else if (line.lineKind == records::BiPoLine::kServiceLine) {
+        records::ServiceRecord service{};
+        if (int s = PostReadRecordWork(services_, records::kFileServices, item.c_str(), &service, &work)) return fail(s);
+        ledger.ServiceLine(line, service.AccountSegment().data());
+      } else if (line.lineKind == records::BiPoLine::kCodeLine) {
+        records::PricedCode code{};
+        const std::string codeText(line.CodeOfKindFour());
+        const int codeFile = purchasing ? records::kFilePurchasingCodes : records::kFileBillingCodes;
+        if (int s = PostReadRecordWork(codes_[i], codeFile, codeText.c_str(), &code, &work)) return fail(s);
+        ledger.CodeLine(line, code.glAccount);
+      }
+      status = BtrvGetOp(kOpGetNext, biPoLines_[i], key, &line, sizeof line);
+    }
+    if (status != kStatusOk && status != kStatusEndOfFile) return fail(status);
+    if (!NumIsZero(header->tax)) {
+      records::TaxCode tax{};
+      const std::string taxCode(Trim(header->taxCode));
+      if (int s = PostReadRecordWork(taxCodes_, records::kFileTaxCodes, taxCode.c_str(), &tax, &work)) return fail(s);
+      ledger.Tax(&tax);
+    }
+    ledger.PaymentAndFreight();
+    ledger.Summary();
+
+    TagGLHeader gl{};
+    if (WriteHeader(purchasing ? "PO" : "BI", header->date, &gl, &work) != kStatusOk) return fail(work.status);
+    int debitCounter = 1, creditCounter = 1000;
+    for (GLLine l : ledger.Lines()) {
+      std::memcpy(l.journalCode, gl.journalCode, sizeof l.journalCode);
+      std::memcpy(l.transactionNumber, gl.transactionNumber, sizeof l.transactionNumber);
+      l.date = gl.date;
+      if (PostGLLine(1, glLines_, &debitCounter, &creditCounter, &l, &work) != kStatusOk) return fail(work.status);
+    }
+    return true;
   } catch (...) {
     result_ = kStatusIoError;
     return false;

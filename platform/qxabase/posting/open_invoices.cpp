@@ -196,6 +196,10 @@ int OpenInvoiceRead(BtrvHandle handle, int fileNo, std::int32_t itemNumber, TagO
     std::memcpy(key, &itemNumber, sizeof itemNumber);
     const int status = BtrvGetOp(kOpGetEqual, handle, key, line, sizeof *line);
     if (savedKey >= 0 && savedKey != kItemNumberKey) BtrvSetKey(handle, savedKey, -1);
+    if (status == kStatusOk) {
+      Run().openInvoiceHandle = handle;
+      Run().openInvoiceFileNo = fileNo;
+    }
     return Fail(work, fileNo, kOpGetEqual, status);
   });
 }

@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "btrvc.h"
@@ -38,12 +39,28 @@ struct SummaryLineKey {
 struct RunState {
   bool unitOpen = false;   // a posting unit is open
   bool unitOwned = false;  // ... and its record-manager transaction is ours to end
+  bool grouping = false;   // the run's units are committed in groups
+  // A group commit that failed while nobody could be told (before the user
+  // was waited for): the next service that begins or commits a unit answers
+  // it, or the command's end shows it.
+  int groupFailure = 0;
   bool nextAsked = false;  // PostTranNext has answered true
   WalkedHeader walked;
   std::map<SummaryLineKey, std::uint32_t> summaryLines;  // position of each summary line
   // The sequence GLTranHeaderCreate drew a journal's numbers from, for
   // GLTranDetailCreate's retry after a number taken in entry.
   std::map<std::string, BtrvHandle> sequenceOf;  // journal code (7 bytes) -> handle of file 23
+  // The open-invoice line OpenInvoiceRead read last: the handle and file it
+  // read it through (RecordWriteOp writes through them).
+  BtrvHandle openInvoiceHandle = 0;
+  int openInvoiceFileNo = 0;
+  // The transaction sequences (file 23) PostAmountLine numbers activity
+  // from: opened on first use, closed when the run is forgotten.
+  BtrvHandle activitySequences = 0;
+  // Where PostReadAccount found each account code (as the caller gave it,
+  // trimmed): read there first, and taken when the record there still has
+  // that code.
+  std::unordered_map<std::string, std::uint32_t> accountAt;
 };
 
 RunState& Run();
@@ -55,6 +72,13 @@ int UnitBegin();
 int UnitCommit();
 // Abandons the open unit (nothing when none is).
 void UnitAbandon();
+// Commits the units ended so far for good (their group).  0, or the status
+// of the failed commit, after which none of them is kept.
+int GroupCommit();
+// Ends grouping: the open unit is abandoned, the units ended before it are
+// committed.  0, or the status of a failed commit not told yet (also one
+// kept from before).
+int GroupEnd();
 
 // Makes a service's writes one unit: joins the unit that is open, otherwise
 // opens one that Commit ends (and that is abandoned when Commit is never
@@ -145,5 +169,9 @@ class KeyLookup {
 // True when `handle`'s current record is the header PostTranRead handed out
 // last (so that it may be rewritten or deleted in place).
 bool IsWalkedHeader(BtrvHandle handle, const records::TagGLHeader& header);
+// The same for a header of any file by its place alone: `handle` is the one
+// the walk read file `fileNo` through, and its current record stands where
+// the header handed out last stood.
+bool IsWalkedPlace(BtrvHandle handle, int fileNo);
 
 }  // namespace qxb::posting

@@ -70,7 +70,9 @@ static_assert(sizeof(GLAccount::budget) == 13 * 8);
 // Customers and vendors (and the first 795 bytes of a selection-file record).
 #define QXD_CV(base)                                                                                   \
   QXD_AT(1, base, CustVendRecord, code, kDictText, "Code", "%-10s"),                                   \
+      QXD_AT(2, base, CustVendRecord, taxCode, kDictText, "Tax Code", "%-5s"),                         \
       QXD_AT(3, base, CustVendRecord, termsCode, kDictText, "Terms Code", "%-5s"),                     \
+      QXD_AT(4, base, CustVendRecord, messageCode, kDictText, "Message Code", "%-5s"),                 \
       QXD_AT(6, base, CustVendRecord, department, kDictText, "G/L Department", "%-5s"),                \
       QXD_AT(7, base, CustVendRecord, salesperson, kDictText, "Salesperson", "%-5s"),                  \
       QXD_AT(8, base, CustVendRecord, territory, kDictText, "Territory", "%-5s"),                      \
@@ -128,7 +130,10 @@ constexpr FieldEntry kProductFields[] = {
     QXD(5, TagProduct, bin, kDictText, "Bin", "%-8s"),
     QXD(8, TagProduct, department, kDictText, "G/L Department", "%-5s"),
     QXD(10, TagProduct, vendor, kDictText, "Vendor", "%-10s"),
+    QXD(27, TagProduct, commissionable, kDictChar, "Commissionable", "%c"),
+    QXD(29, TagProduct, serialized, kDictChar, "Serialized", "%c"),
     QXD(31, TagProduct, productType, kDictChar, "Inventory Type", "%d"),
+    QXD(32, TagProduct, recallBy, kDictChar, "Recall By", "%c"),
     QXD(37, TagProduct, lastSaleDate, kDictDate, "Last Sales Date", "%-8s"),
     QXD(38, TagProduct, lastPurchaseDate, kDictDate, "Last Purchase Date", "%-8s"),
     QXD(40, TagProduct, sellingPrice, kDictDouble, "Selling Price", "%12.4f"),
@@ -247,11 +252,16 @@ constexpr FieldEntry kCashHeaderFields[] = {
 constexpr FieldEntry kSalespersonFields[] = {
     QXD(1, Salesperson, code, kDictText, "Salesperson Code", "%-5s"),
     QXD(2, Salesperson, name, kDictText, "Name", "%-40s"),
+    QXD(10, Salesperson, rate, kDictFloat, "Rate", "%6.2f"),
+    QXD(11, Salesperson, amount, kDictAmount, "Amount", "%12.2f"),
 };
 
 constexpr FieldEntry kMasterItemFields[] = {
     QXD(1, TagMasterItem, code, kDictText, "Master Item Code", "%-10s"),
     QXD(2, TagMasterItem, description, kDictText, "Description", "%-30s"),
+    QXD(5, TagMasterItem, bin, kDictText, "Bin", "%-8s"),
+    QXD(8, TagMasterItem, department, kDictText, "G/L Department", "%-5s"),
+    QXD(10, TagMasterItem, vendor, kDictText, "Vendor", "%-10s"),
 };
 
 constexpr FieldEntry kUserFields[] = {

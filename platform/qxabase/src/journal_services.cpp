@@ -10,7 +10,9 @@
 #include <string_view>
 
 #include "oemtext.h"
+#include "qxabase/bipo_posting.h"
 #include "qxabase/messages.h"
+#include "qxabase/unposted.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 
@@ -315,11 +317,14 @@ int JournalPickD(char* text, BtrvHandle header, int fileNo, void* record, int to
                     top, left, rows, cols);
 }
 
-bool JournalSelectRun(BtrvHandle header, int, int billing, long* count, std::int32_t fromDate,
-                      std::int32_t toDate) {
-  long found = 0;
-  if (count) *count = 0;
-  const int fileNo = billing ? records::kFileBillingHeaders : records::kFilePurchasingHeaders;
+namespace {
+
+// Reads the billing or purchasing headers `header` holds dated from
+// `fromDate` to `toDate` (key 2, the date), handing each to `each`; the
+// handle keeps its key.  False after the record-manager error box when the
+// file could not be read.
+template <class Each>
+bool ForEachHeaderOfDates(BtrvHandle header, int fileNo, std::int32_t fromDate, std::int32_t toDate, Each each) {
   constexpr int kDateKey = 2;
   BtrvKeyScope keeper(header);
   int status = BtrvSetKey(header, kDateKey, -1);
@@ -333,17 +338,42 @@ bool JournalSelectRun(BtrvHandle header, int, int billing, long* count, std::int
   int op = kOpGetGreaterOrEqual;
   status = BtrvGetOp(op, header, key, &h, sizeof h);
   while (status == kStatusOk && h.date <= toDate) {
-    const bool closedOrder = !billing && h.typeLetter == 'O';
-    if (records::UnpostedForPosting(h.postedFlag) && !closedOrder) ++found;
+    each(h);
     op = kOpGetNext;
     status = BtrvGetOp(op, header, key, &h, sizeof h);
   }
-  if (count) *count = found;
   if (status != kStatusOk && status != kStatusEndOfFile) {
     MsgRecordError(status, 1, op, fileNo, 0);
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool JournalSelectRun(BtrvHandle header, int, int billing, long* count, std::int32_t fromDate,
+                      std::int32_t toDate) {
+  long found = 0;
+  if (count) *count = 0;
+  const int fileNo = billing ? records::kFileBillingHeaders : records::kFilePurchasingHeaders;
+  const bool read = ForEachHeaderOfDates(header, fileNo, fromDate, toDate, [&](const records::TagBiPoHeader& h) {
+    const bool closedOrder = !billing && h.typeLetter == 'O';
+    if (records::UnpostedForPosting(h.postedFlag) && !closedOrder) ++found;
+  });
+  if (count) *count = found;
+  return read;
+}
+
+bool BiPoEndCheck(BtrvHandle headers, int fileNo, std::int32_t fromDate, std::int32_t toDate,
+                  CUnpostTransCount* counter) {
+  bool any = false;
+  const bool read = ForEachHeaderOfDates(headers, fileNo, fromDate, toDate, [&](const records::TagBiPoHeader& h) {
+    // An order ('O') is never posted: it keeps no period open.
+    if (!h.IsUnposted() || h.typeLetter == 'O') return;
+    any = true;
+    if (counter) counter->AddUnpostTrans(h.date);
+  });
+  return any || !read;
 }
 
 int JournalFieldDefault(records::BiPoLine* line, const records::ServiceRecord* service) {

@@ -2,6 +2,7 @@
 // a date.
 #include "qxabase/settings.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -99,6 +100,22 @@ std::string DateText(int day) {
 
 MsgArg Text(const std::string& s) { return MsgArg{MsgArg::Kind::kText, s.c_str(), 0, 0}; }
 
+constexpr char kPendingPeriodKey[] = "0BiPoPeriod";
+
+// The pending posting period of billing and purchasing: its number and its
+// last day, when the company keeps one that lies in this year or next.
+void FillPendingPeriod(const records::PeriodsRecord& periods, records::FiscalPeriodInfo* info) {
+  info->pendingPeriod = 0;
+  info->pendingDate = 0;
+  records::PendingPeriodRecord pending{};
+  if (ReadQuiet(kOpGetEqual, 0, sizeof pending, kPendingPeriodKey, &pending) != kStatusOk) return;
+  if (pending.firstDay <= 0) return;
+  const int entry = periods.EntryOfDate(pending.firstDay);
+  if (entry < 0) return;
+  info->pendingPeriod = periods.PeriodOfEntry(entry);
+  info->pendingDate = periods.entries[entry].endDate;
+}
+
 }  // namespace
 
 namespace qxb {
@@ -121,6 +138,39 @@ int SettingsRecordRead(int mode, BtrvHandle handle, int length, const char* key,
     MsgRecordError(status, 1, handle == 0 && status == kStatusFileNotFound ? kErrorOpOpen : op,
                    records::kFileSettings, 0);
   }
+  return status;
+}
+
+int SettingsRecordRewrite(BtrvHandle handle, const char* key, int length, void (*change)(void* image, void* context),
+                          void* context) {
+  if (handle == 0 || change == nullptr || length <= 0 || static_cast<unsigned>(length) > kSettingsMax) {
+    MsgShow(kMsgLockedReadNoHandle, 1);
+    return kStatusInvalidOperation;
+  }
+  const records::SettingsKey k = records::MakeSettingsKey(key ? std::string_view(key) : std::string_view());
+  char keyBuffer[255] = {};
+  std::memcpy(keyBuffer, k.text, sizeof k.text);
+  std::vector<std::uint8_t> image(kSettingsMax);
+  unsigned read = 0;
+  const int op = kOpGetEqual + kLockBias;
+  int status = BtrvGetOp(op, handle, keyBuffer, image.data(), kSettingsMax, &read);
+  const bool present = status == kStatusOk;
+  if (status != kStatusOk && status != kStatusKeyNotFound) {
+    MsgRecordError(status, 1, op, records::kFileSettings, 0);
+    return status;
+  }
+  if (!present) {
+    std::fill(image.begin(), image.end(), 0);
+    std::memcpy(image.data(), k.text, sizeof k.text);
+    read = 0;
+  }
+  change(image.data(), context);
+  std::memcpy(image.data(), k.text, sizeof k.text);
+  const unsigned written = std::max(read, static_cast<unsigned>(length));
+  const int writeOp = present ? kOpUpdate : kOpInsert;
+  status = BtrvWriteOp(writeOp, handle, keyBuffer, image.data(), written);
+  if (present) BtrvUnlock(-1, handle);
+  if (status != kStatusOk) MsgRecordError(status, 1, writeOp, records::kFileSettings, 0);
   return status;
 }
 
@@ -241,7 +291,40 @@ int FiscalPeriodOfDate(int kind, int day, records::FiscalPeriodInfo* info) {
     }
     return status;
   }
-  return FiscalPeriodOfDateIn(periods, kind, day, info);
+  const int result = FiscalPeriodOfDateIn(periods, kind, day, info);
+  if (info) FillPendingPeriod(periods, info);
+  return result;
+}
+
+int PeriodStep441(BtrvHandle settings, int /*reserved*/, int entryIndex) {
+  if (settings == 0) return kStatusInvalidOperation;
+  records::PeriodsRecord periods{};
+  int status = ReadQuiet(kOpGetEqual, settings, sizeof periods, "0Periods", &periods);
+  if (status != kStatusOk) return status;
+  if (entryIndex < 0 || entryIndex >= 26 || periods.PeriodOfEntry(entryIndex) < 0) return kStatusInvalidOperation;
+  // A period is done only once it is over: transactions of its remaining
+  // days may still come, and they must find it pending.
+  if (DateToday() <= periods.entries[entryIndex].endDate) return kStatusOk;
+  const std::int32_t next = periods.entries[entryIndex].endDate + 1;
+  records::PendingPeriodRecord pending{};
+  status = ReadQuiet(kOpGetEqual + kLockBias, settings, sizeof pending, kPendingPeriodKey, &pending);
+  if (status == kStatusKeyNotFound) {
+    const records::SettingsKey k = records::MakeSettingsKey(kPendingPeriodKey);
+    std::memcpy(pending.key, k.text, sizeof k.text);
+    pending.firstDay = next;
+    return BtrvWriteOp(kOpInsert, settings, nullptr, &pending, sizeof pending);
+  }
+  if (status != kStatusOk) return status;
+  // The pending period only moves on: a run of a period before it (the
+  // first run of a company) leaves it alone.
+  if (pending.firstDay >= next) {
+    BtrvUnlock(-2, settings);
+    return kStatusOk;
+  }
+  pending.firstDay = next;
+  status = BtrvWriteOp(kOpUpdate, settings, nullptr, &pending, sizeof pending);
+  BtrvUnlock(-2, settings);
+  return status;
 }
 
 std::int32_t RecordStep446(int day, const records::PeriodsRecord* periods) {

@@ -13,6 +13,7 @@
 //   ravadodo/app.h      command line, settings, start modes, folders
 //   ravadodo/text.h     dates, numbers, strings, screen texts
 //   ravadodo/sysio.h    files, paths, memory, item lists
+//   ravadodo/text_edit.h  the text-editing window
 // The library runs on one thread (the program's UI thread).
 #pragma once
 
@@ -24,4 +25,5 @@
 #include "ravadodo/screen.h"
 #include "ravadodo/sysio.h"
 #include "ravadodo/text.h"
+#include "ravadodo/text_edit.h"
 #include "ravadodo/window.h"

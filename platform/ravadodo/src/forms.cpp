@@ -213,6 +213,9 @@ void DrawField(FormImpl& f, FieldState& s, bool focus) {
   int labelCol = LabelColumn(s, label);
   int promptCol = std::max(1, s.col - 5);
   if (s.access == 2) {
+    // A field out of use below the window (a form definition for a taller
+    // window) leaves the frame as it is.
+    if (row < 1 || row > g.rows - 2) return;
     g.Fill(row, s.col, std::min(s.mask.width, limit - s.col + 1), ' ', CellAttr::kNormal);
     if (!label.empty() && f.lineRow < 0) g.Fill(row, labelCol, static_cast<int>(label.size()), ' ', CellAttr::kNormal);
     if (!s.prompt.empty() && f.lineRow < 0) g.Fill(row, promptCol, 4, ' ', CellAttr::kNormal);
@@ -940,7 +943,7 @@ int CopyFieldText(Form* form, int field, char* out, int size, bool openEndShown)
   if (!s || !out || size <= 0) return -1;
   if (f->running && rv::IndexOf(*f, field) == f->current) rv::Commit(*f);
   std::string v = s->openEnd && !openEndShown ? std::string() : rv::ValueText(*s);
-  if (s->mask.kind != rv::Mask::kPicture)
+  if (s->mask.kind != rv::Mask::kPicture || s->openEnd)
     while (!v.empty() && v.back() == ' ') v.pop_back();
   if (s->mask.kind == rv::Mask::kInteger || s->mask.kind == rv::Mask::kDecimal) {
     std::size_t b = v.find_first_not_of(' ');
@@ -995,6 +998,9 @@ int FieldSetText(Form* form, int field, const char* text) {
     if (s->mask.upper)
       for (std::size_t i = 0; i < out.size(); ++i)
         if (s->mask.picture[i] == 'C') out[i] = static_cast<char>(oem::ToUpper(static_cast<unsigned char>(out[i])));
+    // A picture field shows an open range end as a text field does.
+    const std::string shown = rv::Trimmed(t);
+    s->openEnd = shown == "FIRST" || shown == "LAST";
     s->value = out;
   } else {
     if (s->mask.kind == rv::Mask::kDecimal && !s->mask.quantity) {

@@ -65,7 +65,11 @@ struct GLAccount {
 struct CustVendRecord {
   char code[11];
   char termsCode[6];
-  QX_UNNAMED(17, 23);
+  // The tax code (file 58) and message code (file 35) the account is
+  // billed with: places of ours.
+  char taxCode[6];
+  char messageCode[6];
+  QX_UNNAMED(29, 11);
   char department[6];   // customers: department; also the G/L account segment (5 characters)
   char salesperson[6];  // customers
   char territory[6];    // vendors
@@ -137,7 +141,13 @@ struct TagProduct {
   QX_UNNAMED(173, 73);
   char noteFile[16];
   char assemblyFlag;   // 'Y' = an assembly (the purge keeps it)
-  QX_UNNAMED(263, 5);
+  // Places of ours: 'Y' or 'N' (commission is paid on its sales; each unit
+  // carries a serial number), and what a sale recalls it by: 'Y' our own
+  // number, 'V' the vendor's, 'B' both.
+  char commissionable;
+  char serialized;
+  char recallBy;
+  QX_UNNAMED(266, 2);
   std::uint8_t productType;  // 1 and 3 carry stock; 2 = non-inventory product
   QX_UNNAMED(269, 1);
   I16 purchaseUnitFactor;  // the unit divisor: stock units per purchase unit
@@ -281,7 +291,11 @@ struct OpenInvoiceHeader {
 struct Salesperson {
   char code[6];
   char name[41];
-  QX_UNNAMED(47, 68);
+  // Places of ours: the commission rate (percent) and a fixed commission
+  // amount.
+  F32 rate;
+  F64 amount;
+  QX_UNNAMED(59, 56);
   F64 lastYearSales[13];
   F64 sales[13];
   F64 lastYearCommissions[13];
@@ -325,10 +339,16 @@ struct PriceBreak {
   F64 amount;  // dollar, percent and flat tables
 };
 
-// Master item (file 86, `TagMasterItem`): groups the products kept per warehouse.
+// Master item (file 86, `TagMasterItem`): groups the products kept per
+// warehouse (its sub-items, file 85).  The bin, G/L department and vendor
+// after the description are places of ours: the warehouse reports select
+// and sort master items by them.
 struct TagMasterItem {
   char code[11];
   char description[31];
+  char bin[9];
+  char department[6];
+  char vendor[11];
 };
 
 // A product of a master item (file 85).
@@ -364,7 +384,7 @@ static_assert(sizeof(TermsRecord) == 34);
 static_assert(sizeof(BillOfMaterials) == 40);
 static_assert(sizeof(PriceBreakLevel) == 8);
 static_assert(sizeof(PriceBreak) == 87);
-static_assert(sizeof(TagMasterItem) == 42);
+static_assert(sizeof(TagMasterItem) == 68);
 static_assert(sizeof(MasterItemMember) == 26);
 static_assert(sizeof(AlternateAddress) == 223);
 static_assert(sizeof(MessageCode) == 47);
@@ -396,6 +416,8 @@ inline constexpr Layout kGLAccountLayout{"GLAccount", sizeof(GLAccount), kGLAcco
 inline constexpr FieldDef kCustVendFields[] = {
     QX_TEXT(CustVendRecord, code, 0),
     QX_TEXT(CustVendRecord, termsCode, 11),
+    QX_TEXT(CustVendRecord, taxCode, 17),
+    QX_TEXT(CustVendRecord, messageCode, 23),
     QX_TEXT(CustVendRecord, department, 40),
     QX_TEXT(CustVendRecord, salesperson, 46),
     QX_TEXT(CustVendRecord, territory, 52),
@@ -451,6 +473,9 @@ inline constexpr FieldDef kProductFields[] = {
     QX_NUMBER(TagProduct, quantityOnOrder, 165),
     QX_TEXT(TagProduct, noteFile, 246),
     QX_CHAR(TagProduct, assemblyFlag, 262),
+    QX_CHAR(TagProduct, commissionable, 263),
+    QX_CHAR(TagProduct, serialized, 264),
+    QX_CHAR(TagProduct, recallBy, 265),
     QX_NUMBER(TagProduct, productType, 268),
     QX_NUMBER(TagProduct, purchaseUnitFactor, 270),
     QX_NUMBER(TagProduct, salesUnitFactor, 272),
@@ -559,6 +584,8 @@ inline constexpr Layout kOpenInvoiceHeaderLayout{"OpenInvoiceHeader", sizeof(Ope
 inline constexpr FieldDef kSalespersonFields[] = {
     QX_TEXT(Salesperson, code, 0),
     QX_TEXT(Salesperson, name, 6),
+    QX_NUMBER(Salesperson, rate, 47),
+    QX_NUMBER(Salesperson, amount, 51),
     QX_NUMBER(Salesperson, lastYearSales, 115),
     QX_NUMBER(Salesperson, sales, 219),
     QX_NUMBER(Salesperson, lastYearCommissions, 323),
@@ -603,6 +630,9 @@ inline constexpr Layout kPriceBreakLayout{"PriceBreak", sizeof(PriceBreak), kPri
 inline constexpr FieldDef kMasterItemFields[] = {
     QX_TEXT(TagMasterItem, code, 0),
     QX_TEXT(TagMasterItem, description, 11),
+    QX_TEXT(TagMasterItem, bin, 42),
+    QX_TEXT(TagMasterItem, department, 51),
+    QX_TEXT(TagMasterItem, vendor, 57),
 };
 inline constexpr Layout kMasterItemLayout{"TagMasterItem", sizeof(TagMasterItem), kMasterItemFields};
 

@@ -235,6 +235,20 @@ struct PostOptionsRecord {
   static constexpr int kLedgerCount = 8;
 };
 
+// "0BiPoPeriod": the pending posting period of billing and purchasing, by
+// its first day (a day number; 0 none).  A complete billing run (or a
+// purchasing run that leaves no billing of its period unposted) moves it to
+// the period after the one it posted; while it is set, the two postings take
+// only dates of that period (qxabase/settings.h, FiscalPeriodOfDate).  Kept
+// by its first day, so that the year close's renumbering of the periods
+// leaves it where it is.
+struct PendingPeriodRecord {
+  char key[15];
+  QX_UNNAMED(15, 1);
+  I32 firstDay;
+  QX_UNNAMED(20, 12);
+};
+
 // The base library's fiscal-period work record (`FiscalPeriodInfo`), filled
 // by `FiscalPeriodOfDate` for a date.  Not stored in any file.
 struct FiscalPeriodInfo {
@@ -278,6 +292,8 @@ static_assert(SysPrefsRecord::kCodesOffset + SysPrefsRecord::kSettingCount == si
 static_assert(sizeof(LedgerPostOptions) == 8);
 static_assert(sizeof(PostOptionsRecord) == 80);
 static_assert(offsetof(PostOptionsRecord, ledgers) == 16);
+static_assert(sizeof(PendingPeriodRecord) == 32);
+static_assert(offsetof(PendingPeriodRecord, firstDay) == 16);
 static_assert(sizeof(FiscalPeriodInfo) == 45);
 static_assert(offsetof(FiscalPeriodInfo, yearFlag) == 2);
 static_assert(offsetof(FiscalPeriodInfo, pendingPeriod) == 9);
@@ -410,7 +426,15 @@ inline constexpr FieldDef kPostOptionsFields[] = {
 inline constexpr Layout kPostOptionsLayout{"PostOptionsRecord", sizeof(PostOptionsRecord),
                                            kPostOptionsFields};
 
+inline constexpr FieldDef kPendingPeriodFields[] = {
+    QX_PADDED(PendingPeriodRecord, key, 0),
+    QX_DATE(PendingPeriodRecord, firstDay, 16),
+};
+inline constexpr Layout kPendingPeriodLayout{"PendingPeriodRecord", sizeof(PendingPeriodRecord),
+                                             kPendingPeriodFields};
+
 static_assert(ValidLayout(kInterfaceLayout));
+static_assert(ValidLayout(kPendingPeriodLayout));
 static_assert(ValidLayout(kPeriodsLayout));
 static_assert(ValidLayout(kTransInfoLayout));
 static_assert(ValidLayout(kCompanyLayout));
@@ -420,13 +444,93 @@ static_assert(ValidLayout(kStatementsLayout));
 static_assert(ValidLayout(kSysPrefsLayout));
 static_assert(ValidLayout(kPostOptionsLayout));
 
+// ---- Statements, letters and labels ---------------------------------------------------
+// Two settings records of their own: which texts they are merged from, the
+// address switches of letters and labels, and the label stocks' layouts as
+// the user corrected them.  A company without them takes the defaults of the
+// base data (merge/forms.txt, merge/label-stocks.txt).
+
+// "0MergeForms": the texts (file names in the company's text folder) of the
+// statements, letters and labels, and the switches of letters and labels.
+// A switch is set by 'Y', 'y' or 1; 0 takes the default.
+struct MergeFormsRecord {
+  char key[15];
+  QX_UNNAMED(15, 1);
+  char closingLine;      // build the closing address line (city, state and zip code)
+  char addressBottom;    // the address lines close up towards the bottom of the block
+  char addressApart;     // the closing line prints apart: its own line leaves the block
+  char lettersSamePage;  // a letter's copies follow one another without a new page
+  QX_UNNAMED(20, 12);
+  char texts[5][33];     // statement page, invoice lines, customer letter, vendor letter, labels
+  QX_UNNAMED(197, 11);
+
+  static constexpr int kTextCount = 5;
+};
+
+// One label stock's layout, in hundredths of an inch.  `across` 0: the
+// stock's published layout applies (the record keeps only corrections).
+struct LabelLayout {
+  I16 across;       // labels side by side
+  I16 rows;         // rows of labels on a sheet; 0: continuous forms (rows as a page holds)
+  I16 width;        // a label's width
+  I16 height;       // a label's height
+  I16 pitchAcross;  // from a label's left edge to the next one's
+  I16 pitchDown;    // from a label's top edge to the next row's
+  I16 top;          // from the top of the page to the first row
+  I16 left;         // from the left of the page to the first label
+};
+
+// "0LabelLayouts": the seven label stocks of the labels' options screen, in
+// the order of its choices.
+struct LabelLayoutsRecord {
+  char key[15];
+  QX_UNNAMED(15, 1);
+  LabelLayout stocks[7];
+
+  static constexpr int kStockCount = 7;
+};
+
+static_assert(sizeof(MergeFormsRecord) == 208);
+static_assert(offsetof(MergeFormsRecord, texts) == 32);
+static_assert(sizeof(LabelLayout) == 16);
+static_assert(sizeof(LabelLayoutsRecord) == 128);
+
+inline constexpr FieldDef kMergeFormsFields[] = {
+    QX_PADDED(MergeFormsRecord, key, 0),
+    QX_CHAR(MergeFormsRecord, closingLine, 16),
+    QX_CHAR(MergeFormsRecord, addressBottom, 17),
+    QX_CHAR(MergeFormsRecord, addressApart, 18),
+    QX_CHAR(MergeFormsRecord, lettersSamePage, 19),
+    QX_TEXT(MergeFormsRecord, texts, 32),
+};
+inline constexpr Layout kMergeFormsLayout{"MergeFormsRecord", sizeof(MergeFormsRecord), kMergeFormsFields};
+
+inline constexpr FieldDef kLabelLayoutFields[] = {
+    QX_NUMBER(LabelLayout, across, 0),      QX_NUMBER(LabelLayout, rows, 2),
+    QX_NUMBER(LabelLayout, width, 4),       QX_NUMBER(LabelLayout, height, 6),
+    QX_NUMBER(LabelLayout, pitchAcross, 8), QX_NUMBER(LabelLayout, pitchDown, 10),
+    QX_NUMBER(LabelLayout, top, 12),        QX_NUMBER(LabelLayout, left, 14),
+};
+inline constexpr Layout kLabelLayoutLayout{"LabelLayout", sizeof(LabelLayout), kLabelLayoutFields};
+
+inline constexpr FieldDef kLabelLayoutsFields[] = {
+    QX_PADDED(LabelLayoutsRecord, key, 0),
+    QX_GROUP(LabelLayoutsRecord, stocks, 16, kLabelLayoutLayout),
+};
+inline constexpr Layout kLabelLayoutsLayout{"LabelLayoutsRecord", sizeof(LabelLayoutsRecord),
+                                            kLabelLayoutsFields};
+
+static_assert(ValidLayout(kMergeFormsLayout));
+static_assert(ValidLayout(kLabelLayoutsLayout));
+
 // The settings records the system knows, by key name.
 inline constexpr RecordVariant kSettingsVariants[] = {
     {"0Interface", &kInterfaceLayout}, {"0Periods", &kPeriodsLayout},
     {"0TransInfo", &kTransInfoLayout}, {"0Company", &kCompanyLayout},
     {"0System", &kSystemLayout},       {"0Schedule", &kAgingScheduleLayout},
     {"0Statements", &kStatementsLayout}, {"0SysPrefs", &kSysPrefsLayout},
-    {"0PostOptions", &kPostOptionsLayout},
+    {"0PostOptions", &kPostOptionsLayout}, {"0BiPoPeriod", &kPendingPeriodLayout},
+    {"0MergeForms", &kMergeFormsLayout}, {"0LabelLayouts", &kLabelLayoutsLayout},
 };
 
 // The layout of the settings record whose key (blank-padded or not) is `key`,

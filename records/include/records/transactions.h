@@ -22,6 +22,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -190,7 +191,9 @@ struct TagBiPoHeader {
   char entryFlag;       // asked about by a posting option
   char journalPrinted;  // 'Y' once the journal printed it in "Journal" mode
   char postedFlag;
-  QX_UNNAMED(388, 5);
+  QX_UNNAMED(388, 3);
+  char historyMark;     // copied to the sales history of the lines
+  QX_UNNAMED(392, 1);
   I32 periodKey;
   I32 date;
   QX_UNNAMED(401, 8);
@@ -242,10 +245,14 @@ struct BiPoLine {
   QX_UNNAMED(90, 26);
   U16 salesFraction;     // copied to back orders and sales history
   U16 quantityDecimals;  // copied to back orders
-  QX_UNNAMED(120, 7);
+  char entryMark1;       // this and the texts below: the entry screens', copied by billing posting
+  char entryMark2;
+  QX_UNNAMED(122, 5);
   I32 periodKey;
   I32 receiptLink;  // purchasing: the order line a receipt belongs to
-  QX_UNNAMED(135, 53);
+  char entryText1[20];   // copied to sales history
+  char entryText2[20];
+  char entryCode[13];    // copied to back orders and sales history
   F64 extendedCost;       // written by billing posting on product lines
   F64 amount;
   F64 secondQuantity;     // purchase orders: the quantity ordered
@@ -309,6 +316,9 @@ struct InventoryTransaction {
   char kind;          // '1' stock in ... '8'; '5' stock out priced from the product
   char source;        // 'T' entered; 'A' assembly; 'I' physical inventory; 'B', 'S' billing; 'M', 'R' purchasing
   char secondSource;  // 'A', 'P', the header's type letter; 'D' on an entered one: marked without posting
+  // The source document: its number (10 characters, NUL-ended, at the
+  // start) and, for a purchase receipt, the receipt's number as a text in
+  // the last 4 bytes (DocumentNumber, ReceiptNumber).
   char sourceTransaction[15];
   char reference[11];
   char department[6];
@@ -326,6 +336,31 @@ struct InventoryTransaction {
   QX_UNNAMED(174, 1);
 
   bool IsEntered() const { return source == 'T'; }
+
+  // The source document as shown: the text of sourceTransaction up to its
+  // first NUL, trailing blanks dropped.
+  std::string_view SourceDocument() const {
+    std::string_view v(sourceTransaction, strnlen(sourceTransaction, sizeof sourceTransaction));
+    while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+    return v;
+  }
+  // The document number: at most the first 10 characters of it, as an
+  // entry screen takes it.
+  std::string_view DocumentNumber() const { return SourceDocument().substr(0, kDocumentNumberChars); }
+  // The receipt number: the text of the last 4 bytes read as a whole
+  // number (leading blanks skipped, the digits up to the first other
+  // character); 0 when it holds none.
+  int ReceiptNumber() const {
+    int n = 0;
+    std::size_t i = kReceiptNumberOffset;
+    while (i < sizeof sourceTransaction && sourceTransaction[i] == ' ') ++i;
+    for (; i < sizeof sourceTransaction && sourceTransaction[i] >= '0' && sourceTransaction[i] <= '9'; ++i)
+      n = n * 10 + (sourceTransaction[i] - '0');
+    return n;
+  }
+
+  static constexpr std::size_t kDocumentNumberChars = 10;
+  static constexpr std::size_t kReceiptNumberOffset = 11;  // within sourceTransaction
 };
 
 // Physical count (file 36), one per product.
@@ -366,7 +401,7 @@ struct BackOrder {
   U16 salesFraction;
   U16 quantityDecimals;
   I32 date;
-  QX_UNNAMED(92, 13);
+  char entryCode[13];  // the line's
   F64 secondQuantity;  // the quantity ordered
   F64 quantity;
   F64 backOrderedQuantity;
@@ -388,9 +423,13 @@ struct SalesHistory {
   char documentCode[6];
   char name[41];
   U16 salesFraction;
-  QX_UNNAMED(143, 3);
+  char entryMark1;   // the line's
+  char entryMark2;
+  char historyMark;  // the header's
   I32 date;
-  QX_UNNAMED(150, 53);
+  char entryText1[20];  // the line's
+  char entryText2[20];
+  char entryCode[13];
   F64 extendedCost;
   F64 amount;
   F64 secondQuantity;
@@ -590,6 +629,7 @@ inline constexpr FieldDef kBiPoHeaderFields[] = {
     QX_CHAR(TagBiPoHeader, entryFlag, 385),
     QX_CHAR(TagBiPoHeader, journalPrinted, 386),
     QX_CHAR(TagBiPoHeader, postedFlag, 387),
+    QX_CHAR(TagBiPoHeader, historyMark, 391),
     QX_NUMBER(TagBiPoHeader, periodKey, 393),
     QX_DATE(TagBiPoHeader, date, 397),
     QX_NUMBER(TagBiPoHeader, firstLinkedInvoice, 409),
@@ -624,8 +664,13 @@ inline constexpr FieldDef kBiPoLineFields[] = {
     QX_TEXT(BiPoLine, department, 84),
     QX_NUMBER(BiPoLine, salesFraction, 116),
     QX_NUMBER(BiPoLine, quantityDecimals, 118),
+    QX_CHAR(BiPoLine, entryMark1, 120),
+    QX_CHAR(BiPoLine, entryMark2, 121),
     QX_NUMBER(BiPoLine, periodKey, 127),
     QX_NUMBER(BiPoLine, receiptLink, 131),
+    QX_TEXT(BiPoLine, entryText1, 135),
+    QX_TEXT(BiPoLine, entryText2, 155),
+    QX_TEXT(BiPoLine, entryCode, 175),
     QX_NUMBER(BiPoLine, extendedCost, 188),
     QX_NUMBER(BiPoLine, amount, 196),
     QX_NUMBER(BiPoLine, secondQuantity, 204),
@@ -729,6 +774,7 @@ inline constexpr FieldDef kBackOrderFields[] = {
     QX_NUMBER(BackOrder, salesFraction, 84),
     QX_NUMBER(BackOrder, quantityDecimals, 86),
     QX_DATE(BackOrder, date, 88),
+    QX_TEXT(BackOrder, entryCode, 92),
     QX_NUMBER(BackOrder, secondQuantity, 105),
     QX_NUMBER(BackOrder, quantity, 113),
     QX_NUMBER(BackOrder, backOrderedQuantity, 121),
@@ -749,7 +795,13 @@ inline constexpr FieldDef kSalesHistoryFields[] = {
     QX_TEXT(SalesHistory, documentCode, 94),
     QX_TEXT(SalesHistory, name, 100),
     QX_NUMBER(SalesHistory, salesFraction, 141),
+    QX_CHAR(SalesHistory, entryMark1, 143),
+    QX_CHAR(SalesHistory, entryMark2, 144),
+    QX_CHAR(SalesHistory, historyMark, 145),
     QX_DATE(SalesHistory, date, 146),
+    QX_TEXT(SalesHistory, entryText1, 150),
+    QX_TEXT(SalesHistory, entryText2, 170),
+    QX_TEXT(SalesHistory, entryCode, 190),
     QX_NUMBER(SalesHistory, extendedCost, 203),
     QX_NUMBER(SalesHistory, amount, 211),
     QX_NUMBER(SalesHistory, secondQuantity, 219),

@@ -32,3 +32,22 @@ std::vector<std::string> AddressStreetLines(const records::CustVendRecord& recor
 
 // A ZIP code of nine digits as "ccccc-cccc"; any other as it is.
 std::string ZipCodeText(const std::string& zip);
+
+// --- The run's copy of an address ----------------------------------------------------
+// Letters and labels print from the run's copy of the record: closing up
+// its blank lines changes what prints, and nothing is written back.
+
+// Writes FormatAddressLine into `closingLine` (61 bytes, cut at 60
+// characters).
+void FormatAddressLine(const records::CustVendRecord* record, char* closingLine);
+
+// Closes up the blank address lines of the copy: the lines that hold
+// anything move up, in their order, and the blanks go to the end.  `apart`
+// non-zero: the line the closing line is made of is taken out first (the
+// document prints the closing line apart).  The name stays as it is.
+void AddressFormatBegin(records::CustVendRecord* record, int apart);
+
+// Moves the address lines down to the end of the three, so that the block
+// ends on its last line (the blanks go first).  `apart` is kept for the
+// callers.
+void AddressFormatEnd(records::CustVendRecord* record, int apart);

@@ -8,7 +8,9 @@
 #include <new>
 
 #include "qxabase/app_block.h"
+#include "qxabase/form_helpers.h"
 #include "qxabase/report_mru.h"
+#include "range_criteria.h"
 #include "ravadodo.h"
 
 // --- Remembered fields -------------------------------------------------------------
@@ -47,6 +49,40 @@ void ShowRememberedValues(Form* form, CQxDataCopyCollection* collection, CQxRepM
   (*mru)->Initialize(SharedAppBlockGet()->userName, key, table);
   if ((*mru)->LoadAllFields()) (*mru)->StructToScreen(form);
 }
+
+// --- Range pairs ------------------------------------------------------------------------
+//
+// A screen offers a from/to pair per field a range can be on, one pair of a
+// group in use at a time.
+
+// Puts fields `first` .. `last` out of use and opens the pair starting at
+// `open` (0: none).
+void OpenOnePair(Form* form, int first, int last, int open);
+
+// A criterion's end as the screen shows it: an open end is empty (the exit
+// callbacks then show "FIRST"/"LAST "); field 0 does nothing.
+void PutRangeEnd(Form* form, int field, const RangeCriterion& range, bool from);
+
+// Shows "FIRST" / "LAST " in the open ends of the pair starting at `pair`
+// (0: none).
+void ShowOpenEnds(Form* form, int pair);
+
+// --- Choice fields ---------------------------------------------------------------------
+
+// Makes `field` a choice field showing `choices` (the byte 1, then the
+// entries separated by ","), as wide as its longest entry.
+void SetChoiceFieldMask(TagFormField& field, const char* choices);
+
+// True when the field being left was left backwards (Up or Shift+Tab): a
+// choice field then keeps the pair it opened.
+inline bool LeftBackwards(Form* form) {
+  const KeyCode key = FormLastKey(form);
+  return key == kKeyUp || key == kKeyShiftTab;
+}
+
+// The entry (1-based) of option table `table` whose value is `id`; 1 when
+// none is.
+int OptionEntryOf(const OptionTableEntry* table, int id);
 
 // --- Field checks ---------------------------------------------------------------------
 

@@ -129,41 +129,14 @@ int RankPairOf(int id) {
   }
 }
 
-void EnablePair(Form* form, int first, int last, int open) {
-  for (int f = first; f <= last; ++f) FieldSetAccess(form, f, kStateOutOfUse);
-  if (open) {
-    FieldSetAccess(form, open, kStateNormal);
-    FieldSetAccess(form, open + 1, kStateNormal);
-  }
-}
-
 void EnableRangeFieldsBySort(CustVendScreenCtx* ctx) {
   ctx->sortPair = SortPairOf(ctx->sortId);
-  EnablePair(ctx->form, 2, 13, ctx->sortPair);
+  OpenOnePair(ctx->form, 2, 13, ctx->sortPair);
 }
 
 void EnableRangeFieldsByRank(CustVendScreenCtx* ctx) {
   ctx->rankPair = RankPairOf(ctx->rankId);
-  EnablePair(ctx->form, 15, 26, ctx->rankPair);
-}
-
-// The entry (1-based) of `table` whose value is `id`; 1 when none is.
-int EntryOf(const OptionTableEntry* table, int id) {
-  int index = 1;
-  for (const OptionTableEntry* e = table; e->caption; ++e, ++index)
-    if (e->value == id) return index;
-  return 1;
-}
-
-// A range end as the screen shows it: an open end is empty (the exit
-// callbacks then show "FIRST"/"LAST ").
-void PutRangeText(Form* form, int field, const RangeCriterion& range, bool from) {
-  if (field == 0) return;
-  const bool open = from ? range.fromEmpty : range.toEmpty;
-  const char* text = from ? range.fromText : range.toText;
-  std::string value = open ? "" : std::string(text, strnlen(text, sizeof range.fromText));
-  while (!value.empty() && value.back() == ' ') value.pop_back();
-  FieldSetText(form, field, value.c_str());
+  OpenOnePair(ctx->form, 15, 26, ctx->rankPair);
 }
 
 int OnDaysPastDueChosen(Form* form, int field);
@@ -180,18 +153,18 @@ int CustVendFillScreen(CustVendScreenCtx* ctx, bool start) {
   WinWriteRow(ctx->window, 0, kFieldRank, OptionTableText(ctx->rankTable));
 
   // The choices of fields 1 and 14 and their pairs follow the parameters.
-  FieldSetChoice(form, kFieldSort, EntryOf(ctx->sortTable, p.sortRange.fieldId));
-  FieldSetChoice(form, kFieldRank, EntryOf(ctx->rankTable, p.rankRange.fieldId));
+  FieldSetChoice(form, kFieldSort, OptionEntryOf(ctx->sortTable, p.sortRange.fieldId));
+  FieldSetChoice(form, kFieldRank, OptionEntryOf(ctx->rankTable, p.rankRange.fieldId));
   for (int f = 2; f <= 26; ++f)
     if (f != kFieldRank) FieldSetText(form, f, "");
   const int sortPair = SortPairOf(p.sortRange.fieldId), rankPair = RankPairOf(p.rankRange.fieldId);
   if (sortPair) {
-    PutRangeText(form, sortPair, p.sortRange, true);
-    PutRangeText(form, sortPair + 1, p.sortRange, false);
+    PutRangeEnd(form, sortPair, p.sortRange, true);
+    PutRangeEnd(form, sortPair + 1, p.sortRange, false);
   }
   if (rankPair) {
-    PutRangeText(form, rankPair, p.rankRange, true);
-    PutRangeText(form, rankPair + 1, p.rankRange, false);
+    PutRangeEnd(form, rankPair, p.rankRange, true);
+    PutRangeEnd(form, rankPair + 1, p.rankRange, false);
   }
 
   for (int f = kFieldFirstOption; f <= kFieldLast; ++f) FieldSetAccess(form, f, kStateOutOfUse);
@@ -435,20 +408,6 @@ bool IsRangeTo(int f) {
          f == 26;
 }
 
-void SetMask(TagFormField& field, const char* choices) {
-  // A choice field as wide as its longest entry.
-  int widest = 0, current = 0;
-  for (const char* c = choices + 1; *c; ++c) {
-    if (*c == ',') {
-      current = 0;
-    } else if (++current > widest) {
-      widest = current;
-    }
-  }
-  std::snprintf(field.mask, sizeof field.mask, "%%-%dsm", widest);
-  field.choices = choices;
-}
-
 }  // namespace
 
 int CustVendParamScreen(CustVendReportParams* params) {
@@ -470,8 +429,8 @@ int CustVendParamScreen(CustVendReportParams* params) {
   for (TagFormField& f : s.fields) {
     const int n = f.number;
     if (n == 0) break;
-    if (n == kFieldSort) SetMask(f, s.sortChoices);
-    if (n == kFieldRank) SetMask(f, s.rankChoices);
+    if (n == kFieldSort) SetChoiceFieldMask(f, s.sortChoices);
+    if (n == kFieldRank) SetChoiceFieldMask(f, s.rankChoices);
     if (n == kFieldSort) f.exitCallback = CustVendOnSortFieldChosen;
     if (n == kFieldRank) f.exitCallback = CustVendOnRankFieldChosen;
     if (IsRangeFrom(n)) f.exitCallback = RangeFieldEnter;

@@ -1,6 +1,10 @@
 // The pieces the report selection screens share.
 #include "selection_fields.h"
 
+#include <cstdio>
+#include <cstring>
+#include <string>
+
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
 
@@ -9,6 +13,8 @@ namespace {
 constexpr int kMsgInvalidDate = 13;
 constexpr int kMsgFromAfterTo = 205;
 constexpr int kStay = 0x20;
+constexpr int kStateNormal = 0;
+constexpr int kStateOutOfUse = 2;
 
 }  // namespace
 
@@ -19,6 +25,49 @@ void FillMruFields(TAG_REPORT_MRU_FIELD* fields, int lastField, std::uint32_t (*
     r.valueCode = static_cast<std::uint32_t>(20 * f);
     r.kind = kindOf ? kindOf(f) : kMruKindText;
   }
+}
+
+void OpenOnePair(Form* form, int first, int last, int open) {
+  for (int f = first; f <= last; ++f) FieldSetAccess(form, f, kStateOutOfUse);
+  if (open) {
+    FieldSetAccess(form, open, kStateNormal);
+    FieldSetAccess(form, open + 1, kStateNormal);
+  }
+}
+
+int OptionEntryOf(const OptionTableEntry* table, int id) {
+  int index = 1;
+  for (const OptionTableEntry* e = table; e->caption; ++e, ++index)
+    if (e->value == id) return index;
+  return 1;
+}
+
+void PutRangeEnd(Form* form, int field, const RangeCriterion& range, bool from) {
+  if (field == 0) return;
+  const bool open = from ? range.fromEmpty : range.toEmpty;
+  const char* text = from ? range.fromText : range.toText;
+  std::string value = open ? "" : std::string(text, strnlen(text, sizeof range.fromText));
+  while (!value.empty() && value.back() == ' ') value.pop_back();
+  FieldSetText(form, field, value.c_str());
+}
+
+void ShowOpenEnds(Form* form, int pair) {
+  if (pair == 0) return;
+  RangeFieldEnter(form, pair);
+  RangeFieldExit(form, pair + 1);
+}
+
+void SetChoiceFieldMask(TagFormField& field, const char* choices) {
+  int widest = 0, current = 0;
+  for (const char* c = choices + 1; *c; ++c) {
+    if (*c == ',') {
+      current = 0;
+    } else if (++current > widest) {
+      widest = current;
+    }
+  }
+  std::snprintf(field.mask, sizeof field.mask, "%%-%dsm", widest);
+  field.choices = choices;
 }
 
 int OpenDateFieldExit(Form* form, int field) {

@@ -32,8 +32,8 @@ constexpr const char* kTitle = "Product Listing";
 // Drill-down targets: the product entry screen, the activity detail report.
 constexpr int kCommandProductScreen = 250;
 
-// The selection window: row 5, column 14, 14 rows by 66 columns.
-constexpr int kWindowTop = 5, kWindowLeft = 14, kWindowRows = 14, kWindowCols = 66;
+// The selection window's height.
+constexpr int kWindowRows = 14;
 
 // --- Column layouts ------------------------------------------------------------------
 //
@@ -71,20 +71,13 @@ std::string TrimmedField(const char (&field)[N]) {
 
 // --- The run ---------------------------------------------------------------------------
 
-class ListingRun {
+class ListingRun : ProductRunFrame {
  public:
-  explicit ListingRun(ProductReportParams& params);
-  ListingRun(const ListingRun&) = delete;
-  ListingRun& operator=(const ListingRun&) = delete;
+  explicit ListingRun(ProductReportParams& params) : ProductRunFrame(params) {}
 
   int Run();
 
  private:
-  struct IndexGuard {
-    ProductReportParams* params;
-    ~IndexGuard() { ProductRunEnd(params); }
-  };
-
   void BuildLayouts();
   int PrintProducts();
   void PageHeading();
@@ -92,21 +85,6 @@ class ListingRun {
   void SetLinks();
   void WriteSubtotal(const ProductGroups& groups);
   void WriteTotal();
-  // True when `lines` more lines do not fit the usable page, one line
-  // shorter than the writer's.
-  bool PageFull(int lines) const { return ReportPageFull(&info_, lines + 1); }
-
-  ProductReportParams& params_;
-  records::TagProduct record_{};
-  char keyBuffer_[255] = {};
-
-  // Released in the reverse order: the report, the index, the files, the window.
-  Window window_{};
-  WindowGuard windowGuard_{&window_};
-  FileSet files_;
-  IndexGuard indexGuard_{&params_};
-  TagRepInfo info_{};
-  ReportRunGuard reportGuard_{&info_};
 
   bool pageStarted_ = false;
 
@@ -131,29 +109,11 @@ class ListingRun {
   TagDrillDownInfo activityLink_ = MakeDrillDown(kDrillRunReport, kMenuActivityDetail);
 };
 
-ListingRun::ListingRun(ProductReportParams& params) : params_(params) {
-  params_.keyBuffer = keyBuffer_;
-  params_.record = &record_;
-  params_.window = &window_;
-}
-
 int ListingRun::Run() {
-  if (FileSetOpen(&files_, records::kFileProducts) != kStatusOk) return 0;
-  params_.fileHandle = files_.handle[0];
-  params_.fileId = records::kFileProducts;
-
-  std::snprintf(window_.reportId, sizeof window_.reportId, "%s", kReportId);
-  if (IsScreenOutput(params_.input)) {
-    if (WinOpen(&window_, kWindowTop, kWindowLeft, kWindowRows, kWindowCols, 1, 1, ' ', kTitle) != 0) return 0;
-    if (ProductReportSelection(&params_) != 0) return 0;
-  }
-  if (ProductRunStart(&params_) != kStatusOk) return 0;
-
-  if (SetProductReportDestination(&params_, &info_) != 0) return 0;
-  if (!ReportOpen(&info_, kTitle)) return 0;
-  OfferSavedRun(&info_, kMenuProductListing, &window_,
-                [this](CReportParamString* text) { return SaveListingRun(params_, text); },
-                [this] { return ListingSelectionWords(params_); });
+  const ProductRunSetup setup{kMenuProductListing, kReportId, kTitle, kWindowRows, kTitle, 0, 0};
+  if (!Start(setup, [this](CReportParamString* text) { return SaveListingRun(params_, text); },
+             [this] { return ListingSelectionWords(params_); }))
+    return 0;
   BuildLayouts();
   return PrintProducts();
 }
@@ -246,13 +206,7 @@ void ListingRun::PageHeading() {
         WriteSortRankLines(info, params_.sortRange.caption, params_.rankRange.caption, 1);
       },
       [](TagRepInfo* info) { ReportWriteText(info, kTitle, kReportCentred, 1); }, nullptr);
-  ReportBlockBegin(&info_, kFontColumnHeading);
-  ReportWriteColumns(&info_, heading1_.data(), 1);
-  ReportWriteColumns(&info_, heading2_.data(), 1);
-  ReportBlockEnd(&info_);
-  ReportWriteRule(&info_, line1_.data(), 1, '-');
-  ReportSetFont(&info_, kFontDetail);
-  if (ReportColumnsActive(&info_)) ReportSetHeadingEnd(&info_, info_.lineCount);
+  HeadingRows(heading1_.data(), heading2_.data(), line1_.data());
   pageStarted_ = true;
 }
 

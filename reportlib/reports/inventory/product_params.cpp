@@ -32,6 +32,11 @@ constexpr ProductField kFields[] = {
     {records::kFileProducts, kProdFieldPurchaseDollars,  "Purchase Dollars",   RangeKind::kAmount},
     {records::kFileProducts, kProdFieldLastPurchaseDate, "Last Purchase Date", RangeKind::kDate},
     {records::kFileInventoryTransactions, kTranFieldDate, "Transaction Date",  RangeKind::kDate},
+    {records::kFileMasterItems, kProdFieldNumber,      "Master Item Code",     RangeKind::kText},
+    {records::kFileMasterItems, kProdFieldDescription, "Description",          RangeKind::kText},
+    {records::kFileMasterItems, kProdFieldDepartment,  "G/L Department",       RangeKind::kText},
+    {records::kFileMasterItems, kProdFieldBin,         "Bin",                  RangeKind::kText},
+    {records::kFileMasterItems, kProdFieldVendor,      "Vendor",               RangeKind::kText},
 };
 // clang-format on
 

@@ -77,7 +77,8 @@ struct ProductReportParams {
 static_assert(std::is_trivially_copyable_v<ProductReportParams>);
 
 // The caption of field `fieldId` of file `fileNo` (43 products, 62 inventory
-// transactions) as the reports print it ("Bin"); "UNDEFINED" for any other.
+// transactions, 86 master items) as the reports print it ("Bin");
+// "UNDEFINED" for any other.
 const char* ProductFieldCaption(int fileNo, int fieldId);
 
 // The kind of a field's value (kText for a field the table does not hold).

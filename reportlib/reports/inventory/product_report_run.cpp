@@ -34,36 +34,79 @@ void FitProductNumber(char* out, std::size_t size, double value, int width, int 
   out[n] = '\0';
 }
 
-std::string ProductQuantityText(double stockUnits, int fraction) {
+void WriteStackedPageHeading(TagRepInfo* info, const char* title, std::initializer_list<std::string> lines) {
+  ReportPageStart(info, 0, 1);
+  const TagRepFont font = info->font;
+  ReportBlockBegin(info, kFontTitle);
+  ReportWriteText(info, title, kReportCentred, 1);
+  ReportBlockEnd(info);
+  ReportBlockBegin(info, kFontHeading);
+  for (const std::string& line : lines) ReportWriteText(info, line.c_str(), kReportCentred, 1);
+  ReportBlockEnd(info);
+  ReportSkipLines(info, 1);
+  ReportSetFont(info, &font);
+}
+
+std::string CriterionHeadingLine(const char* verb, const RangeCriterion& c) {
+  const std::string from = c.fromEmpty ? "FIRST" : TrimText(c.fromText);
+  const std::string to = c.toEmpty ? "LAST" : TrimText(c.toText);
+  return std::string(verb) + " by " + TrimText(c.caption) + " From " + from + " To " + to;
+}
+
+std::string ProductQuantityText(double stockUnits, int fraction, bool decimal) {
   const int divisor = fraction > 0 ? fraction : 1;
   char text[64] = {};
-  if (StrFormatQuantity(text, "%11.4fF", 0, divisor, NumDivide(stockUnits, divisor)) < 0) return "";
+  if (StrFormatQuantity(text, "%11.4fF", decimal ? 1 : 0, divisor, NumDivide(stockUnits, divisor)) < 0) return "";
   return TrimText(text);
 }
 
-ProductReportRun::ProductReportRun(const ProductReportKind& kind) : kind_(kind) {
+void FitProductQuantity(char* out, std::size_t size, double stockUnits, int fraction, int width, bool decimal) {
+  const std::string text = ProductQuantityText(stockUnits, fraction, decimal);
+  const std::size_t n = std::min(static_cast<std::size_t>(width), size - 1);
+  if (text.size() > n) {
+    std::memset(out, '*', n);
+    out[n] = '\0';
+    return;
+  }
+  std::snprintf(out, size, "%*s", static_cast<int>(n), text.c_str());
+}
+
+ProductRunFrame::ProductRunFrame(ProductReportParams& params) : params_(params) {
   params_.keyBuffer = keyBuffer_;
   params_.record = &record_;
   params_.window = &window_;
+}
+
+bool ProductRunFrame::Open(const ProductRunSetup& setup) {
+  const int opened = setup.secondFile ? FileSetOpen(&files_, records::kFileProducts, setup.secondFile)
+                                      : FileSetOpen(&files_, records::kFileProducts);
+  if (opened != kStatusOk) return false;
+  params_.fileHandle = files_.handle[0];
+  params_.fileId = records::kFileProducts;
+
+  std::snprintf(window_.reportId, sizeof window_.reportId, "%s", setup.reportId);
+  if (IsScreenOutput(params_.input)) {
+    if (WinOpen(&window_, kWindowTop, kWindowLeft, setup.windowRows, kWindowCols, 1, 1, ' ', setup.windowTitle) != 0)
+      return false;
+    screenResult_ = Selection();
+    if (screenResult_ != 0) return false;
+  }
+  if (ProductRunStart(&params_) != kStatusOk) return false;
+  if (SetProductReportDestination(&params_, &info_) != 0) return false;
+  info_.lineWidth = setup.lineWidth;
+  return ReportOpen(&info_, setup.runTitle) != 0;
+}
+
+ProductReportRun::ProductReportRun(const ProductReportKind& kind) : ProductRunFrame(ownParams), kind_(kind) {
   InitProductRanges(kind_.menuId, &params_);
 }
 
 int ProductReportRun::Run() {
-  if (FileSetOpen(&files_, records::kFileProducts) != kStatusOk) return 0;
-  params_.fileHandle = files_.handle[0];
-  params_.fileId = records::kFileProducts;
-
-  std::snprintf(window_.reportId, sizeof window_.reportId, "%s", kReportId);
-  if (WinOpen(&window_, kWindowTop, kWindowLeft, kWindowRows, kWindowCols, 1, 1, ' ', kind_.windowTitle) != 0)
-    return 0;
-  const int screen = ProductReportSelection(&params_);
-  if (screen != 0) return screen == 27 ? 27 : 0;
-  if (ProductRunStart(&params_) != kStatusOk) return 0;
-
-  if (SetProductReportDestination(&params_, &info_) != 0) return 0;
-  info_.lineWidth = kind_.lineWidth;
-  if (!ReportOpen(&info_, kind_.runTitle)) return 0;
-  HideSelectionWindow(&window_);
+  const ProductRunSetup setup{kind_.menuId, kReportId, kind_.windowTitle, kWindowRows, kind_.runTitle,
+                              kind_.lineWidth, 0};
+  // These reports keep no saved run: they always start from their screen.
+  if (!Start(setup, [](CReportParamString*) { return false; }, [] { return std::string(); }))
+    return ScreenResult() == 27 ? 27 : 0;
 
   totalLine_[kTotalCaption] = MakeColumn(kColumnText, "%11s", kind_.countX - 12, totalText_);
   totalLine_[kTotalCaption].hidden = 1;  // the caption is written at x 1 before the line
@@ -134,12 +177,7 @@ void ProductReportRun::PageHeading() {
         WriteSortRankLines(info, params_.sortRange.caption, params_.rankRange.caption, 1);
       },
       [this](TagRepInfo* info) { ReportWriteText(info, kind_.pageTitle, kReportCentred, 1); }, nullptr);
-  ReportBlockBegin(&info_, kFontColumnHeading);
-  WriteColumnHeadings();
-  ReportBlockEnd(&info_);
-  ReportWriteRule(&info_, RuleLayout(), 1, '-');
-  ReportSetFont(&info_, kFontDetail);
-  if (ReportColumnsActive(&info_)) ReportSetHeadingEnd(&info_, info_.lineCount);
+  HeadingRows([this] { WriteColumnHeadings(); }, RuleLayout());
   pageStarted_ = true;
 }
 

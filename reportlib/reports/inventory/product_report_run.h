@@ -16,6 +16,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "qxabase/files.h"
@@ -25,6 +26,128 @@
 #include "report_frame.h"
 #include "reports/inventory/product_params.h"
 #include "reports/inventory/product_selection.h"
+
+// The frame of the product reports that run over their entry's parameters
+// (the product listing 350, the product activity 354 and its detail 359):
+// the product file (and a second file the report reads) opened, the
+// report's window and selection screen when the input asks for it, the
+// walk started, the destination set and the report opened; then the
+// report's own pages.  Every way out closes the report, drops the
+// temporary index and closes the files and the window: the members are
+// declared so that their destructors do it in that order.
+struct ProductRunSetup {
+  int menuId;               // the report's command (its saved run's)
+  const char* reportId;     // the screen's report id
+  const char* windowTitle;  // the selection window's title
+  int windowRows;           // its height (it opens at row 5, column 14, 66 wide)
+  const char* runTitle;     // the report-writer run's title
+  int lineWidth;            // print columns of a line; 0: as wide as the widest line
+  int secondFile;           // a file opened with the products (its handle SecondFile()); 0: none
+};
+
+// The column headings of a page: `rows` writes them (font 13 is set), a
+// rule of '-' goes under the columns of `rule`, the detail font is set,
+// and a destination that keeps columns learns where the page's heading
+// ends.
+template <class Rows>
+void WriteColumnHeadingBlock(TagRepInfo* info, Rows rows, const TagReportColumn* rule) {
+  ReportBlockBegin(info, kFontColumnHeading);
+  rows();
+  ReportBlockEnd(info);
+  ReportWriteRule(info, rule, 1, '-');
+  ReportSetFont(info, kFontDetail);
+  if (ReportColumnsActive(info)) ReportSetHeadingEnd(info, info->lineCount);
+}
+
+// The same with the two heading rows laid out by `row1` and `row2`.
+inline void WriteHeadingRows(TagRepInfo* info, const TagReportColumn* row1, const TagReportColumn* row2,
+                             const TagReportColumn* rule) {
+  WriteColumnHeadingBlock(
+      info,
+      [&] {
+        ReportWriteColumns(info, row1, 1);
+        ReportWriteColumns(info, row2, 1);
+      },
+      rule);
+}
+
+class ProductRunFrame {
+ public:
+  ProductRunFrame(const ProductRunFrame&) = delete;
+  ProductRunFrame& operator=(const ProductRunFrame&) = delete;
+
+ protected:
+  explicit ProductRunFrame(ProductReportParams& params);
+  virtual ~ProductRunFrame() = default;
+
+  // The report's selection screen: 0 accepted (the run goes on), any other
+  // result ends it.  The product reports' screen unless a report has its own.
+  virtual int Selection() { return ProductReportSelection(&params_); }
+
+  // Everything up to the open report, and the saved run offered (`save`
+  // writes it, `describe` gives the selection in words).  False when the
+  // run ends there: the files could not be opened, the screen was left,
+  // nothing was selected, or the report could not be opened (each after its
+  // message).
+  template <class Save, class Describe>
+  bool Start(const ProductRunSetup& setup, Save save, Describe describe);
+
+  // The column headings of a page: `rows` writes them (in font 13), a rule
+  // of '-' goes under the columns of `rule`, the detail font is set, and a
+  // destination that keeps columns learns where the page's heading ends.
+  template <class Rows>
+  void HeadingRows(Rows rows, const TagReportColumn* rule);
+  // The same with two heading rows laid out by `row1` and `row2`.
+  void HeadingRows(const TagReportColumn* row1, const TagReportColumn* row2, const TagReportColumn* rule) {
+    WriteHeadingRows(&info_, row1, row2, rule);
+  }
+
+  // What the selection screen answered (0 when none ran).
+  int ScreenResult() const { return screenResult_; }
+  BtrvHandle SecondFile() const { return files_.handle[1]; }
+  // True when `lines` more lines do not fit the usable page, one line
+  // shorter than the writer's.
+  bool PageFull(int lines) const { return ReportPageFull(&info_, lines + 1); }
+
+  ProductReportParams& params_;
+  records::TagProduct record_{};
+
+ private:
+  bool Open(const ProductRunSetup& setup);
+
+  char keyBuffer_[255] = {};
+  int screenResult_ = 0;
+  // Released in the reverse order: the report, the index, the files, the window.
+  Window window_{};
+  WindowGuard windowGuard_{&window_};
+  FileSet files_;
+  struct IndexGuard {
+    ProductReportParams* params;
+    ~IndexGuard() { ProductRunEnd(params); }
+  } indexGuard_{&params_};
+
+ protected:
+  TagRepInfo info_{};
+  ReportRunGuard reportGuard_{&info_};
+};
+
+template <class Save, class Describe>
+bool ProductRunFrame::Start(const ProductRunSetup& setup, Save save, Describe describe) {
+  if (!Open(setup)) return false;
+  OfferSavedRun(&info_, setup.menuId, &window_, save, describe);
+  return true;
+}
+
+template <class Rows>
+void ProductRunFrame::HeadingRows(Rows rows, const TagReportColumn* rule) {
+  WriteColumnHeadingBlock(&info_, rows, rule);
+}
+
+// The parameters a run owns, constructed before the frame that works on
+// them.
+struct OwnedProductParams {
+  ProductReportParams ownParams{};
+};
 
 // What tells one of these reports from another.
 struct ProductReportKind {
@@ -38,12 +161,9 @@ struct ProductReportKind {
   int amountX;               // the amount column of those lines; −1: the report totals no amount
 };
 
-class ProductReportRun {
+class ProductReportRun : private OwnedProductParams, public ProductRunFrame {
  public:
   explicit ProductReportRun(const ProductReportKind& kind);
-  virtual ~ProductReportRun() = default;
-  ProductReportRun(const ProductReportRun&) = delete;
-  ProductReportRun& operator=(const ProductReportRun&) = delete;
 
   // The whole run from the selection screen.  Returns 0; 27 when the user
   // left the screen with Esc or stopped the report.
@@ -81,21 +201,6 @@ class ProductReportRun {
   void WriteTotalLine(const char* caption, int count, double amount, int skip);
 
   const ProductReportKind& kind_;
-  ProductReportParams params_{};
-  records::TagProduct record_{};
-  char keyBuffer_[255] = {};
-
-  // Released in the reverse order: the report, the index, the file, the window.
-  Window window_{};
-  WindowGuard windowGuard_{&window_};
-  FileSet files_;
-  struct IndexGuard {
-    ProductReportParams* params;
-    ~IndexGuard() { ProductRunEnd(params); }
-  } indexGuard_{&params_};
-  TagRepInfo info_{};
-  ReportRunGuard reportGuard_{&info_};
-
   bool pageStarted_ = false;
   double totalAmount_ = 0;
 
@@ -109,12 +214,28 @@ class ProductReportRun {
 
 // Helpers of the product report lines.
 
+// The top of a page of the activity reports: a new page, the title block
+// (font 8) and under it the heading block (font 9) with `lines`, each
+// centred, then an empty line.  The font in use before is put back.
+void WriteStackedPageHeading(TagRepInfo* info, const char* title, std::initializer_list<std::string> lines);
+
+// A range criterion as a heading line: "<verb> by <caption> From <from> To
+// <to>", an open end shown as "FIRST" or "LAST", each text trimmed.
+std::string CriterionHeadingLine(const char* verb, const RangeCriterion& criterion);
+
 // `value` right-aligned in `width` characters with `decimals` decimals, fewer
 // when it is too wide, a run of '*' when even the whole number is: a column
 // is never overrun.
 void FitProductNumber(char* out, std::size_t size, double value, int width, int decimals);
 
 // A quantity of stock units in the unit of `fraction` (the buying or selling
-// fraction): whole units and the rest as a fraction of it ("2 6/12"), or
-// four decimals when the unit is one stock unit; blanks trimmed.
-std::string ProductQuantityText(double stockUnits, int fraction);
+// fraction; 0 counts as 1): whole units and the rest as a fraction of it
+// ("2 6/12"), or four decimals when the unit is one stock unit or `decimal`
+// is set ("2.5000"); blanks trimmed.
+std::string ProductQuantityText(double stockUnits, int fraction, bool decimal = false);
+
+// ProductQuantityText into a column of `width` characters, right-aligned; a
+// text wider than the column is a run of '*' across it, so that a quantity
+// is never cut into a number it is not, nor runs into the next column.
+void FitProductQuantity(char* out, std::size_t size, double stockUnits, int fraction, int width,
+                        bool decimal = false);

@@ -315,6 +315,62 @@ bool ProductPassesSortRange(const ProductReportParams* params, int* pastEnd) {
   return params->menuId != kMenuActivityDetail || !DroppedAsNoInventory(*params);
 }
 
+// --- The warehouse reports' walk -------------------------------------------------------
+
+namespace {
+
+bool IsCodeOrDescription(int id) { return id == kProdFieldNumber || id == kProdFieldDescription; }
+
+bool MasterItemFieldMatches(const records::TagMasterItem& item, const RangeCriterion& c, int* pastEnd) {
+  *pastEnd = 0;
+  switch (c.fieldId) {
+    case kProdFieldNumber: return RangeMatchText(c, TextOf(item.code), pastEnd);
+    case kProdFieldDescription: return RangeMatchText(c, TextOf(item.description), pastEnd);
+    case kProdFieldBin: return RangeMatchText(c, TextOf(item.bin), pastEnd);
+    case kProdFieldDepartment: return RangeMatchText(c, TextOf(item.department), pastEnd);
+    case kProdFieldVendor: return RangeMatchText(c, TextOf(item.vendor), pastEnd);
+    default: return false;
+  }
+}
+
+// Trades the ends and fields of two criteria; each keeps its caption.
+void TradeCriteria(RangeCriterion* a, RangeCriterion* b) {
+  const RangeCriterion oldA = *a, oldB = *b;
+  *a = oldB;
+  *b = oldA;
+  std::memcpy(a->caption, oldA.caption, sizeof a->caption);
+  std::memcpy(b->caption, oldB.caption, sizeof b->caption);
+}
+
+}  // namespace
+
+int CreateWarehouseSortIndex(ProductReportParams* params) {
+  if (IsCodeOrDescription(params->sortRange.fieldId) && !IsCodeOrDescription(params->rankRange.fieldId))
+    TradeCriteria(&params->sortRange, &params->rankRange);
+  // Then the index of the two, as the product reports make it.
+  return CreateProductSortIndex(params);
+}
+
+int ReadFirstSelectedWarehouseItem(ProductReportParams* params, records::TagMasterItem* item) {
+  std::memset(params->keyBuffer, 0, kKeyBufferSize);
+  const int status = BtrvGetOp(kOpGetFirst, params->fileHandle, params->keyBuffer, item, sizeof *item);
+  if (status == kStatusOk) {
+    int pastEnd = 0;
+    WarehouseItemPassesSelection(params, *item, &pastEnd);
+    return pastEnd ? kFirstPastEnd : kStatusOk;
+  }
+  if (status != kStatusEndOfFile && status != kStatusKeyNotFound)
+    MsgRecordError(status, 1, kOpGetFirst, params->fileId, 0);
+  return status;
+}
+
+bool WarehouseItemPassesSelection(const ProductReportParams* params, const records::TagMasterItem& item,
+                                  int* pastEnd) {
+  if (!MasterItemFieldMatches(item, params->sortRange, pastEnd)) return false;
+  int ignored = 0;
+  return MasterItemFieldMatches(item, params->rankRange, &ignored);
+}
+
 // --- Groups -------------------------------------------------------------------------------
 
 ProductGroups::ProductGroups(int sortFieldId)

@@ -139,6 +139,30 @@ bool ProductPassesSelection(const ProductReportParams* params, int* pastEnd);
 // The sort criterion only (and, for 359, the type-2 rule).
 bool ProductPassesSortRange(const ProductReportParams* params, int* pastEnd);
 
+// --- The warehouse reports' walk ------------------------------------------------
+//
+// The warehouse status reports walk the master items (file 86: params
+// fileHandle and fileId) with the same two criteria, on the master item's
+// code (1), description (2), bin (5), G/L department (8) or vendor (10).
+
+// Makes the temporary index of the walk: none when both criteria are on the
+// code (the file's own key 0); otherwise an index on the sort field, then
+// the rank field.  As in the customer and vendor reports, a rank field
+// other than the code or description leads when the sort is on the code or
+// description: the two criteria then trade places (but for their
+// captions).  Returns 0, or the failure's status after its message.
+int CreateWarehouseSortIndex(ProductReportParams* params);
+
+// Reads the first master item of the walk into `item`: 0 when it lies
+// within the sort criterion's end, kFirstPastEnd when past it, 9 or 4 when
+// the file holds none, another status after the error box.
+int ReadFirstSelectedWarehouseItem(ProductReportParams* params, records::TagMasterItem* item);
+
+// True when `item` passes both criteria; *pastEnd is set when it lies past
+// the sort criterion's to end.  A criterion on another field never passes.
+bool WarehouseItemPassesSelection(const ProductReportParams* params, const records::TagMasterItem& item,
+                                  int* pastEnd);
+
 // The groups of a report sorted by bin, G/L department, vendor or warehouse:
 // the products printed since the last subtotal, all of one group value.
 // Only printed products count, so a product that is read but not printed

@@ -3,12 +3,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "oemtext.h"
-#include "qxabase/app_block.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
 #include "qxabase/pick_product.h"
@@ -16,6 +14,7 @@
 #include "qxabase/report_mru.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
+#include "reports/inventory/product_screen_parts.h"
 #include "reports/inventory/product_selection.h"
 #include "selection_fields.h"
 
@@ -113,9 +112,6 @@ const char* MruKeyOf(int menuId) {
   }
 }
 
-// The screen's own remembered-parameter class.
-class ProductMruSubclass final : public CQxRepMRUParam {};
-
 // What the callbacks share: one per screen run.
 struct ProductScreenCtx {
   ProductReportParams* params = nullptr;
@@ -126,58 +122,26 @@ struct ProductScreenCtx {
   int rankPair = 15;
   Window* window = nullptr;
   Form* form = nullptr;
-  CQxDataCopy* copy = nullptr;
-  CQxDataCopyCollection* collection = nullptr;
-  CQxRepMRUParam* mru = nullptr;
+  ScreenMemory* memory = nullptr;
 };
 
 ProductScreenCtx* CtxOf(Form* form) { return static_cast<ProductScreenCtx*>(form->context); }
 
-void EnablePair(Form* form, int first, int last, int open) {
-  for (int f = first; f <= last; ++f) FieldSetAccess(form, f, kStateOutOfUse);
-  if (open) {
-    FieldSetAccess(form, open, kStateNormal);
-    FieldSetAccess(form, open + 1, kStateNormal);
-  }
-}
-
 void EnableRangeFieldsBySort(ProductScreenCtx* ctx) {
   ctx->sortPair = SortPairOf(ctx->sortId);
-  EnablePair(ctx->form, 2, 13, ctx->sortPair);
+  OpenOnePair(ctx->form, 2, 13, ctx->sortPair);
 }
 
 void EnableRangeFieldsByRank(ProductScreenCtx* ctx) {
   ctx->rankPair = RankPairOf(ctx->rankId);
-  EnablePair(ctx->form, 15, 24, ctx->rankPair);
-}
-
-// The entry (1-based) of `table` whose value is `id`; 1 when none is.
-int EntryOf(const OptionTableEntry* table, int id) {
-  int index = 1;
-  for (const OptionTableEntry* e = table; e->caption; ++e, ++index)
-    if (e->value == id) return index;
-  return 1;
-}
-
-// A range end as the screen shows it: an open end is empty (the exit
-// callbacks then show "FIRST"/"LAST ").
-void PutRangeText(Form* form, int field, const RangeCriterion& range, bool from) {
-  if (field == 0) return;
-  const bool open = from ? range.fromEmpty : range.toEmpty;
-  const char* text = from ? range.fromText : range.toText;
-  std::string value = open ? "" : std::string(text, strnlen(text, sizeof range.fromText));
-  while (!value.empty() && value.back() == ' ') value.pop_back();
-  FieldSetText(form, field, value.c_str());
+  OpenOnePair(ctx->form, 15, 24, ctx->rankPair);
 }
 
 // Shows "FIRST" / "LAST " in the open ends of the pairs in use (a picture
 // pair stays empty).
 void ShowOpenEnds(ProductScreenCtx* ctx) {
-  for (int pair : {ctx->sortPair, ctx->rankPair}) {
-    if (pair == 0 || IsPictureField(pair)) continue;
-    RangeFieldEnter(ctx->form, pair);
-    RangeFieldExit(ctx->form, pair + 1);
-  }
+  for (int pair : {ctx->sortPair, ctx->rankPair})
+    if (!IsPictureField(pair)) ShowOpenEnds(ctx->form, pair);
 }
 
 void ProductMruHook(ProductScreenCtx* ctx, bool start);
@@ -189,17 +153,17 @@ int ProductFillScreen(ProductScreenCtx* ctx, bool start) {
   WinWriteRow(ctx->window, 0, kFieldSort, OptionTableText(kProductSortFields));
   WinWriteRow(ctx->window, 0, kFieldRank, OptionTableText(kProductRankFields));
 
-  FieldSetChoice(form, kFieldSort, EntryOf(kProductSortFields, p.sortRange.fieldId));
-  FieldSetChoice(form, kFieldRank, EntryOf(kProductRankFields, p.rankRange.fieldId));
+  FieldSetChoice(form, kFieldSort, OptionEntryOf(kProductSortFields, p.sortRange.fieldId));
+  FieldSetChoice(form, kFieldRank, OptionEntryOf(kProductRankFields, p.rankRange.fieldId));
   for (int f = 2; f <= 24; ++f)
     if (f != kFieldRank) FieldSetText(form, f, "");
   if (const int pair = SortPairOf(p.sortRange.fieldId)) {
-    PutRangeText(form, pair, p.sortRange, true);
-    PutRangeText(form, pair + 1, p.sortRange, false);
+    PutRangeEnd(form, pair, p.sortRange, true);
+    PutRangeEnd(form, pair + 1, p.sortRange, false);
   }
   if (const int pair = RankPairOf(p.rankRange.fieldId)) {
-    PutRangeText(form, pair, p.rankRange, true);
-    PutRangeText(form, pair + 1, p.rankRange, false);
+    PutRangeEnd(form, pair, p.rankRange, true);
+    PutRangeEnd(form, pair + 1, p.rankRange, false);
   }
 
   // The cost code belongs to the price listing, the type-2 choice to the
@@ -227,18 +191,7 @@ int ProductFillScreen(ProductScreenCtx* ctx, bool start) {
 }
 
 void ProductMruHook(ProductScreenCtx* ctx, bool start) {
-  if (!start) {
-    if (ctx->collection) ctx->collection->RestoreAll();
-    return;
-  }
-  if (ctx->collection) ctx->collection->BackupAll();
-  ctx->mru = nullptr;
-  const char* key = MruKeyOf(ctx->params->menuId);
-  if (key == nullptr || !CQxRepMRUParam::IsSysPrefsSaveRepMRUParams()) return;
-  ctx->mru = new (std::nothrow) ProductMruSubclass;
-  if (ctx->mru == nullptr) return;
-  ctx->mru->Initialize(SharedAppBlockGet()->userName, key, kMruTable.fields);
-  if (ctx->mru->LoadAllFields()) ctx->mru->StructToScreen(ctx->form);
+  ScreenMemoryHook(ctx->memory, ctx->form, MruKeyOf(ctx->params->menuId), kMruTable.fields, start);
 }
 
 int ProductFormStart(Form* form, int) { return ProductFillScreen(CtxOf(form), true); }
@@ -246,8 +199,7 @@ int ProductFormStart(Form* form, int) { return ProductFillScreen(CtxOf(form), tr
 int ProductRestoreDefaults(Form* form, KeyCode) { return ProductFillScreen(CtxOf(form), false); }
 
 int ProductOnSortFieldChosen(Form* form, int) {
-  const KeyCode key = FormLastKey(form);
-  if (key == kKeyUp || key == kKeyShiftTab) return 0;
+  if (LeftBackwards(form)) return 0;
   ProductScreenCtx* ctx = CtxOf(form);
   ctx->sortId = OptionTableValue(form, kProductSortFields, kFieldSort);
   EnableRangeFieldsBySort(ctx);
@@ -256,8 +208,7 @@ int ProductOnSortFieldChosen(Form* form, int) {
 }
 
 int ProductOnRankFieldChosen(Form* form, int) {
-  const KeyCode key = FormLastKey(form);
-  if (key == kKeyUp || key == kKeyShiftTab) return 0;
+  if (LeftBackwards(form)) return 0;
   ProductScreenCtx* ctx = CtxOf(form);
   ctx->rankId = OptionTableValue(form, kProductRankFields, kFieldRank);
   EnableRangeFieldsByRank(ctx);
@@ -277,21 +228,16 @@ int ProductCostCodeExit(Form* form, int field) {
 // Copies the picked product's value for the current field into it.
 bool ProductFieldLookup(ProductScreenCtx* ctx, const records::TagProduct& p, int field) {
   Form* form = ctx->form;
-  auto text = [](const char* f, std::size_t n) {
-    std::string s(f, strnlen(f, n));
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s;
-  };
   std::string value;
   char buffer[64] = {};
   bool textPair = true;
   switch (field) {
-    case 2: case 3: case 15: case 16: value = text(p.number, sizeof p.number); break;
-    case 4: case 5: case 17: case 18: value = text(p.description, sizeof p.description); break;
-    case 6: case 7: value = text(p.department, sizeof p.department); break;
-    case 8: case 9: value = text(p.bin, sizeof p.bin); break;
-    case 10: case 11: value = text(p.vendor, sizeof p.vendor); break;
-    case 12: case 13: case 23: case 24: value = text(p.warehouse, sizeof p.warehouse); break;
+    case 2: case 3: case 15: case 16: value = ProductFieldText(p, kProdFieldNumber); break;
+    case 4: case 5: case 17: case 18: value = ProductFieldText(p, kProdFieldDescription); break;
+    case 6: case 7: value = ProductFieldText(p, kProdFieldDepartment); break;
+    case 8: case 9: value = ProductFieldText(p, kProdFieldBin); break;
+    case 10: case 11: value = ProductFieldText(p, kProdFieldVendor); break;
+    case 12: case 13: case 23: case 24: value = ProductFieldText(p, kProdFieldWarehouse); break;
     case kFieldUnitsFrom: case kFieldUnitsTo: {
       // The value the criterion tests: units in the product's measure, or
       // dollars.
@@ -324,9 +270,7 @@ bool ProductFieldLookup(ProductScreenCtx* ctx, const records::TagProduct& p, int
   FieldSetText(form, field, value.c_str());
   if (textPair) {
     // The other end of the pair shows as open when it is empty.
-    const int from = PairStartOf(field);
-    RangeFieldEnter(form, from);
-    RangeFieldExit(form, from + 1);
+    ShowOpenEnds(form, PairStartOf(field));
   }
   FormRedraw(form);
   return true;
@@ -346,26 +290,6 @@ int ProductLookupKey(Form* form, KeyCode) {
   return ProductFieldLookup(ctx, picked, field) ? 0x40 : 0x20;
 }
 
-// Reads one pair into `range`.  0 when good; otherwise the message is shown
-// and the cursor put on the pair.
-int ReadPair(ProductScreenCtx* ctx, RangeCriterion* range, int id, int pair) {
-  Form* form = ctx->form;
-  char from[256] = {}, to[256] = {};
-  const bool fromOpen = pair == 0 || FieldGetTyped(form, pair, 0, from) == 1;
-  const bool toOpen = pair == 0 || FieldGetTyped(form, pair + 1, 0, to) == 1;
-  if (!fromOpen) FieldGetText(form, pair, from, sizeof from);
-  if (!toOpen) FieldGetText(form, pair + 1, to, sizeof to);
-  const int result = SetProductRangeCriterion(ctx->params, range, records::kFileProducts, id,
-                                              fromOpen ? nullptr : from, toOpen ? nullptr : to);
-  if (result == kRangeOk) return 0;
-  MsgShow(result == kRangeBadValue && ProductFieldKind(records::kFileProducts, id) == RangeKind::kDate
-              ? kMsgInvalidDate
-              : kMsgFromAfterTo,
-          1);
-  FieldSetFocus(form, pair);
-  return 0x80;
-}
-
 int ProductReadRanges(ProductScreenCtx* ctx) {
   Form* form = ctx->form;
   // A choice changed and left with Up or Shift+Tab has not opened its pair
@@ -382,8 +306,11 @@ int ProductReadRanges(ProductScreenCtx* ctx) {
     FieldSetFocus(form, sortChanged ? kFieldSort : kFieldRank);
     return 0x80;
   }
-  if (const int r = ReadPair(ctx, &ctx->params->sortRange, ctx->sortId, ctx->sortPair)) return r;
-  return ReadPair(ctx, &ctx->params->rankRange, ctx->rankId, ctx->rankPair);
+  if (const int r = ReadRangePair(form, ctx->params, &ctx->params->sortRange, records::kFileProducts, ctx->sortId,
+                                  ctx->sortPair))
+    return r;
+  return ReadRangePair(form, ctx->params, &ctx->params->rankRange, records::kFileProducts, ctx->rankId,
+                       ctx->rankPair);
 }
 
 int ProductAccept(Form* form, KeyCode) {
@@ -406,56 +333,24 @@ int ProductAccept(Form* form, KeyCode) {
   return 1;
 }
 
-// A choice field as wide as its longest entry.
-void SetChoiceMask(TagFormField& field, const char* choices) {
-  int widest = 0, current = 0;
-  for (const char* c = choices + 1; *c; ++c) {
-    if (*c == ',') {
-      current = 0;
-    } else if (++current > widest) {
-      widest = current;
-    }
-  }
-  std::snprintf(field.mask, sizeof field.mask, "%%-%dsm", widest);
-  field.choices = choices;
-}
-
-// Everything one screen run holds, released on every way out.
-struct ScreenRun {
-  Form form{};
-  FormDef def;
-  std::vector<TagFormField> fields;
-  char* sortChoices = nullptr;
-  char* rankChoices = nullptr;
-  ProductScreenCtx ctx;
-  bool begun = false;
-
-  ~ScreenRun() {
-    if (begun) FormEnd(&form);
-    MemFree(sortChoices);
-    MemFree(rankChoices);
-    CQxBaseRepParam::ReportDefAndMRUFree(ctx.copy, ctx.collection, ctx.mru);
-  }
-};
-
 }  // namespace
 
 int ProductReportSelection(ProductReportParams* params, RangeCriterion* sortOut, RangeCriterion* rankOut) {
-  ScreenRun s;
-  if (OptionTableLoad(kProductSortFields, &s.sortChoices) != 0) return 1;
-  if (OptionTableLoad(kProductRankFields, &s.rankChoices) != 0) return 1;
-  // Its message names the file and the line.
-  if (FormDefLoad(&s.def, kFormNumber) != 0) return 1;
-  s.fields = s.def.fields;
+  SelectionScreen s;
+  char*& sortChoices = s.choices[0];
+  char*& rankChoices = s.choices[1];
+  if (OptionTableLoad(kProductSortFields, &sortChoices) != 0) return 1;
+  if (OptionTableLoad(kProductRankFields, &rankChoices) != 0) return 1;
+  if (!s.Load(kFormNumber)) return 1;
 
   for (TagFormField& f : s.fields) {
     const int n = f.number;
     if (n == 0) break;
     if (n == kFieldSort) {
-      SetChoiceMask(f, s.sortChoices);
+      SetChoiceFieldMask(f, sortChoices);
       f.exitCallback = ProductOnSortFieldChosen;
     } else if (n == kFieldRank) {
-      SetChoiceMask(f, s.rankChoices);
+      SetChoiceFieldMask(f, rankChoices);
       f.exitCallback = ProductOnRankFieldChosen;
     } else if (IsDateField(n)) {
       f.exitCallback = OpenDateFieldExit;
@@ -471,39 +366,21 @@ int ProductReportSelection(ProductReportParams* params, RangeCriterion* sortOut,
       f.choices = kChoicesYesNo;
     }
   }
-
-  FormBegin(&s.form);
-  s.begun = true;
   // A screen whose fields cannot be made runs nothing: the report stops
   // rather than run on values nobody saw.
-  if (!FormFieldsCreate(&s.form, s.fields.data(), 1)) return 1;
-  FormDefUse(&s.form, &s.def);
+  if (!s.Create()) return 1;
 
-  ProductScreenCtx& ctx = s.ctx;
+  ProductScreenCtx ctx;
   ctx.params = params;
   ctx.defaults = *params;
   ctx.form = &s.form;
+  ctx.memory = &s.memory;
   ctx.window = params->window;
   ctx.sortId = params->sortRange.fieldId;
   ctx.rankId = params->rankRange.fieldId;
-
-  s.form.context = &ctx;
-  s.form.startHook = ProductFormStart;
-  s.form.eventHook = FormStandardHook;
-  if (Window* w = params->window) {
-    std::snprintf(s.form.reportId, sizeof s.form.reportId, "%s", w->reportId);
-    FormAttachWindow(w, &s.form, 1);
-  }
-  FormSetup(&s.form, 1, -1);
-  FormOnKey(&s.form, kKeyShiftF9, ProductRestoreDefaults, "Defaults");
-  FormOnKey(&s.form, kKeyF5, ProductLookupKey, "Look up");
-  FormOnKey(&s.form, kKeyF10, ProductAccept, "Run");
-
-  CQxBaseRepParam::ReportDefAndMRUInit(ctx.copy, ctx.collection, ctx.mru, &s.form, kRecords);
-  FormRun(&s.form, 0);
-  const bool cancelled = FormWasCancelled(&s.form) != 0;
-  if (cancelled) return 27;
-  CQxBaseRepParam::ReportMRUSave(ctx.mru, &s.form);
+  if (s.Run(params->window, &ctx, ProductFormStart, ProductRestoreDefaults, ProductLookupKey, ProductAccept,
+            kRecords) != 0)
+    return 27;
   if (sortOut && rankOut) {
     *sortOut = params->sortRange;
     *rankOut = params->rankRange;

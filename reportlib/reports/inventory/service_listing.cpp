@@ -66,9 +66,6 @@ constexpr int kFieldDateFrom = 15, kFieldDateTo = 16;
 constexpr int kFieldPrintSales = 17;
 constexpr int kMruRecords = 18;  // fields 1-17 and the closing record
 
-constexpr int kStateNormal = 0;
-constexpr int kStateOutOfUse = 2;
-
 // This year's slot of the statistics groups.
 constexpr int kCurrentYear = 2;
 
@@ -220,32 +217,24 @@ struct ScreenCtx {
 
 ScreenCtx* CtxOf(Form* form) { return static_cast<ScreenCtx*>(form->context); }
 
-void OpenPair(Form* form, int first, int last, int open) {
-  for (int f = first; f <= last; ++f) FieldSetAccess(form, f, kStateOutOfUse);
-  FieldSetAccess(form, open, kStateNormal);
-  FieldSetAccess(form, open + 1, kStateNormal);
-}
-
 // Shows "FIRST" / "LAST " in the open ends of a text pair in use (a picture
 // pair holds digits only and stays empty).
-void ShowOpenEnds(Form* form, int pair) {
-  if (IsPictureField(pair)) return;
-  RangeFieldEnter(form, pair);
-  RangeFieldExit(form, pair + 1);
+void ShowTextPairEnds(Form* form, int pair) {
+  if (!IsPictureField(pair)) ShowOpenEnds(form, pair);
 }
 
 void OpenSortPair(ScreenCtx* ctx) {
   ctx->sortId = OptionTableValue(ctx->form, kSortFields, kFieldSort);
   ctx->sortPair = SortPairOf(ctx->sortId);
-  OpenPair(ctx->form, 2, 7, ctx->sortPair);
-  ShowOpenEnds(ctx->form, ctx->sortPair);
+  OpenOnePair(ctx->form, 2, 7, ctx->sortPair);
+  ShowTextPairEnds(ctx->form, ctx->sortPair);
 }
 
 void OpenRankPair(ScreenCtx* ctx) {
   ctx->rankId = OptionTableValue(ctx->form, kRankFields, kFieldRank);
   ctx->rankPair = RankPairOf(ctx->rankId);
-  OpenPair(ctx->form, 9, 16, ctx->rankPair);
-  ShowOpenEnds(ctx->form, ctx->rankPair);
+  OpenOnePair(ctx->form, 9, 16, ctx->rankPair);
+  ShowTextPairEnds(ctx->form, ctx->rankPair);
 }
 
 void MruHook(ScreenCtx* ctx, bool start) {

@@ -415,13 +415,14 @@ TEST_F(FormTest, FirstAndLastReadBackAsEmpty) {
 TEST_F(FormTest, TheShownTextTellsAnOpenEndFromABlank) {
   std::vector<TagFormField> t = {Field(1, 1, 20, "%-10sC", "From"), Field(2, 2, 20, "%-10sC", "To"),
                                  Field(3, 3, 20, "%-10sC", "Blank"), Field(4, 4, 20, "%5d", "Number"),
-                                 Field(5, 5, 20, "nn/nn/nn", "Date")};
+                                 Field(5, 5, 20, "nn/nn/nn", "Date"), Field(6, 6, 20, "nnnnnnnnnn", "Amount")};
   EXPECT_EQ(0, Run("F10", t, [](Form* f) {
     FieldSetText(f, 1, "FIRST");
     FieldSetText(f, 2, "LAST ");
     FieldSetText(f, 3, "");
     FieldSetText(f, 4, "LAST");
     FieldSetText(f, 5, "031525");
+    FieldSetText(f, 6, "FIRST");
   }));
   const struct {
     int field;
@@ -429,6 +430,8 @@ TEST_F(FormTest, TheShownTextTellsAnOpenEndFromABlank) {
     const char* shown;  // FieldGetShownText
   } cases[] = {
       {1, "", "FIRST"}, {2, "", "LAST"}, {3, "", ""}, {4, "", "LAST"}, {5, "03/15/25", "03/15/25"},
+      // A picture of digits shows an open end too (amount ranges).
+      {6, "", "FIRST"},
   };
   for (const auto& c : cases) {
     char text[64] = "x", shown[64] = "x";
@@ -458,6 +461,18 @@ TEST_F(FormTest, AFormDefinitionWiderThanItsWindowGrows) {
   EXPECT_EQ(0, Run("F10", t));
   EXPECT_GE(WinRows(&window_), 17);
   EXPECT_NE(std::string::npos, ScreenSnapshot().find("Far"));
+}
+
+TEST_F(FormTest, AFieldOutOfUseBelowTheWindowLeavesItsFrame) {
+  // The window is 12 rows high: row 11 is its bottom frame line.
+  std::vector<TagFormField> t = {Field(1, 1, 10, "%-10s", "A"), Field(2, 11, 20, "%-40s", "Message")};
+  EXPECT_EQ(0, Run("F10", t, [](Form* f) { FieldSetAccess(f, 2, 2); }));
+  EXPECT_EQ(12, WinRows(&window_)) << "the window does not grow for a field out of use";
+  const std::string screen = ScreenSnapshot();
+  const std::size_t bottom = screen.find("\xe2\x94\x94");  // the frame's lower left corner
+  ASSERT_NE(std::string::npos, bottom) << screen;
+  const std::string line = screen.substr(bottom, screen.find('\n', bottom) - bottom);
+  EXPECT_EQ(std::string::npos, line.find("     ")) << "the bottom frame line is whole: " << line;
 }
 
 TEST_F(FormTest, BadMaskIsRefusedWithAMessage) {

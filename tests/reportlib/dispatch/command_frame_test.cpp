@@ -199,7 +199,7 @@ FrameServices RecordingServices() {
             Note("CommandFlagsReset" + Args(a, b));
             return 0;
           },
-      .PostUnitAbandon = [] { Note("PostUnitAbandon"); },
+      .PostingLeave = [] { Note("PostingLeave"); },
       .ShowError = [](const char* text) { gRec->errorBoxes.push_back(text); },
   };
 }
@@ -360,7 +360,7 @@ TEST_F(FrameTest, OpensRunsAndClosesInOrder) {
   EXPECT_EQ(Run(337), 0);  // the entry's own 5 is dropped
   EXPECT_EQ(rec_.calls, (Calls{"BtrvSetPaths", "CommandActiveSet(1)", "UserAccessCheckSession",
                                "UserAccessCheckCommand(1)", "CommandAccess(1, 337)", "SettingsRefresh(0, 0)",
-                               "CommandFlagsReset(0, 0)", "RunCustVendAging(337, p)", "PostUnitAbandon",
+                               "CommandFlagsReset(0, 0)", "RunCustVendAging(337, p)", "PostingLeave",
                                "CommandAccess(0, -1)", "CommandActiveSet(0)"}));
   // Only the entry runs with the in-command flag set.
   EXPECT_EQ(rec_.inCommandAtCall, (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}));
@@ -444,10 +444,10 @@ TEST_F(FrameTest, APostingUnitLeftOpenIsDroppedAfterTheOutermostCommand) {
     rec_.throwAt = c.throwAt;
     EXPECT_EQ(Run(320), 0);
     const Calls closing(rec_.calls.end() - (c.dropped ? 3 : 2), rec_.calls.end());
-    const Calls expected = c.dropped ? Calls{"PostUnitAbandon", "CommandAccess(0, -1)", "CommandActiveSet(0)"}
+    const Calls expected = c.dropped ? Calls{"PostingLeave", "CommandAccess(0, -1)", "CommandActiveSet(0)"}
                                      : Calls{"CommandAccess(0, -1)", "CommandActiveSet(0)"};
     EXPECT_EQ(closing, expected);
-    EXPECT_EQ(std::count(rec_.calls.begin(), rec_.calls.end(), "PostUnitAbandon"), c.dropped ? 1 : 0);
+    EXPECT_EQ(std::count(rec_.calls.begin(), rec_.calls.end(), "PostingLeave"), c.dropped ? 1 : 0);
   }
 }
 
@@ -507,11 +507,11 @@ TEST_F(FrameTest, AnExceptionIsShownAndTheFrameStillCloses) {
   const FailureCase cases[] = {
       {"an entry throws", "RunCustVendAging(337, p)", false, 0,
        "Command 337 stopped because of an unexpected error:\nthe disk is full",
-       {"PostUnitAbandon", "CommandAccess(0, -1)", "CommandActiveSet(0)"}},
+       {"PostingLeave", "CommandAccess(0, -1)", "CommandActiveSet(0)"}},
       {"an entry throws something that is no exception", "RunCustVendAging(337, p)", true, 0,
        "Command 337 stopped because of an unexpected error.",
-       {"PostUnitAbandon", "CommandAccess(0, -1)", "CommandActiveSet(0)"}},
-      {"dropping the posting unit throws", "PostUnitAbandon", false, 0,
+       {"PostingLeave", "CommandAccess(0, -1)", "CommandActiveSet(0)"}},
+      {"ending the posting throws", "PostingLeave", false, 0,
        "Command 337 stopped because of an unexpected error:\nthe disk is full",
        {"CommandAccess(0, -1)", "CommandActiveSet(0)"}},
       {"a call of the frame throws", "SettingsRefresh(0, 0)", false, -1,

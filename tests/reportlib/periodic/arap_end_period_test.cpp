@@ -114,7 +114,7 @@ class ArApEndPeriodTest : public qxtest::CompanyTest {
                          {"periodDebits", 700.0},
                          {"periodCredits", 300.0},
                          {"balance", 500.0},
-                         {"raw", {{"20", "5150c0de"}}}});
+                         {"raw", {{"30", "5150c0de"}}}});
   }
 
   // The lines, and a header per invoice as entry and posting keep them.

@@ -50,6 +50,15 @@ Expect Product(std::string code, F change) {
 }
 
 template <class F>
+Expect Vendor(std::string code, F change) {
+  return On<records::CustVendRecord>(std::move(code), change);
+}
+template <class F>
+Expect Salesperson(std::string code, F change) {
+  return On<records::Salesperson>(std::move(code), change);
+}
+
+template <class F>
 Expect Address(std::string code, F change) {
   return On<records::AlternateAddress>(std::move(code), change);
 }
@@ -57,7 +66,7 @@ Expect Address(std::string code, F change) {
 template <std::size_t N>
 void SetText(char (&field)[N], const char* text) {
   std::memset(field, 0, N);
-  std::strncpy(field, text, N - 1);
+  std::memcpy(field, text, strnlen(text, N - 1));
 }
 
 // A customer's whole phone group (both phones and the fax) moved to area
@@ -122,7 +131,7 @@ TEST_F(GlobalChangeTest, EachKindOfChangeReachesExactlyTheRecordsInRange) {
     std::vector<Expect> addressChanges = {};  // the alternate addresses of the file's records
   };
   const Case cases[] = {
-      {"credit limit (double) by customer code range", Keys(0, 7, "\"7500\"", 0, "ACME", "BOLT"),
+      {"credit limit (double) by customer code range", Keys(0, 9, "\"7500\"", 0, "ACME", "BOLT"),
        records::kFileCustomers,
        {Customer("ACME", [](auto& r) { r.creditLimit = 7500.0; }),
         Customer("BOLT", [](auto& r) { r.creditLimit = 7500.0; })}},
@@ -134,16 +143,16 @@ TEST_F(GlobalChangeTest, EachKindOfChangeReachesExactlyTheRecordsInRange) {
        {Customer("ACME", [](auto& r) { r.minimumFinanceCharge = 2.5; }),
         Customer("BOLT", [](auto& r) { r.minimumFinanceCharge = 2.5; }),
         Customer("CRAG", [](auto& r) { r.minimumFinanceCharge = 2.5; })}},
-      {"salesperson code by zip code", Keys(0, 4, "\"S2\"", 0, "10000", "20002"), records::kFileCustomers,
+      {"salesperson code by zip code", Keys(0, 5, "\"S2\"", 0, "10000", "20002"), records::kFileCustomers,
        {Customer("ACME", [](auto& r) { SetText(r.salesperson, "S2"); }),
         Customer("BOLT", [](auto& r) { SetText(r.salesperson, "S2"); })}},
-      {"term code of one customer", Keys(0, 5, "\"N60\"", 0, "CRAG", "CRAG"), records::kFileCustomers,
+      {"term code of one customer", Keys(0, 6, "\"N60\"", 0, "CRAG", "CRAG"), records::kFileCustomers,
        {Customer("CRAG", [](auto& r) { SetText(r.termsCode, "N60"); })}},
-      {"area code of the whole phone group, matched pairwise", Keys(0, 3, "\"(646)\"", 1, "(212)", "(212)"),
+      {"area code of the whole phone group, matched pairwise", Keys(0, 3, "\"646\"", 1, "(212)", "(212)"),
        records::kFileCustomers,
        {Customer("ACME", PhoneGroupTo646)},
        {Address("ACME", [](auto& r) { std::memcpy(r.phones[0], "(646)", 5); })}},
-      {"area code by zip code: the customer's addresses follow it", Keys(0, 3, "\"(646)\"", 0, "10001", "10001"),
+      {"area code by zip code: the customer's addresses follow it", Keys(0, 3, "\"646\"", 0, "10001", "10001"),
        records::kFileCustomers,
        {Customer("ACME", PhoneGroupTo646)},
        {Address("ACME",
@@ -158,13 +167,13 @@ TEST_F(GlobalChangeTest, EachKindOfChangeReachesExactlyTheRecordsInRange) {
       {"account type cash needs nothing", Keys(0, 0, "Right Right", 0, "", ""), records::kFileCustomers,
        {Customer("ACME", [](auto& r) { r.accountType = 'C'; }), Customer("BOLT", [](auto& r) { r.accountType = 'C'; }),
         Customer("CRAG", [](auto& r) { r.accountType = 'C'; })}},
-      {"A/R account: a customer with open items keeps its account", Keys(0, 6, "\"1210\"", 0, "", ""),
+      {"A/R account: a customer with open items keeps its account", Keys(0, 7, "\"1210\"", 0, "", ""),
        records::kFileCustomers,
        {Customer("ACME", [](auto& r) { SetText(r.glAccount, "1210"); }),
         Customer("CRAG", [](auto& r) { SetText(r.glAccount, "1210"); })}},
       {"A/P account: a vendor with open items keeps its account", Keys(1, 2, "\"2110\"", 0, "", ""),
        records::kFileVendors, {Customer("STONE", [](auto& r) { SetText(r.glAccount, "2110"); })}},
-      {"vendor area code by vendor code", Keys(1, 1, "\"(999)\"", 0, "STONE", ""), records::kFileVendors,
+      {"vendor area code by vendor code", Keys(1, 1, "\"999\"", 0, "STONE", ""), records::kFileVendors,
        {Customer("STONE", [](auto& r) { std::memcpy(r.phone1, "(999)", 5); })},
        {Address("STONE", [](auto& r) { std::memcpy(r.phones[0], "(999)", 5); })}},
       {"non-inventory only without stock or bill of materials, and costs cleared", Keys(2, 0, "Right", 0, "", ""),
@@ -178,6 +187,49 @@ TEST_F(GlobalChangeTest, EachKindOfChangeReachesExactlyTheRecordsInRange) {
                 })}},
       {"negative-stock type to normal when the stock allows it", Keys(2, 0, "", 0, "P-NEG", "P-NEG"),
        records::kFileProducts, {Product("P-NEG", [](auto& r) { r.productType = 1; })}},
+      {"tax code by zip code", Keys(0, 4, "\"EX\"", 0, "10000", "20002"), records::kFileCustomers,
+       {Customer("ACME", [](auto& r) { SetText(r.taxCode, "EX"); }),
+        Customer("BOLT", [](auto& r) { SetText(r.taxCode, "EX"); })}},
+      {"tax code where it is A", Keys(0, 4, "\"st\"", 2, "A", "A"), records::kFileCustomers,
+       {Customer("ACME", [](auto& r) { SetText(r.taxCode, "ST"); }),
+        Customer("BOLT", [](auto& r) { SetText(r.taxCode, "ST"); })}},
+      {"customer message code where there is none", Keys(0, 8, "\"PAST\"", 0, "BOLT", "CRAG"),
+       records::kFileCustomers,
+       {Customer("BOLT", [](auto& r) { SetText(r.messageCode, "PAST"); }),
+        Customer("CRAG", [](auto& r) { SetText(r.messageCode, "PAST"); })}},
+      {"vendor message code by vendor code", Keys(1, 3, "\"THANK\"", 0, "RIVER", "RIVER"), records::kFileVendors,
+       {Vendor("RIVER", [](auto& r) { SetText(r.messageCode, "THANK"); })}},
+      {"recall by the vendor's code", Keys(2, 1, "Right", 0, "", ""), records::kFileProducts,
+       {Product("P-ASSY", [](auto& r) { r.recallBy = 'V'; }), Product("P-NEG", [](auto& r) { r.recallBy = 'V'; }),
+        Product("P-STOCK", [](auto& r) { r.recallBy = 'V'; }), Product("P-ZERO", [](auto& r) { r.recallBy = 'V'; })}},
+      {"one product not commissionable", Keys(2, 2, "Right", 0, "P-STOCK", "P-STOCK"), records::kFileProducts,
+       {Product("P-STOCK", [](auto& r) { r.commissionable = 'N'; })}},
+      {"serialized products", Keys(2, 3, "", 0, "P-N", "P-ZZ"), records::kFileProducts,
+       {Product("P-NEG", [](auto& r) { r.serialized = 'Y'; }), Product("P-STOCK", [](auto& r) { r.serialized = 'Y'; }),
+        Product("P-ZERO", [](auto& r) { r.serialized = 'Y'; })}},
+      {"salesperson rate (float) by code", Keys(3, 0, "\"7.25\"", 0, "S1", "S1"), records::kFileSalespersons,
+       {Salesperson("S1", [](auto& r) { r.rate = 7.25f; })}},
+      {"salesperson rate where the rate lies in 6-7", Keys(3, 0, "\"7\"", 1, "6", "7"), records::kFileSalespersons,
+       {Salesperson("S2", [](auto& r) { r.rate = 7.0f; })}},
+      {"salesperson amount (double) from a zero bound: open", Keys(3, 1, "\"30\"", 1, "0", "25"),
+       records::kFileSalespersons,
+       {Salesperson("S1", [](auto& r) { r.amount = 30.0; }), Salesperson("S2", [](auto& r) { r.amount = 30.0; })}},
+      // The look-ups: F5 on the value, on the bounds.
+      {"a tax code picked from its list", Keys(0, 4, "F5 Down Down Enter", 0, "", ""), records::kFileCustomers,
+       {Customer("ACME", [](auto& r) { SetText(r.taxCode, "ST"); }), Customer("BOLT", [](auto& r) { SetText(r.taxCode, "ST"); }),
+        Customer("CRAG", [](auto& r) { SetText(r.taxCode, "ST"); })}},
+      {"a salesperson picked from its list", Keys(0, 5, "F5 Down Enter", 2, "CRAG", "CRAG"), records::kFileCustomers,
+       {Customer("CRAG", [](auto& r) { SetText(r.salesperson, "S2"); })}},
+      {"a message code picked from its list", Keys(1, 3, "F5 Enter", 0, "STONE", "STONE"), records::kFileVendors,
+       {Vendor("STONE", [](auto& r) { SetText(r.messageCode, "PAST"); })}},
+      {"a terms code picked from its list", Keys(0, 6, "F5 Down Enter", 0, "ACME", "ACME"), records::kFileCustomers,
+       {Customer("ACME", [](auto& r) { SetText(r.termsCode, "N60"); })}},
+      {"an account picked from its list and checked", Keys(0, 7, "F5 Down Down Enter", 0, "CRAG", "CRAG"),
+       records::kFileCustomers, {Customer("CRAG", [](auto& r) { SetText(r.glAccount, "1210"); })}},
+      {"customer bounds picked from their list",
+       "Enter Right Right Right Right Right Right Right Right Right Enter \"7500\" Enter Enter "
+       "F5 Down Enter Enter F5 Down Enter F10 Enter Esc",
+       records::kFileCustomers, {Customer("BOLT", [](auto& r) { r.creditLimit = 7500.0; })}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -187,7 +239,7 @@ TEST_F(GlobalChangeTest, EachKindOfChangeReachesExactlyTheRecordsInRange) {
     EXPECT_EQ(run.result, 1) << run.transcript;
     EXPECT_EQ(run.messages, std::vector<int>{1551}) << run.transcript;
     const int addresses =
-        c.fileNo == records::kFileCustomers ? records::kFileCustomerAddresses : records::kFileVendorAddresses;
+        c.fileNo == records::kFileVendors ? records::kFileVendorAddresses : records::kFileCustomerAddresses;
     const auto expected = Expected(Expected(before, c.fileNo, c.changes), addresses, c.addressChanges);
     const auto after = Snapshot();
     for (const auto& [fileNo, records] : expected.files)
@@ -203,19 +255,28 @@ TEST_F(GlobalChangeTest, RefusedOrCancelledRequestsChangeNothing) {
   };
   const Case cases[] = {
       {"Esc on the screen", "Enter Right Enter \"9\" Esc", {}},
-      {"nothing in range", Keys(0, 7, "\"10\"", 0, "X", "Z"), {197}},
-      {"an empty value: No", Keys(0, 7, "", 0, "", "") + " Enter Esc", {1565}},
-      {"an empty value: Esc", Keys(0, 7, "", 0, "", "") + " Esc Esc", {1565}},
-      {"an empty code", Keys(0, 4, "", 0, "", "") + " Esc", {21}},
-      {"a code not on file", Keys(0, 4, "\"S9\"", 0, "", "") + " Esc", {1549}},
-      {"an account not on file", "Enter Right Right Right Right Right Right Enter \"9999\" Enter Esc Esc", {69}},
-      {"a summary account", "Enter Right Right Right Right Right Right Enter \"1000\" Enter Esc Esc", {145}},
+      {"nothing in range", Keys(0, 9, "\"10\"", 0, "X", "Z"), {197}},
+      {"an empty value: No", Keys(0, 9, "", 0, "", "") + " Enter Esc", {1565}},
+      {"an empty value: Esc", Keys(0, 9, "", 0, "", "") + " Esc Esc", {1565}},
+      {"an empty code", Keys(0, 5, "", 0, "", "") + " Esc", {21}},
+      {"a code not on file", Keys(0, 5, "\"S9\"", 0, "", "") + " Esc", {1549}},
+      {"an empty tax code", Keys(0, 4, "", 0, "", "") + " Esc", {21}},
+      {"a tax code not on file", Keys(0, 4, "\"ZZ\"", 0, "", "") + " Esc", {1549}},
+      {"a message code not on file", Keys(1, 3, "\"ZZ\"", 0, "", "") + " Esc", {1549}},
+      {"a negative salesperson rate", Keys(3, 0, "\"-2\"", 0, "", "") + " Esc", {1553}},
+      {"an account not on file", "Enter Right Right Right Right Right Right Right Enter \"9999\" Enter Esc Esc", {69}},
+      {"a summary account", "Enter Right Right Right Right Right Right Right Enter \"1000\" Enter Esc Esc", {145}},
       {"an empty area code", Keys(0, 3, "", 0, "", "") + " Esc", {1563}},
+      // Three digits and nothing else: four digits, or a letter, are
+      // refused as they are left, and again on F10.
+      {"an area code of four digits", "Enter Right Right Right Enter \"6465\" Enter Enter Esc", {1569}},
+      {"an area code with a letter", "Enter Right Right Right Enter \"64a\" Enter Enter Esc", {1569}},
+      {"an area code of four digits on F10", "Enter Right Right Right Enter \"6465\" F10 Enter Esc", {1569}},
       {"a negative rate", Keys(0, 1, "\"-1\"", 0, "", "") + " Esc", {1553}},
       {"a negative minimum charge", "Enter Right Right Enter \"-1\" Enter Esc Esc", {487}},
       {"a minimum charge too large", "Enter Right Right Enter \"1e13\" Enter Esc Esc", {1807}},
-      {"a value that is no number", Keys(0, 7, "\"12x\"", 0, "", "") + " Esc", {1567}},
-      {"a bound that is no number", Keys(0, 7, "\"10\"", 1, "abc", "") + " Esc", {1567}},
+      {"a value that is no number", Keys(0, 9, "\"12x\"", 0, "", "") + " Esc", {1567}},
+      {"a bound that is no number", Keys(0, 9, "\"10\"", 1, "abc", "") + " Esc", {1567}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -229,7 +290,8 @@ TEST_F(GlobalChangeTest, RefusedOrCancelledRequestsChangeNothing) {
 
 TEST_F(GlobalChangeTest, ConfirmingAnEmptyValueStoresIt) {
   WriteCompany();
-  const Run run = Change(R"(Enter Right Right Right Right Right Right Right Enter Enter Enter "CRAG" Enter "CRAG" F10 Right Enter Enter Esc)");
+  const Run run = Change(
+      R"(Enter Right Right Right Right Right Right Right Right Right Enter Enter Enter "CRAG" Enter "CRAG" F10 Right Enter Enter Esc)");
   EXPECT_EQ(run.messages, (std::vector<int>{1565, 1551})) << run.transcript;
   const auto after = Snapshot({records::kFileCustomers});
   for (const auto& bytes : after.files.at(records::kFileCustomers)) {
@@ -239,6 +301,18 @@ TEST_F(GlobalChangeTest, ConfirmingAnEmptyValueStoresIt) {
   }
 }
 
+// A number field shows 0 where a text field shows nothing: beside number
+// bounds the screen says that 0 sets no limit.
+TEST_F(GlobalChangeTest, NumberBoundsSayThatZeroSetsNoLimit) {
+  WriteCompany();
+  const Run number = Change(R"(Right Right Right Enter Enter "7" Enter Right Enter Esc)");
+  const std::string end = number.transcript.substr(number.transcript.find("--- form end"));
+  EXPECT_NE(end.find("From (0: no limit)"), std::string::npos) << end;
+  EXPECT_NE(end.find("To (0: no limit)"), std::string::npos) << end;
+  const Run text = Change(R"(Right Right Right Enter Enter "7" Enter Enter Esc)");
+  EXPECT_EQ(text.transcript.find("(0: no limit)"), std::string::npos) << "a code bound: no such note";
+}
+
 TEST_F(GlobalChangeTest, AFailedRewriteLeavesEveryRecordAsItWas) {
   struct Case {
     const char* name;
@@ -246,9 +320,9 @@ TEST_F(GlobalChangeTest, AFailedRewriteLeavesEveryRecordAsItWas) {
     std::string keys;
   };
   const Case cases[] = {
-      {"the second customer", "fail=3:customers:2:80", Keys(0, 7, "\"7500\"", 0, "", "")},
+      {"the second customer", "fail=3:customers:2:80", Keys(0, 9, "\"7500\"", 0, "", "")},
       {"an alternate address after its customer", "fail=3:customer_addresses:1:80",
-       Keys(0, 3, "\"(646)\"", 0, "10001", "10001")},
+       Keys(0, 3, "\"646\"", 0, "10001", "10001")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

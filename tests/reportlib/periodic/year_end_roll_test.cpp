@@ -74,13 +74,13 @@ struct MasterFile {
   std::vector<std::pair<const char*, GroupAtOffset>> groups;
 };
 
-const MasterFile kCustomerFile{"customers", kCustomers, "code", 20,
+const MasterFile kCustomerFile{"customers", kCustomers, "code", 30,
                                {{"invoiceCounts", {190, true}},
                                 {"otherCounts", {210, true}},
                                 {"grossAmounts", {230, false}},
                                 {"costOfGoods", {270, false}},
                                 {"payments", {310, false}}}};
-const MasterFile kVendorFile{"vendors", kVendors, "code", 20, kCustomerFile.groups};
+const MasterFile kVendorFile{"vendors", kVendors, "code", 30, kCustomerFile.groups};
 const MasterFile kProductFile{"products", kProducts, "number", 46,
                               {{"purchaseUnits", {370, false}},
                                {"salesUnits", {410, false}},

@@ -198,15 +198,10 @@ class ArApPostingTest : public posttest::PostingTest {
 
   // Changes `company`: the transaction `number` of `file` takes the fields of `patch`.
   static void Patch(fixture::Json& company, const char* file, const std::string& number, const fixture::Json& patch) {
-    for (auto& r : company["files"][file])
-      if (r["transactionNumber"] == number) r.update(patch);
+    posttest::PatchTransaction(company, file, number, patch);
   }
   static void Drop(fixture::Json& company, const char* file, const std::string& number) {
-    auto& records = company["files"][file];
-    fixture::Json kept = fixture::Json::array();
-    for (const auto& r : records)
-      if (r["transactionNumber"] != number) kept.push_back(r);
-    records = kept;
+    posttest::DropTransaction(company, file, number);
   }
 };
 
@@ -726,13 +721,7 @@ TEST_F(ArApPostingTest, AKilledRunLeavesNothingHalfPostedAndARerunCompletesIt) {
   const auto expectedParties = Parties(kReceivables);
   ASSERT_EQ('Y', PostedFlags(kReceivables).at("5000"));
 
-  std::mt19937 random(20250315);
-  int killedInTheRun = 0;
-  for (int round = 0; round < 8; ++round) {
-    SCOPED_TRACE("round " + std::to_string(round));
-    LoadCompany(company);
-    const long wait = std::uniform_int_distribution<long>(0, whole.micros)(random);
-    if (runChild(wait).killed) ++killedInTheRun;
+  const int killedInTheRun = qxtest::KillAtRandomMoments(8, whole.micros, [&] { LoadCompany(company); }, runChild, [&] {
     // Nothing half posted: the accounts, the customers, the open invoices
     // and the run's G/L lines moved by exactly the transactions marked.
     std::map<std::string, double> marked, balances;
@@ -764,7 +753,7 @@ TEST_F(ArApPostingTest, AKilledRunLeavesNothingHalfPostedAndARerunCompletesIt) {
     for (const auto& [code, r] : Parties(kReceivables))
       EXPECT_NEAR(expectedParties.at(code).balance, r.balance, 0.001) << code;
     for (const auto& [number, flag] : PostedFlags(kReceivables)) EXPECT_EQ('Y', flag) << number;
-  }
+  });
   EXPECT_GT(killedInTheRun, 0) << "at least one kill fell inside a run";
 }
 

@@ -190,6 +190,20 @@ class Builder {
   void AddProducts();
   void AddSequences();
 
+  // sample_stock.cpp
+  void AddActivityHistory();
+  // The master items that group products (the A4 paper of two warehouses).
+  void AddMasterItems();
+  // The codes and flags global change sets: a customer's or vendor's tax
+  // and message codes, a product's sale flags, a salesperson's commission.
+  static void AddBillingCodes(Json* record, const Party& party, bool customer, int index);
+  static void AddSaleFlags(Json* record, const Product& product);
+  static void AddCommission(Json* record, int index);
+  // A posted activity record of `p` (file 62), added into its history.
+  void AddPostedActivity(Product& p, long number, std::int32_t date, char kind, char source, char second,
+                         double quantity, double unitCost, double extended, const Json& document,
+                         const std::string& reference);
+
   // sample_ledgers.cpp
   void AddUnpostedTransactions();
   void AddGLTransaction(int index);

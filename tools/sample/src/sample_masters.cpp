@@ -432,6 +432,7 @@ bool Builder::Build(std::string* error) {
   MakeProducts();
   AddOpenInvoices();
   AddInventoryHistory();
+  AddActivityHistory();
   AddCheckRegisterAndLogs();
   AddUnpostedTransactions();
   MakeLedgerHistory();
@@ -521,7 +522,7 @@ void Builder::AddSettings() {
   Add(kFileSettings, Json{{"key", "0TransInfo"},
                           {"statementFooterAmounts", "Y"},
                           {"statementOption", "Y"},
-                          {"statementDetailLines", 3}});
+                          {"statementDetailLines", 1}});
   Add(kFileSettings, Json{{"key", "0System"}});
 
   Json periodsOfAging = Json::array();
@@ -535,12 +536,22 @@ void Builder::AddSettings() {
   for (const auto& a : kAging) periodsOfAging.push_back(Json{{"label", a.label}, {"fromDays", a.from}, {"toDays", a.to}});
   Add(kFileSettings, Json{{"key", "0Schedule"}, {"customerPeriods", periodsOfAging}, {"vendorPeriods", periodsOfAging}});
 
+  // The texts of statements, letters and labels: the installation's (a
+  // user's F3 edit makes the company's own); letters and labels print the
+  // address lines as they are.
+  Add(kFileSettings, Json{{"key", "0MergeForms"},
+                          {"closingLine", "N"},
+                          {"addressBottom", "N"},
+                          {"addressApart", "N"},
+                          {"lettersSamePage", "N"},
+                          {"texts", Json::array({"statement.txt", "statement-invoice.txt", "customer-letter.txt",
+                                                 "vendor-letter.txt", "labels.txt"})}});
   Add(kFileSettings, Json{{"key", "0Statements"},
                           {"lines", Json::array({"", "", "Thank you for your business.",
                                                  "We appreciate your prompt payment.",
                                                  "Your account has an amount past due.",
                                                  "Please send the past-due amount today.",
-                                                 "Your account is more than 60 days late.",
+                                                 "Your account is more than 30 days late.",
                                                  "Please call us to arrange payment.",
                                                  "Your account is seriously past due.",
                                                  "New orders are held until it is paid."})}});
@@ -577,6 +588,7 @@ void Builder::AddReferenceFiles() {
 
   const std::pair<const char*, const char*> kSalespeople[] = {
       {"JM", "Jordan Mills"}, {"AR", "Ana Reyes"}, {"KT", "Kenji Tanaka"}, {"PL", "Priya Laghari"}};
+  int salespersonIndex = 0;
   for (const auto& [code, name] : kSalespeople) {
     Json sales = Json::array(), lastYear = Json::array(), commissions = Json::array();
     for (int m = 0; m < 12; ++m) {
@@ -585,11 +597,13 @@ void Builder::AddReferenceFiles() {
       commissions.push_back(Cents(s * 0.05));
       lastYear.push_back(random_.Amount(5500, 13000));
     }
-    Add(records::kFileSalespersons, Json{{"code", code},
-                                         {"name", name},
-                                         {"lastYearSales", lastYear},
-                                         {"sales", sales},
-                                         {"commissions", commissions}});
+    Json salesperson{{"code", code},
+                     {"name", name},
+                     {"lastYearSales", lastYear},
+                     {"sales", sales},
+                     {"commissions", commissions}};
+    AddCommission(&salesperson, salespersonIndex++);
+    Add(records::kFileSalespersons, salesperson);
   }
 
   // The state tax's period amounts follow the billing tax the ledger books
@@ -946,6 +960,29 @@ void Builder::AddOpenInvoices() {
     addFor(true, c, lines);
   }
   for (Party& v : vendors_) addFor(false, v, random_.Between(1, 4));
+
+  // Statements: every third customer that keeps open items has an invoice
+  // paid in full a month ago, which a statement leaves out unless asked to
+  // show it.  Amounts and dates follow from the customer's place, so the
+  // rest of the company stays as the seed makes it.
+  int place = 0;
+  for (Party& c : customers_) {
+    if (c.accountType != 'O' || place++ % 3 != 0) continue;
+    std::map<std::string, std::pair<double, double>> headers;
+    std::map<std::string, std::int32_t> dates;
+    LineAdder add{*this, true, c, headers, dates};
+    const std::string invoice = fmt::format("PD{:04d}", place);
+    const double amount = 150 + 25 * (place % 7);
+    add(invoice, 'I', amount, Day(65), 0, "Invoice");
+    add(invoice, 'P', amount, Day(35), 0, "Payment");
+    Add(records::kFileReceivablesOpenInvoiceHeaders,
+        Json{{"code", c.code},
+             {"invoiceNumber", invoice},
+             {"invoiceDate", DateText(Day(65))},
+             {"dueDate", DateText(Day(65) + TermsOf(c.terms).dueDays)},
+             {"amount", amount},
+             {"balance", 0.0}});
+  }
 }
 
 // ---- Posted inventory activity ---------------------------------------------------------
@@ -956,30 +993,8 @@ void Builder::AddInventoryHistory() {
     if (p.type == 2) continue;
     auto activity = [&](std::int32_t date, char kind, char source, char second, double quantity,
                         double unitCost, const std::string& document, const std::string& reference) {
-      const double extended = Cents(quantity / p.purchaseFactor * unitCost);
-      Json r{{"productCode", p.number},
-             {"transactionNumber", TranNo(source == 'M' ? purchaseNumber : invoiceNumber)},
-             {"activityFlag", "P"},
-             {"periodKey", PeriodKey(date)},
-             {"date", DateText(date)},
-             {"kind", std::string(1, kind)},
-             {"source", std::string(1, source)},
-             {"secondSource", std::string(1, second)},
-             {"sourceTransaction", document},
-             {"reference", reference},
-             {"department", p.department},
-             {"quantity", quantity},
-             {"unitCost", unitCost},
-             {"extendedAmount", extended},
-             {"salesUnitFactor", p.salesFactor},
-             {"unitDivisor", p.purchaseFactor},
-             {"formattedQuantity", quantity},
-             {"warehouse", p.warehouse},
-             {"glAccount", acct::kInventory},
-             {"postedFlag", "Y"}};
-      Add(records::kFileInventoryTransactions, r);
-      p.historyQuantity += quantity;
-      p.historyValue = Cents(p.historyValue + extended);
+      AddPostedActivity(p, source == 'M' ? purchaseNumber : invoiceNumber, date, kind, source, second, quantity,
+                        unitCost, Cents(quantity / p.purchaseFactor * unitCost), document, reference);
     };
     if (p.quantity <= 0) continue;
     if (p.assembly) {
@@ -1297,8 +1312,10 @@ void Builder::AddAccounts() {
 }
 
 void Builder::AddParties() {
+  int partyIndex = 0;
   auto add = [&](const Party& p, bool customer) {
     Json r{{"code", p.code}, {"termsCode", p.terms}};
+    AddBillingCodes(&r, p, customer, partyIndex++);
     if (customer) r["salesperson"] = p.salesperson;
     if (!customer) r["vendorType"] = p.form1099 ? "SERV" : "GOODS";
     if (p.form1099) r["idNumber"] = fmt::format("{:02}-{:07}", random_.Between(10, 99), random_.Between(0, 9999999));
@@ -1348,6 +1365,7 @@ void Builder::AddProducts() {
     if (!p.vendor.empty()) r["vendor"] = p.vendor;
     if (!p.vendorPartNumber.empty()) r["vendorPartNumber"] = p.vendorPartNumber;
     if (p.assembly) r["assemblyFlag"] = "Y";
+    AddSaleFlags(&r, p);
     r["productType"] = p.type;
     r["purchaseUnitFactor"] = p.purchaseFactor;
     r["salesUnitFactor"] = p.salesFactor;
@@ -1411,12 +1429,7 @@ void Builder::AddProducts() {
     Add(records::kFileBillsOfMaterials,
         Json{{"assemblyNumber", b.assembly}, {"componentNumber", b.component}, {"unitsRequired", b.units}});
   }
-  // The A4 paper kept in two warehouses is one master item.
-  if (FindProduct("PAP-A4-500") && FindProduct("PAP-A4-WST")) {
-    Add(records::kFileMasterItems, Json{{"code", "PAPER-A4"}, {"description", "Copy paper A4, 500 sheets"}});
-    Add(records::kFileMasterItemMembers, Json{{"masterItem", "PAPER-A4"}, {"productNumber", "PAP-A4-500"}});
-    Add(records::kFileMasterItemMembers, Json{{"masterItem", "PAPER-A4"}, {"productNumber", "PAP-A4-WST"}});
-  }
+  AddMasterItems();
 }
 
 void Builder::AddSequences() {

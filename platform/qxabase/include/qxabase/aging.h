@@ -133,6 +133,22 @@ static_assert(offsetof(CustVendAccountBlock, pastDue1) == 81);
 static_assert(offsetof(CustVendAccountBlock, pastDue2) == 93);
 static_assert(offsetof(CustVendAccountBlock, pastDue3) == 105);
 
+#pragma pack(push, 1)
+// One record of the selection file "TEMPCSVD.DB": the customer or vendor
+// record as its file stores it, its account block, the mark ('Y' chosen)
+// and the copies to print.
+struct CustVendSelectionRecord {
+  records::CustVendRecord record;  // 0
+  CustVendAccountBlock block;      // 795
+  char mark;                       // 992
+  records::I16 copies;             // 993
+};
+#pragma pack(pop)
+static_assert(sizeof(CustVendSelectionRecord) == 995);
+static_assert(offsetof(CustVendSelectionRecord, block) == 795);
+static_assert(offsetof(CustVendSelectionRecord, mark) == 992);
+static_assert(offsetof(CustVendSelectionRecord, copies) == 993);
+
 // Clears the block for a run: as-of date, period length (days, 30 when not
 // above 0) and count (1..3; 3 otherwise).  Returns 0.
 int CustVendSelectInit(CustVendAccountBlock* block, std::int32_t asOfDate, int periodDays, int periodCount);

@@ -13,10 +13,22 @@
 //
 // Posting units.  Each transaction a run posts is one unit: its header mark
 // (or its deletion) and every effect it has (accounts, check register,
-// sequence numbers, its lines of a batch G/L transaction) are committed
+// sequence numbers, its lines of a batch G/L transaction) are kept or lost
 // together through the record manager's transactions, so a crash or a kill
-// leaves the books as after the last completed transaction and a rerun never
-// posts anything twice.  The services draw the unit's bounds themselves:
+// leaves every transaction wholly posted or wholly unposted and a rerun
+// never posts anything twice.
+//
+// Groups.  A run's units are committed to disk in groups (the record
+// manager's grouped commits): a group is committed once it holds 1000 units
+// or has been open 200 ms, and always when the run ends (PostSummary, a
+// stop, CommandFinish, PostingLeave), before the screen waits for the user
+// (every message box, question or form: the services hook the screen
+// library's key wait), and so before a detour or another program starts.  A
+// crash or a kill takes back at most the last group, whole; a rerun posts
+// it, once.  A group commit that fails is answered by the next service that
+// commits (operation 20, result stop), or shown when the run ends, and the
+// summary is never shown over it, so what a summary counts is on disk.
+// The services draw the unit's bounds themselves:
 //   - PostTranRead hands out a header inside a new unit, and commits the
 //     previous header's unit before it reads the next one (a caller asks
 //     for the next header only once the one in hand is done, marked or
@@ -28,9 +40,10 @@
 //     G/L posting at the end of a run) makes them one unit of its own.
 // Runs that walk their files without PostTranRead bracket each transaction
 // with PostUnitBegin and PostUnitCommit.  A stop keeps every unit committed
-// before it.  A unit holds the company folder's write lock from its first
-// write until it ends, so another program's writes wait (and fail with 84
-// after a few seconds) while a run is inside a transaction.
+// before it.  A group holds the company folder's write lock from its first
+// write until it commits, so another program's writes wait meanwhile (at
+// most a group's 200 ms, or while the transaction in hand waits for the
+// user; they fail with 84 after a few seconds).
 //
 // Amounts are doubles rounded with NumRound to cents and compared at cents.
 // A G/L account keeps its balance and period amounts in its natural sign:
@@ -41,8 +54,10 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 
 #include "btrvc.h"
+#include "records/masters.h"
 #include "records/settings.h"
 #include "records/transactions.h"
 
@@ -64,6 +79,7 @@ inline constexpr int kPostSkip = 2;
 // Statuses of the posting services beyond the record manager's.
 inline constexpr int kPostStatusOutOfBalance = 1001;  // debits and credits differ at cents
 inline constexpr int kPostStatusNoPeriod = 1002;      // the period record names no period entry
+inline constexpr int kPostStatusSummaryAccount = 1003;  // a summary account ('G') where postings need a detail one
 
 // Ledgers of the posting options.
 inline constexpr int kLedgerGeneral = 0;
@@ -86,16 +102,18 @@ void PostRunStart();
 bool PostTranNext();
 
 // Ends the work of a command: a posting unit still open is abandoned (the
-// transaction it belongs to stays as it was before the run reached it), and
-// the run's state and the system settings read so far are forgotten.  Every
-// posting and journal run calls it on each way out.  Returns 0.
+// transaction it belongs to stays as it was before the run reached it), the
+// units ended before it are committed (a failure is shown), and the run's
+// state and the system settings read so far are forgotten.  Every posting
+// and journal run calls it on each way out.  Returns 0.
 int CommandFinish();
 
 // The posting bracket of the runs that post a ledger outside the posting
 // frame's walk (billing and purchasing 4/5, finance charges 1): PostingEnter
 // starts a run for `ledger` (PostRunStart); PostingLeave, on every way out
-// after the files are closed, abandons a unit still open.  PostingEnter
-// returns 0.
+// after the files are closed, abandons a unit still open and commits the
+// units ended before it (a failure is shown).  The dispatcher calls
+// PostingLeave when a command ends.  PostingEnter returns 0.
 int PostingEnter(int ledger);
 void PostingLeave();
 
@@ -108,6 +126,13 @@ void PostingLeave();
 int PostUnitBegin(TagPostWork* work);
 int PostUnitCommit(TagPostWork* work);
 void PostUnitAbandon();
+
+// Commits the units ended so far to disk now, without waiting for their
+// group to fill: for a run that tells something outside the books that a
+// transaction is posted (the time-billing link).  0, or the status of the
+// failed commit with the work record filled (operation 20), after which
+// none of the group's units is kept.
+int PostGroupCommit(TagPostWork* work);
 
 // --- Walking the headers ---------------------------------------------------------------
 
@@ -146,6 +171,79 @@ int PostReadAccount(int mode, BtrvHandle accounts, const char* account, void* ac
 // into work->key.  Returns the status, also left in the work record with
 // `fileNo` and operation 5.  Nothing is shown.
 int PostReadRecordWork(BtrvHandle handle, int fileNo, const char* code, void* record, TagPostWork* work);
+
+// Rewrites the master record that PostReadRecordWork last read through
+// `handle` (a product of file 43, a service of file 52, a customer or
+// vendor) with the caller's changed `record`: every byte the caller did not
+// change is written back as read.  Returns 0, or the status with the work
+// record filled (`fileNo`, operation 3).  The write belongs to the posting
+// unit that is open.
+int PostRecordStore(BtrvHandle handle, int fileNo, const void* record, TagPostWork* work);
+
+// Checks the accounts of the account interface ("0Interface") that a run
+// books to before it posts anything: each account named by its index in
+// `interfaceAccounts` (records::InterfaceRecord::Account: 0 cash,
+// 1 receivables, 2 payables, 3 inventory, 4 cost of goods, 5 sales, 6 sales
+// returns, ... 12 freight) must be in the chart of accounts and be a detail
+// account (type 'D').  The first that is not is named in a message (which
+// account of the interface it is, and its code) and the run stops: the
+// work record then holds its status (4 not on file or blank, or
+// kPostStatusSummaryAccount), file 1 and its code in work->key.  The
+// account read last is left in `account`.  `mode` is kept for the callers
+// (1).  Returns the work status (0: every account may be posted to).
+int PostLedgersCheck(int mode, BtrvHandle accounts, records::GLAccount* account,
+                     const records::InterfaceRecord* iface, TagPostWork* work,
+                     std::initializer_list<int> interfaceAccounts);
+
+// The account of an interface account and a G/L segment (a department): the
+// account without its trailing blanks followed by the segment without its
+// trailing blanks, cut to the ten characters an account code holds.
+// `out` receives it NUL-ended and zero-filled to 11 bytes.  `account` is
+// read up to 11 bytes, `segment` up to 6 (neither need be NUL-ended, as a
+// blank-padded segment is not); `segment` may be null or blank (the account
+// alone).  Returns out.
+char* GLAccountWithSegment(char* out, const char* account, const char* segment);
+
+// --- Stock activity ---------------------------------------------------------------------
+
+// Stores the stock activity record (file 62) of a posted line or
+// transaction, built by the caller: it is numbered from the transaction
+// sequence "IT" of file 23 (transactionNumber, right-aligned in ten
+// characters, as NextTranNumber hands numbers out), marked posted ('Y': its
+// value is already in the posting's G/L entry) and inserted through
+// `activity`.  A purchasing receipt (source 'M') or return ('R') of a
+// product that carries stock (types 1 and 3) also moves `product`, in
+// memory, by the record: quantity on hand and second quantity on hand by
+// its signed quantity, value on hand by its signed value (at cents); the
+// caller stores the product (PostRecordStore).  Every other source leaves
+// the product alone: its posting moved the product itself.  `product` may
+// be null for them.  `reserved` is kept for the callers (0).  Returns 0, or
+// the record-manager status, with the work record (when given) filled: file
+// 23 for the number, file 62 for the insert.  The writes belong to the
+// posting unit that is open.
+int PostAmountLine(BtrvHandle activity, records::TagProduct* product, int reserved,
+                   records::InventoryTransaction* record, TagPostWork* work = nullptr);
+
+// --- Open-invoice lines of an account ------------------------------------------------------
+
+// Writes an open-invoice line of the customer (file 5) or vendor (file 2)
+// `account`: `op` 3 rewrites the line that OpenInvoiceRead
+// (qxabase/open_invoices.h) read last, in place, through the handle it read
+// it with; `op` 2 inserts `line` through that same handle (a posting that
+// adds a line to an account reads one of the account's lines first, or
+// passes `handle`).  `handle` 0 takes the handle of that read; another
+// handle writes through it.  The line must belong to the account (its code
+// is the account's, compared without case and trailing blanks): a line of
+// another account is refused with kStatusInvalidOperation and nothing is
+// written.  The invoice's open-invoice header is not touched: the caller
+// that changes what the line adds to its invoice tells the invoice's
+// QxOIHeader (OpenInvoiceUpdate does).  `header` names the billing or
+// purchasing transaction the write comes from, or is null; it is kept for
+// the callers.  Returns 0, or the status with the work record filled
+// (the open-invoice file, `op`).  The write belongs to the posting unit
+// that is open.
+int RecordWriteOp(int op, BtrvHandle handle, records::TagOpenInvoice* line, const records::CustVendRecord* account,
+                  const records::TagBiPoHeader* header, TagPostWork* work);
 
 // --- General-ledger transactions -----------------------------------------------------
 
@@ -283,9 +381,9 @@ class CBaseCheckReg {
 
 // Shows the summary of a run that completed: text `textNumber` (511) with
 // the number of transactions posted and their debit and credit totals, in a
-// box the user acknowledges (and in the transcript).  The unit still open is
-// committed first; when that fails, the record-manager error is shown in
-// place of the summary and its status returned.  `reserved` is kept for the
+// box the user acknowledges (and in the transcript).  The unit still open and
+// the run's group are committed first; when that fails, the record-manager
+// error is shown in place of the summary and its status returned.  `reserved` is kept for the
 // callers.  Returns 0.
 int PostSummary(int textNumber, int reserved, long count, double debit, double credit);
 

@@ -30,6 +30,17 @@ inline constexpr int kSettingsReadLocked = 400;  // get-equal + lock bias (405),
 // error box.  On failure the buffer is all zero.
 int SettingsRecordRead(int mode, BtrvHandle handle, int length, const char* key, void* buffer);
 
+// Rewrites the settings record `key` through the open settings file
+// `handle`: reads it with a lock (a company without the record gets a new
+// one, its key set and the rest zero), lets `change(image, context)` change
+// the first `length` bytes of it (every byte it does not change is written
+// back as read, also those past `length`), writes it back and releases the
+// lock on every way out.  Returns 0, or the record-manager status after the
+// error box (80 or 84: another user holds or changed the record; nothing
+// was written).
+int SettingsRecordRewrite(BtrvHandle handle, const char* key, int length, void (*change)(void* image, void* context),
+                          void* context);
+
 // SettingsRecordRead(0, 0, length, key, buffer): a settings record of the
 // company read without a handle of the caller's.
 int SystemRecordGet(int length, const char* key, void* buffer);
@@ -79,9 +90,13 @@ char SysCodeGet(int number);
 //   journalStartDate  the first day of the first open period when it comes
 //                  before the day's period (the unposted work before it is
 //                  still open), else the day's period's first day
-//   pendingPeriod, pendingDate  0: this system keeps no pending posting
-//                  period, so the billing and purchasing postings and journals
-//                  take the date's own period
+//   pendingPeriod, pendingDate  the pending posting period of billing and
+//                  purchasing (settings record "0BiPoPeriod",
+//                  records::PendingPeriodRecord): its number and its last
+//                  day.  0 and 0 when the company keeps none, or the one it
+//                  keeps lies in neither year: the postings and journals
+//                  then take the date's own period.  FiscalPeriodOfDateIn
+//                  reads no other record and leaves both 0.
 // The record's other bytes are left as they were.
 //
 // Kinds (bits):
@@ -113,6 +128,16 @@ int FiscalPeriodOfDate(int kind, int day, records::FiscalPeriodInfo* info);
 // read.  Used by tests and by callers that keep the record.
 int FiscalPeriodOfDateIn(const records::PeriodsRecord& periods, int kind, int day,
                          records::FiscalPeriodInfo* info);
+
+// Moves the pending posting period of billing and purchasing on to the
+// period after the one of entry `entryIndex` (0-25) of "0Periods": a
+// complete run of that period is done.  It moves only once the period is
+// over (today after its last day), so that transactions of its remaining
+// days still find it pending, and never back: a run of an earlier period
+// leaves it alone.  `settings` is the caller's open settings
+// file (required); `reserved` is kept for the callers (4).  Returns 0, or
+// the record-manager status (nothing shown; the record is then as it was).
+int PeriodStep441(BtrvHandle settings, int reserved, int entryIndex);
 
 // The period key of `day` (records::PeriodKeyOf): the first day of the
 // period of this or next year that holds it, 0 when none does.  Transaction

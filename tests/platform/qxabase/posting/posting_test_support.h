@@ -37,6 +37,7 @@ struct LedgerOptions {
   char deleteAfterPosting = 0;
   char checkFirst = 0;
   char confirmUnprinted = 0;
+  char askIfUnflagged = 0;
 };
 
 // The record "0PostOptions" as a fixture entry, by its field names.
@@ -51,8 +52,26 @@ inline fixture::Json PostOptionsRecord(const std::vector<LedgerOptions>& ledgers
     set("deleteAfterPosting", o.deleteAfterPosting);
     set("checkFirst", o.checkFirst);
     set("confirmUnprinted", o.confirmUnprinted);
+    set("askIfUnflagged", o.askIfUnflagged);
   }
   return fixture::Json{{"key", "0PostOptions"}, {"ledgers", entries}};
+}
+
+// Changes `company`: the records of `file` whose transaction number is
+// `number` take the fields of `patch`.
+inline void PatchTransaction(fixture::Json& company, const char* file, const std::string& number,
+                             const fixture::Json& patch) {
+  for (auto& r : company["files"][file])
+    if (r["transactionNumber"] == number) r.update(patch);
+}
+
+// Drops the records of `file` whose transaction number is `number`.
+inline void DropTransaction(fixture::Json& company, const char* file, const std::string& number) {
+  auto& records = company["files"][file];
+  fixture::Json kept = fixture::Json::array();
+  for (const auto& r : records)
+    if (r["transactionNumber"] != number) kept.push_back(r);
+  records = kept;
 }
 
 // Every test runs on the script device (started without keys) in a folder

@@ -81,7 +81,7 @@ TEST_F(MessagesTest, QuestionsTakeTheirButtonsFromTheCallerOrTheStore) {
   EXPECT_EQ(2, MsgAsk(1275, 0, nullptr, "\x01Yes,No"));
   EXPECT_EQ(3, MsgAsk(1103));
   const std::string t = Transcript();
-  EXPECT_NE(std::string::npos, t.find("buttons: [Statement text] [Message text] [Cancel]")) << t;
+  EXPECT_NE(std::string::npos, t.find("buttons: [Statement page] [Invoice lines] [Cancel]")) << t;
   EXPECT_NE(std::string::npos, t.find("--- message box: Quarlex Accounting - Question ---")) << t;
 }
 

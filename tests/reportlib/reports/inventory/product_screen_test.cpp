@@ -34,12 +34,7 @@ class ScreenTest : public CompanyTest {
     return RunScripted(keys, [&] { return RunProductListing(nullptr); });
   }
 
-  // The screen as the form showed it when it started.
-  static std::string StartScreen(const Run& run) {
-    const std::size_t at = run.transcript.find("--- form start");
-    if (at == std::string::npos) return "";
-    return run.transcript.substr(at, run.transcript.find("--- end of screen ---", at) - at);
-  }
+  static std::string StartScreen(const Run& run) { return producttest::StartScreen(run.transcript); }
 
   // The products the preview listed, in order.
   static std::vector<std::string> Listed(const Run& run) {
@@ -133,17 +128,8 @@ TEST_F(ScreenTest, EachUsersLastSelectionComesBackAndShiftF9BringsTheDefaults) {
 // not one the screen library understands) runs nothing: no report on values
 // nobody saw.
 TEST_F(ScreenTest, AScreenThatCannotBeMadeRunsNothing) {
-  namespace fs = std::filesystem;
-  const fs::path data = File("data");
-  fs::copy(fs::path(QX_SOURCE_DIR) / "data", data, fs::copy_options::recursive);
-  std::string form = ReadAll((data / "forms" / "form-350.txt").string());
-  const std::string good = "field 26 row=9 col=14 mask=\"%-10s\"";
-  ASSERT_NE(std::string::npos, form.find(good));
-  form.replace(form.find(good), good.size(), "field 26 row=9 col=14 mask=\"%-10q\"");
-  std::ofstream((data / "forms" / "form-350.txt").string(), std::ios::trunc) << form;
-  AppPathsSet(nullptr, nullptr, data.c_str());
-  const Run run = Screen("F10 Esc");
-  AppPathsSet(nullptr, nullptr, (std::string(QX_SOURCE_DIR) + "/data").c_str());
+  const Run run = WithFormChanged("form-350.txt", "field 26 row=9 col=14 mask=\"%-10s\"",
+                                  "field 26 row=9 col=14 mask=\"%-10q\"", [&] { return Screen("F10 Esc"); });
   EXPECT_NE(std::string::npos, run.transcript.find("message box")) << "the reason is shown\n" << run.transcript;
   EXPECT_EQ(std::string::npos, run.transcript.find("report: Product Listing")) << run.transcript;
   EXPECT_EQ(std::string::npos, run.transcript.find("preview:")) << run.transcript;

@@ -7,6 +7,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,13 @@ using qxtest::Trim;
 using Report = qxtest::HtmlReport;
 
 inline Report ReadReport(const std::string& path) { return qxtest::ReadHtmlReport(path); }
+
+// The screen a form showed when it started (the first in `transcript`).
+inline std::string StartScreen(const std::string& transcript) {
+  const std::size_t at = transcript.find("--- form start");
+  if (at == std::string::npos) return "";
+  return transcript.substr(at, transcript.find("--- end of screen ---", at) - at);
+}
 
 // A product record of a fixture: the number, description and the fields
 // given.
@@ -76,6 +85,26 @@ class CompanyTest : public qxtest::CompanyTest {
     const std::string user = "USER" + std::to_string(runs_ + 1);
     AppBlockTextSet(SharedAppBlockGet()->userName, sizeof SharedAppBlockGet()->userName, user.c_str());
     return RunScripted(keys, entry);
+  }
+
+  // Runs `run` over a copy of the base data in which form definition
+  // `form` (its file name) has the text `good` replaced by `bad`: a screen
+  // whose definition cannot be used.
+  template <class F>
+  Run WithFormChanged(const std::string& form, const std::string& good, const std::string& bad, F run) {
+    namespace fs = std::filesystem;
+    const fs::path data = File("data");
+    fs::copy(fs::path(QX_SOURCE_DIR) / "data", data, fs::copy_options::recursive);
+    std::string text = ReadAll((data / "forms" / form).string());
+    const std::size_t at = text.find(good);
+    EXPECT_NE(std::string::npos, at) << good;
+    if (at != std::string::npos) text.replace(at, good.size(), bad);
+    std::ofstream((data / "forms" / form).string(), std::ios::trunc) << text;
+    AppPathsSet(nullptr, nullptr, data.c_str());
+    const Run result = run();
+    AppPathsSet(nullptr, nullptr, (std::string(QX_SOURCE_DIR) + "/data").c_str());
+    fs::remove_all(data);
+    return result;
   }
 
   // The product records of the sample company LoadSampleCompany wrote, in

@@ -13,7 +13,11 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <random>
+#include <string>
 #include <thread>
+
+#include <gtest/gtest.h>
 
 #include "btrvc.h"
 #include "qxabase.h"
@@ -64,6 +68,25 @@ ChildRun RunKilledChild(int commandId, const std::string& keys, const std::strin
   waitpid(child, &status, 0);
   const auto ran = std::chrono::steady_clock::now() - start;
   return {static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(ran).count()), WIFSIGNALED(status)};
+}
+
+// The rounds of a kill test: `rounds` times, `load()` makes the company
+// again, `run(killAfter)` runs the command in a child killed at a moment
+// drawn (from one seed, so that a failure repeats) within `micros`, the
+// time of a whole run, and `check()` looks at what the kill left, under a
+// trace naming the round.  Returns how many kills fell inside a run.
+template <class Load, class Run, class Check>
+int KillAtRandomMoments(int rounds, long micros, Load load, Run run, Check check) {
+  std::mt19937 random(20250315);
+  int killedInTheRun = 0;
+  for (int round = 0; round < rounds; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    load();
+    const long wait = std::uniform_int_distribution<long>(0, micros)(random);
+    if (run(wait).killed) ++killedInTheRun;
+    check();
+  }
+  return killedInTheRun;
 }
 
 }  // namespace qxtest
