@@ -17,6 +17,7 @@
 #include "automation/wordprocessor/merge_field.h"
 #include "automation/wordprocessor/pdf_file.h"
 #include "automation/wordprocessor/word_document.h"
+#include "fontconfig_leaks.h"
 #include "mail_merge_fixture.h"
 
 namespace {
