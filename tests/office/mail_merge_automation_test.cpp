@@ -17,6 +17,7 @@
 #include "automation/messages.h"
 #include "automation/wordprocessor/application.h"
 #include "automation/wordprocessor/object_model.h"
+#include "fontconfig_leaks.h"
 #include "mail_merge_fixture.h"
 
 namespace {

@@ -2,6 +2,7 @@
 // module check and the commands the base library serves itself.
 #include "qxabase/commands.h"
 
+#include <set>
 #include <string>
 
 #include "internal.h"
@@ -131,5 +132,20 @@ int PromoPriceReport(int) { return OutsideCommand(363, "The promotional price re
 int Command395Run() { return OutsideCommand(395, "This command"); }
 int MailMergeCustomers(int) { return OutsideCommand(396, "Mail merge to customers"); }
 int MailMergeVendors(int) { return OutsideCommand(397, "Mail merge to vendors"); }
+
+namespace {
+
+std::set<int>& OutsideCommands() {
+  static std::set<int> commands = {323, 363, 395, 396, 397};
+  return commands;
+}
+
+}  // namespace
+
+void CommandOutsideSystemAdd(int commandId) {
+  if (commandId > 0) OutsideCommands().insert(commandId);
+}
+
+bool CommandIsOutsideSystem(int commandId) { return OutsideCommands().count(commandId) != 0; }
 
 void CommandsResetForTest() { State() = Routing{}; }

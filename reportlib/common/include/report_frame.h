@@ -214,8 +214,11 @@ bool ApplyReportPreset(CParamStringFor<Record>* parser, const char* text, Record
   return true;
 }
 
-template <class Write>
-void OfferSavedRun(TagRepInfo* info, int commandId, Window* selectionWindow, Write write);
+//
+// `describe` (a callable answering std::string) gives the selection in words
+// (SelectionWords), which the report shows in place of the string.
+template <class Write, class Describe>
+void OfferSavedRun(TagRepInfo* info, int commandId, Window* selectionWindow, Write write, Describe describe);
 
 // Hides the selection window while the report runs (null: nothing).
 void HideSelectionWindow(Window* window);
@@ -280,15 +283,19 @@ bool ParsePreset(CParamStringFor<Record>* parser, const char* text, Record* reco
   return false;
 }
 
-template <class Write>
-void OfferSavedRun(TagRepInfo* info, int commandId, Window* selectionWindow, Write write) {
+template <class Write, class Describe>
+void OfferSavedRun(TagRepInfo* info, int commandId, Window* selectionWindow, Write write, Describe describe) {
   if (ReportTestMode(info, 4)) {
     TagSavedRunInfo savedRun{};
     savedRun.kind = kDrillRunReport;
     savedRun.one = 1;
     savedRun.commandId = static_cast<std::uint16_t>(commandId);
     CReportParamString text(savedRun.params, kSavedRunParamCapacity);
-    if (write(&text)) ReportWriteSelParams(info, &savedRun);
+    if (write(&text)) {
+      const std::string words = describe();
+      std::snprintf(savedRun.words, sizeof savedRun.words, "%s", words.c_str());
+      ReportWriteSelParams(info, &savedRun);
+    }
   }
   HideSelectionWindow(selectionWindow);
 }

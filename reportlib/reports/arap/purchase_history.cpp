@@ -263,7 +263,8 @@ void PurchaseHistoryRun::PrintPurchaseHistory() {
   info_.lineWidth = kLineWidth;
   if (!ReportOpen(&info_, kRunTitle)) return;
   OfferSavedRun(&info_, kMenuCustPurchaseHistory, nullptr,
-                [this](CReportParamString* text) { return PurchaseHistWriteParams(params_, text); });
+                [this](CReportParamString* text) { return PurchaseHistWriteParams(params_, text); },
+                [this] { return PurchaseHistSelectionWords(params_); });
   BuildLayouts();
 
   // The key: the customer code, then the first date.  NULs below every

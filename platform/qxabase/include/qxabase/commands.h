@@ -117,5 +117,18 @@ int Command395Run();                 // 395
 int MailMergeCustomers(int);         // 396
 int MailMergeVendors(int);           // 397
 
+// --- Commands outside this system ------------------------------------------------
+// The menu libraries name the commands whose work lies outside this system
+// (maintenance and entry screens, other products' functions), so that what
+// leads to one, such as a report's drill-down link, can say so before the
+// user follows it: a report prints such a link as plain text.
+
+// Notes command `commandId` as outside this system.  The base library's own
+// (323, 363, 395-397) are noted from the start.
+void CommandOutsideSystemAdd(int commandId);
+
+// True when `commandId` was noted as outside this system.
+bool CommandIsOutsideSystem(int commandId);
+
 // For tests: forgets every registered handler and closes every bracket.
 void CommandsResetForTest();

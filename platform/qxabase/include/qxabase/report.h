@@ -36,6 +36,7 @@
 #include <optional>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "qxabase/drilldown.h"
 
@@ -239,6 +240,12 @@ int ReportOpen(TagRepInfo* info, const char* title);
 // could not be delivered (after a message), among them a run whose pages
 // could not be kept in their temporary file (see ReportTestReady).
 int ReportClose(TagRepInfo* info);
+
+// The files this process's report runs wrote and completed, in order, each
+// as its full path (what a file destination names, relative names taken
+// where ReportOpen says).  The main program prints them when a run of one
+// command ends, so that a job knows what it got.
+const std::vector<std::string>& ReportFilesWritten();
 
 // True (non-zero) for the properties asked by `mode`: 1 the run goes to the
 // preview, 2 to the printer, 4 the destination keeps a saved run (the preview

@@ -26,10 +26,13 @@ count=$(echo "$numbers" | grep -c .)
 [ "$count" -gt 0 ] || fail "the sample company has no products"
 previous=""
 for number in $(echo "$numbers" | LC_ALL=C sort); do
-  # Each product's number links to its entry screen, in number order.
-  line=$(grep -n ">$number</a>" "$html" | head -1 | cut -d: -f1)
+  # Each product stands in number order; its number is plain text (the
+  # product screen is not part of this system), its costs link to its
+  # activity, which says so in its title.
+  grep -q ">$number</a>" "$html" && fail "product $number links to a screen outside the system"
+  line=$(grep -n -- "^$number " "$html" | head -1 | cut -d: -f1)
   [ -n "$line" ] || fail "product $number missing"
-  grep -q "cdno%3D%27$number%27" "$html" || fail "product $number has no link"
+  grep -q "title=\"Activity detail of product $number\"" "$html" || fail "product $number has no activity link"
   [ -z "$previous" ] || [ "$line" -gt "$previous" ] || fail "product $number out of order"
   previous=$line
 done

@@ -391,8 +391,8 @@ TEST_F(ListingTest, TheSavedRunRunsTheSameListingAgain) {
   EXPECT_NE(std::string::npos, reports[0].find("Subtotal INKWELL:"));
   EXPECT_EQ(std::string::npos, reports[0].find("CLEANPRO")) << "the vendor range was applied";
   EXPECT_NE(std::string::npos,
-            reports[0].find("Selection: sortfld 'Vendor'  sortfrom 'HARDLINE'  sortto 'PAPERMILL'  "
-                            "rankfld 'Description'  rankfrom 'B'  rankto 's'"))
+            reports[0].find("Selection: Sort by: Vendor, from HARDLINE to PAPERMILL; "
+                            "Rank by: Description, from B to s\n"))
       << reports[0];
 }
 
