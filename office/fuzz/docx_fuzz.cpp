@@ -18,6 +18,7 @@
 #include "automation/wordprocessor/flow.h"
 #include "automation/wordprocessor/pdf_file.h"
 #include "automation/wordprocessor/word_document.h"
+#include "fontconfig_leaks.h"  // the printer's PDF is drawn through pango
 
 namespace {
 
