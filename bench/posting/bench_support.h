@@ -61,17 +61,31 @@ inline records::PeriodsRecord OpenYear2025() {
 }
 
 // The `i`-th of `count` generated G/L transaction headers: journal "GJ",
-// numbers from 100000 right-aligned as entry numbers them, dates spread over
+// numbers from 1000000 right-aligned as entry numbers them, dates spread over
 // March 2025; the flags are the caller's.
 inline records::TagGLHeader GeneratedGLHeader(int i, int count) {
   records::TagGLHeader h{};
   records::SetPadded(h.journalCode, "GJ");
   char number[16];
-  std::snprintf(number, sizeof number, "%10d", 100000 + i);
+  std::snprintf(number, sizeof number, "%10d", 1000000 + i);
   records::SetText(h.transactionNumber, number);
   h.date = DateMake(2025, 3, 1 + static_cast<int>(static_cast<long>(i) * 31 / count));
   records::SetText(h.reference, "Generated entry");
   return h;
+}
+
+// Makes the company in `folder` the company of a command run on the script
+// device with `keys`, today `today`.
+inline void SetUpCommand(const std::string& folder, const char* keys, std::int32_t today, int command) {
+  *SharedAppBlockGet() = SharedAppBlock{};
+  const std::string data = std::string(QX_SOURCE_DIR) + "/data";
+  AppBlockTextSet(SharedAppBlockGet()->baseDataFolder, kFolderFieldSize, data.c_str());
+  AppBlockTextSet(SharedAppBlockGet()->companyPath, kFolderFieldSize, folder.c_str());
+  AppPathsSet(nullptr, nullptr, data.c_str());
+  SettingsRefresh(0, 0);
+  ScreenResetForTest(keys, nullptr);
+  DateSetToday(today);
+  SharedAppBlockGet()->currentCommand = command;
 }
 
 // Writes `company` into `folder` and makes it the company of a command run
@@ -84,15 +98,7 @@ inline bool PrepareCommand(benchmark::State& state, const fixture::CompanyImage&
     state.SkipWithError(problem.Text().c_str());
     return false;
   }
-  *SharedAppBlockGet() = SharedAppBlock{};
-  const std::string data = std::string(QX_SOURCE_DIR) + "/data";
-  AppBlockTextSet(SharedAppBlockGet()->baseDataFolder, kFolderFieldSize, data.c_str());
-  AppBlockTextSet(SharedAppBlockGet()->companyPath, kFolderFieldSize, folder.c_str());
-  AppPathsSet(nullptr, nullptr, data.c_str());
-  SettingsRefresh(0, 0);
-  ScreenResetForTest(keys, nullptr);
-  DateSetToday(today);
-  SharedAppBlockGet()->currentCommand = command;
+  SetUpCommand(folder, keys, today, command);
   return true;
 }
 

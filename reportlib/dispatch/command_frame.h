@@ -31,7 +31,7 @@ struct FrameServices {
   int (*CommandAccess)(int take, int commandId);
   int (*SettingsRefresh)(int, int);
   int (*CommandFlagsReset)(int, int);
-  void (*PostUnitAbandon)();
+  void (*PostingLeave)();
   // Shows `text` (code page 437, lines separated by '\n') in the base
   // library's error box.
   void (*ShowError)(const char* text);
@@ -47,17 +47,20 @@ extern const FrameServices kBaseServices;
 void FillPathsBlock(const SharedAppBlock& app, unsigned char* block872);
 
 // Runs `app.currentCommand` inside the frame, handing `parameterText` (null,
-// empty, or a report parameter string) unchanged to the entries that take it.
+// empty, or a report parameter string) to the entries that take it: as it
+// is, but a saved run ("input='usersel'") without its "output" pairs, so
+// that a saved run never chooses a file to write.
 //
 // Returns 0 when the id has a case, −1 when it has none (ids 300 and 400
 // included) or the frame refused it; a refused command leaves
 // `app.currentCommand` at −1.  The entry's own result is dropped: every entry
 // reports its own failures.
 //
-// Once the entry has started, its posting unit is abandoned on every way
-// out (PostUnitAbandon; nothing happens when none is open), except when the
+// Once the entry has started, its posting is ended on every way out
+// (PostingLeave: a unit still open is abandoned, the units ended before it
+// are committed; nothing happens when no posting ran), except when the
 // frame runs inside another command's bracket: a command run from inside a
-// posting must not drop the unit the posting still has open.
+// posting must not end the posting that is still running.
 //
 // Nothing is thrown.  An exception from an entry or from a call of the frame
 // is shown in an error box that names the command, and the frame still

@@ -366,11 +366,10 @@ Failure CloseSteps(YearCloseRun* run, const std::string& code) {
       [](const records::Salesperson& s) { return TrimField(s.code); });
 }
 
-// The close into account `code`.  False when the account or the ledgers
-// refuse it (the cursor stays on the account); true once it ran, whether it
-// completed or stopped with the books as they were.
-bool CloseYear(YearCloseRun* run, const std::string& code) {
-  if (!CheckClosingAccount(run, code)) return false;
+// The close into account `code`, already checked.  False when the ledgers
+// refuse it; true once it ran, whether it completed or stopped with the
+// books as they were.
+bool CloseInto(YearCloseRun* run, const std::string& code) {
   if (!NoUnpostedInYear(*run)) return false;
   run->done = true;
 
@@ -394,6 +393,12 @@ bool CloseYear(YearCloseRun* run, const std::string& code) {
   }
   MsgAsk(kMsgDone, 0, nullptr, " Continue", kCaptionQuestion);
   return true;
+}
+
+// The close into account `code`.  False when the account or the ledgers
+// refuse it (the cursor stays on the account); true once it ran.
+bool CloseYear(YearCloseRun* run, const std::string& code) {
+  return CheckClosingAccount(run, code) && CloseInto(run, code);
 }
 
 // --- The screen --------------------------------------------------------------------
@@ -497,13 +502,15 @@ int RunGLYearClose() {
   FormKeyRemove(&form, kKeyF2);
 
   if (!CheckPeriods(&run)) return 0;
+  // The closing account of the interface closes the year without asking;
+  // one the close cannot use stays on the screen to be corrected.
   const std::string closing = TrimField(run.iface.closingAccount);
   FieldSetText(&form, kFieldAccount, closing.c_str());
   FormRedraw(&form);
-  if (closing.empty()) {
-    FormRun(&form, 0);
+  if (!closing.empty() && CheckClosingAccount(&run, closing)) {
+    CloseInto(&run, closing);
   } else {
-    CloseYear(&run, closing);
+    FormRun(&form, 0);
   }
   return 0;
 }

@@ -13,8 +13,8 @@
 #pragma once
 
 // Entry of command 362, called by the command dispatcher.  Asks first; then
-// closes into the closing account of "0Interface", or, when none is set, the
-// account the user gives (F5 lists the accounts).  Refused, with nothing
+// closes into the closing account of "0Interface", or, when none is set or
+// the close cannot use it, the account the user gives (F5 lists the accounts).  Refused, with nothing
 // changed, while a period of the year is open, while a ledger holds an
 // unposted transaction dated in the year or before it, or when the account
 // is not a detail account of the closing kind (3).  Every lock on the

@@ -39,39 +39,34 @@ constexpr int kMsgMarginTooLarge = 2233;
 
 // --- Criteria ------------------------------------------------------------------------
 
-struct Criterion {
-  char letter;
-  const char* name;
-  int kind;
-};
-
-constexpr Criterion kFirstCriteria[] = {
+// The two criteria: each entry its hot letter (typed on the choice field to
+// choose it), its name and its kind.
+constexpr OptionTableEntry kFirstCriteria[] = {
     {'N', "Product Number", kPriceByNumber}, {'D', "Description", kPriceByDescription},
     {'G', "G/L Department", kPriceByDepartment}, {'B', "Bin", kPriceByBin},
-    {'V', "Vendor", kPriceByVendor},
+    {'V', "Vendor", kPriceByVendor}, {},
 };
-constexpr Criterion kSecondCriteria[] = {
+constexpr OptionTableEntry kSecondCriteria[] = {
     {'N', "Product Number", kPriceByNumber},       {'D', "Description", kPriceByDescription},
     {'T', "Sales Units", kPriceBySalesUnits},      {'S', "Sales Dollars", kPriceBySalesDollars},
     {'L', "Last Sales Date", kPriceByLastSaleDate}, {'P', "Purchase Units", kPriceByPurchaseUnits},
     {'H', "Purchase Dollars", kPriceByPurchaseDollars}, {'U', "Last Purchase Date", kPriceByLastPurchaseDate},
+    {},
 };
 
 // The choice list of a criterion table: byte 1, then the names joined by ",".
-template <std::size_t N>
-std::string ChoiceList(const Criterion (&table)[N]) {
+std::string ChoiceList(const OptionTableEntry* table) {
   std::string list(1, '\x01');
-  for (std::size_t i = 0; i < N; ++i) {
-    if (i) list += ',';
-    list += table[i].name;
+  for (const OptionTableEntry* e = table; e->caption; ++e) {
+    if (e != table) list += ',';
+    list += e->caption;
   }
   return list;
 }
 
-template <std::size_t N>
-std::size_t LongestName(const Criterion (&table)[N]) {
+std::size_t LongestName(const OptionTableEntry* table) {
   std::size_t width = 0;
-  for (const Criterion& c : table) width = std::max(width, std::strlen(c.name));
+  for (const OptionTableEntry* e = table; e->caption; ++e) width = std::max(width, std::strlen(e->caption));
   return width;
 }
 
@@ -104,6 +99,17 @@ bool Blank(const char* text) {
   for (; text && *text; ++text)
     if (*text != ' ' && *text != '/') return false;
   return true;
+}
+
+bool IsTextKind(int kind) {
+  switch (kind) {
+    case kPriceByNumber:
+    case kPriceByDescription:
+    case kPriceByBin:
+    case kPriceByDepartment:
+    case kPriceByVendor: return true;
+    default: return false;
+  }
 }
 
 // The field of a text kind, NUL-ended.
@@ -218,6 +224,8 @@ void EnableListKeys(Form* form, int enable) {
 
 int OnStart(Form* form, int) {
   PriceRun* run = RunOf(form);
+  WinWriteRow(&run->window, 0, 1, OptionTableText(kFirstCriteria));
+  WinWriteRow(&run->window, 0, 12, OptionTableText(kSecondCriteria));
   EnableListKeys(form, 0);
   OpenFirstPair(run);
   OpenSecondPair(run);
@@ -226,17 +234,13 @@ int OnStart(Form* form, int) {
 
 int OnFirstCriterion(Form* form, int) {
   PriceRun* run = RunOf(form);
-  const int choice = FieldGetChoice(form, 1);
-  if (choice >= 1 && choice <= static_cast<int>(std::size(kFirstCriteria)))
-    run->firstKind = kFirstCriteria[choice - 1].kind;
+  run->firstKind = OptionTableValue(form, kFirstCriteria, 1);
   OpenFirstPair(run);
   return 0x40;
 }
 int OnSecondCriterion(Form* form, int) {
   PriceRun* run = RunOf(form);
-  const int choice = FieldGetChoice(form, 12);
-  if (choice >= 1 && choice <= static_cast<int>(std::size(kSecondCriteria)))
-    run->secondKind = kSecondCriteria[choice - 1].kind;
+  run->secondKind = OptionTableValue(form, kSecondCriteria, 12);
   OpenSecondPair(run);
   return 0x40;
 }
@@ -512,23 +516,39 @@ int OnPrint(Form* form, KeyCode) {
   return 0x20;
 }
 
-// F5: the product look-up on a text field of the ranges.
+// The text of a picked product for a range field of `kind`: its text for the
+// text kinds, its figure for the units and dollars kinds and its date for
+// the date kinds, each as the range test reads it back (a zero date leaves
+// the end open).
+std::string PickedText(const records::TagProduct& p, int kind) {
+  double value = 0;
+  if (NumberField(p, kind, &value)) return Fixed3(value);
+  if (kind == kPriceByLastSaleDate || kind == kPriceByLastPurchaseDate) {
+    const std::int32_t date = kind == kPriceByLastSaleDate ? p.lastSaleDate : p.lastPurchaseDate;
+    char text[16] = {};
+    if (date != 0) DateToText(text, date);
+    return text;
+  }
+  return TextField(p, kind);
+}
+
+// F5: the product look-up on a field of the ranges; the picked product's
+// value for the field's criterion fills it.
 int OnLookUp(Form* form, KeyCode) {
   PriceRun* run = RunOf(form);
   const int field = FormCurrentField(form);
   int kind = 0;
-  if (field == 2 || field == 3 || field == 13 || field == 14) kind = kPriceByNumber;
-  if (field == 4 || field == 5 || field == 15 || field == 16) kind = kPriceByDescription;
-  if (field == 6 || field == 7) kind = kPriceByDepartment;
-  if (field == 8 || field == 9) kind = kPriceByBin;
-  if (field == 10 || field == 11) kind = kPriceByVendor;
+  if (field >= 2 && field <= 11) kind = run->firstKind;
+  if (field >= 13 && field <= 20) kind = run->secondKind;
   if (kind == 0) return 0x20;
+  // The list is in product-number order: it starts from the field's text
+  // when that is a text, from the first product when it is a figure or a date.
   std::uint8_t buffer[sizeof(records::TagProduct)] = {};
-  const std::string text = FieldText(form, field);
+  const std::string text = IsTextKind(kind) ? FieldText(form, field) : std::string();
   if (PickProduct(text.c_str(), 0, run->handle, buffer, 4, 9, 13, 60) != 1) return 0x20;
   records::TagProduct picked;
   std::memcpy(&picked, buffer, sizeof picked);
-  FieldSetText(form, field, TextField(picked, kind).c_str());
+  FieldSetText(form, field, PickedText(picked, kind).c_str());
   FieldRedraw(form, field);
   return 0x40;
 }
@@ -610,20 +630,16 @@ bool ProductInPriceRange(const PriceRange& range, const records::TagProduct& pro
   const bool fromBlank = Blank(range.from);
   const bool toBlank = Blank(range.to);
   if (fromBlank && toBlank) return true;
-  switch (range.kind) {
-    case kPriceByNumber:
-    case kPriceByDescription:
-    case kPriceByBin:
-    case kPriceByDepartment:
-    case kPriceByVendor: {
-      const std::string field = TextField(product, range.kind);
-      if (!fromBlank && strcasecmp(range.from, field.c_str()) > 0) return false;
-      if (!toBlank && strcasecmp(range.to, field.c_str()) < 0) {
-        *pastEnd = true;
-        return false;
-      }
-      return true;
+  if (IsTextKind(range.kind)) {
+    const std::string field = TextField(product, range.kind);
+    if (!fromBlank && strcasecmp(range.from, field.c_str()) > 0) return false;
+    if (!toBlank && strcasecmp(range.to, field.c_str()) < 0) {
+      *pastEnd = true;
+      return false;
     }
+    return true;
+  }
+  switch (range.kind) {
     case kPriceByLastSaleDate:
     case kPriceByLastPurchaseDate: {
       const int date = range.kind == kPriceByLastSaleDate ? product.lastSaleDate : product.lastPurchaseDate;

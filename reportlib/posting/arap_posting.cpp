@@ -35,6 +35,7 @@
 #include "qxabase/online_gl.h"
 #include "qxabase/open_invoices.h"
 #include "qxabase/posting.h"
+#include "qxabase/tables.h"
 #include "qxabase/recpay_posting.h"
 #include "qxabase/time_link.h"
 #include "ravadodo.h"
@@ -385,13 +386,15 @@ int Walk(Run& r) {
         break;
       }
     }
-    // The transaction is complete: it is kept before the time-billing link
-    // hears of it, so that the link never takes a transaction the books lost.
-    if (!posting::MarkAndCommit([&] { return Mark(r) != Step::kStop; }, &r.work, l.headerFile)) {
+    // The transaction is complete: it is on disk before the time-billing
+    // link hears of it, so that the link never takes a transaction the books
+    // lost.
+    const bool tellLink = postable && r.unit.linkInUse && TimeLinkPost() == 0;
+    if (!posting::MarkAndCommit([&] { return Mark(r) != Step::kStop; }, &r.work, l.headerFile, tellLink)) {
       stopped = true;
       break;
     }
-    if (postable && r.unit.linkInUse && TimeLinkPost() == 0) TimeLinkWriteRecord(l.ledger, &r.header);
+    if (tellLink) TimeLinkWriteRecord(l.ledger, &r.header);
     next();
   }
   if (!stopped && !outOfBalance && posting::WalkReadFailed(status, r.work)) stopped = true;
@@ -568,7 +571,7 @@ int CheckRecPayTran(Run& r) {
   char key[255];
   DetailKey(l, r.header, key);
   RecPayDetail detail{};
-  status = BtrvGetOp(kOpGetGreaterOrEqual, r.details, key, &detail, sizeof detail);
+  status = RecordRead(l.detailFile, kOpGetGreaterOrEqual, r.details, key, &detail, sizeof detail);
   while (status == kStatusOk && OfTransaction(l, detail, r.header)) {
     if (!journals::AccountCodeMissing(detail.account, r.accounts)) {
       lineSeen = true;
@@ -589,7 +592,7 @@ int CheckRecPayTran(Run& r) {
         (line.IsDebit() ? debit : credit) += line.amount;
       }
     }
-    status = BtrvGetOp(kOpGetNext, r.details, key, &detail, sizeof detail);
+    status = RecordRead(l.detailFile, kOpGetNext, r.details, key, &detail, sizeof detail);
   }
   if (status == kStatusOk || status == kStatusEndOfFile) {
     debit = NumRound(debit, 2);
@@ -628,7 +631,7 @@ int PostRecPayDistribution(Run& r) {
   char key[255];
   DetailKey(l, r.header, key);
   RecPayDetail detail{};
-  int status = BtrvGetOp(kOpGetGreaterOrEqual, r.details, key, &detail, sizeof detail);
+  int status = RecordRead(l.detailFile, kOpGetGreaterOrEqual, r.details, key, &detail, sizeof detail);
   while (status == kStatusOk && OfTransaction(l, detail, r.header)) {
     lineSeen = true;
     const bool comment = journals::AccountCodeMissing(detail.account, r.accounts);
@@ -671,7 +674,7 @@ int PostRecPayDistribution(Run& r) {
       }
       (booked.IsDebit() ? debit : credit) += booked.amount;
     }
-    status = BtrvGetOp(kOpGetNext, r.details, key, &detail, sizeof detail);
+    status = RecordRead(l.detailFile, kOpGetNext, r.details, key, &detail, sizeof detail);
   }
   if (status != kStatusOk && status != kStatusEndOfFile) {
     MsgRecordErrorPost(kButtonsStopOnly, 1, status, kOpGetNext, l.detailFile, 0);

@@ -313,7 +313,7 @@ Step PostAssembled(Run& r, const AssemblyHeader& header) {
 // Makes the run's G/L transaction (in the unit of its first transaction).
 Step MakeGLTransaction(Run& r) {
   r.gl = {};
-  std::snprintf(r.gl.journalCode, sizeof r.gl.journalCode, "%-6s", kJournal);
+  records::SetPadded(r.gl.journalCode, kJournal);
   r.gl.date = r.postingDate;
   std::memcpy(r.gl.reference, r.reference, sizeof r.gl.reference);
   r.gl.postedFlag = 'N';
@@ -389,6 +389,18 @@ bool PostGLTransaction(Run& r) {
   if (r.work.status == kStatusOk) return true;
   PostOutOfBalance(debit, credit, &r.gl, &r.work);
   return false;
+}
+
+// True when the run's G/L transaction is on file: a commit that failed
+// takes it back with the units of its group.
+bool GLTransactionOnFile(Run& r) {
+  BtrvKeyScope keep(r.glHeaders);
+  BtrvSetKey(r.glHeaders, 0, -1);
+  std::string key(255, '\0');
+  std::memcpy(key.data(), r.gl.journalCode, sizeof r.gl.journalCode);
+  std::memcpy(key.data() + sizeof r.gl.journalCode, r.gl.transactionNumber, sizeof r.gl.transactionNumber);
+  records::TagGLHeader stored{};
+  return BtrvGetOp(kOpGetEqual, r.glHeaders, key.data(), &stored) == kStatusOk;
 }
 
 // Ends the run's command work on every way out.
@@ -502,7 +514,7 @@ int PostAssemblyRun(PostingFrame* frame) {
     // it keeps its G/L entry, which is posted so that the ledger matches the
     // products.
     PostUnitAbandon();
-    if (r.glCommitted) PostGLTransaction(r);
+    if (r.glCommitted && GLTransactionOnFile(r)) PostGLTransaction(r);
     StatusBoxClose();
     return 1;
   }

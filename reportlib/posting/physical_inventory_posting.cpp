@@ -373,7 +373,7 @@ void PhysicalInventoryRun::Run() {
     FailWork();
     return;
   }
-  std::memcpy(header_.journalCode, kJournal, sizeof kJournal);
+  records::SetPadded(header_.journalCode, kJournal);
   header_.date = date_;
   Put(header_.reference, reference_);
   header_.postedFlag = header_.sourceFlag = header_.checkFlag = 'N';

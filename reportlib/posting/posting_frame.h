@@ -120,12 +120,15 @@ inline bool NothingToPost(int status) { return status == kStatusEndOfFile || sta
 
 // The end of a transaction the run has handled: `mark()` marks it posted or
 // deletes it (false after telling why it could not), and its unit is
-// committed (a failed commit is told: nothing of the unit is kept).  False:
-// the run stops.
+// committed (a failed commit is told: nothing of the unit is kept), and with
+// `onDisk` its group too, for a run that tells something outside the books
+// next.  False: the run stops.
 template <class Mark>
-bool MarkAndCommit(Mark mark, TagPostWork* work, int headerFileNo) {
+bool MarkAndCommit(Mark mark, TagPostWork* work, int headerFileNo, bool onDisk = false) {
   if (!mark()) return false;
-  if (const int committed = PostUnitCommit(work); committed != kStatusOk) {
+  int committed = PostUnitCommit(work);
+  if (committed == kStatusOk && onDisk) committed = PostGroupCommit(work);
+  if (committed != kStatusOk) {
     MsgRecordErrorPost(kButtonsStopOnly, 1, committed, work->operation, headerFileNo, 0);
     return false;
   }

@@ -28,6 +28,9 @@
 #include <cstddef>
 #include <cstdint>
 
+// The name of the database file the client keeps in each folder it uses.
+inline constexpr char kRecordDatabaseName[] = "qxrecords.sqlite";
+
 // A handle of an open record file; 0 is never a valid handle.
 using BtrvHandle = std::uint16_t;
 
@@ -190,9 +193,11 @@ int BtrvSetPaths(const void* block872);
 // ---- Files -------------------------------------------------------------
 
 // Opens `path` (folder + file name).  12 when the file or its folder does not
-// exist, 85 when `mode` is exclusive and another process has it open or when
-// another process has it open exclusively, 30 when the folder's database is
-// not one of ours.  `owner` is reserved (pass 0).
+// exist or the folder has no database, 85 when `mode` is exclusive and
+// another process has it open or when another process has it open
+// exclusively, 30 when the folder's database is damaged or not one of ours
+// (any call may answer 30 when it meets a damaged part of the database).
+// `owner` is reserved (pass 0).
 int BtrvOpen(BtrvHandle* handle, const char* path, int mode, int owner);
 
 // Closes a handle, releasing its locks.  Closing 0 or a closed handle gives 3.
@@ -215,7 +220,8 @@ int BtrvCreate(const char* path, const void* fileSpec, const void* keySpecs, boo
 // one.  22 when the buffer is too short.  Counting reads the whole file.
 int BtrvStat(BtrvHandle handle, void* buffer, unsigned length);
 
-// Whether a record file exists (0) or not (12).
+// Whether a record file exists (0) or not (12); 30 when the folder's
+// database is damaged or not one of ours.
 int BtrvFileExists(const char* path);
 // Deletes a record file that no handle has open (85 otherwise, also when
 // another process has it open).  12 when there is none.
@@ -277,8 +283,39 @@ int BtrvUnlock(int mode, BtrvHandle handle);
 // a begin.  A folder's database joins the transaction at its first write and
 // then keeps other processes' writes to that folder waiting (84 after 5
 // seconds); each folder commits as a unit, one after another.  Creating,
-// deleting and renaming files are part of the transaction.
+// deleting and renaming files are part of the transaction.  While grouping
+// is on (below), 20 ends the transaction and its group commits it later.
 int BtrvTransaction(int op);
+
+// ---- Grouped commits --------------------------------------------------------------
+//
+// A run that ends many small transactions one after another (a posting run)
+// may have them committed in groups.  While grouping is on, each transaction
+// (19 ... 20) is a savepoint inside one longer write transaction of each
+// folder it writes; that write transaction commits once it holds `units`
+// ended transactions or has been open `millis` milliseconds (looked at as
+// each transaction ends), and whenever BtrvGroupCommit or BtrvGroupEnd asks.
+// Each transaction stays whole: 21 takes back its own writes only, and a
+// crash leaves every transaction either whole or absent.  What changes is
+// when an ended transaction becomes durable: when its group commits.  A crash
+// before that takes the whole group back, every transaction in it and none
+// in part.  A group commit that fails takes its whole group back too, and
+// the call that made it (20, BtrvGroupCommit, BtrvGroupEnd, or a write
+// outside a transaction, which commits the group before it) answers its
+// status.  Other processes see a group's transactions when it commits, and
+// their writes to the folder wait meanwhile; a process that waits is let in
+// between two groups.  A write outside a transaction commits the folder's
+// group first, so that it is kept as surely as without grouping.
+
+// Turns grouping on with these bounds, clamped to 1..100000 transactions
+// and 1..1000 ms (a test switch may put its own in their place).  Returns 0.
+int BtrvGroupBegin(int units, int millis);
+// Commits the group of every folder.  A folder that the transaction in hand
+// has written keeps its group open, and commits it as that transaction ends
+// (20 or 21).  0, or the status of a failed commit.
+int BtrvGroupCommit();
+// BtrvGroupCommit, then grouping off.  0, or the status of a failed commit.
+int BtrvGroupEnd();
 
 // Puts a handle's key of reference back when the scope ends, however it
 // ends (the handle's position is not kept).
@@ -358,6 +395,11 @@ int BtrvGetCollatingSequence(void* buffer265);
 //                         BtrvPosition(23), 27 unlock, 31/32 index; <file> is
 //                         the name without folder, any case, or * for every
 //                         file (and for 19/20/21, which name none)
+//   commit=<n>:<status>   the n-th commit of a folder's write transaction
+//                         (from 1) fails with <status>: its writes are rolled
+//                         back as a full disk would leave them
+//   group=<units>:<ms>    the bounds of every group, whatever BtrvGroupBegin
+//                         asks (not clamped)
 // An empty or null spec switches everything off.  0, or 1 for a bad spec
 // (the settings stay as they were).
 int BtrvTestSwitch(const char* spec);

@@ -6,15 +6,22 @@
 // change of key or position, a commit by another process); it then seeks
 // again from the current record's (key, position), so get next/previous go on
 // from the right place whatever happened to the record meanwhile.
+//
+// The process's transaction is a savepoint inside a write transaction of each
+// folder it writes (BEGIN IMMEDIATE at the first write).  Without grouping the
+// write transaction commits when the process's transaction ends; with it, the
+// write transaction stays open over several of them and commits as a group.
 #include "btrvc.h"
 
 #include <pthread.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +31,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -34,10 +42,18 @@
 namespace btrvc {
 namespace {
 
-constexpr const char* kDatabaseName = "qxrecords.sqlite";
+constexpr const char* kDatabaseName = kRecordDatabaseName;
 constexpr int kApplicationId = 0x51585243;  // "QXRC"
 constexpr int kSchemaVersion = 1;
 constexpr int kBusyMillis = 5000;
+// Bounds of a group of transactions committed together (BtrvGroupBegin): the
+// folder's write lock is held for a group at most this long, well inside the
+// time another process waits for it.
+constexpr int kGroupMaxUnits = 100000;
+constexpr int kGroupMaxMillis = 1000;
+// After committing a group while another process waits for the write lock,
+// the process lets it in before it begins the next group.
+constexpr auto kYieldToWaiter = std::chrono::milliseconds(3);
 constexpr std::int64_t kMaxPosition = 0xFFFFFFFF;
 constexpr int kVersionMajor = 7;
 constexpr int kVersionMinor = 0;
@@ -173,44 +189,90 @@ struct Table {
   std::string folded;
   std::string sqlName;  // "f<id>"
   FileLayout layout;
-  std::uint64_t changes = 0;  // writes through this connection; live walks compare it
+  std::uint64_t changes = 0;  // writes through this connection
+  // Per key, the writes that changed its index (an insert or a delete, an
+  // update that changed the key's value): a live walk along a key stays live
+  // over writes that left its index alone.  Walks on supplementary keys
+  // follow `changes`.
+  std::vector<std::uint64_t> keyChanges;
+  // Record images known stored, by position: read by position or rewritten
+  // inside the write transaction `rowsSerial`, whose write lock keeps every
+  // other process out, and kept current by this connection's own writes.
+  std::unordered_map<std::int64_t, std::string> rows;
+  std::uint64_t rowsSerial = 0;
   int handles = 0;
   int exclusiveHandles = 0;
+  int lockedRecords = 0;  // record locks held by this process's handles
   std::vector<std::unique_ptr<SupIndex>> sups;
   sqlite3_stmt* insert = nullptr;
-  sqlite3_stmt* update = nullptr;
+  // Updates by the set of keys whose encoded value changes (bit k: key k;
+  // files of more than 64 keys always write every key column): a key column
+  // left alone leaves its index alone.  `updates` checks that the record is
+  // still as the handle read it; `knownUpdates` serve when that is certain.
+  std::unordered_map<std::uint64_t, sqlite3_stmt*> updates;
+  std::unordered_map<std::uint64_t, sqlite3_stmt*> knownUpdates;
   sqlite3_stmt* remove = nullptr;
   sqlite3_stmt* byPosition = nullptr;
   std::vector<sqlite3_stmt*> keyAt;
   // Scratch for the encoded keys of a write.
   std::vector<std::string> encoded;
   std::vector<char> present;
+  std::string before;
 
   ~Table() {
     Finalize(insert);
-    Finalize(update);
+    for (auto& [mask, st] : updates) Finalize(st);
+    for (auto& [mask, st] : knownUpdates) Finalize(st);
     Finalize(remove);
     Finalize(byPosition);
     for (auto& st : keyAt) Finalize(st);
   }
 };
 
+// The statements that begin and end transactions, prepared once.
+enum TxStatement { kBegin, kCommit, kRollback, kSavepoint, kRelease, kRollbackTo, kTxStatements };
+constexpr const char* kTxSql[kTxStatements] = {"BEGIN IMMEDIATE",   "COMMIT",         "ROLLBACK",
+                                               "SAVEPOINT qx_unit", "RELEASE qx_unit", "ROLLBACK TO qx_unit"};
+
 struct Database {
   std::string folder;
   sqlite3* db = nullptr;
+  // A folder whose database this process may not write (an installed,
+  // read-only tree): every handle is read-only and nothing is locked.
+  bool readOnly = false;
   LockFile lock;
   std::map<std::int64_t, std::unique_ptr<Table>> tables;
-  bool inTransaction = false;  // BEGIN issued for the process's transaction
+  bool inTransaction = false;  // a write transaction (BEGIN IMMEDIATE) is open
+  bool inUnit = false;         // ... and the process's transaction has its savepoint in it
+  int units = 0;               // the process's transactions ended inside it, kept
+  bool commitSoon = false;     // commit it as soon as the transaction in hand ends
+  std::chrono::steady_clock::time_point opened;  // when it began
+  std::uint64_t serial = 0;    // write transactions begun so far
   std::uint64_t seen = 0;      // the folder's commit count our snapshot reflects
   int handles = 0;
   std::vector<std::string> droppedInTransaction;
+  std::size_t droppedBeforeUnit = 0;  // of them, those before the savepoint
+  // Waiting for the write lock: since when, and whether this process says so.
+  std::chrono::steady_clock::time_point waitStart;
+  bool waiting = false;
+  std::array<sqlite3_stmt*, kTxStatements> tx{};
 
   Database() = default;
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
   ~Database() {
     tables.clear();
+    for (auto& st : tx) Finalize(st);
     if (db != nullptr) sqlite3_close_v2(db);
+  }
+
+  // Runs one of the transaction statements; the SQLite result.
+  int Step(TxStatement which) {
+    if (tx[which] == nullptr) tx[which] = Prepare(db, kTxSql[which]);
+    if (tx[which] == nullptr) return sqlite3_errcode(db) == SQLITE_OK ? SQLITE_ERROR : sqlite3_errcode(db);
+    const int rc = sqlite3_step(tx[which]);
+    sqlite3_reset(tx[which]);
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
   }
 
   // Ends every statement still stepping, so that the connection holds no read
@@ -224,7 +286,7 @@ struct Database {
   // Called at the start of each operation: live walks must not go on reading
   // a snapshot older than another process's commit.
   void Refresh() {
-    if (inTransaction) return;
+    if (inTransaction || readOnly) return;
     const std::uint64_t now = lock.Commits();
     if (now != seen) {
       ResetAll();
@@ -243,6 +305,16 @@ struct Cursor {
   // walk goes on with the strictly greater (or smaller) keys.
   bool inGroup = false;
   std::string group;
+  // A forward walk knows the encoded key of the record it is on, and of the
+  // records before it that their keys are below `before` (`beforeStrict`)
+  // or at most `before`: a get-equal or get-greater-or-equal that the
+  // record it is on answers is answered without a seek.  `imageChanges` is
+  // the file's change count when it read that record.
+  bool knowsBefore = false;
+  bool beforeStrict = false;
+  std::string before;
+  std::string current;
+  std::uint64_t imageChanges = 0;
 };
 
 struct Handle {
@@ -258,6 +330,11 @@ struct Handle {
   bool current = false;     // that place is a record (false after its delete)
   std::int64_t position = 0;
   std::string image;        // the current record as this handle read or wrote it
+  // The write transaction (Database::serial) and the file's change count
+  // (Table::changes) when `image` was read or written inside a write
+  // transaction: while both still hold, `image` is what is stored.
+  std::uint64_t imageSerial = 0;
+  std::uint64_t imageChanges = 0;
   Cursor cursor;
   std::map<int, std::array<sqlite3_stmt*, kCursorKinds>> stmts;
   std::string probe;        // scratch for an encoded search key
@@ -269,6 +346,11 @@ struct State {
   std::map<std::string, std::unique_ptr<Database>> databases;
   std::array<std::string, 4> folders;
   bool transaction = false;
+  // Grouped commits (BtrvGroupBegin): on, and the bounds of a group.
+  bool grouping = false;
+  int groupUnits = 1;
+  std::chrono::milliseconds groupTime{0};
+  bool waiting = false;  // some connection marked this process as waiting for a write lock
   TestSwitches switches;
   std::uint64_t supSerial = 0;
 };
@@ -309,16 +391,46 @@ State& Global() {
   return *g_state;
 }
 
+// Ends this process's waiting mark once the call that waited is over.
+void StopWaiting(State& s) {
+  s.waiting = false;
+  for (auto& [folder, d] : s.databases) {
+    if (!d->waiting) continue;
+    d->lock.SetWaiting(false);
+    d->waiting = false;
+  }
+}
+
 // Runs an operation under the client's lock; no exception leaves the client.
 template <class F>
 int Run(F&& f) {
   try {
     State& s = Global();
     std::lock_guard<std::mutex> guard(s.mutex);
-    return f(s);
+    const int status = f(s);
+    if (s.waiting) StopWaiting(s);
+    return status;
   } catch (...) {
     return kStatusIoError;
   }
+}
+
+// SQLite's busy handler: waits for a lock another process holds, up to the
+// busy timeout, and says meanwhile in the lock file that this process waits.
+int BusyWait(void* arg, int count) {
+  auto* d = static_cast<Database*>(arg);
+  const auto now = std::chrono::steady_clock::now();
+  if (count == 0) {
+    d->waitStart = now;
+    if (!d->waiting) {
+      d->lock.SetWaiting(true);
+      d->waiting = true;
+      if (g_state != nullptr) g_state->waiting = true;
+    }
+  }
+  if (now - d->waitStart >= std::chrono::milliseconds(kBusyMillis)) return 0;
+  std::this_thread::sleep_for(count < 10 ? std::chrono::microseconds(100) : std::chrono::microseconds(1000));
+  return 1;
 }
 
 Handle* Find(State& s, BtrvHandle n) {
@@ -409,31 +521,72 @@ int CreateSchema(sqlite3* db) {
   return status ? status : StatusOf(rc);
 }
 
+// Opens `file` for reading only: as a live database when another process
+// may be writing it (its shared-memory file is there to join), else, where
+// no file can be made beside it, as an unchanging one.
+int OpenReadOnly(Database& d, const std::string& file) {
+  const std::string uri = "file:" + file;
+  for (const char* mode : {"?mode=ro", "?immutable=1"}) {
+    if (d.db != nullptr) sqlite3_close_v2(d.db);
+    d.db = nullptr;
+    int rc = sqlite3_open_v2((uri + mode).c_str(), &d.db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI,
+                             nullptr);
+    if (rc != SQLITE_OK) return StatusOf(rc);
+    sqlite3_extended_result_codes(d.db, 1);
+    sqlite3_busy_timeout(d.db, kBusyMillis);
+    int appId = 0;
+    rc = QueryInt(d.db, "PRAGMA application_id", appId);
+    if (rc == SQLITE_OK) return appId == kApplicationId ? kStatusOk : appId == 0 ? kStatusFileNotFound
+                                                                                   : kStatusNotARecordFile;
+    if ((rc & 0xFF) != SQLITE_CANTOPEN && (rc & 0xFF) != SQLITE_READONLY) return StatusOf(rc, kStatusFileInUse);
+  }
+  return kStatusPermissionError;
+}
+
 // The connection of `folder`, opened when the process has none.  Without
-// `create`, a folder without a record database answers 12.
+// `create`, a folder without a record database answers 12.  A database this
+// process may not write (its file or its folder is read-only) is opened for
+// reading only; creating files in it answers 46.
 int OpenDatabase(State& s, const std::string& folder, bool create, Database*& out) {
   if (auto it = s.databases.find(folder); it != s.databases.end()) {
     out = it->second.get();
     return kStatusOk;
   }
   const std::string file = folder + "/" + kDatabaseName;
-  if (!create && access(file.c_str(), F_OK) != 0) return kStatusFileNotFound;
+  const bool exists = access(file.c_str(), F_OK) == 0;
+  if (!create && !exists) return kStatusFileNotFound;
   auto d = std::make_unique<Database>();
   d->folder = folder;
+  if (exists && (access(file.c_str(), W_OK) != 0 || access(folder.c_str(), W_OK) != 0)) {
+    if (int st = OpenReadOnly(*d, file)) return st;
+    d->readOnly = true;
+    out = d.get();
+    s.databases.emplace(folder, std::move(d));
+    return kStatusOk;
+  }
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
   int rc = sqlite3_open_v2(file.c_str(), &d->db, flags, nullptr);
   if (rc != SQLITE_OK) return errno == EACCES ? kStatusPermissionError : StatusOf(rc);
   sqlite3_extended_result_codes(d->db, 1);
-  sqlite3_busy_timeout(d->db, kBusyMillis);
+  sqlite3_busy_handler(d->db, BusyWait, d.get());
   if (create) Exec(d->db, "PRAGMA journal_mode=WAL");
   // WAL with synchronous=NORMAL: a commit is whole or absent after any crash;
   // after a power loss the last commits before a checkpoint may be lost.
   Exec(d->db, "PRAGMA synchronous=NORMAL");
   int appId = 0;
   rc = QueryInt(d->db, "PRAGMA application_id", appId);
-  if (rc != SQLITE_OK) return StatusOf(rc, kStatusFileInUse);
+  if (rc != SQLITE_OK) {
+    // The file is there: a database that cannot be opened (its journal
+    // files cannot be made in a read-only folder) is a refusal, not "no file".
+    const int status = StatusOf(rc, kStatusFileInUse);
+    if (status != kStatusFileNotFound) return status;
+    return access(folder.c_str(), W_OK) != 0 ? kStatusPermissionError : kStatusIoError;
+  }
   if (appId != kApplicationId) {
-    if (!create) return appId == 0 ? kStatusFileNotFound : kStatusNotARecordFile;
+    // The folder has a database file, and it is not one of ours: damaged
+    // (cut short, overwritten) or another program's.  Never "no file": a
+    // damaged company must not pass for a folder that holds none.
+    if (!create) return kStatusNotARecordFile;
     if (int st = CreateSchema(d->db)) return st;
   }
   if (int err = d->lock.Open(folder))
@@ -527,21 +680,17 @@ int LoadTable(Database& d, const std::string& folded, Table*& out) {
   t->folded = folded;
   t->sqlName = "f" + std::to_string(entry.id);
   const std::size_t keys = t->layout.keys.size();
-  std::string cols, params, sets;
+  std::string cols, params;
   for (std::size_t k = 0; k < keys; ++k) {
     cols += ", " + KeyColumn(static_cast<int>(k));
     params += ", ?" + std::to_string(k + 2);
-    sets += ", " + KeyColumn(static_cast<int>(k)) + " = ?" + std::to_string(k + 2);
   }
-  const std::string n = std::to_string(keys + 2);
-  const std::string n1 = std::to_string(keys + 3);
   t->insert = Prepare(d.db, "INSERT INTO " + t->sqlName + "(image" + cols + ") VALUES(?1" + params + ")");
-  t->update = Prepare(d.db, "UPDATE " + t->sqlName + " SET image = ?1" + sets + " WHERE pos = ?" + n +
-                                " AND image = ?" + n1);
   t->remove = Prepare(d.db, "DELETE FROM " + t->sqlName + " WHERE pos = ?1 AND image = ?2");
   t->byPosition = Prepare(d.db, "SELECT image FROM " + t->sqlName + " WHERE pos = ?1");
-  if (!t->insert || !t->update || !t->remove || !t->byPosition) return kStatusNotARecordFile;
+  if (!t->insert || !t->remove || !t->byPosition) return kStatusNotARecordFile;
   t->keyAt.assign(keys, nullptr);
+  t->keyChanges.assign(keys, 0);
   t->encoded.resize(keys);
   t->present.resize(keys);
   out = t.get();
@@ -614,12 +763,21 @@ void DropCursor(Handle& h) {
   if (h.cursor.stmt != nullptr) sqlite3_reset(h.cursor.stmt);
   h.cursor.stmt = nullptr;
   h.cursor.inGroup = false;
+  h.cursor.knowsBefore = false;
+}
+
+// What a live walk along key `key` compares to know that its index is as it
+// was when the walk stepped last.
+std::uint64_t WalkStamp(const Handle& h, int key) {
+  const Table& t = *h.table;
+  if (key >= 0 && static_cast<std::size_t>(key) < t.keyChanges.size()) return t.keyChanges[key];
+  return t.changes;
 }
 
 bool CursorLive(const Handle& h, bool forward) {
   const Cursor& c = h.cursor;
   return c.stmt != nullptr && sqlite3_stmt_busy(c.stmt) && c.key == h.key &&
-         c.forward == forward && c.changes == h.table->changes && h.positioned &&
+         c.forward == forward && c.changes == WalkStamp(h, c.key) && h.positioned &&
          c.position == h.position;
 }
 
@@ -689,24 +847,87 @@ int CurrentKey(Handle& h, const Key& key, const SupIndex* sup, std::string& out)
 // ---- Locks ---------------------------------------------------------------------
 
 bool TryLock(Handle& h, std::int64_t position) {
-  if (h.locks.count(position)) return true;
+  if (h.locks.count(position) || h.db->readOnly) return true;
   if (h.lockFd < 0) {
     h.lockFd = h.db->lock.OpenHandleDescriptor();
     if (h.lockFd < 0) return false;
   }
   if (!LockFile::LockRecord(h.lockFd, h.table->id, position)) return false;
   h.locks.insert(position);
+  ++h.table->lockedRecords;
   return true;
 }
 
 bool LockedByOther(const Handle& h, std::int64_t position) {
-  if (h.locks.count(position)) return false;
-  return h.db->lock.RecordLocked(h.table->id, position);
+  if (h.locks.count(position) || h.db->readOnly) return false;
+  // While this process holds the file exclusively no other process has it
+  // open, so only this process's other handles could hold the lock; when
+  // they hold none, asking the kernel would tell nothing.
+  const Table& t = *h.table;
+  if (t.exclusiveHandles > 0 && t.lockedRecords == static_cast<int>(h.locks.size())) return false;
+  return h.db->lock.RecordLocked(t.id, position);
 }
 
 void Unlock(Handle& h, std::int64_t position) {
-  if (h.locks.erase(position) && h.lockFd >= 0)
-    LockFile::UnlockRecord(h.lockFd, h.table->id, position);
+  if (!h.locks.erase(position)) return;
+  --h.table->lockedRecords;
+  if (h.lockFd >= 0) LockFile::UnlockRecord(h.lockFd, h.table->id, position);
+}
+
+void UnlockAll(Handle& h) {
+  if (h.lockFd >= 0) LockFile::UnlockAllRecords(h.lockFd, h.table->id);
+  h.table->lockedRecords -= static_cast<int>(h.locks.size());
+  h.locks.clear();
+}
+
+// ---- What a handle knows of its current record ------------------------------------
+
+// Notes that the handle's image was read or written now.
+void NoteImage(Handle& h) {
+  h.imageSerial = h.db->inTransaction ? h.db->serial : 0;
+  h.imageChanges = h.table->changes;
+}
+
+// True when the handle's image is certainly what is stored: it was read or
+// written inside the write transaction still open (whose write lock keeps
+// other processes out) and nothing of this process wrote the file since.
+bool ImageStored(const Handle& h) {
+  return h.db->inTransaction && h.imageSerial == h.db->serial && h.imageChanges == h.table->changes;
+}
+
+// ---- Records known stored ------------------------------------------------------------
+
+// A file's cache of images by position holds few records (the accounts a
+// posting run moves), and starts again when it grows past this.
+constexpr std::size_t kMaxKnownRows = 512;
+
+// The image stored at `position` when the connection knows it, else null.
+const std::string* KnownRow(const Database& d, const Table& t, std::int64_t position) {
+  if (!d.inTransaction || t.rowsSerial != d.serial) return nullptr;
+  const auto it = t.rows.find(position);
+  return it == t.rows.end() ? nullptr : &it->second;
+}
+
+void RememberRow(const Database& d, Table& t, std::int64_t position, std::string_view image) {
+  if (!d.inTransaction) return;
+  if (t.rowsSerial != d.serial || t.rows.size() >= kMaxKnownRows) {
+    t.rows.clear();
+    t.rowsSerial = d.serial;
+  }
+  t.rows[position].assign(image);
+}
+
+// After a write of the record at `position`: its new image (null: none).
+// Only a record read by position is remembered anew.
+void RowWritten(const Database& d, Table& t, std::int64_t position, const unsigned char* image,
+                std::size_t n) {
+  const auto it = t.rows.find(position);
+  if (it == t.rows.end()) return;
+  if (image != nullptr && d.inTransaction && t.rowsSerial == d.serial) {
+    it->second.assign(reinterpret_cast<const char*>(image), n);
+  } else {
+    t.rows.erase(it);
+  }
 }
 
 // ---- Reads ------------------------------------------------------------------------
@@ -735,6 +956,7 @@ int Deliver(Handle& h, bool lock, std::int64_t position, std::string_view image,
   }
   std::memcpy(record, image.data(), image.size());
   h.image.assign(image);
+  NoteImage(h);
   h.position = position;
   h.positioned = h.current = true;
   CopyKeyImage(h, keyBuffer);
@@ -744,12 +966,15 @@ int Deliver(Handle& h, bool lock, std::int64_t position, std::string_view image,
 int ReadAt(Handle& h, std::int64_t position, bool lock, unsigned char* keyBuffer,
            unsigned char* record, unsigned capacity, unsigned* lengthRead) {
   DropCursor(h);
+  if (const std::string* known = KnownRow(*h.db, *h.table, position))
+    return Deliver(h, lock, position, *known, keyBuffer, record, capacity, lengthRead);
   sqlite3_stmt* st = h.table->byPosition;
   Use use(st);
   sqlite3_bind_int64(st, 1, position);
   const int rc = sqlite3_step(st);
   if (rc == SQLITE_DONE) return kStatusInvalidPosition;
   if (rc != SQLITE_ROW) return StatusOf(rc);
+  RememberRow(*h.db, *h.table, position, ColumnBlob(st, 0));
   return Deliver(h, lock, position, ColumnBlob(st, 0), keyBuffer, record, capacity, lengthRead);
 }
 
@@ -779,7 +1004,23 @@ int GetRecord(Handle& h, int op, bool lock, unsigned char* keyBuffer, unsigned c
 
   const bool walking = op == kOpGetNext || op == kOpGetPrevious;
   if (walking && !h.positioned) return kStatusInvalidPositioning;
-  if (walking && CursorLive(h, forward)) {
+  // A look-up of the key of the record a forward walk has just reached (the
+  // lines of the next transaction, read after those of the one before).
+  if ((op == kOpGetEqual || op == kOpGetGreaterOrEqual) && keyBuffer != nullptr && CursorLive(h, true) &&
+      h.cursor.knowsBefore && h.cursor.imageChanges == h.table->changes && h.current) {
+    h.probe.clear();
+    key->EncodeImage(keyBuffer, h.probe);
+    const Cursor& c = h.cursor;
+    const int vsBefore = c.before.compare(h.probe);
+    const int vsCurrent = c.current.compare(h.probe);
+    if ((c.beforeStrict ? vsBefore <= 0 : vsBefore < 0) &&
+        (op == kOpGetEqual ? vsCurrent == 0 : vsCurrent >= 0)) {
+      const std::string image = h.image;
+      return Deliver(h, lock, h.position, image, keyBuffer, record, capacity, lengthRead);
+    }
+  }
+  const bool wasLive = walking && CursorLive(h, forward);
+  if (wasLive) {
     // The live statement is still on the current record: just step it.
   } else if (walking) {
     std::string group;
@@ -820,33 +1061,149 @@ int GetRecord(Handle& h, int op, bool lock, unsigned char* keyBuffer, unsigned c
   const int status =
       Deliver(h, lock, position, ColumnBlob(st, 1), keyBuffer, record, capacity, lengthRead);
   if (status == kStatusOk) {
-    h.cursor.changes = h.table->changes;
-    h.cursor.position = position;
+    Cursor& c = h.cursor;
+    c.changes = WalkStamp(h, h.key);
+    c.position = position;
+    c.imageChanges = h.table->changes;
+    c.knowsBefore = forward;
+    if (forward) {
+      // What the records before this one are known to be below.
+      if (wasLive) {
+        c.before.swap(c.current);
+        c.beforeStrict = false;
+      } else if (walking) {
+        c.before = c.group;  // the walk went on from a record of this key
+        c.beforeStrict = false;
+      } else if (kind == kFirst) {
+        c.before.clear();
+        c.beforeStrict = true;
+      } else {
+        c.before = h.probe;
+        c.beforeStrict = kind == kGreaterOrEqual;
+      }
+      c.current.assign(ColumnBlob(st, 2));
+    }
   }
   return status;
 }
 
-// ---- Writes -------------------------------------------------------------------------
+// ---- Write transactions -------------------------------------------------------------
 
-// Prepares the connection for a write: inside the process's transaction the
-// first write takes the folder's write lock (BEGIN IMMEDIATE); outside it
-// every write is its own commit, made from a fresh snapshot.
+void AfterRollback(Database& d, std::size_t droppedFrom);
+void RollbackWrite(Database& d);
+
+// Commits the folder's write transaction (every transaction ended in it).
+// A commit that fails takes the whole write transaction back; its status.
+int CommitWrite(State& s, Database& d) {
+  d.ResetAll();
+  // A test may make the commit fail as a full disk would.
+  const int injected = s.switches.FailCommit();
+  const int rc = injected ? SQLITE_IOERR : d.Step(kCommit);
+  d.inTransaction = false;
+  d.units = 0;
+  d.commitSoon = false;
+  if (rc != SQLITE_OK) {
+    RollbackWrite(d);
+    return injected ? injected : StatusOf(rc);
+  }
+  d.seen = d.lock.CountCommit();
+  d.droppedInTransaction.clear();
+  d.droppedBeforeUnit = 0;
+  // Another process kept waiting for the write lock gets it before the
+  // next group begins.
+  if (s.grouping && d.lock.OthersWaiting()) std::this_thread::sleep_for(kYieldToWaiter);
+  return kStatusOk;
+}
+
+// Rolls the folder's whole write transaction back.
+void RollbackWrite(Database& d) {
+  d.ResetAll();
+  if (!sqlite3_get_autocommit(d.db)) d.Step(kRollback);
+  d.inTransaction = d.inUnit = false;
+  d.units = 0;
+  d.commitSoon = false;
+  AfterRollback(d, 0);
+}
+
+// Ends the process's transaction in the folder: its savepoint released
+// (`keep`) or rolled back; then the write transaction commits when it is
+// not grouping, when its group is full or old enough, or when a commit was
+// asked for; one that keeps nothing is rolled back.  0, or the status of a
+// failed commit (everything of the write transaction is then gone).
+int EndUnit(State& s, Database& d, bool keep) {
+  if (d.inUnit) {
+    d.inUnit = false;
+    if (keep && d.Step(kRelease) == SQLITE_OK) {
+      ++d.units;
+    } else if (keep || d.units == 0) {
+      // Nothing else to keep; or a savepoint that could not be released,
+      // after which nothing of the write transaction can be trusted.
+      RollbackWrite(d);
+      return keep ? kStatusIoError : kStatusOk;
+    } else {
+      // Statements still reading would see the rollback half done.
+      d.ResetAll();
+      d.Step(kRollbackTo);
+      d.Step(kRelease);
+      AfterRollback(d, d.droppedBeforeUnit);
+    }
+  }
+  if (!d.inTransaction) return kStatusOk;
+  if (d.units == 0) {
+    RollbackWrite(d);
+    return kStatusOk;
+  }
+  const bool due = !s.grouping || d.commitSoon || d.units >= s.groupUnits ||
+                   std::chrono::steady_clock::now() - d.opened >= s.groupTime;
+  return due ? CommitWrite(s, d) : kStatusOk;
+}
+
+// Prepares the connection for a write.  Inside the process's transaction the
+// first write takes the folder's write lock (BEGIN IMMEDIATE, unless a group
+// holds it already) and sets the transaction's savepoint.  Outside it every
+// write is its own commit, made from a fresh snapshot; a group still open is
+// committed first, so that the write is never kept longer than it alone.
 int BeginWrite(State& s, Database& d) {
+  if (d.readOnly) return kStatusAccessDenied;
   if (s.transaction) {
     if (!d.inTransaction) {
       d.ResetAll();
-      const int rc = Exec(d.db, "BEGIN IMMEDIATE");
+      const int rc = d.Step(kBegin);
       if (rc != SQLITE_OK) return StatusOf(rc);
       d.inTransaction = true;
+      d.units = 0;
+      d.opened = std::chrono::steady_clock::now();
+      ++d.serial;
+    }
+    if (!d.inUnit) {
+      const int rc = d.Step(kSavepoint);
+      if (rc != SQLITE_OK) {
+        if (d.units == 0) RollbackWrite(d);
+        return StatusOf(rc);
+      }
+      d.inUnit = true;
+      d.droppedBeforeUnit = d.droppedInTransaction.size();
     }
     return kStatusOk;
+  }
+  if (d.inTransaction) {
+    if (int st = CommitWrite(s, d)) return st;
   }
   d.ResetAll();
   return kStatusOk;
 }
 
-void EndWrite(State& s, Database& d, Table& t) {
+// ---- Writes -------------------------------------------------------------------------
+
+constexpr std::uint64_t kEveryKey = ~std::uint64_t{0};
+
+// Counts a write that changed the index of every key in `keys` (bit k: key
+// k; keys past 64 count as changed).
+void EndWrite(State& s, Database& d, Table& t, std::uint64_t keys) {
   ++t.changes;
+  for (std::size_t k = 0; k < t.keyChanges.size(); ++k) {
+    if (k >= 64 || (keys >> k & 1)) ++t.keyChanges[k];
+  }
   if (!s.transaction) d.seen = d.lock.CountCommit();
 }
 
@@ -869,8 +1226,11 @@ void EncodeKeys(Table& t, const unsigned char* record) {
   }
 }
 
-void BindKeys(Table& t, sqlite3_stmt* st) {
+// Binds the encoded keys of `keys` (bit k: key k; keys past 64 always),
+// as EncodeKeys or Update left them.
+void BindKeys(Table& t, sqlite3_stmt* st, std::uint64_t keys) {
   for (std::size_t k = 0; k < t.layout.keys.size(); ++k) {
+    if (k < 64 && !(keys >> k & 1)) continue;
     const int i = static_cast<int>(k) + 2;
     if (t.present[k]) {
       BindBlob(st, i, t.encoded[k]);
@@ -921,7 +1281,7 @@ int Insert(State& s, Handle& h, unsigned char* keyBuffer, const unsigned char* r
   {
     Use use(t.insert);
     BindBlob(t.insert, 1, record, n);
-    BindKeys(t, t.insert);
+    BindKeys(t, t.insert, kEveryKey);
     const int rc = sqlite3_step(t.insert);
     if (rc != SQLITE_DONE) return StatusOf(rc);
     position = sqlite3_last_insert_rowid(d.db);
@@ -935,13 +1295,33 @@ int Insert(State& s, Handle& h, unsigned char* keyBuffer, const unsigned char* r
     return kStatusIoError;
   }
   UpdateSups(d, t, position, record, false);
-  EndWrite(s, d, t);
+  EndWrite(s, d, t, kEveryKey);
+  RowWritten(d, t, position, nullptr, 0);
   DropCursor(h);
   h.image.assign(reinterpret_cast<const char*>(record), n);
+  NoteImage(h);
   h.position = position;
   h.positioned = h.current = true;
   CopyKeyImage(h, keyBuffer);
   return kStatusOk;
+}
+
+// The update statement that writes the image and the key columns of `mask`,
+// where the record still holds the image the handle read (`checked`), or
+// whatever it holds.
+sqlite3_stmt* UpdateStmt(Database& d, Table& t, std::uint64_t mask, bool checked) {
+  sqlite3_stmt*& st = (checked ? t.updates : t.knownUpdates)[mask];
+  if (st != nullptr) return st;
+  const std::size_t keys = t.layout.keys.size();
+  std::string sql = "UPDATE " + t.sqlName + " SET image = ?1";
+  for (std::size_t k = 0; k < keys; ++k) {
+    if (k < 64 && !(mask >> k & 1)) continue;
+    sql += ", " + KeyColumn(static_cast<int>(k)) + " = ?" + std::to_string(k + 2);
+  }
+  sql += " WHERE pos = ?" + std::to_string(keys + 2);
+  if (checked) sql += " AND image = ?" + std::to_string(keys + 3);
+  st = Prepare(d.db, sql);
+  return st;
 }
 
 int Update(State& s, Handle& h, unsigned char* keyBuffer, const unsigned char* record,
@@ -952,34 +1332,57 @@ int Update(State& s, Handle& h, unsigned char* keyBuffer, const unsigned char* r
   if (!h.current) return kStatusInvalidPositioning;
   std::size_t n = 0;
   if (int st = WriteLength(t.layout, length, n)) return st;
-  EncodeKeys(t, record);
+  // The record as it is stored already: nothing to write.
+  if (n == h.image.size() && std::memcmp(record, h.image.data(), n) == 0 && ImageStored(h)) {
+    if (LockedByOther(h, h.position)) return kStatusRecordInUse;
+    CopyKeyImage(h, keyBuffer);
+    return kStatusOk;
+  }
+  // The keys whose value changes: only those are encoded and written.
   const auto* old = reinterpret_cast<const unsigned char*>(h.image.data());
-  std::string before;
+  std::uint64_t changed = 0;
   for (std::size_t k = 0; k < t.layout.keys.size(); ++k) {
     const Key& key = t.layout.keys[k];
-    if (key.modifiable) continue;
-    before.clear();
-    const bool had = key.EncodeRecord(old, before);
-    if (had != bool(t.present[k]) || before != t.encoded[k]) return kStatusModifiableKey;
+    bool sameBytes = k < 64;
+    for (std::size_t i = 0; sameBytes && i < key.segments.size(); ++i) {
+      const Segment& seg = key.segments[i];
+      sameBytes = std::memcmp(old + seg.offset, record + seg.offset, seg.length) == 0;
+    }
+    if (sameBytes) continue;
+    t.encoded[k].clear();
+    t.present[k] = key.EncodeRecord(record, t.encoded[k]);
+    t.before.clear();
+    const bool had = key.EncodeRecord(old, t.before);
+    if (had == bool(t.present[k]) && t.before == t.encoded[k]) continue;
+    if (!key.modifiable) return kStatusModifiableKey;
+    if (k < 64) changed |= std::uint64_t{1} << k;
   }
   if (LockedByOther(h, h.position)) return kStatusRecordInUse;
+  // Whether the record still is as this handle read it needs no asking when
+  // nothing could have changed it since.
+  const bool checked = !ImageStored(h);
   if (int st = BeginWrite(s, d)) return st;
   {
-    Use use(t.update);
+    sqlite3_stmt* update = UpdateStmt(d, t, changed, checked);
+    if (update == nullptr) return kStatusIoError;
+    Use use(update);
     const int keys = static_cast<int>(t.layout.keys.size());
-    BindBlob(t.update, 1, record, n);
-    BindKeys(t, t.update);
-    sqlite3_bind_int64(t.update, keys + 2, h.position);
-    BindBlob(t.update, keys + 3, h.image);
-    const int rc = sqlite3_step(t.update);
+    BindBlob(update, 1, record, n);
+    BindKeys(t, update, changed);
+    sqlite3_bind_int64(update, keys + 2, h.position);
+    if (checked) BindBlob(update, keys + 3, h.image);
+    const int rc = sqlite3_step(update);
     if (rc != SQLITE_DONE) return StatusOf(rc);
     // Nothing matched: the record was changed or deleted since this handle read it.
     if (sqlite3_changes(d.db) == 0) return kStatusConflict;
   }
   UpdateSups(d, t, h.position, record, true);
-  EndWrite(s, d, t);
-  DropCursor(h);
+  // A walk along a key whose index the update left alone goes on stepping
+  // (this handle's own too: its place has not moved).
+  EndWrite(s, d, t, changed);
+  RowWritten(d, t, h.position, record, n);
   h.image.assign(reinterpret_cast<const char*>(record), n);
+  NoteImage(h);
   CopyKeyImage(h, keyBuffer);
   return kStatusOk;
 }
@@ -1000,7 +1403,8 @@ int Delete(State& s, Handle& h) {
     if (sqlite3_changes(d.db) == 0) return kStatusConflict;
   }
   UpdateSups(d, t, h.position, nullptr, true);
-  EndWrite(s, d, t);
+  EndWrite(s, d, t, kEveryKey);
+  RowWritten(d, t, h.position, nullptr, 0);
   DropCursor(h);
   Unlock(h, h.position);
   // The handle keeps its place: get next/previous go on from the deleted record.
@@ -1051,14 +1455,19 @@ void DropSupTable(Database& d, const std::string& table) {
   if (d.inTransaction) d.droppedInTransaction.push_back(table);
 }
 
-// After a rollback the temp schema is as it was at BEGIN: indexes made inside
-// the transaction are gone and dropped ones are back.  Rebuild what the
-// handles own and drop what they gave up.
-void AfterRollback(Database& d) {
-  for (const auto& name : d.droppedInTransaction) Exec(d.db, "DROP TABLE IF EXISTS temp." + name);
-  d.droppedInTransaction.clear();
+// After a rollback the temp schema is as it was at BEGIN (or at the
+// savepoint): indexes made since are gone and dropped ones are back.  Rebuild
+// what the handles own and drop again what they gave up since
+// (droppedInTransaction from `droppedFrom` on).
+void AfterRollback(Database& d, std::size_t droppedFrom) {
+  for (std::size_t i = droppedFrom; i < d.droppedInTransaction.size(); ++i)
+    Exec(d.db, "DROP TABLE IF EXISTS temp." + d.droppedInTransaction[i]);
+  d.droppedInTransaction.resize(std::min(droppedFrom, d.droppedInTransaction.size()));
+  if (d.droppedBeforeUnit > d.droppedInTransaction.size()) d.droppedBeforeUnit = d.droppedInTransaction.size();
   for (auto& [id, t] : d.tables) {
     ++t->changes;
+    for (auto& k : t->keyChanges) ++k;
+    t->rows.clear();
     for (auto& sup : t->sups) BuildSup(d, *t, *sup);
   }
 }
@@ -1082,6 +1491,7 @@ void CloseHandle(State& s, Handle& h) {
     }
   }
   if (h.lockFd >= 0) close(h.lockFd);  // releases every record lock of the handle
+  t->lockedRecords -= static_cast<int>(h.locks.size());
   --t->handles;
   t->exclusiveHandles -= h.exclusive;
   --d->handles;
@@ -1109,26 +1519,28 @@ class CatalogChange {
   CatalogChange(const CatalogChange&) = delete;
   CatalogChange& operator=(const CatalogChange&) = delete;
   ~CatalogChange() {
-    if (open_) Exec(d_.db, s_.transaction ? "ROLLBACK TO qx_file; RELEASE qx_file" : "ROLLBACK");
+    if (open_) Exec(d_.db, inside_ ? "ROLLBACK TO qx_file; RELEASE qx_file" : "ROLLBACK");
   }
   int Begin() {
     if (int st = BeginWrite(s_, d_)) return st;
-    const int rc = Exec(d_.db, s_.transaction ? "SAVEPOINT qx_file" : "BEGIN IMMEDIATE");
+    inside_ = d_.inTransaction;
+    const int rc = Exec(d_.db, inside_ ? "SAVEPOINT qx_file" : "BEGIN IMMEDIATE");
     if (rc != SQLITE_OK) return StatusOf(rc, kStatusFileInUse);
     open_ = true;
     return kStatusOk;
   }
   int Commit() {
-    const int rc = Exec(d_.db, s_.transaction ? "RELEASE qx_file" : "COMMIT");
+    const int rc = Exec(d_.db, inside_ ? "RELEASE qx_file" : "COMMIT");
     if (rc != SQLITE_OK) return StatusOf(rc);
     open_ = false;
-    if (!s_.transaction) d_.seen = d_.lock.CountCommit();
+    if (!inside_) d_.seen = d_.lock.CountCommit();
     return kStatusOk;
   }
 
  private:
   State& s_;
   Database& d_;
+  bool inside_ = false;  // inside the folder's open write transaction
   bool open_ = false;
 };
 
@@ -1203,14 +1615,14 @@ int BtrvReset() {
     for (auto& h : s.handles) {
       if (h) CloseHandle(s, *h);
     }
+    // The transaction in hand is aborted; transactions ended in a group are
+    // kept as its commit keeps them.
     for (auto& [folder, d] : s.databases) {
-      if (d->inTransaction) {
-        d->ResetAll();
-        Exec(d->db, "ROLLBACK");
-        d->inTransaction = false;
-      }
+      if (d->inTransaction) EndUnit(s, *d, false);
+      if (d->inTransaction) CommitWrite(s, *d);
     }
     s.transaction = false;
+    s.grouping = false;
     s.databases.clear();
     return kStatusOk;
   });
@@ -1249,7 +1661,7 @@ int BtrvOpen(BtrvHandle* handle, const char* path, int mode, int /*owner*/) {
     Table* t = nullptr;
     if (int st = LoadTable(*d, fp.folded, t)) return st;
     const bool exclusive = mode == kOpenExclusive;
-    if (!d->lock.SetOpenMode(t->id, t->exclusiveHandles + exclusive > 0 ? 2 : 1)) {
+    if (!d->readOnly && !d->lock.SetOpenMode(t->id, t->exclusiveHandles + exclusive > 0 ? 2 : 1)) {
       if (t->handles == 0) d->tables.erase(t->id);
       return kStatusFileInUse;
     }
@@ -1257,7 +1669,7 @@ int BtrvOpen(BtrvHandle* handle, const char* path, int mode, int /*owner*/) {
     h->number = static_cast<BtrvHandle>(number);
     h->db = d;
     h->table = t;
-    h->readOnly = mode == kOpenReadOnly;
+    h->readOnly = mode == kOpenReadOnly || d->readOnly;
     h->exclusive = exclusive;
     ++t->handles;
     t->exclusiveHandles += exclusive;
@@ -1454,14 +1866,21 @@ int BtrvPosition(int op, BtrvHandle handle, void* position4) {
     if (op != 0) return kStatusInvalidOperation;
     h->db->Refresh();
     DropCursor(*h);
-    sqlite3_stmt* st = h->table->byPosition;
-    Use use(st);
-    sqlite3_bind_int64(st, 1, GetU32(position4));
-    const int rc = sqlite3_step(st);
-    if (rc == SQLITE_DONE) return kStatusInvalidPosition;
-    if (rc != SQLITE_ROW) return StatusOf(rc);
-    h->image.assign(ColumnBlob(st, 0));
-    h->position = GetU32(position4);
+    const std::int64_t position = GetU32(position4);
+    if (const std::string* known = KnownRow(*h->db, *h->table, position)) {
+      h->image = *known;
+    } else {
+      sqlite3_stmt* st = h->table->byPosition;
+      Use use(st);
+      sqlite3_bind_int64(st, 1, position);
+      const int rc = sqlite3_step(st);
+      if (rc == SQLITE_DONE) return kStatusInvalidPosition;
+      if (rc != SQLITE_ROW) return StatusOf(rc);
+      h->image.assign(ColumnBlob(st, 0));
+      RememberRow(*h->db, *h->table, position, h->image);
+    }
+    NoteImage(*h);
+    h->position = position;
     h->positioned = h->current = true;
     return kStatusOk;
   });
@@ -1511,8 +1930,7 @@ int BtrvUnlock(int mode, BtrvHandle handle) {
     if (h == nullptr) return kStatusFileNotOpen;
     if (int st = s.switches.Fail(kOpUnlock, h->table->folded)) return st;
     if (mode == -2) {
-      if (h->lockFd >= 0) LockFile::UnlockAllRecords(h->lockFd, h->table->id);
-      h->locks.clear();
+      UnlockAll(*h);
       return kStatusOk;
     }
     if (mode == -1) {
@@ -1538,28 +1956,60 @@ int BtrvTransaction(int op) {
     std::vector<Database*> idle;
     for (auto& [folder, d] : s.databases) {
       if (!d->inTransaction) continue;
-      d->ResetAll();
-      bool rolledBack = op == kOpAbortTransaction;
-      if (!rolledBack) {
-        const int rc = Exec(d->db, "COMMIT");
-        if (rc == SQLITE_OK) {
-          d->seen = d->lock.CountCommit();
-          d->droppedInTransaction.clear();
-        } else {
-          if (status == kStatusOk) status = StatusOf(rc);
-          rolledBack = true;
-        }
-      }
-      if (rolledBack) {
-        Exec(d->db, "ROLLBACK");
-        d->inTransaction = false;
-        AfterRollback(*d);
-      }
-      d->inTransaction = false;
-      idle.push_back(d.get());
+      const int st = EndUnit(s, *d, op == kOpEndTransaction);
+      if (status == kStatusOk) status = st;
+      if (!d->inTransaction) idle.push_back(d.get());
     }
     s.transaction = false;
     for (Database* d : idle) ReleaseIfIdle(s, d);
+    return status;
+  });
+}
+
+// ---- Grouped commits -----------------------------------------------------------------------
+
+int BtrvGroupBegin(int units, int millis) {
+  return Run([&](State& s) -> int {
+    units = std::clamp(units, 1, kGroupMaxUnits);
+    millis = std::clamp(millis, 1, kGroupMaxMillis);
+    // A test may take the group's age out of play.
+    s.switches.GroupBounds(units, millis);
+    s.grouping = true;
+    s.groupUnits = units;
+    s.groupTime = std::chrono::milliseconds(millis);
+    return kStatusOk;
+  });
+}
+
+namespace {
+// Commits every folder's group that holds no part of the transaction in
+// hand; a folder the transaction in hand has written commits as it ends.
+int CommitGroups(State& s) {
+  int status = kStatusOk;
+  std::vector<Database*> idle;
+  for (auto& [folder, d] : s.databases) {
+    if (!d->inTransaction) continue;
+    if (d->inUnit) {
+      d->commitSoon = true;
+      continue;
+    }
+    const int st = CommitWrite(s, *d);
+    if (status == kStatusOk) status = st;
+    idle.push_back(d.get());
+  }
+  for (Database* d : idle) ReleaseIfIdle(s, d);
+  return status;
+}
+}  // namespace
+
+int BtrvGroupCommit() {
+  return Run([&](State& s) -> int { return CommitGroups(s); });
+}
+
+int BtrvGroupEnd() {
+  return Run([&](State& s) -> int {
+    const int status = CommitGroups(s);
+    s.grouping = false;
     return status;
   });
 }

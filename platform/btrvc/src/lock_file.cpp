@@ -14,6 +14,9 @@ constexpr off_t kMapSize = 4096;
 // Open modes lock one byte per file at kOpenBase + id; record locks one byte
 // at id * 2^32 + position, above every open-mode byte.
 constexpr off_t kOpenBase = 1 << 20;
+// The byte a process waiting for the write lock holds shared, below every
+// open-mode byte (file ids start at 1).
+constexpr off_t kWaitingByte = kOpenBase;
 
 off_t OpenByte(std::int64_t fileId) { return kOpenBase + static_cast<off_t>(fileId); }
 off_t RecordByte(std::int64_t fileId, std::int64_t position) {
@@ -79,6 +82,10 @@ bool LockFile::OpenElsewhere(std::int64_t fileId) const {
 bool LockFile::RecordLocked(std::int64_t fileId, std::int64_t position) const {
   return Conflicts(fd_, F_WRLCK, RecordByte(fileId, position), 1);
 }
+
+void LockFile::SetWaiting(bool waiting) { SetLock(fd_, waiting ? F_RDLCK : F_UNLCK, kWaitingByte, 1); }
+
+bool LockFile::OthersWaiting() const { return Conflicts(fd_, F_WRLCK, kWaitingByte, 1); }
 
 int LockFile::OpenHandleDescriptor() const { return open(path_.c_str(), O_RDWR | O_CLOEXEC); }
 

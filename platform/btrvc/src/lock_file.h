@@ -11,6 +11,9 @@
 // - Its first 8 bytes, mapped into every process, count the commits made in the
 //   folder, so a process sees at the start of each call whether another one
 //   changed the database since its live statements began.
+// - A process waiting for the folder's write lock holds a shared lock on one
+//   byte while it waits, so that a process committing transactions in groups
+//   sees it and lets it in between two groups.
 #pragma once
 
 #include <atomic>
@@ -41,6 +44,11 @@ class LockFile {
   bool OpenElsewhere(std::int64_t fileId) const;
   // True when anyone (any handle of any process) holds a lock on the record.
   bool RecordLocked(std::int64_t fileId, std::int64_t position) const;
+
+  // Marks this process as waiting for the folder's write lock (or no longer).
+  void SetWaiting(bool waiting);
+  // True when another process waits for the folder's write lock.
+  bool OthersWaiting() const;
 
   // A descriptor of the lock file for one handle's record locks.
   int OpenHandleDescriptor() const;

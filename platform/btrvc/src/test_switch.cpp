@@ -57,6 +57,23 @@ bool TestSwitches::Set(const std::string& spec) {
       rule.file = Upper(parts[1]);
       rule.status = static_cast<int>(status);
       next.rules_.push_back(rule);
+    } else if (name == "commit") {
+      // <n>:<status>
+      const auto colon = value.find(':');
+      long status = 0;
+      if (colon == std::string::npos || !ToInt(value.substr(0, colon), next.commitNth_) ||
+          !ToInt(value.substr(colon + 1), status) || next.commitNth_ < 1 || status <= 0)
+        return false;
+      next.commitStatus_ = static_cast<int>(status);
+    } else if (name == "group") {
+      // <units>:<millis>
+      const auto colon = value.find(':');
+      long units = 0, millis = 0;
+      if (colon == std::string::npos || !ToInt(value.substr(0, colon), units) ||
+          !ToInt(value.substr(colon + 1), millis) || units < 1 || millis < 1)
+        return false;
+      next.groupUnits_ = static_cast<int>(units);
+      next.groupMillis_ = static_cast<int>(millis);
     } else {
       return false;
     }
@@ -79,6 +96,17 @@ int TestSwitches::Fail(int op, const std::string& foldedFile) {
     if (++r.calls == r.nth && status == 0) status = r.status;
   }
   return status;
+}
+
+int TestSwitches::FailCommit() {
+  if (commitStatus_ == 0) return 0;
+  return ++commits_ == commitNth_ ? commitStatus_ : 0;
+}
+
+void TestSwitches::GroupBounds(int& units, int& millis) const {
+  if (groupUnits_ == 0) return;
+  units = groupUnits_;
+  millis = groupMillis_;
 }
 
 }  // namespace btrvc

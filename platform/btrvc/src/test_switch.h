@@ -18,6 +18,13 @@ class TestSwitches {
   // The status an injected failure answers for this call of `op` on the file
   // (name folded to upper case), or 0.  Counts the call.
   int Fail(int op, const std::string& foldedFile);
+  // The status a commit of a folder's write transaction fails with (its
+  // writes rolled back, as a full disk would leave them), or 0.  Counts the
+  // commit.
+  int FailCommit();
+  // Replaces the bounds a caller asks of a group (BtrvGroupBegin) when a
+  // test set them.
+  void GroupBounds(int& units, int& millis) const;
 
  private:
   struct Rule {
@@ -32,6 +39,11 @@ class TestSwitches {
   int major_ = 0;
   int minor_ = 0;
   std::vector<Rule> rules_;
+  long commitNth_ = 0;
+  int commitStatus_ = 0;
+  long commits_ = 0;
+  int groupUnits_ = 0;
+  int groupMillis_ = 0;
 };
 
 }  // namespace btrvc

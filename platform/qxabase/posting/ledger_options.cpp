@@ -44,8 +44,11 @@ int PostOption559(int ledger) { return Option(ledger, &LedgerPostOptions::askIfU
 
 int PostSummary(int textNumber, int /*reserved*/, long count, double debit, double credit) {
   try {
-    // The run is complete: its last unit is kept before the user is told so.
-    if (const int status = qxb::posting::UnitCommit(); status != 0) {
+    // The run is complete: its units are kept for good before the user is
+    // told so, and a failure to keep them is shown in place of the summary.
+    int status = qxb::posting::UnitCommit();
+    if (status == 0) status = qxb::posting::GroupCommit();
+    if (status != 0) {
       MsgRecordErrorPost(kButtonsStopOnly, 1, status, 20, 0, 0);
       return status;
     }

@@ -6,6 +6,7 @@
 #include "posting_internal.h"
 #include "qxabase/posting.h"
 #include "records/dictionary.h"
+#include "records/masters.h"
 
 using namespace qxb::posting;
 
@@ -46,9 +47,28 @@ int PostReadAccount(int /*mode*/, BtrvHandle accounts, const char* account, void
     if (account != nullptr) std::memcpy(code, account, strnlen(account, 11));
     // An account code is at most ten characters; blanks after it are padding.
     code[11] = '\0';
-    const std::string_view trimmed = Trim(code, 11);
-    std::string text(trimmed);
-    return ReadByCode(accounts, records::kFileGLAccounts, text.c_str(), accountRecord, work);
+    const std::string text(Trim(code, 11));
+    // The run reads the same accounts over and over: where one was found is
+    // read first, and taken when the account there still has the code.
+    auto& known = Run().accountAt;
+    if (const auto at = known.find(text); at != known.end() && accountRecord != nullptr) {
+      std::memcpy(accountRecord, &at->second, 4);
+      if (BtrvGetOp(kOpGetDirect, accounts, nullptr, accountRecord, 0) == kStatusOk &&
+          Trim(static_cast<const records::GLAccount*>(accountRecord)->code) == text) {
+        Clear(work);
+        SetKey(work, text);
+        return Fail(work, records::kFileGLAccounts, kOpGetEqual, kStatusOk);
+      }
+      known.erase(at);
+    }
+    const int status = ReadByCode(accounts, records::kFileGLAccounts, text.c_str(), accountRecord, work);
+    unsigned char place[4];
+    if (status == kStatusOk && BtrvPosition(kOpGetDirect, accounts, place) == kStatusOk) {
+      std::uint32_t position = 0;
+      std::memcpy(&position, place, 4);
+      known[text] = position;
+    }
+    return status;
   });
 }
 

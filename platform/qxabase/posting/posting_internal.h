@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "btrvc.h"
@@ -38,6 +39,11 @@ struct SummaryLineKey {
 struct RunState {
   bool unitOpen = false;   // a posting unit is open
   bool unitOwned = false;  // ... and its record-manager transaction is ours to end
+  bool grouping = false;   // the run's units are committed in groups
+  // A group commit that failed while nobody could be told (before the user
+  // was waited for): the next service that begins or commits a unit answers
+  // it, or the command's end shows it.
+  int groupFailure = 0;
   bool nextAsked = false;  // PostTranNext has answered true
   WalkedHeader walked;
   std::map<SummaryLineKey, std::uint32_t> summaryLines;  // position of each summary line
@@ -51,6 +57,10 @@ struct RunState {
   // The transaction sequences (file 23) PostAmountLine numbers activity
   // from: opened on first use, closed when the run is forgotten.
   BtrvHandle activitySequences = 0;
+  // Where PostReadAccount found each account code (as the caller gave it,
+  // trimmed): read there first, and taken when the record there still has
+  // that code.
+  std::unordered_map<std::string, std::uint32_t> accountAt;
 };
 
 RunState& Run();
@@ -62,6 +72,13 @@ int UnitBegin();
 int UnitCommit();
 // Abandons the open unit (nothing when none is).
 void UnitAbandon();
+// Commits the units ended so far for good (their group).  0, or the status
+// of the failed commit, after which none of them is kept.
+int GroupCommit();
+// Ends grouping: the open unit is abandoned, the units ended before it are
+// committed.  0, or the status of a failed commit not told yet (also one
+// kept from before).
+int GroupEnd();
 
 // Makes a service's writes one unit: joins the unit that is open, otherwise
 // opens one that Commit ends (and that is abandoned when Commit is never

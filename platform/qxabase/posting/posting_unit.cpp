@@ -7,9 +7,45 @@
 
 #include "posting_internal.h"
 #include "qxabase/commands.h"
+#include "qxabase/messages.h"
 #include "qxabase/posting.h"
+#include "ravadodo.h"
 
 namespace qxb::posting {
+
+namespace {
+
+// A run's units are committed in groups of at most this many, kept open at
+// most this long (bench/posting measures both): a kill takes back at most
+// the last group, and another program waits for the company's write lock at
+// most this long before it is let in.
+constexpr int kGroupUnits = 1000;
+constexpr int kGroupMillis = 200;
+
+// What a failure before the user is waited for leaves: the summary lines of
+// the lost units are gone, and the run learns of it at its next commit.
+void NoteGroupFailure(int status) {
+  RunState& r = Run();
+  r.summaryLines.clear();
+  if (r.groupFailure == 0) r.groupFailure = status;
+}
+
+// The screen library calls this before it waits for the user: what the run
+// has ended is committed first, so that neither a kill nor another program
+// waiting for the books meanwhile finds it uncommitted.
+void BeforeUserWaits() {
+  if (!Run().grouping) return;
+  if (const int status = BtrvGroupCommit(); status != kStatusOk) NoteGroupFailure(status);
+}
+
+int TakeGroupFailure() {
+  RunState& r = Run();
+  const int status = r.groupFailure;
+  r.groupFailure = 0;
+  return status;
+}
+
+}  // namespace
 
 RunState& Run() {
   static RunState state;
@@ -40,9 +76,14 @@ int UnitCommit() {
   r.unitOpen = false;
   if (!r.unitOwned) return kStatusOk;
   r.unitOwned = false;
-  // A failed commit has rolled the transaction back: nothing of it is kept.
-  const int status = BtrvTransaction(kOpEndTransaction);
-  if (status != kStatusOk) r.summaryLines.clear();
+  // After a group was lost the unit is not kept either: the run stops.
+  int status = TakeGroupFailure();
+  if (status == kStatusOk) status = BtrvTransaction(kOpEndTransaction);
+  if (status != kStatusOk) {
+    // Nothing of the unit may stay open (the commit may have left it so).
+    BtrvTransaction(kOpAbortTransaction);
+    r.summaryLines.clear();
+  }
   return status;
 }
 
@@ -55,6 +96,26 @@ void UnitAbandon() {
   // Summary lines written in the abandoned unit are gone; the places of the
   // others are checked before use anyway.
   r.summaryLines.clear();
+}
+
+int GroupCommit() {
+  if (const int status = TakeGroupFailure()) return status;
+  if (!Run().grouping) return kStatusOk;
+  const int status = BtrvGroupCommit();
+  if (status != kStatusOk) Run().summaryLines.clear();
+  return status;
+}
+
+int GroupEnd() {
+  UnitAbandon();
+  RunState& r = Run();
+  int status = TakeGroupFailure();
+  if (r.grouping) {
+    r.grouping = false;
+    const int committed = BtrvGroupEnd();
+    if (status == kStatusOk) status = committed;
+  }
+  return status;
 }
 
 ServiceUnit::~ServiceUnit() {
@@ -181,8 +242,12 @@ bool IsWalkedPlace(BtrvHandle handle, int fileNo) {
 
 using namespace qxb::posting;
 
-void PostRunStart() {
-  UnitAbandon();
+namespace {
+
+// Ends what a run left: its open unit abandoned, the units it ended
+// committed; a commit that failed is shown (nobody has been told yet).
+void EndRun() {
+  const int status = GroupEnd();
   RunState& r = Run();
   if (r.activitySequences != 0) BtrvClose(r.activitySequences);
   r.activitySequences = 0;
@@ -192,6 +257,23 @@ void PostRunStart() {
   r.walked = WalkedHeader{};
   r.summaryLines.clear();
   r.sequenceOf.clear();
+  r.accountAt.clear();
+  if (status == kStatusOk) return;
+  try {
+    MsgRecordErrorPost(kButtonsStopOnly, 1, status, kOpEndTransaction, 0, 0);
+  } catch (...) {
+    // Telling failed; the books are as the failed commit left them.
+  }
+}
+
+}  // namespace
+
+void PostRunStart() {
+  EndRun();
+  RunState& r = Run();
+  r.grouping = true;
+  BtrvGroupBegin(kGroupUnits, kGroupMillis);
+  KeySetWaitHook(BeforeUserWaits);
 }
 
 bool PostTranNext() {
@@ -202,7 +284,7 @@ bool PostTranNext() {
 }
 
 int CommandFinish() {
-  PostRunStart();
+  EndRun();
   SettingsRefresh(0, 0);
   return 0;
 }
@@ -212,7 +294,7 @@ int PostingEnter(int) {
   return 0;
 }
 
-void PostingLeave() { UnitAbandon(); }
+void PostingLeave() { EndRun(); }
 
 int PostUnitBegin(TagPostWork* work) {
   const int status = UnitBegin();
@@ -227,3 +309,9 @@ int PostUnitCommit(TagPostWork* work) {
 }
 
 void PostUnitAbandon() { UnitAbandon(); }
+
+int PostGroupCommit(TagPostWork* work) {
+  const int status = GroupCommit();
+  if (status != kStatusOk) Fail(work, 0, kOpEndTransaction, status);
+  return status;
+}

@@ -144,6 +144,12 @@ int ScreenRows() { return State().screen.rows; }
 int ScreenCols() { return State().screen.cols; }
 bool ScreenIsScripted() { return State().device->Scripted(); }
 
+namespace {
+void (*gWaitHook)() = nullptr;
+}  // namespace
+
+void KeySetWaitHook(void (*hook)()) { gWaitHook = hook; }
+
 KeyCode KeyRead() {
   rv::Ui& ui = State();
   if (!ui.pushed.empty()) {
@@ -152,6 +158,7 @@ KeyCode KeyRead() {
     return k;
   }
   if (ui.closing) return kKeyClose;
+  if (gWaitHook != nullptr) gWaitHook();
   for (;;) {
     rv::Present();
     KeyCode k = ui.device->Read();

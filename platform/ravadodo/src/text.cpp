@@ -1,8 +1,10 @@
 // Dates, numbers and strings.
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -150,42 +152,106 @@ unsigned long DateTimeStamp() { return static_cast<unsigned long>(std::time(null
 
 // --- Numbers ---------------------------------------------------------------------
 
+namespace {
+
+constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10};
+constexpr std::uint64_t kPow10Int[] = {1ULL,
+                                       10ULL,
+                                       100ULL,
+                                       1000ULL,
+                                       10000ULL,
+                                       100000ULL,
+                                       1000000ULL,
+                                       10000000ULL,
+                                       100000000ULL,
+                                       1000000000ULL,
+                                       10000000000ULL,
+                                       100000000000ULL,
+                                       1000000000000ULL,
+                                       10000000000000ULL,
+                                       100000000000000ULL,
+                                       1000000000000000ULL};
+constexpr std::uint64_t kDigits15 = kPow10Int[15];
+constexpr std::uint64_t kDigits14 = kPow10Int[14];
+constexpr int kMaxScale = 27;  // 5^27 < 2^63
+
+constexpr std::array<std::uint64_t, kMaxScale + 1> Powers5() {
+  std::array<std::uint64_t, kMaxScale + 1> p{};
+  p[0] = 1;
+  for (int i = 1; i <= kMaxScale; ++i) p[i] = p[i - 1] * 5;
+  return p;
+}
+constexpr std::array<std::uint64_t, kMaxScale + 1> kPow5 = Powers5();
+
+// The decimal number a double stands for, to 15 significant digits: the
+// nearest D (ties to even) with 10^14 <= D < 10^15 and `a` ~ D * 10^(e-14),
+// computed exactly.  For 1e-12 <= a < 999999999999999.5; false (never, for
+// such an `a`) when the scale leaves the exact range.
+bool SignificantDigits(double a, std::uint64_t* digits, int* exponent) {
+  int x = 0;
+  const double f = std::frexp(a, &x);  // a = f * 2^x, 0.5 <= f < 1
+  const auto m = static_cast<std::uint64_t>(std::ldexp(f, 53));
+  const int q = x - 53;  // a = m * 2^q exactly
+  // floor(log10(2^(x-1))): the exponent, or one below it.
+  int e = static_cast<int>(std::floor((x - 1) * 0.30102999566398120));
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const int s = 14 - e;  // D = a * 10^s = m * 5^s * 2^(s+q)
+    if (s < 0 || s > kMaxScale) return false;
+    const unsigned __int128 p = static_cast<unsigned __int128>(m) * kPow5[s];
+    const int k = s + q;
+    unsigned __int128 d = 0;
+    if (k >= 0) {
+      d = p << k;
+    } else if (-k < 128) {
+      const int r = -k;
+      d = p >> r;
+      const unsigned __int128 rest = p - (d << r);
+      const unsigned __int128 half = static_cast<unsigned __int128>(1) << (r - 1);
+      if (rest > half || (rest == half && (d & 1) != 0)) ++d;
+    }
+    if (d >= kDigits15) {
+      ++e;  // a larger exponent, or the rounding carried into a new digit
+    } else if (d < kDigits14) {
+      --e;
+    } else {
+      *digits = static_cast<std::uint64_t>(d);
+      *exponent = e;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 double NumRound(double value, int decimals) {
   if (!std::isfinite(value) || value == 0.0) return value;
   decimals = std::clamp(decimals, 0, 10);
   // Round the decimal number the double stands for (its 15 significant
   // digits), not the binary value: 2.675 is stored as 2.67499999..., yet an
   // accountant rounds it to 2.68.
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.14e", std::fabs(value));
-  char digits[16];
-  digits[0] = buf[0];
-  std::memcpy(digits + 1, buf + 2, 14);
-  digits[15] = 0;
-  int exponent = std::atoi(std::strchr(buf, 'e') + 1);
-  int keep = exponent + 1 + decimals;  // digits kept before the rounding place
-  if (keep >= 15) {
-    // More digits than a double holds exactly: the binary value is the
-    // decimal one, and rounding it directly is exact.
-    double p = std::pow(10.0, decimals);
-    double scaled = value * p;
-    return std::fabs(scaled) < 9007199254740992.0 ? std::round(scaled) / p : value;
+  const double a = std::fabs(value);
+  // Below 1e-12 not one of the 15 digits reaches the tenth decimal.
+  if (a < 1e-12) return 0.0;
+  std::uint64_t digits = 0;
+  int exponent = 0;
+  if (a < 999999999999999.5 && SignificantDigits(a, &digits, &exponent)) {
+    const int keep = exponent + 1 + decimals;  // digits kept before the rounding place
+    if (keep < 0) return 0.0;
+    if (keep < 15) {
+      // Half up on the digits; the kept digits hold fewer than 16 figures,
+      // so they and the power of ten are exact, and one division rounds.
+      const std::uint64_t unit = kPow10Int[15 - keep];
+      const std::uint64_t kept = (digits + unit / 2) / unit;
+      const double r = static_cast<double>(kept) / kPow10[decimals];
+      return value < 0 ? -r : r;
+    }
   }
-  if (keep < 0) return 0.0;
-  std::string kept(digits, static_cast<std::size_t>(keep));
-  bool up = digits[keep] >= '5';
-  if (kept.empty()) kept = "0";
-  if (up) {
-    int i = static_cast<int>(kept.size()) - 1;
-    while (i >= 0 && kept[i] == '9') kept[i--] = '0';
-    if (i < 0)
-      kept.insert(kept.begin(), '1');
-    else
-      ++kept[i];
-  }
-  std::string text = kept + "e" + std::to_string(-decimals);
-  double r = std::strtod(text.c_str(), nullptr);
-  return value < 0 ? -r : r;
+  // More digits than a double holds exactly: the binary value is the
+  // decimal one, and rounding it directly is exact.
+  const double p = kPow10[decimals];
+  const double scaled = value * p;
+  return std::fabs(scaled) < 9007199254740992.0 ? std::round(scaled) / p : value;
 }
 
 bool NumIsZero(double value) { return NumRound(value, 2) == 0.0; }

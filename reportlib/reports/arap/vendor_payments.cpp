@@ -4,11 +4,17 @@
 // available, the amount to pay by the discount date (net) and by the due
 // date (gross), and a blank remarks line; subtotals per vendor or per date,
 // then grand totals.  A small screen asks for the sort and the two dates
-// (remembered per user); F10 prints to the preview.
+// (remembered per user); F5 lists the vendors; F10 prints to the preview.
 //
-// Debits and payments print as negative amounts.  Every total adds exactly
-// what its column shows on the lines, so that each column foots and, on
-// every line and total, net = gross − discount.
+// Debit memos and payments print as negative amounts.  On an invoice the net
+// is the gross less the discount still available; a payment shows the
+// discount taken as a negative discount, the amount paid as its net and the
+// amount with the discount taken as its gross, so net = gross − discount
+// holds on it too.  A debit memo shows the discount available on it beside a
+// net of its amount and a gross of its amount with any discount taken: on a
+// memo with a discount, and on a total that holds one, net = gross − discount
+// does not hold.  Every total adds exactly what its column shows on the
+// lines, so that each column foots.
 #include "reports/arap/vendor_payments.h"
 
 #include <cmath>
@@ -21,13 +27,16 @@
 #include <vector>
 
 #include "btrvc.h"
+#include "qxabase/aging.h"
 #include "qxabase/app_block.h"
 #include "qxabase/dictionary.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
+#include "qxabase/pick_lists.h"
 #include "qxabase/report.h"
 #include "qxabase/report_mru.h"
+#include "qxabase/tables.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
@@ -57,7 +66,10 @@ constexpr int kTextCount = 11;
 constexpr int kMsgInvalidDate = 13;
 constexpr int kMsgFromAfterTo = 205;
 
+constexpr int kPickTop = 5, kPickLeft = 10, kPickRows = 8, kPickCols = 60;
+
 constexpr int kStay = 0x20;
+constexpr int kRedisplay = 0x40;
 constexpr int kRedraw = 0x80;
 constexpr int kAccept = 1;
 
@@ -74,7 +86,7 @@ int OpenInvoiceField(int offset) {
   return -1;
 }
 
-std::int64_t Cents(double amount) { return std::llround(amount * 100.0); }
+std::int64_t Cents(double amount) { return AgingCents(amount); }
 double Amount(std::int64_t cents) { return static_cast<double>(cents) / 100.0; }
 
 // --- Date ends -------------------------------------------------------------------------------
@@ -141,6 +153,7 @@ class VendorPaymentsRun {
   static int RestoreDefaults(Form* form, KeyCode key);
   static int DateExit(Form* form, int field);
   static int PrintKey(Form* form, KeyCode key);
+  static int LookUpKey(Form* form, KeyCode key);
   int CheckDate(int field);
 
   // The report.
@@ -217,6 +230,7 @@ int VendorPaymentsRun::Run() {
   FormAttachWindow(&window_, &form_, 1);
   FormSetup(&form_, 1, -1);
   FormOnKey(&form_, kKeyShiftF9, RestoreDefaults, "Defaults");
+  FormOnKey(&form_, kKeyF5, LookUpKey, "Look up");
   FormOnKey(&form_, kKeyF10, PrintKey, "Print");
   CQxBaseRepParam::ReportDefAndMRUInit(copy_, collection_, mru_, &form_, kMruRecords);
   FormRun(&form_, 0);
@@ -280,6 +294,15 @@ int VendorPaymentsRun::PrintKey(Form* form, KeyCode) {
   run->to_ = to.day;
   run->Print();
   return kAccept;
+}
+
+// F5: the vendor pick list.  No field of this screen holds a vendor code (it
+// asks for a sort and two dates), so the list is a look-up only: a vendor
+// chosen in it changes no field.
+int VendorPaymentsRun::LookUpKey(Form* form, KeyCode) {
+  records::CustVendRecord chosen{};
+  PickVendor("", 0, Of(form)->vendors_, &chosen, kPickTop, kPickLeft, kPickRows, kPickCols);
+  return kRedisplay;
 }
 
 // --- The report --------------------------------------------------------------------------------
@@ -365,7 +388,7 @@ int VendorPaymentsRun::ReadItem(bool first) {
   if (first) std::memset(key_, 0, sizeof key_);
   const std::int32_t to = to_ == 0 ? std::numeric_limits<std::int32_t>::max() : to_;
   for (;; op = kOpGetNext) {
-    const int status = BtrvGetOp(op, items_, key_, &item_, sizeof item_);
+    const int status = RecordRead(records::kFilePayablesOpenInvoices, op, items_, key_, &item_, sizeof item_);
     if (status == kStatusEndOfFile) return kStatusEndOfFile;
     if (status != kStatusOk) {
       MsgRecordError(status, 1, op, records::kFilePayablesOpenInvoices, 0);
@@ -413,7 +436,8 @@ void VendorPaymentsRun::PrintLine() {
   dueDate_ = it.dueDate;
 
   // The discount still available (stored after the amount) never counts
-  // below 0; a payment carries the discount taken in the field after it.
+  // below 0; a payment or a debit memo carries the discount taken in the
+  // field after it, which its gross includes.
   const double available = it.secondAmount > 0 ? it.secondAmount : 0.0;
   std::int64_t discount = 0, net = 0, gross = 0;
   if (it.lineType == 'D' || it.lineType == 'P') {

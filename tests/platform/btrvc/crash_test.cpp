@@ -2,7 +2,8 @@
 // lines in one file, the balances they move and a control record in another)
 // and is killed with SIGKILL at random moments.  After each kill every
 // transaction it reported committed must be there whole, and nothing of a
-// transaction it had not finished may be seen.
+// transaction it had not finished may be seen.  With grouped commits only
+// whole groups survive, and the writer's next round goes on after them.
 #include <signal.h>
 
 #include <chrono>
@@ -57,9 +58,15 @@ T At(const std::string& r, std::size_t offset) {
 double AmountOf(std::int32_t txn, int line) { return txn * (line + 1) * (line == 2 ? -1.0 : 1.0); }
 
 // The writer's loop; returns only on a failure (its status as exit code).
-int WriteForever(const std::string& lines, const std::string& balances, int reportFd) {
+// With `group` > 0 its transactions are committed in groups of that many,
+// and a transaction is reported once its group is committed.
+int WriteForever(const std::string& lines, const std::string& balances, int reportFd, int group) {
   BtrvHandle l = 0, b = 0;
   if (BtrvOpen(&l, lines.c_str(), 0, 0) || BtrvOpen(&b, balances.c_str(), 0, 0)) return 90;
+  // Groups end by their size only.
+  if (group > 0 && (BtrvTestSwitch(("group=" + std::to_string(group) + ":600000").c_str()) != 0 ||
+                    BtrvGroupBegin(group, 1000) != 0))
+    return 93;
   std::string key(255, '\0'), rec(kLength, '\0');
   std::memcpy(key.data(), &kControl, 4);
   if (BtrvGetOp(kOpGetEqual, b, key.data(), rec.data(), kLength)) return 91;
@@ -80,11 +87,14 @@ int WriteForever(const std::string& lines, const std::string& balances, int repo
     const std::string control = Balance(kControl, 0, t);
     if (int st = BtrvWriteOp(kOpUpdate, b, nullptr, control.data(), kLength)) return st;
     if (int st = BtrvTransaction(kOpEndTransaction)) return st;
+    if (group > 0 && t % group != 0) continue;
     if (write(reportFd, &t, sizeof t) != sizeof t) return 92;
   }
 }
 
-TEST(BtrvcCrashSafety, KilledWriterLeavesOnlyWholeTransactions) {
+// Kills the writer (transactions grouped by `group`, or not when 0) at
+// random moments, and checks what survived each kill.
+void KillTheWriterAtRandom(int group) {
   ScratchFolder dir;
   const std::string lines = dir.File("LINES.DAT"), balances = dir.File("BALANCES.DAT");
   ASSERT_EQ(Create(lines, kLength, {{{1, 4, 0, kKeyTypeInteger}, {5, 4, 0, kKeyTypeInteger}},
@@ -107,7 +117,7 @@ TEST(BtrvcCrashSafety, KilledWriterLeavesOnlyWholeTransactions) {
     const pid_t pid = fork();
     if (pid == 0) {
       close(pipeFds[0]);
-      _exit(WriteForever(lines, balances, pipeFds[1]));
+      _exit(WriteForever(lines, balances, pipeFds[1], group));
     }
     close(pipeFds[1]);
     std::this_thread::sleep_for(std::chrono::milliseconds(30 + random() % 170));
@@ -139,10 +149,13 @@ TEST(BtrvcCrashSafety, KilledWriterLeavesOnlyWholeTransactions) {
     ASSERT_EQ(BtrvGetOp(kOpGetEqual, b, key.data(), rec.data(), kLength), 0);
     const auto last = At<std::int32_t>(rec, 12);
 
-    // Committed and reported: present.  At most the one transaction whose
-    // commit the kill overtook before it was reported may be there besides.
+    // Committed and reported: present.  At most the one transaction (or
+    // group) whose commit the kill overtook before it was reported may be
+    // there besides, and only whole groups.
+    const int unit = group > 0 ? group : 1;
     EXPECT_GE(last, reported);
-    EXPECT_LE(last, reported + 1);
+    EXPECT_LE(last, reported + unit);
+    EXPECT_EQ(last % unit, 0) << "a group survived in part";
     EXPECT_EQ(static_cast<std::int32_t>(linesOf.size()), last);
     for (const auto& [txn, n] : linesOf) {
       EXPECT_EQ(n, kLinesPerTransaction) << "transaction " << txn;
@@ -158,6 +171,10 @@ TEST(BtrvcCrashSafety, KilledWriterLeavesOnlyWholeTransactions) {
   }
   EXPECT_GT(reported, 8) << "the writer hardly ran";
 }
+
+TEST(BtrvcCrashSafety, KilledWriterLeavesOnlyWholeTransactions) { KillTheWriterAtRandom(0); }
+
+TEST(BtrvcCrashSafety, KilledGroupingWriterLeavesOnlyWholeGroups) { KillTheWriterAtRandom(5); }
 
 }  // namespace
 }  // namespace btrvc_test

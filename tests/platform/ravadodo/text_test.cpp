@@ -1,5 +1,12 @@
 // Dates, numbers and strings of the screen library.
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -94,6 +101,96 @@ TEST(NumberTest, RoundsHalfAwayFromZeroOnTheDecimalValue) {
       {0.0, 2, 0.0},          {1e15 + 0.5, 0, 1e15 + 1},
   };
   for (const Case& c : cases) EXPECT_EQ(c.expected, NumRound(c.value, c.decimals)) << c.value << " to " << c.decimals;
+}
+
+// Rounding as the first implementation did it, through the text of the
+// double's 15 significant digits: NumRound must answer exactly as it did.
+double RoundThroughText(double value, int decimals) {
+  if (!std::isfinite(value) || value == 0.0) return value;
+  decimals = std::clamp(decimals, 0, 10);
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.14e", std::fabs(value));
+  char digits[16];
+  digits[0] = buf[0];
+  std::memcpy(digits + 1, buf + 2, 14);
+  digits[15] = 0;
+  const int exponent = std::atoi(std::strchr(buf, 'e') + 1);
+  const int keep = exponent + 1 + decimals;
+  if (keep >= 15) {
+    const double p = std::pow(10.0, decimals);
+    const double scaled = value * p;
+    return std::fabs(scaled) < 9007199254740992.0 ? std::round(scaled) / p : value;
+  }
+  if (keep < 0) return 0.0;
+  std::string kept(digits, static_cast<std::size_t>(keep));
+  const bool up = digits[keep] >= '5';
+  if (kept.empty()) kept = "0";
+  if (up) {
+    int i = static_cast<int>(kept.size()) - 1;
+    while (i >= 0 && kept[i] == '9') kept[i--] = '0';
+    if (i < 0)
+      kept.insert(kept.begin(), '1');
+    else
+      ++kept[i];
+  }
+  const double r = std::strtod((kept + "e" + std::to_string(-decimals)).c_str(), nullptr);
+  return value < 0 ? -r : r;
+}
+
+// A million amounts of the kinds the books hold, each rounded as the text
+// did it, to the last bit (and the sign of a zero).
+TEST(NumberTest, RoundsEveryAmountAsThroughItsText) {
+  std::mt19937_64 random(20250315);
+  auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); };
+  auto integer = [&](std::int64_t lo, std::int64_t hi) {
+    return std::uniform_int_distribution<std::int64_t>(lo, hi)(random);
+  };
+  auto sign = [&] { return random() & 1 ? -1.0 : 1.0; };
+  struct Kind {
+    const char* name;
+    double (*make)(decltype(uniform)&, decltype(integer)&, decltype(sign)&);
+  };
+  const Kind kinds[] = {
+      {"cents", [](auto&, auto& i, auto&) { return static_cast<double>(i(-100000000000, 100000000000)) / 100; }},
+      {"half cents", [](auto&, auto& i, auto&) { return (static_cast<double>(i(-1000000000, 1000000000)) + 0.5) / 100; }},
+      {"mills", [](auto&, auto& i, auto&) { return static_cast<double>(i(-10000000000, 10000000000)) / 1000; }},
+      {"price times quantity",
+       [](auto&, auto& i, auto&) {
+         return static_cast<double>(i(1, 9999999)) / 100 * (static_cast<double>(i(-99999, 99999)) / 1000);
+       }},
+      {"sums with binary noise",
+       [](auto&, auto& i, auto&) {
+         double sum = 0;
+         for (int k = i(2, 12); k > 0; --k) sum += static_cast<double>(i(-999999, 999999)) / 100;
+         return sum;
+       }},
+      {"small differences", [](auto& u, auto&, auto& s) { return s() * u(0, 1e-6); }},
+      {"any magnitude", [](auto& u, auto& i, auto& s) { return s() * u(1, 10) * std::pow(10.0, i(-15, 18)); }},
+      {"near the digit limit", [](auto& u, auto&, auto& s) { return s() * u(1e13, 1e16); }},
+      {"nines", [](auto&, auto& i, auto& s) {
+         return s() * (std::pow(10.0, i(-8, 14)) - std::pow(10.0, i(-15, -1)));
+       }},
+      {"any bits", [](auto&, auto& i, auto&) {
+         return std::bit_cast<double>(static_cast<std::uint64_t>(i(0, INT64_MAX)) << 1 | (i(0, 1)));
+       }},
+  };
+  constexpr int kPerKind = 100000;
+  for (const Kind& kind : kinds) {
+    int wrong = 0;
+    for (int n = 0; n < kPerKind; ++n) {
+      const double value = kind.make(uniform, integer, sign);
+      const int decimals = static_cast<int>(integer(0, 10));
+      const double expected = RoundThroughText(value, decimals);
+      const double got = NumRound(value, decimals);
+      if (std::bit_cast<std::uint64_t>(expected) == std::bit_cast<std::uint64_t>(got) ||
+          (std::isnan(expected) && std::isnan(got)))
+        continue;
+      if (++wrong <= 5)
+        ADD_FAILURE() << kind.name << ": " << std::hexfloat << value << " to " << decimals << " gave " << got
+                      << ", the text gives " << expected;
+    }
+    EXPECT_EQ(wrong, 0) << kind.name;
+  }
 }
 
 TEST(NumberTest, ComparesAmountsAtCents) {

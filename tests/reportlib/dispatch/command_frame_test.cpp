@@ -199,7 +199,7 @@ FrameServices RecordingServices() {
             Note("CommandFlagsReset" + Args(a, b));
             return 0;
           },
-      .PostUnitAbandon = [] { Note("PostUnitAbandon"); },
+      .PostingLeave = [] { Note("PostingLeave"); },
       .ShowError = [](const char* text) { gRec->errorBoxes.push_back(text); },
   };
 }
@@ -355,12 +355,31 @@ TEST_F(FrameTest, EveryIdFrom300To400ReachesItsEntryOnceWithItsArguments) {
   }
 }
 
+TEST_F(FrameTest, ASavedRunReachesItsEntryWithoutItsOutput) {
+  const struct {
+    const char* text;
+    const char* entryGets;  // "p": the text itself
+  } cases[] = {
+      {"input='usersel' sortfld='Customer Name' output='../../x.htm'", "\"input='usersel' sortfld='Customer Name'\""},
+      {"output='a.htm' input='usersel' type='1'", "\"input='usersel' type='1'\""},
+      {"input='USERSEL' output='a.htm'", "\"input='USERSEL'\""},
+      {"input='default' output='a.htm'", "p"},              // a preset chooses its file
+      {"input='usersel' output='a.htm", "p"},               // unreadable: the entry refuses it
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    Reset();
+    EXPECT_EQ(Run(337, c.text), 0);
+    EXPECT_EQ(rec_.entryCalls, Calls{std::string("RunCustVendAging(337, ") + c.entryGets + ")"});
+  }
+}
+
 TEST_F(FrameTest, OpensRunsAndClosesInOrder) {
   app_.commandFlag = 9;  // left over from before: cleared before the command runs
   EXPECT_EQ(Run(337), 0);  // the entry's own 5 is dropped
   EXPECT_EQ(rec_.calls, (Calls{"BtrvSetPaths", "CommandActiveSet(1)", "UserAccessCheckSession",
                                "UserAccessCheckCommand(1)", "CommandAccess(1, 337)", "SettingsRefresh(0, 0)",
-                               "CommandFlagsReset(0, 0)", "RunCustVendAging(337, p)", "PostUnitAbandon",
+                               "CommandFlagsReset(0, 0)", "RunCustVendAging(337, p)", "PostingLeave",
                                "CommandAccess(0, -1)", "CommandActiveSet(0)"}));
   // Only the entry runs with the in-command flag set.
   EXPECT_EQ(rec_.inCommandAtCall, (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}));
@@ -444,10 +463,10 @@ TEST_F(FrameTest, APostingUnitLeftOpenIsDroppedAfterTheOutermostCommand) {
     rec_.throwAt = c.throwAt;
     EXPECT_EQ(Run(320), 0);
     const Calls closing(rec_.calls.end() - (c.dropped ? 3 : 2), rec_.calls.end());
-    const Calls expected = c.dropped ? Calls{"PostUnitAbandon", "CommandAccess(0, -1)", "CommandActiveSet(0)"}
+    const Calls expected = c.dropped ? Calls{"PostingLeave", "CommandAccess(0, -1)", "CommandActiveSet(0)"}
                                      : Calls{"CommandAccess(0, -1)", "CommandActiveSet(0)"};
     EXPECT_EQ(closing, expected);
-    EXPECT_EQ(std::count(rec_.calls.begin(), rec_.calls.end(), "PostUnitAbandon"), c.dropped ? 1 : 0);
+    EXPECT_EQ(std::count(rec_.calls.begin(), rec_.calls.end(), "PostingLeave"), c.dropped ? 1 : 0);
   }
 }
 
@@ -507,11 +526,11 @@ TEST_F(FrameTest, AnExceptionIsShownAndTheFrameStillCloses) {
   const FailureCase cases[] = {
       {"an entry throws", "RunCustVendAging(337, p)", false, 0,
        "Command 337 stopped because of an unexpected error:\nthe disk is full",
-       {"PostUnitAbandon", "CommandAccess(0, -1)", "CommandActiveSet(0)"}},
+       {"PostingLeave", "CommandAccess(0, -1)", "CommandActiveSet(0)"}},
       {"an entry throws something that is no exception", "RunCustVendAging(337, p)", true, 0,
        "Command 337 stopped because of an unexpected error.",
-       {"PostUnitAbandon", "CommandAccess(0, -1)", "CommandActiveSet(0)"}},
-      {"dropping the posting unit throws", "PostUnitAbandon", false, 0,
+       {"PostingLeave", "CommandAccess(0, -1)", "CommandActiveSet(0)"}},
+      {"ending the posting throws", "PostingLeave", false, 0,
        "Command 337 stopped because of an unexpected error:\nthe disk is full",
        {"CommandAccess(0, -1)", "CommandActiveSet(0)"}},
       {"a call of the frame throws", "SettingsRefresh(0, 0)", false, -1,

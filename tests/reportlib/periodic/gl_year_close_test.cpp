@@ -234,6 +234,36 @@ TEST_F(GLYearCloseTest, ClosingAccountOfTheInterfaceClosesWithoutAsking) {
             byHand.files);
 }
 
+// A closing account of the interface that the close cannot use is shown on
+// the screen, where the user corrects it; the close is then the one typed.
+TEST_F(GLYearCloseTest, ARefusedClosingAccountOfTheInterfaceIsCorrectedOnTheScreen) {
+  const Run typed = Close(R"(Enter "3100" Enter Enter)");
+  ASSERT_EQ(typed.messages, (std::vector<int>{1265, 1267})) << typed.transcript;
+  const auto byHand = Snapshot({records::kFileGLAccounts, records::kFileTaxCodes, records::kFileSalespersons});
+
+  struct Case {
+    const char* name;
+    const char* account;
+    int message;
+  };
+  const Case cases[] = {
+      {"an account of another kind", "2500", 97},
+      {"a summary account", "3000", 145},
+      {"an account not on file", "9999", 69},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    UseFixtureFile(std::string(QX_PERIODIC_FIXTURES) + "/year_close.json");
+    Interface()["closingAccount"] = c.account;
+    WriteCompany();
+    const Run run = Close(R"(Enter Enter "3100" Enter Enter)");
+    EXPECT_EQ(run.messages, (std::vector<int>{1265, c.message, 1267})) << run.transcript;
+    EXPECT_NE(run.transcript.find("form start"), std::string::npos) << run.transcript;
+    EXPECT_EQ(Snapshot({records::kFileGLAccounts, records::kFileTaxCodes, records::kFileSalespersons}).files,
+              byHand.files);
+  }
+}
+
 TEST_F(GLYearCloseTest, NetIncomeSidesAndTheOpenPeriodNumber) {
   struct Case {
     const char* name;
@@ -337,6 +367,8 @@ TEST_F(GLYearCloseTest, RefusalsLeaveTheBooksUntouched) {
        {1265, 97, 69}},
       {"the interface names a summary account",
        [](GLYearCloseTest* t) { t->Interface()["closingAccount"] = "3000"; }, "Enter Enter", {1265, 145}},
+      {"the interface names an account of another kind, then the screen is left",
+       [](GLYearCloseTest* t) { t->Interface()["closingAccount"] = "2500"; }, "Enter Enter Esc", {1265, 97}},
       {"an unposted transaction of the year",
        [](GLYearCloseTest* t) {
          t->Add("ar_headers", {{"transactionNumber", "T-1"}, {"date", "2025-12-31"}, {"postedFlag", "N"}});

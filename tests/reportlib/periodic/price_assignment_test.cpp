@@ -226,12 +226,90 @@ TEST_F(PriceAssignmentTest, SwitchTogglesTheSignAndRecomputes) {
 TEST_F(PriceAssignmentTest, FirstRangeEndsTheListSecondRangeSkips) {
   AddProducts();
   const std::vector<Image> before = Records();
-  // Numbers B1 .. C1, then sales units 100 .. 1000: B1 only (C1 sold 600
-  // stock units, 50 by the dozen; D1 is past the number range).
-  const std::string keys = R"(Enter "B1" Enter "C1" Enter "S" Enter "100" Enter "1000" Enter F10)";
+  // Numbers B1 .. C1, then sales units ('T') 100 .. 1000: B1 only (C1 sold
+  // 600 stock units, 50 by the dozen; D1 is past the number range).
+  const std::string keys = R"(Enter "B1" Enter "C1" Enter "T" Enter "100" Enter "1000" Enter F10)";
   const auto run = RunScreen(keys);
   EXPECT_TRUE(run.messages.empty()) << run.transcript;
   ExpectPrices(before, Records(), {-1, Single(19.99), -1, -1});
+}
+
+struct CriterionCase {
+  const char* name;
+  std::string keys;  // from the second criterion's choice to the list's F10
+  std::vector<bool> listed;
+};
+
+// Four products, each standing out in one statistic of this year and one
+// date; the second criterion's ranges below select exactly one of them.
+class PriceCriteriaTest : public PriceAssignmentTest {
+ protected:
+  // Runs the case on a fresh company, the first criterion left open: the
+  // products listed are rewritten at F10 (with their price through a line's
+  // single precision), the others are untouched.
+  Run ExpectListed(const CriterionCase& c) {
+    WriteCompany();
+    const std::vector<Image> before = Records();
+    const auto run = RunScreen("Enter Enter Enter " + c.keys);
+    EXPECT_TRUE(run.messages.empty()) << run.transcript;
+    std::vector<double> prices;
+    for (bool listed : c.listed) prices.push_back(listed ? Single(19.99) : -1);
+    ExpectPrices(before, Records(), prices);
+    return run;
+  }
+
+  void AddDistinctProducts() {
+    Add("products", Product("A1", "Anchor bolts", 19.99, 10.0,
+                            Json{{"salesUnits", {0, 0, 150, 0, 0}}, {"lastSaleDate", "2025-02-10"}}));
+    Add("products", Product("B1", "Brass hinges", 19.99, 10.0,
+                            Json{{"salesDollars", {0, 0, 150, 0, 0}}, {"lastPurchaseDate", "2025-03-20"}}));
+    Add("products", Product("C1", "Cable ties", 19.99, 4.0, Json{{"purchaseUnits", {0, 0, 150, 0, 0}}}));
+    Add("products", Product("D1", "Door stops", 19.99, 2.0, Json{{"purchaseDollars", {0, 0, 150, 0, 0}}}));
+    WriteCompany();
+  }
+};
+
+// The hot letter typed on the second criterion chooses its statistic; the
+// products listed (and so rewritten at F10) are those within its range.
+TEST_F(PriceCriteriaTest, EachLetterOfTheSecondCriterionChoosesItsFigure) {
+  AddDistinctProducts();
+  const std::string units = R"( Enter "100" Enter "200" Enter F10)";
+  const CriterionCase cases[] = {
+      {"N product number", R"("N" Enter "B1" Enter "C1" Enter F10)", {false, true, true, false}},
+      {"D description", R"("D" Enter "door" Enter "door z" Enter F10)", {false, false, false, true}},
+      {"T sales units", R"("T")" + units, {true, false, false, false}},
+      {"S sales dollars", R"("S")" + units, {false, true, false, false}},
+      {"P purchase units", R"("P")" + units, {false, false, true, false}},
+      {"H purchase dollars", R"("H")" + units, {false, false, false, true}},
+      {"L last sales date", R"("L" Enter "020125" Enter "022825" Enter F10)", {true, false, false, false}},
+      {"U last purchase date", R"("U" Enter "030125" Enter "033125" Enter F10)", {false, true, false, false}},
+  };
+  for (const CriterionCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ExpectListed(c);
+  }
+}
+
+// F5 on the second criterion's figure and date fields fills them with the
+// picked product's figure or date, as the range reads it back: picking the
+// same product for both ends lists the products that share its figure.
+TEST_F(PriceCriteriaTest, F5OnTheFigureAndDateFieldsFillsThemFromThePickedProduct) {
+  AddDistinctProducts();
+  const CriterionCase cases[] = {
+      {"sales units of A1", R"("T" Enter F5 "A1" Enter Enter F5 "A1" Enter Enter F10)", {true, false, false, false}},
+      {"sales units of C1: every product but A1 has none",
+       R"("T" Enter F5 "C1" Enter Enter F5 "C1" Enter Enter F10)", {false, true, true, true}},
+      {"purchase dollars from D1", R"("H" Enter F5 "D1" Enter Enter Enter F10)", {false, false, false, true}},
+      {"last purchase date of B1", R"("U" Enter F5 "B1" Enter Enter F5 "B1" Enter Enter F10)",
+       {false, true, false, false}},
+      {"a product without a date leaves the end open", R"("L" Enter F5 "C1" Enter Enter F5 "A1" Enter Enter F10)",
+       {true, true, true, true}},
+  };
+  for (const CriterionCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto run = ExpectListed(c);
+    EXPECT_NE(run.transcript.find("search list \" Products \""), std::string::npos) << run.transcript;
+  }
 }
 
 TEST_F(PriceAssignmentTest, AnEmptySelectionSaysSoAndStays) {

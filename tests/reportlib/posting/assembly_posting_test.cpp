@@ -275,6 +275,30 @@ TEST_F(AssemblyPostingTest, AConflictStopsTheRunAndARerunCompletesIt) {
   }
 }
 
+// A commit that fails takes back its whole group, the run's G/L entry with
+// it: the run stops with the one error, posts nothing of the group, and a
+// rerun posts everything once.
+TEST_F(AssemblyPostingTest, AFailedCommitTakesItsGroupBackAndTheLedgerStillMatches) {
+  LoadCompany(Company());
+  const auto marks = Marks();
+  ASSERT_EQ(0, BtrvTestSwitch("group=3:600000 commit=1:2"));
+  const std::string stopped = Post("F10 Enter Enter");
+  BtrvTestSwitch("");
+  std::size_t boxes = 0;
+  for (std::size_t at = stopped.find("--- message box"); at != std::string::npos;
+       at = stopped.find("--- message box", at + 1))
+    ++boxes;
+  EXPECT_EQ(1u, boxes) << stopped;
+  EXPECT_NE(std::string::npos, stopped.find("Error 2:")) << stopped;
+  EXPECT_EQ(std::string::npos, stopped.find("transactions posted")) << stopped;
+  EXPECT_EQ(marks, Marks());
+  EXPECT_TRUE(Batches().empty());
+  EXPECT_NEAR(5000.00, Balance("1300"), 0.001);
+  Post("F10");
+  ExpectStock(kPosted, Products());
+  EXPECT_NEAR(5090.00, Balance("1300"), 0.001);
+}
+
 // A larger company: `count` assemblies of a table from 4 legs and a top and
 // 10.00 of labour, each dated in March.
 fixture::Json ManyAssemblies(fixture::Json company, int count) {

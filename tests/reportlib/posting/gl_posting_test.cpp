@@ -46,6 +46,7 @@ class GLPostingTest : public posttest::PostingTest {
   }
 
   std::map<std::string, Balance> Balances();
+  std::vector<std::vector<std::string>> KillRunsAtRandom(const fixture::Json& company);
 };
 
 std::map<std::string, Balance> GLPostingTest::Balances() {
@@ -375,14 +376,12 @@ std::map<std::string, std::map<std::string, double>> MovesOf(const fixture::Json
   return moves;
 }
 
-// The process is killed at random moments of a run; each time the books are
-// those of the transactions marked posted, whole, and a rerun completes them
-// to the figures of one run without a kill.
-TEST_F(GLPostingTest, AKilledRunLeavesNothingHalfPostedAndARerunCompletesIt) {
-  constexpr int kTransactions = 400;
-  const fixture::Json company = ManyTransactions(Company(), kTransactions);
+// The process is killed at random moments of runs posting `company`; each
+// time the books are those of the transactions marked posted, whole, and a
+// rerun completes them to the figures of one run without a kill.  The
+// numbers marked posted at each kill, in the order of the walk.
+std::vector<std::vector<std::string>> GLPostingTest::KillRunsAtRandom(const fixture::Json& company) {
   const auto moves = MovesOf(company);
-
   // The command in a child process, killed `killAfter` microseconds after
   // it starts (never when negative).
   auto runChild = [&](long killAfter) {
@@ -393,13 +392,13 @@ TEST_F(GLPostingTest, AKilledRunLeavesNothingHalfPostedAndARerunCompletesIt) {
   LoadCompany(company);
   const auto initial = Balances();
   const qxtest::ChildRun whole = runChild(-1);
-  ASSERT_FALSE(whole.killed);
+  EXPECT_FALSE(whole.killed);
   const auto expected = Balances();
-  ASSERT_NE(expected.at("1010").current, 10000.00);
+  EXPECT_NE(expected.at("1010").current, 10000.00);
 
   std::mt19937 random(20250315);
   int killedInTheRun = 0;
-  std::vector<int> postedAtKill;
+  std::vector<std::vector<std::string>> postedAtKill;
   for (int round = 0; round < 8; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
     LoadCompany(company);
@@ -408,11 +407,11 @@ TEST_F(GLPostingTest, AKilledRunLeavesNothingHalfPostedAndARerunCompletesIt) {
     // Nothing half posted: the accounts moved by exactly the transactions
     // marked posted.
     std::map<std::string, double> marked;
-    int posted = 0;
+    std::vector<std::string> posted;
     for (const TagGLHeader& h : All<TagGLHeader>(records::kFileGLHeaders)) {
       if (h.postedFlag != 'Y') continue;
-      ++posted;
-      for (const auto& [account, m] : moves.at(Trimmed(h.transactionNumber))) marked[account] += m;
+      posted.push_back(Trimmed(h.transactionNumber));
+      for (const auto& [account, m] : moves.at(posted.back())) marked[account] += m;
     }
     ExpectBalances(marked, initial, Balances());
     postedAtKill.push_back(posted);
@@ -429,8 +428,30 @@ TEST_F(GLPostingTest, AKilledRunLeavesNothingHalfPostedAndARerunCompletesIt) {
   }
   EXPECT_GT(killedInTheRun, 0) << "at least one kill fell inside a run";
   std::string counts;
-  for (int p : postedAtKill) counts += std::to_string(p) + " ";
+  for (const auto& p : postedAtKill) counts += std::to_string(p.size()) + " ";
   RecordProperty("posted_when_killed", counts);
+  return postedAtKill;
+}
+
+TEST_F(GLPostingTest, AKilledRunLeavesNothingHalfPostedAndARerunCompletesIt) {
+  KillRunsAtRandom(ManyTransactions(Company(), 400));
+}
+
+// The run's transactions reach the disk in groups (here of 7, and never by
+// their age): a kill takes back the group in hand whole, so the transactions
+// posted are the first groups of the walk, and the rerun posts the rest once.
+TEST_F(GLPostingTest, AKillInsideAGroupLeavesWholeGroupsOnly) {
+  constexpr int kTransactions = 400, kGroup = 7;
+  ASSERT_EQ(0, BtrvTestSwitch("group=7:600000"));
+  int inside = 0;
+  for (const auto& posted : KillRunsAtRandom(ManyTransactions(Company(), kTransactions))) {
+    const int n = static_cast<int>(posted.size());
+    if (n == kTransactions) continue;  // the kill came after the run
+    ++inside;
+    EXPECT_EQ(n % kGroup, 0) << n << " posted";
+    for (int i = 0; i < n; ++i) EXPECT_EQ(posted[i], std::to_string(5000 + i));
+  }
+  EXPECT_GT(inside, 0);
 }
 
 }  // namespace

@@ -13,10 +13,22 @@
 //
 // Posting units.  Each transaction a run posts is one unit: its header mark
 // (or its deletion) and every effect it has (accounts, check register,
-// sequence numbers, its lines of a batch G/L transaction) are committed
+// sequence numbers, its lines of a batch G/L transaction) are kept or lost
 // together through the record manager's transactions, so a crash or a kill
-// leaves the books as after the last completed transaction and a rerun never
-// posts anything twice.  The services draw the unit's bounds themselves:
+// leaves every transaction wholly posted or wholly unposted and a rerun
+// never posts anything twice.
+//
+// Groups.  A run's units are committed to disk in groups (the record
+// manager's grouped commits): a group is committed once it holds 1000 units
+// or has been open 200 ms, and always when the run ends (PostSummary, a
+// stop, CommandFinish, PostingLeave), before the screen waits for the user
+// (every message box, question or form: the services hook the screen
+// library's key wait), and so before a detour or another program starts.  A
+// crash or a kill takes back at most the last group, whole; a rerun posts
+// it, once.  A group commit that fails is answered by the next service that
+// commits (operation 20, result stop), or shown when the run ends, and the
+// summary is never shown over it, so what a summary counts is on disk.
+// The services draw the unit's bounds themselves:
 //   - PostTranRead hands out a header inside a new unit, and commits the
 //     previous header's unit before it reads the next one (a caller asks
 //     for the next header only once the one in hand is done, marked or
@@ -28,9 +40,10 @@
 //     G/L posting at the end of a run) makes them one unit of its own.
 // Runs that walk their files without PostTranRead bracket each transaction
 // with PostUnitBegin and PostUnitCommit.  A stop keeps every unit committed
-// before it.  A unit holds the company folder's write lock from its first
-// write until it ends, so another program's writes wait (and fail with 84
-// after a few seconds) while a run is inside a transaction.
+// before it.  A group holds the company folder's write lock from its first
+// write until it commits, so another program's writes wait meanwhile (at
+// most a group's 200 ms, or while the transaction in hand waits for the
+// user; they fail with 84 after a few seconds).
 //
 // Amounts are doubles rounded with NumRound to cents and compared at cents.
 // A G/L account keeps its balance and period amounts in its natural sign:
@@ -89,16 +102,18 @@ void PostRunStart();
 bool PostTranNext();
 
 // Ends the work of a command: a posting unit still open is abandoned (the
-// transaction it belongs to stays as it was before the run reached it), and
-// the run's state and the system settings read so far are forgotten.  Every
-// posting and journal run calls it on each way out.  Returns 0.
+// transaction it belongs to stays as it was before the run reached it), the
+// units ended before it are committed (a failure is shown), and the run's
+// state and the system settings read so far are forgotten.  Every posting
+// and journal run calls it on each way out.  Returns 0.
 int CommandFinish();
 
 // The posting bracket of the runs that post a ledger outside the posting
 // frame's walk (billing and purchasing 4/5, finance charges 1): PostingEnter
 // starts a run for `ledger` (PostRunStart); PostingLeave, on every way out
-// after the files are closed, abandons a unit still open.  PostingEnter
-// returns 0.
+// after the files are closed, abandons a unit still open and commits the
+// units ended before it (a failure is shown).  The dispatcher calls
+// PostingLeave when a command ends.  PostingEnter returns 0.
 int PostingEnter(int ledger);
 void PostingLeave();
 
@@ -111,6 +126,13 @@ void PostingLeave();
 int PostUnitBegin(TagPostWork* work);
 int PostUnitCommit(TagPostWork* work);
 void PostUnitAbandon();
+
+// Commits the units ended so far to disk now, without waiting for their
+// group to fill: for a run that tells something outside the books that a
+// transaction is posted (the time-billing link).  0, or the status of the
+// failed commit with the work record filled (operation 20), after which
+// none of the group's units is kept.
+int PostGroupCommit(TagPostWork* work);
 
 // --- Walking the headers ---------------------------------------------------------------
 
@@ -380,9 +402,9 @@ class CBaseCheckReg {
 
 // Shows the summary of a run that completed: text `textNumber` (511) with
 // the number of transactions posted and their debit and credit totals, in a
-// box the user acknowledges (and in the transcript).  The unit still open is
-// committed first; when that fails, the record-manager error is shown in
-// place of the summary and its status returned.  `reserved` is kept for the
+// box the user acknowledges (and in the transcript).  The unit still open and
+// the run's group are committed first; when that fails, the record-manager
+// error is shown in place of the summary and its status returned.  `reserved` is kept for the
 // callers.  Returns 0.
 int PostSummary(int textNumber, int reserved, long count, double debit, double credit);
 

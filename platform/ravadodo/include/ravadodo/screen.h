@@ -70,6 +70,13 @@ bool ScreenIsScripted();
 // after.  Keys pushed with `KeyPush` come first.
 KeyCode KeyRead();
 
+// Names a function that KeyRead calls each time it is about to wait for the
+// user (a key neither pushed nor read already): every message box, question,
+// form, menu and list waits there, so work kept back for speed (a posting
+// run's uncommitted group) can be made safe before the user is waited for.
+// One hook; null removes it.
+void KeySetWaitHook(void (*hook)());
+
 // Non-blocking: the key the user has pressed, or 0 when none is waiting.  A
 // running report calls it (through the base library's user-break check) to see
 // Esc.  On the script device only a `Break` token is taken this way (as Esc);

@@ -2,6 +2,9 @@
 // walk and the units it draws, G/L transactions posted, refused, written,
 // numbered and removed, the check register, the pre-check, the ledger
 // options and the summary.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -32,16 +35,46 @@ class PostingServicesTest : public posttest::PostingTest {
   }
   BtrvHandle H(int fileNo) const { return files_.HandleOf(fileNo); }
 
+  // Key 0 of the headers file: the journal code and the number right-aligned.
+  static std::string HeaderKey(const std::string& journal, const std::string& number) {
+    std::string key(255, '\0');
+    std::memset(key.data(), ' ', 18);
+    std::memcpy(key.data(), journal.data(), journal.size());
+    std::memcpy(key.data() + 7 + 10 - number.size(), number.data(), number.size());
+    return key;
+  }
   // The header `number` of `journal` read through the open headers file (key 0).
   TagGLHeader Read(const std::string& journal, const std::string& number) {
     TagGLHeader h{};
-    char key[255] = {};
-    std::memset(key, ' ', 18);
-    std::memcpy(key, journal.data(), journal.size());
-    std::memcpy(key + 7 + 10 - number.size(), number.data(), number.size());
+    std::string key = HeaderKey(journal, number);
     BtrvSetKey(H(27), 0, -1);
-    EXPECT_EQ(0, BtrvGetOp(kOpGetEqual, H(27), key, &h)) << journal << number;
+    EXPECT_EQ(0, BtrvGetOp(kOpGetEqual, H(27), key.data(), &h)) << journal << number;
     return h;
+  }
+  // Whether another program reads the reference `reference` on GJ `number`:
+  // what is on disk.
+  static bool ReferenceOnDisk(const std::string& number, const std::string& reference) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      BtrvHandle h = 0;
+      std::string key = HeaderKey("GJ", number);
+      TagGLHeader stored{};
+      const bool same = BtrvOpen(&h, FilePathGet(27), 0, 0) == 0 &&
+                        BtrvGetOp(kOpGetEqual, h, key.data(), &stored) == 0 &&
+                        records::Trimmed(stored.reference) == reference;
+      _exit(same ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  }
+  // Opens a unit and gives the header GJ `number` the reference `text` in it.
+  void ChangeReference(const std::string& number, const char* text) {
+    TagPostWork work{};
+    TagGLHeader h = Read("GJ", number);
+    ASSERT_EQ(0, PostUnitBegin(&work));
+    records::SetText(h.reference, text);
+    ASSERT_EQ(0, BtrvWriteOp(kOpUpdate, H(27), nullptr, &h));
   }
   static std::string Number(const TagGLHeader& h) { return Trimmed(h.transactionNumber); }
 
@@ -99,37 +132,100 @@ TEST_F(PostingServicesTest, RunsOfTheirOwnWalkBracketEachTransaction) {
   Open();
   TagPostWork work{};
   PostRunStart();
-  TagGLHeader h = Read("GJ", "1001");
-  ASSERT_EQ(0, PostUnitBegin(&work));
-  records::SetText(h.reference, "kept");
-  ASSERT_EQ(0, BtrvWriteOp(kOpUpdate, H(27), nullptr, &h));
+  ChangeReference("1001", "kept");
   ASSERT_EQ(0, PostUnitCommit(&work));
-  h = Read("GJ", "1002");
-  ASSERT_EQ(0, PostUnitBegin(&work));
-  records::SetText(h.reference, "dropped");
-  ASSERT_EQ(0, BtrvWriteOp(kOpUpdate, H(27), nullptr, &h));
+  ChangeReference("1002", "dropped");
   CommandFinish();
   EXPECT_STREQ("kept", Header("GJ", "1001").reference);
   EXPECT_STREQ("March rent", Header("GJ", "1002").reference);
 }
 
-TEST_F(PostingServicesTest, TheSummaryKeepsTheLastUnitAndShowsTheTotals) {
+// A run's units reach the disk in groups: before the user is waited for,
+// at the summary, and at the end of the command at the latest.
+TEST_F(PostingServicesTest, WhatARunPostedIsOnDiskBeforeTheUserIsAsked) {
   Open();
-  BtrvSetKey(H(27), 1, -1);
   TagPostWork work{};
-  TagGLHeader h{};
-  char key[255] = {};
   PostRunStart();
-  ASSERT_EQ(0, PostTranRead('N', kOpGetGreaterOrEqual, H(27), 27, key, &h, &period_, &work));
-  h.postedFlag = 'Y';
-  ASSERT_EQ(0, BtrvWriteOp(kOpUpdate, H(27), nullptr, &h));
+  ChangeReference("1001", "kept");
+  ASSERT_EQ(0, PostUnitCommit(&work));
+  EXPECT_TRUE(ReferenceOnDisk("1001", "Cash sale")) << "a unit alone is not committed yet";
   Start("Enter");
-  EXPECT_EQ(0, PostSummary(511, 0, 3, 1775.25, 1775.249));
+  MsgShowArgs(1349, 0x100, kButtonsStopSkip, 1, "GJ", "1002", 0);
+  EXPECT_TRUE(ReferenceOnDisk("1001", "kept")) << "committed before the question waited";
   CommandFinish();
-  EXPECT_EQ('Y', Header("GJ", "1001").postedFlag);
-  const std::string t = Transcript();
-  EXPECT_NE(std::string::npos, t.find("3 transactions posted.")) << t;
-  EXPECT_NE(std::string::npos, t.find("Debits 1775.25, credits 1775.25.")) << t;
+}
+
+TEST_F(PostingServicesTest, AFailedGroupCommitIsToldAndNothingOfTheGroupIsKept) {
+  struct Case {
+    const char* name;
+    bool goOn;  // the run goes on after the question (else it ends there)
+  } cases[] = {{"answered by the next commit", true}, {"shown as the command ends", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoadCompany(ReadFixture(std::string(QX_POSTING_FIXTURES) + "/ledger.json"));
+    Open();
+    TagPostWork work{};
+    PostRunStart();
+    ChangeReference("1001", "lost");
+    ASSERT_EQ(0, PostUnitCommit(&work));
+    ASSERT_EQ(0, BtrvTestSwitch("commit=1:2"));
+    Start("Enter Enter");
+    MsgShowArgs(1349, 0x100, kButtonsStopSkip, 1, "GJ", "1002", 0);
+    if (c.goOn) {
+      ChangeReference("1002", "not kept either");
+      EXPECT_EQ(kStatusIoError, PostUnitCommit(&work));
+      EXPECT_EQ(kOpEndTransaction, work.operation);
+    }
+    CommandFinish();
+    const std::string t = Transcript();
+    // Told once: by the caller of the commit that answered it, or here.
+    EXPECT_EQ(t.find("Error 2:") != std::string::npos, !c.goOn) << t;
+    FileSetClose(&files_);
+    EXPECT_STREQ("Cash sale", Header("GJ", "1001").reference);
+    EXPECT_STREQ("March rent", Header("GJ", "1002").reference);
+    BtrvTestSwitch("");
+  }
+}
+
+// The summary keeps the run's units (the one in hand and the group before
+// it), and is never shown over a commit that failed.
+TEST_F(PostingServicesTest, TheSummaryKeepsTheRunAndShowsTheTotals) {
+  struct Case {
+    const char* name;
+    const char* switches;
+    char posted;           // 1001 and 1002 afterwards
+    const char* told;      // in the transcript
+    const char* notTold;
+  } cases[] = {
+      {"kept", "", 'Y', "Debits 1775.25, credits 1775.25.", "Error"},
+      {"a failed commit", "commit=1:2", 'N', "Error 2:", "transactions posted"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoadCompany(ReadFixture(std::string(QX_POSTING_FIXTURES) + "/ledger.json"));
+    Open();
+    BtrvSetKey(H(27), 1, -1);
+    TagPostWork work{};
+    TagGLHeader h{};
+    char key[255] = {};
+    PostRunStart();
+    for (const int op : {kOpGetGreaterOrEqual, kOpGetNext}) {
+      ASSERT_EQ(0, PostTranRead('N', op, H(27), 27, key, &h, &period_, &work));
+      h.postedFlag = 'Y';
+      ASSERT_EQ(0, BtrvWriteOp(kOpUpdate, H(27), nullptr, &h));
+    }
+    ASSERT_EQ(0, BtrvTestSwitch(c.switches));
+    Start("Enter");
+    EXPECT_EQ(c.posted == 'Y' ? 0 : kStatusIoError, PostSummary(511, 0, 3, 1775.25, 1775.249));
+    CommandFinish();
+    BtrvTestSwitch("");
+    FileSetClose(&files_);
+    EXPECT_EQ(c.posted, Header("GJ", "1001").postedFlag);
+    EXPECT_EQ(c.posted, Header("GJ", "1002").postedFlag);
+    const std::string t = Transcript();
+    EXPECT_NE(std::string::npos, t.find(c.told)) << t;
+    EXPECT_EQ(std::string::npos, t.find(c.notTold)) << t;
+  }
 }
 
 TEST_F(PostingServicesTest, PostingMovesEachAccountInItsNaturalSign) {

@@ -145,6 +145,71 @@ TEST_F(VendorPaymentsTest, EachSortAndRangeListsItsItemsWithTotalsThatFoot) {
   }
 }
 
+// A debit memo shows the discount available on it; its net is its amount and
+// its gross its amount with the discount taken, both negative, without dates.
+// A payment shows the discount taken as a negative discount.
+TEST_F(VendorPaymentsTest, DebitMemosAndPaymentsWithDiscounts) {
+  const struct {
+    const char* what;
+    const char* kind;
+    double amount, available, taken;
+    std::string line, total;
+  } cases[] = {
+      {"a debit memo with a discount available", "D", 40.00, 5.00, 0,
+       "V200|Blue River Freight and|M-1|5.00||-40.00||-40.00", "5.00|-40.00|-40.00"},
+      {"a debit memo with a discount taken", "D", 40.00, 0, 1.50,
+       "V200|Blue River Freight and|M-1|0.00||-40.00||-41.50", "0.00|-40.00|-41.50"},
+      {"a debit memo with both", "D", 40.00, 5.00, 1.50,
+       "V200|Blue River Freight and|M-1|5.00||-40.00||-41.50", "5.00|-40.00|-41.50"},
+      {"a payment with a discount taken", "P", 100.00, 0, 2.00,
+       "V200|Blue River Freight and|M-1|-2.00|06/20/25|-100.00|07/01/25|-102.00", "-2.00|-100.00|-102.00"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    UseFixtureFile(FixtureFile());
+    Add("ap_open_invoices", Json{{"code", "V200"},
+                                 {"invoiceNumber", "M-1"},
+                                 {"precedence", "1"},
+                                 {"lineType", c.kind},
+                                 {"dueDate", "2025-07-01"},
+                                 {"secondDate", "2025-06-20"},
+                                 {"amount", c.amount},
+                                 {"secondAmount", c.available},
+                                 {"discount", c.taken}});
+    WriteCompany();
+    const Run run = RunReport(Keys(1, "07/01/25", "07/01/25"));
+    const Listing l = ListingOf(OnlyPreview(run.transcript, "Vendor Payments"));
+    EXPECT_EQ(std::vector<std::string>{c.line}, l.lines) << run.transcript;
+    EXPECT_EQ((std::vector<std::string>{"Date Total|" + c.total, "Grand Total|" + c.total}), l.totals);
+  }
+}
+
+// F5 opens the vendor list on any field.  The screen asks for no vendor, so
+// a vendor chosen (or the list left with Esc) changes neither the sort nor
+// the dates: the report is the one the fields ask for.
+TEST_F(VendorPaymentsTest, F5ListsTheVendorsAndLeavesTheFieldsAsTheyWere) {
+  const struct {
+    const char* what;
+    const char* keys;
+  } cases[] = {
+      {"on the sort, a vendor chosen", R"(F5 "V200" Enter Enter "04/10/25" Enter "04/15/25" F10 Esc)"},
+      {"on a typed date, a vendor chosen", R"(Enter "04/10/25" Enter F5 Enter "04/15/25" F5 Enter F10 Esc)"},
+      {"left with Esc", R"(Enter "04/10/25" Enter F5 Esc "04/15/25" F10 Esc)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Run run = RunReport(c.keys);
+    EXPECT_TRUE(run.messages.empty()) << run.transcript;
+    EXPECT_NE(std::string::npos, run.transcript.find("search list \" Vendors \"")) << run.transcript;
+    EXPECT_NE(std::string::npos, run.transcript.find("Blue River Freight")) << run.transcript;
+    const Preview r = OnlyPreview(run.transcript, "Vendor Payments");
+    EXPECT_TRUE(r.Contains("Sorted by Vendor")) << run.transcript;
+    EXPECT_TRUE(r.Contains("Items due from 04/10/25 to 04/15/25")) << run.transcript;
+    EXPECT_EQ((std::vector<std::string>{kInv101, kInv101Payment, kB7, kB9}), ListingOf(r).lines);
+    ExpectFilesClosed();
+  }
+}
+
 TEST_F(VendorPaymentsTest, EachLineHasItsRemarksLineAndTheGrandTotalIsRuled) {
   const Run run = RunReport(Keys(0, "", ""));
   const Preview r = OnlyPreview(run.transcript, "Vendor Payments");

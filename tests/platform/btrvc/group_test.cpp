@@ -1,0 +1,327 @@
+// Grouped commits (BtrvGroupBegin ...): each transaction of a group stays
+// whole, other processes see a group when it commits, a failed commit takes
+// the whole group back and says so; and what the client no longer asks
+// SQLite for (reads by position inside a write transaction, live walks over
+// writes elsewhere, lock probes on a file held exclusively) still answers as
+// asking would.  Other processes are forked children reporting through
+// their exit code.
+#include <fcntl.h>
+#include <signal.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "btrvc_fixture.h"
+
+namespace btrvc_test {
+namespace {
+
+class BtrvcGroups : public BtrvcPeople {
+ protected:
+  void SetUp() override {
+    BtrvcPeople::SetUp();
+    AddPeople();
+  }
+  void TearDown() override {
+    BtrvTestSwitch("");
+    BtrvcPeople::TearDown();
+  }
+  // The number of people another process sees.
+  int SeenElsewhere() {
+    const std::string path = path_;
+    return InChild([&] {
+      BtrvHandle h = 0;
+      if (BtrvOpen(&h, path.c_str(), 0, 0) != 0) return 99;
+      return Count(h);
+    });
+  }
+  // One transaction inserting person `id`, ended by `op`; its status.
+  int InsertAlone(std::int32_t id, int op = kOpEndTransaction) {
+    if (int st = BtrvTransaction(kOpBeginTransaction)) return st;
+    if (int st = Insert(h_, Person(id, "p" + std::to_string(id), id))) return st;
+    return BtrvTransaction(op);
+  }
+};
+
+TEST_F(BtrvcGroups, EachTransactionStaysWholeAndTheGroupCommitsWhenFull) {
+  ASSERT_EQ(BtrvGroupBegin(3, 1000), 0);
+  ASSERT_EQ(InsertAlone(6), 0);
+  EXPECT_EQ(SeenElsewhere(), 5);  // ended, not yet committed
+  // An aborted transaction takes back its own writes only.
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(Insert(h_, Person(7, "seven", 7)), 0);
+  ASSERT_EQ(Get(kOpGetEqual, h_, IdKey(1)).status, 0);
+  ASSERT_EQ(Update(h_, Person(1, "renamed", 1)), 0);
+  ASSERT_EQ(BtrvTransaction(kOpAbortTransaction), 0);
+  EXPECT_EQ(Count(h_), 6);
+  EXPECT_EQ(NameOf(Get(kOpGetEqual, h_, IdKey(1)).record), "Alpha");
+  ASSERT_EQ(InsertAlone(8), 0);
+  EXPECT_EQ(SeenElsewhere(), 5);
+  ASSERT_EQ(InsertAlone(9), 0);  // the third transaction kept: the group commits
+  EXPECT_EQ(SeenElsewhere(), 8);
+  EXPECT_EQ(Get(kOpGetEqual, h_, IdKey(7)).status, kStatusKeyNotFound);
+}
+
+TEST_F(BtrvcGroups, AGroupCommitsWhenOldEnoughWhenAskedAndWhenGroupingEnds) {
+  ASSERT_EQ(BtrvGroupBegin(1000, 50), 0);
+  ASSERT_EQ(InsertAlone(6), 0);
+  ASSERT_EQ(BtrvGroupCommit(), 0);
+  EXPECT_EQ(SeenElsewhere(), 6);
+  ASSERT_EQ(InsertAlone(7), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(80));
+  EXPECT_EQ(SeenElsewhere(), 6);
+  ASSERT_EQ(InsertAlone(8), 0);  // ends the group that is old enough
+  EXPECT_EQ(SeenElsewhere(), 8);
+  ASSERT_EQ(InsertAlone(9), 0);
+  ASSERT_EQ(BtrvGroupEnd(), 0);
+  EXPECT_EQ(SeenElsewhere(), 9);
+  ASSERT_EQ(InsertAlone(10), 0);  // without grouping each transaction commits
+  EXPECT_EQ(SeenElsewhere(), 10);
+}
+
+TEST_F(BtrvcGroups, ATransactionInHandKeepsItsGroupUntilItEnds) {
+  ASSERT_EQ(BtrvGroupBegin(1000, 1000), 0);
+  ASSERT_EQ(InsertAlone(6), 0);
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(Insert(h_, Person(7, "seven", 7)), 0);
+  // Half a transaction is never committed: the group waits for its end.
+  ASSERT_EQ(BtrvGroupCommit(), 0);
+  EXPECT_EQ(SeenElsewhere(), 5);
+  ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+  EXPECT_EQ(SeenElsewhere(), 7);
+}
+
+TEST_F(BtrvcGroups, AWriteOutsideATransactionCommitsTheGroupBeforeIt) {
+  ASSERT_EQ(BtrvGroupBegin(1000, 1000), 0);
+  ASSERT_EQ(InsertAlone(6), 0);
+  ASSERT_EQ(Insert(h_, Person(7, "seven", 7)), 0);
+  EXPECT_EQ(SeenElsewhere(), 7);
+}
+
+TEST_F(BtrvcGroups, AFailedCommitTakesTheWholeGroupBackAndSaysSo) {
+  struct Case {
+    const char* name;
+    int (*commit)();  // what makes the group commit: its third transaction, or a call
+    int units;
+  } cases[] = {
+      {"the group's last transaction", [] { return BtrvTransaction(kOpEndTransaction); }, 3},
+      {"asked for", [] {
+         BtrvTransaction(kOpEndTransaction);
+         return BtrvGroupCommit();
+       }, 1000},
+      {"grouping ends", [] {
+         BtrvTransaction(kOpEndTransaction);
+         return BtrvGroupEnd();
+       }, 1000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(BtrvGroupBegin(c.units, 1000), 0);
+    ASSERT_EQ(BtrvTestSwitch("commit=1:2"), 0);
+    ASSERT_EQ(InsertAlone(6), 0);
+    ASSERT_EQ(InsertAlone(7), 0);
+    ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+    ASSERT_EQ(Insert(h_, Person(8, "eight", 8)), 0);
+    EXPECT_EQ(c.commit(), kStatusIoError);
+    EXPECT_EQ(Count(h_), 5);
+    EXPECT_EQ(SeenElsewhere(), 5);
+    // The next group starts afresh.
+    ASSERT_EQ(BtrvTestSwitch(""), 0);
+    ASSERT_EQ(InsertAlone(9), 0);
+    ASSERT_EQ(BtrvGroupEnd(), 0);
+    EXPECT_EQ(SeenElsewhere(), 6);
+    ASSERT_EQ(Get(kOpGetEqual, h_, IdKey(9)).status, 0);
+    ASSERT_EQ(Delete(h_), 0);
+  }
+}
+
+TEST_F(BtrvcGroups, AProcessWaitingForTheWriteLockIsLetInBetweenGroups) {
+  // A child commits groups back to back for longer than anyone waits for
+  // the write lock (5 seconds), until told to stop.
+  int go[2], stop[2];
+  ASSERT_EQ(pipe(go), 0);
+  ASSERT_EQ(pipe(stop), 0);
+  const std::string path = path_;
+  BtrvReset();
+  const pid_t writer = fork();
+  if (writer == 0) {
+    close(go[0]);
+    close(stop[1]);
+    fcntl(stop[0], F_SETFL, O_NONBLOCK);
+    BtrvHandle h = 0;
+    if (BtrvOpen(&h, path.c_str(), 0, 0) != 0) _exit(90);
+    BtrvGroupBegin(100000, 100);  // a group ends by its time only
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(8);
+    bool told = false;
+    for (std::int32_t id = 100; std::chrono::steady_clock::now() < end; ++id) {
+      if (BtrvTransaction(kOpBeginTransaction) != 0) _exit(91);
+      if (Insert(h, Person(id, "busy", id)) != 0) _exit(92);
+      if (BtrvTransaction(kOpEndTransaction) != 0) _exit(93);
+      if (!told && id == 300) {
+        told = write(go[1], "g", 1) == 1;
+      }
+      char c = 0;
+      if (told && id % 64 == 0 && read(stop[0], &c, 1) == 1) break;
+    }
+    BtrvGroupEnd();
+    _exit(0);
+  }
+  close(go[1]);
+  close(stop[0]);
+  char c = 0;
+  ASSERT_EQ(read(go[0], &c, 1), 1);
+  ASSERT_EQ(BtrvOpen(&h_, path_.c_str(), 0, 0), 0);
+  const auto start = std::chrono::steady_clock::now();
+  const int status = Insert(h_, Person(6, "waited", 6));
+  const auto waited = std::chrono::steady_clock::now() - start;
+  ASSERT_EQ(write(stop[1], "s", 1), 1);
+  int exit = 0;
+  waitpid(writer, &exit, 0);
+  EXPECT_EQ(status, 0) << "waited "
+                       << std::chrono::duration_cast<std::chrono::milliseconds>(waited).count() << " ms";
+  EXPECT_TRUE(WIFEXITED(exit) && WEXITSTATUS(exit) == 0) << exit;
+  close(go[0]);
+  close(stop[1]);
+}
+
+// ---- What the client answers without asking SQLite ---------------------------------------
+
+TEST_F(BtrvcGroups, ReadsByPositionSeeEveryChangeOfTheTransaction) {
+  BtrvHandle other = 0;
+  ASSERT_EQ(BtrvOpen(&other, path_.c_str(), 0, 0), 0);
+  ASSERT_EQ(Get(kOpGetEqual, h_, IdKey(2)).status, 0);
+  unsigned char place[4];
+  ASSERT_EQ(BtrvPosition(kOpGetDirect, h_, place), 0);
+  auto direct = [&](BtrvHandle h) {
+    std::string record(kPersonLength, '\0');
+    std::memcpy(record.data(), place, 4);
+    const int st = BtrvGetOp(kOpGetDirect, h, nullptr, record.data(), kPersonLength);
+    return st == 0 ? NameOf(record) : "status " + std::to_string(st);
+  };
+  ASSERT_EQ(BtrvGroupBegin(1000, 1000), 0);
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(Insert(h_, Person(6, "six", 6)), 0);
+  EXPECT_EQ(direct(h_), "bravo");
+  ASSERT_EQ(Update(h_, Person(2, "changed", -3)), 0);
+  EXPECT_EQ(direct(other), "changed");
+  ASSERT_EQ(Update(other, Person(2, "again", -3)), 0);
+  EXPECT_EQ(direct(h_), "again");
+  ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(BtrvPosition(0, h_, place), 0);
+  ASSERT_EQ(Update(h_, Person(2, "dropped", -3)), 0);
+  ASSERT_EQ(BtrvTransaction(kOpAbortTransaction), 0);
+  EXPECT_EQ(direct(other), "again");
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(Delete(other), 0);
+  EXPECT_EQ(direct(h_), "status " + std::to_string(kStatusInvalidPosition));
+  ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+  ASSERT_EQ(BtrvGroupEnd(), 0);
+  // An update through a handle whose image another handle made stale is
+  // refused as before.
+  ASSERT_EQ(Get(kOpGetEqual, h_, IdKey(3)).status, 0);
+  ASSERT_EQ(Get(kOpGetEqual, other, IdKey(3)).status, 0);
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(Update(other, Person(3, "first", 0)), 0);
+  EXPECT_EQ(Update(h_, Person(3, "second", 0)), kStatusConflict);
+  ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+}
+
+TEST_F(BtrvcGroups, AWalkFollowsWritesOfAnotherHandle) {
+  struct Case {
+    const char* name;
+    int key;                                       // the key the walk follows
+    std::function<int(BtrvHandle)> write;          // done through the other handle while on id 2
+    std::vector<std::string> rest;                 // the people the walk goes on with
+  } cases[] = {
+      {"a change of another key", 0,
+       [](BtrvHandle o) {
+         if (int st = Get(kOpGetEqual, o, IdKey(3)).status) return st;
+         return Update(o, Person(3, "Aaron", 0));
+       },
+       {"3 Aaron", "4 Charlie", "5 delta"}},
+      {"a change of the walked key ahead", 1,
+       [](BtrvHandle o) {
+         if (int st = Get(kOpGetEqual, o, IdKey(4)).status) return st;
+         return Update(o, Person(4, "Abe", -100.25));
+       },
+       {"3 BRAVO", "5 delta"}},
+      {"a change of the walked key behind", 1,
+       [](BtrvHandle o) {
+         if (int st = Get(kOpGetEqual, o, IdKey(1)).status) return st;
+         return Update(o, Person(1, "echo", 10.5));
+       },
+       {"3 BRAVO", "4 Charlie", "5 delta", "1 echo"}},
+      {"a change of no key", 1,
+       [](BtrvHandle o) {
+         if (int st = Get(kOpGetEqual, o, IdKey(3)).status) return st;
+         return Update(o, Person(3, "BRAVO", 0, "noted"));
+       },
+       {"3 BRAVO noted", "4 Charlie", "5 delta"}},
+      {"an insert ahead", 0, [](BtrvHandle o) { return Insert(o, Person(6, "foxtrot", 1)); },
+       {"3 BRAVO", "4 Charlie", "5 delta", "6 foxtrot"}},
+      {"a delete ahead", 0,
+       [](BtrvHandle o) {
+         if (int st = Get(kOpGetEqual, o, IdKey(3)).status) return st;
+         return Delete(o);
+       },
+       {"4 Charlie", "5 delta"}},
+  };
+  for (const bool inTransaction : {false, true}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (inTransaction ? " in a transaction" : ""));
+      ScratchFolder dir;
+      const std::string path = dir.File("PEOPLE.DAT");
+      ASSERT_EQ(Create(path, kPersonLength, PersonKeys()), 0);
+      BtrvHandle walk = 0, other = 0;
+      ASSERT_EQ(BtrvOpen(&walk, path.c_str(), 0, 0), 0);
+      ASSERT_EQ(BtrvOpen(&other, path.c_str(), 0, 0), 0);
+      for (const auto& p : {Person(1, "Alpha", 10.5), Person(2, "bravo", -3), Person(3, "BRAVO", 0),
+                            Person(4, "Charlie", -100.25), Person(5, "delta", 7)})
+        ASSERT_EQ(Insert(walk, p), 0);
+      if (inTransaction) {
+        ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+      }
+      ASSERT_EQ(BtrvSetKey(walk, c.key, -1), 0);
+      ASSERT_EQ(IdOf(Get(kOpGetFirst, walk).record), 1);
+      ASSERT_EQ(IdOf(Get(kOpGetNext, walk).record), 2);
+      ASSERT_EQ(c.write(other), 0);
+      std::vector<std::string> rest;
+      for (Read r = Get(kOpGetNext, walk); r.status == 0; r = Get(kOpGetNext, walk)) {
+        const std::string note = r.record.substr(32, r.record.find('\0', 32) - 32);
+        rest.push_back(std::to_string(IdOf(r.record)) + " " + NameOf(r.record) + (note.empty() ? "" : " " + note));
+      }
+      EXPECT_EQ(rest, c.rest);
+      if (inTransaction) {
+        ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+      }
+      BtrvClose(walk);
+      BtrvClose(other);
+    }
+  }
+}
+
+TEST_F(BtrvcGroups, LocksHoldBetweenHandlesOfAFileHeldExclusively) {
+  BtrvReset();
+  BtrvHandle mine = 0, also = 0;
+  ASSERT_EQ(BtrvOpen(&mine, path_.c_str(), kOpenExclusive, 0), 0);
+  ASSERT_EQ(BtrvOpen(&also, path_.c_str(), 0, 0), 0);
+  ASSERT_EQ(Get(kOpGetEqual + kLockBias, also, IdKey(2)).status, 0);
+  ASSERT_EQ(Get(kOpGetEqual, mine, IdKey(2)).status, 0);
+  EXPECT_EQ(Update(mine, Person(2, "mine", -3)), kStatusRecordInUse);
+  EXPECT_EQ(Delete(mine), kStatusRecordInUse);
+  ASSERT_EQ(BtrvUnlock(-2, also), 0);
+  EXPECT_EQ(Update(mine, Person(2, "mine", -3)), 0);
+  // A lock that its holder's close released no longer counts either.
+  ASSERT_EQ(Get(kOpGetEqual + kLockBias, also, IdKey(3)).status, 0);
+  ASSERT_EQ(BtrvClose(also), 0);
+  ASSERT_EQ(Get(kOpGetEqual, mine, IdKey(3)).status, 0);
+  EXPECT_EQ(Update(mine, Person(3, "mine too", 0)), 0);
+  // The exclusive holder's own locks never stand in its way.
+  ASSERT_EQ(Get(kOpGetEqual + kLockBias, mine, IdKey(4)).status, 0);
+  EXPECT_EQ(Update(mine, Person(4, "held", -100.25)), 0);
+}
+
+}  // namespace
+}  // namespace btrvc_test

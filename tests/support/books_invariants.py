@@ -1,0 +1,45 @@
+"""The accountant's invariants over a company dumped by qxdump.
+
+    books_invariants.py <dump.json>
+
+Checks that every posted G/L transaction's debits equal its credits, and that
+the receivables, payables and inventory accounts of "0Interface" equal the
+sums of the customers', vendors' and products' balances.  Prints the figures;
+exit status 0 when every invariant holds, 1 otherwise.
+"""
+import collections
+import json
+import sys
+
+
+def check(files):
+    iface = next(s for s in files["settings"] if s["key"] == "0Interface")
+    accounts = {a["code"]: a for a in files["gl_accounts"]}
+    problems = []
+    sides = collections.defaultdict(lambda: [0.0, 0.0])
+    for line in files.get("gl_lines", []):
+        key = (line["journalCode"], line["transactionNumber"])
+        sides[key][0 if line["side"] == "D" else 1] += line.get("amount", 0.0)
+    for header in files.get("gl_headers", []):
+        if header.get("postedFlag") != "Y":
+            continue
+        key = (header["journalCode"], header["transactionNumber"])
+        debits, credits = sides.get(key, (0.0, 0.0))
+        if round(debits - credits, 2) != 0:
+            problems.append("G/L %s %s: debits %.2f, credits %.2f" % (key[0], key[1].strip(), debits, credits))
+    for name, account, subledger, field in (
+            ("receivables", iface["receivablesAccount"], "customers", "balance"),
+            ("payables", iface["payablesAccount"], "vendors", "balance"),
+            ("inventory", iface["inventoryAccount"], "products", "valueOnHand")):
+        balance = round(accounts[account].get("currentBalance", 0.0), 2)
+        total = round(sum(r.get(field, 0.0) for r in files.get(subledger, [])), 2)
+        print("%-11s account %-6s %14.2f   %-9s %14.2f" % (name, account, balance, subledger, total))
+        if balance != total:
+            problems.append("%s: account %s holds %.2f, the %s %.2f" % (name, account, balance, subledger, total))
+    return problems
+
+
+if __name__ == "__main__":
+    found = check(json.load(open(sys.argv[1]))["files"])
+    print("\n".join(found) if found else "invariants hold")
+    sys.exit(1 if found else 0)
