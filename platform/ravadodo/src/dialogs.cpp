@@ -408,6 +408,9 @@ class SearchRun {
   // Left and Right move the view of rows wider than the window sideways.
   // False when every row fits (the key is then the caller's).
   bool Scroll(KeyCode key);
+  // How many columns of the widest row (or the heading) a window of `cols`
+  // columns leaves out; 0 or less when everything fits.
+  int Hidden(int cols) const;
 
   SearchList* l_;
   Window box_{};
@@ -420,11 +423,14 @@ class SearchRun {
   std::string search_;
 };
 
-bool SearchRun::Scroll(KeyCode key) {
+int SearchRun::Hidden(int cols) const {
   std::size_t widest = l_->heading ? std::strlen(l_->heading) + 1 : 0;
   for (const Row& r : page_) widest = std::max(widest, r.line.size() + 1);
-  const int view = w_->grid.cols - 2;
-  const int hidden = static_cast<int>(widest) - view;
+  return static_cast<int>(widest) - (cols - 2);
+}
+
+bool SearchRun::Scroll(KeyCode key) {
+  const int hidden = Hidden(w_->grid.cols);
   if (hidden <= 0) return false;
   constexpr int kStep = 10;
   shift_ = key == kKeyRight ? std::min(shift_ + kStep, hidden) : std::max(shift_ - kStep, 0);
@@ -470,7 +476,8 @@ int SearchRun::Run() {
   firstRow_ = 1;
   if (l_->heading) firstRow_ = 2;
   visible_ = std::max(1, rows - 2 - firstRow_);
-  w_->legend = std::string(l_->legend ? std::string(l_->legend) + "  " : "") + "Enter Choose  Esc Cancel";
+  w_->legend = std::string(l_->legend ? std::string(l_->legend) + "  " : "") +
+               (Hidden(cols) > 0 ? "Left/Right Sideways  " : "") + "Enter Choose  Esc Cancel";
   w_->legendInFrame = static_cast<int>(w_->legend.size()) + 4 <= cols;
   DrawFrame(*w_);
   if (l_->initialText && *l_->initialText) {

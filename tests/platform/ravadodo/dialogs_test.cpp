@@ -242,11 +242,12 @@ TEST_F(SearchListTest, WideRowsMoveSideways) {
   static std::vector<KeyCode> keys;
   shown.clear();
   keys.clear();
-  list_.cols = 30;
+  list_.cols = 60;
   list_.fetch = [](SearchList*, int op, std::int64_t* bm, const char*, char* line, int size) {
     if (op != kSearchFirst && op != kSearchFetch && op != kSearchSeek) return 9;
     *bm = 0;
-    std::snprintf(line, static_cast<std::size_t>(size), "%s", "ADAMS      left part ........... right part END");
+    std::snprintf(line, static_cast<std::size_t>(size), "ADAMS      left part %s right part END",
+                  std::string(60, '.').c_str());
     return 0;
   };
   list_.onKey = [](SearchList*, KeyCode key, std::int64_t) {
@@ -263,10 +264,10 @@ TEST_F(SearchListTest, WideRowsMoveSideways) {
   EXPECT_NE(shown[2].find("right part END"), std::string::npos) << "no further than the row's end";
   EXPECT_NE(shown[3].find("ADAMS"), std::string::npos) << "back at the start";
   EXPECT_EQ(keys, std::vector<KeyCode>(4, kKeyF3)) << "the list took Left and Right";
+  EXPECT_NE(shown[0].find("Left/Right Sideways"), std::string::npos) << "the keys are named" << shown[0];
 
   // Rows that fit: Left and Right reach the handler.
   list_.fetch = FetchCustomer;
-  list_.cols = 60;
   keys.clear();
   Start("Right Left Esc");
   EXPECT_EQ(27, SearchListRun(&list_));
