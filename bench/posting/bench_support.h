@@ -28,6 +28,7 @@
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/settings.h"
+#include "records/transactions.h"
 
 namespace benchsupport {
 
@@ -57,6 +58,20 @@ inline records::PeriodsRecord OpenYear2025() {
     e.endDate = DateAddDays(DateMake(m == 11 ? 2026 : 2025, m == 11 ? 1 : m + 2, 1), -1);
   }
   return periods;
+}
+
+// The `i`-th of `count` generated G/L transaction headers: journal "GJ",
+// numbers from 1000000 right-aligned as entry numbers them, dates spread over
+// March 2025; the flags are the caller's.
+inline records::TagGLHeader GeneratedGLHeader(int i, int count) {
+  records::TagGLHeader h{};
+  records::SetPadded(h.journalCode, "GJ");
+  char number[16];
+  std::snprintf(number, sizeof number, "%10d", 1000000 + i);
+  records::SetText(h.transactionNumber, number);
+  h.date = DateMake(2025, 3, 1 + static_cast<int>(static_cast<long>(i) * 31 / count));
+  records::SetText(h.reference, "Generated entry");
+  return h;
 }
 
 // Makes the company in `folder` the company of a command run on the script

@@ -102,13 +102,7 @@ fixture::CompanyImage Company(int count, bool checkFirst) {
   headers.reserve(count);
   lines.reserve(3 * static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
-    records::TagGLHeader h{};
-    records::SetPadded(h.journalCode, "GJ");
-    char number[16];
-    std::snprintf(number, sizeof number, "%10d", 1000000 + i);
-    records::SetText(h.transactionNumber, number);
-    h.date = DateMake(2025, 3, 1 + static_cast<int>(static_cast<long>(i) * 31 / count));
-    records::SetText(h.reference, "Generated entry");
+    records::TagGLHeader h = GeneratedGLHeader(i, count);
     h.postedFlag = h.sourceFlag = h.checkFlag = 'N';
     h.journalPrinted = DateMake(2025, 3, 31);
     headers.push_back(Image(h));

@@ -289,6 +289,54 @@ constexpr KeyDef kReportMruKeys[] = {
     Unique(Code(0, 32), Code(32, 32), Unsigned(64, 1)),
 };
 
+constexpr KeyDef kNoteKeys[] = {
+    Unique(Code(0, 16)),  // the note's code
+};
+
+constexpr KeyDef kHistoryHeaderKeys[] = {
+    Unique(Code(0, 11), Str(11, 11)),  // the account, then the document
+    Shared(Int(37, 4)),                // 1: the date (purge)
+};
+
+constexpr KeyDef kHistoryDetailKeys[] = {
+    Shared(Code(0, 11), Str(11, 11), Unsigned(22, 2)),  // a document's lines together, in line order
+};
+
+constexpr KeyDef kSerialNumberKey0 = Unique(Code(0, 15), Str(15, 21));  // the product, then the serial number
+constexpr KeyDef kSerialNumberKeys[] = {
+    kSerialNumberKey0,
+    Placeholder(kSerialNumberKey0),
+    Shared(Str(36, 1), Int(37, 4)),  // 2: in stock or not, then the date (purge)
+};
+
+constexpr KeyDef kSerialMovementKeys[] = {
+    Shared(Code(0, 15), Str(15, 21), Int(36, 4)),  // a unit's movements in date order
+};
+
+constexpr KeyDef kUserDefinedDataKeys[] = {
+    Unique(Code(0, 16), Unsigned(16, 2)),  // the master record's code, then the field: its data together
+};
+
+constexpr KeyDef kPromotionKeys[] = {
+    Unique(Code(0, 11)),  // the promotion's code
+};
+
+constexpr KeyDef kPromotionEntryKeys[] = {
+    Unique(Code(0, 11), Int(11, 2)),  // the promotion, then the entry: a promotion's entries together
+};
+
+constexpr KeyDef kQuoteLineKeys[] = {
+    kBiPoLineKey0,  // the header's 16 bytes, then the sequence
+};
+
+constexpr KeyDef kAutoCompleteKeys[] = {
+    Unique(Int(0, 2), Code(2, 41)),  // the field, then the text as typed
+};
+
+constexpr KeyDef kProductPictureKeys[] = {
+    Unique(Code(0, 15)),  // the product number
+};
+
 template <class Record>
 constexpr std::uint16_t LengthOf() {
   return static_cast<std::uint16_t>(sizeof(Record));
@@ -322,6 +370,7 @@ constexpr FileDef kFiles[] = {
     // Length not stated: the units required end at 40.
     {kFileBillsOfMaterials, "bills_of_materials", LengthOf<BillOfMaterials>(), false,
      kBillOfMaterialsKeys, &kBillOfMaterialsLayout, {}},
+    {kFileNotes, "notes", LengthOf<NoteRecord>(), false, kNoteKeys, &kNoteLayout, {}},
     {kFileAssemblyComponents, "assembly_components", LengthOf<AssemblyComponent>(), false,
      kAssemblyComponentKeys, &kAssemblyComponentLayout, {}},
     // Length not stated: the assembly letter ends the fields at 70.
@@ -338,6 +387,10 @@ constexpr FileDef kFiles[] = {
     {kFileCashLines, "cash_lines", LengthOf<CashLine>(), false, kCashLineKeys, &kCashLineLayout, {}},
     {kFileCashHeaders, "cash_headers", LengthOf<CashHeader>(), false, kCashHeaderKeys,
      &kCashHeaderLayout, {}},
+    {kFileCustomerHistoryDetails, "customer_history_details", LengthOf<HistoryDetail>(), false,
+     kHistoryDetailKeys, &kHistoryDetailLayout, {}},
+    {kFileCustomerHistory, "customer_history", LengthOf<HistoryHeader>(), false, kHistoryHeaderKeys,
+     &kHistoryHeaderLayout, {}},
     // Layout of the entry screens: code, four address lines and three phones.
     {kFileCustomerAddresses, "customer_addresses", LengthOf<AlternateAddress>(), false,
      kAlternateAddressKeys, &kAlternateAddressLayout, {}},
@@ -383,11 +436,19 @@ constexpr FileDef kFiles[] = {
     {kFileServices, "services", LengthOf<ServiceRecord>(), false, kServiceKeys, &kServiceLayout, {}},
     {kFileSalesHistory, "sales_history", LengthOf<SalesHistory>(), false, kSalesHistoryKeys,
      &kSalesHistoryLayout, {}},
+    {kFileSerialNumbers, "serial_numbers", LengthOf<SerialNumber>(), false, kSerialNumberKeys,
+     &kSerialNumberLayout, {}},
+    {kFileSerialMovements, "serial_movements", LengthOf<SerialMovement>(), false, kSerialMovementKeys,
+     &kSerialMovementLayout, {}},
     {kFileSalespersons, "salespersons", LengthOf<Salesperson>(), false, kShortCodeKeys,
      &kSalespersonLayout, {}},
     // Length not stated: the due days end the fields at 34.
     {kFileTerms, "terms", LengthOf<TermsRecord>(), false, kTermsKeys, &kTermsLayout, {}},
     {kFileTaxCodes, "tax_codes", LengthOf<TaxCode>(), false, kShortCodeKeys, &kTaxCodeLayout, {}},
+    {kFileVendorHistoryDetails, "vendor_history_details", LengthOf<HistoryDetail>(), false, kHistoryDetailKeys,
+     &kHistoryDetailLayout, {}},
+    {kFileVendorHistory, "vendor_history", LengthOf<HistoryHeader>(), false, kHistoryHeaderKeys,
+     &kHistoryHeaderLayout, {}},
     // Layout of the entry screens: code, four address lines and three phones.
     {kFileVendorAddresses, "vendor_addresses", LengthOf<AlternateAddress>(), false,
      kAlternateAddressKeys, &kAlternateAddressLayout, {}},
@@ -398,6 +459,14 @@ constexpr FileDef kFiles[] = {
     // Layout of the base library: the user id and name.
     {kFileUsers, "users", LengthOf<UserRecord>(), false, kUserKeys, &kUserLayout, {}},
     {kFileVendors, "vendors", LengthOf<CustVendRecord>(), false, kCustVendKeys, &kCustVendLayout, {}},
+    {kFileCustomerUserData, "customer_user_data", LengthOf<UserDefinedData>(), false, kUserDefinedDataKeys,
+     &kUserDefinedDataLayout, {}},
+    {kFileVendorUserData, "vendor_user_data", LengthOf<UserDefinedData>(), false, kUserDefinedDataKeys,
+     &kUserDefinedDataLayout, {}},
+    {kFileProductUserData, "product_user_data", LengthOf<UserDefinedData>(), false, kUserDefinedDataKeys,
+     &kUserDefinedDataLayout, {}},
+    {kFileServiceUserData, "service_user_data", LengthOf<UserDefinedData>(), false, kUserDefinedDataKeys,
+     &kUserDefinedDataLayout, {}},
     // Layout of the base library: one header per open invoice, kept in step with its lines.
     {kFilePayablesOpenInvoiceHeaders, "ap_open_invoice_headers", LengthOf<OpenInvoiceHeader>(),
      false, kOpenInvoiceHeaderKeys, &kOpenInvoiceHeaderLayout, {}},
@@ -406,6 +475,15 @@ constexpr FileDef kFiles[] = {
     // Length not stated: the reference ends the fields at 86.
     {kFileAuditLog, "audit_log", LengthOf<AuditLogEntry>(), false, kAuditLogKeys, &kAuditLogLayout,
      {}},
+    {kFilePromotions, "promotions", LengthOf<Promotion>(), false, kPromotionKeys, &kPromotionLayout, {}},
+    {kFilePromotionDetails, "promotion_details", LengthOf<PromotionDetail>(), false, kPromotionEntryKeys,
+     &kPromotionDetailLayout, {}},
+    {kFilePromotionCustomers, "promotion_customers", LengthOf<PromotionCustomer>(), false, kPromotionEntryKeys,
+     &kPromotionCustomerLayout, {}},
+    // Quotes keep the layouts of billing transactions.
+    {kFileQuoteHeaders, "quote_headers", LengthOf<TagBiPoHeader>(), false, kBiPoHeaderKeys, &kBiPoHeaderLayout,
+     {}},
+    {kFileQuoteLines, "quote_lines", LengthOf<BiPoLine>(), false, kQuoteLineKeys, &kBiPoLineLayout, {}},
     {kFile1099Batches, "form_1099_batches", LengthOf<TagBatchForm1099>(), false, kBatch1099Keys,
      &kBatch1099Layout, {}},
     // Layout of the base library: a master item and one of its products.
@@ -418,6 +496,10 @@ constexpr FileDef kFiles[] = {
     // Layout of the base library: one remembered value of a report's selection screen.
     {kFileReportMru, "report_mru", LengthOf<ReportMruRecord>(), false, kReportMruKeys,
      &kReportMruLayout, {}},
+    {kFileAutoComplete, "autocomplete", LengthOf<AutoCompleteEntry>(), false, kAutoCompleteKeys,
+     &kAutoCompleteLayout, {}},
+    {kFileProductPictures, "product_pictures", LengthOf<ProductPicture>(), false, kProductPictureKeys,
+     &kProductPictureLayout, {}},
 };
 
 constexpr std::size_t kPageSize = 4096;

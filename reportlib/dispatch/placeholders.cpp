@@ -55,8 +55,6 @@ using qxa3::NotAvailableYet;
 // Posting.
 
 // Period-end and periodic processing.
-int RunGenerateFinanceCharges() { return NotAvailableYet("Generating finance charges"); }
-int RunPurgeFiles() { return NotAvailableYet("The purge of files"); }
 
 // Receivables, payables, cash and audit reports.
 

@@ -193,12 +193,7 @@ int RunArApEndPeriod(int commandId) {
   run.ledger = commandId == kReceivablesCommand ? &kReceivables : &kPayables;
   const Ledger& ledger = *run.ledger;
 
-  const int read = SettingsRecordRead(kSettingsRead, 0, sizeof run.periods, "0Periods", &run.periods);
-  if (read != kStatusOk) {
-    // SettingsRecordRead leaves a missing record to its caller.
-    if (read == kStatusKeyNotFound) MsgRecordError(read, 1, kOpGetEqual, records::kFileSettings, 0);
-    return 0;
-  }
+  if (!periodic::ReadPeriods(&run.periods)) return 0;
 
   FormDef definition;
   if (FormDefLoad(&definition, kFormDefinition) != 0) return 0;

@@ -7,6 +7,7 @@
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/settings.h"
+#include "records/dictionary.h"
 
 namespace periodic {
 
@@ -17,6 +18,13 @@ constexpr int kMsgInvalidDate = 13;
 }  // namespace
 
 int PostingOpenMode() { return SysFlagGet(kSysFlagSharedPosting) ? kFileModeShared : kFileModeExclusive; }
+
+bool ReadPeriods(records::PeriodsRecord* periods) {
+  const int read = SettingsRecordRead(kSettingsRead, 0, sizeof *periods, "0Periods", periods);
+  // SettingsRecordRead leaves a missing record to its caller.
+  if (read == kStatusKeyNotFound) MsgRecordError(read, 1, kOpGetEqual, records::kFileSettings, 0);
+  return read == kStatusOk;
+}
 
 StatusBoxGuard::StatusBoxGuard(const StatusBoxLayout& layout) {
   StatusBoxOpen(layout.top, layout.left, -1, layout.lines, layout.width, 0);

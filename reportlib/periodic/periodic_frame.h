@@ -3,6 +3,7 @@
 //   Failure          the failing record-manager step of a run, shown once
 //                    where the run stops;
 //   PostingOpenMode  how a run opens the files nobody may post to meanwhile;
+//   ReadPeriods      the company's fiscal periods;
 //   StatusBoxGuard   a run's status box, closed on every way out;
 //   FormHasFields    the check that a form definition holds the fields a
 //                    unit reads and writes;
@@ -47,6 +48,12 @@ struct Failure {
 // The open mode of the files a run posts to or closes: shared when the
 // system setting allows posting while others work, else exclusive.
 int PostingOpenMode();
+
+// --- Settings ----------------------------------------------------------------------------
+
+// Reads "0Periods" into *periods.  False after the error box when the
+// company has none or it cannot be read.
+bool ReadPeriods(records::PeriodsRecord* periods);
 
 // --- Status boxes ------------------------------------------------------------------------
 

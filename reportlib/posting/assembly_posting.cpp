@@ -367,23 +367,8 @@ Step PostTransaction(Run& r, const AssemblyHeader& header) {
 // Removes an assembly transaction: its component lines and its header (the
 // one the walk is on, so that the walk goes on after it).
 Step RemoveTransaction(Run& r, const AssemblyHeader& header) {
-  char key[255] = {};
-  std::memcpy(key, header.transactionNumber, sizeof header.transactionNumber);
-  AssemblyComponent line{};
-  int op = kOpGetGreaterOrEqual;
-  int status = BtrvGetOp(op, r.components, key, &line, sizeof line);
-  while (status == kStatusOk &&
-         std::memcmp(line.transactionNumber, header.transactionNumber, sizeof line.transactionNumber) == 0) {
-    op = kOpDelete;
-    status = BtrvWriteOp(op, r.components, nullptr, nullptr, 0);
-    if (status != kStatusOk) break;
-    op = kOpGetNext;
-    status = BtrvGetOp(op, r.components, key, &line, sizeof line);
-  }
-  if (status != kStatusOk && status != kStatusEndOfFile)
-    return RecordError(status, op, records::kFileAssemblyComponents);
-  status = BtrvWriteOp(kOpDelete, r.headers, nullptr, nullptr, 0);
-  if (status != kStatusOk) return RecordError(status, kOpDelete, records::kFileAssemblyHeaders);
+  if (PostAssemblyTranRemove(4, r.headers, r.components, &header, &r.work) != kStatusOk)
+    return RecordError(r.work.status, r.work.operation, r.work.fileNo);
   return Step::kGoOn;
 }
 

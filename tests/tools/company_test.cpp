@@ -236,3 +236,32 @@ TEST(Dumper, KeepsTheOrderRecordsWereWrittenIn) {
 
 }  // namespace
 }  // namespace fixture
+
+namespace fixture {
+namespace {
+
+// Note files travel with a company: written beside its records, below its
+// folder only.
+TEST(Loader, WritesTheNoteFilesBesideTheRecords) {
+  Scratch scratch;
+  const CompanyImage company = Parse(R"({"files": {"customers": [{"code": "ACME", "noteFile": "ACME.TXT"}]},
+                                         "notes": {"ACME.TXT": "First order in May.", "N/BOLT.TXT": "Metric."}})");
+  Problem problem;
+  ASSERT_TRUE(WriteCompany(company, scratch / "co", {}, &problem)) << problem.Text();
+  std::ifstream acme(scratch / "co" / "ACME.TXT");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(acme), {}), "First order in May.");
+  EXPECT_TRUE(fs::exists(scratch / "co" / "N" / "BOLT.TXT"));
+  std::ostringstream out;
+  WriteFixture(company, out);
+  EXPECT_EQ(Parse(out.str()).notes, company.notes) << "the fixture text keeps the notes";
+
+  for (const char* outside : {R"({"files": {}, "notes": {"../x.txt": "no"}})", R"({"files": {}, "notes": {"/tmp/x": "no"}})",
+                              R"({"files": {}, "notes": {"x.txt": 7}})"}) {
+    CompanyImage refused;
+    EXPECT_FALSE(ParseFixture(Json::parse(outside), &refused, &problem)) << outside;
+    EXPECT_TRUE(refused.notes.empty());
+  }
+}
+
+}  // namespace
+}  // namespace fixture

@@ -19,6 +19,7 @@
 #include "qxabase/app_block.h"
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
+#include "ravadodo.h"
 #include "records/dictionary.h"
 
 namespace {
@@ -294,6 +295,100 @@ int DictFieldListBuildList(const char* tableName, int capacity, void* list, cons
   std::memcpy(list, &n, sizeof n);
   if (!defs.empty()) std::memcpy(static_cast<std::uint8_t*>(list) + 2, defs.data(), defs.size() * sizeof(DictFieldDef));
   return 0;
+}
+
+namespace {
+
+// A field of the record as a pick list shows it.
+std::string ColumnText(const DictFieldDef& def, const unsigned char* record) {
+  const unsigned char* at = record + def.offset;
+  char text[128] = {};
+  switch (def.valueType) {
+    case kDictChar: std::snprintf(text, sizeof text, "%c", at[0] ? at[0] : ' '); break;
+    case kDictText: {
+      std::string s(reinterpret_cast<const char*>(at), strnlen(reinterpret_cast<const char*>(at), def.length));
+      std::snprintf(text, sizeof text, "%s", s.c_str());
+      break;
+    }
+    case kDictDate: {
+      std::int32_t day = 0;
+      std::memcpy(&day, at, 4);
+      DateToText(text, day);
+      break;
+    }
+    case kDictInt16: {
+      std::int16_t v = 0;
+      std::memcpy(&v, at, 2);
+      std::snprintf(text, sizeof text, "%d", v);
+      break;
+    }
+    case kDictInt32: {
+      std::int32_t v = 0;
+      std::memcpy(&v, at, 4);
+      std::snprintf(text, sizeof text, "%d", v);
+      break;
+    }
+    case kDictAmount:
+    case kDictDouble: {
+      double v = 0;
+      std::memcpy(&v, at, 8);
+      NumToText(text, v, def.valueType == kDictAmount ? 2 : def.decimals);
+      break;
+    }
+    default: break;
+  }
+  return text;
+}
+
+// The width a column takes in the list: its values' and its caption's.
+int ColumnWidth(const DictFieldDef& def) {
+  int width = 0;
+  switch (def.valueType) {
+    case kDictChar: width = 4; break;
+    case kDictText: width = std::min<int>(def.length - 1, 30); break;
+    case kDictDate: width = 8; break;
+    case kDictInt16: width = 6; break;
+    case kDictInt32: width = 9; break;
+    default: width = 12; break;
+  }
+  return std::max<int>(width, static_cast<int>(strnlen(def.caption, 12)));
+}
+
+bool RightAligned(const DictFieldDef& def) {
+  return def.valueType != kDictText && def.valueType != kDictChar && def.valueType != kDictDate;
+}
+
+}  // namespace
+
+std::string DictFieldListRow(const void* list, const void* record) {
+  std::string row;
+  const auto* image = static_cast<const unsigned char*>(record);
+  const int count = DictFieldListCount(list);
+  for (int i = 0; i < count; ++i) {
+    const DictFieldDef& def = *DictFieldListAt(list, i);
+    std::string value = ColumnText(def, image);
+    const int width = ColumnWidth(def);
+    if (static_cast<int>(value.size()) > width) value.resize(static_cast<std::size_t>(width));
+    char cell[160];
+    std::snprintf(cell, sizeof cell, RightAligned(def) ? "%*s" : "%-*s", width, value.c_str());
+    if (i) row += "  ";
+    row += cell;
+  }
+  return row;
+}
+
+std::string DictFieldListHeading(const void* list) {
+  std::string row = " ";
+  const int count = DictFieldListCount(list);
+  for (int i = 0; i < count; ++i) {
+    const DictFieldDef& def = *DictFieldListAt(list, i);
+    char cell[160];
+    const std::string caption(def.caption, strnlen(def.caption, 12));
+    std::snprintf(cell, sizeof cell, RightAligned(def) ? "%*s" : "%-*s", ColumnWidth(def), caption.c_str());
+    if (i) row += "  ";
+    row += cell;
+  }
+  return row;
 }
 
 int DictionaryFilesWrite(const char* folder) {

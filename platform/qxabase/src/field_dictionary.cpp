@@ -18,6 +18,7 @@
 #include "records/masters.h"
 #include "records/support.h"
 #include "records/transactions.h"
+#include "records/work_files.h"
 
 namespace qxb {
 namespace {
@@ -272,15 +273,15 @@ constexpr FieldEntry kUserFields[] = {
 // "TEMPCUST.DB", the finance charges' selection list: one line per
 // chargeable invoice.
 constexpr FieldEntry kFinanceChargeListFields[] = {
-    Entry(1, 0x00, 11, kDictText, "Customer Code", "%-10s"),
-    Entry(2, 0x0b, 11, kDictText, "Invoice Number", "%-10s"),
-    Entry(3, 0x16, 41, kDictText, "Customer Name", "%-40s"),
-    Entry(4, 0x3f, 1, kDictChar, "Mark", "%c"),
-    Entry(5, 0x40, 4, kDictDate, "Invoice Date", "%-8s"),
-    Entry(6, 0x44, 4, kDictDate, "Due Date", "%-8s"),
-    Entry(7, 0x48, 8, kDictAmount, "Previous Balance", "%12.2f"),
-    Entry(8, 0x50, 8, kDictAmount, "Finance Charge", "%12.2f"),
-    Entry(9, 0x58, 8, kDictAmount, "New Balance", "%12.2f"),
+    QXD(1, FinanceChargeListLine, customerCode, kDictText, "Customer Code", "%-10s"),
+    QXD(2, FinanceChargeListLine, invoiceNumber, kDictText, "Invoice Number", "%-10s"),
+    QXD(3, FinanceChargeListLine, customerName, kDictText, "Customer Name", "%-40s"),
+    QXD(4, FinanceChargeListLine, mark, kDictChar, "Mark", "%c"),
+    QXD(5, FinanceChargeListLine, invoiceDate, kDictDate, "Invoice Date", "%-8s"),
+    QXD(6, FinanceChargeListLine, dueDate, kDictDate, "Due Date", "%-8s"),
+    QXD(7, FinanceChargeListLine, previousBalance, kDictAmount, "Previous Balance", "%12.2f"),
+    QXD(8, FinanceChargeListLine, financeCharge, kDictAmount, "Finance Charge", "%12.2f"),
+    QXD(9, FinanceChargeListLine, newBalance, kDictAmount, "New Balance", "%12.2f"),
 };
 
 #undef QXD

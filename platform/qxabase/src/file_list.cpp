@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "ravadodo.h"
@@ -49,16 +50,19 @@ int FetchRow(SearchList* list, int op, std::int64_t* bookmark, const char* text,
   return 0;
 }
 
-// Shift+F9 switches the list between its two orders.
-int SwitchOrder(SearchList* list, KeyCode key, std::int64_t) {
+// Shift+F9 switches the list between its two orders; other keys are the
+// caller's.
+int ListKey(SearchList* list, KeyCode key, std::int64_t bookmark) {
   auto* f = static_cast<FileList*>(list->context);
-  if (key != kKeyShiftF9 || f->keys[0] == f->keys[1]) return 0;
+  if (key != kKeyShiftF9 || f->keys[0] == f->keys[1]) return f->onKey ? f->onKey(list, key, bookmark) : 0;
   std::swap(f->keys[0], f->keys[1]);
   BtrvSetKey(f->handle, f->keys[0], -1);
   return 2;
 }
 
 }  // namespace
+
+FileList* FileListOf(SearchList* list) { return list ? static_cast<FileList*>(list->context) : nullptr; }
 
 bool RunFileList(FileList& f, const char* title, const char* heading, const char* start, int top, int left,
                  int rows, int cols) {
@@ -73,12 +77,16 @@ bool RunFileList(FileList& f, const char* title, const char* heading, const char
   list.title = title;
   list.prompt = "Search:";
   list.heading = heading;
-  list.legend = f.keys[0] != f.keys[1] ? "Shift+F9 Order" : nullptr;
+  std::string legend = f.legend ? f.legend : "";
+  if (f.keys[0] != f.keys[1]) legend += legend.empty() ? "Shift+F9 Order" : "  Shift+F9 Order";
+  list.legend = legend.empty() ? nullptr : legend.c_str();
   list.fetch = FetchRow;
-  list.onKey = SwitchOrder;
+  list.onKey = ListKey;
   list.context = &f;
   std::string text = start ? start : "";
   while (!text.empty() && text.back() == ' ') text.pop_back();
   list.initialText = text.c_str();
-  return SearchListRun(&list) == 0 && ReadAt(f, list.chosen) == kStatusOk;
+  const int result = SearchListRun(&list);
+  f.lastKey = list.lastKey;
+  return result == 0 && ReadAt(f, list.chosen) == kStatusOk;
 }

@@ -405,6 +405,12 @@ class SearchRun {
     cur_ = std::min(keep, static_cast<int>(page_.size()) - 1);
   }
   void Draw();
+  // Left and Right move the view of rows wider than the window sideways.
+  // False when every row fits (the key is then the caller's).
+  bool Scroll(KeyCode key);
+  // How many columns of the widest row (or the heading) a window of `cols`
+  // columns leaves out; 0 or less when everything fits.
+  int Hidden(int cols) const;
 
   SearchList* l_;
   Window box_{};
@@ -413,16 +419,38 @@ class SearchRun {
   int cur_ = 0;
   int visible_ = 1;
   int firstRow_ = 1;
+  int shift_ = 0;  // the first column of the rows shown
   std::string search_;
 };
 
+int SearchRun::Hidden(int cols) const {
+  std::size_t widest = l_->heading ? std::strlen(l_->heading) + 1 : 0;
+  for (const Row& r : page_) widest = std::max(widest, r.line.size() + 1);
+  return static_cast<int>(widest) - (cols - 2);
+}
+
+bool SearchRun::Scroll(KeyCode key) {
+  const int hidden = Hidden(w_->grid.cols);
+  if (hidden <= 0) return false;
+  constexpr int kStep = 10;
+  shift_ = key == kKeyRight ? std::min(shift_ + kStep, hidden) : std::max(shift_ - kStep, 0);
+  return true;
+}
+
 void SearchRun::Draw() {
   CellGrid& g = w_->grid;
+  const auto shown = [&](const std::string& text) {
+    return static_cast<int>(text.size()) > shift_ ? text.substr(static_cast<std::size_t>(shift_)) : std::string();
+  };
+  if (l_->heading) {
+    g.Fill(1, 1, g.cols - 2, ' ', CellAttr::kNormal);
+    g.Put(1, 2, shown(l_->heading), CellAttr::kLabel, g.cols - 2);
+  }
   for (int i = 0; i < visible_; ++i) {
     int r = firstRow_ + i;
     g.Fill(r, 1, g.cols - 2, ' ', CellAttr::kNormal);
     if (i < static_cast<int>(page_.size()))
-      g.Put(r, 1, " " + page_[i].line, i == cur_ ? CellAttr::kMenuSelected : CellAttr::kNormal, g.cols - 2);
+      g.Put(r, 1, " " + shown(page_[i].line), i == cur_ ? CellAttr::kMenuSelected : CellAttr::kNormal, g.cols - 2);
     if (i == cur_) g.Fill(r, 1, 1, ' ', CellAttr::kMenuSelected);
   }
   int sr = g.rows - 2;
@@ -446,12 +474,10 @@ int SearchRun::Run() {
   }
   w_ = OpenPopup(&box_, l_->top, l_->left, rows, cols, l_->title ? l_->title : "");
   firstRow_ = 1;
-  if (l_->heading) {
-    w_->grid.Put(1, 2, l_->heading, CellAttr::kLabel, cols - 2);
-    firstRow_ = 2;
-  }
+  if (l_->heading) firstRow_ = 2;
   visible_ = std::max(1, rows - 2 - firstRow_);
-  w_->legend = std::string(l_->legend ? std::string(l_->legend) + "  " : "") + "Enter Choose  Esc Cancel";
+  w_->legend = std::string(l_->legend ? std::string(l_->legend) + "  " : "") +
+               (Hidden(cols) > 0 ? "Left/Right Sideways  " : "") + "Enter Choose  Esc Cancel";
   w_->legendInFrame = static_cast<int>(w_->legend.size()) + 4 <= cols;
   DrawFrame(*w_);
   if (l_->initialText && *l_->initialText) {
@@ -473,6 +499,10 @@ int SearchRun::Run() {
       case kKeyHome: case kKeyCtrlHome: search_.clear(); Home(); continue;
       case kKeyEnd: case kKeyCtrlEnd: search_.clear(); End(); continue;
       case kKeyEsc: case kKeyClose: result = 27; continue;
+      case kKeyLeft:
+      case kKeyRight:
+        if (Scroll(key)) continue;
+        break;
       case kKeyBackspace:
         if (!search_.empty()) search_.pop_back();
         Seek();

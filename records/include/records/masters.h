@@ -1,6 +1,8 @@
 // The master records of the company: G/L accounts, customers and vendors,
-// products, services, priced codes, tax codes, open-invoice lines and the
-// smaller code files that the commands look codes up in.
+// products, services, priced codes, tax codes, open-invoice lines, the
+// smaller code files that the commands look codes up in, the records that
+// belong to a master record (notes, user-defined data, pictures) and the
+// promotions.
 //
 // Each struct is the record's byte image as stored: little-endian, exactly
 // the record's length, numbers as Unaligned<T> (records/unaligned.h).  Texts
@@ -370,6 +372,61 @@ struct MessageCode {
   char text[41];
 };
 
+// Note (file 9): a note of the company's own, with the name of its note file
+// in the company folder.  Key 0 is the code.
+struct NoteRecord {
+  char code[16];
+  char description[41];
+  QX_UNNAMED(57, 32);
+  char noteFile[16];
+};
+
+// User-defined data of a master record (file 67 customers, 68 vendors, 69
+// products, 70 services): one record per user field the record has a value
+// for, found by the master record's code.  Key 0 is the code and the field.
+struct UserDefinedData {
+  char code[16];   // the master record's code: 10 characters for accounts, 14 for products and services
+  U16 fieldNumber;
+  char value[61];
+};
+
+// The picture of a product (file 105, a file of ours): the name of its
+// picture file.  Key 0 is the product number.
+struct ProductPicture {
+  char productNumber[15];
+  char pictureFile[81];
+};
+
+// Promotion (file 77): special prices of products in a window of dates.
+// Key 0 is the code.
+struct Promotion {
+  char code[11];
+  I32 startDate;
+  I32 endDate;
+  char description[41];
+  QX_UNNAMED(60, 26);
+  char purgeMark;  // 'Y' once the purge has taken its details and customers
+};
+
+// A product of a promotion (file 78), with its own dates.  Key 0 is the
+// promotion's code and the detail's number.
+struct PromotionDetail {
+  char code[11];
+  I16 number;
+  char productCode[15];
+  I32 firstDate;
+  I32 lastDate;
+  F64 price;
+};
+
+// A customer a promotion is for (file 79).  Key 0 is the promotion's code
+// and the entry's number.
+struct PromotionCustomer {
+  char code[11];
+  I16 number;
+  char customerCode[11];
+};
+
 static_assert(sizeof(GLAccount) == 569);
 static_assert(sizeof(CustVendRecord) == 795);
 static_assert(sizeof(TagProduct) == 668);
@@ -388,6 +445,12 @@ static_assert(sizeof(TagMasterItem) == 68);
 static_assert(sizeof(MasterItemMember) == 26);
 static_assert(sizeof(AlternateAddress) == 223);
 static_assert(sizeof(MessageCode) == 47);
+static_assert(sizeof(NoteRecord) == 105);
+static_assert(sizeof(UserDefinedData) == 79);
+static_assert(sizeof(ProductPicture) == 96);
+static_assert(sizeof(Promotion) == 87);
+static_assert(sizeof(PromotionDetail) == 44);
+static_assert(sizeof(PromotionCustomer) == 24);
 
 // ---- Field tables ---------------------------------------------------------
 
@@ -657,6 +720,53 @@ inline constexpr FieldDef kMessageCodeFields[] = {
 };
 inline constexpr Layout kMessageCodeLayout{"MessageCode", sizeof(MessageCode), kMessageCodeFields};
 
+inline constexpr FieldDef kNoteFields[] = {
+    QX_TEXT(NoteRecord, code, 0),
+    QX_TEXT(NoteRecord, description, 16),
+    QX_TEXT(NoteRecord, noteFile, 89),
+};
+inline constexpr Layout kNoteLayout{"NoteRecord", sizeof(NoteRecord), kNoteFields};
+
+inline constexpr FieldDef kUserDefinedDataFields[] = {
+    QX_TEXT(UserDefinedData, code, 0),
+    QX_NUMBER(UserDefinedData, fieldNumber, 16),
+    QX_TEXT(UserDefinedData, value, 18),
+};
+inline constexpr Layout kUserDefinedDataLayout{"UserDefinedData", sizeof(UserDefinedData), kUserDefinedDataFields};
+
+inline constexpr FieldDef kProductPictureFields[] = {
+    QX_TEXT(ProductPicture, productNumber, 0),
+    QX_TEXT(ProductPicture, pictureFile, 15),
+};
+inline constexpr Layout kProductPictureLayout{"ProductPicture", sizeof(ProductPicture), kProductPictureFields};
+
+inline constexpr FieldDef kPromotionFields[] = {
+    QX_TEXT(Promotion, code, 0),
+    QX_DATE(Promotion, startDate, 11),
+    QX_DATE(Promotion, endDate, 15),
+    QX_TEXT(Promotion, description, 19),
+    QX_CHAR(Promotion, purgeMark, 86),
+};
+inline constexpr Layout kPromotionLayout{"Promotion", sizeof(Promotion), kPromotionFields};
+
+inline constexpr FieldDef kPromotionDetailFields[] = {
+    QX_TEXT(PromotionDetail, code, 0),
+    QX_NUMBER(PromotionDetail, number, 11),
+    QX_TEXT(PromotionDetail, productCode, 13),
+    QX_DATE(PromotionDetail, firstDate, 28),
+    QX_DATE(PromotionDetail, lastDate, 32),
+    QX_NUMBER(PromotionDetail, price, 36),
+};
+inline constexpr Layout kPromotionDetailLayout{"PromotionDetail", sizeof(PromotionDetail), kPromotionDetailFields};
+
+inline constexpr FieldDef kPromotionCustomerFields[] = {
+    QX_TEXT(PromotionCustomer, code, 0),
+    QX_NUMBER(PromotionCustomer, number, 11),
+    QX_TEXT(PromotionCustomer, customerCode, 13),
+};
+inline constexpr Layout kPromotionCustomerLayout{"PromotionCustomer", sizeof(PromotionCustomer),
+                                                 kPromotionCustomerFields};
+
 static_assert(ValidLayout(kGLAccountLayout));
 static_assert(ValidLayout(kCustVendLayout));
 static_assert(ValidLayout(kProductLayout));
@@ -673,5 +783,11 @@ static_assert(ValidLayout(kMasterItemLayout));
 static_assert(ValidLayout(kMasterItemMemberLayout));
 static_assert(ValidLayout(kAlternateAddressLayout));
 static_assert(ValidLayout(kMessageCodeLayout));
+static_assert(ValidLayout(kNoteLayout));
+static_assert(ValidLayout(kUserDefinedDataLayout));
+static_assert(ValidLayout(kProductPictureLayout));
+static_assert(ValidLayout(kPromotionLayout));
+static_assert(ValidLayout(kPromotionDetailLayout));
+static_assert(ValidLayout(kPromotionCustomerLayout));
 
 }  // namespace records

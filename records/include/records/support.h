@@ -1,5 +1,5 @@
 // Records of the supporting files: the audit trail log, the users named in
-// it, and the vendors' 1099 amounts and batches.
+// it, the vendors' 1099 amounts and batches, and the AutoComplete entries.
 //
 // Each struct is the record's byte image as stored: little-endian, exactly
 // the record's length, numbers as Unaligned<T> (records/unaligned.h).  Bytes
@@ -61,7 +61,15 @@ struct TagBatchForm1099 {
   QX_UNNAMED(450, 109);
 };
 
+// An AutoComplete entry (file 104): a text typed before in a screen field,
+// offered again as the user types.  Key 0 is the field and the text.
+struct AutoCompleteEntry {
+  I16 fieldId;
+  char text[41];
+};
+
 static_assert(sizeof(AuditLogEntry) == 86);
+static_assert(sizeof(AutoCompleteEntry) == 43);
 static_assert(sizeof(UserRecord) == 56);
 static_assert(sizeof(Vendor1099AmountRecord) == 23);
 static_assert(sizeof(TagBatchForm1099) == 559);
@@ -108,7 +116,14 @@ inline constexpr FieldDef kBatch1099Fields[] = {
 inline constexpr Layout kBatch1099Layout{"TagBatchForm1099", sizeof(TagBatchForm1099),
                                          kBatch1099Fields};
 
+inline constexpr FieldDef kAutoCompleteFields[] = {
+    QX_NUMBER(AutoCompleteEntry, fieldId, 0),
+    QX_TEXT(AutoCompleteEntry, text, 2),
+};
+inline constexpr Layout kAutoCompleteLayout{"AutoCompleteEntry", sizeof(AutoCompleteEntry), kAutoCompleteFields};
+
 static_assert(ValidLayout(kAuditLogLayout));
+static_assert(ValidLayout(kAutoCompleteLayout));
 static_assert(ValidLayout(kUserLayout));
 static_assert(ValidLayout(kVendor1099Layout));
 static_assert(ValidLayout(kBatch1099Layout));

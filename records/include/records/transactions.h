@@ -1,7 +1,8 @@
 // The transaction records of every ledger: general ledger, receivables and
 // payables, cash, billing and purchasing (and purchase orders), assembly,
 // inventory transactions, physical counts, the check register, back orders,
-// sales history and the transaction-number sequences.
+// sales history, the customers' and vendors' histories, serial numbers and
+// the transaction-number sequences.
 //
 // Each struct is the record's byte image as stored: little-endian, exactly
 // the record's length, numbers as Unaligned<T> (records/unaligned.h).  Bytes
@@ -249,7 +250,7 @@ struct BiPoLine {
   char entryMark2;
   QX_UNNAMED(122, 5);
   I32 periodKey;
-  I32 receiptLink;  // purchasing: the order line a receipt belongs to
+  I32 receiptLink;  // purchasing: the order line a receipt belongs to; order lines: the link their receipts carry
   char entryText1[20];   // copied to sales history
   char entryText2[20];
   char entryCode[13];    // copied to back orders and sales history
@@ -265,6 +266,10 @@ struct BiPoLine {
 
   static constexpr std::uint8_t kCodeLine = 4;
   static constexpr std::uint8_t kServiceLine = 6;
+  // A purchase-order line that keeps its order open: one its receipts are
+  // linked to (the link its receipts carry; 0: none), that ordered more
+  // (secondQuantity) than has been received (quantity).
+  bool AwaitsReceipts() const { return receiptLink != 0 && secondQuantity > 0 && quantity < secondQuantity; }
   bool IsProductLine() const { return lineKind >= 1 && lineKind <= 3; }
   bool HasNoEffect() const { return lineKind == 5 || lineKind == 7 || lineKind == 8; }
   // The 5-character code of a kind-4 line (bytes 30-34 of the record).
@@ -439,6 +444,50 @@ struct SalesHistory {
   F64 unitCost;
 };
 
+// A document of a customer's (file 20) or vendor's (file 60) history: an
+// invoice, a payment or another document as its account saw it.  Key 0 is
+// the code and the document number; key 1 the date.
+struct HistoryHeader {
+  char code[11];
+  char documentNumber[11];
+  char documentType;
+  QX_UNNAMED(23, 14);
+  I32 date;
+  F64 amount;
+};
+
+// A line of a history document (file 19 customers, 59 vendors).  Key 0 is
+// the code, the document number and the line number.
+struct HistoryDetail {
+  char code[11];
+  char documentNumber[11];
+  U16 lineNumber;
+  char item[15];
+  char description[31];
+  F64 quantity;
+  F64 amount;
+};
+
+// A serial-numbered unit of a product (file 54).  Key 0 is the product and
+// the serial number; key 2 the in-stock flag, then the date.
+struct SerialNumber {
+  char productCode[15];
+  char serialNumber[21];
+  char inStock;  // 'Y' while the unit is in stock: the purge keeps it
+  I32 date;      // of its last movement
+  char documentNumber[11];
+};
+
+// A movement of a serial-numbered unit (file 55).  Key 0 is the product, the
+// serial number and the date.
+struct SerialMovement {
+  char productCode[15];
+  char serialNumber[21];
+  I32 date;
+  char documentNumber[11];
+  char movement;  // 'R' received, 'S' sold, 'A' adjusted
+};
+
 // Transaction-number sequence of a journal (file 23), keyed by the journal
 // code the G/L headers carry.
 struct TranSequence {
@@ -462,6 +511,10 @@ static_assert(sizeof(TagCheckRegister) == 120);
 static_assert(sizeof(BackOrder) == 145);
 static_assert(sizeof(SalesHistory) == 259);
 static_assert(sizeof(TranSequence) == 11);
+static_assert(sizeof(HistoryHeader) == 49);
+static_assert(sizeof(HistoryDetail) == 86);
+static_assert(sizeof(SerialNumber) == 52);
+static_assert(sizeof(SerialMovement) == 52);
 // A receivables or payables detail is handed on as a G/L line: the shared
 // fields must stand where GLLine has them.
 static_assert(offsetof(RecPayDetail, account) == offsetof(GLLine, account));
@@ -818,6 +871,44 @@ inline constexpr FieldDef kTranSequenceFields[] = {
 };
 inline constexpr Layout kTranSequenceLayout{"TranSequence", sizeof(TranSequence), kTranSequenceFields};
 
+inline constexpr FieldDef kHistoryHeaderFields[] = {
+    QX_TEXT(HistoryHeader, code, 0),
+    QX_TEXT(HistoryHeader, documentNumber, 11),
+    QX_CHAR(HistoryHeader, documentType, 22),
+    QX_DATE(HistoryHeader, date, 37),
+    QX_NUMBER(HistoryHeader, amount, 41),
+};
+inline constexpr Layout kHistoryHeaderLayout{"HistoryHeader", sizeof(HistoryHeader), kHistoryHeaderFields};
+
+inline constexpr FieldDef kHistoryDetailFields[] = {
+    QX_TEXT(HistoryDetail, code, 0),
+    QX_TEXT(HistoryDetail, documentNumber, 11),
+    QX_NUMBER(HistoryDetail, lineNumber, 22),
+    QX_TEXT(HistoryDetail, item, 24),
+    QX_TEXT(HistoryDetail, description, 39),
+    QX_NUMBER(HistoryDetail, quantity, 70),
+    QX_NUMBER(HistoryDetail, amount, 78),
+};
+inline constexpr Layout kHistoryDetailLayout{"HistoryDetail", sizeof(HistoryDetail), kHistoryDetailFields};
+
+inline constexpr FieldDef kSerialNumberFields[] = {
+    QX_TEXT(SerialNumber, productCode, 0),
+    QX_TEXT(SerialNumber, serialNumber, 15),
+    QX_CHAR(SerialNumber, inStock, 36),
+    QX_DATE(SerialNumber, date, 37),
+    QX_TEXT(SerialNumber, documentNumber, 41),
+};
+inline constexpr Layout kSerialNumberLayout{"SerialNumber", sizeof(SerialNumber), kSerialNumberFields};
+
+inline constexpr FieldDef kSerialMovementFields[] = {
+    QX_TEXT(SerialMovement, productCode, 0),
+    QX_TEXT(SerialMovement, serialNumber, 15),
+    QX_DATE(SerialMovement, date, 36),
+    QX_TEXT(SerialMovement, documentNumber, 40),
+    QX_CHAR(SerialMovement, movement, 51),
+};
+inline constexpr Layout kSerialMovementLayout{"SerialMovement", sizeof(SerialMovement), kSerialMovementFields};
+
 static_assert(ValidLayout(kGLHeaderLayout));
 static_assert(ValidLayout(kGLLineLayout));
 static_assert(ValidLayout(kRecPayHeaderLayout));
@@ -834,5 +925,9 @@ static_assert(ValidLayout(kCheckRegisterLayout));
 static_assert(ValidLayout(kBackOrderLayout));
 static_assert(ValidLayout(kSalesHistoryLayout));
 static_assert(ValidLayout(kTranSequenceLayout));
+static_assert(ValidLayout(kHistoryHeaderLayout));
+static_assert(ValidLayout(kHistoryDetailLayout));
+static_assert(ValidLayout(kSerialNumberLayout));
+static_assert(ValidLayout(kSerialMovementLayout));
 
 }  // namespace records

@@ -162,95 +162,6 @@ struct PickListRun {
 
 const DictFieldDef* Column(const PickListRun& run, int i) { return DictFieldListAt(run.columns.data(), i); }
 
-// A field of the record as the list shows it, `width` characters.
-std::string ColumnText(const DictFieldDef& def, const unsigned char* record) {
-  const unsigned char* at = record + def.offset;
-  char text[128] = {};
-  switch (def.valueType) {
-    case kDictChar: std::snprintf(text, sizeof text, "%c", at[0] ? at[0] : ' '); break;
-    case kDictText: {
-      std::string s(reinterpret_cast<const char*>(at), strnlen(reinterpret_cast<const char*>(at), def.length));
-      std::snprintf(text, sizeof text, "%s", s.c_str());
-      break;
-    }
-    case kDictDate: {
-      std::int32_t day = 0;
-      std::memcpy(&day, at, 4);
-      DateToText(text, day);
-      break;
-    }
-    case kDictInt16: {
-      std::int16_t v = 0;
-      std::memcpy(&v, at, 2);
-      std::snprintf(text, sizeof text, "%d", v);
-      break;
-    }
-    case kDictInt32: {
-      std::int32_t v = 0;
-      std::memcpy(&v, at, 4);
-      std::snprintf(text, sizeof text, "%d", v);
-      break;
-    }
-    case kDictAmount:
-    case kDictDouble: {
-      double v = 0;
-      std::memcpy(&v, at, 8);
-      NumToText(text, v, def.valueType == kDictAmount ? 2 : def.decimals);
-      break;
-    }
-    default: break;
-  }
-  return text;
-}
-
-// The width a column takes in the list: its values' and its caption's.
-int ColumnWidth(const DictFieldDef& def) {
-  int width = 0;
-  switch (def.valueType) {
-    case kDictChar: width = 4; break;
-    case kDictText: width = std::min<int>(def.length - 1, 30); break;
-    case kDictDate: width = 8; break;
-    case kDictInt16: width = 6; break;
-    case kDictInt32: width = 9; break;
-    default: width = 12; break;
-  }
-  return std::max<int>(width, static_cast<int>(strnlen(def.caption, 12)));
-}
-
-bool RightAligned(const DictFieldDef& def) {
-  return def.valueType != kDictText && def.valueType != kDictChar && def.valueType != kDictDate;
-}
-
-std::string RowText(const PickListRun& run, const unsigned char* record) {
-  std::string row;
-  const int count = DictFieldListCount(run.columns.data());
-  for (int i = 0; i < count; ++i) {
-    const DictFieldDef& def = *Column(run, i);
-    std::string value = ColumnText(def, record);
-    const int width = ColumnWidth(def);
-    if (static_cast<int>(value.size()) > width) value.resize(static_cast<std::size_t>(width));
-    char cell[160];
-    std::snprintf(cell, sizeof cell, RightAligned(def) ? "%*s" : "%-*s", width, value.c_str());
-    if (i) row += "  ";
-    row += cell;
-  }
-  return row;
-}
-
-std::string Heading(const PickListRun& run) {
-  std::string row = " ";
-  const int count = DictFieldListCount(run.columns.data());
-  for (int i = 0; i < count; ++i) {
-    const DictFieldDef& def = *Column(run, i);
-    char cell[160];
-    const std::string caption(def.caption, strnlen(def.caption, 12));
-    std::snprintf(cell, sizeof cell, RightAligned(def) ? "%*s" : "%-*s", ColumnWidth(def), caption.c_str());
-    if (i) row += "  ";
-    row += cell;
-  }
-  return row;
-}
-
 int ReadAt(PickListRun* run, std::int64_t bookmark) {
   const auto position = static_cast<std::uint32_t>(bookmark);
   std::memcpy(&run->record, &position, sizeof position);
@@ -296,7 +207,7 @@ int PickFetch(SearchList* list, int op, std::int64_t* bookmark, const char* text
   if (BtrvPosition(kOpGetDirect, h, &position) != kStatusOk) return 1;
   *bookmark = position;
   std::snprintf(line, static_cast<std::size_t>(lineSize), "%s",
-                RowText(*run, reinterpret_cast<const unsigned char*>(&run->record)).c_str());
+                DictFieldListRow(run->columns.data(), &run->record).c_str());
   return 0;
 }
 
@@ -361,7 +272,7 @@ int RunCustVendPickList(int top, int left, int rows, int cols, CustVendOutputPar
                                             first, second, kSelMark, kSelCopies, third))
     return status;
   BtrvSetKey(p->selectionHandle, 0, -1);
-  const std::string heading = Heading(run);
+  const std::string heading = DictFieldListHeading(run.columns.data());
   SearchList list;
   list.top = top;
   list.left = left;

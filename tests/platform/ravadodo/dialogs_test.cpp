@@ -235,6 +235,45 @@ TEST_F(SearchListTest, KeyHandlerWorksOnTheCurrentRow) {
   EXPECT_EQ((std::vector<int>{0, 0, 1, 0}), std::vector<int>(data_.marks.begin(), data_.marks.begin() + 4));
 }
 
+// Rows wider than the window move sideways with Right and Left; where
+// everything fits, those keys are the caller's.
+TEST_F(SearchListTest, WideRowsMoveSideways) {
+  static std::vector<std::string> shown;
+  static std::vector<KeyCode> keys;
+  shown.clear();
+  keys.clear();
+  list_.cols = 60;
+  list_.fetch = [](SearchList*, int op, std::int64_t* bm, const char*, char* line, int size) {
+    if (op != kSearchFirst && op != kSearchFetch && op != kSearchSeek) return 9;
+    *bm = 0;
+    std::snprintf(line, static_cast<std::size_t>(size), "ADAMS      left part %s right part END",
+                  std::string(60, '.').c_str());
+    return 0;
+  };
+  list_.onKey = [](SearchList*, KeyCode key, std::int64_t) {
+    keys.push_back(key);
+    if (key == kKeyF3) shown.push_back(ScreenSnapshot());
+    return 0;
+  };
+  Start("F3 Right F3 Right Right Right F3 Left Left Left Left F3 Esc");
+  EXPECT_EQ(27, SearchListRun(&list_));
+  ASSERT_EQ(shown.size(), 4u);
+  EXPECT_NE(shown[0].find("ADAMS"), std::string::npos);
+  EXPECT_EQ(shown[1].find("ADAMS"), std::string::npos) << "moved right by a step";
+  EXPECT_NE(shown[1].find("left part"), std::string::npos);
+  EXPECT_NE(shown[2].find("right part END"), std::string::npos) << "no further than the row's end";
+  EXPECT_NE(shown[3].find("ADAMS"), std::string::npos) << "back at the start";
+  EXPECT_EQ(keys, std::vector<KeyCode>(4, kKeyF3)) << "the list took Left and Right";
+  EXPECT_NE(shown[0].find("Left/Right Sideways"), std::string::npos) << "the keys are named" << shown[0];
+
+  // Rows that fit: Left and Right reach the handler.
+  list_.fetch = FetchCustomer;
+  keys.clear();
+  Start("Right Left Esc");
+  EXPECT_EQ(27, SearchListRun(&list_));
+  EXPECT_EQ(keys, (std::vector<KeyCode>{kKeyRight, kKeyLeft}));
+}
+
 TEST_F(SearchListTest, EscAndEmptySource) {
   Start("Esc");
   EXPECT_EQ(27, SearchListRun(&list_));

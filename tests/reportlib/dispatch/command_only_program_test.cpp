@@ -127,7 +127,6 @@ TEST_F(CommandOnlyTest, TheExitStatusSaysWhetherTheCommandDidItsWork) {
        }},
       {"the command running in another program", 337, "input='default' output='locked.htm'", "", 4,
        "message number: 1933", [](const fs::path&, BtrvHandle*) { ASSERT_EQ(1, CommandAccess(1, 337)); }},
-      {"a command not available yet", 390, "", "", 4, "is not available yet.", nullptr},
       {"a command outside this system", 323, "", "", 4, "message number: 1925", nullptr},
       {"posted", 320, "", "F10 Enter", 0, "2 transactions posted.", nullptr},
       {"nothing left to post", 320, "", "F10 Enter", 0, "", nullptr},

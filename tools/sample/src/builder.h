@@ -204,6 +204,13 @@ class Builder {
                          double quantity, double unitCost, double extended, const Json& document,
                          const std::string& reference);
 
+  // sample_purge.cpp
+  // The records the purge of files clears, of the files nothing else fills.
+  void AddPurgeableRecords();
+  // The note name of the `index`-th master of a kind (a field of `width`
+  // bytes), its file added to the company; "" for masters without a note.
+  std::string NoteOf(const std::string& code, int index, std::size_t width);
+
   // sample_ledgers.cpp
   void AddUnpostedTransactions();
   void AddGLTransaction(int index);

@@ -11,6 +11,7 @@
 #include "builder.h"
 #include "daynumber.h"
 #include "records/dictionary.h"
+#include "records/masters.h"
 
 namespace sample {
 
@@ -440,6 +441,7 @@ bool Builder::Build(std::string* error) {
   AddParties();
   AddProducts();
   AddSequences();
+  AddPurgeableRecords();
   if (!error_.empty()) {
     *error = error_;
     return false;
@@ -1313,8 +1315,12 @@ void Builder::AddAccounts() {
 
 void Builder::AddParties() {
   int partyIndex = 0;
+  int customerIndex = 0, vendorIndex = 0;
   auto add = [&](const Party& p, bool customer) {
     Json r{{"code", p.code}, {"termsCode", p.terms}};
+    const std::string note =
+        NoteOf(p.code, customer ? customerIndex++ : vendorIndex++, sizeof(records::CustVendRecord::noteFile));
+    if (!note.empty()) r["noteFile"] = note;
     AddBillingCodes(&r, p, customer, partyIndex++);
     if (customer) r["salesperson"] = p.salesperson;
     if (!customer) r["vendorType"] = p.form1099 ? "SERV" : "GOODS";
@@ -1356,8 +1362,11 @@ void Builder::AddParties() {
 }
 
 void Builder::AddProducts() {
+  int productIndex = 0, serviceIndex = 0;
   for (const Product& p : products_) {
     Json r{{"number", p.number}, {"description", p.description}};
+    if (const std::string note = NoteOf(p.number, productIndex++, sizeof(records::TagProduct::noteFile)); !note.empty())
+      r["noteFile"] = note;
     if (!p.bin.empty()) r["bin"] = p.bin;
     r["unitOfMeasure"] = p.unit;
     r["sellingMeasure"] = p.sellingMeasure;
@@ -1417,6 +1426,9 @@ void Builder::AddProducts() {
            {"unitOfMeasure", s.unit},
            {"unitFactor", 1},
            {"price", s.rate}};
+    if (const std::string note = NoteOf(s.code, serviceIndex++, sizeof(records::ServiceRecord::noteFile));
+        !note.empty())
+      r["noteFile"] = note;
     for (const ServiceSalesLine& sales : kServiceSales) {
       if (s.code != sales.code) continue;
       if (sales.daysSinceLastSale >= 0) r["lastSaleDate"] = DateText(Day(sales.daysSinceLastSale));
@@ -1440,6 +1452,7 @@ void Builder::AddSequences() {
 
 bool BuildSampleCompany(const Options& options, fixture::CompanyImage* company, std::string* error) {
   company->files.clear();
+  company->notes.clear();
   Builder builder(options, company);
   return builder.Build(error);
 }

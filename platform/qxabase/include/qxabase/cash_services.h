@@ -14,6 +14,8 @@
 #include "btrvc.h"
 #include "records/transactions.h"
 
+struct TagPostWork;
+
 // The paid-to party's own receivables or payables account.  Reads the
 // customer or vendor named by `header`'s paid-to code through `custVendFile`
 // (the caller's open customers (22) or vendors (66) file, read in key 0;
@@ -30,3 +32,15 @@ int CashJournalLineTest(char* account, const records::CashHeader* header, BtrvHa
 // the system prints) whose check-printed field is 0, not deleted in entry.
 // Journals and cash reports show such a payment with a type text of its own.
 int CashTranTest(const records::CashHeader* header);
+
+// Removes a cash transaction (file 18, through `headers`) with its lines
+// (file 17, through `lines`, key 0: the header's first 18 bytes).  A header
+// that a walk of `headers` stands on is deleted in place, so that the walk
+// goes on after it; another is found by key 0.  The open invoices its lines
+// applied to stay: posted, they are the accounts' open items.  `mode` (4),
+// `openInvoices`, `reserved`, `line` and `spare` are kept for the callers
+// (the line read last is left in `line` when given).  Returns 0, or the
+// status with the work record filled.  The deletes belong to the posting
+// unit that is open (or are a unit of their own).
+int OpenInvoiceRemove(int mode, BtrvHandle headers, BtrvHandle lines, BtrvHandle openInvoices, int reserved,
+                      const records::CashHeader* header, records::CashLine* line, void* spare, TagPostWork* work);

@@ -18,6 +18,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <type_traits>
 
 #include "btrvc.h"
@@ -107,6 +108,16 @@ int DictFieldListBuild(const char* tableName, int capacity, void* list, Fields..
   const int numbers[] = {static_cast<int>(fields)..., -1};
   return DictFieldListBuildList(tableName, capacity, list, numbers);
 }
+
+// A record as a row of a pick list over the fields of `list`, in list
+// order: each value as its type shows it (texts up to 30 characters, dates
+// mm/dd/yy, amounts with two decimals), in a column as wide as the wider of
+// its values and its caption (cut to 12), numbers right-aligned, two blanks
+// between columns.
+std::string DictFieldListRow(const void* list, const void* record);
+// The column headings of such rows: the captions in the same columns, after
+// one blank.
+std::string DictFieldListHeading(const void* list);
 
 // Writes the field dictionary (file 95) and the journals' column dictionary
 // WQXACCOL.DB (file 94) into `folder` (an installation's QXACDICT), replacing

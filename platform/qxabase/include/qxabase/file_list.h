@@ -13,6 +13,7 @@
 #include <string>
 
 #include "btrvc.h"
+#include "ravadodo.h"
 
 struct FileList {
   BtrvHandle handle = 0;
@@ -24,7 +25,19 @@ struct FileList {
   // Builds the key (`keyBuffer`, 255 bytes) sought for the text typed in key
   // `key`; may be null when typing should find nothing but the first row.
   void (*seekKey)(int key, const char* text, char* keyBuffer) = nullptr;
+  // Optional: the caller's keys (as SearchList::onKey; `record` then holds
+  // the current row, read through `handle`), their legend, and the caller's
+  // context (FileListOf gives the list back inside the handler).
+  SearchKeyHandler onKey = nullptr;
+  const char* legend = nullptr;
+  void* context = nullptr;
+  // Result: the key that ended the list (Enter, Esc, or a key `onKey` ended
+  // it with).
+  KeyCode lastKey = 0;
 };
+
+// The file list a search list runs over (inside a FileList::onKey handler).
+FileList* FileListOf(SearchList* list);
 
 // Runs the list titled `title` with the column headings `heading`, starting
 // from the text `start` (null or blank: the first record), in the window

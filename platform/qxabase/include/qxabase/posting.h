@@ -309,6 +309,17 @@ int PostOutOfBalance(double debit, double credit, const records::TagGLHeader* he
 int PostGLTranRemove(int mode, BtrvHandle headers, BtrvHandle lines, const records::TagGLHeader* header,
                      TagPostWork* work);
 
+// Removes an assembly transaction (file 11, through `headers`) with its
+// component lines (file 10, through `components`, key 0: its number).  A
+// header that a walk stands on (PostTranRead, or any walk of `headers`
+// that has it as its current record) is deleted in place, so that the walk
+// goes on after it; another is found by its number (key 0).  `mode` (4) is
+// kept for the callers.  Returns 0, or the status with the work record
+// filled.  The deletes belong to the posting unit that is open (or are a
+// unit of their own).
+int PostAssemblyTranRemove(int mode, BtrvHandle headers, BtrvHandle components, const records::AssemblyHeader* header,
+                           TagPostWork* work);
+
 // --- General-ledger posting's own steps -------------------------------------------------
 
 // The pre-check of a G/L transaction (the ledger's check option): every line's
@@ -367,6 +378,15 @@ class CBaseCheckReg {
   // failure (GetResult).
   bool UpdateFromGLTran(const records::TagGLHeader* checkHeader);
 
+  // Removes the entries of bank account `bankAccount` dated (102) on or
+  // before `through` whose state is no longer open, each one a unit of its
+  // own, and counts them (GetPurgeCount).  True when the account's entries
+  // were all looked at; false on failure (GetResult): the entries removed
+  // before it stay removed.
+  bool Purge(std::int32_t through, const char* bankAccount);
+  // The entries the last Purge removed.
+  long GetPurgeCount() const { return purged_; }
+
   // The record-manager status of the last operation (0 = ok).
   int GetResult() const { return result_; }
 
@@ -375,6 +395,7 @@ class CBaseCheckReg {
 
   BtrvHandle handle_ = 0;
   int result_ = 0;
+  long purged_ = 0;
 };
 
 // --- The user ---------------------------------------------------------------------------

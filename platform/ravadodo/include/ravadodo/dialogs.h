@@ -68,7 +68,9 @@ int PickChoose(const char* title, const char* const* entries, int count, int ini
 // order) with a search line: typing builds the search text and the cursor
 // jumps to the first row at or after it; Backspace shortens it.  The list
 // keeps no rows: it asks the source for them through `fetch`, which names each
-// row by a bookmark of its own choosing (a record position).
+// row by a bookmark of its own choosing (a record position).  Rows (and the
+// heading) wider than the window are moved sideways with Left and Right;
+// where everything fits, those keys go to `onKey`.
 
 enum SearchOp : int {
   kSearchFirst = 1,  // the first row
