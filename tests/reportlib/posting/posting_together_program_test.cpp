@@ -21,6 +21,7 @@
 #include "qxtest/books.h"
 #include "qxtest/files.h"
 #include "qxtest/programs.h"
+#include "qxtest/stored_records.h"
 #include "qxtest/sample_company.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
@@ -32,17 +33,7 @@ namespace fs = std::filesystem;
 
 template <class Record>
 std::vector<Record> All(const fs::path& company, int fileNo) {
-  fixture::CompanyImage image;
-  fixture::Problem problem;
-  const int files[] = {fileNo};
-  EXPECT_TRUE(fixture::ReadCompany(company, files, &image, &problem)) << problem.Text();
-  std::vector<Record> out;
-  for (const auto& bytes : image.files[fileNo]) {
-    Record r{};
-    std::memcpy(&r, bytes.data(), std::min(bytes.size(), sizeof r));
-    out.push_back(r);
-  }
-  return out;
+  return qxtest::StoredRecords<Record>(company, fileNo);
 }
 
 // What the postings leave: each account's balance, and the posted flag of
