@@ -262,13 +262,27 @@ TEST_F(PhysicalInventoryPostingTest, ARecordManagerErrorLeavesTheBooksWhole) {
 }
 
 // The process is killed at random moments of a run; each time the books are
-// either as before the run or as after it, and a rerun completes them.
+// either as before the run or as after it, holding together as the
+// accountant checks them, and a rerun completes them.
 TEST_F(PhysicalInventoryPostingTest, AKilledRunLeavesTheBooksWhole) {
   auto runChild = [&](long killAfter) {
     return qxtest::RunKilledChild(kCommand, "Tab \"COUNT-MAR\" F10 Enter", dir_ + "/child.txt", killAfter,
                                   [] { RunPhysicalInventoryPost(); });
   };
-  LoadCompany(Company('I'));
+  // The books hold together before the run: the inventory account carries
+  // the products' values (an uncounted product holds the rest) against an
+  // equity account.
+  fixture::Json company = Company('I');
+  double stock = 0;
+  for (const auto& p : company["files"]["products"]) stock += p["valueOnHand"].get<double>();
+  company["files"]["products"].push_back({{"number", "STOCK"}, {"description", "Other stock"}, {"department", "HW"},
+                                          {"purchaseUnitFactor", 1}, {"quantityOnHand", 1},
+                                          {"valueOnHand", 5000.0 - stock}, {"productType", 1}});
+  company["files"]["gl_accounts"].push_back(
+      {{"code", "3900"}, {"name", "Owner's equity"}, {"level", "1"}, {"kind", 3}, {"type", "D"},
+       {"currentBalance", 5000.0}});
+  LoadCompany(company);
+  ASSERT_TRUE(CheckBooks().hold) << CheckBooks().report;
   const auto initial = Books();
   const qxtest::ChildRun whole = runChild(-1);
   ASSERT_FALSE(whole.killed);
@@ -278,8 +292,10 @@ TEST_F(PhysicalInventoryPostingTest, AKilledRunLeavesTheBooksWhole) {
   std::mt19937 random(20250315);
   for (int round = 0; round < 8; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
-    LoadCompany(Company('I'));
+    LoadCompany(company);
     runChild(std::uniform_int_distribution<long>(0, whole.micros)(random));
+    const qxtest::BooksReport books = CheckBooks();
+    EXPECT_TRUE(books.hold) << books.report;
     const auto now = Books();
     const bool untouched = now.files == initial.files;
     if (!untouched) {
