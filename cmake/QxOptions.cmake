@@ -55,3 +55,18 @@ function(qx_platform_library name)
   qx_stamp_version(${name})
   install(TARGETS ${name} LIBRARY DESTINATION ${QX_COMMON_DIR})
 endfunction()
+
+# qx_add_fuzzer(name SOURCES <files> LIBS <targets>): a libFuzzer target,
+# built only with -DQX_FUZZ=ON and clang (scripts/fuzz.sh builds the tree
+# with coverage instrumentation and the sanitizers and runs each for a
+# bounded time, from the seed corpus in corpus/ beside the sources).
+if(QX_FUZZ AND NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  message(FATAL_ERROR "QX_FUZZ needs clang (configure with CC=clang CXX=clang++)")
+endif()
+function(qx_add_fuzzer name)
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${F_SOURCES})
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+endfunction()

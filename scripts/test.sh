@@ -2,10 +2,14 @@
 # Builds the project with warnings as errors and runs every test, then builds
 # it again under AddressSanitizer + UndefinedBehaviorSanitizer and runs every
 # test once more, and runs the fuzz targets for a bounded time.
-# QX_TEST_QUICK=1 skips the sanitizer pass and the fuzzing.
+# QX_TEST_QUICK=1 skips the sanitizer pass and the fuzzing.  What the build
+# and the tests need is installed first when something is missing
+# (install-deps.sh).  Its build folders (build/release, build/sanitize) are
+# its own: run.sh builds in build/run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 4)
+bash scripts/install-deps.sh
 
 run_pass() {
   local dir=$1; shift

@@ -2,7 +2,9 @@
 // numbering of "0Periods", field look-up and the header conventions.
 #include <algorithm>
 #include <cstring>
+#include <string>
 
+#include "records/amounts.h"
 #include "records/field.h"
 #include "records/masters.h"
 #include "records/settings.h"
@@ -20,6 +22,46 @@ const FieldDef* FindField(const Layout& layout, const char* name) {
     if (std::strcmp(f.name, name) == 0) return &f;
   }
   return nullptr;
+}
+
+// ---- Amounts ---------------------------------------------------------------------
+
+namespace {
+
+bool FindUnsoundIn(const Layout& layout, std::span<const std::uint8_t> image, std::size_t base,
+                   const std::string& prefix, UnsoundNumber* out) {
+  for (const FieldDef& f : layout.fields) {
+    for (std::size_t i = 0; i < f.count; ++i) {
+      const std::size_t at = base + f.offset + i * f.size;
+      if (at + f.size > image.size()) return false;  // a short record ends here
+      const std::string name = prefix + f.name + (f.count > 1 ? "[" + std::to_string(i) + "]" : "");
+      double value = 0;
+      if (f.type == FieldType::kFloat64) {
+        std::memcpy(&value, image.data() + at, sizeof value);
+      } else if (f.type == FieldType::kFloat32) {
+        float v = 0;
+        std::memcpy(&v, image.data() + at, sizeof v);
+        value = v;
+      } else if (f.type == FieldType::kGroup) {
+        if (FindUnsoundIn(*f.group, image, at, name + ".", out)) return true;
+        continue;
+      } else {
+        continue;
+      }
+      if (!IsSoundAmount(value)) {
+        *out = {name, value};
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+bool FindUnsoundNumber(const FileDef& file, std::span<const std::uint8_t> image, UnsoundNumber* out) {
+  const Layout* layout = LayoutOf(file, image);
+  return layout != nullptr && FindUnsoundIn(*layout, image, 0, "", out);
 }
 
 // ---- Settings -------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <exception>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "btrvc.h"
@@ -15,6 +16,8 @@
 #include "qxabase/commands.h"
 #include "qxabase/messages.h"
 #include "qxabase/posting.h"
+#include "qxabase/report.h"
+#include "report_frame.h"
 
 namespace qxa3 {
 namespace {
@@ -60,6 +63,19 @@ void CloseStep(const FrameServices& services, int commandId, Step step) noexcept
   } catch (...) {
     ShowFailure(services, commandId, std::current_exception());
   }
+}
+
+// The text the entry gets: a saved run ("input='usersel'") loses its
+// "output" pairs, whichever command it reaches and however it came (the
+// preview's "run again", a link, a command line), since what it carries
+// there is not the user's choice of a file to write.  Anything else is
+// handed on unchanged; a string that cannot be read is the entry's to refuse.
+const char* EntryText(const char* parameterText, std::string* kept) {
+  if (parameterText == nullptr || !IsSavedRunInput(ParamStringInput(parameterText).c_str())) return parameterText;
+  const std::optional<std::string> stripped = ParamTextWithoutOutput(parameterText);
+  if (!stripped) return parameterText;
+  *kept = *stripped;
+  return kept->c_str();
 }
 
 }  // namespace
@@ -114,9 +130,11 @@ int RunCommandFrame(SharedAppBlock& app, const char* parameterText, const FrameS
     app.commandFlag = 0;
 
     if (const CommandCase* c = FindCommandCase(app.currentCommand)) {
+      std::string kept;
+      const char* text = EntryText(parameterText, &kept);
       result = 0;
       entryStarted = true;
-      c->run(entries, app.currentCommand, parameterText);
+      c->run(entries, app.currentCommand, text);
     }
   } catch (...) {
     ShowFailure(services, commandId, std::current_exception());

@@ -47,7 +47,9 @@ extern const FrameServices kBaseServices;
 void FillPathsBlock(const SharedAppBlock& app, unsigned char* block872);
 
 // Runs `app.currentCommand` inside the frame, handing `parameterText` (null,
-// empty, or a report parameter string) unchanged to the entries that take it.
+// empty, or a report parameter string) to the entries that take it: as it
+// is, but a saved run ("input='usersel'") without its "output" pairs, so
+// that a saved run never chooses a file to write.
 //
 // Returns 0 when the id has a case, −1 when it has none (ids 300 and 400
 // included) or the frame refused it; a refused command leaves

@@ -274,6 +274,27 @@ void ShowMessage(const GLJournalRun& run, int number) {
 void ShowRecordError(const GLJournalRun& run, int status, int op, int fileNo) {
   if (run.unattended) Note(RecordErrorText(status, op, fileNo));
   else MsgRecordError(status, 1, op, fileNo, 0);
+  CommandNotDone();
+}
+
+// Parameters that cannot be used: the journal does not run.  `before` goes
+// in front of the message (the invalid-date text), `why` after it.
+void RefuseParameters(const GLJournalRun& run, const std::string& before, const std::string& why) {
+  const std::string message = before + "The parameters of the " + kReportTitle + " cannot be used: " + why;
+  if (run.unattended) {
+    Note(message);
+  } else {
+    const char* lines[] = {message.c_str(), nullptr};
+    MsgTextShow(lines, 1, static_cast<int>(message.size()), 0x10, kCaptionError);
+  }
+  CommandNotDone();
+}
+
+// A range whose from lies after its to: the window lets the user correct
+// it; an unattended run ends on it without printing.
+void ShowRangeRefused(const GLJournalRun& run) {
+  ShowMessage(run, kMsgFromAfterTo);
+  if (run.unattended) CommandNotDone();
 }
 
 std::string AmountText(double amount) {
@@ -345,26 +366,17 @@ GLJournalRun* RunOf(Form* form) { return static_cast<GLJournalRun*>(form->contex
 
 // ---- Report set-up ------------------------------------------------------------------------------
 
-void SetUpReport(GLJournalRun& run) {
+// False when the output the parameters name cannot be used (the user has
+// been told; nothing is printed).
+bool SetUpReport(GLJournalRun& run) {
   TagRepInfo& r = run.reportSetUp;
-  r = TagRepInfo{};
-  r.reportPage = 1;
-  r.showProgress = 1;
+  std::string why;
+  const bool usable = FillReportDestination(run.params.output, &r, &why);
   r.landscape = 1;
   r.copies = run.params.reportNumber;
-  const char* output = run.params.output;
-  if (StrIsBlank(output)) return;
-  r.destinationGiven = 1;
-  r.quiet = 1;
-  if (IsHtmlOutput(output)) {
-    r.links = 1;
-    r.destination = kDestHtmlFile;
-    r.fileKind = kDestHtmlFile;
-    r.fileAppend = 0;
-    std::snprintf(r.filePath, sizeof r.filePath, "%s", output);
-  } else {
-    r.destination = kDestPreview;
-  }
+  if (usable) return true;
+  RefuseParameters(run, "", why);
+  return false;
 }
 
 void BindColumns(GLJournalRun& run) {
@@ -578,12 +590,12 @@ int PrintGLJournal(GLJournalRun& run) {
     std::memcpy(s.codeTo, p.journalCodeTo, 7);
     const bool openFrom = IsOpenCode(s.codeFrom), openTo = IsOpenCode(s.codeTo);
     if (!openFrom && !openTo && CompareBytes(s.codeFrom, s.codeTo, 7) > 0) {
-      ShowMessage(run, kMsgFromAfterTo);
+      ShowRangeRefused(run);
       FocusField(run, kFieldCodeTo);
       return 0x80;
     }
     if (p.dateFrom != 0 && p.dateTo != 0 && p.dateFrom > p.dateTo) {
-      ShowMessage(run, kMsgFromAfterTo);
+      ShowRangeRefused(run);
       FocusField(run, kFieldDateTo);
       return 0x80;
     }
@@ -592,7 +604,7 @@ int PrintGLJournal(GLJournalRun& run) {
     TranKey(s.tranFrom, std::string_view(p.tranNoFrom, strnlen(p.tranNoFrom, sizeof p.tranNoFrom)));
     TranKey(s.tranTo, std::string_view(p.tranNoTo, strnlen(p.tranNoTo, sizeof p.tranNoTo)));
     if (!StrIsBlank(s.tranFrom) && !StrIsBlank(s.tranTo) && CompareBytes(s.tranFrom, s.tranTo, 11) > 0) {
-      ShowMessage(run, kMsgFromAfterTo);
+      ShowRangeRefused(run);
       return 0x80;
     }
     run.title = Filled(run.Text(kTextTitleFormat), run.Text(kTextListing));
@@ -695,7 +707,12 @@ int PrintGLJournal(GLJournalRun& run) {
   run.totals[kTotCaption].value = run.totalValues.caption;
   ReportWriteColumns(&run.report, run.totals, 1);
   closer.Close();
-  if (inUse) ShowMessage(run, kMsgInUse);
+  if (inUse) {
+    // What another user holds was printed but not stamped: the journal is
+    // not done.
+    ShowMessage(run, kMsgInUse);
+    CommandNotDone();
+  }
   return 1;
 }
 
@@ -857,13 +874,7 @@ bool ApplyParameters(GLJournalRun& run, const char* text) {
   const std::string why = oem::FromUtf8(parameters.LastErrorText());
   std::string text13;
   if (parameters.LastStatus() == ParamStatus::kBadValue) text13 = FilledText(kMsgInvalidDate, {}) + " ";
-  const std::string message = text13 + "The parameters of the " + kReportTitle + " cannot be used: " + why + ".";
-  if (run.unattended) {
-    Note(message);
-  } else {
-    const char* lines[] = {message.c_str(), nullptr};
-    MsgTextShow(lines, 1, static_cast<int>(message.size()), 0x10, kCaptionError);
-  }
+  RefuseParameters(run, text13, why + ".");
   return false;
 }
 
@@ -893,7 +904,7 @@ int RunGLJournal(const char* parameterText) {
   if (FileSetOpen(&run->files, records::kFileGLHeaders, records::kFileGLLines, records::kFileGLAccounts) != 0)
     return 0;
   FiscalPeriodOfDate(kPeriodFillOnly, DateToday(), &run->period);
-  SetUpReport(*run);
+  if (!SetUpReport(*run)) return 0;
   if (run->unattended) PrintGLJournal(*run);
   else RunSelectionWindow(*run);
   return 0;

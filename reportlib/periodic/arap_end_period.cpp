@@ -20,6 +20,7 @@
 #include "btrvc.h"
 #include "oemtext.h"
 #include "periodic/periodic_frame.h"
+#include "qxabase/aging.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -28,6 +29,7 @@
 #include "qxabase/posting.h"
 #include "qxabase/settings.h"
 #include "qxabase/status_box.h"
+#include "qxabase/tables.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
@@ -82,7 +84,7 @@ constexpr TagFormField kStatusLines[] = {
 
 // --- Amounts, dates and invoice numbers ------------------------------------------------
 
-std::int64_t Cents(double amount) { return std::llround(amount * 100.0); }
+std::int64_t Cents(double amount) { return AgingCents(amount); }
 double FromCents(std::int64_t cents) { return static_cast<double>(cents) / 100.0; }
 
 // An invoice number that gathers payments made before their invoice: after
@@ -272,7 +274,7 @@ int CloseAccounts(Form* form, KeyCode) {
   char key[255] = {};
   CustVendRecord account{};
   int op = kOpGetFirst;
-  int status = BtrvGetOp(op, run.accounts, key, &account, sizeof account);
+  int status = RecordRead(ledger.accountFile, op, run.accounts, key, &account, sizeof account);
   while (status == kStatusOk) {
     char code[sizeof account.code + 1] = {};
     std::memcpy(code, account.code, sizeof account.code);
@@ -282,7 +284,7 @@ int CloseAccounts(Form* form, KeyCode) {
     StatusBoxMode(1);
     AppIdle();
     op = kOpGetNext;
-    status = BtrvGetOp(op, run.accounts, key, &account, sizeof account);
+    status = RecordRead(ledger.accountFile, op, run.accounts, key, &account, sizeof account);
   }
   if (!failure.Failed() && status != kStatusEndOfFile) failure = {status, op, ledger.accountFile};
 
@@ -338,12 +340,12 @@ int AccountClose::Seek(int op, const char* invoice, char precedence, TagOpenInvo
     std::memcpy(key + sizeof code_, invoice, sizeof line->invoiceNumber);
     key[sizeof code_ + sizeof line->invoiceNumber] = precedence;
   }
-  return BtrvGetOp(op, run_.lines, key, line, sizeof *line);
+  return RecordRead(ledger_.lineFile, op, run_.lines, key, line, sizeof *line);
 }
 
 int AccountClose::Next(TagOpenInvoice* line) {
   char key[255] = {};
-  return BtrvGetOp(kOpGetNext, run_.lines, key, line, sizeof *line);
+  return RecordRead(ledger_.lineFile, kOpGetNext, run_.lines, key, line, sizeof *line);
 }
 
 bool AccountClose::OfAccount(const TagOpenInvoice& line) const {

@@ -35,6 +35,7 @@
 #include "qxabase/online_gl.h"
 #include "qxabase/open_invoices.h"
 #include "qxabase/posting.h"
+#include "qxabase/tables.h"
 #include "qxabase/recpay_posting.h"
 #include "qxabase/time_link.h"
 #include "ravadodo.h"
@@ -570,7 +571,7 @@ int CheckRecPayTran(Run& r) {
   char key[255];
   DetailKey(l, r.header, key);
   RecPayDetail detail{};
-  status = BtrvGetOp(kOpGetGreaterOrEqual, r.details, key, &detail, sizeof detail);
+  status = RecordRead(l.detailFile, kOpGetGreaterOrEqual, r.details, key, &detail, sizeof detail);
   while (status == kStatusOk && OfTransaction(l, detail, r.header)) {
     if (!journals::AccountCodeMissing(detail.account, r.accounts)) {
       lineSeen = true;
@@ -591,7 +592,7 @@ int CheckRecPayTran(Run& r) {
         (line.IsDebit() ? debit : credit) += line.amount;
       }
     }
-    status = BtrvGetOp(kOpGetNext, r.details, key, &detail, sizeof detail);
+    status = RecordRead(l.detailFile, kOpGetNext, r.details, key, &detail, sizeof detail);
   }
   if (status == kStatusOk || status == kStatusEndOfFile) {
     debit = NumRound(debit, 2);
@@ -630,7 +631,7 @@ int PostRecPayDistribution(Run& r) {
   char key[255];
   DetailKey(l, r.header, key);
   RecPayDetail detail{};
-  int status = BtrvGetOp(kOpGetGreaterOrEqual, r.details, key, &detail, sizeof detail);
+  int status = RecordRead(l.detailFile, kOpGetGreaterOrEqual, r.details, key, &detail, sizeof detail);
   while (status == kStatusOk && OfTransaction(l, detail, r.header)) {
     lineSeen = true;
     const bool comment = journals::AccountCodeMissing(detail.account, r.accounts);
@@ -673,7 +674,7 @@ int PostRecPayDistribution(Run& r) {
       }
       (booked.IsDebit() ? debit : credit) += booked.amount;
     }
-    status = BtrvGetOp(kOpGetNext, r.details, key, &detail, sizeof detail);
+    status = RecordRead(l.detailFile, kOpGetNext, r.details, key, &detail, sizeof detail);
   }
   if (status != kStatusOk && status != kStatusEndOfFile) {
     MsgRecordErrorPost(kButtonsStopOnly, 1, status, kOpGetNext, l.detailFile, 0);

@@ -28,7 +28,7 @@ class RecordFile {
   RecordFile(const RecordFile&) = delete;
   RecordFile& operator=(const RecordFile&) = delete;
   ~RecordFile() { Close(); }
-  int Open(const std::string& path) { return BtrvOpen(&handle_, path.c_str(), kOpenNormal, 0); }
+  int Open(const std::string& path, int mode = kOpenNormal) { return BtrvOpen(&handle_, path.c_str(), mode, 0); }
   void Close() {
     if (handle_) BtrvClose(handle_);
     handle_ = 0;
@@ -73,8 +73,10 @@ int ConvertBaseFiles() { return UpgradeBaseFile(FilePathGet(kFileBaseConvert)); 
 
 int UpgradeBaseFile(const char* path) {
   if (!path || !*path || BtrvFileExists(path) != kStatusOk) return 1;
+  // Only read: a file of the current format (an installation's, which
+  // nobody may write) is left as it is.
   RecordFile old;
-  if (int s = old.Open(path)) {
+  if (int s = old.Open(path, kOpenReadOnly)) {
     MsgRecordError(s, 1, kErrorOpOpen, kFileBaseConvert, 0);
     return 0;
   }

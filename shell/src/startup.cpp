@@ -15,8 +15,10 @@
 #include "qxabase/app_block.h"
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
+#include "qxabase/report.h"
 #include "qxabase/startup.h"
 #include "qxhlpmnu.h"
+#include "qxsys/user_folders.h"
 #include "qxwreg.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
@@ -107,7 +109,10 @@ int StartUp(Toolbar* toolbar) {
   MenuDisable(TopLevelMenu());
   AppEnableInput(0);
 
-  ReadArgsIni(kArgsFile);
+  // The args file lies in the program's folder: start-up has moved there
+  // before it reads the file (SetWorkingFolder), so its name alone means
+  // that folder, whatever folder the user started the program in.
+  ReadArgsIni(Join(app->programFolder, kArgsFile).c_str());
 
   app->lastKey = kKeyEsc;
   app->currentCommand = kCommandOpenCompany;
@@ -138,16 +143,21 @@ int StartUp(Toolbar* toolbar) {
   if (!CommandLinePath().empty()) {
     int error = 0, status = 0;
     if (!CompanyPathOpen(records::kFileSettings, CommandLinePath().c_str(), &error, &status)) {
+      // A folder that holds no company is a wrong path; a company the
+      // record manager cannot use (damaged, held by another program) is a
+      // command that could not run.
+      int exitStatus = kExitNotStarted;
       if (error == kCompanyPathRecordError) {
         MsgRecordError(status, 1, kErrorOpOpen, records::kFileSettings, 0);
         NoteStartupFailure(RecordErrorText(status, kErrorOpOpen, records::kFileSettings));
+        if (AppIsCommandOnly()) exitStatus = kExitCommandFailed;
       } else {
         MsgBoxShowStyle(0, "The path is invalid. Please try again.", nullptr, kMsgStyleError, 1);
         NoteStartupFailure("The path is invalid. Please try again.\n" + CommandLinePath());
       }
       StopRecordManager(nullptr);
       CloseFramework();
-      return kExitNotStarted;
+      return exitStatus;
     }
   }
 
@@ -191,6 +201,19 @@ int StartUp(Toolbar* toolbar) {
 void NoteStartupFailure(const std::string& text) { StartupFailures().push_back(text); }
 
 int QxaMain(int argc, char** argv) {
+  // --help and --version answer on standard output before anything starts.
+  {
+    AppCommandLine line;
+    if (line.Parse(argc > 0 ? argc - 1 : 0, argc > 0 ? argv + 1 : argv) == 0) {
+      switch (line.InformationAsked()) {
+        case AppCommandLine::Information::kUsage: std::printf("%s\n", AppCommandLine::Usage()); return kExitOk;
+        case AppCommandLine::Information::kVersion:
+          std::printf("%s\n", AppCommandLine::VersionText().c_str());
+          return kExitOk;
+        case AppCommandLine::Information::kNone: break;
+      }
+    }
+  }
   SharedAppBlockGet();
   int status = kExitOk;
   if (InitApplication(argc, argv, &status)) {
@@ -207,6 +230,10 @@ int QxaMain(int argc, char** argv) {
   }
   AppShutdown(1);
   for (const std::string& text : StartupFailures()) std::fprintf(stderr, "qxa15: %s\n", text.c_str());
+  // A job that ran one command learns what it wrote: one line per file.
+  if (AppIsCommandOnly()) {
+    for (const std::string& path : ReportFilesWritten()) std::printf("%s\n", path.c_str());
+  }
   return status;
 }
 
@@ -359,7 +386,8 @@ void ParseArgsText(const char* text, std::size_t length) {
   const std::size_t from = value.find_first_not_of(" \t");
   if (from == std::string_view::npos) return;
   value = value.substr(from, value.find_last_not_of(" \t") - from + 1);
-  const std::string folder = Absolute(std::string(value));
+  // A relative folder is taken from the program's folder, where the file is.
+  const std::string folder = Absolute(std::string(value), SharedAppBlockGet()->programFolder);
   if (folder.size() > static_cast<std::size_t>(kMaxFolder)) {
     Refuse(std::string(kArgsFile) + " names a company folder longer than " + std::to_string(kMaxFolder) +
                " characters; it is not used:\n" + folder,
@@ -386,16 +414,23 @@ bool CheckRecordManagerVersion() {
 
 void LoadToolbar(Toolbar* toolbar) {
   const SharedAppBlock* app = SharedAppBlockGet();
-  const std::string file = Join(app->baseDataFolder, "qxastb.ini");
+  // The installation's qxastb.ini holds the toolbars it comes with; a
+  // user's own is kept in the user's configuration folder, read first and
+  // written back there, so the installation is never written.
+  const std::string installed = Join(app->baseDataFolder, "qxastb.ini");
+  const std::string users = qxsys::UserConfigFolder() + "/qxastb.ini";
   const std::string own = Trimmed(app->toolbarSection);
   std::snprintf(toolbar->section, sizeof toolbar->section, "%s", own.c_str());
-  if (ToolbarLoad(toolbar, file.c_str()) <= 0) {
-    std::snprintf(toolbar->section, sizeof toolbar->section, "%s", "Default");
-    // Loaded from "Default", the toolbar is saved under the user's own
-    // section; a user without one keeps "Default".
-    if (ToolbarLoad(toolbar, file.c_str()) > 0 && !own.empty())
-      std::snprintf(toolbar->section, sizeof toolbar->section, "%s", own.c_str());
+  if (own.empty() || ToolbarLoad(toolbar, users.c_str()) <= 0) {
+    if (ToolbarLoad(toolbar, installed.c_str()) <= 0) {
+      std::snprintf(toolbar->section, sizeof toolbar->section, "%s", "Default");
+      // Loaded from "Default", the toolbar is saved under the user's own
+      // section; a user without one keeps "Default".
+      if (ToolbarLoad(toolbar, installed.c_str()) > 0 && !own.empty())
+        std::snprintf(toolbar->section, sizeof toolbar->section, "%s", own.c_str());
+    }
   }
+  std::snprintf(toolbar->file, sizeof toolbar->file, "%s", users.c_str());
   if (toolbar->count > 0) ToolbarShow(toolbar);
 }
 

@@ -17,6 +17,7 @@
 #include "automation/messages.h"
 #include "automation/wordprocessor/application.h"
 #include "automation/wordprocessor/object_model.h"
+#include "fontconfig_leaks.h"
 #include "mail_merge_fixture.h"
 
 namespace {
@@ -379,6 +380,27 @@ TEST_F(MailMergeMatrix, AFailedPrintJobIsAFailedMerge) {
   EXPECT_TRUE(server.Quit());
   EXPECT_TRUE(server.application.expired());
   EXPECT_EQ(qx::test::ReadBytes(main), before);
+}
+
+TEST_F(MailMergeMatrix, ARecordThatMakesMoreTextThanALetterCanHoldIsRefused) {
+  // The second record's first name is 2.5 million characters: no letter.
+  qx::test::WriteText(folder_ / "CUST.TXT", "First,Last,Email\nAnn,Smith,ann@example.com\n" +
+                                                std::string(2'500'000, 'B') + ",Jones,bob@example.com\n");
+  const std::string refused =
+      "Word processor - Record 2 of the data source makes more than 2 million characters of text: nothing was merged.";
+  Environment outboxOnly("QXOFFICE_SENDMAIL", "");  // messages that were made would lie in the outbox
+  for (int operation : {4, 5, 6}) {
+    SCOPED_TRACE(operation);
+    const fs::path main = Write(Doc::kWithFields);
+    Messages messages;
+    Watched server;
+    MailMergeRequest request = Request(operation, main);
+    EXPECT_EQ(server.Automation().Run(&request), -5);
+    EXPECT_EQ(messages.texts, std::vector<std::string>{refused});
+    EXPECT_TRUE(server.Quit());
+    EXPECT_FALSE(fs::exists(folder_ / "main-merged.docx"));
+    EXPECT_FALSE(fs::exists(folder_ / "outbox")) << "a message was made";
+  }
 }
 
 TEST_F(MailMergeMatrix, NullRequestsAndMailRecordsFailBeforeAnyServerStarts) {

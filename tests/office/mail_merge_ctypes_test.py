@@ -538,6 +538,51 @@ class MailMergeTest(unittest.TestCase):
         self.assertEqual(lines[2][:3], ["Dear Zo\u00eb \u00c6R\u00f8,", "Caf\u00e9 (Paris)", "3 Rue \\ Haute"])
         self.assertEqual(lines[3][:2], ["Dear Dan LEE,", "Lee & Co"])
 
+    def use_letters_beyond_every_code_page(self):
+        """The data source of two records whose names and cities no single-byte
+        code page holds: Polish and Greek."""
+        with open(self.path("cust.txt"), "w", encoding="utf-8", newline="") as f:
+            f.write('First,Last,Company,Street,Email\r\n'
+                    'Jan,Kowalski,Fabryka \u0141\u00f3d\u017a,ul. Piotrkowska 1,'
+                    '"Jan \u0141\u00f3d\u017a <jan@example.com>"\r\n'
+                    '\u039d\u03af\u03ba\u03bf\u03c2,\u03a0\u03b1\u03c0\u03ac\u03c2,'
+                    '\u0395\u03bb\u03bb\u03ac\u03b4\u03b1 \u0391\u0395,\u039f\u03b4\u03cc\u03c2 2,'
+                    '"""\u03a0\u03b1\u03c0\u03ac\u03c2, \u0395\u03bb\u03bb\u03ac\u03b4\u03b1"" <nikos@example.com>"\r\n')
+
+    def test_every_character_of_the_data_prints_and_reads_back_from_the_pdf(self):
+        self.use_letters_beyond_every_code_page()
+        lp, record = self.fake_program("lp")
+        os.environ["QXOFFICE_LP"] = lp
+        self.assertEqual(self.run_request(self.request(4)), 0)
+        self.assertEqual(self.messages, [])
+        (_, pdf), = self.calls(record)
+        with open(self.path("job.pdf"), "wb") as f:
+            f.write(pdf)
+        text = subprocess.run(["pdftotext", self.path("job.pdf"), "-"], check=True,
+                              capture_output=True).stdout.decode("utf-8")
+        self.assertIn("Fabryka \u0141\u00f3d\u017a", text)
+        self.assertIn("\u0395\u03bb\u03bb\u03ac\u03b4\u03b1 \u0391\u0395", text)
+        self.assertIn("Dear \u039d\u03af\u03ba\u03bf\u03c2 ", text)
+        self.assertIn("\u039f\u03b4\u03cc\u03c2 2", text)
+        self.assertNotIn("?", text)
+
+    def test_a_display_name_beyond_ascii_is_encoded_and_reads_back(self):
+        self.use_letters_beyond_every_code_page()
+        self.assertEqual(self.run_request(self.request(6, mail=self.mail(subject="R\u00e9sum\u00e9 d\u2019\u00e9t\u00e9"[:6]))), 0)
+        messages = self.outbox()
+        by_address = {m["To"].addresses[0].addr_spec: m for m in messages}
+        self.assertEqual(sorted(by_address), ["jan@example.com", "nikos@example.com"])
+        self.assertEqual(by_address["jan@example.com"]["To"].addresses[0].display_name, "Jan \u0141\u00f3d\u017a")
+        self.assertEqual(by_address["nikos@example.com"]["To"].addresses[0].display_name,
+                         "\u03a0\u03b1\u03c0\u03ac\u03c2, \u0395\u03bb\u03bb\u03ac\u03b4\u03b1")
+        for message in messages:
+            raw = message.as_bytes()
+            header_block = raw.split(b"\r\n\r\n", 1)[0]
+            # Only ASCII in the headers: what is not is in encoded words.
+            self.assertTrue(all(b < 0x80 for b in header_block), header_block)
+            self.assertEqual(message["Subject"], "R\u00e9sum\u00e9")
+        self.assertIn("Fabryka \u0141\u00f3d\u017a", by_address["jan@example.com"].get_content())
+
     def test_a_failed_print_merge_is_reported_as_a_failure(self):
         lp, _ = self.fake_program("lp", exit_code=1, error="lp: The printer or class does not exist.\n")
         os.environ["QXOFFICE_LP"] = lp

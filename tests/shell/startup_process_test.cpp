@@ -122,6 +122,34 @@ TEST_F(StartupTest, ArgsFileNamesTheCompanyWhenTheCommandLineDoesNot) {
   EXPECT_NE(std::string::npos, run.transcript.find(company_.string())) << run.transcript;
 }
 
+// Start-up moves into the program's folder before it reads the args file,
+// so the file is the program folder's, not the one of the folder the user
+// starts the program in; a relative folder in it is taken from there too.
+TEST_F(StartupTest, ArgsFileIsTheProgramFoldersWhereverTheProgramIsStarted) {
+  const path other = dir_ / "other company";
+  shelltest::MakeCompany(other, "Someone Else Ltd.");
+  shelltest::WriteAll(dir_ / "QxAcArgs.ini", "/FILES:" + other.string() + "\n");  // the user's folder
+  const struct {
+    const char* name;
+    std::string programFolderFile;  // empty: none
+    std::string opened;             // the company the opening command shows; empty: none named
+  } cases[] = {
+      {"the program folder's file", "/FILES:" + company_.string() + "\n", company_.string()},
+      {"a relative folder, from the program's folder", "/FILES:../../company\n", company_.string()},
+      {"no file in the program's folder", "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    shelltest::fs::remove(tree_->Program() / "QxAcArgs.ini");
+    if (!c.programFolderFile.empty()) shelltest::WriteAll(tree_->Program() / "QxAcArgs.ini", c.programFolderFile);
+    const shelltest::Run run = Start({}, "Esc");
+    EXPECT_EQ(std::string::npos, run.transcript.find(other.string())) << run.transcript;
+    if (!c.opened.empty()) {
+      EXPECT_NE(std::string::npos, run.transcript.find(c.opened)) << run.transcript;
+    }
+  }
+}
+
 TEST_F(StartupTest, TheLauncherStartsTheProgramWithItsArguments) {
   std::vector<std::string> argv{tree_->Qxl15(), company_.string(), "/only", "/cmd:344"};
   const shelltest::Run run = shelltest::RunProgram(

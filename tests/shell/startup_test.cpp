@@ -1,5 +1,6 @@
 // Pieces of the start-up: the company folder of QxAcArgs.ini, the folders
 // of the run, the record manager's version and the toolbar.
+#include <cstdlib>
 #include <string>
 
 #include "btrvc.h"
@@ -122,35 +123,41 @@ TEST_F(StartupPiecesTest, RecordManagerVersion) {
   }
 }
 
-TEST_F(StartupPiecesTest, TheDefaultToolbarIsSavedUnderTheUsersSection) {
+TEST_F(StartupPiecesTest, TheToolbarIsReadFromTheInstallationAndSavedForTheUser) {
   SharedAppBlock* app = SharedAppBlockGet();
   shelltest::fs::create_directories(dir_ / "QXA4BASE");
   AppBlockTextSet(app->baseDataFolder, kFolderFieldSize, (dir_ / "QXA4BASE").c_str());
-  shelltest::WriteAll(dir_ / "QXA4BASE" / "qxastb.ini", "[Default]\nButton1=320,Post\nButton2=337,Aging\n");
+  const std::string installed = "[Default]\nButton1=320,Post\nButton2=337,Aging\n";
+  shelltest::WriteAll(dir_ / "QXA4BASE" / "qxastb.ini", installed);
+  const char* old = std::getenv("XDG_CONFIG_HOME");
+  const std::string kept = old ? old : "";
+  ::setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
+  const auto users = dir_ / "config" / "quarlex" / "qxastb.ini";
   struct Case {
     const char* section;
     const char* saved;
-  } cases[] = {{"anne", "[anne]"}, {"", nullptr}};
+  } cases[] = {{"anne", "[anne]"}, {"", "[Default]"}};
   for (const Case& c : cases) {
     AppBlockTextSet(app->toolbarSection, sizeof app->toolbarSection, c.section);
     Toolbar toolbar{};
     qxa::LoadToolbar(&toolbar);
     EXPECT_EQ(2, toolbar.count);
     qxa::SaveToolbar(&toolbar);
-    const std::string ini = shelltest::ReadAll(dir_ / "QXA4BASE" / "qxastb.ini");
-    EXPECT_EQ(0u, ini.find("[Default]\nButton1=320,Post\nButton2=337,Aging\n")) << ini;
-    if (c.saved) {
-      EXPECT_NE(std::string::npos, ini.find(std::string(c.saved) + "\nButton1=320,Post")) << ini;
-    }
+    // The installation's file stays as it was; the user's section (the
+    // default one's buttons under the user's name) is in the user's file.
+    EXPECT_EQ(shelltest::ReadAll(dir_ / "QXA4BASE" / "qxastb.ini"), installed);
+    const std::string ini = shelltest::ReadAll(users);
+    EXPECT_NE(std::string::npos, ini.find(std::string(c.saved) + "\nButton1=320,Post")) << ini;
     EXPECT_EQ(std::string::npos, ini.find("[]")) << ini;
   }
-  // The user's own section is loaded from now on.
-  shelltest::WriteAll(dir_ / "QXA4BASE" / "qxastb.ini", "[Default]\nButton1=320,Post\n[anne]\nButton1=118,Exit\n");
+  // The user's own section is loaded from the user's file from now on.
+  shelltest::WriteAll(users, "[anne]\nButton1=118,Exit\n");
   AppBlockTextSet(app->toolbarSection, sizeof app->toolbarSection, "anne");
   Toolbar toolbar{};
   qxa::LoadToolbar(&toolbar);
   ASSERT_EQ(1, toolbar.count);
   EXPECT_EQ(118, toolbar.buttons[0].command);
+  old ? ::setenv("XDG_CONFIG_HOME", kept.c_str(), 1) : ::unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ tmux_begin qxa
 "$qxsample" "$work/company" >/dev/null || fail "the sample company could not be made"
 
 tmux new-session -d -s "$session" -x 100 -y 30 \
-  "env TERM=xterm-256color LANG=C.UTF-8 XDG_CONFIG_HOME='$work/config' '$work/inst/program/qxl15' '$work/company'; echo \"shell is back, status \$?\"; sleep 30"
+  "env TERM=xterm-256color LANG=C.UTF-8 XDG_CONFIG_HOME='$work/config' XDG_STATE_HOME='$work/state' '$work/inst/program/qxl15' '$work/company'; echo \"shell is back, status \$?\"; sleep 30"
 wait_for "Open Company"
 wait_for "$work/company"
 tmux send-keys -t "$session" Enter

@@ -29,10 +29,11 @@ installed_tree_begin() {
 
 # run_unattended <transcript> <command id> <parameter text>: the main program
 # in command-only mode on the sample company, today 03/15/25, the empty key
-# script, the registry values in $work/config; its exit status.
+# script, the registry values in $work/config and what it remembers in
+# $work/state; its exit status.
 run_unattended() {
   QX_TODAY=2025-03-15 QX_KEYS="$work/keys" QX_TRANSCRIPT="$1" XDG_CONFIG_HOME="$work/config" \
-    timeout 60 "$program/qxa15" "$work/company" /only "/cmd:$2" "/param:$3"
+    XDG_STATE_HOME="$work/state" timeout 60 "$program/qxa15" "$work/company" /only "/cmd:$2" "/param:$3"
 }
 
 # run_keys <command id> <transcript> <key>...: the main program in
@@ -44,5 +45,5 @@ run_keys() {
   shift 2
   printf '%s\n' "$@" >"$work/keys"
   QX_TODAY=2025-03-15 QX_KEYS="$work/keys" QX_TRANSCRIPT="$transcript" XDG_CONFIG_HOME="$work/config" \
-    timeout 60 "$program/qxa15" "$work/company" /only "/cmd:$command"
+    XDG_STATE_HOME="$work/state" timeout 60 "$program/qxa15" "$work/company" /only "/cmd:$command"
 }

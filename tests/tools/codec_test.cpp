@@ -147,6 +147,10 @@ TEST(Codec, RefusesWhatDoesNotFitNamingTheField) {
       {records::kFileProducts, R"({"purchaseUnitFactor": 40000})", "purchaseUnitFactor", "out of range"},
       {records::kFileProducts, R"({"productType": -1})", "productType", "out of range"},
       {records::kFileCustomers, R"({"financeChargeRate": 1e300})", "financeChargeRate", "out of range"},
+      // Beyond the widest amount column: no report could show or total it.
+      {records::kFileReceivablesOpenInvoices, R"({"amount": 1e300})", "amount", "out of range"},
+      {records::kFileReceivablesOpenInvoices, R"({"amount": -10000000000.0})", "amount", "up to 9999999999.99"},
+      {records::kFileProducts, R"({"quantityOnHand": 12345678901})", "quantityOnHand", "out of range"},
       {records::kFileCustomers, R"({"length": 800})", "length", "the file's records are 795 long"},
       {records::kFileCustomers, R"({"raw": {"166": "00"}})", "raw", "belongs to a named field"},
       {records::kFileCustomers, R"({"raw": {"794": "0000"}})", "raw", "beyond the record's length"},

@@ -76,10 +76,10 @@ TEST(Loader, LoadsEveryFileAndDumpsTheRecordsBack) {
 TEST(Loader, RefusesABadFixtureNamingFileRecordAndFieldAndWritesNothing) {
   struct Case {
     const char* name;
-    const char* fixture;
+    std::string fixture;
     const char* file;
     long record;
-    const char* field;
+    std::string field;
     const char* message;
   } cases[] = {
       {"unknown field", R"({"files": {"customers": [{"code": "A"}, {"code": "B", "balanse": 1}]}})",
@@ -99,6 +99,14 @@ TEST(Loader, RefusesABadFixtureNamingFileRecordAndFieldAndWritesNothing) {
       {"unknown member", R"({"files": {}, "company": "x"})", "", -1, "", "no member \"company\""},
       {"duplicate code", R"({"files": {"customers": [{"code": "ACME"}, {"code": "X"}, {"code": "acme"}]}})",
        "customers (22)", 3, "", "record 1 has the same code"},
+      // An offset that wraps around when the bytes' count is added to it.
+      {"raw bytes at the last offset there is",
+       R"({"files": {"customers": [{"code": "A", "raw": {"18446744073709551615": "ff"}}]}})", "customers (22)", 1,
+       "raw", "beyond the record's length 795"},
+      {"raw bytes running past the end", R"({"files": {"customers": [{"code": "A", "raw": {"794": "0000"}}]}})",
+       "customers (22)", 1, "raw", "2 bytes at offset 794 lie beyond"},
+      {"a long unknown field name", R"({"files": {"customers": [{"code": "A", ")" + std::string(5000, 'x') + R"(": 1}]}})",
+       "customers (22)", 1, std::string(37, 'x') + "...", "no field"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -111,7 +119,43 @@ TEST(Loader, RefusesABadFixtureNamingFileRecordAndFieldAndWritesNothing) {
     EXPECT_EQ(problem.record, c.record);
     EXPECT_EQ(problem.field, c.field);
     EXPECT_NE(problem.message.find(c.message), std::string::npos) << problem.Text();
+    EXPECT_EQ(0u, problem.Text().rfind(fixtureFile.string(), 0)) << "the fixture is not named: " << problem.Text();
+    EXPECT_LT(problem.Text().size(), 300u) << "a message holds a whole value";
     EXPECT_FALSE(fs::exists(scratch / "co")) << "a refused fixture left a folder behind";
+  }
+}
+
+TEST(Loader, RefusesTextThatIsNotAFixtureNamingTheLineAndColumn) {
+  const std::string deep = R"({"files": {"customers": [{"code": )" + std::string(100000, '[') + std::string(100000, ']') + "}]}}";
+  const struct {
+    const char* name;
+    std::string text;
+    long line, column;
+    const char* message;
+  } cases[] = {
+      {"cut short", R"({"files": {"customers": [ )", 1, 27, "unexpected end of input"},
+      {"a comma too many", "{\"files\": {\n  \"customers\": [{\"code\": \"A\",, }]}}", 2, 30, "unexpected ','"},
+      {"a number too large for any number", "{\"files\": {\"customers\": [\n {\"code\": \"A\", \"balance\": 1e999}]}}", 2,
+       27, "number overflow parsing '1e999'"},
+      {"a text not in UTF-8", "{\"files\": {\"customers\": [{\"code\": \"\xFF\"}]}}", 1, 36, "UTF-8"},
+      // Far beyond what a record can nest: refused before anything deeper is looked at.
+      {"arrays nested 100,000 deep", deep, 1, 38, "nested deeper than a fixture can mean"},
+      {"a record nested one level too deep",
+       R"({"files": {"customers": [{"code": [[[[]]]]}]}})", 1, 38, "nested deeper"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Scratch scratch;
+    const fs::path fixtureFile = scratch / "fixture.json";
+    std::ofstream(fixtureFile, std::ios::binary) << c.text;
+    Problem problem;
+    EXPECT_FALSE(LoadFixture(fixtureFile, scratch / "co", {}, &problem));
+    EXPECT_EQ(c.line, problem.line) << problem.Text();
+    EXPECT_EQ(c.column, problem.column) << problem.Text();
+    EXPECT_NE(problem.message.find(c.message), std::string::npos) << problem.Text();
+    EXPECT_EQ(0u, problem.Text().find(fixtureFile.string() + ", line ")) << problem.Text();
+    EXPECT_LT(problem.Text().size(), 300u);
+    EXPECT_FALSE(fs::exists(scratch / "co"));
   }
 }
 

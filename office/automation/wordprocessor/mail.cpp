@@ -1,5 +1,6 @@
 #include "automation/wordprocessor/mail.h"
 
+#include <gmime/gmime.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,12 +9,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <random>
+#include <mutex>
 #include <vector>
 
 #include "automation/wordprocessor/files.h"
-#include "automation/wordprocessor/program.h"
-#include "automation/wordprocessor/text.h"
+#include "qxsys/run_program.h"
+#include "qxsys/user_folders.h"
 
 namespace qx::automation::wordprocessor {
 
@@ -72,89 +73,6 @@ std::string Trim(std::string_view text) {
   return std::string(text);
 }
 
-bool IsPrintableAscii(std::string_view text) {
-  for (char c : text) {
-    if (c < 0x20 || c > 0x7E) return false;
-  }
-  return true;
-}
-
-std::string Base64(std::string_view bytes, std::size_t lineLength) {
-  static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  std::size_t column = 0;
-  for (std::size_t i = 0; i < bytes.size(); i += 3) {
-    const auto byte = [&](std::size_t k) { return k < bytes.size() ? static_cast<unsigned char>(bytes[k]) : 0u; };
-    const unsigned value = byte(i) << 16 | byte(i + 1) << 8 | byte(i + 2);
-    out += kAlphabet[value >> 18 & 63];
-    out += kAlphabet[value >> 12 & 63];
-    out += i + 1 < bytes.size() ? kAlphabet[value >> 6 & 63] : '=';
-    out += i + 2 < bytes.size() ? kAlphabet[value & 63] : '=';
-    column += 4;
-    if (lineLength && column >= lineLength && i + 3 < bytes.size()) {
-      out += "\r\n";
-      column = 0;
-    }
-  }
-  return out;
-}
-
-// A header text as RFC 2047 encoded words (UTF-8, base64), split between
-// characters so that each word stays within 75 characters.
-std::string EncodedWords(std::string_view text) {
-  std::string out;
-  std::string chunk;
-  const auto flush = [&] {
-    if (chunk.empty()) return;
-    if (!out.empty()) out += "\r\n ";
-    out += "=?UTF-8?B?" + Base64(chunk, 0) + "?=";
-    chunk.clear();
-  };
-  for (std::size_t i = 0; i < text.size();) {
-    const std::size_t start = i;
-    NextCodePoint(text, &i);
-    if (chunk.size() + (i - start) > 45) flush();
-    chunk.append(text.substr(start, i - start));
-  }
-  flush();
-  return out;
-}
-
-// A phrase (a display name, a subject) for a header: as it stands when it is
-// plain ASCII, else encoded words.
-std::string HeaderText(const std::string& text) { return IsPrintableAscii(text) ? text : EncodedWords(text); }
-
-std::string QuotedPrintable(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  std::size_t column = 0;
-  const auto put = [&](std::string_view piece) {
-    if (column + piece.size() > 75) {
-      out += "=\r\n";
-      column = 0;
-    }
-    out += piece;
-    column += piece.size();
-  };
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c == '\n') {
-      out += "\r\n";
-      column = 0;
-      continue;
-    }
-    if (c == '\r') continue;
-    const bool lineEnd = i + 1 == text.size() || text[i + 1] == '\n' || text[i + 1] == '\r';
-    if ((c >= 33 && c <= 126 && c != '=') || ((c == ' ' || c == '\t') && !lineEnd)) {
-      put(std::string(1, static_cast<char>(c)));
-    } else {
-      const char encoded[] = {'=', kHex[c >> 4], kHex[c & 15], '\0'};
-      put(encoded);
-    }
-  }
-  return out;
-}
-
 std::string Sanitized(std::string text) {
   for (char& c : text) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
@@ -162,64 +80,24 @@ std::string Sanitized(std::string text) {
   return text;
 }
 
-std::string DateHeader(const std::tm& date) {
-  static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-  static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  const long offset = date.tm_gmtoff / 60;
-  const long magnitude = offset < 0 ? -offset : offset;
-  char text[64];
-  std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d %c%02ld%02ld", kDays[(date.tm_wday % 7 + 7) % 7],
-                date.tm_mday, kMonths[(date.tm_mon % 12 + 12) % 12], date.tm_year + 1900, date.tm_hour, date.tm_min,
-                date.tm_sec, offset < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
-  return text;
+// GMime is set up once for the process and never shut down: the library
+// may be loaded by a caller that goes on using it.
+void Gmime() {
+  static std::once_flag once;
+  std::call_once(once, [] { g_mime_init(); });
 }
 
-// The filename parameter of an attachment: quoted when plain ASCII, else in
-// the RFC 2231 form.
-std::string FileNameParameter(const std::string& name) {
-  if (IsPrintableAscii(name) && name.find_first_of("\"\\") == std::string::npos) return "filename=\"" + name + "\"";
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string encoded = "filename*=UTF-8''";
-  for (unsigned char c : name) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-        std::string_view("-._~").find(static_cast<char>(c)) != std::string_view::npos) {
-      encoded += static_cast<char>(c);
-    } else {
-      encoded += '%';
-      encoded += kHex[c >> 4];
-      encoded += kHex[c & 15];
-    }
-  }
-  return encoded;
-}
-
-std::string RandomHex(int digits) {
-  std::random_device random;
-  std::string out;
-  char piece[16];
-  while (static_cast<int>(out.size()) < digits) {
-    std::snprintf(piece, sizeof piece, "%08x", random());
-    out += piece;
-  }
-  return out.substr(0, static_cast<std::size_t>(digits));
-}
-
-std::string MakeFolders(const std::string& folder) {
-  std::string path;
-  for (std::size_t i = 0; i <= folder.size(); ++i) {
-    if (i < folder.size() && folder[i] != '/') continue;
-    path = folder.substr(0, i);
-    if (path.empty()) continue;
-    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
-      return "The outbox folder \"" + folder + "\" cannot be made: " + std::strerror(errno) + ".";
-    }
-  }
-  struct stat info {};
-  if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-    return "The outbox \"" + folder + "\" is not a folder.";
-  }
-  return {};
+// A leaf part of `type`/`subtype` holding `bytes`, written with `encoding`.
+GMimePart* Part(const std::string& type, const std::string& subtype, const std::string& bytes,
+                GMimeContentEncoding encoding) {
+  GMimePart* part = g_mime_part_new_with_type(type.c_str(), subtype.c_str());
+  GMimeStream* stream = g_mime_stream_mem_new_with_buffer(bytes.data(), bytes.size());
+  GMimeDataWrapper* content = g_mime_data_wrapper_new_with_stream(stream, GMIME_CONTENT_ENCODING_DEFAULT);
+  g_mime_part_set_content(part, content);
+  g_object_unref(content);
+  g_object_unref(stream);
+  g_mime_part_set_content_encoding(part, encoding);
+  return part;
 }
 
 }  // namespace
@@ -239,80 +117,100 @@ MailSettings MailSettings::FromEnvironment() {
     }
     settings.outbox = data + "/Quarlex/Outbox";
   }
-  std::string address, header;
-  if (ParseMailAddress(Environment("QXOFFICE_MAIL_FROM"), &address, &header)) {
-    settings.from = header;
-  } else {
-    settings.from = UserName() + "@" + HostName();
+  if (!ParseMailAddress(Environment("QXOFFICE_MAIL_FROM"), &settings.from)) {
+    settings.from = MailAddress{"", UserName() + "@" + HostName()};
   }
   return settings;
 }
 
-bool ParseMailAddress(std::string_view field, std::string* address, std::string* header) {
+bool ParseMailAddress(std::string_view field, MailAddress* mailbox) {
   const std::string text = Trim(field);
   for (char c : text) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
   }
-  std::string bare = text;
-  std::string name;
-  if (const std::size_t open = text.rfind('<'); open != std::string::npos) {
-    if (text.back() != '>') return false;
-    bare = text.substr(open + 1, text.size() - open - 2);
-    name = Trim(std::string_view(text).substr(0, open));
-    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
-  }
-  if (!IsAddress(bare)) return false;
-  *address = bare;
-  if (name.empty()) {
-    *header = bare;
-  } else if (IsPrintableAscii(name)) {
-    std::string quoted = "\"";
-    for (char c : name) {
-      if (c == '"' || c == '\\') quoted += '\\';
-      quoted += c;
+  // GMime's parser forgives what a mail reader should (a missing ">", a
+  // stray quote); a recipient taken from a data source must be exactly one
+  // well-formed mailbox.
+  if (text.find('<') != std::string::npos && text.back() != '>') return false;
+  Gmime();
+  InternetAddressList* list = internet_address_list_parse(nullptr, text.c_str());
+  if (list == nullptr) return false;
+  bool ok = internet_address_list_length(list) == 1;
+  MailAddress parsed;
+  if (ok) {
+    InternetAddress* entry = internet_address_list_get_address(list, 0);
+    ok = INTERNET_ADDRESS_IS_MAILBOX(entry);
+    if (ok) {
+      const char* addr = internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(entry));
+      const char* name = internet_address_get_name(entry);
+      parsed.address = addr ? addr : "";
+      parsed.name = name ? Trim(name) : "";
+      ok = IsAddress(parsed.address);
     }
-    *header = quoted + "\" <" + bare + ">";
-  } else {
-    *header = EncodedWords(name) + " <" + bare + ">";
   }
-  return true;
+  g_object_unref(list);
+  if (ok) *mailbox = std::move(parsed);
+  return ok;
 }
 
 std::string NewMessageId() {
-  const std::time_t now = std::time(nullptr);
-  std::tm utc {};
-  gmtime_r(&now, &utc);
-  char stamp[32];
-  std::strftime(stamp, sizeof stamp, "%Y%m%d%H%M%S", &utc);
-  return "<" + std::string(stamp) + "." + RandomHex(16) + "@" + HostName() + ">";
+  Gmime();
+  char* id = g_mime_utils_generate_message_id(HostName().c_str());
+  std::string text = "<" + std::string(id ? id : "") + ">";
+  g_free(id);
+  return text;
 }
 
 std::string ComposeMessage(const MailMessage& message, const std::tm& date, const std::string& messageId) {
-  std::string text;
-  text += "From: " + Sanitized(message.from) + "\r\n";
-  text += "To: " + Sanitized(message.to) + "\r\n";
-  text += "Subject: " + HeaderText(Sanitized(message.subject)) + "\r\n";
-  text += "Date: " + DateHeader(date) + "\r\n";
-  text += "Message-ID: " + Sanitized(messageId) + "\r\n";
-  text += "MIME-Version: 1.0\r\n";
-  std::string body = QuotedPrintable(message.body);
-  if (body.size() < 2 || body.compare(body.size() - 2, 2, "\r\n") != 0) body += "\r\n";
-  const std::string textPart =
-      "Content-Type: text/plain; charset=UTF-8\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n" + body;
-  if (!message.attachment) return text + textPart;
+  Gmime();
+  GMimeMessage* mime = g_mime_message_new(TRUE);
+  g_mime_message_add_mailbox(mime, GMIME_ADDRESS_TYPE_FROM, Sanitized(message.from.name).c_str(),
+                             message.from.address.c_str());
+  g_mime_message_add_mailbox(mime, GMIME_ADDRESS_TYPE_TO, Sanitized(message.to.name).c_str(),
+                             message.to.address.c_str());
+  g_mime_message_set_subject(mime, Sanitized(message.subject).c_str(), "utf-8");
+  GTimeZone* zone = g_time_zone_new_offset(static_cast<gint32>(date.tm_gmtoff));
+  GDateTime* when = g_date_time_new(zone, date.tm_year + 1900, date.tm_mon + 1, date.tm_mday, date.tm_hour,
+                                    date.tm_min, date.tm_sec);
+  if (when != nullptr) {
+    g_mime_message_set_date(mime, when);
+    g_date_time_unref(when);
+  }
+  g_time_zone_unref(zone);
+  std::string id = Sanitized(messageId);
+  if (id.size() >= 2 && id.front() == '<' && id.back() == '>') id = id.substr(1, id.size() - 2);
+  g_mime_message_set_message_id(mime, id.c_str());
 
-  const std::string boundary = "=_qx_" + RandomHex(24);
-  const MailAttachment& attachment = *message.attachment;
-  text += "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"\r\n\r\n";
-  text += "This is a message in MIME format.\r\n";
-  text += "--" + boundary + "\r\n" + textPart;
-  text += "--" + boundary + "\r\n";
-  text += "Content-Type: " + attachment.contentType + "\r\n";
-  text += "Content-Transfer-Encoding: base64\r\n";
-  text += "Content-Disposition: attachment; " + FileNameParameter(Sanitized(attachment.fileName)) + "\r\n\r\n";
-  text += Base64(attachment.bytes, 76) + "\r\n";
-  text += "--" + boundary + "--\r\n";
-  return text;
+  GMimePart* text = Part("text", "plain", message.body, GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE);
+  g_mime_object_set_content_type_parameter(GMIME_OBJECT(text), "charset", "utf-8");
+  if (!message.attachment) {
+    g_mime_message_set_mime_part(mime, GMIME_OBJECT(text));
+  } else {
+    const MailAttachment& attachment = *message.attachment;
+    const std::size_t slash = attachment.contentType.find('/');
+    const std::string type = attachment.contentType.substr(0, slash);
+    const std::string subtype = slash == std::string::npos ? "octet-stream" : attachment.contentType.substr(slash + 1);
+    GMimePart* file = Part(type, subtype, attachment.bytes, GMIME_CONTENT_ENCODING_BASE64);
+    g_mime_part_set_filename(file, Sanitized(attachment.fileName).c_str());
+    GMimeMultipart* mixed = g_mime_multipart_new_with_subtype("mixed");
+    g_mime_multipart_add(mixed, GMIME_OBJECT(text));
+    g_mime_multipart_add(mixed, GMIME_OBJECT(file));
+    g_object_unref(text);
+    g_object_unref(file);
+    g_mime_message_set_mime_part(mime, GMIME_OBJECT(mixed));
+    text = nullptr;
+    g_object_unref(mixed);
+  }
+  if (text != nullptr) g_object_unref(text);
+
+  GMimeFormatOptions* format = g_mime_format_options_new();
+  g_mime_format_options_set_newline_format(format, GMIME_NEWLINE_FORMAT_DOS);
+  char* bytes = g_mime_object_to_string(GMIME_OBJECT(mime), format);
+  std::string out = bytes ? bytes : "";
+  g_free(bytes);
+  g_mime_format_options_free(format);
+  g_object_unref(mime);
+  return out;
 }
 
 std::string DeliverMessage(const MailSettings& settings, const std::string& address, const std::string& message,
@@ -326,9 +224,11 @@ std::string DeliverMessage(const MailSettings& settings, const std::string& addr
       if (message[i] == '\r' && i + 1 < message.size() && message[i + 1] == '\n') continue;
       local += message[i];
     }
-    return RunProgram({settings.sendmail, "-i", "--", address}, local);
+    return qxsys::RunProgram({settings.sendmail, "-i", "--", address}, local);
   }
-  if (std::string error = MakeFolders(settings.outbox); !error.empty()) return error;
+  if (std::string error = qxsys::MakeFolders(settings.outbox); !error.empty()) {
+    return "The outbox: " + error + ".";
+  }
   const std::time_t now = std::time(nullptr);
   std::tm local {};
   localtime_r(&now, &local);

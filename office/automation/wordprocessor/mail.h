@@ -1,5 +1,5 @@
 // E-mail of the word-processor server: a merged record as an RFC 5322
-// message (MIME, UTF-8), delivered through the system's mail command or,
+// message (MIME, UTF-8) built by GMime, delivered through the system's mail command or,
 // where none is set up, written into an outbox folder as an .eml file.
 //
 // Settings come from the environment:
@@ -19,20 +19,27 @@
 
 namespace qx::automation::wordprocessor {
 
+// A mailbox: the display name (UTF-8, may be empty) and the bare address.
+struct MailAddress {
+  std::string name;
+  std::string address;
+};
+
 struct MailSettings {
   std::string sendmail;
   std::string outbox;
-  std::string from;  // as the From header shows it
+  MailAddress from;
 
   static MailSettings FromEnvironment();
 };
 
-// Reads an address field: "name@example.com" or "Name <name@example.com>".
-// Returns false for an empty or malformed address, or one holding control
-// characters (so a data-source value can never add a header line).
-// Otherwise sets *address to the bare address and *header to the form the
-// To header shows.
-bool ParseMailAddress(std::string_view field, std::string* address, std::string* header);
+// Reads an address field: "name@example.com", "Name <name@example.com>",
+// "\"Smith, Ann\" <ann@example.com>" or a name in encoded words, parsed by
+// GMime.  Returns false for an empty or malformed field, one that holds
+// more than one address or a group, or one holding control characters (so
+// a data-source value can never add a header line); the address itself must
+// be a plain local part and domain.  Otherwise fills *mailbox.
+bool ParseMailAddress(std::string_view field, MailAddress* mailbox);
 
 struct MailAttachment {
   std::string fileName;     // UTF-8
@@ -41,17 +48,19 @@ struct MailAttachment {
 };
 
 struct MailMessage {
-  std::string from;     // header form
-  std::string to;       // header form
+  MailAddress from;
+  MailAddress to;
   std::string subject;  // UTF-8; control characters become blanks
   std::string body;     // UTF-8 text
   std::optional<MailAttachment> attachment;
 };
 
-// The message as sent: headers (From, To, Subject, Date, Message-ID,
-// MIME-Version) and a text/plain body, or a multipart/mixed body with the
-// text and the attachment.  Lines end with CR LF.  `date` is local time with
-// its offset from UTC in tm_gmtoff.
+// The message as sent, built by GMime: headers (From, To, Subject, Date,
+// Message-ID, MIME-Version) encoded where they are not plain ASCII and
+// folded, and a quoted-printable UTF-8 text/plain body, or a multipart/mixed
+// body with the text and the attachment (base64, its file name encoded as
+// the standard says).  Lines end with CR LF.  `date` is local time with its
+// offset from UTC in tm_gmtoff.
 std::string ComposeMessage(const MailMessage& message, const std::tm& date, const std::string& messageId);
 
 // A new Message-ID ("<20250101123000.8f3a...@host>").

@@ -2,6 +2,7 @@
 // merge itself to a new document, the printer or e-mail.
 #include <algorithm>
 #include <ctime>
+#include <stdexcept>
 
 #include "automation/messages.h"
 #include "automation/wordprocessor/files.h"
@@ -269,7 +270,12 @@ class MailMergeObject final : public WordProcessorObject {
   }
 
   void MergeToPrinter(const DataSource& data, std::size_t first, std::size_t last) {
-    const std::string pdf = RenderPdf(Merged(data, first, last)->Flow(), DocumentName());
+    std::string pdf;
+    try {
+      pdf = RenderPdf(Merged(data, first, last)->Flow(), DocumentName());
+    } catch (const std::runtime_error& e) {
+      throw Fault::Refused(std::string("The merged document could not be printed: ") + e.what() + ".");
+    }
     if (std::string error = PrintPdf(pdf, DocumentName()); !error.empty()) {
       throw Fault::Refused("The merged document could not be printed: " + error);
     }
@@ -284,14 +290,13 @@ class MailMergeObject final : public WordProcessorObject {
     }
     struct Recipient {
       std::size_t record;
-      std::string address;
-      std::string header;
+      MailAddress mailbox;
     };
     std::vector<Recipient> recipients;
     std::vector<std::size_t> leftOut;
     for (std::size_t r = first; r <= last; ++r) {
-      Recipient recipient{r, {}, {}};
-      if (ParseMailAddress(data.records[r][static_cast<std::size_t>(field)], &recipient.address, &recipient.header)) {
+      Recipient recipient{r, {}};
+      if (ParseMailAddress(data.records[r][static_cast<std::size_t>(field)], &recipient.mailbox)) {
         recipients.push_back(std::move(recipient));
       } else {
         leftOut.push_back(r + 1);
@@ -301,9 +306,9 @@ class MailMergeObject final : public WordProcessorObject {
       throw Fault::Refused("No record has a valid e-mail address in the field \"" + fieldName +
                            "\": no message was made.");
     }
-    // A merge field the data source lacks stops the merge before anything
-    // is sent.
-    Merged(data, recipients.front().record, recipients.front().record);
+    // A merge field the data source lacks, or a record that makes more text
+    // than a letter holds, stops the merge before anything is sent.
+    Merged(data, first, last);
 
     const MailSettings settings = MailSettings::FromEnvironment();
     std::size_t sent = 0;
@@ -311,7 +316,7 @@ class MailMergeObject final : public WordProcessorObject {
       auto merged = Merged(data, recipient.record, recipient.record);
       MailMessage message;
       message.from = settings.from;
-      message.to = recipient.header;
+      message.to = recipient.mailbox;
       message.subject = document_->mailSubject;
       if (document_->mailAsAttachment) {
         MailAttachment attachment{DocumentName() + ".docx", kDocxType, {}};
@@ -325,10 +330,10 @@ class MailMergeObject final : public WordProcessorObject {
       localtime_r(&clock, &now);
       std::string outboxFile;
       const std::string error =
-          DeliverMessage(settings, recipient.address, ComposeMessage(message, now, NewMessageId()),
+          DeliverMessage(settings, recipient.mailbox.address, ComposeMessage(message, now, NewMessageId()),
                          recipient.record + 1, &outboxFile);
       if (!error.empty()) {
-        throw Fault::Refused("The message to " + recipient.address + " (record " +
+        throw Fault::Refused("The message to " + recipient.mailbox.address + " (record " +
                              std::to_string(recipient.record + 1) + ") could not be sent: " + error +
                              (sent ? " " + std::to_string(sent) + " message(s) before it were sent." : ""));
       }

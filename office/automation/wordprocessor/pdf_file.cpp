@@ -1,328 +1,194 @@
 #include "automation/wordprocessor/pdf_file.h"
 
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
-#include <vector>
+#include <cairo-pdf.h>
+#include <cairo.h>
+#include <pango/pangocairo.h>
 
-#include "automation/wordprocessor/text.h"
+#include <memory>
+#include <stdexcept>
+#include <vector>
 
 namespace qx::automation::wordprocessor {
 
 namespace {
 
-// Advance widths of the standard Helvetica and Helvetica-Bold fonts in
-// thousandths of the font size, for the codes 32..255 of WinAnsiEncoding
-// (the oblique faces have the same widths).
-constexpr short kRegularWidths[224] = {
-    278, 278, 355, 556, 556, 889, 667, 191, 333, 333, 389, 584, 278, 333, 278, 278,
-    556, 556, 556, 556, 556, 556, 556, 556, 556, 556, 278, 278, 584, 584, 584, 556,
-    1015, 667, 667, 722, 722, 667, 611, 778, 722, 278, 500, 667, 556, 833, 722, 778,
-    667, 778, 722, 667, 611, 722, 667, 944, 667, 667, 611, 278, 278, 278, 469, 556,
-    333, 556, 556, 500, 556, 556, 278, 556, 556, 222, 222, 500, 222, 833, 556, 556,
-    556, 556, 333, 500, 278, 556, 500, 722, 500, 500, 500, 334, 260, 334, 584, 350,
-    556, 350, 222, 556, 333, 1000, 556, 556, 333, 1000, 667, 333, 1000, 350, 611, 350,
-    350, 222, 222, 333, 333, 350, 556, 1000, 333, 1000, 500, 333, 944, 350, 500, 667,
-    278, 333, 556, 556, 556, 556, 260, 556, 333, 737, 370, 556, 584, 333, 737, 333,
-    400, 584, 333, 333, 333, 578, 537, 278, 333, 333, 365, 556, 834, 834, 834, 611,
-    667, 667, 667, 667, 667, 667, 1000, 722, 667, 667, 667, 667, 278, 278, 278, 278,
-    722, 722, 778, 778, 778, 778, 778, 584, 778, 722, 722, 722, 722, 667, 667, 611,
-    556, 556, 556, 556, 556, 556, 889, 500, 556, 556, 556, 556, 278, 278, 278, 278,
-    556, 556, 556, 556, 556, 556, 556, 584, 611, 556, 556, 556, 556, 500, 556, 500,
-};
-constexpr short kBoldWidths[224] = {
-    278, 333, 474, 556, 556, 889, 722, 238, 333, 333, 389, 584, 278, 333, 278, 278,
-    556, 556, 556, 556, 556, 556, 556, 556, 556, 556, 333, 333, 584, 584, 584, 611,
-    975, 722, 722, 722, 722, 667, 611, 778, 722, 278, 556, 722, 611, 833, 722, 778,
-    667, 778, 722, 667, 611, 722, 667, 944, 667, 667, 611, 333, 278, 333, 584, 556,
-    333, 556, 611, 556, 611, 556, 333, 611, 611, 278, 278, 556, 278, 889, 611, 611,
-    611, 611, 389, 556, 333, 611, 556, 778, 556, 556, 500, 389, 280, 389, 584, 350,
-    556, 350, 278, 556, 500, 1000, 556, 556, 333, 1000, 667, 333, 1000, 350, 611, 350,
-    350, 278, 278, 500, 500, 350, 556, 1000, 333, 1000, 556, 333, 944, 350, 500, 667,
-    278, 333, 556, 556, 556, 556, 280, 556, 333, 737, 370, 556, 584, 333, 737, 333,
-    400, 584, 333, 333, 333, 611, 556, 278, 333, 333, 365, 556, 834, 834, 834, 611,
-    722, 722, 722, 722, 722, 722, 1000, 722, 667, 667, 667, 667, 278, 278, 278, 278,
-    722, 722, 778, 778, 778, 778, 778, 584, 778, 722, 722, 722, 722, 667, 667, 611,
-    556, 556, 556, 556, 556, 556, 889, 556, 556, 556, 556, 556, 278, 278, 278, 278,
-    611, 611, 611, 611, 611, 611, 611, 584, 611, 611, 611, 611, 611, 556, 611, 556,
-};
+constexpr double kTabStop = 36;  // points: every half inch
+constexpr const char* kFontFamily = "DejaVu Sans";
 
-constexpr double kTabStop = 36;        // points: every half inch
-constexpr double kLineSpacing = 1.2;   // line height per point of text size
+// Owners of the cairo and pango objects of one rendering.
+struct SurfaceDeleter {
+  void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+};
+struct ContextDeleter {
+  void operator()(cairo_t* c) const { cairo_destroy(c); }
+};
+struct ObjectDeleter {
+  void operator()(void* o) const { g_object_unref(o); }
+};
+using Surface = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
+using Context = std::unique_ptr<cairo_t, ContextDeleter>;
+using Layout = std::unique_ptr<PangoLayout, ObjectDeleter>;
 
-// The WinAnsiEncoding code of a character, or '?' when it has none.
-unsigned char WinAnsiCode(char32_t ch) {
-  if ((ch >= 0x20 && ch < 0x7F) || (ch >= 0xA0 && ch <= 0xFF)) return static_cast<unsigned char>(ch);
-  static constexpr struct {
-    char32_t ch;
-    unsigned char code;
-  } kSpecials[] = {
-      {0x20AC, 128}, {0x201A, 130}, {0x0192, 131}, {0x201E, 132}, {0x2026, 133}, {0x2020, 134}, {0x2021, 135},
-      {0x02C6, 136}, {0x2030, 137}, {0x0160, 138}, {0x2039, 139}, {0x0152, 140}, {0x017D, 142}, {0x2018, 145},
-      {0x2019, 146}, {0x201C, 147}, {0x201D, 148}, {0x2022, 149}, {0x2013, 150}, {0x2014, 151}, {0x02DC, 152},
-      {0x2122, 153}, {0x0161, 154}, {0x203A, 155}, {0x0153, 156}, {0x017E, 158}, {0x0178, 159},
-  };
-  for (const auto& special : kSpecials) {
-    if (special.ch == ch) return special.code;
+cairo_status_t Append(void* closure, const unsigned char* data, unsigned int length) {
+  static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+  return CAIRO_STATUS_SUCCESS;
+}
+
+double Points(int pangoUnits) { return static_cast<double>(pangoUnits) / PANGO_SCALE; }
+
+// A paragraph's pieces between page breaks: each piece is laid out as one
+// pango paragraph (its '\n' become line breaks), and a page begins after
+// every piece but the last.
+struct Piece {
+  std::string text;
+  PangoAttrList* attributes = pango_attr_list_new();
+  Piece() = default;
+  Piece(Piece&& other) noexcept : text(std::move(other.text)), attributes(other.attributes) {
+    other.attributes = nullptr;
   }
-  return '?';
+  Piece(const Piece&) = delete;
+  ~Piece() {
+    if (attributes) pango_attr_list_unref(attributes);
+  }
+};
+
+void AddAttribute(PangoAttrList* list, PangoAttribute* attribute, std::size_t start, std::size_t end) {
+  attribute->start_index = static_cast<guint>(start);
+  attribute->end_index = static_cast<guint>(end);
+  pango_attr_list_insert(list, attribute);
 }
 
-struct Style {
-  bool bold = false;
-  bool italic = false;
-  double size = 10;
-
-  int Font() const { return (bold ? 1 : 0) + (italic ? 2 : 0); }  // F1..F4 less one
-  bool operator==(const Style&) const = default;
-};
-
-double Width(const std::string& codes, const Style& style) {
-  const short* widths = style.bold ? kBoldWidths : kRegularWidths;
-  double total = 0;
-  for (unsigned char c : codes) total += c >= 32 ? widths[c - 32] : 0;
-  return total * style.size / 1000;
-}
-
-// A piece of a line: text in one style at a position from the left margin.
-struct Segment {
-  double x;
-  std::string codes;
-  Style style;
-};
-
-struct Line {
-  std::vector<Segment> segments;
-  double width = 0;  // up to the end of the last text that is not blank
-  double size = 0;   // largest text size on the line
-};
-
-// A token of a paragraph: a word, a blank, a tab, or a break.
-struct Token {
-  enum Kind { kWord, kBlank, kTab, kLineBreak, kPageBreak } kind;
-  std::string codes;
-  Style style;
-};
-
-std::vector<Token> Tokenize(const FlowParagraph& paragraph) {
-  std::vector<Token> tokens;
+std::vector<Piece> PiecesOf(const FlowParagraph& paragraph) {
+  std::vector<Piece> pieces(1);
   for (const FlowRun& run : paragraph.runs) {
-    const Style style{run.bold, run.italic, run.size};
-    for (std::size_t i = 0; i < run.text.size();) {
-      const char32_t ch = NextCodePoint(run.text, &i);
-      if (ch == '\t') {
-        tokens.push_back({Token::kTab, {}, style});
-      } else if (ch == '\n' || ch == '\r') {
-        tokens.push_back({Token::kLineBreak, {}, style});
-      } else if (ch == '\f') {
-        tokens.push_back({Token::kPageBreak, {}, style});
-      } else if (ch == ' ') {
-        tokens.push_back({Token::kBlank, " ", style});
-      } else if (ch >= 0x20) {
-        const unsigned char code = ch == 0xA0 ? ' ' : WinAnsiCode(ch);
-        if (tokens.empty() || tokens.back().kind != Token::kWord || !(tokens.back().style == style)) {
-          tokens.push_back({Token::kWord, {}, style});
-        }
-        tokens.back().codes += static_cast<char>(code);
+    std::size_t from = 0;
+    while (from <= run.text.size()) {
+      const std::size_t brk = run.text.find('\f', from);
+      const std::size_t to = brk == std::string::npos ? run.text.size() : brk;
+      Piece& piece = pieces.back();
+      const std::size_t start = piece.text.size();
+      for (std::size_t i = from; i < to; ++i) {
+        const char c = run.text[i];
+        // A carriage return is a line break too; other control characters
+        // but the tab have no glyph.
+        if (c == '\r') piece.text += '\n';
+        else if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n') piece.text += c;
       }
+      const std::size_t end = piece.text.size();
+      if (end > start) {
+        AddAttribute(piece.attributes, pango_attr_size_new(static_cast<int>(run.size * PANGO_SCALE)), start, end);
+        if (run.bold) AddAttribute(piece.attributes, pango_attr_weight_new(PANGO_WEIGHT_BOLD), start, end);
+        if (run.italic) AddAttribute(piece.attributes, pango_attr_style_new(PANGO_STYLE_ITALIC), start, end);
+      }
+      if (brk == std::string::npos) break;
+      pieces.emplace_back();
+      from = brk + 1;
     }
   }
-  return tokens;
+  return pieces;
 }
 
-// Lays out pages and writes their content streams.
+// Lays out pages: lines go down the page until the next would cross the
+// bottom margin.
 class Typesetter {
  public:
-  explicit Typesetter(const PageSetup& page) : page_(page), lineWidth_(page.width - page.left - page.right) {}
+  // Text sizes are points, as the page's: pango's context is set to 72
+  // units an inch, the resolution of a PDF page.
+  Typesetter(cairo_t* cr, const PageSetup& page) : cr_(cr), page_(page), context_(pango_cairo_create_context(cr)) {
+    pango_cairo_context_set_resolution(context_.get(), 72);
+  }
 
   void Paragraph(const FlowParagraph& paragraph) {
-    alignment_ = paragraph.alignment;
-    emptySize_ = paragraph.size;
-    line_ = Line{};
-    bool wrapped = false;  // blanks at the start of a wrapped line are dropped
-    for (const Token& token : Tokenize(paragraph)) {
-      switch (token.kind) {
-        case Token::kLineBreak:
-          EndLine();
-          wrapped = false;
-          break;
-        case Token::kPageBreak:
-          if (!line_.segments.empty() || x_ > 0) EndLine();
-          breakPending_ = true;
-          wrapped = false;
-          break;
-        case Token::kTab: {
-          const double x = (static_cast<int>(x_ / kTabStop) + 1) * kTabStop;
-          if (x > lineWidth_) {
-            EndLine();
-            wrapped = true;
-          } else {
-            x_ = x;
-          }
-          break;
-        }
-        case Token::kBlank:
-          if (wrapped && line_.segments.empty()) break;
-          Place(token.codes, token.style, false);
-          break;
-        case Token::kWord:
-          Word(token.codes, token.style, &wrapped);
-          break;
-      }
+    std::vector<Piece> pieces = PiecesOf(paragraph);
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+      if (i > 0) breakPending_ = true;
+      Lines(pieces[i], paragraph);
     }
-    EndLine();
     if (paragraph.newPageAfter) breakPending_ = true;
   }
 
-  std::vector<std::string> Finish() {
-    if (pages_.empty()) NewPage();
-    return std::move(pages_);
+  void Finish() {
+    if (!started_) StartPage();
+    cairo_show_page(cr_);
   }
 
  private:
-  void Word(const std::string& codes, const Style& style, bool* wrapped) {
-    const double width = Width(codes, style);
-    if (x_ + width > lineWidth_ && x_ > 0) {
-      EndLine();
-      *wrapped = true;
-    }
-    if (width <= lineWidth_) {
-      Place(codes, style, true);
-      return;
-    }
-    // A word longer than a line is broken where the line ends.
-    std::string rest = codes;
-    while (!rest.empty()) {
-      std::size_t n = 1;
-      while (n < rest.size() && Width(rest.substr(0, n + 1), style) <= lineWidth_ - x_) ++n;
-      Place(rest.substr(0, n), style, true);
-      rest.erase(0, n);
-      if (!rest.empty()) EndLine();
-    }
-  }
+  void Lines(const Piece& piece, const FlowParagraph& paragraph) {
+    Layout layout(pango_layout_new(context_.get()));
+    PangoFontDescription* font = pango_font_description_from_string(kFontFamily);
+    pango_font_description_set_size(font, static_cast<int>(paragraph.size * PANGO_SCALE));
+    pango_layout_set_font_description(layout.get(), font);
+    pango_font_description_free(font);
+    pango_layout_set_width(layout.get(), static_cast<int>((page_.width - page_.left - page_.right) * PANGO_SCALE));
+    pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
+    pango_layout_set_alignment(layout.get(), paragraph.alignment == FlowParagraph::Alignment::kCenter ? PANGO_ALIGN_CENTER
+                                             : paragraph.alignment == FlowParagraph::Alignment::kRight ? PANGO_ALIGN_RIGHT
+                                                                                                      : PANGO_ALIGN_LEFT);
+    PangoTabArray* tabs = pango_tab_array_new(1, TRUE);
+    pango_tab_array_set_tab(tabs, 0, PANGO_TAB_LEFT, static_cast<int>(kTabStop));
+    pango_layout_set_tabs(layout.get(), tabs);
+    pango_tab_array_free(tabs);
+    pango_layout_set_text(layout.get(), piece.text.data(), static_cast<int>(piece.text.size()));
+    pango_layout_set_attributes(layout.get(), piece.attributes);
 
-  void Place(const std::string& codes, const Style& style, bool visible) {
-    const double width = Width(codes, style);
-    if (!line_.segments.empty() && line_.segments.back().style == style &&
-        std::abs(line_.segments.back().x + Width(line_.segments.back().codes, style) - x_) < 0.001) {
-      line_.segments.back().codes += codes;
-    } else {
-      line_.segments.push_back({x_, codes, style});
-    }
-    x_ += width;
-    if (visible) line_.width = x_;
-    line_.size = std::max(line_.size, style.size);
-  }
-
-  void EndLine() {
-    const double size = line_.size > 0 ? line_.size : emptySize_;
-    const double height = size * kLineSpacing;
-    if (breakPending_ || pages_.empty() || y_ + height > page_.height - page_.bottom) NewPage();
-    const double baseline = y_ + size;
-    double offset = 0;
-    if (alignment_ == FlowParagraph::Alignment::kCenter) offset = (lineWidth_ - line_.width) / 2;
-    else if (alignment_ == FlowParagraph::Alignment::kRight) offset = lineWidth_ - line_.width;
-    std::string& content = pages_.back();
-    for (const Segment& segment : line_.segments) {
-      if (segment.codes.find_first_not_of(' ') == std::string::npos) continue;
-      char position[96];
-      std::snprintf(position, sizeof position, "BT /F%d %.2f Tf 1 0 0 1 %.2f %.2f Tm (", segment.style.Font() + 1,
-                    segment.style.size, page_.left + offset + segment.x, page_.height - baseline);
-      content += position;
-      for (unsigned char c : segment.codes) {
-        if (c == '(' || c == ')' || c == '\\') {
-          content += '\\';
-          content += static_cast<char>(c);
-        } else if (c >= 0x80) {
-          char octal[8];
-          std::snprintf(octal, sizeof octal, "\\%03o", c);
-          content += octal;
-        } else {
-          content += static_cast<char>(c);
-        }
-      }
-      content += ") Tj ET\n";
-    }
-    y_ += height;
-    line_ = Line{};
-    x_ = 0;
+    PangoLayoutIter* iter = pango_layout_get_iter(layout.get());
+    do {
+      PangoRectangle logical;
+      pango_layout_iter_get_line_extents(iter, nullptr, &logical);
+      const int baseline = pango_layout_iter_get_baseline(iter);
+      int y0 = 0, y1 = 0;
+      pango_layout_iter_get_line_yrange(iter, &y0, &y1);
+      const double height = Points(y1 - y0);
+      if (breakPending_ || !started_ || y_ + height > page_.height - page_.bottom + 0.01) NewPage();
+      cairo_move_to(cr_, page_.left + Points(logical.x), y_ + Points(baseline - y0));
+      pango_cairo_show_layout_line(cr_, pango_layout_iter_get_line_readonly(iter));
+      y_ += height;
+    } while (pango_layout_iter_next_line(iter));
+    pango_layout_iter_free(iter);
   }
 
   void NewPage() {
-    pages_.emplace_back();
-    y_ = page_.top;
+    if (started_) cairo_show_page(cr_);
+    StartPage();
+  }
+
+  void StartPage() {
+    started_ = true;
     breakPending_ = false;
+    y_ = page_.top;
   }
 
+  cairo_t* cr_;
   PageSetup page_;
-  double lineWidth_;
-  std::vector<std::string> pages_;
-  double y_ = 0;  // from the top of the page to the top of the next line
-  double x_ = 0;  // from the left margin
+  std::unique_ptr<PangoContext, ObjectDeleter> context_;
+  bool started_ = false;
   bool breakPending_ = false;
-  Line line_;
-  FlowParagraph::Alignment alignment_ = FlowParagraph::Alignment::kLeft;
-  double emptySize_ = 10;
+  double y_ = 0;  // from the top of the page to the top of the next line
 };
-
-// A text for the file's information: UTF-16BE in hexadecimal.
-std::string InfoText(const std::string& utf8) {
-  std::string hex = "<FEFF";
-  char unit[8];
-  for (std::size_t i = 0; i < utf8.size();) {
-    char32_t ch = NextCodePoint(utf8, &i);
-    if (ch >= 0x10000) {
-      ch -= 0x10000;
-      std::snprintf(unit, sizeof unit, "%04X", static_cast<unsigned>(0xD800 + (ch >> 10)));
-      hex += unit;
-      ch = 0xDC00 + (ch & 0x3FF);
-    }
-    std::snprintf(unit, sizeof unit, "%04X", static_cast<unsigned>(ch));
-    hex += unit;
-  }
-  return hex + ">";
-}
 
 }  // namespace
 
 std::string RenderPdf(const FlowDocument& flow, const std::string& title) {
-  Typesetter typesetter(flow.page);
-  for (const FlowParagraph& paragraph : flow.paragraphs) typesetter.Paragraph(paragraph);
-  const std::vector<std::string> pages = typesetter.Finish();
-
-  // Objects: 1 catalog, 2 page tree, 3..6 fonts, 7 information, then a page
-  // and its content stream for each page.
-  std::string pdf = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
-  std::vector<std::size_t> offsets;
-  const auto object = [&](const std::string& body) {
-    offsets.push_back(pdf.size());
-    pdf += std::to_string(offsets.size()) + " 0 obj\n" + body + "\nendobj\n";
-  };
-  std::string kids;
-  for (std::size_t i = 0; i < pages.size(); ++i) kids += std::to_string(8 + 2 * i) + " 0 R ";
-  object("<< /Type /Catalog /Pages 2 0 R >>");
-  object("<< /Type /Pages /Kids [ " + kids + "] /Count " + std::to_string(pages.size()) + " >>");
-  for (const char* font : {"Helvetica", "Helvetica-Bold", "Helvetica-Oblique", "Helvetica-BoldOblique"}) {
-    object(std::string("<< /Type /Font /Subtype /Type1 /BaseFont /") + font + " /Encoding /WinAnsiEncoding >>");
+  std::string pdf;
+  Surface surface(cairo_pdf_surface_create_for_stream(Append, &pdf, flow.page.width, flow.page.height));
+  cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE, title.c_str());
+  cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_CREATOR, "Quarlex Accounting");
+  {
+    Context cr(cairo_create(surface.get()));
+    cairo_set_source_rgb(cr.get(), 0, 0, 0);
+    Typesetter typesetter(cr.get(), flow.page);
+    for (const FlowParagraph& paragraph : flow.paragraphs) typesetter.Paragraph(paragraph);
+    typesetter.Finish();
+    if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) {
+      throw std::runtime_error(std::string("the printed pages could not be drawn: ") +
+                               cairo_status_to_string(cairo_status(cr.get())));
+    }
   }
-  object("<< /Title " + InfoText(title) + " /Producer (Quarlex Accounting) >>");
-  char box[96];
-  std::snprintf(box, sizeof box, "[0 0 %.2f %.2f]", flow.page.width, flow.page.height);
-  for (std::size_t i = 0; i < pages.size(); ++i) {
-    object(std::string("<< /Type /Page /Parent 2 0 R /MediaBox ") + box +
-           " /Resources << /Font << /F1 3 0 R /F2 4 0 R /F3 5 0 R /F4 6 0 R >> >> /Contents " +
-           std::to_string(9 + 2 * i) + " 0 R >>");
-    object("<< /Length " + std::to_string(pages[i].size()) + " >>\nstream\n" + pages[i] + "endstream");
+  cairo_surface_finish(surface.get());
+  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
+    throw std::runtime_error(std::string("the printed pages could not be written: ") +
+                             cairo_status_to_string(cairo_surface_status(surface.get())));
   }
-  const std::size_t xref = pdf.size();
-  pdf += "xref\n0 " + std::to_string(offsets.size() + 1) + "\n0000000000 65535 f \n";
-  for (std::size_t offset : offsets) {
-    char entry[24];
-    std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
-    pdf += entry;
-  }
-  pdf += "trailer\n<< /Size " + std::to_string(offsets.size() + 1) + " /Root 1 0 R /Info 7 0 R >>\nstartxref\n" +
-         std::to_string(xref) + "\n%%EOF\n";
   return pdf;
 }
 

@@ -1,10 +1,12 @@
 // Renders running text (flow.h) as a PDF file for the printer: pages of the
-// document's size and margins, paragraphs wrapped at blanks, bold and italic
-// runs in their sizes, tabs every half inch, page and section breaks.
+// document's size and margins, paragraphs wrapped at blanks (a word longer
+// than a line is broken where the line ends), bold and italic runs in their
+// sizes, tabs every half inch, line, page and section breaks.
 //
-// Text is set in the standard Helvetica family, which every PDF reader and
-// printer has, so no font is embedded; characters outside the Windows-1252
-// repertoire print as "?".
+// Pages are drawn by cairo and the text set by pango in DejaVu Sans (or what
+// fontconfig offers in its place), whose glyphs are embedded in the file, so
+// every character of the document's UTF-8 text prints as itself: Latin,
+// Greek, Cyrillic and the other scripts the installed fonts cover.
 #pragma once
 
 #include <string>
@@ -14,6 +16,7 @@
 namespace qx::automation::wordprocessor {
 
 // The PDF file's bytes.  `title` (UTF-8) goes into the file's information.
+// Throws std::runtime_error when cairo cannot make the file.
 std::string RenderPdf(const FlowDocument& flow, const std::string& title);
 
 }  // namespace qx::automation::wordprocessor

@@ -3,14 +3,15 @@
 #include <cstdlib>
 #include <vector>
 
-#include "automation/wordprocessor/program.h"
+#include "qxsys/run_program.h"
 
 namespace qx::automation::wordprocessor {
 
 std::string PrintPdf(const std::string& pdf, const std::string& title) {
   const char* command = std::getenv("QXOFFICE_LP");
   const char* printer = std::getenv("QXOFFICE_PRINTER");
-  std::vector<std::string> argv{command && *command ? command : "lp"};
+  const bool named = command && *command;
+  std::vector<std::string> argv{named ? command : "lp"};
   if (printer && *printer) {
     argv.push_back("-d");
     argv.push_back(printer);
@@ -21,7 +22,9 @@ std::string PrintPdf(const std::string& pdf, const std::string& title) {
   }
   argv.push_back("-t");
   argv.push_back(jobTitle.empty() ? "document" : jobTitle);
-  return RunProgram(argv, pdf);
+  qxsys::ProgramOptions options;
+  if (!named) options.whenMissing = "lp is not installed (Debian package cups-client), so nothing can be printed.";
+  return qxsys::RunProgram(argv, qxsys::ProgramInput{pdf, -1}, options);
 }
 
 }  // namespace qx::automation::wordprocessor

@@ -314,6 +314,12 @@ std::string PathOfQuery(const std::string& query) {
   return path;
 }
 
+// What one record of a merge may produce: its copy of the body, every field
+// filled in, holds at most this much text.  A letter is a few thousand
+// characters; a record beyond this is a wrong data source or main document,
+// and is refused before it fills memory or a printer.
+constexpr std::size_t kMaxRecordText = 2'000'000;
+
 // ---- merge fields in the body ------------------------------------------------
 
 struct FieldSite {
@@ -1041,6 +1047,13 @@ std::unique_ptr<WordDocument> WordDocument::Merge(const DataSource& data, std::s
         std::replace(copies.begin(), copies.end(), paragraph, static_cast<xmlNode*>(nullptr));
         Remove(paragraph);
       }
+    }
+    std::size_t produced = 0;
+    for (xmlNode* copy : copies) produced += copy ? Content(copy).size() : 0;
+    if (produced > kMaxRecordText) {
+      *error = "Record " + std::to_string(r + 1) + " of the data source makes more than " +
+               std::to_string(kMaxRecordText / 1000000) + " million characters of text: nothing was merged.";
+      return nullptr;
     }
 
     if (r == stop) continue;  // the body's own section ends the last record

@@ -70,7 +70,9 @@ class WordDocument {
   // `suppressBlankLines`, a paragraph whose merge fields are all empty and
   // that holds nothing else but blanks is left out.  The result has no merge
   // settings.  Returns null and sets *error when a merge field names no
-  // field of `data`.
+  // field of `data`, or when one record's copy of the body would hold more
+  // than two million characters of text.  The work grows with the
+  // document's size and the records merged.
   std::unique_ptr<WordDocument> Merge(const DataSource& data, std::size_t first, std::size_t last,
                                       bool suppressBlankLines, std::string* error) const;
 

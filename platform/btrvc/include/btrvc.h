@@ -28,6 +28,9 @@
 #include <cstddef>
 #include <cstdint>
 
+// The name of the database file the client keeps in each folder it uses.
+inline constexpr char kRecordDatabaseName[] = "qxrecords.sqlite";
+
 // A handle of an open record file; 0 is never a valid handle.
 using BtrvHandle = std::uint16_t;
 
@@ -190,9 +193,11 @@ int BtrvSetPaths(const void* block872);
 // ---- Files -------------------------------------------------------------
 
 // Opens `path` (folder + file name).  12 when the file or its folder does not
-// exist, 85 when `mode` is exclusive and another process has it open or when
-// another process has it open exclusively, 30 when the folder's database is
-// not one of ours.  `owner` is reserved (pass 0).
+// exist or the folder has no database, 85 when `mode` is exclusive and
+// another process has it open or when another process has it open
+// exclusively, 30 when the folder's database is damaged or not one of ours
+// (any call may answer 30 when it meets a damaged part of the database).
+// `owner` is reserved (pass 0).
 int BtrvOpen(BtrvHandle* handle, const char* path, int mode, int owner);
 
 // Closes a handle, releasing its locks.  Closing 0 or a closed handle gives 3.
@@ -215,7 +220,8 @@ int BtrvCreate(const char* path, const void* fileSpec, const void* keySpecs, boo
 // one.  22 when the buffer is too short.  Counting reads the whole file.
 int BtrvStat(BtrvHandle handle, void* buffer, unsigned length);
 
-// Whether a record file exists (0) or not (12).
+// Whether a record file exists (0) or not (12); 30 when the folder's
+// database is damaged or not one of ours.
 int BtrvFileExists(const char* path);
 // Deletes a record file that no handle has open (85 otherwise, also when
 // another process has it open).  12 when there is none.

@@ -42,7 +42,7 @@
 namespace btrvc {
 namespace {
 
-constexpr const char* kDatabaseName = "qxrecords.sqlite";
+constexpr const char* kDatabaseName = kRecordDatabaseName;
 constexpr int kApplicationId = 0x51585243;  // "QXRC"
 constexpr int kSchemaVersion = 1;
 constexpr int kBusyMillis = 5000;
@@ -239,6 +239,9 @@ constexpr const char* kTxSql[kTxStatements] = {"BEGIN IMMEDIATE",   "COMMIT",   
 struct Database {
   std::string folder;
   sqlite3* db = nullptr;
+  // A folder whose database this process may not write (an installed,
+  // read-only tree): every handle is read-only and nothing is locked.
+  bool readOnly = false;
   LockFile lock;
   std::map<std::int64_t, std::unique_ptr<Table>> tables;
   bool inTransaction = false;  // a write transaction (BEGIN IMMEDIATE) is open
@@ -285,7 +288,7 @@ struct Database {
   // Called at the start of each operation: live walks must not go on reading
   // a snapshot older than another process's commit.
   void Refresh() {
-    if (inTransaction) return;
+    if (inTransaction || readOnly) return;
     const std::uint64_t now = lock.Commits();
     if (now != seen) {
       ResetAll();
@@ -520,17 +523,49 @@ int CreateSchema(sqlite3* db) {
   return status ? status : StatusOf(rc);
 }
 
+// Opens `file` for reading only: as a live database when another process
+// may be writing it (its shared-memory file is there to join), else, where
+// no file can be made beside it, as an unchanging one.
+int OpenReadOnly(Database& d, const std::string& file) {
+  const std::string uri = "file:" + file;
+  for (const char* mode : {"?mode=ro", "?immutable=1"}) {
+    if (d.db != nullptr) sqlite3_close_v2(d.db);
+    d.db = nullptr;
+    int rc = sqlite3_open_v2((uri + mode).c_str(), &d.db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI,
+                             nullptr);
+    if (rc != SQLITE_OK) return StatusOf(rc);
+    sqlite3_extended_result_codes(d.db, 1);
+    sqlite3_busy_timeout(d.db, kBusyMillis);
+    int appId = 0;
+    rc = QueryInt(d.db, "PRAGMA application_id", appId);
+    if (rc == SQLITE_OK) return appId == kApplicationId ? kStatusOk : appId == 0 ? kStatusFileNotFound
+                                                                                   : kStatusNotARecordFile;
+    if ((rc & 0xFF) != SQLITE_CANTOPEN && (rc & 0xFF) != SQLITE_READONLY) return StatusOf(rc, kStatusFileInUse);
+  }
+  return kStatusPermissionError;
+}
+
 // The connection of `folder`, opened when the process has none.  Without
-// `create`, a folder without a record database answers 12.
+// `create`, a folder without a record database answers 12.  A database this
+// process may not write (its file or its folder is read-only) is opened for
+// reading only; creating files in it answers 46.
 int OpenDatabase(State& s, const std::string& folder, bool create, Database*& out) {
   if (auto it = s.databases.find(folder); it != s.databases.end()) {
     out = it->second.get();
     return kStatusOk;
   }
   const std::string file = folder + "/" + kDatabaseName;
-  if (!create && access(file.c_str(), F_OK) != 0) return kStatusFileNotFound;
+  const bool exists = access(file.c_str(), F_OK) == 0;
+  if (!create && !exists) return kStatusFileNotFound;
   auto d = std::make_unique<Database>();
   d->folder = folder;
+  if (exists && (access(file.c_str(), W_OK) != 0 || access(folder.c_str(), W_OK) != 0)) {
+    if (int st = OpenReadOnly(*d, file)) return st;
+    d->readOnly = true;
+    out = d.get();
+    s.databases.emplace(folder, std::move(d));
+    return kStatusOk;
+  }
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
   int rc = sqlite3_open_v2(file.c_str(), &d->db, flags, nullptr);
   if (rc != SQLITE_OK) return errno == EACCES ? kStatusPermissionError : StatusOf(rc);
@@ -542,9 +577,18 @@ int OpenDatabase(State& s, const std::string& folder, bool create, Database*& ou
   Exec(d->db, "PRAGMA synchronous=NORMAL");
   int appId = 0;
   rc = QueryInt(d->db, "PRAGMA application_id", appId);
-  if (rc != SQLITE_OK) return StatusOf(rc, kStatusFileInUse);
+  if (rc != SQLITE_OK) {
+    // The file is there: a database that cannot be opened (its journal
+    // files cannot be made in a read-only folder) is a refusal, not "no file".
+    const int status = StatusOf(rc, kStatusFileInUse);
+    if (status != kStatusFileNotFound) return status;
+    return access(folder.c_str(), W_OK) != 0 ? kStatusPermissionError : kStatusIoError;
+  }
   if (appId != kApplicationId) {
-    if (!create) return appId == 0 ? kStatusFileNotFound : kStatusNotARecordFile;
+    // The folder has a database file, and it is not one of ours: damaged
+    // (cut short, overwritten) or another program's.  Never "no file": a
+    // damaged company must not pass for a folder that holds none.
+    if (!create) return kStatusNotARecordFile;
     if (int st = CreateSchema(d->db)) return st;
   }
   if (int err = d->lock.Open(folder))
@@ -805,7 +849,7 @@ int CurrentKey(Handle& h, const Key& key, const SupIndex* sup, std::string& out)
 // ---- Locks ---------------------------------------------------------------------
 
 bool TryLock(Handle& h, std::int64_t position) {
-  if (h.locks.count(position)) return true;
+  if (h.locks.count(position) || h.db->readOnly) return true;
   if (h.lockFd < 0) {
     h.lockFd = h.db->lock.OpenHandleDescriptor();
     if (h.lockFd < 0) return false;
@@ -817,7 +861,7 @@ bool TryLock(Handle& h, std::int64_t position) {
 }
 
 bool LockedByOther(const Handle& h, std::int64_t position) {
-  if (h.locks.count(position)) return false;
+  if (h.locks.count(position) || h.db->readOnly) return false;
   // While this process holds the file exclusively no other process has it
   // open, so only this process's other handles could hold the lock; when
   // they hold none, asking the kernel would tell nothing.
@@ -1122,6 +1166,7 @@ int EndUnit(State& s, Database& d, bool keep) {
 // write is its own commit, made from a fresh snapshot; a group still open is
 // committed first, so that the write is never kept longer than it alone.
 int BeginWrite(State& s, Database& d) {
+  if (d.readOnly) return kStatusAccessDenied;
   if (s.transaction) {
     if (!d.inTransaction) {
       d.ResetAll();
@@ -1618,7 +1663,7 @@ int BtrvOpen(BtrvHandle* handle, const char* path, int mode, int /*owner*/) {
     Table* t = nullptr;
     if (int st = LoadTable(*d, fp.folded, t)) return st;
     const bool exclusive = mode == kOpenExclusive;
-    if (!d->lock.SetOpenMode(t->id, t->exclusiveHandles + exclusive > 0 ? 2 : 1)) {
+    if (!d->readOnly && !d->lock.SetOpenMode(t->id, t->exclusiveHandles + exclusive > 0 ? 2 : 1)) {
       if (t->handles == 0) d->tables.erase(t->id);
       return kStatusFileInUse;
     }
@@ -1626,7 +1671,7 @@ int BtrvOpen(BtrvHandle* handle, const char* path, int mode, int /*owner*/) {
     h->number = static_cast<BtrvHandle>(number);
     h->db = d;
     h->table = t;
-    h->readOnly = mode == kOpenReadOnly;
+    h->readOnly = mode == kOpenReadOnly || d->readOnly;
     h->exclusive = exclusive;
     ++t->handles;
     t->exclusiveHandles += exclusive;

@@ -24,6 +24,10 @@ int AnswerNotInSystem(std::span<const MenuLibraryCommand> commands, int id) {
   return -1;
 }
 
+void NoteOutsideSystem(std::span<const MenuLibraryCommand> commands) {
+  for (const MenuLibraryCommand& c : commands) CommandOutsideSystemAdd(c.id);
+}
+
 bool RegisterGroupHandler(int (*handler)(const char*), int group) {
   const int slot = group - 1;
   if (!CommandHandlerFind(handler, slot)) CommandHandlerAdd(handler, slot);

@@ -14,6 +14,10 @@ namespace menulibs {
 // and returns 0.  Otherwise returns -1 and shows nothing.
 int AnswerNotInSystem(std::span<const MenuLibraryCommand> commands, int id);
 
+// Tells the base library that these commands lie outside this system, so
+// that reports print links to them as plain text.
+void NoteOutsideSystem(std::span<const MenuLibraryCommand> commands);
+
 // Registers `handler` for group `group` unless it is registered already;
 // true when it is registered afterwards.
 bool RegisterGroupHandler(int (*handler)(const char*), int group);

@@ -96,5 +96,6 @@ extern "C" QX_MENU_EXPORT int Qxa1RunMenuCommand(const char*) {
 }
 
 extern "C" QX_MENU_EXPORT bool Qxa1Initialize() {
+  menulibs::NoteOutsideSystem(kCommands);
   return menulibs::RegisterGroupHandler(Qxa1RunMenuCommand, 1);
 }

@@ -51,5 +51,6 @@ extern "C" QX_MENU_EXPORT int Qxa2RunMenuCommand(const char*) {
 }
 
 extern "C" QX_MENU_EXPORT bool Qxa2Initialize() {
+  menulibs::NoteOutsideSystem(kCommands);
   return menulibs::RegisterGroupHandler(Qxa2RunMenuCommand, 2);
 }

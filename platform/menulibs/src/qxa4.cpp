@@ -29,5 +29,6 @@ extern "C" QX_MENU_EXPORT int Qxa4RunMenuCommand(const char*) {
 }
 
 extern "C" QX_MENU_EXPORT bool Qxa4Initialize() {
+  menulibs::NoteOutsideSystem(kCommands);
   return menulibs::RegisterGroupHandler(Qxa4RunMenuCommand, 4);
 }

@@ -18,5 +18,6 @@ extern "C" QX_MENU_EXPORT int Qxa5RunMenuCommand(const char*) {
 }
 
 extern "C" QX_MENU_EXPORT bool Qxa5Initialize() {
+  menulibs::NoteOutsideSystem(kCommands);
   return menulibs::RegisterGroupHandler(Qxa5RunMenuCommand, 5);
 }

@@ -18,5 +18,6 @@ extern "C" QX_MENU_EXPORT int Qxa6RunMenuCommand(const char*) {
 }
 
 extern "C" QX_MENU_EXPORT bool Qxa6Initialize() {
+  menulibs::NoteOutsideSystem(kCommands);
   return menulibs::RegisterGroupHandler(Qxa6RunMenuCommand, 6);
 }

@@ -12,6 +12,7 @@
 #include "qxabase/files.h"
 #include "ravadodo/dialogs.h"
 #include "records/dictionary.h"
+#include "qxsys/user_folders.h"
 #include "records/report_mru.h"
 
 namespace qxmru {
@@ -30,7 +31,7 @@ void (*g_saveStepHook)(int) = nullptr;
 const char* ReasonOf(int status) {
   switch (status) {
     case kStatusIoError: return "the disk could not be read or written";
-    case kStatusFileNotFound: return "the company folder cannot be found";
+    case kStatusFileNotFound: return "its folder cannot be found";
     case kStatusWrongLayout: return "its records are not laid out as this program expects";
     case kStatusNotARecordFile: return "the company's record database is damaged";
     case kStatusAccessDenied:
@@ -109,6 +110,8 @@ int OpenStore(HandleGuard* guard, bool create) {
   if (path.empty()) return kStatusFileNotFound;  // no company is open
   int status = BtrvOpen(&guard->handle, path.c_str(), kOpenNormal, 0);
   if (status == kStatusFileNotFound && create) {
+    // The store lives in the user's state folder, made at the first save.
+    if (!qxsys::MakeFolders(path.substr(0, path.rfind('/'))).empty()) return kStatusPermissionError;
     status = BtrvCreate(path.c_str(), spec.data(), spec.data() + kFileSpecSize);
     // Another program may have made it since the open.
     if (status == kStatusOk || status == kStatusFileExists) {

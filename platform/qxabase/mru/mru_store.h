@@ -1,5 +1,5 @@
-// The company's store of remembered report parameters (file kFileReportMru,
-// in the company folder).
+// The store of remembered report parameters of the company open now (file
+// kFileReportMru, in the user's state folder, one folder per company).
 //
 // A failure of the store is shown once per company folder and run of the
 // program (a damaged store would otherwise interrupt every screen); the

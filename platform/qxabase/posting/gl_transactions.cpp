@@ -14,6 +14,7 @@
 #include "posting_internal.h"
 #include "qxabase/messages.h"
 #include "qxabase/posting.h"
+#include "qxabase/tables.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
@@ -81,11 +82,11 @@ int ReadTransactionLines(BtrvHandle handle, const std::string& tranKey, std::vec
   key.resize(255, '\0');
   GLLine line{};
   int op = kOpGetGreaterOrEqual;
-  int status = BtrvGetOp(op, handle, key.data(), &line, sizeof line);
+  int status = RecordRead(records::kFileGLLines, op, handle, key.data(), &line, sizeof line);
   while (status == kStatusOk && SameTransaction(line, tranKey)) {
     lines->push_back(line);
     op = kOpGetNext;
-    status = BtrvGetOp(op, handle, key.data(), &line, sizeof line);
+    status = RecordRead(records::kFileGLLines, op, handle, key.data(), &line, sizeof line);
   }
   if (savedKey > 0) BtrvSetKey(handle, savedKey, -1);
   if (status != kStatusOk && status != kStatusEndOfFile) return Fail(work, records::kFileGLLines, op, status);
@@ -291,7 +292,7 @@ int PostGLBatch(BtrvHandle headers, BtrvHandle lines, BtrvHandle accounts, doubl
     for (const Change& c : changes) {
       GLAccount account{};
       std::memcpy(&account, &c.position, 4);
-      int status = BtrvGetOp(kOpGetDirect, accounts, nullptr, &account, sizeof account);
+      int status = RecordRead(records::kFileGLAccounts, kOpGetDirect, accounts, nullptr, &account, sizeof account);
       if (status != kStatusOk) {
         SetKey(work, c.code);
         return Fail(work, records::kFileGLAccounts, kOpGetDirect, status);

@@ -9,6 +9,8 @@
 #include "posting_internal.h"
 #include "qxabase/aging.h"
 #include "qxabase/files.h"
+#include "qxabase/messages.h"
+#include "qxabase/tables.h"
 #include "records/dictionary.h"
 
 using namespace qxb::posting;
@@ -137,6 +139,7 @@ int QxOIHeader::Apply(const TagOpenInvoice& line, std::int64_t balanceCents, std
   int status = lookup.Find(InvoiceKey(line), &header);
   if (status == kStatusKeyNotFound) return RebuildHeader(line);
   if (status != kStatusOk) return status;
+  if (status = RecordAmountsCheck(headerFileNo_, &header, sizeof header); status != kStatusOk) return status;
   if (balanceCents == 0 && amountCents == 0) return kStatusOk;
   header.balance = FromCents(AgingCents(header.balance) + balanceCents);
   header.amount = FromCents(AgingCents(header.amount) + amountCents);
@@ -159,7 +162,7 @@ int QxOIHeader::RebuildHeader(const TagOpenInvoice& line) {
     std::string key = InvoiceKey(line);
     TagOpenInvoice l{};
     bool invoiceSeen = false;
-    int status = BtrvGetOp(kOpGetGreaterOrEqual, lines_, key.data(), &l, sizeof l);
+    int status = RecordRead(lineFileNo_, kOpGetGreaterOrEqual, lines_, key.data(), &l, sizeof l);
     while (status == kStatusOk && SameInvoice(l, line)) {
       const Effect e = EffectOf(lineFileNo_, l);
       sum.balance += e.balance;
@@ -170,7 +173,7 @@ int QxOIHeader::RebuildHeader(const TagOpenInvoice& line) {
         header.dueDate = l.dueDate;
         invoiceSeen = true;
       }
-      status = BtrvGetOp(kOpGetNext, lines_, key.data(), &l, sizeof l);
+      status = RecordRead(lineFileNo_, kOpGetNext, lines_, key.data(), &l, sizeof l);
     }
     if (status != kStatusOk && status != kStatusEndOfFile) return status;
   }

@@ -4,6 +4,7 @@
 
 #include "posting_internal.h"
 #include "qxabase/posting.h"
+#include "qxabase/tables.h"
 #include "records/transactions.h"
 
 using namespace qxb::posting;
@@ -35,7 +36,7 @@ int PostTranRead(int /*deleteFlag*/, int op, BtrvHandle handle, int headerFileNo
         std::memcpy(keyBuffer, &first, sizeof first);
       }
     }
-    const int status = BtrvGetOp(readOp, handle, keyBuffer, header, 0);
+    const int status = RecordRead(headerFileNo, readOp, handle, keyBuffer, header, 0);
     if (status == kStatusEndOfFile || status == kStatusKeyNotFound) return status;
     if (status != kStatusOk) return Fail(work, headerFileNo, readOp, status);
 

@@ -22,6 +22,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "qxabase/app_block.h"
 #include "ravadodo/text.h"
 #include "report_model.h"
 
@@ -118,7 +119,8 @@ std::string LineHtml(const Page& page, const Line& line, int width) {
       } else {
         const std::size_t e = run.find_last_not_of(' ');
         out += run.substr(0, b);
-        out += "<a href=\"" + Escape(LinkUrl(page.links[static_cast<std::size_t>(link)])) + "\"";
+        const Link& target = page.links[static_cast<std::size_t>(link)];
+        out += "<a href=\"" + Escape(LinkUrl(target)) + "\" title=\"" + EscapeCp437(DescribeLink(target)) + "\"";
         if (cls) out += std::string(" class=\"") + cls + "\"";
         out += ">" + EscapeCp437(run.substr(b, e - b + 1)) + "</a>";
         out += run.substr(e + 1);
@@ -201,7 +203,8 @@ std::string FormPageHtml(const Page& page, int width, const FormGeometry& g) {
       const int link = cell ? cell->link : -1;
       if (link >= 0 && link < static_cast<int>(page.links.size()))
         out += "<a class=\"" + classes + "\" style=\"" + place + "\" href=\"" +
-               Escape(LinkUrl(page.links[static_cast<std::size_t>(link)])) + "\">" + text + "</a>\n";
+               Escape(LinkUrl(page.links[static_cast<std::size_t>(link)])) + "\" title=\"" +
+               EscapeCp437(DescribeLink(page.links[static_cast<std::size_t>(link)])) + "\">" + text + "</a>\n";
       else
         out += "<span class=\"" + classes + "\" style=\"" + place + "\">" + text + "</span>\n";
       i = j;
@@ -229,8 +232,11 @@ std::string PercentEncode(const std::string& utf8) {
 }  // namespace
 
 std::string LinkUrl(const Link& link) {
-  return "qxa:" + std::to_string(link.commandId) + "?kind=" + std::to_string(link.kind) +
-         "&p=" + PercentEncode(ToUtf8(link.params));
+  std::string url = "qxa:" + std::to_string(link.commandId) + "?kind=" + std::to_string(link.kind) +
+                    "&p=" + PercentEncode(ToUtf8(link.params));
+  const char* company = SharedAppBlockGet()->companyPath;
+  if (company[0]) url += "&co=" + PercentEncode(company);  // the folder's bytes, as the file system has them
+  return url;
 }
 
 void RenderHtml(const Document& doc, const Sink& sink) {
@@ -259,7 +265,7 @@ void RenderHtml(const Document& doc, const Sink& sink) {
   out += "</div>\n";
   if (doc.savedRun) {
     out += "<div class=\"again\"><a class=\"again\" href=\"" + Escape(LinkUrl(*doc.savedRun)) +
-           "\">Run again</a>";
+           "\" title=\"Runs this report again with this selection\">Run again</a>";
     const std::string selection = SelectionLine(doc);
     if (!selection.empty()) out += "<span class=\"selection\">" + EscapeCp437(selection) + "</span>";
     out += "</div>\n";

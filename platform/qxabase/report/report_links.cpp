@@ -93,7 +93,16 @@ std::optional<std::string> WithoutOutput(const std::string& params) {
   return out;
 }
 
+}  // namespace qxreport
+
+std::optional<std::string> ParamTextWithoutOutput(const std::string& params) {
+  return qxreport::WithoutOutput(params);
+}
+
+namespace qxreport {
+
 std::string DescribeLink(const Link& link) {
+  if (!link.title.empty()) return link.title;
   std::string what = link.kind == kDrillRunReport ? "Runs report " : "Opens screen ";
   what += std::to_string(link.commandId);
   if (!link.params.empty()) what += ": " + link.params;

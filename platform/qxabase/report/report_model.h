@@ -53,6 +53,9 @@ struct Link {
   std::uint8_t kind = 0;          // DrillDownKind
   std::uint16_t commandId = 0;
   std::string params;             // the target's parameter string (code page 437)
+  // What it opens in words (code page 437): a cell link's title, a saved
+  // run's selection; "" when the report gave none.
+  std::string title;
   bool operator==(const Link&) const = default;
 };
 
@@ -167,8 +170,11 @@ void ForEachPage(const Document& doc, Visit&& visit) {
 // Where a renderer's output goes, piece by piece.
 using Sink = std::function<void(std::string_view)>;
 
-// The text of the saved run as a reader sees it: "Selection: sortfld 'Customer
-// Code'  type '1'"; "" when there is none.
+// The text of the saved run as a reader sees it: "Selection: " and the
+// selection in words as the report gave them ("Sort by: Customer Code, from
+// A to B; Aged by: Due Date"), or, from a report that gave none, its
+// parameter string's pairs ("sortfld 'Customer Code'  type '1'"); "" when
+// there is no saved run.
 std::string SelectionLine(const Document& doc);
 
 // One rendered line: its code-page-437 characters (trailing blanks removed)
@@ -216,7 +222,9 @@ void RenderHtml(const Document& doc, const Sink& out);
 std::string RenderHtml(const Document& doc);
 
 // A `qxa:` URL for a link: qxa:<command>?kind=<kind>&p=<the parameter string,
-// percent-encoded UTF-8>.
+// percent-encoded UTF-8>, and &co=<the company folder, percent-encoded> when
+// a company is open, so that the URL handler opens the books the report
+// came from.
 std::string LinkUrl(const Link& link);
 
 // A file written whole or not at all: what is written goes to a temporary
@@ -282,7 +290,9 @@ int FollowLink(const Link& link);
 // is not a well-formed parameter string.
 std::optional<std::string> WithoutOutput(const std::string& params);
 
-// Describes a link for the preview's status line: "Opens screen 121: cdno='C100'".
+// Describes a link in words, for the preview's status line and the HTML
+// title: its title ("Purchase history of customer C100"), else what its
+// kind and command say ("Runs report 337", "Opens screen 121: cdno='C100'").
 std::string DescribeLink(const Link& link);
 
 // --- Text helpers ----------------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "qxsys/user_folders.h"
 #include "report_model.h"
 
 namespace qxreport {
@@ -30,10 +31,7 @@ int TrimmedSize(const std::string& text) {
   return e == std::string::npos ? 0 : static_cast<int>(e + 1);
 }
 
-std::string TempFolder() {
-  const char* dir = std::getenv("TMPDIR");
-  return dir && *dir ? dir : "/tmp";
-}
+std::string TempFolder() { return qxsys::TemporaryFolder(); }
 
 [[noreturn]] void Fail(const std::string& what, int error) {
   throw std::runtime_error("the temporary file of its pages in " + TempFolder() + " could not be " + what +
@@ -68,6 +66,7 @@ void Serialize(const Page& page, std::string& out) {
     Put<std::uint8_t>(out, l.kind);
     Put<std::uint16_t>(out, l.commandId);
     PutText(out, l.params);
+    PutText(out, l.title);
   }
   Put<std::uint32_t>(out, static_cast<std::uint32_t>(page.lines.size()));
   for (const Line& line : page.lines) {
@@ -128,11 +127,12 @@ Page Deserialize(const std::string& bytes) {
     s.x = in.Get<std::int32_t>();
     s.width = in.Get<std::int32_t>();
   }
-  page.links.resize(in.Count(7));
+  page.links.resize(in.Count(11));
   for (Link& l : page.links) {
     l.kind = in.Get<std::uint8_t>();
     l.commandId = in.Get<std::uint16_t>();
     l.params = in.Text();
+    l.title = in.Text();
   }
   page.lines.resize(in.Count(4));
   for (Line& line : page.lines) {

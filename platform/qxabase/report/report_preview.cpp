@@ -26,6 +26,8 @@ namespace {
 
 constexpr unsigned char kMarkLink = 0x10;    // ► beside the line of the chosen link
 constexpr unsigned char kMarkFound = 0xAF;   // » beside the line found by a search
+constexpr unsigned char kMarkMoreRight = 0x1A;  // → at the right edge: the line goes on to the right
+constexpr unsigned char kMarkMoreLeft = 0x1B;   // ← at the left edge: it began further left
 
 // A link as it sits on the screen: a run of characters of one link.
 struct LinkSpot {
@@ -193,7 +195,12 @@ class Viewer {
   // --- Geometry ---------------------------------------------------------------
 
   int BodyRows() const { return std::max(1, WinRows(&window_) - 3); }
-  int TextCols() const { return std::max(1, WinCols(&window_) - 4); }
+  // The report's columns shown: the window less its frame and the two
+  // columns of marks at the left; a report wider than that also gives up
+  // the last column to the mark that says a line goes on to the right.
+  int FullCols() const { return std::max(1, WinCols(&window_) - 4); }
+  bool Wider() const { return width_ > FullCols(); }
+  int TextCols() const { return Wider() ? std::max(1, FullCols() - 1) : FullCols(); }
   int LineCount() const { return static_cast<int>(view_.lines.size()); }
   int Frozen() const {
     if (top_ == 0) return 0;
@@ -234,6 +241,9 @@ class Viewer {
         if (left_ < static_cast<int>(s.size()))
           text.replace(2, static_cast<std::size_t>(std::min(textCols, static_cast<int>(s.size()) - left_)),
                        s, static_cast<std::size_t>(left_), static_cast<std::size_t>(textCols));
+        // Columns beyond the window's edges are marked on each line that has them.
+        if (static_cast<int>(s.size()) > left_ + textCols) text[static_cast<std::size_t>(cols - 1)] = static_cast<char>(kMarkMoreRight);
+        if (left_ > 0 && s.find_first_not_of(' ') < static_cast<std::size_t>(left_)) text[1] = static_cast<char>(kMarkMoreLeft);
       }
       WinWriteAt(&window_, row + 1, 1, text.c_str());
     }
@@ -251,11 +261,15 @@ class Viewer {
       const char* text;
       int rank;  // 0 is kept longest
     };
-    std::vector<Entry> entries = {{"PgDn/PgUp Page", 3}, {"Up/Down Scroll", 8}, {"Tab Link", 2},
-                                  {"Enter Follow", 2},   {"F3 Find", 6},        {"F6 Run again", 5},
-                                  {"F7 Print", 4},       {"F1 Keys", 1},        {"Esc Close", 0}};
-    if (!doc_.savedRun) entries.erase(entries.begin() + 5);
-    if (!anyLinks_) entries.erase(entries.begin() + 2, entries.begin() + 4);
+    // A page wider than the window names its sideways keys, close to the
+    // front: the columns it hides are the first thing a reader misses.
+    std::vector<Entry> entries = {{"PgDn/PgUp Page", 3}, {"Up/Down Scroll", 8}, {"Left/Right Sideways \x1A", 1},
+                                  {"Tab Link", 2},       {"Enter Follow", 2},   {"F3 Find", 6},
+                                  {"F6 Run again", 5},   {"F7 Print", 4},       {"F1 Keys", 1},
+                                  {"Esc Close", 0}};
+    if (!doc_.savedRun) entries.erase(entries.begin() + 6);
+    if (!anyLinks_) entries.erase(entries.begin() + 3, entries.begin() + 5);
+    if (!Wider()) entries.erase(entries.begin() + 2);
     auto join = [&](int maxRank) {
       std::string s;
       for (const Entry& e : entries)

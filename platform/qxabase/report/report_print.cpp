@@ -1,4 +1,5 @@
-// Printing: the report's text handed to `lp` (no shell), with the pitch,
+// Printing: the report's text handed to `lp` (no shell, through the one
+// runner of helper programs), with the pitch,
 // line spacing, margins and orientation that fit its pages on US letter
 // paper.
 #include <cerrno>
@@ -8,14 +9,12 @@
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include "qxsys/run_program.h"
+#include "qxsys/user_folders.h"
 #include "report_model.h"
-
-extern char** environ;
 
 namespace qxreport {
 
@@ -55,28 +54,6 @@ int CharactersPerInch(const Document& doc) {
   return 20;
 }
 
-namespace {
-
-std::string TempPath() {
-  const char* dir = std::getenv("TMPDIR");
-  std::string base = dir && *dir ? dir : "/tmp";
-  return base + "/qxa-print-XXXXXX";
-}
-
-// The first line of what a failed program wrote to its error output.
-std::string FirstLine(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "r");
-  if (!f) return "";
-  char buf[512] = {};
-  if (!std::fgets(buf, sizeof buf, f)) buf[0] = 0;
-  std::fclose(f);
-  std::string s = buf;
-  while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
-  return s;
-}
-
-}  // namespace
-
 std::vector<std::string> PrintCommand(const Document& doc) {
   const Settings& s = doc.settings;
   int left = 0, top = 0, right = 0, bottom = 0;
@@ -109,25 +86,31 @@ std::vector<std::string> PrintCommand(const Document& doc) {
   return argv;
 }
 
+namespace {
+
+// A temporary file that no folder names, so that nothing is left behind
+// however the run ends; -1 (errno set) when none can be made.
+int UnnamedTemporaryFile() {
+  const std::string folder = qxsys::TemporaryFolder();
+  int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR)) return fd;
+  std::string name = folder + "/qxa-print-XXXXXX";
+  fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd >= 0) ::unlink(name.c_str());
+  return fd;
+}
+
+}  // namespace
+
 std::string PrintDocument(const Document& doc) {
   // lp reads the text from a file on its standard input: no pipe to keep
   // fed, and nothing of the text on a command line.
-  std::string input = TempPath(), errors = TempPath();
-  const int in = ::mkostemp(input.data(), O_CLOEXEC);
+  const int in = UnnamedTemporaryFile();
   if (in < 0) return std::string("cannot make a temporary file: ") + std::strerror(errno);
-  const int err = ::mkostemp(errors.data(), O_CLOEXEC);
-  if (err < 0) {
-    ::close(in);
-    ::unlink(input.c_str());
-    return std::string("cannot make a temporary file: ") + std::strerror(errno);
-  }
-  struct Cleanup {
-    std::string a, b;
-    ~Cleanup() {
-      ::unlink(a.c_str());
-      ::unlink(b.c_str());
-    }
-  } cleanup{input, errors};
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{in};
 
   // The pages go to the file as they are rendered.
   bool any = false;
@@ -150,43 +133,12 @@ std::string PrintDocument(const Document& doc) {
   }
   if (problem.empty() && error != 0) problem = std::string("cannot write a temporary file: ") + std::strerror(error);
   if (problem.empty() && !any) problem = "no page lies in the range to print";
-  if (!problem.empty()) {
-    ::close(in);
-    ::close(err);
-    return problem;
-  }
+  if (!problem.empty()) return problem;
   ::lseek(in, 0, SEEK_SET);
 
-  const std::vector<std::string> args = PrintCommand(doc);
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, in, 0);
-  posix_spawn_file_actions_adddup2(&actions, err, 1);
-  posix_spawn_file_actions_adddup2(&actions, err, 2);
-  pid_t pid = 0;
-  const int rc = posix_spawnp(&pid, "lp", &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(in);
-  ::close(err);
-  if (rc != 0) {
-    if (rc == ENOENT) return "the printing program lp is not installed (Debian package cups-client)";
-    return std::string("lp could not be started: ") + std::strerror(rc);
-  }
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return std::string("lp could not be waited for: ") + std::strerror(errno);
-  }
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return "";
-  std::string why = FirstLine(errors);
-  if (why.empty()) {
-    why = WIFEXITED(status) ? "lp ended with status " + std::to_string(WEXITSTATUS(status))
-                            : "lp was stopped by a signal";
-  }
-  return why;
+  qxsys::ProgramOptions options;
+  options.whenMissing = "the printing program lp is not installed (Debian package cups-client)";
+  return qxsys::RunProgram(PrintCommand(doc), qxsys::ProgramInput{{}, in}, options);
 }
 
 }  // namespace qxreport

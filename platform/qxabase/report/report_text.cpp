@@ -60,6 +60,7 @@ RenderedLine RenderLine(const Line& line, int width) {
 
 std::string SelectionLine(const Document& doc) {
   if (!doc.savedRun) return "";
+  if (!doc.savedRun->title.empty()) return "Selection: " + doc.savedRun->title;
   // input='usersel' says only that it is a saved run; the rest is the selection.
   std::string out = "Selection:";
   const std::string& s = doc.savedRun->params;

@@ -12,6 +12,7 @@
 #include <system_error>
 #include <vector>
 
+#include "qxabase/commands.h"
 #include "qxabase/startup.h"
 #include "ravadodo/dialogs.h"
 #include "ravadodo/forms.h"
@@ -82,6 +83,11 @@ int Guarded(F&& body, int failure = -1) {
   } catch (...) {
     return failure;
   }
+}
+
+std::vector<std::string>& WrittenFiles() {
+  static std::vector<std::string> files;
+  return files;
 }
 
 std::string Bounded(const char* text, std::size_t size) { return text ? std::string(text, strnlen(text, size)) : ""; }
@@ -201,11 +207,14 @@ void Put(ReportRun& run, TagRepInfo& info, Cell cell) {
 int LinkIndex(ReportRun& run, const TagDrillDownInfo* link) {
   if (!link) return -1;
   if (link->kind != kDrillOpenScreen && link->kind != kDrillRunReport) return -1;
-  if (link->commandId == 0) return -1;
+  // A link to a screen that is not part of this system would only say so:
+  // its cell is printed as plain text.
+  if (link->commandId == 0 || CommandIsOutsideSystem(link->commandId)) return -1;
   qxreport::Link l;
   l.kind = link->kind;
   l.commandId = link->commandId;
   l.params = Bounded(link->params, sizeof link->params);
+  l.title = Bounded(reinterpret_cast<const char*>(link->writerData), sizeof link->writerData);
   return CurrentPage(run).AddLink(l);
 }
 
@@ -347,6 +356,8 @@ int ReportOpen(TagRepInfo* info, const char* title) {
       0);
 }
 
+const std::vector<std::string>& ReportFilesWritten() { return WrittenFiles(); }
+
 int ReportClose(TagRepInfo* info) {
   ReportRun* run = RunOf(info);
   if (!run) return 0;
@@ -383,6 +394,7 @@ int ReportClose(TagRepInfo* info) {
           MsgBoxShowStyle(0, text.c_str(), "Report", kMsgStyleError, 0);
           return -1;
         }
+        WrittenFiles().push_back(path);
         const int pages = doc.PageCount();
         const std::string note =
             "written " + path + " (" + std::to_string(pages) + (pages == 1 ? " page)" : " pages)");
@@ -429,7 +441,8 @@ int ReportTestReady(const TagRepInfo* info) {
 
 namespace {
 
-int SaveRun(TagRepInfo* info, std::uint8_t kind, std::uint16_t command, const char* params, std::size_t capacity) {
+int SaveRun(TagRepInfo* info, std::uint8_t kind, std::uint16_t command, const char* params, std::size_t capacity,
+            const char* words, std::size_t wordsCapacity) {
   ReportRun* run = RunOf(info);
   if (!run) return 0;
   return Guarded([&] {
@@ -438,6 +451,7 @@ int SaveRun(TagRepInfo* info, std::uint8_t kind, std::uint16_t command, const ch
     l.kind = kind == kDrillOpenScreen ? kDrillOpenScreen : kDrillRunReport;
     l.commandId = command;
     l.params = Bounded(params, capacity);
+    l.title = Bounded(words, wordsCapacity);
     run->doc.savedRun = l;
     return 0;
   });
@@ -447,12 +461,14 @@ int SaveRun(TagRepInfo* info, std::uint8_t kind, std::uint16_t command, const ch
 
 int ReportWriteSelParams(TagRepInfo* info, const TagSavedRunInfo* savedRun) {
   if (!savedRun) return 0;
-  return SaveRun(info, savedRun->kind, savedRun->commandId, savedRun->params, sizeof savedRun->params);
+  return SaveRun(info, savedRun->kind, savedRun->commandId, savedRun->params, sizeof savedRun->params,
+                 savedRun->words, sizeof savedRun->words);
 }
 
 int ReportWriteSelParams(TagRepInfo* info, const TagDrillDownInfo* savedRun) {
   if (!savedRun) return 0;
-  return SaveRun(info, savedRun->kind, savedRun->commandId, savedRun->params, sizeof savedRun->params);
+  return SaveRun(info, savedRun->kind, savedRun->commandId, savedRun->params, sizeof savedRun->params,
+                 reinterpret_cast<const char*>(savedRun->writerData), sizeof savedRun->writerData);
 }
 
 // --- Pages and lines ------------------------------------------------------------------

@@ -7,6 +7,7 @@
 
 #include "qxabase/messages.h"
 #include "ravadodo/text.h"
+#include "records/amounts.h"
 #include "records/dictionary.h"
 
 namespace {
@@ -66,8 +67,10 @@ bool AgingRecordCheck(const records::TagOpenInvoice* item) {
 
 std::int64_t AgingCents(double amount) {
   // Stored amounts are rounded to cents already; a double at cents lies
-  // within far less than half a cent of its whole number of cents.
-  return std::isfinite(amount) ? std::llround(amount * 100.0) : 0;
+  // within far less than half a cent of its whole number of cents.  One
+  // beyond what the system holds has no number of cents at all: the record
+  // holding it is refused where it is read (RecordAmountsCheck).
+  return records::IsSoundAmount(amount) ? std::llround(amount * 100.0) : 0;
 }
 
 void AgingDetailStep(AgingNet* net, const records::TagOpenInvoice* item, int openItemFileNo) {

@@ -2,6 +2,7 @@
 // module check and the commands the base library serves itself.
 #include "qxabase/commands.h"
 
+#include <set>
 #include <string>
 
 #include "internal.h"
@@ -13,7 +14,8 @@ namespace {
 
 struct Routing {
   CommandHandler handlers[kCommandGroupCount] = {};
-  int depth = 0;  // command brackets open
+  int depth = 0;        // command brackets open
+  bool notDone = false;  // the running command said it did not do its work
 };
 
 Routing& State() {
@@ -27,6 +29,7 @@ constexpr int kMsgModuleUnknown = 1923;
 constexpr int kMsgCommandOutside = 1925;
 
 int OutsideCommand(int commandId, const char* name) {
+  CommandNotDone();
   MsgShowArgsList(kMsgCommandOutside, 0, 0, 1,
                   {MsgArg{MsgArg::Kind::kText, name, 0, 0}, MsgArg{MsgArg::Kind::kNumber, nullptr, commandId, 0}});
   return 0;
@@ -72,8 +75,20 @@ int CommandRun(int commandId, const char* parameterText) {
     return -1;
   }
   app->currentCommand = commandId;
-  return handler(parameterText);
+  // The mark belongs to this command alone: an outer command's is kept
+  // aside while it runs and put back after.
+  Routing& r = State();
+  const bool outer = r.notDone;
+  r.notDone = false;
+  int result = handler(parameterText);
+  if (r.notDone) result = -1;
+  r.notDone = outer;
+  return result;
 }
+
+void CommandNotDone() { State().notDone = true; }
+
+bool CommandIsNotDone() { return State().notDone; }
 
 int CommandActiveSet(int active) {
   Routing& r = State();
@@ -117,5 +132,20 @@ int PromoPriceReport(int) { return OutsideCommand(363, "The promotional price re
 int Command395Run() { return OutsideCommand(395, "This command"); }
 int MailMergeCustomers(int) { return OutsideCommand(396, "Mail merge to customers"); }
 int MailMergeVendors(int) { return OutsideCommand(397, "Mail merge to vendors"); }
+
+namespace {
+
+std::set<int>& OutsideCommands() {
+  static std::set<int> commands = {323, 363, 395, 396, 397};
+  return commands;
+}
+
+}  // namespace
+
+void CommandOutsideSystemAdd(int commandId) {
+  if (commandId > 0) OutsideCommands().insert(commandId);
+}
+
+bool CommandIsOutsideSystem(int commandId) { return OutsideCommands().count(commandId) != 0; }
 
 void CommandsResetForTest() { State() = Routing{}; }

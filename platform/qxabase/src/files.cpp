@@ -3,7 +3,9 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "internal.h"
+#include "qxsys/user_folders.h"
 #include "qxabase/app_block.h"
 #include "qxabase/messages.h"
 #include "records/dictionary.h"
@@ -57,8 +60,30 @@ std::string FolderOf(Folder folder) {
   return "";
 }
 
+// The folder of the user's remembered report values for the company in
+// `company`: they are the user's, not the books', so they live in the
+// user's state folder, one folder per company (its name and a hash of its
+// path, so that two companies of one name stay apart).
+std::string RememberedValuesFolder(const std::string& company) {
+  std::uint64_t hash = 1469598103934665603ull;  // FNV-1a
+  for (unsigned char c : company) hash = (hash ^ c) * 1099511628211ull;
+  std::string name = company.substr(company.find_last_of('/') + 1);
+  for (char& c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_') c = '_';
+  }
+  if (name.size() > 40) name.resize(40);
+  char suffix[24];
+  std::snprintf(suffix, sizeof suffix, "-%016llx", static_cast<unsigned long long>(hash));
+  return qxsys::UserStateFolder() + "/remembered/" + (name.empty() || name[0] == '.' ? "company" : name) + suffix;
+}
+
 std::string PathOf(int fileNo) {
   fileNo &= ~kFileModeMask;
+  if (fileNo == records::kFileReportMru) {
+    const std::string company = FolderOf(Folder::kCompany);
+    if (company.empty()) return "";
+    return qxb::JoinPath(RememberedValuesFolder(company), records::FindFile(fileNo)->name);
+  }
   if (const records::FileDef* f = records::FindFile(fileNo)) {
     const std::string folder = FolderOf(Folder::kCompany);
     return folder.empty() ? std::string() : qxb::JoinPath(folder, f->name);
@@ -247,8 +272,7 @@ const char* TempFolderGet() {
   TempFolder& t = Temp();
   if (!t.path.empty() && t.owner == ::getpid()) return t.path.c_str();
   if (t.failed) return "";
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = qxb::JoinPath(base && *base ? base : "/tmp", "qxa-work-XXXXXX");
+  std::string pattern = qxb::JoinPath(qxsys::TemporaryFolder(), "qxa-work-XXXXXX");
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
   if (::mkdtemp(buffer.data()) == nullptr) {

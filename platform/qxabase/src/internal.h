@@ -45,8 +45,10 @@ bool Tokenize(const std::string& line, std::vector<Token>* tokens, std::string* 
 std::string CommandTitle(int commandId);
 
 // The record-manager error text for a file described by `file` ("the work
-// file TEMPCSVD.DB").
-std::string RecordErrorTextFor(int status, int operation, const std::string& file);
+// file TEMPCSVD.DB"); `detail`, when given, is a line of its own before the
+// advice.
+std::string RecordErrorTextFor(int status, int operation, const std::string& file,
+                               const std::string& detail = std::string());
 
 // The key specification of a temporary file the dictionary defines
 // (dictionary.cpp): the number of keys and their 16-byte segments.  False

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "oemtext.h"
+#include "qxabase/tables.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 
@@ -55,7 +56,8 @@ int CMasterItem::QueryMasterItems(const char* fromCode, const char* toCode) {
     records::TagProduct product{};
     char productKeyBuffer[255] = {};
     PutKey(productKeyBuffer, member.productNumber, sizeof member.productNumber);
-    const int read = BtrvGetOp(kOpGetEqual, products, productKeyBuffer, &product, sizeof product);
+    const int read =
+        RecordRead(records::kFileProducts, kOpGetEqual, products, productKeyBuffer, &product, sizeof product);
     if (read == kStatusKeyNotFound) continue;  // a member whose product is gone
     if (read != kStatusOk) return Fail(read, kOpGetEqual, records::kFileProducts);
     subitems_.push_back(product);

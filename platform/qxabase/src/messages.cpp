@@ -2,17 +2,22 @@
 // wait windows, over the text store in the base-data folder.
 #include "qxabase/messages.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "btrvc.h"
 #include "internal.h"
 #include "oemtext.h"
 #include "qxabase/app_block.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "ravadodo.h"
+#include "records/amounts.h"
+#include "records/dictionary.h"
 
 namespace {
 
@@ -246,7 +251,7 @@ const char* StatusMeaning(int status) {
     case kStatusDataBufferTooShort: return "the record is longer than expected";
     case kStatusInvalidRecordLength: return "the record length is not valid";
     case kStatusInvalidKeyLength: return "the key length is not valid";
-    case kStatusNotARecordFile: return "the folder's database is not a company database";
+    case kStatusNotARecordFile: return "the company's database is damaged or is not a company database";
     case kStatusTransactionActive: return "a transaction is already running";
     case kStatusNoTransaction: return "no transaction is running";
     case kStatusInvalidPosition: return "no record is stored at that position";
@@ -261,6 +266,7 @@ const char* StatusMeaning(int status) {
     case kStatusFileInUse: return "another user has the file open";
     case kStatusPermissionError: return "the operating system refused access to the file";
     case -6: return "the company folder cannot be opened";
+    case kStatusDamagedRecord: return "a record holds an amount that cannot be right: the record is damaged";
     default: return "the record manager reported an error";
   }
 }
@@ -308,12 +314,48 @@ const char* StatusAdvice(int status) {
     case kStatusRecordInUse:
     case kStatusFileInUse: return "Wait until the other user is done, then try again.";
     case kStatusFileNotFound:
-    case kStatusNotARecordFile:
     case -6: return "Check that the company folder is the right one and complete.";
+    case kStatusNotARecordFile:
+      return "Check that the company folder is the right one; a damaged company is restored from its backup.";
+    case kStatusDamagedRecord: return "Correct the record, or restore the company from its backup.";
     case kStatusIoError:
     case kStatusPermissionError: return "Check the disk and the rights on the company folder.";
     default: return nullptr;
   }
+}
+
+// The last damaged record RecordAmountsCheck met, for the error box that
+// follows.
+struct DamagedRecordText {
+  std::string text;
+};
+DamagedRecordText& DamagedRecord() {
+  static DamagedRecordText last;
+  return last;
+}
+
+// A record as a user finds it: its key 0, each segment's text (numbers in
+// decimal), blanks trimmed.
+std::string KeyText(const records::FileDef& file, std::span<const std::uint8_t> image) {
+  if (file.keys.empty()) return "(no key)";
+  std::string out;
+  for (const records::KeySegment& s : file.keys[0].Segments()) {
+    if (s.offset + s.length > image.size()) break;
+    std::string part;
+    if (s.type == kKeyTypeString) {
+      part.assign(reinterpret_cast<const char*>(image.data()) + s.offset, s.length);
+      part.resize(strnlen(part.c_str(), part.size()));
+      while (!part.empty() && part.back() == ' ') part.pop_back();
+      part.erase(0, std::min(part.size(), part.find_first_not_of(' ')));
+    } else if (s.type == kKeyTypeInteger && s.length <= 8) {
+      std::uint64_t raw = 0;
+      std::memcpy(&raw, image.data() + s.offset, s.length);
+      const unsigned shift = 64 - 8 * s.length;  // sign-extended from its length
+      part = std::to_string(static_cast<std::int64_t>(raw << shift) >> shift);
+    }
+    if (!part.empty()) out += (out.empty() ? "" : " ") + part;
+  }
+  return out.empty() ? "(a blank key)" : out;
 }
 
 // --- Wait windows ------------------------------------------------------------------
@@ -434,24 +476,49 @@ std::string RecordErrorText(int status, int operation, int fileNo) {
   std::string file = "file " + std::to_string(fileNo);
   const char* name = FileTableName(fileNo);
   if (name && *name) file += std::string(" (") + name + ")";
-  return qxb::RecordErrorTextFor(status, operation, file);
+  // A damaged database is one file for all the record files of a folder:
+  // the user is told which.
+  std::string detail;
+  const std::string path = FilePathGet(fileNo);
+  const std::size_t slash = path.rfind('/');
+  if (status == kStatusNotARecordFile && slash != std::string::npos)
+    detail = "The database: " + qxb::JoinPath(path.substr(0, slash), kRecordDatabaseName);
+  if (status == kStatusDamagedRecord) detail = DamagedRecord().text;
+  return qxb::RecordErrorTextFor(status, operation, file, detail);
+}
+
+int RecordAmountsCheck(int fileNo, const void* image, unsigned length) {
+  const records::FileDef* file = records::FindFile(fileNo & ~kFileModeMask);
+  if (file == nullptr || image == nullptr) return kStatusOk;
+  const std::span<const std::uint8_t> bytes(static_cast<const std::uint8_t*>(image), length);
+  records::UnsoundNumber unsound;
+  if (!records::FindUnsoundNumber(*file, bytes, &unsound)) return kStatusOk;
+  char value[48];
+  std::snprintf(value, sizeof value, "%.6g", unsound.value);
+  DamagedRecord().text = "The record: " + KeyText(*file, bytes) + ", its " + unsound.field + " " + value + ".";
+  return kStatusDamagedRecord;
 }
 
 namespace qxb {
-std::string RecordErrorTextFor(int status, int operation, const std::string& file) {
+std::string RecordErrorTextFor(int status, int operation, const std::string& file, const std::string& detail) {
   std::string text = "Error " + std::to_string(status) + ": " + StatusMeaning(status) + ",\nwhile " +
                      OperationText(operation) + " of " + file + ".";
+  if (!detail.empty()) text += "\n" + detail;
   if (const char* advice = StatusAdvice(status)) text += std::string("\n") + advice;
   return text;
 }
 }  // namespace qxb
 
 int MsgRecordError(int status, int, int operation, int fileNo, int) {
+  // A record the command needs could not be read or written: whatever it
+  // does next, it has not done all its work.
+  CommandNotDone();
   qxb::ShowBox(RecordErrorText(status, operation, fileNo), kCaptionError, nullptr, 1, 0);
   return status;
 }
 
 int MsgRecordErrorPost(int buttonSet, int defaultButton, int status, int operation, int fileNo, int) {
+  CommandNotDone();
   return AskWithSet(RecordErrorText(status, operation, fileNo), kCaptionError, buttonSet, defaultButton, 0);
 }
 

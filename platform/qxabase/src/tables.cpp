@@ -4,6 +4,8 @@
 #include <cstddef>
 
 #include "qxabase/files.h"
+#include "qxabase/messages.h"
+#include "records/dictionary.h"
 #include "records/masters.h"
 
 CDbTable::~CDbTable() { Close(); }
@@ -43,9 +45,19 @@ int CDbTable::OverRideDef(int keyNumber, int setting) { return BtrvSetKey(handle
 
 int CDbTable::Position(int op, void* position4) { return BtrvPosition(op, handle_, position4); }
 
+int RecordRead(int fileNo, int op, BtrvHandle handle, void* key, void* record, unsigned length) {
+  const int status = BtrvGetOp(op, handle, key, record, length);
+  if (status != kStatusOk) return status;
+  // A record whose amounts cannot be right is damage the caller must not
+  // total: it answers as a failed read (the record is current all the same).
+  const records::FileDef* file = records::FindFile(fileNo & ~kFileModeMask);
+  const unsigned checked = length != 0 ? length : file ? file->recordLength : 0;
+  return RecordAmountsCheck(fileNo, record, checked);
+}
+
 int CDbTable::Read(int op, void* key, void* record, unsigned length) {
-  const int status = BtrvGetOp(op, handle_, key, record, length);
-  if (status == kStatusOk) {
+  const int status = RecordRead(fileNo_, op, handle_, key, record, length);
+  if (status == kStatusOk || status == kStatusDamagedRecord) {
     lastRecord_ = record;
     lastLength_ = length;
   }

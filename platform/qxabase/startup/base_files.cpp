@@ -1,11 +1,12 @@
-// The base files of the base-data folder: made empty at the first start and
-// held open while the program runs.
+// The base files of the base-data folder: written empty into the
+// installation, and held open for reading while the program runs.
 #include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "btrvc.h"
+#include "qxabase/files.h"
 #include "qxabase/startup.h"
 
 namespace {
@@ -31,7 +32,7 @@ class BaseFileSet {
       const std::string path = std::string(folder) + "/" + name;
       if (int s = BaseFileMake(path.c_str())) return s;
       BtrvHandle h = 0;
-      if (int s = BtrvOpen(&h, path.c_str(), kOpenNormal, 0)) return s;
+      if (int s = BtrvOpen(&h, path.c_str(), kOpenReadOnly, 0)) return s;
       handles_.push_back(h);
     }
     return 0;
@@ -88,3 +89,12 @@ int BaseFilesOpenTriple(const char* folder, const char* first, const char* secon
 
 void BaseFilesClosePair() { Pair().Close(); }
 void BaseFilesCloseTriple() { Triple().Close(); }
+
+int BaseFilesWrite(const char* folder) {
+  if (!folder || !*folder) return kStatusInvalidFileName;
+  for (int number : {kFileBaseConvert, 96, 97, 98, 99, 100}) {
+    const std::string path = std::string(folder) + "/" + FileTableName(number);
+    if (int s = BaseFileMake(path.c_str())) return s;
+  }
+  return 0;
+}

@@ -48,9 +48,10 @@ int CompanyPathOpen(int fileNo, const char* path, int* error, int* status) {
   const std::string file = RecordFilePath(path, fileNo);
   if (file.empty()) return fail(kCompanyPathNoCompany, 0);
   // A folder without the record manager's database, or a database without
-  // the file, holds no company; anything else the record manager refuses is
-  // its error to show.
-  if (BtrvFileExists(file.c_str()) != kStatusOk) return fail(kCompanyPathNoCompany, 0);
+  // the file, holds no company; anything else the record manager refuses (a
+  // damaged database, a file held by another program) is its error to show.
+  if (const int s = BtrvFileExists(file.c_str()); s != kStatusOk)
+    return s == kStatusFileNotFound ? fail(kCompanyPathNoCompany, s) : fail(kCompanyPathRecordError, s);
   OpenFile f;
   if (int s = f.Open(file); s != kStatusOk) {
     return s == kStatusFileNotFound ? fail(kCompanyPathNoCompany, s) : fail(kCompanyPathRecordError, s);

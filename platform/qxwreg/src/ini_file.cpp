@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 #include <strings.h>
 
 namespace qxwreg {
@@ -50,12 +51,30 @@ bool IniFile::Load(const std::string& path) {
   lines_.clear();
   std::ifstream in(path, std::ios::binary);
   if (!in) return access(path.c_str(), F_OK) != 0;  // missing: empty; unreadable: false
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines_.push_back(line);
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) return false;
+  Parse(text.view());
+  return true;
+}
+
+void IniFile::Parse(std::string_view text) {
+  lines_.clear();
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    // Carriage returns that end a line are the line's end, however many
+    // (a file saved through two systems' conversions may carry "\r\r\n").
+    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines_.emplace_back(line);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
   }
-  return !in.bad();
+}
+
+std::string IniFile::Text() const {
+  std::string text;
+  for (const std::string& line : lines_) text += line + "\n";
+  return text;
 }
 
 std::optional<std::string> IniFile::Get(const std::string& section, const std::string& key) const {
@@ -107,8 +126,7 @@ bool IniFile::Save(const std::string& path) const {
   std::string temp = path + ".new";
   int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (fd < 0) return false;
-  std::string text;
-  for (const std::string& line : lines_) text += line + "\n";
+  const std::string text = Text();
   const char* p = text.data();
   std::size_t left = text.size();
   bool ok = true;

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qxwreg {
@@ -12,6 +13,13 @@ class IniFile {
   // Reads `path`; a missing file reads as empty.  False when the file exists
   // but cannot be read.
   bool Load(const std::string& path);
+
+  // Takes the lines of `text` (LF ends a line; carriage returns before it
+  // are dropped), as Load takes a file's.
+  void Parse(std::string_view text);
+
+  // The lines as Save writes them, each ended by LF.
+  std::string Text() const;
 
   // The value of `key` in `section` (names without regard to ASCII case),
   // blanks around it removed.

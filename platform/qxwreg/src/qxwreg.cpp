@@ -1,5 +1,6 @@
 // Registry values in the user's configuration folder, and ini-file reading.
 #include "qxwreg.h"
+#include "qxsys/user_folders.h"
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -33,28 +34,6 @@ bool UsableName(const char* name) {
   return true;
 }
 
-std::string ConfigFolder() {
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/') return xdg;
-  const char* home = std::getenv("HOME");
-  if (!home || home[0] != '/') {
-    const passwd* pw = getpwuid(getuid());
-    home = pw ? pw->pw_dir : nullptr;
-  }
-  if (!home || home[0] != '/') return {};
-  return std::string(home) + "/.config";
-}
-
-// Makes `folder` and its missing parents (owner-only for the new ones).
-bool MakeFolders(const std::string& folder) {
-  for (std::size_t at = 1; at <= folder.size(); ++at) {
-    if (at != folder.size() && folder[at] != '/') continue;
-    std::string part = folder.substr(0, at);
-    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-  }
-  struct stat st {};
-  return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 bool ValidName(const char* text) {
   return text && *text && !std::strpbrk(text, "[]=\r\n");
 }
@@ -72,7 +51,7 @@ int Store(const char* section, const char* name, const std::string& value) {
   if (path.empty() || !ValidName(section) || !ValidName(name)) return -1;
   if (value.find_first_of("\r\n") != std::string::npos) return -1;
   std::string folder = path.substr(0, path.rfind('/'));
-  if (!MakeFolders(folder)) return -1;
+  if (!qxsys::MakeFolders(folder).empty()) return -1;
   qxwreg::IniFile ini;
   if (!ini.Load(path)) return -1;
   ini.Set(section, name, value);
@@ -92,9 +71,7 @@ std::optional<std::string> Lookup(const char* section, const char* name) {
 int RegInit(const char* application, int /*id*/) {
   RegistryPath().clear();
   if (!UsableName(application)) return -1;
-  std::string folder = ConfigFolder();
-  if (folder.empty()) return -1;
-  RegistryPath() = folder + "/quarlex/" + application + ".ini";
+  RegistryPath() = qxsys::UserConfigFolder() + "/" + application + ".ini";
   return 0;
 }
 

@@ -21,7 +21,7 @@ bool EqualNoCase(const std::string& a, const char* b) {
 }
 
 bool IsOptionName(const std::string& name) {
-  for (const char* known : {"files", "cmd", "mode", "only", "a", "b", "n", "param", "help", "?"})
+  for (const char* known : {"files", "cmd", "mode", "only", "a", "b", "n", "param", "help", "?", "version"})
     if (EqualNoCase(name, known)) return true;
   return false;
 }
@@ -83,15 +83,26 @@ StartState& Start() {
 const char* AppCommandLine::Usage() {
   return "Usage: qxa15 [company folder] [/files:FOLDER] [/cmd:ID] [/mode:0|1|2] [/only]\n"
          "             [/a:CODE] [/b:CODE] [/n:NUMBER] [/param:TEXT]\n"
-         "  /files:FOLDER  the company's data folder\n"
-         "  /cmd:ID        a command to run at start (for example /cmd:337)\n"
+         "       qxa15 --help | --version\n"
+         "Options begin with /, - or --; a value follows : or = and may be quoted.\n"
+         "  /files:FOLDER  the company's data folder (also the first word that is no option)\n"
+         "  /cmd:ID        a command to run at start (for example /cmd:337, receivables aging)\n"
          "  /mode:N        0 run the command, then the menus; 1 run the command and end;\n"
          "                 2 reserved\n"
          "  /only          the same as /mode:1\n"
          "  /a:CODE /b:CODE  two codes of up to 14 characters\n"
          "  /n:NUMBER      a start number\n"
          "  /param:TEXT    the parameter text of the command, e.g.\n"
-         "                 /param:\"input='default' output='aging.htm'\"";
+         "                 /param:\"input='default' output='aging.htm'\"\n"
+         "  -h, --help     print this text and end\n"
+         "  --version      print the program's version and end\n"
+         "A command-only run (/only) that writes a report prints the file's path on\n"
+         "standard output; messages go to standard error.  See qxa15(1).";
+}
+
+std::string AppCommandLine::VersionText() {
+  return "qxa15 (Quarlex Accounting) " + std::to_string(QX_VERSION_MAJOR) + "." + std::to_string(QX_VERSION_MINOR) +
+         "." + std::to_string(QX_VERSION_PATCH);
 }
 
 void AppCommandLine::Clear() {
@@ -102,6 +113,7 @@ void AppCommandLine::Clear() {
   codeB_.clear();
   startNumber_ = -1;
   parameter_.clear();
+  information_ = Information::kNone;
 }
 
 int AppCommandLine::Fail(std::string text) {
@@ -147,7 +159,16 @@ int AppCommandLine::Parse(int argc, const char* const* argv) {
       continue;
     }
     auto needValue = [&]() -> bool { return hasValue && !value.empty(); };
-    if (EqualNoCase(name, "help") || name == "?") return Fail("Help for the command line:");
+    if (EqualNoCase(name, "help") || name == "?" || (name == "h" && arg == "-h")) {
+      Clear();
+      information_ = Information::kUsage;
+      return 0;
+    }
+    if (EqualNoCase(name, "version")) {
+      Clear();
+      information_ = Information::kVersion;
+      return 0;
+    }
     if (EqualNoCase(name, "files")) {
       if (!needValue()) return Fail("Option /files needs a folder: /files:FOLDER.");
       if (value.size() > 260) return Fail("The company folder is longer than 260 characters.");

@@ -1,9 +1,11 @@
 // The script device: keys from a key script, a transcript of what was shown.
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 #include "internal.h"
 
@@ -22,6 +24,17 @@ void AddText(const std::string& utf8, int line, std::vector<ScriptToken>* out) {
     t.line = line;
     out->push_back(t);
   }
+}
+
+// "row,col)" of a click: two whole numbers that fit an int (a number too
+// long for one is refused, not wrapped).
+bool ParseClick(std::string_view text, int* row, int* col) {
+  const char* p = text.data();
+  const char* end = p + text.size();
+  auto [afterRow, e1] = std::from_chars(p, end, *row);
+  if (e1 != std::errc() || afterRow == end || *afterRow != ',') return false;
+  auto [afterCol, e2] = std::from_chars(afterRow + 1, end, *col);
+  return e2 == std::errc() && afterCol + 1 == end && *afterCol == ')';
 }
 
 }  // namespace
@@ -65,7 +78,7 @@ bool ParseKeyScript(const std::string& text, std::vector<ScriptToken>* out, std:
       t.key = kKeyEsc;
     } else if (word.rfind("Click(", 0) == 0 || word.rfind("click(", 0) == 0) {
       int r = 0, col = 0;
-      if (std::sscanf(word.c_str() + 6, "%d,%d)", &r, &col) != 2) return fail("write a click as Click(row,col)");
+      if (!ParseClick(std::string_view(word).substr(6), &r, &col)) return fail("write a click as Click(row,col)");
       t.kind = ScriptToken::kClick;
       t.key = kKeyMouse;
       t.row = r;

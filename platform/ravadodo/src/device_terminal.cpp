@@ -83,6 +83,26 @@ const KeyForm kHomeEndForms[] = {
     {"\033[4~", KEY_END},  {"\033[F", KEY_END},  {"\033OF", KEY_END},  {"\033[8~", KEY_END},
 };
 
+// Ctrl with Home, End, the arrows and the page keys: the terminal's own
+// sequence (its terminfo entry, where it has one) and the forms xterm, tmux
+// and rxvt send, each bound to a key code of ours above ncurses' own.  The
+// keys reach the program whatever TERM says (inside tmux, TERM names a
+// screen whose entry knows none of them).
+struct CtrlKey {
+  const char* capability;
+  KeyCode key;
+  const char* forms[3];
+};
+const CtrlKey kCtrlKeys[] = {
+    {"kHOM5", kKeyCtrlHome, {"\033[1;5H", "\033[7^", nullptr}},
+    {"kEND5", kKeyCtrlEnd, {"\033[1;5F", "\033[8^", nullptr}},
+    {"kLFT5", kKeyCtrlLeft, {"\033[1;5D", "\033Od", nullptr}},
+    {"kRIT5", kKeyCtrlRight, {"\033[1;5C", "\033Oc", nullptr}},
+    {"kPRV5", kKeyCtrlPgUp, {"\033[5;5~", "\033[5^", nullptr}},
+    {"kNXT5", kKeyCtrlPgDn, {"\033[6;5~", "\033[6^", nullptr}},
+};
+constexpr int kFirstCtrlCode = KEY_MAX + 1;
+
 class TerminalDevice : public Device {
  public:
   TerminalDevice() {
@@ -107,12 +127,14 @@ class TerminalDevice : public Device {
     }
     mousemask(BUTTON1_CLICKED | BUTTON1_PRESSED, nullptr);
     mouseinterval(0);
-    ctrlHome_ = key_defined("kHOM5");
-    ctrlEnd_ = key_defined("kEND5");
-    ctrlLeft_ = key_defined("kLFT5");
-    ctrlRight_ = key_defined("kRIT5");
-    ctrlPgUp_ = key_defined("kPRV5");
-    ctrlPgDn_ = key_defined("kNXT5");
+    for (std::size_t i = 0; i < std::size(kCtrlKeys); ++i) {
+      const int code = kFirstCtrlCode + static_cast<int>(i);
+      char* own = tigetstr(kCtrlKeys[i].capability);
+      if (own != nullptr && own != reinterpret_cast<char*>(-1) && own[0] != '\0') define_key(own, code);
+      for (const char* form : kCtrlKeys[i].forms) {
+        if (form != nullptr) define_key(form, code);
+      }
+    }
     getmaxyx(stdscr, lines_, cols_);
   }
   ~TerminalDevice() override { Shutdown(); }
@@ -244,19 +266,14 @@ class TerminalDevice : public Device {
       case KEY_BACKSPACE: return kKeyBackspace;
       default: break;
     }
-    if (k == ctrlHome_) return kKeyCtrlHome;
-    if (k == ctrlEnd_) return kKeyCtrlEnd;
-    if (k == ctrlLeft_) return kKeyCtrlLeft;
-    if (k == ctrlRight_) return kKeyCtrlRight;
-    if (k == ctrlPgUp_) return kKeyCtrlPgUp;
-    if (k == ctrlPgDn_) return kKeyCtrlPgDn;
+    if (k >= kFirstCtrlCode && k < kFirstCtrlCode + static_cast<int>(std::size(kCtrlKeys)))
+      return kCtrlKeys[k - kFirstCtrlCode].key;
     return 0;
   }
 
   bool colors_ = false;
   bool resized_ = false;
   int lines_ = 25, cols_ = 80;
-  int ctrlHome_ = -1, ctrlEnd_ = -1, ctrlLeft_ = -1, ctrlRight_ = -1, ctrlPgUp_ = -1, ctrlPgDn_ = -1;
 };
 
 // ncursesw needs a UTF-8 locale to draw the line characters.

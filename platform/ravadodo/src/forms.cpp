@@ -277,15 +277,57 @@ std::string Legend(FormImpl& f) {
   return s;
 }
 
+// A legend that fits `room` columns: as it stands, else with one blank
+// between its entries, else without the entries before "Esc Cancel" that
+// do not fit (F10 first and Esc last stay).
+std::string FitLegend(const std::string& legend, int room) {
+  if (static_cast<int>(legend.size()) <= room) return legend;
+  std::vector<std::string> entries;
+  for (std::size_t at = 0; at <= legend.size();) {
+    const std::size_t next = legend.find("  ", at);
+    const std::string entry = legend.substr(at, next == std::string::npos ? std::string::npos : next - at);
+    if (!entry.empty()) entries.push_back(entry);
+    if (next == std::string::npos) break;
+    at = next + 2;
+  }
+  const auto join = [&] {
+    std::string out;
+    for (const std::string& e : entries) out += (out.empty() ? "" : " ") + e;
+    return out;
+  };
+  std::string out = join();
+  while (static_cast<int>(out.size()) > room && entries.size() > 2) {
+    entries.erase(entries.end() - 2);
+    out = join();
+  }
+  return out.substr(0, static_cast<std::size_t>(std::max(room, 0)));
+}
+
+// The form's key legend, always on its window's bottom frame: the window
+// is made wide enough for it where the screen allows, and the legend is
+// made to fit where it does not.
 void ShowLegend(FormImpl& f) {
   WindowImpl* w = WinOf(f);
   if (!w) return;
   std::string legend = Legend(f);
+  Ui& ui = State();
+  // The window is sized for the form's own keys, once; on a choice field
+  // "Space Change" goes before them where there is room.
+  const int need = std::min(static_cast<int>(legend.size()) + 4, ui.screen.cols);
+  if (need > w->grid.cols) {
+    CellGrid grown;
+    grown.Resize(w->grid.rows, need, Cell{w->fill, CellAttr::kNormal});
+    for (int r = 1; r < w->grid.rows - 1; ++r)
+      for (int c = 1; c < w->grid.cols - 1; ++c) grown.At(r, c) = w->grid.At(r, c);
+    w->grid = std::move(grown);
+    w->left = std::clamp(w->left, 0, ui.screen.cols - need);
+  }
   FieldState* cur = f.current >= 0 && !f.inGrid ? &f.fields[f.current] : nullptr;
-  if (cur && cur->mask.kind == Mask::kChoice) legend = "Space Change  " + legend;
-  w->legend = legend;
-  w->legendInFrame = static_cast<int>(legend.size()) + 4 <= w->grid.cols;
-  State().bottomLegend = w->legendInFrame ? "" : legend;
+  const std::string change = "Space Change  " + legend;
+  if (cur && cur->mask.kind == Mask::kChoice && static_cast<int>(change.size()) + 4 <= w->grid.cols) legend = change;
+  w->legend = FitLegend(legend, w->grid.cols - 4);
+  w->legendInFrame = true;
+  ui.bottomLegend.clear();
   DrawFrame(*w);
 }
 

@@ -10,6 +10,7 @@
 #include <strings.h>
 
 #include "internal.h"
+#include "qxsys/user_folders.h"
 
 namespace rv {
 namespace {
@@ -17,6 +18,7 @@ namespace {
 struct MenuEntry {
   const TagMenuItem* item = nullptr;
   const TagMenuItem* sub = nullptr;  // attached sub-menu list
+  char hot = 0;                      // the letter that chooses it in its list (AssignHotLetters)
 };
 
 struct MenuTitle {
@@ -60,9 +62,51 @@ char HotOf(const TagMenuItem& e) {
   return MenuHotLetter(e.caption);
 }
 
+bool InCaption(const char* caption, char letter) {
+  if (!caption || !letter) return false;
+  const unsigned char up = oem::ToUpper(static_cast<unsigned char>(letter));
+  for (const char* p = caption; *p; ++p)
+    if (oem::ToUpper(static_cast<unsigned char>(*p)) == up) return true;
+  return false;
+}
+
+// The hot letters of a list's entries.  Each entry keeps its own letter
+// where its caption shows it (a letter the caption lacks could be pressed
+// but never seen), else takes the capital inside a word, else its first
+// letter; a letter another entry of the list took first gives way to the
+// next letter of the caption that is free.  So every entry has a letter
+// that is shown and that works.
+void AssignHotLetters(std::vector<MenuEntry>& entries) {
+  std::set<unsigned char> taken;
+  const auto take = [&](MenuEntry& e, char hot) {
+    e.hot = hot;
+    taken.insert(oem::ToUpper(static_cast<unsigned char>(hot)));
+  };
+  const auto free = [&](char c) { return c && !taken.count(oem::ToUpper(static_cast<unsigned char>(c))); };
+  // First every entry whose own letter its caption shows and no entry
+  // before it took, so that those keep theirs; then the others.
+  std::vector<MenuEntry*> rest;
+  for (MenuEntry& e : entries) {
+    if (IsSeparator(*e.item) || !e.item->caption) continue;
+    char hot = HotOf(*e.item);
+    if (!InCaption(e.item->caption, hot)) hot = MenuHotLetter(e.item->caption);
+    if (free(hot)) take(e, hot);
+    else rest.push_back(&e);
+  }
+  for (MenuEntry* e : rest) {
+    for (const char* p = e->item->caption; *p; ++p) {
+      if (std::isalnum(static_cast<unsigned char>(*p)) && free(*p)) {
+        take(*e, *p);
+        break;
+      }
+    }
+  }
+}
+
 std::vector<MenuEntry> EntriesOf(const TagMenuItem* list) {
   std::vector<MenuEntry> out;
-  for (const TagMenuItem* e = list; e && !IsEnd(*e); ++e) out.push_back({e, nullptr});
+  for (const TagMenuItem* e = list; e && !IsEnd(*e); ++e) out.push_back({e, nullptr, 0});
+  AssignHotLetters(out);
   return out;
 }
 
@@ -106,19 +150,29 @@ void DrawMain(CellGrid& s) {
     PutCaption(s, 0, t.col - 1, cap, t.hot, attr, active || open ? (open ? CellAttr::kMenuSelected : CellAttr::kMenuHot) : attr,
                s.cols - 1);
   }
-  // Toolbar row.
+  // Toolbar row.  Each button shows the key that presses it: "[Alt+4
+  // Aging]" when every button fits so, else "Alt+" once before "[4 Aging]".
   m.spots.clear();
   if (m.toolbarShown && m.toolbar.count > 0) {
     s.Fill(1, 0, s.cols, ' ', CellAttr::kDesktop);
+    // Alt+1 .. Alt+9, Alt+0 press the first ten; the others only a click.
+    const int shown = m.toolbar.count;
+    int full = 1;
+    for (int i = 0; i < shown; ++i) full += static_cast<int>(std::strlen(m.toolbar.buttons[i].text)) + (i < 10 ? 9 : 3);
+    const bool each = full <= s.cols;
     int col = 1;
-    for (int i = 0; i < m.toolbar.count; ++i) {
-      std::string label = std::to_string((i + 1) % 10) + " " + m.toolbar.buttons[i].text;
-      std::string shown = "[" + label + "]";
-      if (col + static_cast<int>(shown.size()) > s.cols - 1) break;
-      s.Put(1, col, shown, CellAttr::kButton);
-      s.At(1, col + 1).attr = CellAttr::kMenuHot;
-      m.spots.push_back({col, col + static_cast<int>(shown.size()) - 1});
-      col += static_cast<int>(shown.size()) + 1;
+    if (!each) {
+      s.Put(1, col, "Alt+", CellAttr::kMenuHot);
+      col += 5;
+    }
+    for (int i = 0; i < shown; ++i) {
+      const std::string key = i >= 10 ? std::string() : (each ? "Alt+" : "") + std::to_string((i + 1) % 10);
+      const std::string label = "[" + key + (key.empty() ? "" : " ") + m.toolbar.buttons[i].text + "]";
+      if (col + static_cast<int>(label.size()) > s.cols - 1) break;
+      s.Put(1, col, label, CellAttr::kButton);
+      for (std::size_t k = 1; k <= key.size(); ++k) s.At(1, col + static_cast<int>(k)).attr = CellAttr::kMenuHot;
+      m.spots.push_back({col, col + static_cast<int>(label.size()) - 1});
+      col += static_cast<int>(label.size()) + 1;
     }
   }
   // Status line.
@@ -164,7 +218,7 @@ void DrawList(OpenList& l) {
     while (!cap.empty() && cap.back() == ' ') cap.pop_back();
     if (e.sub) cap += " \x10";  // a sub-menu opens from this entry
     w->grid.Fill(r, 1, l.width, ' ', attr);
-    PutCaption(w->grid, r, 1, cap, HotOf(*e.item), attr, enabled && !selected ? CellAttr::kMenuHot : attr, l.width);
+    PutCaption(w->grid, r, 1, cap, e.hot, attr, enabled && !selected ? CellAttr::kMenuHot : attr, l.width);
   }
 }
 
@@ -270,7 +324,7 @@ int RunList(OpenList& l, int* switchTitle, int* jumpTitle, bool nested) {
         }
         if (key > 32 && key < 256) {
           for (std::size_t i = 0; i < l.entries.size(); ++i) {
-            char hot = HotOf(*l.entries[i].item);
+            char hot = l.entries[i].hot;
             if (hot && oem::ToUpper(static_cast<unsigned char>(hot)) == oem::ToUpper(static_cast<unsigned char>(key)) &&
                 EntryEnabled(l.entries[i])) {
               l.current = static_cast<int>(i);
@@ -505,7 +559,12 @@ int ToolbarSave(const Toolbar* toolbar) {
     out.insert(out.end(), mine.begin(), mine.end());
   }
   // Written beside and moved into place: a failed write leaves the old file.
-  std::string temp = std::string(toolbar->file) + ".new";
+  const std::string file = toolbar->file;
+  if (const std::size_t slash = file.rfind('/'); slash != std::string::npos && slash > 0 &&
+                                                  !qxsys::MakeFolders(file.substr(0, slash)).empty()) {
+    return -1;
+  }
+  std::string temp = file + ".new";
   {
     std::ofstream o(temp, std::ios::trunc);
     for (const std::string& line : out) o << line << "\n";

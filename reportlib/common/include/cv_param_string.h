@@ -28,6 +28,8 @@
 // (ResolveCustVendRanges).
 #pragma once
 
+#include <string>
+
 #include "cv_params.h"
 #include "report_param_string.h"
 
@@ -70,3 +72,8 @@ bool PrepareCustVendParams(int menuId, int vendor, const char* text, CustVendRep
 // selection does not fit: the caller then offers no saved run (one is never
 // cut).
 bool WriteCustVendSavedRun(const CustVendReportParams* params, bool aging, CReportParamString* out);
+
+// The same selection in words, with the labels of the report's screen
+// (SelectionWords): "Sort by: Customer Code, from A to B; Rank by: ...; Aged
+// by: Due Date; ...".
+std::string CustVendSelectionWords(const CustVendReportParams* params, bool aging);

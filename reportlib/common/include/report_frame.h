@@ -49,13 +49,23 @@ inline constexpr int kMsgBadParameters = 2001;
 
 // --- Destination ------------------------------------------------------------------
 
+// The file an "output" text names, as a run writes it: a relative name is
+// taken in the folder the user started the program in (StartFolderGet, when
+// the program keeps one) and may not leave it ("../x.htm", "a/../../x.htm");
+// an absolute name is the user's own choice.  False, with `why` (English, a
+// phrase for message 2001), for a name that leaves the folder, holds a
+// control character or is longer than the run's file path holds.
+bool ResolveReportOutput(const char* output, std::string* path, std::string* why);
+
 // Fills the destination of a run from an "output" text: the whole record
 // zeroed; the report page on, the progress shown; a blank output the
-// preview; a text naming an HTML file (IsHtmlOutput) that file, with links
-// (a relative name is taken in the folder the user started the program in,
-// StartFolderGet, when the program keeps one); any other text the preview.
-// Returns 0; 1 after message 2001 when the file's path is too long for the
-// run (the report then does not run).
+// preview; a text naming an HTML file (IsHtmlOutput) that file
+// (ResolveReportOutput), with links; any other text the preview.  False,
+// with `why` and nothing shown, when the file cannot be used.
+bool FillReportDestination(const char* output, TagRepInfo* info, std::string* why);
+
+// FillReportDestination.  Returns 0; 1 after message 2001 when the file
+// cannot be used (the report then does not run).
 int SetReportDestination(const char* output, TagRepInfo* info);
 // The customer/vendor reports' twin, from params->output.
 int SetReportDestination(const CustVendReportParams* params, TagRepInfo* info);
@@ -81,14 +91,23 @@ bool ParsePreset(CParamStringFor<Record>* parser, const char* text, Record* reco
 
 // Applies the preset `text` to `record` when it is not null or blank
 // (ParsePreset); a saved run's output is then cleared, since what a saved
-// run carries there is not the user's choice of a file to write.  False when
-// the preset was refused (message 2001 shown; the report does not run).
-// `Record` has the NUL-ended texts `input` and `output`.
+// run carries there is not the user's choice of a file to write, and any
+// other output must name a file the run may write (ResolveReportOutput), so
+// that a bad one is refused before anything is read, whatever the run
+// finds.  False when the preset was refused (message 2001 shown; the report
+// does not run).  `Record` has the NUL-ended texts `input` and `output`.
 template <class Record>
 bool ApplyReportPreset(CParamStringFor<Record>* parser, const char* text, Record* record);
 
-// Shows message 2001 with `reason` (code page 437).
+// Shows message 2001 with `reason` (code page 437); the command did not do
+// its work (CommandNotDone).
 void ShowBadParameters(const std::string& reason);
+
+// Shows message `number` (205 a range from after its to, 13 a date that is
+// not one) for a run that ends on it: the command did not do its work
+// (CommandNotDone).  A screen that lets the user correct the field shows the
+// message itself and goes on.
+void RefuseReportRun(int number);
 
 // --- Release on every way out ---------------------------------------------------
 
@@ -170,7 +189,9 @@ void SetRowText(char (&out)[N], std::string_view text) {
 }
 
 // An amount in whole cents, rounded to two decimals as the system rounds
-// money: totals kept in cents foot to the amounts printed.
+// money: totals kept in cents foot to the amounts printed.  0 for an amount
+// that is not sound (records/amounts.h), which a record read through
+// RecordRead (tables.h) never carries.
 std::int64_t AmountCents(double amount);
 
 // --- Saved run ----------------------------------------------------------------------
@@ -185,11 +206,19 @@ bool ApplyReportPreset(CParamStringFor<Record>* parser, const char* text, Record
   if (text == nullptr || StrIsBlank(text)) return true;
   if (!ParsePreset(parser, text, record)) return false;
   if (IsSavedRunInput(record->input)) record->output[0] = '\0';
+  std::string path, why;
+  if (IsHtmlOutput(record->output) && !ResolveReportOutput(record->output, &path, &why)) {
+    ShowBadParameters(why);
+    return false;
+  }
   return true;
 }
 
-template <class Write>
-void OfferSavedRun(TagRepInfo* info, int commandId, Window* selectionWindow, Write write);
+//
+// `describe` (a callable answering std::string) gives the selection in words
+// (SelectionWords), which the report shows in place of the string.
+template <class Write, class Describe>
+void OfferSavedRun(TagRepInfo* info, int commandId, Window* selectionWindow, Write write, Describe describe);
 
 // Hides the selection window while the report runs (null: nothing).
 void HideSelectionWindow(Window* window);
@@ -219,7 +248,8 @@ void WritePageHeading(TagRepInfo* info, Heading heading, Title title, const TagR
 // Ends a run whose company files could not be read to the end: a line says
 // the report is incomplete, so that what was printed is shown for what it
 // is, and a run written to a file is dropped (never left looking like a
-// finished report); the preview keeps what was printed.
+// finished report); the preview keeps what was printed.  The command did not
+// do its work (CommandNotDone).
 void EndIncompleteReport(TagRepInfo* info);
 
 // Ends a run after its last record by how the walk ended: `failed` (a
@@ -253,15 +283,19 @@ bool ParsePreset(CParamStringFor<Record>* parser, const char* text, Record* reco
   return false;
 }
 
-template <class Write>
-void OfferSavedRun(TagRepInfo* info, int commandId, Window* selectionWindow, Write write) {
+template <class Write, class Describe>
+void OfferSavedRun(TagRepInfo* info, int commandId, Window* selectionWindow, Write write, Describe describe) {
   if (ReportTestMode(info, 4)) {
     TagSavedRunInfo savedRun{};
     savedRun.kind = kDrillRunReport;
     savedRun.one = 1;
     savedRun.commandId = static_cast<std::uint16_t>(commandId);
     CReportParamString text(savedRun.params, kSavedRunParamCapacity);
-    if (write(&text)) ReportWriteSelParams(info, &savedRun);
+    if (write(&text)) {
+      const std::string words = describe();
+      std::snprintf(savedRun.words, sizeof savedRun.words, "%s", words.c_str());
+      ReportWriteSelParams(info, &savedRun);
+    }
   }
   HideSelectionWindow(selectionWindow);
 }

@@ -7,7 +7,9 @@
 
 #include "qxabase/messages.h"
 #include "ravadodo/text.h"
+#include "param_dates.h"
 #include "report_frame.h"
+#include "selection_words.h"
 
 namespace {
 
@@ -126,6 +128,26 @@ bool WriteCustVendSavedRun(const CustVendReportParams* p, bool aging, CReportPar
   return ok;
 }
 
+std::string CustVendSelectionWords(const CustVendReportParams* p, bool aging) {
+  // The screens' forms and field numbers (cv_param_screen.cpp).
+  SelectionWords words(aging ? 383 : 384);
+  words.Range(1, p->sortRange).Range(14, p->rankRange);
+  if (!aging) return words.Text();
+  char date[16] = {};
+  ParamDateToText(p->closedate, date, sizeof date);
+  words.Item(30, date);
+  words.Item(31, p->type == kAgingDetail ? "Detail" : p->type == kAgingSummary ? "Summary" : "Audit");
+  words.Item(32, p->agedby == 'D' ? "Due Date" : "Invoice Date");
+  words.Item(33, SelectionWords::YesNo(p->incfpaid != 0));
+  words.Item(34, SelectionWords::YesNo(p->consadv != 0));
+  words.Item(35, SelectionWords::YesNo(p->dayspast != 0));
+  if (p->dayspast) {
+    words.Item(36, std::to_string(p->dpdfrom));
+    words.Item(37, std::to_string(p->dpdto));
+  }
+  return words.Text();
+}
+
 bool PrepareCustVendParams(int menuId, int vendor, const char* text, CustVendReportParams* params) {
   InitCustVendParams(menuId, params);
   CCustVendParamString parser(vendor);
@@ -134,7 +156,7 @@ bool PrepareCustVendParams(int menuId, int vendor, const char* text, CustVendRep
   const int ranges = ResolveCustVendRanges(params, &which);
   if (ranges == kRangeOk) return true;
   if (ranges == kRangeFromAfterTo) {
-    MsgShow(205, 1);
+    RefuseReportRun(205);
   } else if (ranges == kRangeBadValue) {
     ShowBadParameters(std::string("the ") + which + " range holds a value that is not a date or a number.");
   } else {

@@ -4,12 +4,15 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "cv_params.h"
 #include "oemtext.h"
+#include "qxabase/commands.h"
 #include "qxabase/messages.h"
 #include "qxabase/startup.h"
 #include "ravadodo.h"
+#include "records/amounts.h"
 
 namespace {
 
@@ -26,33 +29,61 @@ class InputPeek final : public CReportParamString {
 
 }  // namespace
 
-int SetReportDestination(const char* output, TagRepInfo* info) {
+bool ResolveReportOutput(const char* output, std::string* path, std::string* why) {
+  const std::string given = output ? output : "";
+  for (unsigned char c : given) {
+    if (c < 0x20 || c == 0x7F) {
+      *why = "the output file name holds a control character.";
+      return false;
+    }
+  }
+  // A relative name means the folder the user started the program in (the
+  // program itself works in its own folder), and stays in it.
+  const char* start = StartFolderGet();
+  const std::filesystem::path folder = start && *start ? std::filesystem::path(start) : std::filesystem::path();
+  std::filesystem::path file(given);
+  if (file.is_relative()) {
+    const std::filesystem::path inside = file.lexically_normal();
+    if (inside.empty() || *inside.begin() == ".." || inside.filename().empty()) {
+      *why = "the output file \"" + given + "\" lies outside the folder the program was started in.";
+      return false;
+    }
+    file = folder.empty() ? inside : folder / inside;
+  }
+  *path = file.lexically_normal().string();
+  if (path->size() >= sizeof TagRepInfo{}.filePath) {
+    *why = "the output file name is longer than " + std::to_string(sizeof TagRepInfo{}.filePath - 1) + " characters.";
+    return false;
+  }
+  return true;
+}
+
+bool FillReportDestination(const char* output, TagRepInfo* info, std::string* why) {
   std::memset(static_cast<void*>(info), 0, sizeof *info);
   info->reportPage = 1;
   info->showProgress = 1;
-  if (output == nullptr || StrIsBlank(output)) return 0;
+  if (output == nullptr || StrIsBlank(output)) return true;
   info->destinationGiven = 1;
   info->quiet = 1;
-  if (IsHtmlOutput(output)) {
-    info->links = 1;
-    info->destination = kDestHtmlFile;
-    info->fileKind = kDestHtmlFile;
-    info->fileAppend = 0;
-    // A relative name means the folder the user started the program in
-    // (the program itself works in its own folder).
-    std::string path = output;
-    const char* start = StartFolderGet();
-    if (path[0] != '/' && start && *start) path = std::string(start) + "/" + path;
-    if (path.size() >= sizeof info->filePath) {
-      ShowBadParameters("the output file name is longer than " + std::to_string(sizeof info->filePath - 1) +
-                        " characters.");
-      return 1;
-    }
-    std::memcpy(info->filePath, path.c_str(), path.size() + 1);
-  } else {
+  if (!IsHtmlOutput(output)) {
     info->destination = kDestPreview;
+    return true;
   }
-  return 0;
+  info->links = 1;
+  info->destination = kDestHtmlFile;
+  info->fileKind = kDestHtmlFile;
+  info->fileAppend = 0;
+  std::string path;
+  if (!ResolveReportOutput(output, &path, why)) return false;
+  std::memcpy(info->filePath, path.c_str(), path.size() + 1);
+  return true;
+}
+
+int SetReportDestination(const char* output, TagRepInfo* info) {
+  std::string why;
+  if (FillReportDestination(output, info, &why)) return 0;
+  ShowBadParameters(why);
+  return 1;
 }
 
 int SetReportDestination(const CustVendReportParams* params, TagRepInfo* info) {
@@ -72,8 +103,14 @@ bool IsSavedRunInput(const char* input) {
   return input != nullptr && oem::CompareText(input, "usersel") == 0;
 }
 
+void RefuseReportRun(int number) {
+  MsgShow(number, 1);
+  CommandNotDone();
+}
+
 void ShowBadParameters(const std::string& reason) {
   MsgShowArgs(kMsgBadParameters, 0x100, kButtonsStop, 1, reason.c_str(), 0);
+  CommandNotDone();
 }
 
 int ReportRunGuard::Close() {
@@ -107,9 +144,12 @@ std::string TrimText(std::string_view text) {
   return std::string(text);
 }
 
-std::int64_t AmountCents(double amount) { return std::llround(NumRound(amount, 2) * 100.0); }
+std::int64_t AmountCents(double amount) {
+  return records::IsSoundAmount(amount) ? std::llround(NumRound(amount, 2) * 100.0) : 0;
+}
 
 void EndIncompleteReport(TagRepInfo* info) {
+  CommandNotDone();
   ReportWriteText(info, "*** The report is incomplete: the company's files could not be read ***", 0, 1);
   if (info->destination != kDestPreview) info->discard = 1;
 }

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "selection_words.h"
+
 namespace {
 
 std::string_view TextOf(const char (&field)[15]) { return std::string_view(field, strnlen(field, sizeof field)); }
@@ -44,4 +46,12 @@ bool WriteBackorderSavedRun(const BackorderParams& params, CReportParamString* o
   return out->WriteParam("input", "usersel", true) && out->WriteIntParam("sortby", params.sortBy, false) &&
          out->WriteParam("cpbeg", TextOf(params.firstCode), false) &&
          out->WriteParam("cpend", TextOf(params.lastCode), false);
+}
+
+std::string BackorderSelectionWords(const BackorderParams& params) {
+  // The report's screen: form 340, field 1 the order, 2-5 the codes.
+  SelectionWords words(340);
+  const char* order = params.sortBy == kBackorderByCustomer ? "Customer" : "Product";
+  words.Named(words.Label(1), SelectionWords::RangeText(order, TextOf(params.firstCode), TextOf(params.lastCode)));
+  return words.Text();
 }

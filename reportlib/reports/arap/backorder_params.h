@@ -14,6 +14,8 @@
 // keys comes after the parse.
 #pragma once
 
+#include <string>
+
 #include <cstdint>
 #include <type_traits>
 
@@ -51,3 +53,6 @@ bool BackorderCodesFit(const BackorderParams& params);
 // Writes the saved run into `out` (cleared first): input='usersel', sortby,
 // cpbeg, cpend.  The output is never saved.  False when it does not fit.
 bool WriteBackorderSavedRun(const BackorderParams& params, CReportParamString* out);
+
+// The same selection in words: "Sorted By: Product, from A to B".
+std::string BackorderSelectionWords(const BackorderParams& params);

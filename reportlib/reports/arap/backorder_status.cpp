@@ -331,7 +331,7 @@ void BackorderRun::Body() {
     return;
   }
   if (FromAfterTo(first_, last_)) {
-    MsgShow(kMsgFromAfterTo, 1);
+    RefuseReportRun(kMsgFromAfterTo);
     return;
   }
   Print();
@@ -367,7 +367,8 @@ void BackorderRun::Print() {
   info_.lineWidth = kLineWidth;
   if (!ReportOpen(&info_, kRunTitle)) return;
   OfferSavedRun(&info_, kMenuBackorderStatus, &window_,
-                [this](CReportParamString* text) { return WriteBackorderSavedRun(params_, text); });
+                [this](CReportParamString* text) { return WriteBackorderSavedRun(params_, text); },
+                [this] { return BackorderSelectionWords(params_); });
   BuildLayouts();
 
   std::string previous;

@@ -33,6 +33,7 @@
 #include "qxabase/pick_account.h"
 #include "qxabase/report.h"
 #include "qxabase/settings.h"
+#include "qxabase/tables.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
@@ -497,7 +498,7 @@ bool CashReportRun::PrintLines(bool checkToPrint) {
   char key[255] = {};
   std::memcpy(key, &header_, kTranKey);
   for (int op = kOpGetGreaterOrEqual;; op = kOpGetNext) {
-    const int status = BtrvGetOp(op, lines_, key, &line_, sizeof line_);
+    const int status = RecordRead(records::kFileCashLines, op, lines_, key, &line_, sizeof line_);
     if (status == kStatusEndOfFile || status == kStatusKeyNotFound) return true;
     if (status != kStatusOk) {
       MsgRecordError(status, 1, op, records::kFileCashLines, 0);

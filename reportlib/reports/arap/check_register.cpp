@@ -26,6 +26,7 @@
 #include "qxabase/pick_account.h"
 #include "qxabase/report.h"
 #include "qxabase/settings.h"
+#include "qxabase/tables.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
@@ -429,7 +430,7 @@ int CheckRegisterRun::ReadEntry(int pass, bool first) {
     op = kOpGetGreaterOrEqual;
   }
   for (;; op = kOpGetNext) {
-    const int status = BtrvGetOp(op, register_, key_, &entry_, sizeof entry_);
+    const int status = RecordRead(records::kFileCheckRegister, op, register_, key_, &entry_, sizeof entry_);
     if (status == kStatusEndOfFile || status == kStatusKeyNotFound) return kStatusEndOfFile;
     if (status != kStatusOk) {
       MsgRecordError(status, 1, op, records::kFileCheckRegister, 0);

@@ -21,6 +21,7 @@
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
+#include "qxabase/tables.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/transactions.h"
@@ -240,7 +241,7 @@ bool ChecksToPrintRun::PrintCheck() {
   char key[255] = {};
   std::memcpy(key, &header_, kTranKey);
   for (int op = kOpGetGreaterOrEqual;; op = kOpGetNext) {
-    const int status = BtrvGetOp(op, lines_, key, &line_, sizeof line_);
+    const int status = RecordRead(records::kFileCashLines, op, lines_, key, &line_, sizeof line_);
     if (status == kStatusEndOfFile || status == kStatusKeyNotFound) break;
     if (status != kStatusOk) {
       MsgRecordError(status, 1, op, records::kFileCashLines, 0);

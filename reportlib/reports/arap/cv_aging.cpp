@@ -29,6 +29,7 @@
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
+#include "qxabase/tables.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
@@ -271,7 +272,8 @@ int AgingRun::Body() {
   if (params_.dayspast && params_.dpdto == 0) params_.dpdto = kNoHighestDay;
   if (!ReportOpen(&info_, kReportTitle)) return 0;
   OfferSavedRun(&info_, menuId_, &window_,
-                [this](CReportParamString* text) { return WriteCustVendSavedRun(&params_, true, text); });
+                [this](CReportParamString* text) { return WriteCustVendSavedRun(&params_, true, text); },
+                [this] { return CustVendSelectionWords(&params_, true); });
   BuildLayouts();
   return PrintAccounts();
 }
@@ -343,7 +345,7 @@ int AgingRun::ReadItems(std::vector<records::TagOpenInvoice>* items) {
   records::TagOpenInvoice item{};
   int op = kOpGetGreaterOrEqual;
   for (;; op = kOpGetNext) {
-    const int status = BtrvGetOp(op, openItems_, key, &item, sizeof item);
+    const int status = RecordRead(OpenItemFile(), op, openItems_, key, &item, sizeof item);
     if (status == kStatusEndOfFile) return kStatusOk;
     if (status != kStatusOk) return MsgRecordError(status, 1, op, OpenItemFile(), 0);
     // The first item of another account ends this one's.
@@ -667,6 +669,8 @@ void AgingRun::PrintItems(const std::vector<AgingLine>& lines) {
                       text.WriteIntParam("dayspast", params_.dayspast, false) &&
                       text.WriteIntParam("dpdfrom", params_.dpdfrom, false) &&
                       text.WriteIntParam("dpdto", params_.dpdto, false);
+      const std::string title = std::string("Aging detail of ") + (Receivables() ? "customer " : "vendor ") + code;
+      DrillDownSetTitle(&summaryLink_, title.c_str());
       if (ok) link = &summaryLink_;
     }
     if (ReportPageFull(&info_, 1)) PageHeading();
@@ -723,6 +727,7 @@ void AgingRun::SetItemLink(const AgingLine& line) {
   CReportParamString text(itemLink_.params, kLinkParamCapacity);
   bool ok = false;
   itemLink_.kind = kDrillOpenScreen;
+  DrillDownSetTitle(&itemLink_, nullptr);
   switch (item.origin) {
     case 'A':
       itemLink_.commandId = static_cast<std::uint16_t>(receivables ? 202 : 203);
@@ -752,6 +757,7 @@ void AgingRun::SetItemLink(const AgingLine& line) {
       ok = text.WriteParam("input", "default", true) && text.WriteParam("type", "1", false) &&
            text.WriteParam("tran", reference, false) && text.WriteParam("jrnlbeg", "SU", false) &&
            text.WriteParam("jrnlend", "SU", false);
+      DrillDownSetTitle(&itemLink_, ("General-ledger journal of transaction " + reference).c_str());
       break;
     default:
       return;  // no entry to open

@@ -266,7 +266,8 @@ void DirectoryRun::Body() {
   if (SetReportDestination(&params_, &info_) != 0) return;
   if (!ReportOpen(&info_, kReportTitle)) return;
   OfferSavedRun(&info_, menuId_, &window_,
-                [this](CReportParamString* text) { return WriteCustVendSavedRun(&params_, false, text); });
+                [this](CReportParamString* text) { return WriteCustVendSavedRun(&params_, false, text); },
+                [this] { return CustVendSelectionWords(&params_, false); });
   BuildLayouts();
   PrintAccounts();
 }
@@ -441,12 +442,14 @@ void DirectoryRun::SetAccountLinks() {
   // A customer's name opens its purchase history; a vendor's its screen.
   if (Customers()) {
     CReportParamString history(historyLink_.params, kLinkParamCapacity);
+    DrillDownSetTitle(&historyLink_, ("Purchase history of customer " + code).c_str());
     if (history.WriteParam("cdno", code, true)) LinkColumns(account_.data(), {kName}, &historyLink_);
   } else if (accountLinked) {
     LinkColumns(account_.data(), {kName}, &accountLink_);
   }
   // The balance opens the detail aging of this one account.
   CReportParamString aging(agingLink_.params, kLinkParamCapacity);
+  DrillDownSetTitle(&agingLink_, ((Customers() ? "Aging of customer " : "Aging of vendor ") + code).c_str());
   if (aging.WriteParam("input", "default", true) && aging.WriteParam("cvbeg", code, false) &&
       aging.WriteParam("cvend", code, false))
     LinkColumns(account_.data(), {kBalance}, &agingLink_);

@@ -242,7 +242,7 @@ bool PurchaseHistoryRun::Prepare(const char* parameterText) {
     if (PurchaseHistDateScreen(&params_.dateFrom, &params_.dateTo) != 0) return false;
   }
   if (params_.dateTo != 0 && params_.dateTo < params_.dateFrom) {
-    MsgShow(kMsgToBeforeFrom, 1);
+    RefuseReportRun(kMsgToBeforeFrom);
     return false;
   }
   return true;
@@ -263,7 +263,8 @@ void PurchaseHistoryRun::PrintPurchaseHistory() {
   info_.lineWidth = kLineWidth;
   if (!ReportOpen(&info_, kRunTitle)) return;
   OfferSavedRun(&info_, kMenuCustPurchaseHistory, nullptr,
-                [this](CReportParamString* text) { return PurchaseHistWriteParams(params_, text); });
+                [this](CReportParamString* text) { return PurchaseHistWriteParams(params_, text); },
+                [this] { return PurchaseHistSelectionWords(params_); });
   BuildLayouts();
 
   // The key: the customer code, then the first date.  NULs below every

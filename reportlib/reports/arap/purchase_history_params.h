@@ -11,6 +11,8 @@
 // field keeps what it held.
 #pragma once
 
+#include <string>
+
 #include <cstdint>
 #include <type_traits>
 
@@ -37,3 +39,7 @@ class CPurchaseHistParamString final : public CParamStringFor<PurchaseHistParams
 // Writes the saved run into `out` (cleared first): input='usersel', cdno,
 // datebeg, dateend.  The output is never saved.  False when it does not fit.
 bool PurchaseHistWriteParams(const PurchaseHistParams& params, CReportParamString* out);
+
+// The selection in words: "Customer: C100; Sale dates: from 01/01/25 to
+// 03/31/25".
+std::string PurchaseHistSelectionWords(const PurchaseHistParams& params);

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "btrvc.h"
+#include "qxabase/aging.h"
 #include "qxabase/app_block.h"
 #include "qxabase/dictionary.h"
 #include "qxabase/files.h"
@@ -35,6 +36,7 @@
 #include "qxabase/pick_lists.h"
 #include "qxabase/report.h"
 #include "qxabase/report_mru.h"
+#include "qxabase/tables.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
@@ -84,7 +86,7 @@ int OpenInvoiceField(int offset) {
   return -1;
 }
 
-std::int64_t Cents(double amount) { return std::llround(amount * 100.0); }
+std::int64_t Cents(double amount) { return AgingCents(amount); }
 double Amount(std::int64_t cents) { return static_cast<double>(cents) / 100.0; }
 
 // --- Date ends -------------------------------------------------------------------------------
@@ -386,7 +388,7 @@ int VendorPaymentsRun::ReadItem(bool first) {
   if (first) std::memset(key_, 0, sizeof key_);
   const std::int32_t to = to_ == 0 ? std::numeric_limits<std::int32_t>::max() : to_;
   for (;; op = kOpGetNext) {
-    const int status = BtrvGetOp(op, items_, key_, &item_, sizeof item_);
+    const int status = RecordRead(records::kFilePayablesOpenInvoices, op, items_, key_, &item_, sizeof item_);
     if (status == kStatusEndOfFile) return kStatusEndOfFile;
     if (status != kStatusOk) {
       MsgRecordError(status, 1, op, records::kFilePayablesOpenInvoices, 0);

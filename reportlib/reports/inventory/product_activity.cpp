@@ -26,6 +26,7 @@
 #include "records/dictionary.h"
 #include "records/masters.h"
 #include "report_frame.h"
+#include "selection_words.h"
 #include "reports/inventory/product_listing.h"
 #include "reports/inventory/product_params.h"
 #include "reports/inventory/product_report_run.h"
@@ -157,7 +158,9 @@ class ActivityRun : ProductRunFrame {
 
 int ActivityRun::Run() {
   const ProductRunSetup setup{kMenuProductActivity, kReportId, kWindowTitle, kWindowRows, kRunTitle, kLineWidth, 0};
-  if (!Start(setup, [this](CReportParamString* text) { return SaveActivityRun(params_, text); })) return 0;
+  if (!Start(setup, [this](CReportParamString* text) { return SaveActivityRun(params_, text); },
+             [this] { return ActivitySelectionWords(params_); }))
+    return 0;
   // The heading lines are made from the criteria the run selects by.
   sortLine_ = CriterionHeadingLine("Sort", params_.sortRange);
   rangeLine_ = CriterionHeadingLine("Range", params_.rankRange);
@@ -359,6 +362,15 @@ int RunProductActivityReport(const char* parameterText) {
 int PrintProductActivity(ProductReportParams& params) {
   ActivityRun run(params);
   return run.Run();
+}
+
+std::string ActivitySelectionWords(const ProductReportParams& p) {
+  // The product selection screen, form 350: 27 leaves non-inventory out.
+  return SelectionWords(350)
+      .Range(1, p.sortRange)
+      .Range(14, p.rankRange)
+      .Item(27, SelectionWords::YesNo(p.includeNoInventory == 0))
+      .Text();
 }
 
 bool SaveActivityRun(const ProductReportParams& p, CReportParamString* out) {

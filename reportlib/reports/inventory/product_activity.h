@@ -7,6 +7,8 @@
 // and its quantities and amounts to the activity detail of that product.
 #pragma once
 
+#include <string>
+
 #include "report_param_string.h"
 
 struct ProductReportParams;
@@ -26,3 +28,5 @@ int PrintProductActivity(ProductReportParams& params);
 // input='usersel', the sort and rank criteria as entered and "incnoinv".
 // False when it does not fit.
 bool SaveActivityRun(const ProductReportParams& params, CReportParamString* out);
+// The same selection in words: the ranges and whether non-inventory products are left out.
+std::string ActivitySelectionWords(const ProductReportParams& params);

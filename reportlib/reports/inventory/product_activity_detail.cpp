@@ -26,11 +26,13 @@
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
+#include "qxabase/tables.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
 #include "records/transactions.h"
 #include "report_frame.h"
+#include "selection_words.h"
 #include "reports/inventory/product_activity.h"
 #include "reports/inventory/product_params.h"
 #include "reports/inventory/product_report_run.h"
@@ -164,7 +166,9 @@ class DetailRun : ProductRunFrame {
 int DetailRun::Run() {
   const ProductRunSetup setup{kMenuActivityDetail, kReportId, kTitle, kWindowRows, kRunTitle, kLineWidth,
                               records::kFileInventoryTransactions};
-  if (!Start(setup, [this](CReportParamString* text) { return SaveDetailRun(params_, text); })) return 0;
+  if (!Start(setup, [this](CReportParamString* text) { return SaveDetailRun(params_, text); },
+             [this] { return DetailSelectionWords(params_); }))
+    return 0;
   transactions_ = SecondFile();
   BtrvSetKey(transactions_, kKeyProductDate, -1);
   sortLine_ = CriterionHeadingLine("Sort", params_.sortRange);
@@ -232,7 +236,8 @@ int DetailRun::PrintProducts() {
 // Reads the transaction file by `op`: 0 a record of this product read, 9 none
 // (the end, or past the product); another status after the error box.
 int DetailRun::ReadTransaction(int op) {
-  const int status = BtrvGetOp(op, transactions_, transactionKey_, &transaction_, sizeof transaction_);
+  const int status = RecordRead(records::kFileInventoryTransactions, op, transactions_, transactionKey_,
+                                &transaction_, sizeof transaction_);
   if (status == kStatusOk) return OfThisProduct() ? kStatusOk : kStatusEndOfFile;
   if (status == kStatusEndOfFile || status == kStatusKeyNotFound) return kStatusEndOfFile;
   MsgRecordError(status, 1, op, records::kFileInventoryTransactions, 0);
@@ -407,6 +412,21 @@ int RunProductActivityDetail(const char* parameterText) {
 int PrintProductActivityDetail(ProductReportParams& params) {
   DetailRun run(params);
   return run.Run();
+}
+
+std::string DetailSelectionWords(const ProductReportParams& p) {
+  // Its own screen, form 359: the rank range holds the transaction dates.
+  SelectionWords words(359);
+  words.Range(1, p.sortRange);
+  const auto text = [](const char (&field)[41], std::int32_t empty) {
+    return empty ? std::string() : std::string(field, strnlen(field, sizeof field));
+  };
+  words.Named("Transaction dates", SelectionWords::RangeText("", text(p.rankRange.fromText, p.rankRange.fromEmpty),
+                                                              text(p.rankRange.toText, p.rankRange.toEmpty))
+                                       .substr(2));
+  words.Item(16, p.decimalOrFraction ? "Decimal" : "Fraction");
+  words.Item(17, SelectionWords::YesNo(p.includeNoInventory == 0));
+  return words.Text();
 }
 
 bool SaveDetailRun(const ProductReportParams& p, CReportParamString* out) {

@@ -39,6 +39,9 @@ bool TransactionSourceName(char type, char kind, std::string* name);
 // input='usersel', the sort and rank criteria as entered, "incnoinv" and
 // "decorfrac".  False when it does not fit.
 bool SaveDetailRun(const ProductReportParams& params, CReportParamString* out);
+// The same selection in words: the range, the transaction dates, the quantities and
+// whether non-inventory products are left out.
+std::string DetailSelectionWords(const ProductReportParams& params);
 
 // The selection screen (form 359, data/forms/form-359.txt) in the report's
 // window params->window: the product field to sort and select by with its

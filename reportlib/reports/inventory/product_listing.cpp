@@ -19,6 +19,7 @@
 #include "records/dictionary.h"
 #include "records/masters.h"
 #include "report_frame.h"
+#include "selection_words.h"
 #include "reports/inventory/product_params.h"
 #include "reports/inventory/product_report_run.h"
 #include "reports/inventory/product_selection.h"
@@ -110,7 +111,9 @@ class ListingRun : ProductRunFrame {
 
 int ListingRun::Run() {
   const ProductRunSetup setup{kMenuProductListing, kReportId, kTitle, kWindowRows, kTitle, 0, 0};
-  if (!Start(setup, [this](CReportParamString* text) { return SaveListingRun(params_, text); })) return 0;
+  if (!Start(setup, [this](CReportParamString* text) { return SaveListingRun(params_, text); },
+             [this] { return ListingSelectionWords(params_); }))
+    return 0;
   BuildLayouts();
   return PrintProducts();
 }
@@ -253,6 +256,7 @@ void ListingRun::SetLinks() {
                   activity.WriteParam("sortfld", ProductFieldCaption(records::kFileProducts, kProdFieldNumber),
                                       false) &&
                   activity.WriteParam("sortfrom", number, false) && activity.WriteParam("sortto", number, false);
+  DrillDownSetTitle(&activityLink_, ("Activity detail of product " + number).c_str());
   if (ok) LinkColumns(line1_.data(), {kStandardCost, kAverageCost}, &activityLink_);
 }
 
@@ -286,10 +290,7 @@ int RunProductListing(const char* parameterText) {
   InitProductRanges(kMenuProductListing, &params);
   if (parameterText != nullptr && !StrIsBlank(parameterText)) {
     CProductParamString parser;
-    if (!ParsePreset(&parser, parameterText, &params)) return 0;
-    // A saved run names no file to write: whatever it carries is not the
-    // user's choice.
-    if (IsSavedRunInput(params.input)) params.output[0] = '\0';
+    if (!ApplyReportPreset(&parser, parameterText, &params)) return 0;
     if (!ResolveProductRanges(&params)) return 0;
   }
   PrintProductListing(params);
@@ -299,6 +300,11 @@ int RunProductListing(const char* parameterText) {
 int PrintProductListing(ProductReportParams& params) {
   ListingRun run(params);
   return run.Run();
+}
+
+std::string ListingSelectionWords(const ProductReportParams& p) {
+  // The product selection screen, form 350: field 1 the sort, 14 the rank.
+  return SelectionWords(350).Range(1, p.sortRange).Range(14, p.rankRange).Text();
 }
 
 bool SaveListingRun(const ProductReportParams& p, CReportParamString* out) {

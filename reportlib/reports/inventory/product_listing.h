@@ -6,6 +6,8 @@
 // and to the product activity detail report for it.
 #pragma once
 
+#include <string>
+
 #include "report_param_string.h"
 
 struct ProductReportParams;
@@ -26,3 +28,5 @@ int PrintProductListing(ProductReportParams& params);
 // input='usersel', then the sort and rank criteria as entered (caption, from,
 // to).  False when it does not fit: the caller then offers no saved run.
 bool SaveListingRun(const ProductReportParams& params, CReportParamString* out);
+// The same selection in words: "Sort by: Product Number, from A to B; Rank by: ...".
+std::string ListingSelectionWords(const ProductReportParams& params);

@@ -105,7 +105,8 @@ int ProductReportRun::Run() {
   const ProductRunSetup setup{kind_.menuId, kReportId, kind_.windowTitle, kWindowRows, kind_.runTitle,
                               kind_.lineWidth, 0};
   // These reports keep no saved run: they always start from their screen.
-  if (!Start(setup, [](CReportParamString*) { return false; })) return ScreenResult() == 27 ? 27 : 0;
+  if (!Start(setup, [](CReportParamString*) { return false; }, [] { return std::string(); }))
+    return ScreenResult() == 27 ? 27 : 0;
 
   totalLine_[kTotalCaption] = MakeColumn(kColumnText, "%11s", kind_.countX - 12, totalText_);
   totalLine_[kTotalCaption].hidden = 1;  // the caption is written at x 1 before the line

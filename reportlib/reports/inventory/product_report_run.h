@@ -85,11 +85,12 @@ class ProductRunFrame {
   virtual int Selection() { return ProductReportSelection(&params_); }
 
   // Everything up to the open report, and the saved run offered (`save`
-  // writes it).  False when the run ends there: the files could not be
-  // opened, the screen was left, nothing was selected, or the report could
-  // not be opened (each after its message).
-  template <class Save>
-  bool Start(const ProductRunSetup& setup, Save save);
+  // writes it, `describe` gives the selection in words).  False when the
+  // run ends there: the files could not be opened, the screen was left,
+  // nothing was selected, or the report could not be opened (each after its
+  // message).
+  template <class Save, class Describe>
+  bool Start(const ProductRunSetup& setup, Save save, Describe describe);
 
   // The column headings of a page: `rows` writes them (in font 13), a rule
   // of '-' goes under the columns of `rule`, the detail font is set, and a
@@ -130,10 +131,10 @@ class ProductRunFrame {
   ReportRunGuard reportGuard_{&info_};
 };
 
-template <class Save>
-bool ProductRunFrame::Start(const ProductRunSetup& setup, Save save) {
+template <class Save, class Describe>
+bool ProductRunFrame::Start(const ProductRunSetup& setup, Save save, Describe describe) {
   if (!Open(setup)) return false;
-  OfferSavedRun(&info_, setup.menuId, &window_, save);
+  OfferSavedRun(&info_, setup.menuId, &window_, save, describe);
   return true;
 }
 

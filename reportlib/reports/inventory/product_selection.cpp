@@ -129,12 +129,12 @@ bool ResolveProductRanges(ProductReportParams* params) {
                                                 entered.fromEmpty ? nullptr : entered.fromText,
                                                 entered.toEmpty ? nullptr : entered.toText);
     if (result == kRangeFromAfterTo) {
-      MsgShow(kMsgFromAfterTo, 1);
+      RefuseReportRun(kMsgFromAfterTo);
       return false;
     }
     if (result == kRangeBadValue) {
       if (ProductFieldKind(s.fileNo, id) == RangeKind::kDate) {
-        MsgShow(kMsgInvalidDate, 1);
+        RefuseReportRun(kMsgInvalidDate);
       } else {
         ShowBadParameters(std::string("the ") + s.name + " range of \"" + Trimmed(entered.caption) +
                           "\" holds a value that is not a number.");

@@ -22,8 +22,11 @@ enum ExitStatus : int {
   kExitStartupFailed = 1,   // an installation or start-up check failed
   kExitCommandLine = 2,     // the command line was refused
   kExitNotStarted = 3,      // the start-up was left: the opening command or the start-up
-                            // chain left with Esc, or the command line's company refused
-  kExitCommandFailed = 4,   // a command-only start's command did not run
+                            // chain left with Esc, or the command line's folder holds
+                            // no company
+  kExitCommandFailed = 4,   // a command-only start whose command did not do its work: it
+                            // said so (CommandNotDone), no unit serves it, or the company
+                            // cannot be used (damaged, held by another program)
 };
 
 // The program: argc/argv as main gets them.  Returns an ExitStatus.
@@ -61,13 +64,15 @@ void CloseFramework();
 void InitFormPaths();
 
 // Reads QxAcArgs.ini (`path`, read-only, its first 4096 bytes) for the
-// company folder ("/FILES:"): see ParseArgsText.
+// company folder ("/FILES:"): see ParseArgsText.  Start-up reads the one in
+// the program's folder.
 void ReadArgsIni(const char* path);
 
 // Takes the company folder from the text of QxAcArgs.ini: the value after
 // the first "/FILES:" (letter case ignored) to the end of its line, blanks
 // around it removed, letter case kept (paths are case-sensitive), made
-// absolute against the current folder.  It is used only when no company
+// absolute against the program's folder (where the file lies; the current
+// folder while no program folder is known).  It is used only when no company
 // folder is known yet, and refused with a message when it is longer than
 // 143 characters.
 void ParseArgsText(const char* text, std::size_t length);

@@ -65,7 +65,6 @@ TEST(CommandLineTest, RefusesBadInputWithAClearText) {
       {{"/n:-1"}, "/n needs a whole number"},
       {{"/n:99999999999"}, "/n needs a whole number"},
       {{"/files:"}, "/files needs a folder"},
-      {{"/help"}, "Usage:"},
   };
   for (const Case& c : cases) {
     AppCommandLine cl;
@@ -76,6 +75,32 @@ TEST(CommandLineTest, RefusesBadInputWithAClearText) {
     EXPECT_STREQ("", cl.CompanyPath());
     EXPECT_EQ(-1, cl.StartNumber());
   }
+}
+
+TEST(CommandLineTest, HelpAndVersionAskForTheirTextsInsteadOfARun) {
+  using Information = AppCommandLine::Information;
+  const struct {
+    std::vector<const char*> args;
+    Information asked;
+  } cases[] = {
+      {{"--help"}, Information::kUsage},   {{"-h"}, Information::kUsage},
+      {{"/help"}, Information::kUsage},    {{"/?"}, Information::kUsage},
+      {{"/cmd:337", "--help"}, Information::kUsage},  // wherever it stands
+      {{"--version"}, Information::kVersion}, {{"/cmd:337"}, Information::kNone},
+  };
+  for (const auto& c : cases) {
+    AppCommandLine cl;
+    EXPECT_EQ(0, cl.Parse(static_cast<int>(c.args.size()), c.args.data())) << cl.ErrorText();
+    EXPECT_EQ(c.asked, cl.InformationAsked()) << c.args.back();
+  }
+  // "-h" is help; "/h" names no option of ours, so it is a company folder.
+  AppCommandLine folder;
+  const char* h[] = {"/h"};
+  EXPECT_EQ(0, folder.Parse(1, h));
+  EXPECT_EQ(Information::kNone, folder.InformationAsked());
+  EXPECT_STREQ("/h", folder.CompanyPath());
+  EXPECT_NE(std::string::npos, std::string(AppCommandLine::Usage()).find("--help"));
+  EXPECT_EQ(0u, AppCommandLine::VersionText().find("qxa15 (Quarlex Accounting) "));
 }
 
 TEST(CommandLineTest, OneTextWithQuotes) {

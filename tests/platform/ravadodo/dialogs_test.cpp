@@ -112,9 +112,22 @@ TEST_F(DialogTest, PushedKeysComeFirst) {
 }
 
 TEST_F(DialogTest, DamagedScriptBehavesAsClosed) {
-  Start("Enter Nonsense");
-  EXPECT_EQ(kKeyClose, KeyRead());
-  EXPECT_NE(std::string::npos, Transcript().find("key script line 1: \"Nonsense\" is not a key name"));
+  const struct {
+    const char* script;
+    const char* told;
+  } cases[] = {
+      {"Enter Nonsense", "key script line 1: \"Nonsense\" is not a key name"},
+      {"Enter\n\"never closed", "key script line 2: a quoted text is not closed"},
+      // A number no screen row can be is refused, not wrapped around.
+      {"Click(99999999999,3)", "key script line 1: write a click as Click(row,col)"},
+      {"Click(3,4)junk", "key script line 1: write a click as Click(row,col)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.script);
+    Start(c.script);
+    EXPECT_EQ(kKeyClose, KeyRead());
+    EXPECT_NE(std::string::npos, Transcript().find(c.told)) << Transcript();
+  }
 }
 
 TEST_F(DialogTest, WaitWindowIsTranscribed) {

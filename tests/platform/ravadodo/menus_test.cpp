@@ -19,9 +19,18 @@ const TagMenuItem kEditList[] = {
     {2, 1, 131, 1, 0, 'T', " Tables            ", nullptr},
     {1, 7, -1, 0, 0, 0, nullptr, nullptr},
 };
+// A list whose letters clash or hide: "Z" is nowhere in its caption, and
+// two entries claim "B".
+const TagMenuItem kPrintList[] = {
+    {1, 1, 602, 0, 0, 'B', " Backup/Restore  ", nullptr},
+    {2, 1, 115, 0, 0, 'B', " Export Billing  ", nullptr},
+    {3, 1, 236, 0, 0, 'Z', " BiLling Print   ", nullptr},
+    {1, 12, -1, 0, 0, 0, nullptr, nullptr},
+};
 const TagMenuItem kTop[] = {
     {0, 2, 0, 0, 0x2100, 'F', "File", kFileList},
     {0, 7, 0, 0, 0x1200, 'E', "Edit", kEditList},
+    {0, 12, 0, 0, 0x1900, 'P', "Print", kPrintList},
     {0, 0, -1, 0, 0, 0, nullptr, nullptr},
 };
 const TagMenuItem kTablesList[] = {
@@ -57,6 +66,16 @@ TEST_F(MenuTest, HotLetters) {
   } cases[] = {{" TaX ", 'X'},   {" CoNsolidate ", 'N'}, {" EXit ", 'X'}, {" Open ", 'O'},
                {" PurcHasing Codes ", 'H'}, {"Qurl Access", 'Q'}, {" 1099's ", '1'}, {" ", 0}};
   for (const Case& c : cases) EXPECT_EQ(c.hot, MenuHotLetter(c.caption)) << c.caption;
+}
+
+TEST_F(MenuTest, EveryEntryHasALetterItShowsAndThatWorks) {
+  // The caption's own capital for "BiLling Print"; the next free letter
+  // of "Export Billing" ("E"), whose "B" the entry before it has.
+  Start(R"(Alt+P "l" Alt+P "e" Alt+P "b")");
+  Build();
+  EXPECT_EQ(236, Next());
+  EXPECT_EQ(115, Next());
+  EXPECT_EQ(602, Next());
 }
 
 TEST_F(MenuTest, PicksByHotKeysArrowsAndSubMenus) {
@@ -102,14 +121,16 @@ TEST_F(MenuTest, ToolbarFromIniFileByKeyAndClick) {
   rvtest::WriteAll(ini,
                    "; toolbar\n[Default]\nButton1=320,Post\nButton2=337,Aging\nButton3=bad\nButton4=350,Products\n"
                    "[OTHER]\nButton1=101,Open\n");
-  Start("Alt+2 Click(1,12) Enter");
+  Start("Alt+2 Click(1,16) Enter");
   Build();
   Toolbar tb{};
   std::snprintf(tb.section, sizeof tb.section, "Default");
   ASSERT_EQ(3, ToolbarLoad(&tb, ini.c_str()));  // the malformed entry is skipped
   EXPECT_EQ(350, tb.buttons[2].command);
   ToolbarShow(&tb);
-  EXPECT_NE(std::string::npos, ScreenSnapshot().find("[1 Post] [2 Aging] [3 Products]"));
+  // Each button shows the key that presses it.
+  EXPECT_NE(std::string::npos, ScreenSnapshot().find("[Alt+1 Post] [Alt+2 Aging] [Alt+3 Products]"))
+      << ScreenSnapshot();
 
   KeyCode key = 0;
   int button = 0;
@@ -123,6 +144,18 @@ TEST_F(MenuTest, ToolbarFromIniFileByKeyAndClick) {
   EXPECT_EQ(2, button);
   key = kKeyEnter;
   EXPECT_EQ(0, ToolbarHitTest(&tb, &key, &button));
+
+  // Buttons that do not fit so on the row share one "Alt+" before them.
+  Toolbar wide{};
+  for (int i = 0; i < 8; ++i) {
+    wide.buttons[i].command = 300 + i;
+    std::snprintf(wide.buttons[i].text, sizeof wide.buttons[i].text, "Command %d", i + 1);
+  }
+  wide.count = 8;
+  ToolbarShow(&wide);
+  EXPECT_NE(std::string::npos, ScreenSnapshot().find(" Alt+ [1 Command 1] [2 Command 2] [3 Command 3]"))
+      << ScreenSnapshot();
+  ToolbarShow(&tb);
 
   // Saved under the user's own section; the other sections stay.
   std::snprintf(tb.section, sizeof tb.section, "JANE");

@@ -53,6 +53,37 @@ TEST(SetReportDestination, APathTooLongForTheRunIsRefused) {
   EXPECT_EQ(1, SetReportDestination(name.c_str(), &info));
 }
 
+TEST(ResolveReportOutput, ARelativeNameStaysInTheUsersFolder) {
+  StartFolderSet("/home/anne/jobs");
+  const struct {
+    const char* output;
+    const char* path;  // null: refused
+  } cases[] = {
+      {"aging.htm", "/home/anne/jobs/aging.htm"},
+      {"reports/aging.htm", "/home/anne/jobs/reports/aging.htm"},
+      {"./reports/../aging.htm", "/home/anne/jobs/aging.htm"},
+      {"/srv/reports/../aging.htm", "/srv/aging.htm"},  // an absolute name is the user's own
+      {"../aging.htm", nullptr},
+      {"../../etc/x.htm", nullptr},
+      {"reports/../../x.htm", nullptr},
+      {"x.htm/../../passwd", nullptr},
+      {"..", nullptr},
+      {"reports/", nullptr},  // names no file
+      {"aging\n.htm", nullptr},
+  };
+  for (const auto& c : cases) {
+    std::string path, why;
+    const bool resolved = ResolveReportOutput(c.output, &path, &why);
+    EXPECT_EQ(c.path != nullptr, resolved) << c.output << ": " << why;
+    if (c.path) {
+      EXPECT_EQ(c.path, path) << c.output;
+    } else {
+      EXPECT_FALSE(why.empty()) << c.output;
+    }
+  }
+  StartFolderSet("");
+}
+
 TEST(ParsePreset, SavedRunsAndLinksSkipUnknownKeysOthersRefuseThem) {
   ScreenResetForTest("", nullptr);
   EXPECT_EQ("usersel", ParamStringInput("sortfld='x' INPUT='x' input='UserSel'"));

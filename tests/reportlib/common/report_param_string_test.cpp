@@ -345,7 +345,7 @@ TEST(ParamStringRoundTrip, TheLongestSavedRunFitsASavedRunButNotALink) {
   for (const std::string& text40 : {std::string(40, 'W'), std::string(40, '\'')}) {
     const Pairs run = AgingSavedRun(text40);
 
-    TagSavedRunInfo saved{kDrillRunReport, 1, 337, {}};
+    TagSavedRunInfo saved{kDrillRunReport, 1, 337, {}, {}};
     CReportParamString writer(saved.params, sizeof saved.params);
     ASSERT_TRUE(WriteAll(writer, run)) << writer.LastErrorText();
     EXPECT_GT(std::strlen(saved.params), 420u);

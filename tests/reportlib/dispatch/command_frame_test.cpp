@@ -355,6 +355,25 @@ TEST_F(FrameTest, EveryIdFrom300To400ReachesItsEntryOnceWithItsArguments) {
   }
 }
 
+TEST_F(FrameTest, ASavedRunReachesItsEntryWithoutItsOutput) {
+  const struct {
+    const char* text;
+    const char* entryGets;  // "p": the text itself
+  } cases[] = {
+      {"input='usersel' sortfld='Customer Name' output='../../x.htm'", "\"input='usersel' sortfld='Customer Name'\""},
+      {"output='a.htm' input='usersel' type='1'", "\"input='usersel' type='1'\""},
+      {"input='USERSEL' output='a.htm'", "\"input='USERSEL'\""},
+      {"input='default' output='a.htm'", "p"},              // a preset chooses its file
+      {"input='usersel' output='a.htm", "p"},               // unreadable: the entry refuses it
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    Reset();
+    EXPECT_EQ(Run(337, c.text), 0);
+    EXPECT_EQ(rec_.entryCalls, Calls{std::string("RunCustVendAging(337, ") + c.entryGets + ")"});
+  }
+}
+
 TEST_F(FrameTest, OpensRunsAndClosesInOrder) {
   app_.commandFlag = 9;  // left over from before: cleared before the command runs
   EXPECT_EQ(Run(337), 0);  // the entry's own 5 is dropped

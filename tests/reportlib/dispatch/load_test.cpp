@@ -100,10 +100,11 @@ TEST(LoadingQxa3, RegistersItsDispatcherWhichThenRunsGroup3Commands) {
   EXPECT_EQ(reinterpret_cast<void*>(CommandHandlerGet(kGroup3Slot)), dispatcher);
 
   // The main loop hands command 337 to the base library, which reaches the
-  // dispatcher; its frame opens and closes around the aging entry.
+  // dispatcher; its frame opens and closes around the aging entry, which
+  // finds no company files in the folder and so did not run.
   app->fromMenu = 1;
   app->commandFlag = 9;
-  EXPECT_EQ(CommandRun(337, nullptr), 0);
+  EXPECT_EQ(CommandRun(337, nullptr), -1);
   EXPECT_FALSE(CommandIsActive());
   EXPECT_FALSE(CommandAccessHeld(337));
   EXPECT_EQ(app->inCommand, 0);

@@ -54,7 +54,7 @@ fi
 . "$(dirname "$0")/../../support/tmux.sh"
 tmux_use_work qxbp
 tmux new-session -d -s "$session" -x 140 -y 40 \
-  "env TERM=xterm-256color LANG=C.UTF-8 QX_TODAY=2025-03-15 XDG_CONFIG_HOME='$work/config' \
+  "env TERM=xterm-256color LANG=C.UTF-8 QX_TODAY=2025-03-15 XDG_CONFIG_HOME='$work/config' XDG_STATE_HOME='$work/state' \
    '$program/qxa15' '$work/company' /only /cmd:305; echo \"shell is back, status \$?\"; sleep 30"
 wait_for "Include"
 wait_for "F10 Print"

@@ -26,8 +26,11 @@ grep -q "message box" "$work/journal.txt" && { cat "$work/journal.txt"; fail "a 
 stamped=$("$program/qxdump" "$work/company" gl_headers | grep -c '"journalPrinted":"2025-03-15"')
 [ "$stamped" = 5 ] || fail "$stamped headers stamped, 5 expected"
 
-# A reversed journal-code range: told in the transcript, nothing written.
-run "$work/reversed.txt" "type='1' jrnlbeg='GJ' jrnlend='AP' output='$work/reversed.htm'" || fail "qxa15 exit status $?"
+# A reversed journal-code range: told in the transcript, nothing written,
+# and the command did not run (status 4).
+run "$work/reversed.txt" "type='1' jrnlbeg='GJ' jrnlend='AP' output='$work/reversed.htm'"
+status=$?
+[ "$status" = 4 ] || fail "reversed: qxa15 exit status $status, 4 expected"
 grep -q "journal: message 205" "$work/reversed.txt" || { cat "$work/reversed.txt"; fail "no note of message 205"; }
 [ -e "$work/reversed.htm" ] && fail "a reversed range wrote a file"
 echo "passed"

@@ -17,7 +17,7 @@ fixture=$work/fixture
 "$program/qxload" "$here/fixtures/count_entry_company.json" "$fixture" >/dev/null || fail "qxload"
 printf '%s\n' '"BOLT-10"' Enter '"3"' Enter '"NUT-12"' Enter '"2 6/12"' Enter F10 >"$work/keys"
 transcript=$work/fixture-391.txt
-QX_TODAY=2025-03-15 QX_KEYS="$work/keys" QX_TRANSCRIPT="$transcript" XDG_CONFIG_HOME="$work/config" \
+QX_TODAY=2025-03-15 QX_KEYS="$work/keys" QX_TRANSCRIPT="$transcript" XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" \
   timeout 60 "$program/qxa15" "$fixture" /only /cmd:391 || { cat "$transcript"; fail "391: exit status $?"; }
 grep -qF "NUT-12        Hex nut, dozen                2 6/12" "$transcript" || { cat "$transcript"; fail "391: no dozens"; }
 "$program/qxdump" "$fixture" physical_counts | python3 -c '

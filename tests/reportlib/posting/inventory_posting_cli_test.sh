@@ -26,7 +26,7 @@ fixture=$work/fixture
 "$program/qxload" "$here/fixtures/inventory_post_company.json" "$fixture" >/dev/null || fail "qxload"
 dump "$fixture" "$work/before.json"
 printf '%s\n' '"043025"' F10 Enter >"$work/keys"
-QX_TODAY=2025-03-15 QX_KEYS="$work/keys" QX_TRANSCRIPT="$work/fixture-328.txt" XDG_CONFIG_HOME="$work/config" \
+QX_TODAY=2025-03-15 QX_KEYS="$work/keys" QX_TRANSCRIPT="$work/fixture-328.txt" XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" \
   timeout 60 "$program/qxa15" "$fixture" /only /cmd:328 || { cat "$work/fixture-328.txt"; fail "328: exit status $?"; }
 grep -qF "4 transactions posted." "$work/fixture-328.txt" || { cat "$work/fixture-328.txt"; fail "328: no summary"; }
 dump "$fixture" "$work/after.json"

@@ -84,7 +84,8 @@ Run ProgramUser::Command(const std::string& company, int command, const std::str
                          const std::vector<std::string>& arguments) const {
   std::vector<std::string> argv = {tree_.Qxa15(), company, "/only", "/cmd:" + std::to_string(command)};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  return RunProgram(argv, keys, {"QX_TODAY=" + today_, "XDG_CONFIG_HOME=" + config_.string()}, user_);
+  return RunProgram(argv, keys, {"QX_TODAY=" + today_, "XDG_CONFIG_HOME=" + config_.string(),
+                                   "XDG_STATE_HOME=" + (config_.parent_path() / "state").string()}, user_);
 }
 
 }  // namespace qxtest

@@ -43,7 +43,12 @@ HtmlReport::Link ParseQxaLink(const std::string& url) {
   if (url.rfind("qxa:", 0) != 0 || kind == std::string::npos || params == std::string::npos) return link;
   link.command = std::atoi(url.c_str() + 4);
   link.kind = std::atoi(url.c_str() + kind + 6);
-  link.params = PercentDecode(url.substr(params + 3));
+  const std::size_t end = url.find('&', params + 3);
+  link.params = PercentDecode(url.substr(params + 3, end == std::string::npos ? std::string::npos : end - params - 3));
+  if (const std::size_t co = url.find("&co="); co != std::string::npos) {
+    const std::size_t coEnd = url.find('&', co + 4);
+    link.company = PercentDecode(url.substr(co + 4, coEnd == std::string::npos ? std::string::npos : coEnd - co - 4));
+  }
   return link;
 }
 

@@ -61,7 +61,9 @@ struct AgingNet {
   bool notPosted = false;  // a line that was not posted (AgingIsPosted false)
 };
 
-// An amount kept at cents (as every stored amount is) in whole cents.
+// An amount kept at cents (as every stored amount is) in whole cents; 0 for
+// one that is not sound (records/amounts.h): the reader of a record refuses
+// such a record before its amounts are summed (RecordRead, tables.h).
 std::int64_t AgingCents(double amount);
 
 // Adds one line to the net.  A null net or item does nothing.

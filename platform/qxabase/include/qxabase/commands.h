@@ -39,10 +39,31 @@ CommandHandler CommandHandlerGet(int slot);
 
 // Runs command `commandId` through the handler of its group: sets
 // SharedAppBlock::currentCommand to the id and calls the handler with
-// `parameterText`.  Returns the handler's result.  A group outside 1..6, or
-// one no menu library registered, is refused with a message that names the
-// command; the result is then −1 and SharedAppBlock::currentCommand −1.
+// `parameterText`.  Returns the handler's result, or −1 when the command said
+// it did not do its work (CommandNotDone).  A group outside 1..6, or one no
+// menu library registered, is refused with a message that names the command;
+// the result is then −1 and SharedAppBlock::currentCommand −1.  A command run
+// from inside another (a report's link) keeps its mark to itself: the outer
+// command's mark is as it was when the inner one ends.
 int CommandRun(int commandId, const char* parameterText);
+
+// --- A command that did not do its work -------------------------------------------
+// A command that ends without doing its work says so, once it has told the
+// user why, by calling CommandNotDone: its parameter string, a range or a
+// date refused; a file it needs held by another program, missing or damaged;
+// a record it needs unreadable or damaged; the command not available.  The
+// mark makes CommandRun answer −1, which a command-only start ends with as
+// its exit status 4.  A command that ran and found nothing to do (message
+// 197, nothing to post) did its work and says nothing.
+//
+// The base library marks its own refusals, so that a unit need not: every
+// record-manager error box (MsgRecordError, MsgRecordErrorPost), a file set
+// that cannot be opened, and the commands whose work lies outside this
+// system.  Outside a command the call does nothing that lasts.
+void CommandNotDone();
+
+// True when the command running now has called CommandNotDone.
+bool CommandIsNotDone();
 
 // The command bracket.  CommandActiveSet(1) when a command starts, (0) when
 // it ends: while a command is active the main window takes no input (its menu
@@ -95,6 +116,19 @@ int PromoPriceReport(int);           // 363
 int Command395Run();                 // 395
 int MailMergeCustomers(int);         // 396
 int MailMergeVendors(int);           // 397
+
+// --- Commands outside this system ------------------------------------------------
+// The menu libraries name the commands whose work lies outside this system
+// (maintenance and entry screens, other products' functions), so that what
+// leads to one, such as a report's drill-down link, can say so before the
+// user follows it: a report prints such a link as plain text.
+
+// Notes command `commandId` as outside this system.  The base library's own
+// (323, 363, 395-397) are noted from the start.
+void CommandOutsideSystemAdd(int commandId);
+
+// True when `commandId` was noted as outside this system.
+bool CommandIsOutsideSystem(int commandId);
 
 // For tests: forgets every registered handler and closes every bracket.
 void CommandsResetForTest();

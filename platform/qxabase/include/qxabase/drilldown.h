@@ -26,6 +26,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 // The size of a link's parameter string, terminating NUL included.
 constexpr int kLinkParamCapacity = 256;
@@ -46,7 +47,10 @@ struct TagDrillDownInfo {
   std::uint8_t kind;             // DrillDownKind
   std::uint8_t one;              // 1 in every descriptor
   std::uint16_t commandId;       // the target command, of any command group
-  std::uint8_t writerData[81];   // the report writer's; zero in every report's descriptor
+  // The report writer's: what the link opens, in words (DrillDownSetTitle),
+  // NUL-ended code page 437; zero in a report's static descriptor, and then
+  // the writer names the target command itself.
+  std::uint8_t writerData[81];
   char params[kLinkParamCapacity];  // the target's parameter string, NUL-terminated
 };
 #pragma pack(pop)
@@ -58,12 +62,32 @@ static_assert(offsetof(TagDrillDownInfo, commandId) == 2);
 static_assert(offsetof(TagDrillDownInfo, writerData) == 4);
 static_assert(offsetof(TagDrillDownInfo, params) == 85);
 
+// Sets the words a link's title shows ("Purchase history of customer
+// ALDERMED"), cut to the 80 characters the descriptor holds; null or ""
+// clears them.
+inline void DrillDownSetTitle(TagDrillDownInfo* link, const char* title) {
+  std::size_t n = 0;
+  if (title != nullptr) {
+    while (n < sizeof link->writerData - 1 && title[n] != '\0') ++n;
+    std::memcpy(link->writerData, title, n);
+  }
+  std::memset(link->writerData + n, 0, sizeof link->writerData - n);
+}
+
+// The size of a saved run's selection in words, terminating NUL included.
+constexpr int kSavedRunWordsCapacity = 1024;
+
 // The saved run a report hands to the report writer (ReportWriteSelParams):
-// "run again" runs `commandId` with `params`.  An in-memory record only; its
-// layout is not stored anywhere.
+// "run again" runs `commandId` with `params`; the report shows `words`.  An
+// in-memory record only; its layout is not stored anywhere.
 struct TagSavedRunInfo {
   std::uint8_t kind;         // kDrillRunReport
   std::uint8_t one;          // 1
   std::uint16_t commandId;   // the report's own command id
   char params[kSavedRunParamCapacity];  // NUL-terminated
+  // The selection as the screen shows it, each field's caption and the
+  // value chosen ("Sort by: Customer Code, from ALDERMED to ZEPHYR; Aged
+  // by: Due Date"), code page 437, NUL-terminated; empty: the writer shows
+  // the parameter string.
+  char words[kSavedRunWordsCapacity];
 };

@@ -92,7 +92,10 @@ inline constexpr int kFileBaseLast = 100;
 
 // The full path of file `fileNo` (mode bits ignored): its folder (above) and
 // its name.  "" for a number the system does not know, or when its folder is
-// not set.  The text lives until eight more calls of FilePathGet.
+// not set.  The company's files are in the company folder, except the
+// remembered report values (records::kFileReportMru), which are the user's:
+// in $XDG_STATE_HOME/quarlex/remembered/<company folder's name>-<hash of its
+// path>.  The text lives until eight more calls of FilePathGet.
 const char* FilePathGet(int fileNo);
 
 // The same into `out` (`size` bytes).  Returns 0, or −1 when the number is

@@ -118,16 +118,31 @@ inline constexpr int kErrorOpUnlock = -2;   // releasing its locks
 
 // Shows the record-manager error box: what the status means, the operation
 // and the file (number and name).  `style` is kept for the callers (1).
+// The command running is marked as not done (CommandNotDone, commands.h).
 // Returns `status`.
 int MsgRecordError(int status, int style, int operation, int fileNo, int = 0);
 
 // The posting form of the error box: the same text, with the buttons of
-// `buttonSet` (5: " Stop ").  Returns the button pressed (1 = stop).
+// `buttonSet` (5: " Stop "), and the same mark.  Returns the button pressed
+// (1 = stop).
 int MsgRecordErrorPost(int buttonSet, int defaultButton, int status, int operation, int fileNo,
                        int = 0);
 
 // The error box's text for a status, an operation and a file (code page 437).
 std::string RecordErrorText(int status, int operation, int fileNo);
+
+// The status of a record that holds an amount or quantity that cannot be
+// right (not finite, or beyond records::kLargestAmount, records/amounts.h):
+// the record is damaged.
+inline constexpr int kStatusDamagedRecord = -7;
+
+// 0 when every amount and quantity of the record `image` (`length` bytes)
+// of file `fileNo` is one the system can hold; kStatusDamagedRecord when one
+// is not.  The caller takes that status the way it takes a record-manager
+// error (MsgRecordError then names the record, the field and its value; a
+// report ends without totals, a posting stops): no total or balance is ever
+// made of such a number.  Read what you turn into cents through this check.
+int RecordAmountsCheck(int fileNo, const void* image, unsigned length);
 
 // --- Wait windows ----------------------------------------------------------------------
 

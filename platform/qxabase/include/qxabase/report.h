@@ -33,8 +33,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "qxabase/drilldown.h"
 
@@ -239,6 +241,12 @@ int ReportOpen(TagRepInfo* info, const char* title);
 // could not be kept in their temporary file (see ReportTestReady).
 int ReportClose(TagRepInfo* info);
 
+// The files this process's report runs wrote and completed, in order, each
+// as its full path (what a file destination names, relative names taken
+// where ReportOpen says).  The main program prints them when a run of one
+// command ends, so that a job knows what it got.
+const std::vector<std::string>& ReportFilesWritten();
+
 // True (non-zero) for the properties asked by `mode`: 1 the run goes to the
 // preview, 2 to the printer, 4 the destination keeps a saved run (the preview
 // and HTML: the report should hand one to ReportWriteSelParams).
@@ -256,6 +264,12 @@ int ReportTestReady(const TagRepInfo* info);
 // "Run again" link.  The descriptor's content is copied.  Returns 0.
 int ReportWriteSelParams(TagRepInfo* info, const TagSavedRunInfo* savedRun);
 int ReportWriteSelParams(TagRepInfo* info, const TagDrillDownInfo* savedRun);
+
+// A report parameter string without its "output" pairs, the other pairs as
+// they stand: what a link or a saved run hands its command, since what such
+// a string says there is not the user's choice of a file to write.  Nullopt
+// when the text is not a well-formed parameter string.
+std::optional<std::string> ParamTextWithoutOutput(const std::string& params);
 
 // --- Pages and lines ------------------------------------------------------------------
 

@@ -24,8 +24,11 @@
 // Any pointer may be null (the preference is off, or memory ran out): each
 // step then does nothing and the screen runs on its defaults.
 //
-// The store is the company's record file kFileReportMru ("report_mru",
-// records/report_mru.h): one record per remembered field, keyed by user
+// The store is the record file kFileReportMru ("report_mru",
+// records/report_mru.h) of the company's folder in the user's state folder
+// ($XDG_STATE_HOME/quarlex/remembered/<company>-<hash>, see FilePathGet):
+// the values are the user's, not the books'.  One record per remembered
+// field, keyed by user
 // name, report key (both compared without case) and field number.  A save
 // replaces the user's whole set for the key in one record-manager
 // transaction, so a crash leaves the previous set or the new one, never a

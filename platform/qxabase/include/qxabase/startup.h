@@ -81,9 +81,12 @@ int RecordManagerPathsSet();
 // The record files of the base-data folder: 93 (converted once by the main
 // program's start-up when it is of an old format) and 96-100, held open while
 // the program runs (their names are FileTableName's).  Their records are not
-// read by this system: each is made at the first start as an empty record
-// file of the base files' layout: 98-byte records on 4096-byte pages, one
-// key (duplicates allowed) on the first 16 bytes.
+// read by this system: each is an empty record file of the base files'
+// layout (98-byte records on 4096-byte pages, one key, duplicates allowed,
+// on the first 16 bytes), written into the installation by the build
+// (BaseFilesWrite) and only read at run time, so that an installation
+// nobody may write runs.  A tree that lacks one (a development build) has
+// it made at the first start where its folder can be written.
 
 // Makes the base file `path` (93: FilePathGet(93)) as an empty record file
 // of the base files' layout when it is missing.  Returns 0, or the record
@@ -94,8 +97,12 @@ int BaseFileMake(const char* path);
 // specification, then its one key segment, into `spec` (32 bytes).
 void BaseFileSpecification(unsigned char* spec);
 
-// Opens base files of `folder` by name, making a missing one first: the
-// pair (96, 97) and the triple (98-100).  Returns 0, or the first failing
+// Makes every base file (93, 96-100) in `folder`, for an installation.
+// Returns 0, or the first failing record-manager status.
+int BaseFilesWrite(const char* folder);
+
+// Opens base files of `folder` by name for reading, making a missing one
+// first: the pair (96, 97) and the triple (98-100).  Returns 0, or the first failing
 // record-manager status (what was opened stays open until the close).
 // Opening again closes the earlier set first.
 int BaseFilesOpenPair(const char* folder, const char* first, const char* second);

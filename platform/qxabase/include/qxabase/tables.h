@@ -17,6 +17,13 @@
 
 #include "btrvc.h"
 
+// Reads by `op` (BtrvGetOp) a record of file `fileNo` and checks its amounts
+// (RecordAmountsCheck, messages.h): 0, a record-manager status, or
+// kStatusDamagedRecord for a record read whose amounts or quantities cannot
+// be right.  `length` 0 means the file's record length.  Read through it
+// what you turn into cents or total.
+int RecordRead(int fileNo, int op, BtrvHandle handle, void* key, void* record, unsigned length);
+
 class CDbTable {
  public:
   CDbTable() = default;
@@ -49,6 +56,8 @@ class CDbTable {
   int Position(int op, void* position4);
 
   // Reads by `op` (BtrvGetOp); `length` 0 means the file's record length.
+  // A record read whose amounts or quantities cannot be right answers
+  // kStatusDamagedRecord (RecordAmountsCheck, messages.h) in place of 0.
   virtual int Read(int op, void* key, void* record, unsigned length = 0);
 
   // Writes by `op` (2 insert, 3 update, 4 delete): `record`, or when null

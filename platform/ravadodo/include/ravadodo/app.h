@@ -45,8 +45,17 @@ class AppCommandLine {
   long StartNumber() const { return startNumber_; }  // -1 = none
   const char* ParameterText() const { return parameter_.c_str(); }
 
-  // The usage text shown with a parse error.
+  // What the command line asks for instead of a run: the usage (--help,
+  // -h, /help, /?) or the version (--version).  Parse stops at the first
+  // such option, with status 0; the program prints the text to standard
+  // output and ends.
+  enum class Information { kNone, kUsage, kVersion };
+  Information InformationAsked() const { return information_; }
+
+  // The usage text, shown for --help and with a parse error.
   static const char* Usage();
+  // "qxa15 (Quarlex Accounting) 15.0.0": the program's version.
+  static std::string VersionText();
 
  private:
   int Fail(std::string text);
@@ -59,6 +68,7 @@ class AppCommandLine {
   std::string codeA_, codeB_;
   long startNumber_ = -1;
   std::string parameter_;
+  Information information_ = Information::kNone;
 };
 
 // Four texts of the start-up and a mask of those present: storing a text sets

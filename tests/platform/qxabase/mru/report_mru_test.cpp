@@ -20,6 +20,7 @@
 #include "btrvc.h"
 #include "qxabase/app_block.h"
 #include "qxabase/commands.h"
+#include "qxabase/files.h"
 #include "qxabase/report_mru.h"
 #include "qxtest/files.h"
 #include "qxtest/scripted_screen.h"
@@ -241,11 +242,13 @@ const char* const kMessageBox = "message box: Remembered Report Settings";
 class ReportMruTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    ::setenv("XDG_STATE_HOME", (folder_.path() / "state").c_str(), 1);
     ASSERT_TRUE(AppBlockTextSet(SharedAppBlockGet()->companyPath, kFolderFieldSize, company_.c_str()));
     SetUser("ALICE");
     BtrvTestSwitch("");
   }
   void TearDown() override {
+    ::unsetenv("XDG_STATE_HOME");
     BtrvTestSwitch("");
     ReportMruSaveStepHookForTest(nullptr);
     ScreenResetForTest("", nullptr);
@@ -286,7 +289,8 @@ class ReportMruTest : public ::testing::Test {
     return run.values;
   }
 
-  std::string StorePath() const { return company_ + "/report_mru"; }
+  // The store: the user's, in the state folder (here the test's own).
+  std::string StorePath() const { return FilePathGet(records::kFileReportMru); }
 
   // Writes the company's "0SysPrefs" with the remember flag set to `flag`.
   void SetRememberPreference(char flag) {
@@ -442,6 +446,7 @@ TEST_F(ReportMruTest, AStoreOfAnotherLayoutIsReportedOnceAndLeftAsItWas) {
   spec[4] = 1;              // one key
   spec[kFileSpecSize] = 1;  // position 1, length 10, a string
   spec[kFileSpecSize + 2] = 10;
+  std::filesystem::create_directories(std::filesystem::path(StorePath()).parent_path());
   ASSERT_EQ(0, BtrvCreate(StorePath().c_str(), spec, spec + kFileSpecSize));
   BtrvHandle h = 0;
   ASSERT_EQ(0, BtrvOpen(&h, StorePath().c_str(), kOpenNormal, 0));

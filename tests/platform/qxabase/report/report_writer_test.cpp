@@ -348,12 +348,17 @@ TEST_F(ReportWriterTest, MergedLineGoesUnderItsPlacedColumns) {
 
 TEST_F(ReportWriterTest, SavedRunShowsAsTheSelectionAboveTheFirstPage) {
   OpenBare();
-  TagSavedRunInfo saved{kDrillRunReport, 1, 337, {}};
+  TagSavedRunInfo saved{kDrillRunReport, 1, 337, {}, {}};
   std::snprintf(saved.params, sizeof saved.params,
                 "input='usersel' sortfld='Customer Code' sortfrom='' rankfld='O''Brien' output='x.htm'");
   ReportWriteSelParams(&info_, &saved);
   ReportWriteText(&info_, "body", 0, 1);
+  // Without words from the report, the pairs of its string.
   EXPECT_EQ(ReportText(&info_), "Selection: sortfld 'Customer Code'  rankfld 'O'Brien'\n\nbody\n");
+  // With them, the words.
+  std::snprintf(saved.words, sizeof saved.words, "Sort by: Customer Code, all; Aged by: Due Date");
+  ReportWriteSelParams(&info_, &saved);
+  EXPECT_EQ(ReportText(&info_), "Selection: Sort by: Customer Code, all; Aged by: Due Date\n\nbody\n");
 }
 
 TEST_F(ReportWriterTest, OutOfRangeValuesStayBounded) {

@@ -26,7 +26,7 @@ const char* const kTotalCaption = "Total of all customers";
 TagDrillDownInfo gScreenLink{kDrillOpenScreen, 1, kCustomerScreen, {}, {}};
 TagDrillDownInfo gHistoryLink{kDrillRunReport, 1, kPurchaseHistory, {}, {}};
 TagDrillDownInfo gAgingLink{kDrillRunReport, 1, kAgingReport, {}, {}};
-TagSavedRunInfo gSavedRun{kDrillRunReport, 1, kAgingReport, {}};
+TagSavedRunInfo gSavedRun{kDrillRunReport, 1, kAgingReport, {}, {}};
 
 TagReportColumn Col(ReportColumnKind kind, const char* format, int x, const void* value,
                     int align = kAlignAsFormatted) {

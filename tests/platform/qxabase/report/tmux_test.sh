@@ -9,9 +9,29 @@ tmux_begin qxreport
 
 start() {
   tmux kill-session -t "$session" 2>/dev/null
-  tmux new-session -d -s "$session" -x 100 -y 30 \
+  tmux new-session -d -s "$session" -x "${width:-100}" -y 30 \
     "env TERM=xterm-256color LANG=C.UTF-8 QX_TODAY=2025-03-15 '$demo' '$work/result.txt' $1; echo 'shell is back'; sleep 30"
 }
+
+# --- A page wider than the window ---------------------------------------------
+# The key line names the sideways keys, and the lines that go on to the
+# right say so at the window's edge; stepping right marks the left edge.
+width=60 start ""
+wait_for "Customer Balances - Page 1 of 2"
+wait_for "Left/Right Sideways"
+tmux capture-pane -p -t "$session" | grep -q "→" || fail "no line shows that it goes on to the right"
+tmux send-keys -t "$session" Right
+for _ in $(seq 50); do tmux capture-pane -p -t "$session" | grep -q "←" && break; sleep 0.1; done
+tmux capture-pane -p -t "$session" | grep -q "←" || fail "stepping right did not mark the left edge"
+tmux send-keys -t "$session" Escape
+wait_for "shell is back"
+
+# A page that fits names no sideways keys.
+start ""
+wait_for "Customer Balances - Page 1 of 2"
+tmux capture-pane -p -t "$session" | grep -q "Sideways" && fail "the key line names sideways keys for a page that fits"
+tmux send-keys -t "$session" Escape
+wait_for "shell is back"
 
 # --- Reading and following a link ---------------------------------------------
 start ""
@@ -20,6 +40,12 @@ wait_for "O'Brien & Sons <Wholesale>"
 wait_for "Café Zürich"
 wait_for "Selection: sortfld 'Customer Code'"
 wait_for "F7 Print"
+# Ctrl+End and Ctrl+Home reach the preview through tmux: the last page and
+# back to the first.
+tmux send-keys -t "$session" C-End
+wait_for "Customer Balances - Page 2 of 2"
+tmux send-keys -t "$session" C-Home
+wait_for "Customer Balances - Page 1 of 2"
 tmux send-keys -t "$session" PageDown
 wait_for "Customer Balances - Page 2 of 2"
 wait_for "Total of all customers"

@@ -21,7 +21,7 @@ program=$work/install/program
 start() {  # start <command id>: the main program on the sample company, in the terminal
   tmux kill-session -t "$session" 2>/dev/null
   tmux new-session -d -s "$session" -x 140 -y 40 \
-    "env TERM=xterm-256color LANG=C.UTF-8 QX_TODAY=2025-03-31 XDG_CONFIG_HOME='$work/config' '$program/qxa15' '$work/company' /only /cmd:$1; echo \"shell is back, status \$?\"; sleep 30"
+    "env TERM=xterm-256color LANG=C.UTF-8 QX_TODAY=2025-03-31 XDG_CONFIG_HOME='$work/config' XDG_STATE_HOME='$work/state' '$program/qxa15' '$work/company' /only /cmd:$1; echo \"shell is back, status \$?\"; sleep 30"
 }
 
 start 314

@@ -38,7 +38,7 @@ cli_run() {
   shift 3
   printf '%s\n' "$@" >"$work/$name.keys"
   PATH="$work/bin:$PATH" QX_TODAY=2025-03-31 QX_KEYS="$work/$name.keys" QX_TRANSCRIPT="$work/$name.txt" \
-    XDG_CONFIG_HOME="$work/config" timeout 60 "$program/qxa15" "$work/company" /only "/cmd:$command" ||
+    XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" timeout 60 "$program/qxa15" "$work/company" /only "/cmd:$command" ||
     fail "$name: exit status $?"
   if [ "${QX_UPDATE_GOLDEN:-}" != "" ]; then cp "$work/$name.txt" "$golden/$name.txt"; fi
   diff -u "$golden/$name.txt" "$work/$name.txt" || fail "$name: the transcript differs from $golden/$name.txt"

@@ -114,7 +114,9 @@ TEST_F(AgingScreenTest, F5PicksAnAccountIntoTheRange) {
   // F5 in the from field lists the customers; the second one is chosen.
   const Run run = Screen(337, "Down F5 Down Enter F10 Esc");
   EXPECT_TRUE(run.messages.empty());
-  EXPECT_NE(std::string::npos, run.transcript.find("sortfrom 'C200'")) << run.transcript;
+  // The report's selection line says so in the screen's words.
+  EXPECT_NE(std::string::npos, run.transcript.find("Selection: Sort by: Customer Code, from C200; Rank by: "))
+      << run.transcript;
   EXPECT_NE(std::string::npos, run.transcript.find("I-C200"));
   EXPECT_EQ(std::string::npos, run.transcript.find("I-C100")) << "C100 lies before the range";
 }
@@ -124,8 +126,8 @@ TEST_F(AgingScreenTest, TheDaysPastDueFilterTurnsFullyPaidItemsOff) {
   // filter (field 35): Yes.
   const Run run = Screen(337, "Down Down Down Down Down Down Down Down Down Space Down Down Space F10 Esc");
   EXPECT_TRUE(run.messages.empty());
-  EXPECT_NE(std::string::npos, run.transcript.find("incfpaid '0'")) << run.transcript;
-  EXPECT_NE(std::string::npos, run.transcript.find("dayspast '1'")) << run.transcript;
+  EXPECT_NE(std::string::npos, run.transcript.find("Include fully paid items: No;")) << run.transcript;
+  EXPECT_NE(std::string::npos, run.transcript.find("Days-past-due filter: Yes;")) << run.transcript;
 }
 
 TEST_F(AgingScreenTest, PeriodsThatDoNotFollowAreRefusedAndTheScheduleIsKept) {

@@ -42,7 +42,9 @@ grep -q "Alder" "$job" && fail "the alignment forms carry a vendor"
 dump | diff -u "$work/before.json" - || fail "the 1099 run changed the company beyond its batch"
 
 # The values of the screen come back, remembered for the user under Vend1099.
-"$program/qxdump" "$work/company" report_mru | grep -q "Vend1099" || fail "nothing remembered under Vend1099"
+# They are the user's: in the state folder, not in the company's books.
+"$program/qxdump" "$work"/state/quarlex/remembered/company-* report_mru | grep -q "Vend1099" ||
+  fail "nothing remembered under Vend1099"
 cli_run "$golden" 348 form_1099_again Esc
 grep -q "B2023" "$work/form_1099_again.txt" || fail "the batch name was not remembered"
 

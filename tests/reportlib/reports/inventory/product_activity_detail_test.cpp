@@ -269,7 +269,7 @@ TEST_F(DetailTest, UnitsInFractionsAndProductsOfType2) {
   Add("products", Product("DOZ", "Eggs by the dozen", Json{{"purchaseUnitFactor", 12}}));
   Add("products", Product("NONE", "A fraction of 0", Json{{"purchaseUnitFactor", 0}, {"purgedQuantity", 3}}));
   Add("products", Product("SVC", "No stock", Json{{"productType", 2}}));
-  Add("products", Product("WIDE", "A quantity too wide", Json{{"purgedQuantity", 1e12}}));
+  Add("products", Product("WIDE", "A quantity too wide", Json{{"purgedQuantity", 9999999999.99}}));
   Add("inventory_transactions", Transaction("DOZ", "1", Date(2025, 3, 2), 'M', '1', 30, 25.0));
   Add("inventory_transactions", Transaction("SVC", "2", Date(2025, 3, 2), 'B', '5', -1, 0.0));
   const struct {

@@ -255,10 +255,14 @@ TEST_F(ActivityTest, AWalkThatStopsPrintsNoTotals) {
 // Every value stands whole in its own column: a description of 30
 // characters stops before the warehouse, numbers too wide show '*'.
 TEST_F(ActivityTest, NoValueOverwritesAnother) {
-  Add("products", Stocked("P1", "BIN-7890", 1e12,
-                          Json{{"description", "Description of thirty chars xx"},
+  // The largest amount the system holds, too wide for the value's column
+  // even without its decimals; the year's figures kept within the bound.
+  Add("products", Stocked("P1", "BIN-7890", 9999999999.99,
+                          Json{{"salesDollars", Json::array({0, 0, 1})},
+                               {"grossProfit", Json::array({0, 0, 1})},
+                               {"description", "Description of thirty chars xx"},
                                {"warehouse", "WHS"},
-                               {"quantityOnHand", 1e13},
+                               {"quantityOnHand", 9999999999.99},
                                {"department", "DEPT5"},
                                {"vendor", "VENDOR-789"}}));
   const Report r = RunReport("input='default'");

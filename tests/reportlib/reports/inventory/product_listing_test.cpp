@@ -287,7 +287,7 @@ TEST_F(ListingTest, EveryValueStandsWholeInItsOwnColumn) {
                     {"salesUnitFactor", -32000},
                     {"sellingPrice", 123456.1234},
                     {"lastCost", 98765432.5},
-                    {"standardCost", 1e15},
+                    {"standardCost", 9999999999.99},  // the largest amount the system holds
                     {"averageCost", -0.25},
                     {"lastSaleDate", Date(2025, 3, 1)},
                     {"lastPurchaseDate", Date(2024, 12, 31)},
@@ -391,8 +391,8 @@ TEST_F(ListingTest, TheSavedRunRunsTheSameListingAgain) {
   EXPECT_NE(std::string::npos, reports[0].find("Subtotal INKWELL:"));
   EXPECT_EQ(std::string::npos, reports[0].find("CLEANPRO")) << "the vendor range was applied";
   EXPECT_NE(std::string::npos,
-            reports[0].find("Selection: sortfld 'Vendor'  sortfrom 'HARDLINE'  sortto 'PAPERMILL'  "
-                            "rankfld 'Description'  rankfrom 'B'  rankto 's'"))
+            reports[0].find("Selection: Sort by: Vendor, from HARDLINE to PAPERMILL; "
+                            "Rank by: Description, from B to s\n"))
       << reports[0];
 }
 

@@ -26,7 +26,8 @@ def body_lines(lines):
 
 def saved(path):
     text = open(path, encoding="utf-8").read()
-    m = re.search(r'href="qxa:\d+\?kind=2&amp;p=([^"]*)"[^>]*>Run again', text)
+    # The parameter string runs to the next part of the URL (&co=, the company).
+    m = re.search(r'href="qxa:\d+\?kind=2&amp;p=([^"&]*)[^"]*"[^>]*>Run again', text)
     if not m:
         sys.exit("no saved run")
     print(urllib.parse.unquote(html.unescape(m.group(1))))

@@ -10,6 +10,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <string>
@@ -44,8 +46,10 @@ class CompanyTest : public ::testing::Test {
 
   // A fresh application block naming the company folder <folder>/company
   // and the base data of the source tree; the text store and the record
-  // manager's fault switch cleared; today fixed.
+  // manager's fault switch cleared; today fixed; what screens remember for
+  // the user kept in <folder>/state.
   void SetUp() override {
+    ::setenv("XDG_STATE_HOME", State().c_str(), 1);
     SharedAppBlock* app = SharedAppBlockGet();
     *app = SharedAppBlock{};
     AppBlockTextSet(app->baseDataFolder, kFolderFieldSize, SourceDataFolder().c_str());
@@ -93,8 +97,10 @@ class CompanyTest : public ::testing::Test {
       for (const fixture::Json& record : it.value()) Add(it.key(), record);
     WriteCompany();
   }
-  // The company of records already encoded (the sample company).
+  // The company of records already encoded (the sample company).  What the
+  // user's screens remembered for the company it replaces goes with it.
   void WriteImage(const fixture::CompanyImage& image) {
+    std::filesystem::remove_all(State());
     fixture::Problem problem;
     ASSERT_TRUE(fixture::WriteCompany(image, company_, fixture::WriteOptions{true}, &problem)) << problem.Text();
     written_ = true;
@@ -164,6 +170,7 @@ class CompanyTest : public ::testing::Test {
   TempDir folder_{"qxcompany"};
   std::string dir_ = folder_.path().string();
   std::string company_ = dir_ + "/company";
+  std::string State() const { return dir_ + "/state"; }
   fixture::Json fixture_ = fixture::Json{{"files", fixture::Json::object()}};
   bool written_ = false;
   int runs_ = 0;  // the scripted runs started so far

@@ -8,11 +8,13 @@
 namespace qxtest {
 
 struct HtmlReport {
-  // A link: "qxa:<command>?kind=<kind>&p=<percent-encoded parameter string>".
+  // A link: "qxa:<command>?kind=<kind>&p=<percent-encoded parameter
+  // string>[&co=<percent-encoded company folder>]".
   struct Link {
     int command = 0;
     int kind = 0;
-    std::string params;  // the parameter string, decoded
+    std::string params;   // the parameter string, decoded
+    std::string company;  // the company folder, decoded; "" when none
     std::string text;    // the linked text
     int line = -1;       // the index in `lines`
   };

@@ -1,4 +1,4 @@
-#include "automation/wordprocessor/program.h"
+#include "qxsys/run_program.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -14,7 +14,7 @@
 
 extern char** environ;
 
-namespace qx::automation::wordprocessor {
+namespace qxsys {
 
 namespace {
 
@@ -101,14 +101,17 @@ std::string Trimmed(std::string text) {
 
 }  // namespace
 
-std::string RunProgram(const std::vector<std::string>& argv, std::string_view input, int timeoutSeconds) {
+std::string RunProgram(const std::vector<std::string>& argv, const ProgramInput& programInput,
+                       const ProgramOptions& options) {
+  const std::string_view input = programInput.fd >= 0 ? std::string_view() : programInput.text;
+  const int timeoutSeconds = options.timeoutSeconds;
   if (argv.empty() || argv[0].empty()) return "No program is named.";
   const std::string& name = argv[0];
   Pipe in, err;
-  if (!in.Open() || !err.Open()) return name + ": " + std::strerror(errno) + ".";
+  if ((programInput.fd < 0 && !in.Open()) || !err.Open()) return name + ": " + std::strerror(errno) + ".";
   FileActions files;
   if (!files.ready) return name + ": cannot be started.";
-  posix_spawn_file_actions_adddup2(&files.actions, in.read, 0);
+  posix_spawn_file_actions_adddup2(&files.actions, programInput.fd >= 0 ? programInput.fd : in.read, 0);
   posix_spawn_file_actions_addopen(&files.actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_adddup2(&files.actions, err.write, 2);
   posix_spawn_file_actions_addclosefrom_np(&files.actions, 3);
@@ -120,6 +123,7 @@ std::string RunProgram(const std::vector<std::string>& argv, std::string_view in
   const int started = name.find('/') == std::string::npos
                           ? posix_spawnp(&pid, name.c_str(), &files.actions, nullptr, args.data(), environ)
                           : posix_spawn(&pid, name.c_str(), &files.actions, nullptr, args.data(), environ);
+  if (started == ENOENT && !options.whenMissing.empty()) return options.whenMissing;
   if (started != 0) return name + ": cannot be started: " + std::strerror(started) + ".";
   in.CloseRead();
   err.CloseWrite();
@@ -145,7 +149,7 @@ std::string RunProgram(const std::vector<std::string>& argv, std::string_view in
     ::fcntl(in.write, F_SETFL, O_NONBLOCK);
     ::fcntl(err.read, F_SETFL, O_NONBLOCK);
     std::size_t written = 0;
-    if (input.empty()) in.CloseWrite();
+    if (input.empty() || programInput.fd >= 0) in.CloseWrite();
     const long long deadline = NowMilliseconds() + static_cast<long long>(timeoutSeconds) * 1000;
     // Until the program ends: a program that leaves a child behind holding
     // its error output must not keep the caller waiting.
@@ -193,4 +197,4 @@ std::string RunProgram(const std::vector<std::string>& argv, std::string_view in
   return name + ": " + what + (errorOutput.empty() ? "." : ": " + errorOutput);
 }
 
-}  // namespace qx::automation::wordprocessor
+}  // namespace qxsys
