@@ -21,6 +21,7 @@
 #include <string>
 
 #include "journals/journal_print.h"
+#include "posting/physical_inventory_posting.h"
 #include "qxabase.h"
 #include "qxabase/accounts.h"
 #include "ravadodo.h"
@@ -165,16 +166,11 @@ struct PhysicalInventoryRun {
   const char* Text(int n) const { return texts[n] ? texts[n] : ""; }
   bool PerProduct() const { return iface.glMode == 'I'; }
 
-  // The product's unit cost by the system's costing code: 'A' average,
-  // 'L' last, any other the standard cost.
-  double UnitCost() const {
-    return costing == 'A' ? product.averageCost : costing == 'L' ? product.lastCost : product.standardCost;
-  }
-  // The value of `quantity` stock units at the unit cost (which is per
-  // fraction units), rounded to the cent.
-  double ValueOf(double quantity) const {
-    return NumRound(NumDivide(quantity, product.purchaseUnitFactor) * UnitCost(), 2);
-  }
+  // The product's unit cost by the system's costing code, as posting
+  // takes it: 'L' last, 'S' standard, any other the average cost.
+  double UnitCost() const { return product.CostByMethod(costing); }
+  // The value of `quantity` stock units, as posting books it.
+  double ValueOf(double quantity) const { return PhysicalCountValue(product, quantity, costing); }
 };
 
 void BindColumns(PhysicalInventoryRun& run) {

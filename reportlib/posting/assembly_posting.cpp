@@ -9,11 +9,21 @@
 // the inventory account credited with the rest.
 //
 // Each transaction is one posting unit (qxabase/posting.h): its product
-// updates, activity records, header mark and its share of the G/L lines are
-// committed together.  The G/L lines are summary lines that every
-// transaction adds to, so the run's G/L transaction always holds exactly the
-// transactions committed so far: a stop or a kill never leaves products
-// moved without their G/L entry, and a rerun never posts anything twice.
+// updates, activity records, header mark, its share of the G/L lines and
+// that share's effect on the accounts and period amounts are committed
+// together.  The G/L lines are summary lines that every transaction adds
+// to; the "AS" header is written posted with the first transaction, as each
+// unit posts its own share into the accounts.  So the run's G/L transaction
+// always holds exactly the transactions committed so far, the inventory
+// account moves with the products' values, nothing is left for the
+// general-ledger posting, and a stop or a kill at any moment leaves every
+// transaction wholly posted or untouched; a rerun posts nothing twice.
+//
+// Every account a transaction's share posts to is checked before its unit
+// writes anything: the inventory account as the run starts, the service
+// account for each transaction with a service cost (until it is found).  A
+// transaction whose account cannot take its share is asked about and, unless
+// the run is stopped, left untouched.
 #include "posting/assembly_posting.h"
 
 #include <cstdio>
@@ -24,6 +34,7 @@
 #include "posting/posting_frame.h"
 #include "qxabase.h"
 #include "qxabase/posting.h"
+#include "qxabase/recpay_posting.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
@@ -101,9 +112,8 @@ struct Run {
   bool checkFirst = false;
   TagPostWork work{};
   records::TagGLHeader gl{};
-  bool glMade = false;       // the G/L transaction was written in a unit of this run
-  bool glCommitted = false;  // ... and that unit was committed
-  bool serviceAccountChecked = false;
+  bool glMade = false;  // the G/L transaction was written in a unit of this run
+  bool serviceAccountChecked = false;  // found on file in this run
   int debitLine = 1, creditLine = 1000;
   long candidates = 0, posted = 0;
   double assembledTotal = 0;  // of the transactions committed or in hand
@@ -190,6 +200,40 @@ Step CheckComponents(Run& r, const AssemblyHeader& header) {
     if (s == Step::kGoOn) r.serviceAccountChecked = true;
     return s;
   });
+}
+
+// The signed service cost of the transaction's service components (those
+// not on file as products), read before anything of it is written.  A
+// component on neither file is left for the posting to report.
+Step ServiceCost(Run& r, const AssemblyHeader& header, double* total) {
+  *total = 0;
+  const Step s = ForEachComponent(r, header, [&](const AssemblyComponent& line) {
+    const std::string code = Trimmed(line.componentCode, sizeof line.componentCode);
+    TagProduct product{};
+    int status = PostReadRecordWork(r.products, records::kFileProducts, code.c_str(), &product, &r.work);
+    if (status == kStatusOk) return Step::kGoOn;
+    if (status != kStatusKeyNotFound) return RecordError(status, kOpGetEqual, records::kFileProducts);
+    records::ServiceRecord service{};
+    status = PostReadRecordWork(r.services, records::kFileServices, code.c_str(), &service, &r.work);
+    if (status == kStatusOk) *total += line.consumeLetter == 'A' ? line.cost : -line.cost;
+    else if (status != kStatusKeyNotFound) return RecordError(status, kOpGetEqual, records::kFileServices);
+    return Step::kGoOn;
+  });
+  return s == Step::kStop ? Step::kStop : Step::kGoOn;
+}
+
+// The accounts the transaction's share posts to, before its unit writes
+// anything.  The inventory account takes every share and was checked as the
+// run began; the service account is read for a share with a service cost
+// until it is found.  A missing one is asked about (1 stop, else skip).
+Step CheckShareAccounts(Run& r, const AssemblyHeader& header) {
+  if (r.serviceAccountChecked) return Step::kGoOn;
+  double service = 0;
+  if (ServiceCost(r, header, &service) == Step::kStop) return Step::kStop;
+  if (NumIsZero(service)) return Step::kGoOn;
+  const Step s = CheckAccount(r, r.iface->serviceComponentAccount);
+  if (s == Step::kGoOn) r.serviceAccountChecked = true;
+  return s;
 }
 
 // Writes the activity record of a product the transaction moved.
@@ -310,13 +354,14 @@ Step PostAssembled(Run& r, const AssemblyHeader& header) {
   return WriteActivity(r, header, product, assembled ? '1' : '5', assembled ? q : -q, assembled ? v : -v);
 }
 
-// Makes the run's G/L transaction (in the unit of its first transaction).
+// Makes the run's G/L transaction (in the unit of its first transaction),
+// written posted: each unit posts its own share into the accounts.
 Step MakeGLTransaction(Run& r) {
   r.gl = {};
   records::SetPadded(r.gl.journalCode, kJournal);
   r.gl.date = r.postingDate;
   std::memcpy(r.gl.reference, r.reference, sizeof r.gl.reference);
-  r.gl.postedFlag = 'N';
+  r.gl.postedFlag = 'Y';
   r.gl.sourceFlag = 'N';
   r.gl.checkFlag = 'N';
   r.gl.journalPrinted = r.postingDate;
@@ -329,9 +374,10 @@ Step MakeGLTransaction(Run& r) {
   return Step::kGoOn;
 }
 
-// Adds the transaction's share to the summary lines of the G/L transaction:
-// debit inventory `assembled`, credit services `service`, credit inventory
-// the rest.  A negative share lands on the other side.
+// Adds the transaction's share to the summary lines of the G/L transaction
+// and posts it into the accounts: debit inventory `assembled`, credit
+// services `service`, credit inventory the rest.  A negative share lands on
+// the other side.
 Step PostShare(Run& r, double assembled, double service) {
   const auto line = [&](const char* account, char side, double amount) {
     if (NumIsZero(amount)) return Step::kGoOn;
@@ -343,7 +389,9 @@ Step PostShare(Run& r, double assembled, double service) {
     l.side = side;
     l.amount = amount;
     l.date = r.gl.date;
-    if (PostGLLine(1, r.glLines, &r.debitLine, &r.creditLine, &l, &r.work) != 0)
+    const records::GLLine share = l;  // PostGLLine hands back the summed line
+    if (PostGLLine(1, r.glLines, &r.debitLine, &r.creditLine, &l, &r.work) != 0 ||
+        PostGLLineToAccount(r.accounts, &share, &r.frame->period, &r.work) != 0)
       return RecordError(r.work.status, r.work.operation, r.work.fileNo);
     return Step::kGoOn;
   };
@@ -378,29 +426,6 @@ Step Mark(Run& r, bool deleteAfter, AssemblyHeader* header) {
   const int status = BtrvWriteOp(kOpUpdate, r.headers, nullptr, header, 0);
   if (status != kStatusOk) return RecordError(status, kOpUpdate, records::kFileAssemblyHeaders);
   return Step::kGoOn;
-}
-
-// Posts the run's G/L transaction into the accounts.  False after the
-// refusal was shown (the transaction stays on file, unposted, for the
-// general-ledger posting).
-bool PostGLTransaction(Run& r) {
-  double debit = 0, credit = 0;
-  PostGLBatch(r.glHeaders, r.glLines, r.accounts, &debit, &credit, &r.frame->period, &r.gl, &r.work, 0);
-  if (r.work.status == kStatusOk) return true;
-  PostOutOfBalance(debit, credit, &r.gl, &r.work);
-  return false;
-}
-
-// True when the run's G/L transaction is on file: a commit that failed
-// takes it back with the units of its group.
-bool GLTransactionOnFile(Run& r) {
-  BtrvKeyScope keep(r.glHeaders);
-  BtrvSetKey(r.glHeaders, 0, -1);
-  std::string key(255, '\0');
-  std::memcpy(key.data(), r.gl.journalCode, sizeof r.gl.journalCode);
-  std::memcpy(key.data() + sizeof r.gl.journalCode, r.gl.transactionNumber, sizeof r.gl.transactionNumber);
-  records::TagGLHeader stored{};
-  return BtrvGetOp(kOpGetEqual, r.glHeaders, key.data(), &stored) == kStatusOk;
 }
 
 // Ends the run's command work on every way out.
@@ -459,8 +484,6 @@ int PostAssemblyRun(PostingFrame* frame) {
   auto next = [&] {
     status = PostTranRead(deleteFlag, kOpGetNext, r.headers, records::kFileAssemblyHeaders, key, &header,
                           &period, &r.work);
-    // A unit that made the G/L transaction is committed by the read.
-    if ((status == kStatusOk || status == kStatusEndOfFile) && r.glMade) r.glCommitted = true;
   };
   while (status == kStatusOk) {
     const std::string shown = Trimmed(header.transactionNumber, sizeof header.transactionNumber);
@@ -478,13 +501,8 @@ int PostAssemblyRun(PostingFrame* frame) {
         next();
         continue;
       }
-      Step checked = Step::kGoOn;
-      if (r.checkFirst) {
-        checked = CheckComponents(r, header);
-      } else if (PostTranNext()) {
-        checked = CheckAccount(r, r.iface->serviceComponentAccount);
-        if (checked == Step::kGoOn) r.serviceAccountChecked = true;
-      }
+      Step checked = r.checkFirst ? CheckComponents(r, header) : Step::kGoOn;
+      if (checked == Step::kGoOn) checked = CheckShareAccounts(r, header);
       if (checked == Step::kStop) {
         stopped = true;
         break;
@@ -511,14 +529,8 @@ int PostAssemblyRun(PostingFrame* frame) {
   }
   if (stopped) {
     // The transaction in hand is left as it was; what was committed before
-    // it keeps its G/L entry, which is posted so that the ledger matches the
-    // products.
+    // it stays posted, its share of the ledger with it.
     PostUnitAbandon();
-    if (r.glCommitted && GLTransactionOnFile(r)) PostGLTransaction(r);
-    StatusBoxClose();
-    return 1;
-  }
-  if (r.glMade && !PostGLTransaction(r)) {
     StatusBoxClose();
     return 1;
   }

@@ -569,6 +569,11 @@ Step ReadAccount(Run& r, const char* account, int message, int format, bool deta
   return RecordError(status, kOpGetEqual, records::kFileGLAccounts);
 }
 
+// The account a purchased service is booked to: the interface's cost of goods.
+Step ReadPurchasedServiceAccount(Run& r) {
+  return ReadAccount(r, r.unit.iface.costOfGoodsAccount, kMsgInterfaceAccount, 0, false);
+}
+
 Step ReadBiPoCustVend(Run& r, bool /*checkMode*/) {
   const Step s = ReadMaster(r, r.parties, r.l.partyFile, r.partyCode.c_str(), &r.party, r.l.msgPartyMissing, 304);
   r.partyFound = s == Step::kGoOn;
@@ -708,8 +713,9 @@ Step CheckBiPoTransaction(Run& r) {
         }
         if (line.lineKind == BiPoLine::kServiceLine) {
           records::ServiceRecord service{};
-          const Step s = ReadMaster(r, r.services, records::kFileServices, item.c_str(), &service, kMsgServiceMissing, 299);
+          Step s = ReadMaster(r, r.services, records::kFileServices, item.c_str(), &service, kMsgServiceMissing, 299);
           if (s == Step::kGoOn && r.ledger.PerItem()) return note(CheckItemAccounts(r, service.AccountSegment().data(), false)) ? Step::kStop : Step::kGoOn;
+          if (s == Step::kGoOn && l.purchasing) s = ReadPurchasedServiceAccount(r);
           return note(s) ? Step::kStop : Step::kGoOn;
         }
         return Step::kGoOn;  // kinds 5, 7, 8: counted only
@@ -883,6 +889,9 @@ Step PostServiceLine(Run& r, const BiPoLine& line) {
   if (const Step s = ReadMaster(r, r.services, records::kFileServices, item.c_str(), &service, kMsgServiceMissing, 299);
       s != Step::kGoOn)
     return s;
+  if (r.l.purchasing && !r.onLine) {
+    if (const Step s = ReadPurchasedServiceAccount(r); s != Step::kGoOn) return s;
+  }
   UpdateServiceForLine(r, line, service);
   r.ledger.ServiceLine(line, service.AccountSegment().data());
   if (PostRecordStore(r.services, records::kFileServices, &service, &r.work) != kStatusOk)

@@ -141,6 +141,14 @@ struct StatusBox {
   StatusBox& operator=(const StatusBox&) = delete;
 };
 
+}  // namespace
+
+double PhysicalCountValue(const TagProduct& product, double units, char costing) {
+  return NumRound(NumDivide(units, product.purchaseUnitFactor) * product.CostByMethod(costing), 2);
+}
+
+namespace {
+
 bool NotPrinted(const PhysicalCount& c) { return c.printedFlag == 'N' || c.printedFlag == 'n' || c.printedFlag == 0; }
 
 
@@ -179,7 +187,7 @@ class PhysicalInventoryRun {
   bool CheckPass();
   bool ReadAccountChecked(const std::string& account);
   bool PostCount();
-  bool WriteActivity(double quantity, double amount);
+  bool WriteActivity(double quantity, double value);
   bool PostLine(const std::string& account, char side, double amount);
   bool Fail(int status, int op, int fileNo) {
     MsgRecordErrorPost(kButtonsStopOnly, 1, status, op, fileNo, 0);
@@ -290,29 +298,31 @@ bool PhysicalInventoryRun::PostLine(const std::string& account, char side, doubl
   return true;
 }
 
-bool PhysicalInventoryRun::WriteActivity(double quantity, double amount) {
+// The activity record of the count in hand: `quantity` counted less on hand
+// and `value`, the change of the product's value.  Its kind follows the
+// quantity: a loss is a stock-out even where it changes no value.
+bool PhysicalInventoryRun::WriteActivity(double quantity, double value) {
   InventoryTransaction a{};
   std::memcpy(a.productCode, count_.productCode, sizeof a.productCode);
   a.activityFlag = 'P';
   a.periodKey = periodKey_;
   a.date = date_;
-  a.kind = amount < 0 ? '5' : '1';
+  a.kind = quantity < 0 ? '5' : '1';
   a.source = 'I';
   a.secondSource = 'P';
   Put(a.reference, reference_);
   std::memcpy(a.department, product_.department, sizeof a.department);
   a.quantity = quantity;
   const int divisor = product_.purchaseUnitFactor < 1 ? 1 : product_.purchaseUnitFactor;
-  a.unitCost = NumDivide(amount < 0 ? -amount : amount, quantity < 0 ? -quantity : quantity) * divisor;
-  a.extendedAmount = amount;
+  a.unitCost = NumDivide(value < 0 ? -value : value, quantity < 0 ? -quantity : quantity) * divisor;
+  a.extendedAmount = value;
   a.salesUnitFactor = static_cast<std::uint16_t>(product_.salesUnitFactor);
   a.unitDivisor = product_.purchaseUnitFactor;
   char text[64] = "";
   StrFormatValue(text, kQuantityFormat, 0, quantity);
   a.formattedQuantity = std::strtod(text, nullptr);
-  a.postedFlag = 'Y';  // its value is in the G/L entry of this run already
-  const int status = BtrvWriteOp(kOpInsert, f_.activity, nullptr, &a, sizeof a);
-  if (status != kStatusOk) return Fail(status, kOpInsert, records::kFileInventoryTransactions);
+  // Numbered and stored posted: its value is in the G/L entry of this run.
+  if (PostAmountLine(f_.activity, nullptr, 0, &a, &work_) != kStatusOk) return FailWork();
   return true;
 }
 
@@ -330,9 +340,8 @@ bool PhysicalInventoryRun::PostCount() {
   ++counted_;
   const double onHand = product_.quantityOnHand, counted = count_.countedQuantity;
   if (NumEqual(onHand, counted)) return true;
-  const double unit = NumDivide(product_.CostByMethod(costing_), product_.purchaseUnitFactor);
   const bool loss = onHand > counted;
-  const double amount = NumRound((loss ? onHand - counted : counted - onHand) * unit, 2);
+  const double amount = PhysicalCountValue(product_, loss ? onHand - counted : counted - onHand, costing_);
   if (loss) debit_ += amount;
   else credit_ += amount;
   if (PerProduct() && amount != 0) {
@@ -347,11 +356,13 @@ bool PhysicalInventoryRun::PostCount() {
     if (read != kStatusOk) return FailWork();
     if (!PostLine(account, loss ? 'D' : 'C', amount)) return false;
   }
-  product_.valueOnHand = NumRound(product_.valueOnHand + (loss ? -amount : amount), 2);
+  // A loss lowers the value (never to a value of -0.00).
+  const double value = loss && amount != 0 ? -amount : amount;
+  product_.valueOnHand = NumRound(product_.valueOnHand + value, 2);
   product_.quantityOnHand = counted;
   const int status = BtrvWriteOp(kOpUpdate, f_.products, nullptr, &product_, sizeof product_);
   if (status != kStatusOk) return Fail(status, kOpUpdate, records::kFileProducts);
-  return WriteActivity(counted - onHand, loss ? -amount : amount);
+  return WriteActivity(counted - onHand, value);
 }
 
 void PhysicalInventoryRun::Run() {

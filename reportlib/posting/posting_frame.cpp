@@ -22,6 +22,12 @@ constexpr char kNoYes[] = "\x01No,Yes";
 
 constexpr int kMsgOutOfMemory = 1;  // "... could not be kept in memory. The run is stopped."
 
+// How long a posting waits for files that another program holds before it
+// gives up on them: two postings started together (the general-ledger files
+// are every posting's) take turns instead of one of them failing, while a
+// program that keeps them (its options screen left open) is reported soon.
+constexpr int kWaitForFilesMillis = 10000;
+
 PostingFrame* FrameOf(Form* form) { return static_cast<PostingFrame*>(form->context); }
 
 // Runs a callback of the screen so that no exception goes back into the
@@ -130,7 +136,7 @@ int RunPostingScreen(const PostingScreen& screen, void* unit) {
   frame.screen = &screen;
   frame.unit = unit;
   FormBegin(&frame.form);
-  if (FileSetOpenList(&frame.files, files.data()) != 0) {
+  if (FileSetOpenListWaiting(&frame.files, files.data(), kWaitForFilesMillis) != 0) {
     FormEnd(&frame.form);
     return 0;
   }

@@ -69,9 +69,10 @@ struct PostingFrame {
 };
 
 // Runs the options screen of `screen` until F9, F10 or Esc leaves it.  The
-// files are open while it runs and closed on every way out.  Returns 0 (also
-// when the form, the files or the window could not be had: the cause has
-// been shown).
+// files are open while it runs and closed on every way out; a file that
+// another program holds (another posting of the company) is waited for a
+// few seconds before it is reported.  Returns 0 (also when the form, the
+// files or the window could not be had: the cause has been shown).
 int RunPostingScreen(const PostingScreen& screen, void* unit);
 
 // The posting date shown, checked again as the run starts: a valid date in

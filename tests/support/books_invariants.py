@@ -2,19 +2,25 @@
 
     books_invariants.py <dump.json>
 
-Checks that every posted G/L transaction's debits equal its credits, and that
-the receivables, payables and inventory accounts of "0Interface" equal the
-sums of the customers', vendors' and products' balances.  Prints the figures;
-exit status 0 when every invariant holds, 1 otherwise.
+Checks that every posted G/L transaction's debits equal its credits; that the
+trial balance holds (the detail accounts' balances, kept in their natural
+sign, sum to the same on the debit-balance kinds 1, 5 and 7 as on the
+others); and that the receivables, payables and inventory accounts of
+"0Interface" equal the sums of the customers', vendors' and products'
+balances.  A control account the interface leaves blank has no subledger to
+answer to and is passed over.  Prints the figures; exit status 0 when every
+invariant holds, 1 otherwise.
 """
 import collections
 import json
 import sys
 
+DEBIT_KINDS = (1, 5, 7)
+
 
 def check(files):
-    iface = next(s for s in files["settings"] if s["key"] == "0Interface")
-    accounts = {a["code"]: a for a in files["gl_accounts"]}
+    iface = next((s for s in files.get("settings", []) if s["key"] == "0Interface"), {})
+    accounts = {a["code"]: a for a in files.get("gl_accounts", [])}
     problems = []
     sides = collections.defaultdict(lambda: [0.0, 0.0])
     for line in files.get("gl_lines", []):
@@ -27,10 +33,28 @@ def check(files):
         debits, credits = sides.get(key, (0.0, 0.0))
         if round(debits - credits, 2) != 0:
             problems.append("G/L %s %s: debits %.2f, credits %.2f" % (key[0], key[1].strip(), debits, credits))
-    for name, account, subledger, field in (
-            ("receivables", iface["receivablesAccount"], "customers", "balance"),
-            ("payables", iface["payablesAccount"], "vendors", "balance"),
-            ("inventory", iface["inventoryAccount"], "products", "valueOnHand")):
+    debit_side = credit_side = 0.0
+    for a in accounts.values():
+        if a.get("type") != "D":
+            continue
+        if a.get("kind", 0) in DEBIT_KINDS:
+            debit_side += a.get("currentBalance", 0.0)
+        else:
+            credit_side += a.get("currentBalance", 0.0)
+    print("trial balance       debit kinds %14.2f   others    %14.2f" % (debit_side, credit_side))
+    if round(debit_side - credit_side, 2) != 0:
+        problems.append("trial balance: debit-balance accounts %.2f, the others %.2f" % (debit_side, credit_side))
+    for name, field_of_iface, subledger, field in (
+            ("receivables", "receivablesAccount", "customers", "balance"),
+            ("payables", "payablesAccount", "vendors", "balance"),
+            ("inventory", "inventoryAccount", "products", "valueOnHand")):
+        account = iface.get(field_of_iface, "").strip()
+        if not account:
+            print("%-11s account (none named)" % name)
+            continue
+        if account not in accounts:
+            problems.append("%s: account %s is not in the chart of accounts" % (name, account))
+            continue
         balance = round(accounts[account].get("currentBalance", 0.0), 2)
         total = round(sum(r.get(field, 0.0) for r in files.get(subledger, [])), 2)
         print("%-11s account %-6s %14.2f   %-9s %14.2f" % (name, account, balance, subledger, total))

@@ -166,7 +166,9 @@ enum CursorKind {
 };
 
 // A key made by BtrvCreateIndex: a temporary table of (encoded key, position)
-// of this connection, kept current by every write of the process.
+// of this connection, kept current by every write of the process.  The
+// position is the table's rowid, so that a write finds the record's entry
+// without a scan; walks use its index on (key, position).
 struct SupIndex {
   int number = 0;
   BtrvHandle owner = 0;
@@ -1421,7 +1423,7 @@ int BuildSup(Database& d, Table& t, SupIndex& sup) {
   Finalize(sup.keyAt);
   std::string sql = "SAVEPOINT qx_index;"
                     "DROP TABLE IF EXISTS temp." + sup.table + ";"
-                    "CREATE TEMP TABLE " + sup.table + "(k BLOB NOT NULL, pos INTEGER NOT NULL);";
+                    "CREATE TEMP TABLE " + sup.table + "(k BLOB NOT NULL, pos INTEGER PRIMARY KEY);";
   int rc = Exec(d.db, sql);
   if (rc == SQLITE_OK) {
     sqlite3_stmt* scan = Prepare(d.db, "SELECT pos, image FROM main." + t.sqlName);

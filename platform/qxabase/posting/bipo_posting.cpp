@@ -194,8 +194,17 @@ void BiPoLedgerLines::ServiceLine(const BiPoLine& line, const char* segment) {
   } else if (kind_ == kBiPoBillingReturn) {
     AddToDistSlot(&slots_, 'D', a, kSlotReturns);
     AddToDistSlot(&slots_, 'C', a, kSlotParty);
+  } else if (kind_ == kBiPoPurchase || kind_ == kBiPoPurchaseReturn) {
+    // A purchased service is owed to the vendor like the rest of the
+    // purchase (the vendor takes the header's total) and is a cost, not
+    // stock: the vendor's side as a code line's, the cost-of-goods account
+    // on the other, so that payables keep equal to the vendors' balances.
+    const char side = kind_ == kBiPoPurchase ? 'D' : 'C';
+    AddToDistSlot(&slots_, Other(side), a, PartySlot());
+    Add(iface_.costOfGoodsAccount, "PO Summary - Service", side, a);
+    return;
   } else {
-    return;  // purchasing books no service line
+    return;
   }
   if (!PerItem()) return;
   char account[11];

@@ -4,12 +4,15 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "internal.h"
@@ -142,35 +145,44 @@ BtrvHandle FileSet::HandleOf(int number) const {
   return 0;
 }
 
-int FileSetOpenList(FileSet* set, const int* list) {
-  if (set == nullptr) return kStatusInvalidOperation;
-  FileSetClose(set);
+namespace {
+
+// The number of files of a list, checked: -1 after the message that says
+// what is wrong with it.
+int CheckedListLength(const int* list) {
   int n = 0;
   while (list && list[n] != 0) {
     if (n == kFileSetMaxFiles) {
       RefuseList("more than " + std::to_string(kFileSetMaxFiles) + " files were asked for at once");
-      return kStatusInvalidOperation;
+      return -1;
     }
     const int number = list[n] & ~kFileModeMask;
     if (PathOf(number).empty()) {
       RefuseList(std::string("file ") + std::to_string(number) +
                  (SharedAppBlockGet()->companyPath[0] ? " is not a file of the company"
                                                       : " cannot be opened: no company is open"));
-      return kStatusInvalidOperation;
+      return -1;
     }
     ++n;
   }
   if (n == 0) {
     RefuseList("no file was asked for");
-    return kStatusInvalidOperation;
+    return -1;
   }
+  return n;
+}
+
+// Opens the `n` files of a checked list into `set`.  On a failure the files
+// opened before it are closed again, *failedFile names it and its status is
+// returned; nothing is shown.
+int OpenListedFiles(FileSet* set, const int* list, int n, int* failedFile) {
   for (int i = 0; i < n; ++i) {
     const int number = list[i] & ~kFileModeMask;
     BtrvHandle h = 0;
     const int status = BtrvOpen(&h, PathOf(number).c_str(), OpenModeOf(list[i]), 0);
     if (status != kStatusOk) {
       FileSetClose(set);
-      MsgRecordError(status, 1, kErrorOpOpen, number, 0);
+      *failedFile = number;
       return status;
     }
     const records::FileDef* def = records::FindFile(number);
@@ -182,6 +194,36 @@ int FileSetOpenList(FileSet* set, const int* list) {
     set->count = i + 1;
   }
   return kStatusOk;
+}
+
+constexpr char kWaitFilesInUse[] = "RSWaitFilesInUse";
+
+}  // namespace
+
+int FileSetOpenList(FileSet* set, const int* list) { return FileSetOpenListWaiting(set, list, 0); }
+
+int FileSetOpenListWaiting(FileSet* set, const int* list, int waitMillis) {
+  if (set == nullptr) return kStatusInvalidOperation;
+  FileSetClose(set);
+  const int n = CheckedListLength(list);
+  if (n < 0) return kStatusInvalidOperation;
+  int failed = 0;
+  int status = OpenListedFiles(set, list, n, &failed);
+  if (status == kStatusFileInUse && waitMillis > 0) {
+    // Tries again at moments that differ between programs, so that two
+    // programs waiting for each other's files do not keep meeting.
+    std::minstd_rand jitter(static_cast<unsigned>(::getpid()));
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMillis);
+    const int wait = MsgWaitOpen(kWaitFilesInUse, 0);
+    while (status == kStatusFileInUse && std::chrono::steady_clock::now() < until) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20 + jitter() % 40));
+      MsgWaitStep(wait, 0);
+      status = OpenListedFiles(set, list, n, &failed);
+    }
+    MsgWaitClose(wait);
+  }
+  if (status != kStatusOk) MsgRecordError(status, 1, kErrorOpOpen, failed, 0);
+  return status;
 }
 
 void FileSetClose(FileSet* set) {

@@ -183,8 +183,11 @@ TEST_F(InventoryJournalsTest, TheGLEntryFollowsTheModeAndTheCostingAndBalances) 
        {"5100 Inventory Adjustments: Dr 5.00", "1300 Inventory: Cr 5.00"}, {}},
       {"the average cost", Json::object(), {{"costingMethod", "A"}}, {},
        {"1300 Inventory: Dr 7.50", "5100 Inventory Adjustments: Cr 7.50"}, {1359}},
-      {"the standard cost for any other code", Json::object(), {{"costingMethod", "S"}}, {},
+      {"the standard cost", Json::object(), {{"costingMethod", "S"}}, {},
        {"1300 Inventory: Dr 7.00", "5100 Inventory Adjustments: Cr 7.00"}, {1359}},
+      // The entry posting will make: posting takes the average for any other code.
+      {"the average cost for any other code", Json::object(), {{"costingMethod", "X"}}, {},
+       {"1300 Inventory: Dr 7.50", "5100 Inventory Adjustments: Cr 7.50"}, {1359}},
       {"the company's adjustment account", {{"glMode", "C"}}, Json::object(), {},
        {"1300 Inventory: Dr 8.00", "5100 Inventory Adjustments: Cr 8.00"}, {1359}},
       // Each product's difference goes to the adjustment account joined with

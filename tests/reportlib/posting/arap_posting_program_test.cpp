@@ -14,6 +14,7 @@
 #include "fixture/company.h"
 #include "qxtest/files.h"
 #include "qxtest/programs.h"
+#include "qxtest/stored_records.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
 #include "records/transactions.h"
@@ -24,17 +25,7 @@ using std::filesystem::path;
 
 template <class Record>
 std::vector<Record> All(const path& company, int fileNo) {
-  fixture::CompanyImage image;
-  fixture::Problem problem;
-  const int files[] = {fileNo};
-  EXPECT_TRUE(fixture::ReadCompany(company, files, &image, &problem)) << problem.Text();
-  std::vector<Record> out;
-  for (const auto& bytes : image.files[fileNo]) {
-    Record r{};
-    std::memcpy(&r, bytes.data(), std::min(bytes.size(), sizeof r));
-    out.push_back(r);
-  }
-  return out;
+  return qxtest::StoredRecords<Record>(company, fileNo);
 }
 
 TEST(ArApPostingProgramTest, BothLedgersArePostedFromTheMenuCommand) {

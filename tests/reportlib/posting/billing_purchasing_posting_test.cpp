@@ -362,6 +362,62 @@ TEST_F(BiPoPostingTest, TheAccountantsCheck) {
 }
 
 
+// A purchase of paper (25.00) with a service line of 40.00 (setup labour):
+// the vendor is owed the whole 65.00, the service is booked to the cost of
+// goods, so that payables keep equal to the vendors' balances.  Without that
+// account in the chart the purchase is asked about and, skipped, left whole.
+TEST_F(BiPoPostingTest, APurchasedServiceIsOwedToTheVendorAndBookedAsACost) {
+  struct Case {
+    const char* name;
+    fixture::Json patch;  // of purchase 2001
+    bool withoutCostAccount;
+    const char* keys;
+    std::map<std::string, double> lines;
+    double vendorBalance;
+  };
+  const Case cases[] = {
+      {"on the vendor's account", fixture::Json::object(), false, "F10 Enter",
+       {{"1300 D", 25.00}, {"5000 D", 40.00}, {"2000 C", 65.00}}, 565.00},
+      {"not on the vendor's account", {{"onAccountFlag", "N"}, {"offsetAccount", "1000"}}, false, "F10 Enter",
+       {{"1300 D", 25.00}, {"5000 D", 40.00}, {"1000 C", 65.00}}, 500.00},
+      {"without the cost-of-goods account, skipped", fixture::Json::object(), true, "F10 Right Enter Enter", {},
+       500.00},
+  };
+  for (const bool checkFirst : {true, false}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (checkFirst ? ", checked first" : ", posted without the check"));
+      fixture::Json company = Company();
+      company["files"]["purchasing_lines"].push_back(
+          {{"typeLetter", "I"}, {"transactionNumber", "2001"}, {"sequence", 2}, {"lineKind", 6}, {"item", "S1"},
+           {"description", "Setup labour"}, {"department", "01"}, {"salesFraction", 1}, {"periodKey", 45716},
+           {"quantity", 2}, {"amount", 40.0}, {"postedFlag", "N"}});
+      fixture::Json header = {{"grossAmount", 65.0}, {"total", 65.0}, {"netToPay", 65.0}};
+      header.update(c.patch);
+      Patch(company, "purchasing_headers", "2001", header);
+      PatchCode(company, "ap_open_invoices", "invoiceNumber", "V-2001", {{"amount", 65.0}});
+      PatchCode(company, "ap_open_invoice_headers", "invoiceNumber", "V-2001", {{"amount", 65.0}, {"balance", 65.0}});
+      if (c.withoutCostAccount) {
+        fixture::Json kept = fixture::Json::array();
+        for (const auto& a : company["files"]["gl_accounts"])
+          if (a["code"] != "5000") kept.push_back(a);
+        company["files"]["gl_accounts"] = kept;
+      }
+      LoadCompany(company, {{.ledger = kLedgerPurchasing, .checkFirst = checkFirst ? 'Y' : 'N'}});
+      const auto before = Books();
+      const std::string t = Post(kPurchasing, c.keys);
+      ExpectInvariants();
+      EXPECT_NEAR(c.vendorBalance, Parties(records::kFileVendors).at("V1").balance, 0.001);
+      if (c.withoutCostAccount) {
+        EXPECT_NE(std::string::npos, t.find("Interface account 5000")) << t;
+        EXPECT_TRUE(before.files == Books().files) << "the skipped purchase is left whole";
+        continue;
+      }
+      EXPECT_NE(std::string::npos, t.find("1 transactions posted. Debits 65.00, credits 65.00.")) << t;
+      EXPECT_EQ(c.lines, LinesOf("PO"));
+    }
+  }
+}
+
 // ---- Refusals ------------------------------------------------------------------------------
 
 // An invoice line of fixture form.

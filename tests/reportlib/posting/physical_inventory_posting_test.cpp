@@ -7,6 +7,7 @@
 #include "posting/physical_inventory_posting.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <random>
 #include <string>
@@ -152,6 +153,55 @@ TEST_F(PhysicalInventoryPostingTest, EveryCountAsOnHandPostsAZeroEntry) {
   EXPECT_NEAR(5000.00, Balances()["1300"].first, 0.001);
 }
 
+// A loss that changes no value (a product of zero cost, or one whose
+// quantities are not valued) is still a stock-out: the activity follows the
+// quantity, and the value stays as it was.
+TEST_F(PhysicalInventoryPostingTest, ALossWithoutValueIsRecordedAsAStockOut) {
+  struct Case {
+    const char* name;
+    fixture::Json bolts;  // changes to the bolts: 8 counted of 10 on hand
+  };
+  const Case cases[] = {
+      {"zero cost", {{"lastCost", 0.0}, {"standardCost", 0.0}, {"averageCost", 0.0}}},
+      {"zero fraction", {{"purchaseUnitFactor", 0}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fixture::Json company = Company('C');
+    company["files"]["products"][0].update(c.bolts);
+    LoadCompany(company);
+    const std::string t = Post("F10 Enter");
+    EXPECT_NE(std::string::npos, t.find("3 transactions posted.")) << t;
+    const TagProduct bolt = Products()["BOLT-10"];
+    EXPECT_DOUBLE_EQ(8, bolt.quantityOnHand);
+    EXPECT_NEAR(30.00, bolt.valueOnHand, 0.001);
+    const InventoryTransaction* loss = nullptr;
+    const auto activity = All<InventoryTransaction>(records::kFileInventoryTransactions);
+    for (const auto& a : activity)
+      if (records::Trimmed(a.productCode) == std::string("BOLT-10")) loss = &a;
+    ASSERT_NE(nullptr, loss);
+    EXPECT_EQ('5', loss->kind);
+    EXPECT_DOUBLE_EQ(-2, loss->quantity);
+    EXPECT_EQ(0.0, loss->extendedAmount);
+    EXPECT_FALSE(std::signbit(loss->extendedAmount)) << "no value of -0.00";
+  }
+}
+
+// A costing letter other than 'L', 'S' and 'A' values the counts at the
+// average cost, as the journal shows them.
+TEST_F(PhysicalInventoryPostingTest, AnyOtherCostingLetterTakesTheAverageCost) {
+  fixture::Json company = Company('C');
+  for (auto& s : company["files"]["settings"])
+    if (s["key"] == "0SysPrefs") s["costingMethod"] = "X";
+  LoadCompany(company);
+  // Bolts: 2 lost at 2.50 on average; nuts: half a dozen gained at 6.00.
+  const std::string t = Post("F10 Enter");
+  EXPECT_NE(std::string::npos, t.find("3 transactions posted.\nDebits 5.00, credits 5.00.")) << t;
+  EXPECT_NEAR(25.00, Products()["BOLT-10"].valueOnHand, 0.001);
+  EXPECT_NEAR(4998.00, Balances()["1300"].first, 0.001);
+  EXPECT_NEAR(2.00, Balances()["5100"].first, 0.001);
+}
+
 // Problems the checks find stop the run before anything is written.
 TEST_F(PhysicalInventoryPostingTest, AProblemFoundByTheChecksPostsNothing) {
   struct Case {
@@ -212,13 +262,27 @@ TEST_F(PhysicalInventoryPostingTest, ARecordManagerErrorLeavesTheBooksWhole) {
 }
 
 // The process is killed at random moments of a run; each time the books are
-// either as before the run or as after it, and a rerun completes them.
+// either as before the run or as after it, holding together as the
+// accountant checks them, and a rerun completes them.
 TEST_F(PhysicalInventoryPostingTest, AKilledRunLeavesTheBooksWhole) {
   auto runChild = [&](long killAfter) {
     return qxtest::RunKilledChild(kCommand, "Tab \"COUNT-MAR\" F10 Enter", dir_ + "/child.txt", killAfter,
                                   [] { RunPhysicalInventoryPost(); });
   };
-  LoadCompany(Company('I'));
+  // The books hold together before the run: the inventory account carries
+  // the products' values (an uncounted product holds the rest) against an
+  // equity account.
+  fixture::Json company = Company('I');
+  double stock = 0;
+  for (const auto& p : company["files"]["products"]) stock += p["valueOnHand"].get<double>();
+  company["files"]["products"].push_back({{"number", "STOCK"}, {"description", "Other stock"}, {"department", "HW"},
+                                          {"purchaseUnitFactor", 1}, {"quantityOnHand", 1},
+                                          {"valueOnHand", 5000.0 - stock}, {"productType", 1}});
+  company["files"]["gl_accounts"].push_back(
+      {{"code", "3900"}, {"name", "Owner's equity"}, {"level", "1"}, {"kind", 3}, {"type", "D"},
+       {"currentBalance", 5000.0}});
+  LoadCompany(company);
+  ASSERT_TRUE(CheckBooks().hold) << CheckBooks().report;
   const auto initial = Books();
   const qxtest::ChildRun whole = runChild(-1);
   ASSERT_FALSE(whole.killed);
@@ -228,8 +292,10 @@ TEST_F(PhysicalInventoryPostingTest, AKilledRunLeavesTheBooksWhole) {
   std::mt19937 random(20250315);
   for (int round = 0; round < 8; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
-    LoadCompany(Company('I'));
+    LoadCompany(company);
     runChild(std::uniform_int_distribution<long>(0, whole.micros)(random));
+    const qxtest::BooksReport books = CheckBooks();
+    EXPECT_TRUE(books.hold) << books.report;
     const auto now = Books();
     const bool untouched = now.files == initial.files;
     if (!untouched) {

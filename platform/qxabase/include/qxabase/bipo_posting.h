@@ -9,8 +9,8 @@
 // distribution slots (BiPoDistribution): each adds a debit and a credit, and
 // a slot nets what it receives (AddToDistSlot), so that a payment taken at
 // entry and the invoice it pays leave nothing on the customer's slot.  Tax,
-// priced codes and, in distribution mode 'I', each product and service line
-// are booked line by line against the slots.  BiPoLedgerLines gathers the
+// priced codes, purchased services and, in distribution mode 'I', each
+// product and service line are booked line by line against the slots.  BiPoLedgerLines gathers the
 // lines of one transaction in the order the posting writes them; the batch
 // run adds them to its "BI" or "PO" transaction and the general ledger on
 // line (CBaseGL::UpdateFromBiTran, UpdateFromPoTran) to a transaction of
@@ -117,7 +117,9 @@ class BiPoLedgerLines {
   // unused) and its product's segment (6 characters, not NUL-ended: the
   // blank-padded AccountSegment; may be null outside mode 'I').
   void ProductLine(const records::BiPoLine& line, double cost, const char* segment);
-  // A service line and its service's segment.
+  // A service line and its service's segment.  A purchased service is
+  // booked like a priced code: its amount on the vendor's side, the
+  // interface's cost-of-goods account on the other (line by line).
   void ServiceLine(const records::BiPoLine& line, const char* segment);
   // A priced-code line (kind 4) and the code's account.
   void CodeLine(const records::BiPoLine& line, const char* account);

@@ -57,6 +57,17 @@ struct FileSet {
 // with a message (status 1).  A set that is still open is closed first.
 int FileSetOpenList(FileSet* set, const int* zeroEndedList);
 
+// FileSetOpenList for a command that must have its files while another
+// program may hold one of them for a while (a posting of the same company
+// opens them for itself alone): a file that another program has open in a
+// mode that excludes this one (85) is waited for, up to `waitMillis`, under
+// a wait window.  Meanwhile the files opened are closed again and the whole
+// list is tried again, so that a program never holds some of its files
+// while it waits for the rest.  Then as FileSetOpenList: 0, or the status of
+// the file that failed after the error box.  A `waitMillis` of 0 waits for
+// nothing.
+int FileSetOpenListWaiting(FileSet* set, const int* zeroEndedList, int waitMillis);
+
 // FileSetOpen(&set, 27 | mode, 26 | mode, 23, 1 | mode, 0): the list as the
 // callers write it, ended by 0.
 template <class... Ids>

@@ -97,8 +97,8 @@ inline constexpr int kLedgerCount = 8;
 // is abandoned).
 void PostRunStart();
 
-// True the first time it is asked after PostRunStart, false after: gates the
-// checks a run makes once (the assembly posting's service account).
+// True the first time it is asked after PostRunStart, false after: gates a
+// check a run makes once.
 bool PostTranNext();
 
 // Ends the work of a command: a posting unit still open is abandoned (the

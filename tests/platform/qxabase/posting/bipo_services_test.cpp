@@ -116,8 +116,9 @@ TEST(BiPoLedgerLines, TaxIsSharedAmongTheAccountsOfTheTaxCode) {
   }
 }
 
-// A billing transaction of one product line (amount 20, cost 6), one service
-// line (15) and one code line (45), with its header type.
+// A transaction of one product line (amount 20, cost 6), one service line
+// (15) and one code line (45), with its header type: billing, or purchasing
+// from a vendor of account 2000.
 struct Transaction {
   TagBiPoHeader header{};
   BiPoLine product{}, service{}, code{};
@@ -132,11 +133,12 @@ struct Transaction {
     code.amount = 45.00;
   }
   std::vector<std::string> Book(char mode, int kind) const {
-    records::CustVendRecord customer{};
-    records::SetText(customer.department, "01");
-    records::SetText(customer.glAccount, "1100");
-    BiPoLedgerLines ledger(false, Interface(mode));
-    ledger.Begin(kind, header, &customer);
+    const bool purchasing = kind == kBiPoPurchase || kind == kBiPoPurchaseReturn;
+    records::CustVendRecord party{};
+    records::SetText(party.department, "01");
+    records::SetText(party.glAccount, purchasing ? "2000" : "1100");
+    BiPoLedgerLines ledger(purchasing, Interface(mode));
+    ledger.Begin(kind, header, &party);
     ledger.ProductLine(product, 6.00, "HW    ");
     ledger.ServiceLine(service, "SV    ");
     ledger.CodeLine(code, "4500");
@@ -168,6 +170,13 @@ TEST(BiPoLedgerLines, TheDistributionModeChoosesTheAccounts) {
       // line's letter, gives the returns accounts and the sides.
       {"'I', an 'O' header", 'O', 'I', kBiPoBillingReturn,
        {"4100HW D 20.00", "5000HW C 6.00", "4100SV D 15.00", "4500 D 45.00", "1100 C 80.00", "1300 D 6.00"}},
+      // A purchased service is owed to the vendor with the rest and is a
+      // cost of goods, never stock: payables take the whole purchase.
+      {"a purchase", 'I', ' ', kBiPoPurchase, {"5000 D 15.00", "4500 D 45.00", "2000 C 80.00", "1300 D 20.00"}},
+      {"a purchase return", 'R', ' ', kBiPoPurchaseReturn,
+       {"5000 C 15.00", "4500 C 45.00", "2000 D 80.00", "1300 C 20.00"}},
+      {"'I' books a purchase as any mode does", 'I', 'I', kBiPoPurchase,
+       {"5000 D 15.00", "4500 D 45.00", "2000 C 80.00", "1300 D 20.00"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -1,4 +1,8 @@
 // File sets, file paths and table names, and the temporary record files.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <string>
 
@@ -68,6 +72,54 @@ TEST_F(FilesTest, AFailureInTheMiddleClosesWhatWasOpened) {
   const std::string t = Transcript();
   EXPECT_NE(std::string::npos, t.find("Error 94:")) << t;
   EXPECT_NE(std::string::npos, t.find("while opening the file of file 43 (products).")) << t;
+}
+
+// A file another program holds is waited for: the set opens once it lets
+// the file go, or, held past the wait, the error names it and nothing of the
+// set stays open.
+TEST_F(FilesTest, AFileHeldByAnotherProgramIsWaitedFor) {
+  struct Case {
+    const char* name;
+    int holdMillis;  // -1: until the test ends
+    int waitMillis;
+    int status;
+  };
+  const Case cases[] = {
+      {"let go within the wait", 300, 5000, kStatusOk},
+      {"held past the wait", -1, 300, kStatusFileInUse},
+      {"not waited for", 300, 0, kStatusFileInUse},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    int ready[2];
+    ASSERT_EQ(0, pipe(ready));
+    const std::string path = FilePathGet(kFileProducts);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      BtrvHandle h = 0;
+      const char opened = BtrvOpen(&h, path.c_str(), kOpenExclusive, 0) == 0;
+      if (write(ready[1], &opened, 1) != 1) _exit(1);
+      if (c.holdMillis < 0) pause();
+      usleep(static_cast<useconds_t>(c.holdMillis) * 1000);
+      _exit(0);
+    }
+    char opened = 0;
+    ASSERT_EQ(1, read(ready[0], &opened, 1));
+    ASSERT_TRUE(opened);
+    Start("Enter");
+    FileSet set;
+    const int list[] = {kFileCustomers, kFileProducts | kFileModeExclusive, 0};
+    EXPECT_EQ(c.status, FileSetOpenListWaiting(&set, list, c.waitMillis));
+    EXPECT_EQ(c.status == kStatusOk ? 2 : 0, set.count);
+    FileSetClose(&set);
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    close(ready[0]);
+    close(ready[1]);
+    const std::string t = Transcript();
+    EXPECT_EQ(c.waitMillis > 0, t.find("Waiting for another program") != std::string::npos) << t;
+    EXPECT_EQ(c.status != kStatusOk, t.find("Error 85:") != std::string::npos) << t;
+  }
 }
 
 TEST_F(FilesTest, ListsThatCannotBeOpenedAreRefused) {

@@ -25,10 +25,12 @@
 #include "qxabase/app_block.h"
 #include "qxabase/commands.h"
 #include "qxabase/messages.h"
+#include "qxtest/books.h"
 #include "qxtest/files.h"
 #include "qxtest/scripted_screen.h"
 #include "qxtest/transcript.h"
 #include "ravadodo.h"
+#include "records/dictionary.h"
 
 namespace qxtest {
 
@@ -112,6 +114,23 @@ class CompanyTest : public ::testing::Test {
     const std::vector<int> numbers(files);
     EXPECT_TRUE(fixture::ReadCompany(company_, numbers, &image, &problem)) << problem.Text();
     return image;
+  }
+
+  // The accountant's invariants over the company as stored (qxtest/books.h):
+  // every posted G/L transaction balanced, the trial balance, the control
+  // accounts equal to their subledgers.  Take it when no unit holds a
+  // transaction open.
+  BooksReport CheckBooks() {
+    const std::string dump = File("books.json");
+    {
+      std::ofstream out(dump);
+      // The files the invariants read.
+      fixture::WriteFixture(Snapshot({records::kFileSettings, records::kFileGLAccounts, records::kFileGLHeaders,
+                                      records::kFileGLLines, records::kFileCustomers, records::kFileVendors,
+                                      records::kFileProducts}),
+                            out);
+    }
+    return CheckBooksDump(dump);
   }
 
   // --- Scripted runs --------------------------------------------------------------
