@@ -50,6 +50,14 @@ void ShowRememberedValues(Form* form, CQxDataCopyCollection* collection, CQxRepM
   if ((*mru)->LoadAllFields()) (*mru)->StructToScreen(form);
 }
 
+// --- The screen's form ------------------------------------------------------------------
+
+// Wires a report screen's form (its fields made) for FormRun: `reportId` (the
+// screen's help and its window's id), `context` and the start hook `start`
+// on the form, the standard event hook, the form attached to `window` (null:
+// the window opened last), then FormSetup.  The caller adds its keys.
+void SetUpScreenForm(Form* form, Window* window, const char* reportId, void* context, FormStartHook start);
+
 // --- Range pairs ------------------------------------------------------------------------
 //
 // A screen offers a from/to pair per field a range can be on, one pair of a

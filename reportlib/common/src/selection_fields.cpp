@@ -27,6 +27,15 @@ void FillMruFields(TAG_REPORT_MRU_FIELD* fields, int lastField, std::uint32_t (*
   }
 }
 
+void SetUpScreenForm(Form* form, Window* window, const char* reportId, void* context, FormStartHook start) {
+  std::snprintf(form->reportId, sizeof form->reportId, "%s", reportId);
+  form->context = context;
+  form->startHook = start;
+  form->eventHook = FormStandardHook;
+  if (window) FormAttachWindow(window, form, 1);
+  FormSetup(form, 1, 0);
+}
+
 void OpenOnePair(Form* form, int first, int last, int open) {
   for (int f = first; f <= last; ++f) FieldSetAccess(form, f, kStateOutOfUse);
   if (open) {

@@ -235,12 +235,7 @@ int CashReportRun::Run() {
   if (WinOpen(&window_, kWindowTop, kWindowLeft, kWindowRows, kWindowCols, 1, 1, ' ', texts_[words_.windowText]) != 0)
     return 0;
 
-  std::snprintf(form_.reportId, sizeof form_.reportId, "%s", words_.reportId);
-  form_.context = this;
-  form_.startHook = StartHook;
-  form_.eventHook = FormStandardHook;
-  FormAttachWindow(&window_, &form_, 1);
-  FormSetup(&form_, 1, 0);
+  SetUpScreenForm(&form_, &window_, words_.reportId, this, StartHook);
   FormOnKey(&form_, kKeyF5, LookUp, "Look up");
   FormOnKey(&form_, kKeyF10, PrintKey, "Print");
   FormRun(&form_, 0);

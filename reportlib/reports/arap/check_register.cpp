@@ -225,12 +225,7 @@ int CheckRegisterRun::Run() {
   FormDefUse(&form_, &def_);
   if (WinOpen(&window_, kWindowTop, kWindowLeft, kWindowRows, kWindowCols, 1, 1, ' ', kWindowTitle) != 0) return 0;
 
-  std::snprintf(form_.reportId, sizeof form_.reportId, "%s", kReportId);
-  form_.context = this;
-  form_.startHook = StartHook;
-  form_.eventHook = FormStandardHook;
-  FormAttachWindow(&window_, &form_, 1);
-  FormSetup(&form_, 1, 0);
+  SetUpScreenForm(&form_, &window_, kReportId, this, StartHook);
   FormOnKey(&form_, kKeyShiftF9, RestoreDefaults, "Defaults");
   FormOnKey(&form_, kKeyF5, LookUp, "Look up");
   FormOnKey(&form_, kKeyF10, PrintKey, "Print");
