@@ -6,12 +6,15 @@
 
 #include <cstdint>
 #include <new>
+#include <string>
 
+#include "btrvc.h"
 #include "qxabase/app_block.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/report_mru.h"
 #include "range_criteria.h"
 #include "ravadodo.h"
+#include "records/masters.h"
 
 // --- Remembered fields -------------------------------------------------------------
 //
@@ -104,3 +107,10 @@ int OpenDateFieldExit(Form* form, int field);
 // on the to field, does not come before a valid from date; otherwise 0x20
 // (the cursor stays) after message 13 or 205.
 int CheckRangeDate(Form* form, int field, int fromField, int toField);
+
+// The check of a G/L account code typed on a screen (`code`, without the
+// blanks at its ends): 0 with the chart's record in *account when the chart
+// holds the account (read through `accounts` by key 0, which compares codes
+// without regard to case); otherwise 0x20 (the cursor stays) after message
+// 89 or the record-manager error box.
+int CheckAccountOnFile(BtrvHandle accounts, const std::string& code, records::GLAccount* account);

@@ -53,7 +53,6 @@ constexpr int kTextDeposits = 0, kTextChecks = 1, kTextVoidName = 8;
 constexpr int kTextCount = 9;
 
 constexpr int kMsgFieldEmpty = 21;
-constexpr int kMsgAccountNotOnFile = 89;
 
 constexpr int kStay = 0x20;
 constexpr int kRedisplay = 0x40;
@@ -259,18 +258,8 @@ int CheckRegisterRun::CheckAccount(std::string* code) {
     MsgShow(kMsgFieldEmpty, 1);
     return kStay;
   }
-  char key[255] = {};
-  std::memcpy(key, typed.data(), std::min(typed.size(), sizeof records::GLAccount::code - 1));
   records::GLAccount account{};
-  const int status = BtrvGetOp(kOpGetEqual, accounts_, key, &account, sizeof account);
-  if (status == kStatusKeyNotFound) {
-    MsgShow(kMsgAccountNotOnFile, 1);
-    return kStay;
-  }
-  if (status != kStatusOk) {
-    MsgRecordError(status, 1, kOpGetEqual, records::kFileGLAccounts, 0);
-    return kStay;
-  }
+  if (const int check = CheckAccountOnFile(accounts_, typed, &account)) return check;
   // The account is looked up without regard to case; the register keeps
   // the code as the chart does.
   if (code) *code = Trimmed(account.code);
