@@ -6,12 +6,15 @@
 
 #include <cstdint>
 #include <new>
+#include <string>
 
+#include "btrvc.h"
 #include "qxabase/app_block.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/report_mru.h"
 #include "range_criteria.h"
 #include "ravadodo.h"
+#include "records/masters.h"
 
 // --- Remembered fields -------------------------------------------------------------
 //
@@ -49,6 +52,14 @@ void ShowRememberedValues(Form* form, CQxDataCopyCollection* collection, CQxRepM
   (*mru)->Initialize(SharedAppBlockGet()->userName, key, table);
   if ((*mru)->LoadAllFields()) (*mru)->StructToScreen(form);
 }
+
+// --- The screen's form ------------------------------------------------------------------
+
+// Wires a report screen's form (its fields made) for FormRun: `reportId` (the
+// screen's help and its window's id), `context` and the start hook `start`
+// on the form, the standard event hook, the form attached to `window` (null:
+// the window opened last), then FormSetup.  The caller adds its keys.
+void SetUpScreenForm(Form* form, Window* window, const char* reportId, void* context, FormStartHook start);
 
 // --- Range pairs ------------------------------------------------------------------------
 //
@@ -96,3 +107,10 @@ int OpenDateFieldExit(Form* form, int field);
 // on the to field, does not come before a valid from date; otherwise 0x20
 // (the cursor stays) after message 13 or 205.
 int CheckRangeDate(Form* form, int field, int fromField, int toField);
+
+// The check of a G/L account code typed on a screen (`code`, without the
+// blanks at its ends): 0 with the chart's record in *account when the chart
+// holds the account (read through `accounts` by key 0, which compares codes
+// without regard to case); otherwise 0x20 (the cursor stays) after message
+// 89 or the record-manager error box.
+int CheckAccountOnFile(BtrvHandle accounts, const std::string& code, records::GLAccount* account);

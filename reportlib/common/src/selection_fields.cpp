@@ -1,16 +1,19 @@
 // The pieces the report selection screens share.
 #include "selection_fields.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
+#include "records/dictionary.h"
 
 namespace {
 
 constexpr int kMsgInvalidDate = 13;
+constexpr int kMsgAccountNotOnFile = 89;
 constexpr int kMsgFromAfterTo = 205;
 constexpr int kStay = 0x20;
 constexpr int kStateNormal = 0;
@@ -25,6 +28,15 @@ void FillMruFields(TAG_REPORT_MRU_FIELD* fields, int lastField, std::uint32_t (*
     r.valueCode = static_cast<std::uint32_t>(20 * f);
     r.kind = kindOf ? kindOf(f) : kMruKindText;
   }
+}
+
+void SetUpScreenForm(Form* form, Window* window, const char* reportId, void* context, FormStartHook start) {
+  std::snprintf(form->reportId, sizeof form->reportId, "%s", reportId);
+  form->context = context;
+  form->startHook = start;
+  form->eventHook = FormStandardHook;
+  if (window) FormAttachWindow(window, form, 1);
+  FormSetup(form, 1, 0);
 }
 
 void OpenOnePair(Form* form, int first, int last, int open) {
@@ -93,6 +105,21 @@ int CheckRangeDate(Form* form, int field, int fromField, int toField) {
       MsgShow(kMsgFromAfterTo, 1);
       return kStay;
     }
+  }
+  return 0;
+}
+
+int CheckAccountOnFile(BtrvHandle accounts, const std::string& code, records::GLAccount* account) {
+  char key[255] = {};
+  std::memcpy(key, code.data(), std::min(code.size(), sizeof records::GLAccount::code - 1));
+  const int status = BtrvGetOp(kOpGetEqual, accounts, key, account, sizeof *account);
+  if (status == kStatusKeyNotFound) {
+    MsgShow(kMsgAccountNotOnFile, 1);
+    return kStay;
+  }
+  if (status != kStatusOk) {
+    MsgRecordError(status, 1, kOpGetEqual, records::kFileGLAccounts, 0);
+    return kStay;
   }
   return 0;
 }

@@ -460,12 +460,7 @@ int AuditLogScreen(AuditLogSelection* selection, Window* window) {
   s.ctx.selection = selection;
   s.ctx.form = &s.form;
   s.ctx.window = window;
-  s.form.context = &s.ctx;
-  s.form.startHook = AuditStart;
-  s.form.eventHook = FormStandardHook;
-  std::snprintf(s.form.reportId, sizeof s.form.reportId, "%s", kReportId);
-  if (window) FormAttachWindow(window, &s.form, 1);
-  FormSetup(&s.form, 1, -1);
+  SetUpScreenForm(&s.form, window, kReportId, &s.ctx, AuditStart);
   FormOnKey(&s.form, kKeyShiftF9, AuditRestoreDefaults, "Defaults");
   FormOnKey(&s.form, kKeyF5, AuditLogPick, "Look up");
   FormOnKey(&s.form, kKeyF10, AuditLogAccept, "Print");

@@ -31,6 +31,7 @@
 #include "records/transactions.h"
 #include "report_frame.h"
 #include "reports/arap/backorder_params.h"
+#include "selection_fields.h"
 
 namespace {
 
@@ -233,12 +234,7 @@ int BackorderScreen(BackorderParams* params, Window* window, BtrvHandle products
   ctx.products = products;
   ctx.customers = customers;
   ctx.form = form;
-  form->context = &ctx;
-  form->startHook = FormStart;
-  form->eventHook = FormStandardHook;
-  std::snprintf(form->reportId, sizeof form->reportId, "%s", kReportId);
-  FormAttachWindow(window, form, 1);
-  FormSetup(form, 1, -1);
+  SetUpScreenForm(form, window, kReportId, &ctx, FormStart);
   FormOnKey(form, kKeyShiftF9, RestoreDefaults, "Defaults");
   FormOnKey(form, kKeyF5, LookupKey, "Look up");
   FormOnKey(form, kKeyF10, Accept, "Run");

@@ -60,7 +60,6 @@ constexpr int kTextDateFrom = 4, kTextDateTo = 5, kTextAccountFrom = 6, kTextAcc
 constexpr int kTextReceipt = 12, kTextCheck = 13, kTextOtherPayment = 14, kTextCheckToPrint = 21;
 constexpr int kTextCount = 22;
 
-constexpr int kMsgAccountNotOnFile = 89;
 constexpr int kMsgFromAfterTo = 205;
 
 constexpr int kStay = 0x20;
@@ -235,12 +234,7 @@ int CashReportRun::Run() {
   if (WinOpen(&window_, kWindowTop, kWindowLeft, kWindowRows, kWindowCols, 1, 1, ' ', texts_[words_.windowText]) != 0)
     return 0;
 
-  std::snprintf(form_.reportId, sizeof form_.reportId, "%s", words_.reportId);
-  form_.context = this;
-  form_.startHook = StartHook;
-  form_.eventHook = FormStandardHook;
-  FormAttachWindow(&window_, &form_, 1);
-  FormSetup(&form_, 1, 0);
+  SetUpScreenForm(&form_, &window_, words_.reportId, this, StartHook);
   FormOnKey(&form_, kKeyF5, LookUp, "Look up");
   FormOnKey(&form_, kKeyF10, PrintKey, "Print");
   FormRun(&form_, 0);
@@ -270,18 +264,8 @@ int CashReportRun::CheckAccount(int field) {
     FieldFillDefault(&form_, "", field);
     return 0;
   }
-  char key[255] = {};
-  std::memcpy(key, typed.data(), std::min(typed.size(), sizeof records::GLAccount::code - 1));
   records::GLAccount account{};
-  const int status = BtrvGetOp(kOpGetEqual, accounts_, key, &account, sizeof account);
-  if (status == kStatusKeyNotFound) {
-    MsgShow(kMsgAccountNotOnFile, 1);
-    return kStay;
-  }
-  if (status != kStatusOk) {
-    MsgRecordError(status, 1, kOpGetEqual, records::kFileGLAccounts, 0);
-    return kStay;
-  }
+  if (const int check = CheckAccountOnFile(accounts_, typed, &account)) return check;
   if (field == kFieldAccountTo) {
     const std::string from = AccountText(kFieldAccountFrom);
     if (!from.empty() && oem::CompareText(from, typed) > 0) {

@@ -53,7 +53,6 @@ constexpr int kTextDeposits = 0, kTextChecks = 1, kTextVoidName = 8;
 constexpr int kTextCount = 9;
 
 constexpr int kMsgFieldEmpty = 21;
-constexpr int kMsgAccountNotOnFile = 89;
 
 constexpr int kStay = 0x20;
 constexpr int kRedisplay = 0x40;
@@ -225,12 +224,7 @@ int CheckRegisterRun::Run() {
   FormDefUse(&form_, &def_);
   if (WinOpen(&window_, kWindowTop, kWindowLeft, kWindowRows, kWindowCols, 1, 1, ' ', kWindowTitle) != 0) return 0;
 
-  std::snprintf(form_.reportId, sizeof form_.reportId, "%s", kReportId);
-  form_.context = this;
-  form_.startHook = StartHook;
-  form_.eventHook = FormStandardHook;
-  FormAttachWindow(&window_, &form_, 1);
-  FormSetup(&form_, 1, 0);
+  SetUpScreenForm(&form_, &window_, kReportId, this, StartHook);
   FormOnKey(&form_, kKeyShiftF9, RestoreDefaults, "Defaults");
   FormOnKey(&form_, kKeyF5, LookUp, "Look up");
   FormOnKey(&form_, kKeyF10, PrintKey, "Print");
@@ -264,18 +258,8 @@ int CheckRegisterRun::CheckAccount(std::string* code) {
     MsgShow(kMsgFieldEmpty, 1);
     return kStay;
   }
-  char key[255] = {};
-  std::memcpy(key, typed.data(), std::min(typed.size(), sizeof records::GLAccount::code - 1));
   records::GLAccount account{};
-  const int status = BtrvGetOp(kOpGetEqual, accounts_, key, &account, sizeof account);
-  if (status == kStatusKeyNotFound) {
-    MsgShow(kMsgAccountNotOnFile, 1);
-    return kStay;
-  }
-  if (status != kStatusOk) {
-    MsgRecordError(status, 1, kOpGetEqual, records::kFileGLAccounts, 0);
-    return kStay;
-  }
+  if (const int check = CheckAccountOnFile(accounts_, typed, &account)) return check;
   // The account is looked up without regard to case; the register keeps
   // the code as the chart does.
   if (code) *code = Trimmed(account.code);

@@ -27,6 +27,7 @@
 #include "records/support.h"
 #include "report_frame.h"
 #include "reports/arap/tax_forms.h"
+#include "selection_fields.h"
 
 namespace {
 
@@ -199,12 +200,7 @@ int Form1096Run::Run() {
     return 0;
   WinSetup(&window_);
 
-  std::snprintf(form_.reportId, sizeof form_.reportId, "%s", kReportId);
-  form_.context = this;
-  form_.startHook = Start;
-  form_.eventHook = FormStandardHook;
-  FormAttachWindow(&window_, &form_, 1);
-  FormSetup(&form_, given_.empty() ? 1 : 0, 0);
+  SetUpScreenForm(&form_, &window_, kReportId, this, Start);
   if (given_.empty()) FormOnKey(&form_, kKeyF5, PickBatch, "Batches");
   FormOnKey(&form_, kKeyShiftF2, FormShiftF2Handler, "Screen id");
   FormOnKey(&form_, kKeyF10, PrintKey, "Print");

@@ -244,12 +244,7 @@ int Form1099Run::Run() {
   if (WinOpen(&window_, kWindowTop, kWindowLeft, kWindowRows, kWindowCols, 1, 1, ' ', def_.title.c_str()) != 0)
     return 0;
 
-  std::snprintf(form_.reportId, sizeof form_.reportId, "%s", kReportId);
-  form_.context = this;
-  form_.startHook = Defaults;
-  form_.eventHook = FormStandardHook;
-  FormAttachWindow(&window_, &form_, 1);
-  FormSetup(&form_, 1, -1);
+  SetUpScreenForm(&form_, &window_, kReportId, this, Defaults);
   FormOnKey(&form_, kKeyF5, PickBatch, "Batches");
   FormOnKey(&form_, kKeyShiftF9, RestoreDefaults, "Defaults");
   FormOnKey(&form_, kKeyF10, PrintKey, "Print");

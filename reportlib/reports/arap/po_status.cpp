@@ -33,6 +33,7 @@
 #include "records/settings.h"
 #include "records/transactions.h"
 #include "report_frame.h"
+#include "selection_fields.h"
 
 namespace {
 
@@ -197,13 +198,7 @@ int POStatusRun::Run() {
   GetCaption(caption, kCaptionWindow);
   const std::string title = caption[0] ? std::string(" ") + caption + " " : std::string(" ") + kRunTitle + " ";
   if (WinOpen(&window_, kWindowTop, kWindowLeft, kWindowRows, kWindowCols, 1, 1, ' ', title.c_str()) != 0) return 0;
-  std::snprintf(form_.reportId, sizeof form_.reportId, "%s", kReportId);
-  std::snprintf(window_.reportId, sizeof window_.reportId, "%s", kReportId);
-  form_.context = this;
-  form_.startHook = StartHook;
-  form_.eventHook = FormStandardHook;
-  FormAttachWindow(&window_, &form_, 1);
-  FormSetup(&form_, 0, 0);
+  SetUpScreenForm(&form_, &window_, kReportId, this, StartHook);
   FormOnKey(&form_, kKeyShiftF9, RestoreDefaults, "Defaults");
   FormOnKey(&form_, kKeyF10, Accept, "Print");
   FormRun(&form_, 0);

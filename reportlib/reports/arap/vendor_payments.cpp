@@ -223,12 +223,7 @@ int VendorPaymentsRun::Run() {
   FormDefUse(&form_, &def_);
   if (WinOpen(&window_, kWindowTop, kWindowLeft, kWindowRows, kWindowCols, 1, 1, ' ', nullptr) != 0) return 0;
 
-  std::snprintf(form_.reportId, sizeof form_.reportId, "%s", kReportId);
-  form_.context = this;
-  form_.startHook = Defaults;
-  form_.eventHook = FormStandardHook;
-  FormAttachWindow(&window_, &form_, 1);
-  FormSetup(&form_, 1, -1);
+  SetUpScreenForm(&form_, &window_, kReportId, this, Defaults);
   FormOnKey(&form_, kKeyShiftF9, RestoreDefaults, "Defaults");
   FormOnKey(&form_, kKeyF5, LookUpKey, "Look up");
   FormOnKey(&form_, kKeyF10, PrintKey, "Print");

@@ -212,12 +212,7 @@ int SelectionScreen(ScreenCtx* ctx) {
   if (!FormFieldsCreate(form, fields.data(), 1)) return 1;
   FormDefUse(form, &def);
   ctx->form = form;
-  form->context = ctx;
-  form->startHook = FormStart;
-  form->eventHook = FormStandardHook;
-  std::snprintf(form->reportId, sizeof form->reportId, "%s", ctx->kind->reportId);
-  FormAttachWindow(ctx->window, form, 1);
-  FormSetup(form, 1, -1);
+  SetUpScreenForm(form, ctx->window, ctx->kind->reportId, ctx, FormStart);
   FormOnKey(form, kKeyShiftF9, RestoreDefaults, "Defaults");
   FormOnKey(form, kKeyF10, Accept, "Run");
   CQxBaseRepParam::ReportDefAndMRUInit(ctx->copy, ctx->collection, ctx->mru, form, kMruRecords);

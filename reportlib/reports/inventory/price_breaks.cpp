@@ -140,12 +140,7 @@ int SelectionScreen(ScreenCtx* ctx) {
   FormBegin(form);
   if (!FormFieldsCreate(form, fields.data(), 1)) return 1;
   FormDefUse(form, &def);
-  form->context = ctx;
-  form->startHook = FormStart;
-  form->eventHook = FormStandardHook;
-  std::snprintf(form->reportId, sizeof form->reportId, "%s", kReportId);
-  FormAttachWindow(ctx->window, form, 1);
-  FormSetup(form, 0, -1);
+  SetUpScreenForm(form, ctx->window, kReportId, ctx, FormStart);
   FormOnKey(form, kKeyShiftF9, RestoreDefaults, "Defaults");
   FormOnKey(form, kKeyF10, Accept, "Print");
   CQxBaseRepParam::ReportDefAndMRUInit(ctx->copy, ctx->collection, ctx->mru, form, kMruRecords);

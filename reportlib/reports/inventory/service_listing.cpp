@@ -443,12 +443,7 @@ int ServiceListingSelection(ServiceListingParams* params, Window* window) {
   ctx.params = params;
   ctx.window = window;
   ctx.form = form;
-  form->context = &ctx;
-  form->startHook = FormStart;
-  form->eventHook = FormStandardHook;
-  std::snprintf(form->reportId, sizeof form->reportId, "%s", kReportId);
-  FormAttachWindow(window, form, 1);
-  FormSetup(form, 1, -1);
+  SetUpScreenForm(form, window, kReportId, &ctx, FormStart);
   FormOnKey(form, kKeyShiftF9, RestoreDefaults, "Defaults");
   FormOnKey(form, kKeyF5, LookupKey, "Look up");
   FormOnKey(form, kKeyF10, Accept, "Run");
