@@ -138,7 +138,7 @@ void Report(const char* format, const std::string& file) {
   std::snprintf(text, sizeof text, format, file.c_str());
   MsgBoxShow(text, caption);
   MsgBoxShow("Please re-install the application.", caption);
-  NoteStartupFailure(std::string(text) + " Please re-install the application.");
+  NoteShownStartupFailure(std::string(text) + " Please re-install the application.");
 }
 
 }  // namespace

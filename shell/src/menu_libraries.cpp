@@ -17,7 +17,7 @@ constexpr char kQxa3Init[] = "RegisterMenuHandler";  // ordinal 2
 
 bool Refuse(const std::string& text) {
   MsgBoxShowStyle(0, oem::FromUtf8(text).c_str(), nullptr, kMsgStyleError, 0);
-  NoteStartupFailure(text);
+  NoteShownStartupFailure(text);
   return false;
 }
 

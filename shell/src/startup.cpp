@@ -44,9 +44,14 @@ std::string& CommandLinePath() {
   return path;
 }
 
-std::vector<std::string>& StartupFailures() {
-  static std::vector<std::string> texts;
-  return texts;
+struct StartupFailure {
+  std::string text;
+  bool boxed;  // also shown in a message box
+};
+
+std::vector<StartupFailure>& StartupFailures() {
+  static std::vector<StartupFailure> failures;
+  return failures;
 }
 
 // `path` made absolute against the current folder, without "." and ".."
@@ -69,7 +74,7 @@ std::string Join(const std::string& folder, const char* name) {
 // Shows a start-up failure and keeps its text for standard error.
 void Refuse(const std::string& text, int style = kMsgStyleError) {
   MsgBoxShowStyle(0, oem::FromUtf8(text).c_str(), nullptr, style, 0);
-  NoteStartupFailure(text);
+  NoteShownStartupFailure(text);
 }
 
 std::string Trimmed(const char* text) {
@@ -149,11 +154,12 @@ int StartUp(Toolbar* toolbar) {
       int exitStatus = kExitNotStarted;
       if (error == kCompanyPathRecordError) {
         MsgRecordError(status, 1, kErrorOpOpen, records::kFileSettings, 0);
-        NoteStartupFailure(RecordErrorText(status, kErrorOpOpen, records::kFileSettings));
+        NoteShownStartupFailure(RecordErrorText(status, kErrorOpOpen, records::kFileSettings));
         if (AppIsCommandOnly()) exitStatus = kExitCommandFailed;
       } else {
         MsgBoxShowStyle(0, "The path is invalid. Please try again.", nullptr, kMsgStyleError, 1);
-        NoteStartupFailure("The path is invalid. Please try again.\n" + CommandLinePath());
+        NoteShownStartupFailure("The path is invalid. Please try again.");
+        NoteStartupFailure(CommandLinePath());
       }
       StopRecordManager(nullptr);
       CloseFramework();
@@ -198,7 +204,9 @@ int StartUp(Toolbar* toolbar) {
 
 }  // namespace
 
-void NoteStartupFailure(const std::string& text) { StartupFailures().push_back(text); }
+void NoteStartupFailure(const std::string& text) { StartupFailures().push_back({text, false}); }
+
+void NoteShownStartupFailure(const std::string& text) { StartupFailures().push_back({text, true}); }
 
 int QxaMain(int argc, char** argv) {
   // --help and --version answer on standard output before anything starts.
@@ -229,7 +237,9 @@ int QxaMain(int argc, char** argv) {
     AppDestroyMainWindow();
   }
   AppShutdown(1);
-  for (const std::string& text : StartupFailures()) std::fprintf(stderr, "qxa15: %s\n", text.c_str());
+  // Without a screen, what the boxes said is on standard error already.
+  for (const StartupFailure& f : StartupFailures())
+    if (!f.boxed || !ScreenIsClosed()) std::fprintf(stderr, "qxa15: %s\n", f.text.c_str());
   // A job that ran one command learns what it wrote: one line per file.
   if (AppIsCommandOnly()) {
     for (const std::string& path : ReportFilesWritten()) std::printf("%s\n", path.c_str());
@@ -252,7 +262,7 @@ bool InitApplication(int argc, const char* const* argv, int* status) {
 
   if (commandLine->Parse(argc > 0 ? argc - 1 : 0, argc > 0 ? argv + 1 : argv) == -1) {
     MsgBoxShowStyle(0, oem::FromUtf8(commandLine->ErrorText()).c_str(), AppGetCaption(), kMsgStyleError, 0);
-    NoteStartupFailure(commandLine->ErrorText());
+    NoteShownStartupFailure(commandLine->ErrorText());
     *status = kExitCommandLine;
     return false;
   }
@@ -305,7 +315,9 @@ int RunMainMenu() {
   AppShutdown(1);
   StopRecordManager(nullptr);
   CloseFramework();
-  if (AppIsCommandOnly() && startResult < 0) return kExitCommandFailed;
+  // A command whose screen waited for keys that no terminal gave did not do
+  // what it was started for.
+  if (AppIsCommandOnly() && (startResult < 0 || ScreenInputMissing())) return kExitCommandFailed;
   return kExitOk;
 }
 
@@ -408,7 +420,7 @@ bool CheckRecordManagerVersion() {
                 "prior to running Quarlex.",
                 major, minor);
   MsgBoxShowStyle(0, text, nullptr, kMsgStyleError, 1170);
-  NoteStartupFailure(text);
+  NoteShownStartupFailure(text);
   return false;
 }
 

@@ -149,6 +149,7 @@ class ScriptDevice : public Device {
 class ClosedDevice : public Device {
  public:
   bool Scripted() const override { return true; }
+  bool Closed() const override { return true; }
   void Size(int* rows, int* cols) override {
     *rows = 25;
     *cols = 80;

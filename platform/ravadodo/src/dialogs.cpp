@@ -1,6 +1,8 @@
 // Message boxes, wait windows, choice lists and search lists.
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <map>
 
@@ -115,6 +117,14 @@ int MsgBoxAsk(const char* text, const char* caption, const char* buttons, int de
     for (const Button& x : bs) b += " [" + U(x.text) + "]";
     TranscriptLine(b);
   }
+  if (ui.device->Closed()) {
+    // Nobody sees the screen: the text goes to standard error, and a
+    // question (more than one button) was asked of nobody.
+    std::string said;
+    for (const std::string& l : lines) said += (said.empty() ? "" : " ") + U(l);
+    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, said.c_str());
+    if (n > 1) ui.inputMissing = true;
+  }
   int focus = defaultButton >= 1 && defaultButton <= n ? defaultButton : 1;
   int chosen = 0;
   KeyCode how = 0;
@@ -128,7 +138,9 @@ int MsgBoxAsk(const char* text, const char* caption, const char* buttons, int de
       col += static_cast<int>(t.size()) + 2;
     }
     SetCursor(-1, -1);
+    ++ui.boxDepth;
     KeyCode key = KeyRead();
+    --ui.boxDepth;
     how = key;
     if (key == kKeyEnter) chosen = focus;
     else if (key == kKeyEsc || key == kKeyClose) chosen = cancel;

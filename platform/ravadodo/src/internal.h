@@ -45,6 +45,8 @@ class Device {
  public:
   virtual ~Device() = default;
   virtual bool Scripted() const = 0;
+  // True when no key will ever come (neither a terminal nor a key script).
+  virtual bool Closed() const { return false; }
   // Screen size the device wants (the virtual screen is at least 80 x 25).
   virtual void Size(int* rows, int* cols) = 0;
   virtual void Present(const Frame& frame) = 0;
@@ -104,6 +106,10 @@ struct Ui {
   std::uint64_t nextSerial = 1;
   std::deque<KeyCode> pushed;
   bool closing = false;
+  // Without a terminal or key script: a screen waited for keys (a form, a
+  // menu, a list or a question), so what it asks for was never given.
+  bool inputMissing = false;
+  int boxDepth = 0;  // message boxes open (their text also goes to stderr)
   int clickRow = 0, clickCol = 0;
   int cursorRow = -1, cursorCol = -1;
   // Main window.

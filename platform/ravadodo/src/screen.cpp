@@ -2,6 +2,8 @@
 // source and the transcript.
 #include <algorithm>
 #include <chrono>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 
 #include "internal.h"
@@ -144,6 +146,8 @@ int ScreenRows() { return State().screen.rows; }
 int ScreenCols() { return State().screen.cols; }
 bool ScreenIsScripted() { return State().device->Scripted(); }
 
+bool ScreenIsClosed() { return State().device->Closed(); }
+
 namespace {
 void (*gWaitHook)() = nullptr;
 }  // namespace
@@ -156,6 +160,11 @@ KeyCode KeyRead() {
     KeyCode k = ui.pushed.front();
     ui.pushed.pop_front();
     return k;
+  }
+  if (ui.device->Closed() && ui.boxDepth == 0 && !ui.inputMissing) {
+    ui.inputMissing = true;
+    std::fprintf(stderr, "%s: a screen waits for keys and there is no terminal: what it asks for is not done\n",
+                 program_invocation_short_name);
   }
   if (ui.closing) return kKeyClose;
   if (gWaitHook != nullptr) gWaitHook();
@@ -190,6 +199,8 @@ KeyCode KeyPoll() {
 }
 
 void KeyPush(KeyCode key) { State().pushed.push_back(key); }
+
+bool ScreenInputMissing() { return State().inputMissing; }
 
 void KeyLastClick(int* row, int* col) {
   if (row) *row = State().clickRow;

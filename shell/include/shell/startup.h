@@ -94,4 +94,8 @@ void RunWinPopProgram();
 // error once the screen is given back (for scripts that run the program).
 void NoteStartupFailure(const std::string& text);
 
+// The same for a text a message box has shown as well (without a terminal,
+// the box wrote it to standard error already).
+void NoteShownStartupFailure(const std::string& text);
+
 }  // namespace qxa

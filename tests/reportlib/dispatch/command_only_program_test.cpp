@@ -22,7 +22,9 @@
 #include "qxabase/app_block.h"
 #include "qxtest/files.h"
 #include "qxtest/programs.h"
+#include "qxtest/stored_records.h"
 #include "records/dictionary.h"
+#include "records/transactions.h"
 
 namespace {
 
@@ -146,6 +148,46 @@ TEST_F(CommandOnlyTest, TheExitStatusSaysWhetherTheCommandDidItsWork) {
   for (const std::string& file : HtmlFilesUnder(user_.Folder())) written.push_back(fs::path(file).filename());
   EXPECT_EQ(std::vector<std::string>{"ran.htm"}, written);
   BtrvReset();
+}
+
+// A scheduled job has no terminal: a command that runs from its parameter
+// string does its work and says nothing; one whose screen waits for keys,
+// or whose question nobody answers, did not, and says why on standard error.
+TEST_F(CommandOnlyTest, WithoutATerminalAScreenThatWaitsForKeysIsACommandNotRun) {
+  const auto run = [&](int command, const std::string& param) {
+    std::vector<std::string> args;
+    if (!param.empty()) args.push_back("/param:" + param);
+    return user_.CommandWithoutKeys(company_.string(), command, args);
+  };
+  constexpr char kWaits[] = "a screen waits for keys and there is no terminal";
+  const auto posted = [&] {
+    int n = 0;
+    for (const auto& h : qxtest::StoredRecords<records::TagGLHeader>(company_, records::kFileGLHeaders))
+      n += h.postedFlag == 'Y';
+    return n;
+  };
+  const int postedBefore = posted();
+
+  const qxtest::Run aging = run(337, "input='default' output='aging.htm'");
+  EXPECT_EQ(0, aging.status) << aging.errors;
+  EXPECT_EQ(std::string::npos, aging.errors.find(kWaits)) << aging.errors;
+  EXPECT_TRUE(fs::exists(user_.Folder() / "aging.htm"));
+
+  const qxtest::Run none = run(337, "input='default' cvbeg='X100' cvend='X900' output='none.htm'");
+  EXPECT_EQ(0, none.status) << none.errors;
+  EXPECT_NE(std::string::npos, none.errors.find("qxa15: ")) << "the 197 box is told: " << none.errors;
+
+  const qxtest::Run refused = run(337, "input='default' sortfld='Shoe Size' output='bad.htm'");
+  EXPECT_EQ(4, refused.status) << refused.errors;
+  EXPECT_NE(std::string::npos, refused.errors.find("The report is not run.")) << refused.errors;
+
+  const qxtest::Run posting = run(320, "");
+  EXPECT_EQ(4, posting.status) << posting.errors;
+  EXPECT_NE(std::string::npos, posting.errors.find(kWaits)) << posting.errors;
+  EXPECT_EQ(postedBefore, posted()) << "nothing was posted";
+  // The same posting with its keys posts (the fixture has transactions to post).
+  EXPECT_EQ(0, Command(320, "", "F10 Enter").status);
+  EXPECT_LT(postedBefore, posted());
 }
 
 TEST_F(CommandOnlyTest, ADamagedCompanyIsToldAsDamagedAndNothingIsWritten) {

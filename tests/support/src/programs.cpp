@@ -63,6 +63,7 @@ Run RunProgram(const std::vector<std::string>& argv, const std::string& keys, co
       else
         setenv(name.c_str(), value.c_str(), 1);
     }
+    if (std::freopen("/dev/null", "r", stdin) == nullptr) _exit(126);
     if (std::freopen(errors.c_str(), "w", stderr) == nullptr) _exit(126);
     execv(args[0], args.data());
     _exit(127);
@@ -82,10 +83,21 @@ ProgramUser::ProgramUser(const fs::path& folder, const ProgramFiles& files, std:
 
 Run ProgramUser::Command(const std::string& company, int command, const std::string& keys,
                          const std::vector<std::string>& arguments) const {
+  return Start(company, command, keys, arguments, {});
+}
+
+Run ProgramUser::CommandWithoutKeys(const std::string& company, int command,
+                                    const std::vector<std::string>& arguments) const {
+  return Start(company, command, "", arguments, {"QX_KEYS=", "QX_TRANSCRIPT="});
+}
+
+Run ProgramUser::Start(const std::string& company, int command, const std::string& keys,
+                       const std::vector<std::string>& arguments, std::vector<std::string> env) const {
   std::vector<std::string> argv = {tree_.Qxa15(), company, "/only", "/cmd:" + std::to_string(command)};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  return RunProgram(argv, keys, {"QX_TODAY=" + today_, "XDG_CONFIG_HOME=" + config_.string(),
-                                   "XDG_STATE_HOME=" + (config_.parent_path() / "state").string()}, user_);
+  env.insert(env.begin(), {"QX_TODAY=" + today_, "XDG_CONFIG_HOME=" + config_.string(),
+                           "XDG_STATE_HOME=" + (config_.parent_path() / "state").string()});
+  return RunProgram(argv, keys, env, user_);
 }
 
 }  // namespace qxtest

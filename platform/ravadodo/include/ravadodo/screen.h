@@ -13,7 +13,7 @@
 //     starts and ends, reports opened).  Its screen is always 80 x 25.
 // QX_KEYS set chooses the script device, otherwise the terminal device; with
 // neither a key script nor a terminal the program behaves as if its window
-// were closed at once.  The device is chosen on first use.  Form loops,
+// were closed at once, and message boxes write their text to standard error.  The device is chosen on first use.  Form loops,
 // message boxes and menus run the same code on both devices.
 //
 // Key script: whitespace-separated tokens, one key each: key names ("F10",
@@ -62,8 +62,13 @@ void ScreenShutdown();
 int ScreenRows();
 int ScreenCols();
 
-// True when the script device is in use.
+// True when the script device is in use (or neither a terminal nor a key
+// script is there).
 bool ScreenIsScripted();
+
+// True when neither a terminal nor a key script is there: nobody sees the
+// screen, and message boxes write their text to standard error.
+bool ScreenIsClosed();
 
 // Reads the next key, waiting for it (the terminal redraws first).  Gives
 // kKeyClose once the window was closed or the script ran out, and forever
@@ -83,6 +88,12 @@ void KeySetWaitHook(void (*hook)());
 // the other tokens wait for the loop that reads them.  kKeyClose is reported
 // once the script has run out.
 KeyCode KeyPoll();
+
+// True when, with neither a terminal nor a key script, a form, menu, list or
+// question waited for keys (said once on standard error): what it asked for
+// was never given.  A message box with one button only informs; its text
+// goes to standard error.
+bool ScreenInputMissing();
 
 // Queues a key for the next `KeyRead` (before any key of the device).
 void KeyPush(KeyCode key);

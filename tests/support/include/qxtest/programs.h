@@ -59,7 +59,8 @@ struct Run {
 // Runs `argv` (argv[0] the program's path) in the folder `work` and waits:
 // the key script `keys` and the transcript are files in `work`; the
 // environment is this process's without QX_BASEDATA and QX_BTRV_TEST, with
-// the changes `env` ("NAME=value"; "NAME=" removes it).
+// the changes `env` ("NAME=value"; "NAME=" removes it).  Standard input is
+// /dev/null, so the program never finds a terminal.
 Run RunProgram(const std::vector<std::string>& argv, const std::string& keys, const std::vector<std::string>& env,
                const std::filesystem::path& work);
 
@@ -78,10 +79,17 @@ class ProgramUser {
   Run Command(const std::string& company, int command, const std::string& keys,
               const std::vector<std::string>& arguments = {}) const;
 
+  // The same run with neither a terminal nor a key script, as a scheduled
+  // job starts it (no transcript: what was said is on standard error).
+  Run CommandWithoutKeys(const std::string& company, int command, const std::vector<std::string>& arguments = {}) const;
+
   // The user's folder, where each run starts and writes its files.
   const std::filesystem::path& Folder() const { return user_; }
 
  private:
+  Run Start(const std::string& company, int command, const std::string& keys,
+            const std::vector<std::string>& arguments, std::vector<std::string> env) const;
+
   ProgramTree tree_;
   std::filesystem::path user_, config_;
   std::string today_;
