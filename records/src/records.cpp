@@ -28,13 +28,27 @@ const FieldDef* FindField(const Layout& layout, const char* name) {
 
 namespace {
 
+// Where a field lies among the groups that hold it: its name is made only
+// for a number found unsound, as every record read is checked.
+struct FieldPlace {
+  const FieldPlace* outer;  // the group element holding it, or null
+  const FieldDef* field;
+  std::size_t index;
+  std::string Name() const {
+    std::string name = outer != nullptr ? outer->Name() + "." : std::string();
+    name += field->name;
+    if (field->count > 1) name += "[" + std::to_string(index) + "]";
+    return name;
+  }
+};
+
 bool FindUnsoundIn(const Layout& layout, std::span<const std::uint8_t> image, std::size_t base,
-                   const std::string& prefix, UnsoundNumber* out) {
+                   const FieldPlace* outer, UnsoundNumber* out) {
   for (const FieldDef& f : layout.fields) {
     for (std::size_t i = 0; i < f.count; ++i) {
       const std::size_t at = base + f.offset + i * f.size;
       if (at + f.size > image.size()) return false;  // a short record ends here
-      const std::string name = prefix + f.name + (f.count > 1 ? "[" + std::to_string(i) + "]" : "");
+      const FieldPlace place{outer, &f, i};
       double value = 0;
       if (f.type == FieldType::kFloat64) {
         std::memcpy(&value, image.data() + at, sizeof value);
@@ -43,13 +57,13 @@ bool FindUnsoundIn(const Layout& layout, std::span<const std::uint8_t> image, st
         std::memcpy(&v, image.data() + at, sizeof v);
         value = v;
       } else if (f.type == FieldType::kGroup) {
-        if (FindUnsoundIn(*f.group, image, at, name + ".", out)) return true;
+        if (FindUnsoundIn(*f.group, image, at, &place, out)) return true;
         continue;
       } else {
         continue;
       }
       if (!IsSoundAmount(value)) {
-        *out = {name, value};
+        *out = {place.Name(), value};
         return true;
       }
     }
@@ -61,7 +75,7 @@ bool FindUnsoundIn(const Layout& layout, std::span<const std::uint8_t> image, st
 
 bool FindUnsoundNumber(const FileDef& file, std::span<const std::uint8_t> image, UnsoundNumber* out) {
   const Layout* layout = LayoutOf(file, image);
-  return layout != nullptr && FindUnsoundIn(*layout, image, 0, "", out);
+  return layout != nullptr && FindUnsoundIn(*layout, image, 0, nullptr, out);
 }
 
 // ---- Settings -------------------------------------------------------------------
