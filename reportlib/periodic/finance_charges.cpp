@@ -301,6 +301,7 @@ struct InvoiceAssessment {
   std::int64_t balance = 0;    // in cents
   bool advance = false;        // an ADVANCE invoice: never charged
   bool chargedAlready = false; // it carries a finance charge of the date or later
+  std::int32_t lastCharged = 0; // the date of its latest finance charge (0: none)
   bool qualified = false;      // positive balance, past due
   std::int64_t charge = 0;     // in cents, never below zero
 };
@@ -308,12 +309,15 @@ struct InvoiceAssessment {
 // The charge of a balance due on `due` as of `asOf` at `rate` percent per
 // 30 days: nothing unless the balance is above zero and the due date lies
 // before the as-of date; then the days late (at most 30) at the rate,
-// rounded to cents.  A negative rate charges nothing.
+// rounded to cents.  The days an earlier finance charge of the invoice
+// covered are not counted again: a charged invoice is late from the date of
+// its latest charge.  A negative rate charges nothing.
 void ComputeFinanceCharge(float rate, std::int32_t due, std::int32_t asOf, InvoiceAssessment* a) {
   a->qualified = a->balance > 0 && due < asOf;
   a->charge = 0;
   if (!a->qualified) return;
-  const long days = std::min<long>(DateToDays(asOf) - DateToDays(due), kMostDaysCharged);
+  const std::int32_t lateFrom = std::max(due, a->lastCharged);
+  const long days = std::clamp<long>(DateToDays(asOf) - DateToDays(lateFrom), 0, kMostDaysCharged);
   const double charge = (static_cast<double>(rate) * FromCents(a->balance)) * (static_cast<double>(days) / 3000.0);
   a->charge = std::max<std::int64_t>(Cents(charge), 0);
 }
@@ -359,6 +363,7 @@ class FinanceChargeRun {
   bool ChargeInvoices(CustVendRecord* c);
   bool ChargeInvoice(const CustVendRecord& c, const InvoiceAssessment& a, CustomerCharges* charges);
   bool WriteChargeLine(const CustVendRecord& c, const char* invoice, std::int64_t cents);
+  bool ChargedOnDate(const CustVendRecord& c, std::int64_t* cents);
   bool ApplyMinimumCharge(const CustVendRecord& c, CustomerCharges* charges);
   bool FinishCustomer(CustVendRecord* c, const CustomerCharges& charges);
   bool AddGLAmount(const CustVendRecord& c, std::int64_t cents);
@@ -517,7 +522,10 @@ bool FinanceChargeRun::Assess(const CustVendRecord& c, const TagOpenInvoice& fir
       a->line.invoiceDate = line.invoiceDate;
       haveInvoiceLine = true;
     }
-    if (line.lineType == 'F' && line.origin == kChargeOrigin && line.invoiceDate >= asOf_) a->chargedAlready = true;
+    if (line.lineType == 'F' && line.origin == kChargeOrigin) {
+      if (line.invoiceDate >= asOf_) a->chargedAlready = true;
+      a->lastCharged = std::max<std::int32_t>(a->lastCharged, line.invoiceDate);
+    }
     status = BtrvGetOp(kOpGetNext, s_.lines, key, &line, sizeof line);
   }
   if (status != kStatusOk && status != kStatusEndOfFile) return Fail(status, kOpGetNext, records::kFileReceivablesOpenInvoices);
@@ -586,17 +594,37 @@ bool FinanceChargeRun::WriteChargeLine(const CustVendRecord& c, const char* invo
   return audit_.RegTransactionLog(kEntityReceivablesTransaction, kChangeAdded, reference.c_str()) == kStatusOk;
 }
 
-// A customer charged less than its minimum is topped up to it on an invoice
-// "FC" and the as-of date's day number.
+// The customer's finance charges dated the as-of date, those of this run
+// included, in cents.
+bool FinanceChargeRun::ChargedOnDate(const CustVendRecord& c, std::int64_t* cents) {
+  *cents = 0;
+  TagOpenInvoice line{};
+  char key[255] = {};
+  int op = kOpGetGreaterOrEqual;
+  int status = SeekLine(c.code, nullptr, 0, &line);
+  while (status == kStatusOk && SameCode(line.code, c.code)) {
+    if (line.lineType == 'F' && line.origin == kChargeOrigin && line.invoiceDate == asOf_) *cents += Cents(line.amount);
+    op = kOpGetNext;
+    status = BtrvGetOp(op, s_.lines, key, &line, sizeof line);
+  }
+  return status == kStatusOk || status == kStatusEndOfFile || Fail(status, op, records::kFileReceivablesOpenInvoices);
+}
+
+// A customer charged less than its minimum for the date is topped up to it
+// on an invoice "FC" and the as-of date's day number.  What an earlier run
+// of the same date charged counts: the minimum is never charged twice.
 bool FinanceChargeRun::ApplyMinimumCharge(const CustVendRecord& c, CustomerCharges* charges) {
   const std::int64_t minimum = Cents(c.minimumFinanceCharge);
-  const std::int64_t topUp = minimum - charges->total;
-  if (minimum <= 0 || topUp <= 0) return true;
+  if (minimum <= 0) return true;
+  std::int64_t charged = 0;
+  if (!ChargedOnDate(c, &charged)) return false;
+  const std::int64_t topUp = minimum - charged;
+  if (topUp <= 0) return true;
   char invoice[11] = {};
   std::snprintf(invoice, sizeof invoice, "FC%d", static_cast<int>(asOf_));
   report_.Detail(c, invoice, asOf_, asOf_, 0, topUp);
   if (!WriteChargeLine(c, invoice, topUp)) return false;
-  charges->total = minimum;
+  charges->total += topUp;
   return true;
 }
 

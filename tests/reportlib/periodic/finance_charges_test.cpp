@@ -385,6 +385,65 @@ TEST_F(FinanceChargesTest, ARerunChargesNothingTwice) {
   EXPECT_EQ(Books().files, once.files);
 }
 
+// Runs on later dates charge each invoice for the days since its last
+// charge: never again for days a charge already covered, and 30 days at
+// most.  The books hold after every run.
+TEST_F(FinanceChargesTest, ALaterRunChargesOnlyTheDaysSinceTheLastCharge) {
+  AddCustomers({{"ALPHA", 1.5, 0.0, {{"1", "02-14", {{'I', 1000.0}}}, {"2", "03-20", {{'I', 600.0}}}}}});
+  // The equity that balances the opening cash and receivables.
+  Add("gl_accounts", Json{{"code", "3000"}, {"name", "Equity"}, {"level", "1"}, {"kind", 3}, {"type", "D"},
+                          {"currentBalance", 6600.0}});
+  const struct {
+    const char* keys;
+    std::vector<std::string> charged;  // the run's new lines
+  } runs[] = {
+      // 30 days of the 45 late; 11 days.
+      {"F10 Esc", {"ALPHA 1 15.00", "ALPHA 2 3.30"}},
+      // Five days after the last charge, on the balances it left.
+      {R"("04/05/26" F10 Esc)", {"ALPHA 1 2.54", "ALPHA 2 1.51"}},
+      // A month later: 30 days.
+      {R"("05/05/26" F10 Esc)", {"ALPHA 1 15.26", "ALPHA 2 9.07"}},
+  };
+  std::vector<std::string> before;
+  for (const auto& r : runs) {
+    SCOPED_TRACE(r.keys);
+    const Run run = Charge(r.keys);
+    EXPECT_TRUE(run.messages.empty()) << run.transcript;
+    std::vector<std::string> lines = ChargeLines();
+    std::vector<std::string> added;
+    for (const std::string& l : lines)
+      if (std::find(before.begin(), before.end(), l) == before.end()) added.push_back(l);
+    std::sort(added.begin(), added.end());
+    EXPECT_EQ(added, r.charged);
+    before = lines;
+    const qxtest::BooksReport books = CheckBooks();
+    EXPECT_TRUE(books.hold) << books.report;
+  }
+}
+
+// The minimum is the least a customer is charged for a date: a second run
+// for the date that charges another invoice tops up only what the date's
+// charges still lack.
+TEST_F(FinanceChargesTest, ASecondRunOfTheDateTopsUpToTheMinimumOnce) {
+  AddCustomers({{"TOPUP", 1.2, 5.0, {{"A1", "02-14", {{'I', 100.0}}}, {"A2", "03-11", {{'I', 100.0}}}}}});
+  auto sorted = [](std::vector<std::string> lines) {
+    std::sort(lines.begin(), lines.end());
+    return lines;
+  };
+  const std::string fc = TopUpInvoice();
+  // A1 first (and the top-up of the date), A2 later the same day.
+  const Run first = Charge(R"(Enter Enter "S" Enter F10 F3 F10 Esc)");
+  EXPECT_TRUE(first.messages.empty()) << first.transcript;
+  EXPECT_EQ(sorted(ChargeLines()), (std::vector<std::string>{"TOPUP A1 1.20", "TOPUP " + fc + " 3.80"}))
+      << first.transcript;
+  const Run again = Charge("F10 Esc");
+  EXPECT_TRUE(again.messages.empty()) << again.transcript;
+  EXPECT_EQ(sorted(ChargeLines()),
+            (std::vector<std::string>{"TOPUP A1 1.20", "TOPUP A2 0.80", "TOPUP " + fc + " 3.80"}))
+      << again.transcript;
+  EXPECT_NEAR(Customers().at("TOPUP").balance, 205.80, 0.001);
+}
+
 // ---- The modes ---------------------------------------------------------------------------
 
 struct ModeCase {
