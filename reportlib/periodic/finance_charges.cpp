@@ -1,9 +1,10 @@
 // Finance charges: interest on the overdue receivables of the chosen
 // customers as of a date.  Each open invoice whose balance is positive and
 // past due is charged the customer's rate (percent per 30 days) for the days
-// it is late, at most 30; the charge becomes a line of the invoice, the
-// customer's balance rises by it, a customer charged less than its minimum
-// is topped up to it on an invoice of its own, the "Finance Charges" report
+// it is late since its due date or its latest finance charge, at most 30;
+// the charge becomes a line of the invoice, the customer's balance rises by
+// it, a customer charged less than its minimum for the date is topped up to
+// it on an invoice of its own, the "Finance Charges" report
 // lists every charge, and one G/L transaction ("AR") debits the receivables
 // accounts and credits the finance-charge account with the total.
 //
