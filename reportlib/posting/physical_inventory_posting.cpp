@@ -409,8 +409,6 @@ void PhysicalInventoryRun::Run() {
   // side), and in company mode against the adjustment account.
   const char inventorySide = debit_ <= credit_ || NumEqual(debit_, credit_) ? 'D' : 'C';
   const double net = NumRound(inventorySide == 'D' ? credit_ - debit_ : debit_ - credit_, 2);
-  if (inventorySide == 'D') debit_ = credit_;
-  else credit_ = debit_;
   if (!PostLine(inventory_, inventorySide, net)) return;
   if (!PerProduct() && !PostLine(adjustment_, inventorySide == 'D' ? 'C' : 'D', net)) return;
 
@@ -440,8 +438,10 @@ void PhysicalInventoryRun::Run() {
   const std::string number = Trimmed(header_.transactionNumber);
   const std::size_t lead = std::min(number.find_first_not_of(' '), number.size());
   unit_.audit.RegTransactionLog(kEntityPhysicalInventory, kChangeModified, number.c_str() + lead);
-  // The summary commits the unit.
-  PostSummary(kMsgSummary, 0, counted_, debit_, credit_);
+  // The summary commits the unit.  It names the entry as posted: in company
+  // mode the products' gains and losses are netted into two lines, so the
+  // run's gross totals are not the transaction's.
+  PostSummary(kMsgSummary, 0, counted_, debit, credit);
 }
 
 // F10: the posting run.  Returns 1 (the screen is left), or 0x20 when the

@@ -329,6 +329,7 @@ int ReportOpen(TagRepInfo* info, const char* title) {
             const std::string text = "The report \"" + Bounded(info->title, sizeof info->title) +
                                      "\" cannot be written to the file\n" + path + "\n" + problem + ".";
             MsgBoxShowStyle(0, text.c_str(), "Report", kMsgStyleError, 0);
+            CommandNotDone();
             return 0;
           }
         }
@@ -370,6 +371,7 @@ int ReportClose(TagRepInfo* info) {
     if (!run->problem.empty()) {
       const std::string text = "The report \"" + doc.title + "\" could not be prepared:\n" + run->problem + ".";
       MsgBoxShowStyle(0, text.c_str(), "Report", kMsgStyleError, 0);
+      CommandNotDone();
       return -1;
     }
     switch (info->destination) {
@@ -392,6 +394,7 @@ int ReportClose(TagRepInfo* info) {
           const std::string text = "The report \"" + doc.title + "\" could not be written to the file\n" + path +
                                    "\n" + problem + ".";
           MsgBoxShowStyle(0, text.c_str(), "Report", kMsgStyleError, 0);
+          CommandNotDone();
           return -1;
         }
         WrittenFiles().push_back(path);
@@ -407,6 +410,7 @@ int ReportClose(TagRepInfo* info) {
         if (!problem.empty()) {
           const std::string text = "The report \"" + doc.title + "\" could not be printed:\n" + problem + ".";
           MsgBoxShowStyle(0, text.c_str(), "Report", kMsgStyleError, 0);
+          CommandNotDone();
           return -1;
         }
         TranscriptNote("report", "sent to the printer");

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "internal.h"
 #include "oemtext.h"
@@ -100,9 +101,18 @@ int FieldEntryDateHook(Form* form, int field) { return RangeFieldFocus(form, fie
 
 int FormStandardHook(Form* form, int event, int field) {
   if (form == nullptr) return 0;
+  // The status line as it stood when each running form started (forms run
+  // within forms): the field's text is the form's own and goes with it.
+  static std::vector<std::string> statusBefore;
   if (event == kFormEventStart) {
+    statusBefore.emplace_back(AppGetStatusText());
     if (Window* w = FormWindow(form)) {
       if (form->reportId[0]) std::snprintf(w->reportId, sizeof w->reportId, "%s", form->reportId);
+    }
+  } else if (event == kFormEventEnd) {
+    if (!statusBefore.empty()) {
+      AppStatusText(statusBefore.back().c_str());
+      statusBefore.pop_back();
     }
   } else if (event == kFormEventFieldEnter && field > 0) {
     // The status line names the field the cursor is on; its label lives in

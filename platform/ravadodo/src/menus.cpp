@@ -651,6 +651,7 @@ void AppSetTitle(const char* title) {
 const char* AppGetCaption() { return rv::State().title.c_str(); }
 
 void AppStatusText(const char* text) { rv::State().statusText = text ? text : ""; }
+const char* AppGetStatusText() { return rv::State().statusText.c_str(); }
 
 void AppEnableInput(int enable) { rv::State().inputEnabled = enable != 0; }
 

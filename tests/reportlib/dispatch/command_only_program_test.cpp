@@ -123,6 +123,8 @@ TEST_F(CommandOnlyTest, TheExitStatusSaysWhetherTheCommandDidItsWork) {
       {"a range whose from is after its to", 337, "input='default' cvbeg='C200' cvend='C100'", "", 4,
        "message number: 205", nullptr},
       {"a date refused", 337, "input='default' closedate='02/30/25'", "", 4, "message number: 2001", nullptr},
+      {"an output file in a folder that does not exist", 337, "input='default' output='nowhere/aging.htm'", "", 4,
+       "does not exist", nullptr},
       {"a file held by another program", 337, "input='default' output='held.htm'", "", 4, "Error 85",
        [](const fs::path& company, BtrvHandle* h) {
          ASSERT_EQ(0, BtrvOpen(h, (company / "customers").c_str(), kOpenExclusive, 0));

@@ -49,7 +49,8 @@ int FieldEntryDateHook(Form* form, int field);
 
 // The form's second hook slot (Form::eventHook): when the form starts, its
 // window takes the report id; as the cursor enters a field, the status line
-// names the screen and the field.  Returns 0.
+// names the screen and the field; when the form ends, the status line is
+// as it was before.  Returns 0.
 int FormStandardHook(Form* form, int event, int field);
 
 // Default key handler (Form::defaultHandler): keys no handler took are

@@ -130,8 +130,9 @@ Window* AppGetActiveWindow();
 void AppSetTitle(const char* title);
 const char* AppGetCaption();
 
-// Sets the status line text (left part).
+// Sets and gives the status line text (left part).
 void AppStatusText(const char* text);
+const char* AppGetStatusText();
 
 // Enables (1) or disables (0) the user's input to the main window: while
 // disabled (a command runs) the menu bar is dimmed.

@@ -59,6 +59,20 @@ TEST_F(FormsTest, SetupGivesTheWindowItsReportIdTitleAndHelp) {
   EXPECT_EQ(335, SharedAppBlockGet()->helpContext) << "no topic keeps the last one";
 }
 
+// The field's text on the status line is the form's own: once the screen
+// is left, the menus' status line shows the company again.
+TEST_F(FormsTest, TheStatusLineIsAsBeforeWhenTheFormEnds) {
+  Open();
+  form_.eventHook = FormStandardHook;
+  for (const char* keys : {"Tab Tab Esc", "Tab F10"}) {
+    SCOPED_TRACE(keys);
+    Start(keys);
+    AppStatusText("Company: Bramblewood Trading Co.");
+    FormRun(&form_);
+    EXPECT_STREQ("Company: Bramblewood Trading Co.", AppGetStatusText());
+  }
+}
+
 TEST_F(FormsTest, EmptyRangeEndsShowFirstAndLast) {
   Open();
   ASSERT_EQ(0, FieldSetText(&form_, 2, "CEDAR"));
