@@ -88,11 +88,7 @@ void BM_CashReceiptsReportToText(benchmark::State& state) {
     DateSetToday(g_today);
     RunCashRecDisReport('R');
   }
-  ScreenResetForTest("", nullptr);
-  state.SetItemsProcessed(state.iterations() * g_receipts);
-  const long size = reportbench::FileSize(transcript);
-  if (size < g_receipts * 100L) state.SkipWithError("the report's text was not written");
-  state.counters["text_MB"] = static_cast<double>(size) / 1e6;
+  reportbench::EndTranscriptRuns(state, transcript, g_receipts, "the report's text");
 }
 
 void BM_RawSqliteReadSameRecords(benchmark::State& state) {

@@ -78,11 +78,7 @@ void BM_Form1099RunToText(benchmark::State& state) {
     DateSetToday(g_today);
     RunPrint1099();
   }
-  ScreenResetForTest("", nullptr);
-  state.SetItemsProcessed(state.iterations() * g_vendors);
-  const long size = reportbench::FileSize(transcript);
-  if (size < g_vendors * 100L) state.SkipWithError("the forms' text was not written");
-  state.counters["text_MB"] = static_cast<double>(size) / 1e6;
+  reportbench::EndTranscriptRuns(state, transcript, g_vendors, "the forms' text");
 }
 
 void BM_RawSqliteReadSameRecords(benchmark::State& state) {

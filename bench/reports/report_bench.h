@@ -120,6 +120,17 @@ inline long FileSize(const std::string& path) {
   return ec ? 0 : static_cast<long>(size);
 }
 
+// Ends a benchmark whose runs wrote their report to the transcript `path`:
+// counts `items` per run, gives the text's size, and fails it when the text
+// holds fewer than 100 bytes an item (`what` was not written).
+inline void EndTranscriptRuns(benchmark::State& state, const std::string& path, long items, const char* what) {
+  ScreenResetForTest("", nullptr);
+  state.SetItemsProcessed(state.iterations() * items);
+  const long size = FileSize(path);
+  if (size < items * 100L) state.SkipWithError((std::string(what) + " was not written").c_str());
+  state.counters["text_MB"] = static_cast<double>(size) / 1e6;
+}
+
 // The table that holds the record file `file` ("customers") in a company's
 // database; "" when there is none.
 inline std::string TableOf(sqlite3* db, const char* file) {

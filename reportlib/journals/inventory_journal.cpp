@@ -672,8 +672,6 @@ int RunInventoryTransactionJournal() {
   run->form.startHook = FormStart;
   run->form.eventHook = StandardReportCallback;
   FormAttachWindow(&run->window, &run->form, 1);
-  CQxBaseRepParam::ReportDefAndMRUInit(run->copy, run->collection, run->mru, &run->form, kMruRecords);
-  FormRun(&run->form, 0);
-  if (!FormWasCancelled(&run->form)) CQxBaseRepParam::ReportMRUSave(run->mru, &run->form);
+  CQxBaseRepParam::RunRemembered(run->copy, run->collection, run->mru, &run->form, kMruRecords);
   return 0;
 }

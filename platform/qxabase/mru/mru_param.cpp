@@ -147,6 +147,15 @@ int CQxBaseRepParam::ReportMRUSave(CQxRepMRUParam*& mru, Form* form) {
   return mru->SaveAllFields();
 }
 
+bool CQxBaseRepParam::RunRemembered(CQxDataCopy*& copy, CQxDataCopyCollection*& collection, CQxRepMRUParam*& mru,
+                                    Form* form, unsigned records) {
+  ReportDefAndMRUInit(copy, collection, mru, form, records);
+  FormRun(form, 0);
+  if (FormWasCancelled(form)) return false;
+  ReportMRUSave(mru, form);
+  return true;
+}
+
 void CQxBaseRepParam::ReportDefAndMRUFree(CQxDataCopy*& copy, CQxDataCopyCollection*& collection,
                                           CQxRepMRUParam*& mru) {
   delete mru;

@@ -602,9 +602,6 @@ int CustVendOutputOptions(CustVendOutputParams* p) {
   FormOnKey(&s.form, kKeyF10, OnAccept, "Print");
   if (IsLabelOutput(p)) FormOnKey(&s.form, kKeyF7, OnLabelLayout, "Layout");
 
-  CQxBaseRepParam::ReportDefAndMRUInit(screen.copy, screen.collection, screen.mru, &s.form, kRecords);
-  FormRun(&s.form, 0);
-  const bool cancelled = FormWasCancelled(&s.form) != 0;
-  if (!cancelled) CQxBaseRepParam::ReportMRUSave(screen.mru, &s.form);
+  const bool cancelled = !CQxBaseRepParam::RunRemembered(screen.copy, screen.collection, screen.mru, &s.form, kRecords);
   return cancelled ? 27 : screen.result;
 }

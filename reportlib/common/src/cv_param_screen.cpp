@@ -473,10 +473,7 @@ int CustVendParamScreen(CustVendReportParams* params) {
   FormOnKey(&s.form, kKeyF5, CustVendLookupKey, "Look up");
   FormOnKey(&s.form, kKeyF10, CustVendAccept, "Run");
 
-  CQxBaseRepParam::ReportDefAndMRUInit(ctx.copy, ctx.collection, ctx.mru, &s.form, kRecords);
-  FormRun(&s.form, 0);
-  const bool cancelled = FormWasCancelled(&s.form) != 0;
-  if (!cancelled) CQxBaseRepParam::ReportMRUSave(ctx.mru, &s.form);
+  const bool cancelled = !CQxBaseRepParam::RunRemembered(ctx.copy, ctx.collection, ctx.mru, &s.form, kRecords);
   if (aging && params->schedule) *params->schedule = ctx.schedule;
   return cancelled ? 27 : 0;
 }

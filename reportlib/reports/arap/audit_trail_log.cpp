@@ -465,10 +465,7 @@ int AuditLogScreen(AuditLogSelection* selection, Window* window) {
   FormOnKey(&s.form, kKeyF5, AuditLogPick, "Look up");
   FormOnKey(&s.form, kKeyF10, AuditLogAccept, "Print");
 
-  CQxBaseRepParam::ReportDefAndMRUInit(s.ctx.copy, s.ctx.collection, s.ctx.mru, &s.form, kMruRecords);
-  FormRun(&s.form, 0);
-  const bool cancelled = FormWasCancelled(&s.form) != 0;
-  if (!cancelled) CQxBaseRepParam::ReportMRUSave(s.ctx.mru, &s.form);
+  const bool cancelled = !CQxBaseRepParam::RunRemembered(s.ctx.copy, s.ctx.collection, s.ctx.mru, &s.form, kMruRecords);
   return cancelled ? 27 : 0;
 }
 

@@ -248,9 +248,7 @@ int Form1099Run::Run() {
   FormOnKey(&form_, kKeyF5, PickBatch, "Batches");
   FormOnKey(&form_, kKeyShiftF9, RestoreDefaults, "Defaults");
   FormOnKey(&form_, kKeyF10, PrintKey, "Print");
-  CQxBaseRepParam::ReportDefAndMRUInit(copy_, collection_, mru_, &form_, kMruRecords);
-  FormRun(&form_, 0);
-  if (!FormWasCancelled(&form_)) CQxBaseRepParam::ReportMRUSave(mru_, &form_);
+  CQxBaseRepParam::RunRemembered(copy_, collection_, mru_, &form_, kMruRecords);
   return 0;
 }
 

@@ -227,9 +227,7 @@ int VendorPaymentsRun::Run() {
   FormOnKey(&form_, kKeyShiftF9, RestoreDefaults, "Defaults");
   FormOnKey(&form_, kKeyF5, LookUpKey, "Look up");
   FormOnKey(&form_, kKeyF10, PrintKey, "Print");
-  CQxBaseRepParam::ReportDefAndMRUInit(copy_, collection_, mru_, &form_, kMruRecords);
-  FormRun(&form_, 0);
-  if (!FormWasCancelled(&form_)) CQxBaseRepParam::ReportMRUSave(mru_, &form_);
+  CQxBaseRepParam::RunRemembered(copy_, collection_, mru_, &form_, kMruRecords);
   return 0;
 }
 

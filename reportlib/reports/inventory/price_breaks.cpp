@@ -143,10 +143,7 @@ int SelectionScreen(ScreenCtx* ctx) {
   SetUpScreenForm(form, ctx->window, kReportId, ctx, FormStart);
   FormOnKey(form, kKeyShiftF9, RestoreDefaults, "Defaults");
   FormOnKey(form, kKeyF10, Accept, "Print");
-  CQxBaseRepParam::ReportDefAndMRUInit(ctx->copy, ctx->collection, ctx->mru, form, kMruRecords);
-  FormRun(form, 0);
-  if (FormWasCancelled(form)) return 27;
-  CQxBaseRepParam::ReportMRUSave(ctx->mru, form);
+  if (!CQxBaseRepParam::RunRemembered(ctx->copy, ctx->collection, ctx->mru, form, kMruRecords)) return 27;
   return 0;
 }
 

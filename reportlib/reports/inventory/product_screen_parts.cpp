@@ -102,9 +102,6 @@ int SelectionScreen::Run(Window* window, void* context, FormStartHook start, For
   FormOnKey(&form, kKeyShiftF9, defaults, "Defaults");
   FormOnKey(&form, kKeyF5, lookUp, "Look up");
   FormOnKey(&form, kKeyF10, accept, "Run");
-  CQxBaseRepParam::ReportDefAndMRUInit(memory.copy, memory.collection, memory.mru, &form, records);
-  FormRun(&form, 0);
-  if (FormWasCancelled(&form) != 0) return 27;
-  CQxBaseRepParam::ReportMRUSave(memory.mru, &form);
+  if (!CQxBaseRepParam::RunRemembered(memory.copy, memory.collection, memory.mru, &form, records)) return 27;
   return 0;
 }

@@ -447,10 +447,7 @@ int ServiceListingSelection(ServiceListingParams* params, Window* window) {
   FormOnKey(form, kKeyShiftF9, RestoreDefaults, "Defaults");
   FormOnKey(form, kKeyF5, LookupKey, "Look up");
   FormOnKey(form, kKeyF10, Accept, "Run");
-  CQxBaseRepParam::ReportDefAndMRUInit(ctx.copy, ctx.collection, ctx.mru, form, kMruRecords);
-  FormRun(form, 0);
-  if (FormWasCancelled(form)) return 27;
-  CQxBaseRepParam::ReportMRUSave(ctx.mru, form);
+  if (!CQxBaseRepParam::RunRemembered(ctx.copy, ctx.collection, ctx.mru, form, kMruRecords)) return 27;
   return params->result;
 }
 

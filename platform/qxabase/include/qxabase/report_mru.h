@@ -191,6 +191,11 @@ class CQxBaseRepParam {
   // object stores nothing (0).  Returns SaveAllFields' result.
   static int ReportMRUSave(CQxRepMRUParam*& mru, Form* form);
 
+  // Steps 1-3 of a screen run: ReportDefAndMRUInit, FormRun, and
+  // ReportMRUSave unless the form was cancelled.  True when it was not.
+  static bool RunRemembered(CQxDataCopy*& copy, CQxDataCopyCollection*& collection, CQxRepMRUParam*& mru,
+                            Form* form, unsigned records);
+
   // Deletes the three objects and nulls the pointers; null pointers are
   // left alone.
   static void ReportDefAndMRUFree(CQxDataCopy*& copy, CQxDataCopyCollection*& collection,
