@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "oemtext.h"
+#include "qxabase/bipo_lines.h"
 #include "qxabase/bipo_posting.h"
 #include "qxabase/cash_services.h"
 #include "qxabase/messages.h"
@@ -251,26 +252,15 @@ int PurgeCashTransactions(BtrvHandle headers, BtrvHandle lines, PurgeWindow wind
 namespace {
 
 // A purchase order is complete when none of its lines still waits for
-// receipts.  *status is set when its lines cannot be read.
+// receipts (also when it has none).  *status is set when its lines cannot be
+// read.
 bool OrderComplete(BtrvHandle lines, const TagBiPoHeader& order, int* status) {
-  BtrvKeyScope keyScope(lines);
-  BtrvSetKey(lines, 0, -1);
-  char key[255] = {};
-  key[0] = order.LineTypeLetter();
-  std::memcpy(key + 1, order.transactionNumber, sizeof order.transactionNumber);
-  const std::int32_t part = order.keyPart;
-  std::memcpy(key + 12, &part, sizeof part);
+  BiPoLineWalk walk(lines, records::kFileOrderHeaders, order);
   records::BiPoLine line{};
-  int op = kOpGetGreaterOrEqual;
-  int read = BtrvGetOp(op, lines, key, &line, sizeof line);
-  while (read == kStatusOk && line.typeLetter == key[0] &&
-         records::Trimmed(line.transactionNumber) == records::Trimmed(order.transactionNumber) &&
-         line.keyPart == part) {
+  int read = kStatusOk;
+  while ((read = walk.Next(&line)) == kStatusOk)
     if (line.AwaitsReceipts()) return false;
-    op = kOpGetNext;
-    read = BtrvGetOp(op, lines, key, &line, sizeof line);
-  }
-  if (read != kStatusOk && read != kStatusEndOfFile) *status = Shown(read, op, records::kFileOrderLines);
+  if (read != kStatusEndOfFile) *status = Shown(read, walk.Op(), records::kFileOrderLines);
   return true;
 }
 
