@@ -392,7 +392,7 @@ struct TagCheckRegister {
   char code[11];       // customer or vendor
   char name[41];
   char reference[11];
-  char status;         // 'O' as billing and purchasing posting write it
+  char status;         // 'O' as the postings write it; printed by the register, read by nothing here
   QX_UNNAMED(99, 1);
   char entrySide;      // 'D' debit, 'V' void (not counted), anything else credit
   QX_UNNAMED(101, 1);
@@ -400,8 +400,10 @@ struct TagCheckRegister {
   F64 amount;
   QX_UNNAMED(114, 4);
   char kind;           // 'O' and 'S' are counted by the on-line balance; postings write 'B'
-  char state;          // 'N', 'n' or zero = open
+  char state;          // the posted flag: 'Y' once posting booked the entry
 
+  // Entered but not posted ('N', 'n' or zero): a check printed before its
+  // payment is posted.  Whether the bank has cleared it is not kept here.
   bool IsOpen() const { return UnpostedForPosting(state); }
 };
 

@@ -606,22 +606,28 @@ TEST_F(PurgeFilesTest, PromotionsInsideTheWindowGoWhole) {
   EXPECT_EQ(Names("promotion_customers", "code"), std::vector<std::string>{"SUMMER"});
 }
 
-// The check register: an account's entries up to Through that are no
-// longer open go; nothing to purge says so.
+// The check register: an account's posted entries up to Through go (the
+// state byte is the posted flag); an entry not yet posted ('N', 'n' or no
+// state: a check printed, its payment not posted) stays whatever its date;
+// nothing to purge says so.
 TEST_F(PurgeFilesTest, CheckRegisterEntriesThatAreDoneGo) {
   Add("gl_accounts", Json{{"code", "1010"}, {"name", "Bank"}, {"type", "D"}});
   Add("gl_accounts", Json{{"code", "1020"}, {"name", "Old bank"}, {"type", "D"}, {"activeFlag", "N"}});
   auto entry = [](const char* bank, const char* number, const char* date, const char* state) {
-    return Json{{"bankAccount", bank}, {"checkNumber", number}, {"date", date}, {"state", state}};
+    Json e{{"bankAccount", bank}, {"checkNumber", number}, {"date", date}, {"status", "O"}, {"entrySide", "C"}};
+    if (*state) e["state"] = state;
+    return e;
   };
   Add("check_register", entry("1010", "100", "2025-01-10", "Y"));
   Add("check_register", entry("1010", "101", "2025-01-11", "N"));
   Add("check_register", entry("1010", "102", "2025-03-01", "Y"));
   Add("check_register", entry("1015", "103", "2025-01-10", "Y"));
+  Add("check_register", entry("1010", "104", "2024-12-02", "n"));
+  Add("check_register", entry("1010", "105", "2024-12-03", ""));
   const std::string toCheckRegister = R"("K" Enter "1010" Enter "02/28/25" F10)";
   const Run run = Purge(toCheckRegister + " Enter Esc");
   EXPECT_EQ(run.messages, std::vector<int>{kMsgComplete}) << run.transcript;
-  EXPECT_EQ(Names("check_register", "checkNumber"), (std::vector<std::string>{"101", "102", "103"}));
+  EXPECT_EQ(Names("check_register", "checkNumber"), (std::vector<std::string>{"101", "102", "103", "104", "105"}));
   const Run again = Purge(toCheckRegister + " Enter Esc");
   EXPECT_EQ(again.messages, std::vector<int>{kMsgNothing}) << again.transcript;
 }
