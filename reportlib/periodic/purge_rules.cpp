@@ -351,15 +351,19 @@ int PurgeQuotes(PurgeWindow window) {
   if (!quotes.TableOpen()) return Shown(quotes.GetResult(), kErrorOpOpen, records::kFileQuoteHeaders);
   const BtrvHandle headers = quotes.HdrHdl();
   const BtrvHandle lines = quotes.DtlHdl();
-  // A quote's lines begin with its type letter, number and third key part.
-  constexpr std::size_t kQuoteKey = 1 + sizeof TagBiPoHeader::transactionNumber + sizeof(std::int32_t);
   const int result = WindowPurge<TagBiPoHeader>(
       headers, records::kFileQuoteHeaders, kQuoteDateKey, window, [](const TagBiPoHeader&) { return true; },
       [](const TagBiPoHeader& h) { ShowRecord(Shown(h.transactionNumber)); },
       [&](const TagBiPoHeader& h) {
-        TagPostWork work;
-        if (RelatedRecordsRemove(lines, records::kFileQuoteLines, &h, kQuoteKey, &work) != kStatusOk)
-          return Shown(work);
+        {
+          // The lines first: a quote never loses its header before them.
+          BiPoLineWalk walk(lines, records::kFileQuoteHeaders, h);
+          records::BiPoLine line{};
+          int read = kStatusOk;
+          while ((read = walk.Next(&line)) == kStatusOk)
+            if (const int status = RemoveCurrent(lines, records::kFileQuoteLines); status != kOk) return status;
+          if (read != kStatusEndOfFile) return Shown(read, walk.Op(), records::kFileQuoteLines);
+        }
         return RemoveCurrent(headers, records::kFileQuoteHeaders);
       });
   quotes.TableClose();
