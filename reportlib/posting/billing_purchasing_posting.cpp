@@ -40,6 +40,7 @@
 
 #include "posting/posting_frame.h"
 #include "qxabase.h"
+#include "qxabase/bipo_lines.h"
 #include "qxabase/bipo_posting.h"
 #include "qxabase/online_gl.h"
 #include "qxabase/open_invoices.h"
@@ -595,30 +596,21 @@ Step CheckItemAccounts(Run& r, const char* segment, bool product) {
                      account);
 }
 
-// Reads the lines of the transaction in hand, in key 0 from its line letter,
-// number and third key part, calling `each` with every line; `each` returns
-// kGoOn to read on.  A failed read stops.  *count receives the lines read.
+// Reads the lines of the transaction in hand (BiPoLineWalk), calling `each`
+// with every line; `each` returns kGoOn to read on.  A failed read stops.
+// *count receives the lines read.
 template <class Each>
 Step ForEachLine(Run& r, Each each, long* count = nullptr) {
-  char key[255] = {};
-  key[0] = r.header.LineTypeLetter();
-  std::memcpy(key + 1, r.header.transactionNumber, sizeof r.header.transactionNumber);
-  const std::int32_t part = r.header.keyPart;
-  std::memcpy(key + 12, &part, sizeof part);
+  BiPoLineWalk walk(r.lines, r.l.headerFile, r.header);
   BiPoLine line{};
-  int op = kOpGetGreaterOrEqual;
-  int status = BtrvGetOp(op, r.lines, key, &line, sizeof line);
+  int status = kStatusOk;
   long n = 0;
-  while (status == kStatusOk && line.typeLetter == key[0] &&
-         std::memcmp(line.transactionNumber, r.header.transactionNumber, sizeof line.transactionNumber) == 0 &&
-         line.keyPart == part) {
+  while ((status = walk.Next(&line)) == kStatusOk) {
     ++n;
     if (const Step s = each(line); s != Step::kGoOn) return s;
-    op = kOpGetNext;
-    status = BtrvGetOp(op, r.lines, key, &line, sizeof line);
   }
   if (count) *count = n;
-  if (status != kStatusOk && status != kStatusEndOfFile) return RecordError(status, op, r.l.lineFile);
+  if (status != kStatusEndOfFile) return RecordError(status, walk.Op(), r.l.lineFile);
   return Step::kGoOn;
 }
 

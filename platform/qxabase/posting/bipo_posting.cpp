@@ -7,6 +7,7 @@
 #include <string>
 
 #include "posting_internal.h"
+#include "qxabase/bipo_lines.h"
 #include "qxabase/posting.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
@@ -335,42 +336,25 @@ int PostBiPoTranRemove(int /*mode*/, BtrvHandle headers, BtrvHandle lines, BtrvH
                        TagPostWork* work, QxOIHeader* /*oiHeader*/) {
   return Guarded(work, headerFileNo, kOpDelete, [&]() -> int {
     Clear(work);
-    int lineFileNo = 0;
-    switch (headerFileNo) {
-      case records::kFileBillingHeaders: lineFileNo = records::kFileBillingLines; break;
-      case records::kFilePurchasingHeaders: lineFileNo = records::kFilePurchasingLines; break;
-      case records::kFileOrderHeaders: lineFileNo = records::kFileOrderLines; break;
-      default: break;
-    }
-    if (header == nullptr || lineFileNo == 0) return Fail(work, headerFileNo, kOpDelete, kStatusInvalidOperation);
+    const int lineFileNo = records::BiPoLineFileOf(headerFileNo);
+    if (header == nullptr || lineFileNo == 0 || headerFileNo == records::kFileQuoteHeaders)
+      return Fail(work, headerFileNo, kOpDelete, kStatusInvalidOperation);
     SetKey(work, Trim(header->transactionNumber));
     ServiceUnit unit;
     if (int status = unit.Begin(); status != kStatusOk) return Fail(work, 0, kOpBeginTransaction, status);
 
-    // Key 0 of the lines: type letter, number, third key part, sequence.
-    char key[255] = {};
-    key[0] = header->LineTypeLetter();
-    std::memcpy(key + 1, header->transactionNumber, sizeof header->transactionNumber);
-    const std::int32_t part = header->keyPart;
-    std::memcpy(key + 12, &part, sizeof part);
-    const int savedKey = BtrvGetKey(lines);
-    if (savedKey != 0) BtrvSetKey(lines, 0, -1);
-    BiPoLine line{};
-    int op = kOpGetGreaterOrEqual;
-    int status = BtrvGetOp(op, lines, key, &line, sizeof line);
-    while (status == kStatusOk && line.typeLetter == key[0] &&
-           std::memcmp(line.transactionNumber, header->transactionNumber, sizeof line.transactionNumber) == 0 &&
-           line.keyPart == part) {
-      op = kOpDelete;
-      status = BtrvWriteOp(kOpDelete, lines, nullptr, nullptr, 0);
-      if (status != kStatusOk) break;
-      // The walk goes on from the line just deleted.
-      op = kOpGetNext;
-      status = BtrvGetOp(op, lines, key, &line, sizeof line);
+    int status = kStatusOk;
+    {
+      BiPoLineWalk walk(lines, headerFileNo, *header);
+      BiPoLine line{};
+      while ((status = walk.Next(&line)) == kStatusOk) {
+        // The walk goes on from the line just deleted.
+        if (status = BtrvWriteOp(kOpDelete, lines, nullptr, nullptr, 0); status != kStatusOk)
+          return Fail(work, lineFileNo, kOpDelete, status);
+      }
+      if (status != kStatusEndOfFile) return Fail(work, lineFileNo, walk.Op(), status);
     }
-    if (savedKey > 0) BtrvSetKey(lines, savedKey, -1);
-    if (status != kStatusOk && status != kStatusEndOfFile) return Fail(work, lineFileNo, op, status);
-
+    const std::int32_t part = header->keyPart;
     if (IsWalkedPlace(headers, headerFileNo)) {
       status = BtrvWriteOp(kOpDelete, headers, nullptr, nullptr, 0);
     } else {

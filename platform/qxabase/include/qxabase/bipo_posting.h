@@ -179,11 +179,10 @@ bool BiPoEndCheck(BtrvHandle headers, int fileNo, std::int32_t fromDate, std::in
 // --- Removing a transaction --------------------------------------------------------------------
 
 // Removes a billing (`headerFileNo` 32), purchasing (41) or purchase-order
-// (39) transaction: its lines (file 31, 40 or 38, key 0: the header's type
-// letter, 'I' for an 'O' header, its number and third key part) and its
-// header.  A header that the walk is on (PostTranRead) is deleted in place,
-// so that the walk goes on after it; another is found by its key 0 (type
-// letter, number, third key part).  The open invoices the transaction is
+// (39) transaction: its lines (file 31, 40 or 38, as BiPoLineWalk of
+// qxabase/bipo_lines.h finds them) and its header.  A header that the walk
+// is on (PostTranRead) is deleted in place, so that the walk goes on after
+// it; another is found by its key 0 (type letter, number, third key part).  The open invoices the transaction is
 // linked to stay: posted, they are the account's open items.  `mode` (4),
 // `openInvoices`, `products`, `reserved` and `oiHeader` are kept for the
 // callers.  Returns 0, or the status with the work record filled.  The
