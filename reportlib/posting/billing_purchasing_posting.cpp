@@ -167,8 +167,6 @@ constexpr int kDeleteField = 4;
 constexpr int kDateKey = 2;        // headers in date order
 constexpr int kGLLineKey = 1;      // G/L lines in the order postings number them
 constexpr int kItemNumberKey = 3;  // open invoices by item number
-// A posting date may lie in a closed period of this year or next.
-constexpr int kAnyPeriodOfTheYears = kPeriodCheckOpen | 2 | kPeriodAcceptClosed;
 
 constexpr int kKindTextBlock = 537;
 constexpr int kKindTextCount = 8;
@@ -219,10 +217,10 @@ int PostBiPoBatch(PostingFrame* frame);
 
 constexpr posting::PostingScreen kBillingScreen = {kFormBiPoPost,         "RSBIPost",  kLedgerBilling,
                                                    kDeleteField,          kBillingFiles, PostBiPoBatch,
-                                                   PrepareOpenInvoices,   kAnyPeriodOfTheYears, true};
+                                                   PrepareOpenInvoices,   true};
 constexpr posting::PostingScreen kPurchasingScreen = {kFormBiPoPost,        "RSPOPost",  kLedgerPurchasing,
                                                       kDeleteField,         kPurchasingFiles, PostBiPoBatch,
-                                                      PrepareOpenInvoices,  kAnyPeriodOfTheYears, true};
+                                                      PrepareOpenInvoices,  true};
 
 // Frees the kind names on every way out.
 struct KindNames {

@@ -832,6 +832,20 @@ TEST_F(BiPoPostingTest, ThePeriodsArePostedOneAfterTheOther) {
   EXPECT_EQ(0, info.pendingPeriod);
 }
 
+// A pending period closed since (its billing was all posted, then the
+// general ledger closed it) can take no posting: the next open period is
+// pending instead, so that billing goes on with March instead of being
+// sent back to February, whose date is refused.
+TEST_F(BiPoPostingTest, AClosedPendingPeriodGivesWayToTheNextOpenOne) {
+  fixture::Json company = BillingCompany();
+  company["files"]["settings"].push_back({{"key", "0BiPoPeriod"}, {"firstDay", "2025-02-01"}});
+  LoadCompany(company);
+  const std::string t = Post(kBilling, "F10 Enter");
+  EXPECT_NE(std::string::npos, t.find("Posting date                       03/15/25")) << t;
+  EXPECT_NE(std::string::npos, t.find("1 transactions posted.")) << t;
+  EXPECT_EQ('Y', Marks(32).at("1001"));
+}
+
 // ---- The sample company ----------------------------------------------------------------------
 
 // The sample company's billing and purchasing transactions of March post

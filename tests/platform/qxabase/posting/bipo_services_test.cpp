@@ -381,6 +381,17 @@ TEST_F(BiPoServicesTest, ThePendingPeriodMovesOnOnceAPeriodIsOverAndNeverBack) {
   EXPECT_EQ(3, info.period) << "the date's own period is filled as before";
 }
 
+// January and February are closed: a pending period among them can take
+// no posting, and the first open period after it is pending instead.
+TEST_F(BiPoServicesTest, AClosedPendingPeriodGivesWayToTheNextOpenOne) {
+  DateSetToday(DateMake(2025, 2, 2));
+  ASSERT_EQ(0, PeriodStep441(H(29), 4, 0));  // January posted: February pending, and closed since
+  records::FiscalPeriodInfo info{};
+  ASSERT_EQ(0, FiscalPeriodOfDate(kPeriodFillOnly, DateMake(2025, 3, 15), &info));
+  EXPECT_EQ(3, info.pendingPeriod);
+  EXPECT_EQ(DateMake(2025, 3, 31), info.pendingDate);
+}
+
 TEST_F(BiPoServicesTest, AnAnswerIsRememberedPerUserOnlyWhenTheUserGoesOn) {
   setenv("XDG_CONFIG_HOME", (dir_ + "/config").c_str(), 1);
   ASSERT_EQ(0, RegInit("qxa15", 0));
