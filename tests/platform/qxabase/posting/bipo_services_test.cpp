@@ -154,13 +154,17 @@ struct Transaction {
   }
 };
 
+// The distribution mode chooses the accounts, and so does the product: one
+// that carries no stock (type 2) never touches the inventory account (1300).
 TEST(BiPoLedgerLines, TheDistributionModeChoosesTheAccounts) {
+  constexpr std::uint8_t kStock = 1, kNoStock = records::TagProduct::kNonInventory;
   struct Case {
     const char* name;
     char type;
     char mode;
     int kind;
     std::vector<std::string> lines;
+    std::uint8_t productType = kStock;
   };
   const Case cases[] = {
       {"plain: the interface accounts", 'I', ' ', kBiPoInvoice,
@@ -182,37 +186,23 @@ TEST(BiPoLedgerLines, TheDistributionModeChoosesTheAccounts) {
        {"5000 C 15.00", "4500 C 45.00", "2000 D 80.00", "1300 C 20.00"}},
       {"'I' books a purchase as any mode does", 'I', 'I', kBiPoPurchase,
        {"5000 D 15.00", "4500 D 45.00", "2000 C 80.00", "1300 D 20.00"}},
+      // Sold, a product without stock books its sales and no cost; bought,
+      // it is a cost of goods like the purchased service.
+      {"no stock: an invoice", 'I', ' ', kBiPoInvoice, {"4500 C 45.00", "1100 D 80.00", "4000 C 35.00"}, kNoStock},
+      {"no stock: an invoice, mode 'I'", 'I', 'I', kBiPoInvoice,
+       {"4000HW C 20.00", "4000SV C 15.00", "4500 C 45.00", "1100 D 80.00"}, kNoStock},
+      {"no stock: a return", 'R', ' ', kBiPoBillingReturn, {"4500 D 45.00", "1100 C 80.00", "4100 D 35.00"},
+       kNoStock},
+      {"no stock: a credit memo, mode 'C'", 'C', 'C', kBiPoBillingReturn,
+       {"4500 D 45.00", "1100 C 80.00", "410001 D 35.00"}, kNoStock},
+      {"no stock: a purchase", 'I', ' ', kBiPoPurchase,
+       {"5000 D 20.00", "5000 D 15.00", "4500 D 45.00", "2000 C 80.00"}, kNoStock},
+      {"no stock: a purchase return", 'R', ' ', kBiPoPurchaseReturn,
+       {"5000 C 20.00", "5000 C 15.00", "4500 C 45.00", "2000 D 80.00"}, kNoStock},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(c.lines, Transaction(c.type).Book(c.mode, c.kind));
-  }
-}
-
-// A product that carries no stock (type 2) never touches the inventory
-// account (1300): bought, it is a cost of goods like the purchased service;
-// sold, it books its sales and no cost.
-TEST(BiPoLedgerLines, AProductThatCarriesNoStockNeverTouchesTheInventoryAccount) {
-  struct Case {
-    const char* name;
-    char type;
-    char mode;
-    int kind;
-    std::vector<std::string> lines;
-  };
-  const Case cases[] = {
-      {"an invoice", 'I', ' ', kBiPoInvoice, {"4500 C 45.00", "1100 D 80.00", "4000 C 35.00"}},
-      {"an invoice, mode 'I'", 'I', 'I', kBiPoInvoice,
-       {"4000HW C 20.00", "4000SV C 15.00", "4500 C 45.00", "1100 D 80.00"}},
-      {"a return", 'R', ' ', kBiPoBillingReturn, {"4500 D 45.00", "1100 C 80.00", "4100 D 35.00"}},
-      {"a credit memo, mode 'C'", 'C', 'C', kBiPoBillingReturn, {"4500 D 45.00", "1100 C 80.00", "410001 D 35.00"}},
-      {"a purchase", 'I', ' ', kBiPoPurchase, {"5000 D 20.00", "5000 D 15.00", "4500 D 45.00", "2000 C 80.00"}},
-      {"a purchase return", 'R', ' ', kBiPoPurchaseReturn,
-       {"5000 C 20.00", "5000 C 15.00", "4500 C 45.00", "2000 D 80.00"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(c.lines, Transaction(c.type, records::TagProduct::kNonInventory).Book(c.mode, c.kind));
+    EXPECT_EQ(c.lines, Transaction(c.type, c.productType).Book(c.mode, c.kind));
   }
 }
 
