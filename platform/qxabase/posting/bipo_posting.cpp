@@ -108,6 +108,7 @@ void BiPoLedgerLines::Begin(int kind, const TagBiPoHeader& header, const records
   header_ = header;
   lines_.clear();
   InitBiPoDistribution(purchasing_, &slots_, nullptr);
+  booked_ = 0;
   std::memset(partyAccount_, 0, sizeof partyAccount_);
   if (party != nullptr && !records::IsBlank(party->glAccount))
     std::memcpy(partyAccount_, party->glAccount, sizeof party->glAccount - 1);
@@ -151,9 +152,14 @@ void BiPoLedgerLines::AddSlot(int slot, const char* account, const char* descrip
   Add(account, description, s.side, s.amount);
 }
 
-void BiPoLedgerLines::ProductLine(const BiPoLine& line, double cost, const char* segment) {
+void BiPoLedgerLines::ProductLine(const BiPoLine& line, double cost, const records::TagProduct& product) {
+  if (!product.CarriesStock()) {
+    NonStockProductLine(line, product);
+    return;
+  }
   const double a = line.amount;
   const int party = PartySlot();
+  if (kind_ >= kBiPoPurchase && kind_ <= kBiPoBillingReturn) booked_ += a;
   switch (kind_) {
     case kBiPoPurchase:
       AddToDistSlot(&slots_, 'C', a, party);
@@ -181,14 +187,48 @@ void BiPoLedgerLines::ProductLine(const BiPoLine& line, double cost, const char*
   // The item's own accounts take the sales (or returns) and the cost; the
   // kind gives the sides, as the party slot took the other ones.
   const bool invoice = kind_ == kBiPoInvoice;
+  const std::array<char, 6> segment = product.AccountSegment();
   char account[11];
-  Add(ItemAccount(account, ItemSalesIndex(), segment), "Billing Summary", invoice ? 'C' : 'D', a);
-  Add(ItemAccount(account, InterfaceRecord::kCostOfGoodsIndex, segment), "Billing Summary", invoice ? 'D' : 'C',
-      cost);
+  Add(ItemAccount(account, ItemSalesIndex(), segment.data()), "Billing Summary", invoice ? 'C' : 'D', a);
+  Add(ItemAccount(account, InterfaceRecord::kCostOfGoodsIndex, segment.data()), "Billing Summary",
+      invoice ? 'D' : 'C', cost);
+}
+
+// A product that carries no stock: bought, it is a cost (the vendor's side
+// against the interface's cost of goods, as a purchased service); sold, its
+// sales (or returns) against the customer, with no cost and no inventory.
+void BiPoLedgerLines::NonStockProductLine(const BiPoLine& line, const records::TagProduct& product) {
+  const double a = line.amount;
+  switch (kind_) {
+    case kBiPoPurchase:
+    case kBiPoPurchaseReturn: {
+      const char side = kind_ == kBiPoPurchase ? 'D' : 'C';
+      booked_ += a;
+      AddToDistSlot(&slots_, Other(side), a, PartySlot());
+      Add(iface_.costOfGoodsAccount, "PO Summary - Non-stock", side, a);
+      return;
+    }
+    case kBiPoInvoice:
+    case kBiPoBillingReturn: {
+      const bool invoice = kind_ == kBiPoInvoice;
+      booked_ += a;
+      AddToDistSlot(&slots_, invoice ? 'D' : 'C', a, kSlotParty);
+      if (!PerItem()) {
+        AddToDistSlot(&slots_, invoice ? 'C' : 'D', a, invoice ? kSlotSales : kSlotReturns);
+        return;
+      }
+      const std::array<char, 6> segment = product.AccountSegment();
+      char account[11];
+      Add(ItemAccount(account, ItemSalesIndex(), segment.data()), "Billing Summary", invoice ? 'C' : 'D', a);
+      return;
+    }
+    default: return;
+  }
 }
 
 void BiPoLedgerLines::ServiceLine(const BiPoLine& line, const char* segment) {
   const double a = line.amount;
+  if (kind_ >= kBiPoPurchase && kind_ <= kBiPoBillingReturn) booked_ += a;
   if (kind_ == kBiPoInvoice) {
     AddToDistSlot(&slots_, 'D', a, kSlotParty);
     AddToDistSlot(&slots_, 'C', a, kSlotSales);
@@ -222,6 +262,7 @@ void BiPoLedgerLines::CodeLine(const BiPoLine& line, const char* account) {
     case kBiPoBillingReturn: side = 'D'; break;
     default: return;
   }
+  booked_ += a;
   AddToDistSlot(&slots_, Other(side), a, PartySlot());
   Add(account, Text("Billing Summary - Code", "PO Summary - Code"), side, a);
 }
@@ -229,6 +270,7 @@ void BiPoLedgerLines::CodeLine(const BiPoLine& line, const char* account) {
 void BiPoLedgerLines::Tax(const records::TaxCode* tax) {
   double t = header_.tax;
   if (NumIsZero(t)) return;
+  booked_ += t;
   // The party side: billing invoices and purchase returns debit it.
   const bool partyDebit = kind_ == kBiPoInvoice || kind_ == kBiPoPurchaseReturn;
   AddToDistSlot(&slots_, partyDebit ? 'D' : 'C', t, PartySlot());
@@ -289,6 +331,7 @@ void BiPoLedgerLines::PaymentAndFreight() {
   const double freight = header_.freight;
   if (purchasing_ || NumIsZero(freight)) return;
   const bool invoice = kind_ == kBiPoInvoice;
+  booked_ += freight;
   AddToDistSlot(&slots_, invoice ? 'C' : 'D', freight, kSlotFreight);
   AddToDistSlot(&slots_, invoice ? 'D' : 'C', freight, kSlotParty);
 }
@@ -321,6 +364,8 @@ double BiPoLedgerLines::Debits() const {
     if (l.IsDebit()) sum += l.amount;
   return NumRound(sum, 2);
 }
+
+double BiPoLedgerLines::Booked() const { return NumRound(booked_, 2); }
 
 double BiPoLedgerLines::Credits() const {
   double sum = 0;

@@ -210,8 +210,7 @@ bool CBaseGL::UpdateFromBiPoTran(bool purchasing, const TagBiPoHeader* header) {
       if (line.IsProductLine()) {
         records::TagProduct product{};
         if (int s = PostReadRecordWork(products_, records::kFileProducts, item.c_str(), &product, &work)) return fail(s);
-        ledger.ProductLine(line, purchasing ? 0.0 : static_cast<double>(line.extendedCost),
-                           product.AccountSegment().data());
+        ledger.ProductLine(line, purchasing ? 0.0 : static_cast<double>(line.extendedCost), product);
       } else if (line.lineKind == records::BiPoLine::kServiceLine) {
         records::ServiceRecord service{};
         if (int s = PostReadRecordWork(services_, records::kFileServices, item.c_str(), &service, &work)) return fail(s);
