@@ -284,7 +284,10 @@ class SheetTemporaryFiles {
 std::string WriteFailure(lxw_error error, int systemError, const std::vector<std::string>& said) {
   std::string text = "The workbook file could not be written: ";
   text += systemError != 0 ? std::strerror(systemError) : lxw_strerror(error);
-  for (const std::string& line : said) text += " (" + line + ")";
+  if (!said.empty()) {
+    text += ".  The spreadsheet writer said:";
+    for (const std::string& line : said) text += " " + line;
+  }
   return text;
 }
 
