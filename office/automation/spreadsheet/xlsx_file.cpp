@@ -7,8 +7,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -333,8 +335,8 @@ std::string WriteFile(const Workbook& workbook, const std::string& path) {
   temporaries.CloseLeftOpen();
   std::vector<std::string> said = messages.Take();
   if (error) return WriteFailure(error, systemError, said);
-  // A save that worked may still have had something to say (a text cut to
-  // the file's limit): the caller hears it.
+  // A save that worked may still have had something to say (a warning of
+  // the writer's): the caller hears it.
   for (const std::string& line : said) ShowMessage("Spreadsheet - " + line, kMessageOk | kMessageIconExclamation);
   return {};
 }
