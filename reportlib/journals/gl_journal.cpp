@@ -239,9 +239,8 @@ struct GLJournalRun {
 
 // ---- Telling the user ------------------------------------------------------------------------
 // A run at the selection window shows message boxes; an unattended run writes
-// what they would say to the transcript and, unless a key script drives the
-// run (a terminal's user, or a scheduled job with neither terminal nor key
-// script), to the error output, and waits for nobody.
+// what they would say to the transcript and to the error output (the
+// transcript alone when a key script drives the run), and waits for nobody.
 
 std::string FilledText(int number, const std::vector<std::string>& args) {
   const std::string text = TextGet(number);
@@ -260,7 +259,8 @@ std::string FilledText(int number, const std::vector<std::string>& args) {
 
 void Note(const std::string& text) {
   TranscriptNote("journal", text.c_str());
-  if (!ScreenIsScripted() || ScreenIsClosed()) std::fprintf(stderr, "%s: %s\n", kReportTitle, oem::ToUtf8(text).c_str());
+  if (!ScreenIsScripted() || ScreenIsClosed())
+    std::fprintf(stderr, "%s: %s\n", kReportTitle, oem::ToUtf8(text).c_str());
 }
 
 void NoteMessage(int number, const std::vector<std::string>& args = {}) {
