@@ -12,11 +12,12 @@
 // Header conventions.  Every transaction header carries a one-byte posted
 // flag: 'N' while the transaction is unposted, 'Y' once a posting posted it.
 // Which other values count as unposted is each reader's rule; the two rules
-// the system uses are UnpostedForPosting and PostedForPurge below.  A header whose reference holds the text "DELETED" is
-// a transaction deleted in entry.  Most headers also carry a journal-printed
-// field (set by the ledger's journal in "Journal" mode) and a period key (an
-// int32 the base library computes from the date and "0Periods"), by which
-// the journals' "Journal" mode selects.  kHeaderTraits lists, per header
+// the system uses are UnpostedForPosting and PostedForPurge below.  A header
+// whose reference holds the text "DELETED" is a transaction deleted in
+// entry.  Most headers also carry a journal-printed field (set by the
+// ledger's journal in "Journal" mode) and a period key (an int32 the base
+// library computes from the date and "0Periods"), by which the journals'
+// "Journal" mode selects.  kHeaderTraits lists, per header
 // file, where these fields are and which key reads the file in date order.
 #pragma once
 
