@@ -168,6 +168,7 @@ class AgingRun {
   void WriteHeadingBlock();
   void WriteTitleBlock();
   void WriteAccountLine();
+  void ContinueAccount();
   void PrintItems(const std::vector<AgingLine>& lines);
   void PrintAudit(const std::vector<AgingLine>& lines);
   void WriteItemLine(const AgingLine& line);
@@ -646,36 +647,33 @@ void AgingRun::PrintItems(const std::vector<AgingLine>& lines) {
   for (const AgingLine& line : lines) {
     Accumulate(line);
     if (params_.type != kAgingDetail) continue;
-    if (ReportPageFull(&info_, 0)) {
-      PageHeading();
-      WriteAccountLine();
-    }
+    if (ReportPageFull(&info_, 0)) ContinueAccount();
     WriteItemLine(line);
   }
-  if (!account_.IsZero()) {
-    const TagDrillDownInfo* link = nullptr;
-    if (params_.type == kAgingSummary && info_.links) {
-      // The detail of this one account, as of the same date, on the same
-      // basis and with the same options: its totals are this line's.
-      CReportParamString text(summaryLink_.params, kLinkParamCapacity);
-      const std::string code = Trimmed(record_.code);
-      const bool ok = text.WriteParam("input", "default", true) && text.WriteParam("cvbeg", code, false) &&
-                      text.WriteParam("cvend", code, false) &&
-                      text.WriteDateParam("closedate", params_.closedate, false) &&
-                      text.WriteIntParam("type", kAgingDetail, false) &&
-                      text.WriteIntParam("agedby", static_cast<unsigned char>(params_.agedby), false) &&
-                      text.WriteIntParam("incfpaid", params_.incfpaid, false) &&
-                      text.WriteIntParam("consadv", params_.consadv, false) &&
-                      text.WriteIntParam("dayspast", params_.dayspast, false) &&
-                      text.WriteIntParam("dpdfrom", params_.dpdfrom, false) &&
-                      text.WriteIntParam("dpdto", params_.dpdto, false);
-      const std::string title = std::string("Aging detail of ") + (Receivables() ? "customer " : "vendor ") + code;
-      DrillDownSetTitle(&summaryLink_, title.c_str());
-      if (ok) link = &summaryLink_;
-    }
-    if (ReportPageFull(&info_, 1)) PageHeading();
-    WriteTotalLine("Total", account_, link);
+  // The account's total follows its last item, whatever it comes to (an
+  // account whose items net to nothing shows its 0.00).
+  const TagDrillDownInfo* link = nullptr;
+  if (params_.type == kAgingSummary && info_.links) {
+    // The detail of this one account, as of the same date, on the same
+    // basis and with the same options: its totals are this line's.
+    CReportParamString text(summaryLink_.params, kLinkParamCapacity);
+    const std::string code = Trimmed(record_.code);
+    const bool ok = text.WriteParam("input", "default", true) && text.WriteParam("cvbeg", code, false) &&
+                    text.WriteParam("cvend", code, false) &&
+                    text.WriteDateParam("closedate", params_.closedate, false) &&
+                    text.WriteIntParam("type", kAgingDetail, false) &&
+                    text.WriteIntParam("agedby", static_cast<unsigned char>(params_.agedby), false) &&
+                    text.WriteIntParam("incfpaid", params_.incfpaid, false) &&
+                    text.WriteIntParam("consadv", params_.consadv, false) &&
+                    text.WriteIntParam("dayspast", params_.dayspast, false) &&
+                    text.WriteIntParam("dpdfrom", params_.dpdfrom, false) &&
+                    text.WriteIntParam("dpdto", params_.dpdto, false);
+    const std::string title = std::string("Aging detail of ") + (Receivables() ? "customer " : "vendor ") + code;
+    DrillDownSetTitle(&summaryLink_, title.c_str());
+    if (ok) link = &summaryLink_;
   }
+  if (ReportPageFull(&info_, 1)) ContinueAccount();
+  WriteTotalLine("Total", account_, link);
   account_ = Totals{};
 }
 
@@ -684,19 +682,22 @@ void AgingRun::PrintAudit(const std::vector<AgingLine>& lines) {
   WriteAccountLine();
   for (const AgingLine& line : lines) {
     Accumulate(line);
-    if (ReportPageFull(&info_, 0)) {
-      PageHeading();
-      WriteAccountLine();
-    }
+    if (ReportPageFull(&info_, 0)) ContinueAccount();
     WriteAuditLine(line);
   }
-  if (!account_.IsZero()) {
-    if (ReportPageFull(&info_, 1)) PageHeading();
-    std::snprintf(totalCaption_, sizeof totalCaption_, "Total");
-    totalValues_ = account_;
-    ReportWriteColumns(&info_, auditTotalLine_.data(), 2);
-  }
+  if (ReportPageFull(&info_, 1)) ContinueAccount();
+  std::snprintf(totalCaption_, sizeof totalCaption_, "Total");
+  totalValues_ = account_;
+  ReportWriteColumns(&info_, auditTotalLine_.data(), 2);
   account_ = Totals{};
+}
+
+// A new page in the middle of an account: the page heading, then the
+// account's line again, so that no item or total stands on a page without
+// the account it belongs to.
+void AgingRun::ContinueAccount() {
+  PageHeading();
+  WriteAccountLine();
 }
 
 char MarkOf(const records::TagOpenInvoice& item, const TagRepInfo& info) {
