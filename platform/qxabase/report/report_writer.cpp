@@ -444,7 +444,8 @@ int ReportOpen(TagRepInfo* info, const char* title) {
         info->run = run;
 
         const char* where = DestinationName(*info);
-        const std::string note = run->doc.title + " -> " + (where ? where : path);
+        std::string note = run->doc.title + " -> " + (where ? where : path);
+        if (destination == kDestHtmlPerAccount && info->recipient[0] == '\0') note += " (a file per account)";
         TranscriptNote("report", note.c_str());
         return 1;
       },
