@@ -28,15 +28,6 @@ class BalanceForwardTest : public DocumentTest {
     UseFixtureFile(QX_SOURCE_DIR "/tests/reportlib/reports/arap/fixtures/balance_forward.json");
   }
 
-  // A line with its blanks run together and trimmed.
-  static std::string Squeezed(const std::string& line) {
-    std::string out;
-    for (char c : line)
-      if (c != ' ' || (!out.empty() && out.back() != ' ')) out += c;
-    while (!out.empty() && out.back() == ' ') out.pop_back();
-    return out;
-  }
-
   // The line after the page's first line that holds `text`, squeezed.
   static std::string LineAfter(const Page& page, const std::string& text) {
     for (std::size_t i = 0; i + 1 < page.size(); ++i)

@@ -29,15 +29,6 @@ class StatementsTest : public DocumentTest {
     return RunReport(RunCustVendStatementsTo, keys, command, suffix);
   }
 
-  // A line with its blanks run together and trimmed.
-  static std::string Squeezed(const std::string& line) {
-    std::string out;
-    for (char c : line)
-      if (c != ' ' || (!out.empty() && out.back() != ' ')) out += c;
-    while (!out.empty() && out.back() == ' ') out.pop_back();
-    return out;
-  }
-
   // The detail lines of a page: from under the column headings' rule to the
   // first empty line.
   static std::vector<std::string> Details(const Page& page) {
