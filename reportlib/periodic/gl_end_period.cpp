@@ -10,6 +10,7 @@
 
 #include "btrvc.h"
 #include "periodic/periodic_frame.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -246,6 +247,7 @@ int CloseThroughDate(Form* form, KeyCode) {
   }
 
   if (WriteClosedPeriods(&run, stretch) == kStatusOk) {
+    CommandDone();
     MsgAsk(kMsgClosed, 0, nullptr, " Continue", kCaptionQuestion);
   }
   return 1;

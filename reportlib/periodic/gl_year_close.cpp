@@ -17,6 +17,7 @@
 
 #include "btrvc.h"
 #include "periodic/periodic_frame.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/gl_year.h"
@@ -391,6 +392,7 @@ bool CloseInto(YearCloseRun* run, const std::string& code) {
     MsgShow(kMsgStopped, 1);
     return true;
   }
+  CommandDone();
   MsgAsk(kMsgDone, 0, nullptr, " Continue", kCaptionQuestion);
   return true;
 }

@@ -24,6 +24,7 @@
 
 #include "btrvc.h"
 #include "periodic/periodic_frame.h"
+#include "qxabase/commands.h"
 #include "qxabase/dictionary.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
@@ -498,6 +499,7 @@ int ApplyGlobalChange(const GlobalChangeRequest& r) {
   if (changed == 0) {
     MsgShow(kMsgNothingChanged, 1);
   } else {
+    CommandDone();
     MsgAsk(kMsgChangeMade, 0, nullptr, " Continue", kCaptionNotice);
   }
   return 1;

@@ -196,6 +196,7 @@ void CInventoryPost::Run() {
     return;
   }
   if (!PostingPass()) return;
+  CommandDone();
   if (postedCount_ == 0)
     MsgShow(kMsgNothingToPost, 1);
   else

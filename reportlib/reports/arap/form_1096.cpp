@@ -18,6 +18,7 @@
 
 #include "btrvc.h"
 #include "qxabase/batch_1099.h"
+#include "qxabase/commands.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
@@ -312,6 +313,7 @@ int Form1096Run::Process() {
   if (!ReportOpen(&info, kReportTitle)) return 0;
   Print1096Form(&info, company_, contact, batch_);
   ReportClose(&info);
+  CommandDone();
   return 0;
 }
 

@@ -25,6 +25,7 @@
 #include "btrvc.h"
 #include "qxabase/app_block.h"
 #include "qxabase/batch_1099.h"
+#include "qxabase/commands.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
@@ -392,6 +393,7 @@ int Form1099Run::Process() {
       return 1;
     }
     guard.Close();
+    CommandDone();
   } else if (wants1096 && batch_.form1096 != 'Y') {
     // A batch printed before: only its 1096 mark changes; its count and
     // total are those of its own run.
@@ -404,6 +406,11 @@ int Form1099Run::Process() {
     batches.CopyData(&batch_);
     batch_.form1096 = 'Y';
     if (WriteBatch() != kStatusOk) return 1;
+    CommandDone();
+  } else {
+    // A batch printed before is not printed again: there is nothing to do
+    // but its 1096 summary.
+    CommandDone();
   }
   if (wants1096) RunPrint1096(Text(kFieldBatch).c_str());
   return 1;

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "btrvc.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -316,6 +317,7 @@ void POStatusRun::Print() {
     EndIncompleteReport(&info_);
   } else if (pageStarted_) {
     ReportNewPage(&info_);
+    if (!stopped) CommandDone();
   } else if (!stopped) {
     MsgShow(kMsgNothingSelected, 1);
     reportGuard_.Discard();

@@ -13,6 +13,7 @@
 
 #include "btrvc.h"
 #include "oemtext.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -297,6 +298,7 @@ void PurchaseHistoryRun::PrintPurchaseHistory() {
   }
   PrintTotal();
   ReportNewPage(&info_);
+  CommandDone();
 }
 
 void PurchaseHistoryRun::PurchaseHistCustomerName() {

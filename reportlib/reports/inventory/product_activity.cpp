@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "btrvc.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
@@ -254,6 +255,7 @@ int ActivityRun::PrintProducts() {
   if (groups.Grouping() && groups.Count() > 0) WriteTotals(SubtotalCaption(groups).c_str(), subtotal, true);
   WriteTotals("Total Products : ", total, false);
   ReportNewPage(&info_);
+  CommandDone();
   return 0;
 }
 

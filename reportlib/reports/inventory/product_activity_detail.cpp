@@ -23,6 +23,7 @@
 #include "adjustment_kinds.h"
 #include "btrvc.h"
 #include "oemtext.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
@@ -232,6 +233,7 @@ int DetailRun::PrintProducts() {
   }
   WriteGrandTotal();
   ReportNewPage(&info_);
+  CommandDone();
   return 0;
 }
 

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "btrvc.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
@@ -194,6 +195,7 @@ int ListingRun::PrintProducts() {
   if (groups.Grouping() && groups.Count() > 0) WriteSubtotal(groups);
   WriteTotal();
   ReportNewPage(&info_);
+  CommandDone();
   return 0;
 }
 

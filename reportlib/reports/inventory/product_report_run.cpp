@@ -8,6 +8,7 @@
 #include <string>
 
 #include "btrvc.h"
+#include "qxabase/commands.h"
 #include "qxabase/messages.h"
 #include "records/dictionary.h"
 
@@ -154,6 +155,7 @@ int ProductReportRun::PrintProducts() {
   if (groups.Grouping() && groups.Count() > 0) WriteSubtotal(groups, groupAmount);
   WriteTotal();
   ReportNewPage(&info_);
+  CommandDone();
   return 0;
 }
 

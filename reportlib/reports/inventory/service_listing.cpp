@@ -19,6 +19,7 @@
 #include "btrvc.h"
 #include "oemtext.h"
 #include "qxabase/app_block.h"
+#include "qxabase/commands.h"
 #include "qxabase/dictionary.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
@@ -598,6 +599,7 @@ void ListingRun::Print() {
     WriteCount(("Subtotal " + (department.empty() ? std::string("(none)") : department) + ":").c_str(), groupCount);
   WriteCount("Total Services : ", total_);
   ReportNewPage(&info_);
+  CommandDone();
 }
 
 void ListingRun::PageHeading() {

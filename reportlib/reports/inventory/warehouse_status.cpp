@@ -17,6 +17,7 @@
 #include <string>
 
 #include "btrvc.h"
+#include "qxabase/commands.h"
 #include "qxabase/master_item.h"
 #include "qxabase/messages.h"
 #include "qxabase/pick_inventory.h"
@@ -372,6 +373,7 @@ int WarehouseRun::Print() {
   }
   if (totalCents_ != 0) WriteTotal();
   ReportNewPage(&info_);
+  CommandDone();
   return 0;
 }
 
