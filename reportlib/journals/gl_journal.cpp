@@ -270,6 +270,8 @@ void NoteMessage(int number, const std::vector<std::string>& args = {}) {
 void ShowMessage(const GLJournalRun& run, int number) {
   if (run.unattended) NoteMessage(number);
   else MsgShow(number, 1);
+  // Nothing to print is the journal's work done, told on the screen or not.
+  if (number == kMsgNothingPrinted) CommandDone();
 }
 
 void ShowRecordError(const GLJournalRun& run, int status, int op, int fileNo) {
@@ -708,6 +710,7 @@ int PrintGLJournal(GLJournalRun& run) {
   run.totals[kTotCaption].value = run.totalValues.caption;
   ReportWriteColumns(&run.report, run.totals, 1);
   closer.Close();
+  CommandDone();
   if (inUse) {
     // What another user holds was printed but not stamped: the journal is
     // not done.

@@ -450,7 +450,10 @@ void FinanceChargeRun::End(bool complete) {
     }
     // The grand total stands for what was charged: it is printed once the
     // charges are in the books.
-    if (complete) report_.GrandTotal(grandPrevious_, grandCharges_);
+    if (complete) {
+      report_.GrandTotal(grandPrevious_, grandCharges_);
+      CommandDone();
+    }
   }
   if (!complete) {
     PostUnitAbandon();

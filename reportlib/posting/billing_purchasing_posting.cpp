@@ -466,6 +466,7 @@ int Walk(Run& r) {
     next();
   }
   if (stopped || posting::WalkReadFailed(status, r.work)) return 1;
+  CommandDone();
   if (r.candidates == 0)
     MsgShow(kMsgNothingToPost, 1);
   else if (r.posted != 0)

@@ -166,6 +166,9 @@ int PostGLTransactionLoop(PostingFrame* frame) {
     stopped = true;
   }
   if (!stopped) {
+    // The walk came to its end: every transaction was posted or passed over
+    // as the user chose.
+    CommandDone();
     if (considered == 0)
       MsgShow(kMsgNothingToPost, 1);
     else if (posted != 0)

@@ -19,8 +19,11 @@ int AnswerNotInSystem(std::span<const MenuLibraryCommand> commands, int id) {
                              "journals, posting, period-end processing and reports.";
     MsgBoxShowStyle(0, text.c_str(), GetCaption(kCaptionNotice), kMsgStyleInfo, id);
     SharedAppBlockGet()->lastKey = 0;
+    // Nothing of it was done here.
+    CommandNotDone();
     return 0;
   }
+  CommandUnknown();
   return -1;
 }
 

@@ -15,7 +15,9 @@
 //   5. WritePageHeading before the first line and after each new page;
 //      ReportPageFull before each line;
 //   6. ReportCheckUserBreak once per record (27 ends the run);
-//   7. message 197 when nothing was selected or printed;
+//   7. message 197 when nothing was selected or printed; CommandDone once
+//      the report's last line is written (a run that says neither did not
+//      do its work);
 //   8. links on rows: ClearLinks, then LinkColumns, while the run takes
 //      links (TagRepInfo::links).
 // Everything the entry owns is released by destructors, so every way out
@@ -259,7 +261,8 @@ void EndIncompleteReport(TagRepInfo* info);
 // record-manager error, shown already) ends it incomplete
 // (EndIncompleteReport); `stopped` by the user ends its page; a run that
 // printed nothing shows message 197 and is dropped.  True when the walk
-// came to its end and printed something: the caller then writes its totals.
+// came to its end and printed something: the command has done its work
+// (CommandDone), and the caller writes its totals.
 bool EndReportRun(TagRepInfo* info, bool failed, bool stopped, bool printed);
 
 // --- Links ------------------------------------------------------------------------------

@@ -174,6 +174,7 @@ bool EndReportRun(TagRepInfo* info, bool failed, bool stopped, bool printed) {
     MsgShow(kMsgNothingSelected, 1);
     info->discard = 1;
   } else {
+    CommandDone();
     return true;
   }
   return false;
