@@ -373,11 +373,18 @@ TEST_F(GLJournalTest, ARecordManagerErrorNamesTheOperationThatFailed) {
 
 TEST_F(GLJournalTest, PostingPostsExactlyWhatTheJournalListed) {
   LoadSampleCompany();
+  // The month's cash came posted, with the G/L transactions its posting wrote.
+  std::set<std::string> postedBefore;
+  for (const auto& [tran, h] : HeadersByTransaction())
+    if (h.postedFlag == 'Y') postedBefore.insert(tran);
+  EXPECT_EQ(postedBefore, (std::set<std::string>{"CD 1009", "CR 1006"}));
   const std::string report = PreviewText(RunWindow("F10 Esc"));
   const std::vector<std::string> listed = TransactionsShown(report);
   ASSERT_FALSE(listed.empty()) << report;
-  for (const auto& [tran, h] : HeadersByTransaction())
+  for (const auto& [tran, h] : HeadersByTransaction()) {
+    if (postedBefore.count(tran)) continue;
     EXPECT_EQ(h.journalPrinted != 0, std::count(listed.begin(), listed.end(), tran) > 0) << tran;
+  }
   // Stamping posts nothing: the journal lists the same again.
   EXPECT_EQ(TransactionsShown(PreviewText(RunWindow("F10 Esc"))), listed);
 
@@ -392,7 +399,7 @@ TEST_F(GLJournalTest, PostingPostsExactlyWhatTheJournalListed) {
   const std::string posting = Finish();
   std::set<std::string> posted;
   for (const auto& [tran, h] : HeadersByTransaction())
-    if (h.postedFlag == 'Y') posted.insert(tran);
+    if (h.postedFlag == 'Y' && !postedBefore.count(tran)) posted.insert(tran);
   EXPECT_EQ(posted, std::set<std::string>(listed.begin(), listed.end())) << posting;
   EXPECT_NE(posting.find("Debits " + debits + ", credits " + debits), std::string::npos)
       << "the posting summary shows the journal's totals " << debits << "\n"
