@@ -108,8 +108,8 @@ class ScriptDevice : public Device {
 
   bool Scripted() const override { return true; }
   bool Closed() const override { return !usable_; }
-  // The script's fault was told when the device was made.
-  const char* NoKeysReason() const override { return nullptr; }
+  // A script that could not be used was told of when the device was made.
+  const char* NoKeysReason() const override { return usable_ ? Device::NoKeysReason() : nullptr; }
   void Size(int* rows, int* cols) override {
     *rows = 25;
     *cols = 80;
@@ -168,10 +168,22 @@ class ClosedDevice : public Device {
   KeyCode Poll() override { return kKeyClose; }
 };
 
+// `path` as the user meant it: a relative one from the user's folder, which
+// the launcher names in QX_START_FOLDER (it starts the program in the
+// program's own folder), else from the current folder.
+std::string UsersPath(const char* path) {
+  const std::string given = path ? path : "";
+  if (given.empty() || given[0] == '/') return given;
+  const char* start = std::getenv("QX_START_FOLDER");
+  if (start && start[0] == '/') return std::string(start) + "/" + given;
+  return given;
+}
+
 FILE* OpenTranscript(const char* path) {
   if (!path || !*path) return nullptr;
-  FILE* f = std::fopen(path, "w");
-  if (!f) std::fprintf(stderr, "cannot write the transcript %s\n", path);
+  const std::string file = UsersPath(path);
+  FILE* f = std::fopen(file.c_str(), "w");
+  if (!f) std::fprintf(stderr, "cannot write the transcript %s\n", file.c_str());
   return f;
 }
 
@@ -193,26 +205,9 @@ std::unique_ptr<Device> MakeScriptDevice(const std::string& keysText, const char
   return std::make_unique<ScriptDevice>(std::move(tokens), OpenTranscript(transcriptPath));
 }
 
-namespace {
-
-// `path` as the user meant it: a relative one from the user's folder, which
-// the launcher names in QX_START_FOLDER (it starts the program in the
-// program's own folder), else from the current folder.
-std::string UsersPath(const char* path) {
-  const std::string given = path ? path : "";
-  if (given.empty() || given[0] == '/') return given;
-  const char* start = std::getenv("QX_START_FOLDER");
-  if (start && start[0] == '/') return std::string(start) + "/" + given;
-  return given;
-}
-
-}  // namespace
-
 std::unique_ptr<Device> MakeScriptDeviceFromEnv() {
   const std::string keys = UsersPath(std::getenv("QX_KEYS"));
-  const char* transcriptVariable = std::getenv("QX_TRANSCRIPT");
-  const std::string transcript = UsersPath(transcriptVariable);
-  const char* transcriptPath = transcriptVariable ? transcript.c_str() : nullptr;
+  const char* transcriptPath = std::getenv("QX_TRANSCRIPT");
   std::ifstream in(keys, std::ios::binary);
   if (!in) {
     // No key will come: the run does nothing that waits for one.
