@@ -283,6 +283,25 @@ TEST_F(GLJournalTest, AnUnattendedJournalRunStampsAndNeverAsks) {
   EXPECT_NE(transcript.find("journal: message 1355: Account 9999"), std::string::npos) << transcript;
 }
 
+// An amount heading stands over the right of its amounts: the last letter of
+// "Debits" and of "Credits" over the last digit of each total.
+TEST_F(GLJournalTest, TheAmountHeadingsStandOverTheRightOfTheirAmounts) {
+  LoadFixture();
+  RunUnattended("output='" + HtmlPath() + "'");
+  const std::vector<std::string> pages = HtmlPages(HtmlPath());
+  ASSERT_FALSE(pages.empty());
+  const std::string heading = LineWith(pages[0], "Debits");
+  const std::string totals = LineWith(pages[0], "Transaction totals");
+  ASSERT_FALSE(totals.empty()) << pages[0];
+  for (const std::string caption : {"Debits", "Credits"}) {
+    const std::size_t last = heading.find(caption) + caption.size() - 1;
+    ASSERT_LT(last, totals.size()) << caption << "\n" << heading << "\n" << totals;
+    EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(totals[last])) &&
+                (last + 1 >= totals.size() || totals[last + 1] == ' '))
+        << caption << " does not end over its amounts:\n" << heading << "\n" << totals;
+  }
+}
+
 TEST_F(GLJournalTest, AnUnattendedRunThatSelectsNothingSaysSoInItsFile) {
   LoadFixture();
   WriteAll(HtmlPath(), "yesterday's journal");
