@@ -36,7 +36,8 @@ double Random::Amount(double lo, double hi) {
   return Cents(lo + static_cast<double>(pick) / 100.0);
 }
 
-double Cents(double value) { return std::round(value * 100.0) / 100.0; }
+// Adding 0.0 makes a negative zero a zero: a balance paid off is stored as 0.
+double Cents(double value) { return std::round(value * 100.0) / 100.0 + 0.0; }
 
 std::string DateText(std::int32_t day) {
   const daynum::CivilDate c = daynum::ToCivil(day);
