@@ -45,6 +45,7 @@ using records::GLAccount;
 using records::GLLine;
 using records::TagGLHeader;
 
+using journals::AmountHeading;
 using journals::Column;
 using journals::CopyField;
 using journals::Filled;
@@ -136,8 +137,8 @@ constexpr TagReportColumn kHeadingRow2[] = {
     Heading("Number", "%-10s", 43),
     Heading("Account Name", "%-20s", 54),
     Heading("Description", "%-24s", 75),
-    Heading("Debits", "%12s", 100),
-    Heading("Credits", "%12s", 113),
+    AmountHeading("Debits", "%12s", 100),
+    AmountHeading("Credits", "%12s", 113),
     Heading("Posted", "%-7s", 126),
     {},
 };

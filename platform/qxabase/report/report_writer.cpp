@@ -17,6 +17,7 @@
 
 #include "qxabase/commands.h"
 #include "qxabase/startup.h"
+#include "qxsys/print_problems.h"
 #include "ravadodo/dialogs.h"
 #include "ravadodo/forms.h"
 #include "ravadodo/screen.h"
@@ -545,7 +546,8 @@ int ReportClose(TagRepInfo* info) {
         if (doc.Empty()) return 0;
         const std::string problem = qxreport::PrintDocument(doc);
         if (!problem.empty()) {
-          const std::string text = "The report \"" + doc.title + "\" could not be printed:\n" + problem + ".";
+          const std::string text =
+              qxsys::PrintFailureText("The report \"" + doc.title + "\" could not be printed", problem);
           MsgBoxShowStyle(0, text.c_str(), "Report", kMsgStyleError, 0);
           CommandNotDone();
           return -1;

@@ -63,7 +63,9 @@ bool ResolveReportOutput(const char* output, std::string* path, std::string* why
 // zeroed; the report page on, the progress shown; a blank output the
 // preview; a text naming an HTML file (IsHtmlOutput) that file
 // (ResolveReportOutput), with links; any other text the preview.  False,
-// with `why` and nothing shown, when the file cannot be used.
+// with `why` and nothing shown, when the file cannot be used, or when a text
+// that names neither an HTML file nor the screen would show the preview with
+// no terminal to show it (why then says which names are written).
 bool FillReportDestination(const char* output, TagRepInfo* info, std::string* why);
 
 // FillReportDestination.  Returns 0; 1 after message 2001 when the file

@@ -128,8 +128,8 @@ void ListingRun::BuildLayouts() {
 
   line1_[kNumber] = MakeColumn(kColumnText, "%-14.14s", 0, number_);
   line1_[kDescription] = MakeColumn(kColumnText, "%-30.30s", 17, description_);
-  line1_[kDepartment] = MakeColumn(kColumnText, "%8.8s", 48, department_);
-  line1_[kWarehouse] = MakeColumn(kColumnText, "%5.5s", 57, warehouse_);
+  line1_[kDepartment] = MakeColumn(kColumnText, "%-8.8s", 48, department_);
+  line1_[kWarehouse] = MakeColumn(kColumnText, "%-5.5s", 57, warehouse_);
   line1_[kBuyFraction] = MakeColumn(kColumnLong, "%8d", 63, &buyFraction_);
   line1_[kSellFraction] = MakeColumn(kColumnLong, "%9d", 72, &sellFraction_);
   line1_[kMinimum] = MakeColumn(kColumnDouble, "%7.0f", 82, &minimum_);
@@ -142,7 +142,7 @@ void ListingRun::BuildLayouts() {
   // the part number's at 29.
   line2_[kVendor] = MakeColumn(kColumnText, "%-10.10s", 17, vendor_);
   line2_[kPartNumber] = MakeColumn(kColumnText, "%-14.14s", kCountX, partNumber_);
-  line2_[kBin] = MakeColumn(kColumnText, "%8.8s", 48, bin_);
+  line2_[kBin] = MakeColumn(kColumnText, "%-8.8s", 48, bin_);
   line2_[kBuyMeasure] = MakeColumn(kColumnText, "%8.8s", 63, buyMeasure_);
   line2_[kSellMeasure] = MakeColumn(kColumnText, "%9.9s", 72, sellMeasure_);
   line2_[kReorder] = MakeColumn(kColumnDouble, "%7.0f", 82, &reorder_);

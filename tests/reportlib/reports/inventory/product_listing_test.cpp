@@ -333,6 +333,31 @@ TEST_F(ListingTest, EveryValueStandsWholeInItsOwnColumn) {
   }
 }
 
+// A department, a warehouse and a bin shorter than their columns begin
+// under their headings, "Dept.", "WHC" and "Bin", as the other texts do.
+TEST_F(ListingTest, ShortTextsStandUnderTheirHeadings) {
+  Add("products",
+      Product("SHORT-1", "Short texts", Json{{"bin", "D-01"}, {"department", "JN"}, {"warehouse", "MA"}}));
+  Run run;
+  const Report r = RunReport("input='default'", &run);
+  const int line = r.Find("SHORT-1");
+  ASSERT_NE(-1, line) << run.transcript;
+  const int heading = r.Find("Dept.");
+  ASSERT_NE(-1, heading) << run.transcript;
+  const struct {
+    int headingRow, line;  // the heading's row and the product's line it heads
+    const char* heading;
+    const char* value;
+  } cells[] = {{0, 0, "Dept.", "JN"}, {1, 0, "WHC", "MA "}, {1, 1, "Bin", "D-01"}};
+  for (const auto& c : cells) {
+    const std::string& head = r.lines[static_cast<std::size_t>(heading + c.headingRow)];
+    const std::string& row = r.lines[static_cast<std::size_t>(line + c.line)];
+    const std::size_t x = head.find(c.heading);
+    ASSERT_NE(std::string::npos, x) << head;
+    EXPECT_EQ(x, row.find(c.value)) << c.value << " under " << c.heading << ":\n" << head << "\n" << row;
+  }
+}
+
 TEST_F(ListingTest, ADateNeverEnteredIsLeftOut) {
   Add("products", Product("NEW", "Never sold", Json{{"lastPurchaseDate", Date(2025, 2, 3)}}));
   const Report r = RunReport("input='default'");
