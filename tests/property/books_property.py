@@ -1,0 +1,330 @@
+"""The books on generated companies: a property-based test of every command
+that writes.
+
+A company is drawn at random (company.py) and loaded with qxload; then a
+sequence of commands is drawn and each runs through the installed main
+program in command-only mode on a key script: the postings, finance
+charges, the purge, the period ends, the year close, the statistics rolls,
+global change and the forecasts, with dates inside and outside the open
+periods, some of them killed part way.  After every command the properties
+(properties.py) are read from qxdump.  Hypothesis shrinks a failing
+sequence to the smallest it can find.
+
+    books_property.py --build <build folder> [--examples N] [--steps N]
+                      [--fresh] [--minutes M] [--database DIR]
+
+By default the run is derandomized: a fixed number of examples from a
+fixed seed, after replaying the failures kept in --database (read only).
+--fresh draws new seeds for --minutes, and keeps each failure it finds in
+--database, where the next derandomized run replays it.
+"""
+import argparse
+import datetime
+import os
+import random
+import re
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from hypothesis import HealthCheck, Phase, settings, strategies as st  # noqa: E402
+from hypothesis.database import DirectoryBasedExampleDatabase, ReadOnlyDatabase  # noqa: E402
+from hypothesis.stateful import RuleBasedStateMachine, initialize, precondition, rule, run_state_machine_as_test  # noqa: E402
+
+import commands  # noqa: E402
+import company  # noqa: E402
+import known_faults  # noqa: E402
+import properties as P  # noqa: E402
+from programs import Company, Installation  # noqa: E402
+
+INSTALLATION = None
+COUNTS = {"companies": 0, "commands": 0, "kills": 0}
+
+
+def where_of(periods, d):
+    for i, (s, e) in enumerate(periods.all):
+        if s <= d <= e:
+            return "closed" if i < periods.closed else "open"
+    return "outside"
+
+
+class Books(RuleBasedStateMachine):
+    def __init__(self):
+        super().__init__()
+        self.co = None
+        self.done = False
+
+    # ---- The company --------------------------------------------------------------------
+
+    @initialize(case=company.companies())
+    def load(self, case):
+        self.case = case
+        self.periods = case["periods"]
+        self.co = Company(INSTALLATION, case["today"])
+        self.co.load(case["fixture"])
+        self.files = self.co.dump()
+        COUNTS["companies"] += 1
+        problems = P.invariants(self.files) + P.unsound_numbers(self.files)
+        assert not problems, "the generated company does not hold the invariants: %r" % problems
+
+    # ---- Running a command and judging it ------------------------------------------------------
+
+    def run(self, number, keys, ctx, allowed=lambda f, r: False, changing=(), only=None, rerun=False):
+        ctx = dict(ctx, command=number, shape=self.case["shape"])
+        before = self.files
+        before_bytes = self.co.database_bytes()
+        result = self.co.command(number, keys)
+        COUNTS["commands"] += 1
+        after = self.co.dump()
+        ctx["transcript"] = result.transcript
+        ctx["unchanged"] = before == after
+        found = self.judge(number, before, after, result, ctx, allowed, changing, only)
+        if result.status == 4 and before_bytes != self.co.database_bytes() and before == after:
+            pass  # the record manager's own bookkeeping; the records are as they were
+        self.settle(found, ctx, result)
+        self.files = after
+        if rerun and result.status == 0 and not self.done:
+            again = self.co.command(number, keys)
+            COUNTS["commands"] += 1
+            later = self.co.dump()
+            found = []
+            if later != after:
+                changed = sorted(f for f in set(after) | set(later) if after.get(f) != later.get(f))
+                found.append(P.Violation("rerun", "a rerun of %d changed %s" % (number, ", ".join(changed))))
+            self.settle(found, dict(ctx, transcript=again.transcript), again)
+            self.files = later
+
+    def judge(self, number, before, after, result, ctx, allowed, changing, only):
+        found = []
+        if result.status not in (0, 4):
+            found.append(P.Violation("exit status", "command %d ended with status %d: %s"
+                                     % (number, result.status, result.errors[-400:])))
+        if result.status == 4 and before != after:
+            changed = sorted(f for f in set(before) | set(after) if before.get(f) != after.get(f))
+            found.append(P.Violation("exit 4 leaves the company", "exit 4, yet %s changed" % ", ".join(changed)))
+        if result.status == 0 and not commands.said_done(result.transcript):
+            told = re.findall(r"--- message box: [^\n]*\n([^\n]*)", result.transcript)
+            found.append(P.Violation("exit status", "exit 0, yet the command said %r" % told[:2]))
+        for m in re.finditer(r"Debits (-?[\d.]+), credits (-?[\d.]+)\.", result.transcript):
+            if m.group(1) != m.group(2):
+                found.append(P.Violation("posting summary", m.group(0)))
+        found += P.invariants(after)
+        if number != 362:
+            found += P.closed_periods_unchanged(before, after)
+        found += P.nothing_lost(before, after, allowed)
+        found += P.unsound_numbers(after)
+        found += P.texts_kept(before, after, changing)
+        if only is not None:
+            found += P.only_field_changed(before, after, *only)
+        return found
+
+    def settle(self, found, ctx, result):
+        unknown = []
+        for v in found:
+            k = known_faults.match(v, ctx)
+            if k is None:
+                unknown.append(v)
+            else:
+                known_faults.MET[k.ident] += 1
+                if k.ends:
+                    print("known fault %s on command %d: %s" % (k.ident, ctx["command"], v), file=sys.stderr)
+                    self.done = True
+        if unknown:
+            raise AssertionError("command %d (%s) broke: %s\n--- transcript ---\n%s"
+                                 % (ctx["command"], ", ".join("%s=%s" % (k, v) for k, v in ctx.items()
+                                                             if k not in ("transcript", "shape", "command")),
+                                    "\n".join(map(repr, unknown)), result.transcript[-3000:]))
+
+    def date(self, data):
+        d = data.draw(company.dates(self.periods), label="date")
+        return d, where_of(self.periods, d)
+
+    @precondition(lambda self: self.done)
+    @rule()
+    def rest(self):
+        """A sequence that met a known fault ends here."""
+
+    # ---- The rules --------------------------------------------------------------------------------
+
+    @precondition(lambda self: not self.done)
+    @rule(number=st.sampled_from(sorted(commands.POSTINGS)), data=st.data())
+    def post(self, number, data):
+        d, where = self.date(data)
+        self.run(number, commands.posting_keys(d), {"date": d, "where": where}, rerun=True,
+                 allowed=lambda f, r: number == 327 and f == "physical_counts")
+
+    @precondition(lambda self: not self.done)
+    @rule(data=st.data())
+    def finance_charges(self, data):
+        d, where = self.date(data)
+        self.run(364, commands.dated_keys(d), {"date": d, "where": where})
+
+    @precondition(lambda self: not self.done)
+    @rule(number=st.sampled_from(sorted(commands.PERIOD_ENDS)), data=st.data())
+    def period_end(self, number, data):
+        d, where = self.date(data)
+        files = {365: ("ar_open_invoices", "ar_open_invoice_headers"),
+                 370: ("ap_open_invoices", "ap_open_invoice_headers")}.get(number, ())
+        self.run(number, commands.dated_keys(d), {"date": d, "where": where},
+                 allowed=lambda f, r: f in files)
+
+    @precondition(lambda self: not self.done)
+    @rule()
+    def year_close(self):
+        self.run(362, commands.year_close_keys(), {})
+
+    @precondition(lambda self: not self.done)
+    @rule(number=st.sampled_from(sorted(commands.ROLLS)))
+    def statistics_roll(self, number):
+        self.run(number, commands.roll_keys(), {})
+
+    @precondition(lambda self: not self.done)
+    @rule(number=st.sampled_from(sorted(commands.FORECASTS)), method=st.integers(0, 3))
+    def forecast(self, number, method):
+        self.run(number, commands.forecast_keys(method), {"method": method})
+
+    @precondition(lambda self: not self.done)
+    @rule(letter=st.sampled_from(sorted(commands.PURGE_KINDS)), data=st.data())
+    def purge(self, letter, data):
+        first, _ = self.date(data)
+        last, _ = self.date(data)
+        first, last = min(first, last), max(first, last)
+        entry, files = commands.PURGE_KINDS[letter]
+        headers = files[0]
+        gone = {P.ident_of(headers, r) for r in P.removed(self.files, self.files, headers)}
+
+        def allowed(f, r):
+            if f not in files:
+                return False
+            if f == headers:
+                d = P.parse_date(r.get("date"))
+                if entry == "window" and d is not None and not first <= d <= last:
+                    return False
+                if letter in "GRYCA":
+                    return r.get("postedFlag") == "Y" or r.get("reference", "").strip() == "DELETED"
+                if letter in "UB":
+                    return r.get("postedFlag") == "Y" or r.get("closedFlag") == "Y"
+            return True
+        del gone
+        self.run(390, commands.purge_keys(letter, first, last), {"letter": letter, "from": first, "to": last},
+                 allowed=allowed)
+
+    @precondition(lambda self: not self.done)
+    @rule(entity=st.integers(0, 3), data=st.data())
+    def global_change(self, entity, data):
+        file, fields = commands.GLOBAL_FIELDS[entity]
+        field = data.draw(st.integers(0, len(fields) - 1), label="field")
+        name, record_fields, kind, conditions = fields[field]
+        if kind.startswith("choice:"):
+            value = ["Right"] * data.draw(st.integers(0, int(kind[7:]) - 1), label="choice")
+        elif kind == "number":
+            value = ['"%s"' % data.draw(st.sampled_from(["1.75", "0", "250", "12345678901", "-5"]), label="number")]
+        elif kind == "area":
+            value = ['"%s"' % data.draw(st.sampled_from(["646", "(415)", "9"]), label="area")]
+        else:
+            value = ['"%s"' % data.draw(st.sampled_from(kind[5:].split(",") + ["st", "ZZZ"]), label="code")]
+        condition = data.draw(st.integers(0, conditions - 1), label="condition")
+        bounds = data.draw(st.sampled_from([("", ""), ("C1", "C2"), ("V1", "V1"), ("P1", "P3"), ("S1", "S2"),
+                                            ("98000", "99999"), ("(212)", "(212)"), ("1", "2")]), label="bounds")
+        changing = {(file, f) for f in record_fields}
+        if "phone1" in record_fields:
+            changing |= {("customer_addresses", "phones"), ("vendor_addresses", "phones")}
+        self.run(393, commands.global_keys(entity, field, value, condition, *bounds),
+                 {"entity": file, "field": name, "value": value, "condition": condition, "bounds": bounds},
+                 changing=changing, only=(file, set(record_fields)))
+
+    @precondition(lambda self: not self.done)
+    @rule(kind=st.sampled_from(["post", "purge", "global"]), number=st.sampled_from([320, 321, 322, 324, 325, 326, 327, 328]),
+          delay=st.integers(0, 60), data=st.data())
+    def killed(self, kind, number, delay, data):
+        """A run killed part way: the properties hold on what it left, and the
+        rerun completes the work exactly once."""
+        if kind == "post":
+            d, where = self.date(data)
+            keys, ctx = commands.posting_keys(d), {"date": d, "where": where}
+        elif kind == "purge":
+            letter = data.draw(st.sampled_from("GRYABU"), label="letter")
+            number, keys = 390, commands.purge_keys(letter, datetime.date(2024, 1, 1), datetime.date(2027, 12, 31))
+            ctx = {"letter": letter}
+        else:
+            number, keys = 393, commands.global_keys(0, 9, ['"4321"'], 0, "", "")
+            ctx = {"entity": "customers"}
+        ctx = dict(ctx, command=number, shape=self.case["shape"], killed_after_ms=delay)
+        twin = self.co.copy()
+        whole = twin.command(number, keys)
+        whole_files = twin.dump()
+        before = self.files
+        result = self.co.command(number, keys, kill_after=delay / 1000.0)
+        COUNTS["commands"] += 2
+        COUNTS["kills"] += result.killed
+        after = self.co.dump()
+        found = P.invariants(after) + P.unsound_numbers(after) + P.nothing_lost(
+            before, after, lambda f, r: kind == "purge" or (number == 327 and f == "physical_counts"))
+        ctx["transcript"] = result.transcript
+        self.settle(found, ctx, result)
+        if self.done or not result.killed:
+            self.files = after
+            return
+        rerun = self.co.command(number, keys)
+        COUNTS["commands"] += 1
+        final = self.co.dump()
+        found = []
+        if whole.status == 0 and kind != "purge":
+            for diff in P.differences(P.figures(whole_files), P.figures(final)):
+                found.append(P.Violation("exactly once", "killed after %d ms and rerun, unlike one whole run: %s"
+                                         % (delay, diff)))
+        found += P.invariants(final)
+        self.settle(found, dict(ctx, transcript=rerun.transcript), rerun)
+        self.files = final
+
+
+def run(args, database, derandomize, max_examples, phases):
+    settings_ = settings(max_examples=max_examples, stateful_step_count=args.steps, deadline=None,
+                         derandomize=derandomize, database=database, phases=phases,
+                         suppress_health_check=list(HealthCheck), print_blob=True)
+    run_state_machine_as_test(Books, settings=settings_)
+
+
+def main():
+    global INSTALLATION
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--examples", type=int, default=20)
+    parser.add_argument("--steps", type=int, default=8)
+    parser.add_argument("--fresh", action="store_true")
+    parser.add_argument("--minutes", type=float, default=0)
+    parser.add_argument("--database", default=os.path.join(os.path.dirname(os.path.abspath(__file__)), "examples"))
+    args = parser.parse_args()
+    INSTALLATION = Installation(args.build)
+    started = time.time()
+    status = 0
+    try:
+        if args.fresh:
+            db = DirectoryBasedExampleDatabase(args.database)
+            rounds = 0
+            while True:
+                rounds += 1
+                run(args, db, False, args.examples, [Phase.reuse, Phase.generate, Phase.shrink])
+                if time.time() - started > args.minutes * 60:
+                    break
+        else:
+            if os.path.isdir(args.database):
+                run(args, ReadOnlyDatabase(DirectoryBasedExampleDatabase(args.database)), False, 1000, [Phase.reuse])
+            run(args, None, True, args.examples, [Phase.explicit, Phase.generate, Phase.shrink])
+    except Exception:
+        status = 1
+        raise
+    finally:
+        print("books property test: %d companies, %d commands (%d killed) in %.0f s; %s"
+              % (COUNTS["companies"], COUNTS["commands"], COUNTS["kills"], time.time() - started,
+                 known_faults.report()))
+        for k in known_faults.KNOWN:
+            if k.ident in known_faults.MET:
+                print("  known %-20s %s" % (k.ident, k.why))
+        INSTALLATION.remove()
+    return status
+
+
+if __name__ == "__main__":
+    sys.exit(main())
