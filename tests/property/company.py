@@ -421,7 +421,7 @@ def draw_gl_transactions(b):
         b.add("gl_headers", {"journalCode": "GJ", "transactionNumber": tran_number(n), "date": iso(d),
                              "reference": "DELETED" if deleted else "Entry", "postedFlag": "N", "sourceFlag": "N",
                              "checkFlag": "N", "holdText": hold})
-        debit, credit = b.draw(st.sampled_from([("6200", "1000"), ("1500", "2000"), ("6000", "1010")]))
+        debit, credit = b.draw(st.sampled_from([("6200", "1000"), ("1500", "2300"), ("6000", "1010")]))
         gl_pair(b, "gl_lines", "GJ", n, d, debit, credit, b.draw(amounts))
     # A posted transaction of a closed period, whose amounts are in the accounts.
     if b.periods.closed:

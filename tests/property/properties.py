@@ -4,6 +4,7 @@ after.  Each check returns a list of `Violation`s; none means it holds.
 """
 import datetime
 import math
+import struct
 import os
 import sys
 
@@ -276,7 +277,14 @@ def unsound_numbers(files):
                 out.append(Violation("money bound", "%s holds %r" % (where, value)))
         elif isinstance(value, dict):
             if "hex" in value and len(value) == 1:
-                out.append(Violation("money bound", "%s holds bytes no number has (%s)" % (where, value["hex"])))
+                # The dumper writes as hex what its field's natural form cannot
+                # hold: a number that is not finite or beyond the bound, or a
+                # text without its terminator (which is no fault).
+                raw = bytes.fromhex(value["hex"])
+                if len(raw) in (4, 8):
+                    number = struct.unpack("<d" if len(raw) == 8 else "<f", raw)[0]
+                    if not math.isfinite(number) or abs(number) > LARGEST:
+                        out.append(Violation("money bound", "%s holds %r" % (where, number)))
                 return
             for k, v in value.items():
                 walk(v, where + "." + k)
