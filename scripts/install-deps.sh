@@ -19,7 +19,7 @@ packages=(
   # messages built by GMime.
   libcairo2-dev libpango1.0-dev libgmime-3.0-dev fonts-dejavu-core
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  tmux python3 python3-openpyxl poppler-utils zip unzip
+  tmux python3 python3-openpyxl python3-hypothesis poppler-utils zip unzip
   # The placement check of form pages: the printer's job rendered by
   # cupsfilter, the HTML printed and read back by headless Chromium.
   cups cups-client cups-filters chromium

@@ -88,7 +88,8 @@ GLOBAL_FIELDS = {
                     ("Area Code", ("phone1", "phone2", "fax"), "area", 3),
                     ("A/P Account", ("glAccount",), "code:2000,2010", 2),
                     ("Message Code", ("messageCode",), "code:THANK,PAST", 2)]),
-    2: ("products", [("Inventory Type", ("productType",), "choice:3", 1),
+    # A product made non-stock has its costs cleared with its type.
+    2: ("products", [("Inventory Type", ("productType", "lastCost", "standardCost", "averageCost"), "choice:3", 1),
                      ("Recall By", ("recallBy",), "choice:3", 1),
                      ("Commissionable", ("commissionable",), "choice:2", 1),
                      ("Serialized", ("serialized",), "choice:2", 1)]),

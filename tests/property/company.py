@@ -272,10 +272,18 @@ def companies(draw):
     b.balances["3000"] += debit - credit
     accounts = []
     for code, name, kind, type_ in CHART:
-        rec = gl_account(code, name, kind, type_, b.balances[code] if type_ == "D" else 0.0)
-        # Amounts already in this year's periods, the closed ones among them.
-        if type_ == "D" and kind in (4, 5):
-            rec["periodAmounts"] = [money(draw(small_amounts)) for _ in range(max(1, periods.closed))]
+        balance = money(b.balances[code]) if type_ == "D" else 0.0
+        rec = gl_account(code, name, kind, type_, balance)
+        # A balance is the year's beginning and the amounts of its periods,
+        # closed ones among them; an income or expense account begins the
+        # year at zero.
+        if type_ == "D":
+            spread = max(1, periods.closed) if periods.closed < 12 else 12
+            amounts_ = [money(draw(small_amounts)) for _ in range(spread)]
+            if kind in (4, 5):
+                amounts_[-1] = money(balance - sum(amounts_[:-1]))
+            rec["periodAmounts"] = amounts_
+            rec["beginningBalance"] = money(balance - sum(amounts_))
         accounts.append(rec)
     b.files["gl_accounts"] = accounts
     b.files["transaction_numbers"] = [{"journalCode": j, "lastNumber": 1000 + draw(st.integers(0, 50))}
