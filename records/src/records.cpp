@@ -5,6 +5,7 @@
 #include <string>
 
 #include "records/amounts.h"
+#include "records/dictionary.h"
 #include "records/field.h"
 #include "records/masters.h"
 #include "records/settings.h"
@@ -134,6 +135,21 @@ std::string_view BiPoLine::CodeOfKindFour() const {
   const char* code = reinterpret_cast<const char*>(this) + 30;
   const void* nul = std::memchr(code, 0, 5);
   return std::string_view(code, nul ? static_cast<const char*>(nul) - code : 5);
+}
+
+char TagBiPoHeader::LineTypeLetter(int headerFileNo) const {
+  const bool billingOrPurchasing = headerFileNo == kFileBillingHeaders || headerFileNo == kFilePurchasingHeaders;
+  return billingOrPurchasing && typeLetter == 'O' ? 'I' : typeLetter;
+}
+
+int BiPoLineFileOf(int headerFileNo) {
+  switch (headerFileNo) {
+    case kFileBillingHeaders: return kFileBillingLines;
+    case kFilePurchasingHeaders: return kFilePurchasingLines;
+    case kFileOrderHeaders: return kFileOrderLines;
+    case kFileQuoteHeaders: return kFileQuoteLines;
+    default: return 0;
+  }
 }
 
 const HeaderTraits* HeaderTraitsOf(int file) {

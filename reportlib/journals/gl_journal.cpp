@@ -239,8 +239,8 @@ struct GLJournalRun {
 
 // ---- Telling the user ------------------------------------------------------------------------
 // A run at the selection window shows message boxes; an unattended run writes
-// what they would say to the transcript (and, off the script device, to the
-// error output) and waits for nobody.
+// what they would say to the transcript and to the error output (the
+// transcript alone when a key script drives the run), and waits for nobody.
 
 std::string FilledText(int number, const std::vector<std::string>& args) {
   const std::string text = TextGet(number);
@@ -259,7 +259,8 @@ std::string FilledText(int number, const std::vector<std::string>& args) {
 
 void Note(const std::string& text) {
   TranscriptNote("journal", text.c_str());
-  if (!ScreenIsScripted()) std::fprintf(stderr, "%s: %s\n", kReportTitle, oem::ToUtf8(text).c_str());
+  if (!ScreenIsScripted() || ScreenIsClosed())
+    std::fprintf(stderr, "%s: %s\n", kReportTitle, oem::ToUtf8(text).c_str());
 }
 
 void NoteMessage(int number, const std::vector<std::string>& args = {}) {

@@ -134,6 +134,7 @@ struct EndPeriodRun {
   records::PeriodsRecord periods{};
   records::FiscalPeriodInfo info{};  // of the date last accepted in field 1
   std::int32_t date = 0;
+  EntryDateField dateField;  // the end-of-period date's check
   bool dateAccepted = false;
 };
 
@@ -247,7 +248,7 @@ namespace {
 // year or next; field 2 then shows its period.
 int CheckDate(Form* form, int) {
   EndPeriodRun& run = *static_cast<EndPeriodRun*>(form->context);
-  run.dateAccepted = periodic::TakeDate(form, run.periods, kPeriodCheckOpen, &run.info, &run.date);
+  run.dateAccepted = periodic::TakeDate(form, run.periods, &run.dateField, &run.info, &run.date);
   return run.dateAccepted ? 0 : 0x20;
 }
 

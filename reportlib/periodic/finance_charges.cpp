@@ -149,6 +149,7 @@ struct Screen {
   QxOIHeader* oiHeader = nullptr;
   records::InterfaceRecord iface{};
   records::PeriodsRecord periods{};
+  EntryDateField asOfDate;  // the as-of date's check
   const char* texts[kTextCount] = {};
 };
 
@@ -254,10 +255,11 @@ int StartHook(Form* form, int) {
   return 0;
 }
 
-// A date, and one of a period of this year or next (a closed one too: the
-// date only says how late the invoices are).
+// A date of an open period: the charges and their G/L transaction are
+// dated on it.
 bool TakeAsOfDate(Form* form, records::FiscalPeriodInfo* info, std::int32_t* date) {
-  return periodic::TakeDate(form, ScreenOf(form).periods, kPeriodCheckOpen | 2 | kPeriodAcceptClosed, info, date);
+  Screen& s = ScreenOf(form);
+  return periodic::TakeDate(form, s.periods, &s.asOfDate, info, date);
 }
 
 int CheckAsOfDate(Form* form, int) {
@@ -886,10 +888,7 @@ int ChargeKey(Form* form, KeyCode) {
   Screen& s = ScreenOf(form);
   records::FiscalPeriodInfo period{};
   std::int32_t asOf = 0;
-  if (!TakeAsOfDate(form, &period, &asOf)) {
-    FieldSetFocus(form, kAsOfField);
-    return 0x20;
-  }
+  if (!TakeAsOfDate(form, &period, &asOf)) return 0x20;
   // The account the total is credited to must take postings before
   // anything is charged.
   records::GLAccount account{};

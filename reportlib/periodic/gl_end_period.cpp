@@ -10,6 +10,7 @@
 
 #include "btrvc.h"
 #include "periodic/periodic_frame.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -40,11 +41,6 @@ constexpr int kTextCount = 8;
 constexpr int kMsgCloseSeveral = 1275;  // more than one open period would be closed: go on?
 constexpr int kMsgClosed = 1277;        // the periods were closed
 constexpr int kMsgUnposted = 1901;      // unposted transactions stand in the way (the list follows)
-
-// The closing date may lie in any period of this year or next, closed ones
-// included: closing up to a date in a closed period still moves the
-// open-period number past it.
-constexpr int kClosingDateKind = kPeriodCheckOpen | kPeriodAcceptClosed;
 
 // --- The ledgers ---------------------------------------------------------------------
 //
@@ -215,7 +211,9 @@ int ReadPeriodsLocked(EndPeriodRun* run) {
 int CheckClosingDate(Form* form, int) {
   EndPeriodRun& run = *static_cast<EndPeriodRun*>(form->context);
   std::int32_t date = 0;
-  run.dateAccepted = periodic::TakeDate(form, run.periods, kClosingDateKind, &run.info, &date);
+  // Closing up to a date in a closed period still moves the open-period
+  // number past it, and changes nothing in the periods already closed.
+  run.dateAccepted = periodic::TakeClosingDate(form, run.periods, &run.info, &date);
   return run.dateAccepted ? 0 : 0x20;
 }
 
@@ -242,6 +240,7 @@ int CloseThroughDate(Form* form, KeyCode) {
     std::vector<const CUnpostTransCount*> list;
     for (const CUnpostTransCount& c : counters) list.push_back(&c);
     UnpostedListShowList(list);
+    CommandNotDone();
     return 1;
   }
 

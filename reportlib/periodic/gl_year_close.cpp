@@ -17,6 +17,7 @@
 
 #include "btrvc.h"
 #include "periodic/periodic_frame.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/gl_year.h"
@@ -156,6 +157,7 @@ bool NoUnpostedInYear(const YearCloseRun& run) {
   if (!any) return true;
   MsgShow(kMsgUnpostedInYear, 1);
   UnpostedListShowList(list);
+  CommandNotDone();
   return false;
 }
 
@@ -179,6 +181,7 @@ bool CheckPeriods(YearCloseRun* run) {
   for (int i = 0; i < run->periodsPerYear; ++i) {
     if (run->periods.entries[i].status != 'C') {
       MsgShow(kMsgPeriodsOpen, 1);
+      CommandNotDone();
       return false;
     }
   }

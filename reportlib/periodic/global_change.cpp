@@ -7,6 +7,10 @@
 // leave some matching records changed and others not, with nothing telling
 // which; so a failure leaves every record as it was, and the run can simply
 // be made again.
+//
+// Nothing is written that the system cannot hold: a number beyond what its
+// field and the money bound hold is refused on the screen, and an area-code
+// change touches only a phone number that begins with an area code.
 #include "periodic/global_change.h"
 
 #include <algorithm>
@@ -23,6 +27,7 @@
 #include <vector>
 
 #include "btrvc.h"
+#include "oemtext.h"
 #include "periodic/periodic_frame.h"
 #include "qxabase/dictionary.h"
 #include "qxabase/files.h"
@@ -34,6 +39,7 @@
 #include "qxabase/pick_product.h"
 #include "qxabase/status_box.h"
 #include "ravadodo.h"
+#include "records/amounts.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
 
@@ -53,19 +59,25 @@ constexpr int kMsgAreaCodeRequired = 1563;
 constexpr int kMsgChangeToEmpty = 1565;
 constexpr int kMsgNotANumber = 1567;
 constexpr int kMsgAreaCodeDigits = 1569;
+constexpr int kMsgPassedOverNoTerms = 1571;
+constexpr int kMsgPassedOverOpenItems = 1573;
+constexpr int kMsgPassedOverStock = 1575;
+constexpr int kMsgPhonesWithoutAreaCode = 1577;
+constexpr int kMsgRateTooLarge = 1579;
+constexpr int kMsgAmountTooLow = 1581;
 constexpr int kMsgAmountTooLarge = 1807;
-
-constexpr double kLargestAmount = 999999999999.0;
 
 // --- The changeable fields ------------------------------------------------------------
 
+// What a value must be beyond what its field can hold (every number is
+// also held within what its stored field and the money bound allow).
 enum class Check {
   kNone,
-  kNotNegative,    // message 1553
-  kAmountLimits,   // messages 487 and 1807
-  kCodeFile,       // must be on file `codeFile`
-  kDetailAccount,  // a G/L detail account
-  kAreaCode,       // may not be empty (1563)
+  kNotNegativeRate,    // message 1553
+  kNotNegativeAmount,  // message 487
+  kCodeFile,           // must be on file `codeFile`
+  kDetailAccount,      // a G/L detail account
+  kAreaCode,           // may not be empty (1563)
 };
 
 struct ConditionField {
@@ -127,8 +139,8 @@ constexpr const char* kAccountTypes = "Open,Balance Forward,Cash";
 
 constexpr ChangeField kCustomerFields[] = {
     {"Account Type", 14, kGlobalCode, kAccountTypes, "OBC", Check::kNone, 0, 0, false, kCondCustomer},
-    {"Finance Charge", 18, kGlobalNumber, nullptr, nullptr, Check::kNotNegative, 0, 0, false, kCondFinance},
-    {"Minimum Finance Charge", 72, kGlobalNumber, nullptr, nullptr, Check::kAmountLimits, 0, 0, false,
+    {"Finance Charge", 18, kGlobalNumber, nullptr, nullptr, Check::kNotNegativeRate, 0, 0, false, kCondFinance},
+    {"Minimum Finance Charge", 72, kGlobalNumber, nullptr, nullptr, Check::kNotNegativeAmount, 0, 0, false,
      kCondMinimum},
     {"Area Code", 61, kGlobalText, nullptr, nullptr, Check::kAreaCode, 0, 5, true, kCondCustArea},
     {"Tax Code", 2, kGlobalText, nullptr, nullptr, Check::kCodeFile, records::kFileTaxCodes, 0, false, kCondTax},
@@ -158,7 +170,7 @@ constexpr ChangeField kProductFields[] = {
     {"Serialized", 29, kGlobalCode, kYesNo, "YN", Check::kNone, 0, 0, false, kCondProduct},
 };
 constexpr ChangeField kSalespersonFields[] = {
-    {"Rate", 10, kGlobalNumber, nullptr, nullptr, Check::kNotNegative, 0, 0, false, kCondRate},
+    {"Rate", 10, kGlobalNumber, nullptr, nullptr, Check::kNotNegativeRate, 0, 0, false, kCondRate},
     {"Amount", 11, kGlobalNumber, nullptr, nullptr, Check::kNone, 0, 0, false, kCondAmount},
 };
 
@@ -179,6 +191,7 @@ struct Place {
   int length = 0;
   int type = 0;  // DictValueType
   int decimals = 0;
+  int width = 0;  // a number: the width its print format shows it in ("%6.2f": 6); 0 when none
 };
 
 std::string_view TextAt(const unsigned char* record, const Place& p, int limit) {
@@ -214,11 +227,14 @@ std::string_view Cut(std::string_view v, int limit) {
   return v;
 }
 
+// Texts compare as the files order them (the system's one text comparison:
+// letter case and trailing blanks do not count), so that a range of codes
+// holds every code the file keeps between its bounds.
 bool Passes(const GlobalChangeRequest& r, const unsigned char* record, const Place& p) {
   if (r.conditionKind == kGlobalText) {
     const std::string_view field = TextAt(record, p, r.compareLength);
-    if (!r.fromOpen && field < Cut(r.fromText, r.compareLength)) return false;
-    if (!r.toOpen && field > Cut(r.toText, r.compareLength)) return false;
+    if (!r.fromOpen && oem::CompareText(field, Cut(r.fromText, r.compareLength)) < 0) return false;
+    if (!r.toOpen && oem::CompareText(field, Cut(r.toText, r.compareLength)) > 0) return false;
     return true;
   }
   double v = NumberAt(record, p), from = r.fromNumber, to = r.toNumber;
@@ -228,6 +244,15 @@ bool Passes(const GlobalChangeRequest& r, const unsigned char* record, const Pla
     to = RoundTo(to, p.decimals);
   }
   return (r.fromOpen || from <= v) && (r.toOpen || v <= to);
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// True when the phone number begins with an area code in parentheses,
+// "(212)": the only part of a phone an area-code change may replace.
+bool HasAreaCode(std::string_view phone) {
+  return phone.size() >= 5 && phone[0] == '(' && IsDigit(phone[1]) && IsDigit(phone[2]) && IsDigit(phone[3]) &&
+         phone[4] == ')';
 }
 
 void Store(const GlobalChangeRequest& r, unsigned char* record, const Place& p) {
@@ -241,9 +266,9 @@ void Store(const GlobalChangeRequest& r, unsigned char* record, const Place& p) 
       std::memcpy(record + p.offset, &r.newNumber, sizeof r.newNumber);
     }
   } else if (r.copyBytes > 0) {
-    // A part of the field (the area code of a phone number): the rest stands.
+    // The area code at the start of a phone number (its caller has seen
+    // that there is one): the rest of the number stands.
     const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(r.copyBytes), static_cast<std::size_t>(p.length));
-    std::memset(record + p.offset, ' ', n);
     std::memcpy(record + p.offset, r.newText.data(), std::min(n, r.newText.size()));
   } else {
     // The whole field, NUL-ended.
@@ -252,8 +277,6 @@ void Store(const GlobalChangeRequest& r, unsigned char* record, const Place& p) 
                 std::min(r.newText.size(), static_cast<std::size_t>(p.length - 1)));
   }
 }
-
-bool Blank(const unsigned char* record, int offset) { return record[offset] == 0 || record[offset] == ' '; }
 
 // True when file `fileNo` holds a record whose key 0 begins with the
 // `length` bytes at `code`; *status is set to a read failure (4 and 9 are
@@ -274,15 +297,27 @@ bool HasKeyPrefix(BtrvHandle handle, const unsigned char* code, std::size_t leng
   return want == got;
 }
 
-// Whether the rules let record `record` take the change.  *failure is set
-// when a look-up fails.
-bool MayChange(const GlobalChangeRequest& r, const unsigned char* record, const FileSet& files, Failure* failure) {
+// The rule that kept a record in range as it was: the end message says how
+// many records each rule passed over.
+enum class Rule {
+  kNone,
+  kNoTerms,       // account type: an account that carries a balance needs terms
+  kOpenItems,     // receivables or payables account: open items keep theirs
+  kStock,         // inventory type: stock, commitments or a bill of materials
+};
+
+// The rule that keeps record `record` from taking the change, or kNone.
+// *failure is set when a look-up fails.
+Rule RuleAgainst(const GlobalChangeRequest& r, const unsigned char* record, const FileSet& files, Failure* failure) {
   const bool custVend = r.fileNo == records::kFileCustomers || r.fileNo == records::kFileVendors;
   if (custVend && r.fieldNo == 14) {
-    // Cash needs nothing more; an account that carries a balance needs its
-    // terms and the texts behind them.
-    if (r.newText == "C") return true;
-    return !Blank(record, 11) && !Blank(record, 17);
+    // Cash needs nothing more.  An open-item or balance-forward account
+    // carries a balance whose items fall due by its terms: it needs a terms
+    // code.
+    if (r.newText == "C") return Rule::kNone;
+    records::CustVendRecord account{};
+    std::memcpy(&account, record, sizeof account);
+    return records::IsBlank(account.termsCode) ? Rule::kNoTerms : Rule::kNone;
   }
   if (custVend && r.fieldNo == 67) {
     // The open items were posted to the account they name: the account of a
@@ -293,25 +328,30 @@ bool MayChange(const GlobalChangeRequest& r, const unsigned char* record, const 
     const bool hasLines =
         HasKeyPrefix(files.HandleOf(linesFile), record, sizeof(records::CustVendRecord::code), &status);
     if (status != kStatusOk) *failure = {status, kOpGetGreaterOrEqual, linesFile};
-    return !hasLines && status == kStatusOk;
+    return hasLines ? Rule::kOpenItems : Rule::kNone;
   }
   if (r.fileNo == records::kFileProducts && r.fieldNo == 31) {
     records::TagProduct p{};
     std::memcpy(&p, record, sizeof p);
     const int type = r.newText.empty() ? 0 : static_cast<unsigned char>(r.newText[0]);
+    // A negative-stock product leaves its type only when its stock is not
+    // negative and covers what is committed; this holds for non-inventory
+    // as for normal.
+    if (p.productType == 3 && (type == 1 || type == 2) &&
+        (p.quantityOnHand < 0.0 || p.secondQuantityOnHand > p.quantityOnHand))
+      return Rule::kStock;
     if (type == records::TagProduct::kNonInventory) {
-      if (p.quantityOnHand != 0.0) return false;
+      // A product without stock: none on hand, and no assembly of it.
+      if (p.quantityOnHand != 0.0) return Rule::kStock;
       int status = kStatusOk;
       const bool inBill = HasKeyPrefix(files.HandleOf(records::kFileBillsOfMaterials), record,
                                        sizeof(records::TagProduct::number), &status);
       if (status != kStatusOk) *failure = {status, kOpGetGreaterOrEqual, records::kFileBillsOfMaterials};
-      return !inBill && status == kStatusOk;
+      return inBill ? Rule::kStock : Rule::kNone;
     }
-    if (p.productType == 3 && (type == 1 || type == 2))
-      return p.quantityOnHand >= 0.0 && !(p.secondQuantityOnHand > p.quantityOnHand);
-    return true;
+    return Rule::kNone;
   }
-  return true;
+  return Rule::kNone;
 }
 
 void AfterChange(const GlobalChangeRequest& r, unsigned char* record) {
@@ -328,8 +368,10 @@ void AfterChange(const GlobalChangeRequest& r, unsigned char* record) {
 bool PlaceOf(int fileNo, int fieldNo, Place* place) {
   const DictFieldDef* def = DictFieldFind(DictTableOf(fileNo), fieldNo);
   if (!def) return false;
-  *place = {def->offset, def->length, def->valueType, def->decimals};
-  // A float's decimals are those its print format shows ("%6.2f").
+  *place = {def->offset, def->length, def->valueType, def->decimals, 0};
+  // A number's width and a float's decimals are those its print format
+  // shows ("%6.2f").
+  if (def->format[0] == '%') place->width = std::atoi(def->format + 1);
   if (const char* dot = std::strchr(def->format, '.'); dot && def->valueType == kDictFloat)
     place->decimals = std::atoi(dot + 1);
   return true;
@@ -360,8 +402,6 @@ class ProgressBox {
   std::string title_;
 };
 
-// Every record of the request's file, first to last: tested, changed and
-// rewritten.  Returns the failing step; *changed counts the rewrites.
 // A pass: the file walked, the places of the field (or its group) and of
 // the condition.  `owners`, when set, stands for the condition: a record
 // passes when its code (at 0) is among them.  `passed`, when set, collects
@@ -374,8 +414,18 @@ struct Pass {
   std::set<std::string>* passed = nullptr;
 };
 
+// What a run did, over all its passes.
+struct Counts {
+  int changed = 0;     // records rewritten
+  int passedOver = 0;  // records in range that a rule kept as they were
+  Rule rule = Rule::kNone;  // the rule that passed them over
+  int noAreaCode = 0;  // phone numbers in range left as they were: no area code to replace
+};
+
+// Every record of the pass's file, first to last: tested, changed and
+// rewritten.  Returns the failing step.
 Failure Walk(const GlobalChangeRequest& request, const Pass& pass, const FileSet& files, ProgressBox* box,
-             int* changed) {
+             Counts* counts) {
   GlobalChangeRequest r = request;
   r.fileNo = pass.fileNo;
   const std::vector<Place>& fieldPlaces = pass.fieldPlaces;
@@ -392,7 +442,7 @@ Failure Walk(const GlobalChangeRequest& request, const Pass& pass, const FileSet
     if (status != kStatusOk) return {status, op, r.fileNo};
     op = kOpGetNext;
     ++read;
-    bool any = false;
+    bool any = false, kept = false;
     for (std::size_t i = 0; i < fieldPlaces.size(); ++i) {
       const std::string code(TextAt(record.data(), {0, 11, kDictText, 0}, 0));
       if (pass.owners) {
@@ -403,12 +453,22 @@ Failure Walk(const GlobalChangeRequest& request, const Pass& pass, const FileSet
       }
       if (pass.passed) pass.passed->insert(code);
       Failure failure;
-      if (!MayChange(r, record.data(), files, &failure)) {
+      if (const Rule rule = RuleAgainst(r, record.data(), files, &failure); rule != Rule::kNone || failure.Failed()) {
         if (failure.Failed()) return failure;
+        counts->rule = rule;
+        kept = true;
         continue;
       }
-      // A phone that is not there has no area code to change.
-      if (r.valueKind == kGlobalText && r.copyBytes > 0 && TextAt(record.data(), fieldPlaces[i], 0).empty()) continue;
+      if (r.valueKind == kGlobalText && r.copyBytes > 0) {
+        // A phone that is not there has no area code to change; one that
+        // does not begin with an area code keeps its number whole.
+        const std::string_view phone = TextAt(record.data(), fieldPlaces[i], 0);
+        if (phone.empty()) continue;
+        if (!HasAreaCode(phone)) {
+          ++counts->noAreaCode;
+          continue;
+        }
+      }
       Store(r, record.data(), fieldPlaces[i]);
       AfterChange(r, record.data());
       any = true;
@@ -416,12 +476,30 @@ Failure Walk(const GlobalChangeRequest& request, const Pass& pass, const FileSet
     if (any) {
       if (const int s = BtrvWriteOp(kOpUpdate, handle, nullptr, record.data(), length); s != kStatusOk)
         return {s, kOpUpdate, r.fileNo};
-      ++*changed;
+      ++counts->changed;
+    } else if (kept) {
+      ++counts->passedOver;
     }
-    box->Show(TextAt(record.data(), {0, 15, kDictText, 0}, 0), read, *changed);
+    box->Show(TextAt(record.data(), {0, 15, kDictText, 0}, 0), read, counts->changed);
     AppIdle();
   }
   return {};
+}
+
+// The end of a run: what changed, and what was kept as it was and why.
+void ShowOutcome(const Counts& counts) {
+  if (counts.passedOver > 0) {
+    const int message = counts.rule == Rule::kNoTerms     ? kMsgPassedOverNoTerms
+                        : counts.rule == Rule::kOpenItems ? kMsgPassedOverOpenItems
+                                                          : kMsgPassedOverStock;
+    MsgShowArgs(message, 0, 0, 1, counts.changed, counts.passedOver, nullptr);
+  } else if (counts.noAreaCode > 0) {
+    MsgShowArgs(kMsgPhonesWithoutAreaCode, 0, 0, 1, counts.changed, counts.noAreaCode, nullptr);
+  } else if (counts.changed == 0) {
+    MsgShow(kMsgNothingChanged, 1);
+  } else {
+    MsgAsk(kMsgChangeMade, 0, nullptr, " Continue", kCaptionNotice);
+  }
 }
 
 }  // namespace
@@ -479,13 +557,13 @@ int ApplyGlobalChange(const GlobalChangeRequest& r) {
   if (phoneGroup) second.recordLength = files.recordLength[4];
   ProgressBox box(r);
   BtrvTransactionScope transaction;
-  int changed = 0;
+  Counts counts;
   Failure failure;
   if (const int status = transaction.Begin(); status != kStatusOk) {
     failure = {status, kOpBeginTransaction, r.fileNo};
   } else {
-    failure = Walk(r, first, files, &box, &changed);
-    if (!failure.Failed() && phoneGroup) failure = Walk(r, second, files, &box, &changed);
+    failure = Walk(r, first, files, &box, &counts);
+    if (!failure.Failed() && phoneGroup) failure = Walk(r, second, files, &box, &counts);
     if (!failure.Failed()) {
       if (const int status = transaction.Commit(); status != kStatusOk) failure = {status, kOpEndTransaction, r.fileNo};
     }
@@ -495,11 +573,7 @@ int ApplyGlobalChange(const GlobalChangeRequest& r) {
     failure.Show();
     return 1;
   }
-  if (changed == 0) {
-    MsgShow(kMsgNothingChanged, 1);
-  } else {
-    MsgAsk(kMsgChangeMade, 0, nullptr, " Continue", kCaptionNotice);
-  }
+  ShowOutcome(counts);
   return 1;
 }
 
@@ -601,17 +675,66 @@ std::string Trim(std::string text) {
   return text;
 }
 
-// The number in `text`: false when there is something else.
+// The number in `text`, written as a decimal (a sign, digits, a point, an
+// exponent): false when there is something else.
 bool NumberOf(const std::string& text, double* value) {
   const std::string t = Trim(text);
   if (t.empty()) {
     *value = 0;
     return true;
   }
+  if (t.find_first_not_of("0123456789+-.eE") != std::string::npos) return false;
   char* end = nullptr;
   const double v = std::strtod(t.c_str(), &end);
   if (end != t.c_str() + t.size() || !std::isfinite(v)) return false;
   *value = v;
+  return true;
+}
+
+// The largest value a number field holds.  An amount: the money bound.  A
+// rate is kept single-precision and shown by its print format: what that
+// format shows ("%6.2f": 999.99), within the money bound.
+double LargestValue(const Place& p) {
+  if (p.type != kDictFloat || p.width <= p.decimals + 1) return records::kLargestAmount;
+  const double largest = std::pow(10.0, p.width - p.decimals - 1) - std::pow(10.0, -p.decimals);
+  return std::min(largest, records::kLargestAmount);
+}
+
+// The typed value of number field `c` as it is stored (an amount to the
+// cent), checked against what the field may hold; false after the message
+// that says why not.
+bool CheckedNumber(const Entity& e, const ChangeField& c, const std::string& text, double* value) {
+  Place p;
+  if (!PlaceOf(e.fileNo, c.fieldNo, &p)) return false;
+  double v = 0;
+  if (!NumberOf(text, &v)) {
+    MsgShow(kMsgNotANumber, 1);
+    return false;
+  }
+  const bool amount = p.type != kDictFloat;
+  const int decimals = amount ? 2 : p.decimals;
+  const double largest = LargestValue(p);
+  // Rounded only when near the bound: a vast number is refused as typed.
+  if (amount && std::fabs(v) <= 2 * largest) v = NumRound(v, 2);
+  if (v < 0 && c.check == Check::kNotNegativeRate) {
+    MsgShow(kMsgNegativeRate, 1);
+    return false;
+  }
+  if (v < 0 && c.check == Check::kNotNegativeAmount) {
+    MsgShow(kMsgNegativeAmount, 1);
+    return false;
+  }
+  char bound[64];
+  if (v > largest) {
+    MsgShowArgs(amount ? kMsgAmountTooLarge : kMsgRateTooLarge, 0, 0, 1, NumToText(bound, largest, decimals),
+                nullptr);
+    return false;
+  }
+  if (v < -largest) {
+    MsgShowArgs(kMsgAmountTooLow, 0, 0, 1, NumToText(bound, -largest, decimals), nullptr);
+    return false;
+  }
+  *value = v == 0.0 ? 0.0 : v;  // "-0.001" is stored as zero, not as a negative zero
   return true;
 }
 
@@ -673,21 +796,8 @@ int ValueExit(Form* form, int field) {
   const ChangeField& c = ChangeOf(form);
   const std::string text = Trim(FieldText(form, field));
   if (c.check == Check::kDetailAccount && !text.empty() && !CheckAccount(RunOf(form).codes, text)) return 0x20;
-  if (c.check == Check::kAmountLimits) {
-    double v = 0;
-    if (!NumberOf(text, &v)) {
-      MsgShow(kMsgNotANumber, 1);
-      return 0x20;
-    }
-    if (v < 0) {
-      MsgShow(kMsgNegativeAmount, 1);
-      return 0x20;
-    }
-    if (v > kLargestAmount) {
-      MsgShow(kMsgAmountTooLarge, 1);
-      return 0x20;
-    }
-  }
+  double v = 0;
+  if (c.valueKind == kGlobalNumber && !CheckedNumber(EntityOf(form), c, text, &v)) return 0x20;
   return 0;
 }
 
@@ -739,12 +849,10 @@ bool TakeValue(Form* form, GlobalChangeRequest* r) {
     return true;
   }
   if (c.valueKind == kGlobalNumber) {
-    double v = 0;
-    if (!NumberOf(text, &v)) return back(kMsgNotANumber);
-    if (c.check == Check::kNotNegative && v < 0) return back(kMsgNegativeRate);
-    if (c.check == Check::kAmountLimits && v < 0) return back(kMsgNegativeAmount);
-    if (c.check == Check::kAmountLimits && v > kLargestAmount) return back(kMsgAmountTooLarge);
-    r->newNumber = v;
+    if (!CheckedNumber(e, c, text, &r->newNumber)) {
+      FieldSetFocus(form, valueField);
+      return false;
+    }
   } else {
     r->newText = text;
   }
@@ -771,6 +879,16 @@ bool TakeCondition(Form* form, GlobalChangeRequest* r) {
   if (!number) {
     r->fromText = from;
     r->toText = to;
+    // An area code is taken as the value takes it, "646" or "(646)", and
+    // compared as the phones hold it.
+    if (cf.fieldNo == kAreaCode.fieldNo) {
+      for (auto [text, field] : {std::pair{&r->fromText, kFieldFrom}, std::pair{&r->toText, kFieldTo}}) {
+        if (text->empty() || AreaCodeOf(*text, text)) continue;
+        MsgShow(kMsgAreaCodeDigits, 1);
+        FieldSetFocus(form, field);
+        return false;
+      }
+    }
     r->fromOpen = from.empty();
     r->toOpen = to.empty();
     return true;

@@ -39,9 +39,12 @@ struct GlobalChangeRequest {
 // Walks every record of the file first to last, changes those that meet the
 // condition (subject to the rules that keep a record consistent) and
 // rewrites them; a change of the phone group (field 61) is made in the
-// alternate addresses of file 21 or 61 too.  All in one record-manager
-// transaction: a failure shows the
-// record error box and leaves every record as it was.  Ends with message
-// 197 (nothing changed) or 1551.  Returns 1 after a run, 0 when the
-// dictionary or the files cannot be set up.
+// alternate addresses of file 21 or 61 too, and replaces only an area code
+// in parentheses at the start of a number.  All in one record-manager
+// transaction: a failure shows the record error box and leaves every record
+// as it was.  Ends with message 197 (nothing changed), 1551 (every record in
+// range changed), or a message that counts what changed and what a rule
+// passed over (1571, 1573, 1575) or which phone numbers had no area code
+// (1577).  Returns 1 after a run, 0 when the dictionary or the files cannot
+// be set up.
 int ApplyGlobalChange(const GlobalChangeRequest& request);

@@ -76,8 +76,15 @@ void ShowPeriod(Form* form, int period) {
   FieldRedraw(form, kPeriodField);
 }
 
-bool TakeDate(Form* form, const records::PeriodsRecord& periods, int kind, records::FiscalPeriodInfo* info,
-              std::int32_t* date) {
+bool TakeDate(Form* form, const records::PeriodsRecord& periods, EntryDateField* field,
+              records::FiscalPeriodInfo* info, std::int32_t* date) {
+  if (!field->Take(form, kDateField, &periods, info, date)) return false;
+  ShowPeriod(form, info->period);
+  return true;
+}
+
+bool TakeClosingDate(Form* form, const records::PeriodsRecord& periods, records::FiscalPeriodInfo* info,
+                     std::int32_t* date) {
   char text[32] = "";
   FieldGetText(form, kDateField, text, sizeof text);
   if (!DateIsValid(text)) {
@@ -85,8 +92,9 @@ bool TakeDate(Form* form, const records::PeriodsRecord& periods, int kind, recor
     return false;
   }
   const std::int32_t day = DateFromText(text);
-  // FiscalPeriodOfDateIn says why it refuses a date.
-  if (FiscalPeriodOfDateIn(periods, kind, day, info) != 0) return false;
+  // Any period of this year or next, closed ones included; the base
+  // library says why it refuses a day outside them.
+  if (FiscalPeriodOfDateIn(periods, kPeriodCheckOpen | kPeriodAcceptClosed, day, info) != 0) return false;
   ShowPeriod(form, info->period);
   *date = day;
   return true;

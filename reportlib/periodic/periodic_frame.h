@@ -9,7 +9,7 @@
 //                    unit reads and writes;
 //   OpenScreen       a unit's form opened in its window and set up;
 //   date screen      field 1 a date, field 2 its fiscal period (shown only):
-//                    ShowPeriod, TakeDate, SuggestToday;
+//                    ShowPeriod, TakeDate, TakeClosingDate, SuggestToday;
 //   IsUnposted       which transaction headers stand in the way of closing
 //                    a period or a year.
 //
@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "btrvc.h"
+#include "entry_date.h"
 #include "qxabase/messages.h"
 #include "qxabase/status_box.h"
 #include "ravadodo.h"
@@ -120,12 +121,19 @@ inline constexpr int kPeriodField = 2;
 // Shows `period` in field 2 (blank when it is not a period number).
 void ShowPeriod(Form* form, int period);
 
-// Reads the date in field 1: a valid date of a period that `periods` holds
-// and that `kind` (kPeriodCheckOpen, ...) accepts.  True with its period in
-// *info, its day number in *date, and the period shown; false after the
-// message that says why.
-bool TakeDate(Form* form, const records::PeriodsRecord& periods, int kind, records::FiscalPeriodInfo* info,
-              std::int32_t* date);
+// Reads the date in field 1 as the date of the entries the run writes: a
+// valid date of an open period of `periods` (EntryDateField, which the
+// screen keeps).  True with its period in *info, its day number in *date,
+// and the period shown; false after the message that says why, the cursor
+// kept on the field.
+bool TakeDate(Form* form, const records::PeriodsRecord& periods, EntryDateField* field,
+              records::FiscalPeriodInfo* info, std::int32_t* date);
+
+// Reads the date in field 1 as the date up to which periods are closed: a
+// valid date of any period of `periods`, a closed one too (closing up to it
+// again writes nothing into a closed period).  True and false as TakeDate.
+bool TakeClosingDate(Form* form, const records::PeriodsRecord& periods, records::FiscalPeriodInfo* info,
+                     std::int32_t* date);
 
 // Today into field 1 as a suggestion, and its period, if any, into field 2;
 // then redraws the form.  Nothing is checked: the date's exit check does that.
@@ -134,20 +142,22 @@ void SuggestToday(Form* form, const records::PeriodsRecord& periods);
 // --- Unposted transactions ---------------------------------------------------------------
 //
 // A header that stands in the way of closing the periods it is dated in.  In
-// the general ledger, receivables, payables, cash and assembly only an exact
-// 'N' is unposted, and a transaction deleted in entry ("DELETED") never is.
+// the general ledger, receivables, payables, cash and assembly it is what
+// their postings would post ('N', 'n' or no flag): a closed period must hold
+// nothing a posting could still post into it.  A transaction deleted in
+// entry ("DELETED") never is.
 
 inline bool IsUnposted(const records::TagGLHeader& h) {
-  return records::UnpostedForPeriodEnd(h.postedFlag) && !h.IsDeleted();
+  return records::UnpostedForPosting(h.postedFlag) && !h.IsDeleted();
 }
 inline bool IsUnposted(const records::TagRecPayHeader& h) {
-  return records::UnpostedForPeriodEnd(h.postedFlag) && !h.IsDeleted();
+  return records::UnpostedForPosting(h.postedFlag) && !h.IsDeleted();
 }
 inline bool IsUnposted(const records::CashHeader& h) {
-  return records::UnpostedForPeriodEnd(h.postedFlag) && !h.IsDeleted();
+  return records::UnpostedForPosting(h.postedFlag) && !h.IsDeleted();
 }
 inline bool IsUnposted(const records::AssemblyHeader& h) {
-  return records::UnpostedForPeriodEnd(h.postedFlag) && !h.IsDeleted();
+  return records::UnpostedForPosting(h.postedFlag) && !h.IsDeleted();
 }
 // Billing and purchasing: neither posted nor closed ('Y'), and not an 'O'
 // document, whose lines stand under its 'I' document.

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "oemtext.h"
+#include "qxabase/bipo_lines.h"
 #include "qxabase/bipo_posting.h"
 #include "qxabase/cash_services.h"
 #include "qxabase/messages.h"
@@ -251,26 +252,15 @@ int PurgeCashTransactions(BtrvHandle headers, BtrvHandle lines, PurgeWindow wind
 namespace {
 
 // A purchase order is complete when none of its lines still waits for
-// receipts.  *status is set when its lines cannot be read.
+// receipts (also when it has none).  *status is set when its lines cannot be
+// read.
 bool OrderComplete(BtrvHandle lines, const TagBiPoHeader& order, int* status) {
-  BtrvKeyScope keyScope(lines);
-  BtrvSetKey(lines, 0, -1);
-  char key[255] = {};
-  key[0] = order.LineTypeLetter();
-  std::memcpy(key + 1, order.transactionNumber, sizeof order.transactionNumber);
-  const std::int32_t part = order.keyPart;
-  std::memcpy(key + 12, &part, sizeof part);
+  BiPoLineWalk walk(lines, records::kFileOrderHeaders, order);
   records::BiPoLine line{};
-  int op = kOpGetGreaterOrEqual;
-  int read = BtrvGetOp(op, lines, key, &line, sizeof line);
-  while (read == kStatusOk && line.typeLetter == key[0] &&
-         records::Trimmed(line.transactionNumber) == records::Trimmed(order.transactionNumber) &&
-         line.keyPart == part) {
+  int read = kStatusOk;
+  while ((read = walk.Next(&line)) == kStatusOk)
     if (line.AwaitsReceipts()) return false;
-    op = kOpGetNext;
-    read = BtrvGetOp(op, lines, key, &line, sizeof line);
-  }
-  if (read != kStatusOk && read != kStatusEndOfFile) *status = Shown(read, op, records::kFileOrderLines);
+  if (read != kStatusEndOfFile) *status = Shown(read, walk.Op(), records::kFileOrderLines);
   return true;
 }
 
@@ -361,15 +351,19 @@ int PurgeQuotes(PurgeWindow window) {
   if (!quotes.TableOpen()) return Shown(quotes.GetResult(), kErrorOpOpen, records::kFileQuoteHeaders);
   const BtrvHandle headers = quotes.HdrHdl();
   const BtrvHandle lines = quotes.DtlHdl();
-  // A quote's lines begin with its type letter, number and third key part.
-  constexpr std::size_t kQuoteKey = 1 + sizeof TagBiPoHeader::transactionNumber + sizeof(std::int32_t);
   const int result = WindowPurge<TagBiPoHeader>(
       headers, records::kFileQuoteHeaders, kQuoteDateKey, window, [](const TagBiPoHeader&) { return true; },
       [](const TagBiPoHeader& h) { ShowRecord(Shown(h.transactionNumber)); },
       [&](const TagBiPoHeader& h) {
-        TagPostWork work;
-        if (RelatedRecordsRemove(lines, records::kFileQuoteLines, &h, kQuoteKey, &work) != kStatusOk)
-          return Shown(work);
+        {
+          // The lines first: a quote never loses its header before them.
+          BiPoLineWalk walk(lines, records::kFileQuoteHeaders, h);
+          records::BiPoLine line{};
+          int read = kStatusOk;
+          while ((read = walk.Next(&line)) == kStatusOk)
+            if (const int status = RemoveCurrent(lines, records::kFileQuoteLines); status != kOk) return status;
+          if (read != kStatusEndOfFile) return Shown(read, walk.Op(), records::kFileQuoteLines);
+        }
         return RemoveCurrent(headers, records::kFileQuoteHeaders);
       });
   quotes.TableClose();

@@ -22,8 +22,10 @@
 // Every account a transaction's share posts to is checked before its unit
 // writes anything: the inventory account as the run starts, the service
 // account for each transaction with a service cost (until it is found).  A
-// transaction whose account cannot take its share is asked about and, unless
-// the run is stopped, left untouched.
+// transaction whose account cannot take its share, or that would move a
+// product carrying no stock (its assembled product or a product component),
+// is asked about and, unless the run is stopped, left untouched.  The
+// summary shows the debits and credits of the lines written.
 #include "posting/assembly_posting.h"
 
 #include <cstdio>
@@ -71,6 +73,7 @@ constexpr int kMsgNotPrinted = 1367;      // %1 transaction
 constexpr int kMsgNotOnFile = 1369;       // %1 product or service, %2 transaction
 constexpr int kMsgAccountMissing = 1371;  // %1 account, %2 transaction
 constexpr int kMsgShort = 1373;           // %1 component, %2 transaction
+constexpr int kMsgNoStock = 1381;         // %1 product, %2 transaction
 
 constexpr char kJournal[] = "AS";
 constexpr char kLineText[] = "Summary Assembly Post";
@@ -116,7 +119,7 @@ struct Run {
   bool serviceAccountChecked = false;  // found on file in this run
   int debitLine = 1, creditLine = 1000;
   long candidates = 0, posted = 0;
-  double assembledTotal = 0;  // of the transactions committed or in hand
+  double debitTotal = 0, creditTotal = 0;  // of the lines written, as the "AS" transaction holds them
   char number[12] = {};       // the transaction in hand, trimmed, for the messages
 };
 
@@ -220,6 +223,29 @@ Step ServiceCost(Run& r, const AssemblyHeader& header, double* total) {
     return Step::kGoOn;
   });
   return s == Step::kStop ? Step::kStop : Step::kGoOn;
+}
+
+// Every product the transaction moves must carry stock: the assembled
+// product and its product components go in and out of stock, and their
+// value in and out of the inventory account.  One that carries none is
+// named and asked about (1 stop, else skip).  A code on neither file is
+// left for the posting to report.
+Step CheckStockCarried(Run& r, const AssemblyHeader& header) {
+  const auto carries = [&](const std::string& code) {
+    TagProduct product{};
+    const int status = PostReadRecordWork(r.products, records::kFileProducts, code.c_str(), &product, &r.work);
+    if (status == kStatusKeyNotFound || (status == kStatusOk && product.CarriesStock())) return Step::kGoOn;
+    if (status != kStatusOk) return RecordError(status, kOpGetEqual, records::kFileProducts);
+    return Answer(MsgShowArgs(kMsgNoStock, 269, kButtonsStopSkip, 1, code.c_str(), r.number, 0));
+  };
+  if (const Step s = carries(Trimmed(header.productCode, sizeof header.productCode)); s != Step::kGoOn) return s;
+  Step answer = Step::kGoOn;
+  ForEachComponent(r, header, [&](const AssemblyComponent& line) {
+    const Step s = carries(Trimmed(line.componentCode, sizeof line.componentCode));
+    if (s != Step::kGoOn) answer = s;
+    return s;
+  });
+  return answer;
 }
 
 // The accounts the transaction's share posts to, before its unit writes
@@ -380,7 +406,12 @@ Step MakeGLTransaction(Run& r) {
 // the other side.
 Step PostShare(Run& r, double assembled, double service) {
   const auto line = [&](const char* account, char side, double amount) {
+    amount = NumRound(amount, 2);
     if (NumIsZero(amount)) return Step::kGoOn;
+    if (amount < 0) {
+      side = side == 'D' ? 'C' : 'D';
+      amount = -amount;
+    }
     records::GLLine l{};
     std::memcpy(l.journalCode, r.gl.journalCode, sizeof l.journalCode);
     std::memcpy(l.transactionNumber, r.gl.transactionNumber, sizeof l.transactionNumber);
@@ -393,6 +424,8 @@ Step PostShare(Run& r, double assembled, double service) {
     if (PostGLLine(1, r.glLines, &r.debitLine, &r.creditLine, &l, &r.work) != 0 ||
         PostGLLineToAccount(r.accounts, &share, &r.frame->period, &r.work) != 0)
       return RecordError(r.work.status, r.work.operation, r.work.fileNo);
+    double& total = side == 'D' ? r.debitTotal : r.creditTotal;
+    total = NumRound(total + amount, 2);
     return Step::kGoOn;
   };
   if (line(r.iface->inventoryAccount, 'D', assembled) == Step::kStop) return Step::kStop;
@@ -407,9 +440,7 @@ Step PostTransaction(Run& r, const AssemblyHeader& header) {
   if (PostComponents(r, header, &service) == Step::kStop) return Step::kStop;
   if (PostAssembled(r, header) == Step::kStop) return Step::kStop;
   const double assembled = header.IsAssembly() ? header.value : -header.value;
-  if (PostShare(r, assembled, service) == Step::kStop) return Step::kStop;
-  r.assembledTotal += assembled;
-  return Step::kGoOn;
+  return PostShare(r, assembled, service);
 }
 
 // Removes an assembly transaction: its component lines and its header (the
@@ -502,6 +533,7 @@ int PostAssemblyRun(PostingFrame* frame) {
         continue;
       }
       Step checked = r.checkFirst ? CheckComponents(r, header) : Step::kGoOn;
+      if (checked == Step::kGoOn) checked = CheckStockCarried(r, header);
       if (checked == Step::kGoOn) checked = CheckShareAccounts(r, header);
       if (checked == Step::kStop) {
         stopped = true;
@@ -536,10 +568,8 @@ int PostAssemblyRun(PostingFrame* frame) {
   }
   if (r.candidates == 0)
     MsgShow(kMsgNothingToPost, 1);
-  else if (r.posted != 0) {
-    const double total = r.assembledTotal < 0 ? -r.assembledTotal : r.assembledTotal;
-    PostSummary(kMsgSummary, 0, r.posted, total, total);
-  }
+  else if (r.posted != 0)
+    PostSummary(kMsgSummary, 0, r.posted, r.debitTotal, r.creditTotal);
   StatusBoxClose();
   return 1;
 }

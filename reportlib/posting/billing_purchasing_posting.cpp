@@ -23,11 +23,11 @@
 // services, activity, back orders, history, tax totals, customer or vendor,
 // check-register entry, open invoices, its G/L lines and account amounts and
 // its mark are committed together.  A transaction whose lines do not balance,
-// a record missing or a failed write leaves it exactly as it was; a stop
-// keeps what was posted before it (with its share of the batch transaction,
-// which is written posted and never taken back); a kill leaves the books as
-// after the last completed transaction; a rerun finds the posted ones
-// marked.  A run that posts every transaction of its period moves the
+// whose total is not what its lines, tax and freight book, a record missing
+// or a failed write leaves it exactly as it was; a stop keeps what was posted
+// before it (with its share of the batch transaction, which is written
+// posted and never taken back); a kill leaves the books as after the last
+// completed transaction; a rerun finds the posted ones marked.  A run that posts every transaction of its period moves the
 // pending posting period on (PeriodStep441).
 #include "posting/billing_purchasing_posting.h"
 
@@ -40,6 +40,7 @@
 
 #include "posting/posting_frame.h"
 #include "qxabase.h"
+#include "qxabase/bipo_lines.h"
 #include "qxabase/bipo_posting.h"
 #include "qxabase/online_gl.h"
 #include "qxabase/open_invoices.h"
@@ -166,8 +167,6 @@ constexpr int kDeleteField = 4;
 constexpr int kDateKey = 2;        // headers in date order
 constexpr int kGLLineKey = 1;      // G/L lines in the order postings number them
 constexpr int kItemNumberKey = 3;  // open invoices by item number
-// A posting date may lie in a closed period of this year or next.
-constexpr int kAnyPeriodOfTheYears = kPeriodCheckOpen | 2 | kPeriodAcceptClosed;
 
 constexpr int kKindTextBlock = 537;
 constexpr int kKindTextCount = 8;
@@ -184,6 +183,8 @@ constexpr int kMsgServiceMissing = 1397;
 constexpr int kMsgTaxCodeMissing = 1403;
 constexpr int kMsgProductAccount = 1409;  // %1 account, %2 kind, %3 transaction
 constexpr int kMsgServiceAccount = 1411;
+constexpr int kMsgTotalDiffers = 1417;    // %1 kind, %2 transaction, %3 its total, %4 what it books
+constexpr int kMsgTaxWithoutAccount = 1419;  // %1 tax code, %2 kind, %3 transaction, %4 "billing" or "purchasing"
 constexpr int kMsgInterfaceAccount = 1421;
 constexpr int kMsgTaxAccount = 1431;
 constexpr int kMsgOwnAccount = 1783;
@@ -218,10 +219,10 @@ int PostBiPoBatch(PostingFrame* frame);
 
 constexpr posting::PostingScreen kBillingScreen = {kFormBiPoPost,         "RSBIPost",  kLedgerBilling,
                                                    kDeleteField,          kBillingFiles, PostBiPoBatch,
-                                                   PrepareOpenInvoices,   kAnyPeriodOfTheYears, true};
+                                                   PrepareOpenInvoices,   true};
 constexpr posting::PostingScreen kPurchasingScreen = {kFormBiPoPost,        "RSPOPost",  kLedgerPurchasing,
                                                       kDeleteField,         kPurchasingFiles, PostBiPoBatch,
-                                                      PrepareOpenInvoices,  kAnyPeriodOfTheYears, true};
+                                                      PrepareOpenInvoices,  true};
 
 // Frees the kind names on every way out.
 struct KindNames {
@@ -331,6 +332,7 @@ Step CheckBiPoTransaction(Run& r);
 Step ReadBiPoCustVend(Run& r, bool checkMode);
 Step PostBiPoLines(Run& r);
 Step PostTax(Run& r);
+Step CheckHeaderTotal(Run& r);
 Step WriteBiPoGLLines(Run& r);
 Step PostOnLineGL(Run& r);
 Step InsertCheckRegisterEntry(Run& r);
@@ -520,6 +522,7 @@ Step PostTransaction(Run& r) {
     if (const Step s = step(r); s != Step::kGoOn) return s;
   }
   r.ledger.PaymentAndFreight();
+  if (const Step s = CheckHeaderTotal(r); s != Step::kGoOn) return s;
   r.ledger.Summary();
   if (!r.onLine) {
     if (const Step s = WriteBiPoGLLines(r); s != Step::kGoOn) return s;
@@ -569,7 +572,8 @@ Step ReadAccount(Run& r, const char* account, int message, int format, bool deta
   return RecordError(status, kOpGetEqual, records::kFileGLAccounts);
 }
 
-// The account a purchased service is booked to: the interface's cost of goods.
+// The account a purchased service, or a purchased product that carries no
+// stock, is booked to: the interface's cost of goods.
 Step ReadPurchasedServiceAccount(Run& r) {
   return ReadAccount(r, r.unit.iface.costOfGoodsAccount, kMsgInterfaceAccount, 0, false);
 }
@@ -581,44 +585,35 @@ Step ReadBiPoCustVend(Run& r, bool /*checkMode*/) {
 }
 
 // The accounts a billing item line books to in mode 'I': the sales or
-// returns account and the cost-of-goods account, each joined with the item's
-// segment; a summary account is refused like a missing one.
-Step CheckItemAccounts(Run& r, const char* segment, bool product) {
+// returns account and, for a line with a cost (`withCost`: a product that
+// carries stock), the cost-of-goods account, each joined with the item's
+// segment; a summary account is refused like a missing one (`message`).
+Step CheckItemAccounts(Run& r, const char* segment, int message, bool withCost) {
   char account[11];
-  const int message = product ? kMsgProductAccount : kMsgServiceAccount;
   if (const Step s = ReadAccount(r, r.ledger.ItemAccount(account, r.ledger.ItemSalesIndex(), segment), message, 303,
                                  true, account);
       s != Step::kGoOn)
     return s;
-  if (!product) return Step::kGoOn;
+  if (!withCost) return Step::kGoOn;
   return ReadAccount(r, r.ledger.ItemAccount(account, InterfaceRecord::kCostOfGoodsIndex, segment), message, 303, true,
                      account);
 }
 
-// Reads the lines of the transaction in hand, in key 0 from its line letter,
-// number and third key part, calling `each` with every line; `each` returns
-// kGoOn to read on.  A failed read stops.  *count receives the lines read.
+// Reads the lines of the transaction in hand (BiPoLineWalk), calling `each`
+// with every line; `each` returns kGoOn to read on.  A failed read stops.
+// *count receives the lines read.
 template <class Each>
 Step ForEachLine(Run& r, Each each, long* count = nullptr) {
-  char key[255] = {};
-  key[0] = r.header.LineTypeLetter();
-  std::memcpy(key + 1, r.header.transactionNumber, sizeof r.header.transactionNumber);
-  const std::int32_t part = r.header.keyPart;
-  std::memcpy(key + 12, &part, sizeof part);
+  BiPoLineWalk walk(r.lines, r.l.headerFile, r.header);
   BiPoLine line{};
-  int op = kOpGetGreaterOrEqual;
-  int status = BtrvGetOp(op, r.lines, key, &line, sizeof line);
+  int status = kStatusOk;
   long n = 0;
-  while (status == kStatusOk && line.typeLetter == key[0] &&
-         std::memcmp(line.transactionNumber, r.header.transactionNumber, sizeof line.transactionNumber) == 0 &&
-         line.keyPart == part) {
+  while ((status = walk.Next(&line)) == kStatusOk) {
     ++n;
     if (const Step s = each(line); s != Step::kGoOn) return s;
-    op = kOpGetNext;
-    status = BtrvGetOp(op, r.lines, key, &line, sizeof line);
   }
   if (count) *count = n;
-  if (status != kStatusOk && status != kStatusEndOfFile) return RecordError(status, op, r.l.lineFile);
+  if (status != kStatusEndOfFile) return RecordError(status, walk.Op(), r.l.lineFile);
   return Step::kGoOn;
 }
 
@@ -700,8 +695,11 @@ Step CheckBiPoTransaction(Run& r) {
         const std::string item(records::Trimmed(line.item));
         if (line.IsProductLine()) {
           TagProduct product{};
-          const Step s = ReadMaster(r, r.products, records::kFileProducts, item.c_str(), &product, kMsgProductMissing, 299);
-          if (s == Step::kGoOn && r.ledger.PerItem()) return note(CheckItemAccounts(r, product.AccountSegment().data(), true)) ? Step::kStop : Step::kGoOn;
+          Step s = ReadMaster(r, r.products, records::kFileProducts, item.c_str(), &product, kMsgProductMissing, 299);
+          if (s == Step::kGoOn && r.ledger.PerItem())
+            s = CheckItemAccounts(r, product.AccountSegment().data(), kMsgProductAccount, product.CarriesStock());
+          else if (s == Step::kGoOn && l.purchasing && !product.CarriesStock())
+            s = ReadPurchasedServiceAccount(r);
           return note(s) ? Step::kStop : Step::kGoOn;
         }
         if (line.lineKind == BiPoLine::kCodeLine) {
@@ -714,7 +712,9 @@ Step CheckBiPoTransaction(Run& r) {
         if (line.lineKind == BiPoLine::kServiceLine) {
           records::ServiceRecord service{};
           Step s = ReadMaster(r, r.services, records::kFileServices, item.c_str(), &service, kMsgServiceMissing, 299);
-          if (s == Step::kGoOn && r.ledger.PerItem()) return note(CheckItemAccounts(r, service.AccountSegment().data(), false)) ? Step::kStop : Step::kGoOn;
+          if (s == Step::kGoOn && r.ledger.PerItem())
+            return note(CheckItemAccounts(r, service.AccountSegment().data(), kMsgServiceAccount, false)) ? Step::kStop
+                                                                                                       : Step::kGoOn;
           if (s == Step::kGoOn && l.purchasing) s = ReadPurchasedServiceAccount(r);
           return note(s) ? Step::kStop : Step::kGoOn;
         }
@@ -775,8 +775,9 @@ double UpdateProductForLine(Run& r, BiPoLine& line, TagProduct& product, Invento
     a.extendedAmount = NumRound(signedUnit * line.amount, 2);
     return 0.0;
   }
-  // A product line of kind 2 is costed at 0.
-  const double chosen = line.lineKind == 2 ? 0.0 : product.CostByMethod(r.costing);
+  // A product line of kind 2 is costed at 0, and so is a product that
+  // carries no stock: it has no stock to take a cost from.
+  const double chosen = line.lineKind == 2 || !product.CarriesStock() ? 0.0 : product.CostByMethod(r.costing);
   const double unitCost = NumDivide(chosen, divisor);
   line.unitCost = unitCost;
   const double cost = NumRound(unitCost * quantity, 2);
@@ -876,10 +877,14 @@ Step PostProductLine(Run& r, BiPoLine& line, double* costTotal) {
     product.averageCost = NumRound(product.valueOnHand / (product.quantityOnHand / divisor), 4);
   }
   *costTotal += cost;
-  r.ledger.ProductLine(line, cost, product.AccountSegment().data());
+  if (r.l.purchasing && !product.CarriesStock() && !r.onLine) {
+    if (const Step s = ReadPurchasedServiceAccount(r); s != Step::kGoOn) return s;
+  }
+  r.ledger.ProductLine(line, cost, product);
   if (PostRecordStore(r.products, records::kFileProducts, &product, &r.work) != kStatusOk)
     return RecordError(r.work.status, kOpUpdate, records::kFileProducts);
-  if (r.ledger.PerItem() && !r.onLine) return CheckItemAccounts(r, product.AccountSegment().data(), true);
+  if (r.ledger.PerItem() && !r.onLine)
+    return CheckItemAccounts(r, product.AccountSegment().data(), kMsgProductAccount, product.CarriesStock());
   return Step::kGoOn;
 }
 
@@ -896,7 +901,8 @@ Step PostServiceLine(Run& r, const BiPoLine& line) {
   r.ledger.ServiceLine(line, service.AccountSegment().data());
   if (PostRecordStore(r.services, records::kFileServices, &service, &r.work) != kStatusOk)
     return RecordError(r.work.status, kOpUpdate, records::kFileServices);
-  if (r.ledger.PerItem() && !r.onLine) return CheckItemAccounts(r, service.AccountSegment().data(), false);
+  if (r.ledger.PerItem() && !r.onLine)
+    return CheckItemAccounts(r, service.AccountSegment().data(), kMsgServiceAccount, false);
   return Step::kGoOn;
 }
 
@@ -944,6 +950,14 @@ Step PostBiPoLines(Run& r) {
   return Step::kGoOn;
 }
 
+// True when tax code `tax` names a tax account of the run's ledger.
+bool HasTaxAccount(const Ledger& l, const TaxCode& tax) {
+  if (l.purchasing) return !records::IsBlank(tax.purchasingAccount.account);
+  for (const records::TaxAccount& a : tax.billingAccounts)
+    if (!records::IsBlank(a.account)) return true;
+  return false;
+}
+
 // The header's taxes: the tax code's period totals, and its G/L lines.
 Step PostTax(Run& r) {
   if (!HasTax(r.header)) {
@@ -955,9 +969,16 @@ Step PostTax(Run& r) {
   if (const Step s = ReadMaster(r, r.taxCodes, records::kFileTaxCodes, code.c_str(), &tax, kMsgTaxCodeMissing, 301);
       s != Step::kGoOn)
     return s;
+  // Without an account of the code the tax would reach only the customer's
+  // or vendor's side, and the transaction could not balance.
+  if (!NumIsZero(r.header.tax) && !HasTaxAccount(r.l, tax))
+    return Answer(MsgShowArgs(kMsgTaxWithoutAccount, 301, kButtonsStopSkip, 1, code.c_str(), r.KindName(),
+                              r.tran.c_str(), r.l.purchasing ? "purchasing" : "billing", 0));
   const int entry = r.period.entryIndex;
   if (entry >= 0 && entry < 26) {
-    const double t = r.header.typeLetter == 'R' ? -1.0 : 1.0;
+    // The totals take the tax as the G/L does: an invoice or purchase ('I')
+    // adds, every other kind (returns, credit memos) takes off.
+    const double t = r.header.typeLetter == 'I' ? 1.0 : -1.0;
     records::F64* taxable = r.l.purchasing ? tax.purchasingTaxable : tax.billingTaxable;
     records::F64* amount = r.l.purchasing ? tax.purchasingTax : tax.billingTax;
     taxable[entry] = NumRound(taxable[entry] + t * r.header.taxableAmount, 2);
@@ -967,6 +988,19 @@ Step PostTax(Run& r) {
     return RecordError(r.work.status, kOpUpdate, records::kFileTaxCodes);
   r.ledger.Tax(&tax);
   return Step::kGoOn;
+}
+
+// The customer or vendor takes the header's total, the ledger what the
+// lines, tax and freight book: a header whose total says otherwise would set
+// receivables (or payables) apart from the customers (or vendors).  It is
+// asked about, and nothing of it is kept.  A purchase not on the vendor's
+// account leaves the vendor alone, and its total with it.
+Step CheckHeaderTotal(Run& r) {
+  if (BiPoOffAccount(r.kind, r.header)) return Step::kGoOn;
+  const double total = NumRound(r.header.total, 2), booked = r.ledger.Booked();
+  if (NumEqual(total, booked)) return Step::kGoOn;
+  return Answer(
+      MsgShowArgs(kMsgTotalDiffers, 306, kButtonsStopSkip, 1, r.KindName(), r.tran.c_str(), total, booked, 0));
 }
 
 // The run's G/L transaction, dated the posting date.  It is written posted:
@@ -1052,32 +1086,36 @@ Step PostOnLineGL(Run& r) {
   return Step::kGoOn;
 }
 
-// A payment taken at entry: a customer's deposit ('D') or a payment to a
-// vendor ('C') in the check register, or the check it was paid by posted.
+// A payment taken at entry: the check it was paid by posted in the check
+// register when the register holds it; otherwise (no check number, or a
+// check the register does not hold) a customer's deposit ('D') or a payment
+// to a vendor ('C') entered in it, so that every payment reaches the bank
+// reconciliation.
 Step InsertCheckRegisterEntry(Run& r) {
   const TagBiPoHeader& h = r.header;
   CBaseCheckReg checks;
-  int status = kStatusOk;
-  if (h.checkNumber < 1) {
-    records::TagCheckRegister e{};
-    std::memcpy(e.bankAccount, h.paymentAccount, sizeof e.bankAccount);
-    std::memcpy(e.checkNumber, h.checkNumberText, sizeof e.checkNumber);
-    std::memcpy(e.transactionNumber, h.transactionNumber, sizeof h.transactionNumber);
-    std::memcpy(e.code, h.custVendCode, sizeof e.code);
-    std::memcpy(e.name, h.name, sizeof e.name);
-    std::memcpy(e.reference, h.paymentReference, sizeof e.reference);
-    e.status = 'O';
-    e.entrySide = r.l.purchasing ? 'C' : 'D';
-    e.date = h.date;
-    e.amount = NumRound(h.amountPaid, 2);
-    e.kind = 'B';
-    e.state = 'Y';
-    if (!checks.InsertReg(&e)) status = checks.GetResult();
-  } else if (!checks.Post(h.checkNumber, nullptr) && checks.GetResult() != kStatusKeyNotFound) {
-    // A check the register does not hold leaves nothing to mark.
-    status = checks.GetResult();
+  if (h.checkNumber >= 1) {
+    if (checks.Post(h.checkNumber, nullptr)) return Step::kGoOn;
+    if (checks.GetResult() != kStatusKeyNotFound)
+      return RecordError(checks.GetResult(), kOpUpdate, records::kFileCheckRegister);
   }
-  return status == kStatusOk ? Step::kGoOn : RecordError(status, kOpInsert, records::kFileCheckRegister);
+  records::TagCheckRegister e{};
+  std::memcpy(e.bankAccount, h.paymentAccount, sizeof e.bankAccount);
+  std::memcpy(e.checkNumber, h.checkNumberText, sizeof e.checkNumber);
+  if (h.checkNumber >= 1 && records::IsBlank(e.checkNumber))
+    records::SetText(e.checkNumber, std::to_string(h.checkNumber));
+  std::memcpy(e.transactionNumber, h.transactionNumber, sizeof h.transactionNumber);
+  std::memcpy(e.code, h.custVendCode, sizeof e.code);
+  std::memcpy(e.name, h.name, sizeof e.name);
+  std::memcpy(e.reference, h.paymentReference, sizeof e.reference);
+  e.status = 'O';
+  e.entrySide = r.l.purchasing ? 'C' : 'D';
+  e.date = h.date;
+  e.amount = NumRound(h.amountPaid, 2);
+  e.kind = 'B';
+  e.state = 'Y';
+  if (!checks.InsertReg(&e)) return RecordError(checks.GetResult(), kOpInsert, records::kFileCheckRegister);
+  return Step::kGoOn;
 }
 
 // The customer's or vendor's figures: latest invoice and payment, the

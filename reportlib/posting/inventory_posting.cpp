@@ -10,9 +10,12 @@
 // with second source 'D' is marked posted without being posted.
 //
 // The run makes two passes.  The check pass reads every candidate and asks
-// about a transaction whose account or product is not on file: "stop" ends
-// the run with nothing posted, "skip" leaves the transaction unposted and
-// unmarked.  The posting pass then posts the candidates that passed.
+// about a transaction whose account or product is not on file, whose product
+// carries no stock (its value would reach the inventory account but no
+// product's stock), or whose date lies in a closed fiscal period or in none:
+// "stop" ends the run with nothing posted, "skip" leaves the transaction
+// unposted and unmarked.  The posting pass then posts the candidates that
+// passed.  The summary shows the debits and credits of the lines written.
 //
 // Each transaction is one posting unit (qxabase/posting.h): its mark, its
 // pricing and product update, its lines merged into its period's "IA"
@@ -32,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "adjustment_kinds.h"
 #include "periodic/periodic_frame.h"
 #include "posting/posting_frame.h"
 #include "qxabase.h"
@@ -66,12 +70,15 @@ constexpr int kPostedDateKey = 2;  // posted flag, date
 
 constexpr int kTitleInventoryPost = 685;
 constexpr int kMsgNothingToPost = 197;
-constexpr int kMsgSummary = 511;                // %1 posted, %2 kind '1' total, %3 the other kinds' total
+constexpr int kMsgSummary = 511;                // %1 posted, %2 debits, %3 credits
 constexpr int kMsgAccountMissing = 1665;        // %1 account, %2 transaction
 constexpr int kMsgProductMissing = 1667;        // %1 product, %2 transaction
 constexpr int kMsgInventoryMissing = 1669;      // %1 account
 constexpr int kMsgInventorySummary = 1671;      // %1 account
 constexpr int kMsgNoInventoryAccount = 1673;
+constexpr int kMsgPeriodClosed = 1675;          // %1 transaction, %2 kind, %3 product, %4 date, %5 period
+constexpr int kMsgNoPeriod = 1677;              // %1 transaction, %2 kind, %3 product, %4 date
+constexpr int kMsgNoStock = 1679;               // %1 product, %2 transaction, %3 kind
 
 constexpr char kJournal[] = "IA";
 constexpr char kLineDescription[] = "Summary Inventory Post";
@@ -119,7 +126,7 @@ struct PeriodTransaction {
 
 // One F10: the files of the screen, the candidates the check pass let
 // through, the "IA" transaction of each period the posting pass wrote, and
-// the run's totals (stock-ins, and the other kinds).
+// the debits and credits of the lines it wrote.
 class CInventoryPost {
  public:
   CInventoryPost(PostingFrame* frame, const records::InterfaceRecord& iface, std::int32_t endDate)
@@ -158,6 +165,7 @@ class CInventoryPost {
   bool CheckPass();
   bool CheckInventoryAccount();
   Check CheckTransaction();
+  Check CheckPeriod();
   bool PostingPass();
   bool PostTransaction();
   bool PeriodOf(std::int32_t date);
@@ -182,11 +190,13 @@ class CInventoryPost {
   records::FiscalPeriodInfo period_{};  // of the transaction in hand
   bool periodKnown_ = false;
   bool inventoryChecked_ = false;
+  records::PeriodsRecord fiscalPeriods_{};  // "0Periods", read once by the check pass
+  int periodsStatus_ = -1;                  // of that read; -1 not read yet
   std::optional<periodic::StatusBoxGuard> box_;  // from the first transaction on
   std::vector<Candidate> candidates_;
   std::map<std::int32_t, PeriodTransaction> periods_;  // by the period's last day
   long postedCount_ = 0;
-  double runTotalKind1_ = 0, runTotalOther_ = 0;
+  double debits_ = 0, credits_ = 0;
 };
 
 void CInventoryPost::Run() {
@@ -199,7 +209,7 @@ void CInventoryPost::Run() {
   if (postedCount_ == 0)
     MsgShow(kMsgNothingToPost, 1);
   else
-    PostSummary(kMsgSummary, 0, postedCount_, runTotalKind1_, runTotalOther_);
+    PostSummary(kMsgSummary, 0, postedCount_, debits_, credits_);
 }
 
 // Reads every candidate and keeps those to post.  False when the run stops
@@ -254,13 +264,16 @@ bool CInventoryPost::CheckInventoryAccount() {
 }
 
 // The check of one transaction: the inventory account, an open period for
-// its date, its account and its product.
+// its date, its account and its product, which must carry stock.
 CInventoryPost::Check CInventoryPost::CheckTransaction() {
   if (!CheckInventoryAccount()) return Check::kStop;
-  // The base library names the date and the period it refuses.
-  if (!PeriodOf(tran_.date)) return Check::kStop;
-  const std::string number = Number();
   bool skip = false;
+  switch (CheckPeriod()) {
+    case Check::kStop: return Check::kStop;
+    case Check::kSkip: skip = true; break;
+    case Check::kPost: break;
+  }
+  const std::string number = Number();
   records::GLAccount account{};
   int status = PostReadAccount(1, accounts_, tran_.glAccount, &account, &work_);
   if (status == kStatusKeyNotFound || status == kStatusEndOfFile) {
@@ -282,8 +295,36 @@ CInventoryPost::Check CInventoryPost::CheckTransaction() {
   } else if (status != kStatusOk) {
     FailWork();
     return Check::kStop;
+  } else if (!product.CarriesStock()) {
+    // Its value would reach the inventory account but no product's stock.
+    if (MsgShowArgs(kMsgNoStock, 404, kButtonsStopSkip, 1, code.c_str(), number.c_str(),
+                    AdjustmentKindName(tran_.kind), 0) == kPostStop)
+      return Check::kStop;
+    skip = true;
   }
   return skip ? Check::kSkip : Check::kPost;
+}
+
+// The transaction's date must lie in an open fiscal period.  One dated in a
+// closed period, or in none, is named and asked about (stop, or skip it and
+// post the others).
+CInventoryPost::Check CInventoryPost::CheckPeriod() {
+  if (periodsStatus_ < 0)
+    periodsStatus_ = SettingsRecordRead(kSettingsRead, 0, sizeof fiscalPeriods_, "0Periods", &fiscalPeriods_);
+  // Without the periods the base library tells why.
+  if (periodsStatus_ != kStatusOk) return PeriodOf(tran_.date) ? Check::kPost : Check::kStop;
+  records::FiscalPeriodInfo info{};
+  const bool inPeriod = FiscalPeriodOfDateIn(fiscalPeriods_, kPeriodFillOnly, tran_.date, &info) == 0;
+  if (inPeriod && fiscalPeriods_.entries[info.entryIndex].IsOpen()) return Check::kPost;
+  const std::string number = Number(), code = ShownText(tran_.productCode);
+  char date[16] = "";
+  DateToText(date, tran_.date);
+  const char* kind = AdjustmentKindName(tran_.kind);
+  const int answer =
+      inPeriod ? MsgShowArgs(kMsgPeriodClosed, 405, kButtonsStopSkip, 1, number.c_str(), kind, code.c_str(), date,
+                             static_cast<int>(info.period), 0)
+               : MsgShowArgs(kMsgNoPeriod, 405, kButtonsStopSkip, 1, number.c_str(), kind, code.c_str(), date, 0);
+  return answer == kPostStop ? Check::kStop : Check::kSkip;
 }
 
 // The fiscal period of `date` into period_, checked open (the cause of a
@@ -331,6 +372,10 @@ bool CInventoryPost::PostTransaction() {
     return false;
   }
   if (status != kStatusOk) return FailWork();
+  if (!product.CarriesStock()) {  // made so since the check pass
+    MsgShowArgs(kMsgNoStock, 404, kButtonsStop, 1, code.c_str(), Number().c_str(), AdjustmentKindName(tran_.kind), 0);
+    return false;
+  }
   double value = 0;
   if (!PriceAndMove(&product, &value)) return false;
   return PostLines(value);
@@ -406,10 +451,7 @@ bool CInventoryPost::PostLines(double value) {
   t.written = true;
   const std::string account = ShownText(tran_.glAccount);
   if (!PostLine(t, inventory_, stockIn ? 'D' : 'C', amount)) return false;
-  if (!PostLine(t, account, stockIn ? 'C' : 'D', amount)) return false;
-  double& total = stockIn ? runTotalKind1_ : runTotalOther_;
-  total = NumRound(total + amount, 2);
-  return true;
+  return PostLine(t, account, stockIn ? 'C' : 'D', amount);
 }
 
 bool CInventoryPost::PostLine(PeriodTransaction& t, const std::string& account, char side, double amount) {
@@ -424,6 +466,9 @@ bool CInventoryPost::PostLine(PeriodTransaction& t, const std::string& account, 
   const GLLine booked = line;  // PostGLLine hands back the merged line
   if (PostGLLine(1, lines_, &t.debitLine, &t.creditLine, &line, &work_) != kStatusOk) return FailWork();
   if (PostGLLineToAccount(accounts_, &booked, &period_, &work_) != kStatusOk) return FailWork();
+  // What the summary shows: the lines as the "IA" transactions hold them.
+  double& total = side == 'D' ? debits_ : credits_;
+  total = NumRound(total + NumRound(amount, 2), 2);
   return true;
 }
 

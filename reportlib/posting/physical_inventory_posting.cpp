@@ -64,6 +64,7 @@ constexpr int kMsgProductMissing = 1359;         // %1 product
 constexpr int kMsgAccountMissing = 1361;         // %1 account
 constexpr int kMsgProductAccountMissing = 1363;  // %1 account, %2 product
 constexpr int kMsgBelowCommitted = 1365;         // %1 product
+constexpr int kMsgNoStock = 1383;                // %1 product
 constexpr int kCostingSetting = 8;
 constexpr int kUserLevelController = 5;
 
@@ -261,6 +262,11 @@ bool PhysicalInventoryRun::CheckPass() {
       continue;
     }
     if (found != kStatusOk) return FailWork();
+    if (!product_.CarriesStock()) {
+      problem = true;
+      if (MsgShowArgs(kMsgNoStock, 262, kButtonsStopSkip, 1, code.c_str(), 0) == kPostStop) return false;
+      continue;
+    }
     if (count_.countedQuantity < product_.secondQuantityOnHand) {
       problem = true;
       if (MsgShowArgs(kMsgBelowCommitted, 264, kButtonsStopSkipContinue, 3, code.c_str(), 0) == kPostStop) return false;
@@ -337,6 +343,12 @@ bool PhysicalInventoryRun::PostCount() {
     return false;
   }
   if (found != kStatusOk) return FailWork();
+  // A product without stock has no count to post, and no value for the
+  // inventory account.
+  if (!product_.CarriesStock()) {
+    MsgShowArgs(kMsgNoStock, 262, kButtonsStopOnly, 1, code.c_str(), 0);
+    return false;
+  }
   ++counted_;
   const double onHand = product_.quantityOnHand, counted = count_.countedQuantity;
   if (NumEqual(onHand, counted)) return true;

@@ -16,7 +16,6 @@ constexpr int kDateField = 1;
 constexpr int kPeriodField = 2;
 constexpr int kCommandBackupRestore = 602;
 constexpr int kHelpTopic = 344;
-constexpr int kMsgInvalidDate = 13;
 // The delete-after-posting choice: entry 1 No, entry 2 Yes.
 constexpr char kNoYes[] = "\x01No,Yes";
 
@@ -78,14 +77,8 @@ int FormStart(Form* form, int) {
 int DateExit(Form* form, int) {
   return Guarded(0x20, [&]() -> int {
     PostingFrame* f = FrameOf(form);
-    char text[32] = "";
-    FieldGetText(form, kDateField, text, sizeof text);
-    if (!DateIsValid(text)) {
-      MsgShow(kMsgInvalidDate, 1);
-      return 0x20;
-    }
-    // The base library tells why a date in no open period is refused.
-    if (FiscalPeriodOfDate(f->screen->dateKind, DateFromText(text), &f->period) != 0) return 0x20;
+    std::int32_t date = 0;
+    if (!f->date.Take(form, kDateField, nullptr, &f->period, &date)) return 0x20;
     ShowPeriod(f);
     FormRedraw(form);
     return 0;
@@ -171,18 +164,8 @@ int RunPostingScreen(const PostingScreen& screen, void* unit) {
 }
 
 std::int32_t PostingDateChecked(PostingFrame* frame) {
-  char text[32] = "";
-  FieldGetText(&frame->form, kDateField, text, sizeof text);
-  if (!DateIsValid(text)) {
-    MsgShow(kMsgInvalidDate, 1);
-    FieldSetFocus(&frame->form, kDateField);
-    return 0;
-  }
-  const std::int32_t date = DateFromText(text);
-  if (FiscalPeriodOfDate(frame->screen->dateKind, date, &frame->period) != 0) {
-    FieldSetFocus(&frame->form, kDateField);
-    return 0;
-  }
+  std::int32_t date = 0;
+  if (!frame->date.Take(&frame->form, kDateField, nullptr, &frame->period, &date)) return 0;
   ShowPeriod(frame);
   return date;
 }

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <string>
 
+#include "entry_date.h"
 #include "qxabase.h"
 #include "qxabase/posting.h"
 #include "ravadodo.h"
@@ -46,9 +47,6 @@ struct PostingScreen {
   const int* files;      // the file set, ended by 0 (kPostingMode marks)
   PostingRun run;
   PostingPrepare prepare;  // may be null
-  // How the posting date is checked (FiscalPeriodOfDate's kind): a date in
-  // an open period, unless the unit says otherwise.
-  int dateKind = kPeriodCheckOpen;
   // The screen starts on the pending posting period of billing and
   // purchasing (FiscalPeriodInfo::pendingDate) when there is one and
   // today lies in another period.
@@ -62,6 +60,7 @@ struct PostingFrame {
   Window window{};
   FileSet files;
   records::FiscalPeriodInfo period{};  // of the posting date shown
+  EntryDateField date;                 // the posting date's check (field 1)
   void* unit = nullptr;                // the unit's own state
 
   // The handle of file `fileNo` of the set (0 when the set has none).
@@ -76,9 +75,9 @@ struct PostingFrame {
 int RunPostingScreen(const PostingScreen& screen, void* unit);
 
 // The posting date shown, checked again as the run starts: a valid date in
-// a period the screen's dateKind accepts (the period record is filled for
-// it).  Returns the day
-// number, or 0 after the cause was shown (the cursor goes to the date).
+// an open period (EntryDateField; the period record is filled for it).
+// Returns the day number, or 0 after the cause was shown (the cursor goes to
+// the date).
 std::int32_t PostingDateChecked(PostingFrame* frame);
 
 // What a posting walk asks of a postable transaction before it posts it,

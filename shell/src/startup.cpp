@@ -277,6 +277,8 @@ bool InitApplication(int argc, const char* const* argv, int* status) {
   const char* launcherFolder = std::getenv("QX_START_FOLDER");
   StartFolderSet(launcherFolder && *launcherFolder == '/' ? launcherFolder
                                                           : std::filesystem::current_path(ec).c_str());
+  // The command's reports go to the file the command line names.
+  ReportOutputSet(commandLine->OutputFile());
   // The folder is taken as the user meant it, before the program moves to
   // its own folder; a path the folder fields cannot hold is refused whole.
   const std::string given = Trimmed(commandLine->CompanyPath());

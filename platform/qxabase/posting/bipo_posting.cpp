@@ -7,6 +7,7 @@
 #include <string>
 
 #include "posting_internal.h"
+#include "qxabase/bipo_lines.h"
 #include "qxabase/posting.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
@@ -107,6 +108,7 @@ void BiPoLedgerLines::Begin(int kind, const TagBiPoHeader& header, const records
   header_ = header;
   lines_.clear();
   InitBiPoDistribution(purchasing_, &slots_, nullptr);
+  booked_ = 0;
   std::memset(partyAccount_, 0, sizeof partyAccount_);
   if (party != nullptr && !records::IsBlank(party->glAccount))
     std::memcpy(partyAccount_, party->glAccount, sizeof party->glAccount - 1);
@@ -150,9 +152,14 @@ void BiPoLedgerLines::AddSlot(int slot, const char* account, const char* descrip
   Add(account, description, s.side, s.amount);
 }
 
-void BiPoLedgerLines::ProductLine(const BiPoLine& line, double cost, const char* segment) {
+void BiPoLedgerLines::ProductLine(const BiPoLine& line, double cost, const records::TagProduct& product) {
+  if (!product.CarriesStock()) {
+    NonStockProductLine(line, product);
+    return;
+  }
   const double a = line.amount;
   const int party = PartySlot();
+  if (kind_ >= kBiPoPurchase && kind_ <= kBiPoBillingReturn) booked_ += a;
   switch (kind_) {
     case kBiPoPurchase:
       AddToDistSlot(&slots_, 'C', a, party);
@@ -180,14 +187,48 @@ void BiPoLedgerLines::ProductLine(const BiPoLine& line, double cost, const char*
   // The item's own accounts take the sales (or returns) and the cost; the
   // kind gives the sides, as the party slot took the other ones.
   const bool invoice = kind_ == kBiPoInvoice;
+  const std::array<char, 6> segment = product.AccountSegment();
   char account[11];
-  Add(ItemAccount(account, ItemSalesIndex(), segment), "Billing Summary", invoice ? 'C' : 'D', a);
-  Add(ItemAccount(account, InterfaceRecord::kCostOfGoodsIndex, segment), "Billing Summary", invoice ? 'D' : 'C',
-      cost);
+  Add(ItemAccount(account, ItemSalesIndex(), segment.data()), "Billing Summary", invoice ? 'C' : 'D', a);
+  Add(ItemAccount(account, InterfaceRecord::kCostOfGoodsIndex, segment.data()), "Billing Summary",
+      invoice ? 'D' : 'C', cost);
+}
+
+// A product that carries no stock: bought, it is a cost (the vendor's side
+// against the interface's cost of goods, as a purchased service); sold, its
+// sales (or returns) against the customer, with no cost and no inventory.
+void BiPoLedgerLines::NonStockProductLine(const BiPoLine& line, const records::TagProduct& product) {
+  const double a = line.amount;
+  switch (kind_) {
+    case kBiPoPurchase:
+    case kBiPoPurchaseReturn: {
+      const char side = kind_ == kBiPoPurchase ? 'D' : 'C';
+      booked_ += a;
+      AddToDistSlot(&slots_, Other(side), a, PartySlot());
+      Add(iface_.costOfGoodsAccount, "PO Summary - Non-stock", side, a);
+      return;
+    }
+    case kBiPoInvoice:
+    case kBiPoBillingReturn: {
+      const bool invoice = kind_ == kBiPoInvoice;
+      booked_ += a;
+      AddToDistSlot(&slots_, invoice ? 'D' : 'C', a, kSlotParty);
+      if (!PerItem()) {
+        AddToDistSlot(&slots_, invoice ? 'C' : 'D', a, invoice ? kSlotSales : kSlotReturns);
+        return;
+      }
+      const std::array<char, 6> segment = product.AccountSegment();
+      char account[11];
+      Add(ItemAccount(account, ItemSalesIndex(), segment.data()), "Billing Summary", invoice ? 'C' : 'D', a);
+      return;
+    }
+    default: return;
+  }
 }
 
 void BiPoLedgerLines::ServiceLine(const BiPoLine& line, const char* segment) {
   const double a = line.amount;
+  if (kind_ >= kBiPoPurchase && kind_ <= kBiPoBillingReturn) booked_ += a;
   if (kind_ == kBiPoInvoice) {
     AddToDistSlot(&slots_, 'D', a, kSlotParty);
     AddToDistSlot(&slots_, 'C', a, kSlotSales);
@@ -221,6 +262,7 @@ void BiPoLedgerLines::CodeLine(const BiPoLine& line, const char* account) {
     case kBiPoBillingReturn: side = 'D'; break;
     default: return;
   }
+  booked_ += a;
   AddToDistSlot(&slots_, Other(side), a, PartySlot());
   Add(account, Text("Billing Summary - Code", "PO Summary - Code"), side, a);
 }
@@ -228,6 +270,7 @@ void BiPoLedgerLines::CodeLine(const BiPoLine& line, const char* account) {
 void BiPoLedgerLines::Tax(const records::TaxCode* tax) {
   double t = header_.tax;
   if (NumIsZero(t)) return;
+  booked_ += t;
   // The party side: billing invoices and purchase returns debit it.
   const bool partyDebit = kind_ == kBiPoInvoice || kind_ == kBiPoPurchaseReturn;
   AddToDistSlot(&slots_, partyDebit ? 'D' : 'C', t, PartySlot());
@@ -288,6 +331,7 @@ void BiPoLedgerLines::PaymentAndFreight() {
   const double freight = header_.freight;
   if (purchasing_ || NumIsZero(freight)) return;
   const bool invoice = kind_ == kBiPoInvoice;
+  booked_ += freight;
   AddToDistSlot(&slots_, invoice ? 'C' : 'D', freight, kSlotFreight);
   AddToDistSlot(&slots_, invoice ? 'D' : 'C', freight, kSlotParty);
 }
@@ -321,6 +365,8 @@ double BiPoLedgerLines::Debits() const {
   return NumRound(sum, 2);
 }
 
+double BiPoLedgerLines::Booked() const { return NumRound(booked_, 2); }
+
 double BiPoLedgerLines::Credits() const {
   double sum = 0;
   for (const GLLine& l : lines_)
@@ -335,42 +381,25 @@ int PostBiPoTranRemove(int /*mode*/, BtrvHandle headers, BtrvHandle lines, BtrvH
                        TagPostWork* work, QxOIHeader* /*oiHeader*/) {
   return Guarded(work, headerFileNo, kOpDelete, [&]() -> int {
     Clear(work);
-    int lineFileNo = 0;
-    switch (headerFileNo) {
-      case records::kFileBillingHeaders: lineFileNo = records::kFileBillingLines; break;
-      case records::kFilePurchasingHeaders: lineFileNo = records::kFilePurchasingLines; break;
-      case records::kFileOrderHeaders: lineFileNo = records::kFileOrderLines; break;
-      default: break;
-    }
-    if (header == nullptr || lineFileNo == 0) return Fail(work, headerFileNo, kOpDelete, kStatusInvalidOperation);
+    const int lineFileNo = records::BiPoLineFileOf(headerFileNo);
+    if (header == nullptr || lineFileNo == 0 || headerFileNo == records::kFileQuoteHeaders)
+      return Fail(work, headerFileNo, kOpDelete, kStatusInvalidOperation);
     SetKey(work, Trim(header->transactionNumber));
     ServiceUnit unit;
     if (int status = unit.Begin(); status != kStatusOk) return Fail(work, 0, kOpBeginTransaction, status);
 
-    // Key 0 of the lines: type letter, number, third key part, sequence.
-    char key[255] = {};
-    key[0] = header->LineTypeLetter();
-    std::memcpy(key + 1, header->transactionNumber, sizeof header->transactionNumber);
-    const std::int32_t part = header->keyPart;
-    std::memcpy(key + 12, &part, sizeof part);
-    const int savedKey = BtrvGetKey(lines);
-    if (savedKey != 0) BtrvSetKey(lines, 0, -1);
-    BiPoLine line{};
-    int op = kOpGetGreaterOrEqual;
-    int status = BtrvGetOp(op, lines, key, &line, sizeof line);
-    while (status == kStatusOk && line.typeLetter == key[0] &&
-           std::memcmp(line.transactionNumber, header->transactionNumber, sizeof line.transactionNumber) == 0 &&
-           line.keyPart == part) {
-      op = kOpDelete;
-      status = BtrvWriteOp(kOpDelete, lines, nullptr, nullptr, 0);
-      if (status != kStatusOk) break;
-      // The walk goes on from the line just deleted.
-      op = kOpGetNext;
-      status = BtrvGetOp(op, lines, key, &line, sizeof line);
+    int status = kStatusOk;
+    {
+      BiPoLineWalk walk(lines, headerFileNo, *header);
+      BiPoLine line{};
+      while ((status = walk.Next(&line)) == kStatusOk) {
+        // The walk goes on from the line just deleted.
+        if (status = BtrvWriteOp(kOpDelete, lines, nullptr, nullptr, 0); status != kStatusOk)
+          return Fail(work, lineFileNo, kOpDelete, status);
+      }
+      if (status != kStatusEndOfFile) return Fail(work, lineFileNo, walk.Op(), status);
     }
-    if (savedKey > 0) BtrvSetKey(lines, savedKey, -1);
-    if (status != kStatusOk && status != kStatusEndOfFile) return Fail(work, lineFileNo, op, status);
-
+    const std::int32_t part = header->keyPart;
     if (IsWalkedPlace(headers, headerFileNo)) {
       status = BtrvWriteOp(kOpDelete, headers, nullptr, nullptr, 0);
     } else {

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "posting_internal.h"
+#include "qxabase/bipo_lines.h"
 #include "qxabase/bipo_posting.h"
 #include "qxabase/files.h"
 #include "qxabase/posting.h"
@@ -201,25 +202,15 @@ bool CBaseGL::UpdateFromBiPoTran(bool purchasing, const TagBiPoHeader* header) {
     BiPoLedgerLines ledger(purchasing, iface);
     ledger.Begin(kind, *header, status == kStatusOk ? &party : nullptr);
 
-    // The transaction's lines follow each other in key 0: its line letter,
-    // number and third key part.
-    char key[255] = {};
-    key[0] = header->LineTypeLetter();
-    std::memcpy(key + 1, header->transactionNumber, sizeof header->transactionNumber);
-    const std::int32_t part = header->keyPart;
-    std::memcpy(key + 12, &part, sizeof part);
-    if (BtrvGetKey(biPoLines_[i]) != 0) BtrvSetKey(biPoLines_[i], 0, -1);
+    BiPoLineWalk walk(biPoLines_[i], purchasing ? records::kFilePurchasingHeaders : records::kFileBillingHeaders,
+                      *header);
     records::BiPoLine line{};
-    status = BtrvGetOp(kOpGetGreaterOrEqual, biPoLines_[i], key, &line, sizeof line);
-    while (status == kStatusOk && line.typeLetter == key[0] &&
-           std::memcmp(line.transactionNumber, header->transactionNumber, sizeof line.transactionNumber) == 0 &&
-           line.keyPart == part) {
+    while ((status = walk.Next(&line)) == kStatusOk) {
       const std::string item(Trim(line.item));
       if (line.IsProductLine()) {
         records::TagProduct product{};
         if (int s = PostReadRecordWork(products_, records::kFileProducts, item.c_str(), &product, &work)) return fail(s);
-        ledger.ProductLine(line, purchasing ? 0.0 : static_cast<double>(line.extendedCost),
-                           product.AccountSegment().data());
+        ledger.ProductLine(line, purchasing ? 0.0 : static_cast<double>(line.extendedCost), product);
       } else if (line.lineKind == records::BiPoLine::kServiceLine) {
         records::ServiceRecord service{};
         if (int s = PostReadRecordWork(services_, records::kFileServices, item.c_str(), &service, &work)) return fail(s);
@@ -231,9 +222,8 @@ bool CBaseGL::UpdateFromBiPoTran(bool purchasing, const TagBiPoHeader* header) {
         if (int s = PostReadRecordWork(codes_[i], codeFile, codeText.c_str(), &code, &work)) return fail(s);
         ledger.CodeLine(line, code.glAccount);
       }
-      status = BtrvGetOp(kOpGetNext, biPoLines_[i], key, &line, sizeof line);
     }
-    if (status != kStatusOk && status != kStatusEndOfFile) return fail(status);
+    if (status != kStatusEndOfFile) return fail(status);
     if (!NumIsZero(header->tax)) {
       records::TaxCode tax{};
       const std::string taxCode(Trim(header->taxCode));

@@ -166,6 +166,11 @@ class KeyLookup {
   bool restored_ = false;
 };
 
+// The image of the first `n` bytes of a record as key 0 of `file` compares
+// them: texts with NULs read as blanks, and without letter case where the
+// key says so.  Two records whose images are equal stand under one key.
+std::string KeyPrefixImage(const records::FileDef& file, const void* record, std::size_t n);
+
 // True when `handle`'s current record is the header PostTranRead handed out
 // last (so that it may be rewritten or deleted in place).
 bool IsWalkedHeader(BtrvHandle handle, const records::TagGLHeader& header);

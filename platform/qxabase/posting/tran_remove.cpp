@@ -17,12 +17,7 @@
 
 using namespace qxb::posting;
 
-namespace {
-
-// The image of the first `n` bytes of a record as key 0 of `file` compares
-// them: texts with NULs read as blanks, and without letter case where the
-// key says so.
-std::string KeyPrefixImage(const records::FileDef& file, const void* record, std::size_t n) {
+std::string qxb::posting::KeyPrefixImage(const records::FileDef& file, const void* record, std::size_t n) {
   const auto* bytes = static_cast<const unsigned char*>(record);
   std::string image(reinterpret_cast<const char*>(bytes), n);
   for (const records::KeySegment& s : file.keys[0].Segments()) {
@@ -35,8 +30,6 @@ std::string KeyPrefixImage(const records::FileDef& file, const void* record, std
   }
   return image;
 }
-
-}  // namespace
 
 int RelatedRecordsRemove(BtrvHandle handle, int fileNo, const void* owner, std::size_t n, TagPostWork* work) {
   const records::FileDef& file = *records::FindFile(fileNo);

@@ -239,10 +239,11 @@ std::string LinkUrl(const Link& link) {
   return url;
 }
 
-void RenderHtml(const Document& doc, const Sink& sink) {
+void RenderHtml(const Document& doc, const Sink& sink, std::size_t firstPage, std::size_t endPage) {
   const int width = doc.Width();
   const PageNumbers numbers = NumberPages(doc);
-  const int pageCount = numbers.total;
+  int pageCount = 0;
+  for (std::size_t i = firstPage; i < doc.pages.Size() && i < endPage; ++i) pageCount += doc.pages.Holds(i) ? 1 : 0;
   char date[16] = {};
   DateToText(date, doc.runDate);
 
@@ -275,12 +276,14 @@ void RenderHtml(const Document& doc, const Sink& sink) {
   if (pageCount == 0) out += "<div class=\"page\"><pre>\nNothing was printed.\n</pre></div>\n";
   sink(out);
   int number = 0;
-  ForEachPage(doc, [&](std::size_t i, const Page& page) {
+  for (std::size_t i = firstPage; i < doc.pages.Size() && i < endPage; ++i) {
+    if (!doc.pages.Holds(i)) continue;
+    const Page page = doc.pages.Read(i);
     ++number;
     if (form) {
       sink("<div class=\"page form\" id=\"page-" + std::to_string(number) + "\">\n" +
            FormPageHtml(page, width, geometry) + "</div>\n");
-      return;
+      continue;
     }
     out = "<div class=\"page\" id=\"page-" + std::to_string(number) + "\">\n<pre>\n";
     std::size_t used = page.lines.size();
@@ -291,7 +294,7 @@ void RenderHtml(const Document& doc, const Sink& sink) {
              EscapeCp437(FooterLine(doc, numbers.number[i], numbers.total, width)) + "</span>\n";
     out += "</pre>\n</div>\n";
     sink(out);
-  });
+  }
   sink("</body>\n</html>\n");
 }
 

@@ -11,6 +11,7 @@
 // 437 throughout; the renderers convert at the edge.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -139,6 +140,12 @@ struct Settings {
   bool alignmentSample = false;
 };
 
+// Where an account's document begins in a run of one document per account.
+struct AccountPart {
+  std::size_t firstPage = 0;  // index of its first page
+  std::string account;        // the account's code (code page 437)
+};
+
 struct Document {
   std::string title;
   std::int32_t runDate = 0;                 // day number of the run
@@ -147,6 +154,7 @@ struct Document {
   std::vector<ColumnStop> layout;           // ReportSelectionSet
   bool stopped = false;                     // the user stopped the run
   Settings settings;
+  std::vector<AccountPart> parts;           // AgingRecordTest's marks, in page order
 
   // The report's width in print columns: the run's line width, or the
   // rightmost column written (at least 80).
@@ -217,9 +225,31 @@ std::string RenderText(const Document& doc, const char* pageSeparator, int first
                        int lastPage = 0);
 
 // The document as one self-contained HTML page (UTF-8), to `out` page by
-// page, or as one string.
-void RenderHtml(const Document& doc, const Sink& out);
+// page, or as one string: its pages from index `firstPage` up to (not
+// including) `endPage`.
+void RenderHtml(const Document& doc, const Sink& out, std::size_t firstPage = 0, std::size_t endPage = SIZE_MAX);
 std::string RenderHtml(const Document& doc);
+
+// --- Files of a run ----------------------------------------------------------------
+
+// The file of `account` in a run written to `path`: "-" and the account's
+// code before the extension ("/x/statements.htm", "C100" gives
+// "/x/statements-C100.htm"), the code's characters other than letters,
+// digits, '-' and '_' made '_'.  A name `taken` holds already gets "-2",
+// "-3" added; the name given is added to `taken`.
+std::string AccountFilePath(const std::string& path, const std::string& account, std::vector<std::string>* taken);
+
+// Writes the pages [firstPage, endPage) of the document as an HTML file at
+// `path`, whole or not at all (AtomicFile); a written file is noted in the
+// transcript and among the files written (ReportFilesWritten).  Returns ""
+// or what went wrong.
+std::string WriteHtmlFile(const Document& doc, const std::string& path, std::size_t firstPage = 0,
+                          std::size_t endPage = SIZE_MAX);
+
+// The folder the user started the program in, for a relative file name:
+// `path` itself when absolute, else in StartFolderGet() (the current folder
+// before it is known).
+std::string PathInStartFolder(const std::string& path);
 
 // A `qxa:` URL for a link: qxa:<command>?kind=<kind>&p=<the parameter string,
 // percent-encoded UTF-8>, and &co=<the company folder, percent-encoded> when

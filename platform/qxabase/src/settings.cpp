@@ -103,7 +103,10 @@ MsgArg Text(const std::string& s) { return MsgArg{MsgArg::Kind::kText, s.c_str()
 constexpr char kPendingPeriodKey[] = "0BiPoPeriod";
 
 // The pending posting period of billing and purchasing: its number and its
-// last day, when the company keeps one that lies in this year or next.
+// last day, when the company keeps one that lies in this year or next.  A
+// pending period that has been closed since can take no posting: the first
+// open period after it is pending instead (none when every later one is
+// closed), so that billing and purchasing go on with the periods still open.
 void FillPendingPeriod(const records::PeriodsRecord& periods, records::FiscalPeriodInfo* info) {
   info->pendingPeriod = 0;
   info->pendingDate = 0;
@@ -112,8 +115,14 @@ void FillPendingPeriod(const records::PeriodsRecord& periods, records::FiscalPer
   if (pending.firstDay <= 0) return;
   const int entry = periods.EntryOfDate(pending.firstDay);
   if (entry < 0) return;
-  info->pendingPeriod = periods.PeriodOfEntry(entry);
-  info->pendingDate = periods.entries[entry].endDate;
+  for (int period = periods.PeriodOfEntry(entry); period >= 1; ++period) {
+    const int e = periods.EntryOfPeriod(period);
+    if (e < 0) return;
+    if (!periods.entries[e].IsOpen()) continue;
+    info->pendingPeriod = period;
+    info->pendingDate = periods.entries[e].endDate;
+    return;
+  }
 }
 
 }  // namespace

@@ -146,17 +146,12 @@ class ScriptDevice : public Device {
   FILE* transcript_;
 };
 
-class ClosedDevice : public Device {
+// Neither a terminal nor a key script: a script that has run out before it
+// began, still writing its transcript when one is named.
+class ClosedDevice : public ScriptDevice {
  public:
-  bool Scripted() const override { return true; }
+  explicit ClosedDevice(FILE* transcript) : ScriptDevice({}, transcript) {}
   bool Closed() const override { return true; }
-  void Size(int* rows, int* cols) override {
-    *rows = 25;
-    *cols = 80;
-  }
-  void Present(const Frame&) override {}
-  KeyCode Read() override { return kKeyClose; }
-  KeyCode Poll() override { return kKeyClose; }
 };
 
 FILE* OpenTranscript(const char* path) {
@@ -198,6 +193,8 @@ std::unique_ptr<Device> MakeScriptDeviceFromEnv() {
   return MakeScriptDevice(text, std::getenv("QX_TRANSCRIPT"));
 }
 
-std::unique_ptr<Device> MakeClosedDevice() { return std::make_unique<ClosedDevice>(); }
+std::unique_ptr<Device> MakeClosedDevice() {
+  return std::make_unique<ClosedDevice>(OpenTranscript(std::getenv("QX_TRANSCRIPT")));
+}
 
 }  // namespace rv

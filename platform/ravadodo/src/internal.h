@@ -64,7 +64,7 @@ class Device {
 std::unique_ptr<Device> MakeScriptDevice(const std::string& keysText, const char* transcriptPath);
 std::unique_ptr<Device> MakeScriptDeviceFromEnv();      // QX_KEYS / QX_TRANSCRIPT
 std::unique_ptr<Device> MakeTerminalDevice();           // null when there is no terminal
-std::unique_ptr<Device> MakeClosedDevice();             // no keys, no screen
+std::unique_ptr<Device> MakeClosedDevice();             // no keys, no screen; QX_TRANSCRIPT
 
 // Key script parsing (shared with tests through the device).
 struct ScriptToken {

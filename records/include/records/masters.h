@@ -181,6 +181,11 @@ struct TagProduct {
   QX_UNNAMED(641, 27);
 
   static constexpr std::uint8_t kNonInventory = 2;
+  // Types 1 and 3 keep a quantity and a value on hand; every other type
+  // (2, a non-inventory product) keeps none.  The one rule of every
+  // posting: a product that carries no stock never moves its stock and never
+  // touches the inventory account, and the inventory account equals the
+  // value on hand of the products that do.
   bool CarriesStock() const { return productType == 1 || productType == 3; }
   std::array<char, 6> AccountSegment() const { return BlankPadded(department); }
   // The cost that the costing letter (the system's code 8) chooses: 'L' last,

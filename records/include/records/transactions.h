@@ -11,13 +11,13 @@
 //
 // Header conventions.  Every transaction header carries a one-byte posted
 // flag: 'N' while the transaction is unposted, 'Y' once a posting posted it.
-// Which other values count as unposted is each reader's rule; the three rules
-// the system uses are UnpostedForPosting, UnpostedForPeriodEnd and
-// PostedForPurge below.  A header whose reference holds the text "DELETED" is
-// a transaction deleted in entry.  Most headers also carry a journal-printed
-// field (set by the ledger's journal in "Journal" mode) and a period key (an
-// int32 the base library computes from the date and "0Periods"), by which
-// the journals' "Journal" mode selects.  kHeaderTraits lists, per header
+// Which other values count as unposted is each reader's rule; the two rules
+// the system uses are UnpostedForPosting and PostedForPurge below.  A header
+// whose reference holds the text "DELETED" is a transaction deleted in
+// entry.  Most headers also carry a journal-printed field (set by the
+// ledger's journal in "Journal" mode) and a period key (an int32 the base
+// library computes from the date and "0Periods"), by which the journals'
+// "Journal" mode selects.  kHeaderTraits lists, per header
 // file, where these fields are and which key reads the file in date order.
 #pragma once
 
@@ -33,11 +33,9 @@
 
 namespace records {
 
-// The posted-flag rules.  Journals and postings: 'N', 'n' or a zero byte is
-// unposted.  The general-ledger end of period: 'N' alone.  The purge: 'Y',
-// 'y' or the value 1 is posted.
+// The posted-flag rules.  Journals, postings and the end of period: 'N', 'n'
+// or a zero byte is unposted.  The purge: 'Y', 'y' or the value 1 is posted.
 constexpr bool UnpostedForPosting(char flag) { return flag == 'N' || flag == 'n' || flag == 0; }
-constexpr bool UnpostedForPeriodEnd(char flag) { return flag == 'N'; }
 constexpr bool PostedForPurge(char flag) { return flag == 'Y' || flag == 'y' || flag == 1; }
 // A yes/no byte set by an option or a screen: 'Y', 'y' or 1.
 constexpr bool IsYes(char flag) { return flag == 'Y' || flag == 'y' || flag == 1; }
@@ -173,10 +171,11 @@ struct CashLine {
 };
 
 // Billing and purchasing transaction header (`TagBiPoHeader`, file 32
-// billing, 41 purchasing, 39 purchase orders).  Identified by its type letter,
-// transaction number and third key part, which its lines repeat.
+// billing, 41 purchasing, 39 purchase orders, 81 quotes).  Identified by its
+// type letter, transaction number and third key part, which its lines repeat
+// (LineTypeLetter).
 struct TagBiPoHeader {
-  char typeLetter;  // 'I' invoice or purchase, 'R' return, 'O' (lines stored under 'I'), others
+  char typeLetter;  // 'I' invoice or purchase, 'R' return, 'O' order, others
   char transactionNumber[11];
   I32 keyPart;  // third key part
   char custVendCode[11];
@@ -226,13 +225,21 @@ struct TagBiPoHeader {
   // Unposted as the postings and unposted scans take it: both the posted
   // flag and the closed flag are 'N', 'n' or zero.
   bool IsUnposted() const { return UnpostedForPosting(postedFlag) && UnpostedForPosting(closedFlag); }
-  // The type letter under which the lines of this header are stored.
-  char LineTypeLetter() const { return typeLetter == 'O' ? 'I' : typeLetter; }
+  // The type letter under which the lines of this header, a record of
+  // header file `headerFileNo`, are stored: the header's own, except that
+  // the billing and purchasing files (32, 41) keep the lines of an 'O'
+  // header under 'I'.  Purchase orders (39) and quotes (81) keep their own.
+  char LineTypeLetter(int headerFileNo) const;
 };
 
+// The line file of billing, purchasing, purchase-order or quote header file
+// `headerFileNo` (32 -> 31, 41 -> 40, 39 -> 38, 81 -> 82); 0 for any other.
+int BiPoLineFileOf(int headerFileNo);
+
 // Billing and purchasing transaction line (file 31 billing, 40 purchasing,
-// 38 purchase orders).  The lines of a header carry its type letter ('I' for
-// an 'O' header), transaction number and third key part.
+// 38 purchase orders, 82 quotes).  The lines of a header carry its line type
+// letter (TagBiPoHeader::LineTypeLetter), transaction number and third key
+// part: key 0 is those 16 bytes, then the sequence.
 struct BiPoLine {
   char typeLetter;
   char transactionNumber[11];
@@ -383,7 +390,7 @@ struct TagCheckRegister {
   char code[11];       // customer or vendor
   char name[41];
   char reference[11];
-  char status;         // 'O' as billing and purchasing posting write it
+  char status;         // 'O' as the postings write it; printed by the register, read by nothing here
   QX_UNNAMED(99, 1);
   char entrySide;      // 'D' debit, 'V' void (not counted), anything else credit
   QX_UNNAMED(101, 1);
@@ -391,8 +398,10 @@ struct TagCheckRegister {
   F64 amount;
   QX_UNNAMED(114, 4);
   char kind;           // 'O' and 'S' are counted by the on-line balance; postings write 'B'
-  char state;          // 'N', 'n' or zero = open
+  char state;          // the posted flag: 'Y' once posting booked the entry
 
+  // Entered but not posted ('N', 'n' or zero): a check printed before its
+  // payment is posted.  Whether the bank has cleared it is not kept here.
   bool IsOpen() const { return UnpostedForPosting(state); }
 };
 

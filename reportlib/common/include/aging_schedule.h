@@ -14,6 +14,8 @@
 // period.
 #pragma once
 
+#include <string>
+
 #include "records/settings.h"
 
 struct CustVendReportParams;
@@ -43,11 +45,21 @@ int AgingScheduleRecord(CustVendReportParams* params, bool write);
 // when all seven do.
 int AgingPeriodsBadIndex(const records::AgingPeriod* periods);
 
+// The day fields' texts as AgingScheduleToScreen left them (period i's from
+// and to), so that AgingScheduleFromScreen can tell which the user changed.
+struct AgingDaysShown {
+  std::string from[kAgingPeriods], to[kAgingPeriods];
+};
+
 // Screen transfer of the report's set of `schedule` (menu id `menuId`):
 // labels as texts, days as decimal numbers.  FromScreen reads whole numbers
-// (a field that holds none reads as 0; days are kept within −9999..9999).
-void AgingScheduleToScreen(Form* form, const records::AgingSchedule* schedule, int menuId);
-void AgingScheduleFromScreen(Form* form, records::AgingSchedule* schedule, int menuId);
+// (a field that holds none reads as 0; days typed are kept within
+// −9999..9999); a day field that still shows what ToScreen put there (given
+// `shown`) keeps its value exactly as stored, whatever the field can show.
+void AgingScheduleToScreen(Form* form, const records::AgingSchedule* schedule, int menuId,
+                           AgingDaysShown* shown = nullptr);
+void AgingScheduleFromScreen(Form* form, records::AgingSchedule* schedule, int menuId,
+                             const AgingDaysShown* shown = nullptr);
 
 // AgingPeriodsBadIndex over the report's set; at the first bad period shows
 // message 251 and puts the cursor on its from field.  True when all follow.

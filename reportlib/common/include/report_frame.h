@@ -3,9 +3,9 @@
 //
 // A report run, in order:
 //   1. the entry sets its parameter record's defaults and parses a preset
-//      (ParsePreset: presets and command lines strictly, saved runs and
-//      links leniently; a string that cannot be read is refused with a
-//      message naming the fault, and the report does not run);
+//      (ParsePreset: strictly, saved runs alone leniently; a string that
+//      cannot be read is refused with a message naming the fault, and the
+//      report does not run);
 //   2. it opens its files as one set (FileSet closes itself), runs its
 //      selection screen when the input asks for one (IsScreenOutput);
 //   3. SetReportDestination, ReportOpen (ReportRunGuard closes the run on
@@ -80,12 +80,15 @@ std::string ParamStringInput(const char* text);
 // "output" is not the user's choice and is ignored.
 bool IsSavedRunInput(const char* input);
 
-// Parses a preset into `record` with the report's parameter class: saved
-// runs and links ("usersel", "default") leniently, anything else (a menu
-// preset, a command line naming the screen) strictly.  On a failure shows
-// message 2001 with the reason and returns false; pairs before the fault
-// are stored (the caller does not run the report).  A null or blank text
-// is true and changes nothing.
+// Parses a preset into `record` with the report's parameter class.  A key
+// the report does not know is refused like any other fault (a misspelt key
+// of a scheduled job's "default" run must not widen what the report
+// selects), except in a saved run ("usersel"): the run a report printed at
+// its top, which may come from a report written by an earlier version of the
+// program, skips a key this one no longer has.  On a failure shows message
+// 2001 with the reason (naming the key) and returns false; pairs before the
+// fault are stored (the caller does not run the report).  A null or blank
+// text is true and changes nothing.
 template <class Record>
 bool ParsePreset(CParamStringFor<Record>* parser, const char* text, Record* record);
 
@@ -276,7 +279,7 @@ template <class Record>
 bool ParsePreset(CParamStringFor<Record>* parser, const char* text, Record* record) {
   if (text == nullptr || *text == '\0') return true;
   const std::string input = ParamStringInput(text);
-  const ParseMode mode = input == "usersel" || input == "default" ? ParseMode::kLenient : ParseMode::kStrict;
+  const ParseMode mode = IsSavedRunInput(input.c_str()) ? ParseMode::kLenient : ParseMode::kStrict;
   parser->Attach(text, static_cast<int>(std::char_traits<char>::length(text)) + 1);
   if (parser->ParseInto(record, mode)) return true;
   ShowBadParameters(parser->LastErrorText());

@@ -69,26 +69,22 @@ int AgingPeriodsBadIndex(const records::AgingPeriod* periods) {
   return -1;
 }
 
-void AgingScheduleToScreen(Form* form, const records::AgingSchedule* schedule, int menuId) {
-  const records::AgingPeriod* periods = AgingPeriodsOf(schedule, menuId);
-  for (int i = 0; i < kAgingPeriods; ++i) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%.*s", static_cast<int>(strnlen(periods[i].label, sizeof periods[i].label)),
-                  periods[i].label);
-    FieldSetText(form, AgingLabelField(i), text);
-    std::snprintf(text, sizeof text, "%d", static_cast<int>(periods[i].fromDays));
-    FieldSetText(form, AgingFromField(i), text);
-    std::snprintf(text, sizeof text, "%d", static_cast<int>(periods[i].toDays));
-    FieldSetText(form, AgingToField(i), text);
-  }
-}
-
 namespace {
 
-std::int16_t DaysOf(Form* form, int field) {
-  char text[32] = {};
-  FieldGetText(form, field, text, sizeof text);
-  long days = std::strtol(text, nullptr, 10);
+// Puts `days` into a day field; `shown` gets the text the field then holds.
+void ShowDays(Form* form, int field, std::int16_t days, std::string* shown) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", static_cast<int>(days));
+  FieldSetText(form, field, text);
+  if (shown) *shown = FieldText(form, field);
+}
+
+// The days of a field: the value as stored when the field still shows what
+// it was given (`shown`), else the number typed, kept within the days limit.
+std::int16_t DaysOf(Form* form, int field, std::int16_t stored, const std::string* shown) {
+  const std::string text = FieldText(form, field);
+  if (shown && text == *shown) return stored;
+  long days = std::strtol(text.c_str(), nullptr, 10);
   if (days > kDaysLimit) days = kDaysLimit;
   if (days < -kDaysLimit) days = -kDaysLimit;
   return static_cast<std::int16_t>(days);
@@ -96,14 +92,26 @@ std::int16_t DaysOf(Form* form, int field) {
 
 }  // namespace
 
-void AgingScheduleFromScreen(Form* form, records::AgingSchedule* schedule, int menuId) {
+void AgingScheduleToScreen(Form* form, const records::AgingSchedule* schedule, int menuId, AgingDaysShown* shown) {
+  const records::AgingPeriod* periods = AgingPeriodsOf(schedule, menuId);
+  for (int i = 0; i < kAgingPeriods; ++i) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%.*s", static_cast<int>(strnlen(periods[i].label, sizeof periods[i].label)),
+                  periods[i].label);
+    FieldSetText(form, AgingLabelField(i), text);
+    ShowDays(form, AgingFromField(i), periods[i].fromDays, shown ? &shown->from[i] : nullptr);
+    ShowDays(form, AgingToField(i), periods[i].toDays, shown ? &shown->to[i] : nullptr);
+  }
+}
+
+void AgingScheduleFromScreen(Form* form, records::AgingSchedule* schedule, int menuId, const AgingDaysShown* shown) {
   records::AgingPeriod* periods = AgingPeriodsOf(schedule, menuId);
   for (int i = 0; i < kAgingPeriods; ++i) {
     char label[64] = {};
     FieldGetText(form, AgingLabelField(i), label, sizeof label);
     records::SetText(periods[i].label, label);
-    periods[i].fromDays = DaysOf(form, AgingFromField(i));
-    periods[i].toDays = DaysOf(form, AgingToField(i));
+    periods[i].fromDays = DaysOf(form, AgingFromField(i), periods[i].fromDays, shown ? &shown->from[i] : nullptr);
+    periods[i].toDays = DaysOf(form, AgingToField(i), periods[i].toDays, shown ? &shown->to[i] : nullptr);
   }
 }
 

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "btrvc.h"
+#include "qxabase/bipo_lines.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -340,20 +341,14 @@ int POStatusRun::NextOrder(int op) {
 }
 
 int POStatusRun::PrintOrder() {
-  char key[255] = {};
-  std::memcpy(key, &header_, 16);
-  int op = kOpGetGreaterOrEqual;
-  for (;; op = kOpGetNext) {
-    const int status = BtrvGetOp(op, lines_, key, &line_, sizeof line_);
-    if (status == kStatusEndOfFile || status == kStatusKeyNotFound) return kStatusOk;
+  BiPoLineWalk walk(lines_, records::kFileOrderHeaders, header_);
+  for (;;) {
+    const int status = walk.Next(&line_);
+    if (status == kStatusEndOfFile) return kStatusOk;
     if (status != kStatusOk) {
-      MsgRecordError(status, 1, op, records::kFileOrderLines, 0);
+      MsgRecordError(status, 1, walk.Op(), records::kFileOrderLines, 0);
       return status;
     }
-    if (line_.typeLetter != kOpenOrder || std::memcmp(line_.transactionNumber, header_.transactionNumber,
-                                                      sizeof header_.transactionNumber) != 0 ||
-        line_.keyPart != header_.keyPart)
-      return kStatusOk;
 
     const double ordered = line_.secondQuantity, received = line_.quantity;
     if (NumIsZero(ordered)) continue;

@@ -13,6 +13,7 @@
 
 #include "btrvc.h"
 #include "oemtext.h"
+#include "qxabase/bipo_lines.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -45,8 +46,6 @@ constexpr int kMsgToBeforeFrom = 205;
 // Key 8 of the billing headers: customer code, then date.
 constexpr int kHeaderByCustomer = 8;
 constexpr std::size_t kCustomerKeyWidth = 11;
-// The lines of a header begin with the header's first 16 bytes.
-constexpr std::size_t kTransactionKeyWidth = 16;
 
 // Description ends at 124, the invoice number at 135.
 constexpr int kLineWidth = 136;
@@ -338,18 +337,14 @@ HeaderMatch PurchaseHistoryRun::PurchaseHistHeaderMatches() const {
 }
 
 int PurchaseHistoryRun::PrintTransaction() {
-  char key[255] = {};
-  std::memcpy(key, &header_, kTransactionKeyWidth);
-  const std::string transaction(reinterpret_cast<const char*>(&header_), kTransactionKeyWidth);
-  for (int op = kOpGetGreaterOrEqual;; op = kOpGetNext) {
-    const int status = BtrvGetOp(op, lines_, key, &line_, sizeof line_);
-    if (status == kStatusEndOfFile || status == kStatusKeyNotFound) return kStatusOk;
+  BiPoLineWalk walk(lines_, records::kFileBillingHeaders, header_);
+  for (;;) {
+    const int status = walk.Next(&line_);
+    if (status == kStatusEndOfFile) return kStatusOk;
     if (status != kStatusOk) {
-      MsgRecordError(status, 1, op, records::kFileBillingLines, 0);
+      MsgRecordError(status, 1, walk.Op(), records::kFileBillingLines, 0);
       return status;
     }
-    // PurchaseHistSameTransaction: the line repeats the header's first 16 bytes.
-    if (std::memcmp(&line_, transaction.data(), kTransactionKeyWidth) != 0) return kStatusOk;
     const char* type = PurchaseHistLineType(line_.lineKind);
     if (type == nullptr) continue;
 

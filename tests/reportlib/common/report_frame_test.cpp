@@ -84,7 +84,7 @@ TEST(ResolveReportOutput, ARelativeNameStaysInTheUsersFolder) {
   StartFolderSet("");
 }
 
-TEST(ParsePreset, SavedRunsAndLinksSkipUnknownKeysOthersRefuseThem) {
+TEST(ParsePreset, SavedRunsSkipUnknownKeysEveryOtherPresetRefusesThem) {
   ScreenResetForTest("", nullptr);
   EXPECT_EQ("usersel", ParamStringInput("sortfld='x' INPUT='x' input='UserSel'"));
   EXPECT_EQ("", ParamStringInput("sortfld='x'"));
@@ -96,7 +96,7 @@ TEST(ParsePreset, SavedRunsAndLinksSkipUnknownKeysOthersRefuseThem) {
     bool ok;
   } cases[] = {
       {"input='usersel' colour='red' type='0'", true},
-      {"input='default' colour='red' type='0'", true},
+      {"input='default' colour='red' type='0'", false},  // a link, or a scheduled job's run
       {"input='screen' colour='red' type='0'", false},
       {"colour='red' type='0'", false},
       {"input='default' type='0", false},  // malformed whatever its input

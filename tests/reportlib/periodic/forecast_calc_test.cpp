@@ -85,6 +85,10 @@ const AmountCase kAmounts[] = {
     {"10 % of 1,000 units is exactly 100", 2, 10, GroupKind::kUnits, 0, 0, 1000, 0, 1100},
     {"dollars to the cent: 7.5 % of 123.45", 2, 7.5, GroupKind::kDollars, 0, 0, 123.45, 0, 132.71},
     {"units keep what the share gives", 2, 7.5, GroupKind::kUnits, 0, 0, 123.45, 0, 132.70875},
+    // Dollars are stored to the cent even where the slot before holds less.
+    {"previous year in dollars, to the cent", 1, 0, GroupKind::kDollars, 0, 0, 100.125, 0, 100.13},
+    {"-12.5 % in dollars, to the cent", 2, -12.5, GroupKind::kDollars, 0, 0, 100.125, 0, 87.61},
+    {"-12.5 % in units, as computed", 2, -12.5, GroupKind::kUnits, 0, 0, 100.125, 0, 87.609375},
     {"a share is taken to 6 decimals", 2, 1.1, GroupKind::kUnits, 0, 0, 0.123456, 0, 0.124814},
     {"trend", 3, 0, GroupKind::kDollars, 0, 10, 20, 0, 30},
     {"trend clamped at 0", 3, 0, GroupKind::kUnits, 0, 50.5, 20, 0, 0},

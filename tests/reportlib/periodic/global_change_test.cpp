@@ -18,6 +18,8 @@
 #include "periodic/global_change.h"
 #include "qxabase/app_block.h"
 #include "qxtest/company_test.h"
+#include "qxtest/transcript.h"
+#include "records/amounts.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
 
@@ -86,6 +88,12 @@ class GlobalChangeTest : public qxtest::CompanyTest {
   }
   Run Change(const std::string& keys) {
     return RunScripted(keys, [] { return RunGlobalChange(); });
+  }
+  // Writes the company of the fixture file as `edit` changes it.
+  void WriteEdited(const std::function<void(fixture::Json& files)>& edit) {
+    UseFixtureFile(std::string(QX_PERIODIC_FIXTURES) + "/global_change.json");
+    edit(Fixture()["files"]);
+    WriteCompany();
   }
 };
 
@@ -160,31 +168,12 @@ TEST_F(GlobalChangeTest, EachKindOfChangeReachesExactlyTheRecordsInRange) {
                   std::memcpy(r.phones[0], "(646)", 5);
                   std::memcpy(r.phones[1], "(646)", 5);
                 })}},
-      {"account type: a customer without terms keeps its type", Keys(0, 0, "", 0, "", ""),
-       records::kFileCustomers,
-       {Customer("ACME", [](auto& r) { r.accountType = 'O'; }),
-        Customer("BOLT", [](auto& r) { r.accountType = 'O'; })}},
       {"account type cash needs nothing", Keys(0, 0, "Right Right", 0, "", ""), records::kFileCustomers,
        {Customer("ACME", [](auto& r) { r.accountType = 'C'; }), Customer("BOLT", [](auto& r) { r.accountType = 'C'; }),
         Customer("CRAG", [](auto& r) { r.accountType = 'C'; })}},
-      {"A/R account: a customer with open items keeps its account", Keys(0, 7, "\"1210\"", 0, "", ""),
-       records::kFileCustomers,
-       {Customer("ACME", [](auto& r) { SetText(r.glAccount, "1210"); }),
-        Customer("CRAG", [](auto& r) { SetText(r.glAccount, "1210"); })}},
-      {"A/P account: a vendor with open items keeps its account", Keys(1, 2, "\"2110\"", 0, "", ""),
-       records::kFileVendors, {Customer("STONE", [](auto& r) { SetText(r.glAccount, "2110"); })}},
       {"vendor area code by vendor code", Keys(1, 1, "\"999\"", 0, "STONE", ""), records::kFileVendors,
        {Customer("STONE", [](auto& r) { std::memcpy(r.phone1, "(999)", 5); })},
        {Address("STONE", [](auto& r) { std::memcpy(r.phones[0], "(999)", 5); })}},
-      {"non-inventory only without stock or bill of materials, and costs cleared", Keys(2, 0, "Right", 0, "", ""),
-       records::kFileProducts,
-       {Product("P-ZERO",
-                [](auto& r) {
-                  r.productType = 2;
-                  r.lastCost = 0.0;
-                  r.standardCost = 0.0;
-                  r.averageCost = 0.0;
-                })}},
       {"negative-stock type to normal when the stock allows it", Keys(2, 0, "", 0, "P-NEG", "P-NEG"),
        records::kFileProducts, {Product("P-NEG", [](auto& r) { r.productType = 1; })}},
       {"tax code by zip code", Keys(0, 4, "\"EX\"", 0, "10000", "20002"), records::kFileCustomers,
@@ -263,7 +252,8 @@ TEST_F(GlobalChangeTest, RefusedOrCancelledRequestsChangeNothing) {
       {"an empty tax code", Keys(0, 4, "", 0, "", "") + " Esc", {21}},
       {"a tax code not on file", Keys(0, 4, "\"ZZ\"", 0, "", "") + " Esc", {1549}},
       {"a message code not on file", Keys(1, 3, "\"ZZ\"", 0, "", "") + " Esc", {1549}},
-      {"a negative salesperson rate", Keys(3, 0, "\"-2\"", 0, "", "") + " Esc", {1553}},
+      {"a negative salesperson rate", "Right Right Right Enter Enter \"-2\" Enter Esc Esc", {1553}},
+      {"a negative salesperson rate on F10", "Right Right Right Enter Enter \"-2\" F10 Enter Esc", {1553}},
       {"an account not on file", "Enter Right Right Right Right Right Right Right Enter \"9999\" Enter Esc Esc", {69}},
       {"a summary account", "Enter Right Right Right Right Right Right Right Enter \"1000\" Enter Esc Esc", {145}},
       {"an empty area code", Keys(0, 3, "", 0, "", "") + " Esc", {1563}},
@@ -272,10 +262,11 @@ TEST_F(GlobalChangeTest, RefusedOrCancelledRequestsChangeNothing) {
       {"an area code of four digits", "Enter Right Right Right Enter \"6465\" Enter Enter Esc", {1569}},
       {"an area code with a letter", "Enter Right Right Right Enter \"64a\" Enter Enter Esc", {1569}},
       {"an area code of four digits on F10", "Enter Right Right Right Enter \"6465\" F10 Enter Esc", {1569}},
-      {"a negative rate", Keys(0, 1, "\"-1\"", 0, "", "") + " Esc", {1553}},
+      {"a negative rate", "Enter Right Enter \"-1\" Enter Esc Esc", {1553}},
       {"a negative minimum charge", "Enter Right Right Enter \"-1\" Enter Esc Esc", {487}},
       {"a minimum charge too large", "Enter Right Right Enter \"1e13\" Enter Esc Esc", {1807}},
-      {"a value that is no number", Keys(0, 9, "\"12x\"", 0, "", "") + " Esc", {1567}},
+      {"a value that is no number",
+       "Enter Right Right Right Right Right Right Right Right Right Enter \"12x\" Enter Esc Esc", {1567}},
       {"a bound that is no number", Keys(0, 9, "\"10\"", 1, "abc", "") + " Esc", {1567}},
   };
   for (const Case& c : cases) {
@@ -335,6 +326,251 @@ TEST_F(GlobalChangeTest, AFailedRewriteLeavesEveryRecordAsItWas) {
     EXPECT_NE(run.transcript.find("message box"), std::string::npos) << run.transcript;
     EXPECT_EQ(std::find(run.messages.begin(), run.messages.end(), 1551), run.messages.end()) << run.transcript;
     EXPECT_EQ(Snapshot().files, before.files) << run.transcript;
+  }
+}
+
+// The phone shapes an area-code change meets.  Only a number that begins
+// with an area code in parentheses has it replaced; any other number is
+// kept whole (it has no area code to replace, and five bytes written over
+// its start would destroy it), and the end message counts such numbers.
+// ACME (zip 10001) has every other phone of its group, and of its
+// alternate address, written with an area code.
+TEST_F(GlobalChangeTest, AnAreaCodeChangeReplacesOnlyAnAreaCodeInParentheses) {
+  struct Shape {
+    const char* phone;
+    const char* after;  // null: left as it is
+  };
+  const Shape shapes[] = {
+      {"(212) 5550101", "(646) 5550101"}, {"(212)555-0101", "(646)555-0101"}, {"5550199", nullptr},
+      {"212-555-0201", nullptr},          {"", nullptr},                      {"   ", nullptr},
+  };
+  struct Where {
+    const char* name;
+    const char* file;
+    const char* field;
+    int index;  // in an array field; -1 for none
+  };
+  const Where places[] = {
+      {"the customer's phone", "customers", "phone1", -1},
+      {"the customer's fax", "customers", "fax", -1},
+      {"the alternate address's phone", "customer_addresses", "phones", 1},
+  };
+  for (const Where& where : places) {
+    for (const Shape& shape : shapes) {
+      SCOPED_TRACE(std::string(where.name) + " \"" + shape.phone + "\"");
+      WriteEdited([&](fixture::Json& files) {
+        fixture::Json& field = files[where.file][0][where.field];
+        (where.index < 0 ? field : field[where.index]) = shape.phone;
+      });
+      const auto before = Snapshot();
+      const Run run = Change(Keys(0, 3, "\"646\"", 0, "10001", "10003"));
+      const bool left = shape.after == nullptr && std::string(shape.phone).find_first_not_of(' ') != std::string::npos;
+      EXPECT_EQ(run.messages, std::vector<int>{left ? 1577 : 1551}) << run.transcript;
+      if (left) {
+        EXPECT_NE(qxtest::Flat(run.transcript).find("left as they were: 1,"), std::string::npos) << run.transcript;
+      }
+      // The phone of the case becomes `after` or stays; every other one
+      // moves to (646), and an empty one stays empty.
+      auto phone = [&](const char* field, int index, char* text) {
+        const bool mine = std::string(where.field) == field && where.index == index;
+        if (!mine && text[0] == '(') std::memcpy(text, "(646)", 5);
+        if (mine && shape.after) std::memcpy(text, shape.after, std::strlen(shape.after));
+      };
+      const bool onCustomer = std::string(where.file) == "customers";
+      const auto expected = Expected(
+          Expected(before, records::kFileCustomers,
+                   {Customer("ACME",
+                             [&](auto& r) {
+                               phone(onCustomer ? "phone1" : "", -1, r.phone1);
+                               phone("", -1, r.phone2);
+                               phone(onCustomer ? "fax" : "", -1, r.fax);
+                             })}),
+          records::kFileCustomerAddresses, {Address("ACME", [&](auto& r) {
+            for (int i = 0; i < 3; ++i) phone(onCustomer ? "" : "phones", i, r.phones[i]);
+          })});
+      EXPECT_EQ(Snapshot().files, expected.files) << run.transcript;
+    }
+  }
+}
+
+// Every number a global change writes is one its stored field and the money
+// bound hold: a value beyond is refused on the screen, with the largest (or
+// lowest) value allowed, and nothing is written; the bounds themselves are
+// taken and stored as typed.
+TEST_F(GlobalChangeTest, ANumberIsRefusedBeyondWhatItsFieldHolds) {
+  const std::string credit = "Enter Right Right Right Right Right Right Right Right Right Enter ";
+  const std::string minimum = "Enter Right Right Enter ";
+  const std::string rate = "Enter Right Enter ";
+  const std::string spRate = "Right Right Right Enter Enter ";
+  const std::string spAmount = "Right Right Right Enter Right Enter ";
+  auto leaving = [](const std::string& to, const std::string& value) { return to + "\"" + value + "\" Enter Esc Esc"; };
+  struct Case {
+    const char* name;
+    std::string keys;
+    std::vector<int> messages;
+    const char* shown = "";  // a text of the message
+    int fileNo = 0;          // where the changes are expected
+    std::vector<Expect> changes = {};
+  };
+  const Case cases[] = {
+      {"credit limit of fifteen nines", leaving(credit, "999999999999999"), {1807}, "allowed is 9999999999.99"},
+      {"credit limit just above the bound", leaving(credit, "10000000000"), {1807}, "allowed is 9999999999.99"},
+      {"credit limit far below zero", leaving(credit, "-1e13"), {1581}, "allowed is -9999999999.99"},
+      {"credit limit too large, on F10", credit + "\"999999999999999\" F10 Enter Esc Esc", {1807}},
+      {"minimum finance charge of fifty billion", leaving(minimum, "50000000000"), {1807}, "allowed is 9999999999.99"},
+      {"minimum finance charge negative", leaving(minimum, "-1"), {487}},
+      {"finance charge rate of 1e39", leaving(rate, "1e39"), {1579}, "allowed is 999.99"},
+      {"finance charge rate of 1000", leaving(rate, "1000"), {1579}, "allowed is 999.99"},
+      {"salesperson rate of 1e39", leaving(spRate, "1e39"), {1579}, "allowed is 999.99"},
+      {"salesperson amount of 1e300", leaving(spAmount, "1e300"), {1807}, "allowed is 9999999999.99"},
+      {"salesperson amount of -1e300", leaving(spAmount, "-1e300"), {1581}, "allowed is -9999999999.99"},
+      {"a hexadecimal number", leaving(spAmount, "0x10"), {1567}},
+      {"credit limit at the bound", Keys(0, 9, "\"9999999999.99\"", 0, "ACME", "ACME"), {1551}, "",
+       records::kFileCustomers, {Customer("ACME", [](auto& r) { r.creditLimit = 9999999999.99; })}},
+      {"credit limit to the cent", Keys(0, 9, "\"1234.567\"", 0, "ACME", "ACME"), {1551}, "",
+       records::kFileCustomers, {Customer("ACME", [](auto& r) { r.creditLimit = 1234.57; })}},
+      {"finance charge rate at the bound", Keys(0, 1, "\"999.99\"", 0, "ACME", "ACME"), {1551}, "",
+       records::kFileCustomers, {Customer("ACME", [](auto& r) { r.financeChargeRate = 999.99f; })}},
+      {"salesperson amount at the lowest", Keys(3, 1, "\"-9999999999.99\"", 0, "S1", "S1"), {1551}, "",
+       records::kFileSalespersons, {Salesperson("S1", [](auto& r) { r.amount = -9999999999.99; })}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteCompany();
+    const auto before = Snapshot();
+    const Run run = Change(c.keys);
+    EXPECT_EQ(run.messages, c.messages) << run.transcript;
+    EXPECT_NE(qxtest::Flat(run.transcript).find(c.shown), std::string::npos) << run.transcript;
+    const auto after = Snapshot();
+    EXPECT_EQ(after.files, (c.changes.empty() ? before : Expected(before, c.fileNo, c.changes)).files)
+        << run.transcript;
+    for (const auto& [fileNo, images] : after.files) {
+      const records::FileDef* def = records::FindFile(fileNo);
+      records::UnsoundNumber unsound;
+      for (const Bytes& image : images)
+        EXPECT_FALSE(def && records::FindUnsoundNumber(*def, image, &unsound))
+            << "file " << fileNo << " " << CodeOf(image) << " " << unsound.field << " " << unsound.value;
+    }
+  }
+}
+
+// The rules of a type change: an account becomes open item or balance
+// forward only with terms, whatever else it has (RIVER and STONE have no
+// tax code; STONE has no terms); a negative-stock product leaves its type
+// only when its stock covers what is committed; a customer or vendor with
+// open items keeps its account.  The records a rule passes over are
+// counted in the end message.
+TEST_F(GlobalChangeTest, TypeChangesFollowTheirRules) {
+  const fixture::Json products = fixture::Json::array({
+      {{"number", "ZN3"}, {"description", "Committed"}, {"productType", 3}, {"secondQuantityOnHand", 4.0},
+       {"lastCost", 2.0}, {"standardCost", 2.0}, {"averageCost", 2.0}},
+      {{"number", "ZNEG"}, {"description", "Below zero"}, {"productType", 3}, {"quantityOnHand", -2.0},
+       {"lastCost", 2.0}, {"standardCost", 2.0}, {"averageCost", 2.0}},
+      {{"number", "ZOK"}, {"description", "Nothing held"}, {"productType", 3}, {"lastCost", 2.0},
+       {"standardCost", 2.0}, {"averageCost", 2.0}},
+  });
+  auto nonInventory = [](auto& r) {
+    r.productType = 2;
+    r.lastCost = 0.0;
+    r.standardCost = 0.0;
+    r.averageCost = 0.0;
+  };
+  struct Case {
+    const char* name;
+    std::string keys;
+    int fileNo;
+    std::vector<int> messages;
+    std::vector<Expect> changes;
+    const char* shown = "";
+  };
+  const Case cases[] = {
+      {"balance forward to open item: CRAG has no terms", Keys(0, 0, "", 0, "", ""), records::kFileCustomers,
+       {1571},
+       {Customer("ACME", [](auto& r) { r.accountType = 'O'; }), Customer("BOLT", [](auto& r) { r.accountType = 'O'; })},
+       "Records changed: 2. Passed over: 1,"},
+      {"a vendor without a tax code back from cash to balance forward", Keys(1, 0, "Right", 0, "", ""),
+       records::kFileVendors, {1571}, {Vendor("RIVER", [](auto& r) { r.accountType = 'B'; })},
+       "Records changed: 1. Passed over: 1,"},
+      {"nothing changed, all passed over", Keys(1, 0, "Right", 0, "STONE", "STONE"), records::kFileVendors, {1571},
+       {}, "Records changed: 0. Passed over: 1,"},
+      {"negative-stock with stock committed to non-inventory", Keys(2, 0, "Right", 0, "ZN3", "ZN3"),
+       records::kFileProducts, {1575}, {}},
+      {"negative-stock with stock committed to normal", Keys(2, 0, "", 0, "ZN3", "ZN3"), records::kFileProducts,
+       {1575}, {}},
+      {"negative-stock below zero to normal", Keys(2, 0, "", 0, "ZNEG", "ZNEG"), records::kFileProducts, {1575}, {}},
+      {"negative-stock holding nothing to non-inventory", Keys(2, 0, "Right", 0, "ZOK", "ZOK"),
+       records::kFileProducts, {1551}, {Product("ZOK", nonInventory)}},
+      {"negative-stock covering its commitments to normal", Keys(2, 0, "", 0, "P-NEG", "P-NEG"),
+       records::kFileProducts, {1551}, {Product("P-NEG", [](auto& r) { r.productType = 1; })}},
+      {"non-inventory only without stock, commitments or bill of materials", Keys(2, 0, "Right", 0, "", ""),
+       records::kFileProducts, {1575}, {Product("P-ZERO", nonInventory), Product("ZOK", nonInventory)},
+       "Records changed: 2. Passed over: 5,"},
+      {"A/R account: a customer with open items keeps its account", Keys(0, 7, "\"1210\"", 0, "", ""),
+       records::kFileCustomers, {1573},
+       {Customer("ACME", [](auto& r) { SetText(r.glAccount, "1210"); }),
+        Customer("CRAG", [](auto& r) { SetText(r.glAccount, "1210"); })},
+       "Records changed: 2. Passed over: 1,"},
+      {"A/P account: a vendor with open items keeps its account", Keys(1, 2, "\"2110\"", 0, "", ""),
+       records::kFileVendors, {1573}, {Vendor("STONE", [](auto& r) { SetText(r.glAccount, "2110"); })}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteEdited([&](fixture::Json& files) {
+      for (const fixture::Json& p : products) files["products"].push_back(p);
+      files["vendors"][0]["accountType"] = "C";  // RIVER, with terms and no tax code
+    });
+    const auto before = Snapshot();
+    const Run run = Change(c.keys);
+    EXPECT_EQ(run.messages, c.messages) << run.transcript;
+    EXPECT_NE(qxtest::Flat(run.transcript).find(c.shown), std::string::npos) << run.transcript;
+    EXPECT_EQ(Snapshot().files, Expected(before, c.fileNo, c.changes).files) << run.transcript;
+  }
+}
+
+// Conditions take what the value fields take and compare as the files
+// order: an area code with or without its parentheses; codes without
+// regard to letter case, so that "gc04", which the file keeps between GC03
+// and GC05, lies in a range from GC01 to GC05.
+TEST_F(GlobalChangeTest, ConditionsTakeTheFormsTheValuesTake) {
+  const fixture::Json extra = fixture::Json::array({
+      {{"code", "GC03"}, {"name", "Three"}, {"accountType", "O"}},
+      {{"code", "gc04"}, {"name", "Four"}, {"accountType", "O"}},
+      {{"code", "GC05"}, {"name", "Five"}, {"accountType", "O"}},
+      {{"code", "GC06"}, {"name", "Six"}, {"accountType", "O"}},
+  });
+  auto acme212 = [](auto& r) { PhoneGroupTo646(r); };
+  struct Case {
+    const char* name;
+    std::string keys;
+    std::vector<int> messages;
+    std::vector<Expect> changes = {};
+    std::vector<Expect> addressChanges = {};
+  };
+  const Case cases[] = {
+      {"area code 212 without parentheses", Keys(0, 3, "\"646\"", 1, "212", "212"), {1551},
+       {Customer("ACME", acme212)}, {Address("ACME", [](auto& r) { std::memcpy(r.phones[0], "(646)", 5); })}},
+      {"area code (212) with them", Keys(0, 3, "\"646\"", 1, "(212)", "(212)"), {1551},
+       {Customer("ACME", acme212)}, {Address("ACME", [](auto& r) { std::memcpy(r.phones[0], "(646)", 5); })}},
+      {"area codes from 200 to (299)", Keys(0, 3, "\"646\"", 1, "200", "(299)"), {1551},
+       {Customer("ACME", acme212), Customer("BOLT", [](auto& r) { std::memcpy(r.phone1, "(646)", 5); })},
+       {Address("ACME", [](auto& r) { std::memcpy(r.phones[0], "(646)", 5); })}},
+      {"an area code bound that is none", Keys(0, 3, "\"646\"", 1, "21", "212") + " Esc", {1569}},
+      {"customer codes from GC01 to GC05, one in lower case", Keys(0, 4, "\"EX\"", 1, "GC01", "GC05"), {1551},
+       {Customer("GC03", [](auto& r) { SetText(r.taxCode, "EX"); }),
+        Customer("gc04", [](auto& r) { SetText(r.taxCode, "EX"); }),
+        Customer("GC05", [](auto& r) { SetText(r.taxCode, "EX"); })}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteEdited([&](fixture::Json& files) {
+      for (const fixture::Json& r : extra) files["customers"].push_back(r);
+    });
+    const auto before = Snapshot();
+    const Run run = Change(c.keys);
+    EXPECT_EQ(run.messages, c.messages) << run.transcript;
+    const auto expected =
+        Expected(Expected(before, records::kFileCustomers, c.changes), records::kFileCustomerAddresses, c.addressChanges);
+    EXPECT_EQ(Snapshot().files, expected.files) << run.transcript;
   }
 }
 

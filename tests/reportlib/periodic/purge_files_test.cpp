@@ -122,12 +122,12 @@ const WindowKind kWindowKinds[] = {
      }},
     {"purchase orders", R"("H")", "order_headers", "order_lines", "transactionNumber", true,
      [](const std::string& n, const std::string& d, bool q) {
-       return Json{{"typeLetter", "I"}, {"transactionNumber", n}, {"keyPart", 1}, {"date", d},
+       return Json{{"typeLetter", "O"}, {"transactionNumber", n}, {"keyPart", 1}, {"date", d},
                    {"closedFlag", q ? "Y" : "N"}};
      },
      // A line still waiting for receipts: it holds an open order back.
      [](const std::string& n, int s) {
-       return Json{{"typeLetter", "I"}, {"transactionNumber", n}, {"keyPart", 1}, {"sequence", s},
+       return Json{{"typeLetter", "O"}, {"transactionNumber", n}, {"keyPart", 1}, {"sequence", s},
                    {"receiptLink", 100 + s}, {"secondQuantity", 10.0}, {"quantity", 4.0}};
      }},
     {"purchasing", R"("U")", "purchasing_headers", "purchasing_lines", "transactionNumber", true,
@@ -251,8 +251,13 @@ TEST_F(PurgeFilesTest, WhatCountsAsPostedOrDone) {
     return Json{{"typeLetter", "I"}, {"transactionNumber", "1"}, {"keyPart", 1}, {"date", "2025-03-10"},
                 {"postedFlag", posted}, {"closedFlag", closed}};
   };
+  auto order = [&](const char* closed) {
+    Json h = bipo("N", closed);
+    h["typeLetter"] = "O";
+    return h;
+  };
   auto orderLine = [](int link, double ordered, double received) {
-    return Json{{"typeLetter", "I"}, {"transactionNumber", "1"}, {"keyPart", 1}, {"sequence", 1},
+    return Json{{"typeLetter", "O"}, {"transactionNumber", "1"}, {"keyPart", 1}, {"sequence", 1},
                 {"receiptLink", link}, {"secondQuantity", ordered}, {"quantity", received}};
   };
   const PostedCase cases[] = {
@@ -264,16 +269,18 @@ TEST_F(PurgeFilesTest, WhatCountsAsPostedOrDone) {
       {"billing posted 'y'", R"("B")", "billing_headers", bipo("y", "N"), {}, nullptr, false},
       {"billing posted 'Y'", R"("B")", "billing_headers", bipo("Y", "N"), {}, nullptr, true},
       {"billing closed", R"("B")", "billing_headers", bipo("N", "Y"), {}, nullptr, true},
-      {"an order waiting for receipts", R"("H")", "order_headers", bipo("N", "N"), {orderLine(7, 10, 4)},
+      {"an order waiting for receipts", R"("H")", "order_headers", order("N"), {orderLine(7, 10, 4)},
        "order_lines", false},
-      {"an order closed", R"("H")", "order_headers", bipo("N", "Y"), {orderLine(7, 10, 4)}, "order_lines", true},
-      {"an order line of nothing ordered", R"("H")", "order_headers", bipo("N", "N"), {orderLine(7, 0, 0)},
+      {"an order closed", R"("H")", "order_headers", order("Y"), {orderLine(7, 10, 4)}, "order_lines", true},
+      {"an order line of nothing ordered", R"("H")", "order_headers", order("N"), {orderLine(7, 0, 0)},
        "order_lines", true},
-      {"an order line received in full", R"("H")", "order_headers", bipo("N", "N"), {orderLine(7, 10, 10)},
+      {"an order line received in full", R"("H")", "order_headers", order("N"), {orderLine(7, 10, 10)},
        "order_lines", true},
-      {"an order line without a link", R"("H")", "order_headers", bipo("N", "N"), {orderLine(0, 10, 4)},
+      {"an order line received beyond the order", R"("H")", "order_headers", order("N"), {orderLine(7, 10, 12)},
        "order_lines", true},
-      {"an order without lines", R"("H")", "order_headers", bipo("N", "N"), {}, nullptr, true},
+      {"an order line without a link", R"("H")", "order_headers", order("N"), {orderLine(0, 10, 4)},
+       "order_lines", true},
+      {"an order without lines", R"("H")", "order_headers", order("N"), {}, nullptr, true},
   };
   for (const PostedCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -286,6 +293,64 @@ TEST_F(PurgeFilesTest, WhatCountsAsPostedOrDone) {
     if (c.linesFile) {
       EXPECT_EQ(Records(c.linesFile).size(), c.goes ? 0u : c.lines.size());
     }
+  }
+}
+
+// The purchase orders of the sample company, stored as its purchasing side
+// stores them: headers and lines under the order's own letter 'O'.  Order
+// 7001 (HARDLINE, two lines) and 7002 (CLEANPRO, ten cases) are dated in
+// the first half of March and nothing of them is received.  An order stays
+// while a line still waits for goods; a received or closed order goes with
+// every one of its lines; no line is ever left without its order.
+TEST_F(PurgeFilesTest, SamplePurchaseOrdersStayWhileWaitingAndGoWithTheirLines) {
+  // The order's number as the dump shows it, without its leading blanks.
+  const auto number = [](const Json& r) {
+    std::string n = Field(r, "transactionNumber");
+    return n.erase(0, n.find_first_not_of(' '));
+  };
+  // The line key of a header or line: type letter, number, third key part.
+  const auto key = [&](const Json& r) { return Field(r, "typeLetter") + number(r) + "/" + Field(r, "keyPart"); };
+  struct Case {
+    const char* name;
+    const char* received;  // the order whose lines are received in full; "" none
+    const char* closed;    // the order closed in entry; "" none
+    std::vector<std::string> left;
+  };
+  const Case cases[] = {
+      {"as delivered: both wait for goods", "", "", {"7001", "7002"}},
+      {"7001 received in full", "7001", "", {"7002"}},
+      {"7002 closed", "", "7002", {"7001"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Json company = fixture::DumpCompany(qxtest::SampleCompany(qxtest::TestToday()));
+    std::map<std::string, std::size_t> linesBefore;  // by order
+    for (Json& l : company["files"]["order_lines"]) {
+      if (number(l) == c.received) l["quantity"] = l["secondQuantity"];
+      ++linesBefore[number(l)];
+    }
+    for (Json& h : company["files"]["order_headers"])
+      if (number(h) == c.closed) h["closedFlag"] = "Y";
+    ASSERT_EQ(linesBefore, (std::map<std::string, std::size_t>{{"7001", 2}, {"7002", 1}}));
+    LoadFixture(company);
+
+    const Run run = Purge(R"("H" Enter "03/01/25" Enter "03/15/25" F10 Enter Esc)");
+    EXPECT_EQ(run.messages, std::vector<int>{c.left.size() == 2 ? kMsgNothing : kMsgComplete}) << run.transcript;
+    std::vector<std::string> left;
+    std::set<std::string> headerKeys;
+    for (const Json& h : Records("order_headers")) {
+      left.push_back(number(h));
+      headerKeys.insert(key(h));
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, c.left);
+    std::map<std::string, std::size_t> linesAfter;
+    for (const Json& l : Records("order_lines")) {
+      EXPECT_TRUE(headerKeys.count(key(l))) << "a line without its order: " << key(l);
+      ++linesAfter[number(l)];
+    }
+    for (const std::string& order : c.left) EXPECT_EQ(linesAfter[order], linesBefore[order]) << order;
+    EXPECT_EQ(linesAfter.size(), c.left.size());
   }
 }
 
@@ -541,22 +606,28 @@ TEST_F(PurgeFilesTest, PromotionsInsideTheWindowGoWhole) {
   EXPECT_EQ(Names("promotion_customers", "code"), std::vector<std::string>{"SUMMER"});
 }
 
-// The check register: an account's entries up to Through that are no
-// longer open go; nothing to purge says so.
+// The check register: an account's posted entries up to Through go (the
+// state byte is the posted flag); an entry not yet posted ('N', 'n' or no
+// state: a check printed, its payment not posted) stays whatever its date;
+// nothing to purge says so.
 TEST_F(PurgeFilesTest, CheckRegisterEntriesThatAreDoneGo) {
   Add("gl_accounts", Json{{"code", "1010"}, {"name", "Bank"}, {"type", "D"}});
   Add("gl_accounts", Json{{"code", "1020"}, {"name", "Old bank"}, {"type", "D"}, {"activeFlag", "N"}});
   auto entry = [](const char* bank, const char* number, const char* date, const char* state) {
-    return Json{{"bankAccount", bank}, {"checkNumber", number}, {"date", date}, {"state", state}};
+    Json e{{"bankAccount", bank}, {"checkNumber", number}, {"date", date}, {"status", "O"}, {"entrySide", "C"}};
+    if (*state) e["state"] = state;
+    return e;
   };
   Add("check_register", entry("1010", "100", "2025-01-10", "Y"));
   Add("check_register", entry("1010", "101", "2025-01-11", "N"));
   Add("check_register", entry("1010", "102", "2025-03-01", "Y"));
   Add("check_register", entry("1015", "103", "2025-01-10", "Y"));
+  Add("check_register", entry("1010", "104", "2024-12-02", "n"));
+  Add("check_register", entry("1010", "105", "2024-12-03", ""));
   const std::string toCheckRegister = R"("K" Enter "1010" Enter "02/28/25" F10)";
   const Run run = Purge(toCheckRegister + " Enter Esc");
   EXPECT_EQ(run.messages, std::vector<int>{kMsgComplete}) << run.transcript;
-  EXPECT_EQ(Names("check_register", "checkNumber"), (std::vector<std::string>{"101", "102", "103"}));
+  EXPECT_EQ(Names("check_register", "checkNumber"), (std::vector<std::string>{"101", "102", "103", "104", "105"}));
   const Run again = Purge(toCheckRegister + " Enter Esc");
   EXPECT_EQ(again.messages, std::vector<int>{kMsgNothing}) << again.transcript;
 }

@@ -46,7 +46,7 @@ TEST(AssemblyPostingProgramTest, F10PostsThePeriodUnderTheTypedReference) {
   const std::string& t = run.transcript;
   ASSERT_NE(std::string::npos, t.find("form start: Assembly Posting")) << t;
   EXPECT_NE(std::string::npos, t.find("3 transactions posted.")) << t;
-  EXPECT_NE(std::string::npos, t.find("Debits 160.00, credits 160.00.")) << t;
+  EXPECT_NE(std::string::npos, t.find("Debits 240.00, credits 240.00.")) << t;
 
   fixture::CompanyImage image;
   const int files[] = {records::kFileAssemblyHeaders, records::kFileProducts, records::kFileGLHeaders};

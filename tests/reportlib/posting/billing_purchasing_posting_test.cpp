@@ -522,9 +522,10 @@ TEST_F(BiPoPostingTest, WhatIsRefusedIsToldAndNothingIsWritten) {
       {"an interface account that is a summary account", kPurchasing,
        [](fixture::Json& c) { SetInterface(c, {{"payablesAccount", "1999"}}); }, "F10 Enter",
        "The payables account of the account interface, 1999, is a summary account."},
-      {"a transaction whose lines do not balance", kBilling,
+      // Its tax could reach only the customer's side: the tax code is named.
+      {"a tax code without a tax account", kBilling,
        [](fixture::Json& c) { Patch(c, "billing_headers", "1001", {{"taxCode", "EX"}}); }, "F10 Enter",
-       "Transaction 1001 of journal BI is out of balance: debits 48.80, credits 46.00."},
+       "Tax code EX of Invoice 1001 names no billing tax account, so its tax cannot be booked."},
   };
   for (const Case& c : cases) {
     for (char checkFirst : {'Y', 'N'}) {
@@ -830,6 +831,20 @@ TEST_F(BiPoPostingTest, ThePeriodsArePostedOneAfterTheOther) {
   records::FiscalPeriodInfo info{};
   ASSERT_EQ(0, FiscalPeriodOfDate(kPeriodFillOnly, DateMake(2025, 3, 15), &info));
   EXPECT_EQ(0, info.pendingPeriod);
+}
+
+// A pending period closed since (its billing was all posted, then the
+// general ledger closed it) can take no posting: the next open period is
+// pending instead, so that billing goes on with March instead of being
+// sent back to February, whose date is refused.
+TEST_F(BiPoPostingTest, AClosedPendingPeriodGivesWayToTheNextOpenOne) {
+  fixture::Json company = BillingCompany();
+  company["files"]["settings"].push_back({{"key", "0BiPoPeriod"}, {"firstDay", "2025-02-01"}});
+  LoadCompany(company);
+  const std::string t = Post(kBilling, "F10 Enter");
+  EXPECT_NE(std::string::npos, t.find("Posting date                       03/15/25")) << t;
+  EXPECT_NE(std::string::npos, t.find("1 transactions posted.")) << t;
+  EXPECT_EQ('Y', Marks(32).at("1001"));
 }
 
 // ---- The sample company ----------------------------------------------------------------------

@@ -136,7 +136,7 @@ void ExpectSinglePost(const std::map<std::string, Stock>& products,
 TEST_F(InventoryPostingTest, PostsEachPeriodOnceIntoItsOwnTransaction) {
   LoadCompany(Company());
   const std::string t = Post(std::string(kPostApril) + " Enter");
-  EXPECT_NE(std::string::npos, t.find("4 transactions posted.\nDebits 70.00, credits 40.00.")) << t;
+  EXPECT_NE(std::string::npos, t.find("4 transactions posted.\nDebits 110.00, credits 110.00.")) << t;
   ExpectSinglePost(Products(), IA());
   EXPECT_EQ(kPostedMarks, Marks());
   for (const IATransaction& ia : IA()) EXPECT_EQ('Y', ia.posted);
@@ -185,7 +185,8 @@ TEST_F(InventoryPostingTest, RefusedRunsWriteNothing) {
        [](fixture::Json& c) { c["files"]["gl_accounts"][1]["type"] = "G"; }},
       {"no interface settings", "\"043025\" F10 Enter", "name no inventory account",
        [](fixture::Json& c) { c["files"]["settings"].erase(1); }},
-      {"a transaction in a closed period", "\"043025\" F10 Enter", "The date 02/20/2025 falls in period 2",
+      {"a transaction in a closed period, stopped", "\"043025\" F10 Enter",
+       "Inventory transaction T1 (IA-DecQty., product P1) is dated 02/20/25,\nin period 2, which is closed.",
        [](fixture::Json& c) {
          c["files"]["inventory_transactions"][1]["date"] = "2025-02-20";
        }},
@@ -221,7 +222,7 @@ TEST_F(InventoryPostingTest, ASkippedTransactionStaysAsItWas) {
     company["files"]["inventory_transactions"][3][c.field] = c.value;  // T3
     LoadCompany(company);
     const std::string t = Post("\"043025\" F10 Right Enter Enter");
-    EXPECT_NE(std::string::npos, t.find("3 transactions posted.\nDebits 70.00, credits 30.00.")) << t;
+    EXPECT_NE(std::string::npos, t.find("3 transactions posted.\nDebits 100.00, credits 100.00.")) << t;
     std::map<std::string, char> marks = kPostedMarks;
     marks["T3"] = 'N';
     EXPECT_EQ(marks, Marks());
@@ -245,7 +246,7 @@ TEST_F(InventoryPostingTest, OtherActivityNeitherStopsNorJoinsTheRun) {
   trans[1]["quantity"] = -20;
   LoadCompany(company);
   const std::string t = Post(std::string(kPostApril) + " Enter");
-  EXPECT_NE(std::string::npos, t.find("4 transactions posted.\nDebits 70.00, credits 210.00.")) << t;
+  EXPECT_NE(std::string::npos, t.find("4 transactions posted.\nDebits 280.00, credits 280.00.")) << t;
   EXPECT_EQ(kPostedMarks, Marks());
   for (const InventoryTransaction& a : All<InventoryTransaction>(records::kFileInventoryTransactions)) {
     if (Trimmed(a.transactionNumber) == "B1") {
@@ -268,7 +269,7 @@ TEST_F(InventoryPostingTest, TheInventoryAccountFollowsTheProductsValue) {
   company["files"]["inventory_transactions"][3]["quantity"] = 1;  // T3
   LoadCompany(company);
   const std::string t = Post(std::string(kPostApril) + " Enter");
-  EXPECT_NE(std::string::npos, t.find("4 transactions posted.\nDebits 80.00, credits 30.00.")) << t;
+  EXPECT_NE(std::string::npos, t.find("4 transactions posted.\nDebits 110.00, credits 110.00.")) << t;
   EXPECT_NEAR(18, Products().at("P1").quantity, 0.0001);
   EXPECT_NEAR(180.00, Products().at("P1").value, 0.001);
   ExpectBooksAgree();

@@ -9,12 +9,14 @@
 // distribution slots (BiPoDistribution): each adds a debit and a credit, and
 // a slot nets what it receives (AddToDistSlot), so that a payment taken at
 // entry and the invoice it pays leave nothing on the customer's slot.  Tax,
-// priced codes, purchased services and, in distribution mode 'I', each
-// product and service line are booked line by line against the slots.  BiPoLedgerLines gathers the
-// lines of one transaction in the order the posting writes them; the batch
-// run adds them to its "BI" or "PO" transaction and the general ledger on
-// line (CBaseGL::UpdateFromBiTran, UpdateFromPoTran) to a transaction of
-// their own, so that both book the same figures.
+// priced codes, purchased services and products that carry no stock and, in
+// distribution mode 'I', each product and service line are booked line by
+// line against the slots.  A product that carries no stock never reaches the
+// inventory account.  BiPoLedgerLines gathers the lines of one transaction
+// in the order the posting writes them; the batch run adds them to its "BI"
+// or "PO" transaction and the general ledger on line
+// (CBaseGL::UpdateFromBiTran, UpdateFromPoTran) to a transaction of their
+// own, so that both book the same figures.
 //
 // Amounts are doubles rounded with NumRound to cents.  Everything runs on the
 // UI thread; nothing here throws.
@@ -114,9 +116,13 @@ class BiPoLedgerLines {
   bool PerItem() const { return !purchasing_ && iface_.glMode == 'I'; }
 
   // A product line with its cost (billing: the extended cost; purchasing: 0,
-  // unused) and its product's segment (6 characters, not NUL-ended: the
-  // blank-padded AccountSegment; may be null outside mode 'I').
-  void ProductLine(const records::BiPoLine& line, double cost, const char* segment);
+  // unused) and its product (its segment for mode 'I'; whether it carries
+  // stock).  A product that carries no stock (TagProduct::CarriesStock)
+  // never touches the inventory account: its purchase (or purchase return)
+  // is booked like a purchased service, against the interface's
+  // cost-of-goods account, and its sale (or return) books the sales (or
+  // returns) only, with no cost.
+  void ProductLine(const records::BiPoLine& line, double cost, const records::TagProduct& product);
   // A service line and its service's segment.  A purchased service is
   // booked like a priced code: its amount on the vendor's side, the
   // interface's cost-of-goods account on the other (line by line).
@@ -146,11 +152,16 @@ class BiPoLedgerLines {
   // Their debit and credit totals, at cents.
   double Debits() const;
   double Credits() const;
+  // What the product, service and code lines, the tax and (billing) the
+  // freight put on the customer's or vendor's side, at cents: the figure the
+  // header's total must show, as the customer or vendor takes the total.
+  double Booked() const;
   const BiPoDistribution& Distribution() const { return slots_; }
 
  private:
   void Add(const char* account, const char* description, char side, double amount);
   void AddSlot(int slot, const char* account, const char* description);
+  void NonStockProductLine(const records::BiPoLine& line, const records::TagProduct& product);
   int PartySlot() const;
   const char* Text(const char* billing, const char* purchasing) const;
 
@@ -161,6 +172,7 @@ class BiPoLedgerLines {
   records::TagBiPoHeader header_{};
   char partyAccount_[11] = {};
   std::vector<records::GLLine> lines_;
+  double booked_ = 0;
 };
 
 // --- The period's unposted transactions -----------------------------------------------------
@@ -179,11 +191,10 @@ bool BiPoEndCheck(BtrvHandle headers, int fileNo, std::int32_t fromDate, std::in
 // --- Removing a transaction --------------------------------------------------------------------
 
 // Removes a billing (`headerFileNo` 32), purchasing (41) or purchase-order
-// (39) transaction: its lines (file 31, 40 or 38, key 0: the header's type
-// letter, 'I' for an 'O' header, its number and third key part) and its
-// header.  A header that the walk is on (PostTranRead) is deleted in place,
-// so that the walk goes on after it; another is found by its key 0 (type
-// letter, number, third key part).  The open invoices the transaction is
+// (39) transaction: its lines (file 31, 40 or 38, as BiPoLineWalk of
+// qxabase/bipo_lines.h finds them) and its header.  A header that the walk
+// is on (PostTranRead) is deleted in place, so that the walk goes on after
+// it; another is found by its key 0 (type letter, number, third key part).  The open invoices the transaction is
 // linked to stay: posted, they are the account's open items.  `mode` (4),
 // `openInvoices`, `products`, `reserved` and `oiHeader` are kept for the
 // callers.  Returns 0, or the status with the work record filled.  The

@@ -93,10 +93,12 @@ char SysCodeGet(int number);
 //   pendingPeriod, pendingDate  the pending posting period of billing and
 //                  purchasing (settings record "0BiPoPeriod",
 //                  records::PendingPeriodRecord): its number and its last
-//                  day.  0 and 0 when the company keeps none, or the one it
-//                  keeps lies in neither year: the postings and journals
-//                  then take the date's own period.  FiscalPeriodOfDateIn
-//                  reads no other record and leaves both 0.
+//                  day.  A pending period closed since gives way to the
+//                  first open period after it.  0 and 0 when the company
+//                  keeps none, the one it keeps lies in neither year, or no
+//                  open period follows it: the postings and journals then
+//                  take the date's own period.  FiscalPeriodOfDateIn reads
+//                  no other record and leaves both 0.
 // The record's other bytes are left as they were.
 //
 // Kinds (bits):
@@ -108,9 +110,12 @@ char SysCodeGet(int number);
 //   2  accepted for the callers' sake; no effect of its own (kind 3 checks
 //      as kind 1).
 //   4  with 1: a closed period is accepted too (any period of this or next
-//      year: closing a period again, an as-of date, today's period).
-// Kinds in use: 0 (form defaults), 1 (posting and entry dates), 3 (the
-// physical-inventory posting date), 7 (period-end and as-of dates).
+//      year), for a date that writes nothing into its period: the date up
+//      to which periods are closed, today's period of the count entry.
+// Kinds in use: 0 (form defaults), 1 (every date a command writes entries
+// on: posting, as-of and end-of-period dates, through the screens'
+// EntryDateField; journal dates), 5 and 7 (the closing date of the general
+// ledger's end of period; today's period of the count entry).
 
 inline constexpr int kPeriodFillOnly = 0;
 inline constexpr int kPeriodCheckOpen = 1;

@@ -116,14 +116,18 @@ TEST(BiPoLedgerLines, TaxIsSharedAmongTheAccountsOfTheTaxCode) {
   }
 }
 
-// A transaction of one product line (amount 20, cost 6), one service line
-// (15) and one code line (45), with its header type: billing, or purchasing
-// from a vendor of account 2000.
+// A transaction of one product line (amount 20, cost 6; the product of
+// department HW, of type `productType`), one service line (15) and one code
+// line (45), with its header type: billing, or purchasing from a vendor of
+// account 2000.
 struct Transaction {
   TagBiPoHeader header{};
   BiPoLine product{}, service{}, code{};
-  explicit Transaction(char type) {
+  records::TagProduct item{};
+  explicit Transaction(char type, std::uint8_t productType = 1) {
     header.typeLetter = type;
+    records::SetText(item.department, "HW");
+    item.productType = productType;
     for (BiPoLine* l : {&product, &service, &code}) l->typeLetter = type == 'O' ? 'I' : type;
     product.lineKind = 1;
     product.amount = 20.00;
@@ -139,23 +143,28 @@ struct Transaction {
     records::SetText(party.glAccount, purchasing ? "2000" : "1100");
     BiPoLedgerLines ledger(purchasing, Interface(mode));
     ledger.Begin(kind, header, &party);
-    ledger.ProductLine(product, 6.00, "HW    ");
+    ledger.ProductLine(product, 6.00, item);
     ledger.ServiceLine(service, "SV    ");
     ledger.CodeLine(code, "4500");
     ledger.PaymentAndFreight();
     ledger.Summary();
     EXPECT_NEAR(ledger.Debits(), ledger.Credits(), 0.001) << "the transaction balances";
+    EXPECT_NEAR(80.00, ledger.Booked(), 0.001) << "what the header's total must show";
     return Shown(ledger.Lines());
   }
 };
 
+// The distribution mode chooses the accounts, and so does the product: one
+// that carries no stock (type 2) never touches the inventory account (1300).
 TEST(BiPoLedgerLines, TheDistributionModeChoosesTheAccounts) {
+  constexpr std::uint8_t kStock = 1, kNoStock = records::TagProduct::kNonInventory;
   struct Case {
     const char* name;
     char type;
     char mode;
     int kind;
     std::vector<std::string> lines;
+    std::uint8_t productType = kStock;
   };
   const Case cases[] = {
       {"plain: the interface accounts", 'I', ' ', kBiPoInvoice,
@@ -177,10 +186,23 @@ TEST(BiPoLedgerLines, TheDistributionModeChoosesTheAccounts) {
        {"5000 C 15.00", "4500 C 45.00", "2000 D 80.00", "1300 C 20.00"}},
       {"'I' books a purchase as any mode does", 'I', 'I', kBiPoPurchase,
        {"5000 D 15.00", "4500 D 45.00", "2000 C 80.00", "1300 D 20.00"}},
+      // Sold, a product without stock books its sales and no cost; bought,
+      // it is a cost of goods like the purchased service.
+      {"no stock: an invoice", 'I', ' ', kBiPoInvoice, {"4500 C 45.00", "1100 D 80.00", "4000 C 35.00"}, kNoStock},
+      {"no stock: an invoice, mode 'I'", 'I', 'I', kBiPoInvoice,
+       {"4000HW C 20.00", "4000SV C 15.00", "4500 C 45.00", "1100 D 80.00"}, kNoStock},
+      {"no stock: a return", 'R', ' ', kBiPoBillingReturn, {"4500 D 45.00", "1100 C 80.00", "4100 D 35.00"},
+       kNoStock},
+      {"no stock: a credit memo, mode 'C'", 'C', 'C', kBiPoBillingReturn,
+       {"4500 D 45.00", "1100 C 80.00", "410001 D 35.00"}, kNoStock},
+      {"no stock: a purchase", 'I', ' ', kBiPoPurchase,
+       {"5000 D 20.00", "5000 D 15.00", "4500 D 45.00", "2000 C 80.00"}, kNoStock},
+      {"no stock: a purchase return", 'R', ' ', kBiPoPurchaseReturn,
+       {"5000 C 20.00", "5000 C 15.00", "4500 C 45.00", "2000 D 80.00"}, kNoStock},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(c.lines, Transaction(c.type).Book(c.mode, c.kind));
+    EXPECT_EQ(c.lines, Transaction(c.type, c.productType).Book(c.mode, c.kind));
   }
 }
 
@@ -216,10 +238,12 @@ TEST(BiPoLedgerLines, PaymentFreightAndTheVendorsSide) {
     line.typeLetter = h.typeLetter;
     line.lineKind = 1;
     line.amount = 20.00;
+    records::TagProduct product{};
+    product.productType = 1;
     records::CustVendRecord party{};  // without an account of its own: the interface's
     BiPoLedgerLines ledger(c.purchasing, Interface(' '));
     ledger.Begin(c.kind, h, &party);
-    ledger.ProductLine(line, 0, nullptr);
+    ledger.ProductLine(line, 0, product);
     ledger.PaymentAndFreight();
     ledger.Summary();
     EXPECT_EQ(c.lines, Shown(ledger.Lines()));
@@ -379,6 +403,17 @@ TEST_F(BiPoServicesTest, ThePendingPeriodMovesOnOnceAPeriodIsOverAndNeverBack) {
     EXPECT_EQ(s.pending ? DateMake(2025, 4, 30) : 0, info.pendingDate);
   }
   EXPECT_EQ(3, info.period) << "the date's own period is filled as before";
+}
+
+// January and February are closed: a pending period among them can take
+// no posting, and the first open period after it is pending instead.
+TEST_F(BiPoServicesTest, AClosedPendingPeriodGivesWayToTheNextOpenOne) {
+  DateSetToday(DateMake(2025, 2, 2));
+  ASSERT_EQ(0, PeriodStep441(H(29), 4, 0));  // January posted: February pending, and closed since
+  records::FiscalPeriodInfo info{};
+  ASSERT_EQ(0, FiscalPeriodOfDate(kPeriodFillOnly, DateMake(2025, 3, 15), &info));
+  EXPECT_EQ(3, info.pendingPeriod);
+  EXPECT_EQ(DateMake(2025, 3, 31), info.pendingDate);
 }
 
 TEST_F(BiPoServicesTest, AnAnswerIsRememberedPerUserOnlyWhenTheUserGoesOn) {
