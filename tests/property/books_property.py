@@ -19,6 +19,7 @@ fixed seed, after replaying the failures kept in --database (read only).
 --database, where the next derandomized run replays it.
 """
 import argparse
+import collections
 import datetime
 import os
 import random
@@ -29,7 +30,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from hypothesis import HealthCheck, Phase, settings, strategies as st  # noqa: E402
-from hypothesis.database import DirectoryBasedExampleDatabase, ReadOnlyDatabase  # noqa: E402
+from hypothesis.database import DirectoryBasedExampleDatabase, ExampleDatabase, ReadOnlyDatabase  # noqa: E402
 from hypothesis.stateful import RuleBasedStateMachine, initialize, precondition, rule, run_state_machine_as_test  # noqa: E402
 
 import commands  # noqa: E402
@@ -40,13 +41,30 @@ from programs import Company, Installation  # noqa: E402
 
 INSTALLATION = None
 COUNTS = {"companies": 0, "commands": 0, "kills": 0}
+OUTCOMES = {}  # command number -> Counter of its outcomes (tally)
 
 
-def where_of(periods, d):
-    for i, (s, e) in enumerate(periods.all):
-        if s <= d <= e:
-            return "closed" if i < periods.closed else "open"
+def where_of(files, d):
+    """Where date `d` lies in the company's periods as they stand now: "closed",
+    "open" or "outside" both years."""
+    for _, status, start, end in P.periods_of(files):
+        if start <= d <= end:
+            return "closed" if status == "C" else "open"
     return "outside"
+
+
+def tally(number, result, ctx):
+    """Counts what became of each command: did its work, found nothing to do,
+    refused (4), and how many of its questions were answered skip or stop."""
+    t = OUTCOMES.setdefault(number, collections.Counter())
+    if result.killed:
+        t["killed"] += 1
+    elif result.status == 0:
+        t["nothing" if any(m in result.transcript for m in commands.NOTHING) else "done"] += 1
+    else:
+        t["refused"] += 1
+    t["skipped"] += result.transcript.count("answer: [Skip]")
+    t["stopped"] += ctx.get("stopped", False)
 
 
 class Books(RuleBasedStateMachine):
@@ -65,23 +83,26 @@ class Books(RuleBasedStateMachine):
         self.co.load(case["fixture"])
         self.files = self.co.dump()
         COUNTS["companies"] += 1
-        problems = P.invariants(self.files) + P.unsound_numbers(self.files)
+        problems = P.invariants(self.files, company.RECEIVABLES, company.PAYABLES) + P.unsound_numbers(self.files)
         assert not problems, "the generated company does not hold the invariants: %r" % problems
 
     # ---- Running a command and judging it ------------------------------------------------------
 
-    def run(self, number, keys, ctx, allowed=lambda f, r: False, changing=(), only=None, rerun=False):
+    def run(self, number, keys, ctx, allowed=lambda f, r: False, changing=(), only=None, rerun=False, check=None):
         ctx = dict(ctx, command=number, shape=self.case["shape"])
         before = self.files
-        before_bytes = self.co.database_bytes()
         result = self.co.command(number, keys)
         COUNTS["commands"] += 1
         after = self.co.dump()
         ctx["transcript"] = result.transcript
+        # The dump shows every byte of every record (the unnamed ones as
+        # "raw"): equal dumps are the company as it was.
         ctx["unchanged"] = before == after
+        ctx["stopped"] = commands.STOPPED in result.transcript
+        tally(number, result, ctx)
         found = self.judge(number, before, after, result, ctx, allowed, changing, only)
-        if result.status == 4 and before_bytes != self.co.database_bytes() and before == after:
-            pass  # the record manager's own bookkeeping; the records are as they were
+        if check is not None:
+            found += check(before, after, result)
         self.settle(found, ctx, result)
         self.files = after
         if rerun and result.status == 0 and not self.done:
@@ -100,16 +121,21 @@ class Books(RuleBasedStateMachine):
         if result.status not in (0, 4):
             found.append(P.Violation("exit status", "command %d ended with status %d: %s"
                                      % (number, result.status, result.errors[-400:])))
-        if result.status == 4 and before != after:
+        # Exit 4 leaves the company as it was; but a posting stopped at one
+        # of its questions keeps the transactions it posted before the stop
+        # (each whole: the invariants below hold them).
+        if result.status == 4 and not ctx["unchanged"] and not (
+                ctx["stopped"] and number in commands.POSTINGS and number not in commands.STOP_POSTS_NOTHING):
             changed = sorted(f for f in set(before) | set(after) if before.get(f) != after.get(f))
             found.append(P.Violation("exit 4 leaves the company", "exit 4, yet %s changed" % ", ".join(changed)))
-        if result.status == 0 and not commands.said_done(result.transcript):
+        if result.status == 0 and (ctx["stopped"] or not commands.said_done(result.transcript)):
             told = re.findall(r"--- message box: [^\n]*\n([^\n]*)", result.transcript)
-            found.append(P.Violation("exit status", "exit 0, yet the command said %r" % told[:2]))
+            found.append(P.Violation("exit status", "exit 0, yet the command %s %r"
+                                     % ("was stopped at" if ctx["stopped"] else "said", told[:2])))
         for m in re.finditer(r"Debits (-?[\d.]+), credits (-?[\d.]+)\.", result.transcript):
             if m.group(1) != m.group(2):
                 found.append(P.Violation("posting summary", m.group(0)))
-        found += P.invariants(after)
+        found += P.invariants(after, company.RECEIVABLES, company.PAYABLES)
         if number != 362:
             found += P.closed_periods_unchanged(before, after)
         found += P.nothing_lost(before, after, allowed)
@@ -138,7 +164,7 @@ class Books(RuleBasedStateMachine):
 
     def date(self, data):
         d = data.draw(company.dates(self.periods), label="date")
-        return d, where_of(self.periods, d)
+        return d, where_of(self.files, d)
 
     @precondition(lambda self: self.done)
     @rule()
@@ -147,12 +173,40 @@ class Books(RuleBasedStateMachine):
 
     # ---- The rules --------------------------------------------------------------------------------
 
+    # The postings, the heart of the books, in three rules (so drawn three
+    # times as often as any other command): the ledgers, billing and
+    # purchasing, the stock.
+    ANSWERS = st.sampled_from(["skip", "skip", "stop"])
+
     @precondition(lambda self: not self.done)
-    @rule(number=st.sampled_from(sorted(commands.POSTINGS)), data=st.data())
-    def post(self, number, data):
-        d, where = self.date(data)
-        self.run(number, commands.posting_keys(d), {"date": d, "where": where}, rerun=True,
-                 allowed=lambda f, r: number == 327 and f == "physical_counts")
+    @rule(number=st.sampled_from([320, 321, 322]), answer=ANSWERS, data=st.data())
+    def post_ledger(self, number, answer, data):
+        self.post(number, answer, data)
+
+    @precondition(lambda self: not self.done)
+    @rule(number=st.sampled_from([324, 325]), answer=ANSWERS, data=st.data())
+    def post_billing_purchasing(self, number, answer, data):
+        self.post(number, answer, data)
+
+    @precondition(lambda self: not self.done)
+    @rule(number=st.sampled_from([326, 327, 328]), answer=ANSWERS, data=st.data())
+    def post_stock(self, number, answer, data):
+        self.post(number, answer, data)
+
+    def posting_date(self, number, data):
+        """Half the time a date of the posting's own unposted work, so that
+        most runs find some; else any date."""
+        waiting = sorted({r["date"] for r in self.files.get(commands.POSTED_FILES.get(number), [])
+                          if r.get("postedFlag") != "Y" and r.get("date")})
+        if waiting and data.draw(st.booleans(), label="a date of unposted work"):
+            d = datetime.date.fromisoformat(data.draw(st.sampled_from(waiting), label="date"))
+            return d, where_of(self.files, d)
+        return self.date(data)
+
+    def post(self, number, answer, data):
+        d, where = self.posting_date(number, data)
+        self.run(number, commands.posting_keys(d, answer), {"date": d, "where": where, "answer": answer},
+                 rerun=True, allowed=lambda f, r: number == 327 and f == "physical_counts")
 
     @precondition(lambda self: not self.done)
     @rule(data=st.data())
@@ -235,13 +289,72 @@ class Books(RuleBasedStateMachine):
                  changing=changing, only=(file, set(record_fields)))
 
     @precondition(lambda self: not self.done)
-    @rule(kind=st.sampled_from(["post", "purge", "global"]), number=st.sampled_from([320, 321, 322, 324, 325, 326, 327, 328]),
+    @rule(data=st.data())
+    def price_assignment(self, data):
+        """Price assignment (380): a drawn selection, a rule, a typed price or
+        nothing on each listed line, then F10 (or Esc, leaving unsaved)."""
+        products = self.files.get("products", [])
+
+        def bound(letter, table):
+            field, kind = table[letter]
+            if kind == "text":
+                values = sorted({str(p.get(field, "")).strip() for p in products} | {""})
+                pick = data.draw(st.sampled_from(values), label="%s bound" % letter)
+                return pick.lower() if pick and data.draw(st.booleans(), label="lower case") else pick
+            if kind == "date":
+                return data.draw(st.sampled_from(["", datetime.date(2024, 12, 31), datetime.date(2025, 6, 30),
+                                                  self.case["today"]]), label="date bound")
+            return data.draw(st.sampled_from(["", "0", "15", "100", "1000"]), label="figure bound")
+
+        def criterion(table):
+            letter = data.draw(st.sampled_from(sorted(table)), label="criterion")
+            low, high = bound(letter, table), bound(letter, table)
+            # Mostly a range that may hold something; now and then one whose
+            # From lies past its To.
+            kind = table[letter][1]
+            order = {"text": str.casefold, "date": lambda v: v}.get(kind, float)
+            if low != "" and high != "" and data.draw(st.integers(0, 4), label="order"):
+                low, high = sorted((low, high), key=order)
+            return letter, low, high
+
+        first, second = criterion(commands.PRICE_FIRST), criterion(commands.PRICE_SECOND)
+        rows, ordered = commands.price_listed(products, first, second)
+        line_ = st.one_of(st.none(),
+                          st.tuples(st.sampled_from("$%"), st.sampled_from(["2.5", "0.99", "-1", "20", "35.5",
+                                                                             "100", "1000", "9999999999"])),
+                          st.tuples(st.just("typed"), st.sampled_from(["12.5", "0.0425", "1500", "999999.999"])))
+        if ordered:
+            drawn = [data.draw(line_, label="line") for _ in rows]
+        else:
+            drawn = [data.draw(line_, label="every line")] * len(rows)
+        leave = bool(rows) and data.draw(st.integers(0, 7), label="leave") == 0
+        lines, expected = [], {}
+        for p, line in zip(rows, drawn):
+            was = ("as it was", p.get("sellingPrice", 0.0))
+            if line is None:
+                lines.append(None)
+                expected[p["number"]] = was
+            elif line[0] == "typed":
+                lines.append(line)
+                expected[p["number"]] = ("typed", commands.num_round(float(line[1]), 3))
+            else:
+                price = commands.price_by_rule(p, line[0], float(line[1]))
+                lines.append((line[0], line[1], price is None))
+                expected[p["number"]] = was if price is None else ("rule", price)
+        self.run(380, commands.price_keys(first, second, lines, leave),
+                 {"first": first, "second": second, "lines": lines, "leave": leave},
+                 changing={("products", "sellingPrice")}, only=("products", {"sellingPrice"}),
+                 check=lambda before, after, result: P.prices_assigned(before, after, {} if leave else expected)
+                 + P.selection_shown(bool(rows), result.transcript))
+
+    @precondition(lambda self: not self.done)
+    @rule(kind=st.sampled_from(["post", "purge", "global"]), number=st.sampled_from(sorted(commands.POSTINGS)),
           delay=st.integers(0, 60), data=st.data())
     def killed(self, kind, number, delay, data):
         """A run killed part way: the properties hold on what it left, and the
         rerun completes the work exactly once."""
         if kind == "post":
-            d, where = self.date(data)
+            d, where = self.posting_date(number, data)
             keys, ctx = commands.posting_keys(d), {"date": d, "where": where}
         elif kind == "purge":
             letter = data.draw(st.sampled_from("GRYABU"), label="letter")
@@ -258,8 +371,9 @@ class Books(RuleBasedStateMachine):
         result = self.co.command(number, keys, kill_after=delay / 1000.0)
         COUNTS["commands"] += 2
         COUNTS["kills"] += result.killed
+        tally(number, result, ctx)
         after = self.co.dump()
-        found = P.invariants(after) + P.unsound_numbers(after) + P.nothing_lost(
+        found = P.invariants(after, company.RECEIVABLES, company.PAYABLES) + P.unsound_numbers(after) + P.nothing_lost(
             before, after, lambda f, r: kind == "purge" or (number == 327 and f == "physical_counts"))
         ctx["transcript"] = result.transcript
         self.settle(found, ctx, result)
@@ -274,9 +388,41 @@ class Books(RuleBasedStateMachine):
             for diff in P.differences(P.figures(whole_files), P.figures(final)):
                 found.append(P.Violation("exactly once", "killed after %d ms and rerun, unlike one whole run: %s"
                                          % (delay, diff)))
-        found += P.invariants(final)
+        found += P.invariants(final, company.RECEIVABLES, company.PAYABLES)
         self.settle(found, dict(ctx, transcript=rerun.transcript), rerun)
         self.files = final
+
+
+class Failures(ExampleDatabase):
+    """The example database in tests/property/examples, under one name.
+
+    Hypothesis names a test's examples by a digest of the test's source, so
+    that every change of this file would orphan the failures kept so far; here
+    every test key is the one name "books".  Only the failures themselves are
+    kept (Hypothesis's primary corpus, shrunk): not the secondary corpus of
+    larger failing cases nor the pareto front of a run, which would fill the
+    folder with sequences the replay runs for nothing."""
+
+    DIGEST = 48  # bytes of the test's digest, before ".secondary" or ".pareto"
+
+    def __init__(self, path):
+        super().__init__()
+        self.db = DirectoryBasedExampleDatabase(path)
+
+    @classmethod
+    def primary(cls, key):
+        return len(key) == cls.DIGEST
+
+    def fetch(self, key):
+        return self.db.fetch(b"books") if self.primary(key) else iter(())
+
+    def save(self, key, value):
+        if self.primary(key):
+            self.db.save(b"books", value)
+
+    def delete(self, key, value):
+        if self.primary(key):
+            self.db.delete(b"books", value)
 
 
 def run(args, database, derandomize, max_examples, phases):
@@ -301,7 +447,7 @@ def main():
     status = 0
     try:
         if args.fresh:
-            db = DirectoryBasedExampleDatabase(args.database)
+            db = Failures(args.database)
             rounds = 0
             while True:
                 rounds += 1
@@ -309,8 +455,11 @@ def main():
                 if time.time() - started > args.minutes * 60:
                     break
         else:
-            if os.path.isdir(args.database):
-                run(args, ReadOnlyDatabase(DirectoryBasedExampleDatabase(args.database)), False, 1000, [Phase.reuse])
+            kept = Failures(args.database)
+            replayed = len(list(kept.fetch(bytes(Failures.DIGEST))))
+            print("books property test: replaying %d kept failures" % replayed, flush=True)
+            if replayed:
+                run(args, ReadOnlyDatabase(kept), False, 1000, [Phase.reuse])
             run(args, None, True, args.examples, [Phase.explicit, Phase.generate, Phase.shrink])
     except Exception:
         status = 1
@@ -319,6 +468,8 @@ def main():
         print("books property test: %d companies, %d commands (%d killed) in %.0f s; %s"
               % (COUNTS["companies"], COUNTS["commands"], COUNTS["kills"], time.time() - started,
                  known_faults.report()))
+        for number in sorted(OUTCOMES):
+            print("  %d: %s" % (number, ", ".join("%s %d" % (k, n) for k, n in sorted(OUTCOMES[number].items()) if n)))
         for k in known_faults.KNOWN:
             if k.ident in known_faults.MET:
                 print("  known %-20s %s" % (k.ident, k.why))

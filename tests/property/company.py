@@ -378,7 +378,9 @@ def draw_products(b):
         divisor = b.draw(st.sampled_from([1, 1, 5, 12]))
         if divisor != 1:
             b.shape.add("fractions")
-        cost = b.draw(st.integers(100, 9000)) / 100.0
+        # Most costs are a few dollars; some products are machines costing
+        # thousands.
+        cost = b.draw(st.one_of(st.integers(100, 9000), st.integers(100, 9000), st.integers(150000, 2500000))) / 100.0
         qty = float(b.draw(st.integers(0, 60))) if ptype != 2 else 0.0
         value = money(qty / divisor * cost) if ptype != 2 else 0.0
         committed = float(b.draw(st.integers(0, int(qty)))) if qty else 0.0
@@ -390,11 +392,16 @@ def draw_products(b):
             "purchaseUnitFactor": divisor, "salesUnitFactor": 1, "minimumQuantity": 5, "reorderQuantity": 10,
             "lastSaleDate": iso(b.date(b.draw(st.sampled_from(["outside", "first"])))),
             "lastPurchaseDate": iso(b.date(b.draw(st.sampled_from(["outside", "first"])))),
-            "sellingPrice": money(cost / divisor * 1.6 + 1), "lastCost": cost,
+            # A price of 4 decimals (a price assignment's margin leaves one).
+            "sellingPrice": round(cost / divisor * 1.6 + 1, b.draw(st.sampled_from([2, 2, 4]))), "lastCost": cost,
             "standardCost": money(cost * 1.05), "averageCost": cost,
             "valueOnHand": value, "quantityOnHand": qty, "secondQuantityOnHand": committed,
             "quantityAvailable": qty - committed, "warehouse": b.draw(st.sampled_from(["MAI", "WST"])),
-            "salesDollars": [10.0, 20.0, 30.0],
+            # Last year's and this year's statistics (slots 1 and 2).
+            "salesDollars": [10.0, 20.0, float(b.draw(st.integers(0, 2000)))],
+            "salesUnits": [0.0, 4.0, float(b.draw(st.integers(0, 200)))],
+            "purchaseUnits": [0.0, 6.0, float(b.draw(st.integers(0, 200)))],
+            "purchaseDollars": [0.0, 60.0, float(b.draw(st.integers(0, 2000)))],
         })
     b.files["products"] = products
     # Bills of materials of the assemblies: stock components.

@@ -53,7 +53,11 @@ def in_ranges(d, ranges):
 
 # ---- The four invariants -------------------------------------------------------------------
 
-def invariants(files):
+def invariants(files, receivables=(), payables=()):
+    """`receivables`, `payables`: the chart's control accounts of each ledger
+    beside the interface's and those the customers or vendors name (a
+    customer purged takes its account out of neither the chart nor the
+    ledger)."""
     out = []
     # Posted G/L transactions balance; the trial balance holds (the shared
     # check, whose inventory figure we replace by the stock products' below).
@@ -64,9 +68,11 @@ def invariants(files):
     # same; inventory the stock-carrying products' (types 1 and 3) value.
     accounts = {a["code"]: a.get("currentBalance", 0.0) for a in files.get("gl_accounts", [])}
     i = iface(files)
-    for name, field, ledger, balance in (("receivables", "receivablesAccount", "customers", "balance"),
-                                         ("payables", "payablesAccount", "vendors", "balance")):
+    for name, field, ledger, balance, chart in (
+            ("receivables", "receivablesAccount", "customers", "balance", receivables),
+            ("payables", "payablesAccount", "vendors", "balance", payables)):
         codes = {i.get(field, "").strip()} | {r.get("glAccount", "").strip() for r in files.get(ledger, [])}
+        codes |= set(chart)
         codes.discard("")
         held = round(sum(accounts.get(c, 0.0) for c in codes), 2)
         owed = round(sum(r.get(balance, 0.0) for r in files.get(ledger, [])), 2)
@@ -368,3 +374,32 @@ def figures(files):
 def differences(a, b):
     keys = sorted(set(a) | set(b))
     return ["%s: %r / %r" % (k, a.get(k), b.get(k)) for k in keys if a.get(k) != b.get(k)]
+
+
+# ---- Price assignment ------------------------------------------------------------------------
+
+def prices_assigned(before, after, expected):
+    """`expected`: product number -> (how, price) for every listed product:
+    "as it was" keeps its price exactly, "rule" and "typed" take the price
+    given (to the double nearest it); a product not listed keeps its price."""
+    out = []
+    was = {p["number"]: p.get("sellingPrice", 0.0) for p in before.get("products", [])}
+    for p in after.get("products", []):
+        number, price = p["number"], p.get("sellingPrice", 0.0)
+        how, want = expected.get(number, ("not listed", was.get(number, 0.0)))
+        if how in ("as it was", "not listed"):
+            good = price == want
+        else:
+            good = abs(price - want) <= 1e-9 * max(1.0, abs(want))
+        if not good:
+            out.append(Violation("price assignment", "product %s (%s): price %r, not %r" % (number, how, price, want)))
+    return out
+
+
+def selection_shown(listed, transcript):
+    """A selection that lists products shows them; one that lists none says so."""
+    said = "Nothing was selected" in transcript
+    if listed == said:
+        return [Violation("price assignment", "the selection lists %s, yet the screen %s"
+                          % (("products", "says nothing was selected") if listed else ("none", "lists some")))]
+    return []
