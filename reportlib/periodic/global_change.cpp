@@ -353,8 +353,10 @@ Rule RuleAgainst(const GlobalChangeRequest& r, const unsigned char* record, cons
         (p.quantityOnHand < 0.0 || p.secondQuantityOnHand > p.quantityOnHand))
       return Rule::kStock;
     if (type == records::TagProduct::kNonInventory) {
-      // A product without stock: none on hand, and no assembly of it.
-      if (p.quantityOnHand != 0.0) return Rule::kStock;
+      // A product without stock: none on hand, no value in the inventory
+      // account (a costing by last or standard cost leaves value when the
+      // last unit is gone), and no assembly of it.
+      if (p.quantityOnHand != 0.0 || !NumIsZero(NumRound(p.valueOnHand, 2))) return Rule::kStock;
       int status = kStatusOk;
       const bool inBill = HasKeyPrefix(files.HandleOf(records::kFileBillsOfMaterials), record,
                                        sizeof(records::TagProduct::number), &status);

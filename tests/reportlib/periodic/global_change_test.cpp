@@ -456,11 +456,13 @@ TEST_F(GlobalChangeTest, ANumberIsRefusedBeyondWhatItsFieldHolds) {
 // The rules of a type change: an account becomes open item or balance
 // forward only with terms, whatever else it has (RIVER and STONE have no
 // tax code; STONE has no terms); a negative-stock product leaves its type
-// only when its stock covers what is committed; a customer or vendor with
-// open items keeps its account, and one with open items or a balance does
-// not become cash (a cash account keeps no balance: the postings would
-// leave its transactions in the receivables account alone).  The records a
-// rule passes over are counted in the end message.
+// only when its stock covers what is committed; a product becomes
+// non-inventory only with no stock, no value on hand and no bill of
+// materials; a customer or vendor with open items keeps its account, and
+// one with open items or a balance does not become cash (a cash account
+// keeps no balance: the postings would leave its transactions in the
+// receivables account alone).  The records a rule passes over are counted
+// in the end message.
 TEST_F(GlobalChangeTest, TypeChangesFollowTheirRules) {
   const fixture::Json products = fixture::Json::array({
       {{"number", "ZN3"}, {"description", "Committed"}, {"productType", 3}, {"secondQuantityOnHand", 4.0},
@@ -469,6 +471,8 @@ TEST_F(GlobalChangeTest, TypeChangesFollowTheirRules) {
        {"lastCost", 2.0}, {"standardCost", 2.0}, {"averageCost", 2.0}},
       {{"number", "ZOK"}, {"description", "Nothing held"}, {"productType", 3}, {"lastCost", 2.0},
        {"standardCost", 2.0}, {"averageCost", 2.0}},
+      {{"number", "ZVAL"}, {"description", "Value left"}, {"productType", 1}, {"valueOnHand", -30.28},
+       {"lastCost", 2.0}, {"standardCost", 2.0}, {"averageCost", 2.0}},
   });
   auto nonInventory = [](auto& r) {
     r.productType = 2;
@@ -499,13 +503,15 @@ TEST_F(GlobalChangeTest, TypeChangesFollowTheirRules) {
       {"negative-stock with stock committed to normal", Keys(2, 0, "", 0, "ZN3", "ZN3"), records::kFileProducts,
        {1575}, {}},
       {"negative-stock below zero to normal", Keys(2, 0, "", 0, "ZNEG", "ZNEG"), records::kFileProducts, {1575}, {}},
+      {"none on hand but value left in the inventory account to non-inventory", Keys(2, 0, "Right", 0, "ZVAL", "ZVAL"),
+       records::kFileProducts, {1575}, {}},
       {"negative-stock holding nothing to non-inventory", Keys(2, 0, "Right", 0, "ZOK", "ZOK"),
        records::kFileProducts, {1551}, {Product("ZOK", nonInventory)}},
       {"negative-stock covering its commitments to normal", Keys(2, 0, "", 0, "P-NEG", "P-NEG"),
        records::kFileProducts, {1551}, {Product("P-NEG", [](auto& r) { r.productType = 1; })}},
       {"non-inventory only without stock, commitments or bill of materials", Keys(2, 0, "Right", 0, "", ""),
        records::kFileProducts, {1575}, {Product("P-ZERO", nonInventory), Product("ZOK", nonInventory)},
-       "Records changed: 2. Passed over: 5,"},
+       "Records changed: 2. Passed over: 6,"},
       {"A/R account: a customer with open items keeps its account", Keys(0, 7, "\"1210\"", 0, "", ""),
        records::kFileCustomers, {1573},
        {Customer("ACME", [](auto& r) { SetText(r.glAccount, "1210"); }),
