@@ -19,4 +19,4 @@ if [ ! -x "$build/shell/qxa15" ]; then
   cmake --build "$build" -j "$(nproc 2>/dev/null || echo 4)"
 fi
 exec /usr/bin/python3 tests/property/books_property.py --build "$build" --fresh --minutes "$minutes" \
-  --examples 100 --steps 20 --database tests/property/examples
+  --examples 100 --database tests/property/examples

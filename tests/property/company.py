@@ -254,6 +254,7 @@ def companies(draw):
     draw_orders(b, vendors, products)
     draw_assemblies(b, products)
     draw_counts_and_adjustments(b, products)
+    draw_cash(b, customers, vendors)
 
     # The subledgers' balances stand in their control accounts, and the
     # trial balance is closed by the owner's equity.
@@ -701,3 +702,27 @@ def draw_counts_and_adjustments(b, products):
         if stock_in:
             rec.update(unitCost=p["lastCost"], extendedAmount=money(q / p["purchaseUnitFactor"] * p["lastCost"]))
         b.add("inventory_transactions", rec)
+
+
+def draw_cash(b, customers, vendors):
+    """Cash receipts and disbursements, posted (their amounts among the
+    accounts' balances), unposted or deleted: the purge's own work."""
+    for _ in range(b.draw(st.integers(0, 3))):
+        receipt = b.draw(st.booleans())
+        journal = "CR" if receipt else "CD"
+        party = b.draw(st.sampled_from(customers if receipt else vendors))
+        n = b.next_tran(journal)
+        d = b.date()
+        state = b.draw(st.sampled_from(["posted", "posted", "unposted", "deleted"]))
+        b.shape.add("cash " + state)
+        amount = b.draw(small_amounts)
+        b.add("cash_headers", {"journalCode": journal, "transactionNumber": tran_number(n), "bankAccount": "1000",
+                               "depositNumber": "%d" % (500 + n % 100),
+                               "reference": "DELETED" if state == "deleted" else "Cash",
+                               "paidToCode": party["code"], "side": "R" if receipt else "P", "typeLetter": "C",
+                               "paidToType": "C" if receipt else "V", "distribution": "G",
+                               "postedFlag": "Y" if state == "posted" else "N", "date": iso(d),
+                               "periodKey": b.periods.key_of(d), "amount": amount, "payeeName": party["name"]})
+        b.add("cash_lines", {"journalCode": journal, "transactionNumber": tran_number(n), "text": "Cash line",
+                             "glAccount": "4600" if receipt else "6200", "side": "R" if receipt else "P",
+                             "amount": amount})

@@ -2,6 +2,7 @@
 the company (qxdump's "files"): the one before the command and the one
 after.  Each check returns a list of `Violation`s; none means it holds.
 """
+import collections
 import datetime
 import math
 import struct
@@ -185,6 +186,7 @@ IDENTS = {
     "ar_open_invoices": ("code", "invoiceNumber", "itemNumber"),
     "ap_open_invoices": ("code", "invoiceNumber", "itemNumber"),
     "physical_counts": ("productCode",),
+    "sales_history": ("typeLetter", "transactionNumber", "sequence", "customerCode", "date"),
     "inventory_transactions": ("productCode", "transactionNumber", "date", "kind", "source"),
     "check_register": ("bankAccount", "checkNumber", "transactionNumber"),
     "bills_of_materials": ("assemblyNumber", "componentNumber"),
@@ -221,9 +223,16 @@ def ident_of(file, record):
 
 def removed(before, after, file):
     if file not in IDENTS:
-        # A file whose records nothing names: only its count can tell.
-        gone = len(before.get(file, [])) - len(after.get(file, []))
-        return before.get(file, [])[:gone] if gone > 0 else []
+        # A file whose records nothing names: a record is gone when no record
+        # like it, field for field, is left (one for one).
+        left = collections.Counter(canonical(r) for r in after.get(file, []))
+        gone = []
+        for r in before.get(file, []):
+            if left[canonical(r)]:
+                left[canonical(r)] -= 1
+            else:
+                gone.append(r)
+        return gone
     now = {ident_of(file, r) for r in after.get(file, [])}
     return [r for r in before.get(file, []) if ident_of(file, r) not in now]
 
@@ -403,3 +412,30 @@ def selection_shown(listed, transcript):
         return [Violation("price assignment", "the selection lists %s, yet the screen %s"
                           % (("products", "says nothing was selected") if listed else ("none", "lists some")))]
     return []
+
+
+# ---- Posting summaries --------------------------------------------------------------------------
+
+def summary_ties(before, after, transcript):
+    """The summary a posting shows ("Debits d, credits c.") is what it wrote
+    to the ledger: the debits and credits of the G/L lines it wrote, and of
+    the transactions it marked posted."""
+    import re
+    out = []
+    shown = re.findall(r"Debits (-?[\d.]+), credits (-?[\d.]+)\.", transcript)
+    if len(shown) != 1:
+        return out
+    old_lines = {ident_of("gl_lines", l) for l in before.get("gl_lines", [])}
+    was_posted = {ident_of("gl_headers", h) for h in before.get("gl_headers", []) if h.get("postedFlag") == "Y"}
+    now_posted = {ident_of("gl_headers", h)[:2] for h in after.get("gl_headers", [])
+                  if h.get("postedFlag") == "Y" and ident_of("gl_headers", h) not in was_posted}
+    sides = {"D": 0.0, "C": 0.0}
+    for l in after.get("gl_lines", []):
+        key = ident_of("gl_lines", l)
+        if key not in old_lines or key[:2] in now_posted:
+            sides[l.get("side", "D")] = sides.get(l.get("side", "D"), 0.0) + l.get("amount", 0.0)
+    debits, credits = (float(x) for x in shown[0])
+    if round(debits - sides["D"], 2) != 0 or round(credits - sides["C"], 2) != 0:
+        out.append(Violation("posting summary", "the summary shows debits %.2f, credits %.2f; the lines written "
+                             "debit %.2f, credit %.2f" % (debits, credits, sides["D"], sides["C"])))
+    return out
