@@ -3,20 +3,22 @@ that writes.
 
 A company is drawn at random (company.py) and loaded with qxload; then a
 sequence of commands is drawn and each runs through the installed main
-program in command-only mode on a key script: the postings, finance
-charges, the purge, the period ends, the year close, the statistics rolls,
-global change and the forecasts, with dates inside and outside the open
-periods, some of them killed part way.  After every command the properties
-(properties.py) are read from qxdump.  Hypothesis shrinks a failing
-sequence to the smallest it can find.
+program in command-only mode on a key script: the postings (their questions
+answered Skip or Stop), finance charges, the purge, the period ends, the
+year close, the statistics rolls, global change, the forecasts and price
+assignment, with dates inside and outside the open periods, some of them
+killed part way.  After every command the properties (properties.py) are
+read from qxdump.  Hypothesis shrinks a failing sequence to the smallest it
+can find.
 
     books_property.py --build <build folder> [--examples N] [--steps N]
                       [--fresh] [--minutes M] [--database DIR]
 
-By default the run is derandomized: a fixed number of examples from a
-fixed seed, after replaying the failures kept in --database (read only).
---fresh draws new seeds for --minutes, and keeps each failure it finds in
---database, where the next derandomized run replays it.
+By default the run is derandomized: N examples of up to --steps commands
+from a fixed seed, after replaying the failures kept in --database (read
+only).  --fresh draws new seeds for --minutes, sequences of up to
+KEPT_STEPS commands, and keeps each failure it finds in --database, where
+the next derandomized run replays it.
 """
 import argparse
 import collections
