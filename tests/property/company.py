@@ -218,6 +218,8 @@ def companies(draw):
          "purchasingAccount": {"account": "2330", "rate": 5.0}},
         {"code": "CT", "billingRate": 6.5, "billingAccounts": [{"account": "2300", "rate": 6.5}]},
         {"code": "EX"},
+        # A rate and no account to book its tax to.
+        {"code": "NA", "billingRate": 4.0, "purchasingRate": 3.0},
     ]
     # Amounts in the tax codes' past periods, closed ones among them.
     for t in tax_codes:
@@ -357,7 +359,7 @@ def draw_vendors(b):
         if is_1099:
             amounts_1099.append({"vendorCode": code, "taxYear": YEAR, "amount": b.draw(amounts)})
         vendors.append({
-            "code": code, "termsCode": "N30", "taxCode": b.draw(st.sampled_from(["ST", "EX"])),
+            "code": code, "termsCode": "N30", "taxCode": b.draw(st.sampled_from(["ST", "EX", "ST", "EX", "NA"])),
             "vendorType": "GOODS", "idNumber": "91-234567%d" % i, "accountType": account_type,
             "form1099": "Y" if is_1099 else "N", "periodStartBalance": balance, "balance": balance,
             "glAccount": b.draw(st.sampled_from(["", "2000"])), "name": "Vendor %d" % (i + 1),
@@ -483,7 +485,8 @@ def draw_arap_transactions(b, parties, ledger, code):
 
 
 def tax_of(b, code, taxable, purchasing):
-    rate = {"ST": 5.0 if purchasing else 8.0, "CT": 0.0 if purchasing else 6.5, "EX": 0.0}[code]
+    rate = {"ST": 5.0 if purchasing else 8.0, "CT": 0.0 if purchasing else 6.5, "EX": 0.0,
+            "NA": 3.0 if purchasing else 4.0}[code]
     return money(taxable * rate / 100.0)
 
 
@@ -519,7 +522,9 @@ def draw_billing(b, customers, products, services):
                 lines.append({"lineKind": 5, "item": "", "quantity": 0.0, "amount": 0.0})
         gross = money(sum(l["amount"] for l in lines))
         taxable = money(sum(l["amount"] for l in lines if l.get("taxable")))
-        tax_code = b.draw(st.sampled_from(["ST", "CT", "EX"]))
+        tax_code = b.draw(st.sampled_from(["ST", "CT", "EX", "ST", "CT", "EX", "NA"]))
+        if tax_code == "NA":
+            b.shape.add("tax code without accounts")
         tax = tax_of(b, tax_code, taxable, False)
         if tax and letter == "C":
             b.shape.add("credit memo with tax")
