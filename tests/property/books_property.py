@@ -245,30 +245,14 @@ class Books(RuleBasedStateMachine):
         self.run(number, commands.forecast_keys(method), {"method": method})
 
     @precondition(lambda self: not self.done)
-    @rule(letter=st.sampled_from(sorted(commands.PURGE_KINDS)), data=st.data())
-    def purge(self, letter, data):
+    @rule(letter=st.sampled_from(sorted(commands.PURGE_KINDS)), by=st.sampled_from("SP"), data=st.data())
+    def purge(self, letter, by, data):
         first, _ = self.date(data)
         last, _ = self.date(data)
         first, last = min(first, last), max(first, last)
-        entry, files = commands.PURGE_KINDS[letter]
-        headers = files[0]
-        gone = {P.ident_of(headers, r) for r in P.removed(self.files, self.files, headers)}
-
-        def allowed(f, r):
-            if f not in files:
-                return False
-            if f == headers:
-                d = P.parse_date(r.get("date"))
-                if entry == "window" and d is not None and not first <= d <= last:
-                    return False
-                if letter in "GRYCA":
-                    return r.get("postedFlag") == "Y" or r.get("reference", "").strip() == "DELETED"
-                if letter in "UB":
-                    return r.get("postedFlag") == "Y" or r.get("closedFlag") == "Y"
-            return True
-        del gone
-        self.run(390, commands.purge_keys(letter, first, last), {"letter": letter, "from": first, "to": last},
-                 allowed=allowed)
+        self.run(390, commands.purge_keys(letter, first, last, by),
+                 {"letter": letter, "from": first, "to": last, "by": by},
+                 allowed=commands.purge_removes(letter, first, last, self.files, by))
 
     @precondition(lambda self: not self.done)
     @rule(entity=st.integers(0, 3), data=st.data())

@@ -80,17 +80,76 @@ PURGE_KINDS = {
     "M": ("cutoff", ("customers", "customer_user_data")),
     "D": ("cutoff", ("vendors", "vendor_user_data")),
     "S": ("cutoff", ("services", "service_user_data")),
+    # By the last sales (or purchase) date, and Through.
+    "P": ("products", ("products", "product_user_data")),
+    # A bank account, and Through.
+    "K": ("register", ("check_register",)),
 }
+BANK = "1000"  # the bank account of the check register's purge
 
 
-def purge_keys(letter, first, last):
+def purge_keys(letter, first, last, by="S"):
     entry, _ = PURGE_KINDS[letter]
     keys = ['"%s"' % letter, "Enter"]
     if entry == "window":
         keys += [typed(first), "Enter", typed(last)]
+    elif entry == "products":
+        keys += ['"%s"' % by, "Enter", typed(last)]
+    elif entry == "register":
+        keys += ['"%s"' % BANK, "Enter", typed(last)]
     else:
         keys += [typed(last)]
     return keys + ["F10", "Enter", "Esc"]
+
+
+def purge_removes(letter, first, last, before, by="S"):
+    """Whether the purge of kind `letter` (window `first`-`last`, or cut-off
+    `last`) may remove record `r` of file `f` of the company `before`: the
+    purge's rule for each kind."""
+    import properties as P
+    entry, files = PURGE_KINDS[letter]
+    headers = files[0]
+
+    def on_or_before(value):
+        d = P.parse_date(value)
+        return d is not None and d <= last
+
+    def nothing(r, *fields):
+        return all(round(r.get(f, 0.0), 2) == 0 for f in fields)
+
+    open_items = {r["code"].strip() for f in ("ar_open_invoices", "ap_open_invoices") for r in before.get(f, [])}
+    in_bills = {r.get(k, "").strip() for r in before.get("bills_of_materials", [])
+                for k in ("assemblyNumber", "componentNumber")}
+
+    def allowed(f, r):
+        if f not in files:
+            return False
+        if f != headers:
+            return True  # the lines and user data of what goes
+        if entry == "window":
+            d = P.parse_date(r.get("date"))
+            if d is not None and not first <= d <= last:
+                return False
+            if letter in "GRYCA":
+                return r.get("postedFlag") == "Y" or r.get("reference", "").strip() == "DELETED"
+            if letter in "UB":
+                return r.get("postedFlag") == "Y" or r.get("closedFlag") == "Y"
+            return True
+        if letter in "MD":
+            return (on_or_before(r.get("lastInvoiceDate")) and r["code"].strip() not in open_items
+                    and nothing(r, "periodStartBalance", "periodDebits", "periodCredits", "balance"))
+        if letter == "S":
+            return on_or_before(r.get("lastSaleDate"))
+        if letter == "O":
+            return r.get("postedFlag") == "Y" and on_or_before(r.get("date"))
+        if letter == "P":
+            return (on_or_before(r.get("lastSaleDate" if by == "S" else "lastPurchaseDate"))
+                    and nothing(r, "valueOnHand", "quantityOnHand", "secondQuantityOnHand", "purgeHold")
+                    and r.get("assemblyFlag") != "Y" and r["number"].strip() not in in_bills)
+        if letter == "K":
+            return r.get("bankAccount", "").strip() == BANK and r.get("state") == "Y" and on_or_before(r.get("date"))
+        return False
+    return allowed
 
 
 # Global change: entity (Right presses from Customer), its fields by

@@ -391,7 +391,8 @@ def draw_products(b):
             "number": "P%d" % (i + 1), "description": "Product %d" % (i + 1), "bin": "A-0%d" % i,
             "unitOfMeasure": "EACH", "sellingMeasure": "EACH", "vendor": "V1", "taxCode": "T",
             "commissionable": "Y", "serialized": "N", "recallBy": "Y", "productType": ptype,
-            "assemblyFlag": "Y" if ptype == 3 and i > 0 else "N",
+            # An assembly (master) is a stock product after the first.
+            "assemblyFlag": "Y" if ptype != 2 and i > 0 and b.draw(st.integers(0, 2)) == 0 else "N",
             "purchaseUnitFactor": divisor, "salesUnitFactor": 1, "minimumQuantity": 5, "reorderQuantity": 10,
             "lastSaleDate": iso(b.date(b.draw(st.sampled_from(["outside", "first"])))),
             "lastPurchaseDate": iso(b.date(b.draw(st.sampled_from(["outside", "first"])))),
@@ -407,12 +408,13 @@ def draw_products(b):
             "purchaseDollars": [0.0, 60.0, float(b.draw(st.integers(0, 2000)))],
         })
     b.files["products"] = products
-    # Bills of materials of the assemblies: stock components.
+    # Bills of materials of the assemblies: stock components that are no
+    # assemblies themselves.
     bills = []
-    stock = [p for p in products if p["productType"] == 1]
+    parts = [p for p in products if p["productType"] == 1 and p["assemblyFlag"] != "Y"]
     for p in products:
-        if p["assemblyFlag"] == "Y" and stock:
-            for c in stock[:2]:
+        if p["assemblyFlag"] == "Y" and parts:
+            for c in parts[:2]:
                 bills.append({"assemblyNumber": p["number"], "componentNumber": c["number"],
                               "unitsRequired": float(b.draw(st.integers(1, 3)))})
     if bills:

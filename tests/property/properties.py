@@ -419,7 +419,8 @@ def selection_shown(listed, transcript):
 def summary_ties(before, after, transcript):
     """The summary a posting shows ("Debits d, credits c.") is what it wrote
     to the ledger: the debits and credits of the G/L lines it wrote, and of
-    the transactions it marked posted."""
+    the transactions it marked posted (but those deleted in entry, which are
+    marked and post nothing)."""
     import re
     out = []
     shown = re.findall(r"Debits (-?[\d.]+), credits (-?[\d.]+)\.", transcript)
@@ -428,7 +429,8 @@ def summary_ties(before, after, transcript):
     old_lines = {ident_of("gl_lines", l) for l in before.get("gl_lines", [])}
     was_posted = {ident_of("gl_headers", h) for h in before.get("gl_headers", []) if h.get("postedFlag") == "Y"}
     now_posted = {ident_of("gl_headers", h)[:2] for h in after.get("gl_headers", [])
-                  if h.get("postedFlag") == "Y" and ident_of("gl_headers", h) not in was_posted}
+                  if h.get("postedFlag") == "Y" and ident_of("gl_headers", h) not in was_posted
+                  and h.get("reference", "").strip() != "DELETED"}
     sides = {"D": 0.0, "C": 0.0}
     for l in after.get("gl_lines", []):
         key = ident_of("gl_lines", l)
