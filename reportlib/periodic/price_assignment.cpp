@@ -37,7 +37,7 @@ constexpr int kMsgNothingSelected = 197;
 constexpr int kMsgBadSign = 435;
 constexpr int kMsgLeaveUnsaved = 2231;
 constexpr int kMsgMarginTooLarge = 2233;
-constexpr int kMsgAmountTooLarge = 1807;  // %1 the largest
+constexpr int kMsgPriceTooLarge = 2235;  // %1 the price, %2 the largest
 
 // --- Criteria ------------------------------------------------------------------------
 
@@ -408,8 +408,9 @@ bool ComputeLine(Form* line) {
     return false;
   }
   if (std::fabs(NumRound(price, 3)) > kLargestLinePrice) {
-    char largest[32];
-    MsgShowArgs(kMsgAmountTooLarge, 0, 0, 1, NumToText(largest, kLargestLinePrice, 3), nullptr);
+    char shownPrice[40], largest[32];
+    MsgShowArgs(kMsgPriceTooLarge, 0, 0, 1, NumToText(shownPrice, price, 3), NumToText(largest, kLargestLinePrice, 3),
+                nullptr);
     return false;
   }
   run->pendingPrice = price;
