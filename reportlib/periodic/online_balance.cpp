@@ -13,6 +13,7 @@
 #include "btrvc.h"
 #include "periodic/periodic_frame.h"
 #include "qxabase/cash_services.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -473,6 +474,7 @@ int PrintForAccount(Form* form, KeyCode) {
   Waiting w;
   if (GatherWaiting(run, &w) != kStatusOk) return 0x20;
   PrintBalance(run, w);
+  CommandDone();
   return 0x20;
 }
 

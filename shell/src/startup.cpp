@@ -157,9 +157,10 @@ int StartUp(Toolbar* toolbar) {
         NoteShownStartupFailure(RecordErrorText(status, kErrorOpOpen, records::kFileSettings));
         if (AppIsCommandOnly()) exitStatus = kExitCommandFailed;
       } else {
-        MsgBoxShowStyle(0, "The path is invalid. Please try again.", nullptr, kMsgStyleError, 1);
-        NoteShownStartupFailure("The path is invalid. Please try again.");
-        NoteStartupFailure(CommandLinePath());
+        // In the Open Company screen's words: what is wrong with the folder.
+        const std::string why = CompanyPathRefusal(error, CommandLinePath());
+        MsgBoxShowStyle(0, oem::FromUtf8(why).c_str(), nullptr, kMsgStyleError, 1);
+        NoteShownStartupFailure(why);
       }
       StopRecordManager(nullptr);
       CloseFramework();

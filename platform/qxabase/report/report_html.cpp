@@ -240,7 +240,10 @@ std::string LinkUrl(const Link& link) {
 }
 
 void RenderHtml(const Document& doc, const Sink& sink, std::size_t firstPage, std::size_t endPage) {
-  const int width = doc.Width();
+  const bool form = !doc.settings.reportPage;
+  // Report pages show every number whole: a column too narrow for one is
+  // widened, on every line.  A form keeps its paper's places.
+  const int width = doc.Width() + (form ? 0 : doc.widening.Total());
   const PageNumbers numbers = NumberPages(doc);
   int pageCount = 0;
   for (std::size_t i = firstPage; i < doc.pages.Size() && i < endPage; ++i) pageCount += doc.pages.Holds(i) ? 1 : 0;
@@ -254,7 +257,6 @@ void RenderHtml(const Document& doc, const Sink& sink, std::size_t firstPage, st
   out += "<style>" + std::string(kStyle);
   if (doc.settings.landscape) out += "@page { size: letter landscape; }\n";
   else out += "@page { size: letter portrait; }\n";
-  const bool form = !doc.settings.reportPage;
   const FormGeometry geometry = GeometryOf(doc);
   if (form) out += FormStyle(geometry);
   out += "</style>\n</head>\n<body>\n";
@@ -288,7 +290,12 @@ void RenderHtml(const Document& doc, const Sink& sink, std::size_t firstPage, st
     out = "<div class=\"page\" id=\"page-" + std::to_string(number) + "\">\n<pre>\n";
     std::size_t used = page.lines.size();
     while (used > 0 && page.lines[used - 1].cells.empty()) --used;
-    for (std::size_t l = 0; l < used; ++l) out += LineHtml(page, page.lines[l], width) + "\n";
+    for (std::size_t l = 0; l < used; ++l) {
+      const Line& line = page.lines[l];
+      out += (doc.widening.extra.empty() ? LineHtml(page, line, width)
+                                         : LineHtml(page, WidenedLine(line, doc.widening), width)) +
+             "\n";
+    }
     if (doc.settings.reportPage)
       out += "\n<span class=\"foot\">" +
              EscapeCp437(FooterLine(doc, numbers.number[i], numbers.total, width)) + "</span>\n";

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,13 @@ struct Cell {
   std::string text;           // code page 437; blanks never erase what lies under them
   std::int32_t font = 0;      // ReportFontNumber
   int link = -1;              // index into its page's links, -1 none
+  // A number wider than its column: the width of the column's field (0 for
+  // any other cell), and whether the number keeps the field's start
+  // (`flushLeft`) or its end.  `text` is then the number whole; a page of
+  // fixed width shows the field filled with '*' (RenderLine), the HTML file
+  // the number whole in a widened column (Widening).
+  int field = 0;
+  bool flushLeft = false;
 };
 
 struct Line {
@@ -146,6 +154,25 @@ struct AccountPart {
   std::string account;        // the account's code (code page 437)
 };
 
+// How the HTML file widens the columns of the numbers too wide for them:
+// at each print column `x`, `extra` columns are put in, so that everything
+// from there on moves right on every line of the report.  A number that
+// keeps its field's end widens the field at its start, one that keeps its
+// start at its end.
+struct Widening {
+  std::map<int, int> extra;  // print column -> columns put in there
+  // Records a number of `length` characters in a field of `field` at `x`.
+  void Add(int x, int field, bool flushLeft, int length);
+  // The columns put in at or before `x` (`x` itself counted when `atX`).
+  int Before(int x, bool atX) const;
+  int Total() const;
+};
+
+// `line` as the HTML file lays it out: every cell moved right by what
+// `widening` put in before it, and each number too wide for its column
+// whole in its widened field.
+Line WidenedLine(const Line& line, const Widening& widening);
+
 struct Document {
   std::string title;
   std::int32_t runDate = 0;                 // day number of the run
@@ -155,6 +182,8 @@ struct Document {
   bool stopped = false;                     // the user stopped the run
   Settings settings;
   std::vector<AccountPart> parts;           // AgingRecordTest's marks, in page order
+  Widening widening;                        // the numbers too wide for their columns
+  int overflowing = 0;                      // how many there are
 
   // The report's width in print columns: the run's line width, or the
   // rightmost column written (at least 80).
@@ -187,6 +216,7 @@ std::string SelectionLine(const Document& doc);
 
 // One rendered line: its code-page-437 characters (trailing blanks removed)
 // and, for each character, the cell it came from (-1 a blank of no cell).
+// A number too wide for its column fills its field with '*'.
 struct RenderedLine {
   std::string text;
   std::vector<int> owner;

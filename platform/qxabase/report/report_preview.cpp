@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "oemtext.h"
+#include "qxsys/print_problems.h"
 #include "ravadodo/dialogs.h"
 #include "ravadodo/forms.h"
 #include "ravadodo/keys.h"
@@ -506,7 +507,7 @@ class Viewer {
       status_ = "The report was sent to the printer";
       TranscriptNote("preview", "printed");
     } else {
-      const std::string text = "The report could not be printed:\n" + problem + ".";
+      const std::string text = qxsys::PrintFailureText("The report could not be printed", problem);
       MsgBoxShowStyle(0, text.c_str(), "Print", kMsgStyleError, 0);
     }
   }

@@ -17,6 +17,7 @@
 
 #include "qxabase/commands.h"
 #include "qxabase/startup.h"
+#include "qxsys/print_problems.h"
 #include "ravadodo/dialogs.h"
 #include "ravadodo/forms.h"
 #include "ravadodo/screen.h"
@@ -250,7 +251,8 @@ void Put(ReportRun& run, TagRepInfo& info, Cell cell) {
     run.column = 0;
   }
   cell.font = info.font.number;
-  if (cell.place == Place::kAt) run.column = std::max(run.column, cell.x + static_cast<int>(cell.text.size()));
+  if (cell.place == Place::kAt)
+    run.column = std::max(run.column, cell.x + (cell.field > 0 ? cell.field : static_cast<int>(cell.text.size())));
   LineAt(run, index).cells.push_back(std::move(cell));
 }
 
@@ -284,6 +286,29 @@ void MarkStopped(ReportRun& run, TagRepInfo* info) {
     Feed(run, *info, 1);
   }
   run.doc.stopped = true;
+}
+
+// Where the report is shown on pages of fixed width (the preview, the
+// printer, a text file, a form), a number too wide for its column shows as
+// '*': a line after the last one says so, so that the reader knows to look.
+// An HTML file of report pages shows every number whole.
+void NoteOverflowing(ReportRun& run, TagRepInfo& info) {
+  if (run.doc.overflowing == 0 || Stopped(run)) return;
+  if (info.destination == kDestHtmlFile && info.reportPage) return;
+  if (run.openLine == LineIndex(info)) Feed(run, info, 1);
+  Feed(run, info, 1);
+  Cell cell;
+  const int n = run.doc.overflowing;
+  cell.text = "* " + std::to_string(n) +
+              (n == 1 ? " amount is too wide for its column and shows as ****; the report written to an HTML file"
+                        " shows it whole."
+                      : " amounts are too wide for their columns and show as ****; the report written to an HTML"
+                        " file shows them whole.");
+  const TagRepFont kept = info.font;
+  info.font = FontOf(kFontNote);
+  Put(run, info, cell);
+  info.font = kept;
+  Feed(run, info, 1);
 }
 
 void CloseProgress(ReportRun& run) {
@@ -486,9 +511,13 @@ int ReportClose(TagRepInfo* info) {
   if (!run) return 0;
   const int result = Guarded([&]() -> int {
     CloseProgress(*run);
-    run->delivering = true;
     TakeSettings(*info, run->doc);
-    if (info->discard) return 0;
+    if (info->discard) {
+      run->delivering = true;
+      return 0;
+    }
+    NoteOverflowing(*run, *info);
+    run->delivering = true;
     const qxreport::Document& doc = run->doc;
     if (!run->problem.empty()) {
       const std::string text = "The report \"" + doc.title + "\" could not be prepared:\n" + run->problem + ".";
@@ -517,7 +546,8 @@ int ReportClose(TagRepInfo* info) {
         if (doc.Empty()) return 0;
         const std::string problem = qxreport::PrintDocument(doc);
         if (!problem.empty()) {
-          const std::string text = "The report \"" + doc.title + "\" could not be printed:\n" + problem + ".";
+          const std::string text =
+              qxsys::PrintFailureText("The report \"" + doc.title + "\" could not be printed", problem);
           MsgBoxShowStyle(0, text.c_str(), "Report", kMsgStyleError, 0);
           CommandNotDone();
           return -1;
@@ -646,10 +676,17 @@ int ReportWriteColumns(TagRepInfo* info, const TagReportColumn* table, int lineF
     if (Stopped(*run)) return 0;
     for (const TagReportColumn* c = table; c->kind != kColumnEnd; ++c) {
       if (c->hidden) continue;
+      qxreport::CellText value = qxreport::ColumnCell(*c);
       Cell cell;
       cell.x = c->x;
-      cell.text = qxreport::ColumnCellText(*c);
+      cell.field = value.field;
+      cell.flushLeft = value.flushLeft;
+      cell.text = std::move(value.text);
       cell.link = LinkIndex(*run, c->link);
+      if (cell.field > 0 && !Stopped(*run)) {
+        run->doc.widening.Add(cell.x, cell.field, cell.flushLeft, static_cast<int>(cell.text.size()));
+        ++run->doc.overflowing;
+      }
       Put(*run, *info, std::move(cell));
     }
     Feed(*run, *info, lineFeeds);

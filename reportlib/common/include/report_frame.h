@@ -15,7 +15,9 @@
 //   5. WritePageHeading before the first line and after each new page;
 //      ReportPageFull before each line;
 //   6. ReportCheckUserBreak once per record (27 ends the run);
-//   7. message 197 when nothing was selected or printed;
+//   7. message 197 when nothing was selected or printed; CommandDone once
+//      the report's last line is written (a run that says neither did not
+//      do its work);
 //   8. links on rows: ClearLinks, then LinkColumns, while the run takes
 //      links (TagRepInfo::links).
 // Everything the entry owns is released by destructors, so every way out
@@ -61,7 +63,9 @@ bool ResolveReportOutput(const char* output, std::string* path, std::string* why
 // zeroed; the report page on, the progress shown; a blank output the
 // preview; a text naming an HTML file (IsHtmlOutput) that file
 // (ResolveReportOutput), with links; any other text the preview.  False,
-// with `why` and nothing shown, when the file cannot be used.
+// with `why` and nothing shown, when the file cannot be used, or when a text
+// that names neither an HTML file nor the screen would show the preview with
+// no terminal to show it (why then says which names are written).
 bool FillReportDestination(const char* output, TagRepInfo* info, std::string* why);
 
 // FillReportDestination.  Returns 0; 1 after message 2001 when the file
@@ -259,7 +263,8 @@ void EndIncompleteReport(TagRepInfo* info);
 // record-manager error, shown already) ends it incomplete
 // (EndIncompleteReport); `stopped` by the user ends its page; a run that
 // printed nothing shows message 197 and is dropped.  True when the walk
-// came to its end and printed something: the caller then writes its totals.
+// came to its end and printed something: the command has done its work
+// (CommandDone), and the caller writes its totals.
 bool EndReportRun(TagRepInfo* info, bool failed, bool stopped, bool printed);
 
 // --- Links ------------------------------------------------------------------------------

@@ -15,7 +15,32 @@
 namespace {
 
 constexpr int kMsgPeriodsNotContiguous = 251;
+constexpr int kMsgScheduleNotSaved = 252;
 constexpr int kDaysLimit = 9999;
+
+// Stores the report's set of `params.schedule` into "0Schedule" of the open
+// settings file.  The record is read again with a lock, so that nobody
+// changes it between the read and the write, and only the report's own set
+// is written: the other set, the key and every other byte stay as stored
+// (another user may have changed them).  A company whose files may only be
+// read keeps its schedule: the report says so and runs with the periods it
+// was given.
+int StoreSchedule(BtrvHandle settings, char* key, const CustVendReportParams& params) {
+  records::AgingSchedule stored{};
+  int status = BtrvGetOp(kOpGetEqual + kLockBias, settings, key, &stored, sizeof stored);
+  if (status == kStatusOk) {
+    std::memcpy(AgingPeriodsOf(&stored, params.menuId), AgingPeriodsOf(params.schedule, params.menuId),
+                sizeof stored.customerPeriods);
+    status = BtrvWriteOp(kOpUpdate, settings, key, &stored, sizeof stored);
+    BtrvUnlock(-2, settings);
+  }
+  if (status == kStatusAccessDenied || status == kStatusPermissionError) {
+    MsgShow(kMsgScheduleNotSaved, 1);
+  } else if (status != kStatusOk) {
+    MsgRecordError(status, 1, kOpUpdate, records::kFileSettings, 0);
+  }
+  return status;
+}
 
 }  // namespace
 
@@ -36,22 +61,14 @@ int AgingScheduleRecord(CustVendReportParams* params, bool write) {
   char key[255] = {};
   std::memcpy(key, name.text, sizeof name.text);
   records::AgingSchedule stored{};
-  // Read with a lock when the record is to be rewritten, so that nobody
-  // changes it between the read and the write.
-  const int readOp = write ? kOpGetEqual + kLockBias : kOpGetEqual;
-  status = BtrvGetOp(readOp, files.handle[0], key, &stored, sizeof stored);
+  status = BtrvGetOp(kOpGetEqual, files.handle[0], key, &stored, sizeof stored);
   if (status != kStatusOk) {
     MsgRecordError(status, 1, kOpGetEqual, records::kFileSettings, 0);
-  } else if (write) {
-    // Only the report's own set is its to store: the other set, the key and
-    // every other byte stay as stored (another user may have changed them).
-    std::memcpy(AgingPeriodsOf(&stored, params->menuId), AgingPeriodsOf(params->schedule, params->menuId),
-                sizeof stored.customerPeriods);
-    status = BtrvWriteOp(kOpUpdate, files.handle[0], key, &stored, sizeof stored);
-    if (status != kStatusOk) MsgRecordError(status, 1, kOpUpdate, records::kFileSettings, 0);
-    BtrvUnlock(-2, files.handle[0]);
-  } else {
+  } else if (!write) {
     *params->schedule = stored;
+  } else if (std::memcmp(AgingPeriodsOf(&stored, params->menuId), AgingPeriodsOf(params->schedule, params->menuId),
+                         sizeof stored.customerPeriods) != 0) {
+    status = StoreSchedule(files.handle[0], key, *params);
   }
   FileSetClose(&files);
   return status;

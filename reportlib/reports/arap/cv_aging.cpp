@@ -29,6 +29,7 @@
 #include "cv_param_string.h"
 #include "cv_params.h"
 #include "qxabase/aging.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
@@ -345,6 +346,7 @@ int AgingRun::PrintAccounts() {
     WriteTotalLine("Grand Total", report_, nullptr);
   }
   ReportNewPage(&info_);
+  CommandDone();
   return 0;
 }
 

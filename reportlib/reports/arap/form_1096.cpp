@@ -19,6 +19,7 @@
 
 #include "btrvc.h"
 #include "qxabase/batch_1099.h"
+#include "qxabase/commands.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
@@ -312,7 +313,9 @@ int Form1096Run::Process() {
   Report1096Title(&info, kReportTitle, kCopies);
   if (!ReportOpen(&info, kReportTitle)) return 0;
   Print1096Form(&info, company_, contact, batch_);
-  if (ReportClose(&info) != 0 || batch_.form1096 == 'Y') return 0;
+  if (ReportClose(&info) != 0) return 0;
+  CommandDone();
+  if (batch_.form1096 == 'Y') return 0;
   batch_.form1096 = 'Y';
   const int marked = batches.TableWrite(&batch_, 0);
   if (marked != kStatusOk) MsgRecordError(marked, 1, kOpUpdate, records::kFile1099Batches, 0);

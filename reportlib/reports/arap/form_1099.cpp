@@ -26,6 +26,7 @@
 #include "btrvc.h"
 #include "qxabase/app_block.h"
 #include "qxabase/batch_1099.h"
+#include "qxabase/commands.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
@@ -394,6 +395,11 @@ int Form1099Run::Process() {
       return 1;
     }
     guard.Close();
+    CommandDone();
+  } else {
+    // A batch printed before is not printed again: there is nothing to do
+    // but its 1096 summary.
+    CommandDone();
   }
   if (wants1096) RunPrint1096(Text(kFieldBatch).c_str());
   return 1;

@@ -26,6 +26,7 @@
 #include "cv_output.h"
 #include "oemtext.h"
 #include "qxabase/aging.h"
+#include "qxabase/commands.h"
 #include "qxabase/letters.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
@@ -298,6 +299,7 @@ void StatementRun::PrintAccounts() {
     status = ReadSelectedCustVend(kOpGetNext, &params_);
   }
   if (status != kStatusEndOfFile) EndIncompleteReport(&info_);
+  else if (printed_ > 0) CommandDone();
 }
 
 // The account's open items up to the statement date, in the order of their

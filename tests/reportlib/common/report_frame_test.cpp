@@ -13,7 +13,11 @@
 
 namespace {
 
+// With keys to come (a terminal, a key script): any text but an HTML name
+// shows the preview.  (Without them, such a text is refused: the command
+// line test shows it.)
 TEST(SetReportDestination, TheOutputTextChoosesPreviewOrFile) {
+  ScreenResetForTest("", nullptr);
   StartFolderSet("/home/anne");
   const struct {
     const char* output;

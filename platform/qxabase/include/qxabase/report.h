@@ -355,10 +355,13 @@ int ReportWriteText(TagRepInfo* info, const char* text, int x, int lineFeeds);
 // feeds (0 stays on the line: a row written in parts; 1 a detail or heading
 // line; 2 a totals line followed by an empty line).  Blanks of a field never
 // erase text already on the line; its other characters replace it.  A
-// number never grows out of its field (the format's width): one too wide
-// drops decimals until it fits, and one that does not fit even as a whole
-// number fills its field with '*' (1000000000.00 in "%11.2f" prints
-// " 1000000000").  Returns 0, or −1 for a null table.
+// number is never shown rounded or cut to fit its field (the format's
+// width): on a page of fixed width (the preview, the printer, a text file)
+// one too wide fills its field with '*' (1000000000.00 in "%11.2f" prints
+// "***********"), and a line after the report's last says how many did; an
+// HTML file of report pages shows it whole, its column widened on every
+// line and the columns after it moved right.  Returns 0, or −1 for a null
+// table.
 int ReportWriteColumns(TagRepInfo* info, const TagReportColumn* table, int lineFeeds);
 
 // Draws a rule of `fill` ('-', '=', '_') under each column of `table` that is
