@@ -132,10 +132,15 @@ class Books(RuleBasedStateMachine):
                 ctx["stopped"] and number in commands.POSTINGS and number not in commands.STOP_POSTS_NOTHING):
             changed = sorted(f for f in set(before) | set(after) if before.get(f) != after.get(f))
             found.append(P.Violation("exit 4 leaves the company", "exit 4, yet %s changed" % ", ".join(changed)))
+        # Exit 0 only with the command's own word that it did its work or
+        # found nothing to do, and never after a stop; that word without a
+        # stop is exit 0.
+        told = re.findall(r"--- message box: [^\n]*\n([^\n]*)", result.transcript)
         if result.status == 0 and (ctx["stopped"] or not commands.said_done(result.transcript)):
-            told = re.findall(r"--- message box: [^\n]*\n([^\n]*)", result.transcript)
             found.append(P.Violation("exit status", "exit 0, yet the command %s %r"
                                      % ("was stopped at" if ctx["stopped"] else "said", told[:2])))
+        if result.status == 4 and not ctx["stopped"] and commands.said_done(result.transcript):
+            found.append(P.Violation("exit status", "exit 4, yet the command said %r" % told[-2:]))
         for m in re.finditer(r"Debits (-?[\d.]+), credits (-?[\d.]+)\.", result.transcript):
             if m.group(1) != m.group(2):
                 found.append(P.Violation("posting summary", m.group(0)))

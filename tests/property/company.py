@@ -24,7 +24,7 @@ import datetime
 
 from hypothesis import strategies as st
 
-EPOCH = datetime.date(1899, 12, 30)  # day numbers count from here
+EPOCH = datetime.date(1899, 12, 31)  # day numbers count from here: day 1 is 1 January 1900
 YEAR = 2025
 
 
@@ -307,11 +307,17 @@ def draw_party_open_items(b, code, kind, account_type, file):
     if account_type == "C":
         return 0.0
     total = 0.0
+    forwarded = set()
     for i in range(b.draw(st.integers(0, 3))):
         amount = b.draw(amounts)
         d = b.date(b.draw(st.sampled_from(["closed", "first"] if b.periods.closed else ["first"])))
         if account_type == "B":
-            b.add(file, dict(open_item(code, "%d" % (45000 + i), b.next_item(), d, amount, status="F",
+            # A forwarded line is numbered by its date's day number, as the
+            # end of period writes it: one a day, in date order.
+            if d in forwarded:
+                continue
+            forwarded.add(d)
+            b.add(file, dict(open_item(code, "%d" % day_number(d), b.next_item(), d, amount, status="F",
                                        reference="BALFORWARD"), origin="B"))
         else:
             b.add(file, open_item(code, "%s-%d" % (kind, 500 + i), b.next_item(), d, amount))

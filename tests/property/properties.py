@@ -132,6 +132,11 @@ def closed_periods_unchanged(before, after):
                         out.append(Violation("closed period", "%s %s %s of the closed period from %s: %.2f became %.2f"
                                              % (file, r[key], f, start, entry_value(r, f, i),
                                                 entry_value(other, f, j))))
+    # A record written dated into a closed period: one that was not there
+    # before, field for field, but its amount.  A line left standing whose
+    # amount alone moved is one paid down (a balance-forward close pays the
+    # oldest forwarded lines off with the period's credits), which moves no
+    # closed period's figures.
     ranges = closed_ranges(before)
     for file, date_field, ident in (("gl_lines", "date", ("journalCode", "transactionNumber")),
                                     ("gl_headers", "date", ("journalCode", "transactionNumber")),
@@ -139,9 +144,9 @@ def closed_periods_unchanged(before, after):
                                     ("ar_open_invoices", "invoiceDate", ("code", "invoiceNumber")),
                                     ("ap_open_invoices", "invoiceDate", ("code", "invoiceNumber")),
                                     ("check_register", "date", ("bankAccount", "checkNumber"))):
-        old = {canonical(r) for r in before.get(file, [])}
+        old = {canonical(r, but=("amount",)) for r in before.get(file, [])}
         for r in after.get(file, []):
-            if canonical(r) in old:
+            if canonical(r, but=("amount",)) in old:
                 continue
             d = parse_date(r.get(date_field))
             if in_ranges(d, ranges):
@@ -161,8 +166,8 @@ def closed_periods_unchanged(before, after):
     return out
 
 
-def canonical(record):
-    return repr(sorted(record.items()))
+def canonical(record, but=()):
+    return repr(sorted((k, v) for k, v in record.items() if k not in but))
 
 
 # ---- Nothing lost -----------------------------------------------------------------------------
