@@ -19,7 +19,7 @@ DONE = ["transactions posted.", "The periods up to this date are closed.", "end 
         "The year-end processing is complete.", "The purge is complete.", "The change has been made.",
         "Records changed: ", "report: Finance Charges", "Forecast Calculation (accepted)",
         "Price Assignment (accepted)"]
-NOTHING = ["Nothing was selected"]
+NOTHING = ["Nothing was selected", "Nothing was posted: every unposted transaction of the period is held."]
 
 # A question of a posting answered Stop, as the transcript writes it.
 STOPPED = "answer: [Stop]"
