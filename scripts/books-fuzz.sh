@@ -13,7 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 minutes=${1:-10}
 build=${QX_BOOKS_BUILD:-build/release}
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh test
 if [ ! -x "$build/shell/qxa15" ]; then
   cmake -S . -B "$build" -G Ninja -DQX_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
   cmake --build "$build" -j "$(nproc 2>/dev/null || echo 4)"
