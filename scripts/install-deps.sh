@@ -30,7 +30,7 @@ program_packages=(
 test_packages=(
   clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  tmux python3 python3-openpyxl poppler-utils zip unzip
+  tmux python3 python3-openpyxl python3-hypothesis poppler-utils zip unzip
   # The printing tests: lp and the printer's job rendered by cupsfilter; the
   # HTML printed and read back by headless Chromium.
   cups cups-client cups-filters chromium

@@ -63,6 +63,7 @@ constexpr int kMsgAreaCodeDigits = 1569;
 constexpr int kMsgPassedOverNoTerms = 1571;
 constexpr int kMsgPassedOverOpenItems = 1573;
 constexpr int kMsgPassedOverStock = 1575;
+constexpr int kMsgPassedOverCarried = 1583;
 constexpr int kMsgPhonesWithoutAreaCode = 1577;
 constexpr int kMsgRateTooLarge = 1579;
 constexpr int kMsgAmountTooLow = 1581;
@@ -303,6 +304,7 @@ bool HasKeyPrefix(BtrvHandle handle, const unsigned char* code, std::size_t leng
 enum class Rule {
   kNone,
   kNoTerms,       // account type: an account that carries a balance needs terms
+  kCarries,       // account type: an account with a balance or open items cannot become cash
   kOpenItems,     // receivables or payables account: open items keep theirs
   kStock,         // inventory type: stock, commitments or a bill of materials
 };
@@ -311,25 +313,35 @@ enum class Rule {
 // *failure is set when a look-up fails.
 Rule RuleAgainst(const GlobalChangeRequest& r, const unsigned char* record, const FileSet& files, Failure* failure) {
   const bool custVend = r.fileNo == records::kFileCustomers || r.fileNo == records::kFileVendors;
-  if (custVend && r.fieldNo == 14) {
-    // Cash needs nothing more.  An open-item or balance-forward account
-    // carries a balance whose items fall due by its terms: it needs a terms
-    // code.
-    if (r.newText == "C") return Rule::kNone;
-    records::CustVendRecord account{};
-    std::memcpy(&account, record, sizeof account);
-    return records::IsBlank(account.termsCode) ? Rule::kNoTerms : Rule::kNone;
-  }
-  if (custVend && r.fieldNo == 67) {
-    // The open items were posted to the account they name: the account of a
-    // customer or vendor with open items stays.
+  // Whether the customer or vendor has open items, entered or posted.
+  const auto hasOpenItems = [&] {
     const int linesFile = r.fileNo == records::kFileCustomers ? records::kFileReceivablesOpenInvoices
                                                               : records::kFilePayablesOpenInvoices;
     int status = kStatusOk;
     const bool hasLines =
         HasKeyPrefix(files.HandleOf(linesFile), record, sizeof(records::CustVendRecord::code), &status);
     if (status != kStatusOk) *failure = {status, kOpGetGreaterOrEqual, linesFile};
-    return hasLines ? Rule::kOpenItems : Rule::kNone;
+    return hasLines;
+  };
+  if (custVend && r.fieldNo == 14) {
+    records::CustVendRecord account{};
+    std::memcpy(&account, record, sizeof account);
+    // A cash account keeps no balance: the postings leave a cash account's
+    // balance alone while its transactions still reach the receivables or
+    // payables account.  One that has a balance or open items keeps its
+    // type, or the control account would part from the ledger.
+    if (r.newText == "C") {
+      if (account.IsCash()) return Rule::kNone;
+      return !NumIsZero(NumRound(account.balance, 2)) || hasOpenItems() ? Rule::kCarries : Rule::kNone;
+    }
+    // An open-item or balance-forward account carries a balance whose items
+    // fall due by its terms: it needs a terms code.
+    return records::IsBlank(account.termsCode) ? Rule::kNoTerms : Rule::kNone;
+  }
+  if (custVend && r.fieldNo == 67) {
+    // The open items were posted to the account they name: the account of a
+    // customer or vendor with open items stays.
+    return hasOpenItems() ? Rule::kOpenItems : Rule::kNone;
   }
   if (r.fileNo == records::kFileProducts && r.fieldNo == 31) {
     records::TagProduct p{};
@@ -342,8 +354,10 @@ Rule RuleAgainst(const GlobalChangeRequest& r, const unsigned char* record, cons
         (p.quantityOnHand < 0.0 || p.secondQuantityOnHand > p.quantityOnHand))
       return Rule::kStock;
     if (type == records::TagProduct::kNonInventory) {
-      // A product without stock: none on hand, and no assembly of it.
-      if (p.quantityOnHand != 0.0) return Rule::kStock;
+      // A product without stock: none on hand, no value in the inventory
+      // account (a costing by last or standard cost leaves value when the
+      // last unit is gone), and no assembly of it.
+      if (p.quantityOnHand != 0.0 || !NumIsZero(NumRound(p.valueOnHand, 2))) return Rule::kStock;
       int status = kStatusOk;
       const bool inBill = HasKeyPrefix(files.HandleOf(records::kFileBillsOfMaterials), record,
                                        sizeof(records::TagProduct::number), &status);
@@ -494,6 +508,7 @@ void ShowOutcome(const Counts& counts) {
   CommandDone();
   if (counts.passedOver > 0) {
     const int message = counts.rule == Rule::kNoTerms     ? kMsgPassedOverNoTerms
+                        : counts.rule == Rule::kCarries   ? kMsgPassedOverCarried
                         : counts.rule == Rule::kOpenItems ? kMsgPassedOverOpenItems
                                                           : kMsgPassedOverStock;
     MsgShowArgs(message, 0, 0, 1, counts.changed, counts.passedOver, nullptr);

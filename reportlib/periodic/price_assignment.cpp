@@ -9,6 +9,7 @@
 
 #include <strings.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +38,7 @@ constexpr int kMsgNothingSelected = 197;
 constexpr int kMsgBadSign = 435;
 constexpr int kMsgLeaveUnsaved = 2231;
 constexpr int kMsgMarginTooLarge = 2233;
+constexpr int kMsgPriceTooLarge = 2235;  // %1 the price, %2 the largest
 
 // --- Criteria ------------------------------------------------------------------------
 
@@ -140,15 +142,20 @@ bool NumberField(const records::TagProduct& p, int kind, double* value) {
 
 // --- The run --------------------------------------------------------------------------------
 
-// One line of the list: the product by its record position and the user's rule.
+// One line of the list: the product by its record position and the user's
+// rule.  The new price is kept as the double it is written as: a line left
+// alone writes back its product's price exactly.
 struct PriceRow {
   char sign = '%';
   std::uint8_t position[4] = {};
-  float amount = 0;
-  float newPrice = 0;
+  double amount = 0;
+  double newPrice = 0;
   std::int16_t purchaseFactor = 0;
   std::int16_t salesFactor = 0;
 };
+
+// The largest price a line's new-price field ("%10.3f") shows whole.
+constexpr double kLargestLinePrice = 999999.999;
 
 struct PriceRun {
   FileSet files;
@@ -324,7 +331,7 @@ int BuildList(PriceRun* run) {
         failed = true;
         break;
       }
-      row->newPrice = static_cast<float>(product.sellingPrice);
+      row->newPrice = product.sellingPrice;
       row->purchaseFactor = product.purchaseUnitFactor;
       row->salesFactor = product.salesUnitFactor;
       PickRowInsert(&run->list, row, -1, 0x200000);
@@ -377,17 +384,36 @@ int EnterRow(PickList* list, void* data, int index) {
 }
 
 // Computes the line's new price from its sign, cost and amount.  Returns
-// false when the rule gives no price.
+// false, after the message that says why, when the rule gives no price the
+// line can hold: a margin of 100% or more, or a price wider than its field
+// (which would show, and so keep, the price cut short).
 bool ComputeLine(Form* line) {
   PriceRun* run = RunOfLine(line);
   PickList* list = PickListOf(line);
   const auto* row = static_cast<const PriceRow*>(PickRowGet(list, PickListCurrent(list)));
   if (row == nullptr) return true;
   const std::string sign = FieldText(line, 5);
+  const double amount = FieldNumber(line, 6), shown = FieldNumber(line, 7);
+  // Without an amount there is no rule: the price shown stands, and while
+  // it is the row's own, to every decimal the row holds (the line shows 3).
+  if (NumIsZero(amount) && Fixed3(shown) == Fixed3(row->newPrice)) {
+    run->pendingPrice = row->newPrice;
+    run->pending = true;
+    return true;
+  }
   bool refused = false;
   const double price = ComputeNewPrice(sign.empty() ? ' ' : sign[0], FieldNumber(line, 4), row->purchaseFactor,
-                                       row->salesFactor, FieldNumber(line, 6), FieldNumber(line, 7), &refused);
-  if (refused) return false;
+                                       row->salesFactor, amount, shown, &refused);
+  if (refused) {
+    MsgShow(kMsgMarginTooLarge);
+    return false;
+  }
+  if (std::fabs(NumRound(price, 3)) > kLargestLinePrice) {
+    char shownPrice[40], largest[32];
+    MsgShowArgs(kMsgPriceTooLarge, 0, 0, 1, NumToText(shownPrice, price, 3), NumToText(largest, kLargestLinePrice, 3),
+                nullptr);
+    return false;
+  }
   run->pendingPrice = price;
   run->pending = true;
   FieldSetText(line, 7, Fixed3(price).c_str());
@@ -401,23 +427,16 @@ int OnSign(Form* line, int) {
     MsgShow(kMsgBadSign);
     return 0x20;
   }
-  if (!ComputeLine(line)) {
-    MsgShow(kMsgMarginTooLarge);
-    return 0x20;
-  }
-  return 0;
+  return ComputeLine(line) ? 0 : 0x20;
 }
 
-int OnAmount(Form* line, int) {
-  if (!ComputeLine(line)) {
-    MsgShow(kMsgMarginTooLarge);
-    return 0x20;
-  }
-  return 0;
-}
+int OnAmount(Form* line, int) { return ComputeLine(line) ? 0 : 0x20; }
 
-// The line's edits go into its row.  The price computed at 4 decimals is
-// kept while the line still shows it; a price typed over it is taken as typed.
+// The line's edits go into its row.  The price computed at 4 decimals, or
+// the row's own price, is kept while the line still shows it (to 3
+// decimals); a price typed over it is taken as typed.  The last line may be
+// accepted twice (Enter keeps the cursor on it, F10 accepts it again): the
+// price it took the first time stands.
 int LeaveRow(PickList* list, void* data, int index) {
   if (data == nullptr) return 0;
   PriceRun* run = static_cast<PriceRun*>(list->context);
@@ -429,11 +448,12 @@ int LeaveRow(PickList* list, void* data, int index) {
     return 0x20;
   }
   row.sign = sign[0];
-  row.amount = static_cast<float>(FieldNumber(line, 6));
+  row.amount = FieldNumber(line, 6);
   const double shown = FieldNumber(line, 7);
-  const bool keepPending = run->pending && Fixed3(run->pendingPrice) == Fixed3(shown);
-  row.newPrice = static_cast<float>(keepPending ? run->pendingPrice : shown);
-  run->pending = false;
+  if (run->pending && Fixed3(run->pendingPrice) == Fixed3(shown))
+    row.newPrice = run->pendingPrice;
+  else if (Fixed3(row.newPrice) != Fixed3(shown))
+    row.newPrice = shown;
   // On the last line Enter and Down have nowhere to go: the line is kept
   // and the cursor stays.
   const KeyCode key = FormLastKey(PickListForm(list));
@@ -454,7 +474,7 @@ int OnSwitch(Form* form, KeyCode) {
   if (PickListCurrent(&run->list) < 0) return 0;
   Form* line = &run->list.line;
   FieldSetText(line, 5, FieldText(line, 5) == "%" ? "$" : "%");
-  if (!ComputeLine(line)) MsgShow(kMsgMarginTooLarge);
+  ComputeLine(line);
   FieldRedraw(line, 5);
   return 0x40;
 }
@@ -480,7 +500,7 @@ int OnSave(Form* form, KeyCode) {
     }
     records::TagProduct product;
     std::memcpy(&product, buffer, sizeof product);
-    product.sellingPrice = static_cast<double>(row.newPrice);
+    product.sellingPrice = row.newPrice;
     if (const int status = BtrvWriteOp(kOpUpdate, run->handle, key, &product, sizeof product);
         status != kStatusOk) {
       MsgRecordError(status, 1, kOpUpdate, kFile, 0);

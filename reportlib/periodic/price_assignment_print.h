@@ -11,8 +11,8 @@
 struct PriceAssignmentLine {
   records::TagProduct product;
   char sign = '%';
-  float amount = 0;
-  float newPrice = 0;
+  double amount = 0;
+  double newPrice = 0;
 };
 
 // Prints the lines to the report preview.  `complete` false adds the line

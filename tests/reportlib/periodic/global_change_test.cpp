@@ -168,9 +168,8 @@ TEST_F(GlobalChangeTest, EachKindOfChangeReachesExactlyTheRecordsInRange) {
                   std::memcpy(r.phones[0], "(646)", 5);
                   std::memcpy(r.phones[1], "(646)", 5);
                 })}},
-      {"account type cash needs nothing", Keys(0, 0, "Right Right", 0, "", ""), records::kFileCustomers,
-       {Customer("ACME", [](auto& r) { r.accountType = 'C'; }), Customer("BOLT", [](auto& r) { r.accountType = 'C'; }),
-        Customer("CRAG", [](auto& r) { r.accountType = 'C'; })}},
+      {"account type cash needs no terms", Keys(0, 0, "Right Right", 0, "CRAG", "CRAG"), records::kFileCustomers,
+       {Customer("CRAG", [](auto& r) { r.accountType = 'C'; })}},
       {"vendor area code by vendor code", Keys(1, 1, "\"999\"", 0, "STONE", ""), records::kFileVendors,
        {Customer("STONE", [](auto& r) { std::memcpy(r.phone1, "(999)", 5); })},
        {Address("STONE", [](auto& r) { std::memcpy(r.phones[0], "(999)", 5); })}},
@@ -457,9 +456,13 @@ TEST_F(GlobalChangeTest, ANumberIsRefusedBeyondWhatItsFieldHolds) {
 // The rules of a type change: an account becomes open item or balance
 // forward only with terms, whatever else it has (RIVER and STONE have no
 // tax code; STONE has no terms); a negative-stock product leaves its type
-// only when its stock covers what is committed; a customer or vendor with
-// open items keeps its account.  The records a rule passes over are
-// counted in the end message.
+// only when its stock covers what is committed; a product becomes
+// non-inventory only with no stock, no value on hand and no bill of
+// materials; a customer or vendor with open items keeps its account, and
+// one with open items or a balance does not become cash (a cash account
+// keeps no balance: the postings would leave its transactions in the
+// receivables account alone).  The records a rule passes over are counted
+// in the end message.
 TEST_F(GlobalChangeTest, TypeChangesFollowTheirRules) {
   const fixture::Json products = fixture::Json::array({
       {{"number", "ZN3"}, {"description", "Committed"}, {"productType", 3}, {"secondQuantityOnHand", 4.0},
@@ -468,6 +471,8 @@ TEST_F(GlobalChangeTest, TypeChangesFollowTheirRules) {
        {"lastCost", 2.0}, {"standardCost", 2.0}, {"averageCost", 2.0}},
       {{"number", "ZOK"}, {"description", "Nothing held"}, {"productType", 3}, {"lastCost", 2.0},
        {"standardCost", 2.0}, {"averageCost", 2.0}},
+      {{"number", "ZVAL"}, {"description", "Value left"}, {"productType", 1}, {"valueOnHand", -30.28},
+       {"lastCost", 2.0}, {"standardCost", 2.0}, {"averageCost", 2.0}},
   });
   auto nonInventory = [](auto& r) {
     r.productType = 2;
@@ -498,13 +503,15 @@ TEST_F(GlobalChangeTest, TypeChangesFollowTheirRules) {
       {"negative-stock with stock committed to normal", Keys(2, 0, "", 0, "ZN3", "ZN3"), records::kFileProducts,
        {1575}, {}},
       {"negative-stock below zero to normal", Keys(2, 0, "", 0, "ZNEG", "ZNEG"), records::kFileProducts, {1575}, {}},
+      {"none on hand but value left in the inventory account to non-inventory", Keys(2, 0, "Right", 0, "ZVAL", "ZVAL"),
+       records::kFileProducts, {1575}, {}},
       {"negative-stock holding nothing to non-inventory", Keys(2, 0, "Right", 0, "ZOK", "ZOK"),
        records::kFileProducts, {1551}, {Product("ZOK", nonInventory)}},
       {"negative-stock covering its commitments to normal", Keys(2, 0, "", 0, "P-NEG", "P-NEG"),
        records::kFileProducts, {1551}, {Product("P-NEG", [](auto& r) { r.productType = 1; })}},
       {"non-inventory only without stock, commitments or bill of materials", Keys(2, 0, "Right", 0, "", ""),
        records::kFileProducts, {1575}, {Product("P-ZERO", nonInventory), Product("ZOK", nonInventory)},
-       "Records changed: 2. Passed over: 5,"},
+       "Records changed: 2. Passed over: 6,"},
       {"A/R account: a customer with open items keeps its account", Keys(0, 7, "\"1210\"", 0, "", ""),
        records::kFileCustomers, {1573},
        {Customer("ACME", [](auto& r) { SetText(r.glAccount, "1210"); }),
@@ -512,12 +519,16 @@ TEST_F(GlobalChangeTest, TypeChangesFollowTheirRules) {
        "Records changed: 2. Passed over: 1,"},
       {"A/P account: a vendor with open items keeps its account", Keys(1, 2, "\"2110\"", 0, "", ""),
        records::kFileVendors, {1573}, {Vendor("STONE", [](auto& r) { SetText(r.glAccount, "2110"); })}},
+      {"to cash: BOLT has open items, CRAG a balance", Keys(0, 0, "Right Right", 0, "", ""),
+       records::kFileCustomers, {1583}, {Customer("ACME", [](auto& r) { r.accountType = 'C'; })},
+       "Records changed: 1. Passed over: 2,"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     WriteEdited([&](fixture::Json& files) {
       for (const fixture::Json& p : products) files["products"].push_back(p);
       files["vendors"][0]["accountType"] = "C";  // RIVER, with terms and no tax code
+      files["customers"][2]["balance"] = 25.0;   // CRAG, without open items
     });
     const auto before = Snapshot();
     const Run run = Change(c.keys);

@@ -1,7 +1,7 @@
 // Price assignment (command 380): the pricing rule and the range test as
 // tables of cases, and the screen driven by key scripts over a small company:
-// the prices written at F10 are exactly those of the rules (passed through
-// the list's single-precision lines), nothing else of the records changes,
+// the prices written at F10 are exactly those of the rules, a line left alone
+// keeps its product's price to the last bit, nothing else of the records changes,
 // leaving without saving changes nothing, and a record-manager failure while
 // writing leaves every price as it was.
 #include <cstdint>
@@ -154,9 +154,6 @@ double PriceOf(const Image& r) {
   return v;
 }
 
-// The price as a line of the list keeps it.
-double Single(double v) { return static_cast<double>(static_cast<float>(v)); }
-
 class PriceAssignmentTest : public qxtest::CompanyTest {
  protected:
   // A1 .. D1 in number order, each priced 19.99; A1 is bought by the dozen,
@@ -207,7 +204,7 @@ TEST_F(PriceAssignmentTest, F10WritesThePriceOfEachLineByItsRule) {
   const auto run = RunScreen(keys);
   EXPECT_EQ(run.result, 0);
   EXPECT_TRUE(run.messages.empty()) << run.transcript;
-  ExpectPrices(before, Records(), {Single(1.0417), Single(12.5), Single(49.0), Single(19.99)});
+  ExpectPrices(before, Records(), {1.0417, 12.5, 49.0, 19.99});
 }
 
 TEST_F(PriceAssignmentTest, SwitchTogglesTheSignAndRecomputes) {
@@ -218,7 +215,7 @@ TEST_F(PriceAssignmentTest, SwitchTogglesTheSignAndRecomputes) {
   const std::string keys = std::string(kSelectAll) + R"( "%" Enter "20" Enter F3 Down F10)";
   const auto run = RunScreen(keys);
   EXPECT_TRUE(run.messages.empty()) << run.transcript;
-  ExpectPrices(before, Records(), {Single(20.8333), Single(19.99), Single(19.99), Single(19.99)});
+  ExpectPrices(before, Records(), {20.8333, 19.99, 19.99, 19.99});
 }
 
 // The first criterion's order is walked: a product past its To ends the
@@ -231,7 +228,7 @@ TEST_F(PriceAssignmentTest, FirstRangeEndsTheListSecondRangeSkips) {
   const std::string keys = R"(Enter "B1" Enter "C1" Enter "T" Enter "100" Enter "1000" Enter F10)";
   const auto run = RunScreen(keys);
   EXPECT_TRUE(run.messages.empty()) << run.transcript;
-  ExpectPrices(before, Records(), {-1, Single(19.99), -1, -1});
+  ExpectPrices(before, Records(), {-1, 19.99, -1, -1});
 }
 
 struct CriterionCase {
@@ -246,14 +243,14 @@ class PriceCriteriaTest : public PriceAssignmentTest {
  protected:
   // Runs the case on a fresh company, the first criterion left open: the
   // products listed are rewritten at F10 (with their price through a line's
-  // single precision), the others are untouched.
+  // price exactly as it was), the others are untouched.
   Run ExpectListed(const CriterionCase& c) {
     WriteCompany();
     const std::vector<Image> before = Records();
     const auto run = RunScreen("Enter Enter Enter " + c.keys);
     EXPECT_TRUE(run.messages.empty()) << run.transcript;
     std::vector<double> prices;
-    for (bool listed : c.listed) prices.push_back(listed ? Single(19.99) : -1);
+    for (bool listed : c.listed) prices.push_back(listed ? 19.99 : -1);
     ExpectPrices(before, Records(), prices);
     return run;
   }
@@ -330,7 +327,7 @@ TEST_F(PriceAssignmentTest, ADateRangeRefusesABadDate) {
   const auto run = RunScreen(R"(Enter Enter Enter "L" Enter "134525" Enter Enter)"
                              R"( Home "020125" Enter "022825" Enter F10)");
   EXPECT_EQ(run.messages, std::vector<int>{13}) << run.transcript;
-  ExpectPrices(before, Records(), {-1, Single(19.99)});
+  ExpectPrices(before, Records(), {-1, 19.99});
 }
 
 TEST_F(PriceAssignmentTest, ABadSignIsRefusedOnItsLine) {
@@ -339,7 +336,7 @@ TEST_F(PriceAssignmentTest, ABadSignIsRefusedOnItsLine) {
   const std::string keys = std::string(kSelectAll) + R"( "x" Enter Enter "$" Enter "1" Enter Enter F10)";
   const auto run = RunScreen(keys);
   EXPECT_EQ(run.messages, std::vector<int>{435}) << run.transcript;
-  ExpectPrices(before, Records(), {Single(1.8333), Single(19.99), Single(19.99), Single(19.99)});
+  ExpectPrices(before, Records(), {1.8333, 19.99, 19.99, 19.99});
 }
 
 TEST_F(PriceAssignmentTest, AMarginOfAHundredIsRefused) {
@@ -348,7 +345,7 @@ TEST_F(PriceAssignmentTest, AMarginOfAHundredIsRefused) {
   const std::string keys = std::string(kSelectAll) + R"( "%" Enter "100" Enter Enter "50" Enter Enter F10)";
   const auto run = RunScreen(keys);
   EXPECT_EQ(run.messages, std::vector<int>{2233}) << run.transcript;
-  ExpectPrices(before, Records(), {Single(1.6667), Single(19.99), Single(19.99), Single(19.99)});
+  ExpectPrices(before, Records(), {1.6667, 19.99, 19.99, 19.99});
 }
 
 TEST_F(PriceAssignmentTest, PrintListsTheLinesAndStays) {
@@ -369,6 +366,44 @@ TEST_F(PriceAssignmentTest, PrintListsTheLinesAndStays) {
   for (const char* line : lines) EXPECT_NE(run.transcript.find(line), std::string::npos) << line << run.transcript;
   // Printing writes nothing; the screen stayed for Esc.
   EXPECT_EQ(Records(), before);
+}
+
+// A line keeps its product's price as stored unless a rule or a typed price
+// changes it: F10 writes back a price of four decimals, or of thousands and
+// cents, to the last bit, whether the line was passed over or left alone; a
+// rule's price keeps its four decimals though the line shows three.  A rule
+// whose price the line cannot show whole is refused: the price is not cut to
+// what the field shows.
+TEST_F(PriceAssignmentTest, ALineKeepsItsPriceUnlessARuleOrATypedPriceChangesIt) {
+  Add("products", Product("A1", "Anchor bolts", 1.0417, 10.0));
+  Add("products", Product("B1", "Band saw", 16001.37, 9000.0));
+  Add("products", Product("C1", "Cable ties", 0.07, 0.02));
+  WriteCompany();
+  const std::vector<Image> before = Records();
+  struct Case {
+    const char* name;
+    std::string lines;
+    std::vector<double> prices;
+    std::vector<int> messages;
+  };
+  const Case cases[] = {
+      {"every line left alone", "F10", {1.0417, 16001.37, 0.07}, {}},
+      {"every line passed with Enter", "Enter Enter Enter Enter Enter Enter Enter Enter Enter F10",
+       {1.0417, 16001.37, 0.07}, {}},
+      {"B1 priced by a rule, C1 typed", R"(Down "$" Enter "1000" Enter Enter Enter Enter "0.125" Enter F10)",
+       {1.0417, 10000.0, 0.125}, {}},
+      {"the last line priced by a rule, accepted with Enter and again by F10",
+       R"(Down Down "%" Enter "35" Enter Enter F10)", {1.0417, 16001.37, 0.0308}, {}},
+      {"a price too wide for the line, then no amount", R"("$" Enter "9999999999" Enter Enter "0" Enter Enter F10)",
+       {1.0417, 16001.37, 0.07}, {2235}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteCompany();
+    const auto run = RunScreen(std::string(kSelectAll) + " " + c.lines);
+    EXPECT_EQ(run.messages, c.messages) << run.transcript;
+    ExpectPrices(before, Records(), c.prices);
+  }
 }
 
 struct LeaveCase {
@@ -426,7 +461,7 @@ TEST_F(PriceAssignmentTest, AFailureWhileWritingLeavesEveryPrice) {
   ASSERT_EQ(BtrvTestSwitch("fail=3:products:3:84"), 0);
   const auto run = RunScreen(std::string(kSelectAll) + R"( "$" Enter "5" Enter Enter F10 Enter F10)");
   BtrvTestSwitch("");
-  ExpectPrices(before, Records(), {Single(5.8333), Single(19.99), Single(19.99), Single(19.99)});
+  ExpectPrices(before, Records(), {5.8333, 19.99, 19.99, 19.99});
 }
 
 }  // namespace
