@@ -35,6 +35,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "counters.h"
 #include "key_spec.h"
 #include "lock_file.h"
 #include "test_switch.h"
@@ -184,6 +185,16 @@ struct SupIndex {
   }
 };
 
+// A record as the connection knows it inside a write transaction: its image
+// and whether that image still waits to be written (an update kept back).
+// `noted` is the savepoint (Database::unitSerial) whose undo list holds the
+// state it had before that savepoint changed it.
+struct KnownImage {
+  std::string image;
+  bool pending = false;
+  std::uint64_t noted = 0;
+};
+
 // A record file as one connection sees it.
 struct Table {
   std::int64_t id = 0;
@@ -197,11 +208,16 @@ struct Table {
   // over writes that left its index alone.  Walks on supplementary keys
   // follow `changes`.
   std::vector<std::uint64_t> keyChanges;
-  // Record images known stored, by position: read by position or rewritten
-  // inside the write transaction `rowsSerial`, whose write lock keeps every
-  // other process out, and kept current by this connection's own writes.
-  std::unordered_map<std::int64_t, std::string> rows;
+  // Records known inside the write transaction `rowsSerial` (whose write
+  // lock keeps every other process out), by position: read by position or
+  // found by a unique key, kept current by this connection's own writes; a
+  // pending one holds an update not yet handed to SQLite ("Records known").
+  std::unordered_map<std::int64_t, KnownImage> rows;
   std::uint64_t rowsSerial = 0;
+  std::vector<std::int64_t> pending;  // positions of the pending records
+  // Per unique key, the position of the known record an encoded value
+  // found (checked against the record before it is used).
+  std::vector<std::unordered_map<std::string, std::int64_t>> byKey;
   int handles = 0;
   int exclusiveHandles = 0;
   int lockedRecords = 0;  // record locks held by this process's handles
@@ -220,6 +236,8 @@ struct Table {
   std::vector<std::string> encoded;
   std::vector<char> present;
   std::string before;
+  // This file's counters, when the process counts (Counters).
+  FileCounters* counts = nullptr;
 
   ~Table() {
     Finalize(insert);
@@ -254,6 +272,16 @@ struct Database {
   int handles = 0;
   std::vector<std::string> droppedInTransaction;
   std::size_t droppedBeforeUnit = 0;  // of them, those before the savepoint
+  // What the process's transaction in hand changed of the known records:
+  // their state before it (so that its abort puts back theirs and no other).
+  struct Undo {
+    std::int64_t table = 0;
+    std::int64_t position = 0;
+    bool pending = false;
+    std::string image;  // when pending
+  };
+  std::vector<Undo> undo;
+  std::uint64_t unitSerial = 0;  // savepoints set so far
   // Waiting for the write lock: since when, and whether this process says so.
   std::chrono::steady_clock::time_point waitStart;
   bool waiting = false;
@@ -262,14 +290,11 @@ struct Database {
   Database() = default;
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
-  ~Database() {
-    tables.clear();
-    for (auto& st : tx) Finalize(st);
-    if (db != nullptr) sqlite3_close_v2(db);
-  }
+  ~Database();
 
   // Runs one of the transaction statements; the SQLite result.
-  int Step(TxStatement which) {
+  int Step(TxStatement which);
+  int StepStatement(TxStatement which) {
     if (tx[which] == nullptr) tx[which] = Prepare(db, kTxSql[which]);
     if (tx[which] == nullptr) return sqlite3_errcode(db) == SQLITE_OK ? SQLITE_ERROR : sqlite3_errcode(db);
     const int rc = sqlite3_step(tx[which]);
@@ -344,6 +369,7 @@ struct Handle {
 
 struct State {
   std::mutex mutex;
+  Counters counters;
   std::vector<std::unique_ptr<Handle>> handles = std::vector<std::unique_ptr<Handle>>(1);  // index = handle number; 0 unused
   std::map<std::string, std::unique_ptr<Database>> databases;
   std::array<std::string, 4> folders;
@@ -359,6 +385,34 @@ struct State {
 
 State* g_state = nullptr;
 std::atomic<bool> g_forked{false};
+
+Database::~Database() {
+  tables.clear();
+  for (auto& st : tx) Finalize(st);
+  if (g_state != nullptr) g_state->counters.AddConnection(db);
+  if (db != nullptr) sqlite3_close_v2(db);
+}
+
+int Database::Step(TxStatement which) {
+  if (g_state != nullptr && g_state->counters.on()) {
+    ProcessCounters& p = g_state->counters.Process();
+    switch (which) {
+      case kBegin: ++p.writeTransactions; break;
+      case kCommit: ++p.commits; break;
+      case kSavepoint: ++p.savepoints; break;
+      case kRollbackTo: ++p.rollbacksTo; break;
+      default: break;
+    }
+  }
+  return StepStatement(which);
+}
+
+// Writes the counters when the process ends (QX_BTRV_COUNTERS).
+void WriteCounters() {
+  if (g_state == nullptr || !g_state->counters.on()) return;
+  for (auto& [folder, d] : g_state->databases) g_state->counters.AddConnection(d->db);
+  g_state->counters.Write();
+}
 
 void OnFork() { g_forked.store(true); }
 
@@ -387,6 +441,8 @@ State& Global() {
   std::call_once(once, [] {
     g_state = new State;
     if (const char* env = std::getenv("QX_BTRV_TEST")) g_state->switches.Set(env);
+    g_state->counters.Start();
+    if (g_state->counters.on()) std::atexit(WriteCounters);
     pthread_atfork(nullptr, nullptr, OnFork);
   });
   if (g_forked.exchange(false)) AbandonAfterFork();
@@ -681,6 +737,7 @@ int LoadTable(Database& d, const std::string& folded, Table*& out) {
   t->name = entry.name;
   t->folded = folded;
   t->sqlName = "f" + std::to_string(entry.id);
+  if (g_state != nullptr && g_state->counters.on()) t->counts = &g_state->counters.File(folded);
   const std::size_t keys = t->layout.keys.size();
   std::string cols, params;
   for (std::size_t k = 0; k < keys; ++k) {
@@ -693,6 +750,7 @@ int LoadTable(Database& d, const std::string& folded, Table*& out) {
   if (!t->insert || !t->remove || !t->byPosition) return kStatusNotARecordFile;
   t->keyAt.assign(keys, nullptr);
   t->keyChanges.assign(keys, 0);
+  t->byKey.resize(keys);
   t->encoded.resize(keys);
   t->present.resize(keys);
   out = t.get();
@@ -795,6 +853,7 @@ void StartCursor(Handle& h, sqlite3_stmt* st, bool forward, bool inGroup) {
 }
 
 int StepCursor(Handle& h) {
+  if (h.table->counts) ++h.table->counts->steps;
   int rc = sqlite3_step(h.cursor.stmt);
   if (rc == SQLITE_DONE && h.cursor.inGroup) {
     // The records of the current key value ran out: on to the next values.
@@ -833,6 +892,7 @@ int CurrentKey(Handle& h, const Key& key, const SupIndex* sup, std::string& out)
   if (st == nullptr) return kStatusIoError;
   Use use(st);
   sqlite3_bind_int64(st, 1, h.position);
+  if (h.table->counts) ++h.table->counts->steps;
   const int rc = sqlite3_step(st);
   if (rc == SQLITE_ROW) {
     if (sqlite3_column_type(st, 0) == SQLITE_NULL) return kStatusInvalidPositioning;
@@ -897,39 +957,127 @@ bool ImageStored(const Handle& h) {
   return h.db->inTransaction && h.imageSerial == h.db->serial && h.imageChanges == h.table->changes;
 }
 
-// ---- Records known stored ------------------------------------------------------------
+// ---- Records known --------------------------------------------------------------------
+//
+// Inside a write transaction, whose write lock keeps every other process
+// out, the connection keeps the records it read by position or found by a
+// unique key, so that reading them again asks SQLite nothing.  While
+// grouping, an update of a known record that changes none of its keys is
+// kept there too, pending, and handed to SQLite only when SQLite must see
+// it: before a statement reads the file, before the record is written or
+// deleted otherwise, before a change of the catalogue, and before the write
+// transaction commits.  A record that every transaction of a run rewrites
+// (an account, a product, a sequence) then costs one statement per group
+// instead of one per transaction.  Each change to a known record inside the
+// process's transaction first notes the record's state (Database::undo), so
+// that an abort of that transaction puts back what it changed, pending
+// updates of the transactions before it included, and nothing else.
 
-// A file's cache of images by position holds few records (the accounts a
-// posting run moves), and starts again when it grows past this.
-constexpr std::size_t kMaxKnownRows = 512;
+// A file's known records are few (the accounts, products and sequences a
+// posting run moves); past this many they are written and forgotten.
+constexpr std::size_t kMaxKnownRows = 1024;
 
-// The image stored at `position` when the connection knows it, else null.
-const std::string* KnownRow(const Database& d, const Table& t, std::int64_t position) {
+// The known record at `position`, else null.
+const KnownImage* KnownRow(const Database& d, const Table& t, std::int64_t position) {
   if (!d.inTransaction || t.rowsSerial != d.serial) return nullptr;
   const auto it = t.rows.find(position);
   return it == t.rows.end() ? nullptr : &it->second;
 }
 
-void RememberRow(const Database& d, Table& t, std::int64_t position, std::string_view image) {
-  if (!d.inTransaction) return;
-  if (t.rowsSerial != d.serial || t.rows.size() >= kMaxKnownRows) {
-    t.rows.clear();
-    t.rowsSerial = d.serial;
+// Notes the state of a known record (null: not known) before the process's
+// transaction in hand first changes it.
+void NoteUndo(Database& d, const Table& t, std::int64_t position, KnownImage* known) {
+  if (!d.inUnit || (known != nullptr && known->noted == d.unitSerial)) return;
+  Database::Undo u;
+  u.table = t.id;
+  u.position = position;
+  if (known != nullptr) {
+    u.pending = known->pending;
+    if (u.pending) u.image = known->image;
+    known->noted = d.unitSerial;
   }
-  t.rows[position].assign(image);
+  d.undo.push_back(std::move(u));
 }
 
-// After a write of the record at `position`: its new image (null: none).
-// Only a record read by position is remembered anew.
-void RowWritten(const Database& d, Table& t, std::int64_t position, const unsigned char* image,
-                std::size_t n) {
+void ForgetKnown(Table& t) {
+  t.rows.clear();
+  t.pending.clear();
+  for (auto& keys : t.byKey) keys.clear();
+}
+
+// Hands the file's pending updates to SQLite.  0, or the status of the
+// update that failed (it and those after it stay pending).
+int WritePending(Database& d, Table& t);
+
+// A known record entry for `position` in the write transaction in hand,
+// made room for: null when the file's pending records cannot be written.
+KnownImage* KnownEntry(Database& d, Table& t, std::int64_t position) {
+  if (t.rowsSerial != d.serial) {
+    ForgetKnown(t);
+    t.rowsSerial = d.serial;
+  }
+  auto it = t.rows.find(position);
+  if (it != t.rows.end()) return &it->second;
+  if (t.rows.size() >= kMaxKnownRows) {
+    if (WritePending(d, t) != kStatusOk) return nullptr;
+    ForgetKnown(t);
+  }
+  return &t.rows[position];
+}
+
+void RememberRow(Database& d, Table& t, std::int64_t position, std::string_view image) {
+  if (!d.inTransaction) return;
+  KnownImage* known = KnownEntry(d, t, position);
+  if (known == nullptr || known->pending) return;
+  known->image.assign(image);
+}
+
+// After a write of the record at `position` through SQLite: its new image
+// (null: none).  Only a record known already is remembered anew.
+void RowWritten(Database& d, Table& t, std::int64_t position, const unsigned char* image, std::size_t n) {
   const auto it = t.rows.find(position);
   if (it == t.rows.end()) return;
+  NoteUndo(d, t, position, &it->second);
   if (image != nullptr && d.inTransaction && t.rowsSerial == d.serial) {
-    it->second.assign(reinterpret_cast<const char*>(image), n);
+    it->second.image.assign(reinterpret_cast<const char*>(image), n);
+    it->second.pending = false;
   } else {
     t.rows.erase(it);
   }
+}
+
+bool HasPending(const Table& t) { return !t.pending.empty(); }
+
+// Keeps an update of a known record back (see above).
+void DeferUpdate(Database& d, Table& t, std::int64_t position, KnownImage& known, const unsigned char* image,
+                 std::size_t n) {
+  NoteUndo(d, t, position, &known);
+  if (!known.pending) t.pending.push_back(position);
+  known.pending = true;
+  known.image.assign(reinterpret_cast<const char*>(image), n);
+  if (t.counts) ++t.counts->deferred;
+}
+
+// The position of the known record whose unique key `keyNumber` is
+// `encoded`, or 0.
+std::int64_t KnownByKey(const Database& d, const Table& t, int keyNumber, const std::string& encoded,
+                        std::string& scratch) {
+  if (!d.inTransaction || t.rowsSerial != d.serial || static_cast<std::size_t>(keyNumber) >= t.byKey.size())
+    return 0;
+  const auto& keys = t.byKey[keyNumber];
+  const auto at = keys.find(encoded);
+  if (at == keys.end()) return 0;
+  const auto row = t.rows.find(at->second);
+  if (row == t.rows.end()) return 0;
+  // The record may have been given another key since: it must still be
+  // the one the value finds.
+  const Key& key = t.layout.keys[keyNumber];
+  scratch.clear();
+  if (row->second.image.size() < key.Extent() ||
+      !key.EncodeRecord(reinterpret_cast<const unsigned char*>(row->second.image.data()), scratch) ||
+      scratch != encoded)
+    return 0;
+  return at->second;
 }
 
 // ---- Reads ------------------------------------------------------------------------
@@ -957,6 +1105,7 @@ int Deliver(Handle& h, bool lock, std::int64_t position, std::string_view image,
     return kStatusRecordInUse;
   }
   std::memcpy(record, image.data(), image.size());
+  if (h.table->counts) ++h.table->counts->reads;
   h.image.assign(image);
   NoteImage(h);
   h.position = position;
@@ -968,11 +1117,14 @@ int Deliver(Handle& h, bool lock, std::int64_t position, std::string_view image,
 int ReadAt(Handle& h, std::int64_t position, bool lock, unsigned char* keyBuffer,
            unsigned char* record, unsigned capacity, unsigned* lengthRead) {
   DropCursor(h);
-  if (const std::string* known = KnownRow(*h.db, *h.table, position))
-    return Deliver(h, lock, position, *known, keyBuffer, record, capacity, lengthRead);
+  if (const KnownImage* known = KnownRow(*h.db, *h.table, position)) {
+    if (h.table->counts) ++h.table->counts->readsKnown;
+    return Deliver(h, lock, position, known->image, keyBuffer, record, capacity, lengthRead);
+  }
   sqlite3_stmt* st = h.table->byPosition;
   Use use(st);
   sqlite3_bind_int64(st, 1, position);
+  if (h.table->counts) ++h.table->counts->steps;
   const int rc = sqlite3_step(st);
   if (rc == SQLITE_DONE) return kStatusInvalidPosition;
   if (rc != SQLITE_ROW) return StatusOf(rc);
@@ -1018,8 +1170,26 @@ int GetRecord(Handle& h, int op, bool lock, unsigned char* keyBuffer, unsigned c
     if ((c.beforeStrict ? vsBefore <= 0 : vsBefore < 0) &&
         (op == kOpGetEqual ? vsCurrent == 0 : vsCurrent >= 0)) {
       const std::string image = h.image;
+      if (h.table->counts) ++h.table->counts->readsKnown;
       return Deliver(h, lock, h.position, image, keyBuffer, record, capacity, lengthRead);
     }
+  }
+  // A look-up of a unique key that a known record answers.
+  Table& t = *h.table;
+  const bool uniqueLookup = (op == kOpGetEqual || op == kOpGetGreaterOrEqual) && keyBuffer != nullptr &&
+                            sup == nullptr && !key->duplicates;
+  if (uniqueLookup && h.db->inTransaction) {
+    h.probe.clear();
+    key->EncodeImage(keyBuffer, h.probe);
+    if (const std::int64_t at = KnownByKey(*h.db, t, h.key, h.probe, t.before)) {
+      DropCursor(h);
+      if (t.counts) ++t.counts->readsKnown;
+      return Deliver(h, lock, at, t.rows.find(at)->second.image, keyBuffer, record, capacity, lengthRead);
+    }
+  }
+  // SQLite is asked: it must see the file's pending updates first.
+  if (HasPending(t)) {
+    if (int st = WritePending(*h.db, t)) return st;
   }
   const bool wasLive = walking && CursorLive(h, forward);
   if (wasLive) {
@@ -1085,18 +1255,44 @@ int GetRecord(Handle& h, int op, bool lock, unsigned char* keyBuffer, unsigned c
       }
       c.current.assign(ColumnBlob(st, 2));
     }
+    // A record a unique key found is known from now on (its next look-up,
+    // and its update, ask SQLite nothing).
+    if (uniqueLookup && op == kOpGetEqual && h.db->inTransaction) {
+      RememberRow(*h.db, t, position, h.image);
+      if (t.rows.count(position)) t.byKey[h.key][h.probe] = position;
+    }
   }
   return status;
 }
 
 // ---- Write transactions -------------------------------------------------------------
 
-void AfterRollback(Database& d, std::size_t droppedFrom);
+void AfterRollback(Database& d, std::size_t droppedFrom, bool whole);
 void RollbackWrite(Database& d);
+
+// Forgets the files no handle has open any more, kept while the write
+// transaction held their pending updates or what an abort would put back.
+void DropClosedTables(Database& d) {
+  for (auto it = d.tables.begin(); it != d.tables.end();)
+    it = it->second->handles == 0 ? d.tables.erase(it) : std::next(it);
+}
+
+// Hands every pending update of the folder to SQLite.  0, or the status of
+// the update that failed.
+int WriteAllPending(Database& d) {
+  for (auto& [id, t] : d.tables) {
+    if (int st = WritePending(d, *t)) return st;
+  }
+  return kStatusOk;
+}
 
 // Commits the folder's write transaction (every transaction ended in it).
 // A commit that fails takes the whole write transaction back; its status.
 int CommitWrite(State& s, Database& d) {
+  if (int st = WriteAllPending(d)) {
+    RollbackWrite(d);
+    return st;
+  }
   d.ResetAll();
   // A test may make the commit fail as a full disk would.
   const int injected = s.switches.FailCommit();
@@ -1111,6 +1307,8 @@ int CommitWrite(State& s, Database& d) {
   d.seen = d.lock.CountCommit();
   d.droppedInTransaction.clear();
   d.droppedBeforeUnit = 0;
+  d.undo.clear();
+  DropClosedTables(d);
   // Another process kept waiting for the write lock gets it before the
   // next group begins.
   if (s.grouping && d.lock.OthersWaiting()) std::this_thread::sleep_for(kYieldToWaiter);
@@ -1124,7 +1322,7 @@ void RollbackWrite(Database& d) {
   d.inTransaction = d.inUnit = false;
   d.units = 0;
   d.commitSoon = false;
-  AfterRollback(d, 0);
+  AfterRollback(d, 0, true);
 }
 
 // Ends the process's transaction in the folder: its savepoint released
@@ -1137,6 +1335,7 @@ int EndUnit(State& s, Database& d, bool keep) {
     d.inUnit = false;
     if (keep && d.Step(kRelease) == SQLITE_OK) {
       ++d.units;
+      d.undo.clear();
     } else if (keep || d.units == 0) {
       // Nothing else to keep; or a savepoint that could not be released,
       // after which nothing of the write transaction can be trusted.
@@ -1147,7 +1346,7 @@ int EndUnit(State& s, Database& d, bool keep) {
       d.ResetAll();
       d.Step(kRollbackTo);
       d.Step(kRelease);
-      AfterRollback(d, d.droppedBeforeUnit);
+      AfterRollback(d, d.droppedBeforeUnit, false);
     }
   }
   if (!d.inTransaction) return kStatusOk;
@@ -1185,6 +1384,8 @@ int BeginWrite(State& s, Database& d) {
       }
       d.inUnit = true;
       d.droppedBeforeUnit = d.droppedInTransaction.size();
+      ++d.unitSerial;
+      d.undo.clear();
     }
     return kStatusOk;
   }
@@ -1279,6 +1480,7 @@ int Insert(State& s, Handle& h, unsigned char* keyBuffer, const unsigned char* r
   if (int st = WriteLength(t.layout, length, n)) return st;
   EncodeKeys(t, record);
   if (int st = BeginWrite(s, d)) return st;
+  if (t.counts) ++t.counts->inserts;
   std::int64_t position = 0;
   {
     Use use(t.insert);
@@ -1326,6 +1528,30 @@ sqlite3_stmt* UpdateStmt(Database& d, Table& t, std::uint64_t mask, bool checked
   return st;
 }
 
+int WritePending(Database& d, Table& t) {
+  if (t.pending.empty()) return kStatusOk;
+  sqlite3_stmt* update = UpdateStmt(d, t, 0, false);
+  if (update == nullptr) return kStatusIoError;
+  const int keys = static_cast<int>(t.layout.keys.size());
+  for (std::size_t i = 0; i < t.pending.size(); ++i) {
+    const auto it = t.rows.find(t.pending[i]);
+    if (it == t.rows.end() || !it->second.pending) continue;
+    NoteUndo(d, t, it->first, &it->second);
+    Use use(update);
+    BindBlob(update, 1, it->second.image);
+    sqlite3_bind_int64(update, keys + 2, it->first);
+    const int rc = sqlite3_step(update);
+    if (rc != SQLITE_DONE) {
+      t.pending.erase(t.pending.begin(), t.pending.begin() + static_cast<std::ptrdiff_t>(i));
+      return StatusOf(rc);
+    }
+    it->second.pending = false;
+    if (t.counts) ++t.counts->updates;
+  }
+  t.pending.clear();
+  return kStatusOk;
+}
+
 int Update(State& s, Handle& h, unsigned char* keyBuffer, const unsigned char* record,
            unsigned length) {
   Table& t = *h.table;
@@ -1337,6 +1563,7 @@ int Update(State& s, Handle& h, unsigned char* keyBuffer, const unsigned char* r
   // The record as it is stored already: nothing to write.
   if (n == h.image.size() && std::memcmp(record, h.image.data(), n) == 0 && ImageStored(h)) {
     if (LockedByOther(h, h.position)) return kStatusRecordInUse;
+    if (t.counts) ++t.counts->unchanged;
     CopyKeyImage(h, keyBuffer);
     return kStatusOk;
   }
@@ -1364,6 +1591,26 @@ int Update(State& s, Handle& h, unsigned char* keyBuffer, const unsigned char* r
   // nothing could have changed it since.
   const bool checked = !ImageStored(h);
   if (int st = BeginWrite(s, d)) return st;
+  // Kept back while grouping (Records known): an update that moves no key of
+  // a record this write transaction knows, on a file without supplementary
+  // indexes, by a handle that is not walking the file.
+  if (!checked && changed == 0 && s.grouping && s.transaction && d.inTransaction && t.sups.empty() &&
+      h.cursor.stmt == nullptr) {
+    if (KnownImage* known = KnownEntry(d, t, h.position)) {
+      DeferUpdate(d, t, h.position, *known, record, n);
+      EndWrite(s, d, t, 0);
+      h.image.assign(reinterpret_cast<const char*>(record), n);
+      NoteImage(h);
+      CopyKeyImage(h, keyBuffer);
+      return kStatusOk;
+    }
+  }
+  // The statement compares or replaces what SQLite holds: a pending update
+  // of the file goes first.
+  if (HasPending(t)) {
+    if (int st = WritePending(d, t)) return st;
+  }
+  if (t.counts) ++t.counts->updates;
   {
     sqlite3_stmt* update = UpdateStmt(d, t, changed, checked);
     if (update == nullptr) return kStatusIoError;
@@ -1396,6 +1643,11 @@ int Delete(State& s, Handle& h) {
   if (!h.current) return kStatusInvalidPositioning;
   if (LockedByOther(h, h.position)) return kStatusRecordInUse;
   if (int st = BeginWrite(s, d)) return st;
+  // The statement compares what SQLite holds: a pending update goes first.
+  if (HasPending(t)) {
+    if (int st = WritePending(d, t)) return st;
+  }
+  if (t.counts) ++t.counts->deletes;
   {
     Use use(t.remove);
     sqlite3_bind_int64(t.remove, 1, h.position);
@@ -1457,19 +1709,61 @@ void DropSupTable(Database& d, const std::string& table) {
   if (d.inTransaction) d.droppedInTransaction.push_back(table);
 }
 
+// After the rollback of the process's transaction (to its savepoint): the
+// known records it changed are put back as they were before it, pending
+// updates of the transactions before it included; every other known record
+// that is not pending is forgotten (SQLite has it as it was).
+void RestoreKnown(Database& d) {
+  for (auto u = d.undo.rbegin(); u != d.undo.rend(); ++u) {
+    const auto it = d.tables.find(u->table);
+    if (it == d.tables.end()) continue;
+    Table& t = *it->second;
+    if (u->pending) {
+      KnownImage& known = t.rows[u->position];
+      known.image = std::move(u->image);
+      known.pending = true;
+    } else {
+      t.rows.erase(u->position);
+    }
+  }
+  d.undo.clear();
+  for (auto& [id, t] : d.tables) {
+    t->pending.clear();
+    for (auto it = t->rows.begin(); it != t->rows.end();) {
+      if (!it->second.pending) {
+        it = t->rows.erase(it);
+        continue;
+      }
+      it->second.noted = 0;
+      t->pending.push_back(it->first);
+      ++it;
+    }
+    for (auto& keys : t->byKey) keys.clear();
+  }
+}
+
 // After a rollback the temp schema is as it was at BEGIN (or at the
 // savepoint): indexes made since are gone and dropped ones are back.  Rebuild
 // what the handles own and drop again what they gave up since
-// (droppedInTransaction from `droppedFrom` on).
-void AfterRollback(Database& d, std::size_t droppedFrom) {
+// (droppedInTransaction from `droppedFrom` on).  The known records are
+// forgotten after a `whole` rollback, else put back (RestoreKnown).
+void AfterRollback(Database& d, std::size_t droppedFrom, bool whole) {
   for (std::size_t i = droppedFrom; i < d.droppedInTransaction.size(); ++i)
     Exec(d.db, "DROP TABLE IF EXISTS temp." + d.droppedInTransaction[i]);
   d.droppedInTransaction.resize(std::min(droppedFrom, d.droppedInTransaction.size()));
   if (d.droppedBeforeUnit > d.droppedInTransaction.size()) d.droppedBeforeUnit = d.droppedInTransaction.size();
+  if (whole) {
+    d.undo.clear();
+    for (auto& [id, t] : d.tables) ForgetKnown(*t);
+    DropClosedTables(d);
+  } else {
+    RestoreKnown(d);
+  }
   for (auto& [id, t] : d.tables) {
     ++t->changes;
     for (auto& k : t->keyChanges) ++k;
-    t->rows.clear();
+    // A supplementary index is built from what SQLite holds.
+    if (!t->sups.empty()) WritePending(d, *t);
     for (auto& sup : t->sups) BuildSup(d, *t, *sup);
   }
 }
@@ -1499,7 +1793,9 @@ void CloseHandle(State& s, Handle& h) {
   --d->handles;
   if (t->handles == 0) {
     d->lock.SetOpenMode(t->id, 0);
-    d->tables.erase(t->id);
+    // Pending updates, and what an abort would put back, are kept until the
+    // write transaction ends (DropClosedTables).
+    if (!d->inTransaction || (!HasPending(*t) && d->undo.empty())) d->tables.erase(t->id);
   } else {
     d->lock.SetOpenMode(t->id, t->exclusiveHandles > 0 ? 2 : 1);
   }
@@ -1525,6 +1821,8 @@ class CatalogChange {
   }
   int Begin() {
     if (int st = BeginWrite(s_, d_)) return st;
+    // A file dropped, made or renamed: SQLite holds every pending update first.
+    if (int st = WriteAllPending(d_)) return st;
     inside_ = d_.inTransaction;
     const int rc = Exec(d_.db, inside_ ? "SAVEPOINT qx_file" : "BEGIN IMMEDIATE");
     if (rc != SQLITE_OK) return StatusOf(rc, kStatusFileInUse);
@@ -1667,6 +1965,7 @@ int BtrvOpen(BtrvHandle* handle, const char* path, int mode, int /*owner*/) {
       if (t->handles == 0) d->tables.erase(t->id);
       return kStatusFileInUse;
     }
+    if (t->counts) ++t->counts->opens;
     auto h = std::make_unique<Handle>();
     h->number = static_cast<BtrvHandle>(number);
     h->db = d;
@@ -1869,8 +2168,8 @@ int BtrvPosition(int op, BtrvHandle handle, void* position4) {
     h->db->Refresh();
     DropCursor(*h);
     const std::int64_t position = GetU32(position4);
-    if (const std::string* known = KnownRow(*h->db, *h->table, position)) {
-      h->image = *known;
+    if (const KnownImage* known = KnownRow(*h->db, *h->table, position)) {
+      h->image = known->image;
     } else {
       sqlite3_stmt* st = h->table->byPosition;
       Use use(st);
@@ -1950,6 +2249,7 @@ int BtrvTransaction(int op) {
     if (int st = s.switches.Fail(op, "")) return st;
     if (op == kOpBeginTransaction) {
       if (s.transaction) return kStatusTransactionActive;
+      if (s.counters.on()) ++s.counters.Process().units;
       s.transaction = true;
       return kStatusOk;
     }
@@ -2036,6 +2336,8 @@ int BtrvCreateIndex(BtrvHandle handle, unsigned length, const void* specificatio
     sup->number = number;
     sup->owner = h->number;
     sup->table = "qx_sx" + std::to_string(++s.supSerial);
+    // The index is built from what SQLite holds.
+    if (int st = WritePending(*h->db, *h->table)) return st;
     if (int st = BuildSup(*h->db, *h->table, *sup)) return st;
     h->table->sups.push_back(std::move(sup));
     return kStatusOk;

@@ -228,6 +228,84 @@ TEST_F(BtrvcGroups, ReadsByPositionSeeEveryChangeOfTheTransaction) {
   ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
 }
 
+// Updates of records the group knows, kept back until SQLite must see them:
+// every read sees them, the group's commit keeps them, and an abort takes
+// back its own transaction's changes and no others.
+TEST_F(BtrvcGroups, UpdatesOfKnownRecordsAreSeenEverywhereAndAnAbortTakesBackOnlyItsOwn) {
+  auto noteOf = [](const Read& r) {
+    if (r.status != 0) return "status " + std::to_string(r.status);
+    return r.record.substr(32, r.record.find('\0', 32) - 32);
+  };
+  // Each transaction looks person 2 up by its unique key and rewrites its note.
+  auto rewrite = [&](BtrvHandle h, const char* note) {
+    const Read r = Get(kOpGetEqual, h, IdKey(2));
+    if (r.status != 0) return r.status;
+    return Update(h, Person(2, "bravo", -3, note));
+  };
+  auto walkedNote = [&](BtrvHandle h) {
+    BtrvKeyScope scope(h);
+    BtrvSetKey(h, 1, -1);
+    for (Read r = Get(kOpGetFirst, h); r.status == 0; r = Get(kOpGetNext, h))
+      if (IdOf(r.record) == 2) return noteOf(r);
+    return std::string("not walked");
+  };
+  BtrvHandle other = 0;
+  ASSERT_EQ(BtrvOpen(&other, path_.c_str(), 0, 0), 0);
+  const std::string path = path_;
+  auto noteElsewhere = [&] {
+    return InChild([&] {
+      BtrvHandle h = 0;
+      if (BtrvOpen(&h, path.c_str(), 0, 0) != 0) return 99;
+      const std::string note = noteOf(Get(kOpGetEqual, h, IdKey(2)));
+      return note.empty() ? 0 : note[0] - '0';
+    });
+  };
+  ASSERT_EQ(BtrvGroupBegin(1000, 1000), 0);
+  for (const char* note : {"1", "2"}) {
+    ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+    ASSERT_EQ(rewrite(h_, note), 0);
+    ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+  }
+  EXPECT_EQ(noteOf(Get(kOpGetEqual, other, IdKey(2))), "2");
+  EXPECT_EQ(walkedNote(other), "2");
+  // An abort after more changes, a walk and a delete of the record puts
+  // back what the transactions before it left.
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(rewrite(h_, "3"), 0);
+  EXPECT_EQ(walkedNote(other), "3");
+  ASSERT_EQ(rewrite(h_, "4"), 0);
+  EXPECT_EQ(noteOf(Get(kOpGetEqual, other, IdKey(2))), "4");
+  ASSERT_EQ(Delete(other), 0);
+  EXPECT_EQ(noteOf(Get(kOpGetEqual, h_, IdKey(2))), "status " + std::to_string(kStatusKeyNotFound));
+  ASSERT_EQ(BtrvTransaction(kOpAbortTransaction), 0);
+  EXPECT_EQ(noteOf(Get(kOpGetEqual, h_, IdKey(2))), "2");
+  EXPECT_EQ(walkedNote(h_), "2");
+  EXPECT_EQ(noteElsewhere(), 0);  // the group is not committed yet
+  // A handle closed with its change pending: the change stays and commits.
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(rewrite(other, "5"), 0);
+  ASSERT_EQ(rewrite(other, "6"), 0);
+  ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+  ASSERT_EQ(BtrvClose(other), 0);
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(rewrite(h_, "7"), 0);
+  ASSERT_EQ(BtrvTransaction(kOpAbortTransaction), 0);
+  EXPECT_EQ(noteOf(Get(kOpGetEqual, h_, IdKey(2))), "6");
+  ASSERT_EQ(BtrvGroupEnd(), 0);
+  EXPECT_EQ(noteElsewhere(), 6);
+  // A commit that fails takes the kept changes back with the group.
+  ASSERT_EQ(BtrvGroupBegin(1000, 1000), 0);
+  ASSERT_EQ(BtrvTestSwitch("commit=1:28"), 0);
+  for (const char* note : {"8", "9"}) {
+    ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+    ASSERT_EQ(rewrite(h_, note), 0);
+    ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+  }
+  EXPECT_NE(BtrvGroupEnd(), 0);
+  EXPECT_EQ(noteOf(Get(kOpGetEqual, h_, IdKey(2))), "6");
+  EXPECT_EQ(noteElsewhere(), 6);
+}
+
 TEST_F(BtrvcGroups, AWalkFollowsWritesOfAnotherHandle) {
   struct Case {
     const char* name;
