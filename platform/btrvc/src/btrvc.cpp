@@ -47,6 +47,9 @@ constexpr const char* kDatabaseName = kRecordDatabaseName;
 constexpr int kApplicationId = 0x51585243;  // "QXRC"
 constexpr int kSchemaVersion = 1;
 constexpr int kBusyMillis = 5000;
+// Pages in the write-ahead log that make a commit checkpoint it (SQLite's
+// default is 1000).
+constexpr int kCheckpointPages = 10000;
 // Bounds of a group of transactions committed together (BtrvGroupBegin): the
 // folder's write lock is held for a group at most this long, well inside the
 // time another process waits for it.
@@ -238,8 +241,14 @@ struct Table {
   std::string before;
   // This file's counters, when the process counts (Counters).
   FileCounters* counts = nullptr;
+  // Walk statements of closed handles, by key number and kind, for the next
+  // handle to take instead of preparing its own.
+  std::map<int, std::array<std::vector<sqlite3_stmt*>, kCursorKinds>> idleStmts;
 
   ~Table() {
+    for (auto& [key, kinds] : idleStmts)
+      for (auto& stmts : kinds)
+        for (sqlite3_stmt* st : stmts) sqlite3_finalize(st);
     Finalize(insert);
     for (auto& [mask, st] : updates) Finalize(st);
     for (auto& [mask, st] : knownUpdates) Finalize(st);
@@ -286,6 +295,7 @@ struct Database {
   std::chrono::steady_clock::time_point waitStart;
   bool waiting = false;
   std::array<sqlite3_stmt*, kTxStatements> tx{};
+  sqlite3_stmt* findFile = nullptr;  // a file's catalogue entry by folded name
 
   Database() = default;
   Database(const Database&) = delete;
@@ -389,6 +399,7 @@ std::atomic<bool> g_forked{false};
 Database::~Database() {
   tables.clear();
   for (auto& st : tx) Finalize(st);
+  Finalize(findFile);
   if (g_state != nullptr) g_state->counters.AddConnection(db);
   if (db != nullptr) sqlite3_close_v2(db);
 }
@@ -437,15 +448,17 @@ void AbandonAfterFork() {
 }
 
 State& Global() {
-  static std::once_flag once;
-  std::call_once(once, [] {
+  // Made once, on the first call (every call asks: keep it cheap).
+  static const bool made = [] {
     g_state = new State;
     if (const char* env = std::getenv("QX_BTRV_TEST")) g_state->switches.Set(env);
     g_state->counters.Start();
     if (g_state->counters.on()) std::atexit(WriteCounters);
     pthread_atfork(nullptr, nullptr, OnFork);
-  });
-  if (g_forked.exchange(false)) AbandonAfterFork();
+    return true;
+  }();
+  (void)made;
+  if (g_forked.load(std::memory_order_relaxed) && g_forked.exchange(false)) AbandonAfterFork();
   return *g_state;
 }
 
@@ -631,6 +644,11 @@ int OpenDatabase(State& s, const std::string& folder, bool create, Database*& ou
   // WAL with synchronous=NORMAL: a commit is whole or absent after any crash;
   // after a power loss the last commits before a checkpoint may be lost.
   Exec(d->db, "PRAGMA synchronous=NORMAL");
+  // A checkpoint copies the log's pages into the database and waits for the
+  // disk twice.  A posting group rewrites pages all over the file: one
+  // checkpoint every few groups instead of one after each copies a page once
+  // for many groups and waits far less (the log grows to 40 MB at most).
+  Exec(d->db, "PRAGMA wal_autocheckpoint=" + std::to_string(kCheckpointPages));
   int appId = 0;
   rc = QueryInt(d->db, "PRAGMA application_id", appId);
   if (rc != SQLITE_OK) {
@@ -680,18 +698,18 @@ struct CatalogEntry {
 
 // Looks a file up by folded name: 0 found, 12 not found, else an error.
 int FindFile(Database& d, const std::string& folded, CatalogEntry& out) {
-  sqlite3_stmt* st = nullptr;
-  int rc = sqlite3_prepare_v2(d.db, "SELECT id, name FROM qx_catalog WHERE folded = ?1", -1, &st,
-                              nullptr);
+  if (d.findFile == nullptr) d.findFile = Prepare(d.db, "SELECT id, name FROM qx_catalog WHERE folded = ?1");
+  int rc = d.findFile == nullptr ? sqlite3_errcode(d.db) : SQLITE_OK;
   if (rc == SQLITE_OK) {
-    sqlite3_bind_text(st, 1, folded.c_str(), -1, SQLITE_STATIC);
-    rc = sqlite3_step(st);
+    Use use(d.findFile);
+    sqlite3_bind_text(d.findFile, 1, folded.c_str(), -1, SQLITE_STATIC);
+    rc = sqlite3_step(d.findFile);
     if (rc == SQLITE_ROW) {
-      out.id = sqlite3_column_int64(st, 0);
-      out.name = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+      out.id = sqlite3_column_int64(d.findFile, 0);
+      out.name = reinterpret_cast<const char*>(sqlite3_column_text(d.findFile, 1));
     }
   }
-  sqlite3_finalize(st);
+  if (rc == SQLITE_OK) rc = SQLITE_ERROR;
   if (rc == SQLITE_ROW) return kStatusOk;
   if (rc == SQLITE_DONE) return kStatusFileNotFound;
   return StatusOf(rc, kStatusFileInUse);
@@ -703,6 +721,9 @@ int LoadTable(Database& d, const std::string& folded, Table*& out) {
   CatalogEntry entry;
   if (int st = FindFile(d, folded, entry)) return st;
   if (auto it = d.tables.find(entry.id); it != d.tables.end()) {
+    // Known already (open, or closed and kept): under the name it has now.
+    it->second->name = entry.name;
+    it->second->folded = folded;
     out = it->second.get();
     return kStatusOk;
   }
@@ -807,6 +828,16 @@ sqlite3_stmt* CursorStmt(Handle& h, int keyNumber, CursorKind kind) {
   if (slots[kind] == nullptr) {
     const SupIndex* sup = nullptr;
     if (KeyOf(h, keyNumber, &sup) == nullptr) return nullptr;
+    if (sup == nullptr) {
+      if (const auto idle = h.table->idleStmts.find(keyNumber); idle != h.table->idleStmts.end()) {
+        auto& stmts = idle->second[kind];
+        if (!stmts.empty()) {
+          slots[kind] = stmts.back();
+          stmts.pop_back();
+          return slots[kind];
+        }
+      }
+    }
     slots[kind] = Prepare(h.db->db, CursorSql(*h.table, keyNumber, sup, kind));
   }
   return slots[kind];
@@ -1267,15 +1298,27 @@ int GetRecord(Handle& h, int op, bool lock, unsigned char* keyBuffer, unsigned c
 
 // ---- Write transactions -------------------------------------------------------------
 
+// How many files no handle has open the connection keeps, with their
+// statements, for the next open (a run that opens and closes a file for each
+// entry it writes prepares nothing again).
+constexpr std::size_t kMaxClosedTables = 16;
+
+// Forgets files no handle has open beyond the few kept; none while the write
+// transaction holds their pending updates or what an abort would put back.
+void DropClosedTables(Database& d) {
+  const bool keepAll = d.inTransaction && !d.undo.empty();
+  std::size_t closed = 0;
+  for (auto it = d.tables.begin(); it != d.tables.end();) {
+    Table& t = *it->second;
+    const bool drop = t.handles == 0 && !keepAll && !(d.inTransaction && HasPending(t)) &&
+                      ++closed > kMaxClosedTables;
+    it = drop ? d.tables.erase(it) : std::next(it);
+  }
+}
+
 void AfterRollback(Database& d, std::size_t droppedFrom, bool whole);
 void RollbackWrite(Database& d);
 
-// Forgets the files no handle has open any more, kept while the write
-// transaction held their pending updates or what an abort would put back.
-void DropClosedTables(Database& d) {
-  for (auto it = d.tables.begin(); it != d.tables.end();)
-    it = it->second->handles == 0 ? d.tables.erase(it) : std::next(it);
-}
 
 // Hands every pending update of the folder to SQLite.  0, or the status of
 // the update that failed.
@@ -1774,8 +1817,21 @@ void CloseHandle(State& s, Handle& h) {
   Database* d = h.db;
   Table* t = h.table;
   DropCursor(h);
+  // The walk statements of the file's own keys serve the next handle.
   for (auto& [key, slots] : h.stmts) {
-    for (auto& st : slots) Finalize(st);
+    const bool own = key >= 0 && static_cast<std::size_t>(key) < t->layout.keys.size();
+    for (int kind = 0; kind < kCursorKinds; ++kind) {
+      sqlite3_stmt*& st = slots[kind];
+      if (st == nullptr) continue;
+      if (own) {
+        sqlite3_reset(st);
+        sqlite3_clear_bindings(st);
+        t->idleStmts[key][kind].push_back(st);
+        st = nullptr;
+      } else {
+        Finalize(st);
+      }
+    }
   }
   h.stmts.clear();
   for (auto it = t->sups.begin(); it != t->sups.end();) {
@@ -1793,9 +1849,9 @@ void CloseHandle(State& s, Handle& h) {
   --d->handles;
   if (t->handles == 0) {
     d->lock.SetOpenMode(t->id, 0);
-    // Pending updates, and what an abort would put back, are kept until the
-    // write transaction ends (DropClosedTables).
-    if (!d->inTransaction || (!HasPending(*t) && d->undo.empty())) d->tables.erase(t->id);
+    // The file stays known with its statements for the next open, a few
+    // files at most (DropClosedTables).
+    DropClosedTables(*d);
   } else {
     d->lock.SetOpenMode(t->id, t->exclusiveHandles > 0 ? 2 : 1);
   }

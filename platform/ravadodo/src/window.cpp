@@ -53,28 +53,18 @@ void Destroy(WindowImpl* w) {
 
 }  // namespace
 
-void DrawFrame(WindowImpl& w) {
+namespace {
+
+// The frame's bottom line: its corners, the legend and the status text.
+void DrawFrameBottom(WindowImpl& w) {
   CellGrid& g = w.grid;
   if (g.rows < 2 || g.cols < 2) return;
   if (w.frame == 0) return;
   const FrameChars& f = w.frame == 2 ? kDouble : kSingle;
   const int last = g.rows - 1, right = g.cols - 1;
-  g.At(0, 0) = {f.tl, CellAttr::kFrame};
-  g.At(0, right) = {f.tr, CellAttr::kFrame};
   g.At(last, 0) = {f.bl, CellAttr::kFrame};
   g.At(last, right) = {f.br, CellAttr::kFrame};
-  g.Fill(0, 1, g.cols - 2, f.h, CellAttr::kFrame);
   g.Fill(last, 1, g.cols - 2, f.h, CellAttr::kFrame);
-  for (int r = 1; r < last; ++r) {
-    g.At(r, 0) = {f.v, CellAttr::kFrame};
-    g.At(r, right) = {f.v, CellAttr::kFrame};
-  }
-  const int room = g.cols - 4;
-  if (!w.title.empty() && room > 0) {
-    std::string t = " " + w.title + " ";
-    if (static_cast<int>(t.size()) > room) t = t.substr(0, room);
-    g.Put(0, (g.cols - static_cast<int>(t.size())) / 2, t, CellAttr::kFrame);
-  }
   int used = 1;
   if (!w.legend.empty() && w.legendInFrame) {
     std::string t = " " + w.legend + " ";
@@ -89,6 +79,30 @@ void DrawFrame(WindowImpl& w) {
       g.Put(last, right - static_cast<int>(t.size()), t, CellAttr::kLegend);
     }
   }
+}
+
+}  // namespace
+
+void DrawFrame(WindowImpl& w) {
+  CellGrid& g = w.grid;
+  if (g.rows < 2 || g.cols < 2) return;
+  if (w.frame == 0) return;
+  const FrameChars& f = w.frame == 2 ? kDouble : kSingle;
+  const int last = g.rows - 1, right = g.cols - 1;
+  g.At(0, 0) = {f.tl, CellAttr::kFrame};
+  g.At(0, right) = {f.tr, CellAttr::kFrame};
+  g.Fill(0, 1, g.cols - 2, f.h, CellAttr::kFrame);
+  for (int r = 1; r < last; ++r) {
+    g.At(r, 0) = {f.v, CellAttr::kFrame};
+    g.At(r, right) = {f.v, CellAttr::kFrame};
+  }
+  const int room = g.cols - 4;
+  if (!w.title.empty() && room > 0) {
+    std::string t = " " + w.title + " ";
+    if (static_cast<int>(t.size()) > room) t = t.substr(0, room);
+    g.Put(0, (g.cols - static_cast<int>(t.size())) / 2, t, CellAttr::kFrame);
+  }
+  DrawFrameBottom(w);
 }
 
 WindowImpl* OpenPopup(Window* block, int top, int left, int rows, int cols, const std::string& title) {
@@ -178,7 +192,9 @@ void WinWriteToLabel(Window* window, int col, int fieldOrRow) {
 void WinStatusText(Window* window, const char* text) {
   if (!window || !window->impl) return;
   window->impl->status = text ? text : "";
-  rv::DrawFrame(*window->impl);
+  // The status text stands in the frame's bottom line alone (a long run
+  // sets it for each record).
+  rv::DrawFrameBottom(*window->impl);
   AppIdle();
 }
 
