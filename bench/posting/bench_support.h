@@ -158,13 +158,68 @@ inline void StepReset(sqlite3_stmt* st) {
   sqlite3_reset(st);
 }
 
-// Opens the database of a raw run, synchronous NORMAL as the client keeps it.
+// Opens the database of a raw run as the client keeps its own: synchronous
+// NORMAL, the log checkpointed once it holds 10,000 pages.
 inline sqlite3* OpenForRun(const std::string& path) {
   sqlite3* db = nullptr;
   sqlite3_open(path.c_str(), &db);
-  Exec(db, "PRAGMA synchronous=NORMAL");
+  Exec(db, "PRAGMA synchronous=NORMAL; PRAGMA wal_autocheckpoint=10000");
   return db;
 }
+
+// The grouping of commits of the posting runs: each unit a savepoint, the
+// write transaction committed every kGroupUnits units.
+constexpr int kGroupUnits = 1000;
+
+// Brackets raw units as the client groups the program's: BEGIN IMMEDIATE at
+// a group's first unit, a savepoint per unit, COMMIT after kGroupUnits and
+// at the end.
+class RawGroups {
+ public:
+  explicit RawGroups(sqlite3* db)
+      : begin_(Prepare(db, "BEGIN IMMEDIATE")), commit_(Prepare(db, "COMMIT")),
+        savepoint_(Prepare(db, "SAVEPOINT unit")), release_(Prepare(db, "RELEASE unit")) {}
+  ~RawGroups() {
+    End();
+    for (sqlite3_stmt* st : {begin_, commit_, savepoint_, release_}) sqlite3_finalize(st);
+  }
+  RawGroups(const RawGroups&) = delete;
+  RawGroups& operator=(const RawGroups&) = delete;
+
+  void UnitBegin() {
+    if (inGroup_ == 0) StepReset(begin_);
+    StepReset(savepoint_);
+  }
+  // Ends a unit; true when it ended its group (the caller's kept writes go
+  // before, through `beforeCommit`).
+  template <class BeforeCommit>
+  bool UnitEnd(BeforeCommit beforeCommit) {
+    StepReset(release_);
+    if (++inGroup_ < kGroupUnits) return false;
+    beforeCommit();
+    StepReset(commit_);
+    inGroup_ = 0;
+    return true;
+  }
+  bool UnitEnd() {
+    return UnitEnd([] {});
+  }
+  // Commits the group in hand (after the caller's kept writes).
+  template <class BeforeCommit>
+  void End(BeforeCommit beforeCommit) {
+    if (inGroup_ == 0) return;
+    beforeCommit();
+    StepReset(commit_);
+    inGroup_ = 0;
+  }
+  void End() {
+    End([] {});
+  }
+
+ private:
+  sqlite3_stmt *begin_, *commit_, *savepoint_, *release_;
+  int inGroup_ = 0;
+};
 
 // Inserts each record image of `images` with `sql`: the image, then the key
 // columns that `keys(image bytes)` gives, in their order.
