@@ -3,13 +3,13 @@
 // report of the same journal.
 //
 // The company: n G/L transactions of three lines each over 200 accounts, all
-// in March 2025, numbered as entry numbers them and dated as a user enters
-// them: not in date order (each a day of March at random), so that the
-// posting's walk in date order meets them out of their order on file; the
-// ledger's options as a new company has them (the pre-check on).
+// in March 2025, numbered as entry numbers them and dated as a user dates
+// them (bench_support.h DatedDay: QX_BENCH_ORDER "late", the default, each
+// dated up to six days before the day it was entered; "random"; "entry"),
+// so that the posting's walk in date order meets them out of their order on
+// file; the ledger's options as a new company has them (the pre-check on).
 // QX_BENCH_TRANSACTIONS="10000,100000" chooses the sizes (1,000,000 runs as
-// well: the memory of every run stays flat); QX_BENCH_DATE_ORDER=1 dates
-// them in entry order instead.  The runs (sized_posting_bench.h):
+// well: the memory of every run stays flat).  The runs (sized_posting_bench.h):
 //   - "cmd": qxa15 <company> /only /cmd:320 on a company written by qxload,
 //     keys F10 (post) and Enter (the summary);
 //   - "qxa": the same command in this program;
@@ -58,17 +58,6 @@ constexpr int kAccounts = 200;
 std::string AccountCode(int i) { return std::to_string(1000 + 10 * i); }
 bool DebitKind(int i) { return i % 3 != 1; }
 
-// The day of March a user entered transaction i on: at random (a fixed
-// sequence), or in entry order when QX_BENCH_DATE_ORDER is set.
-int DayOf(int i, int count) {
-  if (std::getenv("QX_BENCH_DATE_ORDER")) return 1 + static_cast<int>(static_cast<long>(i) * 31 / count);
-  std::uint32_t x = static_cast<std::uint32_t>(i) * 2654435761u;
-  x ^= x >> 15;
-  x *= 2246822519u;
-  x ^= x >> 13;
-  return 1 + static_cast<int>(x % 31);
-}
-
 fixture::CompanyImage Company(int count) {
   fixture::CompanyImage c;
   c.files[records::kFileSettings].push_back(Image(OpenYear2025()));
@@ -88,7 +77,7 @@ fixture::CompanyImage Company(int count) {
   lines.reserve(3 * static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
     records::TagGLHeader h = GeneratedGLHeader(i, count);
-    h.date = DateMake(2025, 3, DayOf(i, count));
+    h.date = DateMake(2025, 3, DatedDay(i, count, 31));
     h.postedFlag = h.sourceFlag = h.checkFlag = 'N';
     h.journalPrinted = DateMake(2025, 3, 31);
     headers.push_back(Image(h));
@@ -337,7 +326,7 @@ void WriteJournal(const std::string& path, const fixture::CompanyImage& c) {
 
 int main(int argc, char** argv) {
   PostingBench bench;
-  bench.name = "gl-posting-bench";
+  bench.label = "post";
   bench.unit = "transaction";
   bench.command = 320;
   bench.keys = "F10 Enter";
@@ -351,5 +340,5 @@ int main(int argc, char** argv) {
   bench.tools = {{"ledger", ledger, WriteJournal, [ledger](const std::string& path) {
                     return std::vector<std::string>{ledger, "-f", path, "bal"};
                   }}};
-  return RunSizedBench(argc, argv, bench, "QX_BENCH_TRANSACTIONS", "10000,100000");
+  return RunSizedBenches(argc, argv, "gl-posting-bench", {bench}, "QX_BENCH_TRANSACTIONS", "10000,100000");
 }

@@ -365,6 +365,9 @@ struct Handle {
   int key = 0;
   bool positioned = false;  // has a place in the file to walk on from
   bool current = false;     // that place is a record (false after its delete)
+  // The current record was looked up (by key or position), not reached by
+  // a walk: its updates may be kept back although its statement is live.
+  bool lookedUp = false;
   std::int64_t position = 0;
   std::string image;        // the current record as this handle read or wrote it
   // The write transaction (Database::serial) and the file's change count
@@ -995,9 +998,12 @@ bool ImageStored(const Handle& h) {
 // unique key, so that reading them again asks SQLite nothing.  While
 // grouping, an update of a known record that changes none of its keys is
 // kept there too, pending, and handed to SQLite only when SQLite must see
-// it: before a statement reads the file, before the record is written or
-// deleted otherwise, before a change of the catalogue, and before the write
-// transaction commits.  A record that every transaction of a run rewrites
+// it: before the record is written or deleted otherwise (those statements
+// compare what SQLite holds), before a supplementary index is built from the
+// file, before a change of the catalogue, and before the write transaction
+// commits.  A walk or look-up that SQLite answers with a known record
+// delivers the known image (its keys are as SQLite has them, so SQLite
+// finds it in its place).  A record that every transaction of a run rewrites
 // (an account, a product, a sequence) then costs one statement per group
 // instead of one per transaction.  Each change to a known record inside the
 // process's transaction first notes the record's state (Database::undo), so
@@ -1218,10 +1224,6 @@ int GetRecord(Handle& h, int op, bool lock, unsigned char* keyBuffer, unsigned c
       return Deliver(h, lock, at, t.rows.find(at)->second.image, keyBuffer, record, capacity, lengthRead);
     }
   }
-  // SQLite is asked: it must see the file's pending updates first.
-  if (HasPending(t)) {
-    if (int st = WritePending(*h.db, t)) return st;
-  }
   const bool wasLive = walking && CursorLive(h, forward);
   if (wasLive) {
     // The live statement is still on the current record: just step it.
@@ -1261,8 +1263,11 @@ int GetRecord(Handle& h, int op, bool lock, unsigned char* keyBuffer, unsigned c
     return kStatusKeyNotFound;
   }
   const std::int64_t position = sqlite3_column_int64(st, 0);
-  const int status =
-      Deliver(h, lock, position, ColumnBlob(st, 1), keyBuffer, record, capacity, lengthRead);
+  // A record known here is delivered as known: SQLite has not seen its
+  // pending update (its keys are as SQLite has them).
+  const KnownImage* known = KnownRow(*h.db, t, position);
+  const int status = Deliver(h, lock, position, known ? std::string_view(known->image) : ColumnBlob(st, 1),
+                             keyBuffer, record, capacity, lengthRead);
   if (status == kStatusOk) {
     Cursor& c = h.cursor;
     c.changes = WalkStamp(h, h.key);
@@ -1571,6 +1576,23 @@ sqlite3_stmt* UpdateStmt(Database& d, Table& t, std::uint64_t mask, bool checked
   return st;
 }
 
+// Writes the pending update of the record at `position`, when it has one.
+int WritePendingRow(Database& d, Table& t, std::int64_t position) {
+  const auto it = t.rows.find(position);
+  if (it == t.rows.end() || !it->second.pending || t.rowsSerial != d.serial) return kStatusOk;
+  sqlite3_stmt* update = UpdateStmt(d, t, 0, false);
+  if (update == nullptr) return kStatusIoError;
+  NoteUndo(d, t, position, &it->second);
+  Use use(update);
+  BindBlob(update, 1, it->second.image);
+  sqlite3_bind_int64(update, static_cast<int>(t.layout.keys.size()) + 2, position);
+  const int rc = sqlite3_step(update);
+  if (rc != SQLITE_DONE) return StatusOf(rc);
+  it->second.pending = false;
+  if (t.counts) ++t.counts->updates;
+  return kStatusOk;
+}
+
 int WritePending(Database& d, Table& t) {
   if (t.pending.empty()) return kStatusOk;
   sqlite3_stmt* update = UpdateStmt(d, t, 0, false);
@@ -1638,7 +1660,7 @@ int Update(State& s, Handle& h, unsigned char* keyBuffer, const unsigned char* r
   // a record this write transaction knows, on a file without supplementary
   // indexes, by a handle that is not walking the file.
   if (!checked && changed == 0 && s.grouping && s.transaction && d.inTransaction && t.sups.empty() &&
-      h.cursor.stmt == nullptr) {
+      (h.cursor.stmt == nullptr || h.lookedUp)) {
     if (KnownImage* known = KnownEntry(d, t, h.position)) {
       DeferUpdate(d, t, h.position, *known, record, n);
       EndWrite(s, d, t, 0);
@@ -1649,10 +1671,8 @@ int Update(State& s, Handle& h, unsigned char* keyBuffer, const unsigned char* r
     }
   }
   // The statement compares or replaces what SQLite holds: a pending update
-  // of the file goes first.
-  if (HasPending(t)) {
-    if (int st = WritePending(d, t)) return st;
-  }
+  // of the record goes first.
+  if (int st = WritePendingRow(d, t, h.position)) return st;
   if (t.counts) ++t.counts->updates;
   {
     sqlite3_stmt* update = UpdateStmt(d, t, changed, checked);
@@ -1687,9 +1707,7 @@ int Delete(State& s, Handle& h) {
   if (LockedByOther(h, h.position)) return kStatusRecordInUse;
   if (int st = BeginWrite(s, d)) return st;
   // The statement compares what SQLite holds: a pending update goes first.
-  if (HasPending(t)) {
-    if (int st = WritePending(d, t)) return st;
-  }
+  if (int st = WritePendingRow(d, t, h.position)) return st;
   if (t.counts) ++t.counts->deletes;
   {
     Use use(t.remove);
@@ -2258,8 +2276,10 @@ int BtrvGetOp(int op, BtrvHandle handle, void* keyBuffer, void* record, unsigned
     if (int st = s.switches.Fail(op, h->table->folded)) return st;
     h->db->Refresh();
     const unsigned capacity = length ? length : h->table->layout.recordLength;
-    return GetRecord(*h, base, lock, static_cast<unsigned char*>(keyBuffer),
-                     static_cast<unsigned char*>(record), capacity, lengthRead);
+    const int status = GetRecord(*h, base, lock, static_cast<unsigned char*>(keyBuffer),
+                                 static_cast<unsigned char*>(record), capacity, lengthRead);
+    if (status == kStatusOk) h->lookedUp = base == kOpGetEqual || base == kOpGetDirect;
+    return status;
   });
 }
 
