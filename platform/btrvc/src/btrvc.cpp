@@ -296,6 +296,11 @@ struct Database {
   bool waiting = false;
   std::array<sqlite3_stmt*, kTxStatements> tx{};
   sqlite3_stmt* findFile = nullptr;  // a file's catalogue entry by folded name
+  // Catalogue entries found inside the write transaction `catalogSerial`
+  // (no other process changes the catalogue meanwhile; this process's own
+  // changes forget them): a file opened again and again is looked up once.
+  std::unordered_map<std::string, std::pair<std::int64_t, std::string>> catalog;
+  std::uint64_t catalogSerial = 0;
 
   Database() = default;
   Database(const Database&) = delete;
@@ -701,6 +706,17 @@ struct CatalogEntry {
 
 // Looks a file up by folded name: 0 found, 12 not found, else an error.
 int FindFile(Database& d, const std::string& folded, CatalogEntry& out) {
+  const bool cached = d.inTransaction && d.catalogSerial == d.serial;
+  if (cached) {
+    if (const auto it = d.catalog.find(folded); it != d.catalog.end()) {
+      out.id = it->second.first;
+      out.name = it->second.second;
+      return kStatusOk;
+    }
+  } else if (d.inTransaction) {
+    d.catalog.clear();
+    d.catalogSerial = d.serial;
+  }
   if (d.findFile == nullptr) d.findFile = Prepare(d.db, "SELECT id, name FROM qx_catalog WHERE folded = ?1");
   int rc = d.findFile == nullptr ? sqlite3_errcode(d.db) : SQLITE_OK;
   if (rc == SQLITE_OK) {
@@ -713,7 +729,10 @@ int FindFile(Database& d, const std::string& folded, CatalogEntry& out) {
     }
   }
   if (rc == SQLITE_OK) rc = SQLITE_ERROR;
-  if (rc == SQLITE_ROW) return kStatusOk;
+  if (rc == SQLITE_ROW) {
+    if (d.inTransaction) d.catalog[folded] = {out.id, out.name};
+    return kStatusOk;
+  }
   if (rc == SQLITE_DONE) return kStatusFileNotFound;
   return StatusOf(rc, kStatusFileInUse);
 }
@@ -1809,6 +1828,7 @@ void RestoreKnown(Database& d) {
 // (droppedInTransaction from `droppedFrom` on).  The known records are
 // forgotten after a `whole` rollback, else put back (RestoreKnown).
 void AfterRollback(Database& d, std::size_t droppedFrom, bool whole) {
+  d.catalog.clear();
   for (std::size_t i = droppedFrom; i < d.droppedInTransaction.size(); ++i)
     Exec(d.db, "DROP TABLE IF EXISTS temp." + d.droppedInTransaction[i]);
   d.droppedInTransaction.resize(std::min(droppedFrom, d.droppedInTransaction.size()));
@@ -1891,12 +1911,17 @@ class CatalogChange {
   CatalogChange(const CatalogChange&) = delete;
   CatalogChange& operator=(const CatalogChange&) = delete;
   ~CatalogChange() {
-    if (open_) Exec(d_.db, inside_ ? "ROLLBACK TO qx_file; RELEASE qx_file" : "ROLLBACK");
+    if (open_) {
+      Exec(d_.db, inside_ ? "ROLLBACK TO qx_file; RELEASE qx_file" : "ROLLBACK");
+      d_.catalog.clear();
+    }
   }
   int Begin() {
     if (int st = BeginWrite(s_, d_)) return st;
-    // A file dropped, made or renamed: SQLite holds every pending update first.
+    // A file dropped, made or renamed: SQLite holds every pending update
+    // first, and the catalogue is read anew.
     if (int st = WriteAllPending(d_)) return st;
+    d_.catalog.clear();
     inside_ = d_.inTransaction;
     const int rc = Exec(d_.db, inside_ ? "SAVEPOINT qx_file" : "BEGIN IMMEDIATE");
     if (rc != SQLITE_OK) return StatusOf(rc, kStatusFileInUse);
@@ -1904,6 +1929,8 @@ class CatalogChange {
     return kStatusOk;
   }
   int Commit() {
+    // What the change looked up is not what it left.
+    d_.catalog.clear();
     const int rc = Exec(d_.db, inside_ ? "RELEASE qx_file" : "COMMIT");
     if (rc != SQLITE_OK) return StatusOf(rc);
     open_ = false;
