@@ -522,13 +522,16 @@ class Viewer {
 void Transcribe(const Document& doc) {
   const int total = doc.PageCount();
   const std::string count = std::to_string(total);
-  std::string text = doc.title + " (" + count + (total == 1 ? " page)\n" : " pages)\n");
-  RenderPages(doc, [&](int p, const std::string& page) {
-    text += "--- page " + std::to_string(p) + " of " + count + " ---\n" + page;
+  // TranscriptNote takes code page 437: the text is what PageText's UTF-8
+  // reads back as (the title as it stands, read as UTF-8), made page by page
+  // in code page 437.
+  std::string text = oem::FromUtf8(doc.title + " (" + count + (total == 1 ? " page)\n" : " pages)\n"));
+  RenderPagesCp437(doc, [&](int p, const std::string& page) {
+    text += "--- page " + std::to_string(p) + " of " + count + " ---\n";
+    text += PagesCp437RoundTrip(page);
   });
   text += "--- end of report ---";
-  // TranscriptNote takes code page 437: the text goes back from UTF-8.
-  TranscriptNote("preview", oem::FromUtf8(text).c_str());
+  TranscriptNote("preview", text.c_str());
 }
 
 }  // namespace
