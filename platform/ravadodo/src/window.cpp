@@ -71,12 +71,15 @@ void DrawFrameBottom(WindowImpl& w) {
     g.Put(last, 1, t, CellAttr::kLegend, right - 1);
     used += static_cast<int>(t.size());
   }
+  w.statusColumn = -1;
   if (!w.status.empty()) {
     std::string t = " " + w.status + " ";
     int space = right - 1 - used;
     if (space > 2) {
       if (static_cast<int>(t.size()) > space) t = t.substr(0, space);
-      g.Put(last, right - static_cast<int>(t.size()), t, CellAttr::kLegend);
+      w.statusColumn = right - static_cast<int>(t.size());
+      w.statusLength = static_cast<int>(t.size());
+      g.Put(last, w.statusColumn, t, CellAttr::kLegend);
     }
   }
 }
@@ -191,10 +194,19 @@ void WinWriteToLabel(Window* window, int col, int fieldOrRow) {
 
 void WinStatusText(Window* window, const char* text) {
   if (!window || !window->impl) return;
-  window->impl->status = text ? text : "";
+  WindowImpl& w = *window->impl;
+  const std::string_view next = text ? text : "";
   // The status text stands in the frame's bottom line alone (a long run
-  // sets it for each record).
-  rv::DrawFrameBottom(*window->impl);
+  // sets it for each record): one of the length drawn replaces it in place,
+  // as drawing the line again would; any other draws the line again.
+  if (w.statusColumn >= 0 && !w.status.empty() && next.size() == w.status.size() &&
+      static_cast<int>(next.size()) + 2 == w.statusLength) {
+    w.status.assign(next);
+    w.grid.Put(w.grid.rows - 1, w.statusColumn + 1, next, CellAttr::kLegend);
+  } else {
+    w.status.assign(next);
+    rv::DrawFrameBottom(w);
+  }
   AppIdle();
 }
 
