@@ -93,15 +93,6 @@ void ReportToText(benchmark::State& state, int receipts) {
 
 // ---- The floor -------------------------------------------------------------------------
 
-template <std::size_t N>
-std::string Field(const char (&f)[N], std::size_t width) {
-  std::size_t n = strnlen(f, N);
-  while (n > 0 && f[n - 1] == ' ') --n;
-  std::string s(f, std::min(n, width));
-  s.resize(width, ' ');
-  return s;
-}
-
 // The receipts of the period in the order the report reads them (the
 // headers by side and bank, each one's lines by its key), one text line per
 // line with the deposit's and the bank's totals, in pages of 60 lines
@@ -159,7 +150,7 @@ void Floor(benchmark::State& state, int receipts) {
       records::CashHeader h;
       std::memcpy(&h, sqlite3_column_blob(walk, 0), sizeof h);
       if (h.date < from || h.date > to || h.IsDeleted()) continue;
-      const std::string b = Field(h.bankAccount, 10), d = Field(h.depositNumber, 8);
+      const std::string b = reportbench::PaddedField(h.bankAccount, 10), d = reportbench::PaddedField(h.depositNumber, 8);
       if (b != bank || d != deposit) {
         endDeposit();
         if (b != bank && !bank.empty()) {
@@ -185,8 +176,8 @@ void Floor(benchmark::State& state, int receipts) {
         records::CashLine l;
         std::memcpy(&l, sqlite3_column_blob(linesOf, 0), sizeof l);
         std::snprintf(text, sizeof text, "%s %s Rcpt  %s %s %10.10s %s %02d/%02d/%02d %11.2f %11.2f %11.2f", b.c_str(),
-                      d.c_str(), Field(h.paidToCode, 11).c_str(), Field(h.payeeName, 26).c_str(),
-                      Field(h.transactionNumber, 10).c_str(), Field(l.invoiceNumber, 12).c_str(), month, day,
+                      d.c_str(), reportbench::PaddedField(h.paidToCode, 11).c_str(), reportbench::PaddedField(h.payeeName, 26).c_str(),
+                      reportbench::PaddedField(h.transactionNumber, 10).c_str(), reportbench::PaddedField(l.invoiceNumber, 12).c_str(), month, day,
                       year % 100, double(l.invoiceAmount), double(l.discount), double(l.amount));
         put(text);
         depositTotal += l.amount;

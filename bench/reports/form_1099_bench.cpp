@@ -86,13 +86,6 @@ void FormsToText(benchmark::State& state, int vendors) {
 
 // ---- The floor -------------------------------------------------------------------------
 
-template <std::size_t N>
-std::string Field(const char (&f)[N]) {
-  std::size_t n = strnlen(f, N);
-  while (n > 0 && f[n - 1] == ' ') --n;
-  return std::string(f, n);
-}
-
 // One text line of a form: texts and amounts at their columns.
 class Line {
  public:
@@ -122,26 +115,26 @@ void Form(std::string& out, const records::CompanyRecord& c, const records::Cust
   auto blank = [&](int n) { out.append(static_cast<std::size_t>(n), '\n'); };
   auto left = [](const std::string& s) { return s.substr(0, 33); };
   blank(1);
-  Line().At(4, left(Field(c.name))).To(out);
+  Line().At(4, left(reportbench::TrimmedField(c.name))).To(out);
   Line().Amount(38, 0).To(out);
-  Line().At(4, left(Field(c.addressLine1))).To(out);
-  Line().At(4, left(Field(c.addressLine2))).To(out);
-  Line().At(4, left(Field(c.cityStateZip))).Amount(38, 0).To(out);
-  Line().At(4, left(Field(c.phone))).To(out);
+  Line().At(4, left(reportbench::TrimmedField(c.addressLine1))).To(out);
+  Line().At(4, left(reportbench::TrimmedField(c.addressLine2))).To(out);
+  Line().At(4, left(reportbench::TrimmedField(c.cityStateZip))).Amount(38, 0).To(out);
+  Line().At(4, left(reportbench::TrimmedField(c.phone))).To(out);
   Line().Amount(38, 0).To(out);
   blank(3);
-  Line().At(4, Field(c.federalId)).At(21, Field(v.idNumber)).Amount(38, 0).Amount(51, 0).To(out);
+  Line().At(4, reportbench::TrimmedField(c.federalId)).At(21, reportbench::TrimmedField(v.idNumber)).Amount(38, 0).Amount(51, 0).To(out);
   blank(1);
-  Line().At(4, left(Field(v.name))).To(out);
+  Line().At(4, left(reportbench::TrimmedField(v.name))).To(out);
   blank(1);
   Line().Amount(38, amount).Amount(51, 0).To(out);
   blank(1);
-  Line().At(4, left(Field(v.addressLines[0]))).To(out);
+  Line().At(4, left(reportbench::TrimmedField(v.addressLines[0]))).To(out);
   Line().At(4, "").Amount(51, 0).To(out);
   blank(1);
-  Line().At(4, left(Field(v.addressLines[1]) + "  " + Field(v.zipCode))).To(out);
+  Line().At(4, left(reportbench::TrimmedField(v.addressLines[1]) + "  " + reportbench::TrimmedField(v.zipCode))).To(out);
   blank(4);
-  Line().Amount(38, 0).At(51, Field(c.stateNumber)).Amount(64, 0).To(out);
+  Line().Amount(38, 0).At(51, reportbench::TrimmedField(c.stateNumber)).Amount(64, 0).To(out);
   blank(7);
 }
 

@@ -93,15 +93,6 @@ void DetailToHtml(benchmark::State& state, int) {
 
 // ---- The floor -------------------------------------------------------------------------
 
-template <std::size_t N>
-std::string Field(const char (&f)[N], std::size_t width) {
-  std::size_t n = strnlen(f, N);
-  while (n > 0 && f[n - 1] == ' ') --n;
-  std::string s(f, std::min(n, width));
-  s.resize(width, ' ');
-  return s;
-}
-
 void Escaped(std::string& out, std::string_view text) {
   for (const char c : text) {
     switch (c) {
@@ -203,21 +194,21 @@ void Floor(benchmark::State& state, int) {
     while (sqlite3_step(walk) == SQLITE_ROW) {
       records::TagProduct p;
       std::memcpy(&p, sqlite3_column_blob(walk, 0), sizeof p);
-      std::string key = Field(p.number, sizeof p.number);
+      std::string key = reportbench::PaddedField(p.number, sizeof p.number);
       for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
       const std::string past = key + '\xff';
       sqlite3_bind_blob(history, 1, key.data(), static_cast<int>(key.size()), SQLITE_STATIC);
       sqlite3_bind_blob(history, 2, past.data(), static_cast<int>(past.size()), SQLITE_STATIC);
       double quantity = p.purgedQuantity, value = p.purgedAmount;
-      const std::string number = Field(p.number, 14);
+      const std::string number = reportbench::PaddedField(p.number, 14);
       product.Make(250, "cdno='" + number.substr(0, number.find_last_not_of(' ') + 1) + "'", company);
       room();
       out += "    ";
       product.Cell(out, number);
       out += "       ";
-      product.Cell(out, Field(p.warehouse, 5));
+      product.Cell(out, reportbench::PaddedField(p.warehouse, 5));
       out += ' ';
-      product.Cell(out, Field(p.description, 30));
+      product.Cell(out, reportbench::PaddedField(p.description, 30));
       const int n = std::snprintf(text, sizeof text, "%42s %12.4f %12.2f\n", "", double(quantity), double(value));
       out.append(text, static_cast<std::size_t>(n));
       ++lineOnPage;
@@ -226,7 +217,7 @@ void Floor(benchmark::State& state, int) {
         std::memcpy(&t, sqlite3_column_blob(history, 0), sizeof t);
         quantity += t.quantity;
         value += t.extendedAmount;
-        const std::string document = Field(t.sourceTransaction, 14);
+        const std::string document = reportbench::PaddedField(t.sourceTransaction, 14);
         transaction.Make(t.source == 'M' ? 221 : 230,
                          "tranno='" + document.substr(0, document.find_last_not_of(' ') + 1) + "' mrno='0'", company);
         int y = 0, m = 0, d = 0;

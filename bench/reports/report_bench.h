@@ -355,6 +355,22 @@ inline int RunSizedReports(int argc, char** argv, const SizedReports& spec) {
   return 0;
 }
 
+// A record's text field without its trailing blanks and NULs.
+template <std::size_t N>
+std::string TrimmedField(const char (&field)[N]) {
+  std::size_t n = strnlen(field, N);
+  while (n > 0 && (field[n - 1] == ' ' || field[n - 1] == '\0')) --n;
+  return std::string(field, n);
+}
+
+// The same cut or blank-padded to `width` characters.
+template <std::size_t N>
+std::string PaddedField(const char (&field)[N], std::size_t width) {
+  std::string s = TrimmedField(field);
+  s.resize(width, ' ');
+  return s;
+}
+
 // Writes `text` as the file `path`, whole; false when it cannot.
 inline bool WriteWhole(const std::string& path, const std::string& text) {
   std::FILE* f = std::fopen(path.c_str(), "wb");

@@ -65,13 +65,6 @@ void StatementsToText(benchmark::State& state, const char* keys) {
 
 // ---- The floor -------------------------------------------------------------------------
 
-template <std::size_t N>
-std::string Field(const char (&f)[N]) {
-  std::size_t n = strnlen(f, N);
-  while (n > 0 && (f[n - 1] == ' ' || f[n - 1] == '\0')) --n;
-  return std::string(f, n);
-}
-
 void Floor(benchmark::State& state, int) {
   const reportbench::BenchFolder& folder = reportbench::SizedFolder();
   sqlite3* db = nullptr;
@@ -106,7 +99,7 @@ void Floor(benchmark::State& state, int) {
     while (sqlite3_step(walk) == SQLITE_ROW) {
       records::CustVendRecord v;
       std::memcpy(&v, sqlite3_column_blob(walk, 0), sizeof v);
-      std::string code = Field(v.code);
+      std::string code = reportbench::TrimmedField(v.code);
       code.resize(sizeof v.code, ' ');
       for (char& ch : code) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
       const std::string past = code + '\xff';
@@ -120,10 +113,10 @@ void Floor(benchmark::State& state, int) {
         if (page > 0) out += "\nContinued on the next page.\n" + std::string(78, '-') + "\n\n";
         std::snprintf(text, sizeof text,
                       "%-60sS T A T E M E N T\n%s\n%-52sDate      03/31/25\n%-52sAccount   %s\n%-52sPage      %d\n\n\n",
-                      Field(c.name).c_str(), Field(c.addressLine1).c_str(), Field(c.addressLine2).c_str(),
-                      Field(c.cityStateZip).c_str(), Field(v.code).c_str(), Field(c.phone).c_str(), ++page);
+                      reportbench::TrimmedField(c.name).c_str(), reportbench::TrimmedField(c.addressLine1).c_str(), reportbench::TrimmedField(c.addressLine2).c_str(),
+                      reportbench::TrimmedField(c.cityStateZip).c_str(), reportbench::TrimmedField(v.code).c_str(), reportbench::TrimmedField(c.phone).c_str(), ++page);
         out += text;
-        out += "      " + Field(v.name) + "\n      " + Field(v.addressLines[0]) + "\n      " + Field(v.addressLines[1]) +
+        out += "      " + reportbench::TrimmedField(v.name) + "\n      " + reportbench::TrimmedField(v.addressLines[0]) + "\n      " + reportbench::TrimmedField(v.addressLines[1]) +
                "\n\n\n\nDate      Invoice     Type        Due                     Amount       Balance\n"
                "--------  ----------  ----------  --------          ------------  ------------\n";
         onPage = 18;
@@ -142,7 +135,7 @@ void Floor(benchmark::State& state, int) {
         std::memcpy(&l, sqlite3_column_blob(items, 0), sizeof l);
         if (!any) heading();
         any = true;
-        const std::string number = Field(l.invoiceNumber);
+        const std::string number = reportbench::TrimmedField(l.invoiceNumber);
         if (number != invoice) {
           endInvoice();
           invoice = number;
