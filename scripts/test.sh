@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 4)
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh test
 
 run_pass() {
   local dir=$1; shift

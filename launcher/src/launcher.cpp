@@ -17,6 +17,8 @@ constexpr char kSearchPathVariable[] = "LD_LIBRARY_PATH";
 constexpr char kMainProgram[] = "qxa15";
 constexpr char kStartFolderVariable[] = "QX_START_FOLDER";
 constexpr char kCaption[] = "Quarlex Accounting";
+// Files the user names in the environment (the key script, the transcript).
+constexpr const char* kUserFileVariables[] = {"QX_KEYS", "QX_TRANSCRIPT"};
 
 std::string WithoutTrailingSlash(std::string path) {
   while (!path.empty() && path.back() == '/') path.pop_back();
@@ -51,6 +53,11 @@ LaunchPlan PlanLaunch(const std::string& selfPath) {
   plan.commonFolder = WithoutTrailingSlash(trimmed.substr(0, cut) + "/common");
   plan.valid = true;
   return plan;
+}
+
+std::string PathFromFolder(const std::string& folder, const std::string& path) {
+  if (path.empty() || path.front() == '/') return path;
+  return WithoutTrailingSlash(folder) + "/" + path;
 }
 
 bool SearchPathHolds(const std::string& list, const std::string& folder) {
@@ -96,6 +103,16 @@ int LauncherMain(int argc, char** argv) {
   // company folder, a report file) keep meaning what they meant.
   const std::string userFolder = std::filesystem::current_path(ec).string();
   if (!ec && std::getenv(kStartFolderVariable) == nullptr) setenv(kStartFolderVariable, userFolder.c_str(), 1);
+  // The key script and the transcript the user names are files of that
+  // folder too, not of the program's.
+  if (const char* start = std::getenv(kStartFolderVariable); start && *start == '/') {
+    for (const char* variable : kUserFileVariables) {
+      const char* value = std::getenv(variable);
+      if (value == nullptr) continue;
+      const std::string absolute = PathFromFolder(start, value);
+      if (absolute != value) setenv(variable, absolute.c_str(), 1);
+    }
+  }
   if (setenv(kSearchPathVariable, path.c_str(), 1) != 0 || chdir(plan.workingFolder.c_str()) != 0) {
     std::fprintf(stderr, "%s: %s: %s\n", kCaption, plan.workingFolder.c_str(), std::strerror(errno));
     return 1;

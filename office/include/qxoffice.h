@@ -176,9 +176,11 @@ QXOFFICE_STATIC_ASSERT(offsetof(SpreadsheetRequest, operation) == 2 &&
  *  11  unfreeze the panes                                     1 / 0
  *  12  column widths: for each used entry, the width of       1 / 0
  *      column widthColumn is widthEnd - widthStart + 1
- *      characters (at least 1, at most 255); leaves row,
- *      column, lastRow, lastColumn set to the last entry's
- *      cell (row 1, its column)
+ *      characters (a width below 1 counts as 1; one above
+ *      255 is refused: the operation fails with a message,
+ *      the entries before it keeping their widths); leaves
+ *      row, column, lastRow, lastColumn set to the last
+ *      entry's cell (row 1, its column)
  *  13  borders of the range (below)                           1 / 0
  *
  * Fonts: bold, italic and underline are set when their bit is set (a clear
@@ -297,10 +299,12 @@ QXOFFICE_STATIC_ASSERT(offsetof(MailMergeRequest, mainDocumentPath) == 4 &&
  *
  *  op  step
  *   1  close the word processor
- *   2  open the main document for editing: a document without a data source
- *      gets dataSourcePath as its data source; one with another data source
+ *   2  open the main document for editing: one with another data source
  *      asks whether to go on with dataSourcePath (No: -4); the document is
- *      then handed to the user (below)
+ *      then handed to the user (below) as its file stands.  The data source
+ *      is attached for this call only and is not written into the file: a
+ *      document that had none still has none (operation 7 then gives -2).
+ *      Operation 3 makes a main document whose file names its data source.
  *   3  new main document at mainDocumentPath (replacing a file there) with
  *      dataSourcePath as its data source and a sample text, handed to the
  *      user

@@ -90,6 +90,9 @@ const FrameServices kBaseServices = {
     .CommandFlagsReset = ::CommandFlagsReset,
     .PostingLeave = ::PostingLeave,
     .ShowError = ShowErrorBox,
+    .CommandIsDone = ::CommandIsDone,
+    .CommandNotDone = ::CommandNotDone,
+    .CommandUnknown = ::CommandUnknown,
 };
 
 void FillPathsBlock(const SharedAppBlock& app, unsigned char* block872) {
@@ -123,6 +126,7 @@ int RunCommandFrame(SharedAppBlock& app, const char* parameterText, const FrameS
     if (services.UserAccessCheckSession(&scratch) == 0 || services.UserAccessCheckCommand(app.fromMenu) == 0)
       app.currentCommand = -1;
     if (services.CommandAccess(1, app.currentCommand) == 0) app.currentCommand = -1;
+    const bool refused = app.currentCommand == -1;
 
     services.SettingsRefresh(0, 0);
     services.CommandFlagsReset(0, 0);
@@ -135,8 +139,16 @@ int RunCommandFrame(SharedAppBlock& app, const char* parameterText, const FrameS
       result = 0;
       entryStarted = true;
       c->run(entries, app.currentCommand, text);
+      // Done only when the unit said so: a refusal, a stop or Esc never is.
+      if (!services.CommandIsDone()) services.CommandNotDone();
+    } else if (refused) {
+      services.CommandNotDone();
+    } else {
+      services.CommandUnknown();
     }
   } catch (...) {
+    // A command stopped by a failure did not do its work.
+    services.CommandNotDone();
     ShowFailure(services, commandId, std::current_exception());
   }
 

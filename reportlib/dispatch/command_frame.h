@@ -35,6 +35,10 @@ struct FrameServices {
   // Shows `text` (code page 437, lines separated by '\n') in the base
   // library's error box.
   void (*ShowError)(const char* text);
+  // Whether the command did its work (commands.h).
+  bool (*CommandIsDone)();
+  void (*CommandNotDone)();
+  void (*CommandUnknown)();
 };
 
 // The real calls.
@@ -54,7 +58,10 @@ void FillPathsBlock(const SharedAppBlock& app, unsigned char* block872);
 // Returns 0 when the id has a case, −1 when it has none (ids 300 and 400
 // included) or the frame refused it; a refused command leaves
 // `app.currentCommand` at −1.  The entry's own result is dropped: every entry
-// reports its own failures.
+// reports its own failures.  A command is done only when its unit said so
+// (CommandDone) and nothing outweighed it; every other way out (a refusal,
+// a stop, Esc, a failure, the frame's refusal) the frame marks as not done
+// (CommandNotDone).  An id without a case is unknown (CommandUnknown).
 //
 // Once the entry has started, its posting is ended on every way out
 // (PostingLeave: a unit still open is abandoned, the units ended before it

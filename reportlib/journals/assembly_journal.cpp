@@ -470,6 +470,7 @@ void PrintAssemblyJournal(AssemblyJournalRun& run) {
   std::snprintf(summary, sizeof summary, run.Text(kTextRunSummary), run.totals.transactions,
                 run.totals.components, run.totals.dollars);
   ReportWriteText(&run.report, summary, 0, 1);
+  CommandDone();
 }
 
 }  // namespace

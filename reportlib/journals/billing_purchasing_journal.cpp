@@ -744,10 +744,10 @@ bool TakesLine(BiPoJournalRun& run, LineHeaders& headers, const BiPoLine& line) 
 // The lines of the transactions summed per item, within kind and
 // department: "Journal" mode the lines of the journal's period key in the
 // period-key order (department, kind, item), "Listing" mode every line in
-// department, kind and item order.
-void PrintItemSection(BiPoJournalRun& run) {
+// department, kind and item order.  False when its texts cannot be loaded.
+bool PrintItemSection(BiPoJournalRun& run) {
   const char** texts = run.itemTexts;
-  if (ScreenTextLoad(kItemTextBlock, texts, kItemTextCount) != 0) return;
+  if (ScreenTextLoad(kItemTextBlock, texts, kItemTextCount) != 0) return false;
   ScopeExit freeTexts([texts] { ScreenTextFree(texts); });
   ReportNewPage(&run.report);
   ItemPageHeading(run);
@@ -814,6 +814,7 @@ void PrintItemSection(BiPoJournalRun& run) {
     PrintItemTotal(run, run.ItemText(kTextDepartmentTotal), &departmentTotal);
   }
   PrintItemTotal(run, run.ItemText(kTextItemGrandTotal), &grandTotal);
+  return true;
 }
 
 // ---- The run -------------------------------------------------------------------------------------
@@ -838,7 +839,7 @@ void PrintBiPoJournal(BiPoJournalRun& run) {
   if (!ReportOpen(&run.report, kReportTitle)) return;
   ReportRunGuard guard(&run.report);
   ReportSelectionSet(&run.report, run.headerRow);
-  if (PrintHeaderSection(run, &guard)) PrintItemSection(run);
+  if (PrintHeaderSection(run, &guard) && PrintItemSection(run)) CommandDone();
 }
 
 int RunBiPoJournal(int commandId, const Layout& layout) {

@@ -45,6 +45,7 @@ using records::GLAccount;
 using records::GLLine;
 using records::TagGLHeader;
 
+using journals::AmountHeading;
 using journals::Column;
 using journals::CopyField;
 using journals::Filled;
@@ -136,8 +137,8 @@ constexpr TagReportColumn kHeadingRow2[] = {
     Heading("Number", "%-10s", 43),
     Heading("Account Name", "%-20s", 54),
     Heading("Description", "%-24s", 75),
-    Heading("Debits", "%12s", 100),
-    Heading("Credits", "%12s", 113),
+    AmountHeading("Debits", "%12s", 100),
+    AmountHeading("Credits", "%12s", 113),
     Heading("Posted", "%-7s", 126),
     {},
 };
@@ -239,8 +240,8 @@ struct GLJournalRun {
 
 // ---- Telling the user ------------------------------------------------------------------------
 // A run at the selection window shows message boxes; an unattended run writes
-// what they would say to the transcript (and, off the script device, to the
-// error output) and waits for nobody.
+// what they would say to the transcript and to the error output (the
+// transcript alone when a key script drives the run), and waits for nobody.
 
 std::string FilledText(int number, const std::vector<std::string>& args) {
   const std::string text = TextGet(number);
@@ -259,7 +260,8 @@ std::string FilledText(int number, const std::vector<std::string>& args) {
 
 void Note(const std::string& text) {
   TranscriptNote("journal", text.c_str());
-  if (!ScreenIsScripted()) std::fprintf(stderr, "%s: %s\n", kReportTitle, oem::ToUtf8(text).c_str());
+  if (!ScreenIsScripted() || ScreenIsClosed())
+    std::fprintf(stderr, "%s: %s\n", kReportTitle, oem::ToUtf8(text).c_str());
 }
 
 void NoteMessage(int number, const std::vector<std::string>& args = {}) {
@@ -269,6 +271,8 @@ void NoteMessage(int number, const std::vector<std::string>& args = {}) {
 void ShowMessage(const GLJournalRun& run, int number) {
   if (run.unattended) NoteMessage(number);
   else MsgShow(number, 1);
+  // Nothing to print is the journal's work done, told on the screen or not.
+  if (number == kMsgNothingPrinted) CommandDone();
 }
 
 void ShowRecordError(const GLJournalRun& run, int status, int op, int fileNo) {
@@ -707,6 +711,7 @@ int PrintGLJournal(GLJournalRun& run) {
   run.totals[kTotCaption].value = run.totalValues.caption;
   ReportWriteColumns(&run.report, run.totals, 1);
   closer.Close();
+  CommandDone();
   if (inUse) {
     // What another user holds was printed but not stamped: the journal is
     // not done.

@@ -602,6 +602,8 @@ void PrintInventoryJournal(InventoryJournalRun& run) {
   if (listed == 0 && userKey != 27) {
     guard.Close();
     MsgShow(kMsgNothingSelected, 1);
+  } else if (userKey != 27) {
+    CommandDone();
   }
 }
 

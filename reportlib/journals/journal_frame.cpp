@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -638,6 +639,7 @@ void PrintJournalWalk(JournalContext* context, TagRepInfo* report, const char* r
   }
   printer->PrintEnd();
   guard.Close();
+  CommandDone();
   if (inUse) MsgShow(kMsgHeaderInUse, 1);
 }
 

@@ -407,6 +407,7 @@ void PrintPhysicalInventoryJournal(PhysicalInventoryRun& run) {
   }
   PrintGLSummary(run, NumRound(total, 2));
   ReportNewPage(&run.report);
+  CommandDone();
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include "btrvc.h"
 #include "periodic/periodic_frame.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -275,6 +276,7 @@ int SaveKey(Form* form, KeyCode) {
     return 0x20;
   }
   run.account = changed;
+  CommandDone();
   // Back on the account, for the search list's place.
   BtrvPosition(0, run.accounts, &position);
   return 1;

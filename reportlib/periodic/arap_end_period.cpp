@@ -21,6 +21,7 @@
 #include "oemtext.h"
 #include "periodic/periodic_frame.h"
 #include "qxabase/aging.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -288,6 +289,7 @@ int CloseAccounts(Form* form, KeyCode) {
   if (failure.Failed()) {
     failure.Show();
   } else {
+    CommandDone();
     MsgAsk(ledger.doneMessage, 0, nullptr, " Continue", kCaptionQuestion);
   }
   return 1;

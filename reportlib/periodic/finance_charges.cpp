@@ -220,7 +220,7 @@ int RunGenerateFinanceCharges() {
   FieldSetProtect(&form, kPeriodField, 1);
   FormOnKey(&form, kKeyF10, ChargeKey, "Charge");
   FormOnKey(&form, kKeyF5, PickKey, "Look up");
-  FormOnKey(&form, kKeyF9, BackupKey, "Backup first");
+  FormOnKey(&form, kKeyF9, BackupKey, "How to back up");
   form.startHook = StartHook;
   FormRun(&form, 0);
   return 0;
@@ -450,7 +450,10 @@ void FinanceChargeRun::End(bool complete) {
     }
     // The grand total stands for what was charged: it is printed once the
     // charges are in the books.
-    if (complete) report_.GrandTotal(grandPrevious_, grandCharges_);
+    if (complete) {
+      report_.GrandTotal(grandPrevious_, grandCharges_);
+      CommandDone();
+    }
   }
   if (!complete) {
     PostUnitAbandon();

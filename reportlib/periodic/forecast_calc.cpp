@@ -29,6 +29,7 @@
 #include "periodic/forecast_range.h"
 #include "periodic/forecast_screen.h"
 #include "periodic/periodic_frame.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -215,6 +216,7 @@ void CalculateRecords(const forecast::ForecastRange& range, BtrvHandle handle, c
   }
   box.Close();
   if (failure.Failed()) failure.Show();
+  else CommandDone();
 }
 
 int OnCalculate(Form* form, KeyCode) {

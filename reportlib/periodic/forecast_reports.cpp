@@ -25,6 +25,7 @@
 #include "periodic/forecast_range.h"
 #include "periodic/forecast_screen.h"
 #include "periodic/statistics_groups.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -267,6 +268,7 @@ void ReportRun::Print(forecast::ForecastRange* range, std::vector<unsigned char>
       PageHeading();
     }
     WriteBlock(totals, "", texts_[kTextTotals], true);
+    CommandDone();
   }
   guard.Close();
 }

@@ -245,6 +245,7 @@ int CloseThroughDate(Form* form, KeyCode) {
   }
 
   if (WriteClosedPeriods(&run, stretch) == kStatusOk) {
+    CommandDone();
     MsgAsk(kMsgClosed, 0, nullptr, " Continue", kCaptionQuestion);
   }
   return 1;

@@ -394,6 +394,7 @@ bool CloseInto(YearCloseRun* run, const std::string& code) {
     MsgShow(kMsgStopped, 1);
     return true;
   }
+  CommandDone();
   MsgAsk(kMsgDone, 0, nullptr, " Continue", kCaptionQuestion);
   return true;
 }

@@ -29,6 +29,7 @@
 #include "btrvc.h"
 #include "oemtext.h"
 #include "periodic/periodic_frame.h"
+#include "qxabase/commands.h"
 #include "qxabase/dictionary.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
@@ -488,6 +489,9 @@ Failure Walk(const GlobalChangeRequest& request, const Pass& pass, const FileSet
 
 // The end of a run: what changed, and what was kept as it was and why.
 void ShowOutcome(const Counts& counts) {
+  // The run is complete: what it changed is committed, and what its rules
+  // passed over is told.
+  CommandDone();
   if (counts.passedOver > 0) {
     const int message = counts.rule == Rule::kNoTerms     ? kMsgPassedOverNoTerms
                         : counts.rule == Rule::kOpenItems ? kMsgPassedOverOpenItems

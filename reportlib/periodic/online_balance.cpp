@@ -12,6 +12,8 @@
 
 #include "btrvc.h"
 #include "periodic/periodic_frame.h"
+#include "qxabase/cash_services.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -120,11 +122,24 @@ int WalkUnposted(BtrvHandle handle, int fileNo, int keyNo, char Record::*flag, V
   return kStatusOk;
 }
 
+// The receivables or payables account a cash transaction applied to
+// invoices (distribution 'R' or 'P') moves, as the cash journal shows it:
+// the customer's or vendor's own, else the company's control account.
+std::string CashControlAccount(const BalanceRun& run, const records::CashHeader& h) {
+  const bool receivables = h.distribution == 'R';
+  char own[12] = {};
+  if (CashJournalLineTest(own, &h, run.Handle(receivables ? records::kFileCustomers : records::kFileVendors)))
+    return own;
+  return TrimField(receivables ? run.iface.receivablesAccount : run.iface.payablesAccount);
+}
+
 // Cash: a receipt ('R') debits its bank account and a payment ('P') credits
 // it; the G/L lines of a transaction paid to or from G/L accounts (paid-to
-// type 'G') move their accounts the other way; the discount of a
-// customer's transaction ('C') goes to the receivables discount account,
-// that of a vendor's ('V') to the payables discount account.
+// type 'G') move their accounts the other way; one applied to receivables
+// or payables moves its control account the other way by the amount and
+// the discount together; the discount of a customer's transaction ('C')
+// goes to the receivables discount account, that of a vendor's ('V') to
+// the payables discount account.
 int ScanCash(const BalanceRun& run, Waiting* w) {
   const BtrvHandle lines = run.Handle(records::kFileCashLines);
   int lineStatus = BtrvSetKey(lines, 0, -1);
@@ -159,6 +174,8 @@ int ScanCash(const BalanceRun& run, Waiting* w) {
             Failed(lineStatus, op, records::kFileCashLines);
           }
         }
+        if ((h.distribution == 'R' || h.distribution == 'P') && CashControlAccount(run, h) == run.code)
+          w->Add(kCash, !receipt, h.amount + h.discount);
         if (Cents(h.discount) != 0.0) {
           const bool receivables = h.paidToType == 'C' && !receivablesDiscount.empty() &&
                                    receivablesDiscount == run.code;
@@ -457,6 +474,7 @@ int PrintForAccount(Form* form, KeyCode) {
   Waiting w;
   if (GatherWaiting(run, &w) != kStatusOk) return 0x20;
   PrintBalance(run, w);
+  CommandDone();
   return 0x20;
 }
 
@@ -478,7 +496,8 @@ int RunOnLineBalance() {
   if (FileSetOpen(&files, records::kFileCashHeaders, records::kFileCashLines, records::kFileBillingHeaders,
                   records::kFileGLHeaders, records::kFileGLLines, records::kFileReceivablesHeaders,
                   records::kFileReceivablesDetails, records::kFilePayablesHeaders, records::kFilePayablesDetails,
-                  records::kFileGLAccounts, records::kFileCheckRegister) != 0) {
+                  records::kFileGLAccounts, records::kFileCheckRegister, records::kFileCustomers,
+                  records::kFileVendors) != 0) {
     return 1;
   }
   BalanceRun run;

@@ -142,20 +142,22 @@ void SuggestToday(Form* form, const records::PeriodsRecord& periods);
 // --- Unposted transactions ---------------------------------------------------------------
 //
 // A header that stands in the way of closing the periods it is dated in.  In
-// the general ledger, receivables, payables, cash and assembly only an exact
-// 'N' is unposted, and a transaction deleted in entry ("DELETED") never is.
+// the general ledger, receivables, payables, cash and assembly it is what
+// their postings would post ('N', 'n' or no flag): a closed period must hold
+// nothing a posting could still post into it.  A transaction deleted in
+// entry ("DELETED") never is.
 
 inline bool IsUnposted(const records::TagGLHeader& h) {
-  return records::UnpostedForPeriodEnd(h.postedFlag) && !h.IsDeleted();
+  return records::UnpostedForPosting(h.postedFlag) && !h.IsDeleted();
 }
 inline bool IsUnposted(const records::TagRecPayHeader& h) {
-  return records::UnpostedForPeriodEnd(h.postedFlag) && !h.IsDeleted();
+  return records::UnpostedForPosting(h.postedFlag) && !h.IsDeleted();
 }
 inline bool IsUnposted(const records::CashHeader& h) {
-  return records::UnpostedForPeriodEnd(h.postedFlag) && !h.IsDeleted();
+  return records::UnpostedForPosting(h.postedFlag) && !h.IsDeleted();
 }
 inline bool IsUnposted(const records::AssemblyHeader& h) {
-  return records::UnpostedForPeriodEnd(h.postedFlag) && !h.IsDeleted();
+  return records::UnpostedForPosting(h.postedFlag) && !h.IsDeleted();
 }
 // Billing and purchasing: neither posted nor closed ('Y'), and not an 'O'
 // document, whose lines stand under its 'I' document.

@@ -18,6 +18,7 @@
 
 #include "btrvc.h"
 #include "periodic/price_assignment_print.h"
+#include "qxabase/commands.h"
 #include "qxabase/dictionary.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
@@ -490,6 +491,7 @@ int OnSave(Form* form, KeyCode) {
     MsgRecordError(status, 1, kOpEndTransaction, kFile, 0);
     return 0x20;
   }
+  CommandDone();
   run->DropIndex();
   return 1;
 }

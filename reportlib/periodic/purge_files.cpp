@@ -13,6 +13,7 @@
 
 #include "periodic/periodic_frame.h"
 #include "periodic/purge_rules.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -476,7 +477,10 @@ int PurgeKey(Form* form, KeyCode) {
   Request request;
   if (!TakeRequest(form, k, &request)) return 0x20;
   const int result = k.kind == Kind::kAutoComplete ? PurgeAutoComplete() : PurgeWithFiles(k, request);
-  if (result == kPurged) MsgAsk(kMsgPurgeComplete, 0, nullptr, " Continue", kCaptionQuestion);
+  if (result == kPurged) {
+    CommandDone();
+    MsgAsk(kMsgPurgeComplete, 0, nullptr, " Continue", kCaptionQuestion);
+  }
   if (result == kNothingPurged) MsgShow(kMsgNothingSelected, 1);
   ApplyLayout(form, kKindField);
   return 0x80;

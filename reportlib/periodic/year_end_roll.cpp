@@ -17,6 +17,7 @@
 #include "btrvc.h"
 #include "periodic/periodic_frame.h"
 #include "periodic/statistics_groups.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
 #include "qxabase/settings.h"
@@ -45,7 +46,11 @@ constexpr periodic::StatusBoxLayout kStatusBox{.title = kStatusTitle, .fields = 
 
 bool AskToRoll(int helpId) { return MsgAsk(kMsgRollYear, helpId, nullptr, nullptr, kCaptionQuestion) == 1; }
 
-void ShowDone() { MsgAsk(kMsgYearEndDone, 0, nullptr, " Continue,F1 Help", kCaptionQuestion); }
+// The roll is committed: the command has done its work.
+void ShowDone() {
+  CommandDone();
+  MsgAsk(kMsgYearEndDone, 0, nullptr, " Continue,F1 Help", kCaptionQuestion);
+}
 
 Failure RollFile(CDbTable* table, const periodic::StatisticsFile& groups);
 void RollRecord(unsigned char* record, const periodic::StatisticsFile& groups);

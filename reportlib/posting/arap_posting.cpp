@@ -398,6 +398,7 @@ int Walk(Run& r) {
     next();
   }
   if (!stopped && !outOfBalance && posting::WalkReadFailed(status, r.work)) stopped = true;
+  if (!stopped && !outOfBalance) CommandDone();
   if (!stopped) {
     if (r.considered == 0)
       MsgShow(kMsgNothingToPost, 1);

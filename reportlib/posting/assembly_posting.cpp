@@ -566,6 +566,7 @@ int PostAssemblyRun(PostingFrame* frame) {
     StatusBoxClose();
     return 1;
   }
+  CommandDone();
   if (r.candidates == 0)
     MsgShow(kMsgNothingToPost, 1);
   else if (r.posted != 0)

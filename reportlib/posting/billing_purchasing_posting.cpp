@@ -425,7 +425,8 @@ int Walk(Run& r) {
     return 1;
   if (l.purchasing && r.deleteAfter && !PurgeWarningAccepted()) return 0x20;
 
-  // The purchasing journal numbers a purchase's parts: the box shows which.
+  // The purchasing journal numbers a purchase's parts: the box shows which
+  // (nothing for a purchase of one part, whose number is 0).
   posting::PostingStatusBox box(l.statusTitle, 63, kStatusLines, sizeof kStatusLines, "Transaction",
                                 l.purchasing ? "Part" : nullptr);
   bool stopped = false;
@@ -436,7 +437,7 @@ int Walk(Run& r) {
     r.tran = ShownText(r.header.transactionNumber);
     r.partyCode = ShownText(r.header.custVendCode);
     const std::int32_t part = r.header.keyPart;
-    StatusBoxRecord(-1, r.tran.c_str(), l.purchasing ? &part : nullptr, 0);
+    StatusBoxRecord(-1, r.tran.c_str(), l.purchasing && part > 0 ? &part : nullptr, 0);
     if (r.header.date < p.startDate || r.header.date > p.endDate) break;
     r.kind = BiPoKindOf(l.purchasing, r.header.typeLetter);
     if (r.kind == kBiPoNotPosted) {  // an order: neither posted nor marked
@@ -466,6 +467,7 @@ int Walk(Run& r) {
     next();
   }
   if (stopped || posting::WalkReadFailed(status, r.work)) return 1;
+  CommandDone();
   if (r.candidates == 0)
     MsgShow(kMsgNothingToPost, 1);
   else if (r.posted != 0)

@@ -2,8 +2,9 @@
 // period of the posting date are walked in date order (key 1); each unposted
 // one that is not held is checked (when the ledger's option says so),
 // posted into the accounts, entered in the check register when it is a
-// check, and marked posted or deleted.  Each transaction is posted as one
-// unit (qxabase/posting.h): a stop or a crash never leaves one half posted.
+// check, and marked posted or deleted.  The summary counts the held ones it
+// left unposted.  Each transaction is posted as one unit
+// (qxabase/posting.h): a stop or a crash never leaves one half posted.
 #include "posting/gl_posting.h"
 
 #include <cstring>
@@ -31,6 +32,8 @@ constexpr int kDateKey = 1;
 constexpr int kTitleGLPost = 510;
 constexpr int kMsgNothingToPost = 197;
 constexpr int kMsgSummary = 511;      // %1 posted, %2 debits, %3 credits
+constexpr int kMsgSummaryHeld = 512;  // ... and %4 held transactions left unposted
+constexpr int kMsgOnlyHeld = 516;     // %1 held transactions left unposted, nothing else to post
 constexpr int kMsgNotPrinted = 1349;  // %1 journal, %2 transaction
 
 // The status box: the journal code and the number of the transaction in hand.
@@ -86,7 +89,7 @@ int PostGLTransactionLoop(PostingFrame* frame) {
   TagPostWork work{};
   TagGLHeader header{};
   double debitTotal = 0, creditTotal = 0;
-  long considered = 0, posted = 0;
+  long considered = 0, posted = 0, held = 0;
   PostRunStart();
   RunEnd runEnd;
   BtrvSetKey(f.headers, kDateKey, -1);
@@ -117,8 +120,9 @@ int PostGLTransactionLoop(PostingFrame* frame) {
     const Shown shown = ShownOf(header);
     StatusBoxRecord(-1, shown.journal, shown.number, 0);
     if (header.date < period.startDate || header.date > period.endDate) break;
-    // A held transaction is left exactly as it is.
+    // A held transaction is left exactly as it is; the summary counts it.
     if (header.IsOnHold()) {
+      held += records::UnpostedForPosting(header.postedFlag) && !header.IsDeleted();
       next();
       continue;
     }
@@ -166,8 +170,15 @@ int PostGLTransactionLoop(PostingFrame* frame) {
     stopped = true;
   }
   if (!stopped) {
-    if (considered == 0)
+    // The walk came to its end: every transaction was posted or passed over
+    // as the user chose.
+    CommandDone();
+    if (considered == 0 && held != 0)
+      MsgShowArgs(kMsgOnlyHeld, 0, 0, 1, held, 0);
+    else if (considered == 0)
       MsgShow(kMsgNothingToPost, 1);
+    else if (posted != 0 && held != 0)
+      PostSummaryLeft(kMsgSummaryHeld, posted, debitTotal, creditTotal, held);
     else if (posted != 0)
       PostSummary(kMsgSummary, 0, posted, debitTotal, creditTotal);
   }

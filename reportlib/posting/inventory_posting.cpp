@@ -206,6 +206,7 @@ void CInventoryPost::Run() {
     return;
   }
   if (!PostingPass()) return;
+  CommandDone();
   if (postedCount_ == 0)
     MsgShow(kMsgNothingToPost, 1);
   else

@@ -397,6 +397,7 @@ int LeaveRow(PickList* list, void* data, int) {
     MsgRecordError(status, 1, op, records::kFilePhysicalCounts, 0);
     return 0x20;
   }
+  CommandDone();  // a count is on file
   std::uint8_t position[4] = {};
   status = BtrvPosition(kOpGetDirect, run->counts, position);
   if (status != kStatusOk) {
@@ -490,9 +491,10 @@ int ClearCounts(Form* form, KeyCode) {
       op = kOpEndTransaction;
       status = scope.Commit();
     }
-    if (status == kStatusOk)
+    if (status == kStatusOk) {
       cleared = true;
-    else
+      CommandDone();
+    } else
       MsgRecordError(status, 1, op, records::kFilePhysicalCounts, 0);
   }
   BtrvClose(run->counts);

@@ -454,6 +454,7 @@ void PhysicalInventoryRun::Run() {
   // mode the products' gains and losses are netted into two lines, so the
   // run's gross totals are not the transaction's.
   PostSummary(kMsgSummary, 0, counted_, debit, credit);
+  CommandDone();
 }
 
 // F10: the posting run.  Returns 1 (the screen is left), or 0x20 when the

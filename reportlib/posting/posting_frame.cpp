@@ -150,7 +150,7 @@ int RunPostingScreen(const PostingScreen& screen, void* unit) {
   FieldSetProtect(&frame.form, kPeriodField, 1);
   frame.form.context = &frame;
   FormSetup(&frame.form, 0, kHelpTopic);
-  FormOnKey(&frame.form, kKeyF9, BackupKey, "Backup first");
+  FormOnKey(&frame.form, kKeyF9, BackupKey, "How to back up");
   FormOnKey(&frame.form, kKeyF10, RunKey, "Post");
   frame.form.startHook = FormStart;
   frame.form.defaultHandler = FormDefaultHandler;

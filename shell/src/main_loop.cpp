@@ -2,17 +2,27 @@
 // follow-up chain of the commands it runs.
 #include "shell/main_loop.h"
 
+#include <string>
+
 #include "qxabase/app_block.h"
 #include "qxabase/commands.h"
 #include "qxabase/startup.h"
 #include "qxhlpmnu.h"
 #include "ravadodo.h"
 #include "shell/menu_tables.h"
+#include "shell/startup.h"
 
 namespace qxa {
 namespace {
 
 const char* g_parameterText = nullptr;
+
+// The command a command-only start runs, and what its last run gave: the
+// start command may run more than once (a posting's detour to Backup/Restore
+// queues it again), and its last run is what the start did.
+int g_startCommand = 0;
+int g_startResult = 0;
+bool g_startUnknown = false;
 
 // A follow-up that runs without the current command run first.
 bool RunsWithoutCurrent(int next) {
@@ -24,13 +34,32 @@ bool IsShortcutKey(KeyCode key) { return key == 22 || key == 2 || key == 21 || k
 
 }  // namespace
 
+void ReportUnknownCommand(int id) {
+  const std::string text = "Command " + std::to_string(id) + " does not exist.";
+  MsgBoxShowStyle(0, text.c_str(), nullptr, kMsgStyleError, 0);
+  NoteShownStartupFailure(text);
+}
+
 void SetCommandParameterText(const char* text) { g_parameterText = text && *text ? text : nullptr; }
 
 int RunCommand() {
   const int id = SharedAppBlockGet()->currentCommand;
   const int group = id / 100;
-  if (group >= 1 && group <= kCommandGroupCount) return CommandRun(id, g_parameterText);
-  return HelpMenuRun(id) ? 0 : -1;
+  int result = -1;
+  bool unknown = false;
+  if (group >= 1 && group <= kCommandGroupCount) {
+    result = CommandRun(id, g_parameterText);
+    unknown = CommandWasUnknown();
+  } else {
+    const bool served = HelpMenuRun(id) != 0;
+    result = served ? 0 : -1;
+    unknown = !served;
+  }
+  if (g_startCommand != 0 && id == g_startCommand) {
+    g_startResult = result;
+    g_startUnknown = unknown;
+  }
+  return result;
 }
 
 void MapKeyToCommand(int* command, KeyCode key) {
@@ -129,6 +158,8 @@ int RunMainLoop(Toolbar* toolbar) {
     bool leave = false;
     int messageKey = 0, started = 0;
     if (RunAddOnProgram(app->currentCommand, &messageKey, &started)) {
+      // A sibling program that was not started did not run.
+      if (startCommand) startResult = started ? 0 : -1;
       if (started) {
         app->currentCommand = kCommandProgramStarted;
         RunCommand();
@@ -141,9 +172,12 @@ int RunMainLoop(Toolbar* toolbar) {
     } else {
       if (app->currentCommand != kCommandNone) {
         SetCommandParameterText(startCommand ? AppGetCommandLine()->ParameterText() : nullptr);
-        const int result = RunCommand();
+        g_startCommand = startCommand ? app->currentCommand : 0;
+        g_startResult = 0;
+        g_startUnknown = false;
+        RunCommand();
         SetCommandParameterText(nullptr);
-        if (startCommand) startResult = result;
+        if (startCommand && g_startUnknown) ReportUnknownCommand(g_startCommand);
       }
       if (app->lastKey == kKeyEsc) {
         if (commandOnly || AppConfirmExit()) break;
@@ -156,6 +190,8 @@ int RunMainLoop(Toolbar* toolbar) {
         RunCommand();
         if (app->lastKey == kKeyEsc) leave = true;
       }
+      if (g_startCommand != 0) startResult = g_startResult;
+      g_startCommand = 0;
     }
     app->currentCommand = kCommandNone;
     if (leave || commandOnly) break;

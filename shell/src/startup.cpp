@@ -157,9 +157,10 @@ int StartUp(Toolbar* toolbar) {
         NoteShownStartupFailure(RecordErrorText(status, kErrorOpOpen, records::kFileSettings));
         if (AppIsCommandOnly()) exitStatus = kExitCommandFailed;
       } else {
-        MsgBoxShowStyle(0, "The path is invalid. Please try again.", nullptr, kMsgStyleError, 1);
-        NoteShownStartupFailure("The path is invalid. Please try again.");
-        NoteStartupFailure(CommandLinePath());
+        // In the Open Company screen's words: what is wrong with the folder.
+        const std::string why = CompanyPathRefusal(error, CommandLinePath());
+        MsgBoxShowStyle(0, oem::FromUtf8(why).c_str(), nullptr, kMsgStyleError, 1);
+        NoteShownStartupFailure(why);
       }
       StopRecordManager(nullptr);
       CloseFramework();
@@ -277,6 +278,8 @@ bool InitApplication(int argc, const char* const* argv, int* status) {
   const char* launcherFolder = std::getenv("QX_START_FOLDER");
   StartFolderSet(launcherFolder && *launcherFolder == '/' ? launcherFolder
                                                           : std::filesystem::current_path(ec).c_str());
+  // The command's reports go to the file the command line names.
+  ReportOutputSet(commandLine->OutputFile());
   // The folder is taken as the user meant it, before the program moves to
   // its own folder; a path the folder fields cannot hold is refused whole.
   const std::string given = Trimmed(commandLine->CompanyPath());

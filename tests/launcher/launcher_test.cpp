@@ -89,9 +89,11 @@ class LauncherRunTest : public ::testing::Test {
     fs::copy_file(QX_QXL15_FILE, root_ / "program" / "qxl15");
   }
   void TearDown() override { fs::remove_all(root_); }
-  // Runs the launcher with `args` and `searchPath` (null: unset); returns
-  // its exit status, and its standard error in *errors.
-  int Launch(const std::vector<std::string>& args, const char* searchPath, std::string* errors) {
+  // Runs the launcher with `args` and `searchPath` (null: unset), and the
+  // further environment `env` ("NAME=value"); returns its exit status, and
+  // its standard error in *errors.
+  int Launch(const std::vector<std::string>& args, const char* searchPath, std::string* errors,
+             const std::vector<std::string>& env = {}) {
     const fs::path err = root_ / "stderr.txt";
     pid_t pid = fork();
     if (pid == 0) {
@@ -100,6 +102,9 @@ class LauncherRunTest : public ::testing::Test {
       else
         unsetenv("LD_LIBRARY_PATH");
       unsetenv("QX_START_FOLDER");
+      unsetenv("QX_KEYS");
+      unsetenv("QX_TRANSCRIPT");
+      for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
       std::freopen(err.c_str(), "w", stderr);
       std::vector<char*> argv;
       const std::string self = (root_ / "program" / "qxl15").string();
@@ -140,6 +145,28 @@ TEST_F(LauncherRunTest, StartsTheMainProgramInItsFolderWithTheCommonFolderFirst)
   EXPECT_EQ(7, Launch({"  "}, (root_ / "common").c_str(), &errors)) << errors;
   EXPECT_EQ("path=" + (root_ / "common").string() + "\npwd=" + (root_ / "program").string() + "\nargs=0:\nstart=" + fs::current_path().string() + "\n",
             Read(root_ / "out.txt"));
+}
+
+TEST_F(LauncherRunTest, TheKeyScriptAndTranscriptAreFilesOfTheUsersFolder) {
+  std::ofstream(root_ / "program" / "qxa15")
+      << "#!/bin/sh\n{ echo \"keys=$QX_KEYS\"; echo \"transcript=$QX_TRANSCRIPT\"; } > " << (root_ / "out.txt").string()
+      << "\n";
+  fs::permissions(root_ / "program" / "qxa15", fs::perms::owner_all);
+  const std::string user = fs::current_path().string();
+  const struct {
+    std::vector<std::string> env;
+    std::string told;
+  } cases[] = {
+      {{"QX_KEYS=keys/run 1.txt", "QX_TRANSCRIPT=t.txt"},
+       "keys=" + user + "/keys/run 1.txt\ntranscript=" + user + "/t.txt\n"},
+      {{"QX_KEYS=/srv/jobs/keys.txt", "QX_TRANSCRIPT="}, "keys=/srv/jobs/keys.txt\ntranscript=\n"},
+      {{}, "keys=\ntranscript=\n"},
+  };
+  for (const auto& c : cases) {
+    std::string errors;
+    EXPECT_EQ(0, Launch({}, nullptr, &errors, c.env)) << errors;
+    EXPECT_EQ(c.told, Read(root_ / "out.txt"));
+  }
 }
 
 TEST_F(LauncherRunTest, AMissingMainProgramIsReportedOnStandardError) {

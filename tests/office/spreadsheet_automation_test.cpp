@@ -1,8 +1,10 @@
 // The request operations' own rules: cell names, the handles of the
-// connection table, and what a connection that cannot be made leaves behind.
+// connection table, what a connection that cannot be made leaves behind, and
+// what saving leaves open.
 #include "spreadsheet_automation.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -158,6 +160,69 @@ TEST_F(OpenWorkbook, AnExistingFolderIsNotReplaced) {
   EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1);  // no temporary left
   ASSERT_EQ(messages_.texts.size(), 1u);
   EXPECT_EQ(messages_.texts[0], "Spreadsheet - \"" + (folder_ / "taken.xlsx").string() + "\" is a folder.");
+}
+
+int OpenDescriptors() {
+  return static_cast<int>(std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
+}
+
+TEST_F(OpenWorkbook, SavingReleasesEveryFileItOpened) {
+  SpreadsheetAutomation spreadsheets;
+  const int before = OpenDescriptors();
+  for (int cycle = 0; cycle < 200; ++cycle) {
+    request_.operation = 2;
+    ASSERT_EQ(spreadsheets.Run(&request_), 0) << cycle;
+    request_.operation = 4;
+    ASSERT_EQ(spreadsheets.Run(&request_), 1) << cycle;
+    request_.operation = 3;
+    ASSERT_EQ(spreadsheets.Run(&request_), 1) << cycle;
+  }
+  EXPECT_EQ(OpenDescriptors(), before);
+  EXPECT_TRUE(messages_.texts.empty());
+}
+
+// Lowers the limit of open files so that exactly `spare` more can be opened,
+// for one test.
+class OpenFileLimit {
+ public:
+  explicit OpenFileLimit(int spare) {
+    ::getrlimit(RLIMIT_NOFILE, &saved_);
+    std::vector<int> probes;  // the lowest free descriptors
+    for (int i = 0; i < spare; ++i) probes.push_back(::dup(0));
+    struct rlimit lowered = saved_;
+    lowered.rlim_cur = static_cast<rlim_t>(probes.back() + 1);
+    for (const int fd : probes) ::close(fd);
+    ::setrlimit(RLIMIT_NOFILE, &lowered);
+  }
+  ~OpenFileLimit() { ::setrlimit(RLIMIT_NOFILE, &saved_); }
+
+ private:
+  struct rlimit saved_ {};
+};
+
+TEST_F(OpenWorkbook, ASaveThatCannotOpenItsFilesSaysSoThroughTheHookAlone) {
+  SpreadsheetAutomation spreadsheets;
+  ASSERT_EQ(spreadsheets.Run(&request_), 0);
+  request_.operation = 4;
+  for (int sheet = 2; sheet <= 4; ++sheet) ASSERT_EQ(spreadsheets.Run(&request_), 1) << sheet;
+  testing::internal::CaptureStderr();
+  {
+    // Three files to spare: the save's own file opens (and closes), the
+    // temporary files of the first three sheets open, the fourth's cannot.
+    OpenFileLimit limit(3);
+    EXPECT_EQ(spreadsheets.Run(&request_), 0);
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  ASSERT_EQ(messages_.texts.size(), 1u);
+  EXPECT_TRUE(messages_.texts[0].starts_with("Spreadsheet - The workbook file could not be written: Too many open files"))
+      << messages_.texts[0];
+  EXPECT_NE(messages_.texts[0].find("tmpfile"), std::string::npos) << messages_.texts[0];  // the writer's own words
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1);  // no temporary left
+
+  // With files to spare again, the same connection saves.
+  EXPECT_EQ(spreadsheets.Run(&request_), 1);
+  request_.operation = 3;
+  EXPECT_EQ(spreadsheets.Run(&request_), 1);
 }
 
 }  // namespace

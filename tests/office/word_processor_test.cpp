@@ -448,6 +448,76 @@ TEST(PdfFile, FlowsTextOverPagesAndPrintsEveryCharacter) {
   EXPECT_GT(pages[3].size(), 3u);
 }
 
+// Where each word of a PDF lies, as pdftotext finds it: one "<page ...>" or
+// "<word ...>word</word>" line each.
+std::string PdfWordBoxes(const std::string& pdf) {
+  qx::test::TestFolder folder("pdfbox");
+  qx::test::WriteText(folder / "job.pdf", pdf);
+  const std::string command =
+      "pdftotext -bbox " + (folder / "job.pdf").string() + " " + (folder / "job.html").string();
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  std::istringstream html(qx::test::ReadBytes(folder / "job.html"));
+  std::string boxes, line;
+  while (std::getline(html, line))
+    if (line.find("<page") != std::string::npos || line.find("<word") != std::string::npos) boxes += line + "\n";
+  return boxes;
+}
+
+// A paragraph is laid out through a window that slides along it: whatever
+// the window's size, every word lies where the layout of the whole
+// paragraph at once puts it.
+TEST(PdfFile, AParagraphIsLaidOutAsAWholeWhateverItsLength) {
+  std::string prose;
+  const char* words[] = {"the", "account's", "balance", "(overdue)", "$1,234.56", "is", "due;", "please", "remit"};
+  for (int i = 0; i < 400; ++i) prose += std::string(words[i % 9]) + (i % 13 == 0 ? "   " : " ");
+  std::string hebrew;
+  for (int i = 0; i < 200; ++i) hebrew += "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D \xD7\xA2\xD7\x95\xD7\x9C\xD7\x9D 42 ";
+  const struct Case {
+    const char* name;
+    std::vector<FlowRun> runs;
+    FlowParagraph::Alignment alignment;
+  } cases[] = {
+      {"prose", {{prose, false, false, 10}}, FlowParagraph::Alignment::kLeft},
+      {"a run of blanks", {{"Before" + std::string(3000, ' ') + "end of the run", false, false, 10}},
+       FlowParagraph::Alignment::kLeft},
+      {"a word longer than many lines", {{"A " + std::string(2500, 'x') + " b", false, false, 10}},
+       FlowParagraph::Alignment::kLeft},
+      {"tabs and line breaks",
+       {{"Invoice\t1001\tdue\t03/31/25\nInvoice\t1002\tdue\t04/30/25\n\n" + prose.substr(0, 900), false, false, 10}},
+       FlowParagraph::Alignment::kLeft},
+      {"centred", {{prose.substr(0, 1500), false, false, 10}}, FlowParagraph::Alignment::kCenter},
+      {"flush right", {{prose.substr(0, 1500), false, false, 10}}, FlowParagraph::Alignment::kRight},
+      {"runs of their own sizes and styles",
+       {{prose.substr(0, 700), true, false, 14}, {prose.substr(0, 500), false, true, 8}, {prose.substr(0, 600), false, false, 11}},
+       FlowParagraph::Alignment::kLeft},
+      {"letters of several bytes",
+       {{[] {
+          std::string t;
+          for (int i = 0; i < 200; ++i) t += "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1 Caf\xC3\xA9 50\xE2\x82\xAC ";
+          return t;
+        }(),
+         false, false, 10}},
+       FlowParagraph::Alignment::kLeft},
+      {"right to left", {{hebrew, false, false, 10}}, FlowParagraph::Alignment::kLeft},
+      {"right to left, flush right", {{hebrew, false, false, 10}}, FlowParagraph::Alignment::kRight},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FlowDocument flow;
+    FlowParagraph paragraph;
+    paragraph.runs = c.runs;
+    paragraph.alignment = c.alignment;
+    flow.paragraphs.push_back({{{"Dear customer,", false, false, 10}}});
+    flow.paragraphs.push_back(paragraph);
+    const std::string whole = PdfWordBoxes(RenderPdf(flow, "Letter", std::string::npos));
+    ASSERT_NE(whole.find("<word"), std::string::npos);
+    for (std::size_t window : {std::size_t{1}, std::size_t{7}, std::size_t{100}, kLayoutWindow}) {
+      SCOPED_TRACE(window);
+      EXPECT_EQ(whole, PdfWordBoxes(RenderPdf(flow, "Letter", window)));
+    }
+  }
+}
+
 TEST(PdfFile, EmbedsItsFonts) {
   FlowDocument flow;
   flow.paragraphs.push_back({{{"\xC5\x81\xC3\xB3" "d\xC5\xBA", false, false, 12}}});

@@ -101,15 +101,13 @@ TEST(Periods, PeriodKeyIsTheFirstDayOfTheDatesPeriod) {
 TEST(PostedFlag, EachReadersRule) {
   struct Case {
     char flag;
-    bool posting, periodEnd, purge;
+    bool posting, purge;
   } cases[] = {
-      {'N', true, true, false}, {'n', true, false, false}, {0, true, false, false},
-      {'Y', false, false, true}, {'y', false, false, true}, {1, false, false, true},
-      {' ', false, false, false},
+      {'N', true, false}, {'n', true, false}, {0, true, false}, {'Y', false, true},
+      {'y', false, true}, {1, false, true},   {' ', false, false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(UnpostedForPosting(c.flag), c.posting) << int{c.flag};
-    EXPECT_EQ(UnpostedForPeriodEnd(c.flag), c.periodEnd) << int{c.flag};
     EXPECT_EQ(PostedForPurge(c.flag), c.purge) << int{c.flag};
   }
 }

@@ -2,7 +2,8 @@
 # The system installed as root installs it, then made read-only, and run by
 # an ordinary user: the sample company's reports (to HTML files and on a
 # screen whose values are remembered) and postings run from the tree, and
-# nothing is written into it.  What the user changes goes to the user's
+# nothing is written into it; a report runs on a company the user may only
+# read.  What the user changes goes to the user's
 # folders ($XDG_CONFIG_HOME: registry values and toolbar; $XDG_STATE_HOME:
 # remembered screen values), the run's temporary files to $TMPDIR, and
 # nothing is left there after the program ends.
@@ -80,6 +81,32 @@ user "$home/screen.txt" "F10 Esc" "$program/qxa15" "$home/company" /only /cmd:35
   { cat "$home/screen.txt"; fail "350 on its screen: exit status $?"; }
 ls "$home"/.local/state/quarlex/remembered/company-*/qxrecords.sqlite >/dev/null 2>&1 ||
   fail "the screen's values were not remembered in the user's state folder"
+
+# A company the user may only read (an archive): a report that only reads
+# the books runs on it, and nothing is written to it.  The aging run from
+# the screen with a period renamed cannot store its schedule: it says so
+# once and goes on.  (The transcripts are .log: they tell of what may only
+# be read.)
+user "$home/ro-sample.log" "" "$program/qxsample" --date 2025-03-15 "$home/archive" >/dev/null || fail "qxsample of the archive"
+chmod -R a-w "$home/archive"
+archive_before=$(cd "$home/archive" && find . -type f -exec sha256sum {} + | sort)
+status=0
+user "$home/ro-aging.log" "" "$program/qxa15" "$home/archive" /only /cmd:337 "/param:input='default' output='archive-aging.htm'" \
+  >/dev/null 2>"$home/ro-aging.err" || status=$?
+[ $status -eq 0 ] || { cat "$home/ro-aging.log" "$home/ro-aging.err"; fail "337 on a read-only company: exit status $status"; }
+grep -q "Aging" "$home/run/archive-aging.htm" || fail "no aging report of the read-only company"
+[ -s "$home/ro-aging.err" ] && fail "337 on a read-only company said: $(cat "$home/ro-aging.err")"
+grep -qE "Error|not saved" "$home/ro-aging.log" && { cat "$home/ro-aging.log"; fail "337 on a read-only company showed a failure"; }
+renamed="$(printf 'Down %.0s' $(seq 30)) \"Older\" F10 Esc"
+status=0
+user "$home/ro-screen.log" "$renamed" "$program/qxa15" "$home/archive" /only /cmd:337 2>/dev/null || status=$?
+[ $status -eq 0 ] || { cat "$home/ro-screen.log"; fail "337 on its screen on a read-only company: exit status $status"; }
+[ "$(grep -c "The aging periods were not saved" "$home/ro-screen.log")" -eq 1 ] ||
+  { cat "$home/ro-screen.log"; fail "the schedule not saved was not said once"; }
+grep -q "Error 46" "$home/ro-screen.log" && fail "the read-only company's schedule was reported as an error"
+grep -q "Older" "$home/ro-screen.log" || fail "the report did not run with the periods shown"
+[ "$(cd "$home/archive" && find . -type f -exec sha256sum {} + | sort)" = "$archive_before" ] || fail "the read-only company was written"
+chmod -R u+w "$home/archive"
 
 # Postings.
 user "$home/post-328.txt" "F10 Enter" "$program/qxa15" "$home/company" /only /cmd:328 ||

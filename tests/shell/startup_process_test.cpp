@@ -61,10 +61,11 @@ TEST_F(StartupTest, FailuresShowTheirMessageAndEndWithAStatus) {
       {"record manager older than 7", nullptr, {company}, "", "QX_BTRV_TEST=version=6.1", 1,
        {"message number: 1170", "Btrieve version 6. 1 is in use by another",
         "application.  The application must be closed", "prior to running Quarlex."}},
+      // In the Open Company screen's words.
       {"company folder that does not exist", nullptr, {(dir_ / "nowhere").string()}, "", "", 3,
-       {"The path is invalid. Please try again."}},
+       {"The folder " + (dir_ / "nowhere").string() + " does not exist."}},
       {"company folder holding no company", nullptr, {dir_.path().string()}, "", "", 3,
-       {"The path is invalid. Please try again."}},
+       {"The folder " + dir_.path().string() + " holds no company: it has no settings file."}},
       {"company path longer than its field", nullptr, {longPath}, "", "", 2,
        {"longer than 143 characters"}},
       {"Esc at the opening command", nullptr, {company}, "Esc", "", 3, {"Open Company"}},

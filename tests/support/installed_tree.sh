@@ -10,10 +10,27 @@
 # then runs one command of the main program on that company, from the
 # current folder, and
 #   run_keys <command id> <transcript> <key>...
-# runs one on a key script, as a user at the keyboard.
+# runs one on a key script, as a user at the keyboard; need_chromium and
+# chromium_dom serve the tests that read a report in a browser.
 
 # fail <reason>: the test fails.
 fail() { echo "FAILED: $*"; exit 1; }
+
+# need_chromium: a test that reads its HTML in a browser is skipped (77)
+# without Chromium, and fails under CI, where scripts/install-deps.sh
+# installs it.
+need_chromium() {
+  command -v chromium >/dev/null && return 0
+  [ "${CI:-}" = true ] && { echo "FAILED: chromium is not installed (scripts/install-deps.sh installs it)"; exit 1; }
+  echo "chromium is not installed: skipped"; exit 77
+}
+
+# chromium_dom <file>: the document headless Chromium made of the file, a
+# fresh profile of its own in $work.
+chromium_dom() {
+  HOME="$work" timeout 60 chromium --headless --no-sandbox --disable-gpu --disable-background-networking \
+    --no-first-run --user-data-dir="$work/chromium" --dump-dom "file://$1" 2>/dev/null
+}
 
 installed_tree_begin() {
   local build=$1 name=$2

@@ -5,17 +5,33 @@
 // Files are named by number or name; without any, every file of the company
 // that holds records is printed.  The output is a fixture that qxload takes
 // back, giving the same records byte for byte.  Exit status: 0 printed,
-// 1 refused (unknown file, unreadable company), 2 bad usage.
+// 1 refused (unknown file, unreadable company), 2 bad usage.  -h or --help
+// prints the usage (standard output, status 0).
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "fixture/company.h"
 
+namespace {
+
+constexpr char kUsage[] =
+    "usage: qxdump <company folder> [file...]\n"
+    "Prints the company's record files as a fixture (JSON) that qxload takes back;\n"
+    "files are named by name or number, every file with records when none is named.\n"
+    "  -h, --help  print this text and end\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   if (argc < 2 || argv[1][0] == '-') {
-    std::fprintf(stderr, "usage: qxdump <company folder> [file...]\n");
+    std::fputs(kUsage, stderr);
     return 2;
   }
   std::vector<int> files;

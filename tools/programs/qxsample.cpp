@@ -8,6 +8,7 @@
 //     --fixture FILE      also write the company as a fixture (- for stdout);
 //                         with --fixture the folder may be left out
 //     --replace           replace the company in a folder that holds one
+//     -h, --help          print the usage (standard output, status 0)
 //
 // The same options give the same company, byte for byte.  Exit status:
 // 0 built, 1 refused, 2 bad usage.
@@ -24,11 +25,13 @@
 
 namespace {
 
+constexpr char kUsage[] =
+    "usage: qxsample [--date yyyy-mm-dd] [--seed N] [--customers N] [--products N]\n"
+    "                [--open-items N] [--transactions N] [--fixture FILE] [--replace]\n"
+    "                <company folder>\n";
+
 int Usage() {
-  std::fprintf(stderr,
-               "usage: qxsample [--date yyyy-mm-dd] [--seed N] [--customers N] [--products N]\n"
-               "                [--open-items N] [--transactions N] [--fixture FILE] [--replace]\n"
-               "                <company folder>\n");
+  std::fputs(kUsage, stderr);
   return 2;
 }
 
@@ -60,6 +63,9 @@ int main(int argc, char** argv) {
     if (arg == "--replace") {
       write.replace = true;
       continue;
+    } else if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
     } else if (arg.rfind("--", 0) == 0) {
       if (!value) return Usage();
       ++i;

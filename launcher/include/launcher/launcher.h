@@ -22,6 +22,10 @@ struct LaunchPlan {
 };
 LaunchPlan PlanLaunch(const std::string& selfPath);
 
+// `path` as seen from `folder` (an absolute folder): a relative path is
+// put under the folder; an absolute or empty one is returned as it is.
+std::string PathFromFolder(const std::string& folder, const std::string& path);
+
 // True when the ':'-separated search path `list` holds `folder` as one of
 // its entries (letter case counts; a trailing '/' does not).
 bool SearchPathHolds(const std::string& list, const std::string& folder);
@@ -38,7 +42,10 @@ std::vector<std::string> MainProgramArguments(const std::string& mainProgram, in
                                               const char* const* argv);
 
 // The launcher: returns only when the main program could not be started
-// (non-zero, after a message on standard error).
+// (non-zero, after a message on standard error).  The main program learns
+// the folder the user started in from QX_START_FOLDER (kept when set), and
+// relative QX_KEYS and QX_TRANSCRIPT paths are made absolute from it, since
+// the main program starts in its own folder.
 int LauncherMain(int argc, char** argv);
 
 }  // namespace qxl

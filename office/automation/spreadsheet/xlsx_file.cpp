@@ -6,9 +6,15 @@
 #include <xlsxwriter.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
+#include <string_view>
 #include <unordered_map>
+#include <vector>
+
+#include "automation/messages.h"
 
 namespace qx::automation::spreadsheet {
 
@@ -185,22 +191,133 @@ lxw_error WriteCells(lxw_worksheet* sheetFile, const Sheet& sheet, Formats& form
   return LXW_NO_ERROR;
 }
 
+// What libxlsxwriter writes to standard error while it saves ("[ERROR][...]:
+// text"), caught so that it reaches the caller with the failure it explains
+// instead of a terminal the caller may not have.  The library prints through
+// the stdio stream `stderr` alone, so the stream is swapped for a memory
+// stream for the length of one save; calls come from one thread at a time.
+class WriterMessages {
+ public:
+  WriterMessages() : saved_(stderr), stream_(::open_memstream(&text_, &size_)) {
+    if (stream_) stderr = stream_;
+  }
+  ~WriterMessages() {
+    Restore();
+    std::free(text_);
+  }
+  WriterMessages(const WriterMessages&) = delete;
+  WriterMessages& operator=(const WriterMessages&) = delete;
+
+  // Puts standard error back and gives what was written, one message a line,
+  // each without the library's "[ERROR][file:line]: " marks.
+  std::vector<std::string> Take() {
+    Restore();
+    std::vector<std::string> lines;
+    if (!text_) return lines;
+    const std::string_view all(text_, size_);
+    std::size_t start = 0;
+    while (start < all.size()) {
+      std::size_t end = all.find('\n', start);
+      if (end == std::string_view::npos) end = all.size();
+      std::string_view line = all.substr(start, end - start);
+      while (line.starts_with('[')) {  // "[ERROR][worksheet.c:210]: " or "[ERROR] "
+        const std::size_t mark = line.find(']');
+        if (mark == std::string_view::npos) break;
+        line.remove_prefix(mark + 1);
+      }
+      while (line.starts_with(':') || line.starts_with(' ')) line.remove_prefix(1);
+      if (!line.empty()) lines.emplace_back(line);
+      start = end + 1;
+    }
+    return lines;
+  }
+
+ private:
+  void Restore() {
+    if (!stream_) return;
+    stderr = saved_;
+    std::fclose(stream_);
+    stream_ = nullptr;
+  }
+
+  FILE* saved_;
+  char* text_ = nullptr;
+  std::size_t size_ = 0;
+  FILE* stream_;
+};
+
+// libxlsxwriter (1.1.4) never closes a worksheet's constant-memory temporary
+// file: every save would leave one descriptor per sheet open on a deleted
+// file until the process ends, and a program saving workbooks one after the
+// other would run out of descriptors.  The files are noted before the close,
+// and those still open after it (the same deleted file behind the same
+// descriptor) are closed here; a library that closes them itself is left
+// alone.
+class SheetTemporaryFiles {
+ public:
+  void Note(const lxw_worksheet* sheet) {
+    if (!sheet || !sheet->optimize_tmpfile) return;
+    Entry entry{sheet->optimize_tmpfile, ::fileno(sheet->optimize_tmpfile), {}};
+    if (entry.fd >= 0 && ::fstat(entry.fd, &entry.status) == 0) entries_.push_back(entry);
+  }
+
+  void CloseLeftOpen() {
+    for (const Entry& entry : entries_) {
+      struct stat now {};
+      if (::fstat(entry.fd, &now) == 0 && now.st_dev == entry.status.st_dev && now.st_ino == entry.status.st_ino &&
+          now.st_nlink == 0) {
+        std::fclose(entry.file);
+      }
+    }
+    entries_.clear();
+  }
+
+ private:
+  struct Entry {
+    FILE* file;
+    int fd;
+    struct stat status;
+  };
+  std::vector<Entry> entries_;
+};
+
+// The failure of a save in words: the system's reason when the failing call
+// left one (errno), else the library's, with what the library said about it.
+std::string WriteFailure(lxw_error error, int systemError, const std::vector<std::string>& said) {
+  std::string text = "The workbook file could not be written: ";
+  text += systemError != 0 ? std::strerror(systemError) : lxw_strerror(error);
+  if (!said.empty()) {
+    text += ".  The spreadsheet writer said:";
+    for (const std::string& line : said) text += " " + line;
+  }
+  return text;
+}
+
 // Writes the workbook into the file `path` (which exists, empty).
 std::string WriteFile(const Workbook& workbook, const std::string& path) {
   // Rows go out in order, so the library need not hold the sheets again.
   lxw_workbook_options options = {};
   options.constant_memory = LXW_TRUE;
+  WriterMessages messages;
+  SheetTemporaryFiles temporaries;
+  int systemError = 0;
+  errno = 0;
   lxw_workbook* file = workbook_new_opt(path.c_str(), &options);
-  if (!file) return "The workbook file could not be started (out of memory).";
+  if (!file) return WriteFailure(LXW_ERROR_MEMORY_MALLOC_FAILED, errno, messages.Take());
   Formats formats(file, workbook.styles);
   lxw_error error = LXW_NO_ERROR;
   for (std::size_t i = 0; i < workbook.sheets.size() && !error; ++i) {
     const Sheet& sheet = *workbook.sheets[i];
+    errno = 0;
     lxw_worksheet* sheetFile = workbook_add_worksheet(file, sheet.name().c_str());
     if (!sheetFile) {
+      // Most often the sheet's temporary file could not be made (too many
+      // open files, a full disk): errno names it.
+      systemError = errno;
       error = LXW_ERROR_MEMORY_MALLOC_FAILED;
       break;
     }
+    temporaries.Note(sheetFile);
     if (i == workbook.activeSheet) worksheet_activate(sheetFile);
     if (sheet.frozenRows > 0 || sheet.frozenColumns > 0) {
       worksheet_freeze_panes(sheetFile, static_cast<lxw_row_t>(sheet.frozenRows),
@@ -209,9 +326,18 @@ std::string WriteFile(const Workbook& workbook, const std::string& path) {
     error = WriteColumns(sheetFile, sheet, formats);
     if (!error) error = WriteCells(sheetFile, sheet, formats);
   }
+  errno = 0;
   const lxw_error closeError = workbook_close(file);  // frees the workbook in every case
-  if (!error) error = closeError;
-  if (error) return std::string("The workbook file could not be written: ") + lxw_strerror(error);
+  if (!error && closeError) {
+    error = closeError;
+    systemError = errno;
+  }
+  temporaries.CloseLeftOpen();
+  std::vector<std::string> said = messages.Take();
+  if (error) return WriteFailure(error, systemError, said);
+  // A save that worked may still have had something to say (a warning of
+  // the writer's): the caller hears it.
+  for (const std::string& line : said) ShowMessage("Spreadsheet - " + line, kMessageOk | kMessageIconExclamation);
   return {};
 }
 

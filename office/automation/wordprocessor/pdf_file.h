@@ -9,14 +9,21 @@
 // Greek, Cyrillic and the other scripts the installed fonts cover.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "automation/wordprocessor/flow.h"
 
 namespace qx::automation::wordprocessor {
 
+// A paragraph is laid out through a window of this many bytes that slides
+// along it, so that its layout costs time in proportion to its length.
+inline constexpr std::size_t kLayoutWindow = 2048;
+
 // The PDF file's bytes.  `title` (UTF-8) goes into the file's information.
-// Throws std::runtime_error when cairo cannot make the file.
-std::string RenderPdf(const FlowDocument& flow, const std::string& title);
+// `window` is the layout window's size in bytes (kLayoutWindow; a test may
+// use another: the pages are the same whatever its size).  Throws
+// std::runtime_error when cairo cannot make the file.
+std::string RenderPdf(const FlowDocument& flow, const std::string& title, std::size_t window = kLayoutWindow);
 
 }  // namespace qx::automation::wordprocessor

@@ -50,4 +50,7 @@ int Qxa6RunMenuCommand(const char* parameterText);
 struct MenuLibraryCommand {
   int id;
   const char* name;  // as the menus show it
+  // What the user can do instead, added to the message; "%s" in it stands
+  // for the company folder.  Null when there is nothing to say.
+  const char* instead = nullptr;
 };

@@ -10,8 +10,10 @@
 namespace menulibs {
 
 // When `id` is in `commands`: tells the user that the command is not part of
-// this system, leaves SharedAppBlock::lastKey at 0 (the main loop goes on)
-// and returns 0.  Otherwise returns -1 and shows nothing.
+// this system, leaves SharedAppBlock::lastKey at 0 (the main loop goes on),
+// marks the command as not done (CommandNotDone) and returns 0.  Otherwise
+// the id names no command: marks it unknown (CommandUnknown), returns -1 and
+// shows nothing.
 int AnswerNotInSystem(std::span<const MenuLibraryCommand> commands, int id);
 
 // Tells the base library that these commands lie outside this system, so

@@ -47,7 +47,7 @@ std::string Normalised(std::string path) {
 // True when `path` holds a company; otherwise the reason has been shown.
 bool CheckFolder(const std::string& path) {
   if (path.empty()) {
-    Refuse("Type the folder that holds the company's books.");
+    Refuse(CompanyPathRefusal(kCompanyPathEmpty, path));
     return false;
   }
   if (path[0] != '/') {
@@ -61,17 +61,10 @@ bool CheckFolder(const std::string& path) {
   }
   int error = 0, status = 0;
   if (CompanyPathOpen(records::kFileSettings, path.c_str(), &error, &status)) return true;
-  switch (error) {
-    case kCompanyPathMissing:
-      Refuse("The folder " + path + " does not exist.");
-      break;
-    case kCompanyPathRecordError:
-      MsgRecordError(status, 1, kErrorOpOpen, records::kFileSettings);
-      break;
-    default:
-      Refuse("The folder " + path + " holds no company: it has no settings file.");
-      break;
-  }
+  if (error == kCompanyPathRecordError)
+    MsgRecordError(status, 1, kErrorOpOpen, records::kFileSettings);
+  else
+    Refuse(CompanyPathRefusal(error, path));
   return false;
 }
 

@@ -4,6 +4,7 @@
 #include "not_in_system.h"
 #include "open_company.h"
 #include "qxabase/app_block.h"
+#include "qxabase/commands.h"
 #include "qxhlpmnu.h"
 #include "ravadodo.h"
 
@@ -68,6 +69,7 @@ extern "C" QX_MENU_EXPORT int Qxa1RunMenuCommand(const char*) {
     case 100:
       ShowNotInstalled();
       app->lastKey = 0;
+      CommandNotDone();  // the program chosen did not start
       return 0;
     case 101:
     case 107:

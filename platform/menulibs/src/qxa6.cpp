@@ -7,8 +7,12 @@
 
 namespace {
 
+// The company's books are the files of its one folder, so a copy of the
+// folder is a backup of the books.
 constexpr MenuLibraryCommand kCommands[] = {
-    {602, "Backup and restore"},
+    {602, "Backup and restore",
+     "The company is the one folder %s. To back it up, end the program and copy that folder "
+     "(for example cp -a, to a folder of another name); to restore it, copy the copy back in its place."},
 };
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace {
 
 // Record fields (kind 1) and the line controls among them.
 enum RecordFieldId {
-  kRecNoFooter = 4, kRecLastPage = 7, kRecSameLine = 8, kRecHide = 9, kRecContinued = 10,
+  kRecNoFooter = 4, kRecLastPage = 7, kRecSameLine = 8, kRecHide = 9, kRecContinued = 10, kRecByRow = 11,
   kRecCode = 20, kRecName, kRecAddress1, kRecAddress2, kRecAddress3, kRecContact, kRecPhone, kRecFax, kRecZip,
   kRecAccount, kRecTerms, kRecSalesperson, kRecTerritory, kRecVendorType, kRecBillingGroup, kRecDepartment,
 };
@@ -100,7 +100,8 @@ bool MergeFieldFromRecord(const MergeRun* run, char* text, int length, const Mer
   // The line controls have nothing of the record to print; they are never
   // missing.
   switch (field->id) {
-    case kRecNoFooter: case kRecLastPage: case kRecSameLine: case kRecHide: case kRecContinued: return true;
+    case kRecNoFooter: case kRecLastPage: case kRecSameLine: case kRecHide: case kRecContinued: case kRecByRow:
+      return true;
     default: break;
   }
   if (run == nullptr || run->account == nullptr) return false;

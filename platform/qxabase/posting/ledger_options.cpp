@@ -42,7 +42,10 @@ int LedgerConfirmFlag(int ledger) { return Option(ledger, &LedgerPostOptions::co
 int PostOption557(int ledger) { return Option(ledger, &LedgerPostOptions::postInDetail); }
 int PostOption559(int ledger) { return Option(ledger, &LedgerPostOptions::askIfUnflagged); }
 
-int PostSummary(int textNumber, int /*reserved*/, long count, double debit, double credit) {
+namespace {
+
+// Commits what the run left open, then shows text `textNumber` with `args`.
+int CommitAndSummarize(int textNumber, const std::vector<MsgArg>& args) {
   try {
     // The run is complete: its units are kept for good before the user is
     // told so, and a failure to keep them is shown in place of the summary.
@@ -52,10 +55,20 @@ int PostSummary(int textNumber, int /*reserved*/, long count, double debit, doub
       MsgRecordErrorPost(kButtonsStopOnly, 1, status, 20, 0, 0);
       return status;
     }
-    MsgShowArgs(textNumber, 0, 0, 1, count, NumRound(debit, 2), NumRound(credit, 2), 0);
+    MsgShowArgsList(textNumber, 0, 0, 1, args);
     return 0;
   } catch (...) {
     // The run is kept; only its summary could not be shown.
     return 0;
   }
+}
+
+}  // namespace
+
+int PostSummary(int textNumber, int /*reserved*/, long count, double debit, double credit) {
+  return CommitAndSummarize(textNumber, MsgArgList(count, NumRound(debit, 2), NumRound(credit, 2), 0));
+}
+
+int PostSummaryLeft(int textNumber, long count, double debit, double credit, long left) {
+  return CommitAndSummarize(textNumber, MsgArgList(count, NumRound(debit, 2), NumRound(credit, 2), left, 0));
 }

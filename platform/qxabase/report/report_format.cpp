@@ -69,35 +69,34 @@ std::string PrintReal(double value, const FormatSpec& spec, char conv) {
   return buf;
 }
 
-// A number never runs into the column beside it: one wider than `width`
-// (when there is one) drops decimals until it fits, each time rounded
-// again, and one that does not fit even as a whole number fills its field
-// with '*'.
-std::string FitNumber(std::string text, double value, const FormatSpec& spec, char conv, int width) {
-  if (width <= 0 || static_cast<int>(text.size()) <= width) return text;
-  if ((conv == 'f' || conv == 'F') && std::fabs(value) < 1e30) {
-    FormatSpec fewer = spec;
-    for (int d = (spec.precision >= 0 ? spec.precision : 6) - 1; d >= 0; --d) {
-      fewer.precision = d;
-      text = PrintReal(NumRound(value, d), fewer, conv);
-      if (static_cast<int>(text.size()) <= width) return text;
-    }
-  }
-  return std::string(static_cast<std::size_t>(width), '*');
+// A number's text as it prints: `text` whole, and `overflow` when it is
+// wider than the field its format gives it (the number is never cut or
+// rounded to fit: the renderers show it whole or as a run of '*').
+struct Number {
+  std::string text;
+  bool overflow = false;
+};
+
+Number Whole(std::string text, int width) {
+  const bool overflow = width > 0 && static_cast<int>(text.size()) > width;
+  return {std::move(text), overflow};
 }
 
-std::string FormatReal(double value, const FormatSpec& spec) {
-  if (!std::isfinite(value)) return PadTo("*", spec);
+Number FormatReal(double value, const FormatSpec& spec) {
+  if (!std::isfinite(value)) return {PadTo("*", spec)};
   char conv = spec.conversion;
   if (!std::strchr("fFeEgG", conv)) conv = 'f';
   FormatSpec s = spec;
   if (spec.conversion == 's' || spec.conversion == 'c' || spec.conversion == 0) s.precision = 2;
   const bool fixed = conv == 'f' || conv == 'F';
-  // A number too large for any report column would print hundreds of
-  // digits; in a field of its own width it is cut down as any other.
-  if (fixed && s.width > 0 && std::fabs(value) >= 1e30) return std::string(static_cast<std::size_t>(s.width), '*');
+  // A number too large for any report column (far beyond any amount the
+  // system keeps) would print hundreds of digits: it shows as '*'.
+  if (fixed && s.width > 0 && std::fabs(value) >= 1e30) return {std::string(static_cast<std::size_t>(s.width), '*')};
   if (fixed && s.width <= 0 && std::fabs(value) >= 1e15) conv = 'e';
-  return FitNumber(PrintReal(value, s, conv), value, s, conv, s.width);
+  std::string text = PrintReal(value, s, conv);
+  if (!fixed && s.width > 0 && static_cast<int>(text.size()) > s.width)
+    return {std::string(static_cast<std::size_t>(s.width), '*')};
+  return Whole(std::move(text), s.width);
 }
 
 std::string TrimBlanks(const std::string& s) {
@@ -171,10 +170,14 @@ std::string TimeText(long seconds) {
   return buf;
 }
 
-std::string FormatColumnValue(const TagReportColumn& column) {
-  if (!column.value) return "";
+namespace {
+
+// The column's value, and whether it is a number wider than its field.
+Number FormatColumn(const TagReportColumn& column) {
+  if (!column.value) return {};
   const FormatSpec spec = ParseFormat(column.format);
   std::string body;
+  bool overflow = false;
   switch (column.kind) {
     case kColumnChar: {
       char c = *static_cast<const char*>(column.value);
@@ -211,9 +214,15 @@ std::string FormatColumnValue(const TagReportColumn& column) {
     case kColumnLongTrim: {
       std::int32_t v = 0;
       std::memcpy(&v, column.value, sizeof v);
-      if (spec.conversion == 's' || spec.conversion == 'c') body = FormatString(std::to_string(v), spec);
-      else if (std::strchr("fFeEgG", spec.conversion)) body = FormatReal(v, spec);
-      else body = FormatInteger(v, spec);
+      if (spec.conversion == 's' || spec.conversion == 'c') {
+        body = FormatString(std::to_string(v), spec);
+      } else if (std::strchr("fFeEgG", spec.conversion)) {
+        const Number n = FormatReal(v, spec);
+        body = n.text;
+        overflow = n.overflow;
+      } else {
+        body = FormatInteger(v, spec);
+      }
       if (column.kind == kColumnLongTrim) body = TrimBlanks(body);
       break;
     }
@@ -228,27 +237,42 @@ std::string FormatColumnValue(const TagReportColumn& column) {
       } else {
         std::memcpy(&v, column.value, sizeof v);
       }
+      Number n;
       if (spec.conversion && std::strchr("diuxXo", spec.conversion)) {
-        body = std::isfinite(v) && std::fabs(v) < 9e18 ? FitNumber(FormatInteger(std::llround(v), spec), v, spec, 'd', spec.width)
-                                                       : PadTo("*", spec);
+        n = std::isfinite(v) && std::fabs(v) < 9e18 ? Whole(FormatInteger(std::llround(v), spec), spec.width)
+                                                    : Number{PadTo("*", spec)};
       } else if (spec.conversion == 's' || spec.conversion == 'c') {
+        // A text format prints the amount with its cents, in the format's
+        // field (its precision never cuts a number).
         FormatSpec s = spec;
         s.conversion = 'f';
         s.precision = 2;
         s.width = -1;
-        body = FormatString(FitNumber(FormatReal(v, s), v, s, 'f', spec.width), spec);
+        n = Whole(FormatReal(v, s).text, spec.width);
+        if (!n.overflow) {
+          FormatSpec field = spec;
+          field.precision = -1;
+          n.text = FormatString(n.text, field);
+        }
       } else {
-        body = FormatReal(v, spec);
+        n = FormatReal(v, spec);
       }
+      body = n.text;
+      overflow = n.overflow;
       break;
     }
     default:
-      return "";
+      return {};
   }
   // A format without a conversion is a picture ("nn/nn/nn") or nothing: the
   // value shows as it is.
-  return spec.conversion ? spec.prefix + body + spec.suffix : body;
+  return {spec.conversion ? spec.prefix + body + spec.suffix : body, overflow};
 }
+
+}  // namespace
+
+std::string FormatColumnValue(const TagReportColumn& column) { return FormatColumn(column).text; }
+
 
 int ColumnFieldWidth(const TagReportColumn& column, const std::string& text) {
   if (column.width > 0) return std::min(column.width, 1000);
@@ -260,28 +284,40 @@ int ColumnFieldWidth(const TagReportColumn& column, const std::string& text) {
   return static_cast<int>(text.size());
 }
 
-std::string ColumnCellText(const TagReportColumn& column) {
-  std::string text = FormatColumnValue(column);
-  if (column.align != kAlignLeft && column.align != kAlignRight && column.align != kAlignCentre &&
-      column.width <= 0)
-    return text;
+CellText ColumnCell(const TagReportColumn& column) {
+  const Number value = FormatColumn(column);
+  std::string text = value.text;
+  const bool aligned = column.align == kAlignLeft || column.align == kAlignRight || column.align == kAlignCentre;
+  if (value.overflow) {
+    // Whole, without the blanks of its field; a number left in its field
+    // (a '-' format, or left-aligned) keeps its start, any other its end.
+    const std::string core = TrimBlanks(text);
+    const bool left = aligned ? column.align == kAlignLeft : ParseFormat(column.format).left;
+    return {core, ColumnFieldWidth(column, std::string()), left};
+  }
+  if (!aligned && column.width <= 0) return {text};
   const int width = ColumnFieldWidth(column, text);
-  if (column.align != kAlignLeft && column.align != kAlignRight && column.align != kAlignCentre) {
+  if (!aligned) {
     if (static_cast<int>(text.size()) < width) text.append(static_cast<std::size_t>(width) - text.size(), ' ');
-    return text;
+    return {text};
   }
   const std::string core = TrimBlanks(text);
   const int room = width - static_cast<int>(core.size());
-  if (room <= 0) return core;
+  if (room <= 0) return {core};
   switch (column.align) {
     case kAlignRight:
-      return std::string(static_cast<std::size_t>(room), ' ') + core;
+      return {std::string(static_cast<std::size_t>(room), ' ') + core};
     case kAlignCentre:
-      return std::string(static_cast<std::size_t>(room / 2), ' ') + core +
-             std::string(static_cast<std::size_t>(room - room / 2), ' ');
+      return {std::string(static_cast<std::size_t>(room / 2), ' ') + core +
+              std::string(static_cast<std::size_t>(room - room / 2), ' ')};
     default:
-      return core + std::string(static_cast<std::size_t>(room), ' ');
+      return {core + std::string(static_cast<std::size_t>(room), ' ')};
   }
+}
+
+std::string ColumnCellText(const TagReportColumn& column) {
+  const CellText cell = ColumnCell(column);
+  return cell.field > 0 ? std::string(static_cast<std::size_t>(cell.field), '*') : cell.text;
 }
 
 }  // namespace qxreport

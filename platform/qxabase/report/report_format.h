@@ -5,7 +5,8 @@
 // date).  They are never handed to printf as they stand: the one conversion
 // is parsed and rebuilt for the value's own type, so that a format that does
 // not match its column's kind prints something sensible instead of reading
-// the wrong type.
+// the wrong type.  A number is never shown as another, rounded one: one too
+// wide for its column is told as such (CellText), never cut down.
 #pragma once
 
 #include <string>
@@ -30,11 +31,26 @@ struct FormatSpec {
 FormatSpec ParseFormat(const char* format);
 
 // The column's value as its kind and format make it (code page 437), before
-// any alignment in a field.  A null value gives "".
+// any alignment in a field.  A number is never cut or rounded to fit its
+// field: one wider than the field comes whole.  A null value gives "".
 std::string FormatColumnValue(const TagReportColumn& column);
 
-// The cell text of a column: the formatted value placed in its field when
-// the column asks for an alignment.
+// What a column puts on its line: its text, and for a number wider than its
+// field the field's width (0 when the text fits).  Such a number's text is
+// the number whole, without blanks; `flushLeft` when the column keeps a
+// number at its field's start (a '-' format or left alignment), else at its
+// end.  The renderers show it as a run of '*' filling the field (text,
+// preview, printer) or whole in a widened column (HTML).
+struct CellText {
+  std::string text;
+  int field = 0;
+  bool flushLeft = false;
+};
+CellText ColumnCell(const TagReportColumn& column);
+
+// The cell text of a column as a page of fixed width shows it: the formatted
+// value placed in its field when the column asks for an alignment, a number
+// wider than its field as a run of '*' that fills the field.
 std::string ColumnCellText(const TagReportColumn& column);
 
 // The width of the column's field: its `width`, else the format's width,

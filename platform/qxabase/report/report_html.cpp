@@ -310,10 +310,14 @@ std::string LinkUrl(const Link& link) {
   return url;
 }
 
-void RenderHtml(const Document& doc, const Sink& sink) {
-  const int width = doc.Width();
+void RenderHtml(const Document& doc, const Sink& sink, std::size_t firstPage, std::size_t endPage) {
+  const bool form = !doc.settings.reportPage;
+  // Report pages show every number whole: a column too narrow for one is
+  // widened, on every line.  A form keeps its paper's places.
+  const int width = doc.Width() + (form ? 0 : doc.widening.Total());
   const PageNumbers numbers = NumberPages(doc);
-  const int pageCount = numbers.total;
+  int pageCount = 0;
+  for (std::size_t i = firstPage; i < doc.pages.Size() && i < endPage; ++i) pageCount += doc.pages.Holds(i) ? 1 : 0;
   char date[16] = {};
   DateToText(date, doc.runDate);
 
@@ -324,7 +328,6 @@ void RenderHtml(const Document& doc, const Sink& sink) {
   out += "<style>" + std::string(kStyle);
   if (doc.settings.landscape) out += "@page { size: letter landscape; }\n";
   else out += "@page { size: letter portrait; }\n";
-  const bool form = !doc.settings.reportPage;
   const FormGeometry geometry = GeometryOf(doc);
   if (form) out += FormStyle(geometry);
   out += "</style>\n</head>\n<body>\n";
@@ -346,18 +349,22 @@ void RenderHtml(const Document& doc, const Sink& sink) {
   if (pageCount == 0) out += "<div class=\"page\"><pre>\nNothing was printed.\n</pre></div>\n";
   sink(out);
   int number = 0;
-  ForEachPage(doc, [&](std::size_t i, const Page& page) {
+  for (std::size_t i = firstPage; i < doc.pages.Size() && i < endPage; ++i) {
+    if (!doc.pages.Holds(i)) continue;
+    const Page page = doc.pages.Read(i);
     ++number;
     if (form) {
       sink("<div class=\"page form\" id=\"page-" + std::to_string(number) + "\">\n" +
            FormPageHtml(page, width, geometry) + "</div>\n");
-      return;
+      continue;
     }
     out = "<div class=\"page\" id=\"page-" + std::to_string(number) + "\">\n<pre>\n";
     std::size_t used = page.lines.size();
     while (used > 0 && page.lines[used - 1].cells.empty()) --used;
     for (std::size_t l = 0; l < used; ++l) {
-      AppendLineHtml(out, page, page.lines[l], width);
+      const Line& line = page.lines[l];
+      if (doc.widening.extra.empty()) AppendLineHtml(out, page, line, width);
+      else AppendLineHtml(out, page, WidenedLine(line, doc.widening), width);
       out += '\n';
     }
     if (doc.settings.reportPage)
@@ -365,7 +372,7 @@ void RenderHtml(const Document& doc, const Sink& sink) {
              EscapeCp437(FooterLine(doc, numbers.number[i], numbers.total, width)) + "</span>\n";
     out += "</pre>\n</div>\n";
     sink(out);
-  });
+  }
   sink("</body>\n</html>\n");
 }
 

@@ -11,8 +11,10 @@
 // 437 throughout; the renderers convert at the edge.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +39,13 @@ struct Cell {
   std::string text;           // code page 437; blanks never erase what lies under them
   std::int32_t font = 0;      // ReportFontNumber
   int link = -1;              // index into its page's links, -1 none
+  // A number wider than its column: the width of the column's field (0 for
+  // any other cell), and whether the number keeps the field's start
+  // (`flushLeft`) or its end.  `text` is then the number whole; a page of
+  // fixed width shows the field filled with '*' (RenderLine), the HTML file
+  // the number whole in a widened column (Widening).
+  int field = 0;
+  bool flushLeft = false;
 };
 
 struct Line {
@@ -139,6 +148,31 @@ struct Settings {
   bool alignmentSample = false;
 };
 
+// Where an account's document begins in a run of one document per account.
+struct AccountPart {
+  std::size_t firstPage = 0;  // index of its first page
+  std::string account;        // the account's code (code page 437)
+};
+
+// How the HTML file widens the columns of the numbers too wide for them:
+// at each print column `x`, `extra` columns are put in, so that everything
+// from there on moves right on every line of the report.  A number that
+// keeps its field's end widens the field at its start, one that keeps its
+// start at its end.
+struct Widening {
+  std::map<int, int> extra;  // print column -> columns put in there
+  // Records a number of `length` characters in a field of `field` at `x`.
+  void Add(int x, int field, bool flushLeft, int length);
+  // The columns put in at or before `x` (`x` itself counted when `atX`).
+  int Before(int x, bool atX) const;
+  int Total() const;
+};
+
+// `line` as the HTML file lays it out: every cell moved right by what
+// `widening` put in before it, and each number too wide for its column
+// whole in its widened field.
+Line WidenedLine(const Line& line, const Widening& widening);
+
 struct Document {
   std::string title;
   std::int32_t runDate = 0;                 // day number of the run
@@ -147,6 +181,9 @@ struct Document {
   std::vector<ColumnStop> layout;           // ReportSelectionSet
   bool stopped = false;                     // the user stopped the run
   Settings settings;
+  std::vector<AccountPart> parts;           // AgingRecordTest's marks, in page order
+  Widening widening;                        // the numbers too wide for their columns
+  int overflowing = 0;                      // how many there are
 
   // The report's width in print columns: the run's line width, or the
   // rightmost column written (at least 80).
@@ -179,6 +216,7 @@ std::string SelectionLine(const Document& doc);
 
 // One rendered line: its code-page-437 characters (trailing blanks removed)
 // and, for each character, the cell it came from (-1 a blank of no cell).
+// A number too wide for its column fills its field with '*'.
 struct RenderedLine {
   std::string text;
   std::vector<int> owner;
@@ -222,9 +260,31 @@ std::string RenderText(const Document& doc, const char* pageSeparator, int first
                        int lastPage = 0);
 
 // The document as one self-contained HTML page (UTF-8), to `out` page by
-// page, or as one string.
-void RenderHtml(const Document& doc, const Sink& out);
+// page, or as one string: its pages from index `firstPage` up to (not
+// including) `endPage`.
+void RenderHtml(const Document& doc, const Sink& out, std::size_t firstPage = 0, std::size_t endPage = SIZE_MAX);
 std::string RenderHtml(const Document& doc);
+
+// --- Files of a run ----------------------------------------------------------------
+
+// The file of `account` in a run written to `path`: "-" and the account's
+// code before the extension ("/x/statements.htm", "C100" gives
+// "/x/statements-C100.htm"), the code's characters other than letters,
+// digits, '-' and '_' made '_'.  A name `taken` holds already gets "-2",
+// "-3" added; the name given is added to `taken`.
+std::string AccountFilePath(const std::string& path, const std::string& account, std::vector<std::string>* taken);
+
+// Writes the pages [firstPage, endPage) of the document as an HTML file at
+// `path`, whole or not at all (AtomicFile); a written file is noted in the
+// transcript and among the files written (ReportFilesWritten).  Returns ""
+// or what went wrong.
+std::string WriteHtmlFile(const Document& doc, const std::string& path, std::size_t firstPage = 0,
+                          std::size_t endPage = SIZE_MAX);
+
+// The folder the user started the program in, for a relative file name:
+// `path` itself when absolute, else in StartFolderGet() (the current folder
+// before it is known).
+std::string PathInStartFolder(const std::string& path);
 
 // A `qxa:` URL for a link: qxa:<command>?kind=<kind>&p=<the parameter string,
 // percent-encoded UTF-8>, and &co=<the company folder, percent-encoded> when

@@ -2,7 +2,8 @@
 // in the run's temporary page file.
 //
 // A kept page is one record of the file: its number, heading end, layout,
-// links and lines, each cell with its place, column, font, link and text.
+// links and lines, each cell with its place, column, font, link, the field
+// of a number too wide for it, and text.
 // The file is the process's own scratch space (read back by the same
 // program, never kept), so numbers are written as they lie in memory.
 #include <fcntl.h>
@@ -76,6 +77,8 @@ void Serialize(const Page& page, std::string& out) {
       Put<std::int32_t>(out, c.x);
       Put<std::int32_t>(out, c.font);
       Put<std::int32_t>(out, c.link);
+      Put<std::int32_t>(out, c.field);
+      Put<std::uint8_t>(out, c.flushLeft ? 1 : 0);
       PutText(out, c.text);
     }
   }
@@ -136,12 +139,14 @@ Page Deserialize(const std::string& bytes) {
   }
   page.lines.resize(in.Count(4));
   for (Line& line : page.lines) {
-    line.cells.resize(in.Count(17));
+    line.cells.resize(in.Count(22));
     for (Cell& c : line.cells) {
       c.place = static_cast<Place>(in.Get<std::uint8_t>());
       c.x = in.Get<std::int32_t>();
       c.font = in.Get<std::int32_t>();
       c.link = in.Get<std::int32_t>();
+      c.field = in.Get<std::int32_t>();
+      c.flushLeft = in.Get<std::uint8_t>() != 0;
       c.text = in.Text();
     }
   }
@@ -170,7 +175,8 @@ int Page::Width() const {
   int width = 0;
   for (const Line& l : lines)
     for (const Cell& c : l.cells) {
-      const int len = TrimmedSize(c.text);
+      // A number too wide for its column takes its field on the page.
+      const int len = c.field > 0 ? c.field : TrimmedSize(c.text);
       width = std::max(width, c.place == Place::kAt ? c.x + len : len);
     }
   return width;

@@ -3,16 +3,19 @@
 // One page at a time fills a window the size of the screen.  The user
 // scrolls and pages, moves from link to link (Tab) and follows one (Enter or
 // a click), searches, runs the report again from its saved run, prints it,
-// and closes the preview with Esc.  Under a key script the report's text is
+// saves it as an HTML file (one per account for a run of accounts), and
+// closes the preview with Esc.  Under a key script the report's text is
 // written to the transcript first, and the script's keys drive the viewer
 // like any other loop.
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <exception>
 #include <string>
 #include <vector>
 
 #include "oemtext.h"
+#include "qxsys/print_problems.h"
 #include "ravadodo/dialogs.h"
 #include "ravadodo/forms.h"
 #include "ravadodo/keys.h"
@@ -24,6 +27,7 @@ namespace qxreport {
 
 namespace {
 
+constexpr int kFileNameWidth = 200;  // the longest file name typed (the field scrolls)
 constexpr unsigned char kMarkLink = 0x10;    // ► beside the line of the chosen link
 constexpr unsigned char kMarkFound = 0xAF;   // » beside the line found by a search
 constexpr unsigned char kMarkMoreRight = 0x1A;  // → at the right edge: the line goes on to the right
@@ -47,13 +51,15 @@ struct ViewPage {
 
 int AcceptText(Form*, KeyCode) { return 1; }
 
-// Asks for a line of text in a small window.  False when left with Esc.
-bool PromptText(const char* title, const char* label, std::string* text) {
+// Asks for a line of text (at most `width` characters) in a small window;
+// Enter and F10 take it, under the key label `action`.  False when left
+// with Esc or empty.
+bool PromptText(const char* title, const char* label, const char* action, int width, std::string* text) {
   TagFormField fields[2] = {};
   fields[0].number = 1;
   fields[0].row = 1;
   fields[0].column = 10;
-  std::snprintf(fields[0].mask, sizeof fields[0].mask, "%%-40s");
+  std::snprintf(fields[0].mask, sizeof fields[0].mask, "%%-%ds", width);
   fields[0].label = label;
   Form form{};
   Window window{};
@@ -68,8 +74,8 @@ bool PromptText(const char* title, const char* label, std::string* text) {
   }
   FormAttachWindow(&window, &form, 1);
   FieldSetText(&form, 1, text->c_str());
-  FormOnKey(&form, kKeyEnter, AcceptText, "Find");
-  FormOnKey(&form, kKeyF10, AcceptText, "Find");
+  FormOnKey(&form, kKeyEnter, AcceptText, action);
+  FormOnKey(&form, kKeyF10, AcceptText, action);
   const int result = FormRun(&form, 0);
   if (result == 0) *text = FieldText(&form, 1);
   WinClose(&window, 1);
@@ -80,6 +86,23 @@ bool PromptText(const char* title, const char* label, std::string* text) {
 std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(oem::ToUpper(static_cast<unsigned char>(c)));
   return s;
+}
+
+// The file name the preview offers for a report: its title in small
+// letters, words joined by '-' ("Customer Statements" gives
+// "customer-statements.htm").
+std::string FileNameOf(const std::string& title) {
+  std::string name;
+  for (char c : title) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x80 && std::isalnum(u)) {
+      name += static_cast<char>(std::tolower(u));
+    } else if (!name.empty() && name.back() != '-') {
+      name += '-';
+    }
+  }
+  while (!name.empty() && name.back() == '-') name.pop_back();
+  return (name.empty() ? std::string("report") : name) + ".htm";
 }
 
 class Viewer {
@@ -265,8 +288,8 @@ class Viewer {
     // front: the columns it hides are the first thing a reader misses.
     std::vector<Entry> entries = {{"PgDn/PgUp Page", 3}, {"Up/Down Scroll", 8}, {"Left/Right Sideways \x1A", 1},
                                   {"Tab Link", 2},       {"Enter Follow", 2},   {"F3 Find", 6},
-                                  {"F6 Run again", 5},   {"F7 Print", 4},       {"F1 Keys", 1},
-                                  {"Esc Close", 0}};
+                                  {"F6 Run again", 5},   {"F7 Print", 4},       {"F8 Save", 4},
+                                  {"F1 Keys", 1},        {"Esc Close", 0}};
     if (!doc_.savedRun) entries.erase(entries.begin() + 6);
     if (!anyLinks_) entries.erase(entries.begin() + 3, entries.begin() + 5);
     if (!Wider()) entries.erase(entries.begin() + 2);
@@ -308,6 +331,7 @@ class Viewer {
       case kKeyShiftF3: case 'n': case 'N': Find(false); break;
       case kKeyF6: case 'r': case 'R': RunAgain(); break;
       case kKeyF7: case 'p': case 'P': Print(); break;
+      case kKeyF8: case 's': case 'S': SaveAsHtml(); break;
       case kKeyF1: Keys(); break;
       default: break;
     }
@@ -418,7 +442,7 @@ class Viewer {
   void Find(bool ask) {
     if (ask || search_.empty()) {
       std::string text = search_;
-      if (!PromptText("Find in the report", "Find:", &text)) return;
+      if (!PromptText("Find in the report", "Find:", "Find", 40, &text)) return;
       search_ = text;
     }
     const std::string needle = Upper(search_);
@@ -483,9 +507,50 @@ class Viewer {
       status_ = "The report was sent to the printer";
       TranscriptNote("preview", "printed");
     } else {
-      const std::string text = "The report could not be printed:\n" + problem + ".";
+      const std::string text = qxsys::PrintFailureText("The report could not be printed", problem);
       MsgBoxShowStyle(0, text.c_str(), "Print", kMsgStyleError, 0);
     }
+  }
+
+  // F8: the report as an HTML file, in the folder the user started the
+  // program in unless the name says otherwise.  A run of accounts gives
+  // each account's pages a file of its own, named after the account.
+  void SaveAsHtml() {
+    std::string name = saveName_.empty() ? FileNameOf(doc_.title) : saveName_;
+    if (!PromptText("Save the report as HTML", "File:", "Save", kFileNameWidth, &name)) return;
+    name = oem::ToUtf8(name);
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    while (!name.empty() && name.front() == ' ') name.erase(0, 1);
+    if (name.empty()) return;
+    std::string lower = name;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (lower.find(".htm") == std::string::npos) name += ".htm";
+    saveName_ = oem::FromUtf8(name);
+    const std::string path = PathInStartFolder(name);
+    std::string problem = CheckWritable(path), failed = path;
+    std::vector<std::string> written;
+    if (problem.empty() && doc_.parts.empty()) {
+      problem = WriteHtmlFile(doc_, path);
+      if (problem.empty()) written.push_back(path);
+    } else if (problem.empty()) {
+      std::vector<std::string> taken;
+      for (std::size_t i = 0; i < doc_.parts.size() && problem.empty(); ++i) {
+        const std::size_t end = i + 1 < doc_.parts.size() ? doc_.parts[i + 1].firstPage : doc_.pages.Size();
+        const std::string file = AccountFilePath(path, doc_.parts[i].account, &taken);
+        problem = WriteHtmlFile(doc_, file, doc_.parts[i].firstPage, end);
+        if (problem.empty()) written.push_back(file);
+        else failed = file;
+      }
+    }
+    if (!problem.empty()) {
+      const std::string text =
+          "The report \"" + doc_.title + "\" could not be saved to the file\n" + oem::FromUtf8(failed) + "\n" + problem + ".";
+      MsgBoxShowStyle(0, text.c_str(), "Save", kMsgStyleError, 0);
+    }
+    if (written.size() == 1) status_ = "Saved as " + oem::FromUtf8(written[0]);
+    if (written.size() > 1)
+      status_ = "Saved as " + std::to_string(written.size()) + " files, one per account: " + oem::FromUtf8(written[0]) +
+                ", ...";
   }
 
   void Keys() {
@@ -500,6 +565,8 @@ class Viewer {
         "F3, Shift+F3      find a text, find it again\n"
         "F6                run the report again with the same selection\n"
         "F7                print the report\n"
+        "F8                save the report as an HTML file (one per account\n"
+        "                  for statements)\n"
         "Esc               close the preview",
         "Preview keys");
   }
@@ -515,6 +582,7 @@ class Viewer {
   int chosen_ = -1;  // the chosen link among view_.spots
   int foundPage_ = -1, foundLine_ = -1;
   std::string search_;
+  std::string saveName_;  // the name the user saved as last (code page 437)
   std::string status_;
 };
 

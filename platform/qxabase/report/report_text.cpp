@@ -1,6 +1,7 @@
 // The page model's layout of lines, and the plain-text renderer.
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <string>
 
 #include "oemtext.h"
@@ -28,21 +29,73 @@ int StartOf(const Cell& cell, int width) {
   return std::max(0, cell.x);
 }
 
+// A run of one rule character ('-', '=') under columns.
+bool IsRule(const std::string& text) {
+  if (text.empty() || (text[0] != '-' && text[0] != '=')) return false;
+  return text.find_first_not_of(text[0]) == std::string::npos;
+}
+
 }  // namespace
+
+void Widening::Add(int x, int field, bool flushLeft, int length) {
+  if (length <= field) return;
+  int& at = extra[flushLeft ? x + field : x];
+  at = std::max(at, length - field);
+}
+
+int Widening::Before(int x, bool atX) const {
+  int sum = 0;
+  for (const auto& [column, added] : extra) {
+    if (column > x || (column == x && !atX)) break;
+    sum += added;
+  }
+  return sum;
+}
+
+int Widening::Total() const { return Before(std::numeric_limits<int>::max(), true); }
+
+Line WidenedLine(const Line& line, const Widening& widening) {
+  if (widening.extra.empty()) return line;
+  Line out = line;
+  for (Cell& cell : out.cells) {
+    if (cell.place != Place::kAt) continue;
+    if (cell.field > 0) {
+      // The number's field, widened, holds it whole at the field's side.
+      const int length = static_cast<int>(cell.text.size());
+      cell.x = cell.flushLeft ? cell.x + widening.Before(cell.x, true)
+                              : cell.x + widening.Before(cell.x, true) + cell.field - length;
+      cell.x = std::max(cell.x, 0);
+      cell.field = 0;
+    } else if (IsRule(cell.text)) {
+      // A rule under the columns stretches over what was put in inside it.
+      const int length = static_cast<int>(cell.text.size());
+      const int start = cell.x + widening.Before(cell.x, false);
+      const int end = cell.x + length + widening.Before(cell.x + length - 1, true);
+      cell.text.assign(static_cast<std::size_t>(std::max(end - start, length)), cell.text[0]);
+      cell.x = start;
+    } else {
+      cell.x += widening.Before(cell.x, true);
+    }
+  }
+  return out;
+}
 
 RenderedLine RenderLine(const Line& line, int width) {
   RenderedLine out;
   for (std::size_t i = 0; i < line.cells.size(); ++i) {
     const Cell& cell = line.cells[i];
+    // A number too wide for its column never shows as a shorter one.
+    const std::string stars = cell.field > 0 ? std::string(static_cast<std::size_t>(cell.field), '*') : std::string();
+    const std::string& text = cell.field > 0 ? stars : cell.text;
     const int start = StartOf(cell, width);
-    const std::size_t end = static_cast<std::size_t>(start) + cell.text.size();
+    const std::size_t end = static_cast<std::size_t>(start) + text.size();
     if (out.text.size() < end) {
       out.text.resize(end, ' ');
       out.owner.resize(end, -1);
     }
-    for (std::size_t j = 0; j < cell.text.size(); ++j) {
+    for (std::size_t j = 0; j < text.size(); ++j) {
       const std::size_t pos = static_cast<std::size_t>(start) + j;
-      const char ch = cell.text[j];
+      const char ch = text[j];
       if (ch == ' ' || ch == 0) {
         // Blanks never erase what lies under them; on an empty place they
         // belong to their cell (a link keeps the blanks between its words).
@@ -66,6 +119,13 @@ std::string RenderLineText(const Line& line, int width) {
   std::string text;
   for (const Cell& cell : line.cells) {
     const std::size_t start = static_cast<std::size_t>(StartOf(cell, width));
+    if (cell.field > 0) {
+      // A number too wide for its column never shows as a shorter one.
+      const std::size_t end = start + static_cast<std::size_t>(cell.field);
+      if (text.size() < end) text.resize(end, ' ');
+      std::fill(text.begin() + static_cast<std::ptrdiff_t>(start), text.begin() + static_cast<std::ptrdiff_t>(end), '*');
+      continue;
+    }
     const std::size_t end = start + cell.text.size();
     if (text.size() < end) text.resize(end, ' ');
     for (std::size_t j = 0; j < cell.text.size(); ++j) {

@@ -2,8 +2,11 @@
 // the report's calls, each page kept in the run's page file once the next
 // one begins, and delivered when the run is closed.
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -14,6 +17,7 @@
 
 #include "qxabase/commands.h"
 #include "qxabase/startup.h"
+#include "qxsys/print_problems.h"
 #include "ravadodo/dialogs.h"
 #include "ravadodo/forms.h"
 #include "ravadodo/screen.h"
@@ -39,6 +43,7 @@ struct ReportRun {
   std::string problem;
   int progress = 0;         // wait window handle, 0 none
   std::chrono::steady_clock::time_point lastStep{};
+  std::string path;         // the file of a file destination, as ReportOpen resolved it
 };
 
 namespace {
@@ -92,20 +97,66 @@ std::vector<std::string>& WrittenFiles() {
 
 std::string Bounded(const char* text, std::size_t size) { return text ? std::string(text, strnlen(text, size)) : ""; }
 
-// The file a file destination writes.  A relative name ("aging.htm") means
-// the folder the user started the program in, not the program's own folder
-// it has moved to since; before the start folder is known, the current one.
+// The file a file destination names.
 std::string OutputPath(const TagRepInfo& info) {
-  const std::string path = Bounded(info.filePath, sizeof info.filePath);
-  if (path.empty() || path.front() == '/') return path;
-  std::string folder = StartFolderGet();
-  if (folder.empty()) {
-    std::error_code ec;
-    folder = std::filesystem::current_path(ec).string();
-    if (ec) return path;
+  return qxreport::PathInStartFolder(Bounded(info.filePath, sizeof info.filePath));
+}
+
+// The file the command line names for the command's reports ("" none), and
+// how many of its reports have taken a name of it.
+std::string& CommandOutput() {
+  static std::string path;
+  return path;
+}
+int& CommandOutputRuns() {
+  static int runs = 0;
+  return runs;
+}
+
+// The names the files of the accounts have taken in the run of accounts
+// being written.
+std::vector<std::string>& AccountNames() {
+  static std::vector<std::string> names;
+  return names;
+}
+
+bool IsHtmlName(std::string name) {
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return name.find(".htm") != std::string::npos;
+}
+
+// `path` with "-" and `suffix` before the extension of its file name.
+std::string WithSuffix(const std::string& path, const std::string& suffix) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::size_t dot = path.find_last_of('.');
+  const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+  if (!hasExtension) return path + "-" + suffix;
+  return path.substr(0, dot) + "-" + suffix + path.substr(dot);
+}
+
+// Writes the document (or its pages [first, end)) to `path` as HTML or as
+// text, whole or not at all, and notes the file.  "" or what went wrong.
+std::string WriteReportFile(const qxreport::Document& doc, const std::string& path, bool html, std::size_t first,
+                            std::size_t end) {
+  qxreport::AtomicFile file(path);
+  std::string problem = file.Open();
+  if (problem.empty()) {
+    const qxreport::Sink out = [&](std::string_view text) { file.Write(text); };
+    try {
+      if (html) qxreport::RenderHtml(doc, out, first, end);
+      else qxreport::RenderText(doc, "\f\n", 0, 0, out);
+      problem = file.Commit();
+    } catch (const std::exception& e) {
+      problem = e.what();
+    }
   }
-  if (folder.back() != '/') folder += '/';
-  return folder + path;
+  if (!problem.empty()) return problem;
+  WrittenFiles().push_back(path);
+  int pages = 0;
+  for (std::size_t i = first; i < doc.pages.Size() && i < end; ++i) pages += doc.pages.Holds(i) ? 1 : 0;
+  const std::string note = "written " + path + " (" + std::to_string(pages) + (pages == 1 ? " page)" : " pages)");
+  TranscriptNote("report", note.c_str());
+  return "";
 }
 
 TagRepFont FontOf(int number) {
@@ -200,7 +251,8 @@ void Put(ReportRun& run, TagRepInfo& info, Cell cell) {
     run.column = 0;
   }
   cell.font = info.font.number;
-  if (cell.place == Place::kAt) run.column = std::max(run.column, cell.x + static_cast<int>(cell.text.size()));
+  if (cell.place == Place::kAt)
+    run.column = std::max(run.column, cell.x + (cell.field > 0 ? cell.field : static_cast<int>(cell.text.size())));
   LineAt(run, index).cells.push_back(std::move(cell));
 }
 
@@ -234,6 +286,29 @@ void MarkStopped(ReportRun& run, TagRepInfo* info) {
     Feed(run, *info, 1);
   }
   run.doc.stopped = true;
+}
+
+// Where the report is shown on pages of fixed width (the preview, the
+// printer, a text file, a form), a number too wide for its column shows as
+// '*': a line after the last one says so, so that the reader knows to look.
+// An HTML file of report pages shows every number whole.
+void NoteOverflowing(ReportRun& run, TagRepInfo& info) {
+  if (run.doc.overflowing == 0 || Stopped(run)) return;
+  if (info.destination == kDestHtmlFile && info.reportPage) return;
+  if (run.openLine == LineIndex(info)) Feed(run, info, 1);
+  Feed(run, info, 1);
+  Cell cell;
+  const int n = run.doc.overflowing;
+  cell.text = "* " + std::to_string(n) +
+              (n == 1 ? " amount is too wide for its column and shows as ****; the report written to an HTML file"
+                        " shows it whole."
+                      : " amounts are too wide for their columns and show as ****; the report written to an HTML"
+                        " file shows them whole.");
+  const TagRepFont kept = info.font;
+  info.font = FontOf(kFontNote);
+  Put(run, info, cell);
+  info.font = kept;
+  Feed(run, info, 1);
 }
 
 void CloseProgress(ReportRun& run) {
@@ -294,9 +369,39 @@ const char* DestinationName(const TagRepInfo& info) {
   switch (info.destination) {
     case kDestPrinter: return "printer";
     case kDestTextFile:
-    case kDestHtmlFile: return nullptr;
+    case kDestHtmlFile:
+    case kDestHtmlPerAccount: return nullptr;
     default: return "preview";
   }
+}
+
+bool IsFileDestination(int destination) {
+  return destination == kDestTextFile || destination == kDestHtmlFile || destination == kDestHtmlPerAccount;
+}
+
+bool TakesLinks(int destination) {
+  return destination == kDestPreview || destination == kDestHtmlFile || destination == kDestHtmlPerAccount;
+}
+
+// A run that names no destination of its own, in a command whose command
+// line names the file of its reports: that file (or its next numbered
+// name), marked as the run's own.  False after a message when the name is
+// too long for the run.
+bool TakeCommandOutput(TagRepInfo* info) {
+  if (info->destinationGiven || CommandOutput().empty()) return true;
+  const int n = ++CommandOutputRuns();
+  const std::string path = n == 1 ? CommandOutput() : WithSuffix(CommandOutput(), std::to_string(n));
+  if (path.size() >= sizeof info->filePath) {
+    const std::string text = "The report \"" + Bounded(info->title, sizeof info->title) +
+                             "\" cannot be written to the file\n" + path + "\nits name is too long.";
+    MsgBoxShowStyle(0, text.c_str(), "Report", kMsgStyleError, 0);
+    return false;
+  }
+  std::memcpy(info->filePath, path.c_str(), path.size() + 1);
+  info->destinationGiven = 1;
+  info->destination = IsHtmlName(path) ? kDestHtmlFile : kDestTextFile;
+  info->quiet = 1;
+  return true;
 }
 
 void Forget(ReportRun* run) {
@@ -317,13 +422,26 @@ int ReportOpen(TagRepInfo* info, const char* title) {
           std::strncpy(info->title, title, sizeof info->title - 1);
           info->title[sizeof info->title - 1] = 0;
         }
+        if (!TakeCommandOutput(info)) {
+          CommandNotDone();
+          return 0;
+        }
         int destination = info->destinationGiven ? static_cast<int>(info->destination) : static_cast<int>(kDestPreview);
+        if (destination == kDestHtmlPerAccount) destination = kDestHtmlFile;
         if (destination < kDestPreview || destination > kDestHtmlFile) destination = kDestPreview;
+        if (destination == kDestHtmlFile && info->perAccount) destination = kDestHtmlPerAccount;
         info->destination = static_cast<std::uint8_t>(destination);
-        const bool toFile = destination == kDestTextFile || destination == kDestHtmlFile;
-        if (toFile) {
-          info->fileKind = static_cast<std::uint8_t>(destination);
-          const std::string path = OutputPath(*info);
+        std::string path;
+        if (IsFileDestination(destination)) {
+          info->fileKind = static_cast<std::uint8_t>(destination == kDestTextFile ? kDestTextFile : kDestHtmlFile);
+          path = OutputPath(*info);
+          if (destination == kDestHtmlPerAccount) {
+            const std::string account = Bounded(info->recipient, sizeof info->recipient);
+            // Before the first account: a new run of accounts, whose own run
+            // holds none and writes no file.
+            if (account.empty()) AccountNames().clear();
+            else path = qxreport::AccountFilePath(path, account, &AccountNames());
+          }
           const std::string problem = qxreport::CheckWritable(path);
           if (!problem.empty()) {
             const std::string text = "The report \"" + Bounded(info->title, sizeof info->title) +
@@ -337,7 +455,7 @@ int ReportOpen(TagRepInfo* info, const char* title) {
         if (info->copies <= 0) info->copies = 1;
         if (info->pageLength <= 0) info->pageLength = PaperLines(*info);
         if (info->font.size == 0) info->font = FontOf(info->font.number);
-        info->links = destination == kDestPreview || destination == kDestHtmlFile ? 1 : 0;
+        info->links = TakesLinks(destination) ? 1 : 0;
         info->markBlanksVisibly = 0;
         info->userBreak = 0;
         info->lineCount = 0;
@@ -346,11 +464,13 @@ int ReportOpen(TagRepInfo* info, const char* title) {
         run->doc.title = Bounded(info->title, sizeof info->title);
         run->doc.runDate = DateToday();
         run->owner = info;
+        run->path = path;
         Runs().push_back(run);
         info->run = run;
 
         const char* where = DestinationName(*info);
-        const std::string note = run->doc.title + " -> " + (where ? where : OutputPath(*info));
+        std::string note = run->doc.title + " -> " + (where ? where : path);
+        if (destination == kDestHtmlPerAccount && info->recipient[0] == '\0') note += " (a file per account)";
         TranscriptNote("report", note.c_str());
         return 1;
       },
@@ -359,14 +479,45 @@ int ReportOpen(TagRepInfo* info, const char* title) {
 
 const std::vector<std::string>& ReportFilesWritten() { return WrittenFiles(); }
 
+int ReportOutputSet(const char* path) {
+  CommandOutput() = path ? path : "";
+  CommandOutputRuns() = 0;
+  return 0;
+}
+
+int AgingRecordTest(TagRepInfo* info, const char* account) {
+  ReportRun* run = RunOf(info);
+  if (!run) return 0;
+  return Guarded(
+      [&]() -> int {
+        const std::string code = account ? Bounded(account, 255) : "";
+        if (info->destination == kDestHtmlPerAccount) {
+          std::snprintf(info->recipient, sizeof info->recipient, "%s", code.c_str());
+          return 1;
+        }
+        // Everywhere else the account's pages are marked; an account that
+        // printed nothing gives its place to the next.
+        std::vector<qxreport::AccountPart>& parts = run->doc.parts;
+        const std::size_t first = run->doc.pages.Size() - 1;
+        if (!parts.empty() && parts.back().firstPage == first) parts.pop_back();
+        parts.push_back({first, code});
+        return 0;
+      },
+      0);
+}
+
 int ReportClose(TagRepInfo* info) {
   ReportRun* run = RunOf(info);
   if (!run) return 0;
   const int result = Guarded([&]() -> int {
     CloseProgress(*run);
-    run->delivering = true;
     TakeSettings(*info, run->doc);
-    if (info->discard) return 0;
+    if (info->discard) {
+      run->delivering = true;
+      return 0;
+    }
+    NoteOverflowing(*run, *info);
+    run->delivering = true;
     const qxreport::Document& doc = run->doc;
     if (!run->problem.empty()) {
       const std::string text = "The report \"" + doc.title + "\" could not be prepared:\n" + run->problem + ".";
@@ -376,20 +527,12 @@ int ReportClose(TagRepInfo* info) {
     }
     switch (info->destination) {
       case kDestTextFile:
-      case kDestHtmlFile: {
-        const std::string path = OutputPath(*info);
-        qxreport::AtomicFile file(path);
-        std::string problem = file.Open();
-        if (problem.empty()) {
-          const qxreport::Sink out = [&](std::string_view text) { file.Write(text); };
-          try {
-            if (info->destination == kDestHtmlFile) qxreport::RenderHtml(doc, out);
-            else qxreport::RenderText(doc, "\f\n", 0, 0, out);
-            problem = file.Commit();
-          } catch (const std::exception& e) {
-            problem = e.what();
-          }
-        }
+      case kDestHtmlFile:
+      case kDestHtmlPerAccount: {
+        // A run of accounts that holds none is no account's report.
+        if (info->destination == kDestHtmlPerAccount && doc.Empty()) return 0;
+        const std::string& path = run->path;
+        const std::string problem = WriteReportFile(doc, path, info->destination != kDestTextFile, 0, SIZE_MAX);
         if (!problem.empty()) {
           const std::string text = "The report \"" + doc.title + "\" could not be written to the file\n" + path +
                                    "\n" + problem + ".";
@@ -397,18 +540,14 @@ int ReportClose(TagRepInfo* info) {
           CommandNotDone();
           return -1;
         }
-        WrittenFiles().push_back(path);
-        const int pages = doc.PageCount();
-        const std::string note =
-            "written " + path + " (" + std::to_string(pages) + (pages == 1 ? " page)" : " pages)");
-        TranscriptNote("report", note.c_str());
         return 0;
       }
       case kDestPrinter: {
         if (doc.Empty()) return 0;
         const std::string problem = qxreport::PrintDocument(doc);
         if (!problem.empty()) {
-          const std::string text = "The report \"" + doc.title + "\" could not be printed:\n" + problem + ".";
+          const std::string text =
+              qxsys::PrintFailureText("The report \"" + doc.title + "\" could not be printed", problem);
           MsgBoxShowStyle(0, text.c_str(), "Report", kMsgStyleError, 0);
           CommandNotDone();
           return -1;
@@ -432,7 +571,7 @@ int ReportTestMode(const TagRepInfo* info, int mode) {
   switch (mode) {
     case 1: return d == kDestPreview ? 1 : 0;
     case 2: return d == kDestPrinter ? 1 : 0;
-    case 4: return d == kDestPreview || d == kDestHtmlFile ? 1 : 0;
+    case 4: return TakesLinks(d) ? 1 : 0;
     default: return 0;
   }
 }
@@ -537,10 +676,17 @@ int ReportWriteColumns(TagRepInfo* info, const TagReportColumn* table, int lineF
     if (Stopped(*run)) return 0;
     for (const TagReportColumn* c = table; c->kind != kColumnEnd; ++c) {
       if (c->hidden) continue;
+      qxreport::CellText value = qxreport::ColumnCell(*c);
       Cell cell;
       cell.x = c->x;
-      cell.text = qxreport::ColumnCellText(*c);
+      cell.field = value.field;
+      cell.flushLeft = value.flushLeft;
+      cell.text = std::move(value.text);
       cell.link = LinkIndex(*run, c->link);
+      if (cell.field > 0 && !Stopped(*run)) {
+        run->doc.widening.Add(cell.x, cell.field, cell.flushLeft, static_cast<int>(cell.text.size()));
+        ++run->doc.overflowing;
+      }
       Put(*run, *info, std::move(cell));
     }
     Feed(*run, *info, lineFeeds);
@@ -620,7 +766,7 @@ std::vector<qxreport::ColumnStop> Stops(const TagReportColumn* table) {
 
 int ReportColumnsActive(const TagRepInfo* info) {
   if (!RunOf(info)) return 0;
-  return info->destination == kDestPreview || info->destination == kDestHtmlFile ? 1 : 0;
+  return TakesLinks(info->destination) ? 1 : 0;
 }
 
 int ReportSetColumnLayout(TagRepInfo* info, const TagReportColumn* table, int /*kind*/) {
@@ -731,3 +877,42 @@ std::string ReportText(const TagRepInfo* info, const char* pageSeparator) {
     return "";
   }
 }
+
+// --- Files of a run ----------------------------------------------------------------
+
+namespace qxreport {
+
+std::string PathInStartFolder(const std::string& path) {
+  if (path.empty() || path.front() == '/') return path;
+  // A relative name ("aging.htm") means the folder the user started the
+  // program in, not the program's own folder it has moved to since; before
+  // the start folder is known, the current one.
+  std::string folder = StartFolderGet();
+  if (folder.empty()) {
+    std::error_code ec;
+    folder = std::filesystem::current_path(ec).string();
+    if (ec) return path;
+  }
+  if (folder.back() != '/') folder += '/';
+  return folder + path;
+}
+
+std::string AccountFilePath(const std::string& path, const std::string& account, std::vector<std::string>* taken) {
+  std::string code = account;
+  for (char& c : code) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (!(std::isalnum(u) && u < 0x80) && c != '-' && c != '_') c = '_';
+  }
+  const std::string base = code.empty() ? path : WithSuffix(path, code);
+  std::string name = base;
+  for (int n = 2; taken && std::find(taken->begin(), taken->end(), name) != taken->end(); ++n)
+    name = WithSuffix(base, std::to_string(n));
+  if (taken) taken->push_back(name);
+  return name;
+}
+
+std::string WriteHtmlFile(const Document& doc, const std::string& path, std::size_t firstPage, std::size_t endPage) {
+  return WriteReportFile(doc, path, true, firstPage, endPage);
+}
+
+}  // namespace qxreport

@@ -113,6 +113,24 @@ int AgingItemAge(int openItemFileNo, BtrvHandle handle, std::int32_t asOfDate, v
   return kStatusOk;
 }
 
+// --- Balance-forward accounts -----------------------------------------------------------
+
+void AgingApplyOldestFirst(const std::int64_t* charges, const std::int64_t* credits, std::int64_t* net, int count) {
+  std::int64_t credit = 0;
+  for (int i = 0; i < count; ++i) credit += credits[i];
+  for (int i = 0; i < count; ++i) {
+    const std::int64_t paid = charges[i] < credit ? charges[i] : credit;
+    net[i] = charges[i] - paid;
+    credit -= paid;
+  }
+  // Credits beyond every charge stay a credit where they were made.
+  for (int i = count - 1; i >= 0 && credit > 0; --i) {
+    const std::int64_t unspent = credits[i] < credit ? credits[i] : credit;
+    net[i] -= unspent;
+    credit -= unspent;
+  }
+}
+
 // --- The account-aging block --------------------------------------------------------
 
 int CustVendSelectInit(CustVendAccountBlock* block, std::int32_t asOfDate, int periodDays, int periodCount) {
@@ -134,6 +152,7 @@ int CustVendSelectStep(CustVendAccountBlock* block, const records::CustVendRecor
   block->asOfDate = asOf;
   if (record != nullptr) {
     std::memcpy(block->code, record->code, sizeof block->code);
+    block->balanceForward = record->IsBalanceForward() ? 1 : 0;
     block->creditLimit = static_cast<double>(record->creditLimit);
     block->lastSalesDate = static_cast<std::int32_t>(record->lastInvoiceDate);
     block->lastPaymentDate = static_cast<std::int32_t>(record->lastPaymentDate);
@@ -141,9 +160,29 @@ int CustVendSelectStep(CustVendAccountBlock* block, const records::CustVendRecor
   return 0;
 }
 
+namespace {
+
+// The past-due amounts of a balance-forward account: its charges by age,
+// paid by all its credits from the oldest on.  Slot 0 of the block's
+// charges and credits is what is not yet due; the oldest comes first here.
+void AgeBalanceForward(CustVendAccountBlock* block) {
+  std::int64_t charges[4], credits[4], net[4];
+  for (int i = 0; i < 4; ++i) {
+    charges[i] = AgingCents(block->charges[3 - i]);
+    credits[i] = AgingCents(block->credits[3 - i]);
+  }
+  AgingApplyOldestFirst(charges, credits, net, 4);
+  block->pastDue3 = static_cast<double>(net[0]) / 100.0;
+  block->pastDue2 = static_cast<double>(net[1]) / 100.0;
+  block->pastDue1 = static_cast<double>(net[2]) / 100.0;
+}
+
+}  // namespace
+
 int CustVendAccountStep(CustVendAccountBlock* block, const records::TagOpenInvoice* item, int openItemFileNo) {
   if (block == nullptr) return 1;
   if (item == nullptr) {
+    if (block->balanceForward) AgeBalanceForward(block);
     const double pastDue = NumRound(block->pastDue1 + block->pastDue2 + block->pastDue3, 2);
     block->totalPastDue = pastDue;
     block->currentDue = NumRound(block->closingBalance - pastDue, 2);
@@ -157,24 +196,26 @@ int CustVendAccountStep(CustVendAccountBlock* block, const records::TagOpenInvoi
   block->closingBalance = NumRound(block->closingBalance + effect, 2);
   block->items = block->items + 1;
   const long days = static_cast<long>(block->asOfDate) - static_cast<long>(item->dueDate);
-  if (days <= 0) return 0;
   const int length = block->periodDays > 0 ? block->periodDays : 30;
   const int last = block->periodCount >= 1 && block->periodCount <= 3 ? block->periodCount - 1 : 2;
-  int period = static_cast<int>((days - 1) / length);
+  int period = days <= 0 ? -1 : static_cast<int>((days - 1) / length);
   if (period > last) period = last;
+  // By age: slot 0 not yet due, slots 1-3 the periods past due.
+  records::F64& slot = effect < 0 ? block->credits[period + 1] : block->charges[period + 1];
+  slot = NumRound(slot + (effect < 0 ? -effect : effect), 2);
   switch (period) {
-    case 0:
-      block->pastDue1 = NumRound(block->pastDue1 + effect, 2);
-      block->pastDueItems1 = block->pastDueItems1 + 1;
-      break;
-    case 1:
-      block->pastDue2 = NumRound(block->pastDue2 + effect, 2);
-      block->pastDueItems2 = block->pastDueItems2 + 1;
-      break;
-    default:
-      block->pastDue3 = NumRound(block->pastDue3 + effect, 2);
-      block->pastDueItems3 = block->pastDueItems3 + 1;
-      break;
+    case -1: break;
+    case 0: block->pastDueItems1 = block->pastDueItems1 + 1; break;
+    case 1: block->pastDueItems2 = block->pastDueItems2 + 1; break;
+    default: block->pastDueItems3 = block->pastDueItems3 + 1; break;
   }
+  if (block->balanceForward) {
+    // What is past due follows every line: a later credit may pay an older charge.
+    AgeBalanceForward(block);
+    return 0;
+  }
+  if (period < 0) return 0;
+  records::F64& pastDue = period == 0 ? block->pastDue1 : period == 1 ? block->pastDue2 : block->pastDue3;
+  pastDue = NumRound(pastDue + effect, 2);
   return 0;
 }

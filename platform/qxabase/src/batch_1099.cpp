@@ -54,7 +54,9 @@ int QxaBatchFileForm1099::TableWrite(const records::TagBatchForm1099* record, in
   const int status = BtrvGetOp(kOpGetEqual + kLockBias, handle_, key, &stored, sizeof stored);
   if (status != kStatusOk) return status;
   const int written = BtrvWriteOp(kOpUpdate, handle_, key, &image, sizeof image);
-  if (written != kStatusOk) BtrvUnlock(-1, handle_);
+  // The lock guarded this one rewrite: another file set (the 1096 run from
+  // inside the 1099 run) may write the batch next.
+  BtrvUnlock(-1, handle_);
   if (written == kStatusOk) record_ = image;
   return written;
 }

@@ -12,10 +12,18 @@
 
 namespace {
 
+// What the running command said of itself.
+struct Marks {
+  bool done = false;     // it did its work, or found nothing to do
+  bool notDone = false;  // it did not do its work (this outweighs done)
+  bool unknown = false;  // its handler has no case for it
+};
+
 struct Routing {
   CommandHandler handlers[kCommandGroupCount] = {};
-  int depth = 0;        // command brackets open
-  bool notDone = false;  // the running command said it did not do its work
+  int depth = 0;  // command brackets open
+  Marks marks;    // the running command's
+  bool lastUnknown = false;  // the last command CommandRun ran had no case
 };
 
 Routing& State() {
@@ -67,28 +75,38 @@ int CommandRun(int commandId, const char* parameterText) {
   SharedAppBlock* app = SharedAppBlockGet();
   const int group = commandId / 100;
   CommandHandler handler = group >= 1 && group <= kCommandGroupCount ? State().handlers[group - 1] : nullptr;
+  Routing& r = State();
   if (handler == nullptr) {
     app->currentCommand = -1;
+    r.lastUnknown = false;  // the message names the command
     MsgShowArgsList(kMsgGroupNotInstalled, 0, 0, 1,
                     {MsgArg{MsgArg::Kind::kNumber, nullptr, commandId, 0},
                      MsgArg{MsgArg::Kind::kNumber, nullptr, group, 0}});
     return -1;
   }
   app->currentCommand = commandId;
-  // The mark belongs to this command alone: an outer command's is kept
+  // The marks belong to this command alone: an outer command's are kept
   // aside while it runs and put back after.
-  Routing& r = State();
-  const bool outer = r.notDone;
-  r.notDone = false;
+  const Marks outer = r.marks;
+  r.marks = Marks{};
   int result = handler(parameterText);
-  if (r.notDone) result = -1;
-  r.notDone = outer;
+  if (r.marks.notDone || r.marks.unknown) result = -1;
+  r.lastUnknown = r.marks.unknown;
+  r.marks = outer;
   return result;
 }
 
-void CommandNotDone() { State().notDone = true; }
+void CommandDone() { State().marks.done = true; }
 
-bool CommandIsNotDone() { return State().notDone; }
+void CommandNotDone() { State().marks.notDone = true; }
+
+void CommandUnknown() { State().marks.unknown = true; }
+
+bool CommandIsDone() { return State().marks.done && !State().marks.notDone; }
+
+bool CommandIsNotDone() { return State().marks.notDone; }
+
+bool CommandWasUnknown() { return State().lastUnknown; }
 
 int CommandActiveSet(int active) {
   Routing& r = State();

@@ -34,13 +34,23 @@ bool ShowsOpenEnd(Form* form, int field) {
   return StrIsBlank(text) && FieldGetTyped(form, field, 0, nullptr) == 1;
 }
 
+// The help topic each form set up replaced, until the form starts and the
+// standard hook takes it in its keeping (one entry per form; a form set up
+// again replaces its entry).
+std::map<const Form*, int>& TopicsReplaced() {
+  static std::map<const Form*, int> topics;
+  return topics;
+}
+
 }  // namespace
 
 int FormSetup(Form* form, int, int helpTopic) {
   if (form == nullptr) return 0;
   SharedAppBlock* app = SharedAppBlockGet();
+  // The help topic is the form's while it runs; the help folder
+  // (SharedAppBlock::helpBuffer) is the help menu's and stays as it is.
+  TopicsReplaced()[form] = app->helpContext;
   if (helpTopic > 0) app->helpContext = helpTopic;
-  if (form->reportId[0]) AppBlockTextSet(app->helpBuffer, sizeof app->helpBuffer, form->reportId);
   if (Window* w = FormWindow(form)) {
     std::snprintf(w->reportId, sizeof w->reportId, "%s", form->reportId);
     if (w->title[0] == '\0') {
@@ -101,18 +111,30 @@ int FieldEntryDateHook(Form* form, int field) { return RangeFieldFocus(form, fie
 
 int FormStandardHook(Form* form, int event, int field) {
   if (form == nullptr) return 0;
-  // The status line as it stood when each running form started (forms run
-  // within forms): the field's text is the form's own and goes with it.
-  static std::vector<std::string> statusBefore;
+  // What each running form borrowed (forms run within forms): the status
+  // line as it stood when the form started, whose field text is the form's
+  // own, and the help topic its set-up replaced.  Both go back at its end.
+  struct Borrowed {
+    std::string status;
+    int helpTopic;
+  };
+  static std::vector<Borrowed> borrowed;
   if (event == kFormEventStart) {
-    statusBefore.emplace_back(AppGetStatusText());
+    SharedAppBlock* app = SharedAppBlockGet();
+    int topic = app->helpContext;
+    if (auto it = TopicsReplaced().find(form); it != TopicsReplaced().end()) {
+      topic = it->second;
+      TopicsReplaced().erase(it);
+    }
+    borrowed.push_back({AppGetStatusText(), topic});
     if (Window* w = FormWindow(form)) {
       if (form->reportId[0]) std::snprintf(w->reportId, sizeof w->reportId, "%s", form->reportId);
     }
   } else if (event == kFormEventEnd) {
-    if (!statusBefore.empty()) {
-      AppStatusText(statusBefore.back().c_str());
-      statusBefore.pop_back();
+    if (!borrowed.empty()) {
+      AppStatusText(borrowed.back().status.c_str());
+      SharedAppBlockGet()->helpContext = borrowed.back().helpTopic;
+      borrowed.pop_back();
     }
   } else if (event == kFormEventFieldEnter && field > 0) {
     // The status line names the field the cursor is on; its label lives in

@@ -425,6 +425,9 @@ std::string CommandTitle(int commandId) {
 // --- Message boxes ------------------------------------------------------------------------
 
 int MsgShow(int number, int) {
+  // "Nothing was selected or printed": the command found nothing to do,
+  // which is its work done.
+  if (number == kMsgNothingToDo) CommandDone();
   qxb::ShowBox(MessageOrNumber(number), kCaptionNotice, nullptr, 1, number);
   return 1;
 }

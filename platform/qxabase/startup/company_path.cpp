@@ -61,6 +61,14 @@ int CompanyPathOpen(int fileNo, const char* path, int* error, int* status) {
   return 1;
 }
 
+std::string CompanyPathRefusal(int error, const std::string& path) {
+  switch (error) {
+    case kCompanyPathEmpty: return "Type the folder that holds the company's books.";
+    case kCompanyPathMissing: return "The folder " + path + " does not exist.";
+    default: return "The folder " + path + " holds no company: it has no settings file.";
+  }
+}
+
 int RecordManagerPathsSet() {
   const SharedAppBlock* app = SharedAppBlockGet();
   unsigned char block[kPathsBlockSize] = {};

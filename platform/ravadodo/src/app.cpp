@@ -21,7 +21,7 @@ bool EqualNoCase(const std::string& a, const char* b) {
 }
 
 bool IsOptionName(const std::string& name) {
-  for (const char* known : {"files", "cmd", "mode", "only", "a", "b", "n", "param", "help", "?", "version"})
+  for (const char* known : {"files", "cmd", "mode", "only", "a", "b", "n", "param", "output", "help", "?", "version"})
     if (EqualNoCase(name, known)) return true;
   return false;
 }
@@ -82,7 +82,7 @@ StartState& Start() {
 
 const char* AppCommandLine::Usage() {
   return "Usage: qxa15 [company folder] [/files:FOLDER] [/cmd:ID] [/mode:0|1|2] [/only]\n"
-         "             [/a:CODE] [/b:CODE] [/n:NUMBER] [/param:TEXT]\n"
+         "             [/a:CODE] [/b:CODE] [/n:NUMBER] [/param:TEXT] [/output:FILE]\n"
          "       qxa15 --help | --version\n"
          "Options begin with /, - or --; a value follows : or = and may be quoted.\n"
          "  /files:FOLDER  the company's data folder (also the first word that is no option)\n"
@@ -94,6 +94,9 @@ const char* AppCommandLine::Usage() {
          "  /n:NUMBER      a start number\n"
          "  /param:TEXT    the parameter text of the command, e.g.\n"
          "                 /param:\"input='default' output='aging.htm'\"\n"
+         "  /output:FILE   with /only: the file the command's reports are written to\n"
+         "                 in place of the preview (HTML for a name with .htm, else\n"
+         "                 text), e.g. /cmd:336 /output:statements.htm\n"
          "  -h, --help     print this text and end\n"
          "  --version      print the program's version and end\n"
          "A command-only run (/only) that writes a report prints the file's path on\n"
@@ -113,6 +116,7 @@ void AppCommandLine::Clear() {
   codeB_.clear();
   startNumber_ = -1;
   parameter_.clear();
+  output_.clear();
   information_ = Information::kNone;
 }
 
@@ -202,11 +206,19 @@ int AppCommandLine::Parse(int argc, const char* const* argv) {
       if (!hasValue) return Fail("Option /param needs a text: /param:\"input='default'\".");
       if (value.size() > 1023) return Fail("The parameter text is longer than 1023 characters.");
       parameter_ = value;
+    } else if (EqualNoCase(name, "output")) {
+      if (!needValue()) return Fail("Option /output needs a file: /output:statements.htm.");
+      if (value.size() > 259) return Fail("The output file is longer than 259 characters.");
+      for (unsigned char c : value)
+        if (c < 0x20 || c == 0x7F) return Fail("The output file holds a control character.");
+      output_ = value;
     } else {
       return Fail("Unknown option \"" + arg + "\".");
     }
   }
   if (startMode_ == 1 && startCommand_ == 0) return Fail("A command-only start (/only or /mode:1) needs a command: /cmd:ID.");
+  if (!output_.empty() && startMode_ != 1)
+    return Fail("Option /output names the file of a command-only run: give /only (or /mode:1) with it.");
   return 0;
 }
 

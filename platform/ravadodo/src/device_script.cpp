@@ -1,8 +1,10 @@
 // The script device: keys from a key script, a transcript of what was shown.
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string_view>
@@ -97,11 +99,17 @@ namespace {
 
 class ScriptDevice : public Device {
  public:
-  ScriptDevice(std::vector<ScriptToken> tokens, FILE* transcript)
-      : tokens_(std::move(tokens)), transcript_(transcript) {}
+  // `usable` false: the script could not be read or parsed, so no key will
+  // come; the run is then one without keys (Closed), not one whose user
+  // closed the window.
+  ScriptDevice(std::vector<ScriptToken> tokens, FILE* transcript, bool usable = true)
+      : tokens_(std::move(tokens)), transcript_(transcript), usable_(usable) {}
   ~ScriptDevice() override { Shutdown(); }
 
   bool Scripted() const override { return true; }
+  bool Closed() const override { return !usable_; }
+  // A script that could not be used was told of when the device was made.
+  const char* NoKeysReason() const override { return usable_ ? Device::NoKeysReason() : nullptr; }
   void Size(int* rows, int* cols) override {
     *rows = 25;
     *cols = 80;
@@ -144,25 +152,33 @@ class ScriptDevice : public Device {
   std::vector<ScriptToken> tokens_;
   std::size_t next_ = 0;
   FILE* transcript_;
+  bool usable_;
 };
 
-class ClosedDevice : public Device {
+// Neither a terminal nor a key script: a script that has run out before it
+// began, still writing its transcript when one is named.
+class ClosedDevice : public ScriptDevice {
  public:
-  bool Scripted() const override { return true; }
+  explicit ClosedDevice(FILE* transcript) : ScriptDevice({}, transcript) {}
   bool Closed() const override { return true; }
-  void Size(int* rows, int* cols) override {
-    *rows = 25;
-    *cols = 80;
-  }
-  void Present(const Frame&) override {}
-  KeyCode Read() override { return kKeyClose; }
-  KeyCode Poll() override { return kKeyClose; }
 };
+
+// `path` as the user meant it: a relative one from the user's folder, which
+// the launcher names in QX_START_FOLDER (it starts the program in the
+// program's own folder), else from the current folder.
+std::string UsersPath(const char* path) {
+  const std::string given = path ? path : "";
+  if (given.empty() || given[0] == '/') return given;
+  const char* start = std::getenv("QX_START_FOLDER");
+  if (start && start[0] == '/') return std::string(start) + "/" + given;
+  return given;
+}
 
 FILE* OpenTranscript(const char* path) {
   if (!path || !*path) return nullptr;
-  FILE* f = std::fopen(path, "w");
-  if (!f) std::fprintf(stderr, "cannot write the transcript %s\n", path);
+  const std::string file = UsersPath(path);
+  FILE* f = std::fopen(file.c_str(), "w");
+  if (!f) std::fprintf(stderr, "cannot write the transcript %s\n", file.c_str());
   return f;
 }
 
@@ -173,11 +189,11 @@ std::unique_ptr<Device> MakeScriptDevice(const std::string& keysText, const char
   std::string error;
   if (!ParseKeyScript(keysText, &tokens, &error)) {
     // A damaged script must not drive the program blindly: say where it is
-    // wrong and run as if the window were closed at once.
-    std::fprintf(stderr, "%s\n", error.c_str());
+    // wrong and run without keys, so that nothing it was to do is done.
+    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, error.c_str());
     tokens.clear();
     FILE* t = OpenTranscript(transcriptPath);
-    auto dev = std::make_unique<ScriptDevice>(std::move(tokens), t);
+    auto dev = std::make_unique<ScriptDevice>(std::move(tokens), t, false);
     dev->Transcript("error: " + error + "\n");
     return dev;
   }
@@ -185,19 +201,25 @@ std::unique_ptr<Device> MakeScriptDevice(const std::string& keysText, const char
 }
 
 std::unique_ptr<Device> MakeScriptDeviceFromEnv() {
-  const char* keys = std::getenv("QX_KEYS");
-  std::string text;
-  std::ifstream in(keys ? keys : "", std::ios::binary);
+  const std::string keys = UsersPath(std::getenv("QX_KEYS"));
+  const char* transcriptPath = std::getenv("QX_TRANSCRIPT");
+  std::ifstream in(keys, std::ios::binary);
   if (!in) {
-    std::fprintf(stderr, "cannot read the key script %s\n", keys ? keys : "");
-  } else {
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    text = ss.str();
+    // No key will come: the run does nothing that waits for one.
+    const int why = errno;
+    std::fprintf(stderr, "%s: cannot read the key script %s: %s\n", program_invocation_short_name, keys.c_str(),
+                 std::strerror(why));
+    auto dev = std::make_unique<ScriptDevice>(std::vector<ScriptToken>{}, OpenTranscript(transcriptPath), false);
+    dev->Transcript("error: cannot read the key script " + keys + "\n");
+    return dev;
   }
-  return MakeScriptDevice(text, std::getenv("QX_TRANSCRIPT"));
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return MakeScriptDevice(ss.str(), transcriptPath);
 }
 
-std::unique_ptr<Device> MakeClosedDevice() { return std::make_unique<ClosedDevice>(); }
+std::unique_ptr<Device> MakeClosedDevice() {
+  return std::make_unique<ClosedDevice>(OpenTranscript(std::getenv("QX_TRANSCRIPT")));
+}
 
 }  // namespace rv

@@ -118,10 +118,11 @@ int MsgBoxAsk(const char* text, const char* caption, const char* buttons, int de
     TranscriptLine(b);
   }
   if (ui.device->Closed()) {
-    // Nobody sees the screen: the text goes to standard error, and a
+    // Nobody sees the screen: the text goes to standard error as it was
+    // written, its own line breaks kept (not the box's wrapping), and a
     // question (more than one button) was asked of nobody.
-    std::string said;
-    for (const std::string& l : lines) said += (said.empty() ? "" : " ") + U(l);
+    std::string said = U(text ? text : "");
+    while (!said.empty() && (said.back() == '\n' || said.back() == ' ')) said.pop_back();
     std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, said.c_str());
     if (n > 1) ui.inputMissing = true;
   }

@@ -191,6 +191,16 @@ std::string Padded(const FieldState& s, const std::string& text, bool editing) {
   return right ? std::string(pad, ' ') + t : t + std::string(pad, ' ');
 }
 
+// A number in the field being edited that the user has not typed into or
+// moved in yet stands where it stands unedited (right-aligned), so that a
+// value the program just put there (a price computed from the line) reads
+// like the column it is in; the blanks before it, else 0.
+int UntouchedNumberPad(const FormImpl& f, const FieldState& s) {
+  if (f.typed || f.moved || s.mask.left) return 0;
+  if (s.mask.kind != Mask::kInteger && s.mask.kind != Mask::kDecimal) return 0;
+  return std::max(0, s.mask.width - static_cast<int>(f.edit.size()));
+}
+
 // The first character shown of a field being edited that is wider than the
 // `room` left to the window's frame: the text scrolls so that the cursor
 // stays in view.
@@ -231,8 +241,10 @@ void DrawField(FormImpl& f, FieldState& s, bool focus) {
                            s.mask.kind == Mask::kDecimal || s.mask.kind == Mask::kPicture);
   std::string text = editing ? f.edit : ValueText(s);
   CellAttr attr = focus ? CellAttr::kFieldFocus : (s.protect ? CellAttr::kFieldShown : CellAttr::kField);
-  std::string shown = Padded(s, text, editing);
-  if (editing) shown.erase(0, std::min(shown.size(), static_cast<std::size_t>(ScrollStart(f.cursor, limit - s.col + 1))));
+  const int pad = editing ? UntouchedNumberPad(f, s) : 0;
+  std::string shown = pad > 0 ? std::string(static_cast<std::size_t>(pad), ' ') + text : Padded(s, text, editing);
+  if (editing && pad == 0)
+    shown.erase(0, std::min(shown.size(), static_cast<std::size_t>(ScrollStart(f.cursor, limit - s.col + 1))));
   g.Put(row, s.col, shown, attr, limit);
 }
 
@@ -1394,6 +1406,7 @@ void PlaceCursor(FormImpl& f) {
   int row = RowOf(a, s);
   int offset = s.mask.kind == Mask::kChoice ? 0 : std::min(a.cursor, s.mask.width - 1);
   if (s.mask.kind != Mask::kChoice) offset -= ScrollStart(a.cursor, w->grid.cols - 2 - s.col + 1);
+  if (const int pad = UntouchedNumberPad(a, s); pad > 0) offset = std::min(pad, s.mask.width - 1);
   SetCursor(w->top + row, w->left + s.col + std::max(offset, 0));
 }
 

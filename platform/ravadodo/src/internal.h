@@ -45,8 +45,12 @@ class Device {
  public:
   virtual ~Device() = default;
   virtual bool Scripted() const = 0;
-  // True when no key will ever come (neither a terminal nor a key script).
+  // True when no key will ever come (neither a terminal nor a key script,
+  // or a key script that cannot be read).
   virtual bool Closed() const { return false; }
+  // Why no key comes, for the message of a screen that waits (Closed);
+  // null when the device has told the user already.
+  virtual const char* NoKeysReason() const { return "there is no terminal"; }
   // Screen size the device wants (the virtual screen is at least 80 x 25).
   virtual void Size(int* rows, int* cols) = 0;
   virtual void Present(const Frame& frame) = 0;
@@ -62,9 +66,11 @@ class Device {
 };
 
 std::unique_ptr<Device> MakeScriptDevice(const std::string& keysText, const char* transcriptPath);
-std::unique_ptr<Device> MakeScriptDeviceFromEnv();      // QX_KEYS / QX_TRANSCRIPT
+// QX_KEYS / QX_TRANSCRIPT; a relative path is taken from the user's folder
+// (QX_START_FOLDER, which the launcher sets, else the current folder).
+std::unique_ptr<Device> MakeScriptDeviceFromEnv();
 std::unique_ptr<Device> MakeTerminalDevice();           // null when there is no terminal
-std::unique_ptr<Device> MakeClosedDevice();             // no keys, no screen
+std::unique_ptr<Device> MakeClosedDevice();             // no keys, no screen; QX_TRANSCRIPT
 
 // Key script parsing (shared with tests through the device).
 struct ScriptToken {

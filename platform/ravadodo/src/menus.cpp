@@ -1,6 +1,7 @@
 // The main window: menu bar, drop-down menus, toolbar, status line and the
 // event wait of the main loop.
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -515,8 +516,14 @@ int ToolbarLoad(Toolbar* toolbar, const char* file) {
     if (it == entries.end()) break;
     std::string v = it->second;
     std::size_t comma = v.find(',');
-    int command = std::atoi(v.substr(0, comma).c_str());
-    if (command <= 0 || comma == std::string::npos) continue;  // a malformed entry is skipped
+    if (comma == std::string::npos) continue;  // a malformed entry is skipped
+    // The command must be a whole number the button can hold: a value too
+    // large for it is as unreadable as text, and is skipped too (never taken
+    // cut to what fits, and never saved back so).
+    const std::string number = rv::Trimmed(v.substr(0, comma));
+    int command = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), command);
+    if (error != std::errc() || end != number.data() + number.size() || command <= 0) continue;
     ToolbarButton& b = toolbar->buttons[toolbar->count++];
     b.command = command;
     std::snprintf(b.text, sizeof b.text, "%s", oem::FromUtf8(rv::Trimmed(v.substr(comma + 1))).c_str());

@@ -163,8 +163,9 @@ KeyCode KeyRead() {
   }
   if (ui.device->Closed() && ui.boxDepth == 0 && !ui.inputMissing) {
     ui.inputMissing = true;
-    std::fprintf(stderr, "%s: a screen waits for keys and there is no terminal: what it asks for is not done\n",
-                 program_invocation_short_name);
+    if (const char* reason = ui.device->NoKeysReason())
+      std::fprintf(stderr, "%s: a screen waits for keys and %s: what it asks for is not done\n",
+                   program_invocation_short_name, reason);
   }
   if (ui.closing) return kKeyClose;
   if (gWaitHook != nullptr) gWaitHook();

@@ -11,13 +11,13 @@
 //
 // Header conventions.  Every transaction header carries a one-byte posted
 // flag: 'N' while the transaction is unposted, 'Y' once a posting posted it.
-// Which other values count as unposted is each reader's rule; the three rules
-// the system uses are UnpostedForPosting, UnpostedForPeriodEnd and
-// PostedForPurge below.  A header whose reference holds the text "DELETED" is
-// a transaction deleted in entry.  Most headers also carry a journal-printed
-// field (set by the ledger's journal in "Journal" mode) and a period key (an
-// int32 the base library computes from the date and "0Periods"), by which
-// the journals' "Journal" mode selects.  kHeaderTraits lists, per header
+// Which other values count as unposted is each reader's rule; the two rules
+// the system uses are UnpostedForPosting and PostedForPurge below.  A header
+// whose reference holds the text "DELETED" is a transaction deleted in
+// entry.  Most headers also carry a journal-printed field (set by the
+// ledger's journal in "Journal" mode) and a period key (an int32 the base
+// library computes from the date and "0Periods"), by which the journals'
+// "Journal" mode selects.  kHeaderTraits lists, per header
 // file, where these fields are and which key reads the file in date order.
 #pragma once
 
@@ -33,11 +33,9 @@
 
 namespace records {
 
-// The posted-flag rules.  Journals and postings: 'N', 'n' or a zero byte is
-// unposted.  The general-ledger end of period: 'N' alone.  The purge: 'Y',
-// 'y' or the value 1 is posted.
+// The posted-flag rules.  Journals, postings and the end of period: 'N', 'n'
+// or a zero byte is unposted.  The purge: 'Y', 'y' or the value 1 is posted.
 constexpr bool UnpostedForPosting(char flag) { return flag == 'N' || flag == 'n' || flag == 0; }
-constexpr bool UnpostedForPeriodEnd(char flag) { return flag == 'N'; }
 constexpr bool PostedForPurge(char flag) { return flag == 'Y' || flag == 'y' || flag == 1; }
 // A yes/no byte set by an option or a screen: 'Y', 'y' or 1.
 constexpr bool IsYes(char flag) { return flag == 'Y' || flag == 'y' || flag == 1; }

@@ -5,7 +5,8 @@
 // The customer aging report (menu 337) uses the customer set; every other
 // menu id the vendor set.  The customer/vendor screen shows the report's set
 // in fields 38 + 3i (label), 39 + 3i (from days) and 40 + 3i (to days),
-// i = 0..6, and the report stores the set back when it runs.
+// i = 0..6, and the report stores the set back when it runs with another
+// set than the stored one.
 //
 // Periods must follow one another: either ascending (each from < to, and
 // each period beginning the day after the one before ends: 0-30, 31-60, ...)
@@ -13,6 +14,8 @@
 // before ends: 9999-181, 180-151, ...), the direction set by the first
 // period.
 #pragma once
+
+#include <string>
 
 #include "records/settings.h"
 
@@ -32,22 +35,35 @@ records::AgingPeriod* AgingPeriodsOf(records::AgingSchedule* schedule, int menuI
 const records::AgingPeriod* AgingPeriodsOf(const records::AgingSchedule* schedule, int menuId);
 
 // Reads "0Schedule" into params->schedule (write false), or stores the
-// report's set of params->schedule into it (write true: the record is read
-// with a lock and rewritten with the other set as stored; it is never
-// inserted).  A null schedule does nothing (0).
-// Returns 0, or the record-manager status after the error box (on a read
-// failure the buffer is unchanged and nothing is written).
+// report's set of params->schedule into it (write true) when it differs
+// from the stored one: the record is read again with a lock and rewritten
+// with the other set as stored; it is never inserted.  A company whose files
+// may only be read (status 46 or 94) keeps its schedule, and message 252
+// says so once: the report runs on with the periods it was given.  A null
+// schedule does nothing (0).
+// Returns 0, or the record-manager status after the error box or message
+// 252 (on a read failure the buffer is unchanged and nothing is written).
 int AgingScheduleRecord(CustVendReportParams* params, bool write);
 
 // The first period (0..6) that does not follow the one before it, or −1
 // when all seven do.
 int AgingPeriodsBadIndex(const records::AgingPeriod* periods);
 
+// The day fields' texts as AgingScheduleToScreen left them (period i's from
+// and to), so that AgingScheduleFromScreen can tell which the user changed.
+struct AgingDaysShown {
+  std::string from[kAgingPeriods], to[kAgingPeriods];
+};
+
 // Screen transfer of the report's set of `schedule` (menu id `menuId`):
 // labels as texts, days as decimal numbers.  FromScreen reads whole numbers
-// (a field that holds none reads as 0; days are kept within −9999..9999).
-void AgingScheduleToScreen(Form* form, const records::AgingSchedule* schedule, int menuId);
-void AgingScheduleFromScreen(Form* form, records::AgingSchedule* schedule, int menuId);
+// (a field that holds none reads as 0; days typed are kept within
+// −9999..9999); a day field that still shows what ToScreen put there (given
+// `shown`) keeps its value exactly as stored, whatever the field can show.
+void AgingScheduleToScreen(Form* form, const records::AgingSchedule* schedule, int menuId,
+                           AgingDaysShown* shown = nullptr);
+void AgingScheduleFromScreen(Form* form, records::AgingSchedule* schedule, int menuId,
+                             const AgingDaysShown* shown = nullptr);
 
 // AgingPeriodsBadIndex over the report's set; at the first bad period shows
 // message 251 and puts the cursor on its from field.  True when all follow.

@@ -19,6 +19,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <type_traits>
 
@@ -63,3 +64,9 @@ bool RangeMatchText(const RangeCriterion& criterion, std::string_view value, int
 bool RangeMatchDate(const RangeCriterion& criterion, std::int32_t day, int* pastEnd);
 bool RangeMatchAmount(const RangeCriterion& criterion, double amount, int* pastEnd);
 bool RangeMatchCount(const RangeCriterion& criterion, std::int32_t count, int* pastEnd);
+
+// A range end given for a zip code, as the zip codes it is compared with are
+// kept: the characters of its picture "ccccc-cccc" without the picture's
+// dash, blanks at the end dropped ("98370-" is 98370, "98370-1234" is
+// 983701234).  Null is "".
+std::string ZipRangeEnd(const char* text);

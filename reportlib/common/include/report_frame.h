@@ -3,9 +3,9 @@
 //
 // A report run, in order:
 //   1. the entry sets its parameter record's defaults and parses a preset
-//      (ParsePreset: presets and command lines strictly, saved runs and
-//      links leniently; a string that cannot be read is refused with a
-//      message naming the fault, and the report does not run);
+//      (ParsePreset: strictly, saved runs alone leniently; a string that
+//      cannot be read is refused with a message naming the fault, and the
+//      report does not run);
 //   2. it opens its files as one set (FileSet closes itself), runs its
 //      selection screen when the input asks for one (IsScreenOutput);
 //   3. SetReportDestination, ReportOpen (ReportRunGuard closes the run on
@@ -15,7 +15,9 @@
 //   5. WritePageHeading before the first line and after each new page;
 //      ReportPageFull before each line;
 //   6. ReportCheckUserBreak once per record (27 ends the run);
-//   7. message 197 when nothing was selected or printed;
+//   7. message 197 when nothing was selected or printed; CommandDone once
+//      the report's last line is written (a run that says neither did not
+//      do its work);
 //   8. links on rows: ClearLinks, then LinkColumns, while the run takes
 //      links (TagRepInfo::links).
 // Everything the entry owns is released by destructors, so every way out
@@ -61,7 +63,9 @@ bool ResolveReportOutput(const char* output, std::string* path, std::string* why
 // zeroed; the report page on, the progress shown; a blank output the
 // preview; a text naming an HTML file (IsHtmlOutput) that file
 // (ResolveReportOutput), with links; any other text the preview.  False,
-// with `why` and nothing shown, when the file cannot be used.
+// with `why` and nothing shown, when the file cannot be used, or when a text
+// that names neither an HTML file nor the screen would show the preview with
+// no terminal to show it (why then says which names are written).
 bool FillReportDestination(const char* output, TagRepInfo* info, std::string* why);
 
 // FillReportDestination.  Returns 0; 1 after message 2001 when the file
@@ -80,12 +84,15 @@ std::string ParamStringInput(const char* text);
 // "output" is not the user's choice and is ignored.
 bool IsSavedRunInput(const char* input);
 
-// Parses a preset into `record` with the report's parameter class: saved
-// runs and links ("usersel", "default") leniently, anything else (a menu
-// preset, a command line naming the screen) strictly.  On a failure shows
-// message 2001 with the reason and returns false; pairs before the fault
-// are stored (the caller does not run the report).  A null or blank text
-// is true and changes nothing.
+// Parses a preset into `record` with the report's parameter class.  A key
+// the report does not know is refused like any other fault (a misspelt key
+// of a scheduled job's "default" run must not widen what the report
+// selects), except in a saved run ("usersel"): the run a report printed at
+// its top, which may come from a report written by an earlier version of the
+// program, skips a key this one no longer has.  On a failure shows message
+// 2001 with the reason (naming the key) and returns false; pairs before the
+// fault are stored (the caller does not run the report).  A null or blank
+// text is true and changes nothing.
 template <class Record>
 bool ParsePreset(CParamStringFor<Record>* parser, const char* text, Record* record);
 
@@ -256,7 +263,8 @@ void EndIncompleteReport(TagRepInfo* info);
 // record-manager error, shown already) ends it incomplete
 // (EndIncompleteReport); `stopped` by the user ends its page; a run that
 // printed nothing shows message 197 and is dropped.  True when the walk
-// came to its end and printed something: the caller then writes its totals.
+// came to its end and printed something: the command has done its work
+// (CommandDone), and the caller writes its totals.
 bool EndReportRun(TagRepInfo* info, bool failed, bool stopped, bool printed);
 
 // --- Links ------------------------------------------------------------------------------
@@ -276,7 +284,7 @@ template <class Record>
 bool ParsePreset(CParamStringFor<Record>* parser, const char* text, Record* record) {
   if (text == nullptr || *text == '\0') return true;
   const std::string input = ParamStringInput(text);
-  const ParseMode mode = input == "usersel" || input == "default" ? ParseMode::kLenient : ParseMode::kStrict;
+  const ParseMode mode = IsSavedRunInput(input.c_str()) ? ParseMode::kLenient : ParseMode::kStrict;
   parser->Attach(text, static_cast<int>(std::char_traits<char>::length(text)) + 1);
   if (parser->ParseInto(record, mode)) return true;
   ShowBadParameters(parser->LastErrorText());

@@ -59,8 +59,8 @@ const char* ParamStatusText(ParamStatus status);
 
 // How ParseParams treats a key that the report does not know.
 enum class ParseMode {
-  kStrict,   // presets: an unknown key fails the parse at that pair
-  kLenient,  // links and saved runs: an unknown key is skipped; every other fault still fails
+  kStrict,   // presets and links: an unknown key fails the parse at that pair
+  kLenient,  // saved runs: an unknown key is skipped; every other fault still fails
 };
 
 // True when an input or output text asks for the screen: the text is null or

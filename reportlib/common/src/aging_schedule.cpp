@@ -15,7 +15,32 @@
 namespace {
 
 constexpr int kMsgPeriodsNotContiguous = 251;
+constexpr int kMsgScheduleNotSaved = 252;
 constexpr int kDaysLimit = 9999;
+
+// Stores the report's set of `params.schedule` into "0Schedule" of the open
+// settings file.  The record is read again with a lock, so that nobody
+// changes it between the read and the write, and only the report's own set
+// is written: the other set, the key and every other byte stay as stored
+// (another user may have changed them).  A company whose files may only be
+// read keeps its schedule: the report says so and runs with the periods it
+// was given.
+int StoreSchedule(BtrvHandle settings, char* key, const CustVendReportParams& params) {
+  records::AgingSchedule stored{};
+  int status = BtrvGetOp(kOpGetEqual + kLockBias, settings, key, &stored, sizeof stored);
+  if (status == kStatusOk) {
+    std::memcpy(AgingPeriodsOf(&stored, params.menuId), AgingPeriodsOf(params.schedule, params.menuId),
+                sizeof stored.customerPeriods);
+    status = BtrvWriteOp(kOpUpdate, settings, key, &stored, sizeof stored);
+    BtrvUnlock(-2, settings);
+  }
+  if (status == kStatusAccessDenied || status == kStatusPermissionError) {
+    MsgShow(kMsgScheduleNotSaved, 1);
+  } else if (status != kStatusOk) {
+    MsgRecordError(status, 1, kOpUpdate, records::kFileSettings, 0);
+  }
+  return status;
+}
 
 }  // namespace
 
@@ -36,22 +61,14 @@ int AgingScheduleRecord(CustVendReportParams* params, bool write) {
   char key[255] = {};
   std::memcpy(key, name.text, sizeof name.text);
   records::AgingSchedule stored{};
-  // Read with a lock when the record is to be rewritten, so that nobody
-  // changes it between the read and the write.
-  const int readOp = write ? kOpGetEqual + kLockBias : kOpGetEqual;
-  status = BtrvGetOp(readOp, files.handle[0], key, &stored, sizeof stored);
+  status = BtrvGetOp(kOpGetEqual, files.handle[0], key, &stored, sizeof stored);
   if (status != kStatusOk) {
     MsgRecordError(status, 1, kOpGetEqual, records::kFileSettings, 0);
-  } else if (write) {
-    // Only the report's own set is its to store: the other set, the key and
-    // every other byte stay as stored (another user may have changed them).
-    std::memcpy(AgingPeriodsOf(&stored, params->menuId), AgingPeriodsOf(params->schedule, params->menuId),
-                sizeof stored.customerPeriods);
-    status = BtrvWriteOp(kOpUpdate, files.handle[0], key, &stored, sizeof stored);
-    if (status != kStatusOk) MsgRecordError(status, 1, kOpUpdate, records::kFileSettings, 0);
-    BtrvUnlock(-2, files.handle[0]);
-  } else {
+  } else if (!write) {
     *params->schedule = stored;
+  } else if (std::memcmp(AgingPeriodsOf(&stored, params->menuId), AgingPeriodsOf(params->schedule, params->menuId),
+                         sizeof stored.customerPeriods) != 0) {
+    status = StoreSchedule(files.handle[0], key, *params);
   }
   FileSetClose(&files);
   return status;
@@ -69,26 +86,22 @@ int AgingPeriodsBadIndex(const records::AgingPeriod* periods) {
   return -1;
 }
 
-void AgingScheduleToScreen(Form* form, const records::AgingSchedule* schedule, int menuId) {
-  const records::AgingPeriod* periods = AgingPeriodsOf(schedule, menuId);
-  for (int i = 0; i < kAgingPeriods; ++i) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%.*s", static_cast<int>(strnlen(periods[i].label, sizeof periods[i].label)),
-                  periods[i].label);
-    FieldSetText(form, AgingLabelField(i), text);
-    std::snprintf(text, sizeof text, "%d", static_cast<int>(periods[i].fromDays));
-    FieldSetText(form, AgingFromField(i), text);
-    std::snprintf(text, sizeof text, "%d", static_cast<int>(periods[i].toDays));
-    FieldSetText(form, AgingToField(i), text);
-  }
-}
-
 namespace {
 
-std::int16_t DaysOf(Form* form, int field) {
-  char text[32] = {};
-  FieldGetText(form, field, text, sizeof text);
-  long days = std::strtol(text, nullptr, 10);
+// Puts `days` into a day field; `shown` gets the text the field then holds.
+void ShowDays(Form* form, int field, std::int16_t days, std::string* shown) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", static_cast<int>(days));
+  FieldSetText(form, field, text);
+  if (shown) *shown = FieldText(form, field);
+}
+
+// The days of a field: the value as stored when the field still shows what
+// it was given (`shown`), else the number typed, kept within the days limit.
+std::int16_t DaysOf(Form* form, int field, std::int16_t stored, const std::string* shown) {
+  const std::string text = FieldText(form, field);
+  if (shown && text == *shown) return stored;
+  long days = std::strtol(text.c_str(), nullptr, 10);
   if (days > kDaysLimit) days = kDaysLimit;
   if (days < -kDaysLimit) days = -kDaysLimit;
   return static_cast<std::int16_t>(days);
@@ -96,14 +109,26 @@ std::int16_t DaysOf(Form* form, int field) {
 
 }  // namespace
 
-void AgingScheduleFromScreen(Form* form, records::AgingSchedule* schedule, int menuId) {
+void AgingScheduleToScreen(Form* form, const records::AgingSchedule* schedule, int menuId, AgingDaysShown* shown) {
+  const records::AgingPeriod* periods = AgingPeriodsOf(schedule, menuId);
+  for (int i = 0; i < kAgingPeriods; ++i) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%.*s", static_cast<int>(strnlen(periods[i].label, sizeof periods[i].label)),
+                  periods[i].label);
+    FieldSetText(form, AgingLabelField(i), text);
+    ShowDays(form, AgingFromField(i), periods[i].fromDays, shown ? &shown->from[i] : nullptr);
+    ShowDays(form, AgingToField(i), periods[i].toDays, shown ? &shown->to[i] : nullptr);
+  }
+}
+
+void AgingScheduleFromScreen(Form* form, records::AgingSchedule* schedule, int menuId, const AgingDaysShown* shown) {
   records::AgingPeriod* periods = AgingPeriodsOf(schedule, menuId);
   for (int i = 0; i < kAgingPeriods; ++i) {
     char label[64] = {};
     FieldGetText(form, AgingLabelField(i), label, sizeof label);
     records::SetText(periods[i].label, label);
-    periods[i].fromDays = DaysOf(form, AgingFromField(i));
-    periods[i].toDays = DaysOf(form, AgingToField(i));
+    periods[i].fromDays = DaysOf(form, AgingFromField(i), periods[i].fromDays, shown ? &shown->from[i] : nullptr);
+    periods[i].toDays = DaysOf(form, AgingToField(i), periods[i].toDays, shown ? &shown->to[i] : nullptr);
   }
 }
 

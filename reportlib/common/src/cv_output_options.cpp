@@ -444,6 +444,11 @@ int ReadRange(OptionsScreen* s, int section, RangeCriterion* c) {
   const bool toOpen = from == 0 || FieldGetTyped(form, from + 1, 0, toText) == 1;
   if (!fromOpen) FieldGetText(form, from, fromText, sizeof fromText);
   if (!toOpen) FieldGetText(form, from + 1, toText, sizeof toText);
+  // A zip code typed into its picture keeps the picture's dash.
+  if (id == kSelZipCode) {
+    std::snprintf(fromText, sizeof fromText, "%s", ZipRangeEnd(fromText).c_str());
+    std::snprintf(toText, sizeof toText, "%s", ZipRangeEnd(toText).c_str());
+  }
   const char* fromEnd = fromOpen ? nullptr : fromText;
   // A blank from on a balance selects the balances above zero; the end is
   // then given, so that the criterion tests it.

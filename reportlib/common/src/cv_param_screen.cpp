@@ -95,6 +95,7 @@ struct CustVendScreenCtx {
   int rankId = kCvFieldCode;
   int rankPair = 15;
   records::AgingSchedule schedule{};  // the screen's working copy
+  AgingDaysShown scheduleShown;       // its day fields as shown
   Window* window = nullptr;
   Form* form = nullptr;
   CQxDataCopy* copy = nullptr;
@@ -183,7 +184,7 @@ int CustVendFillScreen(CustVendScreenCtx* ctx, bool start) {
     FieldSetChoice(form, kFieldAgedBy, p.agedby == 'D' ? 1 : 2);
     if (p.schedule) {
       if (!start) ctx->schedule = *p.schedule;
-      AgingScheduleToScreen(form, &ctx->schedule, p.menuId);
+      AgingScheduleToScreen(form, &ctx->schedule, p.menuId, &ctx->scheduleShown);
     }
   }
 
@@ -360,7 +361,7 @@ int CustVendAccept(Form* form, KeyCode) {
       return 0x20;
     }
     if (p->schedule) {
-      AgingScheduleFromScreen(form, &ctx->schedule, p->menuId);
+      AgingScheduleFromScreen(form, &ctx->schedule, p->menuId, &ctx->scheduleShown);
       if (!ValidateAgingPeriods(form, &ctx->schedule, p->menuId)) return 0x20;
     }
     p->closedate = DateFromText(date);

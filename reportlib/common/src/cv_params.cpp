@@ -3,6 +3,7 @@
 #include "cv_params.h"
 
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "aging_schedule.h"
@@ -158,6 +159,14 @@ int InitCustVendParams(int menuId, CustVendReportParams* params) {
 
 int SetRangeCriterion(const CustVendReportParams* params, RangeCriterion* criterion, int fieldId,
                       const char* fromText, const char* toText) {
+  // A zip code typed into its picture keeps the picture's dash.
+  std::string zipFrom, zipTo;
+  if (fieldId == kCvFieldZipCode) {
+    zipFrom = ZipRangeEnd(fromText);
+    zipTo = ZipRangeEnd(toText);
+    if (fromText) fromText = zipFrom.c_str();
+    if (toText) toText = zipTo.c_str();
+  }
   return RangeCriterionSet(criterion, fieldId, CustVendFieldCaption(params, fieldId), CustVendFieldKind(fieldId),
                            fromText, toText);
 }

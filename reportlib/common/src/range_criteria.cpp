@@ -128,3 +128,11 @@ bool RangeMatchCount(const RangeCriterion& c, std::int32_t count, int* pastEnd) 
   *pastEnd = 1;
   return false;
 }
+
+std::string ZipRangeEnd(const char* text) {
+  std::string zip = text ? text : "";
+  constexpr std::size_t kDash = 5;  // "ccccc-cccc"
+  if (zip.size() > kDash && zip[kDash] == '-') zip.erase(kDash, 1);
+  while (!zip.empty() && zip.back() == ' ') zip.pop_back();
+  return zip;
+}

@@ -66,6 +66,14 @@ bool FillReportDestination(const char* output, TagRepInfo* info, std::string* wh
   info->destinationGiven = 1;
   info->quiet = 1;
   if (!IsHtmlOutput(output)) {
+    // Any other text shows the preview; where no terminal can show it, the
+    // user who named a file learns which names are written.
+    if (!IsScreenOutput(output) && ScreenIsClosed()) {
+      *why = "output='" + std::string(output) +
+             "' is not a file this report writes: it writes an HTML file whose name holds .htm (aging.htm, "
+             "aging.html); a blank output or 'screen' shows the preview, and there is no terminal to show it.";
+      return false;
+    }
     info->destination = kDestPreview;
     return true;
   }
@@ -109,7 +117,10 @@ void RefuseReportRun(int number) {
 }
 
 void ShowBadParameters(const std::string& reason) {
-  MsgShowArgs(kMsgBadParameters, 0x100, kButtonsStop, 1, reason.c_str(), 0);
+  // The reason is a sentence of its own before "The report is not run."
+  std::string sentence = reason;
+  if (!sentence.empty() && sentence.back() != '.' && sentence.back() != '?' && sentence.back() != '!') sentence += '.';
+  MsgShowArgs(kMsgBadParameters, 0x100, kButtonsStop, 1, sentence.c_str(), 0);
   CommandNotDone();
 }
 
@@ -174,6 +185,7 @@ bool EndReportRun(TagRepInfo* info, bool failed, bool stopped, bool printed) {
     MsgShow(kMsgNothingSelected, 1);
     info->discard = 1;
   } else {
+    CommandDone();
     return true;
   }
   return false;

@@ -23,6 +23,7 @@
 #include "oemtext.h"
 #include "qxabase/app_block.h"
 #include "qxabase/audit_log.h"
+#include "qxabase/commands.h"
 #include "qxabase/dictionary.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
@@ -597,6 +598,7 @@ void AuditTrailRun::Walk() {
   } else {
     ReportSkipLines(&info_, 1);
     ReportNewPage(&info_);
+    CommandDone();
   }
 }
 

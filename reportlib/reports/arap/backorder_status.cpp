@@ -18,6 +18,7 @@
 
 #include "btrvc.h"
 #include "oemtext.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/journal_services.h"
@@ -368,10 +369,13 @@ void BackorderRun::Print() {
   BuildLayouts();
 
   std::string previous;
-  bool failed = false;
+  bool failed = false, stopped = false;
   while (status == kStatusOk) {
     int lastKey = 0;
-    if (ReportCheckUserBreak(&info_, &lastKey)) break;
+    if (ReportCheckUserBreak(&info_, &lastKey)) {
+      stopped = true;
+      break;
+    }
     const std::string code = SortCode();
     // The back orders of one product (customer) stand together.
     if (pageStarted_ && oem::CompareText(code, previous) != 0) ReportSkipLines(&info_, 1);
@@ -389,6 +393,7 @@ void BackorderRun::Print() {
     return;
   }
   ReportNewPage(&info_);
+  if (!stopped) CommandDone();
 }
 
 std::string BackorderRun::SortCode() const {

@@ -20,6 +20,7 @@
 
 #include "btrvc.h"
 #include "oemtext.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -340,6 +341,8 @@ int CheckRegisterRun::Print() {
   } else if (!anyPrinted_) {
     MsgShow(kMsgNothingSelected, 1);
     info_.discard = 1;
+  } else {
+    CommandDone();
   }
   guard.Close();
   return 1;

@@ -18,6 +18,7 @@
 
 #include "btrvc.h"
 #include "oemtext.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
@@ -182,6 +183,7 @@ int ChecksToPrintRun::Run() {
     WriteBankTotal();
     WriteGrandTotal();
     ReportNewPage(&info_);
+    CommandDone();
   }
   reportGuard_.Close();
   return 0;

@@ -1,6 +1,8 @@
 // The customer/vendor aging report: what each customer owes (command 337)
 // or what is owed to each vendor (344) as of an aging date, each open item's
 // balance spread over the seven periods of the company's aging schedule.
+// A balance-forward account's payments and credits pay its oldest amounts
+// first: its periods show what is left unpaid.
 //
 // Types: detail (the account line, one line per open item and the account's
 // total), summary (the account line and its total) and audit (one line per
@@ -10,6 +12,7 @@
 // total ends the report.
 #include "reports/arap/aging.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -26,6 +29,7 @@
 #include "cv_param_string.h"
 #include "cv_params.h"
 #include "qxabase/aging.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
@@ -74,10 +78,11 @@ struct Totals {
   std::int64_t balance = 0;
   std::int64_t periods[kPeriods] = {};
 
-  void Add(double amount, int period) {
-    const std::int64_t cents = AgingCents(amount);
-    balance += cents;
-    if (period >= 0) periods[period] += cents;
+  // `amount` goes into the balance, `periodAmount` (what of it is still
+  // owed in its period) into the period.
+  void Add(double amount, double periodAmount, int period) {
+    balance += AgingCents(amount);
+    if (period >= 0) periods[period] += AgingCents(periodAmount);
   }
   bool IsZero() const { return balance == 0; }
 };
@@ -101,6 +106,10 @@ struct AgingLine {
   records::TagOpenInvoice item{};  // the open item (a netted item: its invoice's first line)
   char kind = 0;                   // the kind letter printed
   double amount = 0;               // signed: negative shows a credit
+  // What of the amount its period shows: the amount itself, or, on a
+  // balance-forward account, what is left of it once the credits have paid
+  // the oldest charges.
+  double periodAmount = 0;
   int period = -1;                 // 0..6, −1 when no period holds its days
   bool discount = false;           // the discount taken on the item before it ('T')
 };
@@ -115,7 +124,8 @@ TagReportColumn Heading(const char* caption, int x, std::int32_t align = kAlignL
 }
 
 // The item line: item number, date, due date, kind, mark, amount, then the
-// seven periods (each showing the amount; only the item's own is printed).
+// seven periods (each showing what the item's period takes of it; only the
+// item's own is printed).
 enum ItemColumn {
   kItemNumber, kItemDate, kItemDue, kItemKind, kItemMark, kItemAmount, kItemPeriod0,
   kItemCount = kItemPeriod0 + kPeriods
@@ -161,6 +171,7 @@ class AgingRun {
   int ReadItems(std::vector<records::TagOpenInvoice>* items);
   void BuildLines(const std::vector<records::TagOpenInvoice>& items, std::vector<AgingLine>* lines) const;
   bool Keep(const records::TagOpenInvoice& item, std::int64_t invoiceNet, AgingLine* line) const;
+  void ApplyToOldest(std::vector<AgingLine>* lines) const;
   int DaysPastOf(const records::TagOpenInvoice& item) const;
   int PeriodOf(int days) const;
 
@@ -168,6 +179,7 @@ class AgingRun {
   void WriteHeadingBlock();
   void WriteTitleBlock();
   void WriteAccountLine();
+  void ContinueAccount();
   void PrintItems(const std::vector<AgingLine>& lines);
   void PrintAudit(const std::vector<AgingLine>& lines);
   void WriteItemLine(const AgingLine& line);
@@ -212,7 +224,7 @@ class AgingRun {
 
   // The values of the line being written.
   char kindText_ = 0, markText_ = 0;
-  double amountValue_ = 0;
+  double amountValue_ = 0, periodValue_ = 0;
   std::int32_t itemDate_ = 0, itemDue_ = 0, itemDiscDate_ = 0;
   char itemNumber_[12] = {};
   char reference_[12] = {}, salesperson_[8] = {}, status_[16] = {}, orderText_[16] = {};
@@ -334,6 +346,7 @@ int AgingRun::PrintAccounts() {
     WriteTotalLine("Grand Total", report_, nullptr);
   }
   ReportNewPage(&info_);
+  CommandDone();
   return 0;
 }
 
@@ -391,6 +404,12 @@ void AgingRun::BuildLines(const std::vector<records::TagOpenInvoice>& items, std
   std::map<std::string, AgingNet> invoices;
   for (const records::TagOpenInvoice& item : items) AgingDetailStep(&invoices[Trimmed(item.invoiceNumber)], &item, file);
 
+  // The lines of the account, each with the balance of its invoice (0:
+  // fully paid) and the number of the group it goes with: an item and the
+  // discount taken with it are kept or left out together.
+  std::vector<AgingLine> all;
+  std::vector<std::int64_t> nets;
+  std::vector<std::size_t> groups;
   std::size_t i = 0;
   while (i < items.size()) {
     const records::TagOpenInvoice& first = items[i];
@@ -423,23 +442,61 @@ void AgingRun::BuildLines(const std::vector<records::TagOpenInvoice>& items, std
       line.item.lineType = line.kind;
       line.item.amount = static_cast<double>(net.cents < 0 ? -net.cents : net.cents) / 100.0;
       line.amount = net.cents == 0 ? 0.0 : AgingSignedAmount(file, line.item);
-      if (!Keep(line.item, net.cents, &line)) continue;
-      lines->push_back(line);
+      line.periodAmount = line.amount;
+      all.push_back(line);
+      nets.push_back(net.cents);
+      groups.push_back(all.size());
       continue;
     }
     ++i;
     line.kind = first.lineType;
-    line.amount = AgingSignedAmount(file, first);
-    if (!Keep(first, invoices[Trimmed(first.invoiceNumber)].cents, &line)) continue;
-    lines->push_back(line);
+    line.amount = line.periodAmount = AgingSignedAmount(file, first);
+    const std::int64_t invoiceNet = invoices[Trimmed(first.invoiceNumber)].cents;
+    all.push_back(line);
+    nets.push_back(invoiceNet);
+    groups.push_back(all.size());
     if (AgingCents(first.discount) != 0) {
       AgingLine discount = line;
       discount.kind = 'T';
-      discount.amount = -static_cast<double>(first.discount);
+      discount.amount = discount.periodAmount = -static_cast<double>(first.discount);
       discount.discount = true;
-      lines->push_back(discount);
+      all.push_back(discount);
+      nets.push_back(invoiceNet);
+      groups.push_back(groups.back());
     }
   }
+  if (record_.IsBalanceForward()) {
+    ApplyToOldest(&all);
+    // What the credits paid off is fully paid; a group is paid when
+    // nothing is left of any of its lines.
+    std::map<std::size_t, bool> owing;
+    for (std::size_t k = 0; k < all.size(); ++k) owing[groups[k]] = owing[groups[k]] || AgingCents(all[k].periodAmount) != 0;
+    for (std::size_t k = 0; k < all.size(); ++k) nets[k] = owing[groups[k]] ? 1 : 0;
+  }
+  for (std::size_t k = 0; k < all.size(); ++k) {
+    AgingLine& line = all[k];
+    const bool kept = Keep(line.item, nets[k], &line);
+    if (kept) lines->push_back(line);
+  }
+}
+
+// A balance-forward account's credits pay its charges from the oldest on:
+// each line's period takes what is left of it.
+void AgingRun::ApplyToOldest(std::vector<AgingLine>* lines) const {
+  const std::size_t n = lines->size();
+  std::vector<std::size_t> order(n);
+  for (std::size_t k = 0; k < n; ++k) order[k] = k;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return DaysPastOf((*lines)[a].item) > DaysPastOf((*lines)[b].item);
+  });
+  std::vector<std::int64_t> charges(n), credits(n), net(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    const std::int64_t cents = AgingCents((*lines)[order[k]].amount);
+    charges[k] = cents > 0 ? cents : 0;
+    credits[k] = cents < 0 ? -cents : 0;
+  }
+  AgingApplyOldestFirst(charges.data(), credits.data(), net.data(), static_cast<int>(n));
+  for (std::size_t k = 0; k < n; ++k) (*lines)[order[k]].periodAmount = static_cast<double>(net[k]) / 100.0;
 }
 
 std::string AgingRun::GroupValue() const {
@@ -478,9 +535,9 @@ void AgingRun::EndGroup() {
 }
 
 void AgingRun::Accumulate(const AgingLine& line) {
-  account_.Add(line.amount, line.period);
-  group_.Add(line.amount, line.period);
-  report_.Add(line.amount, line.period);
+  account_.Add(line.amount, line.periodAmount, line.period);
+  group_.Add(line.amount, line.periodAmount, line.period);
+  report_.Add(line.amount, line.periodAmount, line.period);
 }
 
 // --- Pages ---------------------------------------------------------------------------------
@@ -549,7 +606,7 @@ void AgingRun::BuildLayouts() {
   for (int i = 0; i < kPeriods; ++i) {
     TagReportColumn& c = itemLine_[kItemPeriod0 + i];
     c = Column(kColumnAmount, "%11.2f", kItemX[kItemPeriod0 + i]);
-    c.value = &amountValue_;
+    c.value = &periodValue_;
     c.hidden = 1;
   }
 
@@ -646,36 +703,33 @@ void AgingRun::PrintItems(const std::vector<AgingLine>& lines) {
   for (const AgingLine& line : lines) {
     Accumulate(line);
     if (params_.type != kAgingDetail) continue;
-    if (ReportPageFull(&info_, 0)) {
-      PageHeading();
-      WriteAccountLine();
-    }
+    if (ReportPageFull(&info_, 0)) ContinueAccount();
     WriteItemLine(line);
   }
-  if (!account_.IsZero()) {
-    const TagDrillDownInfo* link = nullptr;
-    if (params_.type == kAgingSummary && info_.links) {
-      // The detail of this one account, as of the same date, on the same
-      // basis and with the same options: its totals are this line's.
-      CReportParamString text(summaryLink_.params, kLinkParamCapacity);
-      const std::string code = Trimmed(record_.code);
-      const bool ok = text.WriteParam("input", "default", true) && text.WriteParam("cvbeg", code, false) &&
-                      text.WriteParam("cvend", code, false) &&
-                      text.WriteDateParam("closedate", params_.closedate, false) &&
-                      text.WriteIntParam("type", kAgingDetail, false) &&
-                      text.WriteIntParam("agedby", static_cast<unsigned char>(params_.agedby), false) &&
-                      text.WriteIntParam("incfpaid", params_.incfpaid, false) &&
-                      text.WriteIntParam("consadv", params_.consadv, false) &&
-                      text.WriteIntParam("dayspast", params_.dayspast, false) &&
-                      text.WriteIntParam("dpdfrom", params_.dpdfrom, false) &&
-                      text.WriteIntParam("dpdto", params_.dpdto, false);
-      const std::string title = std::string("Aging detail of ") + (Receivables() ? "customer " : "vendor ") + code;
-      DrillDownSetTitle(&summaryLink_, title.c_str());
-      if (ok) link = &summaryLink_;
-    }
-    if (ReportPageFull(&info_, 1)) PageHeading();
-    WriteTotalLine("Total", account_, link);
+  // The account's total follows its last item, whatever it comes to (an
+  // account whose items net to nothing shows its 0.00).
+  const TagDrillDownInfo* link = nullptr;
+  if (params_.type == kAgingSummary && info_.links) {
+    // The detail of this one account, as of the same date, on the same
+    // basis and with the same options: its totals are this line's.
+    CReportParamString text(summaryLink_.params, kLinkParamCapacity);
+    const std::string code = Trimmed(record_.code);
+    const bool ok = text.WriteParam("input", "default", true) && text.WriteParam("cvbeg", code, false) &&
+                    text.WriteParam("cvend", code, false) &&
+                    text.WriteDateParam("closedate", params_.closedate, false) &&
+                    text.WriteIntParam("type", kAgingDetail, false) &&
+                    text.WriteIntParam("agedby", static_cast<unsigned char>(params_.agedby), false) &&
+                    text.WriteIntParam("incfpaid", params_.incfpaid, false) &&
+                    text.WriteIntParam("consadv", params_.consadv, false) &&
+                    text.WriteIntParam("dayspast", params_.dayspast, false) &&
+                    text.WriteIntParam("dpdfrom", params_.dpdfrom, false) &&
+                    text.WriteIntParam("dpdto", params_.dpdto, false);
+    const std::string title = std::string("Aging detail of ") + (Receivables() ? "customer " : "vendor ") + code;
+    DrillDownSetTitle(&summaryLink_, title.c_str());
+    if (ok) link = &summaryLink_;
   }
+  if (ReportPageFull(&info_, 1)) ContinueAccount();
+  WriteTotalLine("Total", account_, link);
   account_ = Totals{};
 }
 
@@ -684,19 +738,22 @@ void AgingRun::PrintAudit(const std::vector<AgingLine>& lines) {
   WriteAccountLine();
   for (const AgingLine& line : lines) {
     Accumulate(line);
-    if (ReportPageFull(&info_, 0)) {
-      PageHeading();
-      WriteAccountLine();
-    }
+    if (ReportPageFull(&info_, 0)) ContinueAccount();
     WriteAuditLine(line);
   }
-  if (!account_.IsZero()) {
-    if (ReportPageFull(&info_, 1)) PageHeading();
-    std::snprintf(totalCaption_, sizeof totalCaption_, "Total");
-    totalValues_ = account_;
-    ReportWriteColumns(&info_, auditTotalLine_.data(), 2);
-  }
+  if (ReportPageFull(&info_, 1)) ContinueAccount();
+  std::snprintf(totalCaption_, sizeof totalCaption_, "Total");
+  totalValues_ = account_;
+  ReportWriteColumns(&info_, auditTotalLine_.data(), 2);
   account_ = Totals{};
+}
+
+// A new page in the middle of an account: the page heading, then the
+// account's line again, so that no item or total stands on a page without
+// the account it belongs to.
+void AgingRun::ContinueAccount() {
+  PageHeading();
+  WriteAccountLine();
 }
 
 char MarkOf(const records::TagOpenInvoice& item, const TagRepInfo& info) {
@@ -712,6 +769,7 @@ void AgingRun::WriteItemLine(const AgingLine& line) {
   kindText_ = line.kind;
   markText_ = MarkOf(item, info_);
   amountValue_ = line.amount;
+  periodValue_ = line.periodAmount;
   if (line.period >= 0) itemLine_[kItemPeriod0 + line.period].hidden = 0;
   ClearLinks(itemLine_.data());
   if (info_.links) SetItemLink(line);

@@ -25,6 +25,7 @@
 #include "cv_param_string.h"
 #include "cv_params.h"
 #include "oemtext.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
@@ -368,6 +369,7 @@ void DirectoryRun::PrintAccounts() {
   if (grouped && groupAccounts_ > 0) WriteSubtotal();
   WriteTotal();
   ReportNewPage(&info_);
+  CommandDone();
 }
 
 // The account's terms: false when it names none, or none is on file (and

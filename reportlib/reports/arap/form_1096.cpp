@@ -4,10 +4,11 @@
 // changed), takes the contact person, kept with the batch, and the payer's
 // city, state and ZIP as split from the company's address line; F10 stores
 // the contact person and prints the form to the preview, four copies when
-// printed.
+// printed.  Once the form is out, the batch is marked as transmitted (its
+// 1096 mark, which the 1099 run then keeps).
 //
 // The batch is read again at F10: one that cannot be read, or whose
-// contact person cannot be stored, prints nothing.
+// contact person cannot be stored, prints nothing and is not marked.
 #include "reports/arap/form_1096.h"
 
 #include <cstdio>
@@ -18,6 +19,7 @@
 
 #include "btrvc.h"
 #include "qxabase/batch_1099.h"
+#include "qxabase/commands.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
@@ -311,7 +313,12 @@ int Form1096Run::Process() {
   Report1096Title(&info, kReportTitle, kCopies);
   if (!ReportOpen(&info, kReportTitle)) return 0;
   Print1096Form(&info, company_, contact, batch_);
-  ReportClose(&info);
+  if (ReportClose(&info) != 0) return 0;
+  CommandDone();
+  if (batch_.form1096 == 'Y') return 0;
+  batch_.form1096 = 'Y';
+  const int marked = batches.TableWrite(&batch_, 0);
+  if (marked != kStatusOk) MsgRecordError(marked, 1, kOpUpdate, records::kFile1099Batches, 0);
   return 0;
 }
 

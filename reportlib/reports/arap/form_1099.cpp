@@ -9,8 +9,9 @@
 // A batch is written only for a run that came to its end: a run stopped by
 // the user or by a record-manager error prints nothing and records nothing,
 // so that the 1096 never transmits a partial count.  A batch that exists
-// already prints nothing again; the run may only turn its 1096 mark on,
-// keeping its count and total.
+// already prints nothing again.  With "Print 1096" the run then opens the
+// 1096 of its batch; the batch is marked as transmitted by the 1096 once
+// that has printed, never before.
 #include "reports/arap/form_1099.h"
 
 #include <cstdint>
@@ -25,6 +26,7 @@
 #include "btrvc.h"
 #include "qxabase/app_block.h"
 #include "qxabase/batch_1099.h"
+#include "qxabase/commands.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
@@ -386,24 +388,18 @@ int Form1099Run::Process() {
     batch_.createdStamp = static_cast<std::uint32_t>(DateTimeStamp());
     batch_.formCount = count_;
     batch_.totalAmount = static_cast<double>(totalCents_) / 100.0;
-    batch_.form1096 = wants1096 ? 'Y' : 'N';
+    // Not transmitted yet: the 1096 marks the batch when it prints.
+    batch_.form1096 = 'N';
     if (WriteBatch() != kStatusOk) {
       guard.Discard();
       return 1;
     }
     guard.Close();
-  } else if (wants1096 && batch_.form1096 != 'Y') {
-    // A batch printed before: only its 1096 mark changes; its count and
-    // total are those of its own run.
-    QxaBatchFileForm1099 batches(files_.batches);
-    const int status = batches.TableRead(batch_.name, kOpGetEqual);
-    if (status != kStatusOk) {
-      MsgRecordError(status, 1, kOpGetEqual, records::kFile1099Batches, 0);
-      return 1;
-    }
-    batches.CopyData(&batch_);
-    batch_.form1096 = 'Y';
-    if (WriteBatch() != kStatusOk) return 1;
+    CommandDone();
+  } else {
+    // A batch printed before is not printed again: there is nothing to do
+    // but its 1096 summary.
+    CommandDone();
   }
   if (wants1096) RunPrint1096(Text(kFieldBatch).c_str());
   return 1;
@@ -411,8 +407,8 @@ int Form1099Run::Process() {
 
 int Form1099Run::WriteBatch() {
   QxaBatchFileForm1099 batches(files_.batches);
-  const int status = batches.TableWrite(&batch_, exists_ ? 0 : 1);
-  if (status != kStatusOk) MsgRecordError(status, 1, exists_ ? kOpUpdate : kOpInsert, records::kFile1099Batches, 0);
+  const int status = batches.TableWrite(&batch_, 1);
+  if (status != kStatusOk) MsgRecordError(status, 1, kOpInsert, records::kFile1099Batches, 0);
   return status;
 }
 

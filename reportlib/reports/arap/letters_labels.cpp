@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "cv_output.h"
+#include "qxabase/commands.h"
 #include "qxabase/letters.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
@@ -167,6 +168,7 @@ int LettersLabelsRun::Print(const char* output) {
   }
   if (Labels()) LabelRowFlush(&info_, &Stock());
   if (status != kStatusOk && status != kStatusEndOfFile) EndIncompleteReport(&info_);
+  else if (!stopped_) CommandDone();
   reportGuard_.Close();
   return 0;
 }

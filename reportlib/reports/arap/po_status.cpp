@@ -24,6 +24,7 @@
 
 #include "btrvc.h"
 #include "qxabase/bipo_lines.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -317,6 +318,7 @@ void POStatusRun::Print() {
     EndIncompleteReport(&info_);
   } else if (pageStarted_) {
     ReportNewPage(&info_);
+    if (!stopped) CommandDone();
   } else if (!stopped) {
     MsgShow(kMsgNothingSelected, 1);
     reportGuard_.Discard();

@@ -14,6 +14,7 @@
 #include "btrvc.h"
 #include "oemtext.h"
 #include "qxabase/bipo_lines.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -296,6 +297,7 @@ void PurchaseHistoryRun::PrintPurchaseHistory() {
   }
   PrintTotal();
   ReportNewPage(&info_);
+  CommandDone();
 }
 
 void PurchaseHistoryRun::PurchaseHistCustomerName() {

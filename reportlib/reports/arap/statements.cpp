@@ -7,7 +7,9 @@
 // is followed by the lines of the invoice text (its balance).  Fully paid
 // invoices are left out unless the options say otherwise.  A statement
 // longer than its detail area goes on over more pages, each with heading
-// and footer; the totals print on the last.
+// and footer; the totals print on the last.  Each account's statement is a
+// document of its own: written to HTML, it is a file of its own, named
+// after the account (qxabase/report.h, AgingRecordTest).
 //
 // The texts, their fields and the template language: qxabase/text_merge.h.
 #include "reports/arap/statements.h"
@@ -24,6 +26,7 @@
 #include "cv_output.h"
 #include "oemtext.h"
 #include "qxabase/aging.h"
+#include "qxabase/commands.h"
 #include "qxabase/letters.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
@@ -39,7 +42,8 @@ namespace {
 constexpr int kMsgNoDetailLines = 2625;  // %1 the text
 
 // Merge fields the run handles itself.
-constexpr int kRecordNoFooter = 4, kRecordLastPage = 7, kRecordSameLine = 8, kRecordHide = 9, kRecordContinued = 10;
+constexpr int kRecordNoFooter = 4, kRecordLastPage = 7, kRecordSameLine = 8, kRecordHide = 9, kRecordContinued = 10,
+              kRecordByRow = 11;
 constexpr int kComputedApart = 3, kComputedCityLine = 8, kComputedBottom = 15;
 constexpr int kComputedFirstTotal = 22, kComputedLastTotal = 27, kSummaryFirstTotal = 15;
 constexpr int kItemTypeField = 1, kItemInvoiceBalance = 10;
@@ -94,7 +98,7 @@ struct MergedLine {
   std::vector<TagReportColumn> columns;
   int firstKind = 0;
   bool recordValue = false;
-  bool suppressed = false, endLine = false, sameLine = false, failed = false;
+  bool suppressed = false, endLine = false, sameLine = false, byRow = false, failed = false;
 };
 
 std::int32_t AlignOf(const MergeField& f) {
@@ -173,6 +177,7 @@ int StatementRun::Run(const char* output) {
   CustVendSelectInit(&summary_, params_.runDate, 30, 3);
   StatementSetup187(&statement_, &company_, params_.runDate);
   if (!LayoutPass()) return 0;
+  info_.perAccount = 1;
   if (!ReportOpen(&info_, nullptr)) return 0;
   HideSelectionWindow(&window_);
   PrintAccounts();
@@ -275,6 +280,13 @@ void StatementRun::PrintAccounts() {
       return;
     }
     if (!items_.empty()) {
+      // The account's own report, when each account has one.
+      if (AgingRecordTest(&info_, TrimField(params_.recordArea.record.code).c_str())) {
+        if (ReportClose(&info_) != 0 || !ReportOpen(&info_, nullptr)) {
+          stopped_ = true;
+          return;
+        }
+      }
       ChooseMessages();
       for (int copy = 0; copy < std::max(1, static_cast<int>(params_.copies)); ++copy) {
         if (PrintStatement() == 27) {
@@ -287,6 +299,7 @@ void StatementRun::PrintAccounts() {
     status = ReadSelectedCustVend(kOpGetNext, &params_);
   }
   if (status != kStatusEndOfFile) EndIncompleteReport(&info_);
+  else if (printed_ > 0) CommandDone();
 }
 
 // The account's open items up to the statement date, in the order of their
@@ -479,6 +492,7 @@ MergedLine StatementRun::MergeLine(const std::string& tpl, int lineNumber, const
         switch (f.id) {
           case kRecordLastPage: m.endLine = true; break;
           case kRecordSameLine: m.sameLine = true; break;
+          case kRecordByRow: m.byRow = true; break;
           case kRecordHide: m.suppressed = true; break;
           case kRecordContinued: std::snprintf(text, size, "%s", ctx.done ? "" : kContinued); break;
           case kRecordNoFooter: break;
@@ -551,6 +565,14 @@ void StatementRun::WriteTemplateLine(const std::string& tpl, int lineNumber, con
       ReportSkipLines(&info_, 1);
       return;
     }
+  }
+  if (m.byRow && ctx.section == Section::kHeading) {
+    // On the page's line of its own line of the text; the line count stays.
+    const int kept = info_.lineCount;
+    info_.lineCount = lineNumber - 1;
+    Emit(m);
+    info_.lineCount = kept;
+    return;
   }
   Emit(m);
   if (m.sameLine && ctx.section == Section::kHeading) info_.lineCount = std::max(0, info_.lineCount - 1);

@@ -20,6 +20,7 @@
 #include "btrvc.h"
 #include "oemtext.h"
 #include "qxabase/app_block.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -354,6 +355,7 @@ void BillRun::Print() {
     return;
   }
   ReportNewPage(&info_);
+  CommandDone();
 }
 
 int BillRun::ReadBill(int op) {

@@ -16,6 +16,7 @@
 #include "btrvc.h"
 #include "oemtext.h"
 #include "qxabase/app_block.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/messages.h"
@@ -244,6 +245,7 @@ void PriceBreakRun::Print(const std::string& from, const std::string& to) {
     return;
   }
   ReportNewPage(&info_);
+  CommandDone();
 }
 
 void PriceBreakRun::BuildLayouts() {

@@ -59,7 +59,8 @@ class PriceListingRun final : public ProductReportRun {
 
   // The values the line points at.
   char number_[15] = {}, description_[31] = {}, measure_[9] = {}, warehouse_[4] = {}, department_[6] = {},
-       bin_[9] = {}, tax_ = ' ', salePrice_[16] = {}, cost_[16] = {};
+       bin_[9] = {}, tax_ = ' ', cost_[16] = {};
+  double salePrice_ = 0;
   std::int32_t fraction_ = 0;
   std::array<char[6], 3> tables_{};
 };
@@ -88,7 +89,7 @@ void PriceListingRun::BuildLayouts() {
   line_[kDepartment] = MakeColumn(kColumnText, "%5.5s", kX[kDepartment], department_);
   line_[kBin] = MakeColumn(kColumnText, "%8.8s", kX[kBin], bin_);
   line_[kTax] = MakeColumn(kColumnChar, "%3c", kX[kTax], &tax_);
-  line_[kSalePrice] = MakeColumn(kColumnText, "%11.11s", kX[kSalePrice], salePrice_);
+  line_[kSalePrice] = MakeColumn(kColumnDouble, "%11.4f", kX[kSalePrice], &salePrice_);
   line_[kCost] = MakeColumn(kColumnText, "%10.10s", kX[kCost], cost_);
   for (int t = 0; t < 3; ++t)
     line_[static_cast<std::size_t>(kTable1 + t)] =
@@ -119,7 +120,7 @@ void PriceListingRun::WriteProduct() {
   std::snprintf(department_, sizeof department_, "%s", TrimField(p.department).c_str());
   std::snprintf(bin_, sizeof bin_, "%s", TrimField(p.bin).c_str());
   tax_ = p.taxCode == '\0' ? ' ' : p.taxCode;
-  FitProductNumber(salePrice_, sizeof salePrice_, p.sellingPrice, 11, 4);
+  salePrice_ = p.sellingPrice;
 
   const bool withCode = WithCode();
   for (int i = 0; i < kColumnCount; ++i) line_[static_cast<std::size_t>(i)].hidden = !withCode && i >= kCost ? 1 : 0;

@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "btrvc.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
@@ -144,13 +145,15 @@ class ActivityRun : ProductRunFrame {
   // The values the row layouts point at.
   char number_[15] = {}, department_[7] = {}, bin_[9] = {}, vendor_[11] = {}, sellUnit_[10] = {};
   std::int32_t sellFraction_ = 0, buyFraction_ = 0;
-  char salePrice_[16] = {}, onHandUnits_[16] = {}, purchaseUnits_[16] = {}, salesUnits_[16] = {};
-  char costYtd_[16] = {}, profitYtd_[16] = {};
+  char onHandUnits_[16] = {}, purchaseUnits_[16] = {}, salesUnits_[16] = {};
+  double salePrice_ = 0;
+  double costYtd_ = 0, profitYtd_ = 0;
   char description_[31] = {}, warehouse_[6] = {}, buyUnit_[10] = {};
-  char unitCost_[16] = {}, onHandDollars_[16] = {}, purchasesYtd_[16] = {}, salesYtd_[16] = {};
+  double onHandDollars_ = 0, purchasesYtd_ = 0, salesYtd_ = 0;
+  double unitCost_ = 0;
   char totalCaption_[12] = {};
   std::int32_t totalCount_ = 0;
-  char totalAmounts_[kAmounts][16] = {};
+  double totalAmounts_[kAmounts] = {};
 
   TagDrillDownInfo productLink_ = MakeDrillDown(kDrillOpenScreen, kCommandProductScreen);
   TagDrillDownInfo detailLink_ = MakeDrillDown(kDrillRunReport, kMenuActivityDetail);
@@ -184,31 +187,31 @@ void ActivityRun::BuildLayouts() {
   line1_[kVendor] = MakeColumn(kColumnText, "%10.10s", 37, vendor_);
   line1_[kSellFraction] = MakeColumn(kColumnLong, "%9d", 48, &sellFraction_);
   line1_[kSellUnit] = MakeColumn(kColumnText, "%9.9s", 58, sellUnit_);
-  line1_[kSalePrice] = MakeColumn(kColumnText, "%10.10s", 68, salePrice_);
+  line1_[kSalePrice] = MakeColumn(kColumnDouble, "%10.4f", 68, &salePrice_);
   line1_[kOnHandUnits] = MakeColumn(kColumnText, "%10.10s", 80, onHandUnits_);
   line1_[kPurchaseUnits] = MakeColumn(kColumnText, "%10.10s", 91, purchaseUnits_);
   line1_[kSalesUnits] = MakeColumn(kColumnText, "%11.11s", 102, salesUnits_);
-  line1_[kCostYtd] = MakeColumn(kColumnText, "%10.10s", 114, costYtd_);
-  line1_[kProfitYtd] = MakeColumn(kColumnText, "%10.10s", 125, profitYtd_);
+  line1_[kCostYtd] = MakeColumn(kColumnDouble, "%10.2f", 114, &costYtd_);
+  line1_[kProfitYtd] = MakeColumn(kColumnDouble, "%10.2f", 125, &profitYtd_);
 
   // The description ends before the warehouse at 28.
   line2_[kDescription] = MakeColumn(kColumnText, "%-27.27s", 0, description_);
   line2_[kWarehouse] = MakeColumn(kColumnText, "%-5.5s", 28, warehouse_);
   line2_[kBuyFraction] = MakeColumn(kColumnLong, "%9d", 48, &buyFraction_);
   line2_[kBuyUnit] = MakeColumn(kColumnText, "%9.9s", 58, buyUnit_);
-  line2_[kUnitCost] = MakeColumn(kColumnText, "%10.10s", 68, unitCost_);
-  line2_[kOnHandDollars] = MakeColumn(kColumnText, "%10.10s", 80, onHandDollars_);
-  line2_[kPurchasesYtd] = MakeColumn(kColumnText, "%10.10s", 91, purchasesYtd_);
-  line2_[kSalesYtd] = MakeColumn(kColumnText, "%11.11s", 102, salesYtd_);
+  line2_[kUnitCost] = MakeColumn(kColumnDouble, "%10.4f", 68, &unitCost_);
+  line2_[kOnHandDollars] = MakeColumn(kColumnDouble, "%10.2f", 80, &onHandDollars_);
+  line2_[kPurchasesYtd] = MakeColumn(kColumnDouble, "%10.2f", 91, &purchasesYtd_);
+  line2_[kSalesYtd] = MakeColumn(kColumnDouble, "%11.2f", 102, &salesYtd_);
 
   totalLine_[kTotalCaption] = MakeColumn(kColumnText, "%-11s", 16, totalCaption_);
   totalLine_[kTotalCaption].hidden = 1;  // the caption is written at x 1 before the line
   totalLine_[kTotalCount] = MakeColumn(kColumnLong, "%-8d", 29, &totalCount_);
-  totalLine_[kTotalOnHand] = MakeColumn(kColumnText, "%10.10s", 80, totalAmounts_[kAmountOnHand]);
-  totalLine_[kTotalPurchases] = MakeColumn(kColumnText, "%10.10s", 91, totalAmounts_[kAmountPurchases]);
-  totalLine_[kTotalSales] = MakeColumn(kColumnText, "%11.11s", 102, totalAmounts_[kAmountSales]);
-  totalLine_[kTotalCost] = MakeColumn(kColumnText, "%10.10s", 114, totalAmounts_[kAmountCost]);
-  totalLine_[kTotalProfit] = MakeColumn(kColumnText, "%10.10s", 125, totalAmounts_[kAmountProfit]);
+  totalLine_[kTotalOnHand] = MakeColumn(kColumnDouble, "%10.2f", 80, &totalAmounts_[kAmountOnHand]);
+  totalLine_[kTotalPurchases] = MakeColumn(kColumnDouble, "%10.2f", 91, &totalAmounts_[kAmountPurchases]);
+  totalLine_[kTotalSales] = MakeColumn(kColumnDouble, "%11.2f", 102, &totalAmounts_[kAmountSales]);
+  totalLine_[kTotalCost] = MakeColumn(kColumnDouble, "%10.2f", 114, &totalAmounts_[kAmountCost]);
+  totalLine_[kTotalProfit] = MakeColumn(kColumnDouble, "%10.2f", 125, &totalAmounts_[kAmountProfit]);
 }
 
 // --- The walk ------------------------------------------------------------------------------
@@ -252,6 +255,7 @@ int ActivityRun::PrintProducts() {
   if (groups.Grouping() && groups.Count() > 0) WriteTotals(SubtotalCaption(groups).c_str(), subtotal, true);
   WriteTotals("Total Products : ", total, false);
   ReportNewPage(&info_);
+  CommandDone();
   return 0;
 }
 
@@ -274,7 +278,7 @@ void ActivityRun::WriteProduct() {
   SetRowText(vendor_, Trimmed(p.vendor));
   sellFraction_ = p.salesUnitFactor;
   SetRowText(sellUnit_, Trimmed(p.sellingMeasure));
-  FitProductNumber(salePrice_, sizeof salePrice_, p.sellingPrice, 10, 4);
+  salePrice_ = p.sellingPrice;
   FitProductQuantity(onHandUnits_, sizeof onHandUnits_, p.quantityOnHand, p.purchaseUnitFactor, 10);
   FitProductQuantity(purchaseUnits_, sizeof purchaseUnits_, p.purchaseUnits[kYear], p.purchaseUnitFactor, 10);
   FitProductQuantity(salesUnits_, sizeof salesUnits_, p.salesUnits[kYear], p.salesUnitFactor, 11);
@@ -284,20 +288,18 @@ void ActivityRun::WriteProduct() {
   amounts_[kAmountSales] = AmountCents(p.salesDollars[kYear]);
   amounts_[kAmountCost] = AmountCents(p.costOfSales[kYear]);
   amounts_[kAmountProfit] = AmountCents(p.grossProfit[kYear]);
-  auto money = [&](char* out, std::size_t size, Amount a, int width) {
-    FitProductNumber(out, size, static_cast<double>(amounts_[a]) / 100.0, width, 2);
-  };
-  money(costYtd_, sizeof costYtd_, kAmountCost, 10);
-  money(profitYtd_, sizeof profitYtd_, kAmountProfit, 10);
+  auto money = [&](Amount a) { return static_cast<double>(amounts_[a]) / 100.0; };
+  costYtd_ = money(kAmountCost);
+  profitYtd_ = money(kAmountProfit);
 
   SetRowText(description_, Trimmed(p.description));
   SetRowText(warehouse_, Trimmed(p.warehouse));
   buyFraction_ = p.purchaseUnitFactor;
   SetRowText(buyUnit_, Trimmed(p.unitOfMeasure));
-  FitProductNumber(unitCost_, sizeof unitCost_, UnitCostOf(p, costing_), 10, 4);
-  money(onHandDollars_, sizeof onHandDollars_, kAmountOnHand, 10);
-  money(purchasesYtd_, sizeof purchasesYtd_, kAmountPurchases, 10);
-  money(salesYtd_, sizeof salesYtd_, kAmountSales, 11);
+  unitCost_ = UnitCostOf(p, costing_);
+  onHandDollars_ = money(kAmountOnHand);
+  purchasesYtd_ = money(kAmountPurchases);
+  salesYtd_ = money(kAmountSales);
 
   if (!pageStarted_ || PageFull(2)) PageHeading();
   SetLinks();
@@ -337,11 +339,7 @@ void ActivityRun::WriteTotals(const char* caption, const Totals& totals, bool su
   }
   ReportWriteText(&info_, caption, 1, 0);
   totalCount_ = totals.count;
-  for (int a = 0; a < kAmounts; ++a) {
-    const int width = a == kAmountSales ? 11 : 10;
-    FitProductNumber(totalAmounts_[a], sizeof totalAmounts_[a], static_cast<double>(totals.cents[a]) / 100.0,
-                     width, 2);
-  }
+  for (int a = 0; a < kAmounts; ++a) totalAmounts_[a] = static_cast<double>(totals.cents[a]) / 100.0;
   ReportWriteColumns(&info_, totalLine_.data(), subtotal ? 2 : 1);
 }
 

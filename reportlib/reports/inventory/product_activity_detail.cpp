@@ -23,6 +23,7 @@
 #include "adjustment_kinds.h"
 #include "btrvc.h"
 #include "oemtext.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
@@ -153,11 +154,13 @@ class DetailRun : ProductRunFrame {
 
   // The values the row layouts point at.
   char number_[15] = {}, warehouse_[4] = {}, description_[31] = {};
-  char quantity_[16] = {}, value_[16] = {};
+  char quantity_[16] = {};
+  double value_ = 0;
   char document_[15] = {}, source_[11] = {}, reference_[11] = {};
   std::int32_t date_ = 0;
-  char tranQuantity_[16] = {}, cost_[16] = {}, extended_[16] = {};
-  char total_[16] = {};
+  char tranQuantity_[16] = {};
+  double cost_ = 0, extended_ = 0;
+  double total_ = 0;
 
   TagDrillDownInfo productLink_ = MakeDrillDown(kDrillOpenScreen, kCommandProductScreen);
   TagDrillDownInfo tranLink_ = MakeDrillDown(kDrillOpenScreen, 0);
@@ -188,19 +191,19 @@ void DetailRun::BuildLayouts() {
   productLine_[kProdWarehouse] = MakeColumn(kColumnText, "%-5.5s", 25, warehouse_);
   productLine_[kProdDescription] = MakeColumn(kColumnText, "%-30.30s", 31, description_);
   productLine_[kProdQuantity] = MakeColumn(kColumnText, "%12.12s", 104, quantity_);
-  productLine_[kProdValue] = MakeColumn(kColumnText, "%12.12s", 117, value_);
+  productLine_[kProdValue] = MakeColumn(kColumnDouble, "%12.2f", 117, &value_);
 
   tranLine_[kTranDocument] = MakeColumn(kColumnText, "%-14.14s", 4, document_);
   tranLine_[kTranDate] = MakeColumn(kColumnDate, "%8s", 31, &date_);
   tranLine_[kTranSource] = MakeColumn(kColumnText, "%10.10s", 42, source_);
   tranLine_[kTranReference] = MakeColumn(kColumnText, "%10.10s", 55, reference_);
   tranLine_[kTranQuantity] = MakeColumn(kColumnText, "%12.12s", 66, tranQuantity_);
-  tranLine_[kTranCost] = MakeColumn(kColumnText, "%11.11s", 79, cost_);
-  tranLine_[kTranExtended] = MakeColumn(kColumnText, "%12.12s", 91, extended_);
+  tranLine_[kTranCost] = MakeColumn(kColumnDouble, "%11.4f", 79, &cost_);
+  tranLine_[kTranExtended] = MakeColumn(kColumnDouble, "%12.2f", 91, &extended_);
   tranLine_[kTranBalanceQuantity] = MakeColumn(kColumnText, "%12.12s", 104, quantity_);
-  tranLine_[kTranBalanceValue] = MakeColumn(kColumnText, "%12.12s", 117, value_);
+  tranLine_[kTranBalanceValue] = MakeColumn(kColumnDouble, "%12.2f", 117, &value_);
 
-  totalLine_[0] = MakeColumn(kColumnText, "%12.12s", 117, total_);
+  totalLine_[0] = MakeColumn(kColumnDouble, "%12.2f", 117, &total_);
 }
 
 // --- The walk ------------------------------------------------------------------------------
@@ -230,6 +233,7 @@ int DetailRun::PrintProducts() {
   }
   WriteGrandTotal();
   ReportNewPage(&info_);
+  CommandDone();
   return 0;
 }
 
@@ -317,7 +321,7 @@ void DetailRun::WriteProductLine(double quantity, double value) {
   SetRowText(description_, Trimmed(record_.description));
   FitProductQuantity(quantity_, sizeof quantity_, quantity, record_.purchaseUnitFactor, kQuantityWidth,
                      params_.decimalOrFraction != 0);
-  FitProductNumber(value_, sizeof value_, value, kAmountWidth, 2);
+  value_ = value;
   SetProductLinks();
   ReportWriteColumns(&info_, productLine_.data(), 1);
 }
@@ -333,17 +337,17 @@ void DetailRun::WriteTransactionLine(double quantity, double value) {
   const int fraction = record_.purchaseUnitFactor;
   const bool decimal = params_.decimalOrFraction != 0;
   FitProductQuantity(tranQuantity_, sizeof tranQuantity_, t.quantity, fraction, kQuantityWidth, decimal);
-  FitProductNumber(cost_, sizeof cost_, t.unitCost, kCostWidth, 4);
-  FitProductNumber(extended_, sizeof extended_, t.extendedAmount, kAmountWidth, 2);
+  cost_ = t.unitCost;
+  extended_ = t.extendedAmount;
   FitProductQuantity(quantity_, sizeof quantity_, quantity, fraction, kQuantityWidth, decimal);
-  FitProductNumber(value_, sizeof value_, value, kAmountWidth, 2);
+  value_ = value;
   SetTransactionLinks();
   ReportWriteColumns(&info_, tranLine_.data(), 1);
 }
 
 void DetailRun::WriteGrandTotal() {
   Room(2);
-  FitProductNumber(total_, sizeof total_, static_cast<double>(grandCents_) / 100.0, kAmountWidth, 2);
+  total_ = static_cast<double>(grandCents_) / 100.0;
   ReportWriteRule(&info_, totalLine_.data(), 1, '=');
   ReportWriteColumns(&info_, totalLine_.data(), 1);
 }

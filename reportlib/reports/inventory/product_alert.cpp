@@ -58,8 +58,9 @@ class AlertRun final : public ProductReportRun {
   ProductAlertFigures figures_{};
 
   char number_[15] = {}, department_[6] = {}, warehouse_[4] = {}, bin_[9] = {}, vendor_[11] = {},
-       measure_[10] = {}, available_[16] = {}, minimum_[16] = {}, under_[16] = {}, onOrder_[64] = {},
-       reorder_[64] = {}, price_[16] = {}, amount_[16] = {}, description_[31] = {};
+       measure_[10] = {}, onOrder_[64] = {},
+       reorder_[64] = {}, description_[31] = {};
+  double available_ = 0, minimum_ = 0, under_ = 0, price_ = 0, amount_ = 0;
   std::int32_t fraction_ = 0;
 };
 
@@ -79,13 +80,13 @@ void AlertRun::BuildLayouts() {
   line1_[kBin] = MakeColumn(kColumnText, "%-8.8s", kX[kBin], bin_);
   line1_[kVendor] = MakeColumn(kColumnText, "%-10.10s", kX[kVendor], vendor_);
   line1_[kMeasure] = MakeColumn(kColumnText, "%-9.9s", kX[kMeasure], measure_);
-  line1_[kAvailable] = MakeColumn(kColumnText, "%10.10s", kX[kAvailable], available_);
-  line1_[kMinimum] = MakeColumn(kColumnText, "%8.8s", kX[kMinimum], minimum_);
-  line1_[kUnder] = MakeColumn(kColumnText, "%10.10s", kX[kUnder], under_);
+  line1_[kAvailable] = MakeColumn(kColumnDouble, "%10.2f", kX[kAvailable], &available_);
+  line1_[kMinimum] = MakeColumn(kColumnDouble, "%8.0f", kX[kMinimum], &minimum_);
+  line1_[kUnder] = MakeColumn(kColumnDouble, "%10.1f", kX[kUnder], &under_);
   line1_[kOnOrder] = MakeColumn(kColumnText, "%10.10s", kX[kOnOrder], onOrder_);
   line1_[kReorder] = MakeColumn(kColumnText, "%-10.10s", kX[kReorder], reorder_);
-  line1_[kPrice] = MakeColumn(kColumnText, "%10.10s", kX[kPrice], price_);
-  line1_[kAmount] = MakeColumn(kColumnText, "%10.10s", kX[kAmount], amount_);
+  line1_[kPrice] = MakeColumn(kColumnDouble, "%10.4f", kX[kPrice], &price_);
+  line1_[kAmount] = MakeColumn(kColumnDouble, "%10.2f", kX[kAmount], &amount_);
 
   line2_[kDescription] = MakeColumn(kColumnText, "%-30.30s", 0, description_);
   line2_[kFraction] = MakeColumn(kColumnLong, "%-9d", kX[kMeasure], &fraction_);
@@ -110,14 +111,14 @@ void AlertRun::WriteProduct() {
   std::snprintf(bin_, sizeof bin_, "%s", TrimField(p.bin).c_str());
   std::snprintf(vendor_, sizeof vendor_, "%s", TrimField(p.vendor).c_str());
   std::snprintf(measure_, sizeof measure_, "%s", TrimField(p.unitOfMeasure).c_str());
-  FitProductNumber(available_, sizeof available_, figures_.available, 10, 2);
-  FitProductNumber(minimum_, sizeof minimum_, p.minimumQuantity, 8, 0);
-  FitProductNumber(under_, sizeof under_, figures_.under, 10, 1);
+  available_ = figures_.available;
+  minimum_ = p.minimumQuantity;
+  under_ = figures_.under;
   std::snprintf(onOrder_, sizeof onOrder_, "%s", ProductQuantityText(p.quantityOnOrder, p.purchaseUnitFactor).c_str());
   std::snprintf(reorder_, sizeof reorder_, "%s",
                 ProductQuantityText(figures_.reorderStockUnits, p.purchaseUnitFactor).c_str());
-  FitProductNumber(price_, sizeof price_, p.lastCost, 10, 4);
-  FitProductNumber(amount_, sizeof amount_, figures_.purchaseAmount, 10, 2);
+  price_ = p.lastCost;
+  amount_ = figures_.purchaseAmount;
   std::snprintf(description_, sizeof description_, "%s", TrimField(p.description).c_str());
   fraction_ = p.purchaseUnitFactor;
   ReportWriteColumns(Info(), line1_.data(), 1);

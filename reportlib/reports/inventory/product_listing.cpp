@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "btrvc.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxabase/messages.h"
 #include "qxabase/report.h"
@@ -37,9 +38,10 @@ constexpr int kWindowRows = 14;
 
 // --- Column layouts ------------------------------------------------------------------
 //
-// Every field is bounded to its width (texts by a precision, numbers by
-// FitProductNumber), and no field reaches the next one's x, so no printed
-// value can overwrite another.
+// Every field is bounded to its width (texts by a precision; a number too
+// wide for its column shows as '*', or whole in a widened column of the HTML
+// file), and no field reaches the next one's x, so no printed value can
+// overwrite another.
 
 // Line 1: identity, fractions, minimum, prices and costs.
 enum Line1Column {
@@ -97,10 +99,10 @@ class ListingRun : ProductRunFrame {
   // The values the row layouts point at.
   char number_[15] = {}, description_[31] = {}, department_[6] = {}, warehouse_[4] = {};
   std::int32_t buyFraction_ = 0, sellFraction_ = 0;
-  char minimum_[16] = {}, salePrice_[16] = {}, purchasePrice_[16] = {}, standardCost_[16] = {},
-       averageCost_[16] = {};
+  double minimum_ = 0, salePrice_ = 0, purchasePrice_ = 0, standardCost_ = 0, averageCost_ = 0;
   char vendor_[11] = {}, partNumber_[15] = {}, bin_[9] = {}, buyMeasure_[9] = {}, sellMeasure_[9] = {};
-  char reorder_[16] = {}, lastSale_[12] = {}, lastPurchase_[12] = {};
+  char lastSale_[12] = {}, lastPurchase_[12] = {};
+  double reorder_ = 0;
   char totalText_[12] = {};
   std::int32_t countValue_ = 0;
 
@@ -126,24 +128,24 @@ void ListingRun::BuildLayouts() {
 
   line1_[kNumber] = MakeColumn(kColumnText, "%-14.14s", 0, number_);
   line1_[kDescription] = MakeColumn(kColumnText, "%-30.30s", 17, description_);
-  line1_[kDepartment] = MakeColumn(kColumnText, "%8.8s", 48, department_);
-  line1_[kWarehouse] = MakeColumn(kColumnText, "%5.5s", 57, warehouse_);
+  line1_[kDepartment] = MakeColumn(kColumnText, "%-8.8s", 48, department_);
+  line1_[kWarehouse] = MakeColumn(kColumnText, "%-5.5s", 57, warehouse_);
   line1_[kBuyFraction] = MakeColumn(kColumnLong, "%8d", 63, &buyFraction_);
   line1_[kSellFraction] = MakeColumn(kColumnLong, "%9d", 72, &sellFraction_);
-  line1_[kMinimum] = MakeColumn(kColumnText, "%7.7s", 82, minimum_);
-  line1_[kSalePrice] = MakeColumn(kColumnText, "%10.10s", 91, salePrice_);
-  line1_[kPurchasePrice] = MakeColumn(kColumnText, "%10.10s", 102, purchasePrice_);
-  line1_[kStandardCost] = MakeColumn(kColumnText, "%10.10s", 114, standardCost_);
-  line1_[kAverageCost] = MakeColumn(kColumnText, "%10.10s", 125, averageCost_);
+  line1_[kMinimum] = MakeColumn(kColumnDouble, "%7.0f", 82, &minimum_);
+  line1_[kSalePrice] = MakeColumn(kColumnDouble, "%10.4f", 91, &salePrice_);
+  line1_[kPurchasePrice] = MakeColumn(kColumnDouble, "%10.4f", 102, &purchasePrice_);
+  line1_[kStandardCost] = MakeColumn(kColumnDouble, "%10.4f", 114, &standardCost_);
+  line1_[kAverageCost] = MakeColumn(kColumnDouble, "%10.4f", 125, &averageCost_);
 
   // The vendor is a code of at most 10 characters: its field ends before
   // the part number's at 29.
   line2_[kVendor] = MakeColumn(kColumnText, "%-10.10s", 17, vendor_);
   line2_[kPartNumber] = MakeColumn(kColumnText, "%-14.14s", kCountX, partNumber_);
-  line2_[kBin] = MakeColumn(kColumnText, "%8.8s", 48, bin_);
+  line2_[kBin] = MakeColumn(kColumnText, "%-8.8s", 48, bin_);
   line2_[kBuyMeasure] = MakeColumn(kColumnText, "%8.8s", 63, buyMeasure_);
   line2_[kSellMeasure] = MakeColumn(kColumnText, "%9.9s", 72, sellMeasure_);
-  line2_[kReorder] = MakeColumn(kColumnText, "%7.7s", 82, reorder_);
+  line2_[kReorder] = MakeColumn(kColumnDouble, "%7.0f", 82, &reorder_);
   line2_[kLastSale] = MakeColumn(kColumnText, "%10.10s", 91, lastSale_);
   line2_[kLastPurchase] = MakeColumn(kColumnText, "%10.10s", 102, lastPurchase_);
 
@@ -193,6 +195,7 @@ int ListingRun::PrintProducts() {
   if (groups.Grouping() && groups.Count() > 0) WriteSubtotal(groups);
   WriteTotal();
   ReportNewPage(&info_);
+  CommandDone();
   return 0;
 }
 
@@ -220,18 +223,18 @@ void ListingRun::WriteProduct() {
   std::snprintf(warehouse_, sizeof warehouse_, "%s", TrimmedField(p.warehouse).c_str());
   buyFraction_ = p.purchaseUnitFactor;
   sellFraction_ = p.salesUnitFactor;
-  FitProductNumber(minimum_, sizeof minimum_, p.minimumQuantity, kQuantityWidth, 0);
-  FitProductNumber(salePrice_, sizeof salePrice_, p.sellingPrice, kPriceWidth, kPriceDecimals);
-  FitProductNumber(purchasePrice_, sizeof purchasePrice_, p.lastCost, kPriceWidth, kPriceDecimals);
-  FitProductNumber(standardCost_, sizeof standardCost_, p.standardCost, kPriceWidth, kPriceDecimals);
-  FitProductNumber(averageCost_, sizeof averageCost_, p.averageCost, kPriceWidth, kPriceDecimals);
+  minimum_ = p.minimumQuantity;
+  salePrice_ = p.sellingPrice;
+  purchasePrice_ = p.lastCost;
+  standardCost_ = p.standardCost;
+  averageCost_ = p.averageCost;
 
   std::snprintf(vendor_, sizeof vendor_, "%s", TrimmedField(p.vendor).c_str());
   std::snprintf(partNumber_, sizeof partNumber_, "%s", TrimmedField(p.vendorPartNumber).c_str());
   std::snprintf(bin_, sizeof bin_, "%s", TrimmedField(p.bin).c_str());
   std::snprintf(buyMeasure_, sizeof buyMeasure_, "%s", TrimmedField(p.unitOfMeasure).c_str());
   std::snprintf(sellMeasure_, sizeof sellMeasure_, "%s", TrimmedField(p.sellingMeasure).c_str());
-  FitProductNumber(reorder_, sizeof reorder_, p.reorderQuantity, kQuantityWidth, 0);
+  reorder_ = p.reorderQuantity;
   DateToText(lastSale_, p.lastSaleDate);
   DateToText(lastPurchase_, p.lastPurchaseDate);
   // A date never entered is left out.

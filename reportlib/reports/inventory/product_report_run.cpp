@@ -8,6 +8,7 @@
 #include <string>
 
 #include "btrvc.h"
+#include "qxabase/commands.h"
 #include "qxabase/messages.h"
 #include "records/dictionary.h"
 
@@ -23,16 +24,6 @@ constexpr int kAmountWidth = 10;
 enum TotalColumn { kTotalCaption, kTotalCount, kTotalAmount };
 
 }  // namespace
-
-void FitProductNumber(char* out, std::size_t size, double value, int width, int decimals) {
-  for (int d = decimals; d >= 0; --d) {
-    const int n = std::snprintf(out, size, "%*.*f", width, d, value);
-    if (n >= 0 && n <= width) return;
-  }
-  const std::size_t n = std::min(static_cast<std::size_t>(width), size - 1);
-  std::memset(out, '*', n);
-  out[n] = '\0';
-}
 
 void WriteStackedPageHeading(TagRepInfo* info, const char* title, std::initializer_list<std::string> lines) {
   ReportPageStart(info, 0, 1);
@@ -111,7 +102,7 @@ int ProductReportRun::Run() {
   totalLine_[kTotalCaption] = MakeColumn(kColumnText, "%11s", kind_.countX - 12, totalText_);
   totalLine_[kTotalCaption].hidden = 1;  // the caption is written at x 1 before the line
   totalLine_[kTotalCount] = MakeColumn(kColumnLong, "%-8d", kind_.countX, &countValue_);
-  totalLine_[kTotalAmount] = MakeColumn(kColumnText, "%10.10s", std::max(kind_.amountX, 0), amountText_);
+  totalLine_[kTotalAmount] = MakeColumn(kColumnDouble, "%10.2f", std::max(kind_.amountX, 0), &totalLineAmount_);
   totalLine_[kTotalAmount].hidden = kind_.amountX < 0 ? 1 : 0;
   BuildLayouts();
   const int result = PrintProducts();
@@ -164,6 +155,7 @@ int ProductReportRun::PrintProducts() {
   if (groups.Grouping() && groups.Count() > 0) WriteSubtotal(groups, groupAmount);
   WriteTotal();
   ReportNewPage(&info_);
+  CommandDone();
   return 0;
 }
 
@@ -201,6 +193,6 @@ void ProductReportRun::WriteTotalLine(const char* caption, int count, double amo
   }
   ReportWriteText(&info_, caption, 1, 0);
   countValue_ = count;
-  FitProductNumber(amountText_, sizeof amountText_, amount, kAmountWidth, 2);
+  totalLineAmount_ = amount;
   ReportWriteColumns(&info_, totalLine_.data(), 2);
 }

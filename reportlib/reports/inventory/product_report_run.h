@@ -209,7 +209,7 @@ class ProductReportRun : private OwnedProductParams, public ProductRunFrame {
   std::array<TagReportColumn, 4> totalLine_{};
   char totalText_[12] = {};
   std::int32_t countValue_ = 0;
-  char amountText_[16] = {};
+  double totalLineAmount_ = 0;
 };
 
 // Helpers of the product report lines.
@@ -222,11 +222,6 @@ void WriteStackedPageHeading(TagRepInfo* info, const char* title, std::initializ
 // A range criterion as a heading line: "<verb> by <caption> From <from> To
 // <to>", an open end shown as "FIRST" or "LAST", each text trimmed.
 std::string CriterionHeadingLine(const char* verb, const RangeCriterion& criterion);
-
-// `value` right-aligned in `width` characters with `decimals` decimals, fewer
-// when it is too wide, a run of '*' when even the whole number is: a column
-// is never overrun.
-void FitProductNumber(char* out, std::size_t size, double value, int width, int decimals);
 
 // A quantity of stock units in the unit of `fraction` (the buying or selling
 // fraction; 0 counts as 1): whole units and the rest as a fraction of it

@@ -19,6 +19,7 @@
 #include "btrvc.h"
 #include "oemtext.h"
 #include "qxabase/app_block.h"
+#include "qxabase/commands.h"
 #include "qxabase/dictionary.h"
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
@@ -453,19 +454,6 @@ int ServiceListingSelection(ServiceListingParams* params, Window* window) {
 
 // --- The run --------------------------------------------------------------------------------
 
-// `value` right-aligned in `width` characters with up to `decimals`
-// decimals: fewer decimals when it is too wide, and a run of '*' when even
-// the whole number is (a column's width is never exceeded).
-void FitNumber(char* out, std::size_t size, double value, int width, int decimals) {
-  for (int d = decimals; d >= 0; --d) {
-    const int n = std::snprintf(out, size, "%*.*f", width, d, NumRound(value, d));
-    if (n >= 0 && n <= width) return;
-  }
-  const std::size_t n = std::min(static_cast<std::size_t>(width), size - 1);
-  std::memset(out, '*', n);
-  out[n] = '\0';
-}
-
 class ListingRun {
  public:
   ListingRun() = default;
@@ -507,7 +495,8 @@ class ListingRun {
   // The values the line points at.
   char code_[15] = {}, description_[31] = {}, measure_[9] = {}, department_[6] = {};
   std::int32_t fraction_ = 0;
-  char price_[16] = {}, saleUnits_[16] = {}, saleDollars_[16] = {};
+  double price_ = 0, saleUnitsValue_ = 0, saleDollars_ = 0;
+  char saleUnits_[16] = {};
   char countText_[8] = {};
   std::int32_t count_ = 0;
 };
@@ -550,9 +539,9 @@ void ListingRun::BuildLayouts() {
   line_[kMeasure] = MakeColumn(kColumnText, "%-8.8s", x[kMeasure], measure_);
   line_[kFraction] = MakeColumn(kColumnLong, "%8d", x[kFraction], &fraction_);
   line_[kDepartment] = MakeColumn(kColumnText, "%5.5s", x[kDepartment], department_);
-  line_[kPrice] = MakeColumn(kColumnText, "%10.10s", x[kPrice], price_);
+  line_[kPrice] = MakeColumn(kColumnDouble, "%10.4f", x[kPrice], &price_);
   line_[kSaleUnits] = MakeColumn(kColumnText, "%10.10s", x[kSaleUnits], saleUnits_);
-  line_[kSaleDollars] = MakeColumn(kColumnText, "%12.12s", x[kSaleDollars], saleDollars_);
+  line_[kSaleDollars] = MakeColumn(kColumnDouble, "%12.2f", x[kSaleDollars], &saleDollars_);
   // Without the sales columns their headings and values are left out.
   const std::uint8_t hide = params_.printSales ? 0 : 1;
   for (int i : {kSaleUnits, kSaleDollars}) {
@@ -610,6 +599,7 @@ void ListingRun::Print() {
     WriteCount(("Subtotal " + (department.empty() ? std::string("(none)") : department) + ":").c_str(), groupCount);
   WriteCount("Total Services : ", total_);
   ReportNewPage(&info_);
+  CommandDone();
 }
 
 void ListingRun::PageHeading() {
@@ -639,18 +629,26 @@ void ListingRun::WriteService() {
   std::snprintf(measure_, sizeof measure_, "%s", TrimField(s.unitOfMeasure).c_str());
   std::snprintf(department_, sizeof department_, "%s", TrimField(s.department).c_str());
   fraction_ = s.unitFactor;
-  FitNumber(price_, sizeof price_, s.price, 10, 4);
+  price_ = s.price;
   // Units in the fraction form of the service's divisor; a text too wide
-  // for the column is given in as many decimals as fit.
+  // for the column is given as the number of units, which the report writer
+  // never shows rounded.
   char units[64] = {};
   if (StrFormatQuantity(units, "%11.4fF", 0, s.unitFactor, s.salesUnits[kCurrentYear]) < 0) units[0] = '\0';
   const std::string trimmed = TrimText(units);
+  TagReportColumn& unitsColumn = line_[kSaleUnits];
   if (trimmed.size() <= 10) {
     std::snprintf(saleUnits_, sizeof saleUnits_, "%s", trimmed.c_str());
+    unitsColumn.kind = kColumnText;
+    std::snprintf(unitsColumn.format, sizeof unitsColumn.format, "%s", "%10.10s");
+    unitsColumn.value = saleUnits_;
   } else {
-    FitNumber(saleUnits_, sizeof saleUnits_, s.salesUnits[kCurrentYear], 10, 4);
+    saleUnitsValue_ = s.salesUnits[kCurrentYear];
+    unitsColumn.kind = kColumnDouble;
+    std::snprintf(unitsColumn.format, sizeof unitsColumn.format, "%s", "%10.4f");
+    unitsColumn.value = &saleUnitsValue_;
   }
-  FitNumber(saleDollars_, sizeof saleDollars_, s.salesDollars[kCurrentYear], 12, 2);
+  saleDollars_ = s.salesDollars[kCurrentYear];
   if (!pageStarted_ || ReportPageFull(&info_, 1)) PageHeading();
   ReportWriteColumns(&info_, line_.data(), 1);
 }

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "btrvc.h"
+#include "qxabase/commands.h"
 #include "qxabase/master_item.h"
 #include "qxabase/messages.h"
 #include "qxabase/pick_inventory.h"
@@ -302,7 +303,7 @@ class WarehouseRun {
   // The values the layouts point at.
   char warehouse_[5] = {}, code_[21] = {}, description_[31] = {};
   char quantities_[kQuantities][16] = {};
-  char cost_[16] = {}, value_[16] = {}, total_[16] = {};
+  double cost_ = 0, value_ = 0, total_ = 0;
 };
 
 WarehouseRun::WarehouseRun() { params_.keyBuffer = keyBuffer_; }
@@ -372,6 +373,7 @@ int WarehouseRun::Print() {
   }
   if (totalCents_ != 0) WriteTotal();
   ReportNewPage(&info_);
+  CommandDone();
   return 0;
 }
 
@@ -391,9 +393,9 @@ void WarehouseRun::BuildLayouts() {
   for (int q = 0; q < kQuantities; ++q)
     line_[static_cast<std::size_t>(kQuantity0 + q)] =
         MakeColumn(kColumnText, "%10.10s", l.x[static_cast<std::size_t>(kQuantity0 + q)], quantities_[q]);
-  line_[kCost] = MakeColumn(kColumnText, "%11.11s", l.x[kCost], cost_);
-  line_[kValue] = MakeColumn(kColumnText, "%11.11s", l.x[kValue], value_);
-  totalLine_[0] = MakeColumn(kColumnText, "%11.11s", l.x[kValue], total_);
+  line_[kCost] = MakeColumn(kColumnDouble, "%11.4f", l.x[kCost], &cost_);
+  line_[kValue] = MakeColumn(kColumnDouble, "%11.2f", l.x[kValue], &value_);
+  totalLine_[0] = MakeColumn(kColumnDouble, "%11.2f", l.x[kValue], &total_);
 }
 
 // --- The walk ------------------------------------------------------------------------------
@@ -470,13 +472,13 @@ void WarehouseRun::SetLine(const std::string& warehouse, const std::string& code
     const int fraction = q < 3 ? p.purchaseUnitFactor : p.salesUnitFactor;
     FitProductQuantity(quantities_[q], sizeof quantities_[q], quantities[q % 3], fraction, kQuantityWidth);
   }
-  FitProductNumber(cost_, sizeof cost_, cost, kCostWidth, 4);
-  FitProductNumber(value_, sizeof value_, value, kAmountWidth, 2);
+  cost_ = cost;
+  value_ = value;
 }
 
 void WarehouseRun::WriteTotal() {
   Room(2);
-  FitProductNumber(total_, sizeof total_, static_cast<double>(totalCents_) / 100.0, kAmountWidth, 2);
+  total_ = static_cast<double>(totalCents_) / 100.0;
   ReportWriteRule(&info_, totalLine_.data(), 1, '-');
   ReportWriteColumns(&info_, totalLine_.data(), 1);
 }

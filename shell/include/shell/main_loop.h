@@ -30,8 +30,13 @@ inline constexpr int kNotInstalledMessageArg = 479;
 // Runs SharedAppBlock::currentCommand: a group 1..6 through CommandRun with
 // the start command's parameter text while the start command runs (null
 // otherwise), any other id through the help menu.  Returns the handler's
-// result; for the help menu 0 when it served the id, else -1.
+// result (−1 when the command did not do its work or no case serves it);
+// for the help menu 0 when it served the id, else -1.
 int RunCommand();
+
+// Tells the user that command `id`, given to start with, does not exist: a
+// message box, and on standard error once the screen is given back.
+void ReportUnknownCommand(int id);
 
 // The parameter text handed to the commands RunCommand runs (the command
 // line's, while the start command runs); null for none.
@@ -50,7 +55,9 @@ bool RunFollowUpChain();
 // Runs the main loop until Exit is confirmed, Esc is confirmed, a follow-up
 // 101/107 or a final 111 is left with Esc, or a command-only start has run
 // its command.  Returns the result of the start command of a command-only
-// start (RunCommand's), else 0.
+// start (RunCommand's for its last run: a command that queued a detour runs
+// again after it; −1 for a sibling program not started), else 0.  A start
+// command that does not exist is told (ReportUnknownCommand).
 int RunMainLoop(Toolbar* toolbar);
 
 // ---- Sibling programs ----------------------------------------------------------

@@ -74,15 +74,19 @@ TEST_F(MenuLibraryTest, CommandsOutsideTheSystemSaySo) {
   for (const Case& c : cases) {
     Keys("Enter");
     SharedAppBlockGet()->lastKey = kKeyEsc;
-    EXPECT_EQ(0, CommandRun(c.id, nullptr)) << c.id;
+    // Told, and not done: a command-only start of it ends with exit status 4.
+    EXPECT_EQ(-1, CommandRun(c.id, nullptr)) << c.id;
+    EXPECT_FALSE(CommandWasUnknown()) << c.id;
     EXPECT_EQ(0, SharedAppBlockGet()->lastKey) << c.id << ": the main loop would ask to leave";
     const std::string expected = std::string(c.name) + " (command " + std::to_string(c.id) + ") is not part of this system.";
     EXPECT_NE(std::string::npos, Transcript().find(expected)) << expected;
   }
-  // Ids no menu offers are not the library's: nothing is shown.
+  // Ids no menu offers are not the library's: nothing is shown, and the id
+  // names no command.
   for (int id : {108, 199, 299, 499, 599, 601}) {
     Keys("");
     EXPECT_EQ(-1, CommandRun(id, nullptr)) << id;
+    EXPECT_TRUE(CommandWasUnknown()) << id;
     EXPECT_EQ(std::string::npos, Transcript().find("message box")) << id;
   }
 }

@@ -15,6 +15,7 @@ struct Expected {
   std::string codeA, codeB;
   long number = -1;
   std::string parameter;
+  std::string output = "";
 };
 
 TEST(CommandLineTest, ParsesEveryValue) {
@@ -32,6 +33,7 @@ TEST(CommandLineTest, ParsesEveryValue) {
       {{"--files=/data/acme", "--only", "--cmd=337"}, {"/data/acme", 1, 337, "", "", -1, ""}},
       {{"/a:ABCDEFGHIJKLMN", "/b:X", "/n:42"}, {"", 0, 0, "ABCDEFGHIJKLMN", "X", 42, ""}},
       {{"/files:C:\\Acme", "/mode:0", "/cmd:320"}, {"C:\\Acme", 0, 320, "", "", -1, ""}},
+      {{"/cmd:336", "/only", "/output:statements.htm"}, {"", 1, 336, "", "", -1, "", "statements.htm"}},
   };
   for (const Case& c : cases) {
     AppCommandLine cl;
@@ -44,6 +46,7 @@ TEST(CommandLineTest, ParsesEveryValue) {
     EXPECT_EQ(c.expected.codeB, cl.CodeB());
     EXPECT_EQ(c.expected.number, cl.StartNumber());
     EXPECT_EQ(c.expected.parameter, cl.ParameterText());
+    EXPECT_EQ(c.expected.output, cl.OutputFile());
   }
 }
 
@@ -65,6 +68,9 @@ TEST(CommandLineTest, RefusesBadInputWithAClearText) {
       {{"/n:-1"}, "/n needs a whole number"},
       {{"/n:99999999999"}, "/n needs a whole number"},
       {{"/files:"}, "/files needs a folder"},
+      {{"/cmd:336", "/only", "/output"}, "/output needs a file"},
+      {{"/cmd:336", "/output:st.htm"}, "give /only"},
+      {{"/cmd:336", "/only", "/output:a\tb.htm"}, "control character"},
   };
   for (const Case& c : cases) {
     AppCommandLine cl;

@@ -296,6 +296,26 @@ TEST_F(FormTest, AFieldWiderThanTheScreenScrollsInTheWindowAsItIs) {
   EXPECT_EQ(70u + 5u, oem::FromUtf8(seen).find_last_not_of(' ') + 1) << screen;
 }
 
+TEST_F(FormTest, ANumberStandsAsShownUntilTheUserTypesOrMovesInIt) {
+  // A price the program put in the field reads like its column when the
+  // cursor comes to it; editing it shows the text from the field's start.
+  static std::vector<std::string> lines;
+  lines.clear();
+  std::vector<TagFormField> t = {Field(1, 1, 20, "%10.3f", "Price"), Field(2, 2, 20, "%-10s", "Note")};
+  int r = Run(R"(F5 Right F5 F10)", t, [](Form* f) {
+    FieldSetText(f, 1, "7.333");
+    FormOnKey(f, kKeyF5, [](Form*, KeyCode) {
+      std::istringstream screen(ScreenSnapshot());
+      for (std::string line; std::getline(screen, line);)
+        if (line.find("Price") != std::string::npos) lines.push_back(oem::FromUtf8(line).substr(25, 10));
+      return 0;
+    });
+  });
+  EXPECT_EQ(0, r);
+  EXPECT_EQ((std::vector<std::string>{"     7.333", "7.333     "}), lines);
+  EXPECT_EQ("7.333", FieldText(&form_, 1));
+}
+
 TEST_F(FormTest, ChoiceFieldsByKeyAndLetter) {
   std::vector<TagFormField> t = {
       Field(1, 1, 20, "%-26sm", "Aged by", "\x01" "Due Date,Invoice Date"),

@@ -120,12 +120,16 @@ TEST_F(MenuTest, ToolbarFromIniFileByKeyAndClick) {
   std::string ini = dir_.File("qxastb.ini");
   rvtest::WriteAll(ini,
                    "; toolbar\n[Default]\nButton1=320,Post\nButton2=337,Aging\nButton3=bad\nButton4=350,Products\n"
+                   "Button5=99999999999,Big\nButton6=-301,Minus\nButton7=301x,Trailing\nButton8=4294967633,Wraps\n"
                    "[OTHER]\nButton1=101,Open\n");
   Start("Alt+2 Click(1,16) Enter");
   Build();
   Toolbar tb{};
   std::snprintf(tb.section, sizeof tb.section, "Default");
-  ASSERT_EQ(3, ToolbarLoad(&tb, ini.c_str()));  // the malformed entry is skipped
+  // The malformed entries are skipped: no command, a number the button
+  // cannot hold (never taken cut down to 1215752191 or 337), a negative
+  // one, one with text after it.
+  ASSERT_EQ(3, ToolbarLoad(&tb, ini.c_str()));
   EXPECT_EQ(350, tb.buttons[2].command);
   ToolbarShow(&tb);
   // Each button shows the key that presses it.
@@ -163,6 +167,7 @@ TEST_F(MenuTest, ToolbarFromIniFileByKeyAndClick) {
   Toolbar back{};
   std::snprintf(back.section, sizeof back.section, "jane");
   EXPECT_EQ(3, ToolbarLoad(&back, ini.c_str()));
+  EXPECT_EQ(std::string::npos, rvtest::ReadAll(ini).find("1215752191"));
   std::snprintf(back.section, sizeof back.section, "OTHER");
   EXPECT_EQ(1, ToolbarLoad(&back, ini.c_str()));
   std::snprintf(back.section, sizeof back.section, "Missing");

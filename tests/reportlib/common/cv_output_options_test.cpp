@@ -78,8 +78,11 @@ class OutputOptionsTest : public qxtest::CompanyTest {
         CustVendOptionsStep(&params_.stockEntries[kLabelStockEntryIndex], 0, &params_.layoutBlock);
       }
       const int result = CustVendOutputOptions(&params_);
+      chosen_.clear();
       if (result == 0) {
         first_ = params_.recordArea.record.code;
+        for (int status = kStatusOk; status == kStatusOk; status = ReadSelectedCustVend(kOpGetNext, &params_))
+          chosen_.emplace_back(params_.recordArea.record.code);
         CloseCustVendSelection(&params_);
       }
       WinClose(&window, 1);
@@ -96,6 +99,7 @@ class OutputOptionsTest : public qxtest::CompanyTest {
 
   CustVendOutputParams params_{};
   std::string first_;
+  std::vector<std::string> chosen_;  // every account chosen, in the order they are read
 };
 
 // From the run date down to the first message line.
@@ -256,6 +260,43 @@ TEST_F(OutputOptionsTest, F7AndF9StoreTheLayoutAndTheFormSettings) {
   // A name that is not a plain file name is refused.
   const Run refused = Options(kMenuCustomerLabels, "F9 \"../x\" F10 Esc Esc");
   EXPECT_EQ(std::vector<int>{2609}, refused.messages);
+}
+
+// Each masked range field of the screen, typed as the user types it: an
+// account whose value equals an end of the range is chosen, one below the
+// "from" or above the "to" is not.  A zip code compares as the characters of
+// its mask, without the dash: "98370-" is the five-digit 98370.
+TEST_F(OutputOptionsTest, EveryMaskedRangeTakesTheAccountsAtBothOfItsEnds) {
+  UseFixtureFile(QX_SOURCE_DIR "/tests/reportlib/common/fixtures/ranges.json");
+  struct Case {
+    const char* name;
+    const char* field;  // the range field's hot letter
+    const char* from;   // "" leaves the end open
+    const char* to;
+    std::vector<std::string> chosen;
+  };
+  const Case cases[] = {
+      {"one zip code", "Z", "98370", "98370", {"Z3"}},
+      {"zip codes from the lowest to the highest", "Z", "98346", "98371", {"Z1", "Z2", "Z3", "Z5", "Z4"}},
+      {"a zip code of nine digits", "Z", "983701234", "983701234", {"Z5"}},
+      {"zip codes from one on", "Z", "98347", "", {"Z2", "Z3", "Z5", "Z4"}},
+      {"zip codes up to one", "Z", "", "98347", {"Z6", "Z1", "Z2"}},
+      {"last sales dates", "S", "01/10/25", "02/10/25", {"Z1", "Z2"}},
+      {"last payment dates", "P", "02/20/25", "03/25/25", {"Z2", "Z3", "Z4"}},
+      {"invoice counts", "I", "3", "5", {"Z1", "Z2"}},
+      {"credit limits", "L", "200", "300", {"Z2", "Z3"}},
+      {"sales dollars", "D", "3000", "4000", {"Z3", "Z4"}},
+  };
+  for (const Case& c : cases) {
+    std::string keys = std::string("Down Down \"") + c.field + "\" Down";
+    if (*c.from) keys += std::string(" \"") + c.from + "\"";
+    keys += " Down";
+    if (*c.to) keys += std::string(" \"") + c.to + "\"";
+    keys += " F10";
+    const Run run = Options(kMenuCustomerLetters, keys);
+    EXPECT_EQ(0, run.result) << c.name << run.transcript;
+    EXPECT_EQ(c.chosen, chosen_) << c.name;
+  }
 }
 
 }  // namespace

@@ -155,6 +155,9 @@ TEST(CustVendFields, EachFieldIsTestedWhereTheRecordKeepsIt) {
   } cases[] = {
       {kCvFieldName, "o'b", "o'c", true},   {kCvFieldName, "P", nullptr, false},
       {kCvFieldZipCode, "98100", "98199", true},
+      // As the screen's picture "ccccc-cccc" gives them: with the dash.
+      {kCvFieldZipCode, "98101-", "98101-", true}, {kCvFieldZipCode, "98101-0000", nullptr, false},
+      {kCvFieldZipCode, "98100-", "98101-", true},
       {kCvFieldBalance, "100", "200", true}, {kCvFieldBalance, "126", nullptr, false},
       {kCvFieldInvoiceCount, "4", "4", true}, {kCvFieldLastPaymentDate, "01/01/25", "01/31/25", false},
   };
@@ -164,6 +167,14 @@ TEST(CustVendFields, EachFieldIsTestedWhereTheRecordKeepsIt) {
     int pastEnd = -1;
     EXPECT_EQ(c.match, CustVendFieldMatches(&pastEnd, &r, &criterion)) << c.id;
   }
+}
+
+TEST(ZipRangeEnd, IsTheDigitsOfTheMaskWithoutItsDash) {
+  EXPECT_EQ("98370", ZipRangeEnd("98370-"));
+  EXPECT_EQ("983701234", ZipRangeEnd("98370-1234"));
+  EXPECT_EQ("98370", ZipRangeEnd("98370"));
+  EXPECT_EQ("V6B 3K9", ZipRangeEnd("V6B 3-K9  "));
+  EXPECT_EQ("", ZipRangeEnd(nullptr));
 }
 
 }  // namespace

@@ -107,7 +107,7 @@ TEST(ParamStringParse, RefusesMalformedStringsAndKeepsPairsBeforeTheFault) {
   }
 }
 
-TEST(ParamStringParse, UnknownKeysFailPresetsButAreSkippedInLinksAndSavedRuns) {
+TEST(ParamStringParse, UnknownKeysFailStrictParsesButAreSkippedInLenientOnes) {
   const std::string text = "input='default' newkey='x' cdno='C1'";
 
   PairRecorder strict(text.c_str(), static_cast<int>(text.size()));

@@ -42,6 +42,8 @@ struct Recording {
   std::string throwAt;  // the call (as recorded) that throws
   bool throwNonStandard = false;
   int detourTo = 0;  // an entry that sets the current command to this and queues itself
+  bool entrySaysDone = false;  // the entry said it did its work (CommandDone)
+  std::vector<std::string> marks;  // what the frame marked: "not done", "unknown"
 };
 
 Recording* gRec = nullptr;
@@ -201,6 +203,9 @@ FrameServices RecordingServices() {
           },
       .PostingLeave = [] { Note("PostingLeave"); },
       .ShowError = [](const char* text) { gRec->errorBoxes.push_back(text); },
+      .CommandIsDone = [] { return gRec->entrySaysDone && !gRec->entryCalls.empty(); },
+      .CommandNotDone = [] { gRec->marks.push_back("not done"); },
+      .CommandUnknown = [] { gRec->marks.push_back("unknown"); },
   };
 }
 
@@ -438,6 +443,35 @@ TEST_F(FrameTest, ARefusedOrUnknownCommandStillPassesThroughTheWholeFrame) {
     EXPECT_EQ(app_.inCommand, 0);
     EXPECT_EQ(app_.commandFlag, 0);
     EXPECT_TRUE(rec_.errorBoxes.empty());
+  }
+}
+
+// A command is done only when its unit says so: the frame marks every
+// other way out as not done, and an id without a case as unknown.
+TEST_F(FrameTest, ACommandIsDoneOnlyWhenItsUnitSaysSo) {
+  const struct Case {
+    const char* name;
+    int id;
+    bool saysDone;
+    int lock;
+    const char* throwAt;
+    std::vector<std::string> marks;
+  } cases[] = {
+      {"the unit said it did its work", 325, true, 1, "", {}},
+      {"the unit refused, stopped or was left", 325, false, 1, "", {"not done"}},
+      {"the unit failed", 360, true, 1, "RunGLEndPeriod()", {"not done"}},
+      {"the command is running elsewhere", 325, true, 0, "", {"not done"}},
+      {"an id without a case", 309, true, 1, "", {"unknown"}},
+      {"an id outside the group", 400, true, 1, "", {"unknown"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Reset();
+    rec_.entrySaysDone = c.saysDone;
+    rec_.lockAnswer = c.lock;
+    rec_.throwAt = c.throwAt;
+    Run(c.id);
+    EXPECT_EQ(rec_.marks, c.marks);
   }
 }
 

@@ -18,13 +18,14 @@ run() { run_unattended "$1" 301 "$2"; }  # run <transcript> <parameter text>
 run "$work/journal.txt" "output='$work/journal.htm'" || fail "qxa15 exit status $?"
 [ -s "$work/journal.htm" ] || { cat "$work/journal.txt"; fail "no HTML written"; }
 grep -q "General Ledger Journal" "$work/journal.htm" || fail "no title"
-for tran in 1001 1002 1003 1004 1005; do
+for tran in 1001 1002 1003 1004 1005 1006; do
   grep -Eq "^GJ +$tran " "$work/journal.htm" || fail "transaction $tran missing"
 done
-grep -Eq "^GJ +1006 " "$work/journal.htm" && fail "the held transaction 1006 printed"
+# The G/L transactions the month's cash posting wrote are posted: not printed.
+grep -Eq "^C[RD] +[0-9]+ " "$work/journal.htm" && fail "a posted transaction printed"
 grep -q "message box" "$work/journal.txt" && { cat "$work/journal.txt"; fail "a message box was shown"; }
-stamped=$("$program/qxdump" "$work/company" gl_headers | grep -c '"journalPrinted":"2025-03-15"')
-[ "$stamped" = 5 ] || fail "$stamped headers stamped, 5 expected"
+stamped=$("$program/qxdump" "$work/company" gl_headers | grep '"journalCode":"GJ"' | grep -c '"journalPrinted":"2025-03-15"')
+[ "$stamped" = 6 ] || fail "$stamped headers stamped, 6 expected"
 
 # A reversed journal-code range: told in the transcript, nothing written,
 # and the command did not run (status 4).

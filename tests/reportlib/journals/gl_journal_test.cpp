@@ -283,6 +283,25 @@ TEST_F(GLJournalTest, AnUnattendedJournalRunStampsAndNeverAsks) {
   EXPECT_NE(transcript.find("journal: message 1355: Account 9999"), std::string::npos) << transcript;
 }
 
+// An amount heading stands over the right of its amounts: the last letter of
+// "Debits" and of "Credits" over the last digit of each total.
+TEST_F(GLJournalTest, TheAmountHeadingsStandOverTheRightOfTheirAmounts) {
+  LoadFixture();
+  RunUnattended("output='" + HtmlPath() + "'");
+  const std::vector<std::string> pages = HtmlPages(HtmlPath());
+  ASSERT_FALSE(pages.empty());
+  const std::string heading = LineWith(pages[0], "Debits");
+  const std::string totals = LineWith(pages[0], "Transaction totals");
+  ASSERT_FALSE(totals.empty()) << pages[0];
+  for (const std::string caption : {"Debits", "Credits"}) {
+    const std::size_t last = heading.find(caption) + caption.size() - 1;
+    ASSERT_LT(last, totals.size()) << caption << "\n" << heading << "\n" << totals;
+    EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(totals[last])) &&
+                (last + 1 >= totals.size() || totals[last + 1] == ' '))
+        << caption << " does not end over its amounts:\n" << heading << "\n" << totals;
+  }
+}
+
 TEST_F(GLJournalTest, AnUnattendedRunThatSelectsNothingSaysSoInItsFile) {
   LoadFixture();
   WriteAll(HtmlPath(), "yesterday's journal");
@@ -373,11 +392,18 @@ TEST_F(GLJournalTest, ARecordManagerErrorNamesTheOperationThatFailed) {
 
 TEST_F(GLJournalTest, PostingPostsExactlyWhatTheJournalListed) {
   LoadSampleCompany();
+  // The month's cash came posted, with the G/L transactions its posting wrote.
+  std::set<std::string> postedBefore;
+  for (const auto& [tran, h] : HeadersByTransaction())
+    if (h.postedFlag == 'Y') postedBefore.insert(tran);
+  EXPECT_EQ(postedBefore, (std::set<std::string>{"CD 1009", "CR 1006"}));
   const std::string report = PreviewText(RunWindow("F10 Esc"));
   const std::vector<std::string> listed = TransactionsShown(report);
   ASSERT_FALSE(listed.empty()) << report;
-  for (const auto& [tran, h] : HeadersByTransaction())
+  for (const auto& [tran, h] : HeadersByTransaction()) {
+    if (postedBefore.count(tran)) continue;
     EXPECT_EQ(h.journalPrinted != 0, std::count(listed.begin(), listed.end(), tran) > 0) << tran;
+  }
   // Stamping posts nothing: the journal lists the same again.
   EXPECT_EQ(TransactionsShown(PreviewText(RunWindow("F10 Esc"))), listed);
 
@@ -392,7 +418,7 @@ TEST_F(GLJournalTest, PostingPostsExactlyWhatTheJournalListed) {
   const std::string posting = Finish();
   std::set<std::string> posted;
   for (const auto& [tran, h] : HeadersByTransaction())
-    if (h.postedFlag == 'Y') posted.insert(tran);
+    if (h.postedFlag == 'Y' && !postedBefore.count(tran)) posted.insert(tran);
   EXPECT_EQ(posted, std::set<std::string>(listed.begin(), listed.end())) << posting;
   EXPECT_NE(posting.find("Debits " + debits + ", credits " + debits), std::string::npos)
       << "the posting summary shows the journal's totals " << debits << "\n"

@@ -282,6 +282,12 @@ const LedgerCase kRefusing[] = {
     {"purchasing", "purchasing_headers", Json::object(), "2025-03-15", "Purchasing"},
     {"assembly", "assembly_headers", Json::object(), "2025-03-15", "Assembly"},
     {"billing without a posted flag", "billing_headers", {{"postedFlag", nullptr}}, "2025-03-15", "Billing"},
+    // Every posting posts a header flagged 'n' or not flagged at all: the
+    // period it is dated in must stay open for it.
+    {"general ledger flagged 'n'", "gl_headers", {{"postedFlag", "n"}}, "2025-03-15", "General Ledger"},
+    {"receivables flagged 'n'", "ar_headers", {{"postedFlag", "n"}}, "2025-03-15", "Receivables"},
+    {"cash flagged 'n'", "cash_headers", {{"postedFlag", "n"}}, "2025-03-15", "Cash"},
+    {"assembly without a posted flag", "assembly_headers", {{"postedFlag", nullptr}}, "2025-03-15", "Assembly"},
 };
 
 TEST_F(GLEndPeriodTest, AnUnpostedTransactionInAnyLedgerRefusesTheClose) {
@@ -302,7 +308,6 @@ const LedgerCase kNotCounted[] = {
     {"general ledger in a period closed before", "gl_headers", Json::object(), "2025-02-28", ""},
     {"general ledger deleted in entry", "gl_headers", {{"reference", "DELETED"}}, "2025-03-15", ""},
     {"general ledger posted", "gl_headers", {{"postedFlag", "Y"}}, "2025-03-15", ""},
-    {"general ledger flagged 'n'", "gl_headers", {{"postedFlag", "n"}}, "2025-03-15", ""},
     {"receivables deleted in entry", "ar_headers", {{"reference", "DELETED"}}, "2025-03-15", ""},
     {"payables posted", "ap_headers", {{"postedFlag", "Y"}}, "2025-03-15", ""},
     {"cash deleted in entry", "cash_headers", {{"reference", "DELETED"}}, "2025-03-15", ""},
@@ -311,7 +316,6 @@ const LedgerCase kNotCounted[] = {
     {"billing closed", "billing_headers", {{"closedFlag", "Y"}}, "2025-03-15", ""},
     {"purchasing posted", "purchasing_headers", {{"postedFlag", "Y"}}, "2025-03-15", ""},
     {"assembly deleted in entry", "assembly_headers", {{"reference", "DELETED"}}, "2025-03-15", ""},
-    {"assembly without a posted flag", "assembly_headers", {{"postedFlag", nullptr}}, "2025-03-15", ""},
 };
 
 TEST_F(GLEndPeriodTest, TransactionsThatDoNotCount) {

@@ -75,13 +75,22 @@ TEST_F(OnLineBalanceTest, ShowsWhatWaitsInEveryJournal) {
        {300, 0}, {0, 0}, {0, 0}, {0, 0}, {80, 0}, {}, {}, {380, 0}, 380, 4000, 4380},
       // The company's cash account is shown when the screen opens.
       {"the bank account: a debit-balance account", "F10 Esc Esc", "Account 1010  Cash in bank",
-       {540, 300}, {250, 0}, {100, 0}, {0, 0}, {0, 0}, {0, 60}, {15, 0}, {905, 360}, 545, 5000, 5545},
+       {540, 500}, {250, 0}, {100, 0}, {0, 0}, {0, 0}, {0, 60}, {15, 0}, {905, 560}, 345, 5000, 5345},
       {"a revenue account: unposted credits raise it", R"("4010" F10 Esc Esc)", "Account 4010  Sales",
        {0, 0}, {0, 0}, {0, 100}, {0, 1200}, {0, 0}, {}, {}, {0, 1300}, 1300, 12000, 13300},
       {"an expense account: unposted debits raise it", R"("5010" F10 Esc Esc)", "Account 5010  Rent",
        {300, 0}, {0, 0}, {0, 0}, {0, 0}, {80, 0}, {}, {}, {380, 0}, 380, 4000, 4380},
       {"a customer's discount on the receivables discount account", R"("4090" F10 Esc Esc)",
        "Account 4090  Sales discounts", {10, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {}, {}, {10, 0}, -10, 0, -10},
+      // Receipts and payments applied to invoices move the receivables or
+      // payables account by what they pay and the discount together: the
+      // company's control account, or the customer's own.
+      {"the receivables control account", R"("1100" F10 Esc Esc)", "Account 1100  Receivables",
+       {0, 115}, {0, 0}, {0, 0}, {1200, 0}, {0, 0}, {}, {}, {1200, 115}, 1085, 2000, 3085},
+      {"a customer's own receivables account", R"("1110" F10 Esc Esc)", "Account 1110  Receivables, trade",
+       {0, 510}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {}, {}, {0, 510}, -510, 0, -510},
+      {"the payables control account: a credit-balance account", R"("2100" F10 Esc Esc)", "Account 2100  Payables",
+       {204, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {}, {}, {204, 0}, -204, 1500, 1296},
   };
   WriteCompany();
   const auto before = Snapshot();

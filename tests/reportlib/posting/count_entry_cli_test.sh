@@ -4,7 +4,8 @@
 #   - on the company of fixtures/count_entry_company.json (qxload): counts
 #     added to those on file and a new one in dozens, read back with qxdump;
 #   - on the sample company, whose billing, purchasing and assembly work is
-#     still unposted: the grid stays closed and says why.
+#     still unposted: the grid stays closed and says why, and the command
+#     did not do its work (exit status 4).
 #
 #   count_entry_cli_test.sh <build folder>
 # Exit status 0 passed, 1 failed, 77 skipped (the program is not built).
@@ -27,7 +28,9 @@ assert counts == {"BOLT-10": (8.0, "N"), "NUT-12": (30.0, "N"), "PIPE-2": (12345
 ' || fail "391: the count file does not hold the counts entered"
 
 transcript=$work/sample-391.txt
-run_keys 391 "$transcript" Enter Enter || { cat "$transcript"; fail "391 on the sample: exit status $?"; }
+status=0
+run_keys 391 "$transcript" Enter Enter || status=$?
+[ $status -eq 4 ] || { cat "$transcript"; fail "391 on the sample: exit status $status, not 4 (the grid was refused)"; }
 grep -qF "message number: 193" "$transcript" || { cat "$transcript"; fail "391 on the sample: not refused"; }
 grep -qF "form start: Physical Inventory Count Entry" "$transcript" && fail "391 on the sample: the grid opened"
 echo passed

@@ -88,7 +88,7 @@ Run ProgramUser::Command(const std::string& company, int command, const std::str
 
 Run ProgramUser::CommandWithoutKeys(const std::string& company, int command,
                                     const std::vector<std::string>& arguments) const {
-  return Start(company, command, "", arguments, {"QX_KEYS=", "QX_TRANSCRIPT="});
+  return Start(company, command, "", arguments, {"QX_KEYS="});
 }
 
 Run ProgramUser::Start(const std::string& company, int command, const std::string& keys,

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "fixture/company.h"
@@ -167,6 +169,29 @@ struct OpenItem {
   std::int32_t invoiceDate = 0;
 };
 
+// A cash transaction as cash posting takes it: what it moves in the books.
+// Cash posting is not part of this system, so the sample's cash comes
+// posted, with what posting wrote (Builder::PostCashTransactions).
+struct CashPosting {
+  // An open invoice the transaction pays.
+  struct Application {
+    std::string invoice;
+    std::int32_t invoiceDate = 0;
+    double paid = 0, discount = 0;
+  };
+  std::string journal;            // "CR" receipts (the bank debited), "CD" payments (credited)
+  std::string transactionNumber;  // as the journal keeps it
+  std::string bank;               // the bank's G/L account
+  std::string number;             // deposit or check number; "" none yet
+  std::string reference, payee;
+  char distribution = 'G';  // 'R' a customer's invoices, 'P' a vendor's, 'G' G/L accounts
+  std::string party;        // the customer or vendor of 'R' and 'P'
+  std::int32_t date = 0;
+  double amount = 0;
+  std::vector<Application> applications;                        // 'R' and 'P'
+  std::vector<std::pair<std::string, double>> distributionLines;  // 'G': account, amount
+};
+
 class Builder {
  public:
   Builder(const Options& options, fixture::CompanyImage* company);
@@ -223,12 +248,29 @@ class Builder {
   void AddInventoryAdjustment(int index);
   void AddAssembly(int index);
   void AddPhysicalCounts();
+  // Books what cash posting wrote for each cash transaction: the bank and
+  // the accounts it moves, the invoices it pays and their customers or
+  // vendors, the check register, and one posted G/L transaction per cash
+  // journal.  Runs after the ledger history, whose balances it moves on.
+  void PostCashTransactions();
+  // A posted payment of `a` on an invoice of `party`, dated `date`: its
+  // open-invoice line, the invoice's balance and the party's figures.
+  void AddPostedPayment(bool receivables, Party& party, const CashPosting::Application& a, std::int32_t date,
+                        const std::string& reference);
   // A new open-invoice line entered with a transaction, not yet posted.
   std::int32_t AddEnteredOpenItem(bool receivables, const Party& party, const std::string& invoice,
                                   char lineType, double amount, std::int32_t date);
 
   // Shared helpers.
   void Add(int file, const Json& record);
+  // An open-invoice line of `party`'s invoice (dated `invoiceDate`): its
+  // due dates follow the invoice; the line itself is dated `date`.  Takes
+  // the next item number.
+  Json OpenItemLine(const Party& party, const std::string& invoice, std::int32_t invoiceDate, char type,
+                    double amount, std::int32_t date, double discount, const std::string& reference, char status);
+  // What a posted open-invoice line changes in its customer's or vendor's
+  // balance, period figures, last invoice or payment and year's statistics.
+  void TakeIntoParty(bool receivables, char type, double amount, double discount, std::int32_t date, Party* party);
   // The part of month entry `m` that has passed: 1 for a closed month.
   double MonthShare(int m) const;
   std::int32_t Day(int daysBack) const;      // today minus days
@@ -263,6 +305,9 @@ class Builder {
   std::size_t receivableCursor_ = 0, payableCursor_ = 0;  // the first invoice that may be open
   std::map<std::string, long> sequences_;  // G/L journals' transaction numbers (file 23)
   std::int32_t nextItemNumber_ = 1;           // open-invoice lines
+  // Where each open invoice's header lies in its file: file, party, invoice.
+  std::map<std::tuple<int, std::string, std::string>, std::size_t> openInvoiceHeaderAt_;
+  std::vector<CashPosting> cashPostings_;
   long nextInvoice_ = 24000;                  // customers' invoices and credit notes
   long nextDocument_ = 7000;                  // purchases, adjustments, assemblies
   double monthlyTax_[13] = {};  // billing tax per period entry (code "ST")

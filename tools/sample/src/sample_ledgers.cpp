@@ -1,9 +1,11 @@
-// The sample company's unposted transactions: something to print and post in
-// every ledger that has a journal or a posting run.  All are dated in the
-// current period, up to today.  The small company's transactions are the
+// The sample company's transactions of the current period: something to
+// print and post in every ledger that has a journal or a posting run, and
+// the cash, which comes posted (cash posting is not part of this system, and
+// the month could not be closed with cash waiting for it).  All are dated in
+// the current period, up to today.  The small company's transactions are the
 // cases a new user meets (an invoice with freight, a cash sale, a return, a
-// receipt with a discount, a check to print, a deleted and a held entry); a
-// scaled company adds generic ones of the same kinds.
+// receipt with a discount, a check to print, a deleted entry); a scaled
+// company adds generic ones of the same kinds.
 #include <algorithm>
 #include <cmath>
 
@@ -122,7 +124,6 @@ void Builder::AddGLTransaction(int index) {
     case 5: {
       const double amount = random_.Amount(400, 900);
       header["reference"] = "Ad campaign";
-      header["holdText"] = "REVIEW";  // held: neither printed in Journal mode nor posted
       lines = {{acct::kAdvertising, "Spring campaign", 'D', amount},
                {acct::kAccrued, "Spring campaign", 'C', amount}};
       break;
@@ -159,24 +160,11 @@ void Builder::AddGLTransaction(int index) {
 std::int32_t Builder::AddEnteredOpenItem(bool receivables, const Party& party, const std::string& invoice,
                                          char lineType, double amount, std::int32_t date) {
   const Terms& terms = TermsOf(party.terms);
-  const char precedence = lineType == 'I' ? '1' : lineType == 'D' ? '2' : lineType == 'C' ? '3' : '4';
-  const std::int32_t item = nextItemNumber_++;
   // Entered with its transaction and not yet posted (status 'N'): posting
   // brings it into the customer's or vendor's balance.
-  Add(receivables ? records::kFileReceivablesOpenInvoices : records::kFilePayablesOpenInvoices,
-      Json{{"code", party.code},
-           {"invoiceNumber", invoice},
-           {"precedence", std::string(1, precedence)},
-           {"reference", "Entered"},
-           {"lineType", std::string(1, lineType)},
-           {"status", "N"},
-           {"precedenceCode", std::string(1, precedence)},
-           {"itemNumber", item},
-           {"dueDate", DateText(date + terms.dueDays)},
-           {"secondDate", DateText(date + terms.discountDays)},
-           {"invoiceDate", DateText(date)},
-           {"amount", amount},
-           {"precedenceByte", std::string(1, precedence)}});
+  const Json line = OpenItemLine(party, invoice, date, lineType, amount, date, 0, "Entered", 'N');
+  const std::int32_t item = line["itemNumber"].get<std::int32_t>();
+  Add(receivables ? records::kFileReceivablesOpenInvoices : records::kFilePayablesOpenInvoices, line);
   const bool raises = RaisesBalance(receivables, lineType);
   Add(receivables ? records::kFileReceivablesOpenInvoiceHeaders : records::kFilePayablesOpenInvoiceHeaders,
       Json{{"code", party.code},
@@ -281,6 +269,10 @@ void Builder::AddCashTransaction(int index) {
   Json header{{"journalCode", journal}, {"transactionNumber", TranNo(number)}, {"bankAccount", acct::kCash}};
   Json lines = Json::array();
   double total = 0, discountTotal = 0;
+  CashPosting posting;
+  posting.journal = journal;
+  posting.bank = acct::kCash;
+  posting.date = date;
 
   auto line = [&](const std::string& text, const std::string& account, const std::string& invoice,
                   char side, double amount, double discount, double invoiceAmount) {
@@ -294,6 +286,7 @@ void Builder::AddCashTransaction(int index) {
     lines.push_back(std::move(l));
     total += amount;
     discountTotal += discount;
+    if (!account.empty()) posting.distributionLines.emplace_back(account, amount);
   };
   // Pays the next open invoices of one party.  With `withDiscount`, a party
   // whose terms give a discount is preferred, among the next few hundred.
@@ -315,7 +308,9 @@ void Builder::AddCashTransaction(int index) {
       OpenItem& item = items[i];
       if (!open(item)) continue;
       const double discount = withDiscount && terms.discountPercent > 0 ? Cents(item.balance * terms.discountPercent / 100) : 0;
-      line("Payment", "", item.invoiceNumber, side, Cents(item.balance - discount), discount, item.balance);
+      const double paid = Cents(item.balance - discount);
+      line("Payment", "", item.invoiceNumber, side, paid, discount, item.balance);
+      posting.applications.push_back({item.invoiceNumber, item.invoiceDate, paid, discount});
       item.balance = 0;
       --invoices;
     }
@@ -369,13 +364,23 @@ void Builder::AddCashTransaction(int index) {
       header["distribution"] = "R";
       break;
   }
-  header["postedFlag"] = "N";
+  // Posted already, as a deleted one is marked by posting too.
+  header["postedFlag"] = "Y";
   header["date"] = DateText(date);
   header["periodKey"] = PeriodKey(date);
   header["amount"] = Cents(total);
   if (discountTotal != 0) header["discount"] = Cents(discountTotal);
   Add(records::kFileCashHeaders, header);
   for (const Json& l : lines) Add(records::kFileCashLines, l);
+  if (kind == 4) return;
+  posting.transactionNumber = TranNo(number);
+  posting.number = header.value("depositNumber", "");
+  posting.reference = header["reference"].get<std::string>();
+  posting.payee = header["payeeName"].get<std::string>();
+  posting.distribution = header["distribution"].get<std::string>()[0];
+  if (party) posting.party = party->code;
+  posting.amount = Cents(total);
+  cashPostings_.push_back(std::move(posting));
 }
 
 // The cash of the payroll bank account, and a receipt not yet put on a
@@ -406,18 +411,124 @@ void Builder::AddPayrollBankAndUnnumberedReceipt() {
   };
   for (const Cash& c : kCash) {
     const long number = NextNumber(c.journal);
-    const std::int32_t date = Day(c.daysBack);
+    // In the current period, as every transaction of the sample.
+    const std::int32_t date = std::max(periodStart_, Day(c.daysBack));
     Json header{{"journalCode", c.journal}, {"transactionNumber", TranNo(number)}, {"bankAccount", c.bank},
                 {"reference", c.reference}, {"paidToCode", c.account}, {"side", std::string(1, c.side)},
                 {"typeLetter", std::string(1, c.type)}, {"paidToType", "G"}, {"distribution", "G"},
-                {"payeeName", c.payee}, {"postedFlag", "N"}, {"date", DateText(date)},
+                {"payeeName", c.payee}, {"postedFlag", "Y"}, {"date", DateText(date)},
                 {"periodKey", PeriodKey(date)}, {"amount", c.amount}};
     if (*c.number) header["depositNumber"] = c.number;
     Add(records::kFileCashHeaders, header);
     Add(records::kFileCashLines, Json{{"journalCode", c.journal}, {"transactionNumber", TranNo(number)},
                                       {"text", c.text}, {"glAccount", c.account},
                                       {"side", std::string(1, c.side)}, {"amount", c.amount}});
+    CashPosting posting;
+    posting.journal = c.journal;
+    posting.transactionNumber = TranNo(number);
+    posting.bank = c.bank;
+    posting.number = c.number;
+    posting.reference = c.reference;
+    posting.payee = c.payee;
+    posting.date = date;
+    posting.amount = c.amount;
+    posting.distributionLines.emplace_back(c.account, c.amount);
+    cashPostings_.push_back(std::move(posting));
   }
+}
+
+// Cash posting as it would have run at the end of the sample's entry: each
+// transaction's bank and accounts moved in the current period, the invoices
+// it pays settled with their customers and vendors, its deposit or check
+// in the check register, and the lines of each cash journal summed into one
+// posted G/L transaction, numbered from the journal's sequence and dated
+// today, as the other postings of the system write theirs.
+void Builder::PostCashTransactions() {
+  const int entry = month_ - 1;  // every cash transaction is dated in the current period
+  std::map<std::string, std::map<std::pair<std::string, char>, double>> summed;  // journal: account, side
+  auto book = [&](const std::string& journal, const std::string& account, double debit) {
+    if (Cents(debit) == 0) return;
+    Book(account, entry, debit);
+    summed[journal][{account, debit > 0 ? 'D' : 'C'}] += std::fabs(debit);
+  };
+  for (const CashPosting& p : cashPostings_) {
+    // A receipt debits the bank and credits what it was received for; a
+    // payment the other way round.
+    const bool receipt = p.journal == "CR";
+    const double sign = receipt ? 1 : -1;
+    book(p.journal, p.bank, sign * p.amount);
+    if (p.distribution == 'G') {
+      for (const auto& [account, amount] : p.distributionLines) book(p.journal, account, -sign * amount);
+    } else {
+      const bool receivables = p.distribution == 'R';
+      Party* party = FindParty(receivables ? customers_ : vendors_, p.party);
+      for (const CashPosting::Application& a : p.applications) {
+        // The invoice is settled by what was paid and the discount taken.
+        book(p.journal, receivables ? acct::kReceivables : acct::kPayables, -sign * Cents(a.paid + a.discount));
+        book(p.journal, receivables ? acct::kSalesDiscounts : acct::kPurchaseDiscounts, sign * a.discount);
+        AddPostedPayment(receivables, *party, a, p.date, "Payment");
+      }
+    }
+    if (p.number.empty()) continue;  // no deposit slip or check number yet
+    Json entryRecord{{"bankAccount", p.bank},
+                     {"checkNumber", p.number},
+                     {"transactionNumber", p.transactionNumber}};
+    if (!p.party.empty()) entryRecord["code"] = p.party;
+    entryRecord["name"] = p.payee;
+    entryRecord["reference"] = p.reference;
+    entryRecord["status"] = "O";
+    entryRecord["entrySide"] = receipt ? "D" : "C";
+    entryRecord["date"] = DateText(p.date);
+    entryRecord["amount"] = p.amount;
+    entryRecord["kind"] = receipt ? "D" : "H";  // the register's source "CH"
+    entryRecord["state"] = "Y";
+    Add(records::kFileCheckRegister, entryRecord);
+  }
+  for (const auto& [journal, lines] : summed) {
+    const long number = NextNumber(journal);
+    Add(records::kFileGLHeaders, Json{{"journalCode", journal},
+                                      {"transactionNumber", TranNo(number)},
+                                      {"date", DateText(today_)},
+                                      {"postedFlag", "Y"},
+                                      {"sourceFlag", "N"},
+                                      {"checkFlag", "N"},
+                                      {"journalPrinted", DateText(today_)}});
+    // Debits numbered from 1, credits from 10000, as posting numbers them.
+    int debitLine = 0, creditLine = 9999;
+    for (const auto& [accountAndSide, amount] : lines) {
+      const auto& [account, side] = accountAndSide;
+      Add(records::kFileGLLines, Json{{"journalCode", journal},
+                                      {"transactionNumber", TranNo(number)},
+                                      {"lineNumber", side == 'D' ? ++debitLine : ++creditLine},
+                                      {"account", account},
+                                      {"description", "Summary " + journal + " Post"},
+                                      {"side", std::string(1, side)},
+                                      {"amount", Cents(amount)},
+                                      {"date", DateText(today_)}});
+    }
+  }
+}
+
+void Builder::AddPostedPayment(bool receivables, Party& party, const CashPosting::Application& a,
+                               std::int32_t date, const std::string& reference) {
+  const int lineFile = receivables ? records::kFileReceivablesOpenInvoices : records::kFilePayablesOpenInvoices;
+  const int headerFile =
+      receivables ? records::kFileReceivablesOpenInvoiceHeaders : records::kFilePayablesOpenInvoiceHeaders;
+  Add(lineFile, OpenItemLine(party, a.invoice, a.invoiceDate, 'P', a.paid, date, a.discount, reference, 'P'));
+  TakeIntoParty(receivables, 'P', a.paid, a.discount, date, &party);
+  // The invoice's header keeps the balance of all its lines.
+  const auto at = openInvoiceHeaderAt_.find({headerFile, party.code, a.invoice});
+  const records::FileDef* def = records::FindFile(headerFile);
+  if (at == openInvoiceHeaderAt_.end() || !def) {
+    error_ = fmt::format("sample payment of {} {}: the invoice has no header", party.code, a.invoice);
+    return;
+  }
+  std::vector<std::uint8_t>& image = company_->files[headerFile][at->second];
+  Json header = fixture::DecodeRecord(*def, image);
+  header["balance"] = Cents(header.value("balance", 0.0) + LineEffect(receivables, 'P', a.paid, a.discount));
+  fixture::FieldProblem problem;
+  if (!fixture::EncodeRecord(*def, header, &image, &problem))
+    error_ = fmt::format("sample open-invoice header refused: {}: {}", problem.field, problem.message);
 }
 
 // ---- Billing and purchasing ---------------------------------------------------------------

@@ -36,7 +36,8 @@ double Random::Amount(double lo, double hi) {
   return Cents(lo + static_cast<double>(pick) / 100.0);
 }
 
-double Cents(double value) { return std::round(value * 100.0) / 100.0; }
+// Adding 0.0 makes a negative zero a zero: a balance paid off is stored as 0.
+double Cents(double value) { return std::round(value * 100.0) / 100.0 + 0.0; }
 
 std::string DateText(std::int32_t day) {
   const daynum::CivilDate c = daynum::ToCivil(day);
@@ -369,6 +370,57 @@ void Builder::Add(int file, const Json& record) {
   company_->files[file].push_back(std::move(image));
 }
 
+Json Builder::OpenItemLine(const Party& party, const std::string& invoice, std::int32_t invoiceDate, char type,
+                           double amount, std::int32_t date, double discount, const std::string& reference,
+                           char status) {
+  const Terms& terms = TermsOf(party.terms);
+  const char precedence = type == 'I' ? '1' : type == 'D' ? '2' : type == 'C' ? '3' : '4';
+  Json r{{"code", party.code},
+         {"invoiceNumber", invoice},
+         {"precedence", std::string(1, precedence)},
+         {"reference", reference},
+         {"lineType", std::string(1, type)},
+         {"status", std::string(1, status)},
+         {"precedenceCode", std::string(1, precedence)},
+         {"itemNumber", nextItemNumber_++},
+         {"dueDate", DateText(invoiceDate + terms.dueDays)},
+         {"secondDate", DateText(invoiceDate + terms.discountDays)},
+         {"invoiceDate", DateText(date)},
+         {"amount", amount},
+         {"precedenceByte", std::string(1, precedence)}};
+  if (discount != 0) r["discount"] = discount;
+  return r;
+}
+
+void Builder::TakeIntoParty(bool receivables, char type, double amount, double discount, std::int32_t date,
+                            Party* party) {
+  const bool raises = RaisesBalance(receivables, type);
+  party->balance = Cents(party->balance + LineEffect(receivables, type, amount, discount));
+  const bool thisPeriod = date >= periodStart_;
+  const bool thisYear = daynum::ToCivil(date).year == year_;
+  // What raises a customer's balance is a debit; a vendor's, a credit.
+  if (raises) {
+    if (thisPeriod) (receivables ? party->periodDebits : party->periodCredits) += amount;
+    if (type == 'I' && date >= party->lastInvoiceDate) {
+      party->lastInvoiceDate = date;
+      party->lastInvoiceAmount = amount;
+    }
+    if (type == 'I' && thisYear) {
+      ++party->invoicesThisYear;
+      party->grossThisYear += amount;
+    }
+  } else {
+    if (thisPeriod) (receivables ? party->periodCredits : party->periodDebits) += amount + discount;
+    if (type == 'P') {
+      if (date >= party->lastPaymentDate) {
+        party->lastPaymentDate = date;
+        party->lastPaymentAmount = amount;
+      }
+      if (thisYear) party->paymentsThisYear += amount;
+    }
+  }
+}
+
 std::int32_t Builder::Day(int daysBack) const { return today_ - daysBack; }
 
 std::int32_t Builder::PeriodDay() { return random_.Between(periodStart_, today_); }
@@ -437,6 +489,7 @@ bool Builder::Build(std::string* error) {
   AddCheckRegisterAndLogs();
   AddUnpostedTransactions();
   MakeLedgerHistory();
+  PostCashTransactions();
   AddAccounts();
   AddParties();
   AddProducts();
@@ -827,58 +880,18 @@ void Builder::AddOpenInvoices() {
 
     void operator()(const std::string& invoice, char type, double amount, std::int32_t date,
                     double discount, const std::string& reference, char status = 'P') {
-      const Terms& terms = b.TermsOf(party.terms);
-      const char precedence = type == 'I' ? '1' : type == 'D' ? '2' : type == 'C' ? '3' : '4';
       const std::int32_t invoiceDate = dates.count(invoice) ? dates[invoice] : date;
-      Json r{{"code", party.code},
-             {"invoiceNumber", invoice},
-             {"precedence", std::string(1, precedence)},
-             {"reference", reference},
-             {"lineType", std::string(1, type)},
-             {"status", std::string(1, status)},
-             {"precedenceCode", std::string(1, precedence)},
-             {"itemNumber", b.nextItemNumber_++},
-             {"dueDate", DateText(invoiceDate + terms.dueDays)},
-             {"secondDate", DateText(invoiceDate + terms.discountDays)},
-             {"invoiceDate", DateText(date)},
-             {"amount", amount},
-             {"precedenceByte", std::string(1, precedence)}};
-      if (discount != 0) r["discount"] = discount;
+      Json r = b.OpenItemLine(party, invoice, invoiceDate, type, amount, date, discount, reference, status);
       if (status == 'F') {
         r["origin"] = "B";
         r["dueDate"] = r["secondDate"] = r["invoiceDate"];
       }
       b.Add(receivables ? records::kFileReceivablesOpenInvoices : records::kFilePayablesOpenInvoices, r);
-      const bool raises = RaisesBalance(receivables, type);
-      const double effect = LineEffect(receivables, type, amount, discount);
       auto& [total, balance] = headers[invoice];
-      if (raises) total += amount;
-      balance = Cents(balance + effect);
+      if (RaisesBalance(receivables, type)) total += amount;
+      balance = Cents(balance + LineEffect(receivables, type, amount, discount));
       dates.try_emplace(invoice, date);
-      party.balance = Cents(party.balance + effect);
-      const bool thisPeriod = date >= b.periodStart_;
-      const bool thisYear = daynum::ToCivil(date).year == b.year_;
-      // What raises a customer's balance is a debit; a vendor's, a credit.
-      if (raises) {
-        if (thisPeriod) (receivables ? party.periodDebits : party.periodCredits) += amount;
-        if (type == 'I' && date >= party.lastInvoiceDate) {
-          party.lastInvoiceDate = date;
-          party.lastInvoiceAmount = amount;
-        }
-        if (type == 'I' && thisYear) {
-          ++party.invoicesThisYear;
-          party.grossThisYear += amount;
-        }
-      } else {
-        if (thisPeriod) (receivables ? party.periodCredits : party.periodDebits) += amount + discount;
-        if (type == 'P') {
-          if (date >= party.lastPaymentDate) {
-            party.lastPaymentDate = date;
-            party.lastPaymentAmount = amount;
-          }
-          if (thisYear) party.paymentsThisYear += amount;
-        }
-      }
+      b.TakeIntoParty(receivables, type, amount, discount, date, &party);
     }
   };
 
@@ -926,7 +939,10 @@ void Builder::AddOpenInvoices() {
       }
     }
     for (const auto& [invoice, figures] : headers) {
-      Add(receivables ? records::kFileReceivablesOpenInvoiceHeaders : records::kFilePayablesOpenInvoiceHeaders,
+      const int headerFile =
+          receivables ? records::kFileReceivablesOpenInvoiceHeaders : records::kFilePayablesOpenInvoiceHeaders;
+      const std::size_t at = company_->files[headerFile].size();
+      Add(headerFile,
           Json{{"code", party.code},
                {"invoiceNumber", invoice},
                {"invoiceDate", DateText(dates[invoice])},
@@ -934,6 +950,7 @@ void Builder::AddOpenInvoices() {
                {"amount", figures.first},
                {"balance", figures.second}});
       if (figures.second > 0.005) {
+        openInvoiceHeaderAt_[{headerFile, party.code, invoice}] = at;
         party.openInvoices.push_back(invoice);
         (receivables ? receivableItems_ : payableItems_)
             .push_back(OpenItem{party.code, invoice, 0, figures.second, dates[invoice]});

@@ -80,6 +80,24 @@ void AgingDetailStep(AgingNet* net, const records::TagOpenInvoice* item, int ope
 int AgingItemAge(int openItemFileNo, BtrvHandle handle, std::int32_t asOfDate, void* keyBuffer,
                  records::TagOpenInvoice* item);
 
+// --- Balance-forward accounts --------------------------------------------------------
+//
+// A balance-forward account ('B', records::CustVendRecord::IsBalanceForward)
+// owes one running balance, not a set of invoices: a payment, a credit or a
+// discount is not set against an invoice of its own but pays what the
+// account owes, the oldest first.  Its aging is that of what is left.
+// Open-item accounts age each line where it falls.
+
+// Pays the charges of `count` slots, ordered from the oldest to the newest,
+// with the credits of all of them: the oldest charges first.  `charges`
+// and `credits` are whole cents, neither below 0 (a slot's charges are what
+// raised the balance, its credits what lowered it).  net[i] receives what
+// slot i still owes: its charges less what paid them, and, when the credits
+// come to more than every charge, less the credits left unspent, which are
+// the newest (the latest payment is the one not used up).  The nets add up
+// to the charges less the credits.
+void AgingApplyOldestFirst(const std::int64_t* charges, const std::int64_t* credits, std::int64_t* net, int count);
+
 // --- The account-aging block ----------------------------------------------------------
 //
 // What a customer or vendor owes as of a date, and how long it has been due:
@@ -91,6 +109,9 @@ int AgingItemAge(int openItemFileNo, BtrvHandle handle, std::int32_t asOfDate, v
 // Past-due periods are `periodDays` long (30): days past due 1-30 go to
 // pastDue1, 31-60 to pastDue2, and the last period of `periodCount` (at
 // most 3) takes everything older.  Days past due = as-of date − due date.
+// On a balance-forward account the payments and credits pay the oldest
+// amounts first (AgingApplyOldestFirst over the not yet due amounts and the
+// three periods), so that the past-due amounts are what is left unpaid.
 //
 // The block is the base library's; its layout is part of the selection file
 // "TEMPCSVD.DB" (records of 795 bytes of the customer/vendor record, then
@@ -119,7 +140,13 @@ struct CustVendAccountBlock {
   records::I32 pastDueItems2;     // 101
   records::F64 pastDue3;          // 105: older (the last period is open-ended)
   records::I32 pastDueItems3;     // 113
-  std::uint8_t reserved117[80];
+  std::uint8_t balanceForward;    // 117: 1 for a balance-forward account
+  // 118: what raised the balance (charges) and what lowered it (credits,
+  // both positive) by age: not yet due, then past due 1, 2 and 3; a
+  // balance-forward account's past-due amounts are worked from them.
+  records::F64 charges[4];
+  records::F64 credits[4];        // 150
+  std::uint8_t reserved182[15];
 };
 #pragma pack(pop)
 
@@ -134,6 +161,8 @@ static_assert(offsetof(CustVendAccountBlock, balance) == 69);
 static_assert(offsetof(CustVendAccountBlock, pastDue1) == 81);
 static_assert(offsetof(CustVendAccountBlock, pastDue2) == 93);
 static_assert(offsetof(CustVendAccountBlock, pastDue3) == 105);
+static_assert(offsetof(CustVendAccountBlock, balanceForward) == 117);
+static_assert(offsetof(CustVendAccountBlock, credits) == 150);
 
 #pragma pack(push, 1)
 // One record of the selection file "TEMPCSVD.DB": the customer or vendor
@@ -155,8 +184,9 @@ static_assert(offsetof(CustVendSelectionRecord, copies) == 993);
 // above 0) and count (1..3; 3 otherwise).  Returns 0.
 int CustVendSelectInit(CustVendAccountBlock* block, std::int32_t asOfDate, int periodDays, int periodCount);
 
-// Starts an account: clears its amounts and takes its code, credit limit
-// and last dates from the customer or vendor record.  Returns 0.
+// Starts an account: clears its amounts and takes its code, credit limit,
+// last dates and kind (balance forward or open item) from the customer or
+// vendor record.  Returns 0.
 int CustVendSelectStep(CustVendAccountBlock* block, const records::CustVendRecord* record);
 
 // Adds one open-item line of the account (`openItemFileNo` 5 or 2), or, with

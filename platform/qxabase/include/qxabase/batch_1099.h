@@ -29,7 +29,8 @@ class QxaBatchFileForm1099 {
   // Writes `record`: inserted when `isNew` is non-zero (5 when a batch of
   // that name exists), otherwise the stored batch of its name is read again
   // with a lock and replaced (4 when it is gone, 84 when another user holds
-  // it).  Byte 11 of the name is made 0.  Returns the status.
+  // it); the lock is let go again, whatever the rewrite answered.  Byte 11
+  // of the name is made 0.  Returns the status.
   int TableWrite(const records::TagBatchForm1099* record, int isNew);
 
  private:

@@ -40,30 +40,47 @@ CommandHandler CommandHandlerGet(int slot);
 // Runs command `commandId` through the handler of its group: sets
 // SharedAppBlock::currentCommand to the id and calls the handler with
 // `parameterText`.  Returns the handler's result, or −1 when the command said
-// it did not do its work (CommandNotDone).  A group outside 1..6, or one no
-// menu library registered, is refused with a message that names the command;
-// the result is then −1 and SharedAppBlock::currentCommand −1.  A command run
-// from inside another (a report's link) keeps its mark to itself: the outer
-// command's mark is as it was when the inner one ends.
+// it did not do its work (CommandNotDone) or that no case serves it
+// (CommandUnknown).  A group outside 1..6, or one no menu library
+// registered, is refused with a message that names the command; the result
+// is then −1 and SharedAppBlock::currentCommand −1.  A command run from
+// inside another (a report's link) keeps its marks to itself: the outer
+// command's marks are as they were when the inner one ends.
 int CommandRun(int commandId, const char* parameterText);
 
-// --- A command that did not do its work -------------------------------------------
-// A command that ends without doing its work says so, once it has told the
-// user why, by calling CommandNotDone: its parameter string, a range or a
-// date refused; a file it needs held by another program, missing or damaged;
-// a record it needs unreadable or damaged; the command not available.  The
-// mark makes CommandRun answer −1, which a command-only start ends with as
-// its exit status 4.  A command that ran and found nothing to do (message
-// 197, nothing to post) did its work and says nothing.
+// --- Whether a command did its work ---------------------------------------------
+// A command says what it did.  It calls CommandDone when it did its work or
+// found nothing to do: a report written or shown, a posting or a period end
+// run to its end, a screen's changes saved; showing message 197 ("Nothing
+// was selected or printed", nothing to post) says it too.  Every other way
+// out (a refusal, a stop, Esc, a failure) leaves it not done, and the
+// journals-and-reports frame turns a command that never said it was done
+// into one that was not (CommandNotDone), which a command-only start ends
+// with as its exit status 4.
 //
-// The base library marks its own refusals, so that a unit need not: every
-// record-manager error box (MsgRecordError, MsgRecordErrorPost), a file set
-// that cannot be opened, and the commands whose work lies outside this
-// system.  Outside a command the call does nothing that lasts.
+// CommandNotDone outweighs CommandDone: a command that did part of its work
+// and then failed did not do its work.  A command calls it, once it has told
+// the user why, where it stops without doing its work; the base library
+// marks its own refusals, so that a unit need not: every record-manager
+// error box (MsgRecordError, MsgRecordErrorPost), a file set that cannot be
+// opened, and the commands whose work lies outside this system.  Outside a
+// command the calls do nothing that lasts.
+void CommandDone();
 void CommandNotDone();
+
+// A handler that has no case for SharedAppBlock::currentCommand says so
+// (and returns −1): no command of that id exists.
+void CommandUnknown();
+
+// True when the command running now has said it was done and nothing
+// outweighs it.
+bool CommandIsDone();
 
 // True when the command running now has called CommandNotDone.
 bool CommandIsNotDone();
+
+// True when the command CommandRun ran last had no case (CommandUnknown).
+bool CommandWasUnknown();
 
 // The command bracket.  CommandActiveSet(1) when a command starts, (0) when
 // it ends: while a command is active the main window takes no input (its menu
@@ -109,7 +126,8 @@ bool ModulesAvailable(int mode, Ids... ids) {
 // --- Commands of the base library -----------------------------------------------
 // Commands 323, 363, 395, 396 and 397 are routed to the base library by the
 // journals-and-reports dispatcher.  Their work lies outside this system: each
-// tells the user so in a message box and returns 0.
+// tells the user so in a message box, is not done (CommandNotDone) and
+// returns 0.
 
 int PostCash();                      // 323
 int PromoPriceReport(int);           // 363

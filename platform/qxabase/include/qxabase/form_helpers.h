@@ -17,8 +17,10 @@ inline constexpr const char* kRangeLast = "LAST ";
 // Sets a form up once its window is open: the window takes the form's report
 // id (Form::reportId) and, when it has no title of its own, the caption of
 // the running command; `helpTopic` (> 0) becomes SharedAppBlock::helpContext
-// and the report id SharedAppBlock::helpBuffer.  `options` is kept for the
-// callers (0, 1, 0x1023).  Safe on a form without a window.  Returns 0.
+// while the form runs (FormStandardHook gives the one it replaced back when
+// the form ends).  The help folder, SharedAppBlock::helpBuffer, is never the
+// form's.  `options` is kept for the callers (0, 1, 0x1023).  Safe on a form
+// without a window.  Returns 0.
 int FormSetup(Form* form, int options, int helpTopic);
 
 // The Y/N character of a yes/no field: 'Y' when its chosen entry begins with
@@ -49,8 +51,8 @@ int FieldEntryDateHook(Form* form, int field);
 
 // The form's second hook slot (Form::eventHook): when the form starts, its
 // window takes the report id; as the cursor enters a field, the status line
-// names the screen and the field; when the form ends, the status line is
-// as it was before.  Returns 0.
+// names the screen and the field; when the form ends, the status line and
+// the help topic are as they were before.  Returns 0.
 int FormStandardHook(Form* form, int event, int field);
 
 // Default key handler (Form::defaultHandler): keys no handler took are

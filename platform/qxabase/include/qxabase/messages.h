@@ -51,6 +51,10 @@ const char* GetCaption(int kind);
 
 // --- Message boxes -------------------------------------------------------------------
 
+// "Nothing was selected or printed": a command that shows it found nothing
+// to do (MsgShow marks it done, CommandDone).
+inline constexpr int kMsgNothingToDo = 197;
+
 // Shows message `number` with an " Ok " button.  `style` is kept for the
 // callers (1).  Returns the button pressed (1).
 int MsgShow(int number, int style = 1);

@@ -407,6 +407,9 @@ class CBaseCheckReg {
 // error is shown in place of the summary and its status returned.  `reserved` is kept for the
 // callers.  Returns 0.
 int PostSummary(int textNumber, int reserved, long count, double debit, double credit);
+// The same with a fourth argument of the text: what the run left as it was
+// (the held transactions of the G/L posting, text 512).
+int PostSummaryLeft(int textNumber, long count, double debit, double credit, long left);
 
 // --- Posting options of each ledger -------------------------------------------------------
 //

@@ -21,8 +21,15 @@
 //     cell's drill-down link, run the report again from its saved run,
 //     print); under a key script its text goes to the transcript;
 //   - an HTML file: one self-contained UTF-8 page with its own CSS, columns
-//     aligned as on paper, links as `qxa:` URLs;
+//     aligned as on paper, links as `qxa:` URLs; a run that holds one
+//     document per account (statements) gives each account a file of its
+//     own;
 //   - a plain-text file, or the printer through `lp`.
+// The caller names the destination (a report parameter string's "output",
+// or a form's printer); a run that names none goes to the preview, from
+// which the user prints it or saves it as an HTML file, or, in a command
+// run alone from the command line, to the file the command line names
+// (ReportOutputSet).
 // Text is code page 437 inside; the HTML file, the transcript and the printer
 // get UTF-8.
 //
@@ -126,8 +133,9 @@ enum ReportDestination : std::uint8_t {
   kDestPrinter = 2,      // straight to the printer through `lp`
   kDestTextFile = 3,     // a plain-text file, `TagRepInfo::filePath`
   kDestHtmlFile = 4,     // an HTML file, `TagRepInfo::filePath`
-  kDestPerAccount = 5,   // one report per account: this writer never chooses it and
-                         // shows such a run in the preview
+  kDestHtmlPerAccount = 5,  // an HTML file per account, named from `TagRepInfo::filePath` and the
+                            // account (AgingRecordTest): ReportOpen makes an HTML file destination
+                            // this one for a run that asks for it (`perAccount`)
 };
 
 // What `TagRepInfo::alignmentSample` holds for the sample forms of an
@@ -151,7 +159,8 @@ struct ReportRun;  // the writer's own state of an open run
 // and open it; the writer fills the rest.  Sizes and layout are not binding.
 struct TagRepInfo {
   // Destination.
-  std::uint8_t destinationGiven = 0;  // 1: `destination` holds the caller's choice; 0: the preview
+  std::uint8_t destinationGiven = 0;  // 1: `destination` holds the caller's choice; 0: the preview, or
+                                      // the file of a command run alone (ReportOutputSet)
   std::uint8_t destination = 0;       // ReportDestination
   std::uint8_t fileKind = 0;          // kind of the file a file destination writes: 3 text, 4 HTML;
                                       // ReportOpen makes it the destination's
@@ -201,16 +210,18 @@ struct TagRepInfo {
   std::uint8_t markBlanksVisibly = 0; // 1: the destination loses blank cells, so a one-character
                                       // mark shows "_" for a blank; 0 for every destination here
   std::uint8_t userBreak = 0;         // 1 once the user stopped the run (set by the writer)
+  std::uint8_t perAccount = 0;        // 1: the run is one document per account (statements), each
+                                      // begun with AgingRecordTest; written to HTML, each account's
+                                      // is a file of its own
 
   // The current font (ReportSetFont); kept and given back by page headings.
   TagRepFont font;
 
   char title[81] = {};                // the run's title (ReportOpen)
 
-  // One report per account (kDestPerAccount): the recipient of the account's
-  // report, and non-zero when the account's text is to be copied into it.
+  // One report per account (kDestHtmlPerAccount): the account the report
+  // opened next is for (AgingRecordTest keeps it); its file is named after it.
   char recipient[260] = {};
-  std::int32_t recipientWanted = 0;
 
   ReportRun* run = nullptr;           // the writer's; null while the run is not open
 };
@@ -222,8 +233,11 @@ static_assert(std::is_trivially_copyable_v<TagReportColumn> && std::is_standard_
 // --- Opening and closing -----------------------------------------------------------
 
 // Opens the run with `title` (null keeps TagRepInfo::title).  Fills what the
-// caller left 0: the destination (the preview unless destinationGiven), page
-// length, copies, lines per inch, font; sets `links` for the preview and HTML.
+// caller left 0: the destination (unless destinationGiven: the command's
+// file of ReportOutputSet when one is named, else the preview), page
+// length, copies, lines per inch, font; sets `links` for the preview and
+// HTML.  An HTML file of a run per account (`perAccount`) becomes
+// kDestHtmlPerAccount, its file named after TagRepInfo::recipient.
 // A file destination is checked at once: a folder that does not exist or
 // cannot be written shows a message naming the file and the reason, and the
 // run is not opened.  Returns 1 when the run is open, 0 when it was not
@@ -243,9 +257,42 @@ int ReportClose(TagRepInfo* info);
 
 // The files this process's report runs wrote and completed, in order, each
 // as its full path (what a file destination names, relative names taken
-// where ReportOpen says).  The main program prints them when a run of one
-// command ends, so that a job knows what it got.
+// where ReportOpen says; the files saved from the preview too).  The main
+// program prints them when a run of one command ends, so that a job knows
+// what it got.
 const std::vector<std::string>& ReportFilesWritten();
+
+// --- The file of a command run alone ------------------------------------------------
+// A command run alone from the command line names the file its reports are
+// written to (qxa15 ... /only /output:FILE): every run that names no
+// destination of its own (destinationGiven 0, which would be the preview)
+// writes that file instead, as HTML when its name holds ".htm" (with
+// links), as plain text otherwise.  The command's first report takes the
+// name itself, each later one (the 1096 that the 1099 run opens) the name
+// with "-2", "-3" before its extension; a report per account names its
+// files after the accounts (AgingRecordTest).  A relative name is taken in
+// the folder the user started the program in (StartFolderGet).  ReportOpen
+// then names the file in TagRepInfo::filePath and marks the destination as
+// given.  Null or "" names none (every run goes where its caller says).
+// Returns 0.
+int ReportOutputSet(const char* path);
+
+// --- One report per account -----------------------------------------------------------
+// A run of one document per account (`perAccount`: the statements) calls
+// AgingRecordTest with the account's code before it writes the account:
+//   - in the preview the account's pages are marked, so that the preview's
+//     "Save as HTML" gives each account a file of its own;
+//   - written to HTML (kDestHtmlPerAccount) the account gets a report of its
+//     own: AgingRecordTest answers non-zero, the report closes the run (the
+//     file of the account before is written; a run that holds nothing
+//     writes none) and opens it again, and ReportOpen names the new run's
+//     file after the account.
+// An account's file is the run's file with "-" and the account's code
+// before its extension ("statements.htm" gives "statements-C100.htm");
+// characters other than letters, digits, '-' and '_' become '_', and a
+// name met twice in the run gets "-2", "-3" added.  Returns 0 for a run
+// that is not open.
+int AgingRecordTest(TagRepInfo* info, const char* account);
 
 // True (non-zero) for the properties asked by `mode`: 1 the run goes to the
 // preview, 2 to the printer, 4 the destination keeps a saved run (the preview
@@ -308,10 +355,13 @@ int ReportWriteText(TagRepInfo* info, const char* text, int x, int lineFeeds);
 // feeds (0 stays on the line: a row written in parts; 1 a detail or heading
 // line; 2 a totals line followed by an empty line).  Blanks of a field never
 // erase text already on the line; its other characters replace it.  A
-// number never grows out of its field (the format's width): one too wide
-// drops decimals until it fits, and one that does not fit even as a whole
-// number fills its field with '*' (1000000000.00 in "%11.2f" prints
-// " 1000000000").  Returns 0, or −1 for a null table.
+// number is never shown rounded or cut to fit its field (the format's
+// width): on a page of fixed width (the preview, the printer, a text file)
+// one too wide fills its field with '*' (1000000000.00 in "%11.2f" prints
+// "***********"), and a line after the report's last says how many did; an
+// HTML file of report pages shows it whole, its column widened on every
+// line and the columns after it moved right.  Returns 0, or −1 for a null
+// table.
 int ReportWriteColumns(TagRepInfo* info, const TagReportColumn* table, int lineFeeds);
 
 // Draws a rule of `fill` ('-', '=', '_') under each column of `table` that is

@@ -8,6 +8,8 @@
 // its result; none throws.  One thread (the program's UI thread).
 #pragma once
 
+#include <string>
+
 // ---- Application state -----------------------------------------------------
 
 // `SharedAppBlock::appMode` while the program starts (set by the main
@@ -68,6 +70,13 @@ enum CompanyPathError : int {
 // CompanyPathError) and, for kCompanyPathRecordError, *status the record
 // manager's status (`status` may be null).
 int CompanyPathOpen(int fileNo, const char* path, int* error, int* status = nullptr);
+
+// What the user is told of folder `path` that CompanyPathOpen refused with
+// `error` (but kCompanyPathRecordError, which the record-manager error box
+// tells): "The folder <path> does not exist.", "The folder <path> holds no
+// company: it has no settings file.", or, for no path, to type one.  The
+// Open Company screen and the start-up say it in the same words.
+std::string CompanyPathRefusal(int error, const std::string& path);
 
 // The company folder (`SharedAppBlock::companyPath`).
 const char* GetDataFolder();

@@ -44,6 +44,9 @@ class AppCommandLine {
   const char* CodeB() const { return codeB_.c_str(); }
   long StartNumber() const { return startNumber_; }  // -1 = none
   const char* ParameterText() const { return parameter_.c_str(); }
+  // The file a command-only run writes its reports to (/output:FILE); ""
+  // when none is named.  Given only with /only.
+  const char* OutputFile() const { return output_.c_str(); }
 
   // What the command line asks for instead of a run: the usage (--help,
   // -h, /help, /?) or the version (--version).  Parse stops at the first
@@ -68,6 +71,7 @@ class AppCommandLine {
   std::string codeA_, codeB_;
   long startNumber_ = -1;
   std::string parameter_;
+  std::string output_;
   Information information_ = Information::kNone;
 };
 

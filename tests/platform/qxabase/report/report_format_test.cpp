@@ -131,34 +131,44 @@ TEST(ReportFormat, FormatsThatDoNotMatchTheirKindStaySafe) {
   EXPECT_LE(qxreport::FormatColumnValue(col).size(), 20u);
 }
 
-TEST(ReportFormat, NumbersNeverOutgrowTheirField) {
-  // Every kind of number column, through the formats the reports use: too
-  // wide, it drops decimals (rounded again each time), then fills with '*'.
+TEST(ReportFormat, NumbersNeverOutgrowTheirFieldAndAreNeverRounded) {
+  // Every kind of number column, through the formats the reports use: a
+  // number too wide for its field is never cut or rounded to fit.  Its cell
+  // holds it whole (for the HTML file) and the field's width; on a page of
+  // fixed width it fills the field with '*'.
   struct NumberCase {
     const char* name;
     ReportColumnKind kind;
     const char* format;
     double value;
-    const char* expected;
+    const char* shown;  // on a page of fixed width
+    const char* whole;  // the cell's text
+    int field;          // 0: it fits
   };
   const NumberCase cases[] = {
-      {"amount that fits", kColumnAmount, "%11.2f", 12345678.91, "12345678.91"},
-      {"amount left in its field", kColumnAmount, "%-11.2f", 1000000000.0, "1000000000 "},
-      {"amount rounds half away from zero", kColumnAmount, "%11.2f", 999999999.95, " 1000000000"},
-      {"quantity keeps what decimals it can", kColumnDouble, "%11.4f", 1234567.125, "1234567.125"},
-      {"float", kColumnFloat, "%6.2f", 12345.5, " 12346"},
-      {"amount through a text format", kColumnAmount, "%10s", 12345678.91, "12345678.9"},
-      {"amount as a whole number", kColumnAmount, "%5d", 123456.0, "*****"},
-      {"beyond any column", kColumnAmount, "%12.2f", 1e300, "************"},
+      {"amount that fits", kColumnAmount, "%11.2f", 12345678.91, "12345678.91", "12345678.91", 0},
+      {"amount whose cents do not fit", kColumnAmount, "%11.2f", 123456789.01, "***********", "123456789.01", 11},
+      {"amount left in its field", kColumnAmount, "%-11.2f", 1000000000.0, "***********", "1000000000.00", 11},
+      {"amount that would round up", kColumnAmount, "%11.2f", 999999999.95, "***********", "999999999.95", 11},
+      {"quantity whose decimals do not fit", kColumnDouble, "%11.4f", 1234567.125, "***********", "1234567.1250", 11},
+      {"float", kColumnFloat, "%6.2f", 12345.5, "******", "12345.50", 6},
+      {"amount through a text format", kColumnAmount, "%10s", 12345678.91, "**********", "12345678.91", 10},
+      {"amount that fits a text format", kColumnAmount, "%-10.10s", 1234.5, "1234.50   ", "1234.50   ", 0},
+      {"amount as a whole number", kColumnAmount, "%5d", 123456.0, "*****", "123456", 5},
+      {"beyond any column", kColumnAmount, "%12.2f", 1e300, "************", "************", 0},
   };
   for (const NumberCase& c : cases) {
+    SCOPED_TRACE(c.name);
     double amount = c.value;
     float ratio = static_cast<float>(c.value);
     TagReportColumn col;
     col.kind = c.kind;
     std::snprintf(col.format, sizeof col.format, "%s", c.format);
     col.value = c.kind == kColumnFloat ? static_cast<const void*>(&ratio) : &amount;
-    EXPECT_EQ(qxreport::ColumnCellText(col), c.expected) << c.name;
+    EXPECT_EQ(qxreport::ColumnCellText(col), c.shown);
+    const qxreport::CellText cell = qxreport::ColumnCell(col);
+    EXPECT_EQ(cell.text, c.whole);
+    EXPECT_EQ(cell.field, c.field);
   }
 }
 

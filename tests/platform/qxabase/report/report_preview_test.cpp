@@ -246,10 +246,39 @@ TEST_F(ReportPrintTest, PrintsTheTextThroughLp) {
   EXPECT_NE(input.find("Page 2 of 2"), std::string::npos);
 }
 
-TEST_F(ReportPrintTest, PrinterErrorIsShown) {
-  FakeLp("echo 'lp: The printer or class does not exist.' >&2\nexit 1\n");
-  const std::string transcript = Preview("F7 Enter Enter Esc");
-  EXPECT_NE(transcript.find("The printer or class does not exist."), std::string::npos) << transcript;
+// What lp said, once, with what to set up when no printer can take the job.
+TEST_F(ReportPrintTest, PrinterErrorIsShownWithWhatToDo) {
+  const struct {
+    const char* name;
+    const char* said;    // by lp on its error output
+    const char* shown;   // in the box; "" none
+    const char* advice;  // in the box after it; "" none
+  } cases[] = {
+      {"no printer set up", "lp: Error - No default destination.", "lp: Error - No default destination.",
+       "No printer is set up as the default. Set one up with CUPS"},
+      {"a printer not set up", "lp: The printer or class does not exist.",
+       "lp: The printer or class does not exist.", "lpstat -p lists those that are"},
+      {"the print service down", "lp: Error - Scheduler Not Responding.", "Scheduler Not Responding.",
+       "start it (systemctl start cups)"},
+      {"another fault", "lp: out of paper", "lp: out of paper.", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeLp(std::string("echo '") + c.said + "' >&2\nexit 1\n");
+    std::string transcript = Preview("F7 Enter Enter Esc");
+    // The box's lines, joined again.
+    for (std::size_t at; (at = transcript.find('\n')) != std::string::npos;) transcript[at] = ' ';
+    const std::size_t box = transcript.find("The report could not be printed:");
+    ASSERT_NE(box, std::string::npos) << transcript;
+    const std::string told = transcript.substr(box, transcript.find("buttons:", box) - box);
+    EXPECT_NE(told.find(c.shown), std::string::npos) << told;
+    EXPECT_EQ(told.find(".."), std::string::npos) << "a sentence ends twice: " << told;
+    if (*c.advice) {
+      EXPECT_NE(told.find(c.advice), std::string::npos) << told;
+    } else {
+      EXPECT_EQ(told.find("CUPS"), std::string::npos) << told;
+    }
+  }
 }
 
 TEST_F(ReportPrintTest, WideCondensedLandscapeRunsChooseTheirPitch) {

@@ -1,15 +1,18 @@
 // The page model: what the report's calls put on which line of which page,
 // checked through the run's plain text.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "qxabase/report.h"
+#include "qxtest/report_html.h"
 #include "report_test_support.h"
 #include "sample_report.h"
 
@@ -187,32 +190,106 @@ TEST_F(ReportWriterTest, FooterNumbersPagesOfReportPages) {
             "one\n\n03/15/25                     Page 1 of 2\n|two\n\n03/15/25                     Page 7 of 2\n");
 }
 
-TEST_F(ReportWriterTest, AmountsTooWideForTheirColumnNeverRunIntoTheNext) {
-  // A grand total beside the next period's total, both 11 wide with a blank
-  // between, as the aging report's totals stand.
+// An amount is never shown as another, rounded one.  The same two items and
+// their total, beside a column of 12.50s, as the aging report's lines and
+// totals stand: a page of fixed width (here a text file, as the preview and
+// the printer show it) fills a column too narrow for an amount with '*' and
+// says so after the totals; an HTML file shows every amount whole, its
+// column as wide as its widest value, the columns after it moved right.
+TEST_F(ReportWriterTest, AnAmountTooWideForItsColumnIsNeverShownRounded) {
   struct Case {
     const char* name;
-    double amount;
-    const char* shown;
+    double item;            // the second item; the first is 10.00
+    const char* text[3];    // the amount column of the two items and the total, on a page of fixed width
+    const char* html[3];    // and in the HTML file
+    int starred;            // amounts shown as '*' on the page (the note's count)
   };
   const Case cases[] = {
-      {"an amount that fits stays as it is", 99999999.99, "99999999.99"},
-      {"a billion drops its decimals", 1000000000.00, " 1000000000"},
-      {"one decimal less is enough", 213792635.75, "213792635.8"},
-      {"a negative billion", -999999999.99, "-1000000000"},
-      {"too wide even as a whole number", 123456789012.00, "***********"},
+      {"an amount that fits stays as it is", 99999989.99,
+       {"      10.00", "99999989.99", "99999999.99"}, {"10.00", "99999989.99", "99999999.99"}, 0},
+      {"a billion keeps its cents", 999999990.00,
+       {"      10.00", "***********", "***********"}, {"10.00", "999999990.00", "1000000000.00"}, 2},
+      {"the item of the aging report", 123456789.01,
+       {"      10.00", "***********", "***********"}, {"10.00", "123456789.01", "123456799.01"}, 2},
+      {"a total the cents of which do not fit", 213792625.75,
+       {"      10.00", "***********", "***********"}, {"10.00", "213792625.75", "213792635.75"}, 2},
+      {"a negative amount", -999999999.99,
+       {"      10.00", "***********", "***********"}, {"10.00", "-999999999.99", "-999999989.99"}, 2},
   };
+  const char* const captions[] = {"Code", "Amount", "Next"};
+  const int x[] = {0, 7, 19};
+  const int width[] = {6, 11, 11};
   for (const Case& c : cases) {
-    OpenBare(40);
-    double amount = c.amount, next = 12.5;
-    TagReportColumn totals[] = {
-        Column(kColumnAmount, "%11.2f", 0, &amount),
-        Column(kColumnAmount, "%11.2f", 12, &next),
-        TagReportColumn{},
-    };
-    ReportWriteColumns(&info_, totals, 1);
-    EXPECT_EQ(Lines()[0], std::string(c.shown) + "       12.50") << c.name;
-    ReportClose(&info_);
+    SCOPED_TRACE(c.name);
+    const double amounts[] = {10.00, c.item, 10.00 + c.item};
+    const char* const codes[] = {"A-1", "A-2", "Total"};
+    for (const bool html : {false, true}) {
+      SCOPED_TRACE(html ? "HTML" : "text");
+      const std::string path = dir_.File(html ? "amounts.htm" : "amounts.txt");
+      info_ = TagRepInfo{};
+      info_.destinationGiven = 1;
+      info_.destination = html ? kDestHtmlFile : kDestTextFile;
+      info_.reportPage = 1;
+      std::snprintf(info_.filePath, sizeof info_.filePath, "%s", path.c_str());
+      ASSERT_EQ(ReportOpen(&info_, "Amounts"), 1);
+      TagReportColumn headings[4] = {};
+      for (int i = 0; i < 3; ++i) {
+        headings[i] = Column(kColumnText, "%s", x[i], captions[i]);
+        headings[i].align = i == 0 ? kAlignLeft : kAlignRight;
+        headings[i].width = width[i];
+      }
+      ReportWriteColumns(&info_, headings, 1);
+      ReportWriteRule(&info_, headings, 1, '-');
+      for (int row = 0; row < 3; ++row) {
+        double amount = amounts[row], next = 12.5;
+        TagReportColumn line[] = {
+            Column(kColumnText, "%-6s", 0, codes[row]),
+            Column(kColumnAmount, "%11.2f", 7, &amount),
+            Column(kColumnAmount, "%11.2f", 19, &next),
+            TagReportColumn{},
+        };
+        ReportWriteColumns(&info_, line, 1);
+      }
+      ASSERT_EQ(ReportClose(&info_), 0);
+      std::vector<std::string> lines;
+      if (html) {
+        lines = qxtest::ReadHtmlReport(path).lines;
+      } else {
+        std::istringstream in(ReadAll(path));
+        for (std::string l; std::getline(in, l);) lines.push_back(l);
+      }
+      ASSERT_GE(lines.size(), 5u);
+      // The amount's column ends where its heading does, on every line, and
+      // the next column follows it after one blank.
+      const std::size_t end = lines[0].find("Amount") + 6;
+      for (int row = 0; row < 3; ++row) {
+        const std::string& l = lines[static_cast<std::size_t>(row) + 2];
+        SCOPED_TRACE(l);
+        const char* shown = html ? c.html[row] : c.text[row];
+        EXPECT_EQ(l.rfind(shown, end - 1), end - std::strlen(shown)) << "the amount ends under its heading";
+        EXPECT_EQ(l.substr(end, 12), "       12.50") << "the next column keeps its place after it";
+        EXPECT_EQ(l.find(codes[row]), 0u);
+      }
+      const std::string all = [&] {
+        std::string t;
+        for (const std::string& l : lines) t += l + "\n";
+        return t;
+      }();
+      const std::string note = std::to_string(c.starred) + " amounts are too wide for their columns and show as ****";
+      if (html || c.starred == 0) {
+        EXPECT_EQ(all.find("too wide"), std::string::npos) << all;
+      } else {
+        EXPECT_NE(all.find(note), std::string::npos) << all;
+      }
+      // Never a rounded figure: the cents of every amount show, or none of it.
+      for (const double a : amounts) {
+        char rounded[32];
+        std::snprintf(rounded, sizeof rounded, "%.1f", a);
+        if (std::fabs(a * 10 - std::round(a * 10)) > 1e-6) {
+          EXPECT_EQ(all.find(std::string(rounded) + " "), std::string::npos) << rounded;
+        }
+      }
+    }
   }
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Drives the report preview on a real terminal in tmux: the report as the
-# user sees it (UTF-8, both pages), following a link, stopping a report that
-# runs with Esc, and the terminal given back.  Exit 77 = skipped.
+# user sees it (UTF-8, both pages), following a link, saving it as an HTML
+# file, stopping a report that runs with Esc, and the terminal given back.
+# Exit 77 = skipped.
 set -u
 demo="$1"
 . "$(dirname "$0")/../../../support/tmux.sh"
@@ -57,6 +58,19 @@ for _ in $(seq 50); do [ -s "$work/result.txt" ] && break; sleep 0.1; done
 wait_for "Customer Balances - Page 2 of 2"   # back in the preview
 tmux send-keys -t "$session" Escape
 wait_for "report closed"
+wait_for "shell is back"
+
+# --- Saving as HTML ------------------------------------------------------------------
+# F8 offers a name made of the title; the name typed replaces it, ".htm" is
+# added, and the status line says where the file went.
+start ""
+wait_for "F8 Save"
+tmux send-keys -t "$session" F8
+wait_for "File: customer-balances.htm"
+tmux send-keys -t "$session" "$work/saved" Enter
+wait_for "Saved as $work/saved.htm"
+grep -q "Total of all customers" "$work/saved.htm" || fail "the saved file holds no report"
+tmux send-keys -t "$session" Escape
 wait_for "shell is back"
 
 # --- Esc while the report runs ----------------------------------------------------

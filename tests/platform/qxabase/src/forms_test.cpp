@@ -54,9 +54,24 @@ TEST_F(FormsTest, SetupGivesTheWindowItsReportIdTitleAndHelp) {
   EXPECT_STREQ("RSCVAging", window_.reportId);
   EXPECT_STREQ("Customer Aging", window_.title);
   EXPECT_EQ(335, SharedAppBlockGet()->helpContext);
-  EXPECT_STREQ("RSCVAging", SharedAppBlockGet()->helpBuffer);
   FormSetup(&form_, 0, -1);
   EXPECT_EQ(335, SharedAppBlockGet()->helpContext) << "no topic keeps the last one";
+}
+
+// The help menu reads its texts from the help folder: a report screen set up
+// and left never changes it, and gives its help topic back when it ends.
+TEST_F(FormsTest, AFormGivesBackTheHelpItBorrowed) {
+  SharedAppBlock* app = SharedAppBlockGet();
+  AppBlockTextSet(app->helpBuffer, sizeof app->helpBuffer, "/opt/q/program/QXA4BASE/help");
+  app->helpContext = 7;
+  Open();
+  form_.eventHook = FormStandardHook;
+  FormSetup(&form_, 1, 335);
+  EXPECT_STREQ("/opt/q/program/QXA4BASE/help", app->helpBuffer);
+  Start("Esc");
+  FormRun(&form_);
+  EXPECT_STREQ("/opt/q/program/QXA4BASE/help", app->helpBuffer);
+  EXPECT_EQ(7, app->helpContext);
 }
 
 // The field's text on the status line is the form's own: once the screen

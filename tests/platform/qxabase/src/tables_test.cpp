@@ -3,7 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "qxabase/batch_1099.h"
+#include "records/dictionary.h"
 #include "records/masters.h"
+#include "records/support.h"
 #include "test_support.h"
 
 namespace {
@@ -70,6 +73,33 @@ TEST_F(TablesTest, OpeningAFileTheCompanyLacksGivesItsStatus) {
   EXPECT_EQ(kStatusFileNotFound, services.Open(records::kFileServices, 0, 0));
   EXPECT_EQ(0, services.Handle());
   services.Close();
+}
+
+// A batch rewritten through one file set can be rewritten through another
+// at once: the rewrite lets its lock go (the 1096 printed from inside the
+// 1099 run writes the batch the 1099 run wrote).
+class BatchTableTest : public qxtest::BaseTest {};
+
+TEST_F(BatchTableTest, ARewriteLeavesTheBatchFreeForAnotherFileSet) {
+  LoadCompanyText(R"({"files": {"form_1099_batches": [
+      {"name": "B2024", "formCount": 3, "totalAmount": 2550.0, "form1096": "N"}]}})");
+  FileSet first, second;
+  ASSERT_EQ(0, FileSetOpen(&first, records::kFile1099Batches, 0));
+  ASSERT_EQ(0, FileSetOpen(&second, records::kFile1099Batches, 0));
+  QxaBatchFileForm1099 one(first.handle[0]), other(second.handle[0]);
+  records::TagBatchForm1099 batch{};
+  ASSERT_EQ(0, one.TableRead("B2024", kOpGetEqual));
+  one.CopyData(&batch);
+  batch.form1096 = 'Y';
+  ASSERT_EQ(0, one.TableWrite(&batch, 0));
+  ASSERT_EQ(0, other.TableRead("B2024", kOpGetEqual));
+  other.CopyData(&batch);
+  std::snprintf(batch.contactName, sizeof batch.contactName, "%s", "Pat Quinlan");
+  EXPECT_EQ(0, other.TableWrite(&batch, 0)) << "the first file set holds no lock on the batch";
+  ASSERT_EQ(0, one.TableRead("B2024", kOpGetEqual));
+  one.CopyData(&batch);
+  EXPECT_EQ('Y', batch.form1096);
+  EXPECT_STREQ("Pat Quinlan", batch.contactName);
 }
 
 }  // namespace

@@ -14,24 +14,15 @@
 # outside CI).
 set -uo pipefail
 . "$(dirname "$0")/../../../support/installed_tree.sh"
-if ! command -v chromium >/dev/null; then
-  [ "${CI:-}" = true ] && { echo "FAILED: chromium is not installed (scripts/install-deps.sh installs it)"; exit 1; }
-  echo "chromium is not installed: skipped"; exit 77
-fi
+need_chromium
 installed_tree_begin "$1" qxagingbrowser
 mkdir -p "$work/run"
-
-# dom <file>: the document Chromium made of the file.
-dom() {
-  HOME="$work" timeout 60 chromium --headless --no-sandbox --disable-gpu --user-data-dir="$work/chromium" \
-    --dump-dom "file://$1" 2>/dev/null
-}
 
 for type in 0 1; do
   out=$(cd "$work/run" && run_unattended "$work/aging-$type.txt" 337 "input='default' type='$type' output='aging-$type.htm'") ||
     { cat "$work/aging-$type.txt"; fail "337 type $type: exit status $?"; }
   [ "$out" = "$work/run/aging-$type.htm" ] || fail "337 printed \"$out\", not the path of the file it wrote"
-  dom "$work/run/aging-$type.htm" >"$work/dom-$type.html"
+  chromium_dom "$work/run/aging-$type.htm" >"$work/dom-$type.html"
   [ -s "$work/dom-$type.html" ] || fail "Chromium read nothing of aging-$type.htm"
 done
 

@@ -31,14 +31,17 @@ tmux send-keys -t "$session" F5
 wait_for "Accounts"
 tmux send-keys -t "$session" Escape
 sleep 0.3
-# The sample's register entries lie in January and February.
+# The sample's register entries lie in January and February, and the
+# month's cash, posted, in March: four checks and a petty-cash check, then
+# a deposit and the month's two deposits (the payroll bank's are another
+# account's).
 tmux send-keys -t "$session" Enter "01/01/25" Enter "03/31/25" F10
-wait_for "Total number of register entries: 4"
+wait_for "Total number of register entries: 5"
 screen=$(tmux capture-pane -p -t "$session")
 echo "$screen" | grep -qF "Checks" || fail "no checks section"
 echo "$screen" | grep -qF "* Not Posted" || fail "no legend of the posted mark"
 tmux send-keys -t "$session" PageDown
-wait_for "Total number of register entries: 1"
+wait_for "Total number of register entries: 3"
 tmux send-keys -t "$session" Escape
 wait_for "shell is back, status 0"
 

@@ -4,6 +4,7 @@
 #   . "$(dirname "$0")/cli_support.sh"
 #   cli_begin <build folder> <fixture> <name>   # exits 77 (skipped) when qxa15 is not built
 #   cli_run <golden folder> <command id> <transcript name> <key>...
+#   cli_run_ending <exit status> <golden folder> <command id> <transcript name> <key>...
 # cli_begin makes $work (removed at the end), installs the build in
 # $work/install ($program is its program folder), loads the fixture into
 # $work/company and puts a stand-in lp first on PATH: job n of the run
@@ -34,12 +35,20 @@ LP
 # keys given (one a line); its transcript $work/<name>.txt must match
 # <golden folder>/<name>.txt (QX_UPDATE_GOLDEN=1 writes the golden one).
 cli_run() {
-  local golden=$1 command=$2 name=$3
-  shift 3
+  cli_run_ending 0 "$@"
+}
+
+# cli_run_ending <exit status> <golden folder> <command id> <transcript name> <key>...:
+# cli_run of a run that ends with that exit status (4: the command was left
+# without doing its work).
+cli_run_ending() {
+  local expected=$1 golden=$2 command=$3 name=$4 status=0
+  shift 4
   printf '%s\n' "$@" >"$work/$name.keys"
   PATH="$work/bin:$PATH" QX_TODAY=2025-03-31 QX_KEYS="$work/$name.keys" QX_TRANSCRIPT="$work/$name.txt" \
     XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" timeout 60 "$program/qxa15" "$work/company" /only "/cmd:$command" ||
-    fail "$name: exit status $?"
+    status=$?
+  [ "$status" -eq "$expected" ] || fail "$name: exit status $status, not $expected"
   if [ "${QX_UPDATE_GOLDEN:-}" != "" ]; then cp "$work/$name.txt" "$golden/$name.txt"; fi
   diff -u "$golden/$name.txt" "$work/$name.txt" || fail "$name: the transcript differs from $golden/$name.txt"
 }

@@ -158,5 +158,34 @@ TEST_F(AgingScreenTest, AValidScheduleChangeIsStoredForItsOwnSet) {
       << "the vendor set is written back unchanged";
 }
 
+TEST_F(AgingScreenTest, AcceptingTheScheduleUntouchedStoresItAsItWas) {
+  // A first period reaching 9999 days ahead (items not yet due), and a last
+  // one beyond the days a user may type.
+  Json periods = CustomerPeriods();
+  periods[0]["fromDays"] = -9999;
+  periods[6]["toDays"] = 20000;
+  Fixture()["files"]["settings"][0]["customerPeriods"] = periods;
+  const records::AgingSchedule before = StoredSchedule();
+  const Run run = Screen(337, "F10 Esc");
+  EXPECT_TRUE(run.messages.empty()) << run.transcript;
+  EXPECT_NE(std::string::npos, StartScreen(run).find("-9999")) << "the field shows the whole number";
+  const records::AgingSchedule after = StoredSchedule();
+  for (int i = 0; i < 7; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(before.customerPeriods[i].fromDays, after.customerPeriods[i].fromDays);
+    EXPECT_EQ(before.customerPeriods[i].toDays, after.customerPeriods[i].toDays);
+    EXPECT_STREQ(before.customerPeriods[i].label, after.customerPeriods[i].label);
+  }
+  EXPECT_EQ(-9999, after.customerPeriods[0].fromDays);
+  EXPECT_EQ(20000, after.customerPeriods[6].toDays);
+
+  // A day the user types is taken as typed, within the days a period may
+  // have: period 7's to (field 58, the thirty-second field down).
+  std::string keys;
+  for (int i = 0; i < 32; ++i) keys += "Down ";
+  Screen(337, keys + "\"99999\" F10 Esc");
+  EXPECT_EQ(9999, StoredSchedule().customerPeriods[6].toDays);
+}
+
 }  // namespace
 }  // namespace agingtest

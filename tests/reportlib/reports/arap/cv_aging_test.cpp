@@ -55,11 +55,11 @@ bool IsAccountLine(const Report& r, int i) {
 }
 
 // Every account's item lines add up to its "Total" line, column by column,
-// and the account totals (with the totals of accounts whose items net to
-// zero, which print no total line) to the "Grand Total" line.
+// and the account totals to the "Grand Total" line.
 void ExpectFoots(const Report& r) {
   std::vector<long long> account(8, 0), grand(8, 0);
   bool any = false;
+  std::string open;  // the code of the account whose items are being added up
   for (int i = 0; i < static_cast<int>(r.lines.size()); ++i) {
     if (IsItemLine(r, i)) {
       account[0] += Cents(r.Cell(i, kAmountX, kWidth));
@@ -73,10 +73,14 @@ void ExpectFoots(const Report& r) {
       for (int p = 0; p < 7; ++p)
         EXPECT_EQ(account[p + 1], Cents(r.Cell(i, kPeriodX[p], kWidth))) << "period " << p + 1 << " on line " << i;
     }
-    if (caption == "Total" || IsAccountLine(r, i)) {
+    // The account's line repeated at the top of a page goes on with it.
+    const bool accountLine = IsAccountLine(r, i);
+    if (accountLine && !open.empty() && r.Cell(i, 0, 10) == open) continue;
+    if (caption == "Total" || accountLine) {
       // An account ends at its total line, or at the next account's line.
       for (int c = 0; c < 8; ++c) grand[c] += account[c];
       account.assign(8, 0);
+      open = accountLine ? r.Cell(i, 0, 10) : "";
     }
     if (caption == "Grand Total") {
       for (int c = 0; c < 8; ++c) grand[c] += account[c];
@@ -357,7 +361,7 @@ TEST_F(AgingTest, AGroupsPeriodsNeverReachTheNextGroup) {
   ExpectFoots(r);
 }
 
-TEST_F(AgingTest, AnAccountThatNetsToZeroPrintsNoTotalAndLeavesTheNextAlone) {
+TEST_F(AgingTest, AnAccountThatNetsToZeroShowsItsZeroTotalAndLeavesTheNextAlone) {
   Add("settings", ScheduleRecord());
   Add("customers", Account("C100", "Even Account"));
   Add("customers", Account("C200", "Next Account"));
@@ -368,12 +372,75 @@ TEST_F(AgingTest, AnAccountThatNetsToZeroPrintsNoTotalAndLeavesTheNextAlone) {
   const int even = r.Find("C100"), next = r.Find("C200");
   ASSERT_GE(even, 0);
   const int evenTotal = r.Find("Total", "", even);
-  EXPECT_TRUE(evenTotal == -1 || evenTotal > next) << "no total line for the even account";
+  ASSERT_TRUE(evenTotal > even && evenTotal < next) << "the even account's total line follows its items";
+  EXPECT_EQ("0.00", r.Cell(evenTotal, kAmountX, kWidth));
+  EXPECT_EQ("-100.00", r.Cell(evenTotal, kPeriodX[0], kWidth));
+  EXPECT_EQ("100.00", r.Cell(evenTotal, kPeriodX[2], kWidth));
   const int total = r.Find("Total", "", next);
   EXPECT_EQ("50.00", r.Cell(total, kAmountX, kWidth));
   EXPECT_EQ("50.00", r.Cell(total, kPeriodX[0], kWidth));
   EXPECT_EQ("0.00", r.Cell(total, kPeriodX[2], kWidth));
   ExpectFoots(r);
+}
+
+// Fully paid items listed (include fully paid): an account whose items are
+// all paid has a total of 0.00 after them, in every type.
+TEST_F(AgingTest, AnAccountOfFullyPaidItemsEndsWithItsTotal) {
+  Add("settings", ScheduleRecord());
+  Add("customers", Account("C100", "Paid Up"));
+  Add("ar_open_invoices", Item("C100", "P-1", 'I', 300, 40));
+  Add("ar_open_invoices", ItemOn("C100", "P-1", 'P', 300, AgingDay() - 20));
+  for (const char* type : {"0", "1", "2"}) {
+    SCOPED_TRACE(type);
+    const Report r = RunReport(337, std::string("input='default' incfpaid='1' type='") + type + "'");
+    const int account = r.Find("C100");
+    ASSERT_GE(account, 0);
+    const int total = r.Find("Total", "", account);
+    ASSERT_GT(total, account);
+    const std::string& line = r.lines[static_cast<std::size_t>(total)];
+    EXPECT_EQ(" 0.00", line.substr(line.find_last_not_of(' ') - 4, 5)) << line;
+  }
+}
+
+// Every page that goes on with an account starts with that account's line:
+// an item or a total never stands under the page heading alone.  Accounts
+// of one item (three lines each) behind a first account of one to three
+// items put the page's end at every place within an account.
+TEST_F(AgingTest, APageThatGoesOnWithAnAccountRepeatsItsLine) {
+  Add("settings", ScheduleRecord());
+  for (int k = 0; k < 60; ++k) {
+    char code[8];
+    std::snprintf(code, sizeof code, "C%03d", k);
+    Add("customers", Account(code, std::string("Customer ") + code));
+  }
+  for (int extra = 0; extra < 3; ++extra) {
+    fixture::Json& items = Fixture()["files"]["ar_open_invoices"];
+    items = fixture::Json::array();
+    for (int k = 0; k < 60; ++k) {
+      char code[8];
+      std::snprintf(code, sizeof code, "C%03d", k);
+      const int count = k == 0 ? 1 + extra : 1;
+      for (int n = 0; n < count; ++n) Add("ar_open_invoices", Item(code, code + std::string("-") + std::to_string(n), 'I', 10 + k, 5));
+    }
+    WriteCompany();
+    for (const char* type : {"1", "2"}) {
+      SCOPED_TRACE(std::string("first account of ") + std::to_string(1 + extra) + " items, type " + type);
+      const Report r = RunReport(337, std::string("input='default' consadv='0' type='") + type + "'");
+      int pages = 0;
+      for (int i = 1; i + 1 < static_cast<int>(r.lines.size()); ++i) {
+        if (r.lines[static_cast<std::size_t>(i)].rfind("-----", 0) != 0) continue;
+        if (r.lines[static_cast<std::size_t>(i - 1)].find("Invoice No.") == std::string::npos) continue;
+        ++pages;
+        int first = i + 1;
+        while (first < static_cast<int>(r.lines.size()) && r.lines[static_cast<std::size_t>(first)].empty()) ++first;
+        const std::string& line = r.lines[static_cast<std::size_t>(first)];
+        EXPECT_TRUE(IsAccountLine(r, first) || line.find("Grand Total") != std::string::npos)
+            << "page " << pages << " begins with: " << line;
+      }
+      EXPECT_GT(pages, 2);
+      if (std::string(type) == "1") ExpectFoots(r);
+    }
+  }
 }
 
 TEST_F(AgingTest, AnAccountsItemsNeverRunIntoTheNextAccounts) {

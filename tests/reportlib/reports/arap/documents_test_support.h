@@ -74,6 +74,15 @@ class DocumentTest : public qxtest::CompanyTest {
     return pages;
   }
 
+  // A line with its blanks run together and trimmed.
+  static std::string Squeezed(const std::string& line) {
+    std::string out;
+    for (char c : line)
+      if (c != ' ' || (!out.empty() && out.back() != ' ')) out += c;
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+  }
+
   // The pages of an HTML file of form pages, each as its text lines: every
   // run of characters put back at its line and column from the inches it
   // is placed at (the column from the font's size, the line from the line

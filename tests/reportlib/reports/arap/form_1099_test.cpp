@@ -176,37 +176,60 @@ TEST_F(Form1099Test, EveryTextStandsInItsBoxOfTheStock) {
   EXPECT_FALSE(r.Contains("Page 1")) << run.transcript;
 }
 
-TEST_F(Form1099Test, ABatchPrintedBeforePrintsNothingAndOnlyTakesItsMarkOfThe1096) {
+// The 1096 screen a 1099 run opened for `batch` in the transcript ("" when none).
+std::string Screen1096(const std::string& transcript) {
+  const std::size_t at = transcript.find("--- form start: 1096 Summary ---");
+  if (at == std::string::npos) return "";
+  return transcript.substr(at, transcript.find("--- end of screen ---", at) - at);
+}
+
+TEST_F(Form1099Test, ABatchPrintedBeforePrintsNothingAndOpensIts1096) {
   AddBatch("B2023", 3, 2550.00, 'N');
   WriteCompany();
-  // "Yes": no forms; the batch is marked and the 1096 screen opens for it,
-  // the batch fixed and no list of batches offered.
+  // "Yes": no forms; the 1096 screen opens for the batch, the batch fixed
+  // and no list of batches offered.  Left with Esc, it prints nothing and
+  // the batch is not marked as transmitted.
   Run run = Run1099(Keys1099("2023", "0", "Y", "B2023") + " Esc");
   EXPECT_EQ(std::string::npos, run.transcript.find("preview: 1099s")) << run.transcript;
-  EXPECT_NE(std::string::npos, run.transcript.find("--- form start: 1096 Summary ---")) << run.transcript;
-  const std::size_t at = run.transcript.find("--- form start: 1096 Summary ---");
-  const std::string screen1096 = run.transcript.substr(at, run.transcript.find("--- end of screen ---", at) - at);
-  EXPECT_NE(std::string::npos, screen1096.find("B2023")) << screen1096;
+  const std::string screen1096 = Screen1096(run.transcript);
+  EXPECT_NE(std::string::npos, screen1096.find("B2023")) << run.transcript;
   EXPECT_EQ(std::string::npos, screen1096.find("F5")) << "no look-up of batches\n" << screen1096;
   std::vector<TagBatchForm1099> batches = Batches();
   ASSERT_EQ(1u, batches.size());
+  EXPECT_EQ('N', batches[0].form1096) << "no 1096 was printed";
+
+  // The rerun prints the 1096 of the batch: its count and total are those of
+  // the batch's own run, the contact is kept with it, and it is marked.
+  run = Run1099(Keys1099("2023", "0", "Y", "B2023") + " \"Pat Quinlan\" F10 Esc");
+  EXPECT_EQ(std::string::npos, run.transcript.find(" of file ")) << run.transcript;
+  const Preview r = OnlyPreview(run.transcript, "1096 Report");
+  EXPECT_EQ("Pat Quinlan", Cell(At(r, 0, 15, 4, 26), 0, 26)) << run.transcript;
+  EXPECT_EQ("         3", At(r, 0, 19, 31, 10));
+  batches = Batches();
+  ASSERT_EQ(1u, batches.size());
   EXPECT_EQ('Y', batches[0].form1096);
+  EXPECT_EQ("Pat Quinlan", std::string(batches[0].contactName));
   EXPECT_EQ(3, static_cast<int>(batches[0].formCount)) << "the count of the batch's own run";
   EXPECT_DOUBLE_EQ(2550.00, batches[0].totalAmount);
 
   // Once marked, the mark stays whatever is chosen, and the 1096 opens again.
   run = Run1099(Keys1099("2023", "0", "N", "B2023") + " Esc");
   EXPECT_EQ(std::string::npos, run.transcript.find("preview: 1099s")) << run.transcript;
-  EXPECT_NE(std::string::npos, run.transcript.find("--- form start: 1096 Summary ---")) << run.transcript;
+  EXPECT_NE("", Screen1096(run.transcript)) << run.transcript;
   EXPECT_EQ('Y', Batches().at(0).form1096);
 }
 
-TEST_F(Form1099Test, ThePrintedRunOpensThe1096OfItsNewBatch) {
-  const Run run = Run1099(Keys1099("2023", "600", "Y", "B2023") + " Esc Esc");
+TEST_F(Form1099Test, ThePrintedRunOpensThe1096OfItsNewBatchWhichMarksItWhenItPrints) {
+  Run run = Run1099(Keys1099("2023", "600", "Y", "B2023") + " Esc Esc");
   EXPECT_NE(std::string::npos, run.transcript.find("preview: 1099s")) << run.transcript;
-  EXPECT_NE(std::string::npos, run.transcript.find("--- form start: 1096 Summary ---")) << run.transcript;
+  EXPECT_NE("", Screen1096(run.transcript)) << run.transcript;
   ASSERT_EQ(1u, Batches().size());
-  EXPECT_EQ('Y', Batches()[0].form1096);
+  EXPECT_EQ('N', Batches()[0].form1096) << "the 1096 was left unprinted";
+
+  run = Run1099(Keys1099("2023", "600", "Y", "B2024") + " Esc F10 Esc");
+  EXPECT_NE(std::string::npos, run.transcript.find("preview: 1096 Report")) << run.transcript;
+  ASSERT_EQ(2u, Batches().size());
+  EXPECT_EQ('Y', Batches()[1].form1096);
 }
 
 TEST_F(Form1099Test, WhatCannotBeDoneIsRefusedAndNothingIsPrintedOrWritten) {

@@ -29,15 +29,6 @@ class StatementsTest : public DocumentTest {
     return RunReport(RunCustVendStatementsTo, keys, command, suffix);
   }
 
-  // A line with its blanks run together and trimmed.
-  static std::string Squeezed(const std::string& line) {
-    std::string out;
-    for (char c : line)
-      if (c != ' ' || (!out.empty() && out.back() != ' ')) out += c;
-    while (!out.empty() && out.back() == ' ') out.pop_back();
-    return out;
-  }
-
   // The detail lines of a page: from under the column headings' rule to the
   // first empty line.
   static std::vector<std::string> Details(const Page& page) {
@@ -140,6 +131,26 @@ TEST_F(StatementsTest, ALongStatementGoesOnOverPagesWithItsTotalsOnTheLast) {
   }
 }
 
+TEST_F(StatementsTest, AHeadingLineByRowPrintsOnItsOwnLineOfTheText) {
+  // The date goes beside the company (SAME_LINE); the account line is the
+  // text's third line and prints there (BY_ROW), the name goes on where
+  // the lines before it ended: on the second.
+  WriteText("statement.txt",
+            "{COMPANY:23}{SAME_LINE}\n"
+            "                         Date {STATEMENT_DATE}\n"
+            "Account {CODE} {BY_ROW}\n"
+            "{NAME}\n"
+            "\n"
+            "{DS}     {INV_NO}   {AMOUNT}\n"
+            "end of page\n");
+  const Output o = Statements("F10");
+  ASSERT_FALSE(o.pages.empty()) << o.text;
+  Page got = o.pages[0];
+  for (std::string& l : got) l.erase(l.find_last_not_of(' ') + 1);
+  got.resize(3);
+  EXPECT_EQ((Page{"Bramblewood Trading Co.  Date 03/31/25", "Lake  View Farms", "Account C1"}), got) << o.text;
+}
+
 TEST_F(StatementsTest, AVendorStatementShowsADebitMemoNegated) {
   const Output o = Statements("F10", 343);
   ASSERT_EQ(1u, o.pages.size()) << o.run.transcript;
@@ -150,10 +161,14 @@ TEST_F(StatementsTest, AVendorStatementShowsADebitMemoNegated) {
   EXPECT_EQ("", LineWith(o.pages[0], "Past due")) << "vendors get no messages";
 }
 
-TEST_F(StatementsTest, TheHtmlFileHoldsTheSameStatementAtItsPlaces) {
+TEST_F(StatementsTest, TheAccountsHtmlFileHoldsTheSameStatementAtItsPlaces) {
   const Output text = Statements("F10");
   const Output html = Statements("F10", 0, ".htm");
-  const std::vector<Page> pages = FormPages(html.text);
+  // Each account's statement is a file of its own, named after the account.
+  EXPECT_TRUE(html.text.empty()) << "the file named holds no account's statement";
+  const std::string path = File("report-2-C1.htm");
+  EXPECT_NE(std::string::npos, html.run.transcript.find("written " + path)) << html.run.transcript;
+  const std::vector<Page> pages = FormPages(qxtest::ReadAll(path));
   ASSERT_EQ(1u, pages.size()) << html.run.transcript;
   Page page = pages[0];
   while (!page.empty() && page.back().empty()) page.pop_back();

@@ -80,7 +80,8 @@ class ProgramUser {
               const std::vector<std::string>& arguments = {}) const;
 
   // The same run with neither a terminal nor a key script, as a scheduled
-  // job starts it (no transcript: what was said is on standard error).
+  // job starts it: what was said is on standard error, and in the
+  // transcript, which QX_TRANSCRIPT still names.
   Run CommandWithoutKeys(const std::string& company, int command, const std::vector<std::string>& arguments = {}) const;
 
   // The user's folder, where each run starts and writes its files.

@@ -8,9 +8,12 @@
 // services, tax codes, terms and salespeople, posted history that balances
 // (account balances agree with the customers', vendors' and products'), open
 // invoices at several ages, and unposted transactions in every ledger that
-// has a journal or a posting run: general ledger, receivables, payables,
-// cash, billing, purchasing, inventory transactions, assemblies and physical
-// counts.  Every G/L transaction balances.
+// has a posting run: general ledger, receivables, payables, billing,
+// purchasing, inventory transactions, assemblies and physical counts.  Its
+// cash transactions of the month are posted already, with what posting them
+// wrote (cash posting is not part of this system), so that its month can be
+// posted and closed here; no G/L transaction is held.  Every G/L
+// transaction balances.
 //
 // The company is a function of the options alone: the same options give the
 // same records, byte for byte.
@@ -30,7 +33,7 @@ struct Options {
   int customers = 0;
   int products = 0;
   int openItems = 0;         // receivables open-invoice lines
-  int transactions = 0;      // unposted transactions over all ledgers
+  int transactions = 0;      // transactions of the month over all ledgers (the cash ones posted)
 };
 
 // Builds the records of the sample company.  False with `error` set only for
