@@ -190,8 +190,8 @@ struct SupIndex {
 
 // A record as the connection knows it inside a write transaction: its image
 // and whether that image still waits to be written (an update kept back).
-// `noted` is the savepoint (Database::unitSerial) whose undo list holds the
-// state it had before that savepoint changed it.
+// `noted` is the savepoint (Database::unitSerial) that changed it last; the
+// undo list holds its pending image from before that savepoint, if it had one.
 struct KnownImage {
   std::string image;
   bool pending = false;
@@ -286,8 +286,7 @@ struct Database {
   struct Undo {
     std::int64_t table = 0;
     std::int64_t position = 0;
-    bool pending = false;
-    std::string image;  // when pending
+    std::string image;  // its pending image
   };
   std::vector<Undo> undo;
   std::uint64_t unitSerial = 0;  // savepoints set so far
@@ -1024,10 +1023,11 @@ bool ImageStored(const Handle& h) {
 // delivers the known image (its keys are as SQLite has them, so SQLite
 // finds it in its place).  A record that every transaction of a run rewrites
 // (an account, a product, a sequence) then costs one statement per group
-// instead of one per transaction.  Each change to a known record inside the
-// process's transaction first notes the record's state (Database::undo), so
-// that an abort of that transaction puts back what it changed, pending
-// updates of the transactions before it included, and nothing else.
+// instead of one per transaction.  The first change to a known record inside
+// the process's transaction marks it and notes its pending image, if it has
+// one (Database::undo), so that an abort of that transaction puts back what
+// it changed, pending updates of the transactions before it included, and
+// nothing else.
 
 // A file's known records are few (the accounts, products and sequences a
 // posting run moves); past this many they are written and forgotten.
@@ -1040,18 +1040,18 @@ const KnownImage* KnownRow(const Database& d, const Table& t, std::int64_t posit
   return it == t.rows.end() ? nullptr : &it->second;
 }
 
-// Notes the state of a known record (null: not known) before the process's
-// transaction in hand first changes it.
+// Notes the state of a known record before the process's transaction in
+// hand first changes it.  Only a pending image is noted: an abort forgets
+// every other record the transaction changed (RestoreKnown), so that a
+// transaction that changes many records keeps no note of each.
 void NoteUndo(Database& d, const Table& t, std::int64_t position, KnownImage* known) {
-  if (!d.inUnit || (known != nullptr && known->noted == d.unitSerial)) return;
+  if (!d.inUnit || known->noted == d.unitSerial) return;
+  known->noted = d.unitSerial;
+  if (!known->pending) return;
   Database::Undo u;
   u.table = t.id;
   u.position = position;
-  if (known != nullptr) {
-    u.pending = known->pending;
-    if (u.pending) u.image = known->image;
-    known->noted = d.unitSerial;
-  }
+  u.image = known->image;
   d.undo.push_back(std::move(u));
 }
 
@@ -1792,25 +1792,22 @@ void DropSupTable(Database& d, const std::string& table) {
 // After the rollback of the process's transaction (to its savepoint): the
 // known records it changed are put back as they were before it, pending
 // updates of the transactions before it included; every other known record
-// that is not pending is forgotten (SQLite has it as it was).
+// it changed, and every one that is not pending, is forgotten (SQLite has it
+// as it was).
 void RestoreKnown(Database& d) {
   for (auto u = d.undo.rbegin(); u != d.undo.rend(); ++u) {
     const auto it = d.tables.find(u->table);
     if (it == d.tables.end()) continue;
-    Table& t = *it->second;
-    if (u->pending) {
-      KnownImage& known = t.rows[u->position];
-      known.image = std::move(u->image);
-      known.pending = true;
-    } else {
-      t.rows.erase(u->position);
-    }
+    KnownImage& known = it->second->rows[u->position];
+    known.image = std::move(u->image);
+    known.pending = true;
+    known.noted = 0;
   }
   d.undo.clear();
   for (auto& [id, t] : d.tables) {
     t->pending.clear();
     for (auto it = t->rows.begin(); it != t->rows.end();) {
-      if (!it->second.pending) {
+      if (!it->second.pending || it->second.noted == d.unitSerial) {
         it = t->rows.erase(it);
         continue;
       }

@@ -428,6 +428,17 @@ TEST_F(BtrvcGroups, AKeptBackRecordChangesItsKeysAndIsDeletedAsAnyOther) {
   ASSERT_EQ(BtrvTransaction(kOpAbortTransaction), 0);
   EXPECT_EQ(show(Get(kOpGetEqual, h_, IdKey(9))), "9 zulu pending");
   EXPECT_EQ(Count(other), 6);
+  // Updates kept back in an aborted transaction, of a record known before it
+  // and of one it found first, are gone with it.
+  ASSERT_EQ(Get(kOpGetEqual, other, IdKey(4)).status, 0);
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(Get(kOpGetEqual, h_, IdKey(4)).status, 0);
+  ASSERT_EQ(Update(h_, Person(4, "Charlie", -100.25, "aborted")), 0);
+  ASSERT_EQ(Get(kOpGetEqual, h_, IdKey(5)).status, 0);
+  ASSERT_EQ(Update(h_, Person(5, "delta", 7, "aborted")), 0);
+  ASSERT_EQ(BtrvTransaction(kOpAbortTransaction), 0);
+  EXPECT_EQ(show(Get(kOpGetEqual, other, IdKey(4))), "4 Charlie ");
+  EXPECT_EQ(show(Get(kOpGetEqual, h_, IdKey(5))), "5 delta ");
   ASSERT_EQ(BtrvGroupEnd(), 0);
   const std::string path = path_;
   EXPECT_EQ(InChild([&] {
