@@ -589,7 +589,9 @@ class MailMergeTest(unittest.TestCase):
         self.assertEqual(self.run_request(self.request(4)), -5)
         self.assertEqual(self.messages, [
             "Word processor - The merged document could not be printed: "
-            "%s: exit status 1: lp: The printer or class does not exist." % lp])
+            "%s: exit status 1: lp: The printer or class does not exist. "
+            "The printer named is not set up in CUPS: lpstat -p lists those that are; set it up with "
+            "lpadmin (or the page http://localhost:631), or name another." % lp])
         self.assert_main_document_unchanged()
 
     def test_a_print_command_that_is_missing_is_reported(self):

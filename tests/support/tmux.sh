@@ -23,6 +23,10 @@ tmux_use_work() {
   session="$1$$"
   export TMUX_TMPDIR="$work"  # a server of our own, whatever else runs
   trap 'tmux kill-server 2>/dev/null; rm -rf "$work"' EXIT
+  # A session that lives as long as the test keeps the server up: a test
+  # that kills its session and starts the next one at once would otherwise
+  # reach a server that is still exiting ("server exited unexpectedly").
+  tmux new-session -d -s "keep$$" -x 20 -y 5 "sleep 100000"
 }
 
 # fail <reason>: the test fails, showing the reason and the screen.

@@ -10,6 +10,7 @@
 #include "automation/wordprocessor/objects.h"
 #include "automation/wordprocessor/pdf_file.h"
 #include "automation/wordprocessor/printer.h"
+#include "qxsys/print_problems.h"
 #include "automation/wordprocessor/text.h"
 
 namespace qx::automation::wordprocessor {
@@ -277,7 +278,10 @@ class MailMergeObject final : public WordProcessorObject {
       throw Fault::Refused(std::string("The merged document could not be printed: ") + e.what() + ".");
     }
     if (std::string error = PrintPdf(pdf, DocumentName()); !error.empty()) {
-      throw Fault::Refused("The merged document could not be printed: " + error);
+      // What to set up in CUPS follows when lp said no printer could take it.
+      std::string text = "The merged document could not be printed: " + error;
+      if (std::string advice = qxsys::PrintProblemAdvice(error); !advice.empty()) text += " " + advice;
+      throw Fault::Refused(text);
     }
   }
 
