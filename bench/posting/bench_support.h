@@ -12,6 +12,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -58,6 +59,35 @@ inline records::PeriodsRecord OpenYear2025() {
     e.endDate = DateAddDays(DateMake(m == 11 ? 2026 : 2025, m == 11 ? 1 : m + 2, 1), -1);
   }
   return periods;
+}
+
+// A fixed sequence of numbers that look random (the same on every run).
+inline std::uint32_t Scatter(std::uint32_t i) {
+  std::uint32_t x = i * 2654435761u;
+  x ^= x >> 15;
+  x *= 2246822519u;
+  x ^= x >> 13;
+  return x;
+}
+
+// The day (1..days) a user dated the `i`-th of `count` transactions of a
+// period of `days` days that they entered in that order, as QX_BENCH_ORDER
+// says: "late" (the default) the day of its entry or up to six days before
+// (entered late), "random" any day, "entry" the day of its entry (the file
+// in date order).
+inline int DatedDay(int i, int count, int days) {
+  const int entered = 1 + static_cast<int>(static_cast<long>(i) * days / count);
+  const char* order = std::getenv("QX_BENCH_ORDER");
+  const std::string o = order ? order : "late";
+  if (o == "entry") return entered;
+  if (o == "random") return 1 + static_cast<int>(Scatter(static_cast<std::uint32_t>(i)) % days);
+  return std::max(1, entered - static_cast<int>(Scatter(static_cast<std::uint32_t>(i)) % 7));
+}
+
+// The order QX_BENCH_ORDER asks for, as the tables name it.
+inline const char* DatedOrder() {
+  const char* order = std::getenv("QX_BENCH_ORDER");
+  return order ? order : "late";
 }
 
 // The `i`-th of `count` generated G/L transaction headers: journal "GJ",
@@ -158,13 +188,68 @@ inline void StepReset(sqlite3_stmt* st) {
   sqlite3_reset(st);
 }
 
-// Opens the database of a raw run, synchronous NORMAL as the client keeps it.
+// Opens the database of a raw run as the client keeps its own: synchronous
+// NORMAL, the log checkpointed once it holds 10,000 pages.
 inline sqlite3* OpenForRun(const std::string& path) {
   sqlite3* db = nullptr;
   sqlite3_open(path.c_str(), &db);
-  Exec(db, "PRAGMA synchronous=NORMAL");
+  Exec(db, "PRAGMA synchronous=NORMAL; PRAGMA wal_autocheckpoint=10000");
   return db;
 }
+
+// The grouping of commits of the posting runs: each unit a savepoint, the
+// write transaction committed every kGroupUnits units.
+constexpr int kGroupUnits = 1000;
+
+// Brackets raw units as the client groups the program's: BEGIN IMMEDIATE at
+// a group's first unit, a savepoint per unit, COMMIT after kGroupUnits and
+// at the end.
+class RawGroups {
+ public:
+  explicit RawGroups(sqlite3* db)
+      : begin_(Prepare(db, "BEGIN IMMEDIATE")), commit_(Prepare(db, "COMMIT")),
+        savepoint_(Prepare(db, "SAVEPOINT unit")), release_(Prepare(db, "RELEASE unit")) {}
+  ~RawGroups() {
+    End();
+    for (sqlite3_stmt* st : {begin_, commit_, savepoint_, release_}) sqlite3_finalize(st);
+  }
+  RawGroups(const RawGroups&) = delete;
+  RawGroups& operator=(const RawGroups&) = delete;
+
+  void UnitBegin() {
+    if (inGroup_ == 0) StepReset(begin_);
+    StepReset(savepoint_);
+  }
+  // Ends a unit; true when it ended its group (the caller's kept writes go
+  // before, through `beforeCommit`).
+  template <class BeforeCommit>
+  bool UnitEnd(BeforeCommit beforeCommit) {
+    StepReset(release_);
+    if (++inGroup_ < kGroupUnits) return false;
+    beforeCommit();
+    StepReset(commit_);
+    inGroup_ = 0;
+    return true;
+  }
+  bool UnitEnd() {
+    return UnitEnd([] {});
+  }
+  // Commits the group in hand (after the caller's kept writes).
+  template <class BeforeCommit>
+  void End(BeforeCommit beforeCommit) {
+    if (inGroup_ == 0) return;
+    beforeCommit();
+    StepReset(commit_);
+    inGroup_ = 0;
+  }
+  void End() {
+    End([] {});
+  }
+
+ private:
+  sqlite3_stmt *begin_, *commit_, *savepoint_, *release_;
+  int inGroup_ = 0;
+};
 
 // Inserts each record image of `images` with `sql`: the image, then the key
 // columns that `keys(image bytes)` gives, in their order.
@@ -251,6 +336,7 @@ class Table {
   ~Table() {
     for (sqlite3_stmt* st : {insert_, update_, direct_}) sqlite3_finalize(st);
     for (auto& [k, st] : equal_) sqlite3_finalize(st);
+    for (auto& [k, st] : rewrites_) sqlite3_finalize(st);
   }
   Table(const Table&) = delete;
   Table& operator=(const Table&) = delete;
@@ -268,6 +354,30 @@ class Table {
     sqlite3_bind_int64(update_, 2 + static_cast<int>(file_.keys.size()), position);
     sqlite3_step(update_);
     sqlite3_reset(update_);
+  }
+  // Rewrites the record at `position` from `before` to `after`: its image and
+  // the key columns whose value changes, as the client writes an update.
+  void Rewrite(sqlite3_int64 position, const void* before, const void* after) {
+    std::uint64_t mask = 0;
+    std::vector<std::string> changed(file_.keys.size());
+    for (std::size_t k = 0; k < file_.keys.size() && k < 64; ++k) {
+      changed[k] = EncodeKey(file_.keys[k], static_cast<const std::uint8_t*>(after));
+      if (changed[k] != EncodeKey(file_.keys[k], static_cast<const std::uint8_t*>(before))) mask |= std::uint64_t{1} << k;
+    }
+    sqlite3_stmt*& st = rewrites_[mask];
+    if (st == nullptr) {
+      std::string sql = "UPDATE " + name_ + " SET image = ?1";
+      for (std::size_t k = 0; k < file_.keys.size(); ++k)
+        if (mask >> k & 1) sql += ", k" + std::to_string(k) + " = ?" + std::to_string(k + 2);
+      sql += " WHERE position = ?" + std::to_string(file_.keys.size() + 2);
+      st = Prepare(db_, sql.c_str());
+    }
+    sqlite3_bind_blob(st, 1, after, file_.recordLength, SQLITE_STATIC);
+    for (std::size_t k = 0; k < file_.keys.size(); ++k)
+      if (mask >> k & 1) Bind(st, static_cast<int>(k) + 2, changed[k]);
+    sqlite3_bind_int64(st, static_cast<int>(file_.keys.size()) + 2, position);
+    sqlite3_step(st);
+    sqlite3_reset(st);
   }
   bool Direct(sqlite3_int64 position, void* image) {
     sqlite3_bind_int64(direct_, 1, position);
@@ -308,6 +418,7 @@ class Table {
   std::string name_;
   sqlite3_stmt *insert_ = nullptr, *update_ = nullptr, *direct_ = nullptr;
   std::map<int, sqlite3_stmt*> equal_;
+  std::map<std::uint64_t, sqlite3_stmt*> rewrites_;
 };
 
 // Walks the records of `table` in the order of its date column `column`

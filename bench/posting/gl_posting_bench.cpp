@@ -1,42 +1,38 @@
-// General-ledger posting at 10,000, 100,000 and 1,000,000 transactions,
-// beside raw SQLite doing the same books' work.
+// General-ledger posting (command 320) at several sizes, beside raw SQLite
+// doing the same books' work and a plain-text accounting tool's balance
+// report of the same journal.
 //
-// A generated company (the fixture loader's WriteCompany) holds n G/L
-// transactions of three lines each in March 2025 over 50 accounts
-// (QX_BENCH_TRANSACTIONS="10000,100000,1000000" chooses the sizes).  For each
-// size:
-//   - "qxa": command 320 through its screen on the script device (F10, then
-//     the summary's Enter), with the ledger's pre-check off; "qxa_checked"
-//     (100,000 only) with it on;
-//   - "nav": raw SQLite walking the same records as the posting does (tables
-//     of the same shape: position, image, one encoded column per key, an
-//     index on each key with the position; WAL, synchronous NORMAL): per
-//     transaction in date order the header, its lines and their accounts are
-//     read and the accounts and the header updated, each transaction a
-//     savepoint, committed in groups of 1000 as the posting commits;
+// The company: n G/L transactions of three lines each over 200 accounts, all
+// in March 2025, numbered as entry numbers them and dated as a user dates
+// them (bench_support.h DatedDay: QX_BENCH_ORDER "late", the default, each
+// dated up to six days before the day it was entered; "random"; "entry"),
+// so that the posting's walk in date order meets them out of their order on
+// file; the ledger's options as a new company has them (the pre-check on).
+// QX_BENCH_TRANSACTIONS="10000,100000" chooses the sizes (1,000,000 runs as
+// well: the memory of every run stays flat).  The runs (sized_posting_bench.h):
+//   - "cmd": qxa15 <company> /only /cmd:320 on a company written by qxload,
+//     keys F10 (post) and Enter (the summary);
+//   - "qxa": the same command in this program;
+//   - "nav": raw SQLite walking the same records as the posting (tables of
+//     the client's shape: position, image, one encoded column per key, an
+//     index on each; WAL, synchronous NORMAL): per transaction in date order
+//     the header, its lines and their accounts are read and the header
+//     marked, each transaction a savepoint, committed in groups of 1000;
+//     each account is written once a group, as the client writes the
+//     records a group rewrites;
 //   - "floor": raw SQLite posting the same books set-based, the fewest steps
 //     SQLite can take: one UPDATE of the accounts from the lines' sums and
-//     one of the headers, in one transaction, over tables of plain columns.
-// Each run is a child process of a parent that holds no company, so that
-// the child's peak resident memory (wait4) is the run's own.  The table at
-// the end gives, per size, the time per transaction and the peak memory of
-// each, and the posting's ratio to the floor and to the navigational walk.
-#include <benchmark/benchmark.h>
+//     one of the headers, in one transaction, over tables of plain columns;
+//   - "ledger": `ledger -f <journal> bal`, the balance report of the same
+//     transactions written as a ledger journal, when ledger is installed.
 #include <sqlite3.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cctype>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <functional>
+#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -45,48 +41,26 @@
 #include "fixture/company.h"
 #include "posting/gl_posting.h"
 #include "qxabase.h"
-#include "qxabase/posting.h"
 #include "ravadodo.h"
 #include "records/dictionary.h"
 #include "records/masters.h"
 #include "records/settings.h"
 #include "records/transactions.h"
+#include "sized_posting_bench.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace benchsupport;
+using Bytes = std::vector<std::uint8_t>;
 
-constexpr int kAccounts = 50;
-constexpr int kCheckedSize = 100000;  // the pre-checked run is measured at this size only
-constexpr int kNavGroup = 1000;       // transactions per commit of the navigational walk
-
-std::vector<int> Sizes() {
-  const char* env = std::getenv("QX_BENCH_TRANSACTIONS");
-  std::vector<int> sizes;
-  std::istringstream in(env ? env : "10000,100000,1000000");
-  for (std::string item; std::getline(in, item, ',');) {
-    if (const int n = std::atoi(item.c_str()); n > 0) sizes.push_back(n);
-  }
-  return sizes;
-}
-
-std::string g_root;
+constexpr int kAccounts = 200;
 
 std::string AccountCode(int i) { return std::to_string(1000 + 10 * i); }
 bool DebitKind(int i) { return i % 3 != 1; }
 
-// The generated company: periods, accounts and `count` transactions.
-fixture::CompanyImage Company(int count, bool checkFirst) {
+fixture::CompanyImage Company(int count) {
   fixture::CompanyImage c;
   c.files[records::kFileSettings].push_back(Image(OpenYear2025()));
-  // The ledger's options: the pre-check as the run asks.
-  std::vector<std::uint8_t> options(80, 0);
-  std::memset(options.data(), ' ', 15);
-  std::memcpy(options.data(), "0PostOptions", 12);
-  options[16 + 1] = checkFirst ? 'Y' : 'N';
-  c.files[records::kFileSettings].push_back(options);
-
   for (int i = 0; i < kAccounts; ++i) {
     records::GLAccount a{};
     records::SetText(a.code, AccountCode(i));
@@ -103,10 +77,11 @@ fixture::CompanyImage Company(int count, bool checkFirst) {
   lines.reserve(3 * static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
     records::TagGLHeader h = GeneratedGLHeader(i, count);
+    h.date = DateMake(2025, 3, DatedDay(i, count, 31));
     h.postedFlag = h.sourceFlag = h.checkFlag = 'N';
     h.journalPrinted = DateMake(2025, 3, 31);
     headers.push_back(Image(h));
-    const double x = 10.00 + i % 997, y = 0.25 * (i % 41);
+    const double x = 10.00 + i % 997, y = 0.25 * (1 + i % 41);
     const int accounts[3] = {i % kAccounts, (i * 7 + 1) % kAccounts, (i * 13 + 2) % kAccounts};
     const char sides[3] = {'D', 'C', 'C'};
     const double amounts[3] = {x + y, x, y};
@@ -126,55 +101,30 @@ fixture::CompanyImage Company(int count, bool checkFirst) {
   return c;
 }
 
-// ---- Runs in child processes ---------------------------------------------------------------
-
-struct ChildResult {
-  bool ok = false;
-  double seconds = 0;    // as the child measured its work
-  double peakMiB = 0;    // the child's peak resident memory
-};
-
-// Runs `work` (returning its seconds, negative on a failure) in a child
-// process, which shares no record-manager connection with this one.
-ChildResult InChild(const std::function<double()>& work) {
-  BtrvReset();
-  int fds[2];
-  if (pipe(fds) != 0) return {};
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
-    const double seconds = work();
-    const ssize_t written = write(fds[1], &seconds, sizeof seconds);
-    _exit(written == sizeof seconds && seconds >= 0 ? 0 : 1);
-  }
-  close(fds[1]);
-  ChildResult r;
-  double seconds = -1;
-  const bool got = read(fds[0], &seconds, sizeof seconds) == sizeof seconds;
-  close(fds[0]);
-  int status = 0;
-  struct rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  r.ok = got && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  r.seconds = seconds;
-  r.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;  // KiB on Linux
-  return r;
-}
-
-double SecondsSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// ---- Raw SQLite ---------------------------------------------------------------------------
-
-using Bytes = std::vector<std::uint8_t>;
-
 template <class Record>
 Record As(const Bytes& image) {
   Record r;
   std::memcpy(&r, image.data(), sizeof r);
   return r;
 }
+
+// ---- Command 320 in this program -------------------------------------------------------
+
+double QxaPost(const std::string&, int) {
+  const auto start = std::chrono::steady_clock::now();
+  RunGLPost();
+  const double seconds = SecondsSince(start);
+  // The run posted every transaction: the last one in date order is marked.
+  BtrvHandle h = 0;
+  records::TagGLHeader last{};
+  char key[255] = {};
+  const bool posted = BtrvOpen(&h, FilePathGet(records::kFileGLHeaders), 0, 0) == 0 && BtrvSetKey(h, 1, -1) == 0 &&
+                      BtrvGetOp(kOpGetLast, h, key, &last) == 0 && last.postedFlag == 'Y';
+  BtrvClose(h);
+  return posted ? seconds : -1;
+}
+
+// ---- The navigational walk ------------------------------------------------------------
 
 // Inserts a row through `sql` for each image, its columns bound by `bind`.
 template <class BindRow>
@@ -187,19 +137,18 @@ void InsertEach(sqlite3* db, const char* sql, const std::vector<Bytes>& images, 
   sqlite3_finalize(st);
 }
 
-// The navigational walk's tables: the client's shape.
 void LoadNavigational(const std::string& path, const fixture::CompanyImage& c) {
   sqlite3* db = OpenFresh(path);
   Exec(db,
        "CREATE TABLE accounts(position INTEGER PRIMARY KEY, image BLOB, k0 BLOB);"
-       "CREATE INDEX accounts_k0 ON accounts(k0, position);"
+       "CREATE UNIQUE INDEX accounts_k0 ON accounts(k0);"
        "CREATE TABLE headers(position INTEGER PRIMARY KEY, image BLOB, k0 BLOB, k1 BLOB);"
        "CREATE UNIQUE INDEX headers_k0 ON headers(k0);"
-       "CREATE INDEX headers_k1 ON headers(k1, position);"
+       "CREATE INDEX headers_k1 ON headers(k1);"
        "CREATE TABLE lines(position INTEGER PRIMARY KEY, image BLOB, k0 BLOB, k1 BLOB, k2 BLOB);"
-       "CREATE INDEX lines_k0 ON lines(k0, position);"
-       "CREATE INDEX lines_k1 ON lines(k1, position);"
-       "CREATE INDEX lines_k2 ON lines(k2, position);"
+       "CREATE INDEX lines_k0 ON lines(k0);"
+       "CREATE UNIQUE INDEX lines_k1 ON lines(k1);"
+       "CREATE INDEX lines_k2 ON lines(k2);"
        "BEGIN");
   const auto& files = c.files;
   InsertImages(db, "INSERT INTO accounts(image, k0) VALUES(?, ?)", files.at(records::kFileGLAccounts),
@@ -223,7 +172,74 @@ void LoadNavigational(const std::string& path, const fixture::CompanyImage& c) {
   sqlite3_close(db);
 }
 
-// The set-based floor's tables: plain columns.
+double NavigationalPost(const std::string& path, int n) {
+  sqlite3* db = OpenForRun(path);
+  const auto start = std::chrono::steady_clock::now();
+  long posted = 0;
+  {
+    DateWalk walk(db, "headers", "k1", DateMake(2025, 3, 1), DateMake(2025, 3, 31));
+    sqlite3_stmt* linesOf = Prepare(db, "SELECT image FROM lines WHERE k0 = ? ORDER BY position");
+    sqlite3_stmt* account = Prepare(db, "SELECT position, image FROM accounts WHERE k0 = ?");
+    sqlite3_stmt* accountUpdate = Prepare(db, "UPDATE accounts SET image = ? WHERE position = ?");
+    sqlite3_stmt* headerUpdate = Prepare(db, "UPDATE headers SET image = ? WHERE position = ?");
+    RawGroups groups(db);
+    // The accounts a group moved, written once as it commits.
+    struct Kept {
+      sqlite3_int64 at;
+      records::GLAccount image;
+      bool changed;
+    };
+    std::map<std::string, Kept> accounts;
+    auto writeAccounts = [&] {
+      for (auto& [code, k] : accounts) {
+        if (!k.changed) continue;
+        UpdateImage(accountUpdate, &k.image, sizeof k.image, k.at);
+        k.changed = false;
+      }
+      accounts.clear();
+    };
+    std::vector<records::GLLine> tranLines;
+    records::TagGLHeader h;
+    while (walk.Next(&h, sizeof h)) {
+      groups.UnitBegin();
+      tranLines.clear();
+      Bind(linesOf, 1, TextKey(h.journalCode, 18, false));
+      while (sqlite3_step(linesOf) == SQLITE_ROW) {
+        records::GLLine l;
+        std::memcpy(&l, sqlite3_column_blob(linesOf, 0), sizeof l);
+        tranLines.push_back(l);
+      }
+      sqlite3_reset(linesOf);
+      for (const auto& l : tranLines) {
+        const std::string code = TextKey(l.account, 11, true);
+        auto it = accounts.find(code);
+        if (it == accounts.end()) {
+          Kept k{};
+          k.at = ReadByKey(account, code, &k.image, sizeof k.image);
+          if (k.at == 0) return -1;
+          it = accounts.emplace(code, k).first;
+        }
+        records::GLAccount& a = it->second.image;
+        const double signed_ = (l.side == 'D') == (a.kind == 1) ? double(l.amount) : -double(l.amount);
+        a.currentBalance = NumRound(a.currentBalance + signed_, 2);
+        a.periodAmounts[2] = NumRound(a.periodAmounts[2] + signed_, 2);
+        it->second.changed = true;
+      }
+      h.postedFlag = 'Y';
+      UpdateImage(headerUpdate, &h, sizeof h, walk.position());
+      groups.UnitEnd(writeAccounts);
+      ++posted;
+    }
+    groups.End(writeAccounts);
+    for (sqlite3_stmt* st : {linesOf, account, accountUpdate, headerUpdate}) sqlite3_finalize(st);
+  }
+  const double seconds = SecondsSince(start);
+  sqlite3_close(db);
+  return posted == n ? seconds : -1;
+}
+
+// ---- The set-based floor -----------------------------------------------------------------
+
 void LoadFloor(const std::string& path, const fixture::CompanyImage& c) {
   sqlite3* db = OpenFresh(path);
   Exec(db,
@@ -282,199 +298,47 @@ double FloorPost(const std::string& path, int n) {
   return marked == n ? seconds : -1;
 }
 
-double NavigationalPost(const std::string& path, int n) {
-  sqlite3* db = OpenForRun(path);
-  const auto start = std::chrono::steady_clock::now();
-  // The headers of March in date order (key 1).
-  DateWalk walk(db, "headers", "k1", DateMake(2025, 3, 1), DateMake(2025, 3, 31));
-  sqlite3_stmt* linesOf = Prepare(db, "SELECT image FROM lines WHERE k0 = ? ORDER BY position");
-  sqlite3_stmt* account = Prepare(db, "SELECT position, image FROM accounts WHERE k0 = ?");
-  sqlite3_stmt* accountUpdate = Prepare(db, "UPDATE accounts SET image = ? WHERE position = ?");
-  sqlite3_stmt* headerUpdate = Prepare(db, "UPDATE headers SET image = ? WHERE position = ?");
-  sqlite3_stmt* begin = Prepare(db, "BEGIN IMMEDIATE");
-  sqlite3_stmt* commit = Prepare(db, "COMMIT");
-  sqlite3_stmt* savepoint = Prepare(db, "SAVEPOINT unit");
-  sqlite3_stmt* release = Prepare(db, "RELEASE unit");
-  long posted = 0;
-  int inGroup = 0;
-  std::vector<records::GLLine> tranLines;
-  records::TagGLHeader h;
-  while (walk.Next(&h, sizeof h)) {
-    if (inGroup == 0) StepReset(begin);
-    StepReset(savepoint);
-    tranLines.clear();
-    Bind(linesOf, 1, TextKey(h.journalCode, 18, false));
-    while (sqlite3_step(linesOf) == SQLITE_ROW) {
-      records::GLLine l;
-      std::memcpy(&l, sqlite3_column_blob(linesOf, 0), sizeof l);
-      tranLines.push_back(l);
+// ---- The plain-text tool ---------------------------------------------------------------
+
+// The transactions as a ledger journal: each with its date and number, its
+// lines' accounts and signed amounts.
+void WriteJournal(const std::string& path, const fixture::CompanyImage& c) {
+  std::ofstream out(path);
+  const auto& headers = c.files.at(records::kFileGLHeaders);
+  const auto& lines = c.files.at(records::kFileGLLines);
+  char text[96];
+  for (std::size_t i = 0; i < headers.size(); ++i) {
+    const auto h = As<records::TagGLHeader>(headers[i]);
+    int y = 0, m = 0, d = 0;
+    DateSplit(h.date, &y, &m, &d);
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d * %.10s\n", y, m, d, h.transactionNumber);
+    out << text;
+    for (std::size_t k = 3 * i; k < 3 * i + 3; ++k) {
+      const auto l = As<records::GLLine>(lines[k]);
+      std::snprintf(text, sizeof text, "    A:%.10s  $%.2f\n", l.account, l.side == 'D' ? l.amount : -l.amount);
+      out << text;
     }
-    sqlite3_reset(linesOf);
-    for (const auto& l : tranLines) {
-      records::GLAccount a;
-      const sqlite3_int64 at = ReadByKey(account, TextKey(l.account, 11, true), &a, sizeof a);
-      if (at == 0) return -1;
-      const double signed_ = (l.side == 'D') == (a.kind == 1) ? double(l.amount) : -double(l.amount);
-      a.currentBalance = NumRound(a.currentBalance + signed_, 2);
-      a.periodAmounts[2] = NumRound(a.periodAmounts[2] + signed_, 2);
-      UpdateImage(accountUpdate, &a, sizeof a, at);
-    }
-    h.postedFlag = 'Y';
-    UpdateImage(headerUpdate, &h, sizeof h, walk.position());
-    StepReset(release);
-    if (++inGroup == kNavGroup) {
-      StepReset(commit);
-      inGroup = 0;
-    }
-    ++posted;
-  }
-  if (inGroup > 0) StepReset(commit);
-  const double seconds = SecondsSince(start);
-  for (sqlite3_stmt* st : {linesOf, account, accountUpdate, headerUpdate, begin, commit, savepoint, release})
-    sqlite3_finalize(st);
-  sqlite3_close(db);
-  return posted == n ? seconds : -1;
-}
-
-// ---- Command 320 -------------------------------------------------------------------------
-
-double QxaPost(const std::string& folder) {
-  SetUpCommand(folder, "F10 Enter", DateMake(2025, 3, 15), 320);
-  const auto start = std::chrono::steady_clock::now();
-  RunGLPost();
-  const double seconds = SecondsSince(start);
-  // The run posted every transaction: the last one is marked.
-  BtrvHandle h = 0;
-  records::TagGLHeader last{};
-  char key[255] = {};
-  const bool ok = BtrvOpen(&h, FilePathGet(records::kFileGLHeaders), 0, 0) == 0 && BtrvSetKey(h, 1, -1) == 0 &&
-                  BtrvGetOp(kOpGetLast, h, key, &last) == 0 && last.postedFlag == 'Y';
-  BtrvClose(h);
-  return ok ? seconds : -1;
-}
-
-// ---- The sizes -----------------------------------------------------------------------------
-
-struct Figures {
-  ChildResult qxa, checked, nav, floor;
-};
-std::map<int, Figures> g_figures;
-
-std::string Folder(int n, const char* what) { return g_root + "/" + std::to_string(n) + "-" + what; }
-
-const char* const kParts[] = {"qxa", "qxa-checked", "nav.sqlite", "floor.sqlite"};
-
-void Remove(int n) {
-  std::error_code ec;
-  for (const char* part : kParts) {
-    fs::remove_all(Folder(n, part), ec);
-    for (const char* suffix : {"-wal", "-shm"}) fs::remove(Folder(n, part) + suffix, ec);
-  }
-}
-
-// Writes the companies and raw databases of size `n` (removing those of the
-// size before), in a child so that this process never holds them.
-bool Generate(int n) {
-  static int generated = 0;
-  if (generated == n) return true;
-  if (generated != 0) Remove(generated);
-  generated = 0;
-  const bool ok = InChild([n]() -> double {
-                    fixture::Problem problem;
-                    {
-                      const fixture::CompanyImage c = Company(n, false);
-                      if (!fixture::WriteCompany(c, Folder(n, "qxa"), fixture::WriteOptions{true}, &problem)) {
-                        std::fprintf(stderr, "%s\n", problem.Text().c_str());
-                        return -1;
-                      }
-                      LoadNavigational(Folder(n, "nav.sqlite"), c);
-                      LoadFloor(Folder(n, "floor.sqlite"), c);
-                    }
-                    if (n == kCheckedSize && !fixture::WriteCompany(Company(n, true), Folder(n, "qxa-checked"),
-                                                                    fixture::WriteOptions{true}, &problem)) {
-                      std::fprintf(stderr, "%s\n", problem.Text().c_str());
-                      return -1;
-                    }
-                    return 0;
-                  }).ok;
-  if (ok) generated = n;
-  return ok;
-}
-
-void Report(benchmark::State& state, const ChildResult& r, int n) {
-  if (!r.ok) {
-    state.SkipWithError("the run did not post every transaction");
-    return;
-  }
-  state.SetIterationTime(r.seconds);
-  state.counters["us_per_txn"] = r.seconds * 1e6 / n;
-  state.counters["peak_MiB"] = r.peakMiB;
-  state.SetItemsProcessed(n);
-}
-
-// One run of one size (the size generated first when it is not yet).
-void RunSize(benchmark::State& state, int n, const std::string& what) {
-  for (auto _ : state) {
-    if (!Generate(n)) {
-      state.SkipWithError("the company could not be generated");
-      return;
-    }
-    Figures& f = g_figures[n];
-    ChildResult r;
-    if (what == "qxa") {
-      r = f.qxa = InChild([n] { return QxaPost(Folder(n, "qxa")); });
-    } else if (what == "qxa_checked") {
-      r = f.checked = InChild([n] { return QxaPost(Folder(n, "qxa-checked")); });
-    } else if (what == "nav") {
-      r = f.nav = InChild([n] { return NavigationalPost(Folder(n, "nav.sqlite"), n); });
-    } else {
-      r = f.floor = InChild([n] { return FloorPost(Folder(n, "floor.sqlite"), n); });
-    }
-    Report(state, r, n);
-  }
-}
-
-void PrintTable() {
-  std::printf("\n%12s %14s %10s %14s %10s %14s %10s %8s %8s\n", "transactions", "posting us/tx", "peak MiB",
-              "nav us/tx", "peak MiB", "floor us/tx", "peak MiB", "/floor", "/nav");
-  for (const auto& [n, f] : g_figures) {
-    auto per = [n](const ChildResult& r) { return r.ok ? r.seconds * 1e6 / n : 0.0; };
-    std::printf("%12d %14.2f %10.1f %14.2f %10.1f %14.2f %10.1f %8.1f %8.2f\n", n, per(f.qxa), f.qxa.peakMiB,
-                per(f.nav), f.nav.peakMiB, per(f.floor), f.floor.peakMiB,
-                f.floor.ok && f.floor.seconds > 0 ? f.qxa.seconds / f.floor.seconds : 0.0,
-                f.nav.ok && f.nav.seconds > 0 ? f.qxa.seconds / f.nav.seconds : 0.0);
-    if (f.checked.ok)
-      std::printf("%12s %14.2f %10.1f   (the ledger's pre-check on)\n", "", per(f.checked), f.checked.peakMiB);
+    out << "\n";
   }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  // QX_BENCH_KEEP=<folder>: the companies are made there and left (to run
-  // the program on them by hand).
-  const char* keep = std::getenv("QX_BENCH_KEEP");
-  char tmpl[] = "/tmp/gl-posting-bench-XXXXXX";
-  g_root = keep ? keep : mkdtemp(tmpl);
-  for (const int n : Sizes()) {
-    auto reg = [n](const char* what) {
-      const std::string name = std::string("post/") + what + "/" + std::to_string(n);
-      benchmark::RegisterBenchmark(name.c_str(), [n, w = std::string(what)](benchmark::State& s) { RunSize(s, n, w); })
-          ->Iterations(1)
-          ->UseManualTime()
-          ->Unit(benchmark::kMillisecond);
-    };
-    reg("qxa");
-    if (n == kCheckedSize) reg("qxa_checked");
-    reg("nav");
-    reg("floor");
-  }
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  PrintTable();
-  if (!keep) {
-    std::error_code ec;
-    fs::remove_all(g_root, ec);
-  }
-  return 0;
+  PostingBench bench;
+  bench.label = "post";
+  bench.unit = "transaction";
+  bench.command = 320;
+  bench.keys = "F10 Enter";
+  bench.today = "2025-03-15";
+  bench.todayDate = DateMake(2025, 3, 15);
+  bench.company = Company;
+  bench.summary = [](int n) { return std::to_string(n) + " transactions posted."; };
+  bench.inProcess = QxaPost;
+  bench.raws = {{"nav", LoadNavigational, NavigationalPost}, {"floor", LoadFloor, FloorPost}};
+  const std::string ledger = OnPath("ledger");
+  bench.tools = {{"ledger", ledger, WriteJournal, [ledger](const std::string& path) {
+                    return std::vector<std::string>{ledger, "-f", path, "bal"};
+                  }}};
+  return RunSizedBenches(argc, argv, "gl-posting-bench", {bench}, "QX_BENCH_TRANSACTIONS", "10000,100000");
 }

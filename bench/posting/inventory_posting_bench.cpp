@@ -1,19 +1,31 @@
-// Inventory posting against raw SQLite doing the same reads and writes.
+// Inventory posting (command 328) at several sizes, beside raw SQLite doing
+// the same record work.
 //
-// A generated company holds 100,000 entered inventory adjustments
-// (QX_BENCH_TRANSACTIONS changes the count) spread over the twelve periods
-// of 2025, stock-outs priced from the product and stock-ins with their cost
-// in turn, over 500 products.  "post/qxa" runs command 328 through its
-// screen on the script device (the posting date 12/31/25, F10, the summary's
-// Enter).  The raw side keeps the same records in tables of the same shape
-// (position, image, one encoded column per key with its index, WAL,
-// synchronous NORMAL) and does what the run does: the check pass reads the
-// unposted adjustments in key order with each one's account and product;
-// then, per adjustment in one transaction, it reads the adjustment and its
-// product, rewrites the product, writes or rewrites its period's "IA"
-// header, merges its two lines, rewrites the two accounts and marks the
-// adjustment.  The ratio is printed at the end.
+// The company holds n entered inventory adjustments over the twelve periods
+// of 2025, numbered as entry numbers them and dated as a user dates them
+// (bench_support.h DatedDay, QX_BENCH_ORDER), stock-outs priced from the
+// product and stock-ins with their cost in turn, over 500 products.
+// QX_BENCH_TRANSACTIONS="10000,100000" chooses the sizes.  The runs
+// (sized_posting_bench.h):
+//   - "cmd": qxa15 <company> /only /cmd:328 on a company written by qxload,
+//     keys: the posting date 12/31/25, F10 (post) and Enter (the summary);
+//   - "qxa": the same command in this program;
+//   - "raw": raw SQLite doing the same record work in tables of the client's
+//     shape (position, image, one encoded column per key with its index, WAL,
+//     synchronous NORMAL), with the program's grouping (each adjustment a
+//     savepoint, committed in groups of 1000): the check pass reads the
+//     unposted adjustments in key order with each one's account and
+//     product; then, per adjustment: it reads the adjustment and its product,
+//     moves the product, writes or moves its period's "IA" header, merges its
+//     two lines, moves the two accounts and marks the adjustment.  The
+//     records a group rewrites again and again (products, accounts, headers
+//     and lines of the "IA" transactions) are written once a group, as the
+//     client writes them.
+// An adjustment's cost is the product's average cost as the adjustments
+// before it left it: the work is a sequence, and has no set-based form.
 #include <benchmark/benchmark.h>
+
+#include <chrono>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -36,6 +48,7 @@
 #include "records/masters.h"
 #include "records/settings.h"
 #include "records/transactions.h"
+#include "sized_posting_bench.h"
 
 namespace {
 
@@ -49,9 +62,6 @@ using records::TagProduct;
 constexpr int kProducts = 500;
 const char* const kAccounts[] = {"1300", "5100", "5200"};
 
-int Transactions() { return CountFromEnv("QX_BENCH_TRANSACTIONS", 100000); }
-
-std::string g_root;
 
 std::string ProductCode(int i) {
   char code[16];
@@ -96,7 +106,7 @@ fixture::CompanyImage Company(int count) {
     char number[16];
     std::snprintf(number, sizeof number, "%10d", 100000 + i);
     records::SetText(t.transactionNumber, number);
-    t.date = first + static_cast<std::int32_t>(static_cast<long>(i) * 365 / count);
+    t.date = first + DatedDay(i, count, 365) - 1;
     t.source = 'T';
     records::SetText(t.reference, "Generated");
     const bool out = i % 2 == 0;
@@ -122,22 +132,6 @@ bool AllPosted() {
   const int status = open && BtrvSetKey(h, 2, -1) == 0 ? BtrvGetOp(kOpGetGreaterOrEqual, h, key, &t) : -1;
   BtrvClose(h);
   return open && (status == kStatusEndOfFile || (status == kStatusOk && t.postedFlag == 'Y'));
-}
-
-void QxaPost(benchmark::State& state) {
-  const int n = Transactions();
-  const std::string folder = g_root + "/qxa";
-  for (auto _ : state) {
-    state.PauseTiming();
-    if (!PrepareCommand(state, Company(n), folder, "\"123125\" F10 Enter", DateMake(2025, 12, 15), 328)) return;
-    state.ResumeTiming();
-    RunInventoryPost();
-    state.PauseTiming();
-    const bool ok = AllPosted();
-    state.ResumeTiming();
-    if (!ok) state.SkipWithError("the run did not post every adjustment");
-  }
-  state.SetItemsProcessed(n);
 }
 
 // ---- Raw SQLite -----------------------------------------------------------------------------
@@ -193,32 +187,71 @@ struct RawPeriod {
   int debitLine = 1, creditLine = 10000;
 };
 
-void RawPost(benchmark::State& state) {
-  const int n = Transactions();
-  const std::string path = g_root + "/raw.sqlite";
+// Records of one raw table a group rewrites, kept by position and written
+// as the group commits.
+template <class Record>
+struct Kept {
+  sqlite3_stmt* update;
+  std::map<sqlite3_int64, Record> records;
+  void Write() {
+    for (auto& [at, r] : records) UpdateImage(update, &r, sizeof r, at);
+    records.clear();
+  }
+};
+
+double RawPost(const std::string& path, int n) {
+  sqlite3* db = OpenForRun(path);
+  const auto start = std::chrono::steady_clock::now();
   long posted = 0;
-  for (auto _ : state) {
-    state.PauseTiming();
-    RawLoad(path, Company(n));
-    state.ResumeTiming();
-    sqlite3* db = OpenForRun(path);
-    sqlite3_stmt* walk = Prepare(db, "SELECT position, image FROM adjustments WHERE k2 >= ? ORDER BY k2, position");
-    sqlite3_stmt* account = Prepare(db, "SELECT position, image FROM accounts WHERE k0 = ?");
-    sqlite3_stmt* accountUpdate = Prepare(db, "UPDATE accounts SET image = ? WHERE position = ?");
-    sqlite3_stmt* product = Prepare(db, "SELECT position, image FROM products WHERE k0 = ?");
-    sqlite3_stmt* productUpdate = Prepare(db, "UPDATE products SET image = ? WHERE position = ?");
-    sqlite3_stmt* adjustment = Prepare(db, "SELECT image FROM adjustments WHERE position = ?");
-    sqlite3_stmt* mark = Prepare(db, "UPDATE adjustments SET image = ?, k2 = ? WHERE position = ?");
-    sqlite3_stmt* sequence = Prepare(db, "SELECT position, image FROM sequences WHERE k0 = ?");
-    sqlite3_stmt* sequenceInsert = Prepare(db, "INSERT INTO sequences(image, k0) VALUES(?, ?)");
-    sqlite3_stmt* sequenceUpdate = Prepare(db, "UPDATE sequences SET image = ? WHERE position = ?");
-    sqlite3_stmt* headerInsert = Prepare(db, "INSERT INTO headers(image, k0, k1) VALUES(?, ?, ?)");
-    sqlite3_stmt* header = Prepare(db, "SELECT position, image FROM headers WHERE k0 = ?");
-    sqlite3_stmt* headerUpdate = Prepare(db, "UPDATE headers SET image = ? WHERE position = ?");
-    sqlite3_stmt* lineInsert = Prepare(db, "INSERT INTO lines(image, k0, k1, k2) VALUES(?, ?, ?, ?)");
-    sqlite3_stmt* line = Prepare(db, "SELECT image FROM lines WHERE position = ?");
-    sqlite3_stmt* lineUpdate = Prepare(db, "UPDATE lines SET image = ? WHERE position = ?");
+  sqlite3_stmt* walk = Prepare(db, "SELECT position, image FROM adjustments WHERE k2 >= ? ORDER BY k2, position");
+  sqlite3_stmt* account = Prepare(db, "SELECT position, image FROM accounts WHERE k0 = ?");
+  sqlite3_stmt* product = Prepare(db, "SELECT position, image FROM products WHERE k0 = ?");
+  sqlite3_stmt* adjustment = Prepare(db, "SELECT image FROM adjustments WHERE position = ?");
+  sqlite3_stmt* mark = Prepare(db, "UPDATE adjustments SET image = ?, k2 = ? WHERE position = ?");
+  sqlite3_stmt* sequence = Prepare(db, "SELECT position, image FROM sequences WHERE k0 = ?");
+  sqlite3_stmt* sequenceInsert = Prepare(db, "INSERT INTO sequences(image, k0) VALUES(?, ?)");
+  sqlite3_stmt* headerInsert = Prepare(db, "INSERT INTO headers(image, k0, k1) VALUES(?, ?, ?)");
+  sqlite3_stmt* lineInsert = Prepare(db, "INSERT INTO lines(image, k0, k1, k2) VALUES(?, ?, ?, ?)");
+  Kept<GLAccount> accounts{Prepare(db, "UPDATE accounts SET image = ? WHERE position = ?"), {}};
+  Kept<TagProduct> products{Prepare(db, "UPDATE products SET image = ? WHERE position = ?"), {}};
+  Kept<TagGLHeader> headers{Prepare(db, "UPDATE headers SET image = ? WHERE position = ?"), {}};
+  Kept<GLLine> lines{Prepare(db, "UPDATE lines SET image = ? WHERE position = ?"), {}};
+  Kept<records::TranSequence> sequences{Prepare(db, "UPDATE sequences SET image = ? WHERE position = ?"), {}};
+  {
     const std::int32_t endDate = DateMake(2025, 12, 31);
+    // Where each product and account is (read once), and the records a
+    // group keeps.
+    std::map<std::string, sqlite3_int64> productAt, accountAt;
+    auto keptProduct = [&](const char* code) -> TagProduct& {
+      const std::string key = TextKey(code, 15, true);
+      auto at = productAt.find(key);
+      if (at == productAt.end()) {
+        TagProduct p;
+        at = productAt.emplace(key, ReadByKey(product, key, &p, sizeof p)).first;
+      }
+      auto it = products.records.find(at->second);
+      if (it == products.records.end()) {
+        TagProduct p;
+        ReadByKey(product, key, &p, sizeof p);
+        it = products.records.emplace(at->second, p).first;
+      }
+      return it->second;
+    };
+    auto keptAccount = [&](const std::string& code) -> GLAccount& {
+      const std::string key = TextKey(code.c_str(), 11, true);
+      auto at = accountAt.find(key);
+      if (at == accountAt.end()) {
+        GLAccount a;
+        at = accountAt.emplace(key, ReadByKey(account, key, &a, sizeof a)).first;
+      }
+      auto it = accounts.records.find(at->second);
+      if (it == accounts.records.end()) {
+        GLAccount a;
+        ReadByKey(account, key, &a, sizeof a);
+        it = accounts.records.emplace(at->second, a).first;
+      }
+      return it->second;
+    };
 
     // The check pass.
     std::vector<sqlite3_int64> candidates;
@@ -236,49 +269,60 @@ void RawPost(benchmark::State& state) {
     sqlite3_reset(walk);
 
     // The posting pass.
-    std::map<int, RawPeriod> periods;
-    auto postLine = [&](RawPeriod& period, const std::string& code, char side, double amount) {
+    struct Period {
+      sqlite3_int64 header = 0;
+      std::map<std::pair<std::string, char>, sqlite3_int64> lines;
+      int debitLine = 1, creditLine = 10000;
+    };
+    std::map<int, Period> periods;
+    std::map<sqlite3_int64, TagGLHeader> headerImage;
+    std::map<sqlite3_int64, GLLine> lineImage;
+    auto postLine = [&](Period& period, const TagGLHeader& h, const std::string& code, char side, double amount) {
       auto found = period.lines.find({code, side});
-      GLLine l{};
       if (found != period.lines.end()) {
-        sqlite3_bind_int64(line, 1, found->second);
-        sqlite3_step(line);
-        std::memcpy(&l, sqlite3_column_blob(line, 0), sizeof l);
-        sqlite3_reset(line);
+        GLLine& l = lineImage[found->second];
         l.amount = NumRound(l.amount + amount, 2);
-        UpdateImage(lineUpdate, &l, sizeof l, found->second);
+        lines.records[found->second] = l;
       } else {
-        std::memcpy(l.journalCode, period.image.journalCode, sizeof l.journalCode);
-        std::memcpy(l.transactionNumber, period.image.transactionNumber, sizeof l.transactionNumber);
+        GLLine l{};
+        std::memcpy(l.journalCode, h.journalCode, sizeof l.journalCode);
+        std::memcpy(l.transactionNumber, h.transactionNumber, sizeof l.transactionNumber);
         l.lineNumber = static_cast<std::uint16_t>(side == 'D' ? period.debitLine++ : period.creditLine++);
         records::SetText(l.account, code);
         records::SetText(l.description, "Summary Inventory Post");
         l.side = side;
         l.amount = amount;
-        l.date = period.image.date;
+        l.date = h.date;
         sqlite3_bind_blob(lineInsert, 1, &l, sizeof l, SQLITE_STATIC);
         Bind(lineInsert, 2, TextKey(l.journalCode, 18, false));
         Bind(lineInsert, 3,
              TextKey(l.journalCode, 18, false) + std::string(reinterpret_cast<const char*>(&l.lineNumber), 2));
         Bind(lineInsert, 4, TextKey(l.account, 11, false));
         StepReset(lineInsert);
-        period.lines[{code, side}] = sqlite3_last_insert_rowid(db);
+        const sqlite3_int64 at = sqlite3_last_insert_rowid(db);
+        period.lines[{code, side}] = at;
+        lineImage[at] = l;
       }
-      GLAccount a;
-      const sqlite3_int64 at = ReadByKey(account, TextKey(code.c_str(), 11, true), &a, sizeof a);
+      GLAccount& a = keptAccount(code);
       const double signed_ = (side == 'D') == (a.kind == 1) ? amount : -amount;
       a.currentBalance = NumRound(a.currentBalance + signed_, 2);
-      UpdateImage(accountUpdate, &a, sizeof a, at);
+    };
+    RawGroups groups(db);
+    auto writeGroup = [&] {
+      accounts.Write();
+      products.Write();
+      headers.Write();
+      lines.Write();
+      sequences.Write();
     };
     for (const sqlite3_int64 at : candidates) {
-      Exec(db, "BEGIN IMMEDIATE");
+      groups.UnitBegin();
       InventoryTransaction t;
       sqlite3_bind_int64(adjustment, 1, at);
       sqlite3_step(adjustment);
       std::memcpy(&t, sqlite3_column_blob(adjustment, 0), sizeof t);
       sqlite3_reset(adjustment);
-      TagProduct p;
-      const sqlite3_int64 productAt = ReadByKey(product, TextKey(t.productCode, 15, true), &p, sizeof p);
+      TagProduct& p = keptProduct(t.productCode);
       double value = t.extendedAmount;
       if (t.kind == '5') {
         t.unitCost = p.averageCost;
@@ -288,11 +332,10 @@ void RawPost(benchmark::State& state) {
       p.quantityOnHand += t.quantity;
       p.secondQuantityOnHand += t.quantity;
       p.averageCost = NumRound(p.valueOnHand / p.quantityOnHand, 4);
-      UpdateImage(productUpdate, &p, sizeof p, productAt);
 
       int year = 0, month = 0, day = 0;
       DateSplit(t.date, &year, &month, &day);
-      RawPeriod& period = periods[month];
+      Period& period = periods[month];
       const double amount = value < 0 ? -value : value;
       const bool in = t.kind == '1';
       if (period.header == 0) {
@@ -306,9 +349,9 @@ void RawPost(benchmark::State& state) {
           Bind(sequenceInsert, 2, seqKey);
           StepReset(sequenceInsert);
         } else {
-          UpdateImage(sequenceUpdate, &s, sizeof s, seqAt);
+          sequences.records[seqAt] = s;
         }
-        TagGLHeader& h = period.image;
+        TagGLHeader h{};
         records::SetPadded(h.journalCode, "IA");
         char number[16];
         std::snprintf(number, sizeof number, "%10d", static_cast<int>(s.lastNumber));
@@ -321,41 +364,53 @@ void RawPost(benchmark::State& state) {
         Bind(headerInsert, 3, DateKey(h.date));
         StepReset(headerInsert);
         period.header = sqlite3_last_insert_rowid(db);
+        headerImage[period.header] = h;
       } else if (in) {
-        TagGLHeader stored;
-        const sqlite3_int64 headerAt = ReadByKey(header, TextKey(period.image.journalCode, 18, false), &stored,
-                                                 sizeof stored);
-        stored.amount = NumRound(stored.amount + amount, 2);
-        UpdateImage(headerUpdate, &stored, sizeof stored, headerAt);
+        TagGLHeader& h = headerImage[period.header];
+        h.amount = NumRound(h.amount + amount, 2);
+        headers.records[period.header] = h;
       }
-      postLine(period, "1300", in ? 'D' : 'C', amount);
-      postLine(period, std::string(records::Trimmed(t.glAccount)), in ? 'C' : 'D', amount);
+      const TagGLHeader& h = headerImage[period.header];
+      postLine(period, h, "1300", in ? 'D' : 'C', amount);
+      postLine(period, h, std::string(records::Trimmed(t.glAccount)), in ? 'C' : 'D', amount);
 
       t.postedFlag = 'Y';
       sqlite3_bind_blob(mark, 1, &t, sizeof t, SQLITE_STATIC);
       Bind(mark, 2, AdjustmentKey2(t));
       sqlite3_bind_int64(mark, 3, at);
       StepReset(mark);
-      Exec(db, "COMMIT");
+      groups.UnitEnd(writeGroup);
       ++posted;
     }
-    for (sqlite3_stmt* st : {walk, account, accountUpdate, product, productUpdate, adjustment, mark, sequence,
-                             sequenceInsert, sequenceUpdate, headerInsert, header, headerUpdate, lineInsert, line,
-                             lineUpdate})
-      sqlite3_finalize(st);
-    sqlite3_close(db);
+    groups.End(writeGroup);
   }
-  if (posted != n) state.SkipWithError("the raw run did not post every adjustment");
-  state.SetItemsProcessed(n);
+  const double seconds = SecondsSince(start);
+  for (sqlite3_stmt* st : {walk, account, product, adjustment, mark, sequence, sequenceInsert, headerInsert,
+                           lineInsert, accounts.update, products.update, headers.update, lines.update,
+                           sequences.update})
+    sqlite3_finalize(st);
+  sqlite3_close(db);
+  return posted == n ? seconds : -1;
 }
 
 }  // namespace
 
-using benchsupport::BenchMain;
-
 int main(int argc, char** argv) {
-  return BenchMain(argc, argv, "inventory-posting-bench", "posting", &g_root, [] {
-    Register("post/qxa", QxaPost);
-    Register("post/raw", RawPost);
-  });
+  PostingBench bench;
+  bench.label = "post";
+  bench.unit = "adjustment";
+  bench.command = 328;
+  bench.keys = "\"123125\" F10 Enter";
+  bench.today = "2025-12-15";
+  bench.todayDate = DateMake(2025, 12, 15);
+  bench.company = Company;
+  bench.summary = [](int n) { return std::to_string(n) + " transactions posted."; };
+  bench.inProcess = [](const std::string&, int) {
+    const auto start = std::chrono::steady_clock::now();
+    RunInventoryPost();
+    const double seconds = SecondsSince(start);
+    return AllPosted() ? seconds : -1;
+  };
+  bench.raws = {{"raw", RawLoad, RawPost}};
+  return RunSizedBenches(argc, argv, "inventory-posting-bench", {bench}, "QX_BENCH_TRANSACTIONS", "10000,100000");
 }

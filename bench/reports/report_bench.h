@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -221,8 +222,161 @@ inline int RunReportBenchmarks(int argc, char** argv, bool (*make)(), const Benc
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   BtrvReset();
-  folder.Remove();
+  // QX_BENCH_KEEP=1 leaves the company and what the runs wrote.
+  if (std::getenv("QX_BENCH_KEEP"))
+    std::printf("kept in %s\n", folder.root.c_str());
+  else
+    folder.Remove();
   return 0;
+}
+
+// ---- Several sizes ----------------------------------------------------------------
+//
+// A report benchmark at several sizes: each size's company is made (by
+// `make`, into a folder of its own) before the first run of that size and
+// removed after its last; every run is a benchmark "<run>/<size>" of real
+// time, and the table at the end gives per size each run's time, its time
+// per item, and its ratio to the size's floor run (raw SQLite reading the
+// same records in the same order and writing the same text, the least work
+// the report can be done with).
+
+struct SizedRun {
+  std::string name;
+  std::function<void(benchmark::State&, int size)> body;
+};
+
+struct SizedReports {
+  std::string prefix;  // of the folders: "qx1099bench"
+  std::string unit;    // what the items are: "vendor"
+  std::vector<int> sizes;
+  // Makes the company of `size` in folder.company (the folder is made);
+  // false after a message on standard error.
+  std::function<bool(int size, const BenchFolder& folder)> make;
+  std::function<long long(int size)> items;
+  std::vector<SizedRun> runs;
+  std::string floor;  // the run the others are set beside
+};
+
+// The folder of the size being run.
+inline BenchFolder& SizedFolder() {
+  static BenchFolder folder;
+  return folder;
+}
+
+// The sizes of `variable` ("2000,20000"), else `fallback`.
+inline std::vector<int> Sizes(const char* variable, const char* fallback) {
+  const char* env = std::getenv(variable);
+  std::vector<int> sizes;
+  std::string list = env ? env : fallback;
+  for (std::size_t at = 0; at <= list.size();) {
+    const std::size_t comma = std::min(list.find(',', at), list.size());
+    if (const int n = std::atoi(list.substr(at, comma - at).c_str()); n > 0) sizes.push_back(n);
+    at = comma + 1;
+  }
+  return sizes;
+}
+
+class SizedReporter : public benchmark::ConsoleReporter {
+ public:
+  explicit SizedReporter(const SizedReports& spec) : spec_(spec) {}
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs)
+      if (!run.error_occurred && run.run_type == Run::RT_Iteration)
+        times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    std::printf("\n%10s", (spec_.unit + "s").c_str());
+    for (const SizedRun& r : spec_.runs) std::printf(" %14s %10s", (r.name + " ms").c_str(), "us each");
+    for (const SizedRun& r : spec_.runs)
+      if (r.name != spec_.floor) std::printf(" %12s", (r.name + "/" + spec_.floor).c_str());
+    std::printf("\n");
+    for (const int n : spec_.sizes) {
+      const long long items = spec_.items(n);
+      std::printf("%10lld", items);
+      auto timeOf = [&](const std::string& run) {
+        const auto it = times_.find(run + "/" + std::to_string(n) + "/real_time");
+        return it == times_.end() ? -1.0 : it->second;
+      };
+      for (const SizedRun& r : spec_.runs) {
+        const double t = timeOf(r.name);
+        if (t < 0) std::printf(" %14s %10s", "-", "-");
+        else std::printf(" %14.1f %10.2f", t, t * 1000.0 / static_cast<double>(items));
+      }
+      const double floor = timeOf(spec_.floor);
+      for (const SizedRun& r : spec_.runs) {
+        if (r.name == spec_.floor) continue;
+        const double t = timeOf(r.name);
+        if (t < 0 || floor <= 0) std::printf(" %12s", "-");
+        else std::printf(" %12.1f", t / floor);
+      }
+      std::printf("\n");
+    }
+  }
+
+ private:
+  const SizedReports& spec_;
+  std::map<std::string, double> times_;
+};
+
+// The program of a sized report benchmark; QX_BENCH_KEEP=1 leaves the
+// folder of the last size.  Returns 0.
+inline int RunSizedReports(int argc, char** argv, const SizedReports& spec) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  static int current = 0;
+  for (const int n : spec.sizes) {
+    for (const SizedRun& run : spec.runs) {
+      const std::string name = run.name + "/" + std::to_string(n);
+      benchmark::RegisterBenchmark(name.c_str(), [&spec, &run, n](benchmark::State& state) {
+        if (current != n) {
+          BtrvReset();
+          if (current != 0) SizedFolder().Remove();
+          current = 0;
+          if (!SizedFolder().Make(spec.prefix.c_str()) || !spec.make(n, SizedFolder())) {
+            state.SkipWithError("the company could not be made");
+            return;
+          }
+          current = n;
+        }
+        run.body(state, n);
+      })->Unit(benchmark::kMillisecond)->UseRealTime();
+    }
+  }
+  SizedReporter reporter(spec);
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  BtrvReset();
+  if (std::getenv("QX_BENCH_KEEP"))
+    std::printf("kept in %s\n", SizedFolder().root.c_str());
+  else if (current != 0)
+    SizedFolder().Remove();
+  return 0;
+}
+
+// A record's text field without its trailing blanks and NULs.
+template <std::size_t N>
+std::string TrimmedField(const char (&field)[N]) {
+  std::size_t n = strnlen(field, N);
+  while (n > 0 && (field[n - 1] == ' ' || field[n - 1] == '\0')) --n;
+  return std::string(field, n);
+}
+
+// The same cut or blank-padded to `width` characters.
+template <std::size_t N>
+std::string PaddedField(const char (&field)[N], std::size_t width) {
+  std::string s = TrimmedField(field);
+  s.resize(width, ' ');
+  return s;
+}
+
+// Writes `text` as the file `path`, whole; false when it cannot.
+inline bool WriteWhole(const std::string& path, const std::string& text) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) return false;
+  const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  return std::fclose(f) == 0 && ok;
 }
 
 }  // namespace reportbench

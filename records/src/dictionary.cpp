@@ -10,6 +10,7 @@
 #include "records/dictionary.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstring>
 #include <set>
@@ -527,6 +528,15 @@ void Put16(std::uint8_t* p, unsigned v) {
 std::span<const FileDef> AllFiles() { return kFiles; }
 
 const FileDef* FindFile(int number) {
+  // Looked up for every record read: a table by number, made once.
+  static const auto byNumber = [] {
+    std::array<const FileDef*, 256> table{};
+    for (const FileDef& f : kFiles)
+      if (f.number >= 0 && f.number < static_cast<int>(table.size()) && !table[static_cast<std::size_t>(f.number)])
+        table[static_cast<std::size_t>(f.number)] = &f;
+    return table;
+  }();
+  if (number >= 0 && number < static_cast<int>(byNumber.size())) return byNumber[static_cast<std::size_t>(number)];
   for (const FileDef& f : kFiles) {
     if (f.number == number) return &f;
   }

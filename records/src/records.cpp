@@ -2,7 +2,10 @@
 // numbering of "0Periods", field look-up and the header conventions.
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "records/amounts.h"
 #include "records/dictionary.h"
@@ -72,11 +75,58 @@ bool FindUnsoundIn(const Layout& layout, std::span<const std::uint8_t> image, st
   return false;
 }
 
+// Where a layout's numbers lie, flattened (sub-records and arrays unrolled):
+// every record read is checked, and most are sound, so the check reads
+// these places and walks the layout only to name a number found unsound.
+struct NumberPlace {
+  std::uint32_t offset;
+  bool wide;  // 8 bytes, else a 4-byte float
+};
+
+void FlattenNumbers(const Layout& layout, std::size_t base, std::vector<NumberPlace>& out) {
+  for (const FieldDef& f : layout.fields) {
+    for (std::size_t i = 0; i < f.count; ++i) {
+      const std::size_t at = base + f.offset + i * f.size;
+      if (f.type == FieldType::kFloat64 || f.type == FieldType::kFloat32)
+        out.push_back({static_cast<std::uint32_t>(at), f.type == FieldType::kFloat64});
+      else if (f.type == FieldType::kGroup)
+        FlattenNumbers(*f.group, at, out);
+    }
+  }
+}
+
+const std::vector<NumberPlace>& NumbersOf(const Layout& layout) {
+  static std::mutex mutex;
+  static std::unordered_map<const Layout*, std::vector<NumberPlace>> flattened;
+  const std::lock_guard<std::mutex> guard(mutex);
+  auto [it, made] = flattened.try_emplace(&layout);
+  if (made) FlattenNumbers(layout, 0, it->second);
+  return it->second;
+}
+
 }  // namespace
 
 bool FindUnsoundNumber(const FileDef& file, std::span<const std::uint8_t> image, UnsoundNumber* out) {
   const Layout* layout = LayoutOf(file, image);
-  return layout != nullptr && FindUnsoundIn(*layout, image, 0, nullptr, out);
+  if (layout == nullptr) return false;
+  bool sound = true;
+  for (const NumberPlace& p : NumbersOf(*layout)) {
+    // The places come in field order: a short record ends the look.
+    if (p.offset + (p.wide ? 8u : 4u) > image.size()) break;
+    double value = 0;
+    if (p.wide) {
+      std::memcpy(&value, image.data() + p.offset, sizeof value);
+    } else {
+      float v = 0;
+      std::memcpy(&v, image.data() + p.offset, sizeof v);
+      value = v;
+    }
+    if (!IsSoundAmount(value)) {
+      sound = false;
+      break;
+    }
+  }
+  return !sound && FindUnsoundIn(*layout, image, 0, nullptr, out);
 }
 
 // ---- Settings -------------------------------------------------------------------

@@ -35,6 +35,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "counters.h"
 #include "key_spec.h"
 #include "lock_file.h"
 #include "test_switch.h"
@@ -46,6 +47,9 @@ constexpr const char* kDatabaseName = kRecordDatabaseName;
 constexpr int kApplicationId = 0x51585243;  // "QXRC"
 constexpr int kSchemaVersion = 1;
 constexpr int kBusyMillis = 5000;
+// Pages in the write-ahead log that make a commit checkpoint it (SQLite's
+// default is 1000).
+constexpr int kCheckpointPages = 10000;
 // Bounds of a group of transactions committed together (BtrvGroupBegin): the
 // folder's write lock is held for a group at most this long, well inside the
 // time another process waits for it.
@@ -184,6 +188,16 @@ struct SupIndex {
   }
 };
 
+// A record as the connection knows it inside a write transaction: its image
+// and whether that image still waits to be written (an update kept back).
+// `noted` is the savepoint (Database::unitSerial) that changed it last; the
+// undo list holds its pending image from before that savepoint, if it had one.
+struct KnownImage {
+  std::string image;
+  bool pending = false;
+  std::uint64_t noted = 0;
+};
+
 // A record file as one connection sees it.
 struct Table {
   std::int64_t id = 0;
@@ -197,11 +211,16 @@ struct Table {
   // over writes that left its index alone.  Walks on supplementary keys
   // follow `changes`.
   std::vector<std::uint64_t> keyChanges;
-  // Record images known stored, by position: read by position or rewritten
-  // inside the write transaction `rowsSerial`, whose write lock keeps every
-  // other process out, and kept current by this connection's own writes.
-  std::unordered_map<std::int64_t, std::string> rows;
+  // Records known inside the write transaction `rowsSerial` (whose write
+  // lock keeps every other process out), by position: read by position or
+  // found by a unique key, kept current by this connection's own writes; a
+  // pending one holds an update not yet handed to SQLite ("Records known").
+  std::unordered_map<std::int64_t, KnownImage> rows;
   std::uint64_t rowsSerial = 0;
+  std::vector<std::int64_t> pending;  // positions of the pending records
+  // Per unique key, the position of the known record an encoded value
+  // found (checked against the record before it is used).
+  std::vector<std::unordered_map<std::string, std::int64_t>> byKey;
   int handles = 0;
   int exclusiveHandles = 0;
   int lockedRecords = 0;  // record locks held by this process's handles
@@ -220,8 +239,16 @@ struct Table {
   std::vector<std::string> encoded;
   std::vector<char> present;
   std::string before;
+  // This file's counters, when the process counts (Counters).
+  FileCounters* counts = nullptr;
+  // Walk statements of closed handles, by key number and kind, for the next
+  // handle to take instead of preparing its own.
+  std::map<int, std::array<std::vector<sqlite3_stmt*>, kCursorKinds>> idleStmts;
 
   ~Table() {
+    for (auto& [key, kinds] : idleStmts)
+      for (auto& stmts : kinds)
+        for (sqlite3_stmt* st : stmts) sqlite3_finalize(st);
     Finalize(insert);
     for (auto& [mask, st] : updates) Finalize(st);
     for (auto& [mask, st] : knownUpdates) Finalize(st);
@@ -254,22 +281,34 @@ struct Database {
   int handles = 0;
   std::vector<std::string> droppedInTransaction;
   std::size_t droppedBeforeUnit = 0;  // of them, those before the savepoint
+  // What the process's transaction in hand changed of the known records:
+  // their state before it (so that its abort puts back theirs and no other).
+  struct Undo {
+    std::int64_t table = 0;
+    std::int64_t position = 0;
+    std::string image;  // its pending image
+  };
+  std::vector<Undo> undo;
+  std::uint64_t unitSerial = 0;  // savepoints set so far
   // Waiting for the write lock: since when, and whether this process says so.
   std::chrono::steady_clock::time_point waitStart;
   bool waiting = false;
   std::array<sqlite3_stmt*, kTxStatements> tx{};
+  sqlite3_stmt* findFile = nullptr;  // a file's catalogue entry by folded name
+  // Catalogue entries found inside the write transaction `catalogSerial`
+  // (no other process changes the catalogue meanwhile; this process's own
+  // changes forget them): a file opened again and again is looked up once.
+  std::unordered_map<std::string, std::pair<std::int64_t, std::string>> catalog;
+  std::uint64_t catalogSerial = 0;
 
   Database() = default;
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
-  ~Database() {
-    tables.clear();
-    for (auto& st : tx) Finalize(st);
-    if (db != nullptr) sqlite3_close_v2(db);
-  }
+  ~Database();
 
   // Runs one of the transaction statements; the SQLite result.
-  int Step(TxStatement which) {
+  int Step(TxStatement which);
+  int StepStatement(TxStatement which) {
     if (tx[which] == nullptr) tx[which] = Prepare(db, kTxSql[which]);
     if (tx[which] == nullptr) return sqlite3_errcode(db) == SQLITE_OK ? SQLITE_ERROR : sqlite3_errcode(db);
     const int rc = sqlite3_step(tx[which]);
@@ -330,6 +369,9 @@ struct Handle {
   int key = 0;
   bool positioned = false;  // has a place in the file to walk on from
   bool current = false;     // that place is a record (false after its delete)
+  // The current record was looked up (by key or position), not reached by
+  // a walk: its updates may be kept back although its statement is live.
+  bool lookedUp = false;
   std::int64_t position = 0;
   std::string image;        // the current record as this handle read or wrote it
   // The write transaction (Database::serial) and the file's change count
@@ -344,6 +386,7 @@ struct Handle {
 
 struct State {
   std::mutex mutex;
+  Counters counters;
   std::vector<std::unique_ptr<Handle>> handles = std::vector<std::unique_ptr<Handle>>(1);  // index = handle number; 0 unused
   std::map<std::string, std::unique_ptr<Database>> databases;
   std::array<std::string, 4> folders;
@@ -359,6 +402,35 @@ struct State {
 
 State* g_state = nullptr;
 std::atomic<bool> g_forked{false};
+
+Database::~Database() {
+  tables.clear();
+  for (auto& st : tx) Finalize(st);
+  Finalize(findFile);
+  if (g_state != nullptr) g_state->counters.AddConnection(db);
+  if (db != nullptr) sqlite3_close_v2(db);
+}
+
+int Database::Step(TxStatement which) {
+  if (g_state != nullptr && g_state->counters.on()) {
+    ProcessCounters& p = g_state->counters.Process();
+    switch (which) {
+      case kBegin: ++p.writeTransactions; break;
+      case kCommit: ++p.commits; break;
+      case kSavepoint: ++p.savepoints; break;
+      case kRollbackTo: ++p.rollbacksTo; break;
+      default: break;
+    }
+  }
+  return StepStatement(which);
+}
+
+// Writes the counters when the process ends (QX_BTRV_COUNTERS).
+void WriteCounters() {
+  if (g_state == nullptr || !g_state->counters.on()) return;
+  for (auto& [folder, d] : g_state->databases) g_state->counters.AddConnection(d->db);
+  g_state->counters.Write();
+}
 
 void OnFork() { g_forked.store(true); }
 
@@ -383,13 +455,17 @@ void AbandonAfterFork() {
 }
 
 State& Global() {
-  static std::once_flag once;
-  std::call_once(once, [] {
+  // Made once, on the first call (every call asks: keep it cheap).
+  static const bool made = [] {
     g_state = new State;
     if (const char* env = std::getenv("QX_BTRV_TEST")) g_state->switches.Set(env);
+    g_state->counters.Start();
+    if (g_state->counters.on()) std::atexit(WriteCounters);
     pthread_atfork(nullptr, nullptr, OnFork);
-  });
-  if (g_forked.exchange(false)) AbandonAfterFork();
+    return true;
+  }();
+  (void)made;
+  if (g_forked.load(std::memory_order_relaxed) && g_forked.exchange(false)) AbandonAfterFork();
   return *g_state;
 }
 
@@ -575,6 +651,11 @@ int OpenDatabase(State& s, const std::string& folder, bool create, Database*& ou
   // WAL with synchronous=NORMAL: a commit is whole or absent after any crash;
   // after a power loss the last commits before a checkpoint may be lost.
   Exec(d->db, "PRAGMA synchronous=NORMAL");
+  // A checkpoint copies the log's pages into the database and waits for the
+  // disk twice.  A posting group rewrites pages all over the file: one
+  // checkpoint every few groups instead of one after each copies a page once
+  // for many groups and waits far less (the log grows to 40 MB at most).
+  Exec(d->db, "PRAGMA wal_autocheckpoint=" + std::to_string(kCheckpointPages));
   int appId = 0;
   rc = QueryInt(d->db, "PRAGMA application_id", appId);
   if (rc != SQLITE_OK) {
@@ -624,19 +705,33 @@ struct CatalogEntry {
 
 // Looks a file up by folded name: 0 found, 12 not found, else an error.
 int FindFile(Database& d, const std::string& folded, CatalogEntry& out) {
-  sqlite3_stmt* st = nullptr;
-  int rc = sqlite3_prepare_v2(d.db, "SELECT id, name FROM qx_catalog WHERE folded = ?1", -1, &st,
-                              nullptr);
+  const bool cached = d.inTransaction && d.catalogSerial == d.serial;
+  if (cached) {
+    if (const auto it = d.catalog.find(folded); it != d.catalog.end()) {
+      out.id = it->second.first;
+      out.name = it->second.second;
+      return kStatusOk;
+    }
+  } else if (d.inTransaction) {
+    d.catalog.clear();
+    d.catalogSerial = d.serial;
+  }
+  if (d.findFile == nullptr) d.findFile = Prepare(d.db, "SELECT id, name FROM qx_catalog WHERE folded = ?1");
+  int rc = d.findFile == nullptr ? sqlite3_errcode(d.db) : SQLITE_OK;
   if (rc == SQLITE_OK) {
-    sqlite3_bind_text(st, 1, folded.c_str(), -1, SQLITE_STATIC);
-    rc = sqlite3_step(st);
+    Use use(d.findFile);
+    sqlite3_bind_text(d.findFile, 1, folded.c_str(), -1, SQLITE_STATIC);
+    rc = sqlite3_step(d.findFile);
     if (rc == SQLITE_ROW) {
-      out.id = sqlite3_column_int64(st, 0);
-      out.name = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+      out.id = sqlite3_column_int64(d.findFile, 0);
+      out.name = reinterpret_cast<const char*>(sqlite3_column_text(d.findFile, 1));
     }
   }
-  sqlite3_finalize(st);
-  if (rc == SQLITE_ROW) return kStatusOk;
+  if (rc == SQLITE_OK) rc = SQLITE_ERROR;
+  if (rc == SQLITE_ROW) {
+    if (d.inTransaction) d.catalog[folded] = {out.id, out.name};
+    return kStatusOk;
+  }
   if (rc == SQLITE_DONE) return kStatusFileNotFound;
   return StatusOf(rc, kStatusFileInUse);
 }
@@ -647,6 +742,9 @@ int LoadTable(Database& d, const std::string& folded, Table*& out) {
   CatalogEntry entry;
   if (int st = FindFile(d, folded, entry)) return st;
   if (auto it = d.tables.find(entry.id); it != d.tables.end()) {
+    // Known already (open, or closed and kept): under the name it has now.
+    it->second->name = entry.name;
+    it->second->folded = folded;
     out = it->second.get();
     return kStatusOk;
   }
@@ -681,6 +779,7 @@ int LoadTable(Database& d, const std::string& folded, Table*& out) {
   t->name = entry.name;
   t->folded = folded;
   t->sqlName = "f" + std::to_string(entry.id);
+  if (g_state != nullptr && g_state->counters.on()) t->counts = &g_state->counters.File(folded);
   const std::size_t keys = t->layout.keys.size();
   std::string cols, params;
   for (std::size_t k = 0; k < keys; ++k) {
@@ -693,6 +792,7 @@ int LoadTable(Database& d, const std::string& folded, Table*& out) {
   if (!t->insert || !t->remove || !t->byPosition) return kStatusNotARecordFile;
   t->keyAt.assign(keys, nullptr);
   t->keyChanges.assign(keys, 0);
+  t->byKey.resize(keys);
   t->encoded.resize(keys);
   t->present.resize(keys);
   out = t.get();
@@ -749,6 +849,16 @@ sqlite3_stmt* CursorStmt(Handle& h, int keyNumber, CursorKind kind) {
   if (slots[kind] == nullptr) {
     const SupIndex* sup = nullptr;
     if (KeyOf(h, keyNumber, &sup) == nullptr) return nullptr;
+    if (sup == nullptr) {
+      if (const auto idle = h.table->idleStmts.find(keyNumber); idle != h.table->idleStmts.end()) {
+        auto& stmts = idle->second[kind];
+        if (!stmts.empty()) {
+          slots[kind] = stmts.back();
+          stmts.pop_back();
+          return slots[kind];
+        }
+      }
+    }
     slots[kind] = Prepare(h.db->db, CursorSql(*h.table, keyNumber, sup, kind));
   }
   return slots[kind];
@@ -795,6 +905,7 @@ void StartCursor(Handle& h, sqlite3_stmt* st, bool forward, bool inGroup) {
 }
 
 int StepCursor(Handle& h) {
+  if (h.table->counts) ++h.table->counts->steps;
   int rc = sqlite3_step(h.cursor.stmt);
   if (rc == SQLITE_DONE && h.cursor.inGroup) {
     // The records of the current key value ran out: on to the next values.
@@ -833,6 +944,7 @@ int CurrentKey(Handle& h, const Key& key, const SupIndex* sup, std::string& out)
   if (st == nullptr) return kStatusIoError;
   Use use(st);
   sqlite3_bind_int64(st, 1, h.position);
+  if (h.table->counts) ++h.table->counts->steps;
   const int rc = sqlite3_step(st);
   if (rc == SQLITE_ROW) {
     if (sqlite3_column_type(st, 0) == SQLITE_NULL) return kStatusInvalidPositioning;
@@ -897,39 +1009,131 @@ bool ImageStored(const Handle& h) {
   return h.db->inTransaction && h.imageSerial == h.db->serial && h.imageChanges == h.table->changes;
 }
 
-// ---- Records known stored ------------------------------------------------------------
+// ---- Records known --------------------------------------------------------------------
+//
+// Inside a write transaction, whose write lock keeps every other process
+// out, the connection keeps the records it read by position or found by a
+// unique key, so that reading them again asks SQLite nothing.  While
+// grouping, an update of a known record that changes none of its keys is
+// kept there too, pending, and handed to SQLite only when SQLite must see
+// it: before the record is written or deleted otherwise (those statements
+// compare what SQLite holds), before a supplementary index is built from the
+// file, before a change of the catalogue, and before the write transaction
+// commits.  A walk or look-up that SQLite answers with a known record
+// delivers the known image (its keys are as SQLite has them, so SQLite
+// finds it in its place).  A record that every transaction of a run rewrites
+// (an account, a product, a sequence) then costs one statement per group
+// instead of one per transaction.  The first change to a known record inside
+// the process's transaction marks it and notes its pending image, if it has
+// one (Database::undo), so that an abort of that transaction puts back what
+// it changed, pending updates of the transactions before it included, and
+// nothing else.
 
-// A file's cache of images by position holds few records (the accounts a
-// posting run moves), and starts again when it grows past this.
-constexpr std::size_t kMaxKnownRows = 512;
+// A file's known records are few (the accounts, products and sequences a
+// posting run moves); past this many they are written and forgotten.
+constexpr std::size_t kMaxKnownRows = 1024;
 
-// The image stored at `position` when the connection knows it, else null.
-const std::string* KnownRow(const Database& d, const Table& t, std::int64_t position) {
+// The known record at `position`, else null.
+const KnownImage* KnownRow(const Database& d, const Table& t, std::int64_t position) {
   if (!d.inTransaction || t.rowsSerial != d.serial) return nullptr;
   const auto it = t.rows.find(position);
   return it == t.rows.end() ? nullptr : &it->second;
 }
 
-void RememberRow(const Database& d, Table& t, std::int64_t position, std::string_view image) {
-  if (!d.inTransaction) return;
-  if (t.rowsSerial != d.serial || t.rows.size() >= kMaxKnownRows) {
-    t.rows.clear();
-    t.rowsSerial = d.serial;
-  }
-  t.rows[position].assign(image);
+// Notes the state of a known record before the process's transaction in
+// hand first changes it.  Only a pending image is noted: an abort forgets
+// every other record the transaction changed (RestoreKnown), so that a
+// transaction that changes many records keeps no note of each.
+void NoteUndo(Database& d, const Table& t, std::int64_t position, KnownImage* known) {
+  if (!d.inUnit || known->noted == d.unitSerial) return;
+  known->noted = d.unitSerial;
+  if (!known->pending) return;
+  Database::Undo u;
+  u.table = t.id;
+  u.position = position;
+  u.image = known->image;
+  d.undo.push_back(std::move(u));
 }
 
-// After a write of the record at `position`: its new image (null: none).
-// Only a record read by position is remembered anew.
-void RowWritten(const Database& d, Table& t, std::int64_t position, const unsigned char* image,
-                std::size_t n) {
+void ForgetKnown(Table& t) {
+  t.rows.clear();
+  t.pending.clear();
+  for (auto& keys : t.byKey) keys.clear();
+}
+
+// Hands the file's pending updates to SQLite.  0, or the status of the
+// update that failed (it and those after it stay pending).
+int WritePending(Database& d, Table& t);
+
+// A known record entry for `position` in the write transaction in hand,
+// made room for: null when the file's pending records cannot be written.
+KnownImage* KnownEntry(Database& d, Table& t, std::int64_t position) {
+  if (t.rowsSerial != d.serial) {
+    ForgetKnown(t);
+    t.rowsSerial = d.serial;
+  }
+  auto it = t.rows.find(position);
+  if (it != t.rows.end()) return &it->second;
+  if (t.rows.size() >= kMaxKnownRows) {
+    if (WritePending(d, t) != kStatusOk) return nullptr;
+    ForgetKnown(t);
+  }
+  return &t.rows[position];
+}
+
+void RememberRow(Database& d, Table& t, std::int64_t position, std::string_view image) {
+  if (!d.inTransaction) return;
+  KnownImage* known = KnownEntry(d, t, position);
+  if (known == nullptr || known->pending) return;
+  known->image.assign(image);
+}
+
+// After a write of the record at `position` through SQLite: its new image
+// (null: none).  Only a record known already is remembered anew.
+void RowWritten(Database& d, Table& t, std::int64_t position, const unsigned char* image, std::size_t n) {
   const auto it = t.rows.find(position);
   if (it == t.rows.end()) return;
+  NoteUndo(d, t, position, &it->second);
   if (image != nullptr && d.inTransaction && t.rowsSerial == d.serial) {
-    it->second.assign(reinterpret_cast<const char*>(image), n);
+    it->second.image.assign(reinterpret_cast<const char*>(image), n);
+    it->second.pending = false;
   } else {
     t.rows.erase(it);
   }
+}
+
+bool HasPending(const Table& t) { return !t.pending.empty(); }
+
+// Keeps an update of a known record back (see above).
+void DeferUpdate(Database& d, Table& t, std::int64_t position, KnownImage& known, const unsigned char* image,
+                 std::size_t n) {
+  NoteUndo(d, t, position, &known);
+  if (!known.pending) t.pending.push_back(position);
+  known.pending = true;
+  known.image.assign(reinterpret_cast<const char*>(image), n);
+  if (t.counts) ++t.counts->deferred;
+}
+
+// The position of the known record whose unique key `keyNumber` is
+// `encoded`, or 0.
+std::int64_t KnownByKey(const Database& d, const Table& t, int keyNumber, const std::string& encoded,
+                        std::string& scratch) {
+  if (!d.inTransaction || t.rowsSerial != d.serial || static_cast<std::size_t>(keyNumber) >= t.byKey.size())
+    return 0;
+  const auto& keys = t.byKey[keyNumber];
+  const auto at = keys.find(encoded);
+  if (at == keys.end()) return 0;
+  const auto row = t.rows.find(at->second);
+  if (row == t.rows.end()) return 0;
+  // The record may have been given another key since: it must still be
+  // the one the value finds.
+  const Key& key = t.layout.keys[keyNumber];
+  scratch.clear();
+  if (row->second.image.size() < key.Extent() ||
+      !key.EncodeRecord(reinterpret_cast<const unsigned char*>(row->second.image.data()), scratch) ||
+      scratch != encoded)
+    return 0;
+  return at->second;
 }
 
 // ---- Reads ------------------------------------------------------------------------
@@ -957,6 +1161,7 @@ int Deliver(Handle& h, bool lock, std::int64_t position, std::string_view image,
     return kStatusRecordInUse;
   }
   std::memcpy(record, image.data(), image.size());
+  if (h.table->counts) ++h.table->counts->reads;
   h.image.assign(image);
   NoteImage(h);
   h.position = position;
@@ -968,11 +1173,14 @@ int Deliver(Handle& h, bool lock, std::int64_t position, std::string_view image,
 int ReadAt(Handle& h, std::int64_t position, bool lock, unsigned char* keyBuffer,
            unsigned char* record, unsigned capacity, unsigned* lengthRead) {
   DropCursor(h);
-  if (const std::string* known = KnownRow(*h.db, *h.table, position))
-    return Deliver(h, lock, position, *known, keyBuffer, record, capacity, lengthRead);
+  if (const KnownImage* known = KnownRow(*h.db, *h.table, position)) {
+    if (h.table->counts) ++h.table->counts->readsKnown;
+    return Deliver(h, lock, position, known->image, keyBuffer, record, capacity, lengthRead);
+  }
   sqlite3_stmt* st = h.table->byPosition;
   Use use(st);
   sqlite3_bind_int64(st, 1, position);
+  if (h.table->counts) ++h.table->counts->steps;
   const int rc = sqlite3_step(st);
   if (rc == SQLITE_DONE) return kStatusInvalidPosition;
   if (rc != SQLITE_ROW) return StatusOf(rc);
@@ -1018,7 +1226,21 @@ int GetRecord(Handle& h, int op, bool lock, unsigned char* keyBuffer, unsigned c
     if ((c.beforeStrict ? vsBefore <= 0 : vsBefore < 0) &&
         (op == kOpGetEqual ? vsCurrent == 0 : vsCurrent >= 0)) {
       const std::string image = h.image;
+      if (h.table->counts) ++h.table->counts->readsKnown;
       return Deliver(h, lock, h.position, image, keyBuffer, record, capacity, lengthRead);
+    }
+  }
+  // A look-up of a unique key that a known record answers.
+  Table& t = *h.table;
+  const bool uniqueLookup = (op == kOpGetEqual || op == kOpGetGreaterOrEqual) && keyBuffer != nullptr &&
+                            sup == nullptr && !key->duplicates;
+  if (uniqueLookup && h.db->inTransaction) {
+    h.probe.clear();
+    key->EncodeImage(keyBuffer, h.probe);
+    if (const std::int64_t at = KnownByKey(*h.db, t, h.key, h.probe, t.before)) {
+      DropCursor(h);
+      if (t.counts) ++t.counts->readsKnown;
+      return Deliver(h, lock, at, t.rows.find(at)->second.image, keyBuffer, record, capacity, lengthRead);
     }
   }
   const bool wasLive = walking && CursorLive(h, forward);
@@ -1060,8 +1282,11 @@ int GetRecord(Handle& h, int op, bool lock, unsigned char* keyBuffer, unsigned c
     return kStatusKeyNotFound;
   }
   const std::int64_t position = sqlite3_column_int64(st, 0);
-  const int status =
-      Deliver(h, lock, position, ColumnBlob(st, 1), keyBuffer, record, capacity, lengthRead);
+  // A record known here is delivered as known: SQLite has not seen its
+  // pending update (its keys are as SQLite has them).
+  const KnownImage* known = KnownRow(*h.db, t, position);
+  const int status = Deliver(h, lock, position, known ? std::string_view(known->image) : ColumnBlob(st, 1),
+                             keyBuffer, record, capacity, lengthRead);
   if (status == kStatusOk) {
     Cursor& c = h.cursor;
     c.changes = WalkStamp(h, h.key);
@@ -1085,18 +1310,56 @@ int GetRecord(Handle& h, int op, bool lock, unsigned char* keyBuffer, unsigned c
       }
       c.current.assign(ColumnBlob(st, 2));
     }
+    // A record a unique key found is known from now on (its next look-up,
+    // and its update, ask SQLite nothing).
+    if (uniqueLookup && op == kOpGetEqual && h.db->inTransaction) {
+      RememberRow(*h.db, t, position, h.image);
+      if (t.rows.count(position)) t.byKey[h.key][h.probe] = position;
+    }
   }
   return status;
 }
 
 // ---- Write transactions -------------------------------------------------------------
 
-void AfterRollback(Database& d, std::size_t droppedFrom);
+// How many files no handle has open the connection keeps, with their
+// statements, for the next open (a run that opens and closes a file for each
+// entry it writes prepares nothing again).
+constexpr std::size_t kMaxClosedTables = 16;
+
+// Forgets files no handle has open beyond the few kept; none while the write
+// transaction holds their pending updates or what an abort would put back.
+void DropClosedTables(Database& d) {
+  const bool keepAll = d.inTransaction && !d.undo.empty();
+  std::size_t closed = 0;
+  for (auto it = d.tables.begin(); it != d.tables.end();) {
+    Table& t = *it->second;
+    const bool drop = t.handles == 0 && !keepAll && !(d.inTransaction && HasPending(t)) &&
+                      ++closed > kMaxClosedTables;
+    it = drop ? d.tables.erase(it) : std::next(it);
+  }
+}
+
+void AfterRollback(Database& d, std::size_t droppedFrom, bool whole);
 void RollbackWrite(Database& d);
+
+
+// Hands every pending update of the folder to SQLite.  0, or the status of
+// the update that failed.
+int WriteAllPending(Database& d) {
+  for (auto& [id, t] : d.tables) {
+    if (int st = WritePending(d, *t)) return st;
+  }
+  return kStatusOk;
+}
 
 // Commits the folder's write transaction (every transaction ended in it).
 // A commit that fails takes the whole write transaction back; its status.
 int CommitWrite(State& s, Database& d) {
+  if (int st = WriteAllPending(d)) {
+    RollbackWrite(d);
+    return st;
+  }
   d.ResetAll();
   // A test may make the commit fail as a full disk would.
   const int injected = s.switches.FailCommit();
@@ -1111,6 +1374,8 @@ int CommitWrite(State& s, Database& d) {
   d.seen = d.lock.CountCommit();
   d.droppedInTransaction.clear();
   d.droppedBeforeUnit = 0;
+  d.undo.clear();
+  DropClosedTables(d);
   // Another process kept waiting for the write lock gets it before the
   // next group begins.
   if (s.grouping && d.lock.OthersWaiting()) std::this_thread::sleep_for(kYieldToWaiter);
@@ -1124,7 +1389,7 @@ void RollbackWrite(Database& d) {
   d.inTransaction = d.inUnit = false;
   d.units = 0;
   d.commitSoon = false;
-  AfterRollback(d, 0);
+  AfterRollback(d, 0, true);
 }
 
 // Ends the process's transaction in the folder: its savepoint released
@@ -1137,6 +1402,7 @@ int EndUnit(State& s, Database& d, bool keep) {
     d.inUnit = false;
     if (keep && d.Step(kRelease) == SQLITE_OK) {
       ++d.units;
+      d.undo.clear();
     } else if (keep || d.units == 0) {
       // Nothing else to keep; or a savepoint that could not be released,
       // after which nothing of the write transaction can be trusted.
@@ -1147,7 +1413,7 @@ int EndUnit(State& s, Database& d, bool keep) {
       d.ResetAll();
       d.Step(kRollbackTo);
       d.Step(kRelease);
-      AfterRollback(d, d.droppedBeforeUnit);
+      AfterRollback(d, d.droppedBeforeUnit, false);
     }
   }
   if (!d.inTransaction) return kStatusOk;
@@ -1185,6 +1451,8 @@ int BeginWrite(State& s, Database& d) {
       }
       d.inUnit = true;
       d.droppedBeforeUnit = d.droppedInTransaction.size();
+      ++d.unitSerial;
+      d.undo.clear();
     }
     return kStatusOk;
   }
@@ -1279,6 +1547,7 @@ int Insert(State& s, Handle& h, unsigned char* keyBuffer, const unsigned char* r
   if (int st = WriteLength(t.layout, length, n)) return st;
   EncodeKeys(t, record);
   if (int st = BeginWrite(s, d)) return st;
+  if (t.counts) ++t.counts->inserts;
   std::int64_t position = 0;
   {
     Use use(t.insert);
@@ -1326,6 +1595,47 @@ sqlite3_stmt* UpdateStmt(Database& d, Table& t, std::uint64_t mask, bool checked
   return st;
 }
 
+// Writes the pending update of the record at `position`, when it has one.
+int WritePendingRow(Database& d, Table& t, std::int64_t position) {
+  const auto it = t.rows.find(position);
+  if (it == t.rows.end() || !it->second.pending || t.rowsSerial != d.serial) return kStatusOk;
+  sqlite3_stmt* update = UpdateStmt(d, t, 0, false);
+  if (update == nullptr) return kStatusIoError;
+  NoteUndo(d, t, position, &it->second);
+  Use use(update);
+  BindBlob(update, 1, it->second.image);
+  sqlite3_bind_int64(update, static_cast<int>(t.layout.keys.size()) + 2, position);
+  const int rc = sqlite3_step(update);
+  if (rc != SQLITE_DONE) return StatusOf(rc);
+  it->second.pending = false;
+  if (t.counts) ++t.counts->updates;
+  return kStatusOk;
+}
+
+int WritePending(Database& d, Table& t) {
+  if (t.pending.empty()) return kStatusOk;
+  sqlite3_stmt* update = UpdateStmt(d, t, 0, false);
+  if (update == nullptr) return kStatusIoError;
+  const int keys = static_cast<int>(t.layout.keys.size());
+  for (std::size_t i = 0; i < t.pending.size(); ++i) {
+    const auto it = t.rows.find(t.pending[i]);
+    if (it == t.rows.end() || !it->second.pending) continue;
+    NoteUndo(d, t, it->first, &it->second);
+    Use use(update);
+    BindBlob(update, 1, it->second.image);
+    sqlite3_bind_int64(update, keys + 2, it->first);
+    const int rc = sqlite3_step(update);
+    if (rc != SQLITE_DONE) {
+      t.pending.erase(t.pending.begin(), t.pending.begin() + static_cast<std::ptrdiff_t>(i));
+      return StatusOf(rc);
+    }
+    it->second.pending = false;
+    if (t.counts) ++t.counts->updates;
+  }
+  t.pending.clear();
+  return kStatusOk;
+}
+
 int Update(State& s, Handle& h, unsigned char* keyBuffer, const unsigned char* record,
            unsigned length) {
   Table& t = *h.table;
@@ -1337,6 +1647,7 @@ int Update(State& s, Handle& h, unsigned char* keyBuffer, const unsigned char* r
   // The record as it is stored already: nothing to write.
   if (n == h.image.size() && std::memcmp(record, h.image.data(), n) == 0 && ImageStored(h)) {
     if (LockedByOther(h, h.position)) return kStatusRecordInUse;
+    if (t.counts) ++t.counts->unchanged;
     CopyKeyImage(h, keyBuffer);
     return kStatusOk;
   }
@@ -1364,6 +1675,24 @@ int Update(State& s, Handle& h, unsigned char* keyBuffer, const unsigned char* r
   // nothing could have changed it since.
   const bool checked = !ImageStored(h);
   if (int st = BeginWrite(s, d)) return st;
+  // Kept back while grouping (Records known): an update that moves no key of
+  // a record this write transaction knows, on a file without supplementary
+  // indexes, by a handle that is not walking the file.
+  if (!checked && changed == 0 && s.grouping && s.transaction && d.inTransaction && t.sups.empty() &&
+      (h.cursor.stmt == nullptr || h.lookedUp)) {
+    if (KnownImage* known = KnownEntry(d, t, h.position)) {
+      DeferUpdate(d, t, h.position, *known, record, n);
+      EndWrite(s, d, t, 0);
+      h.image.assign(reinterpret_cast<const char*>(record), n);
+      NoteImage(h);
+      CopyKeyImage(h, keyBuffer);
+      return kStatusOk;
+    }
+  }
+  // The statement compares or replaces what SQLite holds: a pending update
+  // of the record goes first.
+  if (int st = WritePendingRow(d, t, h.position)) return st;
+  if (t.counts) ++t.counts->updates;
   {
     sqlite3_stmt* update = UpdateStmt(d, t, changed, checked);
     if (update == nullptr) return kStatusIoError;
@@ -1396,6 +1725,9 @@ int Delete(State& s, Handle& h) {
   if (!h.current) return kStatusInvalidPositioning;
   if (LockedByOther(h, h.position)) return kStatusRecordInUse;
   if (int st = BeginWrite(s, d)) return st;
+  // The statement compares what SQLite holds: a pending update goes first.
+  if (int st = WritePendingRow(d, t, h.position)) return st;
+  if (t.counts) ++t.counts->deletes;
   {
     Use use(t.remove);
     sqlite3_bind_int64(t.remove, 1, h.position);
@@ -1457,19 +1789,59 @@ void DropSupTable(Database& d, const std::string& table) {
   if (d.inTransaction) d.droppedInTransaction.push_back(table);
 }
 
+// After the rollback of the process's transaction (to its savepoint): the
+// known records it changed are put back as they were before it, pending
+// updates of the transactions before it included; every other known record
+// it changed, and every one that is not pending, is forgotten (SQLite has it
+// as it was).
+void RestoreKnown(Database& d) {
+  for (auto u = d.undo.rbegin(); u != d.undo.rend(); ++u) {
+    const auto it = d.tables.find(u->table);
+    if (it == d.tables.end()) continue;
+    KnownImage& known = it->second->rows[u->position];
+    known.image = std::move(u->image);
+    known.pending = true;
+    known.noted = 0;
+  }
+  d.undo.clear();
+  for (auto& [id, t] : d.tables) {
+    t->pending.clear();
+    for (auto it = t->rows.begin(); it != t->rows.end();) {
+      if (!it->second.pending || it->second.noted == d.unitSerial) {
+        it = t->rows.erase(it);
+        continue;
+      }
+      it->second.noted = 0;
+      t->pending.push_back(it->first);
+      ++it;
+    }
+    for (auto& keys : t->byKey) keys.clear();
+  }
+}
+
 // After a rollback the temp schema is as it was at BEGIN (or at the
 // savepoint): indexes made since are gone and dropped ones are back.  Rebuild
 // what the handles own and drop again what they gave up since
-// (droppedInTransaction from `droppedFrom` on).
-void AfterRollback(Database& d, std::size_t droppedFrom) {
+// (droppedInTransaction from `droppedFrom` on).  The known records are
+// forgotten after a `whole` rollback, else put back (RestoreKnown).
+void AfterRollback(Database& d, std::size_t droppedFrom, bool whole) {
+  d.catalog.clear();
   for (std::size_t i = droppedFrom; i < d.droppedInTransaction.size(); ++i)
     Exec(d.db, "DROP TABLE IF EXISTS temp." + d.droppedInTransaction[i]);
   d.droppedInTransaction.resize(std::min(droppedFrom, d.droppedInTransaction.size()));
   if (d.droppedBeforeUnit > d.droppedInTransaction.size()) d.droppedBeforeUnit = d.droppedInTransaction.size();
+  if (whole) {
+    d.undo.clear();
+    for (auto& [id, t] : d.tables) ForgetKnown(*t);
+    DropClosedTables(d);
+  } else {
+    RestoreKnown(d);
+  }
   for (auto& [id, t] : d.tables) {
     ++t->changes;
     for (auto& k : t->keyChanges) ++k;
-    t->rows.clear();
+    // A supplementary index is built from what SQLite holds.
+    if (!t->sups.empty()) WritePending(d, *t);
     for (auto& sup : t->sups) BuildSup(d, *t, *sup);
   }
 }
@@ -1480,8 +1852,21 @@ void CloseHandle(State& s, Handle& h) {
   Database* d = h.db;
   Table* t = h.table;
   DropCursor(h);
+  // The walk statements of the file's own keys serve the next handle.
   for (auto& [key, slots] : h.stmts) {
-    for (auto& st : slots) Finalize(st);
+    const bool own = key >= 0 && static_cast<std::size_t>(key) < t->layout.keys.size();
+    for (int kind = 0; kind < kCursorKinds; ++kind) {
+      sqlite3_stmt*& st = slots[kind];
+      if (st == nullptr) continue;
+      if (own) {
+        sqlite3_reset(st);
+        sqlite3_clear_bindings(st);
+        t->idleStmts[key][kind].push_back(st);
+        st = nullptr;
+      } else {
+        Finalize(st);
+      }
+    }
   }
   h.stmts.clear();
   for (auto it = t->sups.begin(); it != t->sups.end();) {
@@ -1499,7 +1884,9 @@ void CloseHandle(State& s, Handle& h) {
   --d->handles;
   if (t->handles == 0) {
     d->lock.SetOpenMode(t->id, 0);
-    d->tables.erase(t->id);
+    // The file stays known with its statements for the next open, a few
+    // files at most (DropClosedTables).
+    DropClosedTables(*d);
   } else {
     d->lock.SetOpenMode(t->id, t->exclusiveHandles > 0 ? 2 : 1);
   }
@@ -1521,10 +1908,17 @@ class CatalogChange {
   CatalogChange(const CatalogChange&) = delete;
   CatalogChange& operator=(const CatalogChange&) = delete;
   ~CatalogChange() {
-    if (open_) Exec(d_.db, inside_ ? "ROLLBACK TO qx_file; RELEASE qx_file" : "ROLLBACK");
+    if (open_) {
+      Exec(d_.db, inside_ ? "ROLLBACK TO qx_file; RELEASE qx_file" : "ROLLBACK");
+      d_.catalog.clear();
+    }
   }
   int Begin() {
     if (int st = BeginWrite(s_, d_)) return st;
+    // A file dropped, made or renamed: SQLite holds every pending update
+    // first, and the catalogue is read anew.
+    if (int st = WriteAllPending(d_)) return st;
+    d_.catalog.clear();
     inside_ = d_.inTransaction;
     const int rc = Exec(d_.db, inside_ ? "SAVEPOINT qx_file" : "BEGIN IMMEDIATE");
     if (rc != SQLITE_OK) return StatusOf(rc, kStatusFileInUse);
@@ -1532,6 +1926,8 @@ class CatalogChange {
     return kStatusOk;
   }
   int Commit() {
+    // What the change looked up is not what it left.
+    d_.catalog.clear();
     const int rc = Exec(d_.db, inside_ ? "RELEASE qx_file" : "COMMIT");
     if (rc != SQLITE_OK) return StatusOf(rc);
     open_ = false;
@@ -1667,6 +2063,7 @@ int BtrvOpen(BtrvHandle* handle, const char* path, int mode, int /*owner*/) {
       if (t->handles == 0) d->tables.erase(t->id);
       return kStatusFileInUse;
     }
+    if (t->counts) ++t->counts->opens;
     auto h = std::make_unique<Handle>();
     h->number = static_cast<BtrvHandle>(number);
     h->db = d;
@@ -1869,8 +2266,8 @@ int BtrvPosition(int op, BtrvHandle handle, void* position4) {
     h->db->Refresh();
     DropCursor(*h);
     const std::int64_t position = GetU32(position4);
-    if (const std::string* known = KnownRow(*h->db, *h->table, position)) {
-      h->image = *known;
+    if (const KnownImage* known = KnownRow(*h->db, *h->table, position)) {
+      h->image = known->image;
     } else {
       sqlite3_stmt* st = h->table->byPosition;
       Use use(st);
@@ -1903,8 +2300,10 @@ int BtrvGetOp(int op, BtrvHandle handle, void* keyBuffer, void* record, unsigned
     if (int st = s.switches.Fail(op, h->table->folded)) return st;
     h->db->Refresh();
     const unsigned capacity = length ? length : h->table->layout.recordLength;
-    return GetRecord(*h, base, lock, static_cast<unsigned char*>(keyBuffer),
-                     static_cast<unsigned char*>(record), capacity, lengthRead);
+    const int status = GetRecord(*h, base, lock, static_cast<unsigned char*>(keyBuffer),
+                                 static_cast<unsigned char*>(record), capacity, lengthRead);
+    if (status == kStatusOk) h->lookedUp = base == kOpGetEqual || base == kOpGetDirect;
+    return status;
   });
 }
 
@@ -1950,6 +2349,7 @@ int BtrvTransaction(int op) {
     if (int st = s.switches.Fail(op, "")) return st;
     if (op == kOpBeginTransaction) {
       if (s.transaction) return kStatusTransactionActive;
+      if (s.counters.on()) ++s.counters.Process().units;
       s.transaction = true;
       return kStatusOk;
     }
@@ -2036,6 +2436,8 @@ int BtrvCreateIndex(BtrvHandle handle, unsigned length, const void* specificatio
     sup->number = number;
     sup->owner = h->number;
     sup->table = "qx_sx" + std::to_string(++s.supSerial);
+    // The index is built from what SQLite holds.
+    if (int st = WritePending(*h->db, *h->table)) return st;
     if (int st = BuildSup(*h->db, *h->table, *sup)) return st;
     h->table->sups.push_back(std::move(sup));
     return kStatusOk;

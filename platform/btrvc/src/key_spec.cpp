@@ -103,41 +103,42 @@ int AttachSequence(const unsigned char* p, std::vector<Key>& keys, std::string& 
   return 0;
 }
 
-// Appends the ordered form of one segment read from `src`.
+// Appends the ordered form of one segment read from `src` (every kind
+// encodes to as many bytes as the segment is long).
 void EncodeSegment(const Segment& seg, const std::string& collating, const unsigned char* src,
                    std::string& out) {
   const std::size_t start = out.size();
   const std::size_t n = seg.length;
-  auto mapText = [&](unsigned char c) -> char {
-    if ((seg.flags & kKeyFlagAltCollating) && !collating.empty())
-      return static_cast<char>(collating[c]);
-    if (seg.flags & kKeyFlagNoCase) return static_cast<char>(oem::ToUpper(c));
-    return static_cast<char>(c);
+  out.resize(start + n);
+  auto* dst = reinterpret_cast<unsigned char*>(out.data() + start);
+  const bool alternate = (seg.flags & kKeyFlagAltCollating) && !collating.empty();
+  const bool noCase = seg.flags & kKeyFlagNoCase;
+  auto mapText = [&](unsigned char c) -> unsigned char {
+    if (alternate) return static_cast<unsigned char>(collating[c]);
+    if (noCase) return oem::ToUpper(c);
+    return c;
   };
   switch (seg.kind) {
     case SegmentKind::kString: {
       std::size_t end = n;
       while (end > 0 && (src[end - 1] == 0 || src[end - 1] == ' ')) --end;
-      for (std::size_t i = 0; i < end; ++i) out += mapText(src[i]);
-      for (std::size_t i = end; i < n; ++i) out += mapText(' ');
+      for (std::size_t i = 0; i < end; ++i) dst[i] = mapText(src[i]);
+      if (end < n) std::memset(dst + end, mapText(' '), n - end);
       break;
     }
     case SegmentKind::kZString: {
       std::size_t end = 0;
       while (end < n && src[end] != 0) ++end;
-      for (std::size_t i = 0; i < end; ++i) out += mapText(src[i]);
-      out.append(n - end, '\0');
+      for (std::size_t i = 0; i < end; ++i) dst[i] = mapText(src[i]);
+      if (end < n) std::memset(dst + end, 0, n - end);
       break;
     }
     case SegmentKind::kSigned:
-      for (std::size_t i = n; i-- > 0;) {
-        unsigned char c = src[i];
-        if (i == n - 1) c ^= 0x80;
-        out += static_cast<char>(c);
-      }
+      for (std::size_t i = 0; i < n; ++i) dst[i] = src[n - 1 - i];
+      dst[0] ^= 0x80;
       break;
     case SegmentKind::kUnsigned:
-      for (std::size_t i = n; i-- > 0;) out += static_cast<char>(src[i]);
+      for (std::size_t i = 0; i < n; ++i) dst[i] = src[n - 1 - i];
       break;
     case SegmentKind::kFloat: {
       std::uint64_t bits = 0;
@@ -146,12 +147,12 @@ void EncodeSegment(const Segment& seg, const std::string& collating, const unsig
       const std::uint64_t all = n == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (n * 8)) - 1;
       if (bits == sign) bits = 0;  // -0 sorts and matches as +0
       bits = (bits & sign) ? (~bits & all) : (bits | sign);
-      for (std::size_t i = n; i-- > 0;) out += static_cast<char>(bits >> (i * 8));
+      for (std::size_t i = 0; i < n; ++i) dst[i] = static_cast<unsigned char>(bits >> ((n - 1 - i) * 8));
       break;
     }
   }
   if (seg.flags & kKeyFlagDescending) {
-    for (std::size_t i = start; i < out.size(); ++i) out[i] = static_cast<char>(~out[i]);
+    for (std::size_t i = 0; i < n; ++i) dst[i] = static_cast<unsigned char>(~dst[i]);
   }
 }
 

@@ -110,7 +110,16 @@ int FromUnicode(char32_t ch) {
 std::string ToUtf8(std::string_view cp437, bool glyphs) {
   std::string out;
   out.reserve(cp437.size());
-  for (char c : cp437) AppendUtf8(out, ToUnicode(static_cast<unsigned char>(c), glyphs));
+  // Printable ASCII is itself in UTF-8: it goes in runs (most text is).
+  std::size_t from = 0;
+  for (std::size_t i = 0; i < cp437.size(); ++i) {
+    const auto c = static_cast<unsigned char>(cp437[i]);
+    if (c >= 0x20 && c < 0x7F) continue;
+    out.append(cp437, from, i - from);
+    AppendUtf8(out, ToUnicode(c, glyphs));
+    from = i + 1;
+  }
+  out.append(cp437, from, cp437.size() - from);
   return out;
 }
 

@@ -75,6 +75,14 @@ namespace qxb::posting {
 
 int ReadTransactionLines(BtrvHandle handle, const std::string& tranKey, std::vector<GLLine>* lines,
                          TagPostWork* work) {
+  RunState& r = Run();
+  const bool walked = r.walked.valid && r.walked.key == tranKey;
+  WalkedLines& known = r.walkedLines;
+  if (walked && known.valid && known.handle == handle && known.key == tranKey) {
+    *lines = known.lines;
+    return kStatusOk;
+  }
+  known.valid = false;
   lines->clear();
   const int savedKey = BtrvGetKey(handle);
   if (savedKey != 0) BtrvSetKey(handle, 0, -1);
@@ -90,6 +98,12 @@ int ReadTransactionLines(BtrvHandle handle, const std::string& tranKey, std::vec
   }
   if (savedKey > 0) BtrvSetKey(handle, savedKey, -1);
   if (status != kStatusOk && status != kStatusEndOfFile) return Fail(work, records::kFileGLLines, op, status);
+  if (walked) {
+    known.handle = handle;
+    known.key = tranKey;
+    known.lines = *lines;
+    known.valid = true;
+  }
   return kStatusOk;
 }
 
@@ -190,6 +204,7 @@ int PostGLLine(int mode, BtrvHandle lines, int* debitCounter, int* creditCounter
     SetKey(work, Trim(line->account));
 
     RunState& r = Run();
+    r.walkedLines.valid = false;
     SummaryLineKey summaryKey;
     if (mode == 1) {
       summaryKey.transaction = std::string(line->journalCode, 7) + std::string(line->transactionNumber, 11);
@@ -351,6 +366,7 @@ int PostGLTranRemove(int /*mode*/, BtrvHandle headers, BtrvHandle lines, const T
     SetKey(work, Trim(tranKey.data(), tranKey.size()));
     ServiceUnit unit;
     if (int status = unit.Begin()) return Fail(work, 0, kOpBeginTransaction, status);
+    Run().walkedLines.valid = false;
 
     const int savedKey = BtrvGetKey(lines);
     if (savedKey != 0) BtrvSetKey(lines, 0, -1);

@@ -36,6 +36,16 @@ struct SummaryLineKey {
   auto operator<=>(const SummaryLineKey&) const = default;
 };
 
+// The lines of the header PostTranRead handed out last, as read for it
+// (ReadTransactionLines): its pre-check, its posting and its check
+// register read them once.  The services that write lines forget them.
+struct WalkedLines {
+  BtrvHandle handle = 0;
+  std::string key;
+  std::vector<records::GLLine> lines;
+  bool valid = false;
+};
+
 struct RunState {
   bool unitOpen = false;   // a posting unit is open
   bool unitOwned = false;  // ... and its record-manager transaction is ours to end
@@ -46,6 +56,7 @@ struct RunState {
   int groupFailure = 0;
   bool nextAsked = false;  // PostTranNext has answered true
   WalkedHeader walked;
+  WalkedLines walkedLines;
   std::map<SummaryLineKey, std::uint32_t> summaryLines;  // position of each summary line
   // The sequence GLTranHeaderCreate drew a journal's numbers from, for
   // GLTranDetailCreate's retry after a number taken in entry.

@@ -255,6 +255,7 @@ void EndRun() {
   r.openInvoiceFileNo = 0;
   r.nextAsked = false;
   r.walked = WalkedHeader{};
+  r.walkedLines = WalkedLines{};
   r.summaryLines.clear();
   r.sequenceOf.clear();
   r.accountAt.clear();

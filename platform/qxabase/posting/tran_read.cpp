@@ -13,6 +13,7 @@ int PostTranRead(int /*deleteFlag*/, int op, BtrvHandle handle, int headerFileNo
                  const records::FiscalPeriodInfo* period, TagPostWork* work) {
   return Guarded(work, headerFileNo, op, [&]() -> int {
     RunState& r = Run();
+    r.walkedLines.valid = false;
     // The header handed out last is done once its caller asks for another:
     // its unit is complete.
     if (const int status = UnitCommit(); status != kStatusOk) {

@@ -12,12 +12,14 @@
 // no named entity but the XML ones), so strict parsers read it too.
 #include <fcntl.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,23 +32,65 @@ namespace qxreport {
 
 namespace {
 
+// The entity of a character HTML text escapes, else null.
+const char* EntityOf(char c) {
+  switch (c) {
+    case '&': return "&amp;";
+    case '<': return "&lt;";
+    case '>': return "&gt;";
+    case '"': return "&quot;";
+    case '\'': return "&#39;";
+    default: return nullptr;
+  }
+}
+
+// Appends UTF-8 text escaped for HTML (a report's pages are mostly plain
+// characters: they go in runs).
+void AppendEscaped(std::string& out, std::string_view utf8) {
+  std::size_t from = 0;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const char* entity = EntityOf(utf8[i]);
+    if (entity == nullptr) continue;
+    out.append(utf8, from, i - from);
+    out += entity;
+    from = i + 1;
+  }
+  out.append(utf8, from, utf8.size() - from);
+}
+
 std::string Escape(const std::string& utf8) {
   std::string out;
   out.reserve(utf8.size() + 16);
-  for (char c : utf8) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
-    }
-  }
+  AppendEscaped(out, utf8);
   return out;
 }
 
-std::string EscapeCp437(const std::string& cp437) { return Escape(ToUtf8(cp437)); }
+// Appends code-page-437 text as escaped UTF-8: each byte as ToUtf8 and
+// Escape together make it, taken from a table made once.
+void AppendEscapedCp437(std::string& out, std::string_view cp437) {
+  static const auto table = [] {
+    std::array<std::string, 256> t;
+    for (int c = 0; c < 256; ++c) t[static_cast<std::size_t>(c)] = Escape(ToUtf8(std::string(1, static_cast<char>(c))));
+    return t;
+  }();
+  std::size_t from = 0;
+  for (std::size_t i = 0; i < cp437.size(); ++i) {
+    const auto c = static_cast<unsigned char>(cp437[i]);
+    // Printable ASCII other than the escaped characters stands for itself.
+    if (c >= 0x20 && c < 0x7F && EntityOf(static_cast<char>(c)) == nullptr) continue;
+    out.append(cp437, from, i - from);
+    out += table[c];
+    from = i + 1;
+  }
+  out.append(cp437, from, cp437.size() - from);
+}
+
+std::string EscapeCp437(const std::string& cp437) {
+  std::string out;
+  out.reserve(cp437.size() + 16);
+  AppendEscapedCp437(out, cp437);
+  return out;
+}
 
 const char* FontClass(std::int32_t font) {
   switch (font) {
@@ -90,11 +134,21 @@ a:hover { text-decoration: underline; background: #e4eefb; }
 }
 )";
 
-// One line as HTML: runs of characters of one cell kind (font, link) in one
-// element; a link's blanks at its ends stay outside its anchor.
-std::string LineHtml(const Page& page, const Line& line, int width) {
+// Appends a link's anchor opening: its URL and its title.
+void AppendAnchor(std::string& out, const Link& target) {
+  out += "<a href=\"";
+  AppendEscaped(out, LinkUrl(target));
+  out += "\" title=\"";
+  AppendEscapedCp437(out, DescribeLink(target));
+  out += '"';
+}
+
+// One line as HTML, appended to `out`: runs of characters of one cell kind
+// (font, link) in one element; a link's blanks at its ends stay outside its
+// anchor.
+void AppendLineHtml(std::string& out, const Page& page, const Line& line, int width) {
   const RenderedLine r = RenderLine(line, width);
-  std::string out;
+  const std::string_view text(r.text);
   std::size_t i = 0;
   while (i < r.text.size()) {
     const int owner = r.owner[i];
@@ -111,28 +165,36 @@ std::string LineHtml(const Page& page, const Line& line, int width) {
       if (!sameLink || !sameFont) break;
       ++j;
     }
-    std::string run = r.text.substr(i, j - i);
+    const std::string_view run = text.substr(i, j - i);
     if (link >= 0 && link < static_cast<int>(page.links.size())) {
       const std::size_t b = run.find_first_not_of(' ');
-      if (b == std::string::npos) {
+      if (b == std::string_view::npos) {
         out += run;
       } else {
         const std::size_t e = run.find_last_not_of(' ');
         out += run.substr(0, b);
-        const Link& target = page.links[static_cast<std::size_t>(link)];
-        out += "<a href=\"" + Escape(LinkUrl(target)) + "\" title=\"" + EscapeCp437(DescribeLink(target)) + "\"";
-        if (cls) out += std::string(" class=\"") + cls + "\"";
-        out += ">" + EscapeCp437(run.substr(b, e - b + 1)) + "</a>";
+        AppendAnchor(out, page.links[static_cast<std::size_t>(link)]);
+        if (cls) {
+          out += " class=\"";
+          out += cls;
+          out += '"';
+        }
+        out += '>';
+        AppendEscapedCp437(out, run.substr(b, e - b + 1));
+        out += "</a>";
         out += run.substr(e + 1);
       }
-    } else if (cls && run.find_first_not_of(' ') != std::string::npos) {
-      out += std::string("<span class=\"") + cls + "\">" + EscapeCp437(run) + "</span>";
+    } else if (cls && run.find_first_not_of(' ') != std::string_view::npos) {
+      out += "<span class=\"";
+      out += cls;
+      out += "\">";
+      AppendEscapedCp437(out, run);
+      out += "</span>";
     } else {
-      out += EscapeCp437(run);
+      AppendEscapedCp437(out, run);
     }
     i = j;
   }
-  return out;
 }
 
 // --- Form pages ----------------------------------------------------------------
@@ -213,9 +275,8 @@ std::string FormPageHtml(const Page& page, int width, const FormGeometry& g) {
   return out;
 }
 
-std::string PercentEncode(const std::string& utf8) {
+void AppendPercentEncoded(std::string& out, std::string_view utf8) {
   static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
   for (unsigned char c : utf8) {
     if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
         c == '_' || c == '~') {
@@ -226,16 +287,26 @@ std::string PercentEncode(const std::string& utf8) {
       out += kHex[c & 15];
     }
   }
-  return out;
 }
 
 }  // namespace
 
 std::string LinkUrl(const Link& link) {
-  std::string url = "qxa:" + std::to_string(link.commandId) + "?kind=" + std::to_string(link.kind) +
-                    "&p=" + PercentEncode(ToUtf8(link.params));
+  std::string url = "qxa:" + std::to_string(link.commandId) + "?kind=" + std::to_string(link.kind) + "&p=";
+  AppendPercentEncoded(url, ToUtf8(link.params));
   const char* company = SharedAppBlockGet()->companyPath;
-  if (company[0]) url += "&co=" + PercentEncode(company);  // the folder's bytes, as the file system has them
+  if (company[0]) {
+    // The folder's bytes, as the file system has them; every link of a run
+    // names the same folder.
+    static std::string folder, encoded;
+    if (folder != company) {
+      folder = company;
+      encoded.clear();
+      AppendPercentEncoded(encoded, folder);
+    }
+    url += "&co=";
+    url += encoded;
+  }
   return url;
 }
 
@@ -292,9 +363,9 @@ void RenderHtml(const Document& doc, const Sink& sink, std::size_t firstPage, st
     while (used > 0 && page.lines[used - 1].cells.empty()) --used;
     for (std::size_t l = 0; l < used; ++l) {
       const Line& line = page.lines[l];
-      out += (doc.widening.extra.empty() ? LineHtml(page, line, width)
-                                         : LineHtml(page, WidenedLine(line, doc.widening), width)) +
-             "\n";
+      if (doc.widening.extra.empty()) AppendLineHtml(out, page, line, width);
+      else AppendLineHtml(out, page, WidenedLine(line, doc.widening), width);
+      out += '\n';
     }
     if (doc.settings.reportPage)
       out += "\n<span class=\"foot\">" +

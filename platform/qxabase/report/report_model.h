@@ -246,6 +246,11 @@ std::string PageText(const Document& doc, const Page& page, bool first, int numb
 // Hands the text of each page that holds anything to `page` (its number
 // among them, from 1, and its text), one page at a time.
 void RenderPages(const Document& doc, const std::function<void(int, const std::string&)>& page);
+// The same, each page's text in code page 437 (before PageText converts it).
+void RenderPagesCp437(const Document& doc, const std::function<void(int, const std::string&)>& page);
+// Code-page-437 text as oem::FromUtf8(ToUtf8(text)) gives it back, made
+// byte by byte.
+std::string PagesCp437RoundTrip(const std::string& cp437);
 
 // The document as UTF-8 text (see ReportText): the pages joined by
 // `pageSeparator`, from `firstPage` to `lastPage` (1-based, inclusive; 0 =

@@ -586,17 +586,32 @@ class Viewer {
   std::string status_;
 };
 
-// The report's text in the transcript, page by page.
+// The report's text in the transcript, page by page: one entry, written a
+// page at a time, so that a report of any length takes the memory of a page.
 void Transcribe(const Document& doc) {
   const int total = doc.PageCount();
   const std::string count = std::to_string(total);
-  std::string text = doc.title + " (" + count + (total == 1 ? " page)\n" : " pages)\n");
-  RenderPages(doc, [&](int p, const std::string& page) {
-    text += "--- page " + std::to_string(p) + " of " + count + " ---\n" + page;
+  // The entry takes code page 437: the text is what PageText's UTF-8 reads
+  // back as (the title as it stands, read as UTF-8), made page by page in
+  // code page 437.  As TranscriptNote, the entry ends at a NUL.
+  bool ended = false;
+  auto more = [&ended](std::string_view piece) {
+    if (ended) return;
+    if (const std::size_t nul = piece.find('\0'); nul != std::string_view::npos) {
+      piece = piece.substr(0, nul);
+      ended = true;
+    }
+    TranscriptNoteMore(piece);
+  };
+  TranscriptNoteBegin("preview");
+  more(oem::FromUtf8(doc.title + " (" + count + (total == 1 ? " page)\n" : " pages)\n")));
+  RenderPagesCp437(doc, [&](int p, const std::string& page) {
+    if (ended) return;
+    more("--- page " + std::to_string(p) + " of " + count + " ---\n");
+    more(PagesCp437RoundTrip(page));
   });
-  text += "--- end of report ---";
-  // TranscriptNote takes code page 437: the text goes back from UTF-8.
-  TranscriptNote("preview", oem::FromUtf8(text).c_str());
+  more("--- end of report ---");
+  TranscriptNoteEnd();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The page model's layout of lines, and the plain-text renderer.
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <string>
 
@@ -111,6 +112,34 @@ RenderedLine RenderLine(const Line& line, int width) {
   return out;
 }
 
+namespace {
+
+// RenderLine's text alone (the plain-text renderers need no owners).
+std::string RenderLineText(const Line& line, int width) {
+  std::string text;
+  for (const Cell& cell : line.cells) {
+    const std::size_t start = static_cast<std::size_t>(StartOf(cell, width));
+    if (cell.field > 0) {
+      // A number too wide for its column never shows as a shorter one.
+      const std::size_t end = start + static_cast<std::size_t>(cell.field);
+      if (text.size() < end) text.resize(end, ' ');
+      std::fill(text.begin() + static_cast<std::ptrdiff_t>(start), text.begin() + static_cast<std::ptrdiff_t>(end), '*');
+      continue;
+    }
+    const std::size_t end = start + cell.text.size();
+    if (text.size() < end) text.resize(end, ' ');
+    for (std::size_t j = 0; j < cell.text.size(); ++j) {
+      const char ch = cell.text[j];
+      // Blanks never erase what lies under them.
+      if (ch != ' ' && ch != 0) text[start + j] = ch;
+    }
+  }
+  text.resize(static_cast<std::size_t>(TrimmedSize(text)));
+  return text;
+}
+
+}  // namespace
+
 std::string SelectionLine(const Document& doc) {
   if (!doc.savedRun) return "";
   if (!doc.savedRun->title.empty()) return "Selection: " + doc.savedRun->title;
@@ -181,19 +210,28 @@ std::string FooterLine(const Document& doc, int number, int total, int width) {
 }
 
 std::string ToUtf8(const std::string& cp437) {
+  // What each byte becomes: a NUL a blank, printable ASCII itself, any
+  // other byte its character's UTF-8 (a table made once: reports convert
+  // every character they write).
+  static const auto table = [] {
+    std::array<std::string, 256> t;
+    for (int c = 0; c < 256; ++c) {
+      const char byte = static_cast<char>(c);
+      t[static_cast<std::size_t>(c)] = c == 0 ? std::string(" ") : oem::ToUtf8(std::string_view(&byte, 1), true);
+    }
+    return t;
+  }();
   std::string out;
   out.reserve(cp437.size() + 8);
-  for (unsigned char c : cp437) {
-    if (c == 0) {
-      out += ' ';
-      continue;
-    }
-    if (c < 0x80 && c >= 0x20 && c != 0x7F) {
-      out += static_cast<char>(c);
-      continue;
-    }
-    out += oem::ToUtf8(std::string_view(reinterpret_cast<const char*>(&c), 1), true);
+  std::size_t from = 0;
+  for (std::size_t i = 0; i < cp437.size(); ++i) {
+    const auto c = static_cast<unsigned char>(cp437[i]);
+    if (c < 0x80 && c >= 0x20 && c != 0x7F) continue;
+    out.append(cp437, from, i - from);
+    out += table[c];
+    from = i + 1;
   }
+  out.append(cp437, from, cp437.size() - from);
   return out;
 }
 
@@ -205,9 +243,62 @@ std::string PageText(const Document& doc, const Page& page, bool first, int numb
   }
   std::size_t used = page.lines.size();
   while (used > 0 && page.lines[used - 1].cells.empty()) --used;
-  for (std::size_t l = 0; l < used; ++l) out += ToUtf8(RenderLine(page.lines[l], width).text) + "\n";
+  for (std::size_t l = 0; l < used; ++l) {
+    out += ToUtf8(RenderLineText(page.lines[l], width));
+    out += '\n';
+  }
   if (doc.settings.reportPage) out += "\n" + ToUtf8(FooterLine(doc, number, total, width)) + "\n";
   return out;
+}
+
+// PageText before its conversion to UTF-8: the same pieces in code page 437.
+std::string PageTextCp437(const Document& doc, const Page& page, bool first, int number, int total, int width) {
+  std::string out;
+  if (first) {
+    const std::string selection = SelectionLine(doc);
+    if (!selection.empty()) out += selection + "\n\n";
+  }
+  std::size_t used = page.lines.size();
+  while (used > 0 && page.lines[used - 1].cells.empty()) --used;
+  for (std::size_t l = 0; l < used; ++l) {
+    out += RenderLineText(page.lines[l], width);
+    out += '\n';
+  }
+  if (doc.settings.reportPage) out += "\n" + FooterLine(doc, number, total, width) + "\n";
+  return out;
+}
+
+std::string PagesCp437RoundTrip(const std::string& cp437) {
+  // Each byte as ToUtf8 writes it and oem::FromUtf8 reads it back: every
+  // character's UTF-8 is whole, so the bytes go one by one.
+  static const auto table = [] {
+    std::array<std::string, 256> t;
+    for (int c = 0; c < 256; ++c) t[static_cast<std::size_t>(c)] = oem::FromUtf8(ToUtf8(std::string(1, static_cast<char>(c))));
+    return t;
+  }();
+  std::string out;
+  out.reserve(cp437.size());
+  // Printable ASCII comes back as itself: it goes in runs.
+  std::size_t from = 0;
+  for (std::size_t i = 0; i < cp437.size(); ++i) {
+    const auto c = static_cast<unsigned char>(cp437[i]);
+    if (c >= 0x20 && c < 0x7F) continue;
+    out.append(cp437, from, i - from);
+    out += table[c];
+    from = i + 1;
+  }
+  out.append(cp437, from, cp437.size() - from);
+  return out;
+}
+
+void RenderPagesCp437(const Document& doc, const std::function<void(int, const std::string&)>& page) {
+  const int width = doc.Width();
+  const PageNumbers numbers = NumberPages(doc);
+  int shown = 0;
+  ForEachPage(doc, [&](std::size_t i, const Page& p) {
+    ++shown;
+    page(shown, PageTextCp437(doc, p, shown == 1, numbers.number[i], numbers.total, width));
+  });
 }
 
 void RenderPages(const Document& doc, const std::function<void(int, const std::string&)>& page) {

@@ -1,6 +1,7 @@
 // The status box of long runs.
 #include "qxabase/status_box.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdint>
 #include <cstring>
@@ -12,10 +13,16 @@
 
 namespace {
 
+enum class Shows;
+
 struct Line {
   int row = 1;
   int column = 1;
   std::string mask;
+  // Made from the mask once (MakeLine).
+  int width = 0;
+  std::string format;
+  Shows shows{};
 };
 
 struct Box {
@@ -41,71 +48,90 @@ std::string PrintfOf(const std::string& mask) {
 }
 
 // The width a value takes on its line: the mask's width, or its picture's.
-int WidthOf(const Line& l) {
-  if (!l.mask.empty() && l.mask[0] == '%') {
+int WidthOf(const std::string& mask) {
+  if (!mask.empty() && mask[0] == '%') {
     int w = 0;
-    for (std::size_t i = 1; i < l.mask.size(); ++i) {
-      const char c = l.mask[i];
+    for (std::size_t i = 1; i < mask.size(); ++i) {
+      const char c = mask[i];
       if (c == '-') continue;
       if (c < '0' || c > '9') break;
       w = w * 10 + (c - '0');
     }
     return w > 0 ? w : 10;
   }
-  return static_cast<int>(l.mask.size());
+  return static_cast<int>(mask.size());
 }
 
-std::string Render(const Line& l, const void* value) {
-  if (value == nullptr) return std::string(static_cast<std::size_t>(WidthOf(l)), ' ');
-  char out[256] = {};
-  const std::string f = PrintfOf(l.mask);
-  if (f.empty() || f[0] != '%') {
+// How a line shows its value, worked out once from its mask.
+enum class Shows { kDate, kText, kPrintfText, kPrintfReal, kChar, kPrintfInt };
+
+Line MakeLine(int row, int column, std::string mask) {
+  Line l;
+  l.row = row;
+  l.column = column;
+  l.mask = std::move(mask);
+  l.width = WidthOf(l.mask);
+  l.format = PrintfOf(l.mask);
+  if (l.format.empty() || l.format[0] != '%') {
     // A picture: a date picture shows a day number, any other the text.
-    if (l.mask.find('/') != std::string::npos) {
-      DateToText(out, *static_cast<const std::int32_t*>(value));
-    } else {
-      std::snprintf(out, sizeof out, "%s", static_cast<const char*>(value));
-    }
-    return out;
+    l.shows = l.mask.find('/') != std::string::npos ? Shows::kDate : Shows::kText;
+    return l;
   }
-  const char conv = f.back();
-  switch (conv) {
-    case 's':
-      std::snprintf(out, sizeof out, f.c_str(), static_cast<const char*>(value));
-      break;
+  switch (l.format.back()) {
+    case 's': l.shows = Shows::kPrintfText; break;
     case 'f':
     case 'e':
-    case 'g':
-      std::snprintf(out, sizeof out, f.c_str(), *static_cast<const double*>(value));
-      break;
-    case 'c':
-      std::snprintf(out, sizeof out, "%c", *static_cast<const char*>(value));
-      break;
+    case 'g': l.shows = Shows::kPrintfReal; break;
+    case 'c': l.shows = Shows::kChar; break;
     case 'd':
     case 'i':
     case 'u':
     case 'x': {
       // Numbers are 32-bit in the records; "%ld" and "%lu" print them as long.
-      const long n = *static_cast<const std::int32_t*>(value);
-      std::string g = f;
+      l.shows = Shows::kPrintfInt;
+      std::string& g = l.format;
       const std::size_t at = g.find_first_of("lh");
       if (at != std::string::npos) g.erase(at, g.size() - 1 - at);
       g.insert(g.size() - 1, "l");
-      std::snprintf(out, sizeof out, g.c_str(), n);
       break;
     }
-    default:
-      std::snprintf(out, sizeof out, "%s", static_cast<const char*>(value));
-      break;
+    default: l.shows = Shows::kText; break;
   }
-  return out;
+  return l;
 }
 
-void WriteLine(Box& b, const Line& l, int column, const std::string& text) {
+// The value's text into `out` (256 bytes), blank to the line's width for
+// none.
+void Render(const Line& l, const void* value, char* out) {
+  constexpr std::size_t kSize = 256;
+  if (value == nullptr) {
+    const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(std::max(l.width, 0)), kSize - 1);
+    std::memset(out, ' ', n);
+    out[n] = '\0';
+    return;
+  }
+  out[0] = '\0';
+  switch (l.shows) {
+    case Shows::kDate: DateToText(out, *static_cast<const std::int32_t*>(value)); break;
+    case Shows::kText: std::snprintf(out, kSize, "%s", static_cast<const char*>(value)); break;
+    case Shows::kPrintfText: std::snprintf(out, kSize, l.format.c_str(), static_cast<const char*>(value)); break;
+    case Shows::kPrintfReal: std::snprintf(out, kSize, l.format.c_str(), *static_cast<const double*>(value)); break;
+    case Shows::kChar: std::snprintf(out, kSize, "%c", *static_cast<const char*>(value)); break;
+    case Shows::kPrintfInt:
+      std::snprintf(out, kSize, l.format.c_str(), static_cast<long>(*static_cast<const std::int32_t*>(value)));
+      break;
+  }
+}
+
+void WriteLine(Box& b, const Line& l, int column, const char* text) {
   if (!b.open) return;
-  const int width = WidthOf(l);
-  std::string shown = text;
-  if (static_cast<int>(shown.size()) < width) shown.append(static_cast<std::size_t>(width) - shown.size(), ' ');
+  const std::size_t n = std::strlen(text);
+  if (static_cast<int>(n) >= l.width) {
+    WinWriteAt(&b.window, l.row, column, text);
+    return;
+  }
+  std::string shown(text, n);
+  shown.append(static_cast<std::size_t>(l.width) - n, ' ');
   WinWriteAt(&b.window, l.row, column, shown.c_str());
 }
 
@@ -149,13 +175,9 @@ void StatusBoxFields(const TagFormField* table, int sizeBytes) {
   Box& b = TheBox();
   b.lines.clear();
   const int limit = sizeBytes > 0 ? sizeBytes / static_cast<int>(sizeof(TagFormField)) : 64;
-  for (int i = 0; table && i < limit && table[i].number != 0; ++i) {
-    Line l;
-    l.row = table[i].row > 0 ? table[i].row : 1;
-    l.column = table[i].column > 0 ? table[i].column : 1;
-    l.mask = std::string(table[i].mask, strnlen(table[i].mask, sizeof table[i].mask));
-    b.lines.push_back(l);
-  }
+  for (int i = 0; table && i < limit && table[i].number != 0; ++i)
+    b.lines.push_back(MakeLine(table[i].row > 0 ? table[i].row : 1, table[i].column > 0 ? table[i].column : 1,
+                               std::string(table[i].mask, strnlen(table[i].mask, sizeof table[i].mask))));
 }
 
 void StatusBoxShow(int) {
@@ -180,9 +202,11 @@ void StatusBoxRecordList(int line, const std::vector<const void*>& values) {
   Box& b = TheBox();
   ++b.count;
   const std::size_t first = line > 0 ? static_cast<std::size_t>(line) : 0;
+  char text[256];
   for (std::size_t i = 0; i < values.size() && first + i < b.lines.size(); ++i) {
     const Line& l = b.lines[first + i];
-    WriteLine(b, l, l.column, Render(l, values[i]));
+    Render(l, values[i], text);
+    WriteLine(b, l, l.column, text);
   }
   ShowCount(b);
   AppIdle();

@@ -97,6 +97,10 @@ struct WindowImpl {
   bool visible = true;
   std::string title;
   std::string status;
+  // Where DrawFrameBottom put the status text on the bottom line (its first
+  // column and length), -1 when it put none: a status of the same length
+  // replaces it there.
+  int statusColumn = -1, statusLength = 0;
   std::string legend;         // the running form's key legend
   bool legendInFrame = true;  // false: shown on the screen's last row instead
   Form* form = nullptr;       // the form attached to the window

@@ -251,6 +251,21 @@ void TranscriptNote(const char* kind, const char* text) {
   rv::TranscriptLine(std::string(kind ? kind : "note") + ": " + oem::ToUtf8(text ? text : ""));
 }
 
+void TranscriptNoteBegin(const char* kind) {
+  if (!rv::Transcribing()) return;
+  State().device->Transcript(std::string(kind ? kind : "note") + ": ");
+}
+
+void TranscriptNoteMore(std::string_view text) {
+  if (!rv::Transcribing() || text.empty()) return;
+  State().device->Transcript(oem::ToUtf8(text));
+}
+
+void TranscriptNoteEnd() {
+  if (!rv::Transcribing()) return;
+  State().device->Transcript("\n");
+}
+
 void TranscriptScreen(const char* heading) {
   if (!rv::Transcribing()) return;
   std::string h = "--- ";

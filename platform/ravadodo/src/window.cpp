@@ -53,6 +53,39 @@ void Destroy(WindowImpl* w) {
 
 }  // namespace
 
+namespace {
+
+// The frame's bottom line: its corners, the legend and the status text.
+void DrawFrameBottom(WindowImpl& w) {
+  CellGrid& g = w.grid;
+  if (g.rows < 2 || g.cols < 2) return;
+  if (w.frame == 0) return;
+  const FrameChars& f = w.frame == 2 ? kDouble : kSingle;
+  const int last = g.rows - 1, right = g.cols - 1;
+  g.At(last, 0) = {f.bl, CellAttr::kFrame};
+  g.At(last, right) = {f.br, CellAttr::kFrame};
+  g.Fill(last, 1, g.cols - 2, f.h, CellAttr::kFrame);
+  int used = 1;
+  if (!w.legend.empty() && w.legendInFrame) {
+    std::string t = " " + w.legend + " ";
+    g.Put(last, 1, t, CellAttr::kLegend, right - 1);
+    used += static_cast<int>(t.size());
+  }
+  w.statusColumn = -1;
+  if (!w.status.empty()) {
+    std::string t = " " + w.status + " ";
+    int space = right - 1 - used;
+    if (space > 2) {
+      if (static_cast<int>(t.size()) > space) t = t.substr(0, space);
+      w.statusColumn = right - static_cast<int>(t.size());
+      w.statusLength = static_cast<int>(t.size());
+      g.Put(last, w.statusColumn, t, CellAttr::kLegend);
+    }
+  }
+}
+
+}  // namespace
+
 void DrawFrame(WindowImpl& w) {
   CellGrid& g = w.grid;
   if (g.rows < 2 || g.cols < 2) return;
@@ -61,10 +94,7 @@ void DrawFrame(WindowImpl& w) {
   const int last = g.rows - 1, right = g.cols - 1;
   g.At(0, 0) = {f.tl, CellAttr::kFrame};
   g.At(0, right) = {f.tr, CellAttr::kFrame};
-  g.At(last, 0) = {f.bl, CellAttr::kFrame};
-  g.At(last, right) = {f.br, CellAttr::kFrame};
   g.Fill(0, 1, g.cols - 2, f.h, CellAttr::kFrame);
-  g.Fill(last, 1, g.cols - 2, f.h, CellAttr::kFrame);
   for (int r = 1; r < last; ++r) {
     g.At(r, 0) = {f.v, CellAttr::kFrame};
     g.At(r, right) = {f.v, CellAttr::kFrame};
@@ -75,20 +105,7 @@ void DrawFrame(WindowImpl& w) {
     if (static_cast<int>(t.size()) > room) t = t.substr(0, room);
     g.Put(0, (g.cols - static_cast<int>(t.size())) / 2, t, CellAttr::kFrame);
   }
-  int used = 1;
-  if (!w.legend.empty() && w.legendInFrame) {
-    std::string t = " " + w.legend + " ";
-    g.Put(last, 1, t, CellAttr::kLegend, right - 1);
-    used += static_cast<int>(t.size());
-  }
-  if (!w.status.empty()) {
-    std::string t = " " + w.status + " ";
-    int space = right - 1 - used;
-    if (space > 2) {
-      if (static_cast<int>(t.size()) > space) t = t.substr(0, space);
-      g.Put(last, right - static_cast<int>(t.size()), t, CellAttr::kLegend);
-    }
-  }
+  DrawFrameBottom(w);
 }
 
 WindowImpl* OpenPopup(Window* block, int top, int left, int rows, int cols, const std::string& title) {
@@ -177,8 +194,19 @@ void WinWriteToLabel(Window* window, int col, int fieldOrRow) {
 
 void WinStatusText(Window* window, const char* text) {
   if (!window || !window->impl) return;
-  window->impl->status = text ? text : "";
-  rv::DrawFrame(*window->impl);
+  WindowImpl& w = *window->impl;
+  const std::string_view next = text ? text : "";
+  // The status text stands in the frame's bottom line alone (a long run
+  // sets it for each record): one of the length drawn replaces it in place,
+  // as drawing the line again would; any other draws the line again.
+  if (w.statusColumn >= 0 && !w.status.empty() && next.size() == w.status.size() &&
+      static_cast<int>(next.size()) + 2 == w.statusLength) {
+    w.status.assign(next);
+    w.grid.Put(w.grid.rows - 1, w.statusColumn + 1, next, CellAttr::kLegend);
+  } else {
+    w.status.assign(next);
+    rv::DrawFrameBottom(w);
+  }
   AppIdle();
 }
 

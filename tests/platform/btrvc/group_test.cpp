@@ -228,6 +228,326 @@ TEST_F(BtrvcGroups, ReadsByPositionSeeEveryChangeOfTheTransaction) {
   ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
 }
 
+// Updates of records the group knows, kept back until SQLite must see them:
+// every read sees them, the group's commit keeps them, and an abort takes
+// back its own transaction's changes and no others.
+TEST_F(BtrvcGroups, UpdatesOfKnownRecordsAreSeenEverywhereAndAnAbortTakesBackOnlyItsOwn) {
+  auto noteOf = [](const Read& r) {
+    if (r.status != 0) return "status " + std::to_string(r.status);
+    return r.record.substr(32, r.record.find('\0', 32) - 32);
+  };
+  // Each transaction looks person 2 up by its unique key and rewrites its note.
+  auto rewrite = [&](BtrvHandle h, const char* note) {
+    const Read r = Get(kOpGetEqual, h, IdKey(2));
+    if (r.status != 0) return r.status;
+    return Update(h, Person(2, "bravo", -3, note));
+  };
+  auto walkedNote = [&](BtrvHandle h) {
+    BtrvKeyScope scope(h);
+    BtrvSetKey(h, 1, -1);
+    for (Read r = Get(kOpGetFirst, h); r.status == 0; r = Get(kOpGetNext, h))
+      if (IdOf(r.record) == 2) return noteOf(r);
+    return std::string("not walked");
+  };
+  BtrvHandle other = 0;
+  ASSERT_EQ(BtrvOpen(&other, path_.c_str(), 0, 0), 0);
+  const std::string path = path_;
+  auto noteElsewhere = [&] {
+    return InChild([&] {
+      BtrvHandle h = 0;
+      if (BtrvOpen(&h, path.c_str(), 0, 0) != 0) return 99;
+      const std::string note = noteOf(Get(kOpGetEqual, h, IdKey(2)));
+      return note.empty() ? 0 : note[0] - '0';
+    });
+  };
+  ASSERT_EQ(BtrvGroupBegin(1000, 1000), 0);
+  for (const char* note : {"1", "2"}) {
+    ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+    ASSERT_EQ(rewrite(h_, note), 0);
+    ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+  }
+  EXPECT_EQ(noteOf(Get(kOpGetEqual, other, IdKey(2))), "2");
+  EXPECT_EQ(walkedNote(other), "2");
+  // An abort after more changes, a walk and a delete of the record puts
+  // back what the transactions before it left.
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(rewrite(h_, "3"), 0);
+  EXPECT_EQ(walkedNote(other), "3");
+  ASSERT_EQ(rewrite(h_, "4"), 0);
+  EXPECT_EQ(noteOf(Get(kOpGetEqual, other, IdKey(2))), "4");
+  ASSERT_EQ(Delete(other), 0);
+  EXPECT_EQ(noteOf(Get(kOpGetEqual, h_, IdKey(2))), "status " + std::to_string(kStatusKeyNotFound));
+  ASSERT_EQ(BtrvTransaction(kOpAbortTransaction), 0);
+  EXPECT_EQ(noteOf(Get(kOpGetEqual, h_, IdKey(2))), "2");
+  EXPECT_EQ(walkedNote(h_), "2");
+  EXPECT_EQ(noteElsewhere(), 0);  // the group is not committed yet
+  // A handle closed with its change pending: the change stays and commits.
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(rewrite(other, "5"), 0);
+  ASSERT_EQ(rewrite(other, "6"), 0);
+  ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+  ASSERT_EQ(BtrvClose(other), 0);
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(rewrite(h_, "7"), 0);
+  ASSERT_EQ(BtrvTransaction(kOpAbortTransaction), 0);
+  EXPECT_EQ(noteOf(Get(kOpGetEqual, h_, IdKey(2))), "6");
+  ASSERT_EQ(BtrvGroupEnd(), 0);
+  EXPECT_EQ(noteElsewhere(), 6);
+  // A commit that fails takes the kept changes back with the group.
+  ASSERT_EQ(BtrvGroupBegin(1000, 1000), 0);
+  ASSERT_EQ(BtrvTestSwitch("commit=1:28"), 0);
+  for (const char* note : {"8", "9"}) {
+    ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+    ASSERT_EQ(rewrite(h_, note), 0);
+    ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+  }
+  EXPECT_NE(BtrvGroupEnd(), 0);
+  EXPECT_EQ(noteOf(Get(kOpGetEqual, h_, IdKey(2))), "6");
+  EXPECT_EQ(noteElsewhere(), 6);
+}
+
+// Every way of reading a record delivers its kept-back update, from either
+// handle of the process: look-ups by a unique key, by a key with duplicates
+// and by a range, walks both ways, and a read by position.
+TEST_F(BtrvcGroups, EveryReadDeliversAKeptBackUpdate) {
+  auto noteOf = [](const Read& r) {
+    if (r.status != 0) return "status " + std::to_string(r.status);
+    return std::to_string(IdOf(r.record)) + " " + r.record.substr(32, r.record.find('\0', 32) - 32);
+  };
+  struct Case {
+    const char* name;
+    std::function<Read(BtrvHandle)> read;
+  };
+  unsigned char place[4] = {};
+  const Case cases[] = {
+      {"equal on the unique key", [](BtrvHandle h) { return Get(kOpGetEqual, h, IdKey(2)); }},
+      {"greater or equal on the unique key", [](BtrvHandle h) { return Get(kOpGetGreaterOrEqual, h, IdKey(2)); }},
+      {"greater on the unique key", [](BtrvHandle h) { return Get(kOpGetGreater, h, IdKey(1)); }},
+      {"less or equal on the unique key", [](BtrvHandle h) { return Get(kOpGetLessOrEqual, h, IdKey(2)); }},
+      {"equal on a key with duplicates",
+       [](BtrvHandle h) {
+         BtrvKeyScope scope(h);
+         BtrvSetKey(h, 2, -1);
+         return Get(kOpGetEqual, h, AmountKey(-3));
+       }},
+      {"a walk backwards",
+       [](BtrvHandle h) {
+         Read r = Get(kOpGetLast, h);
+         while (r.status == 0 && IdOf(r.record) != 2) r = Get(kOpGetPrevious, h);
+         return r;
+       }},
+      {"a walk forwards on a key with duplicates",
+       [](BtrvHandle h) {
+         BtrvKeyScope scope(h);
+         BtrvSetKey(h, 1, -1);
+         Read r = Get(kOpGetFirst, h);
+         while (r.status == 0 && IdOf(r.record) != 2) r = Get(kOpGetNext, h);
+         return r;
+       }},
+      {"by position",
+       [&place](BtrvHandle h) {
+         std::string record(kPersonLength, '\0');
+         std::memcpy(record.data(), place, 4);
+         const int st = BtrvGetOp(kOpGetDirect, h, nullptr, record.data(), kPersonLength);
+         return Read{st, st == 0 ? record : std::string(), ""};
+       }},
+  };
+  BtrvHandle other = 0;
+  ASSERT_EQ(BtrvOpen(&other, path_.c_str(), 0, 0), 0);
+  ASSERT_EQ(Get(kOpGetEqual, h_, IdKey(2)).status, 0);
+  ASSERT_EQ(BtrvPosition(kOpGetDirect, h_, place), 0);
+  ASSERT_EQ(BtrvGroupBegin(1000, 1000), 0);
+  int round = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string note = "kept " + std::to_string(++round);
+    ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+    ASSERT_EQ(Get(kOpGetEqual, h_, IdKey(2)).status, 0);
+    ASSERT_EQ(Update(h_, Person(2, "bravo", -3, note)), 0);
+    ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+    EXPECT_EQ(noteOf(c.read(other)), "2 " + note);
+    EXPECT_EQ(noteOf(c.read(h_)), "2 " + note);
+  }
+  EXPECT_EQ(BtrvGroupEnd(), 0);
+  for (const Case& c : cases) EXPECT_EQ(noteOf(c.read(other)), "2 kept " + std::to_string(round)) << c.name;
+}
+
+// A record whose update is kept back can have its keys changed or be
+// deleted, by either handle; what follows finds it where its keys now put
+// it, with every change, before and after the group commits, and an abort
+// puts back the kept-back state.
+TEST_F(BtrvcGroups, AKeptBackRecordChangesItsKeysAndIsDeletedAsAnyOther) {
+  auto show = [](const Read& r) {
+    if (r.status != 0) return "status " + std::to_string(r.status);
+    return std::to_string(IdOf(r.record)) + " " + NameOf(r.record) + " " +
+           r.record.substr(32, r.record.find('\0', 32) - 32);
+  };
+  auto byName = [](BtrvHandle h, const std::string& name) {
+    BtrvKeyScope scope(h);
+    BtrvSetKey(h, 1, -1);
+    return Get(kOpGetEqual, h, NameKey(name));
+  };
+  BtrvHandle other = 0;
+  ASSERT_EQ(BtrvOpen(&other, path_.c_str(), 0, 0), 0);
+  const std::string notFound = "status " + std::to_string(kStatusKeyNotFound);
+  ASSERT_EQ(BtrvGroupBegin(1000, 1000), 0);
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(Get(kOpGetEqual, h_, IdKey(2)).status, 0);
+  ASSERT_EQ(Update(h_, Person(2, "bravo", -3, "kept")), 0);
+  ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+  // Another name (a key with duplicates) through the other handle.
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(Get(kOpGetEqual, other, IdKey(2)).status, 0);
+  ASSERT_EQ(Update(other, Person(2, "zulu", -3, "kept")), 0);
+  ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+  EXPECT_EQ(show(byName(h_, "zulu")), "2 zulu kept");
+  EXPECT_EQ(show(byName(h_, "bravo")), "3 BRAVO ");
+  // Another id (the unique key): the old id finds nothing, in this process
+  // as the record is known by it.
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(Get(kOpGetEqual, h_, IdKey(2)).status, 0);
+  ASSERT_EQ(Update(h_, Person(2, "zulu", -3, "again")), 0);
+  ASSERT_EQ(Update(h_, Person(9, "zulu", -3, "again")), 0);
+  ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+  EXPECT_EQ(show(Get(kOpGetEqual, other, IdKey(2))), notFound);
+  EXPECT_EQ(show(Get(kOpGetEqual, other, IdKey(9))), "9 zulu again");
+  // A new record may take the id given up.
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(Insert(other, Person(2, "new", 1, "new")), 0);
+  ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+  EXPECT_EQ(show(Get(kOpGetEqual, h_, IdKey(2))), "2 new new");
+  // A kept-back record deleted, and the delete aborted.
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(Get(kOpGetEqual, h_, IdKey(9)).status, 0);
+  ASSERT_EQ(Update(h_, Person(9, "zulu", -3, "pending")), 0);
+  ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(Get(kOpGetEqual, other, IdKey(9)).status, 0);
+  ASSERT_EQ(Delete(other), 0);
+  EXPECT_EQ(show(Get(kOpGetEqual, h_, IdKey(9))), notFound);
+  ASSERT_EQ(BtrvTransaction(kOpAbortTransaction), 0);
+  EXPECT_EQ(show(Get(kOpGetEqual, h_, IdKey(9))), "9 zulu pending");
+  EXPECT_EQ(Count(other), 6);
+  // Updates kept back in an aborted transaction, of a record known before it
+  // and of one it found first, are gone with it.
+  ASSERT_EQ(Get(kOpGetEqual, other, IdKey(4)).status, 0);
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(Get(kOpGetEqual, h_, IdKey(4)).status, 0);
+  ASSERT_EQ(Update(h_, Person(4, "Charlie", -100.25, "aborted")), 0);
+  ASSERT_EQ(Get(kOpGetEqual, h_, IdKey(5)).status, 0);
+  ASSERT_EQ(Update(h_, Person(5, "delta", 7, "aborted")), 0);
+  ASSERT_EQ(BtrvTransaction(kOpAbortTransaction), 0);
+  EXPECT_EQ(show(Get(kOpGetEqual, other, IdKey(4))), "4 Charlie ");
+  EXPECT_EQ(show(Get(kOpGetEqual, h_, IdKey(5))), "5 delta ");
+  ASSERT_EQ(BtrvGroupEnd(), 0);
+  const std::string path = path_;
+  EXPECT_EQ(InChild([&] {
+              BtrvHandle h = 0;
+              if (BtrvOpen(&h, path.c_str(), 0, 0) != 0) return 99;
+              const Read r = Get(kOpGetEqual, h, IdKey(9));
+              if (r.status != 0) return 98;
+              return r.record.substr(32, 7) == "pending" && Count(h) == 6 ? 0 : 1;
+            }),
+            0);
+}
+
+// More records than the client keeps known, each with an update kept back:
+// the ones it writes to make room, in a transaction that is then aborted,
+// stay as the transactions before it left them; a supplementary index made
+// afterwards, and the commit, see every update.
+TEST_F(BtrvcGroups, ManyKeptBackRecordsSurviveAnAbortThatMadeRoomAndReachAnIndex) {
+  constexpr int kPeople = 1500;
+  for (std::int32_t id = 10; id < 10 + kPeople; ++id) ASSERT_EQ(Insert(h_, Person(id, "p", id)), 0);
+  auto amountOf = [](const Read& r) {
+    double a = 0;
+    if (r.status == 0) std::memcpy(&a, r.record.data() + 24, 8);
+    return a;
+  };
+  ASSERT_EQ(BtrvGroupBegin(1000, 60000), 0);
+  ASSERT_EQ(BtrvTestSwitch("group=1000:600000"), 0);
+  for (std::int32_t id = 10; id < 10 + kPeople; ++id) {
+    ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+    ASSERT_EQ(Get(kOpGetEqual, h_, IdKey(id)).status, 0);
+    ASSERT_EQ(Update(h_, Person(id, "p", id, "kept")), 0);
+    ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+  }
+  // One transaction reads and rewrites every one of them again, and aborts.
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  for (std::int32_t id = 10; id < 10 + kPeople; ++id) {
+    ASSERT_EQ(Get(kOpGetEqual, h_, IdKey(id)).status, 0);
+    ASSERT_EQ(Update(h_, Person(id, "p", id, "dropped")), 0);
+  }
+  ASSERT_EQ(BtrvTransaction(kOpAbortTransaction), 0);
+  int kept = 0;
+  for (std::int32_t id = 10; id < 10 + kPeople; ++id) {
+    const Read r = Get(kOpGetEqual, h_, IdKey(id));
+    kept += r.status == 0 && r.record.substr(32, 4) == "kept" ? 1 : 0;
+  }
+  EXPECT_EQ(kept, kPeople);
+  // A last round of changes, walked through an index made from the file.
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(Get(kOpGetEqual, h_, IdKey(10)).status, 0);
+  ASSERT_EQ(Update(h_, Person(10, "p", 10, "last")), 0);
+  ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+  const std::string spec = Segments({{{33, 4, kKeyFlagDuplicates, kKeyTypeString}}});
+  ASSERT_EQ(BtrvCreateIndex(h_, static_cast<unsigned>(spec.size()), spec.data()), 0);
+  {
+    BtrvKeyScope scope(h_);
+    ASSERT_EQ(BtrvSetKey(h_, 3, -1), 0);
+    std::string last(255, '\0');
+    last.replace(0, 4, "last");
+    EXPECT_EQ(amountOf(Get(kOpGetEqual, h_, last)), 10.0);
+    std::string key(255, '\0');
+    key.replace(0, 4, "kept");
+    int walked = 0;
+    for (Read r = Get(kOpGetEqual, h_, key); r.status == 0 && r.record.substr(32, 4) == "kept";
+         r = Get(kOpGetNext, h_))
+      ++walked;
+    EXPECT_EQ(walked, kPeople - 1);
+  }
+  ASSERT_EQ(BtrvGroupEnd(), 0);
+  const std::string path = path_;
+  EXPECT_EQ(InChild([&] {
+              BtrvHandle h = 0;
+              if (BtrvOpen(&h, path.c_str(), 0, 0) != 0) return 99;
+              int n = 0;
+              for (Read r = Get(kOpGetFirst, h); r.status == 0; r = Get(kOpGetNext, h))
+                n += r.record.substr(32, 4) == "kept" ? 1 : 0;
+              return n == kPeople - 1 ? 0 : 1;
+            }),
+            0);
+}
+
+// A change of the catalogue (a file made and renamed) in the middle
+// of a group with kept-back updates: the updates hold, and commit with the
+// group.
+TEST_F(BtrvcGroups, AKeptBackUpdateHoldsOverAChangeOfTheCatalogue) {
+  ASSERT_EQ(BtrvGroupBegin(1000, 1000), 0);
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  ASSERT_EQ(Insert(h_, Person(6, "six", 6)), 0);
+  ASSERT_EQ(Get(kOpGetEqual, h_, IdKey(2)).status, 0);
+  ASSERT_EQ(Update(h_, Person(2, "bravo", -3, "kept")), 0);
+  ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  const std::string scratch = dir_.File("SCRATCH.DAT"), moved = dir_.File("MOVED.DAT");
+  ASSERT_EQ(Create(scratch, kPersonLength, PersonKeys()), 0);
+  ASSERT_EQ(BtrvFileRename(scratch.c_str(), moved.c_str()), 0);
+  const Read r = Get(kOpGetEqual, h_, IdKey(2));
+  ASSERT_EQ(r.status, 0);
+  EXPECT_EQ(r.record.substr(32, 4), "kept");
+  ASSERT_EQ(Update(h_, Person(2, "bravo", -3, "more")), 0);
+  ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+  ASSERT_EQ(BtrvGroupEnd(), 0);
+  const std::string path = path_;
+  EXPECT_EQ(InChild([&] {
+              BtrvHandle h = 0;
+              if (BtrvOpen(&h, path.c_str(), 0, 0) != 0) return 99;
+              const Read got = Get(kOpGetEqual, h, IdKey(2));
+              return got.status == 0 && got.record.substr(32, 4) == "more" ? 0 : 1;
+            }),
+            0);
+}
+
 TEST_F(BtrvcGroups, AWalkFollowsWritesOfAnotherHandle) {
   struct Case {
     const char* name;

@@ -285,3 +285,27 @@ TEST_F(SearchListTest, EscAndEmptySource) {
 }
 
 }  // namespace
+
+namespace {
+
+// A window's status text, set record after record by a long run, is
+// replaced in place when its length stays: the screen must be what drawing
+// the frame again would show.
+TEST(WindowStatusTextTest, ReplacedInPlaceAsTheFrameDrawnAgainShowsIt) {
+  rvtest::TempDir dir("rvstatus");
+  qxtest::ScriptedScreen screen(dir.path().string(), qxtest::TestToday());
+  screen.Start("");
+  Window w{};
+  ASSERT_EQ(WinOpen(&w, 5, 10, 6, 40, 1, 1, 32, "Posting"), 0);
+  for (const char* status : {"Records: 1", "Records: 2", "Records: 9", "Records: 10", "Records: 11", "", "Done"}) {
+    SCOPED_TRACE(status);
+    WinStatusText(&w, status);
+    const std::string inPlace = ScreenSnapshot();
+    WinSetup(&w);  // the whole frame drawn again
+    EXPECT_EQ(ScreenSnapshot(), inPlace);
+  }
+  WinClose(&w, 1);
+  screen.Finish();
+}
+
+}  // namespace

@@ -27,6 +27,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "ravadodo/keys.h"
 
@@ -117,6 +118,11 @@ std::string ScreenSnapshot();
 // writes one entry "kind: text" (for example the report writer's
 // TranscriptNote("report", "Customer Aging -> screen")).
 void TranscriptNote(const char* kind, const char* text);
+// writes the same entry in pieces, without holding its whole text: Begin,
+// then each piece of the text in order, then End (a long report's pages).
+void TranscriptNoteBegin(const char* kind);
+void TranscriptNoteMore(std::string_view text);
+void TranscriptNoteEnd();
 // writes the current screen under a heading line.
 void TranscriptScreen(const char* heading);
 

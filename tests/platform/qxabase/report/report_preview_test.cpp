@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "oemtext.h"
 #include "qxabase/access.h"
 #include "qxabase/app_block.h"
 #include "qxabase/commands.h"
@@ -114,6 +115,15 @@ TEST_F(ReportPreviewTest, TranscriptHoldsTheReportText) {
   EXPECT_NE(transcript.find("Caf\xC3\xA9 Z\xC3\xBCrich"), std::string::npos);
   EXPECT_NE(transcript.find("preview: closed"), std::string::npos);
   EXPECT_TRUE(gCalls.empty());
+}
+
+// The transcript's text is made in code page 437; every byte must come out
+// as the page's UTF-8 text read back would give it.
+TEST(ReportTranscriptText, EveryByteReadsBackAsFromTheUtf8Text) {
+  std::string all;
+  for (int c = 0; c < 256; ++c) all += static_cast<char>(c);
+  for (const std::string& text : {all, std::string("Caf\x82 Z\x81rich \xC9\xCD\xBB\n"), std::string()})
+    EXPECT_EQ(qxreport::PagesCp437RoundTrip(text), oem::FromUtf8(qxreport::ToUtf8(text)));
 }
 
 TEST_F(ReportPreviewTest, FollowingLinksRunsTheirCommandsNested) {
