@@ -695,23 +695,30 @@ class LineHeaders {
   explicit LineHeaders(BiPoJournalRun& run) : run_(run) { BtrvSetKey(run.headers(), 0, -1); }
 
   // The line's header into *header; false when it is not on file (or could
-  // not be read: the error box has said so).
+  // not be read: the error box has said so).  The lines of an 'O' header are
+  // stored under 'I': a line of 'I' whose number has no 'I' header is its
+  // order's.
   bool Find(const BiPoLine& line, const TagBiPoHeader** header) {
     const std::string key(reinterpret_cast<const char*>(&line), 16);
     if (key != key_) {
       key_ = key;
-      char buffer[255] = {};
-      std::memcpy(buffer, key.data(), key.size());
-      const int status = BtrvGetOp(kOpGetEqual, run_.headers(), buffer, &header_, sizeof header_);
-      found_ = status == kStatusOk;
-      if (status != kStatusOk && status != kStatusKeyNotFound && status != kStatusEndOfFile)
-        MsgRecordError(status, 1, kOpGetEqual, run_.ledger.headerFile, 0);
+      found_ = Read(key);
+      if (!found_ && key[0] == 'I') found_ = Read('O' + key.substr(1));
     }
     *header = &header_;
     return found_;
   }
 
  private:
+  bool Read(const std::string& key) {
+    char buffer[255] = {};
+    std::memcpy(buffer, key.data(), key.size());
+    const int status = BtrvGetOp(kOpGetEqual, run_.headers(), buffer, &header_, sizeof header_);
+    if (status != kStatusOk && status != kStatusKeyNotFound && status != kStatusEndOfFile)
+      MsgRecordError(status, 1, kOpGetEqual, run_.ledger.headerFile, 0);
+    return status == kStatusOk;
+  }
+
   BiPoJournalRun& run_;
   std::string key_;
   TagBiPoHeader header_{};
@@ -737,6 +744,8 @@ bool TakesLine(BiPoJournalRun& run, LineHeaders& headers, const BiPoLine& line) 
   const TagBiPoHeader* h = nullptr;
   if (!headers.Find(line, &h)) return false;
   if (run.Listing()) return PassesCriteria(run, *h);
+  // A purchase order of the purchasing file is never printed, nor its lines.
+  if (run.ledger.commandId == kPurchasing && h->typeLetter == 'O') return false;
   const char posted = h->postedFlag;
   return posted != 'Y' && posted != 'y' && posted != 1;
 }

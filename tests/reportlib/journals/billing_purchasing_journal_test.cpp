@@ -177,6 +177,34 @@ TEST_F(BiPoJournalTest, TheBillingJournalPrintsThePeriodsUnpostedDocumentsWithTh
   EXPECT_EQ(Snapshot().files, expected.files);
 }
 
+// A billing order keeps its lines under 'I': the item section finds them
+// under the order, so that it foots to the documents as printed.  (The
+// purchasing journal's open order 2003, stored the same way, stays out of
+// both sections: the test below.)
+TEST_F(BiPoJournalTest, ABillingOrdersLinesAreSummedUnderTheOrder) {
+  const Json order = {{"typeLetter", "O"},     {"transactionNumber", "      1008"}, {"keyPart", 0},
+                      {"custVendCode", "C100"}, {"department", "OF"},            {"closedFlag", "N"},
+                      {"journalPrinted", "N"},  {"postedFlag", "N"},              {"periodKey", 45716},
+                      {"date", "2025-03-13"},   {"tax", 0.0},                     {"grossAmount", 40.0},
+                      {"total", 40.0},          {"amountPaid", 0.0},              {"netToPay", 40.0},
+                      {"name", "Alder Hardware"}};
+  const Json line = {{"typeLetter", "I"}, {"transactionNumber", "      1008"}, {"keyPart", 0},
+                     {"sequence", 1},     {"lineKind", 1},                    {"item", "PAP-500"},
+                     {"department", "OF"}, {"periodKey", 45716},              {"amount", 40.0},
+                     {"quantity", 1.0},   {"postedFlag", "N"}};
+  LoadFixture({{"billing_headers", Json::array({order})}, {"billing_lines", Json::array({line})}});
+  const std::string transcript = RunJournal(kBilling, "F10");
+  const std::vector<std::string> pages = ReportPages(transcript);
+  ASSERT_GE(pages.size(), 2u) << transcript;
+  EXPECT_FALSE(RowOf(pages[0], "1008", 13).empty()) << pages[0];
+  const std::string totals = LineWith(pages[0], "Journal totals");
+  const std::string grand = LineWith(pages[1], "Grand total");
+  EXPECT_EQ(Cell(totals, 66, 11), "451.50") << totals;
+  EXPECT_EQ(Cell(grand, 89, 11), "451.50") << grand;
+  EXPECT_NE(Squeezed(pages[1]).find("OF Stock MN PAP-500 Copy paper, case 6.0000 240.00"), std::string::npos)
+      << pages[1];
+}
+
 TEST_F(BiPoJournalTest, ThePurchasingJournalShowsNoBillingColumnsAndLeavesOpenOrdersOut) {
   LoadFixture();
   const std::string transcript = RunJournal(kPurchasing, "F10");
