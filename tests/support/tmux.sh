@@ -6,6 +6,9 @@
 #   (or tmux_use_work <session name> in a test that has its $work already)
 #   tmux new-session -d -s "$session" -x 100 -y 30 "<command>"
 #   wait_for "text"                 # fails the test when it never shows
+# or, for the main program on the sample company of an installed tree:
+#   tmux_sample_company <build folder> <today>
+#   tmux_start_program <columns> <rows> [argument...]
 # $work is a folder of the test's own; it and the server go at the end.
 
 # tmux_begin <name>: sets $session and $work, starts nothing yet.
@@ -27,6 +30,30 @@ tmux_use_work() {
   # that kills its session and starts the next one at once would otherwise
   # reach a server that is still exiting ("server exited unexpectedly").
   tmux new-session -d -s "keep$$" -x 20 -y 5 "sleep 100000"
+}
+
+# tmux_sample_company <build folder> <today, yyyy-mm-dd>: installs the build
+# into $work/install ($program: its program folder) and writes the sample
+# company of that day into $work/company; skips (77) when the build has no
+# main program or sample writer.
+tmux_sample_company() {
+  [ -x "$1/shell/qxa15" ] && [ -x "$1/tools/qxsample" ] || { echo "qxa15 is not built: skipped"; exit 77; }
+  cmake --install "$1" --prefix "$work/install" >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "cmake --install"; }
+  program=$work/install/program
+  today=$2
+  "$program/qxsample" --date "$today" "$work/company" >/dev/null || fail "qxsample"
+}
+
+# tmux_start_program <columns> <rows> [argument...]: (re)starts $session on
+# the main program over that company, in a terminal of that size, dated
+# that day; when the program ends the pane shows "shell is back, status N".
+tmux_start_program() {
+  local columns=$1 rows=$2 arguments=""
+  shift 2
+  for a in "$@"; do arguments+=" '$a'"; done
+  tmux kill-session -t "$session" 2>/dev/null
+  tmux new-session -d -s "$session" -x "$columns" -y "$rows" \
+    "env TERM=xterm-256color LANG=C.UTF-8 QX_TODAY=$today XDG_CONFIG_HOME='$work/config' XDG_STATE_HOME='$work/state' '$program/qxa15' '$work/company'$arguments; echo \"shell is back, status \$?\"; sleep 30"
 }
 
 # fail <reason>: the test fails, showing the reason and the screen.

@@ -10,19 +10,12 @@
 # Exit status 0 passed, 1 failed, 77 skipped (no tmux, or not built).
 set -u
 build=$1
-[ -x "$build/shell/qxa15" ] && [ -x "$build/tools/qxsample" ] || { echo "qxa15 is not built: skipped"; exit 77; }
 . "$(dirname "$0")/../../../support/tmux.sh"
 tmux_begin qxchecks
 
-cmake --install "$build" --prefix "$work/install" >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "cmake --install"; }
-program=$work/install/program
-"$program/qxsample" --date 2025-03-31 "$work/company" >/dev/null || fail "qxsample"
+tmux_sample_company "$build" 2025-03-31
 
-start() {  # start <command id>: the main program on the sample company, in the terminal
-  tmux kill-session -t "$session" 2>/dev/null
-  tmux new-session -d -s "$session" -x 140 -y 40 \
-    "env TERM=xterm-256color LANG=C.UTF-8 QX_TODAY=2025-03-31 XDG_CONFIG_HOME='$work/config' XDG_STATE_HOME='$work/state' '$program/qxa15' '$work/company' /only /cmd:$1; echo \"shell is back, status \$?\"; sleep 30"
-}
+start() { tmux_start_program 140 40 /only "/cmd:$1"; }  # start <command id>
 
 start 314
 wait_for "Bank account"
