@@ -38,6 +38,7 @@
 #include "counters.h"
 #include "key_spec.h"
 #include "lock_file.h"
+#include "sub_journal_vfs.h"
 #include "test_switch.h"
 
 namespace btrvc {
@@ -608,7 +609,7 @@ int OpenReadOnly(Database& d, const std::string& file) {
     if (d.db != nullptr) sqlite3_close_v2(d.db);
     d.db = nullptr;
     int rc = sqlite3_open_v2((uri + mode).c_str(), &d.db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI,
-                             nullptr);
+                             SubJournalVfsName());
     if (rc != SQLITE_OK) return StatusOf(rc);
     sqlite3_extended_result_codes(d.db, 1);
     sqlite3_busy_timeout(d.db, kBusyMillis);
@@ -643,7 +644,7 @@ int OpenDatabase(State& s, const std::string& folder, bool create, Database*& ou
     return kStatusOk;
   }
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
-  int rc = sqlite3_open_v2(file.c_str(), &d->db, flags, nullptr);
+  int rc = sqlite3_open_v2(file.c_str(), &d->db, flags, SubJournalVfsName());
   if (rc != SQLITE_OK) return errno == EACCES ? kStatusPermissionError : StatusOf(rc);
   sqlite3_extended_result_codes(d->db, 1);
   sqlite3_busy_handler(d->db, BusyWait, d.get());

@@ -99,6 +99,60 @@ TEST_F(BtrvcGroups, AWriteOutsideATransactionCommitsTheGroupBeforeIt) {
   EXPECT_EQ(SeenElsewhere(), 7);
 }
 
+// SQLite keeps the undo of each transaction of a group apart from the
+// group's: in memory while small, in a file once large.  Either way an abort
+// takes back exactly its own writes, in the records and in every index.
+TEST_F(BtrvcGroups, AnAbortTakesBackItsOwnWritesWhateverTheirSize) {
+  constexpr std::int32_t kMore = 30000;
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  for (std::int32_t id = 10; id < 10 + kMore; ++id)
+    ASSERT_EQ(Insert(h_, Person(id, "p" + std::to_string(id % 97), id)), 0);
+  ASSERT_EQ(BtrvTransaction(kOpEndTransaction), 0);
+  // What each key sees: the records walked along it and the sum of their ids.
+  auto along = [this](int key) {
+    BtrvKeyScope scope(h_);
+    BtrvSetKey(h_, key, -1);
+    std::int64_t n = 0, ids = 0;
+    for (Read r = Get(kOpGetFirst, h_); r.status == 0; r = Get(kOpGetNext, h_)) {
+      ++n;
+      ids += IdOf(r.record);
+    }
+    return std::to_string(n) + " records, ids " + std::to_string(ids);
+  };
+  struct Case {
+    const char* name;
+    std::int32_t deleted;  // by the aborted transaction, with as many inserted
+  } cases[] = {{"a few records", 10}, {"more pages than the memory holds", 20000}};
+  std::int32_t next = 100000;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(BtrvGroupBegin(1000, 60000), 0);
+    ASSERT_EQ(InsertAlone(next++), 0);
+    const std::string before[] = {along(0), along(1), along(2)};
+    ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+    std::int32_t done = 0;
+    for (Read r = Get(kOpGetEqual, h_, IdKey(10)); done < c.deleted && r.status == 0; r = Get(kOpGetNext, h_)) {
+      ASSERT_EQ(Delete(h_), 0);
+      ++done;
+    }
+    ASSERT_EQ(done, c.deleted);
+    for (std::int32_t i = 0; i < c.deleted; ++i) ASSERT_EQ(Insert(h_, Person(200000 + i, "gone", -1)), 0);
+    ASSERT_EQ(BtrvTransaction(kOpAbortTransaction), 0);
+    for (int key = 0; key < 3; ++key) EXPECT_EQ(along(key), before[key]) << "key " << key;
+    ASSERT_EQ(InsertAlone(next++), 0);
+    ASSERT_EQ(BtrvGroupEnd(), 0);
+    // Another process sees the group's two kept transactions (its exit code
+    // cannot carry the count itself).
+    const int expected = 5 + kMore + (next - 100000);
+    EXPECT_EQ(InChild([&] {
+                BtrvHandle h = 0;
+                if (BtrvOpen(&h, path_.c_str(), 0, 0) != 0) return 99;
+                return Count(h) == expected ? 0 : 1;
+              }),
+              0);
+  }
+}
+
 TEST_F(BtrvcGroups, AFailedCommitTakesTheWholeGroupBackAndSaysSo) {
   struct Case {
     const char* name;
