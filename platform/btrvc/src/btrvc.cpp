@@ -273,7 +273,13 @@ struct Database {
   LockFile lock;
   std::map<std::int64_t, std::unique_ptr<Table>> tables;
   bool inTransaction = false;  // a write transaction (BEGIN IMMEDIATE) is open
-  bool inUnit = false;         // ... and the process's transaction has its savepoint in it
+  bool inUnit = false;         // ... and the process's transaction is in it
+  // ... with a savepoint of its own.  The first transaction of a write
+  // transaction needs none: its abort is the rollback of the whole.  SQLite
+  // then journals nothing for it, which spares a transaction that changes
+  // many records (and every transaction that is not grouped) a copy of each
+  // page it changes.
+  bool unitSavepoint = false;
   int units = 0;               // the process's transactions ended inside it, kept
   bool commitSoon = false;     // commit it as soon as the transaction in hand ends
   std::chrono::steady_clock::time_point opened;  // when it began
@@ -1401,7 +1407,7 @@ void RollbackWrite(Database& d) {
 int EndUnit(State& s, Database& d, bool keep) {
   if (d.inUnit) {
     d.inUnit = false;
-    if (keep && d.Step(kRelease) == SQLITE_OK) {
+    if (keep && (!d.unitSavepoint || d.Step(kRelease) == SQLITE_OK)) {
       ++d.units;
       d.undo.clear();
     } else if (keep || d.units == 0) {
@@ -1445,10 +1451,9 @@ int BeginWrite(State& s, Database& d) {
       ++d.serial;
     }
     if (!d.inUnit) {
-      const int rc = d.Step(kSavepoint);
-      if (rc != SQLITE_OK) {
-        if (d.units == 0) RollbackWrite(d);
-        return StatusOf(rc);
+      d.unitSavepoint = d.units > 0;
+      if (d.unitSavepoint) {
+        if (int rc = d.Step(kSavepoint)) return StatusOf(rc);
       }
       d.inUnit = true;
       d.droppedBeforeUnit = d.droppedInTransaction.size();

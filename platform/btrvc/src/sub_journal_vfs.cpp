@@ -11,9 +11,10 @@ namespace btrvc {
 namespace {
 
 // A statement journal past this size moves to a temporary file.  A
-// posting's transaction journals a few dozen pages; a bound of 512 pages keeps
-// the process's memory small whatever one transaction does.
-constexpr std::size_t kMemoryBound = std::size_t{2} << 20;
+// posting's transaction journals a few dozen pages (an invoice of five lines
+// about 200 KiB); a bound of 256 pages keeps the process's memory small
+// whatever one transaction does.
+constexpr std::size_t kMemoryBound = std::size_t{1} << 20;
 constexpr std::size_t kSpillPiece = 65536;  // SQLite's largest page
 
 sqlite3_vfs* g_base = nullptr;  // the machine's file system, which does the rest

@@ -7,7 +7,7 @@
 // temporary file written twice a page and never read unless the savepoint is
 // rolled back: two system calls a page, most of a posting's time.  Here the
 // journal lives in memory up to a bound and moves to a temporary file when
-// it grows past it, so a transaction of any size still fits.
+// it grows past it (1 MiB), so a transaction of any size still fits.
 #pragma once
 
 namespace btrvc {

@@ -57,13 +57,29 @@ void AuditLog::SetUser(const char* user) {
   if (user) std::strncpy(user_, user, sizeof user_ - 1);
 }
 
+AuditLog::~AuditLog() { Close(); }
+
+void AuditLog::Close() {
+  if (handle_ != 0) BtrvClose(handle_);
+  handle_ = 0;
+  path_.clear();
+}
+
 int AuditLog::RegTransactionLog(int entityType, int changeType, const char* reference) {
-  BtrvHandle h = 0;
-  int status = BtrvOpen(&h, FilePathGet(records::kFileAuditLog), kOpenNormal, 0);
-  if (status != kStatusOk) {
-    MsgRecordError(status, 1, kErrorOpOpen, records::kFileAuditLog, 0);
-    return status;
+  // The log of the company open now: another company's log is closed first.
+  const char* path = FilePathGet(records::kFileAuditLog);
+  if (handle_ != 0 && path_ != path) Close();
+  if (handle_ == 0) {
+    const int status = BtrvOpen(&handle_, path, kOpenNormal, 0);
+    if (status != kStatusOk) {
+      handle_ = 0;
+      MsgRecordError(status, 1, kErrorOpOpen, records::kFileAuditLog, 0);
+      return status;
+    }
+    path_ = path;
   }
+  const BtrvHandle h = handle_;
+  int status = kStatusOk;
   records::AuditLogEntry entry{};
   int op = kOpGetLast;
   for (int attempt = 0; attempt < kNumberAttempts; ++attempt) {
@@ -83,7 +99,6 @@ int AuditLog::RegTransactionLog(int entityType, int changeType, const char* refe
     if (status != kStatusDuplicateKey) break;
   }
   if (status != kStatusOk) MsgRecordError(status, 1, kOpInsert, records::kFileAuditLog, 0);
-  BtrvClose(h);
   return status;
 }
 

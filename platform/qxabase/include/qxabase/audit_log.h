@@ -7,6 +7,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+
+#include "btrvc.h"
 
 // Entity types; the value modulo 100 is the entity id that reports select by.
 enum ENTITY_TYPE : std::int32_t {
@@ -40,15 +43,19 @@ enum AuditChangeType : std::int16_t {
 class AuditLog {
  public:
   AuditLog();
+  ~AuditLog();
+  AuditLog(const AuditLog&) = delete;
+  AuditLog& operator=(const AuditLog&) = delete;
   // The user the entries are made under (at most 14 characters); the
   // session's user (SharedAppBlock::userName) until set.
   void SetUser(const char* user);
   const char* User() const { return user_; }
 
   // Appends an entry for `entityType`, `changeType` and `reference` (at most
-  // 40 characters), dated now, to the company's audit log (file 75), which is
-  // opened and closed for it.  Returns 0, or the record-manager status after
-  // the error box.
+  // 40 characters), dated now, to the company's audit log (file 75).  The
+  // log is opened at the first entry and stays open until this object goes
+  // (a run that logs each of many changes opens it once).  Returns 0, or the
+  // record-manager status after the error box.
   int RegTransactionLog(int entityType, int changeType, const char* reference);
 
   // The texts of an entity type: its id (the type modulo 100, in decimal)
@@ -60,5 +67,9 @@ class AuditLog {
   void GetChangeType(int changeType, char* text) const;
 
  private:
+  void Close();
+
   char user_[15] = {};
+  BtrvHandle handle_ = 0;  // the log, once opened
+  std::string path_;       // ... and the file it is
 };
