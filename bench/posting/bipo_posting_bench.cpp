@@ -16,7 +16,8 @@
 //   - "raw": raw SQLite doing the same record work in tables of the client's
 //     shape (position, image, one encoded column per key of the file, an
 //     index on each; WAL, synchronous NORMAL), with the program's grouping:
-//     each transaction a savepoint, committed in groups of 1000.  Per
+//     each transaction after a group's first a savepoint (its journal in
+//     memory), committed in groups of 1000.  Per
 //     transaction in date order: its header, its customer or vendor and its
 //     lines are read; each line's product (or service) is moved, a product's
 //     activity record numbered from the "IT" sequence and inserted, a sales

@@ -17,7 +17,8 @@
 //     the client's shape: position, image, one encoded column per key, an
 //     index on each; WAL, synchronous NORMAL): per transaction in date order
 //     the header, its lines and their accounts are read and the header
-//     marked, each transaction a savepoint, committed in groups of 1000;
+//     marked, each transaction after a group's first a savepoint (its
+//     journal in memory), committed in groups of 1000;
 //     each account is written once a group, as the client writes the
 //     records a group rewrites;
 //   - "floor": raw SQLite posting the same books set-based, the fewest steps

@@ -12,8 +12,9 @@
 //   - "qxa": the same command in this program;
 //   - "raw": raw SQLite doing the same record work in tables of the client's
 //     shape (position, image, one encoded column per key with its index, WAL,
-//     synchronous NORMAL), with the program's grouping (each adjustment a
-//     savepoint, committed in groups of 1000): the check pass reads the
+//     synchronous NORMAL), with the program's grouping (each adjustment
+//     after a group's first a savepoint, its journal in memory, committed
+//     in groups of 1000): the check pass reads the
 //     unposted adjustments in key order with each one's account and
 //     product; then, per adjustment: it reads the adjustment and its product,
 //     moves the product, writes or moves its period's "IA" header, merges its
