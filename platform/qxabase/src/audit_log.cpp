@@ -78,14 +78,13 @@ int AuditLog::RegTransactionLog(int entityType, int changeType, const char* refe
     }
     path_ = path;
   }
-  const BtrvHandle h = handle_;
   int status = kStatusOk;
   records::AuditLogEntry entry{};
   int op = kOpGetLast;
   for (int attempt = 0; attempt < kNumberAttempts; ++attempt) {
     char key[255] = {};
     records::AuditLogEntry last{};
-    status = BtrvGetOp(op, h, key, &last, sizeof last);
+    status = BtrvGetOp(op, handle_, key, &last, sizeof last);
     if (status != kStatusOk && status != kStatusEndOfFile) break;
     std::memset(&entry, 0, sizeof entry);
     entry.entryNumber = status == kStatusOk ? last.entryNumber + 1 : 1;
@@ -95,7 +94,7 @@ int AuditLog::RegTransactionLog(int entityType, int changeType, const char* refe
     entry.entityType = entityType;
     entry.changeType = static_cast<std::int16_t>(changeType);
     records::SetText(entry.reference, reference ? reference : "");
-    status = BtrvWriteOp(kOpInsert, h, key, &entry, sizeof entry);
+    status = BtrvWriteOp(kOpInsert, handle_, key, &entry, sizeof entry);
     if (status != kStatusDuplicateKey) break;
   }
   if (status != kStatusOk) MsgRecordError(status, 1, kOpInsert, records::kFileAuditLog, 0);
