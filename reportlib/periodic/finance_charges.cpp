@@ -307,6 +307,12 @@ struct InvoiceAssessment {
   std::int32_t lastCharged = 0; // the date of its latest finance charge (0: none)
   bool qualified = false;      // positive balance, past due
   std::int64_t charge = 0;     // in cents, never below zero
+  std::int64_t chargedOnDate = 0;  // its finance charges dated the as-of date, in cents
+  // Where its lines ended: at a line of the customer (its place, when it
+  // could be had), or at the end of the customer's lines.
+  bool stoppedAtLine = false;
+  bool stopPlaceKnown = false;
+  std::uint32_t stopPlace = 0;
 };
 
 // The charge of a balance due on `due` as of `asOf` at `rate` percent per
@@ -330,6 +336,11 @@ struct CustomerCharges {
   std::int64_t previous = 0;  // the charged invoices' balances
   std::int64_t total = 0;     // the charges, the top-up included
   bool qualified = false;     // some invoice was past due
+  // The walk of the customer's invoices read each of its lines once: the
+  // finance charges of the as-of date it found are all the customer had
+  // before this run.
+  bool walkedEveryLine = false;
+  std::int64_t walkedOnDate = 0;
 };
 
 // A debit of the run's G/L transaction: a receivables account and what it
@@ -362,7 +373,7 @@ class FinanceChargeRun {
   int SeekLine(const char* code, const char* invoice, char precedence, TagOpenInvoice* line);
   bool Assess(const CustVendRecord& c, const TagOpenInvoice& first, InvoiceAssessment* a);
   template <class Visit>
-  bool ForEachInvoice(const CustVendRecord& c, Visit visit);
+  bool ForEachInvoice(const CustVendRecord& c, Visit visit, CustomerCharges* walked = nullptr);
   bool ChargeInvoices(CustVendRecord* c);
   bool ChargeInvoice(const CustVendRecord& c, const InvoiceAssessment& a, CustomerCharges* charges);
   bool WriteChargeLine(const CustVendRecord& c, const char* invoice, std::int64_t cents);
@@ -530,39 +541,63 @@ bool FinanceChargeRun::Assess(const CustVendRecord& c, const TagOpenInvoice& fir
     }
     if (line.lineType == 'F' && line.origin == kChargeOrigin) {
       if (line.invoiceDate >= asOf_) a->chargedAlready = true;
+      if (line.invoiceDate == asOf_) a->chargedOnDate += Cents(line.amount);
       a->lastCharged = std::max<std::int32_t>(a->lastCharged, line.invoiceDate);
     }
     status = BtrvGetOp(kOpGetNext, s_.lines, key, &line, sizeof line);
   }
   if (status != kStatusOk && status != kStatusEndOfFile) return Fail(status, kOpGetNext, records::kFileReceivablesOpenInvoices);
+  a->stoppedAtLine = status == kStatusOk && SameCode(line.code, c.code);
+  a->stopPlaceKnown = a->stoppedAtLine && BtrvPosition(kOpGetDirect, s_.lines, &a->stopPlace) == kStatusOk;
   if (a->advance || a->chargedAlready) return true;
   ComputeFinanceCharge(c.financeChargeRate, a->line.dueDate, asOf_, a);
   return true;
 }
 
 // Walks the customer's invoices in invoice order, each assessed and handed
-// to `visit` (false ends the walk).
+// to `visit` (false ends the walk).  `walked`, when given, learns whether
+// the walk read each of the customer's lines once, and the finance charges
+// of the as-of date it read: each invoice's walk goes on from the line the
+// one before stopped at, unless the key takes two invoice numbers for one
+// (letter case, advance numbers).
 template <class Visit>
-bool FinanceChargeRun::ForEachInvoice(const CustVendRecord& c, Visit visit) {
+bool FinanceChargeRun::ForEachInvoice(const CustVendRecord& c, Visit visit, CustomerCharges* walked) {
+  bool everyLine = true;
+  std::int64_t onDate = 0;
   TagOpenInvoice line{};
   int status = SeekLine(c.code, nullptr, 0, &line);
   while (status == kStatusOk && SameCode(line.code, c.code)) {
     InvoiceAssessment a;
     if (!Assess(c, line, &a)) return false;
+    onDate += a.chargedOnDate;
     const std::string invoice(records::Trimmed(a.line.invoiceNumber));
     StatusBoxRecord(1, invoice.c_str());
     if (!visit(a)) return false;
     status = SeekLine(c.code, a.line.invoiceNumber, kPastLastPrecedence, &line);
+    const bool next = status == kStatusOk && SameCode(line.code, c.code);
+    if (next != a.stoppedAtLine) {
+      everyLine = false;
+    } else if (next) {
+      std::uint32_t place = 0;
+      everyLine = everyLine && a.stopPlaceKnown && BtrvPosition(kOpGetDirect, s_.lines, &place) == kStatusOk &&
+                  place == a.stopPlace;
+    }
   }
-  return status == kStatusOk || status == kStatusEndOfFile ||
-         Fail(status, kOpGetGreaterOrEqual, records::kFileReceivablesOpenInvoices);
+  if (status != kStatusOk && status != kStatusEndOfFile)
+    return Fail(status, kOpGetGreaterOrEqual, records::kFileReceivablesOpenInvoices);
+  if (walked != nullptr) {
+    walked->walkedEveryLine = everyLine;
+    walked->walkedOnDate = onDate;
+  }
+  return true;
 }
 
 // All and Range: the customer's invoices one after another, then its
 // minimum and its total.
 bool FinanceChargeRun::ChargeInvoices(CustVendRecord* c) {
   CustomerCharges charges;
-  return ForEachInvoice(*c, [&](const InvoiceAssessment& a) { return ChargeInvoice(*c, a, &charges); }) &&
+  return ForEachInvoice(
+             *c, [&](const InvoiceAssessment& a) { return ChargeInvoice(*c, a, &charges); }, &charges) &&
          FinishCustomer(c, charges);
 }
 
@@ -622,8 +657,10 @@ bool FinanceChargeRun::ChargedOnDate(const CustVendRecord& c, std::int64_t* cent
 bool FinanceChargeRun::ApplyMinimumCharge(const CustVendRecord& c, CustomerCharges* charges) {
   const std::int64_t minimum = Cents(c.minimumFinanceCharge);
   if (minimum <= 0) return true;
-  std::int64_t charged = 0;
-  if (!ChargedOnDate(c, &charged)) return false;
+  // The walk's finance charges of the date and this run's are all there
+  // are, when the walk read every line; else they are read again.
+  std::int64_t charged = charges->walkedOnDate + charges->total;
+  if (!charges->walkedEveryLine && !ChargedOnDate(c, &charged)) return false;
   const std::int64_t topUp = minimum - charged;
   if (topUp <= 0) return true;
   char invoice[11] = {};

@@ -287,6 +287,12 @@ int BtrvUnlock(int mode, BtrvHandle handle);
 // is on (below), 20 ends the transaction and its group commits it later.
 int BtrvTransaction(int op);
 
+// The number of the process's transaction in hand (19 ... 20 or 21), each
+// begin counted from 1; 0 outside one.  While one number lasts, the process
+// holds the write lock of each folder it has written in it, so what it wrote
+// there stays as it wrote it until the transaction ends.
+std::uint64_t BtrvTransactionNumber();
+
 // ---- Grouped commits --------------------------------------------------------------
 //
 // A run that ends many small transactions one after another (a posting run)

@@ -398,6 +398,7 @@ struct State {
   std::map<std::string, std::unique_ptr<Database>> databases;
   std::array<std::string, 4> folders;
   bool transaction = false;
+  std::uint64_t transactions = 0;  // begun so far (BtrvTransactionNumber)
   // Grouped commits (BtrvGroupBegin): on, and the bounds of a group.
   bool grouping = false;
   int groupUnits = 1;
@@ -2357,6 +2358,7 @@ int BtrvTransaction(int op) {
       if (s.transaction) return kStatusTransactionActive;
       if (s.counters.on()) ++s.counters.Process().units;
       s.transaction = true;
+      ++s.transactions;
       return kStatusOk;
     }
     if (!s.transaction) return kStatusNoTransaction;
@@ -2372,6 +2374,15 @@ int BtrvTransaction(int op) {
     for (Database* d : idle) ReleaseIfIdle(s, d);
     return status;
   });
+}
+
+std::uint64_t BtrvTransactionNumber() {
+  std::uint64_t number = 0;
+  Run([&](State& s) -> int {
+    number = s.transaction ? s.transactions : 0;
+    return kStatusOk;
+  });
+  return number;
 }
 
 // ---- Grouped commits -----------------------------------------------------------------------

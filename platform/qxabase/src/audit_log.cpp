@@ -63,6 +63,7 @@ void AuditLog::Close() {
   if (handle_ != 0) BtrvClose(handle_);
   handle_ = 0;
   path_.clear();
+  numberedIn_ = 0;
 }
 
 int AuditLog::RegTransactionLog(int entityType, int changeType, const char* reference) {
@@ -78,26 +79,38 @@ int AuditLog::RegTransactionLog(int entityType, int changeType, const char* refe
     }
     path_ = path;
   }
-  int status = kStatusOk;
   records::AuditLogEntry entry{};
-  int op = kOpGetLast;
-  for (int attempt = 0; attempt < kNumberAttempts; ++attempt) {
+  records::SetText(entry.userId, user_);
+  entry.date = DateToday();
+  entry.time = SecondsOfDay();
+  entry.entityType = entityType;
+  entry.changeType = static_cast<std::int16_t>(changeType);
+  records::SetText(entry.reference, reference ? reference : "");
+  auto insert = [&](std::int32_t number) {
+    entry.entryNumber = number;
+    char key[255] = {};
+    return BtrvWriteOp(kOpInsert, handle_, key, &entry, sizeof entry);
+  };
+  // Inside the transaction that wrote the last entry the next number is
+  // known; elsewhere it follows the last entry of the log.  Should the number
+  // be taken (another object of this program logged meanwhile), the log's
+  // last entry says again.
+  const std::uint64_t transaction = BtrvTransactionNumber();
+  int status = transaction != 0 && transaction == numberedIn_ ? insert(nextNumber_) : kStatusDuplicateKey;
+  for (int attempt = 0; status == kStatusDuplicateKey && attempt < kNumberAttempts; ++attempt) {
     char key[255] = {};
     records::AuditLogEntry last{};
-    status = BtrvGetOp(op, handle_, key, &last, sizeof last);
+    status = BtrvGetOp(kOpGetLast, handle_, key, &last, sizeof last);
     if (status != kStatusOk && status != kStatusEndOfFile) break;
-    std::memset(&entry, 0, sizeof entry);
-    entry.entryNumber = status == kStatusOk ? last.entryNumber + 1 : 1;
-    records::SetText(entry.userId, user_);
-    entry.date = DateToday();
-    entry.time = SecondsOfDay();
-    entry.entityType = entityType;
-    entry.changeType = static_cast<std::int16_t>(changeType);
-    records::SetText(entry.reference, reference ? reference : "");
-    status = BtrvWriteOp(kOpInsert, handle_, key, &entry, sizeof entry);
-    if (status != kStatusDuplicateKey) break;
+    status = insert(status == kStatusOk ? last.entryNumber + 1 : 1);
   }
-  if (status != kStatusOk) MsgRecordError(status, 1, kOpInsert, records::kFileAuditLog, 0);
+  if (status != kStatusOk) {
+    numberedIn_ = 0;
+    MsgRecordError(status, 1, kOpInsert, records::kFileAuditLog, 0);
+    return status;
+  }
+  numberedIn_ = transaction;
+  nextNumber_ = entry.entryNumber + 1;
   return status;
 }
 

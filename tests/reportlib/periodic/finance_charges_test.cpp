@@ -58,11 +58,13 @@ T As(const Image& image) {
   return r;
 }
 
-// A line of an invoice: its type, amount and discount.
+// A line of an invoice: its type, amount and discount, and where it came
+// from ('F': a finance charge; blank: entry).
 struct LineSpec {
   char type;
   double amount;
   double discount = 0.0;
+  char origin = ' ';
 };
 
 struct InvoiceSpec {
@@ -115,6 +117,7 @@ class FinanceChargesTest : public qxtest::CompanyTest {
                                        {"invoiceDate", due},
                                        {"amount", l.amount},
                                        {"discount", l.discount},
+                                       {"origin", std::string(1, l.origin)},
                                        {"precedenceByte", std::string(1, precedence)}});
           if (precedence < '4') ++precedence;
           TagOpenInvoice line{};
@@ -442,6 +445,35 @@ TEST_F(FinanceChargesTest, ASecondRunOfTheDateTopsUpToTheMinimumOnce) {
             (std::vector<std::string>{"TOPUP A1 1.20", "TOPUP A2 0.80", "TOPUP " + fc + " 3.80"}))
       << again.transcript;
   EXPECT_NEAR(Customers().at("TOPUP").balance, 205.80, 0.001);
+}
+
+// What a customer was charged for the date counts once per line, however
+// its invoices lie: two advance invoices next to each other read as one,
+// and the charges of the date found on them (a line written by hand) count
+// each once.  Charged: B1 1.20, with 1.00 + 1.00 of the date before, so the
+// top-up to 5.00 is 1.80.
+TEST_F(FinanceChargesTest, TheMinimumCountsEachChargeOfTheDateOnce) {
+  const LineSpec chargeOfTheDate{'F', 1.0, 0.0, 'F'};
+  AddCustomers({{"ADV",
+                 1.2,
+                 5.0,
+                 {{"ADVANCE1", "03-31", {{'I', 10.0}, chargeOfTheDate}},
+                  {"ADVANCE2", "03-31", {{'I', 10.0}, chargeOfTheDate}},
+                  {"B1", "02-14", {{'I', 100.0}}}}},
+                {"PLAIN",
+                 1.2,
+                 5.0,
+                 {{"A1", "03-31", {{'I', 10.0}, chargeOfTheDate}},
+                  {"A2", "03-31", {{'I', 10.0}, chargeOfTheDate}},
+                  {"B1", "02-14", {{'I', 100.0}}}}}});
+  const Run run = Charge("F10 Esc");
+  EXPECT_TRUE(run.messages.empty()) << run.transcript;
+  const std::string fc = TopUpInvoice();
+  std::vector<std::string> charged;
+  for (const std::string& line : ChargeLines())
+    if (line.find(" 1.00") == std::string::npos) charged.push_back(line);
+  EXPECT_EQ(charged, (std::vector<std::string>{"ADV B1 1.20", "ADV " + fc + " 1.80", "PLAIN B1 1.20",
+                                               "PLAIN " + fc + " 1.80"}));
 }
 
 // ---- The modes ---------------------------------------------------------------------------

@@ -72,4 +72,9 @@ class AuditLog {
   char user_[15] = {};
   BtrvHandle handle_ = 0;  // the log, once opened
   std::string path_;       // ... and the file it is
+  // The number the next entry takes, known while the record-manager
+  // transaction that wrote the last entry lasts (its write lock keeps every
+  // other program out of the log meanwhile); 0 for none.
+  std::uint64_t numberedIn_ = 0;
+  std::int32_t nextNumber_ = 0;
 };

@@ -68,6 +68,58 @@ TEST_F(LedgerServicesTest, TheAuditLogNumbersItsEntries) {
   EXPECT_STREQ("Change 42", change);
 }
 
+// Each entry takes the number after the log's last, however the logs of
+// one program and its transactions interleave: two logs writing in one
+// transaction, an aborted transaction's entry given again, an entry taken
+// away between transactions.
+TEST_F(LedgerServicesTest, TheAuditLogNumbersFollowTheLastEntryAcrossTransactions) {
+  LoadCompany("twelve_periods.json");
+  AuditLog a, b;
+  auto numbers = [] {
+    std::vector<std::int32_t> out;
+    BtrvHandle h = 0;
+    if (BtrvOpen(&h, FilePathGet(75), 0, 0) != 0) return out;
+    char key[255] = {};
+    records::AuditLogEntry e{};
+    for (int op = kOpGetFirst; BtrvGetOp(op, h, key, &e) == 0; op = kOpGetNext) out.push_back(e.entryNumber);
+    BtrvClose(h);
+    return out;
+  };
+  ASSERT_EQ(0, BtrvTransaction(kOpBeginTransaction));
+  ASSERT_EQ(0, a.RegTransactionLog(kEntityCustomer, kChangeAdded, "A1"));
+  ASSERT_EQ(0, b.RegTransactionLog(kEntityCustomer, kChangeAdded, "B1"));
+  ASSERT_EQ(0, a.RegTransactionLog(kEntityCustomer, kChangeAdded, "A2"));
+  ASSERT_EQ(0, a.RegTransactionLog(kEntityCustomer, kChangeAdded, "A3"));
+  ASSERT_EQ(0, BtrvTransaction(kOpEndTransaction));
+  EXPECT_EQ(numbers(), (std::vector<std::int32_t>{1, 2, 3, 4}));
+
+  ASSERT_EQ(0, BtrvTransaction(kOpBeginTransaction));
+  ASSERT_EQ(0, a.RegTransactionLog(kEntityCustomer, kChangeAdded, "A4"));
+  ASSERT_EQ(0, BtrvTransaction(kOpAbortTransaction));
+  EXPECT_EQ(numbers(), (std::vector<std::int32_t>{1, 2, 3, 4})) << "the aborted entry is gone";
+  ASSERT_EQ(0, BtrvTransaction(kOpBeginTransaction));
+  ASSERT_EQ(0, a.RegTransactionLog(kEntityCustomer, kChangeAdded, "A5"));
+  ASSERT_EQ(0, BtrvTransaction(kOpEndTransaction));
+  EXPECT_EQ(numbers(), (std::vector<std::int32_t>{1, 2, 3, 4, 5})) << "its number is given again";
+
+  // Another program takes the last two entries away.
+  BtrvHandle h = 0;
+  ASSERT_EQ(0, BtrvOpen(&h, FilePathGet(75), 0, 0));
+  char key[255] = {};
+  records::AuditLogEntry e{};
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(0, BtrvGetOp(kOpGetLast, h, key, &e));
+    ASSERT_EQ(0, BtrvWriteOp(kOpDelete, h, nullptr, nullptr, 0));
+  }
+  BtrvClose(h);
+  ASSERT_EQ(0, BtrvTransaction(kOpBeginTransaction));
+  ASSERT_EQ(0, a.RegTransactionLog(kEntityCustomer, kChangeAdded, "A6"));
+  ASSERT_EQ(0, b.RegTransactionLog(kEntityCustomer, kChangeAdded, "B2"));
+  ASSERT_EQ(0, BtrvTransaction(kOpEndTransaction));
+  ASSERT_EQ(0, a.RegTransactionLog(kEntityCustomer, kChangeAdded, "A7"));
+  EXPECT_EQ(numbers(), (std::vector<std::int32_t>{1, 2, 3, 4, 5, 6})) << "outside a transaction as inside";
+}
+
 TEST_F(LedgerServicesTest, TheAdjustmentAccountMustBeInTheChartOfAccounts) {
   LoadCompany("twelve_periods.json");
   char account[11] = {};
