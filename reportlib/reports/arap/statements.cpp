@@ -110,6 +110,40 @@ std::int32_t AlignOf(const MergeField& f) {
   }
 }
 
+// The net of each line's invoice as of `asOf` (what AgingItemAge gives for
+// it), from the lines of one account as its walk by key 1 read them, into
+// (*nets)[i] for lines[i].  That walk holds every line AgingItemAge would
+// read by key 0 when every line carries the same code as stored and each
+// invoice number is spelt one way (one run of lines, the same bytes, not
+// blank): the lines of an invoice are then its run.  False otherwise; each
+// invoice is then aged through the file.
+bool InvoiceNets(const std::vector<records::TagOpenInvoice>& lines, int fileNo, std::int32_t asOf,
+                 std::vector<double>* nets) {
+  nets->assign(lines.size(), 0.0);
+  std::vector<std::string> numbers;
+  for (std::size_t start = 0; start < lines.size();) {
+    const records::TagOpenInvoice& head = lines[start];
+    if (std::memcmp(head.code, lines[0].code, sizeof head.code) != 0) return false;
+    std::string number = TrimField(head.invoiceNumber);
+    if (number.empty()) return false;
+    AgingNet net;
+    std::size_t end = start;
+    for (; end < lines.size() && TrimField(lines[end].invoiceNumber) == number; ++end) {
+      const records::TagOpenInvoice& line = lines[end];
+      if (std::memcmp(line.code, head.code, sizeof line.code) != 0 ||
+          std::memcmp(line.invoiceNumber, head.invoiceNumber, sizeof line.invoiceNumber) != 0)
+        return false;
+      if (line.invoiceDate <= asOf) AgingDetailStep(&net, &line, fileNo);
+    }
+    std::fill(nets->begin() + static_cast<std::ptrdiff_t>(start), nets->begin() + static_cast<std::ptrdiff_t>(end),
+              net.net);
+    numbers.push_back(std::move(number));
+    start = end;
+  }
+  std::sort(numbers.begin(), numbers.end());
+  return std::adjacent_find(numbers.begin(), numbers.end()) == numbers.end();
+}
+
 class StatementRun {
  public:
   explicit StatementRun(int menuId)
@@ -164,6 +198,8 @@ class StatementRun {
 
   MergeAccount account_;
   CustVendAccountBlock summary_{};
+  std::vector<records::TagOpenInvoice> lines_;  // the account's lines as read
+  std::vector<double> nets_;                     // their invoices' nets (InvoiceNets)
   std::vector<ItemLine> items_;
   char messageBlock_[98] = {};
   int printed_ = 0;
@@ -314,14 +350,20 @@ int StatementRun::ReadItems() {
   const std::string code = TrimField(record.code);
   char key[255] = {};
   std::memcpy(key, record.code, sizeof record.code);
-  std::string invoice, skipped;
-  bool first = true;
+  lines_.clear();
   for (int op = kOpGetGreaterOrEqual;; op = kOpGetNext) {
     records::TagOpenInvoice line{};
     const int status = BtrvGetOp(op, handle, key, &line, sizeof line);
     if (status == kStatusEndOfFile) break;
     if (status != kStatusOk) return MsgRecordError(status, 1, op, fileNo, 0);
     if (oem::CompareText(TrimField(line.code), code) != 0) break;
+    lines_.push_back(line);
+  }
+  const bool ownNets = !keepPaid && InvoiceNets(lines_, fileNo, params_.runDate, &nets_);
+  std::string invoice, skipped;
+  bool first = true;
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    const records::TagOpenInvoice& line = lines_[i];
     if (line.invoiceDate > params_.runDate) continue;
     const std::string number = TrimField(line.invoiceNumber);
     if (first || number != invoice) {
@@ -330,8 +372,12 @@ int StatementRun::ReadItems() {
       // A fully paid invoice is left out whole, its first item with the rest.
       if (!keepPaid) {
         records::TagOpenInvoice aged = line;
-        const int aging = AgingItemAge(fileNo, handle, params_.runDate, nullptr, &aged);
-        if (aging != kStatusOk) return aging;
+        if (ownNets) {
+          aged.amount = nets_[i];
+        } else {
+          const int aging = AgingItemAge(fileNo, handle, params_.runDate, nullptr, &aged);
+          if (aging != kStatusOk) return aging;
+        }
         skipped = NumIsZero(aged.amount) ? number : std::string();
       }
     }
