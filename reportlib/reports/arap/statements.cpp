@@ -593,8 +593,14 @@ void StatementRun::MergeLine(const TemplateLine& tpl, int lineNumber, const Line
     }
     if (*text == '\0' || f.length <= 0) return;
     m.values.emplace_back(text);
-    m.columns.push_back(MakeColumn(f.format == kColumnMerge ? kColumnMerge : kColumnText, "%s", f.position,
-                                   m.values.back().c_str(), AlignOf(f), f.length));
+    // The column of each kind is made once; a field sets its place in it.
+    static const TagReportColumn kTextColumn = MakeColumn(kColumnText, "%s", 0, nullptr),
+                                 kMergeColumn = MakeColumn(kColumnMerge, "%s", 0, nullptr);
+    TagReportColumn& c = m.columns.emplace_back(f.format == kColumnMerge ? kMergeColumn : kTextColumn);
+    c.x = static_cast<std::uint16_t>(f.position);
+    c.value = m.values.back().c_str();
+    c.align = AlignOf(f);
+    c.width = f.length;
   });
   if (!merged) {
     m.failed = true;
