@@ -119,13 +119,13 @@ std::int32_t AlignOf(const MergeField& f) {
   }
 }
 
-// The net of each line's invoice as of `asOf` (what AgingItemAge gives for
-// it), from the lines of one account as its walk by key 1 read them, into
-// (*nets)[i] for lines[i].  That walk holds every line AgingItemAge would
-// read by key 0 when every line carries the same code as stored and each
-// invoice number is spelt one way (one run of lines, the same bytes, not
-// blank): the lines of an invoice are then its run.  False otherwise; each
-// invoice is then aged through the file.
+// The net as of `asOf` of each line's invoice, as AgingItemAge gives it,
+// from one account's lines as its walk by key 1 read them: (*nets)[i] for
+// lines[i].  Those lines hold all that AgingItemAge reads by key 0, and no
+// more, when they all carry one code as stored and each invoice number is
+// spelt one way (not blank, one run of lines with the same bytes): an
+// invoice's lines are then its run.  False when they do not; each invoice
+// is then aged through the file.
 bool InvoiceNets(const std::vector<records::TagOpenInvoice>& lines, int fileNo, std::int32_t asOf,
                  std::vector<double>* nets) {
   nets->assign(lines.size(), 0.0);
