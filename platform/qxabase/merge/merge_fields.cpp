@@ -21,7 +21,7 @@ constexpr int kMsgFieldNotHere = 2622;
 constexpr int kMsgFieldMalformed = 2623;
 constexpr int kMsgFieldTableBad = 2624;   // %1 the file, %2 its line, %3 the reason
 
-constexpr int kMaxWidth = 255;
+constexpr int kMaxWidth = kMergeMaxWidth;
 
 struct FieldName {
   std::string name;  // upper case
@@ -200,13 +200,17 @@ int MergeFieldNext(MergeRun* run, int mode, char* line, MergeField* field) {
     }
     if (mode == kMergeFill) std::memset(line + at, ' ', static_cast<std::size_t>(f.tokenLength));
     // A placed field off its placement is not part of this line.
-    if (f.error == 0 && f.placed && mode == kMergeFill && !Placed(run, at)) {
+    if (f.error == 0 && mode == kMergeFill && !MergeFieldShown(run, &f)) {
       at = f.place;
       continue;
     }
     *field = f;
     return 1;
   }
+}
+
+bool MergeFieldShown(const MergeRun* run, const MergeField* field) {
+  return !field->placed || Placed(run, field->position);
 }
 
 int MergeLineEnd(MergeRun* run, int /*style*/, int error, int lineNumber, int /*place*/, const char* fieldText) {

@@ -266,7 +266,8 @@ Number FormatColumn(const TagReportColumn& column) {
   }
   // A format without a conversion is a picture ("nn/nn/nn") or nothing: the
   // value shows as it is.
-  return {spec.conversion ? spec.prefix + body + spec.suffix : body, overflow};
+  if (spec.conversion == 0 || (spec.prefix.empty() && spec.suffix.empty())) return {std::move(body), overflow};
+  return {spec.prefix + body + spec.suffix, overflow};
 }
 
 }  // namespace
@@ -285,8 +286,8 @@ int ColumnFieldWidth(const TagReportColumn& column, const std::string& text) {
 }
 
 CellText ColumnCell(const TagReportColumn& column) {
-  const Number value = FormatColumn(column);
-  std::string text = value.text;
+  Number value = FormatColumn(column);
+  std::string text = std::move(value.text);
   const bool aligned = column.align == kAlignLeft || column.align == kAlignRight || column.align == kAlignCentre;
   if (value.overflow) {
     // Whole, without the blanks of its field; a number left in its field

@@ -128,6 +128,10 @@ int FillCustVendSelectionFile(CustVendOutputParams* p) {
     int handle;
     ~CloseWait() { MsgWaitClose(handle); }
   } closeWait{wait};
+  // The work file is filled as one transaction: one commit, not one for
+  // each account.  Inside a transaction of the caller's it joins that one.
+  BtrvTransactionScope fill;
+  const bool own = fill.Begin() == kStatusOk;
   int inserted = 0;
   while (status == kStatusOk) {
     if (wait) MsgWaitStep(wait, 0);
@@ -145,6 +149,10 @@ int FillCustVendSelectionFile(CustVendOutputParams* p) {
   }
   if (status == kStatusEndOfFile) status = kStatusOk;
   if (status != kStatusOk) return MsgRecordError(status, 1, kOpGetNext, p->custVendFileNo, 0);
+  if (own) {
+    status = fill.Commit();
+    if (status != kStatusOk) return MsgRecordError(status, 1, kOpEndTransaction, p->custVendFileNo, 0);
+  }
   if (inserted == 0) {
     MsgShow(kMsgNothingSelected, 1);
     return kStatusEndOfFile;

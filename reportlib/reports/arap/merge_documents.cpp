@@ -84,6 +84,24 @@ int OpenFiles(FileSet* files, CustVendOutputParams* p, bool customers) {
   return kStatusOk;
 }
 
+TextLine ParseLine(MergeRun* merge, const std::string& tpl) {
+  TextLine line;
+  line.text = tpl;
+  line.blanked.assign(tpl.c_str());
+  // The first pass finds every field, placed or not; its tokens are blanked
+  // here as the fill blanks them.
+  std::vector<char> scan(line.blanked.begin(), line.blanked.end());
+  scan.push_back('\0');
+  MergeField f;
+  while (MergeFieldNext(merge, kMergeFirstPass, scan.data(), &f)) {
+    line.blanked.replace(static_cast<std::size_t>(f.position), static_cast<std::size_t>(f.tokenLength),
+                         static_cast<std::size_t>(f.tokenLength), ' ');
+    line.fields.push_back(f);
+    if (f.error) break;
+  }
+  return line;
+}
+
 void PrepareAccount(const CustVendOutputParams& p, bool closingLine, bool apart, bool bottom, MergeAccount* account) {
   account->record = p.recordArea.record;
   std::memset(account->closingLine, 0, sizeof account->closingLine);

@@ -3,6 +3,7 @@
 // screen, and the run's copy of each account's address.
 #pragma once
 
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -49,28 +50,45 @@ int OpenFiles(FileSet* files, CustVendOutputParams* params, bool customers);
 void PrepareAccount(const CustVendOutputParams& params, bool closingLine, bool apart, bool bottom,
                     MergeAccount* account);
 
-// Walks the fields of the text line `tpl` (line `lineNumber` of its text,
-// for messages): `take(field, value)` gets each field and a zeroed buffer
-// of field.length + 1 bytes for its value.  *blanked (may be null) receives
-// the line with its tokens blanked.  False after MergeLineEnd when a field
-// cannot be merged (the walk stops there).
+// A line of a text with its fields found once (MergeFieldNext): the
+// fields in their order, up to and with the first that cannot be merged,
+// and the line with their tokens blanked.  Which of them print depends on
+// the line's placements at the time it is merged (ForEachField).
+struct TextLine {
+  std::string text;
+  std::string blanked;
+  std::vector<MergeField> fields;
+};
+
+// The fields of `tpl` under `merge`'s kinds.
+TextLine ParseLine(MergeRun* merge, const std::string& tpl);
+
+// Walks the fields of `line` (line `lineNumber` of its text, for messages)
+// that print under the current placements: `take(field, value)` gets each
+// field and a zeroed buffer of field.length + 1 bytes for its value.
+// *blanked (may be null) receives the line with its tokens blanked.  False
+// after MergeLineEnd when a field cannot be merged (the walk stops there).
 template <class Take>
-bool ForEachField(MergeRun* merge, const std::string& tpl, int lineNumber, std::string* blanked, Take take) {
-  std::vector<char> line(tpl.begin(), tpl.end());
-  line.push_back('\0');
-  MergeField f;
-  bool good = true;
-  while (MergeFieldNext(merge, kMergeFill, line.data(), &f)) {
+bool ForEachField(MergeRun* merge, const TextLine& line, int lineNumber, std::string* blanked, Take take) {
+  char value[kMergeMaxWidth + 1];
+  for (const MergeField& f : line.fields) {
     if (f.error) {
       MergeLineEnd(merge, 1, f.error, lineNumber, f.place, f.text);
-      good = false;
-      break;
+      if (blanked) *blanked = line.blanked;
+      return false;
     }
-    std::vector<char> value(static_cast<std::size_t>(f.length > 0 ? f.length : 1) + 1, '\0');
-    take(f, value.data());
+    if (!MergeFieldShown(merge, &f)) continue;
+    std::memset(value, 0, static_cast<std::size_t>(f.length > 0 ? f.length : 1) + 1);
+    take(f, value);
   }
-  if (blanked) blanked->assign(line.data());
-  return good;
+  if (blanked) *blanked = line.blanked;
+  return true;
+}
+
+// The same over the text line `tpl`, its fields found first.
+template <class Take>
+bool ForEachField(MergeRun* merge, const std::string& tpl, int lineNumber, std::string* blanked, Take take) {
+  return ForEachField(merge, ParseLine(merge, tpl), lineNumber, blanked, take);
 }
 
 // Runs a document run (a class with Run(output)) for `commandId`; out of

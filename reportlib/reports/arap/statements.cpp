@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <memory>
 #include <new>
 #include <string>
@@ -70,6 +69,15 @@ struct ItemLine {
   CustVendAccountBlock summaryAfter{};  // the account's summary once it was added
 };
 
+// A line of the page or invoice text as the run merges it: its fields,
+// found once, and the columns of its invoice-number and item-date tokens
+// (-1: none), which the detail lines place.
+struct TemplateLine {
+  merge_documents::TextLine merge;
+  bool blank = false;
+  int invoiceAt = -1, secondInvoiceAt = -1, dateAt = -1;
+};
+
 // One line of the detail area: a line of an item, or a line of the
 // invoice text after an invoice.
 struct Slot {
@@ -91,10 +99,11 @@ struct LineContext {
   const char* messageBlock = nullptr;
 };
 
-// A line merged: its columns and the text left around them.
+// A line merged: its columns and the text left around them.  The columns
+// point into `values`, which holds a place for each field of the line.
 struct MergedLine {
   std::string text;
-  std::deque<std::string> values;
+  std::vector<std::string> values;
   std::vector<TagReportColumn> columns;
   int firstKind = 0;
   bool recordValue = false;
@@ -108,6 +117,40 @@ std::int32_t AlignOf(const MergeField& f) {
     case 'N': return f.format == 9 || f.format == 10 || f.format == 11 ? kAlignRight : kAlignLeft;
     default: return kAlignLeft;
   }
+}
+
+// The net as of `asOf` of each line's invoice, as AgingItemAge gives it,
+// from one account's lines as its walk by key 1 read them: (*nets)[i] for
+// lines[i].  Those lines hold all that AgingItemAge reads by key 0, and no
+// more, when they all carry one code as stored and each invoice number is
+// spelt one way (not blank, one run of lines with the same bytes): an
+// invoice's lines are then its run.  False when they do not; each invoice
+// is then aged through the file.
+bool InvoiceNets(const std::vector<records::TagOpenInvoice>& lines, int fileNo, std::int32_t asOf,
+                 std::vector<double>* nets) {
+  nets->assign(lines.size(), 0.0);
+  std::vector<std::string> numbers;
+  for (std::size_t start = 0; start < lines.size();) {
+    const records::TagOpenInvoice& head = lines[start];
+    if (std::memcmp(head.code, lines[0].code, sizeof head.code) != 0) return false;
+    std::string number = TrimField(head.invoiceNumber);
+    if (number.empty()) return false;
+    AgingNet net;
+    std::size_t end = start;
+    for (; end < lines.size() && TrimField(lines[end].invoiceNumber) == number; ++end) {
+      const records::TagOpenInvoice& line = lines[end];
+      if (std::memcmp(line.code, head.code, sizeof line.code) != 0 ||
+          std::memcmp(line.invoiceNumber, head.invoiceNumber, sizeof line.invoiceNumber) != 0)
+        return false;
+      if (line.invoiceDate <= asOf) AgingDetailStep(&net, &line, fileNo);
+    }
+    std::fill(nets->begin() + static_cast<std::ptrdiff_t>(start), nets->begin() + static_cast<std::ptrdiff_t>(end),
+              net.net);
+    numbers.push_back(std::move(number));
+    start = end;
+  }
+  std::sort(numbers.begin(), numbers.end());
+  return std::adjacent_find(numbers.begin(), numbers.end()) == numbers.end();
 }
 
 class StatementRun {
@@ -127,10 +170,11 @@ class StatementRun {
   void PrintAccounts();
   int ReadItems();
   int PrintStatement();
-  void WriteTemplateLine(const std::string& tpl, int lineNumber, const LineContext& ctx);
+  TemplateLine ParseTemplateLine(const std::string& text);
+  void WriteTemplateLine(const TemplateLine& tpl, int lineNumber, const LineContext& ctx);
   void WriteDetail(int templateLine, const Slot& slot);
-  MergedLine MergeLine(const std::string& tpl, int lineNumber, const LineContext& ctx);
-  void Emit(const MergedLine& m);
+  void MergeLine(const TemplateLine& tpl, int lineNumber, const LineContext& ctx, MergedLine* m);
+  void Emit(MergedLine* m);
   void ChooseMessages();
 
   const int menuId_;
@@ -159,12 +203,15 @@ class StatementRun {
   StatementTextNames names_;
   StatementBlock statement_;
   PageLayout layout_;
-  std::vector<std::string> pageLines_, invoiceLines_;
+  std::vector<TemplateLine> pageLines_, invoiceLines_;
   int detailLines_ = 1;
 
   MergeAccount account_;
   CustVendAccountBlock summary_{};
+  std::vector<records::TagOpenInvoice> lines_;  // the account's lines as read
+  std::vector<double> nets_;                     // their invoices' nets (InvoiceNets)
   std::vector<ItemLine> items_;
+  MergedLine merged_;  // the line in hand, its buffers kept from line to line
   char messageBlock_[98] = {};
   int printed_ = 0;
   bool stopped_ = false;
@@ -221,9 +268,24 @@ bool StatementRun::OpenTexts() {
   if (!merge_documents::OpenText(pageName, &pageText_, &merge_, kStatementKinds)) return false;
   if (!merge_documents::OpenText(invoiceName, &invoiceText_, nullptr, nullptr)) return false;
   char line[512];
-  while (TextFileRead(&pageText_, line) == 0) pageLines_.emplace_back(line);
-  while (TextFileRead(&invoiceText_, line) == 0) invoiceLines_.emplace_back(line);
+  while (TextFileRead(&pageText_, line) == 0) pageLines_.push_back(ParseTemplateLine(line));
+  while (TextFileRead(&invoiceText_, line) == 0) invoiceLines_.push_back(ParseTemplateLine(line));
   return true;
+}
+
+TemplateLine StatementRun::ParseTemplateLine(const std::string& text) {
+  TemplateLine l;
+  l.merge = merge_documents::ParseLine(&merge_, text);
+  l.blank = TextIsBlank(text.c_str()) != 0;
+  int place = 0;
+  if (FormLayoutTokenFind("{INV_NO", text.c_str(), &place)) {
+    l.invoiceAt = place;
+    place = l.invoiceAt + 1;
+    if (FormLayoutTokenFind("{INV_NO", text.c_str(), &place)) l.secondInvoiceAt = place;
+  }
+  place = 0;
+  if (FormLayoutTokenFind("{DS", text.c_str(), &place)) l.dateAt = place;
+  return l;
 }
 
 // Finds the detail area, the last field line and the address switches of
@@ -234,11 +296,8 @@ bool StatementRun::LayoutPass() {
   l.total = static_cast<int>(pageLines_.size());
   int noFooterLine = -1;
   for (int i = 0; i < l.total; ++i) {
-    std::vector<char> line(pageLines_[static_cast<std::size_t>(i)].begin(), pageLines_[static_cast<std::size_t>(i)].end());
-    line.push_back('\0');
-    MergeField f;
     bool anyField = false;
-    while (MergeFieldNext(&merge_, kMergeFirstPass, line.data(), &f)) {
+    for (const MergeField& f : pageLines_[static_cast<std::size_t>(i)].merge.fields) {
       if (f.error) {
         MergeLineEnd(&merge_, 1, f.error, i + 1, f.place, f.text);
         return false;
@@ -314,14 +373,20 @@ int StatementRun::ReadItems() {
   const std::string code = TrimField(record.code);
   char key[255] = {};
   std::memcpy(key, record.code, sizeof record.code);
-  std::string invoice, skipped;
-  bool first = true;
+  lines_.clear();
   for (int op = kOpGetGreaterOrEqual;; op = kOpGetNext) {
     records::TagOpenInvoice line{};
     const int status = BtrvGetOp(op, handle, key, &line, sizeof line);
     if (status == kStatusEndOfFile) break;
     if (status != kStatusOk) return MsgRecordError(status, 1, op, fileNo, 0);
     if (oem::CompareText(TrimField(line.code), code) != 0) break;
+    lines_.push_back(line);
+  }
+  const bool ownNets = !keepPaid && InvoiceNets(lines_, fileNo, params_.runDate, &nets_);
+  std::string invoice, skipped;
+  bool first = true;
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    const records::TagOpenInvoice& line = lines_[i];
     if (line.invoiceDate > params_.runDate) continue;
     const std::string number = TrimField(line.invoiceNumber);
     if (first || number != invoice) {
@@ -330,8 +395,12 @@ int StatementRun::ReadItems() {
       // A fully paid invoice is left out whole, its first item with the rest.
       if (!keepPaid) {
         records::TagOpenInvoice aged = line;
-        const int aging = AgingItemAge(fileNo, handle, params_.runDate, nullptr, &aged);
-        if (aging != kStatusOk) return aging;
+        if (ownNets) {
+          aged.amount = nets_[i];
+        } else {
+          const int aging = AgingItemAge(fileNo, handle, params_.runDate, nullptr, &aged);
+          if (aging != kStatusOk) return aging;
+        }
         skipped = NumIsZero(aged.amount) ? number : std::string();
       }
     }
@@ -437,7 +506,7 @@ int StatementRun::PrintStatement() {
 void StatementRun::WriteDetail(int templateLine, const Slot& slot) {
   const ItemLine& it = items_[static_cast<std::size_t>(slot.item)];
   if (slot.trailer) {
-    const std::string& tpl = invoiceLines_[static_cast<std::size_t>(slot.line)];
+    const TemplateLine& tpl = invoiceLines_[static_cast<std::size_t>(slot.line)];
     StatementItem invoice = it.item;
     LineContext ctx;
     ctx.section = Section::kDetail;
@@ -447,13 +516,12 @@ void StatementRun::WriteDetail(int templateLine, const Slot& slot) {
     ctx.summary = &it.summaryAfter;
     ctx.messageBlock = reinterpret_cast<const char*>(&params_.statementsRecord);
     FormLayoutTokenClear(&merge_);
-    int place = 0;
-    if (FormLayoutTokenFind("{INV_NO", tpl.c_str(), &place)) FormLayoutTokenPos(&merge_, place, tpl.c_str());
+    if (tpl.invoiceAt >= 0) FormLayoutTokenPos(&merge_, tpl.invoiceAt, tpl.merge.text.c_str());
     // Lines of the invoice text are numbered after the page text's.
     WriteTemplateLine(tpl, layout_.total + slot.line + 1, ctx);
     return;
   }
-  const std::string& tpl = pageLines_[static_cast<std::size_t>(templateLine)];
+  const TemplateLine& tpl = pageLines_[static_cast<std::size_t>(templateLine)];
   LineContext ctx;
   ctx.section = Section::kDetail;
   ctx.item = &it.item;
@@ -465,22 +533,24 @@ void StatementRun::WriteDetail(int templateLine, const Slot& slot) {
   if (slot.line == 0 || templateLine == layout_.firstDetail) {
     // Two invoice-number columns: the second takes the invoices that are
     // paid off on their last item (the first when there is no second).
-    int first = 0, second = 0;
-    if (FormLayoutTokenFind("{INV_NO", tpl.c_str(), &first)) {
-      second = first + 1;
-      const bool hasSecond = FormLayoutTokenFind("{INV_NO", tpl.c_str(), &second) != 0;
+    if (tpl.invoiceAt >= 0) {
       const bool paidOff = it.lastOfInvoice && it.item.invoiceBalance <= 0.005;
-      FormLayoutTokenPos(&merge_, paidOff && hasSecond ? second : first, tpl.c_str());
+      FormLayoutTokenPos(&merge_, paidOff && tpl.secondInvoiceAt >= 0 ? tpl.secondInvoiceAt : tpl.invoiceAt,
+                         tpl.merge.text.c_str());
     }
-    int date = 0;
-    if (FormLayoutTokenFind("{DS", tpl.c_str(), &date)) FormLayoutTokenPos(&merge_, date, tpl.c_str());
+    if (tpl.dateAt >= 0) FormLayoutTokenPos(&merge_, tpl.dateAt, tpl.merge.text.c_str());
   }
   WriteTemplateLine(tpl, templateLine + 1, ctx);
 }
 
-MergedLine StatementRun::MergeLine(const std::string& tpl, int lineNumber, const LineContext& ctx) {
-  MergedLine m;
-  const bool merged = merge_documents::ForEachField(&merge_, tpl, lineNumber, &m.text, [&](const MergeField& f, char* text) {
+void StatementRun::MergeLine(const TemplateLine& tpl, int lineNumber, const LineContext& ctx, MergedLine* out) {
+  MergedLine& m = *out;
+  m.values.clear();
+  m.values.reserve(tpl.merge.fields.size());
+  m.columns.clear();
+  m.firstKind = 0;
+  m.recordValue = m.suppressed = m.endLine = m.sameLine = m.byRow = m.failed = false;
+  const bool merged = merge_documents::ForEachField(&merge_, tpl.merge, lineNumber, &m.text, [&](const MergeField& f, char* text) {
     int kind = f.kind;
     const bool total = kind == kMergeComputed && f.id >= kComputedFirstTotal && f.id <= kComputedLastTotal;
     // The totals are the summary's amounts until the items are done.
@@ -523,33 +593,38 @@ MergedLine StatementRun::MergeLine(const std::string& tpl, int lineNumber, const
     }
     if (*text == '\0' || f.length <= 0) return;
     m.values.emplace_back(text);
-    m.columns.push_back(MakeColumn(f.format == kColumnMerge ? kColumnMerge : kColumnText, "%s", f.position,
-                                   m.values.back().c_str(), AlignOf(f), f.length));
+    // The column of each kind is made once; a field sets its place in it.
+    static const TagReportColumn kTextColumn = MakeColumn(kColumnText, "%s", 0, nullptr),
+                                 kMergeColumn = MakeColumn(kColumnMerge, "%s", 0, nullptr);
+    TagReportColumn& c = m.columns.emplace_back(f.format == kColumnMerge ? kMergeColumn : kTextColumn);
+    c.x = static_cast<std::uint16_t>(f.position);
+    c.value = m.values.back().c_str();
+    c.align = AlignOf(f);
+    c.width = f.length;
   });
   if (!merged) {
     m.failed = true;
     m.columns.clear();
     m.text.clear();
   }
-  return m;
 }
 
-void StatementRun::Emit(const MergedLine& m) {
-  if (!m.columns.empty()) {
-    std::vector<TagReportColumn> table = m.columns;
-    table.push_back(TagReportColumn{});
-    ReportWriteColumns(&info_, table.data(), 0);
+void StatementRun::Emit(MergedLine* m) {
+  if (!m->columns.empty()) {
+    m->columns.push_back(TagReportColumn{});
+    ReportWriteColumns(&info_, m->columns.data(), 0);
   }
-  MergeRecordWrite(&info_, m.text.c_str());
+  MergeRecordWrite(&info_, m->text.c_str());
 }
 
-void StatementRun::WriteTemplateLine(const std::string& tpl, int lineNumber, const LineContext& ctx) {
+void StatementRun::WriteTemplateLine(const TemplateLine& tpl, int lineNumber, const LineContext& ctx) {
   ReportSetFont(&info_, info_.condensed ? kFontFormCondensed : kFontForm);
-  if (TextIsBlank(tpl.c_str())) {
+  if (tpl.blank) {
     ReportSkipLines(&info_, 1);
     return;
   }
-  const MergedLine m = MergeLine(tpl, lineNumber, ctx);
+  MergedLine& m = merged_;
+  MergeLine(tpl, lineNumber, ctx, &m);
   if (m.suppressed) return;
   if (m.failed || (m.endLine && !ctx.done)) {
     ReportSkipLines(&info_, 1);
@@ -570,11 +645,11 @@ void StatementRun::WriteTemplateLine(const std::string& tpl, int lineNumber, con
     // On the page's line of its own line of the text; the line count stays.
     const int kept = info_.lineCount;
     info_.lineCount = lineNumber - 1;
-    Emit(m);
+    Emit(&m);
     info_.lineCount = kept;
     return;
   }
-  Emit(m);
+  Emit(&m);
   if (m.sameLine && ctx.section == Section::kHeading) info_.lineCount = std::max(0, info_.lineCount - 1);
 }
 

@@ -128,6 +128,10 @@ inline constexpr int kMergeErrorBadToken = 3;  // "{" and a letter, but no well-
 inline constexpr int kMergeFirstPass = 0;  // the line is only read
 inline constexpr int kMergeFill = 1;       // each field's token is blanked in the line
 
+// The widest a field may be written ({NAME:255}): its value takes at most
+// this many columns.
+inline constexpr int kMergeMaxWidth = 255;
+
 // One field of a line, as MergeFieldNext finds it.
 struct MergeField {
   int kind = 0;
@@ -187,6 +191,10 @@ void MergeEnd(MergeRun* run);
 // and passed over.  Returns 1 when a field was found (field->error tells
 // whether it can be merged), 0 when the line holds no more.
 int MergeFieldNext(MergeRun* run, int mode, char* line, MergeField* field);
+
+// True when `field` prints on the current line: every field but a placed
+// one at a column the line's placement did not name.
+bool MergeFieldShown(const MergeRun* run, const MergeField* field);
 
 // Shows why a field cannot be merged: the text, its line (from 1), the
 // field as written and the reason.  Each line's error is shown once per

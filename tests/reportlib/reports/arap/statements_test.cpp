@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "documents_test_support.h"
+#include "qxtest/files.h"
 #include "qxtest/transcript.h"
 #include "reports/arap/statements.h"
 
@@ -79,6 +80,59 @@ TEST_F(StatementsTest, TheStatementOfAnAccountWithItsOpenItems) {
   EXPECT_NE("", LineWith(page, "Past due over 60, first line."));
   EXPECT_NE("", LineWith(page, "Past due over 60, second line."));
   EXPECT_EQ("", LineWith(page, "Continued"));
+}
+
+// The whole text of a run, byte for byte: each account's pages, the order
+// of the accounts, the lines of each item, and which invoices are fully
+// paid, also where an invoice's lines spell its account or its number in
+// more than one way (it is then netted as the file's key 0 reads it).
+TEST_F(StatementsTest, EachRunWritesItsGoldenText) {
+  struct Item {
+    const char* code;
+    const char* invoice;
+    const char* type;
+    const char* date;
+    double amount;
+  };
+  // More accounts: C4 owes, C5 owes more, C6 is owed (below zero).
+  const Item more[] = {
+      {"C4", "A400", "I", "2025-01-10", 310.00}, {"C4", "A401", "I", "2025-03-01", 45.50},
+      {"C4", "A400", "P", "2025-02-01", 100.00}, {"C5", "B500", "I", "2024-11-30", 1250.00},
+      {"C6", "F600", "I", "2025-02-14", 20.00},  {"C6", "F600", "C", "2025-02-20", 95.00},
+  };
+  struct Case {
+    const char* name;
+    const char* keys;
+    const char* paymentCode;     // the code on the line that pays INV3 off
+    const char* paymentInvoice;  // and its invoice number
+    const char* golden;
+  };
+  const Case cases[] = {
+      {"every account", "F10", "C1", "INV3", "statements_every.txt"},
+      {"balances above zero, through the selection file", R"(Down Down "O" F10)", "C1", "INV3",
+       "statements_above_zero.txt"},
+      {"with fully paid invoices", kWithPaidInvoices, "C1", "INV3", "statements_with_paid.txt"},
+      {"a payment that spells the account's code in lower case", "F10", "c1", "INV3",
+       "statements_code_two_ways.txt"},
+      {"a payment that writes the invoice number after a blank", "F10", "C1", " INV3",
+       "statements_invoice_two_ways.txt"},
+  };
+  for (const Item& i : more)
+    Add("ar_open_invoices", Json{{"code", i.code}, {"invoiceNumber", i.invoice}, {"precedence", "1"},
+                                 {"lineType", i.type}, {"status", "P"}, {"invoiceDate", i.date},
+                                 {"dueDate", i.date}, {"amount", i.amount}});
+  for (const Case& c : cases) {
+    for (Json& line : Fixture()["files"]["ar_open_invoices"]) {
+      if (line["invoiceNumber"].get<std::string>().find("INV3") != std::string::npos && line["lineType"] == "P") {
+        line["code"] = c.paymentCode;
+        line["invoiceNumber"] = c.paymentInvoice;
+      }
+    }
+    WriteCompany();
+    const Output o = Statements(c.keys);
+    EXPECT_TRUE(o.run.messages.empty()) << c.name << o.run.transcript;
+    qxtest::ExpectGolden(o.text, std::string("tests/reportlib/reports/arap/golden/") + c.golden);
+  }
 }
 
 TEST_F(StatementsTest, FullyPaidInvoicesPrintWhenTheScreenSaysSo) {
