@@ -2,8 +2,10 @@
 #include "report_format.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -20,14 +22,16 @@ constexpr std::size_t kMaxTextRead = 4096;
 
 bool IsConversion(char c) { return std::strchr("scdiuxXofFeEgG", c) != nullptr && c != 0; }
 
-std::string PadTo(std::string text, const FormatSpec& spec) {
-  if (spec.width > 0 && static_cast<int>(text.size()) < spec.width) {
-    const std::size_t pad = static_cast<std::size_t>(spec.width) - text.size();
-    if (spec.left) text.append(pad, ' ');
+std::string PadTo(std::string text, int width, bool left) {
+  if (width > 0 && static_cast<int>(text.size()) < width) {
+    const std::size_t pad = static_cast<std::size_t>(width) - text.size();
+    if (left) text.append(pad, ' ');
     else text.insert(0, pad, ' ');
   }
   return text;
 }
+
+std::string PadTo(std::string text, const FormatSpec& spec) { return PadTo(std::move(text), spec.width, spec.left); }
 
 // A string through the spec: precision cuts, width pads.
 std::string FormatString(std::string text, const FormatSpec& spec) {
@@ -36,36 +40,55 @@ std::string FormatString(std::string text, const FormatSpec& spec) {
   return PadTo(std::move(text), spec);
 }
 
-std::string Flags(const FormatSpec& spec) {
-  std::string f;
-  if (spec.left) f += '-';
-  if (spec.plus) f += '+';
-  if (spec.space) f += ' ';
-  if (spec.alternate) f += '#';
-  if (spec.zero && !spec.left) f += '0';
-  return f;
+// The printf format of one number: '%', the spec's flags, `width` and
+// `precision` (none when negative), `length` and `conv`, written into `out`
+// (kPrintfFormatSize bytes hold the longest).  Numbers are formatted on
+// every row, so the format is made in place rather than of strings.
+constexpr std::size_t kPrintfFormatSize = 24;
+
+char* PutDecimal(char* out, int n) {
+  char digits[4];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + n % 10);
+    n /= 10;
+  } while (n > 0 && count < 4);
+  while (count > 0) *out++ = digits[--count];
+  return out;
 }
 
-std::string WidthPrecision(const FormatSpec& spec) {
-  std::string s;
-  if (spec.width > 0) s += std::to_string(std::min(spec.width, 255));
-  if (spec.precision >= 0) s += "." + std::to_string(std::min(spec.precision, 30));
-  return s;
+void PrintfFormat(char* out, const FormatSpec& spec, int width, int precision, const char* length, char conv) {
+  *out++ = '%';
+  if (spec.left) *out++ = '-';
+  if (spec.plus) *out++ = '+';
+  if (spec.space) *out++ = ' ';
+  if (spec.alternate) *out++ = '#';
+  if (spec.zero && !spec.left) *out++ = '0';
+  if (width > 0) out = PutDecimal(out, std::min(width, 255));
+  if (precision >= 0) {
+    *out++ = '.';
+    out = PutDecimal(out, std::min(precision, 30));
+  }
+  while (*length) *out++ = *length++;
+  *out++ = conv;
+  *out = '\0';
 }
 
 std::string FormatInteger(long long value, const FormatSpec& spec) {
   char conv = spec.conversion;
   if (!std::strchr("diuxXo", conv)) conv = 'd';
-  const std::string fmt = "%" + Flags(spec) + WidthPrecision(spec) + "ll" + conv;
+  char fmt[kPrintfFormatSize];
+  PrintfFormat(fmt, spec, spec.width, spec.precision, "ll", conv);
   char buf[320];
-  std::snprintf(buf, sizeof buf, fmt.c_str(), value);
+  std::snprintf(buf, sizeof buf, fmt, value);
   return buf;
 }
 
-std::string PrintReal(double value, const FormatSpec& spec, char conv) {
-  const std::string fmt = "%" + Flags(spec) + WidthPrecision(spec) + conv;
+std::string PrintReal(double value, const FormatSpec& spec, int width, int precision, char conv) {
+  char fmt[kPrintfFormatSize];
+  PrintfFormat(fmt, spec, width, precision, "", conv);
   char buf[400];
-  std::snprintf(buf, sizeof buf, fmt.c_str(), value);
+  std::snprintf(buf, sizeof buf, fmt, value);
   return buf;
 }
 
@@ -82,28 +105,36 @@ Number Whole(std::string text, int width) {
   return {std::move(text), overflow};
 }
 
-Number FormatReal(double value, const FormatSpec& spec) {
-  if (!std::isfinite(value)) return {PadTo("*", spec)};
+// A real number by the spec, in a field of `width` (none when not
+// positive) with `precision` digits (the spec's own unless a text format
+// asks for cents).
+Number FormatReal(double value, const FormatSpec& spec, int width, int precision) {
+  if (!std::isfinite(value)) return {PadTo("*", width, spec.left)};
   char conv = spec.conversion;
   if (!std::strchr("fFeEgG", conv)) conv = 'f';
-  FormatSpec s = spec;
-  if (spec.conversion == 's' || spec.conversion == 'c' || spec.conversion == 0) s.precision = 2;
+  if (spec.conversion == 's' || spec.conversion == 'c' || spec.conversion == 0) precision = 2;
   const bool fixed = conv == 'f' || conv == 'F';
   // A number too large for any report column (far beyond any amount the
   // system keeps) would print hundreds of digits: it shows as '*'.
-  if (fixed && s.width > 0 && std::fabs(value) >= 1e30) return {std::string(static_cast<std::size_t>(s.width), '*')};
-  if (fixed && s.width <= 0 && std::fabs(value) >= 1e15) conv = 'e';
-  std::string text = PrintReal(value, s, conv);
-  if (!fixed && s.width > 0 && static_cast<int>(text.size()) > s.width)
-    return {std::string(static_cast<std::size_t>(s.width), '*')};
-  return Whole(std::move(text), s.width);
+  if (fixed && width > 0 && std::fabs(value) >= 1e30) return {std::string(static_cast<std::size_t>(width), '*')};
+  if (fixed && width <= 0 && std::fabs(value) >= 1e15) conv = 'e';
+  std::string text = PrintReal(value, spec, width, precision, conv);
+  if (!fixed && width > 0 && static_cast<int>(text.size()) > width)
+    return {std::string(static_cast<std::size_t>(width), '*')};
+  return Whole(std::move(text), width);
 }
 
-std::string TrimBlanks(const std::string& s) {
-  std::size_t b = s.find_first_not_of(' ');
-  if (b == std::string::npos) return "";
-  std::size_t e = s.find_last_not_of(' ');
-  return s.substr(b, e - b + 1);
+Number FormatReal(double value, const FormatSpec& spec) { return FormatReal(value, spec, spec.width, spec.precision); }
+
+// Removes the blanks at both ends of `text`.
+void TrimBlanks(std::string& text) {
+  const std::size_t e = text.find_last_not_of(' ');
+  if (e == std::string::npos) {
+    text.clear();
+    return;
+  }
+  text.erase(e + 1);
+  text.erase(0, text.find_first_not_of(' '));
 }
 
 std::string ReadText(const void* value, const FormatSpec& spec) {
@@ -172,10 +203,34 @@ std::string TimeText(long seconds) {
 
 namespace {
 
+// The parsed format of a column.  Reports write the same few formats on
+// every row, so each format text is parsed once and kept in a small table
+// keyed by its bytes (a format that meets another in its slot takes the
+// slot over).  The spec stays valid until the next call.
+const FormatSpec& SpecOf(const TagReportColumn& column) {
+  constexpr std::size_t kSize = sizeof column.format;
+  struct Entry {
+    char format[kSize] = {};
+    std::size_t length = kSize + 1;  // no format is this long: an empty slot matches none
+    FormatSpec spec;
+  };
+  thread_local std::array<Entry, 64> cache;
+  const std::size_t length = strnlen(column.format, kSize);
+  std::uint32_t hash = 2166136261u;
+  for (std::size_t i = 0; i < length; ++i) hash = (hash ^ static_cast<unsigned char>(column.format[i])) * 16777619u;
+  Entry& entry = cache[hash % cache.size()];
+  if (entry.length != length || std::memcmp(entry.format, column.format, length) != 0) {
+    entry.spec = ParseFormat(column.format);
+    std::memcpy(entry.format, column.format, length);
+    entry.length = length;
+  }
+  return entry.spec;
+}
+
 // The column's value, and whether it is a number wider than its field.
 Number FormatColumn(const TagReportColumn& column) {
   if (!column.value) return {};
-  const FormatSpec spec = ParseFormat(column.format);
+  const FormatSpec& spec = SpecOf(column);
   std::string body;
   bool overflow = false;
   switch (column.kind) {
@@ -217,13 +272,13 @@ Number FormatColumn(const TagReportColumn& column) {
       if (spec.conversion == 's' || spec.conversion == 'c') {
         body = FormatString(std::to_string(v), spec);
       } else if (std::strchr("fFeEgG", spec.conversion)) {
-        const Number n = FormatReal(v, spec);
-        body = n.text;
+        Number n = FormatReal(v, spec);
+        body = std::move(n.text);
         overflow = n.overflow;
       } else {
         body = FormatInteger(v, spec);
       }
-      if (column.kind == kColumnLongTrim) body = TrimBlanks(body);
+      if (column.kind == kColumnLongTrim) TrimBlanks(body);
       break;
     }
     case kColumnFloat:
@@ -244,20 +299,12 @@ Number FormatColumn(const TagReportColumn& column) {
       } else if (spec.conversion == 's' || spec.conversion == 'c') {
         // A text format prints the amount with its cents, in the format's
         // field (its precision never cuts a number).
-        FormatSpec s = spec;
-        s.conversion = 'f';
-        s.precision = 2;
-        s.width = -1;
-        n = Whole(FormatReal(v, s).text, spec.width);
-        if (!n.overflow) {
-          FormatSpec field = spec;
-          field.precision = -1;
-          n.text = FormatString(n.text, field);
-        }
+        n = Whole(FormatReal(v, spec, -1, 2).text, spec.width);
+        if (!n.overflow) n.text = PadTo(std::move(n.text), spec);
       } else {
         n = FormatReal(v, spec);
       }
-      body = n.text;
+      body = std::move(n.text);
       overflow = n.overflow;
       break;
     }
@@ -266,8 +313,11 @@ Number FormatColumn(const TagReportColumn& column) {
   }
   // A format without a conversion is a picture ("nn/nn/nn") or nothing: the
   // value shows as it is.
-  if (spec.conversion == 0 || (spec.prefix.empty() && spec.suffix.empty())) return {std::move(body), overflow};
-  return {spec.prefix + body + spec.suffix, overflow};
+  if (spec.conversion != 0) {
+    body.insert(0, spec.prefix);
+    body += spec.suffix;
+  }
+  return {std::move(body), overflow};
 }
 
 }  // namespace
@@ -277,7 +327,7 @@ std::string FormatColumnValue(const TagReportColumn& column) { return FormatColu
 
 int ColumnFieldWidth(const TagReportColumn& column, const std::string& text) {
   if (column.width > 0) return std::min(column.width, 1000);
-  const FormatSpec spec = ParseFormat(column.format);
+  const FormatSpec& spec = SpecOf(column);
   if (spec.width > 0)
     return spec.width + static_cast<int>(spec.prefix.size() + spec.suffix.size());
   if (column.kind == kColumnDate && spec.conversion == 0) return 8;  // mm/dd/yy
@@ -292,33 +342,37 @@ CellText ColumnCell(const TagReportColumn& column) {
   if (value.overflow) {
     // Whole, without the blanks of its field; a number left in its field
     // (a '-' format, or left-aligned) keeps its start, any other its end.
-    const std::string core = TrimBlanks(text);
-    const bool left = aligned ? column.align == kAlignLeft : ParseFormat(column.format).left;
-    return {core, ColumnFieldWidth(column, std::string()), left};
+    TrimBlanks(text);
+    const bool left = aligned ? column.align == kAlignLeft : SpecOf(column).left;
+    return {std::move(text), ColumnFieldWidth(column, std::string()), left};
   }
-  if (!aligned && column.width <= 0) return {text};
+  if (!aligned && column.width <= 0) return {std::move(text)};
   const int width = ColumnFieldWidth(column, text);
   if (!aligned) {
     if (static_cast<int>(text.size()) < width) text.append(static_cast<std::size_t>(width) - text.size(), ' ');
-    return {text};
+    return {std::move(text)};
   }
-  const std::string core = TrimBlanks(text);
-  const int room = width - static_cast<int>(core.size());
-  if (room <= 0) return {core};
+  TrimBlanks(text);
+  const int room = width - static_cast<int>(text.size());
+  if (room <= 0) return {std::move(text)};
   switch (column.align) {
     case kAlignRight:
-      return {std::string(static_cast<std::size_t>(room), ' ') + core};
+      text.insert(0, static_cast<std::size_t>(room), ' ');
+      break;
     case kAlignCentre:
-      return {std::string(static_cast<std::size_t>(room / 2), ' ') + core +
-              std::string(static_cast<std::size_t>(room - room / 2), ' ')};
+      text.insert(0, static_cast<std::size_t>(room / 2), ' ');
+      text.append(static_cast<std::size_t>(room - room / 2), ' ');
+      break;
     default:
-      return {core + std::string(static_cast<std::size_t>(room), ' ')};
+      text.append(static_cast<std::size_t>(room), ' ');
+      break;
   }
+  return {std::move(text)};
 }
 
 std::string ColumnCellText(const TagReportColumn& column) {
-  const CellText cell = ColumnCell(column);
-  return cell.field > 0 ? std::string(static_cast<std::size_t>(cell.field), '*') : cell.text;
+  CellText cell = ColumnCell(column);
+  return cell.field > 0 ? std::string(static_cast<std::size_t>(cell.field), '*') : std::move(cell.text);
 }
 
 }  // namespace qxreport

@@ -3,6 +3,7 @@
 #include <array>
 #include <limits>
 #include <string>
+#include <string_view>
 
 #include "oemtext.h"
 #include "ravadodo/text.h"
@@ -114,9 +115,10 @@ RenderedLine RenderLine(const Line& line, int width) {
 
 namespace {
 
-// RenderLine's text alone (the plain-text renderers need no owners).
-std::string RenderLineText(const Line& line, int width) {
-  std::string text;
+// RenderLine's text alone, into `text` (the plain-text renderers need no
+// owners, and use one buffer for all the lines of a page).
+void RenderLineText(const Line& line, int width, std::string& text) {
+  text.clear();
   for (const Cell& cell : line.cells) {
     const std::size_t start = static_cast<std::size_t>(StartOf(cell, width));
     if (cell.field > 0) {
@@ -135,7 +137,30 @@ std::string RenderLineText(const Line& line, int width) {
     }
   }
   text.resize(static_cast<std::size_t>(TrimmedSize(text)));
-  return text;
+}
+
+// Appends code-page-437 text to `out` as ToUtf8 converts it.
+void AppendUtf8(std::string& out, std::string_view cp437) {
+  // What each byte becomes: a NUL a blank, printable ASCII itself, any
+  // other byte its character's UTF-8 (a table made once: reports convert
+  // every character they write).
+  static const auto table = [] {
+    std::array<std::string, 256> t;
+    for (int c = 0; c < 256; ++c) {
+      const char byte = static_cast<char>(c);
+      t[static_cast<std::size_t>(c)] = c == 0 ? std::string(" ") : oem::ToUtf8(std::string_view(&byte, 1), true);
+    }
+    return t;
+  }();
+  std::size_t from = 0;
+  for (std::size_t i = 0; i < cp437.size(); ++i) {
+    const auto c = static_cast<unsigned char>(cp437[i]);
+    if (c < 0x80 && c >= 0x20 && c != 0x7F) continue;
+    out.append(cp437, from, i - from);
+    out += table[c];
+    from = i + 1;
+  }
+  out.append(cp437, from, cp437.size() - from);
 }
 
 }  // namespace
@@ -210,28 +235,9 @@ std::string FooterLine(const Document& doc, int number, int total, int width) {
 }
 
 std::string ToUtf8(const std::string& cp437) {
-  // What each byte becomes: a NUL a blank, printable ASCII itself, any
-  // other byte its character's UTF-8 (a table made once: reports convert
-  // every character they write).
-  static const auto table = [] {
-    std::array<std::string, 256> t;
-    for (int c = 0; c < 256; ++c) {
-      const char byte = static_cast<char>(c);
-      t[static_cast<std::size_t>(c)] = c == 0 ? std::string(" ") : oem::ToUtf8(std::string_view(&byte, 1), true);
-    }
-    return t;
-  }();
   std::string out;
   out.reserve(cp437.size() + 8);
-  std::size_t from = 0;
-  for (std::size_t i = 0; i < cp437.size(); ++i) {
-    const auto c = static_cast<unsigned char>(cp437[i]);
-    if (c < 0x80 && c >= 0x20 && c != 0x7F) continue;
-    out.append(cp437, from, i - from);
-    out += table[c];
-    from = i + 1;
-  }
-  out.append(cp437, from, cp437.size() - from);
+  AppendUtf8(out, cp437);
   return out;
 }
 
@@ -243,8 +249,10 @@ std::string PageText(const Document& doc, const Page& page, bool first, int numb
   }
   std::size_t used = page.lines.size();
   while (used > 0 && page.lines[used - 1].cells.empty()) --used;
+  std::string line;
   for (std::size_t l = 0; l < used; ++l) {
-    out += ToUtf8(RenderLineText(page.lines[l], width));
+    RenderLineText(page.lines[l], width, line);
+    AppendUtf8(out, line);
     out += '\n';
   }
   if (doc.settings.reportPage) out += "\n" + ToUtf8(FooterLine(doc, number, total, width)) + "\n";
@@ -260,8 +268,10 @@ std::string PageTextCp437(const Document& doc, const Page& page, bool first, int
   }
   std::size_t used = page.lines.size();
   while (used > 0 && page.lines[used - 1].cells.empty()) --used;
+  std::string line;
   for (std::size_t l = 0; l < used; ++l) {
-    out += RenderLineText(page.lines[l], width);
+    RenderLineText(page.lines[l], width, line);
+    out += line;
     out += '\n';
   }
   if (doc.settings.reportPage) out += "\n" + FooterLine(doc, number, total, width) + "\n";

@@ -59,13 +59,30 @@ int DateToday() {
 
 void DateSetToday(int day) { gToday = day > 0 ? day : 0; }
 
+namespace {
+
+// The two last digits of `n` at `out`.  Reports write dates on every row,
+// so mm/dd/yy is put together here rather than through printf.
+char* PutTwoDigits(char* out, unsigned n) {
+  out[0] = static_cast<char>('0' + n / 10 % 10);
+  out[1] = static_cast<char>('0' + n % 10);
+  return out + 2;
+}
+
+}  // namespace
+
 char* DateToText(char* out, int day) {
   daynum::CivilDate c = daynum::ToCivil(day);
-  if (day <= 0 || c.year == 0 || c.year > 9999)
+  if (day <= 0 || c.year == 0 || c.year > 9999) {
     out[0] = 0;
-  else
-    std::snprintf(out, 9, "%02u/%02u/%02u", static_cast<unsigned>(c.month) % 100u, static_cast<unsigned>(c.day) % 100u,
-                  static_cast<unsigned>(c.year) % 100u);
+  } else {
+    char* p = PutTwoDigits(out, static_cast<unsigned>(c.month));
+    *p++ = '/';
+    p = PutTwoDigits(p, static_cast<unsigned>(c.day));
+    *p++ = '/';
+    p = PutTwoDigits(p, static_cast<unsigned>(c.year));
+    *p = 0;
+  }
   return out;
 }
 

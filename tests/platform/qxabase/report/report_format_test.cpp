@@ -2,6 +2,8 @@
 // the reports use, through their own formats.
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -169,6 +171,53 @@ TEST(ReportFormat, NumbersNeverOutgrowTheirFieldAndAreNeverRounded) {
     const qxreport::CellText cell = qxreport::ColumnCell(col);
     EXPECT_EQ(cell.text, c.whole);
     EXPECT_EQ(cell.field, c.field);
+  }
+}
+
+// A report may give one column another format from row to row, and many
+// columns share a format: each row prints by the format it holds now, as
+// printf prints that format, whatever was formatted before it.
+TEST(ReportFormat, EachRowPrintsByTheFormatItHoldsNow) {
+  struct Family {
+    ReportColumnKind kind;
+    const char* pattern;  // printf-like, taking a width and a precision
+    bool integer;
+  };
+  const Family families[] = {
+      {kColumnLong, "%%%dd", true},        {kColumnLong, "%%-%dd", true},    {kColumnLong, "%%0%d.%dd", true},
+      {kColumnLong, "%%#%dx", true},       {kColumnAmount, "%%%d.%df", false}, {kColumnAmount, "%%-+%d.%df", false},
+      {kColumnAmount, "%%0%d.%df", false}, {kColumnAmount, "%% %d.%de", false}, {kColumnDouble, "%%#%d.%dg", false},
+  };
+  const double reals[] = {0.0, -0.0, 0.125, -2.675, 1234.5, -98765.4321, 1e-7};
+  const std::int32_t integers[] = {0, 7, -42, 65535, -2147483647};
+  for (int pass = 0; pass < 2; ++pass) {
+    // The second pass runs the formats in the other order, over what the
+    // first left behind.
+    for (int w = 1; w <= 24; ++w) {
+      const int width = pass == 0 ? w : 25 - w;
+      for (const Family& f : families) {
+        for (int precision = 0; precision <= 4; ++precision) {
+          TagReportColumn col;
+          col.kind = f.kind;
+          std::snprintf(col.format, sizeof col.format, f.pattern, width, precision);
+          for (std::size_t i = 0; i < (f.integer ? std::size(integers) : std::size(reals)); ++i) {
+            char expected[128];
+            if (f.integer) {
+              // An integer column prints its value as a long long.
+              std::string wide = col.format;
+              wide.insert(wide.size() - 1, "ll");
+              std::snprintf(expected, sizeof expected, wide.c_str(), static_cast<long long>(integers[i]));
+            } else {
+              std::snprintf(expected, sizeof expected, col.format, reals[i]);
+            }
+            if (static_cast<int>(std::strlen(expected)) > width) continue;  // the '*' rules, above
+            col.value = f.integer ? static_cast<const void*>(&integers[i]) : &reals[i];
+            SCOPED_TRACE(std::string(col.format) + " of " + expected);
+            EXPECT_EQ(qxreport::ColumnCellText(col), expected);
+          }
+        }
+      }
+    }
   }
 }
 
