@@ -33,14 +33,14 @@ std::string PadTo(std::string text, int width, bool left) {
 
 std::string PadTo(std::string text, const FormatSpec& spec) { return PadTo(std::move(text), spec.width, spec.left); }
 
-// A string through the spec: precision cuts, width pads.
+// A string through its format: the precision cuts, the width pads.
 std::string FormatString(std::string text, const FormatSpec& spec) {
   if (spec.precision >= 0 && static_cast<int>(text.size()) > spec.precision)
     text.resize(static_cast<std::size_t>(spec.precision));
   return PadTo(std::move(text), spec);
 }
 
-// The printf format of one number: '%', the spec's flags, `width` and
+// The printf format of one number: '%', the format's flags, `width` and
 // `precision` (none when negative), `length` and `conv`, written into `out`
 // (kPrintfFormatSize bytes hold the longest).  Numbers are formatted on
 // every row, so the format is made in place rather than of strings.
@@ -105,9 +105,9 @@ Number Whole(std::string text, int width) {
   return {std::move(text), overflow};
 }
 
-// A real number by the spec, in a field of `width` (none when not
-// positive) with `precision` digits (the spec's own unless a text format
-// asks for cents).
+// A real number by its parsed format, in a field of `width` (none when
+// not positive) with `precision` digits (the format's own unless a text
+// format asks for cents).
 Number FormatReal(double value, const FormatSpec& spec, int width, int precision) {
   if (!std::isfinite(value)) return {PadTo("*", width, spec.left)};
   char conv = spec.conversion;
@@ -206,7 +206,7 @@ namespace {
 // The parsed format of a column.  Reports write the same few formats on
 // every row, so each format text is parsed once and kept in a small table
 // keyed by its bytes (a format that meets another in its slot takes the
-// slot over).  The spec stays valid until the next call.
+// slot over).  What it returns stays valid until the next call.
 const FormatSpec& SpecOf(const TagReportColumn& column) {
   constexpr std::size_t kSize = sizeof column.format;
   struct Entry {
