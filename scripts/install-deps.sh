@@ -31,6 +31,8 @@ test_packages=(
   clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   tmux python3 python3-openpyxl python3-hypothesis poppler-utils zip unzip
+  # The locale sources a terminal test makes a decimal-comma locale from.
+  locales
   # The printing tests: lp and the printer's job rendered by cupsfilter; the
   # HTML printed and read back by headless Chromium.
   cups cups-client cups-filters chromium

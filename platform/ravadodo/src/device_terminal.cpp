@@ -276,20 +276,24 @@ class TerminalDevice : public Device {
   int lines_ = 25, cols_ = 80;
 };
 
-// ncursesw needs a UTF-8 locale to draw the line characters.
-void ChooseLocale() {
+}  // namespace
+
+// ncursesw needs a UTF-8 locale to draw the line characters.  Numbers keep
+// the C locale's decimal point whatever the user's: amounts are typed, read
+// back and printed with '.', and a comma locale would make strtod stop at the
+// point ("12.50" read as 12) and printf write "12,50" into reports.
+void ChooseTerminalLocale() {
   std::setlocale(LC_ALL, "");
   const char* cs = nl_langinfo(CODESET);
   if (!cs || std::strcmp(cs, "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
+  std::setlocale(LC_NUMERIC, "C");
 }
-
-}  // namespace
 
 std::unique_ptr<Device> MakeTerminalDevice() {
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) return nullptr;
   const char* term = std::getenv("TERM");
   if (!term || !*term || std::strcmp(term, "dumb") == 0) return nullptr;
-  ChooseLocale();
+  ChooseTerminalLocale();
   return std::make_unique<TerminalDevice>();
 }
 
