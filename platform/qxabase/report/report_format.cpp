@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -85,6 +86,17 @@ std::string FormatInteger(long long value, const FormatSpec& spec) {
 }
 
 std::string PrintReal(double value, const FormatSpec& spec, int width, int precision, char conv) {
+  // A fixed-point number with no flag but '-' (every amount and quantity
+  // column): to_chars writes the digits printf would, correctly rounded the
+  // same way, without printf's parsing of the format and its locale.
+  if ((conv == 'f' || conv == 'F') && std::isfinite(value) && !spec.plus && !spec.space && !spec.alternate &&
+      !(spec.zero && !spec.left)) {
+    char digits[400];
+    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed,
+                                            precision < 0 ? 6 : std::min(precision, 30));
+    if (error == std::errc())
+      return PadTo(std::string(digits, end), width > 0 ? std::min(width, 255) : 0, spec.left);
+  }
   char fmt[kPrintfFormatSize];
   PrintfFormat(fmt, spec, width, precision, "", conv);
   char buf[400];

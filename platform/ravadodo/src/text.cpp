@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdint>
@@ -288,7 +289,13 @@ char* NumToText(char* out, double value, int decimals) {
   decimals = std::clamp(decimals, 0, 10);
   double r = NumRound(value, decimals);
   if (r == 0.0) r = 0.0;  // no "-0.00"
-  std::snprintf(out, 32, "%.*f", decimals, r);
+  // The digits "%.*f" prints, without printf's parsing and locale; a number
+  // too long for the 32 bytes is cut by snprintf as before.
+  const auto [end, error] = std::to_chars(out, out + 31, r, std::chars_format::fixed, decimals);
+  if (error == std::errc())
+    *end = '\0';
+  else
+    std::snprintf(out, 32, "%.*f", decimals, r);
   return out;
 }
 

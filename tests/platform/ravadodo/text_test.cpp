@@ -219,6 +219,32 @@ TEST(NumberTest, Text) {
   EXPECT_STREQ("1.0417", NumToText(buf, 1.041666, 4));
 }
 
+// Amounts of every size and number of places: the text is what "%.*f"
+// prints of the rounded value, and never "-0".
+TEST(NumberTest, TextIsTheRoundedValueAsPrintfPrintsIt) {
+  std::mt19937_64 random(1211);
+  std::uniform_int_distribution<long long> mills(-100'000'000'000LL, 100'000'000'000LL);
+  std::uniform_int_distribution<int> places(0, 10);
+  char buf[64];
+  char expected[64];
+  for (int i = 0; i < 200000; ++i) {
+    const double value = static_cast<double>(mills(random)) / (i % 2 ? 1000.0 : 8.0);
+    const int decimals = places(random);
+    double rounded = NumRound(value, decimals);
+    if (rounded == 0.0) rounded = 0.0;
+    std::snprintf(expected, sizeof expected, "%.*f", decimals, rounded);
+    NumToText(buf, value, decimals);
+    if (std::strcmp(buf, expected) != 0) {
+      ADD_FAILURE() << value << " to " << decimals << " places: " << buf << " instead of " << expected;
+      return;
+    }
+  }
+  // Too long for the 32 bytes: cut, as printf cuts it, and still ended.
+  NumToText(buf, 1e40, 2);
+  EXPECT_EQ(31u, std::strlen(buf));
+  EXPECT_EQ(0, std::strncmp(buf, "10000000000000000303786028427003", 31));
+}
+
 TEST(NumberTest, FormatValueByColumnFormat) {
   struct Case {
     const char* format;
