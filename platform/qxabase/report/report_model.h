@@ -82,11 +82,11 @@ struct Page {
   int AddLink(const Link& link);
 };
 
-// The pages of a run.  Only the page being written is kept in memory: each
-// page before it went to a temporary file of the run's own (in $TMPDIR, else
-// /tmp; removed from its folder as soon as it is made, so that nothing is
-// left behind however the program ends) when the next page began, so a
-// report of any length takes the memory of about one page.  Pages are read
+// The pages of a run.  Only the page being written and up to 256 KiB of the
+// pages before it are kept in memory: the others went to a temporary file of
+// the run's own (in $TMPDIR, else /tmp; removed from its folder as soon as it
+// is made, so that nothing is left behind however the program ends), so a
+// report of any length takes the memory of about one page and 256 KiB.  Pages are read
 // back one at a time, as often as a renderer or the preview asks.  A
 // temporary file that cannot be made, written or read throws
 // std::runtime_error with the reason.
@@ -126,9 +126,15 @@ class PageStore {
   std::vector<Kept> kept_;
   Page last_;
   int fd_ = -1;
-  std::uint64_t end_ = 0;
+  // Kept pages are written to the file in runs of about this many bytes:
+  // one write for many pages.
+  static constexpr std::size_t kPendingBytes = 256 * 1024;
+  // Writes the pending pages at the end of the file.
+  void Flush();
+  std::uint64_t end_ = 0;      // the bytes of every kept page
+  std::uint64_t written_ = 0;  // those in the file; the rest are pending_
   int widest_ = 0;
-  std::string buffer_;  // the serialized page on its way to the file
+  std::string pending_;  // the serialized pages on their way to the file
 };
 
 // What the renderers and the printer need of the run's settings, taken at

@@ -53,8 +53,8 @@ void PutText(std::string& out, const std::string& text) {
   out += text;
 }
 
+// Appends the bytes of `page` to `out`.
 void Serialize(const Page& page, std::string& out) {
-  out.clear();
   Put<std::int32_t>(out, page.number);
   Put<std::int32_t>(out, page.headingEnd);
   Put<std::uint32_t>(out, static_cast<std::uint32_t>(page.layout.size()));
@@ -200,32 +200,42 @@ PageStore::~PageStore() {
 
 void PageStore::Next() {
   if (fd_ < 0) {
+    // Made with the first page kept, so that a folder where it cannot be
+    // made stops the run there, whatever its length.
     std::string name = TempFolder() + "/qxa-report-XXXXXX";
     fd_ = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd_ < 0) Fail("made", errno);
     // Nobody else needs the name: the file goes with its last descriptor.
     ::unlink(name.c_str());
   }
-  Serialize(last_, buffer_);
-  std::size_t done = 0;
-  while (done < buffer_.size()) {
-    const ssize_t n = ::pwrite(fd_, buffer_.data() + done, buffer_.size() - done, static_cast<off_t>(end_ + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) Fail("written", n < 0 ? errno : ENOSPC);
-    done += static_cast<std::size_t>(n);
-  }
   Kept kept;
   kept.offset = end_;
-  kept.size = static_cast<std::uint32_t>(buffer_.size());
+  const std::size_t start = pending_.size();
+  Serialize(last_, pending_);
+  kept.size = static_cast<std::uint32_t>(pending_.size() - start);
   kept.number = last_.number;
   kept.holds = !last_.Empty();
   kept.links = CarriesLinks(last_);
   kept_.push_back(kept);
-  end_ += buffer_.size();
+  end_ += kept.size;
   widest_ = std::max(widest_, last_.Width());
   last_ = Page{};
+  if (pending_.size() >= kPendingBytes) Flush();
+}
+
+void PageStore::Flush() {
+  std::size_t done = 0;
+  while (done < pending_.size()) {
+    const ssize_t n =
+        ::pwrite(fd_, pending_.data() + done, pending_.size() - done, static_cast<off_t>(written_ + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) Fail("written", n < 0 ? errno : ENOSPC);
+    done += static_cast<std::size_t>(n);
+  }
+  written_ += pending_.size();
+  pending_.clear();
   // A page that held a long line must not keep its buffer for the run.
-  if (buffer_.capacity() > (1u << 20)) std::string().swap(buffer_);
+  if (pending_.capacity() > 2 * kPendingBytes) std::string().swap(pending_);
 }
 
 bool PageStore::Holds(std::size_t i) const { return i < kept_.size() ? kept_[i].holds : !last_.Empty(); }
@@ -237,6 +247,7 @@ bool PageStore::HasLinks(std::size_t i) const { return i < kept_.size() ? kept_[
 Page PageStore::Read(std::size_t i) const {
   if (i >= kept_.size()) return last_;
   const Kept& kept = kept_[i];
+  if (kept.offset >= written_) return Deserialize(pending_.substr(kept.offset - written_, kept.size));
   std::string bytes(kept.size, '\0');
   std::size_t done = 0;
   while (done < bytes.size()) {

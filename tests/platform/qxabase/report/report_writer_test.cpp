@@ -13,6 +13,7 @@
 
 #include "qxabase/report.h"
 #include "qxtest/report_html.h"
+#include "report_model.h"
 #include "report_test_support.h"
 #include "sample_report.h"
 
@@ -369,6 +370,37 @@ TEST_F(ReportWriterTest, FinishedPagesWaitInATemporaryFileThatLeavesNoTrace) {
   EXPECT_EQ(ReportClose(&info_), 0);
   EXPECT_EQ(ReadAll(path), expected);
   EXPECT_EQ(DeletedFilesIn(folder), 0) << "closing the run lets the file go";
+}
+
+// Kept pages wait in memory and go to the file in runs: every page reads
+// back as it was kept, in any order, whether its bytes are in the file yet or
+// not, and while later pages are being kept.
+TEST_F(ReportWriterTest, EveryKeptPageReadsBackWhereverItsBytesWait) {
+  const std::string folder = dir_.File("tmp");
+  std::filesystem::create_directory(folder);
+  TempFolderSetting tmp(folder);
+  qxreport::PageStore store;
+  auto textOf = [](int i) {
+    return "page " + std::to_string(i) + " " + std::string(static_cast<std::size_t>(i % 7) * 700, 'x');
+  };
+  auto check = [&](std::size_t i) {
+    const qxreport::Page page = store.Read(i);
+    ASSERT_EQ(page.lines.size(), 1u) << "page " << i;
+    ASSERT_EQ(page.lines[0].cells.size(), 1u) << "page " << i;
+    EXPECT_EQ(page.lines[0].cells[0].text, textOf(static_cast<int>(i))) << "page " << i;
+    EXPECT_EQ(page.number, static_cast<int>(i));
+  };
+  constexpr int kPages = 600;  // about 1.2 MB: several runs to the file and some pending
+  for (int i = 0; i < kPages; ++i) {
+    qxreport::Page& page = store.Last();
+    page.number = i;
+    page.lines.push_back(qxreport::Line{{qxreport::Cell{qxreport::Place::kAt, 0, textOf(i)}}});
+    store.Next();
+    if (i % 97 == 0) check(static_cast<std::size_t>(i / 2));
+  }
+  for (std::size_t i = static_cast<std::size_t>(kPages); i-- > 0;) check(i);
+  for (std::size_t i = 0; i < static_cast<std::size_t>(kPages); i += 13) check(i);
+  EXPECT_EQ(DeletedFilesIn(folder), 1);
 }
 
 TEST_F(ReportWriterTest, PagesThatCannotBeKeptDeliverNothingAndSaySo) {
