@@ -3,7 +3,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <langinfo.h>
 #include <unistd.h>
 
 #include <curses.h>
@@ -278,14 +277,16 @@ class TerminalDevice : public Device {
 
 }  // namespace
 
-// ncursesw needs a UTF-8 locale to draw the line characters.  Numbers keep
-// the C locale's decimal point whatever the user's: amounts are typed, read
-// back and printed with '.', and a comma locale would make strtod stop at the
-// point ("12.50" read as 12) and printf write "12,50" into reports.
+// The user's locale, but for two of its parts.  Characters are C.UTF-8's:
+// ncursesw needs UTF-8 to draw the line characters, and the letters of
+// codes, key names and merge fields must change case as in C (a Turkish
+// locale's toupper leaves 'i' as it is, so "{territory}" would name no
+// field).  Numbers are C's: amounts are typed, read back and printed with
+// '.', and a comma locale would make strtod stop at the point ("12.50" read
+// as 12) and printf write "12,50" into reports.
 void ChooseTerminalLocale() {
   std::setlocale(LC_ALL, "");
-  const char* cs = nl_langinfo(CODESET);
-  if (!cs || std::strcmp(cs, "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
+  std::setlocale(LC_CTYPE, "C.UTF-8");
   std::setlocale(LC_NUMERIC, "C");
 }
 

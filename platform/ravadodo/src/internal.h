@@ -70,8 +70,8 @@ std::unique_ptr<Device> MakeScriptDevice(const std::string& keysText, const char
 // (QX_START_FOLDER, which the launcher sets, else the current folder).
 std::unique_ptr<Device> MakeScriptDeviceFromEnv();
 std::unique_ptr<Device> MakeTerminalDevice();           // null when there is no terminal
-// The locale the terminal device runs under: the user's, with UTF-8 text and
-// the C locale's numbers.
+// The locale the terminal device runs under: the user's, with C.UTF-8's
+// characters and the C locale's numbers.
 void ChooseTerminalLocale();
 std::unique_ptr<Device> MakeClosedDevice();             // no keys, no screen; QX_TRANSCRIPT
 
