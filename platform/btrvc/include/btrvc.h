@@ -293,6 +293,14 @@ int BtrvTransaction(int op);
 // there stays as it wrote it until the transaction ends.
 std::uint64_t BtrvTransactionNumber();
 
+// A stamp of the file `handle` has open: given anew whenever this process
+// writes the file, through any handle, or an abort puts it back, and never
+// given to another file or again to this one; 0 for a handle not open.  It
+// does not see other processes' writes: while the transaction number in
+// which this process last wrote the file and the stamp both stay the same,
+// the file is as this process left it.
+std::uint64_t BtrvFileStamp(BtrvHandle handle);
+
 // ---- Grouped commits --------------------------------------------------------------
 //
 // A run that ends many small transactions one after another (a posting run)

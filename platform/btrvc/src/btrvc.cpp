@@ -199,6 +199,11 @@ struct KnownImage {
   std::uint64_t noted = 0;
 };
 
+// The last stamp given to a file (Table::stamp); read and written under the
+// state's lock, as every call runs.
+std::uint64_t g_lastStamp = 0;
+std::uint64_t NextStamp() { return ++g_lastStamp; }
+
 // A record file as one connection sees it.
 struct Table {
   std::int64_t id = 0;
@@ -207,6 +212,9 @@ struct Table {
   std::string sqlName;  // "f<id>"
   FileLayout layout;
   std::uint64_t changes = 0;  // writes through this connection
+  // Given anew at each of those writes and rollbacks, and never given to
+  // another file or again to this one (BtrvFileStamp).
+  std::uint64_t stamp = NextStamp();
   // Per key, the writes that changed its index (an insert or a delete, an
   // update that changed the key's value): a live walk along a key stays live
   // over writes that left its index alone.  Walks on supplementary keys
@@ -1478,6 +1486,7 @@ constexpr std::uint64_t kEveryKey = ~std::uint64_t{0};
 // k; keys past 64 count as changed).
 void EndWrite(State& s, Database& d, Table& t, std::uint64_t keys) {
   ++t.changes;
+  t.stamp = NextStamp();
   for (std::size_t k = 0; k < t.keyChanges.size(); ++k) {
     if (k >= 64 || (keys >> k & 1)) ++t.keyChanges[k];
   }
@@ -1846,6 +1855,7 @@ void AfterRollback(Database& d, std::size_t droppedFrom, bool whole) {
   }
   for (auto& [id, t] : d.tables) {
     ++t->changes;
+    t->stamp = NextStamp();
     for (auto& k : t->keyChanges) ++k;
     // A supplementary index is built from what SQLite holds.
     if (!t->sups.empty()) WritePending(d, *t);
@@ -2383,6 +2393,15 @@ std::uint64_t BtrvTransactionNumber() {
     return kStatusOk;
   });
   return number;
+}
+
+std::uint64_t BtrvFileStamp(BtrvHandle handle) {
+  std::uint64_t stamp = 0;
+  Run([&](State& s) -> int {
+    if (Handle* h = Find(s, handle); h != nullptr && h->table != nullptr) stamp = h->table->stamp;
+    return kStatusOk;
+  });
+  return stamp;
 }
 
 // ---- Grouped commits -----------------------------------------------------------------------

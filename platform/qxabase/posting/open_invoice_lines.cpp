@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "posting_internal.h"
@@ -53,6 +54,54 @@ int IsLastLineOfInvoice(BtrvHandle lines, const TagOpenInvoice& line, bool* last
   if (status != kStatusOk && status != kStatusEndOfFile && status != kStatusKeyNotFound) return status;
   *last = count <= 1;
   return kStatusOk;
+}
+
+// The line RecPayTranWrite numbered last, and what made its number the
+// file's highest.  While the process's transaction that added it lasts (its
+// write lock keeps other programs out of the file) and the file's stamp says
+// nothing in this process wrote the file since, the file's last line by key
+// 3 is that line: the next number follows it without reading the file.
+struct LastNumbered {
+  BtrvHandle lines = 0;
+  std::uint64_t transaction = 0;
+  std::uint64_t stamp = 0;
+  std::int32_t itemNumber = 0;
+};
+thread_local LastNumbered t_lastNumbered;
+
+// The number of a new line: one past the file's highest.
+int NextItemNumber(BtrvHandle lines, std::int32_t* number) {
+  if (const int status = BtrvSetKey(lines, kItemNumberKey, -1); status != kStatusOk) return status;
+  const LastNumbered& last = t_lastNumbered;
+  const std::uint64_t transaction = BtrvTransactionNumber();
+  if (transaction != 0 && last.transaction == transaction && last.lines == lines &&
+      last.stamp == BtrvFileStamp(lines)) {
+    *number = last.itemNumber + 1;
+    return kStatusOk;
+  }
+  char key[255] = {};
+  TagOpenInvoice highest{};
+  const int status = BtrvGetOp(kOpGetLast, lines, key, &highest, sizeof highest);
+  if (status == kStatusOk) {
+    *number = highest.itemNumber + 1;
+  } else if (status == kStatusEndOfFile || status == kStatusKeyNotFound) {
+    *number = 1;
+  } else {
+    return status;
+  }
+  return kStatusOk;
+}
+
+// Notes the line just added with `number`.  Only a number that stays the
+// highest whatever the key's order of signs is kept: one past a positive
+// highest, short of the largest.
+void NoteNumbered(BtrvHandle lines, std::int32_t number) {
+  const std::uint64_t transaction = BtrvTransactionNumber();
+  if (transaction == 0 || number < 2 || number == std::numeric_limits<std::int32_t>::max()) {
+    t_lastNumbered = LastNumbered{};
+    return;
+  }
+  t_lastNumbered = {lines, transaction, BtrvFileStamp(lines), number};
 }
 
 int HeaderFailure(QxOIHeader* oiHeader) {
@@ -113,21 +162,17 @@ int OpenInvoiceLineRewrite(QxOIHeader* oiHeader, BtrvHandle headers, BtrvHandle 
 int RecPayTranWrite(int mode, BtrvHandle /*settings*/, BtrvHandle lines, int /*ledgerFileNo*/, TagOpenInvoice* line,
                     QxOIHeader* oiHeader) {
   if (mode != kOpInsert || line == nullptr || oiHeader == nullptr) return kStatusInvalidOperation;
-  if (const int status = BtrvSetKey(lines, kItemNumberKey, -1); status != kStatusOk) return status;
-  char key[255] = {};
-  TagOpenInvoice highest{};
-  int status = BtrvGetOp(kOpGetLast, lines, key, &highest, sizeof highest);
-  if (status == kStatusOk) {
-    line->itemNumber = highest.itemNumber + 1;
-  } else if (status == kStatusEndOfFile || status == kStatusKeyNotFound) {
-    line->itemNumber = 1;
-  } else {
-    return status;
-  }
+  std::int32_t number = 0;
+  if (const int status = NextItemNumber(lines, &number); status != kStatusOk) return status;
+  line->itemNumber = number;
   const TagOpenInvoice before = WithoutAmounts(*line);
   if (!oiHeader->SaveDtlBeforeModification(&before, true)) return HeaderFailure(oiHeader);
-  std::memset(key, 0, sizeof key);
-  if (status = BtrvWriteOp(kOpInsert, lines, key, line, sizeof *line); status != kStatusOk) return status;
+  char key[255] = {};
+  if (const int status = BtrvWriteOp(kOpInsert, lines, key, line, sizeof *line); status != kStatusOk) {
+    t_lastNumbered = LastNumbered{};
+    return status;
+  }
+  NoteNumbered(lines, number);
   if (!oiHeader->UpdateDtlModification(line)) return HeaderFailure(oiHeader);
   return kStatusOk;
 }

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -52,6 +53,55 @@ class BtrvcGroups : public BtrvcPeople {
     return BtrvTransaction(op);
   }
 };
+
+// A file's stamp moves with every write of this process to the file, through
+// any handle, and with an abort; reads leave it; no other file, and no later
+// opening of the same file, is ever given one it had.
+TEST_F(BtrvcGroups, AFileStampMovesWithEachWriteToItAndIsNeverGivenAgain) {
+  BtrvHandle other = 0;
+  ASSERT_EQ(BtrvOpen(&other, path_.c_str(), kOpenNormal, 0), 0);
+  const std::string elsewhere = dir_.File("OTHER.DAT");
+  ASSERT_EQ(Create(elsewhere, kPersonLength, PersonKeys()), 0);
+  BtrvHandle second = 0;
+  ASSERT_EQ(BtrvOpen(&second, elsewhere.c_str(), kOpenNormal, 0), 0);
+  EXPECT_EQ(BtrvFileStamp(0), 0u);
+  std::set<std::uint64_t> given;
+  auto fresh = [&](std::uint64_t stamp) { return stamp != 0 && given.insert(stamp).second; };
+  EXPECT_TRUE(fresh(BtrvFileStamp(h_)));
+  EXPECT_EQ(BtrvFileStamp(h_), BtrvFileStamp(other)) << "one file, one stamp, whatever the handle";
+  EXPECT_TRUE(fresh(BtrvFileStamp(second)));
+
+  ASSERT_EQ(BtrvTransaction(kOpBeginTransaction), 0);
+  const std::uint64_t atBegin = BtrvFileStamp(h_);
+  ASSERT_EQ(Get(kOpGetEqual, h_, IdKey(2)).status, 0);
+  Get(kOpGetLast, other);
+  EXPECT_EQ(BtrvFileStamp(h_), atBegin) << "reads leave it";
+  ASSERT_EQ(Insert(other, Person(6, "echo", 1)), 0);
+  EXPECT_TRUE(fresh(BtrvFileStamp(h_))) << "an insert through another handle";
+  ASSERT_EQ(Get(kOpGetEqual, h_, IdKey(6)).status, 0);
+  ASSERT_EQ(Update(h_, Person(6, "echo", 2)), 0);
+  EXPECT_TRUE(fresh(BtrvFileStamp(other))) << "an update";
+  const std::uint64_t beforeSecond = BtrvFileStamp(h_);
+  ASSERT_EQ(Insert(second, Person(1, "one", 1)), 0);
+  EXPECT_EQ(BtrvFileStamp(h_), beforeSecond) << "a write to another file";
+  EXPECT_TRUE(fresh(BtrvFileStamp(second)));
+  ASSERT_EQ(Get(kOpGetEqual, h_, IdKey(6)).status, 0);
+  ASSERT_EQ(Delete(h_), 0);
+  EXPECT_TRUE(fresh(BtrvFileStamp(h_))) << "a delete";
+  ASSERT_EQ(BtrvTransaction(kOpAbortTransaction), 0);
+  EXPECT_TRUE(fresh(BtrvFileStamp(h_))) << "an abort";
+
+  BtrvClose(h_);
+  BtrvClose(other);
+  h_ = 0;
+  ASSERT_EQ(BtrvOpen(&h_, path_.c_str(), kOpenNormal, 0), 0);
+  ASSERT_EQ(Insert(h_, Person(7, "foxtrot", 1)), 0);
+  EXPECT_TRUE(fresh(BtrvFileStamp(h_))) << "the file opened again, and written";
+  BtrvClose(second);
+  BtrvReset();  // every file closed and forgotten
+  ASSERT_EQ(BtrvOpen(&h_, path_.c_str(), kOpenNormal, 0), 0);
+  EXPECT_TRUE(fresh(BtrvFileStamp(h_))) << "the file opened anew";
+}
 
 TEST_F(BtrvcGroups, EachTransactionStaysWholeAndTheGroupCommitsWhenFull) {
   ASSERT_EQ(BtrvGroupBegin(3, 1000), 0);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "posting_test_support.h"
+#include "qxabase/open_invoice_lines.h"
 #include "qxabase/open_invoices.h"
 #include "qxabase/recpay_posting.h"
 
@@ -115,6 +116,81 @@ TEST_F(RecPayServicesTest, ALineIsReadByItsItemNumber) {
   EXPECT_EQ(5, work.fileNo);
   EXPECT_EQ(4, OpenInvoiceRead(H(5), 5, 99, &line, &work));
   EXPECT_EQ(4, work.status);
+}
+
+// A line added by the period-end processes takes the number one past the
+// file's highest, however the file was written since the last one was added:
+// by another handle (an insert above it, a line renumbered, the highest
+// deleted), in a transaction taken back, or with no transaction at all.
+TEST_F(RecPayServicesTest, ANewLineIsNumberedOnePastTheFilesHighest) {
+  Open();
+  const int fileNo = 5;
+  BtrvHandle other = 0;
+  ASSERT_EQ(0, BtrvOpen(&other, FilePathGet(fileNo), kOpenNormal, 0));
+  ASSERT_EQ(0, BtrvSetKey(other, 3, -1));
+  auto highest = [&]() {
+    char key[255] = {};
+    TagOpenInvoice last{};
+    EXPECT_EQ(0, BtrvGetOp(kOpGetLast, other, key, &last, sizeof last));
+    return last.itemNumber;
+  };
+  TagOpenInvoice model{};
+  {
+    char key[255] = {};
+    ASSERT_EQ(0, BtrvGetOp(kOpGetLast, other, key, &model, sizeof model));
+  }
+  QxOIHeader oiHeader(QxOIHeader::GetHdrFileId(fileNo), H(QxOIHeader::GetHdrFileId(fileNo)), H(fileNo));
+  ASSERT_TRUE(oiHeader.Init());
+  auto add = [&](const char* why) {
+    SCOPED_TRACE(why);
+    const std::int32_t expected = highest() + 1;
+    TagOpenInvoice line = model;
+    line.itemNumber = 0;
+    line.amount = 1.00;
+    ASSERT_EQ(0, RecPayTranWrite(kOpInsert, 0, H(fileNo), fileNo, &line, &oiHeader));
+    EXPECT_EQ(expected, line.itemNumber);
+    EXPECT_EQ(expected, highest());
+  };
+  auto insertOther = [&](std::int32_t number) {
+    TagOpenInvoice line = model;
+    line.itemNumber = number;
+    char key[255] = {};
+    ASSERT_EQ(0, BtrvWriteOp(kOpInsert, other, key, &line, sizeof line));
+  };
+
+  ASSERT_EQ(0, BtrvTransaction(kOpBeginTransaction));
+  add("the first of a transaction");
+  add("the next, after it");
+  insertOther(highest() + 10);
+  add("after another handle added a line above it");
+  {
+    // Another handle gives the highest line a higher number still.
+    char key[255] = {};
+    TagOpenInvoice last{};
+    ASSERT_EQ(0, BtrvGetOp(kOpGetLast, other, key, &last, sizeof last));
+    last.itemNumber += 7;
+    ASSERT_EQ(0, BtrvWriteOp(kOpUpdate, other, key, &last, sizeof last));
+  }
+  add("after another handle renumbered the highest");
+  {
+    char key[255] = {};
+    TagOpenInvoice last{};
+    ASSERT_EQ(0, BtrvGetOp(kOpGetLast, other, key, &last, sizeof last));
+    ASSERT_EQ(0, BtrvWriteOp(kOpDelete, other, key, nullptr, 0));
+  }
+  add("after another handle deleted the highest");
+  ASSERT_EQ(0, BtrvTransaction(kOpAbortTransaction));
+  add("outside a transaction, after an abort took the others back");
+  ASSERT_EQ(0, BtrvTransaction(kOpBeginTransaction));
+  add("in the next transaction");
+  ASSERT_EQ(0, BtrvTransaction(kOpEndTransaction));
+  ASSERT_EQ(0, BtrvTransaction(kOpBeginTransaction));
+  add("in the one after it");
+  add("and again");
+  ASSERT_EQ(0, BtrvTransaction(kOpEndTransaction));
+  add("outside a transaction");
+  add("outside a transaction, again");
+  BtrvClose(other);
 }
 
 TEST_F(RecPayServicesTest, TheHeaderObjectChecksItsFilesFirst) {
