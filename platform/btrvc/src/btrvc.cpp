@@ -199,10 +199,10 @@ struct KnownImage {
   std::uint64_t noted = 0;
 };
 
-// The last stamp given to a file (Table::stamp); read and written under the
-// state's lock, as every call runs.
-std::uint64_t g_lastStamp = 0;
-std::uint64_t NextStamp() { return ++g_lastStamp; }
+// The last value given to a file's Table::changes; read and written under
+// the state's lock, as every call runs.
+std::uint64_t g_lastChange = 0;
+std::uint64_t NextChange() { return ++g_lastChange; }
 
 // A record file as one connection sees it.
 struct Table {
@@ -211,10 +211,10 @@ struct Table {
   std::string folded;
   std::string sqlName;  // "f<id>"
   FileLayout layout;
-  std::uint64_t changes = 0;  // writes through this connection
-  // Given anew at each of those writes and rollbacks, and never given to
-  // another file or again to this one (BtrvFileStamp).
-  std::uint64_t stamp = NextStamp();
+  // Given anew at each write through this connection and each rollback,
+  // and never given to another file or again to this one: whoever kept it
+  // knows the file is as it was while it stays (BtrvFileStamp).
+  std::uint64_t changes = NextChange();
   // Per key, the writes that changed its index (an insert or a delete, an
   // update that changed the key's value): a live walk along a key stays live
   // over writes that left its index alone.  Walks on supplementary keys
@@ -1485,8 +1485,7 @@ constexpr std::uint64_t kEveryKey = ~std::uint64_t{0};
 // Counts a write that changed the index of every key in `keys` (bit k: key
 // k; keys past 64 count as changed).
 void EndWrite(State& s, Database& d, Table& t, std::uint64_t keys) {
-  ++t.changes;
-  t.stamp = NextStamp();
+  t.changes = NextChange();
   for (std::size_t k = 0; k < t.keyChanges.size(); ++k) {
     if (k >= 64 || (keys >> k & 1)) ++t.keyChanges[k];
   }
@@ -1854,8 +1853,7 @@ void AfterRollback(Database& d, std::size_t droppedFrom, bool whole) {
     RestoreKnown(d);
   }
   for (auto& [id, t] : d.tables) {
-    ++t->changes;
-    t->stamp = NextStamp();
+    t->changes = NextChange();
     for (auto& k : t->keyChanges) ++k;
     // A supplementary index is built from what SQLite holds.
     if (!t->sups.empty()) WritePending(d, *t);
@@ -2398,7 +2396,7 @@ std::uint64_t BtrvTransactionNumber() {
 std::uint64_t BtrvFileStamp(BtrvHandle handle) {
   std::uint64_t stamp = 0;
   Run([&](State& s) -> int {
-    if (Handle* h = Find(s, handle); h != nullptr && h->table != nullptr) stamp = h->table->stamp;
+    if (Handle* h = Find(s, handle); h != nullptr && h->table != nullptr) stamp = h->table->changes;
     return kStatusOk;
   });
   return stamp;

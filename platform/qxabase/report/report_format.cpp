@@ -95,7 +95,7 @@ std::string PrintReal(double value, const FormatSpec& spec, int width, int preci
     const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed,
                                             precision < 0 ? 6 : std::min(precision, 30));
     if (error == std::errc())
-      return PadTo(std::string(digits, end), width > 0 ? std::min(width, 255) : 0, spec.left);
+      return PadTo(std::string(digits, end), std::min(width, 255), spec.left);
   }
   char fmt[kPrintfFormatSize];
   PrintfFormat(fmt, spec, width, precision, "", conv);

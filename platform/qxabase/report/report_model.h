@@ -86,9 +86,9 @@ struct Page {
 // pages before it are kept in memory: the others went to a temporary file of
 // the run's own (in $TMPDIR, else /tmp; removed from its folder as soon as it
 // is made, so that nothing is left behind however the program ends), so a
-// report of any length takes the memory of about one page and 256 KiB.  Pages are read
-// back one at a time, as often as a renderer or the preview asks.  A
-// temporary file that cannot be made, written or read throws
+// report of any length takes the memory of about one page and 256 KiB.
+// Pages are read back one at a time, as often as a renderer or the preview
+// asks.  A temporary file that cannot be made, written or read throws
 // std::runtime_error with the reason.
 class PageStore {
  public:
