@@ -78,7 +78,7 @@ struct PurgeKind {
   const char* secondLabel;  // field 5's
   const char* caption;      // the status box's first row
   bool extended;            // the extended progress form ("RSPURGINGFILE_EXT")
-  std::array<int, 6> files; // opened for the run, in this order; 0 ends the list
+  std::array<int, 13> files; // opened for the run, in this order; 0 ends the list
 };
 
 // The kinds, in the order of the list of field 1.
@@ -108,15 +108,16 @@ constexpr PurgeKind kKinds[] = {
      {60, 59}},
     {Kind::kProductHistory, 'O', "Product History Detail", Entry::kCutOff, "Through", "",
      "Purging Activity Detail : ", true, {62, 43}},
-    // The open items are read too: an account that still has some stays.
+    // The open items and the work still to post are read too: a master
+    // that some of them name stays.
     {Kind::kCustomers, 'M', "Customers", Entry::kCutOff, "Last sales date", "", "Purging Customers : ", false,
-     {22, 67, 5}},
+     {22, 67, 5, 7, 32}},
     {Kind::kVendors, 'D', "Vendors", Entry::kCutOff, "Last purchase date", "", "Purging Vendors : ", false,
-     {66, 68, 2}},
+     {66, 68, 2, 4, 41, 39, 38}},
     {Kind::kProducts, 'P', "Products", Entry::kProducts, "Purge by", "Through", "Purging Products : ", false,
-     {43, 8, 69}},
+     {43, 8, 69, 32, 31, 41, 40, 39, 38, 11, 10, 62}},
     {Kind::kServices, 'S', "Services", Entry::kCutOff, "Last sales date", "", "Purging Services : ", false,
-     {52, 70}},
+     {52, 70, 8, 32, 31, 41, 40, 39, 38, 11, 10}},
     // The check register and the quotes open their own files.
     {Kind::kCheckRegister, 'K', "Check Register", Entry::kCheckRegister, "Account No.", "Through",
      "Purging Check Register : ", false, {}},
@@ -369,6 +370,26 @@ bool TakeRequest(Form* form, const PurgeKind& k, Request* r) {
 int RunKind(const PurgeKind& k, const FileSet& files, const Request& r) {
   auto h = [&](int fileNo) { return files.HandleOf(fileNo); };
   using namespace records;
+  PendingCodes pending;
+  if (k.kind == Kind::kCustomers || k.kind == Kind::kVendors || k.kind == Kind::kProducts ||
+      k.kind == Kind::kServices) {
+    const PendingFiles opened{.receivables = h(kFileReceivablesHeaders),
+                              .payables = h(kFilePayablesHeaders),
+                              .billing = h(kFileBillingHeaders),
+                              .billingLines = h(kFileBillingLines),
+                              .purchasing = h(kFilePurchasingHeaders),
+                              .purchasingLines = h(kFilePurchasingLines),
+                              .orders = h(kFileOrderHeaders),
+                              .orderLines = h(kFileOrderLines),
+                              .assemblies = h(kFileAssemblyHeaders),
+                              .components = h(kFileAssemblyComponents),
+                              .activity = h(kFileInventoryTransactions)};
+    const int masters = k.kind == Kind::kCustomers ? kFileCustomers
+                        : k.kind == Kind::kVendors ? kFileVendors
+                        : k.kind == Kind::kProducts ? kFileProducts
+                                                    : kFileServices;
+    if (const int status = GatherPendingCodes(masters, opened, &pending); status != kStatusOk) return status;
+  }
   switch (k.kind) {
     case Kind::kGeneralLedger: return PurgeGLTransactions(h(kFileGLHeaders), h(kFileGLLines), r.window);
     case Kind::kReceivables:
@@ -400,14 +421,16 @@ int RunKind(const PurgeKind& k, const FileSet& files, const Request& r) {
                                        r.cutOff);
     case Kind::kCustomers:
       return PurgeCustVendAccounts(kFileCustomers, h(kFileCustomers), h(kFileCustomerUserData),
-                                   h(kFileReceivablesOpenInvoices), r.cutOff);
+                                   h(kFileReceivablesOpenInvoices), pending, r.cutOff);
     case Kind::kVendors:
       return PurgeCustVendAccounts(kFileVendors, h(kFileVendors), h(kFileVendorUserData),
-                                   h(kFilePayablesOpenInvoices), r.cutOff);
+                                   h(kFilePayablesOpenInvoices), pending, r.cutOff);
     case Kind::kProducts:
       return PurgeProducts(kFileProducts, h(kFileProducts), h(kFileBillsOfMaterials), h(kFileProductUserData),
-                           r.cutOff, r.by);
-    case Kind::kServices: return PurgeServices(kFileServices, h(kFileServices), h(kFileServiceUserData), r.cutOff);
+                           pending, r.cutOff, r.by);
+    case Kind::kServices:
+      return PurgeServices(kFileServices, h(kFileServices), h(kFileBillsOfMaterials), h(kFileServiceUserData),
+                           pending, r.cutOff);
     case Kind::kCheckRegister: {
       CBaseCheckReg reg;
       if (!reg.Purge(r.cutOff, r.account.c_str())) {

@@ -370,6 +370,111 @@ int PurgeQuotes(PurgeWindow window) {
   return result;
 }
 
+// --- Work not yet posted ------------------------------------------------------------------------
+
+namespace {
+
+std::string Folded(std::string_view code) {
+  std::string out(code.substr(0, oem::TrimmedLength(code)));
+  for (char& c : out) c = static_cast<char>(oem::ToUpper(static_cast<unsigned char>(c)));
+  return out;
+}
+
+template <std::size_t N>
+std::string_view Code(const char (&field)[N]) {
+  return {field, strnlen(field, N)};
+}
+
+// Reads every record of file `fileNo` by key 0, handing each to `visit`.
+template <class Record, class Visit>
+int ReadAll(BtrvHandle handle, int fileNo, Visit visit) {
+  if (handle == 0) return kStatusOk;
+  const int status = Walk<Record>(handle, fileNo, 0, nullptr, [](const Record&) { return true; },
+                                  [&](const Record& r, bool*) { return visit(r); });
+  return status == kPurged || status == kNothingPurged ? kStatusOk : status;
+}
+
+// The lines of billing, purchasing or purchase-order headers still to
+// post (still open): their products and services, or, with `accounts`,
+// their customer or vendor.
+int GatherBiPo(int headerFileNo, BtrvHandle headers, BtrvHandle lines, bool accounts, PendingCodes* out) {
+  const bool orders = headerFileNo == records::kFileOrderHeaders;
+  return ReadAll<TagBiPoHeader>(headers, headerFileNo, [&](const TagBiPoHeader& h) -> int {
+    if (h.closedFlag == 'Y' || (!orders && h.postedFlag == 'Y')) return kStatusOk;
+    if (orders) {
+      int status = kStatusOk;
+      if (OrderComplete(lines, h, &status)) return status;
+    }
+    if (accounts) {
+      out->Add(Code(h.custVendCode));
+      return kStatusOk;
+    }
+    if (lines == 0) return kStatusOk;
+    BiPoLineWalk walk(lines, headerFileNo, h);
+    records::BiPoLine line{};
+    int read = kStatusOk;
+    while ((read = walk.Next(&line)) == kStatusOk)
+      if (line.IsProductLine() || line.lineKind == 6) out->Add(Code(line.item));
+    return read == kStatusEndOfFile ? kStatusOk : Shown(read, walk.Op(), walk.LineFileNo());
+  });
+}
+
+}  // namespace
+
+void PendingCodes::Add(std::string_view code) {
+  std::string folded = Folded(code);
+  if (!folded.empty()) codes_.insert(std::move(folded));
+}
+
+bool PendingCodes::Names(std::string_view code) const { return codes_.count(Folded(code)) != 0; }
+
+int GatherPendingCodes(int accounts, const PendingFiles& f, PendingCodes* out) {
+  using records::AssemblyComponent;
+  using records::AssemblyHeader;
+  using records::TagRecPayHeader;
+  const bool custVend = accounts == records::kFileCustomers || accounts == records::kFileVendors;
+  int status = kStatusOk;
+  auto ledger = [&](BtrvHandle headers, int fileNo) {
+    return ReadAll<TagRecPayHeader>(headers, fileNo, [&](const TagRecPayHeader& h) {
+      if (!PostedOrDeleted(h.postedFlag, h.IsDeleted())) out->Add(Code(h.custVendCode));
+      return kStatusOk;
+    });
+  };
+  if (custVend) {
+    if (status == kStatusOk) status = ledger(f.receivables, records::kFileReceivablesHeaders);
+    if (status == kStatusOk) status = ledger(f.payables, records::kFilePayablesHeaders);
+  }
+  if (status == kStatusOk)
+    status = GatherBiPo(records::kFileBillingHeaders, f.billing, f.billingLines, custVend, out);
+  if (status == kStatusOk)
+    status = GatherBiPo(records::kFilePurchasingHeaders, f.purchasing, f.purchasingLines, custVend, out);
+  if (status == kStatusOk) status = GatherBiPo(records::kFileOrderHeaders, f.orders, f.orderLines, custVend, out);
+  if (custVend || status != kStatusOk) return status;
+
+  // Assemblies not posted: the item they make and each component.
+  std::set<std::string> assemblies;
+  status = ReadAll<AssemblyHeader>(f.assemblies, records::kFileAssemblyHeaders, [&](const AssemblyHeader& h) {
+    if (PostedOrDeleted(h.postedFlag, h.IsDeleted())) return kStatusOk;
+    out->Add(Code(h.productCode));
+    assemblies.insert(std::string(records::Trimmed(h.transactionNumber)));
+    return kStatusOk;
+  });
+  if (status == kStatusOk && !assemblies.empty())
+    status = ReadAll<AssemblyComponent>(f.components, records::kFileAssemblyComponents,
+                                        [&](const AssemblyComponent& c) {
+                                          if (assemblies.count(std::string(records::Trimmed(c.transactionNumber))))
+                                            out->Add(Code(c.componentCode));
+                                          return kStatusOk;
+                                        });
+  if (status == kStatusOk)
+    status = ReadAll<records::InventoryTransaction>(
+        f.activity, records::kFileInventoryTransactions, [&](const records::InventoryTransaction& t) {
+          if (records::UnpostedForPosting(t.postedFlag)) out->Add(Code(t.productCode));
+          return kStatusOk;
+        });
+  return status;
+}
+
 // --- Master records up to a cut-off date ----------------------------------------------------------
 
 namespace {
@@ -406,7 +511,7 @@ int RemoveWithUserData(BtrvHandle handle, int fileNo, CQxRelatedTable* userData,
 }  // namespace
 
 int PurgeCustVendAccounts(int fileNo, BtrvHandle accounts, BtrvHandle userData, BtrvHandle openItems,
-                          std::int32_t cutOff) {
+                          const PendingCodes& pending, std::int32_t cutOff) {
   using records::CustVendRecord;
   CQxUDFDCV data(fileNo);
   data.SetHandle(userData);
@@ -418,6 +523,7 @@ int PurgeCustVendAccounts(int fileNo, BtrvHandle accounts, BtrvHandle userData, 
         if (!NoAmount(c.periodStartBalance) || !NoAmount(c.periodDebits) || !NoAmount(c.periodCredits) ||
             !NoAmount(c.balance))
           return false;
+        if (pending.Names(Code(c.code))) return false;
         // Open items still name the account: they would be left without it.
         const int itemsFile = fileNo == records::kFileVendors ? records::kFilePayablesOpenInvoices
                                                               : records::kFileReceivablesOpenInvoices;
@@ -427,21 +533,28 @@ int PurgeCustVendAccounts(int fileNo, BtrvHandle accounts, BtrvHandle userData, 
       [](const CustVendRecord& c) { NoteFileDelete(c.noteFile, sizeof c.noteFile); });
 }
 
-int PurgeServices(int fileNo, BtrvHandle services, BtrvHandle userData, std::int32_t cutOff) {
+int PurgeServices(int fileNo, BtrvHandle services, BtrvHandle bills, BtrvHandle userData,
+                  const PendingCodes& pending, std::int32_t cutOff) {
   using records::ServiceRecord;
   CQxUDFDPS data(fileNo);
   data.SetHandle(userData);
   return MasterPurge<ServiceRecord>(
       services, fileNo,
-      [&](const ServiceRecord& s, int*) { return s.lastSaleDate != 0 && s.lastSaleDate <= cutOff; },
+      [&](const ServiceRecord& s, int* status) {
+        if (s.lastSaleDate == 0 || s.lastSaleDate > cutOff || pending.Names(Code(s.code))) return false;
+        // A bill of materials that uses the service would be left without it.
+        if (bills == 0 || UdfCodeInBills(s.code, bills, status) == 0) return true;
+        if (*status != kStatusOk) *status = Shown(*status, kOpGetGreaterOrEqual, records::kFileBillsOfMaterials);
+        return false;
+      },
       [&](const ServiceRecord& s) {
         return RemoveWithUserData(services, fileNo, &data, s, records::kFileServiceUserData);
       },
       [](const ServiceRecord& s) { NoteFileDelete(s.noteFile, sizeof s.noteFile); });
 }
 
-int PurgeProducts(int fileNo, BtrvHandle products, BtrvHandle bills, BtrvHandle userData, std::int32_t cutOff,
-                  ProductPurgeDate by) {
+int PurgeProducts(int fileNo, BtrvHandle products, BtrvHandle bills, BtrvHandle userData,
+                  const PendingCodes& pending, std::int32_t cutOff, ProductPurgeDate by) {
   using records::TagProduct;
   CQxUDFDPS data(fileNo);
   data.SetHandle(userData);
@@ -457,7 +570,7 @@ int PurgeProducts(int fileNo, BtrvHandle products, BtrvHandle bills, BtrvHandle 
         const std::int32_t date = by == ProductPurgeDate::kLastPurchase ? p.lastPurchaseDate : p.lastSaleDate;
         if (date == 0 || date > cutOff) return kOk;
         if (!NoAmount(p.valueOnHand) || p.quantityOnHand != 0.0 || p.secondQuantityOnHand != 0.0 ||
-            p.purgeHold != 0.0 || p.assemblyFlag == 'Y')
+            p.purgeHold != 0.0 || p.assemblyFlag == 'Y' || pending.Names(Code(p.number)))
           return kOk;
         int status = kStatusOk;
         if (UdfRecordTest(&p, bills, &status) != 0)

@@ -18,6 +18,9 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
+#include <string>
+#include <string_view>
 
 #include "btrvc.h"
 
@@ -61,22 +64,55 @@ int PurgeQuotes(PurgeWindow window);
 
 // --- Master records up to a cut-off date ---------------------------------------------------
 
+// The codes that work not yet posted still names.  A master one of them
+// names stays whatever its dates: without it that work could no longer be
+// posted.  Codes compare as the system compares texts (letter case and
+// trailing blanks aside).
+class PendingCodes {
+ public:
+  void Add(std::string_view code);
+  bool Names(std::string_view code) const;
+
+ private:
+  std::set<std::string> codes_;
+};
+
+// The handles a gathering reads; 0 where the kind does not read that file.
+struct PendingFiles {
+  BtrvHandle receivables = 0, payables = 0;        // transaction headers 7, 4
+  BtrvHandle billing = 0, billingLines = 0;        // 32, 31
+  BtrvHandle purchasing = 0, purchasingLines = 0;  // 41, 40
+  BtrvHandle orders = 0, orderLines = 0;           // 39, 38
+  BtrvHandle assemblies = 0, components = 0;       // 11, 10
+  BtrvHandle activity = 0;                         // 62
+};
+
+// Gathers into *out the customers or vendors (`accounts`: 22 or 66) that
+// unposted receivables or payables transactions, billing or purchasing, and
+// purchase orders still open name; or the products and services (43 or 52)
+// that their lines, the assemblies not posted (the assembled product and
+// each component) and unposted stock activity name.  Returns 0, or the
+// failing status after the error box.
+int GatherPendingCodes(int accounts, const PendingFiles& files, PendingCodes* out);
+
 // Customers (22, user data 67) or vendors (66, 68): active last on or
-// before the cut-off, with no amount on their account and no open item left
-// (`openItems`: file 5 or 2).
+// before the cut-off, with no amount on their account, no open item left
+// (`openItems`: file 5 or 2) and named by no work still to post.
 int PurgeCustVendAccounts(int fileNo, BtrvHandle accounts, BtrvHandle userData, BtrvHandle openItems,
-                          std::int32_t cutOff);
-// Services (52, user data 70): last sold on or before the cut-off.
-int PurgeServices(int fileNo, BtrvHandle services, BtrvHandle userData, std::int32_t cutOff);
+                          const PendingCodes& pending, std::int32_t cutOff);
+// Services (52, user data 70): last sold on or before the cut-off, in no
+// bill of materials (8) and named by no work still to post.
+int PurgeServices(int fileNo, BtrvHandle services, BtrvHandle bills, BtrvHandle userData,
+                  const PendingCodes& pending, std::int32_t cutOff);
 
 // The date a product is purged by.
 enum class ProductPurgeDate { kLastPurchase, kLastSale };
 // Products (43, bills of materials 8, user data 69, and the picture table):
 // the date on or before the cut-off, no stock and no value, not an
-// assembly, and in no bill of materials.  −1 when the picture table does not
-// open.
-int PurgeProducts(int fileNo, BtrvHandle products, BtrvHandle bills, BtrvHandle userData, std::int32_t cutOff,
-                  ProductPurgeDate by);
+// assembly, in no bill of materials and named by no work still to post.
+// −1 when the picture table does not open.
+int PurgeProducts(int fileNo, BtrvHandle products, BtrvHandle bills, BtrvHandle userData,
+                  const PendingCodes& pending, std::int32_t cutOff, ProductPurgeDate by);
 // Product history detail (62, products 43): posted stock activity dated on
 // or before the cut-off; its quantity and amount stay in the product's
 // purged totals.

@@ -102,6 +102,36 @@ def purge_keys(letter, first, last, by="S"):
     return keys + ["F10", "Enter", "Esc"]
 
 
+def pending_codes(before):
+    """The codes, upper case, that work still to post surely names in the
+    company `before`: a master purge keeps them.  (The purge keeps more: the
+    lines of an order or of an 'O' billing header are not followed here.)"""
+    def unposted(r):
+        return r.get("postedFlag") != "Y" and r.get("reference", "").strip() != "DELETED"
+    codes = set()
+    for f in ("ar_headers", "ap_headers"):
+        codes |= {r.get("custVendCode", "").strip() for r in before.get(f, []) if unposted(r)}
+    for headers, lines in (("billing_headers", "billing_lines"), ("purchasing_headers", "purchasing_lines")):
+        waiting = set()
+        for h in before.get(headers, []):
+            if h.get("postedFlag") != "Y" and h.get("closedFlag") != "Y":
+                codes.add(h.get("custVendCode", "").strip())
+                waiting.add((h.get("typeLetter"), h.get("transactionNumber", "").strip(), h.get("keyPart", 0)))
+        codes |= {l.get("item", "").strip() for l in before.get(lines, [])
+                  if l.get("lineKind") in (1, 2, 3, 6)
+                  and (l.get("typeLetter"), l.get("transactionNumber", "").strip(), l.get("keyPart", 0)) in waiting}
+    assemblies = set()
+    for a in before.get("assembly_headers", []):
+        if a.get("postedFlag") != "Y" and a.get("reference", "").strip() != "DELETED":
+            codes.add(a.get("productCode", "").strip())
+            assemblies.add(a.get("transactionNumber", "").strip())
+    codes |= {c.get("componentCode", "").strip() for c in before.get("assembly_components", [])
+              if c.get("transactionNumber", "").strip() in assemblies}
+    codes |= {t.get("productCode", "").strip() for t in before.get("inventory_transactions", [])
+              if t.get("postedFlag", "N") in ("N", "n", "")}
+    return {c.upper() for c in codes if c}
+
+
 def purge_removes(letter, first, last, before, by="S"):
     """Whether the purge of kind `letter` (window `first`-`last`, or cut-off
     `last`) may remove record `r` of file `f` of the company `before`: the
@@ -118,6 +148,7 @@ def purge_removes(letter, first, last, before, by="S"):
         return all(round(r.get(f, 0.0), 2) == 0 for f in fields)
 
     open_items = {r["code"].strip() for f in ("ar_open_invoices", "ap_open_invoices") for r in before.get(f, [])}
+    pending = pending_codes(before)
     in_bills = {r.get(k, "").strip() for r in before.get("bills_of_materials", [])
                 for k in ("assemblyNumber", "componentNumber")}
 
@@ -137,15 +168,18 @@ def purge_removes(letter, first, last, before, by="S"):
             return True
         if letter in "MD":
             return (on_or_before(r.get("lastInvoiceDate")) and r["code"].strip() not in open_items
+                    and r["code"].strip().upper() not in pending
                     and nothing(r, "periodStartBalance", "periodDebits", "periodCredits", "balance"))
         if letter == "S":
-            return on_or_before(r.get("lastSaleDate"))
+            return (on_or_before(r.get("lastSaleDate")) and r["code"].strip() not in in_bills
+                    and r["code"].strip().upper() not in pending)
         if letter == "O":
             return r.get("postedFlag") == "Y" and on_or_before(r.get("date"))
         if letter == "P":
             return (on_or_before(r.get("lastSaleDate" if by == "S" else "lastPurchaseDate"))
                     and nothing(r, "valueOnHand", "quantityOnHand", "secondQuantityOnHand", "purgeHold")
-                    and r.get("assemblyFlag") != "Y" and r["number"].strip() not in in_bills)
+                    and r.get("assemblyFlag") != "Y" and r["number"].strip() not in in_bills
+                    and r["number"].strip().upper() not in pending)
         if letter == "K":
             return r.get("bankAccount", "").strip() == BANK and r.get("state") == "Y" and on_or_before(r.get("date"))
         return False

@@ -83,8 +83,12 @@ int UdfKeyNext(BtrvHandle handle, const char* key, void* record, unsigned length
 
 int UdfRecordTest(const records::TagProduct* product, BtrvHandle bills, int* status) {
   if (product == nullptr) return 0;
+  return UdfCodeInBills(product->number, bills, status);
+}
+
+int UdfCodeInBills(const char (&code)[15], BtrvHandle bills, int* status) {
   BtrvKeyScope keyScope(bills);
-  return NamedBy(bills, 0, product->number, status) || NamedBy(bills, 1, product->number, status) ? 1 : 0;
+  return NamedBy(bills, 0, code, status) || NamedBy(bills, 1, code, status) ? 1 : 0;
 }
 
 // --- Related tables ---------------------------------------------------------------------------

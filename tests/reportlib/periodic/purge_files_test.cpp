@@ -550,6 +550,72 @@ TEST_F(PurgeFilesTest, ServicesLastSoldBeforeTheCutOffGo) {
   EXPECT_EQ(Names("service_user_data", "code"), std::vector<std::string>{"NEW"});
 }
 
+// A master that work still to post names stays, whatever its dates: the
+// work could not be posted without it.  Work that is posted, closed or
+// complete holds nothing back.
+TEST_F(PurgeFilesTest, MastersThatWorkStillToPostNamesStay) {
+  auto bipo = [&](const char* headers, const char* lines, const char* type, const char* number, const char* account,
+                  const char* posted, const char* closed, std::vector<std::pair<const char*, int>> items) {
+    Add(headers, Json{{"typeLetter", type}, {"transactionNumber", number}, {"keyPart", 1}, {"custVendCode", account},
+                      {"date", "2025-03-10"}, {"postedFlag", posted}, {"closedFlag", closed}});
+    int sequence = 0;
+    for (const auto& [item, kind] : items) {
+      Json line{{"typeLetter", type}, {"transactionNumber", number}, {"keyPart", 1}, {"sequence", ++sequence},
+                {"item", item}, {"lineKind", kind}};
+      // An order line still waiting for its receipts keeps its order open.
+      if (std::string(type) == "O") line.update(Json{{"receiptLink", 100 + sequence}, {"secondQuantity", 10.0}});
+      Add(lines, line);
+    }
+  };
+  // Customers and vendors.
+  for (const char* code : {"ARWAIT", "BILLWAIT", "BILLED", "CLOSED", "IDLE"})
+    Add("customers", Json{{"code", code}, {"lastInvoiceDate", "2024-06-30"}});
+  for (const char* code : {"APWAIT", "BUYWAIT", "ORDERWAIT", "ORDERDONE", "IDLEV"})
+    Add("vendors", Json{{"code", code}, {"lastInvoiceDate", "2024-06-30"}});
+  Add("ar_headers", Json{{"transactionNumber", "R1"}, {"custVendCode", "ARWAIT"}, {"postedFlag", "N"}});
+  Add("ap_headers", Json{{"transactionNumber", "P1"}, {"custVendCode", "APWAIT"}, {"postedFlag", "N"}});
+  bipo("billing_headers", "billing_lines", "I", "B1", "BILLWAIT", "N", "N", {{"WAITING", 1}, {"SVCWAIT", 6}});
+  bipo("billing_headers", "billing_lines", "I", "B2", "BILLED", "Y", "N", {{"SOLD", 1}, {"SVCSOLD", 6}});
+  bipo("billing_headers", "billing_lines", "I", "B3", "CLOSED", "N", "Y", {{"SOLD", 2}});
+  bipo("purchasing_headers", "purchasing_lines", "I", "U1", "BUYWAIT", "N", "N", {{"INBOUND", 1}});
+  bipo("order_headers", "order_lines", "O", "O1", "ORDERWAIT", "N", "N", {{"ONORDER", 1}});
+  Add("order_headers", Json{{"typeLetter", "O"}, {"transactionNumber", "O2"}, {"keyPart", 1},
+                            {"custVendCode", "ORDERDONE"}, {"closedFlag", "N"}});  // no line waits: complete
+  // Products and services.
+  for (const char* number : {"WAITING", "SOLD", "INBOUND", "ONORDER", "MADE", "PART", "ADJUSTED", "IDLEP"})
+    Add("products", Json{{"number", number}, {"lastPurchaseDate", "2024-05-01"}});
+  for (const char* code : {"SVCWAIT", "SVCSOLD", "SVCPART", "SVCBILL", "IDLES"})
+    Add("services", Json{{"code", code}, {"lastSaleDate", "2024-05-01"}});
+  Add("assembly_headers", Json{{"transactionNumber", "A1"}, {"productCode", "MADE"}, {"postedFlag", "N"}});
+  Add("assembly_components", Json{{"transactionNumber", "A1"}, {"componentCode", "PART"}});
+  Add("assembly_components", Json{{"transactionNumber", "A1"}, {"componentCode", "SVCPART"}});
+  Add("inventory_transactions",
+      Json{{"productCode", "ADJUSTED"}, {"transactionNumber", "T1"}, {"date", "2025-03-10"}, {"postedFlag", "N"}});
+  Add("bills_of_materials", Json{{"assemblyNumber", "KITX"}, {"componentNumber", "SVCBILL"}});
+  WriteCompany();
+
+  const struct {
+    const char* keys;
+    const char* file;
+    const char* field;
+    std::vector<std::string> stay;
+  } kinds[] = {
+      {R"("M" Enter "12/31/24" F10 Enter Esc)", "customers", "code", {"ARWAIT", "BILLWAIT"}},
+      {R"("D" Enter "12/31/24" F10 Enter Esc)", "vendors", "code", {"APWAIT", "BUYWAIT", "ORDERWAIT"}},
+      {R"("P" Enter Enter "12/31/24" F10 Enter Esc)", "products", "number",
+       {"ADJUSTED", "INBOUND", "MADE", "ONORDER", "PART", "WAITING"}},
+      {R"("S" Enter "12/31/24" F10 Enter Esc)", "services", "code", {"SVCBILL", "SVCPART", "SVCWAIT"}},
+  };
+  for (const auto& kind : kinds) {
+    const Run run = Purge(kind.keys);
+    EXPECT_EQ(run.messages, std::vector<int>{kMsgComplete}) << kind.file << run.transcript;
+    EXPECT_EQ(Names(kind.file, kind.field), kind.stay) << kind.file;
+  }
+  // The work itself is untouched.
+  EXPECT_EQ(Names("billing_headers", "transactionNumber").size(), 3u);
+  EXPECT_EQ(Names("assembly_components", "componentCode"), (std::vector<std::string>{"PART", "SVCPART"}));
+}
+
 // Product history detail: posted records up to the cut-off go, their
 // quantity and amount kept in the product's purged totals; one whose
 // product is gone goes without; an entered transaction not yet posted

@@ -36,6 +36,9 @@ int UdfKeyNext(BtrvHandle handle, const char* key, void* record, unsigned length
 // still uses must stay.  A read that fails sets *status (when given) and
 // answers non-zero too.  The handle's key is put back.
 int UdfRecordTest(const records::TagProduct* product, BtrvHandle bills, int* status = nullptr);
+// The same test for any product or service code: 1 when a bill of materials
+// (file 8) names `code` as its assembly or as a component, else 0.
+int UdfCodeInBills(const char (&code)[15], BtrvHandle bills, int* status = nullptr);
 
 // --- Related tables ------------------------------------------------------------------------
 
