@@ -387,13 +387,26 @@ bool TakesLinks(int destination) {
 // line names the file of its reports: that file (or its next numbered
 // name), marked as the run's own.  False after a message when the name is
 // too long for the run.
+// True when relative `name` climbs out of the folder it is taken in.
+bool LeavesStartFolder(const std::string& name) {
+  const std::filesystem::path file(name);
+  if (!file.is_relative()) return false;
+  const std::filesystem::path inside = file.lexically_normal();
+  return !inside.empty() && *inside.begin() == "..";
+}
+
 bool TakeCommandOutput(TagRepInfo* info) {
   if (info->destinationGiven || CommandOutput().empty()) return true;
   const int n = ++CommandOutputRuns();
   const std::string path = n == 1 ? CommandOutput() : WithSuffix(CommandOutput(), std::to_string(n));
-  if (path.size() >= sizeof info->filePath) {
+  // A relative name is taken in the folder the program was started in and
+  // may not leave it, as an output a parameter string names may not.
+  const char* why = path.size() >= sizeof info->filePath ? "its name is too long."
+                    : LeavesStartFolder(path)            ? "it lies outside the folder the program was started in."
+                                                         : nullptr;
+  if (why != nullptr) {
     const std::string text = "The report \"" + Bounded(info->title, sizeof info->title) +
-                             "\" cannot be written to the file\n" + path + "\nits name is too long.";
+                             "\" cannot be written to the file\n" + path + "\n" + why;
     MsgBoxShowStyle(0, text.c_str(), "Report", kMsgStyleError, 0);
     return false;
   }

@@ -114,6 +114,37 @@ TEST_F(ReportDestinationTest, TheCommandsFileInAFolderThatDoesNotExistIsRefusedA
   EXPECT_TRUE(HtmlFiles().empty());
 }
 
+// A relative name of the command's file stays in the folder the program
+// was started in: one that climbs out of it, or names the folder itself,
+// is refused at open and nothing is written.
+TEST_F(ReportDestinationTest, TheCommandsFileMayNotLeaveTheStartFolder) {
+  const std::filesystem::path inside = dir_.path() / "in";
+  std::filesystem::create_directories(inside / "sub");
+  StartFolderSet(inside.c_str());
+  constexpr const char* kOutside = "it lies outside the folder the program was started in.";
+  const struct {
+    const char* name;
+    const char* refusal;  // null: written
+  } cases[] = {
+      {"../job.htm", kOutside}, {"sub/../../job.htm", kOutside}, {"sub/..", "it is a folder."},
+      {".", "it is a folder."},  {"sub/../job.htm", nullptr},      {"./sub/job.htm", nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Start("");
+    ReportOutputSet(c.name);
+    const int result = WriteRun("Aging", "a line");
+    const std::string transcript = Transcript();
+    EXPECT_EQ(c.refusal ? -2 : 0, result) << transcript;
+    if (c.refusal) {
+      EXPECT_NE(std::string::npos, transcript.find(c.refusal)) << transcript;
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("job.htm")));
+  EXPECT_TRUE(std::filesystem::exists(inside / "job.htm"));
+  EXPECT_TRUE(std::filesystem::exists(inside / "sub" / "job.htm"));
+}
+
 TEST_F(ReportDestinationTest, EachAccountOfARunOfAccountsGetsAnHtmlFileOfItsOwn) {
   // Codes that are no file name: their other characters become '_', and a
   // name met again takes a number.
