@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string_view>
@@ -203,10 +204,14 @@ std::unique_ptr<Device> MakeScriptDevice(const std::string& keysText, const char
 std::unique_ptr<Device> MakeScriptDeviceFromEnv() {
   const std::string keys = UsersPath(std::getenv("QX_KEYS"));
   const char* transcriptPath = std::getenv("QX_TRANSCRIPT");
-  std::ifstream in(keys, std::ios::binary);
-  if (!in) {
+  // A folder opens as a file would and reads as nothing: it is no script.
+  std::error_code ec;
+  const bool folder = std::filesystem::is_directory(keys, ec);
+  std::ifstream in;
+  if (!folder) in.open(keys, std::ios::binary);
+  if (folder || !in) {
     // No key will come: the run does nothing that waits for one.
-    const int why = errno;
+    const int why = folder ? EISDIR : errno;
     std::fprintf(stderr, "%s: cannot read the key script %s: %s\n", program_invocation_short_name, keys.c_str(),
                  std::strerror(why));
     auto dev = std::make_unique<ScriptDevice>(std::vector<ScriptToken>{}, OpenTranscript(transcriptPath), false);
