@@ -98,6 +98,9 @@ class LettersLabelsRun {
 
   MergeAccount account_;
   bool stopped_ = false;
+  // A line of the text could not be merged: the user was told, and the
+  // letters or labels went out without it, so the command is not done.
+  bool unmerged_ = false;
 };
 
 int LettersLabelsRun::Run(const char* output) {
@@ -168,6 +171,7 @@ int LettersLabelsRun::Print(const char* output) {
   }
   if (Labels()) LabelRowFlush(&info_, &Stock());
   if (status != kStatusOk && status != kStatusEndOfFile) EndIncompleteReport(&info_);
+  else if (unmerged_) CommandNotDone();
   else if (!stopped_) CommandDone();
   reportGuard_.Close();
   return 0;
@@ -185,6 +189,7 @@ LetterLine LettersLabelsRun::MergeFields(const std::string& tpl, int lineNumber)
     }
     out.values.push_back({f.position, f.tokenLength, value});
   });
+  unmerged_ = unmerged_ || out.failed;
   return out;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "btrvc.h"
+#include "qxabase/commands.h"
 #include "qxabase/files.h"
 #include "qxtest/company_test.h"
 #include "qxtest/files.h"
@@ -41,15 +43,31 @@ class DocumentTest : public qxtest::CompanyTest {
     Run run;
     std::string text;         // the report as its text file holds it ("" when none was written)
     std::vector<Page> pages;  // its pages, trailing empty lines removed
+    bool notDone = false;     // the run said it did not do its work (a command-only run exits 4)
   };
 
   // Runs `entry(command, output)` on `keys` with its report written to a
-  // text file (`suffix` ".htm" for HTML: then `text` is the HTML).
+  // text file (`suffix` ".htm" for HTML: then `text` is the HTML).  It runs
+  // as a command runs (CommandRun), so that what it says of its work is its
+  // own.
   template <class Entry>
   Output RunReport(Entry entry, const std::string& keys, int command = 0, const std::string& suffix = ".txt") {
     const std::string out = File("report-" + std::to_string(++reports_) + suffix);
+    const int id = command ? command : command_;
     Output o;
-    o.run = RunScripted(keys, [&] { return entry(command ? command : command_, out.c_str()); });
+    static std::function<int()> current;
+    current = [&] { return entry(id, out.c_str()); };
+    const CommandHandler handler = [](const char*) { return current(); };
+    const int slot = id / 100 - 1;
+    const CommandHandler before = CommandHandlerGet(slot);
+    CommandHandlerAdd(handler, slot);
+    o.run = RunScripted(keys, [&] {
+      const int result = CommandRun(id, "");
+      o.notDone = result == -1;
+      return result;
+    });
+    if (before) CommandHandlerAdd(before, slot);
+    else CommandHandlerRemove(handler, slot);
     o.text = qxtest::ReadAll(out);
     if (suffix == ".txt") o.pages = Pages(o.text);
     return o;

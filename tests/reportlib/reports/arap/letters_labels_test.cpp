@@ -160,6 +160,12 @@ TEST_F(LettersLabelsTest, AFieldThatCannotBeMergedSpoilsOnlyItsLine) {
   ASSERT_EQ(2u, o.pages.size());
   EXPECT_EQ((Page{"Dear Lake  View Farms,", "Thank you."}), o.pages[0]);
   EXPECT_EQ((Page{"Dear No Items Ltd,", "Thank you."}), o.pages[1]);
+  // The letters went out short of a line: the command did not do its work
+  // (a command-only run exits 4).
+  EXPECT_TRUE(o.notDone);
+
+  WriteText("customer-letter.txt", "Dear {NAME},\nThank you.\n");
+  EXPECT_FALSE(Letters(std::string("Down Down Down \"C1\" Down \"C2\" F10")).notDone);
 }
 
 TEST_F(LettersLabelsTest, TheClosingLineAndTheAddressSwitches) {
