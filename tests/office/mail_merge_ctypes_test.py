@@ -375,7 +375,7 @@ class MailMergeTest(unittest.TestCase):
             ["Dear Ann SMITH,", "12 Main St\nSuite 4", "Thank you for your business.", "", "Regards"],
             ["Dear Bob, Jr. JONES,", 'Acme "Tools"', "1 Elm Rd", "Thank you for your business.", "",
              "Regards"],
-            ["Dear Zo\u00eb \u00c6R\u00f8,", "Caf\u00e9 (Paris)", "3 Rue \\ Haute",
+            ["Dear Zo\u00eb \u00c6R\u00d8,", "Caf\u00e9 (Paris)", "3 Rue \\ Haute",
              "Thank you for your business.", "", "Regards"],
             ["Dear Dan LEE,", "Lee & Co", "9 Oak Ave", "Thank you for your business.", "", "Regards"],
         ])
@@ -535,7 +535,7 @@ class MailMergeTest(unittest.TestCase):
         self.assertEqual(lines[0], ["Dear Ann SMITH,", "12 Main St", "Suite 4", "Thank you for your business.",
                                     "Regards"])
         self.assertEqual(lines[1][:3], ["Dear Bob, Jr. JONES,", 'Acme "Tools"', "1 Elm Rd"])
-        self.assertEqual(lines[2][:3], ["Dear Zo\u00eb \u00c6R\u00f8,", "Caf\u00e9 (Paris)", "3 Rue \\ Haute"])
+        self.assertEqual(lines[2][:3], ["Dear Zo\u00eb \u00c6R\u00d8,", "Caf\u00e9 (Paris)", "3 Rue \\ Haute"])
         self.assertEqual(lines[3][:2], ["Dear Dan LEE,", "Lee & Co"])
 
     def use_letters_beyond_every_code_page(self):

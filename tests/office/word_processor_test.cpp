@@ -96,6 +96,12 @@ TEST(MergeField, ReadsTheInstructionsWordProcessorsWrite) {
       {"MERGEFIELD Last \\* Lower", true, "Last", "VAN Dyke", "van dyke"},
       {"MERGEFIELD Last \\* Caps", true, "Last", "van dyke", "Van Dyke"},
       {"MERGEFIELD Last \\* FirstCap", true, "Last", "van dyke", "Van dyke"},
+      // Letters beyond ASCII change case too; bytes that are no UTF-8 stay.
+      {"MERGEFIELD Name \\* Upper", true, "Name", "élodie müller-ñúñez æsir", "ÉLODIE MÜLLER-ÑÚÑEZ ÆSIR"},
+      {"MERGEFIELD Name \\* Lower", true, "Name", "ÉLODIE ÆSIR ΑΒΓ", "élodie æsir αβγ"},
+      {"MERGEFIELD Name \\* FirstCap", true, "Name", " élodie müller", " Élodie müller"},
+      {"MERGEFIELD Name \\* Caps", true, "Name", "élodie müller-ñ", "Élodie Müller-ñ"},
+      {"MERGEFIELD Name \\* Upper", true, "Name", "a\xff\xc3" "b", "A\xff\xc3" "B"},
       {"MERGEFIELD Title \\b \"Dear \" \\f \",\"", true, "Title", "Dr", "Dear Dr,"},
       {"MERGEFIELD Title \\b \"Dear \" \\f \",\"", true, "Title", "", ""},
       {"MERGEFIELD \"Say \\\"hi\\\"\"", true, "Say \"hi\"", "x", "x"},
