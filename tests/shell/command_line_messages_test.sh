@@ -29,6 +29,7 @@ qxdump's usage|0|||"\$program/qxdump" --help
 qxsample's usage|0|||"\$program/qxsample" --help
 a relative key script of a link, the user's|0||cannot read|QX_KEYS=keys QX_TRANSCRIPT=link.txt "\$program/qxaurl" "qxa:337?kind=2&p=input%3D'default'&co=\$work/company"
 a key script that cannot be read|4|cannot read the key script $user/missing: No such file or directory|a screen waits for keys|QX_KEYS=missing "\$program/qxaurl" "qxa:337?kind=2&p=input%3D'default'&co=\$work/company"
+a reversed days-past-due range|4|comes after the "to" value.||"\$program/qxa15" "\$work/company" /only /cmd:337 "/param:input='default' output='aging.htm' dayspast='1' dpdfrom='90' dpdto='1'"
 a key script that is a folder|4|cannot read the key script $work/empty: Is a directory|a screen waits for keys|QX_KEYS="\$work/empty" "\$program/qxa15" "\$work/company" /only /cmd:320
 an output outside the folder the program was started in|4|cannot be written to the file;;../aging.htm;;it lies outside the folder the program was started in.||"\$program/qxa15" "\$work/company" /only /cmd:337 "/param:input='default'" /output:../aging.htm
 EOF

@@ -154,6 +154,11 @@ bool PrepareCustVendParams(int menuId, int vendor, const char* text, CustVendRep
   if (!ApplyReportPreset(&parser, text, params)) return false;
   const char* which = "sort";
   const int ranges = ResolveCustVendRanges(params, &which);
+  // The days past due are a range too (a "to" of 0 has no end).
+  if (ranges == kRangeOk && params->dayspast && params->dpdto != 0 && params->dpdfrom > params->dpdto) {
+    RefuseReportRun(205);
+    return false;
+  }
   if (ranges == kRangeOk) return true;
   if (ranges == kRangeFromAfterTo) {
     RefuseReportRun(205);
