@@ -3,8 +3,9 @@
 // order (key 2).  A stock-out (kind '5') is priced from its product by the
 // costing method; every adjustment moves its product's quantity and value;
 // its amount goes to the general ledger against the inventory account of the
-// interface settings: kind '1' debits inventory and credits the
-// transaction's account, any other kind the other way round.  Each fiscal
+// interface settings: a kind that brings stock or value in ('1' quantity
+// in, '6' a transfer in, '7' the value raised) debits inventory and credits
+// the transaction's account, any other kind the other way round.  Each fiscal
 // period gets one G/L transaction of journal "IA", dated the period's last
 // day, whose lines are merged per account and side.  An adjustment entered
 // with second source 'D' is marked posted without being posted.
@@ -170,6 +171,9 @@ class CInventoryPost {
   bool PostTransaction();
   bool PeriodOf(std::int32_t date);
   bool PriceAndMove(TagProduct* product, double* value);
+  // The adjustment in hand brings stock or value in: quantity in ('1'), a
+  // transfer in ('6'), the value raised ('7').
+  bool StocksIn() const { return tran_.kind == '1' || tran_.kind == '6' || tran_.kind == '7'; }
   bool PostLines(double value);
   bool PostLine(PeriodTransaction& t, const std::string& account, char side, double amount);
   bool Fail(int status, int op, int fileNo) {
@@ -396,7 +400,7 @@ bool CInventoryPost::PriceAndMove(TagProduct* product, double* moved) {
     value = tran_.extendedAmount;
   } else {
     const double stored = NumRound(tran_.extendedAmount, 2);
-    value = tran_.kind == '1' ? (stored < 0 ? -stored : stored) : (stored < 0 ? stored : -stored);
+    value = StocksIn() ? (stored < 0 ? -stored : stored) : (stored < 0 ? stored : -stored);
   }
   *moved = value;
   product->valueOnHand = NumRound(product->valueOnHand + value, 2);
@@ -420,7 +424,7 @@ bool CInventoryPost::PostLines(double value) {
   TagGLHeader& h = t.header;
   // The inventory account moves as the product's value did, so that the
   // two always agree (a stock-out entered with a positive quantity too).
-  const bool stockIn = value > 0 || (value == 0 && tran_.kind == '1');
+  const bool stockIn = value > 0 || (value == 0 && StocksIn());
   const double amount = value < 0 ? -value : value;
   if (!t.written) {
     h = TagGLHeader{};

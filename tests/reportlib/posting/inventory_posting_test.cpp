@@ -275,6 +275,45 @@ TEST_F(InventoryPostingTest, TheInventoryAccountFollowsTheProductsValue) {
   ExpectBooksAgree();
 }
 
+// What each kind of adjustment does to its product and the inventory
+// account: quantity in, a transfer in and a raised value bring value in;
+// a transfer out and a lowered value take it out, whatever sign the amount
+// was entered with.
+TEST_F(InventoryPostingTest, EachKindMovesValueItsOwnWay) {
+  const struct {
+    char kind;
+    double quantity, amount;
+    double value;  // P2's value after the run (100.00 before)
+  } cases[] = {
+      {'1', 1, 10.0, 110.0},  {'6', 2, 28.80, 128.80}, {'6', 2, -28.80, 128.80}, {'7', 0, 20.0, 120.0},
+      {'2', -2, 20.0, 80.0},  {'2', -2, -20.0, 80.0},  {'8', 0, 15.0, 85.0},     {'8', 0, -15.0, 85.0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string("kind ") + c.kind + " amount " + std::to_string(c.amount));
+    fixture::Json company = Company();
+    fixture::Json kept = fixture::Json::array();
+    for (const fixture::Json& t : company["files"]["inventory_transactions"])
+      if (t["source"] != "T") kept.push_back(t);
+    kept.push_back({{"productCode", "P2"}, {"transactionNumber", "K1"}, {"date", "2025-03-10"},
+                    {"kind", std::string(1, c.kind)}, {"source", "T"}, {"reference", "Kind"}, {"glAccount", "5200"},
+                    {"postedFlag", "N"}, {"unitDivisor", 1}, {"salesUnitFactor", 1}, {"quantity", c.quantity},
+                    {"extendedAmount", c.amount}});
+    company["files"]["inventory_transactions"] = kept;
+    LoadCompany(company);
+    const std::string t = Post(std::string(kPostApril) + " Enter");
+    const Stock p2 = Products().at("P2");
+    EXPECT_NEAR(10 + c.quantity, p2.quantity, 0.0001) << t;
+    EXPECT_NEAR(c.value, p2.value, 0.001) << t;
+    const double moved = std::fabs(c.value - 100.0);
+    const bool in = c.value > 100.0;
+    const std::vector<IATransaction> ia = IA();
+    ASSERT_EQ(1u, ia.size()) << t;
+    EXPECT_EQ((std::vector<Line>{{in ? "1300" : "5200", 'D', moved}, {in ? "5200" : "1300", 'C', moved}}),
+              ia[0].lines);
+    ExpectBooksAgree();
+  }
+}
+
 // A failure of any write stops the run in the middle of a transaction; that
 // transaction is left whole, those before it stay posted with their ledger
 // entry, and a rerun completes the books to the figures of one run.
