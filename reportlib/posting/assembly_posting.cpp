@@ -74,6 +74,7 @@ constexpr int kMsgNotOnFile = 1369;       // %1 product or service, %2 transacti
 constexpr int kMsgAccountMissing = 1371;  // %1 account, %2 transaction
 constexpr int kMsgShort = 1373;           // %1 component, %2 transaction
 constexpr int kMsgNoStock = 1381;         // %1 product, %2 transaction
+constexpr int kMsgValueDiffers = 1429;    // %1 transaction, %2 its value, %3 its components' costs
 
 constexpr char kJournal[] = "AS";
 constexpr char kLineText[] = "Summary Assembly Post";
@@ -246,6 +247,25 @@ Step CheckStockCarried(Run& r, const AssemblyHeader& header) {
     return s;
   });
   return answer;
+}
+
+// The assembled product takes the header's value and the inventory account
+// the header's value less the service cost, while the product components
+// give up (or take back) their own costs: the books tie only when the value
+// is what the components cost.  A header that says otherwise would set the
+// inventory account apart from the products; it is asked about (1 stop,
+// else skip), and nothing of it is kept.
+Step CheckValue(Run& r, const AssemblyHeader& header) {
+  double costs = 0;
+  const Step s = ForEachComponent(r, header, [&](const AssemblyComponent& line) {
+    costs += NumRound(line.cost, 2);
+    return Step::kGoOn;
+  });
+  if (s == Step::kStop) return s;
+  const double value = NumRound(header.value, 2);
+  costs = NumRound(costs, 2);
+  if (NumEqual(value, costs)) return Step::kGoOn;
+  return Answer(MsgShowArgs(kMsgValueDiffers, 269, kButtonsStopSkip, 1, r.number, value, costs, 0));
 }
 
 // The accounts the transaction's share posts to, before its unit writes
@@ -534,6 +554,7 @@ int PostAssemblyRun(PostingFrame* frame) {
       }
       Step checked = r.checkFirst ? CheckComponents(r, header) : Step::kGoOn;
       if (checked == Step::kGoOn) checked = CheckStockCarried(r, header);
+      if (checked == Step::kGoOn) checked = CheckValue(r, header);
       if (checked == Step::kGoOn) checked = CheckShareAccounts(r, header);
       if (checked == Step::kStop) {
         stopped = true;

@@ -684,6 +684,12 @@ def draw_assemblies(b, products):
                           "quantityNeeded": needed,
                           "newQuantityOnHand": c["quantityOnHand"] + (needed if letter == "D" else -needed),
                           "cost": cost})
+        # Now and then a header whose value is not what its components cost:
+        # the posting must refuse it rather than part the inventory account
+        # from the products.
+        if b.draw(st.integers(0, 7)) == 0:
+            value += 1.0
+            b.shape.add("assembly value unlike its components")
         b.add("assembly_headers", {"transactionNumber": tran_number(n), "productCode": assembly["number"],
                                    "reference": "Build" if letter == "A" else "Take apart", "date": iso(d),
                                    "periodKey": b.periods.key_of(d), "postedFlag": "N", "quantity": q,

@@ -251,6 +251,41 @@ TEST_F(AssemblyPostingTest, AShortComponentIsRefused) {
   }
 }
 
+// A header whose value is not what its components cost would put into the
+// inventory account what no product holds: it is asked about before
+// anything of it is written, and skipped or stopped it moves nothing.
+TEST_F(AssemblyPostingTest, AValueThatIsNotWhatTheComponentsCostIsRefused) {
+  const struct {
+    const char* name;
+    const char* keys;
+    std::map<std::string, char> marks;
+  } cases[] = {
+      {"skipped", "F10 Right Enter Enter",
+       {{"301", 'N'}, {"302", 'Y'}, {"303", 'Y'}, {"304", 'Y'}, {"305", 'Y'}, {"306", 'N'}}},
+      {"stopped", "F10 Enter",
+       {{"301", 'N'}, {"302", 'N'}, {"303", 'N'}, {"304", 'N'}, {"305", 'Y'}, {"306", 'N'}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fixture::Json company = Company();
+    company["files"]["assembly_headers"][1]["value"] = 155.0;  // 301: its components cost 150.00
+    LoadCompany(company);
+    const auto before = Products();
+    const std::string t = Post(c.keys);
+    EXPECT_NE(std::string::npos, t.find("The value of assembly 301 is 155.00,\nbut its components' costs come to 150.00."))
+        << t;
+    EXPECT_EQ(c.marks, Marks());
+    const auto after = Products();
+    EXPECT_NEAR(before.at("TABLE").value, after.at("TABLE").value, 0.001) << "301 built nothing";
+    // The inventory account moved as the products' value did (303's labour
+    // went into stock with it).
+    double moved = 0;
+    for (const auto& [code, stock] : after) moved += stock.value - before.at(code).value;
+    EXPECT_NEAR(5000.00 + moved, Balance("1300"), 0.001);
+    for (const auto& b : Batches()) EXPECT_NEAR(b.debit, b.credit, 0.001);
+  }
+}
+
 // A conflict on any product rewrite stops the run in the middle of a
 // transaction; that transaction is left whole, what came before stays
 // posted with its ledger entry, and a rerun completes the books to the
