@@ -70,10 +70,16 @@ struct Ledger {
   int dateKey;     // the key that reads it in date order
   int line;        // its line in the status box and its label in text block 515
   LedgerScan scan;
+  const char* label = nullptr;  // the status box's label, where the text block has none
 };
 
 template <class Header>
 int ScanLedger(const Ledger& ledger, BtrvHandle handle, DateRange range, CUnpostTransCount* counter);
+
+// The entered inventory adjustments: their posting refuses a closed period.
+int ScanAdjustments(const Ledger& ledger, BtrvHandle handle, DateRange range, CUnpostTransCount* counter) {
+  return periodic::CountUnpostedAdjustments(handle, range.from, range.to, counter, ledger.line);
+}
 
 // In the order the ledgers are asked and listed.
 constexpr Ledger kLedgers[] = {
@@ -85,6 +91,7 @@ constexpr Ledger kLedgers[] = {
     {records::kFileBillingHeaders,      2,  5,   ScanLedger<records::TagBiPoHeader>},
     {records::kFilePurchasingHeaders,   2,  6,   ScanLedger<records::TagBiPoHeader>},
     {records::kFileAssemblyHeaders,     2,  4,   ScanLedger<records::AssemblyHeader>},
+    {records::kFileInventoryTransactions, 2, 7,  ScanAdjustments, "Inventory"},
 };
 constexpr int kLedgerCount = static_cast<int>(std::size(kLedgers));
 
@@ -99,9 +106,10 @@ constexpr TagFormField kStatusLines[] = {
     {.number = 5, .row = 5, .column = kStatusValueColumn, .mask = "%-11s"},
     {.number = 6, .row = 6, .column = kStatusValueColumn, .mask = "%-11s"},
     {.number = 7, .row = 7, .column = kStatusValueColumn, .mask = "%-11s"},
+    {.number = 8, .row = 8, .column = kStatusValueColumn, .mask = "%-11s"},
     {},
 };
-constexpr int kStatusLineCount = 7;
+constexpr int kStatusLineCount = 8;
 
 // --- The run ---------------------------------------------------------------------------
 
@@ -155,7 +163,8 @@ int RunGLEndPeriod() {
                   records::kFileCashHeaders | kFileModeExclusive,
                   records::kFileAssemblyHeaders | kFileModeExclusive,
                   records::kFileBillingHeaders | kFileModeExclusive,
-                  records::kFilePurchasingHeaders | kFileModeExclusive, records::kFileSettings) != 0) {
+                  records::kFilePurchasingHeaders | kFileModeExclusive,
+                  records::kFileInventoryTransactions | kFileModeExclusive, records::kFileSettings) != 0) {
     return 0;
   }
   EndPeriodRun run;
@@ -279,7 +288,8 @@ int CountUnposted(const EndPeriodRun& run, DateRange range, std::vector<CUnpostT
                                       .titleText = run.texts[kTextStatusTitle],
                                       .reportId = kReportId,
                                       .fields = kStatusLines});
-  for (const Ledger& ledger : kLedgers) StatusBoxLabel(ledger.line + 1, run.texts[ledger.line]);
+  for (const Ledger& ledger : kLedgers)
+    StatusBoxLabel(ledger.line + 1, ledger.label != nullptr ? ledger.label : run.texts[ledger.line]);
   for (int i = 0; i < kLedgerCount; ++i) {
     const Ledger& ledger = kLedgers[i];
     const int status = ledger.scan(ledger, run.files->HandleOf(ledger.file), range, &(*counters)[i]);

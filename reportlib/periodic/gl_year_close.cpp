@@ -121,6 +121,11 @@ struct Ledger {
   int (*count)(BtrvHandle, int, int, std::int32_t, CUnpostTransCount*);
 };
 
+// The entered inventory adjustments: their posting refuses a closed period.
+int CountAdjustments(BtrvHandle handle, int, int, std::int32_t last, CUnpostTransCount* counter) {
+  return periodic::CountUnpostedAdjustments(handle, 0, last, counter);
+}
+
 constexpr Ledger kLedgers[] = {
     {records::kFileGLHeaders, 1, CountLedger<records::TagGLHeader>},
     {records::kFileReceivablesHeaders, 2, CountLedger<records::TagRecPayHeader>},
@@ -129,6 +134,7 @@ constexpr Ledger kLedgers[] = {
     {records::kFileBillingHeaders, 2, CountLedger<records::TagBiPoHeader>},
     {records::kFilePurchasingHeaders, 2, CountLedger<records::TagBiPoHeader>},
     {records::kFileAssemblyHeaders, 2, CountLedger<records::AssemblyHeader>},
+    {records::kFileInventoryTransactions, 2, CountAdjustments},
 };
 
 // True when no ledger holds an unposted transaction dated up to the year's
@@ -472,7 +478,8 @@ int RunGLYearClose() {
                   records::kFileCashHeaders | kFileModeExclusive,
                   records::kFileBillingHeaders | kFileModeExclusive,
                   records::kFilePurchasingHeaders | kFileModeExclusive,
-                  records::kFileAssemblyHeaders | kFileModeExclusive) != 0) {
+                  records::kFileAssemblyHeaders | kFileModeExclusive,
+                  records::kFileInventoryTransactions | kFileModeExclusive) != 0) {
     return 0;
   }
   run.files = &files;

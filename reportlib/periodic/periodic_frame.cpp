@@ -7,6 +7,7 @@
 #include "qxabase/files.h"
 #include "qxabase/form_helpers.h"
 #include "qxabase/settings.h"
+#include "qxabase/unposted.h"
 #include "records/dictionary.h"
 
 namespace periodic {
@@ -108,6 +109,34 @@ void SuggestToday(Form* form, const records::PeriodsRecord& periods) {
   FiscalPeriodOfDateIn(periods, kPeriodFillOnly, today, &info);
   ShowPeriod(form, info.period);
   FormRedraw(form);
+}
+
+int CountUnpostedAdjustments(BtrvHandle adjustments, std::int32_t from, std::int32_t to,
+                             CUnpostTransCount* counter, int statusLine) {
+  constexpr int kPostedDateKey = 2;
+  BtrvKeyScope keyScope(adjustments);
+  int status = BtrvSetKey(adjustments, kPostedDateKey, -1);
+  if (status != kStatusOk) {
+    MsgRecordError(status, 1, kOpGetGreaterOrEqual, records::kFileInventoryTransactions, 0);
+    return status;
+  }
+  char key[255] = {};
+  key[0] = 'N';
+  records::InventoryTransaction t{};
+  int op = kOpGetGreaterOrEqual;
+  for (status = BtrvGetOp(op, adjustments, key, &t, sizeof t); status == kStatusOk && t.postedFlag == 'N';
+       status = BtrvGetOp(op, adjustments, key, &t, sizeof t)) {
+    op = kOpGetNext;
+    if (t.date < from) continue;
+    if (t.date > to) break;
+    if (statusLine > 0) StatusBoxRecord(statusLine, std::string(records::Trimmed(t.transactionNumber)).c_str());
+    if (IsUnposted(t)) counter->AddUnpostTrans(t.date);
+  }
+  if (status != kStatusOk && status != kStatusEndOfFile && status != kStatusKeyNotFound) {
+    MsgRecordError(status, 1, op, records::kFileInventoryTransactions, 0);
+    return status;
+  }
+  return kStatusOk;
 }
 
 }  // namespace periodic

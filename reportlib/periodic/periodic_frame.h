@@ -28,6 +28,8 @@
 #include "records/settings.h"
 #include "records/transactions.h"
 
+class CUnpostTransCount;
+
 namespace periodic {
 
 // --- Failures ----------------------------------------------------------------------------
@@ -164,5 +166,22 @@ inline bool IsUnposted(const records::AssemblyHeader& h) {
 inline bool IsUnposted(const records::TagBiPoHeader& h) {
   return h.postedFlag != 'Y' && h.closedFlag != 'Y' && h.typeLetter != 'O';
 }
+
+// An entered inventory adjustment (file 62, source 'T') that the inventory
+// posting would post: unposted ('N') and not marked to go without posting
+// (second source 'D').  That posting refuses a date in a closed period, so
+// one left in a closed period could never be posted.
+inline bool IsUnposted(const records::InventoryTransaction& t) {
+  return t.IsEntered() && t.postedFlag == 'N' && t.secondSource != 'D';
+}
+
+// Counts into *counter the unposted adjustments of `adjustments` (an open
+// handle of file 62) dated from `from` to `to`, reading them as the
+// inventory posting does (key 2: the unposted ones by date); each one read
+// is shown in status-box field `statusLine` (StatusBoxRecord's index; 0:
+// not shown).  The handle's key is
+// put back.  Returns 0, or the record-manager status after its error box.
+int CountUnpostedAdjustments(BtrvHandle adjustments, std::int32_t from, std::int32_t to,
+                             CUnpostTransCount* counter, int statusLine = 0);
 
 }  // namespace periodic

@@ -93,6 +93,9 @@ Json Unposted(const std::string& file, const std::string& date) {
     r = {{"typeLetter", "I"}, {"transactionNumber", "B-400"}, {"closedFlag", "N"}, {"postedFlag", "N"}};
   } else if (file == "assembly_headers") {
     r = {{"transactionNumber", "A-500"}, {"reference", "BUILD"}, {"postedFlag", "N"}};
+  } else if (file == "inventory_transactions") {
+    r = {{"productCode", "P1"}, {"transactionNumber", "I-600"}, {"kind", "1"}, {"source", "T"},
+         {"quantity", 2}, {"extendedAmount", 10.0}, {"postedFlag", "N"}};
   }
   r["date"] = date;
   return r;
@@ -288,6 +291,9 @@ const LedgerCase kRefusing[] = {
     {"receivables flagged 'n'", "ar_headers", {{"postedFlag", "n"}}, "2025-03-15", "Receivables"},
     {"cash flagged 'n'", "cash_headers", {{"postedFlag", "n"}}, "2025-03-15", "Cash"},
     {"assembly without a posted flag", "assembly_headers", {{"postedFlag", nullptr}}, "2025-03-15", "Assembly"},
+    // The inventory posting refuses a date in a closed period: an entered
+    // adjustment left in one could never be posted.
+    {"an entered inventory adjustment", "inventory_transactions", Json::object(), "2025-03-15", "Inventory"},
 };
 
 TEST_F(GLEndPeriodTest, AnUnpostedTransactionInAnyLedgerRefusesTheClose) {
@@ -316,6 +322,11 @@ const LedgerCase kNotCounted[] = {
     {"billing closed", "billing_headers", {{"closedFlag", "Y"}}, "2025-03-15", ""},
     {"purchasing posted", "purchasing_headers", {{"postedFlag", "Y"}}, "2025-03-15", ""},
     {"assembly deleted in entry", "assembly_headers", {{"reference", "DELETED"}}, "2025-03-15", ""},
+    {"inventory adjustment posted", "inventory_transactions", {{"postedFlag", "Y"}}, "2025-03-15", ""},
+    {"inventory adjustment marked without posting", "inventory_transactions", {{"secondSource", "D"}},
+     "2025-03-15", ""},
+    {"activity another posting wrote", "inventory_transactions", {{"source", "B"}}, "2025-03-15", ""},
+    {"inventory adjustment of the next period", "inventory_transactions", Json::object(), "2025-04-01", ""},
 };
 
 TEST_F(GLEndPeriodTest, TransactionsThatDoNotCount) {

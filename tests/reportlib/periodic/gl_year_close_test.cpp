@@ -380,6 +380,13 @@ TEST_F(GLYearCloseTest, RefusalsLeaveTheBooksUntouched) {
                                {"postedFlag", "N"}});
        },
        R"(Enter "3100" Enter Enter Enter Esc)", {1265, 1902}},
+      {"an entered inventory adjustment of the year",
+       [](GLYearCloseTest* t) {
+         t->Add("inventory_transactions", {{"productCode", "P1"}, {"transactionNumber", "I-1"}, {"kind", "5"},
+                                           {"source", "T"}, {"date", "2025-11-30"}, {"quantity", -1},
+                                           {"postedFlag", "N"}});
+       },
+       R"(Enter "3100" Enter Enter Enter Esc)", {1265, 1902}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
