@@ -1089,15 +1089,16 @@ Step PostOnLineGL(Run& r) {
 }
 
 // A payment taken at entry: the check it was paid by posted in the check
-// register when the register holds it; otherwise (no check number, or a
-// check the register does not hold) a customer's deposit ('D') or a payment
-// to a vendor ('C') entered in it, so that every payment reaches the bank
+// register when the register holds it (a customer's among the deposits, a
+// vendor's among the checks); otherwise (no check number, or a check the
+// register does not hold) a customer's deposit ('D') or a payment to a
+// vendor ('C') entered in it, so that every payment reaches the bank
 // reconciliation.
 Step InsertCheckRegisterEntry(Run& r) {
   const TagBiPoHeader& h = r.header;
   CBaseCheckReg checks;
   if (h.checkNumber >= 1) {
-    if (checks.Post(h.checkNumber, nullptr)) return Step::kGoOn;
+    if (checks.Post(h.checkNumber, nullptr, r.l.purchasing ? 'C' : 'D')) return Step::kGoOn;
     if (checks.GetResult() != kStatusKeyNotFound)
       return RecordError(checks.GetResult(), kOpUpdate, records::kFileCheckRegister);
   }
@@ -1134,8 +1135,12 @@ Step UpdateBiPoCustVend(Run& r) {
   }
   const double paid = h.amountPaid, total = h.total;
   if (!NumIsZero(paid)) {
-    if (h.date > c.lastPaymentDate) c.lastPaymentDate = h.date;
-    c.lastPaymentAmount = paid;
+    // The latest payment's date and amount go together: a payment dated
+    // before the one on record leaves both (as a receivables payment does).
+    if (h.date >= c.lastPaymentDate) {
+      c.lastPaymentDate = h.date;
+      c.lastPaymentAmount = paid;
+    }
     c.payments[slot] = NumRound(c.payments[slot] + s * paid, 2);
   }
   auto add = [](records::F64& field, double value) { field = NumRound(field + value, 2); };

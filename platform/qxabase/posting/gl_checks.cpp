@@ -155,7 +155,7 @@ bool CBaseCheckReg::InsertReg(const TagCheckRegister* entry) {
   return result_ == kStatusOk;
 }
 
-bool CBaseCheckReg::Post(std::int32_t checkNumber, const char* bankAccount) {
+bool CBaseCheckReg::Post(std::int32_t checkNumber, const char* bankAccount, char side) {
   try {
     result_ = Open();
     if (result_ != kStatusOk) return false;
@@ -171,7 +171,9 @@ bool CBaseCheckReg::Post(std::int32_t checkNumber, const char* bankAccount) {
       if (!bank.empty() && strcasecmp(std::string(Trim(entry.bankAccount)).c_str(), bank.c_str()) != 0) break;
       std::string_view text = Trim(entry.checkNumber);
       text.remove_prefix(std::min(text.find_first_not_of(' '), text.size()));
-      if (!text.empty() && std::strtol(std::string(text).c_str(), nullptr, 10) == checkNumber &&
+      const bool deposit = entry.entrySide == 'D';
+      const bool sideFits = side == 0 || (side == 'D' ? deposit : !deposit && entry.entrySide != 'V');
+      if (sideFits && !text.empty() && std::strtol(std::string(text).c_str(), nullptr, 10) == checkNumber &&
           text.find_first_not_of("0123456789") == std::string_view::npos) {
         entry.state = 'Y';
         result_ = BtrvWriteOp(kOpUpdate, handle_, nullptr, &entry, sizeof entry);

@@ -366,6 +366,71 @@ TEST_F(BiPoPostingTest, TheAccountantsCheck) {
 // the vendor is owed the whole 65.00, the service is booked to the cost of
 // goods, so that payables keep equal to the vendors' balances.  Without that
 // account in the chart the purchase is asked about and, skipped, left whole.
+// A payment taken at entry by a check the register holds marks that entry
+// posted, but only an entry of its own side: a customer's check numbered
+// like one of the company's own checks leaves that check unposted and is
+// entered as a deposit; a vendor's payment marks the check printed for it.
+TEST_F(BiPoPostingTest, APaidChecksNumberMarksOnlyAnEntryOfItsOwnSide) {
+  const fixture::Json ownCheck = {{"bankAccount", "1010"}, {"checkNumber", "5521"}, {"entrySide", "C"},
+                                  {"amount", 300.0}, {"state", "N"}, {"status", "O"}, {"date", "2025-03-10"}};
+  for (const bool purchasing : {false, true}) {
+    SCOPED_TRACE(purchasing ? "purchasing" : "billing");
+    fixture::Json company = purchasing ? Company() : BillingCompany();
+    company["files"]["check_register"] = fixture::Json::array({ownCheck});
+    Patch(company, purchasing ? "purchasing_headers" : "billing_headers", purchasing ? "2001" : "1001",
+          purchasing ? fixture::Json{{"amountPaid", 25.0}, {"paymentAccount", "1010"}, {"checkNumber", 5521},
+                                     {"firstLinkedInvoice", 0}}
+                     : fixture::Json{{"amountPaid", 42.80}, {"netToPay", 0.0}, {"checkNumber", 5521},
+                                     {"firstLinkedInvoice", 0}});
+    LoadCompany(company);
+    const std::string t = Post(purchasing, "Tab \"MARCH RUN\" F10 Enter");
+    ExpectInvariants();
+    const auto entries = All<TagCheckRegister>(records::kFileCheckRegister);
+    if (purchasing) {
+      ASSERT_EQ(1u, entries.size()) << t;
+      EXPECT_EQ('Y', entries[0].state) << "the vendor's check printed before its payment is posted";
+    } else {
+      ASSERT_EQ(2u, entries.size()) << t;
+      for (const TagCheckRegister& e : entries) {
+        if (e.entrySide == 'C') {
+          EXPECT_EQ('N', e.state) << "the company's own check stays unposted";
+        } else {
+          EXPECT_EQ('D', e.entrySide);
+          EXPECT_NEAR(42.80, e.amount, 0.001);
+          EXPECT_EQ('Y', e.state);
+        }
+      }
+    }
+  }
+}
+
+// The customer's latest payment keeps its date and amount together: a sale
+// paid at entry dated before the payment on record leaves both.
+TEST_F(BiPoPostingTest, ThePaymentOnRecordKeepsItsDateAndAmountTogether) {
+  const struct {
+    const char* name;
+    const char* onRecord;  // the customer's last payment date
+    int day;               // of March 2025, expected after the run
+    double amount;
+  } cases[] = {
+      {"an earlier payment on record", "2025-03-01", 12, 42.80},
+      {"a payment of the same day", "2025-03-12", 12, 42.80},
+      {"a later payment on record", "2025-03-14", 14, 500.00},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fixture::Json company = BillingCompany();
+    Patch(company, "billing_headers", "1001",
+          {{"date", "2025-03-12"}, {"amountPaid", 42.80}, {"netToPay", 0.0}, {"firstLinkedInvoice", 0}});
+    PatchCode(company, "customers", "code", "C1", {{"lastPaymentDate", c.onRecord}, {"lastPaymentAmount", 500.0}});
+    LoadCompany(company);
+    const std::string t = Post(false, "Tab \"MARCH RUN\" F10 Enter");
+    const CustVendRecord& customer = Parties(records::kFileCustomers).at("C1");
+    EXPECT_EQ(DateMake(2025, 3, c.day), customer.lastPaymentDate) << t;
+    EXPECT_NEAR(c.amount, customer.lastPaymentAmount, 0.001);
+  }
+}
+
 TEST_F(BiPoPostingTest, APurchasedServiceIsOwedToTheVendorAndBookedAsACost) {
   struct Case {
     const char* name;

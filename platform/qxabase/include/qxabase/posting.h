@@ -366,8 +366,10 @@ class CBaseCheckReg {
 
   // Marks the entry of check `checkNumber` posted (state 'Y'): the one of
   // `bankAccount`, or with a null or blank account the first entry of that
-  // number.  False with GetResult 4 when there is none.
-  bool Post(std::int32_t checkNumber, const char* bankAccount);
+  // number.  With `side` 'D' only a deposit counts, with 'C' only a check
+  // (an entry neither a deposit nor void): a customer's check never marks
+  // one of the company's own.  False with GetResult 4 when there is none.
+  bool Post(std::int32_t checkNumber, const char* bankAccount, char side = 0);
 
   // Registers a check of the general ledger from the check description that
   // GLPostCheckRegister and GLPostDetail made: an entry of its bank account
