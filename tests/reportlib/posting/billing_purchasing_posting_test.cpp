@@ -425,7 +425,7 @@ TEST_F(BiPoPostingTest, ThePaymentOnRecordKeepsItsDateAndAmountTogether) {
     PatchCode(company, "customers", "code", "C1", {{"lastPaymentDate", c.onRecord}, {"lastPaymentAmount", 500.0}});
     LoadCompany(company);
     const std::string t = Post(false, "Tab \"MARCH RUN\" F10 Enter");
-    const CustVendRecord& customer = Parties(records::kFileCustomers).at("C1");
+    const CustVendRecord customer = Parties(records::kFileCustomers).at("C1");
     EXPECT_EQ(DateMake(2025, 3, c.day), customer.lastPaymentDate) << t;
     EXPECT_NEAR(c.amount, customer.lastPaymentAmount, 0.001);
   }
