@@ -708,17 +708,26 @@ def draw_counts_and_adjustments(b, products):
         p = b.draw(st.sampled_from(products))
         n = b.next_tran("IA")
         d = b.date()
-        stock_in = b.draw(st.booleans())
-        q = float(b.draw(st.integers(1, 10)))
+        # Quantity in and out, transfers in and out, the value raised or
+        # lowered; the amount of a value change entered with either sign.
+        kind = b.draw(st.sampled_from("15156278"))
+        stock_in = kind in "167"
+        q = 0.0 if kind in "78" else float(b.draw(st.integers(1, 10)))
         if p["productType"] == 2:
             b.shape.add("adjustment of a non-stock product")
+        if kind not in "15":
+            b.shape.add("adjustment of kind " + kind)
+        signed = q if stock_in else -q
         rec = {"productCode": p["number"], "transactionNumber": tran_number(n), "periodKey": b.periods.key_of(d),
-               "date": iso(d), "kind": "1" if stock_in else "5", "source": "T",
-               "reference": "Found" if stock_in else "Damaged", "quantity": q if stock_in else -q,
+               "date": iso(d), "kind": kind, "source": "T",
+               "reference": "Found" if stock_in else "Damaged", "quantity": signed,
                "salesUnitFactor": 1, "unitDivisor": p["purchaseUnitFactor"],
-               "formattedQuantity": q if stock_in else -q, "warehouse": p["warehouse"], "glAccount": "5200",
+               "formattedQuantity": signed, "warehouse": p["warehouse"], "glAccount": "5200",
                "postedFlag": "N"}
-        if stock_in:
+        if kind in "78":
+            amount = money(float(b.draw(st.integers(1, 2000))) / 100)
+            rec.update(extendedAmount=amount if b.draw(st.booleans()) else -amount)
+        elif kind != "5":
             rec.update(unitCost=p["lastCost"], extendedAmount=money(q / p["purchaseUnitFactor"] * p["lastCost"]))
         b.add("inventory_transactions", rec)
 

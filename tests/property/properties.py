@@ -410,6 +410,41 @@ def prices_assigned(before, after, expected):
     return out
 
 
+# The adjustment kinds that bring stock or value in; '5' is priced from the
+# product, every other kind takes value out.
+STOCK_IN_KINDS = ("1", "6", "7")
+
+
+def adjustments_valued(before, after):
+    """After inventory posting: each product's value moved by the amounts of
+    the entered adjustments the run posted, in for a kind that brings value
+    in and out for the others, whatever sign the amount was entered with.
+    A product with a stock-out ('5', priced from the product) is left out."""
+    posted = {}
+    was = {(t["productCode"], t.get("transactionNumber")): t for t in before.get("inventory_transactions", [])
+           if t.get("source") == "T" and t.get("postedFlag") == "N" and t.get("secondSource") != "D"}
+    for t in after.get("inventory_transactions", []):
+        key = (t["productCode"], t.get("transactionNumber"))
+        if key in was and t.get("postedFlag") == "Y":
+            posted.setdefault(t["productCode"], []).append(was[key])
+    out = []
+    value_before = {p["number"]: p.get("valueOnHand", 0.0) for p in before.get("products", [])}
+    for p in after.get("products", []):
+        moved = posted.get(p["number"])
+        if not moved or any(t.get("kind") == "5" for t in moved):
+            continue
+        want = 0.0
+        for t in moved:
+            amount = abs(round(t.get("extendedAmount", 0.0), 2))
+            want += amount if t.get("kind") in STOCK_IN_KINDS else -amount
+        got = p.get("valueOnHand", 0.0) - value_before.get(p["number"], 0.0)
+        if abs(got - want) > 0.006 * len(moved):
+            out.append(Violation("adjustments valued", "product %s moved by %.2f, its adjustments %s by %.2f"
+                                 % (p["number"], got, [(t.get("kind"), t.get("extendedAmount")) for t in moved],
+                                    want)))
+    return out
+
+
 def selection_shown(listed, transcript):
     """A selection that lists products shows them; one that lists none says so."""
     said = "Nothing was selected" in transcript
