@@ -380,11 +380,6 @@ std::string Folded(std::string_view code) {
   return out;
 }
 
-template <std::size_t N>
-std::string_view Code(const char (&field)[N]) {
-  return {field, strnlen(field, N)};
-}
-
 // Reads every record of file `fileNo` by key 0, handing each to `visit`.
 template <class Record, class Visit>
 int ReadAll(BtrvHandle handle, int fileNo, Visit visit) {
@@ -406,7 +401,7 @@ int GatherBiPo(int headerFileNo, BtrvHandle headers, BtrvHandle lines, bool acco
       if (OrderComplete(lines, h, &status)) return status;
     }
     if (accounts) {
-      out->Add(Code(h.custVendCode));
+      out->Add(records::Trimmed(h.custVendCode));
       return kStatusOk;
     }
     if (lines == 0) return kStatusOk;
@@ -414,7 +409,7 @@ int GatherBiPo(int headerFileNo, BtrvHandle headers, BtrvHandle lines, bool acco
     records::BiPoLine line{};
     int read = kStatusOk;
     while ((read = walk.Next(&line)) == kStatusOk)
-      if (line.IsProductLine() || line.lineKind == 6) out->Add(Code(line.item));
+      if (line.IsProductLine() || line.lineKind == 6) out->Add(records::Trimmed(line.item));
     return read == kStatusEndOfFile ? kStatusOk : Shown(read, walk.Op(), walk.LineFileNo());
   });
 }
@@ -436,7 +431,7 @@ int GatherPendingCodes(int accounts, const PendingFiles& f, PendingCodes* out) {
   int status = kStatusOk;
   auto ledger = [&](BtrvHandle headers, int fileNo) {
     return ReadAll<TagRecPayHeader>(headers, fileNo, [&](const TagRecPayHeader& h) {
-      if (!PostedOrDeleted(h.postedFlag, h.IsDeleted())) out->Add(Code(h.custVendCode));
+      if (!PostedOrDeleted(h.postedFlag, h.IsDeleted())) out->Add(records::Trimmed(h.custVendCode));
       return kStatusOk;
     });
   };
@@ -455,7 +450,7 @@ int GatherPendingCodes(int accounts, const PendingFiles& f, PendingCodes* out) {
   std::set<std::string> assemblies;
   status = ReadAll<AssemblyHeader>(f.assemblies, records::kFileAssemblyHeaders, [&](const AssemblyHeader& h) {
     if (PostedOrDeleted(h.postedFlag, h.IsDeleted())) return kStatusOk;
-    out->Add(Code(h.productCode));
+    out->Add(records::Trimmed(h.productCode));
     assemblies.insert(std::string(records::Trimmed(h.transactionNumber)));
     return kStatusOk;
   });
@@ -463,13 +458,13 @@ int GatherPendingCodes(int accounts, const PendingFiles& f, PendingCodes* out) {
     status = ReadAll<AssemblyComponent>(f.components, records::kFileAssemblyComponents,
                                         [&](const AssemblyComponent& c) {
                                           if (assemblies.count(std::string(records::Trimmed(c.transactionNumber))))
-                                            out->Add(Code(c.componentCode));
+                                            out->Add(records::Trimmed(c.componentCode));
                                           return kStatusOk;
                                         });
   if (status == kStatusOk)
     status = ReadAll<records::InventoryTransaction>(
         f.activity, records::kFileInventoryTransactions, [&](const records::InventoryTransaction& t) {
-          if (records::UnpostedForPosting(t.postedFlag)) out->Add(Code(t.productCode));
+          if (records::UnpostedForPosting(t.postedFlag)) out->Add(records::Trimmed(t.productCode));
           return kStatusOk;
         });
   return status;
@@ -523,7 +518,7 @@ int PurgeCustVendAccounts(int fileNo, BtrvHandle accounts, BtrvHandle userData, 
         if (!NoAmount(c.periodStartBalance) || !NoAmount(c.periodDebits) || !NoAmount(c.periodCredits) ||
             !NoAmount(c.balance))
           return false;
-        if (pending.Names(Code(c.code))) return false;
+        if (pending.Names(records::Trimmed(c.code))) return false;
         // Open items still name the account: they would be left without it.
         const int itemsFile = fileNo == records::kFileVendors ? records::kFilePayablesOpenInvoices
                                                               : records::kFileReceivablesOpenInvoices;
@@ -541,7 +536,7 @@ int PurgeServices(int fileNo, BtrvHandle services, BtrvHandle bills, BtrvHandle 
   return MasterPurge<ServiceRecord>(
       services, fileNo,
       [&](const ServiceRecord& s, int* status) {
-        if (s.lastSaleDate == 0 || s.lastSaleDate > cutOff || pending.Names(Code(s.code))) return false;
+        if (s.lastSaleDate == 0 || s.lastSaleDate > cutOff || pending.Names(records::Trimmed(s.code))) return false;
         // A bill of materials that uses the service would be left without it.
         if (bills == 0 || UdfCodeInBills(s.code, bills, status) == 0) return true;
         if (*status != kStatusOk) *status = Shown(*status, kOpGetGreaterOrEqual, records::kFileBillsOfMaterials);
@@ -570,7 +565,7 @@ int PurgeProducts(int fileNo, BtrvHandle products, BtrvHandle bills, BtrvHandle 
         const std::int32_t date = by == ProductPurgeDate::kLastPurchase ? p.lastPurchaseDate : p.lastSaleDate;
         if (date == 0 || date > cutOff) return kOk;
         if (!NoAmount(p.valueOnHand) || p.quantityOnHand != 0.0 || p.secondQuantityOnHand != 0.0 ||
-            p.purgeHold != 0.0 || p.assemblyFlag == 'Y' || pending.Names(Code(p.number)))
+            p.purgeHold != 0.0 || p.assemblyFlag == 'Y' || pending.Names(records::Trimmed(p.number)))
           return kOk;
         int status = kStatusOk;
         if (UdfRecordTest(&p, bills, &status) != 0)

@@ -61,44 +61,6 @@ char32_t MapCase(char32_t c, bool upper) {
   return c;
 }
 
-// The character of UTF-8 `text` at `at` and its length in bytes; a byte
-// that begins no well-formed character stands for itself (length 1, and
-// `valid` false).
-char32_t Decode(std::string_view text, std::size_t at, std::size_t* length, bool* valid) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
-  std::size_t n = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-  char32_t c = n == 1 ? lead : n == 2 ? lead & 0x1F : n == 3 ? lead & 0x0F : lead & 0x07;
-  bool ok = n != 0 && at + n <= text.size();
-  for (std::size_t i = 1; ok && i < n; ++i) {
-    ok = (byte(at + i) & 0xC0) == 0x80;
-    c = (c << 6) | (byte(at + i) & 0x3F);
-  }
-  static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-  ok = ok && c >= kLeast[n] && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
-  *valid = ok;
-  *length = ok ? n : 1;
-  return ok ? c : lead;
-}
-
-void Encode(char32_t c, std::string* out) {
-  if (c < 0x80) {
-    *out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    *out += static_cast<char>(0xC0 | (c >> 6));
-    *out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    *out += static_cast<char>(0xE0 | (c >> 12));
-    *out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    *out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    *out += static_cast<char>(0xF0 | (c >> 18));
-    *out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    *out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    *out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 // The value in the case the field asks for.  Letters change case as
 // Unicode says (é and É, ß stays); bytes that are no UTF-8 stay as they are.
 std::string InCase(std::string_view value, MergeField::Case textCase) {
@@ -107,9 +69,11 @@ std::string InCase(std::string_view value, MergeField::Case textCase) {
   text.reserve(value.size());
   bool wordStart = true, first = true;
   for (std::size_t at = 0; at < value.size();) {
-    std::size_t length = 1;
-    bool valid = false;
-    const char32_t c = Decode(value, at, &length, &valid);
+    std::size_t next = at;
+    const char32_t c = NextCodePoint(value, &next);
+    const std::size_t length = next - at;
+    // A malformed byte reads as U+FFFD of one byte (the real one has three).
+    const bool valid = !(c == 0xFFFD && length == 1);
     const bool blank = c < 0x80 && IsBlank(static_cast<char>(c));
     bool upper = false, lower = false;
     switch (textCase) {
@@ -119,7 +83,7 @@ std::string InCase(std::string_view value, MergeField::Case textCase) {
       case MergeField::Case::kCaps: upper = wordStart && !blank; break;
       case MergeField::Case::kAsIs: break;
     }
-    if (valid && (upper || lower)) Encode(MapCase(c, upper), &text);
+    if (valid && (upper || lower)) AppendUtf8(MapCase(c, upper), &text);
     else text.append(value.substr(at, length));
     if (!blank) first = false;
     wordStart = blank;
